@@ -1,0 +1,195 @@
+#include "protocol/frame_codec.h"
+
+#include <cassert>
+#include <utility>
+
+namespace lgcset::protocol {
+
+std::uint16_t FrameChecksum(std::span<const std::uint8_t> bytes, std::size_t first,
+                            std::size_t last) {
+    if (last < first) {
+        return 0;
+    }
+    std::uint16_t sum = 0;
+    for (std::size_t i = first; i <= last && i < bytes.size(); ++i) {
+        sum = static_cast<std::uint16_t>(sum + bytes[i]);
+    }
+    return static_cast<std::uint16_t>(~sum);
+}
+
+void EscapeFrame(std::span<const std::uint8_t> frame, std::vector<std::uint8_t>& out) {
+    if (frame.size() < 2) {
+        out.insert(out.end(), frame.begin(), frame.end());
+        return;
+    }
+    out.reserve(out.size() + frame.size() * 2);
+    out.push_back(frame.front());
+    for (std::size_t i = 1; i + 1 < frame.size(); ++i) {
+        const std::uint8_t b = frame[i];
+        if (b == kDelimiter) {
+            out.push_back(kEscape);
+            out.push_back(0x05);
+        } else if (b == kEscape) {
+            out.push_back(kEscape);
+            out.push_back(0x0A);
+        } else {
+            out.push_back(b);
+        }
+    }
+    out.push_back(frame.back());
+}
+
+std::vector<std::uint8_t> EscapeFrame(std::span<const std::uint8_t> frame) {
+    std::vector<std::uint8_t> out;
+    EscapeFrame(frame, out);
+    return out;
+}
+
+std::vector<std::uint8_t> BuildFrame(std::uint8_t command, std::span<const std::uint8_t> payload) {
+    assert(payload.size() <= 0xFFFF - kMinLength);
+    const auto length = static_cast<std::uint16_t>(kMinLength + payload.size());
+    std::vector<std::uint8_t> frame;
+    frame.reserve(length + 6u);
+    frame.push_back(kDelimiter);
+    frame.push_back(static_cast<std::uint8_t>(length & 0xFF));
+    frame.push_back(static_cast<std::uint8_t>(length >> 8));
+    frame.push_back(command);
+    frame.insert(frame.end(), kRequestHeader.begin(), kRequestHeader.end());
+    frame.insert(frame.end(), payload.begin(), payload.end());
+    const std::uint16_t check = FrameChecksum(frame, 1, frame.size() - 1);
+    frame.push_back(static_cast<std::uint8_t>(check & 0xFF));
+    frame.push_back(static_cast<std::uint8_t>(check >> 8));
+    frame.push_back(kDelimiter);
+    return frame;
+}
+
+void UnescapeFrame(std::span<const std::uint8_t> raw, std::vector<std::uint8_t>& out) {
+    out.push_back(kDelimiter);
+    bool escapePending = false;
+    for (std::size_t i = 1; i + 1 < raw.size(); ++i) {
+        const std::uint8_t b = raw[i];
+        if (!escapePending) {
+            if (b == kEscape) {
+                escapePending = true;
+            } else {
+                out.push_back(b);
+            }
+        } else if (b == 0x05) {
+            out.push_back(kDelimiter);
+            escapePending = false;
+        } else if (b == 0x0A) {
+            out.push_back(kEscape);
+            escapePending = false;
+        }
+        // Any other code is dropped and the escape stays pending for the next byte.
+    }
+    out.push_back(kDelimiter);
+}
+
+std::optional<ReceivedFrame> ParseFrame(std::span<const std::uint8_t> decoded) {
+    ReceivedFrame frame;
+    std::size_t position = 0;
+    std::size_t length = 0;
+    std::uint16_t sum = 0;  // sum of the bytes accepted at positions 1..L+2
+
+    for (const std::uint8_t b : decoded) {
+        if (position == 0) {
+            if (b == kDelimiter) {
+                frame.header[0] = b;
+                position = 1;
+            }
+            continue;
+        }
+        if (position <= 7) {
+            frame.header[position] = b;
+            sum = static_cast<std::uint16_t>(sum + b);
+            if (position == 2) {
+                length = frame.header[1] | static_cast<std::size_t>(frame.header[2]) << 8;
+                if (length < kMinLength || length > kMaxLength) {
+                    return std::nullopt;  // malformed: cannot be dispatched
+                }
+            }
+            ++position;
+            continue;
+        }
+        if (position <= length + 2) {
+            frame.payload[position - 8] = b;
+            ++frame.payloadCount;
+            sum = static_cast<std::uint16_t>(sum + b);
+            ++position;
+            continue;
+        }
+        const auto check = static_cast<std::uint16_t>(~sum);
+        if (position == length + 3) {
+            if (b == (check & 0xFF)) {
+                ++position;
+            }
+            continue;
+        }
+        if (position == length + 4) {
+            if (b == (check >> 8)) {
+                ++position;
+            }
+            continue;
+        }
+        return frame;  // position L+5: the end byte is not examined
+    }
+    return std::nullopt;
+}
+
+void FrameAssembler::Feed(std::uint8_t byte) {
+    if (!inFrame_) {
+        if (byte == kDelimiter) {
+            raw_.clear();
+            raw_.push_back(byte);
+            inFrame_ = true;
+        }
+        return;
+    }
+    if (raw_.size() >= kRawBufferSize) {
+        Reset();  // never closed within the raw buffer: give the frame up
+        return;
+    }
+    raw_.push_back(byte);
+    if (byte == kDelimiter) {
+        CompleteFrame();
+    }
+}
+
+void FrameAssembler::Feed(std::span<const std::uint8_t> bytes) {
+    for (const std::uint8_t b : bytes) {
+        Feed(b);
+    }
+}
+
+void FrameAssembler::Reset() {
+    inFrame_ = false;
+    raw_.clear();
+}
+
+void FrameAssembler::CompleteFrame() {
+    // Take the frame out and return to Idle before calling anybody back.
+    std::swap(raw_, scratchRaw_);
+    raw_.clear();
+    inFrame_ = false;
+
+    decoded_.clear();
+    UnescapeFrame(scratchRaw_, decoded_);
+    const std::optional<ReceivedFrame> frame = ParseFrame(decoded_);
+    // From here on only the local frame is used: the accept and frame callbacks may feed
+    // more bytes (a modal box in the dispatcher runs a nested event loop).
+    if (onRaw_) {
+        onRaw_(scratchRaw_);
+    }
+    if (!frame) {
+        return;
+    }
+    if (onAccepted_) {
+        onAccepted_();
+    }
+    if (onFrame_) {
+        onFrame_(*frame);
+    }
+}
+
+}  // namespace lgcset::protocol
