@@ -1,0 +1,356 @@
+#include "settings/settings_table.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+namespace lgcset::settings {
+namespace {
+
+// Replaces every "{N}" in text by the number n.
+std::string WithNumber(std::string text, int n) {
+    const std::string mark = "{N}";
+    const std::string number = std::to_string(n);
+    for (auto at = text.find(mark); at != std::string::npos; at = text.find(mark, at)) {
+        text.replace(at, mark.size(), number);
+        at += number.size();
+    }
+    return text;
+}
+
+// One entry per row n, generated from a template whose texts carry "{N}".
+void AppendRow(std::vector<WidgetSpec>& table, const WidgetSpec& rowTemplate, int n,
+               std::string_view group) {
+    WidgetSpec spec = rowTemplate;
+    spec.name = WithNumber(spec.name, n);
+    spec.caption = WithNumber(spec.caption, n);
+    spec.profileSection = WithNumber(spec.profileSection, n);
+    spec.profileKey = WithNumber(spec.profileKey, n);
+    spec.group = std::string(group);
+    spec.row = n;
+    table.push_back(std::move(spec));
+}
+
+WidgetSpec Edit(std::string name, std::string caption, int maxLength, std::string defaultText,
+                KeyFilter filter, std::string section, std::string key) {
+    WidgetSpec spec;
+    spec.name = std::move(name);
+    spec.kind = WidgetKind::Edit;
+    spec.caption = std::move(caption);
+    spec.maxLength = maxLength;
+    spec.defaultText = std::move(defaultText);
+    spec.filter = filter;
+    spec.profileSection = std::move(section);
+    spec.profileKey = std::move(key);
+    return spec;
+}
+
+WidgetSpec List(std::string name, std::string caption, std::vector<std::string> items,
+                int defaultIndex, std::string section, std::string key) {
+    WidgetSpec spec;
+    spec.name = std::move(name);
+    spec.kind = WidgetKind::List;
+    spec.caption = std::move(caption);
+    spec.items = std::move(items);
+    spec.defaultIndex = defaultIndex;
+    spec.profileSection = std::move(section);
+    spec.profileKey = std::move(key);
+    return spec;
+}
+
+WidgetSpec Check(std::string name, std::string caption, std::string checkText, std::string section,
+                 std::string key) {
+    WidgetSpec spec;
+    spec.name = std::move(name);
+    spec.kind = WidgetKind::CheckBox;
+    spec.caption = std::move(caption);
+    spec.checkText = std::move(checkText);
+    spec.profileSection = std::move(section);
+    spec.profileKey = std::move(key);
+    return spec;
+}
+
+WidgetSpec Time(std::string name, std::string caption, std::string section, std::string key) {
+    WidgetSpec spec;
+    spec.name = std::move(name);
+    spec.kind = WidgetKind::TimePicker;
+    spec.caption = std::move(caption);
+    spec.profileSection = std::move(section);
+    spec.profileKey = std::move(key);
+    return spec;
+}
+
+WidgetSpec WithHint(WidgetSpec spec, std::string hint, std::string unit = {}) {
+    spec.hint = std::move(hint);
+    spec.unit = std::move(unit);
+    return spec;
+}
+
+WidgetSpec Disabled(WidgetSpec spec) {
+    spec.enabled = false;
+    return spec;
+}
+
+void Append(std::vector<WidgetSpec>& table, WidgetSpec spec, std::string_view group) {
+    spec.group = std::string(group);
+    table.push_back(std::move(spec));
+}
+
+void AppendSystemGroup(std::vector<WidgetSpec>& t) {
+    const auto g = kSystemGroup;
+    Append(
+        t,
+        List("cbb_timemode", "Time Adjustment method", {"Manual", "Auto"}, 1, "OTHER", "timemode"),
+        g);
+    Append(t, Edit("edt_tel_my", "Device SIM card No.", 20, "", KeyFilter::Tel, "OTHER", "mytel"),
+           g);
+    Append(t, Edit("edt_pwd", "Device Password", 4, "8604", KeyFilter::Adt, "OTHER", "pwd"), g);
+    Append(t, Edit("edt_id", "Device ID:", 15, "", KeyFilter::Adt, "OTHER", "devid"), g);
+    Append(t,
+           WithHint(Edit("edt_rec_time", "Log interval timer", 3, "5", KeyFilter::RecTime, "OTHER",
+                         "rectime"),
+                    "(0,5--255)mins"),
+           g);
+    Append(t, Check("CheckBox1", "", "GPS enable", "OTHER", "GPRSenable"), g);
+    Append(t, Check("chk1", "", "PIN Verification", "PIN", "pinverify"), g);
+    Append(t, Edit("edt_PinCode", "PIN code", 6, "8604", KeyFilter::Adt, "PIN", "pincode"), g);
+    Append(t,
+           Edit("edt_GprsFailTel", "Receiver number when GPRS connection failure", 20, "",
+                KeyFilter::Tel, "GPRSalarmtel", "failurereport"),
+           g);
+    Append(t, List("cb_pdat", "SMS Report type", {"Timer", "Schedule"}, 0, "OTHER", "upmode"), g);
+    Append(t, Edit("edit9", "SMS Report No.", 20, "", KeyFilter::Tel, "other", "uploadtel"), g);
+    Append(t,
+           WithHint(Edit("edt1", "Report interval time", 3, "24", KeyFilter::Adt, "uploading",
+                         "timealarm"),
+                    "(0--999)hours"),
+           g);
+    for (int k = 1; k <= 4; ++k) {
+        Append(t,
+               Disabled(Check(ScheduleCheckName(k), "Schedule " + std::to_string(k) + ":", "enable",
+                              "fixedpointtime", "time" + std::to_string(k) + "open")),
+               g);
+        Append(t,
+               Disabled(Time(ScheduleTimeName(k), "", "fixedpointtime",
+                             "time" + std::to_string(k) + "time")),
+               g);
+    }
+    Append(t,
+           WithHint(Edit("edt_relay_time", "Relay working time when dial-in", 4, "10",
+                         KeyFilter::Pwd, "OTHER", "relaytime"),
+                    "(1--9999)sec"),
+           g);
+    Append(
+        t,
+        List("cbb_gprsupmode", "GPRS Data upload", {"Timer", "Schedule"}, 0, "OTHER", "gprsupmode"),
+        g);
+    Append(t,
+           WithHint(Edit("edt_gprstimeup", "Data Upload Timer", 4, "", KeyFilter::Adt, "OTHER",
+                         "gprstimeup"),
+                    "(minutes)", "mins"),
+           g);
+    Append(t, Disabled(Time("dtp_gprspointup", "Data Upload Schedule", "OTHER", "gprspointup")), g);
+}
+
+void AppendNumbersGroup(std::vector<WidgetSpec>& t) {
+    const std::array rowTemplates{
+        Edit("edt_tel{N}", "No.{N}", 20, "", KeyFilter::Tel, "TEL", "tel{N}"),
+        List("cbb_tel{N}_f1", "Code1", {"SMS & Call", "SMS only"}, 0, "TEL", "tel{N}_fun1"),
+        List("cbb_tel{N}_f2", "Code2",
+             {"Return Status SMS", "Switch Relay", "GPRS Connecting", "Reboot Device"}, 0, "TEL",
+             "tel{N}_fun2"),
+    };
+    for (int n = 1; n <= kNumberRows; ++n) {
+        for (const auto& rowTemplate : rowTemplates) {
+            AppendRow(t, rowTemplate, n, kNumbersGroup);
+        }
+    }
+}
+
+void AppendGprsGroup(std::vector<WidgetSpec>& t) {
+    const auto g = kGprsGroup;
+    Append(
+        t,
+        WithHint(Edit("edt_ip1", "Target Server IP(DNS)", 32, "", KeyFilter::None, "GPRS", "ip1"),
+                 "(Max. 32)"),
+        g);
+    Append(t,
+           WithHint(
+               Edit("edt_ip2", "Target Sub-server IP(DNS)", 32, "", KeyFilter::None, "GPRS", "ip2"),
+               "(Max. 32)"),
+           g);
+    Append(
+        t,
+        WithHint(Edit("edt_port", "Port:", 0, "8000", KeyFilter::Adt, "GPRS", "port"), "(1~65535)"),
+        g);
+    Append(t, List("cbb_mode", "Protocol:", {"TCP", "UDP"}, 0, "GPRS", "mode"), g);
+    Append(t,
+           WithHint(Edit("edt_apn", "Access Point Name", 32, "", KeyFilter::None, "GPRS", "apn"),
+                    "(Max. 32)"),
+           g);
+    Append(t,
+           WithHint(Edit("edt_gprsname", "User Name", 32, "", KeyFilter::None, "GPRS", "gprsname"),
+                    "(Max. 32)"),
+           g);
+    Append(
+        t,
+        WithHint(Edit("edt_gprspassword", "Password", 32, "", KeyFilter::None, "GPRS", "gprspwd"),
+                 "(Max. 32)"),
+        g);
+}
+
+void AppendSensorGroups(std::vector<WidgetSpec>& t) {
+    WidgetSpec type = List("cbb_sensor{N}", "Sensor{N}", {"Centigrade", "Fahrenheit", "AIN"}, -1,
+                           "SENSOR{N}", "flag");
+    type.shownText = "Centigrade";
+    const std::array rowTemplates{
+        type,
+        Edit("edt_Sensor{N}_SLow", "Ultra-low", 8, "", KeyFilter::Pwd, "SENSOR{N}", "ullimit"),
+        Edit("edt_Sensor{N}_Low", "Low", 8, "", KeyFilter::Pwd, "SENSOR{N}", "llimit"),
+        Edit("edt_Sensor{N}_High", "High", 8, "", KeyFilter::Pwd, "SENSOR{N}", "hlimit"),
+        Edit("edt_Sensor{N}_SHigh", "Ultra-high", 8, "", KeyFilter::Pwd, "SENSOR{N}", "uhlimit"),
+        Edit("edt_Sensor{N}_Relay", "Relay working time", 4, "", KeyFilter::Adt, "SENSOR{N}",
+             "relaytime"),
+        Edit("edt_Sensor{N}_STP", "Step value", 2, "", KeyFilter::Adt, "SENSOR{N}", "stp"),
+        Edit("edt_Sensor{N}_SP", "Alarming interval time", 3, "", KeyFilter::Adt, "SENSOR{N}",
+             "nalarm"),
+        Edit("edt_Sensor{N}_ens", "Alarming verify time", 3, "", KeyFilter::Adt, "SENSOR{N}",
+             "contime"),
+        List("cbb_sensor{N}_ain", "Analog sensor", {"NONE", "0～20mA/0～5V", "4～20mA"}, 0,
+             "SENSOR{N}", "ainflag"),
+        Edit("edt_Sensor{N}_start", "Min.", 8, "", KeyFilter::Pwd, "SENSOR{N}", "svalue"),
+        Edit("edt_Sensor{N}_end", "Max.", 8, "", KeyFilter::Pwd, "SENSOR{N}", "evalue"),
+    };
+    for (int n = 1; n <= kSensorCount; ++n) {
+        for (const auto& rowTemplate : rowTemplates) {
+            AppendRow(t, rowTemplate, n, SensorGroup(n));
+        }
+    }
+}
+
+void AppendLoginGroup(std::vector<WidgetSpec>& t) {
+    const auto g = kLoginGroup;
+    WidgetSpec model = Edit("Edit1", "Model", 0, "", KeyFilter::None, "", "");
+    model.kind = WidgetKind::ReadOnlyEdit;
+    WidgetSpec firmware = Edit("edt43", "Firmware", 0, "", KeyFilter::None, "", "");
+    firmware.kind = WidgetKind::ReadOnlyEdit;
+    Append(t, std::move(model), g);
+    Append(t, std::move(firmware), g);
+    Append(t,
+           Edit("edt_setpwd", "Device Password", 4, "8604", KeyFilter::NumPoint, "COM", "setPwd"),
+           g);
+}
+
+std::vector<WidgetSpec> BuildTable() {
+    std::vector<WidgetSpec> table;
+    AppendLoginGroup(table);
+    AppendSystemGroup(table);
+    AppendNumbersGroup(table);
+    AppendGprsGroup(table);
+    AppendSensorGroups(table);
+    return table;
+}
+
+constexpr std::array<std::string_view, kSensorCount> kSensorGroups{"GroupBox7", "grp1", "grp2",
+                                                                   "grp3"};
+
+}  // namespace
+
+const std::vector<WidgetSpec>& SettingsTable() {
+    static const std::vector<WidgetSpec> table = BuildTable();
+    return table;
+}
+
+const WidgetSpec* FindWidget(std::string_view name) {
+    const auto& table = SettingsTable();
+    const auto it = std::find_if(table.begin(), table.end(),
+                                 [&](const WidgetSpec& s) { return s.name == name; });
+    return it == table.end() ? nullptr : &*it;
+}
+
+const std::vector<GroupSpec>& SettingsGroups() {
+    static const std::vector<GroupSpec> groups{
+        {std::string(kLoginGroup), "", "", 0},
+        {std::string(kSystemGroup), "System Parameters", "TabSheet1", 0},
+        // The box's caption carries a trailing blank.
+        {std::string(kNumbersGroup), "Authorized numbers ", "TabSheet1", 0},
+        {std::string(kGprsGroup), "GPRS Connection setting", "TabSheet1", 0},
+        {std::string(kSensorGroups[0]), "Alarm parameters setting1", "TabSheet2", 1},
+        {std::string(kSensorGroups[1]), "Alarm parameters setting2", "TabSheet2", 2},
+        {std::string(kSensorGroups[2]), "Alarm parameters setting3", "TabSheet2", 3},
+        {std::string(kSensorGroups[3]), "Alarm parameters setting4", "TabSheet2", 4},
+    };
+    return groups;
+}
+
+const GroupSpec* FindGroup(std::string_view name) {
+    const auto& groups = SettingsGroups();
+    const auto it = std::find_if(groups.begin(), groups.end(),
+                                 [&](const GroupSpec& g) { return g.name == name; });
+    return it == groups.end() ? nullptr : &*it;
+}
+
+const std::vector<TabSpec>& SettingsTabs() {
+    static const std::vector<TabSpec> tabs{
+        {"TabSheet1", "Basic Parameters"},
+        {"TabSheet2", "Alarm setting"},
+    };
+    return tabs;
+}
+
+const std::vector<LayoutLabel>& LayoutLabels() {
+    static const std::vector<LayoutLabel> labels = [] {
+        std::vector<LayoutLabel> all;
+        for (int n = 1; n <= kSensorCount; ++n) {
+            all.push_back({std::string(SensorGroup(n)), "Threshold:", SensorEditName(n, "SLow")});
+            all.push_back(
+                {std::string(SensorGroup(n)), "Measurement range:", SensorEditName(n, "start")});
+        }
+        return all;
+    }();
+    return labels;
+}
+
+std::string_view SensorGroup(int sensor) {
+    if (sensor < 1 || sensor > kSensorCount) {
+        return {};
+    }
+    return kSensorGroups[static_cast<std::size_t>(sensor - 1)];
+}
+
+std::string TelName(int n) {
+    return "edt_tel" + std::to_string(n);
+}
+std::string TelCode1Name(int n) {
+    return "cbb_tel" + std::to_string(n) + "_f1";
+}
+std::string TelCode2Name(int n) {
+    return "cbb_tel" + std::to_string(n) + "_f2";
+}
+std::string SensorTypeName(int n) {
+    return "cbb_sensor" + std::to_string(n);
+}
+std::string SensorAinName(int n) {
+    return "cbb_sensor" + std::to_string(n) + "_ain";
+}
+std::string SensorEditName(int n, std::string_view field) {
+    return "edt_Sensor" + std::to_string(n) + "_" + std::string(field);
+}
+std::string ScheduleCheckName(int k) {
+    return "CheckBox" + std::to_string(k + 1);
+}
+std::string ScheduleTimeName(int k) {
+    return "DateTimePicker" + std::to_string(k + 4);
+}
+
+std::vector<const WidgetSpec*> WidgetsOfGroup(std::string_view group) {
+    std::vector<const WidgetSpec*> widgets;
+    for (const auto& spec : SettingsTable()) {
+        if (spec.group == group) {
+            widgets.push_back(&spec);
+        }
+    }
+    return widgets;
+}
+
+}  // namespace lgcset::settings
