@@ -1,5 +1,6 @@
 #include "protocol/frame_codec.h"
 
+#include <algorithm>
 #include <cassert>
 #include <utility>
 
@@ -146,19 +147,43 @@ void FrameAssembler::Feed(std::uint8_t byte) {
         }
         return;
     }
-    if (raw_.size() >= kRawBufferSize) {
-        Reset();  // never closed within the raw buffer: give the frame up
-        return;
-    }
     raw_.push_back(byte);
     if (byte == kDelimiter) {
         CompleteFrame();
+    } else if (raw_.size() >= kRawBufferSize) {
+        Reset();  // never closed within the raw buffer: give the frame up
     }
 }
 
 void FrameAssembler::Feed(std::span<const std::uint8_t> bytes) {
-    for (const std::uint8_t b : bytes) {
-        Feed(b);
+    const std::uint8_t* next = bytes.data();
+    const std::uint8_t* const end = next + bytes.size();
+    while (next != end) {
+        if (!inFrame_) {
+            next = std::find(next, end, kDelimiter);
+            if (next == end) {
+                return;  // noise outside a frame
+            }
+            Feed(*next++);
+            continue;
+        }
+        // In a frame: take everything up to the closing delimiter in one go, but never
+        // more than the raw buffer can hold.
+        const std::size_t room = kRawBufferSize - raw_.size();
+        const std::uint8_t* const limit =
+            static_cast<std::size_t>(end - next) > room ? next + room : end;
+        const std::uint8_t* const close = std::find(next, limit, kDelimiter);
+        if (close != limit) {
+            raw_.insert(raw_.end(), next, close + 1);
+            next = close + 1;
+            CompleteFrame();  // a callback may feed more bytes; the loop carries on after them
+            continue;
+        }
+        raw_.insert(raw_.end(), next, limit);
+        next = limit;
+        if (raw_.size() >= kRawBufferSize) {
+            Reset();
+        }
     }
 }
 
@@ -168,28 +193,28 @@ void FrameAssembler::Reset() {
 }
 
 void FrameAssembler::CompleteFrame() {
-    // Take the frame out and return to Idle before calling anybody back.
-    std::swap(raw_, scratchRaw_);
+    // Take the frame out and return to Idle before calling anybody back, so that a callback
+    // may feed the next frame's bytes (a modal box in the dispatcher runs a nested event
+    // loop) without touching the frame being handled.
+    std::vector<std::uint8_t> raw = std::exchange(raw_, std::move(spareRaw_));
     raw_.clear();
     inFrame_ = false;
 
     decoded_.clear();
-    UnescapeFrame(scratchRaw_, decoded_);
+    UnescapeFrame(raw, decoded_);
     const std::optional<ReceivedFrame> frame = ParseFrame(decoded_);
-    // From here on only the local frame is used: the accept and frame callbacks may feed
-    // more bytes (a modal box in the dispatcher runs a nested event loop).
     if (onRaw_) {
-        onRaw_(scratchRaw_);
+        onRaw_(raw);
     }
-    if (!frame) {
-        return;
+    if (frame) {
+        if (onAccepted_) {
+            onAccepted_();
+        }
+        if (onFrame_) {
+            onFrame_(*frame);
+        }
     }
-    if (onAccepted_) {
-        onAccepted_();
-    }
-    if (onFrame_) {
-        onFrame_(*frame);
-    }
+    spareRaw_ = std::move(raw);
 }
 
 }  // namespace lgcset::protocol

@@ -65,7 +65,7 @@ std::optional<ReceivedFrame> ParseFrame(std::span<const std::uint8_t> decoded);
 // nested event loop that delivers them) without touching the frame being handled.
 //
 // A frame that has not closed when its raw bytes fill kRawBufferSize is discarded at that
-// limit and the assembler returns to Idle; the byte that would overflow is dropped with it.
+// limit and the assembler returns to Idle: the next 0xA5 opens a new frame.
 class FrameAssembler {
 public:
     using RawHandler = std::function<void(std::span<const std::uint8_t>)>;
@@ -80,6 +80,7 @@ public:
     void SetOnFrame(FrameHandler handler) { onFrame_ = std::move(handler); }
 
     void Feed(std::uint8_t byte);
+    // Same result as feeding the bytes one at a time, only faster.
     void Feed(std::span<const std::uint8_t> bytes);
 
     // Back to Idle with empty buffers.
@@ -93,7 +94,9 @@ private:
 
     bool inFrame_ = false;
     std::vector<std::uint8_t> raw_;
-    std::vector<std::uint8_t> scratchRaw_;
+    // The raw buffer of the previous frame, kept so that raw_ keeps its capacity from frame
+    // to frame without sharing storage with a frame still being handled.
+    std::vector<std::uint8_t> spareRaw_;
     std::vector<std::uint8_t> decoded_;
     RawHandler onRaw_;
     AcceptHandler onAccepted_;
