@@ -1,0 +1,53 @@
+// Everything that shapes one simulated logger: its identity, its synthetic log, the debug
+// traffic it volunteers, the faults it injects on purpose and where its trace goes.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "loggersim/civil_time.h"
+
+namespace lgcset::sim {
+
+// Faults a real line brings, injected into the simulator's replies. Every random choice
+// comes from one generator seeded with `seed`, consumed only while replies are built, so a
+// run with the same seed and the same requests misbehaves the same way.
+struct FaultOptions {
+    std::uint64_t seed = 1;
+    double dropProbability = 0.0;            // the reply is not sent at all
+    double corruptProbability = 0.0;         // one byte of the reply is changed (the check fails)
+    int delayMs = 0;                         // every reply starts this much later
+    int delayRandomMaxMs = 0;                // plus a random 0..N ms
+    double noiseProbability = 0.0;           // 1..16 random bytes (never 0xA5) before a reply
+    double loneDelimiterProbability = 0.0;   // a single 0xA5 before a reply
+    double duplicateProbability = 0.0;       // the reply is sent twice
+    std::uint32_t hangUpAfterFrames = 0;     // close the line after this many frames; 0: never
+    std::uint32_t baud = 0;                  // pace both directions at 10 bits a byte; 0: no pacing
+};
+
+struct Options {
+    std::string password = "8604";  // at most four characters
+    std::string model = "R481";     // its first four characters choose the sensor channels
+    std::string firmware = "V3.05-R48x";
+
+    // Synthetic history: a record every `logIntervalMinutes` over `days` days, the last one
+    // at or before `historyEnd` (the device clock when the simulator starts, if not given).
+    int logIntervalMinutes = 30;
+    int days = 7;
+    std::optional<CivilTime> historyEnd;
+    int recordsPerReply = 1;  // records carried by one HistoryRecord reply (as many as fit)
+
+    int debugIntervalMs = 1000;  // period of the unasked debug traffic frames
+
+    FaultOptions faults;
+
+    // Trace of every frame received and sent, hex with a timestamp: to `traceSink` when set,
+    // else to `traceFile`, else to standard error.
+    bool trace = false;
+    std::string traceFile;
+    std::function<void(const std::string& line)> traceSink;
+};
+
+}  // namespace lgcset::sim

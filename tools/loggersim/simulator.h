@@ -1,0 +1,75 @@
+// A simulated R48x logger serving one byte stream (a pseudo-terminal master, a socket) on
+// its own thread. Usage:
+//
+//   sim::Simulator simulator(options);
+//   std::string error;
+//   if (!simulator.StartOnPseudoTerminal(&error)) { ... }
+//   OpenSerialPort(simulator.slavePath());
+//   ...
+//   simulator.Stop();
+//
+// or, with a descriptor of one's own: `simulator.Start(fd)`.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "loggersim/options.h"
+#include "loggersim/pseudo_terminal.h"
+
+namespace lgcset::sim {
+
+// What the simulator has done so far; readable from any thread while it runs.
+struct Counters {
+    std::atomic<std::uint32_t> framesReceived{0};  // complete frames with a valid check
+    std::atomic<std::uint32_t> framesRejected{0};  // complete frames that failed the check
+    std::atomic<std::uint32_t> framesSent{0};      // replies and debug frames fully written
+    std::atomic<std::uint32_t> repliesDropped{0};
+    std::atomic<std::uint32_t> repliesCorrupted{0};
+    std::atomic<std::uint32_t> repliesDuplicated{0};
+    std::atomic<std::uint32_t> outputDiscarded{0};  // frames lost because nobody read the line
+};
+
+class Simulator {
+public:
+    explicit Simulator(Options options);
+    ~Simulator();  // stops
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+
+    // Serves `fd` on a new thread and takes it over: the simulator closes it when it stops,
+    // when it hangs up on purpose, or when the other end closes. The descriptor is made
+    // non-blocking. False when already running.
+    bool Start(int fd);
+
+    // Opens a pseudo-terminal pair and serves its master; slavePath() then names the port.
+    bool StartOnPseudoTerminal(std::string* error = nullptr);
+    const std::string& slavePath() const { return slavePath_; }
+
+    // Ends the thread and closes the line. Safe to call more than once.
+    void Stop();
+
+    bool running() const { return thread_.joinable() && !finished_.load(); }
+    // True once the thread has ended on its own: hang-up fault or the line closed.
+    bool finished() const { return finished_.load(); }
+
+    const Counters& counters() const { return counters_; }
+    const Options& options() const { return options_; }
+
+private:
+    class Loop;
+
+    Options options_;
+    Counters counters_;
+    std::optional<PseudoTerminal> pty_;
+    std::string slavePath_;
+    std::unique_ptr<Loop> loop_;
+    std::thread thread_;
+    std::atomic<bool> finished_{false};
+};
+
+}  // namespace lgcset::sim
