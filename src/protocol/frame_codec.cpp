@@ -147,6 +147,9 @@ void FrameAssembler::Feed(std::uint8_t byte) {
         }
         return;
     }
+    if (byte == kDelimiter && raw_.size() == 1) {
+        return;  // empty frame: this delimiter is the start of the frame
+    }
     raw_.push_back(byte);
     if (byte == kDelimiter) {
         CompleteFrame();
@@ -173,6 +176,10 @@ void FrameAssembler::Feed(std::span<const std::uint8_t> bytes) {
         const std::uint8_t* const limit =
             static_cast<std::size_t>(end - next) > room ? next + room : end;
         const std::uint8_t* const close = std::find(next, limit, kDelimiter);
+        if (close == next && raw_.size() == 1) {
+            ++next;  // empty frame: this delimiter is the start of the frame
+            continue;
+        }
         if (close != limit) {
             raw_.insert(raw_.end(), next, close + 1);
             next = close + 1;

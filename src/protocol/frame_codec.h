@@ -60,6 +60,11 @@ std::optional<ReceivedFrame> ParseFrame(std::span<const std::uint8_t> decoded);
 // Receive path for single bytes from the line. Noise outside a frame is discarded; the
 // 0xA5 that closes a frame never opens the next.
 //
+// Two delimiters with nothing between them are not a frame: the second 0xA5 starts the
+// frame instead of closing it. Otherwise one stray 0xA5 on the line (or a lost end
+// delimiter) would put the assembler out of step for good, every later reply being split
+// between the end delimiter of one reply and the start delimiter of the next.
+//
 // When a frame closes, all receive state is reset before anything is called back, and
 // the frame handed on is a copy: a callback may feed further bytes (a modal box runs a
 // nested event loop that delivers them) without touching the frame being handled.
