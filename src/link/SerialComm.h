@@ -198,12 +198,9 @@ public:
     TSendDataEmptyEvent OnSendDataEmpty;
 
 private:
-    friend class CommNotifier;
-
     template <typename T>
     void SetLineField(T TCommLineSettings::*field, T value);
     void SetTimeoutField(std::uint32_t TCommTimeouts::*field, std::uint32_t value);
-    void StopThreadsAndClose();
 
     std::uint8_t commPort_ = 1;
     std::string portOpenError_;

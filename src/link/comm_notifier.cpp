@@ -1,0 +1,139 @@
+#include "link/comm_notifier.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <cstring>
+#include <memory>
+
+#include "link/SerialComm.h"
+
+namespace lgcset::link {
+
+namespace {
+
+// One posted message; the block (n bytes and a zero after them) belongs to the event.
+class CommEvent : public QEvent {
+public:
+    CommEvent(CommMessage message, std::unique_ptr<std::uint8_t[]> block, std::uint16_t count,
+              std::uint32_t value)
+        : QEvent(static_cast<QEvent::Type>(message)),
+          block_(std::move(block)),
+          count_(count),
+          value_(value) {}
+
+    const std::uint8_t* block() const { return block_.get(); }
+    std::uint16_t count() const { return count_; }
+    std::uint32_t value() const { return value_; }
+
+private:
+    std::unique_ptr<std::uint8_t[]> block_;
+    std::uint16_t count_;
+    std::uint32_t value_;
+};
+
+bool IsCommMessage(QEvent::Type type) {
+    const int t = static_cast<int>(type);
+    return t >= static_cast<int>(CommMessage::ReceiveData) &&
+           t <= static_cast<int>(CommMessage::SendDataEmpty);
+}
+
+}  // namespace
+
+CommNotifier::CommNotifier(TComm* owner) : owner_(owner) {}
+
+CommNotifier::~CommNotifier() {
+    // Free the queued messages while this object is still whole.
+    QCoreApplication::removePostedEvents(this);
+}
+
+void CommNotifier::Post(CommMessage message, const std::uint8_t* bytes, std::uint16_t count,
+                        std::uint32_t value) {
+    std::unique_ptr<std::uint8_t[]> block;
+    if (bytes != nullptr) {
+        block = std::make_unique<std::uint8_t[]>(std::size_t{count} + 1);  // zeroed
+        std::memcpy(block.get(), bytes, count);
+    }
+    auto* event = new CommEvent(message, std::move(block), count, value);
+    pending_.fetch_add(1, std::memory_order_acq_rel);
+    QCoreApplication::postEvent(this, event);
+}
+
+void CommNotifier::PostReceiveData(const std::uint8_t* bytes, std::uint16_t count) {
+    Post(CommMessage::ReceiveData, bytes, count, 0);
+}
+
+void CommNotifier::PostReceiveError(std::uint32_t flags) {
+    Post(CommMessage::ReceiveError, nullptr, 0, flags);
+}
+
+void CommNotifier::PostModemStateChange(std::uint32_t bits) {
+    Post(CommMessage::ModemStateChange, nullptr, 0, bits);
+}
+
+void CommNotifier::PostSendDataEmpty() { Post(CommMessage::SendDataEmpty, nullptr, 0, 0); }
+
+void CommNotifier::PostRequestHangup() {
+    if (!hangupPosted_.exchange(true, std::memory_order_relaxed)) {
+        Post(CommMessage::RequestHangup, nullptr, 0, 0);
+    }
+}
+
+bool CommNotifier::Detach() {
+    owner_ = nullptr;
+    if (dispatchDepth_ > 0) {
+        deleteLater();
+        return true;
+    }
+    return false;
+}
+
+bool CommNotifier::event(QEvent* event) {
+    if (!IsCommMessage(event->type())) {
+        return QObject::event(event);
+    }
+    pending_.fetch_sub(1, std::memory_order_acq_rel);
+    const auto* message = static_cast<const CommEvent*>(event);
+    if (owner_ != nullptr) {
+        ++dispatchDepth_;
+        Dispatch(static_cast<CommMessage>(event->type()), message->block(), message->count(),
+                 message->value());
+        --dispatchDepth_;
+    }
+    return true;  // Qt deletes the event, and the block with it
+}
+
+void CommNotifier::Dispatch(CommMessage message, const std::uint8_t* bytes, std::uint16_t count,
+                            std::uint32_t value) {
+    // Each handler is copied before the call so that a handler may rebind itself, or
+    // destroy the component, while it runs.
+    TComm* sender = owner_;
+    switch (message) {
+        case CommMessage::ReceiveData:
+            if (auto handler = sender->OnReceiveData) {
+                handler(sender, bytes, count);
+            }
+            break;
+        case CommMessage::ReceiveError:
+            if (auto handler = sender->OnReceiveError) {
+                handler(sender, value);
+            }
+            break;
+        case CommMessage::RequestHangup:
+            if (auto handler = sender->OnRequestHangup) {
+                handler(sender);
+            }
+            break;
+        case CommMessage::ModemStateChange:
+            if (auto handler = sender->OnModemStateChange) {
+                handler(sender, value);
+            }
+            break;
+        case CommMessage::SendDataEmpty:
+            if (auto handler = sender->OnSendDataEmpty) {
+                handler(sender);
+            }
+            break;
+    }
+}
+
+}  // namespace lgcset::link

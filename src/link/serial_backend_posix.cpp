@@ -1,0 +1,521 @@
+// Serial ports on Linux: a tty device opened non-blocking, exclusive and raw. The close
+// event is an eventfd that stays readable once written; every poll of both threads
+// includes it, so closing never waits for the line. The writer's queue is a pipe that
+// carries pointers to WriteRequests, so no lock is shared between the threads.
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <limits>
+#include <utility>
+#include <vector>
+
+#include "link/serial_device.h"
+
+namespace lgcset::link {
+
+bool SetCustomBaudRate(int fd, std::uint32_t rate);  // serial_custom_baud_linux.cpp
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How often the reader looks at the driver's error and modem counters, where it has them.
+constexpr auto kLineCheckPeriod = std::chrono::milliseconds(100);
+// Bytes the reader takes from the driver at once; split into reads of InputLen bytes.
+constexpr std::size_t kStagingSize = 4096;
+// The writer's queue holds up to this many bytes of pointers (the kernel may allow less).
+constexpr int kQueuePipeSize = 1 << 20;
+
+struct StandardRate {
+    std::uint32_t rate;
+    speed_t code;
+};
+
+constexpr std::array<StandardRate, 30> kStandardRates{{
+    {50, B50},         {75, B75},           {110, B110},         {134, B134},
+    {150, B150},       {200, B200},         {300, B300},         {600, B600},
+    {1200, B1200},     {1800, B1800},       {2400, B2400},       {4800, B4800},
+    {9600, B9600},     {19200, B19200},     {38400, B38400},     {57600, B57600},
+    {115200, B115200}, {230400, B230400},   {460800, B460800},   {500000, B500000},
+    {576000, B576000}, {921600, B921600},   {1000000, B1000000}, {1152000, B1152000},
+    {1500000, B1500000}, {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000},
+    {3500000, B3500000}, {4000000, B4000000},
+}};
+
+// A name with a '/' is a path as it stands; any other name is a device under /dev.
+std::string DevicePath(const std::string& commName) {
+    if (commName.find('/') != std::string::npos) {
+        return commName;
+    }
+    return "/dev/" + commName;
+}
+
+int MillisecondsUntil(Clock::time_point when, Clock::time_point now) {
+    if (when <= now) {
+        return 0;
+    }
+    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(when - now).count();
+    return static_cast<int>(std::min<long long>(ms, std::numeric_limits<int>::max()));
+}
+
+class PosixSerialDevice final : public SerialDevice {
+public:
+    explicit PosixSerialDevice(int fd) : fd_(fd) { ProbeLineEvents(); }
+
+    ~PosixSerialDevice() override {
+        DiscardQueuedWrites();
+        for (int descriptor : {closeFd_, queueRead_, queueWrite_}) {
+            if (descriptor >= 0) {
+                ::close(descriptor);
+            }
+        }
+        ::ioctl(fd_, TIOCNXCL);
+        ::flock(fd_, LOCK_UN);
+        ::close(fd_);
+    }
+
+    void ApplyLineSettings(const TCommLineSettings& s) override;
+    void ApplyTimeouts(const TCommTimeouts& t) override {
+        readInterval_.store(t.ReadIntervalTimeout, std::memory_order_relaxed);
+        readTotalMultiplier_.store(t.ReadTotalTimeoutMultiplier, std::memory_order_relaxed);
+        readTotalConstant_.store(t.ReadTotalTimeoutConstant, std::memory_order_relaxed);
+        // Writes always complete in full (the writer goes on with the rest after a timeout
+        // anyway), so the write timeouts have nothing to bound here.
+    }
+    void PurgeInput() override { ::tcflush(fd_, TCIFLUSH); }
+    void PurgeOutput() override { ::tcflush(fd_, TCOFLUSH); }
+
+    bool CreateSignals() override;
+    void SignalClose() override {
+        closing_.store(true, std::memory_order_release);
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto written = ::write(closeFd_, &one, sizeof one);
+    }
+    bool CloseSignalled() const override { return closing_.load(std::memory_order_acquire); }
+
+    ReadOutcome Read(std::uint8_t* buffer, std::size_t wanted) override;
+    bool WaitForClose(int milliseconds) override;
+
+    bool QueueWrite(std::unique_ptr<WriteRequest> request) override;
+    std::unique_ptr<WriteRequest> TakeWrite() override;
+    WriterWake WaitForWrite() override;
+    WriteOutcome WriteAll(const std::uint8_t* data, std::size_t count) override;
+    void DiscardQueuedWrites() override {
+        if (queueRead_ >= 0) {
+            while (TakeWrite()) {
+            }
+        }
+    }
+
+private:
+    void ProbeLineEvents();
+    bool CheckLines(ReadOutcome& outcome);
+    void ApplyModemLines(const TCommLineSettings& s);
+    Clock::time_point PartialDeadline(std::size_t wanted) const;
+    ReadOutcome TakeStaged(std::uint8_t* buffer, std::size_t count);
+
+    const int fd_;
+    int closeFd_ = -1;
+    int queueRead_ = -1;
+    int queueWrite_ = -1;
+    std::atomic<bool> closing_{false};
+
+    // Set by the owner, read by the reader.
+    std::atomic<std::uint32_t> readInterval_{0};
+    std::atomic<std::uint32_t> readTotalMultiplier_{0};
+    std::atomic<std::uint32_t> readTotalConstant_{0};
+    std::atomic<bool> ignoreNull_{false};
+
+    // Reader's own state.
+    std::vector<std::uint8_t> staging_;
+    std::size_t stageBegin_ = 0;
+    std::size_t stageEnd_ = 0;
+    Clock::time_point firstByteAt_{};
+    Clock::time_point lastByteAt_{};
+    bool haveCounters_ = false;
+    bool haveModemBits_ = false;
+    serial_icounter_struct counters_{};
+    int modemBits_ = 0;
+    std::uint32_t pendingModem_ = 0;
+    Clock::time_point nextLineCheck_{};
+};
+
+void PosixSerialDevice::ApplyLineSettings(const TCommLineSettings& s) {
+    ignoreNull_.store(s.IgnoreNullChar, std::memory_order_relaxed);
+
+    termios t{};
+    if (::tcgetattr(fd_, &t) != 0) {
+        return;
+    }
+    ::cfmakeraw(&t);
+    t.c_cflag |= CLOCAL | CREAD;
+    t.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
+    static constexpr std::array<tcflag_t, 4> kSizes{CS5, CS6, CS7, CS8};
+    t.c_cflag |= kSizes[static_cast<std::size_t>(s.ByteSize) % kSizes.size()];
+    switch (s.Parity) {
+        case TParity::None:
+            break;
+        case TParity::Odd:
+            t.c_cflag |= PARENB | PARODD;
+            break;
+        case TParity::Even:
+            t.c_cflag |= PARENB;
+            break;
+        case TParity::Mark:
+            t.c_cflag |= PARENB | CMSPAR | PARODD;
+            break;
+        case TParity::Space:
+            t.c_cflag |= PARENB | CMSPAR;
+            break;
+    }
+    // The line has no one-and-a-half; the UART sends 1.5 stop bits for CSTOPB at 5 bits.
+    if (s.StopBits != TStopBits::_1) {
+        t.c_cflag |= CSTOPB;
+    }
+    // CTS output flow and RTS input handshake are one switch on this platform.
+    if (s.Outx_CtsFlow || s.RtsControl == TRtsControl::RtsHandshake) {
+        t.c_cflag |= CRTSCTS;
+    }
+    t.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | IGNPAR | PARMRK | ISTRIP);
+    if (s.Outx_XonXoffFlow) {
+        t.c_iflag |= IXON;
+    }
+    if (s.Inx_XonXoffFlow) {
+        t.c_iflag |= IXOFF;
+    }
+    t.c_cc[VSTART] = s.XonChar;
+    t.c_cc[VSTOP] = s.XoffChar;
+    // With INPCK a byte with a parity or framing error is read as 0: the replacement,
+    // exact when ReplacedChar is 0. Without replacement the byte is delivered as received
+    // and the error still reaches OnReceiveError through the driver's counters.
+    if (s.ParityCheck && s.ReplaceWhenParityError) {
+        t.c_iflag |= INPCK;
+    }
+    t.c_cc[VMIN] = 1;
+    t.c_cc[VTIME] = 0;
+
+    bool customRate = false;
+    if (s.BaudRate != 0) {  // 0 is no speed: the current one stays
+        const auto* standard = std::find_if(kStandardRates.begin(), kStandardRates.end(),
+                                            [&](const StandardRate& r) { return r.rate == s.BaudRate; });
+        if (standard != kStandardRates.end()) {
+            ::cfsetispeed(&t, standard->code);
+            ::cfsetospeed(&t, standard->code);
+        } else {
+            customRate = true;
+        }
+    }
+    if (::tcsetattr(fd_, TCSANOW, &t) == 0 && customRate) {
+        SetCustomBaudRate(fd_, s.BaudRate);
+    }
+    ApplyModemLines(s);
+}
+
+// DTR and RTS as steady levels. Handshake and toggle modes that the driver cannot run
+// itself leave the line asserted. Refusals (a pseudo-terminal has no modem lines) are
+// ignored.
+void PosixSerialDevice::ApplyModemLines(const TCommLineSettings& s) {
+    int dtr = TIOCM_DTR;
+    ::ioctl(fd_, s.DtrControl == TDtrControl::DtrDisable ? TIOCMBIC : TIOCMBIS, &dtr);
+    int rts = TIOCM_RTS;
+    ::ioctl(fd_, s.RtsControl == TRtsControl::RtsDisable ? TIOCMBIC : TIOCMBIS, &rts);
+}
+
+bool PosixSerialDevice::CreateSignals() {
+    closeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (closeFd_ < 0) {
+        return false;
+    }
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return false;
+    }
+    queueRead_ = ends[0];
+    queueWrite_ = ends[1];
+    ::fcntl(queueWrite_, F_SETPIPE_SZ, kQueuePipeSize);  // a smaller queue still works
+    return true;
+}
+
+void PosixSerialDevice::ProbeLineEvents() {
+    haveCounters_ = ::ioctl(fd_, TIOCGICOUNT, &counters_) == 0;
+    haveModemBits_ = ::ioctl(fd_, TIOCMGET, &modemBits_) == 0;
+}
+
+// Compares the driver's counters (or, lacking them, the modem bits) with the last look.
+// Returns true with an outcome to report; a port gone away is reported as Lost.
+bool PosixSerialDevice::CheckLines(ReadOutcome& outcome) {
+    std::uint32_t errors = 0;
+    std::uint32_t modem = 0;
+    if (haveCounters_) {
+        serial_icounter_struct now{};
+        if (::ioctl(fd_, TIOCGICOUNT, &now) != 0) {
+            if (errno == EIO || errno == ENODEV) {
+                outcome = {ReadOutcome::Kind::Lost, 0, 0};
+                return true;
+            }
+            haveCounters_ = false;
+            return false;
+        }
+        if (now.buf_overrun != counters_.buf_overrun) errors |= kCommErrorRxOver;
+        if (now.overrun != counters_.overrun) errors |= kCommErrorOverrun;
+        if (now.parity != counters_.parity) errors |= kCommErrorParity;
+        if (now.frame != counters_.frame) errors |= kCommErrorFrame;
+        if (now.brk != counters_.brk) errors |= kCommErrorBreak;
+        if (now.dcd != counters_.dcd) modem |= kModemCarrierDetectChanged;
+        if (now.rng != counters_.rng) modem |= kModemRing;
+        counters_ = now;
+    } else if (haveModemBits_) {
+        int bits = 0;
+        if (::ioctl(fd_, TIOCMGET, &bits) != 0) {
+            if (errno == EIO || errno == ENODEV) {
+                outcome = {ReadOutcome::Kind::Lost, 0, 0};
+                return true;
+            }
+            haveModemBits_ = false;
+            return false;
+        }
+        if ((bits ^ modemBits_) & TIOCM_CD) modem |= kModemCarrierDetectChanged;
+        if ((bits & TIOCM_RI) && !(modemBits_ & TIOCM_RI)) modem |= kModemRing;
+        modemBits_ = bits;
+    }
+    if (errors != 0) {
+        outcome = {ReadOutcome::Kind::LineError, 0, errors};
+        pendingModem_ |= modem;
+        return true;
+    }
+    if (modem != 0) {
+        outcome = {ReadOutcome::Kind::ModemChange, 0, modem};
+        return true;
+    }
+    return false;
+}
+
+// When a read that holds some bytes but fewer than wanted completes anyway: after
+// ReadIntervalTimeout without a new byte, or after the total timeout counted from its
+// first byte. With neither, it waits for all `wanted` bytes.
+Clock::time_point PosixSerialDevice::PartialDeadline(std::size_t wanted) const {
+    const std::uint32_t interval = readInterval_.load(std::memory_order_relaxed);
+    if (interval == std::numeric_limits<std::uint32_t>::max()) {
+        return lastByteAt_;  // return at once with what is there
+    }
+    auto deadline = Clock::time_point::max();
+    if (interval != 0) {
+        deadline = lastByteAt_ + std::chrono::milliseconds(interval);
+    }
+    const std::uint64_t total =
+        std::uint64_t{readTotalMultiplier_.load(std::memory_order_relaxed)} * wanted +
+        readTotalConstant_.load(std::memory_order_relaxed);
+    if (total != 0) {
+        deadline = std::min(deadline, firstByteAt_ + std::chrono::milliseconds(total));
+    }
+    return deadline;
+}
+
+ReadOutcome PosixSerialDevice::TakeStaged(std::uint8_t* buffer, std::size_t count) {
+    std::memcpy(buffer, staging_.data() + stageBegin_, count);
+    stageBegin_ += count;
+    if (stageBegin_ == stageEnd_) {
+        stageBegin_ = stageEnd_ = 0;
+    }
+    return {ReadOutcome::Kind::Data, count, 0};
+}
+
+ReadOutcome PosixSerialDevice::Read(std::uint8_t* buffer, std::size_t wanted) {
+    if (staging_.size() < std::max(wanted, kStagingSize)) {
+        staging_.resize(std::max(wanted, kStagingSize));
+    }
+    for (;;) {
+        if (CloseSignalled()) {
+            return {ReadOutcome::Kind::Closed, 0, 0};
+        }
+        if (pendingModem_ != 0) {
+            const std::uint32_t bits = std::exchange(pendingModem_, 0);
+            return {ReadOutcome::Kind::ModemChange, 0, bits};
+        }
+        const std::size_t staged = stageEnd_ - stageBegin_;
+        if (staged >= wanted) {
+            return TakeStaged(buffer, wanted);
+        }
+        const auto now = Clock::now();
+        const auto deadline = staged > 0 ? PartialDeadline(wanted) : Clock::time_point::max();
+        if (staged > 0 && now >= deadline) {
+            return TakeStaged(buffer, staged);
+        }
+        int timeoutMs = staged > 0 ? MillisecondsUntil(deadline, now) : -1;
+        if (haveCounters_ || haveModemBits_) {
+            if (now >= nextLineCheck_) {
+                nextLineCheck_ = now + kLineCheckPeriod;
+                ReadOutcome outcome;
+                if (CheckLines(outcome)) {
+                    return outcome;
+                }
+            }
+            const int untilCheck = MillisecondsUntil(nextLineCheck_, now);
+            timeoutMs = timeoutMs < 0 ? untilCheck : std::min(timeoutMs, untilCheck);
+        }
+
+        pollfd fds[2] = {{closeFd_, POLLIN, 0}, {fd_, POLLIN, 0}};
+        const int ready = ::poll(fds, 2, timeoutMs);
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return {ReadOutcome::Kind::Lost, 0, 0};
+        }
+        if (ready == 0) {
+            continue;
+        }
+        if (fds[0].revents != 0) {
+            return {ReadOutcome::Kind::Closed, 0, 0};
+        }
+        const short events = fds[1].revents;
+        if (events & POLLNVAL) {
+            return {ReadOutcome::Kind::Lost, 0, 0};
+        }
+        if (!(events & (POLLIN | POLLHUP | POLLERR))) {
+            continue;
+        }
+        if (stageBegin_ > 0) {
+            std::memmove(staging_.data(), staging_.data() + stageBegin_, staged);
+            stageBegin_ = 0;
+            stageEnd_ = staged;
+        }
+        const ssize_t got = ::read(fd_, staging_.data() + stageEnd_, staging_.size() - stageEnd_);
+        if (got > 0) {
+            auto* first = staging_.data() + stageEnd_;
+            auto* last = first + got;
+            if (ignoreNull_.load(std::memory_order_relaxed)) {
+                last = std::remove(first, last, std::uint8_t{0});
+            }
+            if (last != first) {
+                const auto at = Clock::now();
+                if (staged == 0) {
+                    firstByteAt_ = at;
+                }
+                lastByteAt_ = at;
+                stageEnd_ += static_cast<std::size_t>(last - first);
+            }
+            continue;
+        }
+        if (got < 0 && (errno == EAGAIN || errno == EINTR) && !(events & (POLLHUP | POLLERR))) {
+            continue;
+        }
+        // End of file, EIO, or a hang-up without data: the port is gone.
+        return {ReadOutcome::Kind::Lost, 0, 0};
+    }
+}
+
+bool PosixSerialDevice::WaitForClose(int milliseconds) {
+    pollfd fd{closeFd_, POLLIN, 0};
+    ::poll(&fd, 1, milliseconds);
+    return CloseSignalled();
+}
+
+bool PosixSerialDevice::QueueWrite(std::unique_ptr<WriteRequest> request) {
+    WriteRequest* raw = request.release();
+    // Pointer-sized writes to a pipe are atomic, so each message arrives whole.
+    if (::write(queueWrite_, &raw, sizeof raw) == static_cast<ssize_t>(sizeof raw)) {
+        return true;
+    }
+    delete raw;
+    return false;
+}
+
+std::unique_ptr<WriteRequest> PosixSerialDevice::TakeWrite() {
+    WriteRequest* raw = nullptr;
+    if (::read(queueRead_, &raw, sizeof raw) == static_cast<ssize_t>(sizeof raw)) {
+        return std::unique_ptr<WriteRequest>(raw);
+    }
+    return nullptr;
+}
+
+WriterWake PosixSerialDevice::WaitForWrite() {
+    for (;;) {
+        pollfd fds[2] = {{closeFd_, POLLIN, 0}, {queueRead_, POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return WriterWake::Lost;
+        }
+        if (fds[0].revents != 0) {
+            return WriterWake::Closed;
+        }
+        if (fds[1].revents & POLLIN) {
+            return WriterWake::Queued;
+        }
+        if (fds[1].revents != 0) {
+            return WriterWake::Lost;
+        }
+    }
+}
+
+WriteOutcome PosixSerialDevice::WriteAll(const std::uint8_t* data, std::size_t count) {
+    std::size_t offset = 0;
+    while (offset < count) {
+        if (CloseSignalled()) {
+            return WriteOutcome::Closed;
+        }
+        const ssize_t written = ::write(fd_, data + offset, count - offset);
+        if (written > 0) {
+            offset += static_cast<std::size_t>(written);
+            continue;
+        }
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written < 0 && errno == EAGAIN) {
+            pollfd fds[2] = {{closeFd_, POLLIN, 0}, {fd_, POLLOUT, 0}};
+            if (::poll(fds, 2, -1) < 0 && errno != EINTR) {
+                return WriteOutcome::Lost;
+            }
+            if (fds[0].revents != 0) {
+                return WriteOutcome::Closed;
+            }
+            if ((fds[1].revents & (POLLERR | POLLHUP | POLLNVAL)) && !(fds[1].revents & POLLOUT)) {
+                return WriteOutcome::Lost;
+            }
+            continue;
+        }
+        return WriteOutcome::Lost;  // EIO and the like: the port is gone
+    }
+    return WriteOutcome::Done;
+}
+
+}  // namespace
+
+OpenFailure OpenSerialDevice(const std::string& commName, std::unique_ptr<SerialDevice>& device) {
+    device.reset();
+    const std::string path = DevicePath(commName);
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return OpenFailure::CannotOpen;
+    }
+    if (!::isatty(fd)) {
+        ::close(fd);
+        return OpenFailure::NotACommHandle;
+    }
+    // One opener at a time: the advisory lock stops every other TComm (root included),
+    // TIOCEXCL every other program that opens the device without privileges.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return OpenFailure::CannotOpen;
+    }
+    ::ioctl(fd, TIOCEXCL);
+    device = std::make_unique<PosixSerialDevice>(fd);
+    return OpenFailure::None;
+}
+
+}  // namespace lgcset::link
