@@ -1,0 +1,79 @@
+// Byte layout of the four parameter pages. Each page is one table of fields that the
+// encoder, the decoder and the save check all read.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lgcset::settings {
+
+inline constexpr std::uint32_t kPageBytes = 256;
+inline constexpr std::uint32_t kNumbersPageAddress = 1024;
+inline constexpr std::uint32_t kAlarmPageAddress = 2048;
+inline constexpr std::uint32_t kGprsPageAddress = 3072;
+inline constexpr std::uint32_t kSystemPageAddress = 4096;
+inline constexpr std::uint32_t kLoginReplyAddress = 5120;
+
+inline constexpr std::uint8_t kTimerModeCode = 'D';     // upload / report mode "Timer"
+inline constexpr std::uint8_t kScheduleModeCode = 'M';  // upload / report mode "Schedule"
+inline constexpr std::uint8_t kNotSet = 0xFF;
+
+enum class FieldEncoding {
+    Text,            // characters then 0xFF up to the width; decoding stops at 0xFF
+    PasswordText,    // text of 4, then two fixed 0xFF; decoding reads all 6 up to 0xFF
+    RightAlignedId,  // text right-aligned, '0' on the left; decoding keeps every byte
+    Decimal,         // u8/u16 of the whole text as a decimal integer (can fail)
+    DigitSum,        // u8/u16 of ParseDecimal (never fails)
+    Float32,         // IEEE single, shown "0.00"
+    Code,            // the code table entry of the selected item
+    ItemIndex,       // the selected item index as one byte
+    Flag,            // 1 checked, 0 not
+    Fixed,           // constant bytes
+    ModeByte,        // 'D' for item 0 ("Timer"), 'M' for item 1 ("Schedule")
+    UploadTimer,     // Timer: decimal of the box (empty 0); Schedule: 0
+    UploadTime,      // Schedule: hour, minute of the picker; Timer: 0xFF 0xFF
+    ReportInterval,  // Timer: decimal of the box (empty 0); Schedule: count of checked schedules
+    Schedules,       // four (hour, minute) pairs of the checked schedules in Schedule mode
+};
+
+enum class CodeTable { Number, Ain, SensorType };
+
+struct PageField {
+    std::uint32_t offset = 0;  // within the row
+    std::uint32_t width = 0;
+    std::string widget;  // rows carry "{N}" for the row number; empty for Fixed
+    FieldEncoding encoding = FieldEncoding::Text;
+    std::uint32_t emptyValue = 0;             // Decimal, DigitSum: value of an empty box
+    float emptyNumber = 0.0f;                 // Float32: value of an empty box
+    std::vector<std::uint8_t> fixed;          // Fixed: the bytes
+    CodeTable codeTable = CodeTable::Number;  // Code
+    std::string modeWidget;                   // mode-dependent fields: the list that picks the mode
+    std::uint32_t modeOffset = 0;  // mode-dependent fields: where the mode byte is stored
+};
+
+struct PageLayout {
+    std::uint32_t address = 0;
+    int rows = 1;                 // repeated rows (numbers 6, alarm blocks 4)
+    std::uint32_t rowStride = 0;  // bytes per row
+    std::vector<PageField> fields;
+};
+
+const PageLayout& NumbersPageLayout();
+const PageLayout& AlarmPageLayout();
+const PageLayout& GprsPageLayout();
+const PageLayout& SystemPageLayout();
+
+// One field of one row, placed in the image, its widget name resolved.
+struct PlacedField {
+    std::uint32_t address = 0;  // first byte in the image
+    const PageField* field = nullptr;
+    std::string widget;
+    int row = 0;
+    std::uint32_t modeAddress = 0;  // mode-dependent fields: the image byte of the mode
+};
+
+// Every field of a page in the order of its table, row by row.
+std::vector<PlacedField> PlaceFields(const PageLayout& layout);
+
+}  // namespace lgcset::settings

@@ -1,0 +1,475 @@
+#include "settings/parameter_image.h"
+
+#include <algorithm>
+#include <bit>
+#include <string_view>
+
+#include "settings/settings_table.h"
+#include "settings/text_units.h"
+
+namespace lgcset::settings {
+
+std::span<std::uint8_t> ParameterImage::Bytes(std::size_t address, std::size_t count) {
+    if (address >= kSize) {
+        return {};
+    }
+    return std::span<std::uint8_t>(bytes_).subspan(address, std::min(count, kSize - address));
+}
+
+std::span<const std::uint8_t> ParameterImage::Bytes(std::size_t address, std::size_t count) const {
+    if (address >= kSize) {
+        return {};
+    }
+    return std::span<const std::uint8_t>(bytes_).subspan(address, std::min(count, kSize - address));
+}
+
+void ParameterImage::Store(std::size_t address, std::span<const std::uint8_t> bytes) {
+    const auto target = Bytes(address, bytes.size());
+    std::copy_n(bytes.begin(), target.size(), target.begin());
+}
+
+void ClearImage(ParameterImage& image) {
+    const auto all = image.Bytes(0, ParameterImage::kSize);
+    std::fill(all.begin(), all.end(), std::uint8_t{0xFF});
+}
+
+int ItemForCode(std::span<const std::uint8_t> codes, std::uint8_t code, std::size_t itemCount) {
+    const std::size_t count = std::min(codes.size(), itemCount);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (codes[i] == code) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+namespace {
+
+using Bytes = std::span<std::uint8_t>;
+using ConstBytes = std::span<const std::uint8_t>;
+
+std::span<const std::uint8_t> TableOf(const CodeTables& codes, CodeTable table) {
+    switch (table) {
+        case CodeTable::Number:
+            return codes.numberCodes;
+        case CodeTable::Ain:
+            return codes.ainCodes;
+        case CodeTable::SensorType:
+            return codes.sensorTypeCodes;
+    }
+    return {};
+}
+
+// Low bytes of value, least significant first, into all of out.
+void PutInteger(Bytes out, std::uint32_t value) {
+    for (auto& byte : out) {
+        byte = static_cast<std::uint8_t>(value & 0xFF);
+        value >>= 8;
+    }
+}
+
+std::uint32_t GetInteger(ConstBytes in) {
+    std::uint32_t value = 0;
+    for (std::size_t i = in.size(); i > 0; --i) {
+        value = (value << 8) | in[i - 1];
+    }
+    return value;
+}
+
+void PutText(Bytes out, std::string_view text) {
+    std::fill(out.begin(), out.end(), kNotSet);
+    const auto characters = DecodeUtf8(text);
+    const std::size_t count = std::min(characters.size(), out.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        out[i] = ByteOfCharacter(characters[i]);
+    }
+}
+
+// The bytes as characters, stopping before the first 0xFF when stopAtNotSet.
+std::string GetText(ConstBytes in, bool stopAtNotSet) {
+    std::string text;
+    for (const std::uint8_t byte : in) {
+        if (stopAtNotSet && byte == kNotSet) {
+            break;
+        }
+        AppendUtf8(text, CharacterOfByte(byte));
+    }
+    return text;
+}
+
+// The stored form of edt_id: right-aligned in the field, '0' in front.
+void PutRightAligned(Bytes out, std::string_view text) {
+    auto characters = DecodeUtf8(text);
+    if (characters.size() > out.size()) {
+        characters.resize(out.size());
+    }
+    const std::size_t pad = out.size() - characters.size();
+    std::fill_n(out.begin(), pad, std::uint8_t{'0'});
+    for (std::size_t i = 0; i < characters.size(); ++i) {
+        out[pad + i] = ByteOfCharacter(characters[i]);
+    }
+}
+
+void PutFloat(Bytes out, float value) {
+    PutInteger(out, std::bit_cast<std::uint32_t>(value));
+}
+
+float GetFloat(ConstBytes in) {
+    return std::bit_cast<float>(GetInteger(in));
+}
+
+std::uint8_t CodeOfSelection(std::span<const std::uint8_t> table, int index) {
+    // A list with no item selected stores the code of its first item.
+    const std::size_t at = index < 0 ? 0 : static_cast<std::size_t>(index);
+    return at < table.size() ? table[at] : kNotSet;
+}
+
+// Decimal box: empty gives the empty value; a text that is no integer gives it too, and
+// reports the failure.
+bool PutDecimal(Bytes out, std::string_view text, std::uint32_t emptyValue) {
+    if (text.empty()) {
+        PutInteger(out, emptyValue);
+        return true;
+    }
+    const auto value = ToInteger(text);
+    PutInteger(out, value ? static_cast<std::uint32_t>(*value) : emptyValue);
+    return value.has_value();
+}
+
+int CheckedScheduleCount(const SettingsView& view) {
+    int count = 0;
+    for (int k = 1; k <= 4; ++k) {
+        count += view.Checked(ScheduleCheckName(k)) ? 1 : 0;
+    }
+    return count;
+}
+
+bool EncodeField(const SettingsView& view, const PlacedField& placed, ParameterImage& image,
+                 const CodeTables& codes) {
+    const PageField& f = *placed.field;
+    const Bytes out = image.Bytes(placed.address, f.width);
+    const std::string& w = placed.widget;
+    using E = FieldEncoding;
+    switch (f.encoding) {
+        case E::Text:
+            PutText(out, view.Text(w));
+            return true;
+        case E::PasswordText:
+            PutText(out, "");
+            PutText(out.first(4), view.Text(w));
+            return true;
+        case E::RightAlignedId:
+            PutRightAligned(out, view.Text(w));
+            return true;
+        case E::Decimal:
+            return PutDecimal(out, view.Text(w), f.emptyValue);
+        case E::DigitSum: {
+            const std::string text = view.Text(w);
+            PutInteger(
+                out, text.empty() ? f.emptyValue : static_cast<std::uint32_t>(ParseDecimal(text)));
+            return true;
+        }
+        case E::Float32: {
+            const std::string text = view.Text(w);
+            const auto value = text.empty() ? std::optional<float>(f.emptyNumber) : ToFloat(text);
+            PutFloat(out, value.value_or(f.emptyNumber));
+            return value.has_value();
+        }
+        case E::Code:
+            out[0] = CodeOfSelection(TableOf(codes, f.codeTable), view.ItemIndex(w));
+            return true;
+        case E::ItemIndex:
+            out[0] = static_cast<std::uint8_t>(view.ItemIndex(w));  // none selected: 0xFF
+            return true;
+        case E::Flag:
+            out[0] = view.Checked(w) ? 1 : 0;
+            return true;
+        case E::Fixed:
+            std::copy(f.fixed.begin(), f.fixed.end(), out.begin());
+            return true;
+        case E::ModeByte: {
+            const int mode = view.ItemIndex(w);
+            if (mode == 0 || mode == 1) {
+                out[0] = mode == 0 ? kTimerModeCode : kScheduleModeCode;
+            }
+            return true;
+        }
+        case E::UploadTimer:
+        case E::ReportInterval: {
+            const int mode = view.ItemIndex(f.modeWidget);
+            if (mode == 0) {
+                return PutDecimal(out, view.Text(w), 0);
+            }
+            if (mode == 1) {
+                PutInteger(out, f.encoding == E::UploadTimer
+                                    ? 0u
+                                    : static_cast<std::uint32_t>(CheckedScheduleCount(view)));
+            }
+            return true;
+        }
+        case E::UploadTime: {
+            const int mode = view.ItemIndex(f.modeWidget);
+            if (mode == 0) {
+                out[0] = kNotSet;
+                out[1] = kNotSet;
+            } else if (mode == 1) {
+                const TimeOfDay t = view.Time(w);
+                out[0] = static_cast<std::uint8_t>(t.hour);
+                out[1] = static_cast<std::uint8_t>(t.minute);
+            }
+            return true;
+        }
+        case E::Schedules: {
+            const int mode = view.ItemIndex(f.modeWidget);
+            if (mode != 0 && mode != 1) {
+                return true;
+            }
+            std::fill(out.begin(), out.end(), kNotSet);
+            for (int k = 1; mode == 1 && k <= 4; ++k) {
+                if (view.Checked(ScheduleCheckName(k))) {
+                    const TimeOfDay t = view.Time(ScheduleTimeName(k));
+                    const auto pair = static_cast<std::size_t>(2 * (k - 1));
+                    out[pair] = static_cast<std::uint8_t>(t.hour);
+                    out[pair + 1] = static_cast<std::uint8_t>(t.minute);
+                }
+            }
+            return true;
+        }
+    }
+    return true;
+}
+
+// A stored pair that is no time of day (the logger's memory can hold anything) is not shown.
+bool IsTimeOfDay(std::uint8_t hour, std::uint8_t minute) {
+    return hour < 24 && minute < 60;
+}
+
+// Upload mode decoding: 'D' Timer, 'M' Schedule, any other byte changes nothing.
+void DecodeUploadTimer(SettingsView& view, const PlacedField& placed, std::uint8_t mode,
+                       ConstBytes in) {
+    if (mode == kTimerModeCode) {
+        view.SetText(placed.widget, std::to_string(GetInteger(in)));
+        view.SetEnabled(placed.widget, true);
+    } else if (mode == kScheduleModeCode) {
+        view.SetEnabled(placed.widget, false);
+    }
+}
+
+void DecodeUploadTime(SettingsView& view, const PlacedField& placed, std::uint8_t mode,
+                      ConstBytes in) {
+    if (mode == kTimerModeCode) {
+        view.SetEnabled(placed.widget, false);
+        view.SetTime(placed.widget, {0, 0});
+    } else if (mode == kScheduleModeCode) {
+        // The picker stays usable in Schedule mode even when no time was stored, so that
+        // the user can set one.
+        view.SetEnabled(placed.widget, true);
+        if (in[0] != kNotSet && IsTimeOfDay(in[0], in[1])) {
+            view.SetTime(placed.widget, {in[0], in[1]});
+        }
+    }
+}
+
+void DecodeReportInterval(SettingsView& view, const PlacedField& placed, std::uint8_t mode,
+                          ConstBytes in) {
+    if (mode == kTimerModeCode) {
+        view.SetText(placed.widget, std::to_string(GetInteger(in)));
+        view.SetEnabled(placed.widget, true);
+    } else if (mode == kScheduleModeCode) {
+        view.SetEnabled(placed.widget, false);  // the stored count is not used
+    }
+}
+
+void DecodeSchedules(SettingsView& view, std::uint8_t mode, ConstBytes in) {
+    if (mode == kTimerModeCode) {
+        for (int k = 1; k <= 4; ++k) {
+            view.SetChecked(ScheduleCheckName(k), false);
+            view.SetEnabled(ScheduleCheckName(k), false);
+            view.SetEnabled(ScheduleTimeName(k), false);
+            view.SetTime(ScheduleTimeName(k), {0, 0});
+        }
+    } else if (mode == kScheduleModeCode) {
+        for (int k = 1; k <= 4; ++k) {
+            const auto pair = static_cast<std::size_t>(2 * (k - 1));
+            if (in[pair] == kNotSet) {
+                view.SetChecked(ScheduleCheckName(k), false);
+                view.SetEnabled(ScheduleTimeName(k), false);
+            } else {
+                view.SetEnabled(ScheduleCheckName(k), true);
+                view.SetChecked(ScheduleCheckName(k), true);
+                view.SetEnabled(ScheduleTimeName(k), true);
+                if (IsTimeOfDay(in[pair], in[pair + 1])) {
+                    view.SetTime(ScheduleTimeName(k), {in[pair], in[pair + 1]});
+                }
+            }
+        }
+        // Schedule 1 follows the mode alone: it stays available even when none was stored.
+        view.SetEnabled(ScheduleCheckName(1), true);
+        view.SetEnabled(ScheduleTimeName(1), true);
+    }
+}
+
+void DecodeField(SettingsView& view, const PlacedField& placed, const ParameterImage& image,
+                 const CodeTables& codes) {
+    const PageField& f = *placed.field;
+    const ConstBytes in = image.Bytes(placed.address, f.width);
+    const std::string& w = placed.widget;
+    using E = FieldEncoding;
+    switch (f.encoding) {
+        case E::Text:
+        case E::PasswordText:
+            view.SetText(w, GetText(in, true));
+            return;
+        case E::RightAlignedId:
+            view.SetText(w, GetText(in, false));
+            return;
+        case E::Decimal:
+        case E::DigitSum:
+            view.SetText(w, std::to_string(GetInteger(in)));
+            return;
+        case E::Float32:
+            view.SetText(w, FormatTwoDecimals(GetFloat(in)));
+            return;
+        case E::Code: {
+            const int item = ItemForCode(TableOf(codes, f.codeTable), in[0], view.Items(w).size());
+            if (item >= 0) {
+                view.SetItemIndex(w, item);
+            }
+            return;
+        }
+        case E::ItemIndex:
+            // A byte beyond the items leaves none selected, as a list does for such an index.
+            view.SetItemIndex(w, in[0] < view.Items(w).size() ? in[0] : -1);
+            return;
+        case E::Flag:
+            view.SetChecked(w, in[0] != 0);
+            return;
+        case E::Fixed:
+            return;
+        case E::ModeByte:
+            if (in[0] == kTimerModeCode || in[0] == kScheduleModeCode) {
+                view.SetItemIndex(w, in[0] == kTimerModeCode ? 0 : 1);
+            }
+            return;
+        case E::UploadTimer:
+            DecodeUploadTimer(view, placed, image[placed.modeAddress], in);
+            return;
+        case E::UploadTime:
+            DecodeUploadTime(view, placed, image[placed.modeAddress], in);
+            return;
+        case E::ReportInterval:
+            DecodeReportInterval(view, placed, image[placed.modeAddress], in);
+            return;
+        case E::Schedules:
+            DecodeSchedules(view, image[placed.modeAddress], in);
+            return;
+    }
+}
+
+bool EncodePage(const PageLayout& layout, const SettingsView& view, ParameterImage& image,
+                const CodeTables& codes) {
+    bool allConverted = true;
+    for (const auto& placed : PlaceFields(layout)) {
+        allConverted = EncodeField(view, placed, image, codes) && allConverted;
+    }
+    return allConverted;
+}
+
+bool DecodePage(const PageLayout& layout, SettingsView& view, const ParameterImage& image,
+                const CodeTables& codes) {
+    for (const auto& placed : PlaceFields(layout)) {
+        DecodeField(view, placed, image, codes);
+    }
+    return true;
+}
+
+// The caption the user sees for a field; alarm fields name their group as well.
+std::string UserCaption(const std::string& widget) {
+    const WidgetSpec* spec = FindWidget(widget);
+    if (spec == nullptr) {
+        return widget;
+    }
+    std::string caption = spec->caption;
+    if (!caption.empty() && caption.back() == ':') {
+        caption.pop_back();
+    }
+    const GroupSpec* group = FindGroup(spec->group);
+    if (group != nullptr && group->row > 0) {
+        caption += " (" + group->caption + ")";
+    }
+    return caption;
+}
+
+bool Converts(const SettingsView& view, const PlacedField& placed) {
+    const PageField& f = *placed.field;
+    using E = FieldEncoding;
+    switch (f.encoding) {
+        case E::Decimal:
+            break;
+        case E::UploadTimer:
+        case E::ReportInterval:
+            if (view.ItemIndex(f.modeWidget) != 0) {
+                return true;
+            }
+            break;
+        case E::Float32: {
+            const std::string text = view.Text(placed.widget);
+            return text.empty() || ToFloat(text).has_value();
+        }
+        default:
+            return true;
+    }
+    const std::string text = view.Text(placed.widget);
+    return text.empty() || ToInteger(text).has_value();
+}
+
+}  // namespace
+
+bool EncodeNumbersPage(const SettingsView& view, ParameterImage& image, const CodeTables& codes) {
+    return EncodePage(NumbersPageLayout(), view, image, codes);
+}
+bool EncodeAlarmPage(const SettingsView& view, ParameterImage& image, const CodeTables& codes) {
+    return EncodePage(AlarmPageLayout(), view, image, codes);
+}
+bool EncodeGprsPage(const SettingsView& view, ParameterImage& image, const CodeTables& codes) {
+    return EncodePage(GprsPageLayout(), view, image, codes);
+}
+bool EncodeSystemPage(const SettingsView& view, ParameterImage& image, const CodeTables& codes) {
+    return EncodePage(SystemPageLayout(), view, image, codes);
+}
+
+bool DecodeNumbersPage(SettingsView& view, const ParameterImage& image, const CodeTables& codes) {
+    return DecodePage(NumbersPageLayout(), view, image, codes);
+}
+bool DecodeAlarmPage(SettingsView& view, const ParameterImage& image, const CodeTables& codes) {
+    return DecodePage(AlarmPageLayout(), view, image, codes);
+}
+bool DecodeGprsPage(SettingsView& view, const ParameterImage& image, const CodeTables& codes) {
+    return DecodePage(GprsPageLayout(), view, image, codes);
+}
+bool DecodeSystemPage(SettingsView& view, const ParameterImage& image, const CodeTables& codes) {
+    return DecodePage(SystemPageLayout(), view, image, codes);
+}
+
+std::vector<InvalidField> ValidateForSave(const SettingsView& view) {
+    std::vector<InvalidField> invalid;
+    for (const PageLayout* layout :
+         {&NumbersPageLayout(), &AlarmPageLayout(), &GprsPageLayout(), &SystemPageLayout()}) {
+        for (const auto& placed : PlaceFields(*layout)) {
+            if (!Converts(view, placed)) {
+                invalid.push_back({placed.widget, UserCaption(placed.widget)});
+            }
+        }
+    }
+    return invalid;
+}
+
+std::string InvalidFieldsMessage(const std::vector<InvalidField>& fields) {
+    if (fields.empty()) {
+        return {};
+    }
+    return "The value of \"" + fields.front().caption +
+           "\" is not a valid number. Nothing was written to the device.";
+}
+
+}  // namespace lgcset::settings
