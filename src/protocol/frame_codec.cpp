@@ -66,76 +66,92 @@ std::vector<std::uint8_t> BuildFrame(std::uint8_t command, std::span<const std::
 
 void UnescapeFrame(std::span<const std::uint8_t> raw, std::vector<std::uint8_t>& out) {
     out.push_back(kDelimiter);
-    bool escapePending = false;
-    for (std::size_t i = 1; i + 1 < raw.size(); ++i) {
-        const std::uint8_t b = raw[i];
-        if (!escapePending) {
-            if (b == kEscape) {
+    if (raw.size() > 2) {
+        // Runs without an escape are copied whole; escapes are rare in real traffic.
+        const std::uint8_t* next = raw.data() + 1;
+        const std::uint8_t* const end = raw.data() + raw.size() - 1;
+        bool escapePending = false;
+        while (next != end) {
+            if (!escapePending) {
+                const std::uint8_t* const escape = std::find(next, end, kEscape);
+                out.insert(out.end(), next, escape);
+                if (escape == end) {
+                    break;
+                }
                 escapePending = true;
-            } else {
-                out.push_back(b);
+                next = escape + 1;
+                continue;
             }
-        } else if (b == 0x05) {
-            out.push_back(kDelimiter);
-            escapePending = false;
-        } else if (b == 0x0A) {
-            out.push_back(kEscape);
-            escapePending = false;
+            const std::uint8_t code = *next++;
+            if (code == 0x05) {
+                out.push_back(kDelimiter);
+                escapePending = false;
+            } else if (code == 0x0A) {
+                out.push_back(kEscape);
+                escapePending = false;
+            }
+            // Any other code is dropped and the escape stays pending for the next byte.
         }
-        // Any other code is dropped and the escape stays pending for the next byte.
     }
     out.push_back(kDelimiter);
 }
 
 std::optional<ReceivedFrame> ParseFrame(std::span<const std::uint8_t> decoded) {
-    ReceivedFrame frame;
-    std::size_t position = 0;
-    std::size_t length = 0;
-    std::uint16_t sum = 0;  // sum of the bytes accepted at positions 1..L+2
+    const std::uint8_t* next = decoded.data();
+    const std::uint8_t* const end = next + decoded.size();
 
-    for (const std::uint8_t b : decoded) {
-        if (position == 0) {
-            if (b == kDelimiter) {
-                frame.header[0] = b;
-                position = 1;
-            }
-            continue;
-        }
-        if (position <= 7) {
-            frame.header[position] = b;
-            sum = static_cast<std::uint16_t>(sum + b);
-            if (position == 2) {
-                length = frame.header[1] | static_cast<std::size_t>(frame.header[2]) << 8;
-                if (length < kMinLength || length > kMaxLength) {
-                    return std::nullopt;  // malformed: cannot be dispatched
-                }
-            }
-            ++position;
-            continue;
-        }
-        if (position <= length + 2) {
-            frame.payload[position - 8] = b;
-            ++frame.payloadCount;
-            sum = static_cast<std::uint16_t>(sum + b);
-            ++position;
-            continue;
-        }
-        const auto check = static_cast<std::uint16_t>(~sum);
-        if (position == length + 3) {
-            if (b == (check & 0xFF)) {
-                ++position;
-            }
-            continue;
-        }
-        if (position == length + 4) {
-            if (b == (check >> 8)) {
-                ++position;
-            }
-            continue;
-        }
-        return frame;  // position L+5: the end byte is not examined
+    // Position 0: bytes before the start delimiter are skipped.
+    next = std::find(next, end, kDelimiter);
+    if (next == end) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    ++next;
+
+    // Positions 1..7: length, command, header bytes.
+    ReceivedFrame frame;
+    frame.header[0] = kDelimiter;
+    if (end - next < 7) {
+        return std::nullopt;
+    }
+    std::copy_n(next, 7, frame.header.begin() + 1);
+    next += 7;
+    const std::size_t length = frame.length();
+    if (length < kMinLength || length > kMaxLength) {
+        return std::nullopt;  // malformed: cannot be dispatched
+    }
+
+    // Positions 8..L+2: the payload. The check sums the bytes at positions 1..L+2.
+    const std::size_t payloadSize = length - kMinLength;
+    if (static_cast<std::size_t>(end - next) < payloadSize) {
+        return std::nullopt;
+    }
+    std::copy_n(next, payloadSize, frame.payload.begin());
+    frame.payloadCount = static_cast<std::uint16_t>(payloadSize);
+    unsigned sum = 0;
+    for (std::size_t k = 1; k < frame.header.size(); ++k) {
+        sum += frame.header[k];
+    }
+    for (std::size_t k = 0; k < payloadSize; ++k) {
+        sum += next[k];
+    }
+    next += payloadSize;
+    const auto check = static_cast<std::uint16_t>(~sum);
+
+    // Positions L+3 and L+4: a byte that is not the expected check byte is skipped and the
+    // position stays, so a frame with a wrong check never completes.
+    next = std::find(next, end, static_cast<std::uint8_t>(check & 0xFF));
+    if (next == end) {
+        return std::nullopt;
+    }
+    next = std::find(next + 1, end, static_cast<std::uint8_t>(check >> 8));
+    if (next == end) {
+        return std::nullopt;
+    }
+    // Position L+5: the end byte is there but not examined.
+    if (next + 1 == end) {
+        return std::nullopt;
+    }
+    return frame;
 }
 
 void FrameAssembler::Feed(std::uint8_t byte) {
