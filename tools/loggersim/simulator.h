@@ -43,8 +43,9 @@ public:
 
     // Serves `fd` on a new thread and takes it over: the simulator closes it when it stops,
     // when it hangs up on purpose, or when the other end closes. The descriptor is made
-    // non-blocking. False when already running.
-    bool Start(int fd);
+    // non-blocking. False (and `error` says why) when already running or when the trace file
+    // cannot be opened; the descriptor is closed then too.
+    bool Start(int fd, std::string* error = nullptr);
 
     // Opens a pseudo-terminal pair and serves its master; slavePath() then names the port.
     bool StartOnPseudoTerminal(std::string* error = nullptr);

@@ -1,0 +1,305 @@
+#include "loggersim/command_line.h"
+
+#include <charconv>
+#include <cstdio>
+#include <functional>
+#include <map>
+
+namespace lgcset::sim {
+
+namespace {
+template <typename T>
+bool ParseNumber(const std::string& text, T& out, T min, T max) {
+    T value{};
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc{} || ptr != end || value < min || value > max) {
+        return false;
+    }
+    out = value;
+    return true;
+}
+
+bool ParseProbability(const std::string& text, double& out) {
+    // from_chars for double is there in GCC 12, and it ignores the locale.
+    return ParseNumber(text, out, 0.0, 1.0);
+}
+
+bool ParseCivilTime(const std::string& text, CivilTime& out) {
+    CivilTime t;
+    int consumed = 0;
+    const int fields = std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%n", &t.year, &t.month,
+                                   &t.day, &t.hour, &t.minute, &t.second, &consumed);
+    if (fields < 6) {
+        t.second = 0;
+        consumed = 0;
+        if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d%n", &t.year, &t.month, &t.day, &t.hour,
+                        &t.minute, &consumed) < 5) {
+            return false;
+        }
+    }
+    if (static_cast<std::size_t>(consumed) != text.size() || !IsValid(t) || t.year < 2000 ||
+        t.year > 2099) {
+        return false;
+    }
+    out = t;
+    return true;
+}
+
+bool PrintableAscii(const std::string& text) {
+    for (char c : text) {
+        if (c < 0x20 || c > 0x7E) {
+            return false;
+        }
+    }
+    return true;
+}
+
+struct OptionSpec {
+    bool takesValue;
+    std::function<bool(CommandLine&, const std::string&)> apply;
+    const char* rule;  // said when the value is refused
+};
+
+const std::map<std::string, OptionSpec>& Specs() {
+    static const std::map<std::string, OptionSpec> specs = {
+        {"password",
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              c.options.password = v;
+              return v.size() <= 4 && PrintableAscii(v);
+          },
+          "at most four printable characters"}},
+        {"model",
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              c.options.model = v;
+              return !v.empty() && v.size() <= 64 && PrintableAscii(v);
+          },
+          "1 to 64 printable characters, e.g. R480, R481, R482 or R483"}},
+        {"firmware",
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              c.options.firmware = v;
+              return v.size() <= 64 && PrintableAscii(v);
+          },
+          "at most 64 printable characters"}},
+        {"log-interval",
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              return ParseNumber(v, c.options.logIntervalMinutes, 1, 1440);
+          },
+          "minutes, 1 to 1440"}},
+        {"days",
+         {true, [](CommandLine& c, const std::string& v) { return ParseNumber(v, c.options.days, 0, 3660); },
+          "0 to 3660"}},
+        {"history-end",
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              CivilTime t;
+              if (!ParseCivilTime(v, t)) {
+                  return false;
+              }
+              c.options.historyEnd = t;
+              return true;
+          },
+          "\"YYYY-MM-DD HH:MM[:SS]\", a real date of 2000..2099"}},
+        {"records-per-reply",
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              return ParseNumber(v, c.options.recordsPerReply, 1, 64);
+          },
+          "1 to 64"}},
+        {"debug-interval",
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              return ParseNumber(v, c.options.debugIntervalMs, 1, 3'600'000);
+          },
+          "milliseconds, 1 to 3600000"}},
+        {"seed",
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              return ParseNumber<std::uint64_t>(v, c.options.faults.seed, 0, UINT64_MAX);
+          },
+          "an unsigned 64-bit number"}},
+        {"drop",
+         {true, [](CommandLine& c, const std::string& v) { return ParseProbability(v, c.options.faults.dropProbability); },
+          "a probability, 0 to 1"}},
+        {"corrupt",
+         {true,
+          [](CommandLine& c, const std::string& v) { return ParseProbability(v, c.options.faults.corruptProbability); },
+          "a probability, 0 to 1"}},
+        {"delay",
+         {true, [](CommandLine& c, const std::string& v) { return ParseNumber(v, c.options.faults.delayMs, 0, 600'000); },
+          "milliseconds, 0 to 600000"}},
+        {"delay-random",
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              return ParseNumber(v, c.options.faults.delayRandomMaxMs, 0, 600'000);
+          },
+          "milliseconds, 0 to 600000"}},
+        {"noise",
+         {true, [](CommandLine& c, const std::string& v) { return ParseProbability(v, c.options.faults.noiseProbability); },
+          "a probability, 0 to 1"}},
+        {"lone-delimiter",
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              return ParseProbability(v, c.options.faults.loneDelimiterProbability);
+          },
+          "a probability, 0 to 1"}},
+        {"duplicate",
+         {true,
+          [](CommandLine& c, const std::string& v) { return ParseProbability(v, c.options.faults.duplicateProbability); },
+          "a probability, 0 to 1"}},
+        {"hang-up-after",
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              return ParseNumber<std::uint32_t>(v, c.options.faults.hangUpAfterFrames, 0, UINT32_MAX);
+          },
+          "a number of frames (0: never)"}},
+        {"baud",
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              return ParseNumber<std::uint32_t>(v, c.options.faults.baud, 0, 4'000'000) &&
+                     (c.options.faults.baud == 0 || c.options.faults.baud >= 50);
+          },
+          "0 (no pacing) or 50 to 4000000"}},
+        {"link",
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              c.linkPath = v;
+              return !v.empty();
+          },
+          "a path"}},
+        {"no-stdin",
+         {false,
+          [](CommandLine& c, const std::string&) {
+              c.ignoreStdin = true;
+              return true;
+          },
+          ""}},
+        {"help",
+         {false,
+          [](CommandLine& c, const std::string&) {
+              c.help = true;
+              return true;
+          },
+          ""}},
+    };
+    return specs;
+}
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    CommandLine c;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "-h") {
+            c.help = true;
+            continue;
+        }
+        if (arg.rfind("--", 0) != 0) {
+            c.error = "unexpected argument '" + arg + "'";
+            return c;
+        }
+        const std::size_t eq = arg.find('=');
+        const std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
+        const bool inlineValue = eq != std::string::npos;
+        std::string value = inlineValue ? arg.substr(eq + 1) : std::string();
+
+        if (name == "trace") {  // optional value: only "--trace=FILE"
+            c.options.trace = true;
+            c.options.traceFile = value;
+            if (inlineValue && value.empty()) {
+                c.error = "--trace= needs a file name";
+                return c;
+            }
+            continue;
+        }
+        const auto spec = Specs().find(name);
+        if (spec == Specs().end()) {
+            c.error = "unknown option '--" + name + "'";
+            return c;
+        }
+        if (spec->second.takesValue && !inlineValue) {
+            if (i + 1 >= args.size()) {
+                c.error = "--" + name + " needs a value: " + spec->second.rule;
+                return c;
+            }
+            value = args[++i];
+        } else if (!spec->second.takesValue && inlineValue) {
+            c.error = "--" + name + " takes no value";
+            return c;
+        }
+        if (!spec->second.apply(c, value)) {
+            c.error = "bad value '" + value + "' for --" + name + ": " + spec->second.rule;
+            return c;
+        }
+    }
+    return c;
+}
+
+std::string Usage() {
+    return R"(Usage: loggersim [OPTIONS]
+
+A simulated R48x data logger on a pseudo-terminal. It prints the path of the
+terminal's slave side (the "serial port" to open at 115200 8N1) as the first
+line of its output, then answers the configurator's requests until it is killed
+(SIGINT, SIGTERM, SIGHUP) or its standard input ends.
+
+Standard input: when it is a terminal, a pipe or a socket, loggersim stops at
+end of file (Ctrl-D, or the writing process closing it). When it is /dev/null,
+a regular file or closed, it is not watched, so `loggersim </dev/null &` keeps
+serving until killed. A terminal is read only while loggersim is in the
+foreground.
+
+Device:
+  --password=TEXT        login password, at most 4 characters (default 8604);
+                         also the device password of the factory settings
+  --model=TEXT           model string of the login reply (default R481); its
+                         first four characters choose the channels: R480 two
+                         temperature, R481 four temperature, R482 two analog,
+                         R483 four analog (anything else: two temperature)
+  --firmware=TEXT        firmware string of the login reply (default V3.05-R48x)
+
+History (a synthetic log, fixed when the simulator starts):
+  --log-interval=MIN     minutes between records, 1..1440 (default 30)
+  --days=N               days of records up to the end (default 7)
+  --history-end="YYYY-MM-DD HH:MM[:SS]"
+                         time of the last record (default: the clock at start)
+  --records-per-reply=N  records carried by one history reply, as many of them
+                         as fit in 256 bytes (default 1)
+
+Debug traffic:
+  --debug-interval=MS    period of the unasked debug frames while debug mode is
+                         on (default 1000)
+
+Faults (each reproducible under --seed; the probabilities are per reply):
+  --seed=N               seed of the fault generators (default 1)
+  --drop=P               do not send the reply
+  --corrupt=P            change one byte of the reply so its check fails
+  --delay=MS             start every reply MS later
+  --delay-random=MS      and a further random 0..MS
+  --noise=P              send 1..16 random bytes (never 0xA5) before the reply
+  --lone-delimiter=P     send a single 0xA5 before the reply
+  --duplicate=P          send the reply twice
+  --hang-up-after=N      close the line after N frames sent (replies and debug
+                         frames); loggersim then exits
+  --baud=B               pace both directions at B baud, 10 bits a byte: a
+                         reply starts only after the request's bytes would have
+                         arrived and goes out at line speed (0: no pacing)
+
+Output:
+  --trace[=FILE]         log every frame received and sent, in hex, with a UTC
+                         timestamp, to standard error or to FILE (appended)
+  --link=PATH            also make PATH a symlink to the slave side (replacing
+                         an earlier symlink there; removed again at exit)
+  --no-stdin             do not watch standard input
+  -h, --help             show this text
+
+Unknown commands get no reply, nor does a page read of an address other than
+1024, 2048, 3072 or 4096 (the configurator then times out).
+)";
+}
+
+}  // namespace lgcset::sim
