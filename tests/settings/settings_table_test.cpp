@@ -1,0 +1,120 @@
+// The table is what the window, the codec and the profile file share; these tests check
+// that its parts fit each other, not that it restates itself.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+#include <string>
+
+#include "settings/page_layout.h"
+#include "settings/settings_table.h"
+#include "settings/text_units.h"
+
+namespace lgcset::settings {
+namespace {
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+TEST(SettingsTable, NamesAreUniqueAndRepeatedRowsAreExpanded) {
+    std::set<std::string> names;
+    for (const auto& spec : SettingsTable()) {
+        EXPECT_TRUE(names.insert(spec.name).second) << spec.name;
+        EXPECT_EQ(spec.name.find('{'), std::string::npos) << spec.name;
+        EXPECT_EQ(spec.caption.find('{'), std::string::npos) << spec.name;
+        EXPECT_NE(FindGroup(spec.group), nullptr) << spec.name << " in " << spec.group;
+    }
+    // Login 3, system 24, numbers 6 x 3, GPRS 7, sensors 4 x 12.
+    EXPECT_EQ(SettingsTable().size(), 3u + 24u + 18u + 7u + 48u);
+    for (int n = 1; n <= kSensorCount; ++n) {
+        EXPECT_EQ(WidgetsOfGroup(SensorGroup(n)).size(), 12u) << n;
+    }
+    ASSERT_NE(FindWidget("edt_tel6"), nullptr);
+    EXPECT_EQ(FindWidget("edt_tel6")->caption, "No.6");
+    EXPECT_EQ(FindWidget("edt_tel6")->row, 6);
+    ASSERT_NE(FindWidget("edt_Sensor4_end"), nullptr);
+    EXPECT_EQ(FindWidget("edt_Sensor4_end")->group, "grp3");
+    EXPECT_EQ(FindWidget("cbb_sensor3")->caption, "Sensor3");
+    EXPECT_EQ(FindWidget("edt_tel7"), nullptr);
+    EXPECT_EQ(FindWidget(""), nullptr);
+}
+
+TEST(SettingsTable, ProfileKeysAreTheNinetyEightDistinctKeys) {
+    std::set<std::string> keys;
+    int count = 0;
+    for (const auto& spec : SettingsTable()) {
+        if (spec.profileKey.empty()) {
+            EXPECT_TRUE(spec.kind == WidgetKind::ReadOnlyEdit) << spec.name;
+            continue;
+        }
+        ++count;
+        // The profile service matches names without regard to case.
+        EXPECT_TRUE(keys.insert(Lower(spec.profileSection + "/" + spec.profileKey)).second)
+            << spec.name;
+    }
+    EXPECT_EQ(count, 98);
+    EXPECT_EQ(FindWidget("cbb_sensor2")->profileSection, "SENSOR2");
+    EXPECT_EQ(FindWidget("cbb_tel3_f2")->profileKey, "tel3_fun2");
+}
+
+TEST(SettingsTable, EveryPageFieldIsAWidgetThatFitsItsField) {
+    for (const PageLayout* layout :
+         {&NumbersPageLayout(), &AlarmPageLayout(), &GprsPageLayout(), &SystemPageLayout()}) {
+        std::uint32_t previousEnd = 0;
+        for (const auto& placed : PlaceFields(*layout)) {
+            const PageField& f = *placed.field;
+            // Fields never overlap and stay inside the page.
+            EXPECT_GE(placed.address, previousEnd) << placed.widget;
+            previousEnd = placed.address + f.width;
+            EXPECT_LE(previousEnd, layout->address + kPageBytes) << placed.widget;
+            if (placed.widget.empty()) {
+                continue;
+            }
+            const WidgetSpec* spec = FindWidget(placed.widget);
+            ASSERT_NE(spec, nullptr) << placed.widget;
+            if (f.encoding == FieldEncoding::Text || f.encoding == FieldEncoding::RightAlignedId) {
+                EXPECT_LE(spec->maxLength, static_cast<int>(f.width)) << placed.widget;
+                EXPECT_GT(spec->maxLength, 0) << placed.widget;
+            }
+            if (f.encoding == FieldEncoding::PasswordText) {
+                EXPECT_EQ(spec->maxLength, 4);
+            }
+            if (f.encoding == FieldEncoding::Code || f.encoding == FieldEncoding::ItemIndex ||
+                f.encoding == FieldEncoding::ModeByte) {
+                EXPECT_EQ(spec->kind, WidgetKind::List) << placed.widget;
+            }
+        }
+    }
+}
+
+TEST(SettingsTable, TextsThatTheUserSees) {
+    EXPECT_EQ(FindGroup("grp7")->caption, "Authorized numbers ");
+    EXPECT_EQ(FindGroup("GroupBox7")->caption, "Alarm parameters setting1");
+    const auto& ain = FindWidget("cbb_sensor1_ain")->items;
+    ASSERT_EQ(ain.size(), 3u);
+    // Full-width tilde, U+FF5E, as three UTF-8 bytes.
+    EXPECT_EQ(ain[1],
+              "0\xEF\xBD\x9E"
+              "20mA/0\xEF\xBD\x9E"
+              "5V");
+    EXPECT_EQ(DecodeUtf8(ain[2]), (std::vector<char32_t>{'4', 0xFF5E, '2', '0', 'm', 'A'}));
+    const WidgetSpec* type = FindWidget("cbb_sensor4");
+    EXPECT_EQ(type->defaultIndex, -1);
+    EXPECT_EQ(type->shownText, "Centigrade");
+    EXPECT_EQ(FindWidget("edt_gprstimeup")->unit, "mins");
+    EXPECT_EQ(FindWidget("edt_rec_time")->hint, "(0,5--255)mins");
+    EXPECT_EQ(FindWidget("CheckBox5")->caption, "Schedule 4:");
+    EXPECT_EQ(FindWidget("CheckBox5")->checkText, "enable");
+    EXPECT_FALSE(FindWidget("DateTimePicker8")->enabled);
+    EXPECT_EQ(FindWidget("edt_port")->maxLength, 0);
+    EXPECT_EQ(std::count_if(LayoutLabels().begin(), LayoutLabels().end(),
+                            [](const LayoutLabel& l) { return l.text == "Threshold:"; }),
+              4);
+}
+
+}  // namespace
+}  // namespace lgcset::settings
