@@ -1,0 +1,24 @@
+// The current data grid: a heading row and a heading column around one row of values.
+#pragma once
+
+#include <array>
+
+class QTableWidget;
+class QWidget;
+
+namespace lgcset::ui {
+
+inline constexpr int kCurrentDataColumns = 12;
+inline constexpr int kCurrentDataRows = 2;
+
+// Row 0 of each column; column 0 also heads row 1 with "Value".
+inline constexpr std::array<const char*, kCurrentDataColumns> kCurrentDataHeadings{
+    "Item",      "Sensor1",  "Sensor2",   "Sensor3",    "Sensor4", "Longitude",
+    "Latitude",  "Velocity", "Direction", "GSM Signal", "Relay",   "Power Status"};
+inline constexpr const char* kCurrentDataValueHeading = "Value";
+
+QTableWidget* MakeCurrentDataGrid(QWidget* parent);
+// Writes the fixed texts of the heading row and column.
+void WriteCurrentDataHeadings(QTableWidget* grid);
+
+}  // namespace lgcset::ui

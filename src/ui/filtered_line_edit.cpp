@@ -1,0 +1,92 @@
+#include "ui/filtered_line_edit.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <memory>
+
+#include "settings/key_filters.h"
+
+namespace lgcset::ui {
+
+namespace {
+
+// A key press that would insert its text, as opposed to editing keys (Backspace, Delete),
+// navigation and shortcuts, whose text is empty or a control character.
+bool InsertsText(const QString& text) {
+    if (text.isEmpty())
+        return false;
+    for (const QChar c : text) {
+        if (!c.isPrint() && !c.isSurrogate())
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+FilteredLineEdit::FilteredLineEdit(QWidget* parent) : QLineEdit(parent) {}
+
+void FilteredLineEdit::SetKeyFilter(settings::KeyFilter filter) {
+    filter_ = filter;
+    // Dropped text and composed input would bypass the filter.
+    setAcceptDrops(!Filtered());
+    setAttribute(Qt::WA_InputMethodEnabled, !Filtered());
+}
+
+void FilteredLineEdit::PasteFiltered(const QString& text) {
+    if (!Filtered()) {
+        insert(text);
+        return;
+    }
+    QString before = this->text();
+    if (hasSelectedText())
+        before.remove(selectionStart(), selectedText().size());
+    const std::string accepted = settings::FilterPastedText(
+        filter_, before.toStdString(), text.toStdString());
+    if (!accepted.empty() || hasSelectedText())
+        insert(QString::fromStdString(accepted));
+}
+
+void FilteredLineEdit::keyPressEvent(QKeyEvent* event) {
+    if (!Filtered()) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    if (event == QKeySequence::Paste) {
+        if (!isReadOnly())
+            PasteFiltered(QGuiApplication::clipboard()->text());
+        event->accept();
+        return;
+    }
+    const QString typed = event->text();
+    if (InsertsText(typed)) {
+        for (const char32_t key : typed.toUcs4()) {
+            if (!settings::AcceptsKey(filter_, key, text().toStdString())) {
+                event->accept();  // swallowed: nothing is inserted
+                return;
+            }
+        }
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void FilteredLineEdit::contextMenuEvent(QContextMenuEvent* event) {
+    std::unique_ptr<QMenu> menu(createStandardContextMenu());
+    if (Filtered()) {
+        // The menu's own Paste would insert the clipboard unchecked.
+        for (QAction* action : menu->actions()) {
+            if (action->objectName() == QLatin1String("edit-paste")) {
+                disconnect(action, &QAction::triggered, nullptr, nullptr);
+                connect(action, &QAction::triggered, this,
+                        [this] { PasteFiltered(QGuiApplication::clipboard()->text()); });
+            }
+        }
+    }
+    menu->exec(event->globalPos());
+}
+
+}  // namespace lgcset::ui

@@ -1,0 +1,34 @@
+// An edit box with one of the settings key filters. Every typed character is offered to
+// the filter with the box's whole text at that moment; a rejected character is not
+// inserted. Pasted text (keyboard or context menu) passes the same filter character by
+// character; dropped text and input-method text are not taken by a filtered box.
+#pragma once
+
+#include <QLineEdit>
+
+#include "settings/settings_table.h"
+
+namespace lgcset::ui {
+
+class FilteredLineEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit FilteredLineEdit(QWidget* parent = nullptr);
+
+    void SetKeyFilter(settings::KeyFilter filter);
+    settings::KeyFilter KeyFilter() const { return filter_; }
+
+    // Inserts text at the caret (replacing a selection) as a paste does: through the filter.
+    void PasteFiltered(const QString& text);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    bool Filtered() const { return filter_ != settings::KeyFilter::None; }
+
+    settings::KeyFilter filter_ = settings::KeyFilter::None;
+};
+
+}  // namespace lgcset::ui

@@ -1,0 +1,290 @@
+#include "ui/settings_widgets.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QTimeEdit>
+#include <stdexcept>
+#include <vector>
+
+#include "settings/settings_table.h"
+#include "ui/filtered_line_edit.h"
+
+namespace lgcset::ui {
+
+using settings::WidgetKind;
+using settings::WidgetSpec;
+
+QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+namespace {
+
+constexpr int kColumnGap = 10;
+// Captions longer than this wrap onto a second line.
+constexpr int kCaptionWrapWidth = 140;
+constexpr std::size_t kLongCaption = 26;
+
+// Width of an edit box for its length limit: room for the characters it may hold.
+int EditWidth(const WidgetSpec& spec) {
+    if (spec.kind == WidgetKind::ReadOnlyEdit)
+        return 110;
+    if (spec.maxLength == 0 || spec.maxLength <= 4)
+        return 64;
+    if (spec.maxLength <= 8)
+        return 76;
+    if (spec.maxLength <= 20)
+        return 132;
+    return 190;
+}
+
+QWidget* CreateEdit(const WidgetSpec& spec, QWidget* parent) {
+    auto* edit = new FilteredLineEdit(parent);
+    if (spec.maxLength > 0)
+        edit->setMaxLength(spec.maxLength);
+    edit->setReadOnly(spec.kind == WidgetKind::ReadOnlyEdit);
+    edit->setText(FromUtf8(spec.defaultText));
+    edit->SetKeyFilter(spec.filter);
+    edit->setFixedWidth(EditWidth(spec));
+    return edit;
+}
+
+QWidget* CreateList(const WidgetSpec& spec, QWidget* parent) {
+    auto* list = new QComboBox(parent);
+    for (const std::string& item : spec.items)
+        list->addItem(FromUtf8(item));
+    list->setCurrentIndex(spec.defaultIndex);
+    // A list with no selection still shows its design text.
+    list->setPlaceholderText(FromUtf8(spec.shownText));
+    list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    return list;
+}
+
+QWidget* CreateCheck(const WidgetSpec& spec, QWidget* parent) {
+    auto* check = new QCheckBox(FromUtf8(spec.checkText), parent);
+    check->setChecked(spec.defaultChecked);
+    return check;
+}
+
+QWidget* CreateTime(const WidgetSpec& spec, QWidget* parent) {
+    auto* picker = new QTimeEdit(parent);
+    picker->setDisplayFormat(QStringLiteral("HH:mm"));
+    picker->setTime(QTime(spec.defaultTime.hour, spec.defaultTime.minute));
+    return picker;
+}
+
+// ---- Placement -------------------------------------------------------------------------
+
+// Names on one line of a group: the first one's caption heads the line, the widgets sit
+// side by side, the last one's unit and hint follow.
+using Line = std::vector<std::string>;
+using Column = std::vector<Line>;
+
+class GroupPlacer {
+public:
+    GroupPlacer(QGroupBox* box, const WidgetsByName& widgets)
+        : box_(box), widgets_(widgets), grid_(new QGridLayout(box)) {
+        grid_->setHorizontalSpacing(6);
+        grid_->setVerticalSpacing(2);
+        grid_->setContentsMargins(8, 6, 8, 6);
+    }
+
+    // Columns of lines side by side; each column takes two grid columns (caption, then
+    // the widgets with their unit and hint) and a gap.
+    void PlaceColumns(const std::vector<Column>& columns) {
+        int gridColumn = 0;
+        int rows = 0;
+        for (const Column& column : columns) {
+            int row = 0;
+            for (const Line& line : column) {
+                PlaceHeading(line.front(), row, gridColumn);
+                PlaceLine(line, row++, gridColumn);
+            }
+            rows = std::max(rows, row);
+            gridColumn += 3;
+            if (&column != &columns.back()) {
+                // Spare width goes between the columns.
+                grid_->setColumnMinimumWidth(gridColumn - 1, kColumnGap);
+                grid_->setColumnStretch(gridColumn - 1, 1);
+            }
+        }
+        grid_->setRowStretch(rows, 1);
+    }
+
+    // Repeated rows shown as a table: the first column's caption heads each row, the
+    // captions of the other columns head the table once.
+    void PlaceTable(const std::vector<Line>& rows) {
+        if (rows.empty())
+            return;
+        for (std::size_t c = 1; c < rows.front().size(); ++c) {
+            QLabel* header = CaptionLabel(Spec(rows.front()[c]), box_);
+            if (header != nullptr)
+                grid_->addWidget(header, 0, static_cast<int>(c) + 1);
+        }
+        int row = 1;
+        for (const Line& line : rows) {
+            QLabel* caption = CaptionLabel(Spec(line.front()), box_);
+            if (caption != nullptr)
+                grid_->addWidget(caption, row, 0);
+            for (std::size_t c = 0; c < line.size(); ++c)
+                grid_->addWidget(Widget(line[c]), row, static_cast<int>(c) + 1);
+            ++row;
+        }
+        grid_->setRowStretch(row, 1);
+        grid_->setColumnStretch(static_cast<int>(rows.front().size()) + 1, 1);
+    }
+
+private:
+    const WidgetSpec& Spec(const std::string& name) const {
+        const WidgetSpec* spec = settings::FindWidget(name);
+        if (spec == nullptr)
+            throw std::logic_error("settings layout names an unknown widget " + name);
+        return *spec;
+    }
+    QWidget* Widget(const std::string& name) const { return widgets_.at(name); }
+
+    // A standalone label of the table ("Threshold:") that heads this widget gets a row
+    // of its own above it.
+    void PlaceHeading(const std::string& name, int& row, int column) {
+        for (const auto& label : settings::LayoutLabels()) {
+            if (label.before == name) {
+                auto* heading = new QLabel(FromUtf8(label.text), box_);
+                QFont font = heading->font();
+                font.setBold(true);
+                heading->setFont(font);
+                grid_->addWidget(heading, row++, column, 1, 3);
+            }
+        }
+    }
+
+    void PlaceLine(const Line& line, int row, int column) {
+        if (QLabel* caption = CaptionLabel(Spec(line.front()), box_))
+            grid_->addWidget(caption, row, column);
+        auto* fields = new QHBoxLayout;
+        fields->setSpacing(6);
+        for (const std::string& name : line)
+            fields->addWidget(Widget(name));
+        const WidgetSpec& last = Spec(line.back());
+        if (!last.unit.empty())
+            fields->addWidget(new QLabel(FromUtf8(last.unit), box_));
+        if (!last.hint.empty()) {
+            auto* hint = new QLabel(FromUtf8(last.hint), box_);
+            hint->setForegroundRole(QPalette::PlaceholderText);
+            fields->addWidget(hint);
+        }
+        fields->addStretch(1);
+        grid_->addLayout(fields, row, column + 1);
+    }
+
+    QGroupBox* box_;
+    const WidgetsByName& widgets_;
+    QGridLayout* grid_;
+};
+
+void LayoutSystemGroup(QGroupBox* box, const WidgetsByName& widgets) {
+    using settings::ScheduleCheckName;
+    using settings::ScheduleTimeName;
+    Column schedules{{"cb_pdat"}, {"edit9"}, {"edt1"}};
+    for (int k = 1; k <= 4; ++k)
+        schedules.push_back({ScheduleCheckName(k), ScheduleTimeName(k)});
+    GroupPlacer(box, widgets)
+        .PlaceColumns({
+            {{"cbb_timemode"},
+             {"edt_tel_my"},
+             {"edt_pwd"},
+             {"edt_id"},
+             {"edt_rec_time"},
+             {"CheckBox1"},
+             {"chk1"},
+             {"edt_PinCode"}},
+            schedules,
+            {{"edt_GprsFailTel"},
+             {"edt_relay_time"},
+             {"cbb_gprsupmode"},
+             {"edt_gprstimeup"},
+             {"dtp_gprspointup"}},
+        });
+}
+
+void LayoutNumbersGroup(QGroupBox* box, const WidgetsByName& widgets) {
+    std::vector<Line> rows;
+    for (int n = 1; n <= settings::kNumberRows; ++n)
+        rows.push_back({settings::TelName(n), settings::TelCode1Name(n), settings::TelCode2Name(n)});
+    GroupPlacer(box, widgets).PlaceTable(rows);
+}
+
+void LayoutGprsGroup(QGroupBox* box, const WidgetsByName& widgets) {
+    GroupPlacer(box, widgets)
+        .PlaceColumns({{{"edt_ip1"},
+                        {"edt_ip2"},
+                        {"edt_port"},
+                        {"cbb_mode"},
+                        {"edt_apn"},
+                        {"edt_gprsname"},
+                        {"edt_gprspassword"}}});
+}
+
+void LayoutSensorGroup(QGroupBox* box, int n, const WidgetsByName& widgets) {
+    const auto edit = [n](std::string_view field) {
+        return Line{settings::SensorEditName(n, field)};
+    };
+    GroupPlacer(box, widgets)
+        .PlaceColumns({
+            {{settings::SensorTypeName(n)}, edit("SLow"), edit("Low"), edit("High"),
+             edit("SHigh"), edit("SP")},
+            {{settings::SensorAinName(n)}, edit("start"), edit("end"), edit("Relay"), edit("STP"),
+             edit("ens")},
+        });
+}
+
+}  // namespace
+
+QLabel* CaptionLabel(const WidgetSpec& spec, QWidget* parent) {
+    if (spec.caption.empty())
+        return nullptr;
+    auto* label = new QLabel(FromUtf8(spec.caption), parent);
+    if (spec.caption.size() > kLongCaption) {
+        label->setWordWrap(true);
+        label->setFixedWidth(kCaptionWrapWidth);
+    }
+    return label;
+}
+
+QWidget* CreateSettingsWidget(const WidgetSpec& spec, QWidget* parent) {
+    QWidget* widget = nullptr;
+    switch (spec.kind) {
+        case WidgetKind::Edit:
+        case WidgetKind::ReadOnlyEdit:
+            widget = CreateEdit(spec, parent);
+            break;
+        case WidgetKind::List:
+            widget = CreateList(spec, parent);
+            break;
+        case WidgetKind::CheckBox:
+            widget = CreateCheck(spec, parent);
+            break;
+        case WidgetKind::TimePicker:
+            widget = CreateTime(spec, parent);
+            break;
+    }
+    widget->setObjectName(FromUtf8(spec.name));
+    widget->setEnabled(spec.enabled);
+    return widget;
+}
+
+WidgetsByName BuildSettingsGroups(const std::map<std::string, QGroupBox*>& groups) {
+    WidgetsByName widgets;
+    for (const WidgetSpec& spec : settings::SettingsTable())
+        widgets[spec.name] = CreateSettingsWidget(spec, groups.at(spec.group));
+
+    LayoutSystemGroup(groups.at(std::string(settings::kSystemGroup)), widgets);
+    LayoutNumbersGroup(groups.at(std::string(settings::kNumbersGroup)), widgets);
+    LayoutGprsGroup(groups.at(std::string(settings::kGprsGroup)), widgets);
+    for (int n = 1; n <= settings::kSensorCount; ++n)
+        LayoutSensorGroup(groups.at(std::string(settings::SensorGroup(n))), n, widgets);
+    return widgets;
+}
+
+}  // namespace lgcset::ui

@@ -1,0 +1,301 @@
+// The program's one window: the link control, the settings widgets, the tools of the
+// "Others" tab, the hidden traffic log, the status bar and the send path with its resend
+// timer. Reply handling enters through DispatchResponse.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "link/SerialComm.h"
+#include "protocol/frame_codec.h"
+#include "protocol/request_params.h"
+#include "protocol/transmission.h"
+#include "settings/settings_view.h"
+
+class QCheckBox;
+class QComboBox;
+class QDateTimeEdit;
+class QGroupBox;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+class QTableWidget;
+class QTimeEdit;
+class QTimer;
+
+namespace lgcset::ui {
+
+class FilteredLineEdit;
+class MessageBoxes;
+class StatusPanels;
+class WidgetSettingsView;
+
+class Tfrm_mset : public QWidget {
+    Q_OBJECT
+public:
+    explicit Tfrm_mset(QWidget* parent = nullptr);
+    ~Tfrm_mset() override;
+
+    // ---- Message boxes. Every box of the window goes through this seam; tests put a
+    // scripted implementation in (the window does not take ownership).
+    MessageBoxes& Boxes() { return *boxes_; }
+    void SetMessageBoxes(MessageBoxes* boxes);
+
+    // ---- The settings as a name-keyed view over the real widgets.
+    settings::SettingsView& Settings();
+
+    // ---- Start-up (run by the constructor and the first showing).
+    void FormCreate();
+    void FormShow();
+    // Asks "Exit?"; true lets the window close.
+    bool FormCloseQuery();
+
+    // ---- Link control.
+    void FillPortList();
+    // Where the port list comes from; the system's serial ports unless set (tests).
+    void SetPortSource(std::function<std::vector<std::string>()> source);
+    void btn8Click();
+    void btn_stopClick();
+    void btn_opencClick();
+    void btn_closecClick();
+    void DisableDeviceButtons();
+    void EnableDeviceButtons();
+    bool LinkOpen() const { return (LinkToggleCount & 1) != 0; }
+    std::uint8_t LinkToggleCount = 0;  // odd while the device link is open
+    bool StopRequested = false;        // set by Stop; polled by the history export
+
+    // ---- Send path.
+    void TransmitFrame(std::span<const std::uint8_t> frame);
+    void tmr_cfTimer();
+    // Stops re-sending the outstanding request (a valid reply arrived, or Stop).
+    void StopResend();
+    void SetResendInterval(int milliseconds);
+    int ResendCount() const { return resend_.ResendCount(); }
+    std::span<const std::uint8_t> ResendCopy() const { return resend_.ResendCopy(); }
+
+    void SendRequest(std::uint8_t requestType);
+    void SendLogin();
+    void SendReadPage(std::uint32_t address);
+    void SendErasePage(std::uint32_t address);
+    // Sends image[address .. address + 255] of the parameter image.
+    void SendWritePage(std::uint32_t address, std::span<const std::uint8_t> image);
+    protocol::RequestParams& Params() { return params_; }
+
+    // ---- Receive path: bytes from cm1, the traffic log, and the one entry point of replies.
+    void cm1ReceiveData(const std::uint8_t* buffer, std::uint16_t length);
+    void EchoSent(std::span<const std::uint8_t> bytes);
+    void EchoReceived(std::span<const std::uint8_t> bytes);
+    virtual void DispatchResponse(const protocol::ReceivedFrame& frame);
+    protocol::FrameAssembler& Assembler() { return assembler_; }
+
+    // ---- Status bar.
+    void SetStatusText(const QString& text);  // panel 2
+    QString StatusText() const;
+    void BringLampToFront(bool green);
+    bool GreenLampInFront() const;
+
+    // ---- Settings change reactions (the rules run over the settings view).
+    void cb_pdatChange();
+    void cbb_gprsupmodeChange();
+    void CheckBox2Click();
+    void CheckBox3Click();
+    void CheckBox4Click();
+    void edt_gprstimeupChange();
+    // Relay test fields.
+    void ComboBox1Change();
+    void Edit12Change();
+
+    // ================= Widgets: member name = objectName =================
+    // First row.
+    QGroupBox* GroupBox1 = nullptr;
+    QComboBox* cbox_com = nullptr;
+    QPushButton* btn8 = nullptr;
+    QPushButton* btn_stop = nullptr;
+    QPushButton* btn_openc = nullptr;
+    QPushButton* btn_closec = nullptr;
+    QGroupBox* grp8 = nullptr;
+    FilteredLineEdit* Edit1 = nullptr;
+    FilteredLineEdit* edt43 = nullptr;
+    FilteredLineEdit* edt_setpwd = nullptr;
+    QPushButton* btn7 = nullptr;
+    QPushButton* btn5 = nullptr;
+    QPushButton* btn6 = nullptr;
+    // Second row.
+    QGroupBox* grp9 = nullptr;
+    QPushButton* btn_down = nullptr;
+    QPushButton* btn_load = nullptr;
+    QPushButton* btn_saveconfigure = nullptr;
+    QPushButton* btn_loadconfigure = nullptr;
+    QPushButton* btn_industrial = nullptr;
+    QPushButton* btn9 = nullptr;
+    QPushButton* btn10 = nullptr;
+    QLabel* lbl4 = nullptr;
+    QLabel* lbl16 = nullptr;
+    // Tabs.
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    QWidget* TabSheet3 = nullptr;
+    QWidget* TabSheet4 = nullptr;  // never shown
+    QWidget* ts_other = nullptr;   // never shown
+
+    // "Basic Parameters": System Parameters.
+    QGroupBox* GroupBox18 = nullptr;
+    QComboBox* cbb_timemode = nullptr;
+    FilteredLineEdit* edt_tel_my = nullptr;
+    FilteredLineEdit* edt_pwd = nullptr;
+    FilteredLineEdit* edt_id = nullptr;
+    FilteredLineEdit* edt_rec_time = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QCheckBox* chk1 = nullptr;
+    FilteredLineEdit* edt_PinCode = nullptr;
+    FilteredLineEdit* edt_GprsFailTel = nullptr;
+    QComboBox* cb_pdat = nullptr;
+    FilteredLineEdit* edit9 = nullptr;
+    FilteredLineEdit* edt1 = nullptr;
+    QCheckBox* CheckBox2 = nullptr;
+    QCheckBox* CheckBox3 = nullptr;
+    QCheckBox* CheckBox4 = nullptr;
+    QCheckBox* CheckBox5 = nullptr;
+    QTimeEdit* DateTimePicker5 = nullptr;
+    QTimeEdit* DateTimePicker6 = nullptr;
+    QTimeEdit* DateTimePicker7 = nullptr;
+    QTimeEdit* DateTimePicker8 = nullptr;
+    FilteredLineEdit* edt_relay_time = nullptr;
+    QComboBox* cbb_gprsupmode = nullptr;
+    FilteredLineEdit* edt_gprstimeup = nullptr;
+    QTimeEdit* dtp_gprspointup = nullptr;
+    // Authorized numbers.
+    QGroupBox* grp7 = nullptr;
+    FilteredLineEdit *edt_tel1 = nullptr, *edt_tel2 = nullptr, *edt_tel3 = nullptr,
+                     *edt_tel4 = nullptr, *edt_tel5 = nullptr, *edt_tel6 = nullptr;
+    QComboBox *cbb_tel1_f1 = nullptr, *cbb_tel2_f1 = nullptr, *cbb_tel3_f1 = nullptr,
+              *cbb_tel4_f1 = nullptr, *cbb_tel5_f1 = nullptr, *cbb_tel6_f1 = nullptr;
+    QComboBox *cbb_tel1_f2 = nullptr, *cbb_tel2_f2 = nullptr, *cbb_tel3_f2 = nullptr,
+              *cbb_tel4_f2 = nullptr, *cbb_tel5_f2 = nullptr, *cbb_tel6_f2 = nullptr;
+    // GPRS Connection setting.
+    QGroupBox* grp6 = nullptr;
+    FilteredLineEdit* edt_ip1 = nullptr;
+    FilteredLineEdit* edt_ip2 = nullptr;
+    FilteredLineEdit* edt_port = nullptr;
+    QComboBox* cbb_mode = nullptr;
+    FilteredLineEdit* edt_apn = nullptr;
+    FilteredLineEdit* edt_gprsname = nullptr;
+    FilteredLineEdit* edt_gprspassword = nullptr;
+
+    // "Alarm setting": one group per sensor.
+    QGroupBox *GroupBox7 = nullptr, *grp1 = nullptr, *grp2 = nullptr, *grp3 = nullptr;
+    QComboBox *cbb_sensor1 = nullptr, *cbb_sensor2 = nullptr, *cbb_sensor3 = nullptr,
+              *cbb_sensor4 = nullptr;
+    QComboBox *cbb_sensor1_ain = nullptr, *cbb_sensor2_ain = nullptr, *cbb_sensor3_ain = nullptr,
+              *cbb_sensor4_ain = nullptr;
+#define LGCSET_SENSOR_EDITS(n)                                                              \
+    FilteredLineEdit *edt_Sensor##n##_SLow = nullptr, *edt_Sensor##n##_Low = nullptr,      \
+                     *edt_Sensor##n##_High = nullptr, *edt_Sensor##n##_SHigh = nullptr,    \
+                     *edt_Sensor##n##_Relay = nullptr, *edt_Sensor##n##_STP = nullptr,     \
+                     *edt_Sensor##n##_SP = nullptr, *edt_Sensor##n##_ens = nullptr,        \
+                     *edt_Sensor##n##_start = nullptr, *edt_Sensor##n##_end = nullptr;
+    LGCSET_SENSOR_EDITS(1)
+    LGCSET_SENSOR_EDITS(2)
+    LGCSET_SENSOR_EDITS(3)
+    LGCSET_SENSOR_EDITS(4)
+#undef LGCSET_SENSOR_EDITS
+
+    // "Others": history query.
+    QGroupBox* grp4 = nullptr;
+    QDateTimeEdit* DateTimePicker1 = nullptr;  // "From"
+    QDateTimeEdit* DateTimePicker2 = nullptr;  // "To"
+    QPushButton* Button1 = nullptr;
+    // Relay control test.
+    QGroupBox* GroupBox2 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    FilteredLineEdit* Edit8 = nullptr;
+    FilteredLineEdit* Edit10 = nullptr;
+    FilteredLineEdit* Edit11 = nullptr;
+    FilteredLineEdit* Edit12 = nullptr;
+    QPushButton* Button3 = nullptr;
+    QPushButton* Button2 = nullptr;
+    // Device clock.
+    QGroupBox* GroupBox3 = nullptr;
+    QDateTimeEdit* DateTimePicker3 = nullptr;  // date
+    QDateTimeEdit* DateTimePicker4 = nullptr;  // time of day
+    QPushButton* btn_acquiretime = nullptr;
+    QPushButton* Button4 = nullptr;
+    QPushButton* btn_setcurtime = nullptr;  // never shown
+    // Debug monitor.
+    QGroupBox* GroupBox4 = nullptr;
+    QPushButton* Button5 = nullptr;
+    QPushButton* btn_padlockregulation = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QPlainTextEdit* memo2 = nullptr;
+    // Current data.
+    QGroupBox* grp_curdat = nullptr;
+    QTableWidget* strngrd_curdata = nullptr;
+    QPushButton* btn_inquire_curdat = nullptr;
+
+    // Hidden traffic tab.
+    QPlainTextEdit* mmo1 = nullptr;
+    QPlainTextEdit* mmo2 = nullptr;
+    QPushButton* btn_clrmmo1 = nullptr;
+    QPushButton* btn_clrmmo2 = nullptr;
+    QPushButton* Button6 = nullptr;
+    QPushButton* Button7 = nullptr;
+    QPushButton* Button8 = nullptr;
+    QLabel* lbl_lasttime = nullptr;
+    // Hidden tab ts_other.
+    QDateTimeEdit* dtp_DeviceCurrentTime = nullptr;
+
+    // Status bar with the lamps and the transfer progress bar.
+    StatusPanels* stat1 = nullptr;
+    QLabel* img_red = nullptr;
+    QLabel* img_green = nullptr;
+    QProgressBar* pb_write = nullptr;
+
+    // Timers.
+    QTimer* tmr_cf = nullptr;    // resend, 1000 ms
+    QTimer* timer_tb = nullptr;  // 200 ms, never enabled
+    QTimer* timer_gb = nullptr;  // 20 ms, never enabled
+
+    // The device link and the auxiliary port.
+    link::TComm cm1;
+    link::TComm mycom;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildFirstRow();
+    void BuildSecondRow();
+    void BuildTabs();
+    void BuildOthersTab();
+    void BuildHiddenTabs();
+    void BuildStatusBar();
+    void BuildTimers();
+    void BuildSettingsWidgets();
+    void BindSettingsMembers();
+    void ConnectSettingsReactions();
+    void ConfigurePorts();
+    void WriteGridHeadings();
+    void Button6Click();
+
+    std::unique_ptr<MessageBoxes> ownBoxes_;
+    MessageBoxes* boxes_ = nullptr;
+    std::unique_ptr<WidgetSettingsView> settingsView_;
+
+    protocol::FrameAssembler assembler_;
+    protocol::ResendTracker resend_;
+    protocol::RequestParams params_;
+    std::function<std::vector<std::string>()> portSource_;
+    bool shown_ = false;
+};
+
+}  // namespace lgcset::ui
