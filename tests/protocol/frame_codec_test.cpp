@@ -170,14 +170,22 @@ TEST(FrameReceive, StrayDelimiterDoesNotPutTheAssemblerOutOfStep) {
     // A lone 0xA5 between replies, and a reply cut short before its check's high byte:
     // both would otherwise shift every later reply by one delimiter.
     const Bytes truncated(kCurrentDataWire.begin(), kCurrentDataWire.end() - 2);
-    Receiver rx;
-    rx.FeedByteByByte(Concat({Bytes{0xA5}, kCurrentDataWire, kCurrentDataWire}));
-    EXPECT_EQ(rx.frames.size(), 2u);
-    rx.FeedByteByByte(Concat({truncated, kCurrentDataWire, kCurrentDataWire}));
+    const Bytes lone = Concat({Bytes{0xA5}, kCurrentDataWire, kCurrentDataWire});
     // The cut reply swallows the next one's start; the one after that is taken.
-    EXPECT_EQ(rx.frames.size(), 3u);
-    rx.FeedByteByByte(kCurrentDataWire);
-    EXPECT_EQ(rx.frames.size(), 4u);
+    const Bytes cut = Concat({truncated, kCurrentDataWire, kCurrentDataWire});
+
+    Receiver bytewise;
+    bytewise.FeedByteByByte(lone);
+    EXPECT_EQ(bytewise.frames.size(), 2u);
+    bytewise.FeedByteByByte(cut);
+    EXPECT_EQ(bytewise.frames.size(), 3u);
+    bytewise.FeedByteByByte(kCurrentDataWire);
+    EXPECT_EQ(bytewise.frames.size(), 4u);
+
+    Receiver whole;
+    whole.assembler.Feed(Concat({lone, cut, kCurrentDataWire}));
+    EXPECT_EQ(whole.frames.size(), 4u);
+    EXPECT_EQ(whole.raw, bytewise.raw);
 }
 
 // --- Receiving: any frame, any split ---------------------------------------------------
