@@ -32,13 +32,19 @@ Bytes ReplyStream() {
     for (int i = 0; i < 2000; ++i) {
         Bytes frame;
         switch (i % 10) {
-            case 0: case 1: case 2: case 3:
+            case 0:
+            case 1:
+            case 2:
+            case 3:
                 frame = BuildFrame(0x12, Bytes{0x01});  // result byte
                 break;
-            case 4: case 5: case 6:
+            case 4:
+            case 5:
+            case 6:
                 frame = BuildFrame(0x11, Payload(rng, 256));  // page
                 break;
-            case 7: case 8:
+            case 7:
+            case 8:
                 frame = BuildFrame(0x16, Payload(rng, 8 + 6 * 12));  // history record
                 break;
             default:
@@ -63,8 +69,8 @@ void BM_ReceiveByteByByte(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(frames);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * wire.size()));
-    state.counters["frames/s"] = benchmark::Counter(static_cast<double>(frames),
-                                                    benchmark::Counter::kIsRate);
+    state.counters["frames/s"] =
+        benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ReceiveByteByByte);
 
@@ -81,8 +87,8 @@ void BM_ReceiveInRuns(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(frames);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * wire.size()));
-    state.counters["frames/s"] = benchmark::Counter(static_cast<double>(frames),
-                                                    benchmark::Counter::kIsRate);
+    state.counters["frames/s"] =
+        benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ReceiveInRuns)->Arg(64)->Arg(4096);
 

@@ -23,7 +23,9 @@ void PutLe32(Payload& out, std::uint32_t value) {
     }
 }
 
-std::uint8_t YearOnWire(int year) { return static_cast<std::uint8_t>((year % 100 + 100) % 100); }
+std::uint8_t YearOnWire(int year) {
+    return static_cast<std::uint8_t>((year % 100 + 100) % 100);
+}
 
 // The relay request's length field is one short of its payload while its check still
 // covers every payload byte; the logger expects exactly this layout.
@@ -66,7 +68,9 @@ std::optional<Frame> RelayRequest(RequestParams& params) {
     return BuildRelayFrame(payload);
 }
 
-Payload NoPayload(const RequestParams&) { return {}; }
+Payload NoPayload(const RequestParams&) {
+    return {};
+}
 
 Payload HistoryRangePayload(const RequestParams& p) {
     return {YearOnWire(p.historyFrom.year), p.historyFrom.month, p.historyFrom.day,
@@ -79,8 +83,12 @@ Payload RecordIndexPayload(const RequestParams& p) {
     return out;
 }
 
-Payload DebugOnPayload(const RequestParams&) { return {1}; }
-Payload DebugOffPayload(const RequestParams&) { return {0}; }
+Payload DebugOnPayload(const RequestParams&) {
+    return {1};
+}
+Payload DebugOffPayload(const RequestParams&) {
+    return {0};
+}
 
 Payload ClockPayload(const RequestParams& p) {
     const ClockSetting& c = p.clock;
@@ -132,9 +140,13 @@ Frame BuildLogin(std::string_view password) {
     return BuildFrame(code(Command::Login), payload);
 }
 
-Frame BuildReadPage(std::uint32_t address) { return PageRequest(Command::ReadPage, address); }
+Frame BuildReadPage(std::uint32_t address) {
+    return PageRequest(Command::ReadPage, address);
+}
 
-Frame BuildErasePage(std::uint32_t address) { return PageRequest(Command::ErasePage, address); }
+Frame BuildErasePage(std::uint32_t address) {
+    return PageRequest(Command::ErasePage, address);
+}
 
 Frame BuildWritePage(std::uint32_t address, std::span<const std::uint8_t> image) {
     Payload payload;

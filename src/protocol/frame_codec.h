@@ -72,7 +72,7 @@ std::optional<ReceivedFrame> ParseFrame(std::span<const std::uint8_t> decoded);
 // A frame that has not closed when its raw bytes fill kRawBufferSize is discarded at that
 // limit and the assembler returns to Idle: the next 0xA5 opens a new frame.
 class FrameAssembler {
-public:
+  public:
     using RawHandler = std::function<void(std::span<const std::uint8_t>)>;
     using AcceptHandler = std::function<void()>;
     using FrameHandler = std::function<void(const ReceivedFrame&)>;
@@ -94,7 +94,7 @@ public:
     bool InFrame() const { return inFrame_; }
     std::size_t PendingBytes() const { return raw_.size(); }
 
-private:
+  private:
     void CompleteFrame();
 
     bool inFrame_ = false;

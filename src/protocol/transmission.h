@@ -33,7 +33,7 @@ struct ResendTick {
 // ResendCopy and ResendCount of the one outstanding request. A request is written at most
 // four times: the send and three re-sends, one per tick; the fourth tick times out.
 class ResendTracker {
-public:
+  public:
     static constexpr int kMaxResends = 3;
 
     // A new send replaces whatever was being re-sent and starts counting at 0.
@@ -47,7 +47,7 @@ public:
     int ResendCount() const { return resendCount_; }
     std::span<const std::uint8_t> ResendCopy() const { return copy_; }
 
-private:
+  private:
     std::vector<std::uint8_t> copy_;
     int resendCount_ = 0;
     bool active_ = false;

@@ -64,15 +64,15 @@ TEST(FrameSend, CheckIsTheInvertedWrappingSum) {
 TEST(FrameSend, RequestExamplesGoOutAsDocumented) {
     EXPECT_EQ(EscapeFrame(BuildFrame(0x17, {})), kCurrentDataWire);
     EXPECT_EQ(EscapeFrame(BuildFrame(0x11, Bytes{0x00, 0x04, 0x00, 0x00})),
-              (Bytes{0xA5, 0x09, 0x00, 0x11, 0x01, 0x00, 0x01, 0x00, 0x00, 0x04, 0x00, 0x00,
-                     0xDF, 0xFF, 0xA5}));
+              (Bytes{0xA5, 0x09, 0x00, 0x11, 0x01, 0x00, 0x01, 0x00, 0x00, 0x04, 0x00, 0x00, 0xDF,
+                     0xFF, 0xA5}));
 
     // Record 165: the index byte 0xA5 goes out as AA 05; L and the check count it once.
     const Bytes unstuffed = BuildFrame(0x16, Bytes{0xA5, 0x00});
-    EXPECT_EQ(unstuffed, (Bytes{0xA5, 0x07, 0x00, 0x16, 0x01, 0x00, 0x01, 0x00, 0xA5, 0x00,
-                                0x3B, 0xFF, 0xA5}));
-    EXPECT_EQ(EscapeFrame(unstuffed), (Bytes{0xA5, 0x07, 0x00, 0x16, 0x01, 0x00, 0x01, 0x00,
-                                             0xAA, 0x05, 0x00, 0x3B, 0xFF, 0xA5}));
+    EXPECT_EQ(unstuffed, (Bytes{0xA5, 0x07, 0x00, 0x16, 0x01, 0x00, 0x01, 0x00, 0xA5, 0x00, 0x3B,
+                                0xFF, 0xA5}));
+    EXPECT_EQ(EscapeFrame(unstuffed), (Bytes{0xA5, 0x07, 0x00, 0x16, 0x01, 0x00, 0x01, 0x00, 0xAA,
+                                             0x05, 0x00, 0x3B, 0xFF, 0xA5}));
 }
 
 TEST(FrameSend, StuffingCoversEveryInnerByteButNeverTheDelimiters) {
@@ -108,8 +108,8 @@ TEST(FrameReceive, EmptyPayloadArrivesWithCountZeroAndAnAreaOfFF) {
 TEST(FrameReceive, StuffedPayloadAndCheckBytesAreDecoded) {
     Receiver rx;
     // Payload AA A5 (check 91 FE).
-    rx.FeedByteByByte(Bytes{0xA5, 0x07, 0x00, 0x16, 0x01, 0x00, 0x01, 0x00, 0xAA, 0x0A, 0xAA,
-                            0x05, 0x91, 0xFE, 0xA5});
+    rx.FeedByteByByte(Bytes{0xA5, 0x07, 0x00, 0x16, 0x01, 0x00, 0x01, 0x00, 0xAA, 0x0A, 0xAA, 0x05,
+                            0x91, 0xFE, 0xA5});
     // Payload 3B, whose check low byte is 0xA5 (check A5 FF).
     rx.FeedByteByByte(
         Bytes{0xA5, 0x06, 0x00, 0x17, 0x01, 0x00, 0x01, 0x00, 0x3B, 0xAA, 0x05, 0xFF, 0xA5});
@@ -133,8 +133,8 @@ TEST(FrameReceive, CorruptedFrameIsEchoedButNotDispatched) {
 
 TEST(FrameReceive, ByteBeforeTheCheckIsSkippedWhileThePositionStays) {
     Receiver rx;
-    rx.FeedByteByByte(Bytes{0xA5, 0x05, 0x00, 0x17, 0x01, 0x00, 0x01, 0x00, 0x33, 0xE1, 0xFF,
-                            0xA5});
+    rx.FeedByteByByte(
+        Bytes{0xA5, 0x05, 0x00, 0x17, 0x01, 0x00, 0x01, 0x00, 0x33, 0xE1, 0xFF, 0xA5});
     ASSERT_EQ(rx.frames.size(), 1u);
     EXPECT_EQ(rx.frames[0].payloadCount, 0);
 }
@@ -142,8 +142,8 @@ TEST(FrameReceive, ByteBeforeTheCheckIsSkippedWhileThePositionStays) {
 TEST(FrameReceive, BadEscapeCodeIsDroppedAndTheNextByteIsTheCode) {
     // AA 33 05: 0x33 is dropped, 0x05 completes the escape as 0xA5. Payload A5, check 3B FF.
     Receiver rx;
-    rx.FeedByteByByte(Bytes{0xA5, 0x06, 0x00, 0x17, 0x01, 0x00, 0x01, 0x00, 0xAA, 0x33, 0x05,
-                            0x3B, 0xFF, 0xA5});
+    rx.FeedByteByByte(
+        Bytes{0xA5, 0x06, 0x00, 0x17, 0x01, 0x00, 0x01, 0x00, 0xAA, 0x33, 0x05, 0x3B, 0xFF, 0xA5});
     ASSERT_EQ(rx.frames.size(), 1u);
     EXPECT_EQ(PayloadOf(rx.frames[0]), (Bytes{0xA5}));
 }
@@ -154,7 +154,8 @@ TEST(FrameReceive, UnknownCommandAndReplyHeaderBytesPassTheCodec) {
     rx.FeedByteByByte(Bytes{0xA5, 0x05, 0x00, 0x7E, 0x00, 0x00, 0x00, 0x00, 0x7C, 0xFF, 0xA5});
     ASSERT_EQ(rx.frames.size(), 1u);
     EXPECT_EQ(rx.frames[0].command(), 0x7E);
-    EXPECT_EQ(rx.frames[0].header, (std::array<std::uint8_t, 8>{0xA5, 0x05, 0x00, 0x7E, 0, 0, 0, 0}));
+    EXPECT_EQ(rx.frames[0].header,
+              (std::array<std::uint8_t, 8>{0xA5, 0x05, 0x00, 0x7E, 0, 0, 0, 0}));
 }
 
 TEST(FrameReceive, ClosingDelimiterDoesNotOpenTheNextFrame) {
@@ -238,8 +239,14 @@ TEST(FrameReceive, RandomFramesSurviveStuffingAndAnySplit) {
 
 TEST(FrameBounds, LengthOutsideFiveTo261IsNeverDispatched) {
     const auto frameWithLength = [](std::uint16_t length, std::size_t payloadSize) {
-        Bytes f{0xA5, static_cast<std::uint8_t>(length), static_cast<std::uint8_t>(length >> 8),
-                0x11, 0x01, 0x00, 0x01, 0x00};
+        Bytes f{0xA5,
+                static_cast<std::uint8_t>(length),
+                static_cast<std::uint8_t>(length >> 8),
+                0x11,
+                0x01,
+                0x00,
+                0x01,
+                0x00};
         f.resize(8 + payloadSize, 0x42);
         const std::uint16_t check = FrameChecksum(f, 1, f.size() - 1);
         f.push_back(static_cast<std::uint8_t>(check));
@@ -331,8 +338,7 @@ TEST(FrameCallbacks, DispatchMayFeedTheNextFrameFromInsideItself) {
     assembler.Feed(first);
     EXPECT_EQ(log, (std::vector<std::string>{"raw " + std::to_string(first.size()), "accepted",
                                              "frame 17", "raw " + std::to_string(second.size()),
-                                             "accepted", "frame 18",
-                                             "back in frame 17"}));
+                                             "accepted", "frame 18", "back in frame 17"}));
     EXPECT_FALSE(assembler.InFrame());
 
     // And the assembler is still in step afterwards.
