@@ -90,23 +90,22 @@ std::string FormatTwoDecimals(float value) {
     if (!std::isfinite(value)) {
         return {};
     }
-    const double shown = static_cast<double>(value);
-    char buffer[64];
-    int length = std::snprintf(buffer, sizeof buffer, "%.2f", shown);
-    if (length < 0) {
-        return {};
+    // Hundredths, halves rounded away from zero. A float times 100 is exact in a double
+    // (24 + 7 significant bits), so the half is recognised exactly.
+    const double hundredths = std::abs(static_cast<double>(value)) * 100.0;
+    if (hundredths >= 9.0e18) {
+        // A float this large is an integer: the plain conversion is exact.
+        char buffer[64];
+        const int length = std::snprintf(buffer, sizeof buffer, "%.2f", static_cast<double>(value));
+        return length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : std::string{};
     }
-    std::string text;
-    if (static_cast<std::size_t>(length) < sizeof buffer) {
-        text.assign(buffer, static_cast<std::size_t>(length));
-    } else {
-        text.resize(static_cast<std::size_t>(length) + 1);
-        length = std::snprintf(text.data(), text.size(), "%.2f", shown);
-        text.resize(static_cast<std::size_t>(length));
-    }
-    if (text == "-0.00") {
-        text = "0.00";
-    }
+    const double whole = std::floor(hundredths);
+    const auto rounded = static_cast<std::uint64_t>(whole) + (hundredths - whole >= 0.5 ? 1 : 0);
+    std::string text = (value < 0 && rounded != 0) ? "-" : "";
+    text += std::to_string(rounded / 100);
+    text += '.';
+    text += static_cast<char>('0' + rounded % 100 / 10);
+    text += static_cast<char>('0' + rounded % 10);
     return text;
 }
 

@@ -22,8 +22,9 @@ std::int64_t ParseDecimal(std::string_view text);
 // precision: "25.1", "-5", ".5", "5." are numbers; "", "+", "-", ".", "1.2.3", "1e3" are not.
 std::optional<float> ToFloat(std::string_view text);
 
-// "0.00": always two decimals, no thousands separator; a value that rounds to zero shows
-// no sign. A value that is not finite (erased memory reads as NaN) gives an empty text.
+// "0.00": always two decimals, no thousands separator, halves rounded away from zero
+// (0.125 shows 0.13); a value that rounds to zero shows no sign. A value that is not finite (erased
+// memory reads as NaN) gives an empty text.
 std::string FormatTwoDecimals(float value);
 
 }  // namespace lgcset::settings

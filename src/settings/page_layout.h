@@ -6,14 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "protocol/command_codes.h"
+
 namespace lgcset::settings {
 
-inline constexpr std::uint32_t kPageBytes = 256;
-inline constexpr std::uint32_t kNumbersPageAddress = 1024;
-inline constexpr std::uint32_t kAlarmPageAddress = 2048;
-inline constexpr std::uint32_t kGprsPageAddress = 3072;
-inline constexpr std::uint32_t kSystemPageAddress = 4096;
-inline constexpr std::uint32_t kLoginReplyAddress = 5120;
+// The page addresses are those of the page read and write commands.
+inline constexpr std::uint32_t kPageBytes = protocol::kPageSize;
+inline constexpr std::uint32_t kNumbersPageAddress = protocol::kNumbersPage;
+inline constexpr std::uint32_t kAlarmPageAddress = protocol::kAlarmPage;
+inline constexpr std::uint32_t kGprsPageAddress = protocol::kGprsPage;
+inline constexpr std::uint32_t kSystemPageAddress = protocol::kSystemPage;
+inline constexpr std::uint32_t kLoginReplyAddress = protocol::kLoginReplyAddress;
 
 inline constexpr std::uint8_t kTimerModeCode = 'D';     // upload / report mode "Timer"
 inline constexpr std::uint8_t kScheduleModeCode = 'M';  // upload / report mode "Schedule"

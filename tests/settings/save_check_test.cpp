@@ -98,7 +98,9 @@ TEST(SaveCheck, NumberConversions) {
 
     EXPECT_EQ(FormatTwoDecimals(-0.001f), "0.00");
     EXPECT_EQ(FormatTwoDecimals(1234567.0f), "1234567.00");
-    EXPECT_EQ(FormatTwoDecimals(0.125f), "0.12");  // exact binary value, halfway to even
+    EXPECT_EQ(FormatTwoDecimals(0.125f), "0.13");    // an exact half rounds away from zero
+    EXPECT_EQ(FormatTwoDecimals(-2.675f), "-2.67");  // stored just below the half
+    EXPECT_EQ(FormatTwoDecimals(99999.0f), "99999.00");
     EXPECT_EQ(FormatTwoDecimals(3.0e38f).size(), 42u);
 }
 
