@@ -366,8 +366,8 @@ void DecodeField(SettingsView& view, const PlacedField& placed, const ParameterI
     }
 }
 
-bool EncodePage(const PageLayout& layout, const SettingsView& view, ParameterImage& image,
-                const CodeTables& codes) {
+bool EncodeLayout(const PageLayout& layout, const SettingsView& view, ParameterImage& image,
+                  const CodeTables& codes) {
     bool allConverted = true;
     for (const auto& placed : PlaceFields(layout)) {
         allConverted = EncodeField(view, placed, image, codes) && allConverted;
@@ -375,8 +375,8 @@ bool EncodePage(const PageLayout& layout, const SettingsView& view, ParameterIma
     return allConverted;
 }
 
-bool DecodePage(const PageLayout& layout, SettingsView& view, const ParameterImage& image,
-                const CodeTables& codes) {
+bool DecodeLayout(const PageLayout& layout, SettingsView& view, const ParameterImage& image,
+                  const CodeTables& codes) {
     for (const auto& placed : PlaceFields(layout)) {
         DecodeField(view, placed, image, codes);
     }
@@ -426,29 +426,61 @@ bool Converts(const SettingsView& view, const PlacedField& placed) {
 }  // namespace
 
 bool EncodeNumbersPage(const SettingsView& view, ParameterImage& image, const CodeTables& codes) {
-    return EncodePage(NumbersPageLayout(), view, image, codes);
+    return EncodeLayout(NumbersPageLayout(), view, image, codes);
 }
 bool EncodeAlarmPage(const SettingsView& view, ParameterImage& image, const CodeTables& codes) {
-    return EncodePage(AlarmPageLayout(), view, image, codes);
+    return EncodeLayout(AlarmPageLayout(), view, image, codes);
 }
 bool EncodeGprsPage(const SettingsView& view, ParameterImage& image, const CodeTables& codes) {
-    return EncodePage(GprsPageLayout(), view, image, codes);
+    return EncodeLayout(GprsPageLayout(), view, image, codes);
 }
 bool EncodeSystemPage(const SettingsView& view, ParameterImage& image, const CodeTables& codes) {
-    return EncodePage(SystemPageLayout(), view, image, codes);
+    return EncodeLayout(SystemPageLayout(), view, image, codes);
 }
 
 bool DecodeNumbersPage(SettingsView& view, const ParameterImage& image, const CodeTables& codes) {
-    return DecodePage(NumbersPageLayout(), view, image, codes);
+    return DecodeLayout(NumbersPageLayout(), view, image, codes);
 }
 bool DecodeAlarmPage(SettingsView& view, const ParameterImage& image, const CodeTables& codes) {
-    return DecodePage(AlarmPageLayout(), view, image, codes);
+    return DecodeLayout(AlarmPageLayout(), view, image, codes);
 }
 bool DecodeGprsPage(SettingsView& view, const ParameterImage& image, const CodeTables& codes) {
-    return DecodePage(GprsPageLayout(), view, image, codes);
+    return DecodeLayout(GprsPageLayout(), view, image, codes);
 }
 bool DecodeSystemPage(SettingsView& view, const ParameterImage& image, const CodeTables& codes) {
-    return DecodePage(SystemPageLayout(), view, image, codes);
+    return DecodeLayout(SystemPageLayout(), view, image, codes);
+}
+
+bool EncodePage(std::uint32_t address, const SettingsView& view, ParameterImage& image,
+                const CodeTables& codes) {
+    switch (address) {
+        case kNumbersPageAddress:
+            return EncodeNumbersPage(view, image, codes);
+        case kAlarmPageAddress:
+            return EncodeAlarmPage(view, image, codes);
+        case kGprsPageAddress:
+            return EncodeGprsPage(view, image, codes);
+        case kSystemPageAddress:
+            return EncodeSystemPage(view, image, codes);
+        default:
+            return false;
+    }
+}
+
+bool DecodePage(std::uint32_t address, SettingsView& view, const ParameterImage& image,
+                const CodeTables& codes) {
+    switch (address) {
+        case kNumbersPageAddress:
+            return DecodeNumbersPage(view, image, codes);
+        case kAlarmPageAddress:
+            return DecodeAlarmPage(view, image, codes);
+        case kGprsPageAddress:
+            return DecodeGprsPage(view, image, codes);
+        case kSystemPageAddress:
+            return DecodeSystemPage(view, image, codes);
+        default:
+            return false;
+    }
 }
 
 std::vector<InvalidField> ValidateForSave(const SettingsView& view) {

@@ -73,6 +73,17 @@ bool DecodeAlarmPage(SettingsView& view, const ParameterImage& image, const Code
 bool DecodeGprsPage(SettingsView& view, const ParameterImage& image, const CodeTables& codes);
 bool DecodeSystemPage(SettingsView& view, const ParameterImage& image, const CodeTables& codes);
 
+// The four settings pages in the order a save and a read move them.
+inline constexpr std::array<std::uint32_t, 4> kSettingsPages{kNumbersPageAddress, kAlarmPageAddress,
+                                                             kGprsPageAddress, kSystemPageAddress};
+
+// The Encode / Decode operation of the page at address; false for an address that is not
+// one of kSettingsPages (and, for encoding, when a field did not convert).
+bool EncodePage(std::uint32_t address, const SettingsView& view, ParameterImage& image,
+                const CodeTables& codes);
+bool DecodePage(std::uint32_t address, SettingsView& view, const ParameterImage& image,
+                const CodeTables& codes);
+
 // A field whose text cannot be stored: a decimal box that is not an integer (edt_port,
 // edt_rec_time, edt_relay_time, and edt_gprstimeup / edt1 while their mode is "Timer"), or
 // a threshold or range box that is not a decimal number. Empty boxes are fine.

@@ -292,6 +292,16 @@ TEST_F(PageCodec, TextsTakeOneBytePerCharacterWithinTheirWidth) {
     EXPECT_EQ(At(image, 3072 + 32, 32), Repeat(0xE9, 32));
     EXPECT_EQ(At(image, 3072 + 64, 2), ByteList({0x40, 0x1F}));  // the next field is intact
 
+    // Broken UTF-8 (a cut sequence, an overlong form, a surrogate) still takes one byte per
+    // bad byte and stays within the field.
+    model.SetText("edt_gprsname",
+                  "a\xC3"
+                  "b\xC0\xAF"
+                  "c\xED\xA0\x80");
+    EncodeGprsPage(model, image, codes);
+    EXPECT_EQ(At(image, 3072 + 99, 10),
+              ByteList({'a', '?', 'b', '?', '?', 'c', '?', '?', '?', 0xFF}));
+
     SettingsModel back;
     DecodeGprsPage(back, image, codes);
     EXPECT_EQ(back.Text("edt_apn"), "caf\xC3\xA9?");
@@ -349,16 +359,14 @@ TEST_F(PageCodec, WholePagesComeBackAsTheyWereSent) {
     model.SetText("edt_relay_time", "9999");
 
     ClearImage(image);
-    ASSERT_TRUE(EncodeNumbersPage(model, image, codes));
-    ASSERT_TRUE(EncodeAlarmPage(model, image, codes));
-    ASSERT_TRUE(EncodeGprsPage(model, image, codes));
-    ASSERT_TRUE(EncodeSystemPage(model, image, codes));
+    for (const std::uint32_t page : kSettingsPages) {
+        ASSERT_TRUE(EncodePage(page, model, image, codes)) << page;
+    }
 
     SettingsModel back;
-    DecodeNumbersPage(back, image, codes);
-    DecodeAlarmPage(back, image, codes);
-    DecodeGprsPage(back, image, codes);
-    DecodeSystemPage(back, image, codes);
+    for (const std::uint32_t page : kSettingsPages) {
+        DecodePage(page, back, image, codes);
+    }
     for (const auto& spec : SettingsTable()) {
         if (spec.group == kLoginGroup) {
             continue;
