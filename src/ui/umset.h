@@ -17,6 +17,8 @@
 #include "protocol/request_params.h"
 #include "protocol/transmission.h"
 #include "settings/settings_view.h"
+#include "ui/filtered_line_edit.h"
+#include "ui/status_panels.h"
 
 class QCheckBox;
 class QComboBox;
@@ -33,9 +35,7 @@ class QTimer;
 
 namespace lgcset::ui {
 
-class FilteredLineEdit;
 class MessageBoxes;
-class StatusPanels;
 class WidgetSettingsView;
 
 class Tfrm_mset : public QWidget {
