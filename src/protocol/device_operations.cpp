@@ -1,0 +1,188 @@
+#include "protocol/device_operations.h"
+
+#include <array>
+
+#include "protocol/command_codes.h"
+#include "protocol/commands.h"
+
+namespace lgcset::protocol {
+
+namespace {
+
+constexpr std::array<std::uint32_t, 4> kPages{kNumbersPage, kAlarmPage, kGprsPage, kSystemPage};
+
+bool Succeeded(const ReceivedFrame& frame) { return frame.payload[0] == 1; }
+
+}  // namespace
+
+std::string InvalidSettingMessage(std::string_view caption) {
+    std::string text = "The value of \"";
+    text += caption;
+    text += "\" is not a valid number. Nothing was sent to the device.";
+    return text;
+}
+
+void DeviceOperations::Login() { host_.SendLogin(); }
+
+void DeviceOperations::ReadSettings() {
+    readStage_ = 0;
+    host_.ClearImage();
+    host_.SendReadPage(kPages[0]);
+    host_.SetProgressVisible(true);
+    host_.RepaintStatus();
+}
+
+void DeviceOperations::SaveSettings() {
+    // A value that cannot be converted would leave its page half written while the logger
+    // reports success; check everything before the first page is erased.
+    if (const auto bad = host_.FirstInvalidSetting()) {
+        host_.ShowMessage(InvalidSettingMessage(*bad));
+        return;
+    }
+    writeStage_ = 0;
+    host_.ClearImage();
+    host_.SendErasePage(kPages[0]);
+    host_.SetProgressVisible(true);
+    host_.RepaintStatus();
+}
+
+void DeviceOperations::FactoryReset() {
+    if (host_.AskYesNo("Yes or No to factory mode")) {
+        host_.SendRequest(kFactoryResetRequest);
+    }
+}
+
+void DeviceOperations::WriteStepAfterErase() {
+    host_.SetProgress(writeStage_ * 20 + 10);
+    if (writeStage_ >= kPages.size()) {
+        return;  // an erase after the fourth: nothing more to write
+    }
+    const std::uint32_t page = kPages[writeStage_];
+    ++writeStage_;
+    host_.EncodePage(page);
+    host_.SendWritePage(page);
+}
+
+void DeviceOperations::WriteStepAfterWrite() {
+    host_.SetProgress(writeStage_ * 20);
+    switch (writeStage_) {
+        case 1:
+        case 2:
+        case 3:
+            host_.RepaintStatus();
+            host_.SendErasePage(kPages[writeStage_]);
+            break;
+        case 4:
+            writeStage_ = 0;
+            host_.ClearImage();
+            host_.ShowMessage("saved successfully.");
+            host_.ClearStatusText();
+            host_.RepaintStatus();
+            host_.SetProgressVisible(false);
+            host_.SendRequest(kFinishWriteRequest);
+            break;
+        default:
+            host_.ShowMessage("saved failure!");
+            break;
+    }
+}
+
+void DeviceOperations::ReadStep(const ReceivedFrame& frame) {
+    host_.SetProgress(readStage_ * 20 + 10);
+    const std::uint32_t page = kPages[readStage_ % kPages.size()];
+    host_.StoreReplyPage(page, frame);
+    host_.DecodePage(page);
+    if (readStage_ < kPages.size() - 1) {
+        ++readStage_;
+        host_.SendReadPage(kPages[readStage_]);
+        host_.RepaintStatus();
+        host_.SetProgress(readStage_ * 20);
+        return;
+    }
+    host_.SetProgress(80);
+    readStage_ = 0;
+    host_.ClearImage();
+    host_.ShowMessage("Uploading device parameters successfully.");
+    host_.ClearStatusText();
+    host_.RepaintStatus();
+    host_.SetProgressVisible(false);
+}
+
+void DeviceOperations::DispatchResponse(const ReceivedFrame& frame) {
+    switch (static_cast<Command>(frame.command())) {
+        case Command::Login:
+            if (Succeeded(frame)) {
+                host_.StoreReplyPage(kLoginReplyAddress, frame);
+                host_.EnableDeviceButtons();
+                host_.ApplyDeviceIdentity();
+                host_.ShowMessage("Login success.");
+            } else {
+                host_.ShowMessage("Login failure! Please enter the device password correctly.");
+            }
+            break;
+        case Command::ErasePage:
+            if (Succeeded(frame)) {
+                WriteStepAfterErase();
+            } else {
+                host_.ShowMessage("erase failure!");
+            }
+            break;
+        case Command::WritePage:
+            if (Succeeded(frame)) {
+                WriteStepAfterWrite();
+            } else {
+                host_.ShowMessage("saved failure!");
+            }
+            break;
+        case Command::ReadPage:
+            ReadStep(frame);
+            break;
+        case Command::FinishWrite:
+            if (!Succeeded(frame)) {
+                host_.ShowMessage("operate failure!");
+            }
+            break;
+        case Command::FactoryReset:
+            host_.ShowMessage(Succeeded(frame)
+                                  ? "Reset to factory mode successfully.All parameters are back "
+                                    "to default settings."
+                                  : "Reset to factory mode failure!");
+            break;
+        case Command::HistoryCount:
+            host_.OnHistoryCount(frame);
+            break;
+        case Command::HistoryRecord:
+            host_.OnHistoryRecord(frame);
+            break;
+        case Command::CurrentData:
+            host_.OnCurrentData(frame);
+            break;
+        case Command::RelayControl:
+            host_.ShowMessage(Succeeded(frame) ? "operate successfully." : "operate failure!");
+            break;
+        case Command::DebugMode: {
+            const bool on = host_.DebugMode() == 1;
+            if (frame.payload[0] == 1) {
+                host_.ShowMessage(on ? "enable Debug mode successfully"
+                                     : "disable Debug mode successfully");
+                host_.ShowDebugData(frame);
+            } else if (frame.payload[0] == 0) {
+                host_.ShowMessage(on ? "enable Debug mode failure" : "disable Debug mode failure");
+            }
+            break;
+        }
+        case Command::DebugData:
+            host_.ShowDebugData(frame);
+            break;
+        case Command::SetTime:
+            host_.ShowMessage(Succeeded(frame) ? "time setting successfully"
+                                               : "time setting failure!");
+            break;
+        case Command::ReadTime:
+            host_.ShowDeviceTime(frame);
+            break;
+    }
+    // Any other code is ignored.
+}
+
+}  // namespace lgcset::protocol

@@ -1,0 +1,90 @@
+// Reply dispatch and the multi-step operations on the logger: login, reading and
+// writing the four parameter pages, factory reset.
+//
+// Replies are not matched to requests: the command code alone selects the action and a
+// stage counter holds the position inside a read or a write. Everything the operations do
+// to the outside world (sending, message boxes, the page codec, the progress bar) goes
+// through DeviceHost, which the window implements; the logic here has no widgets.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "protocol/frame_codec.h"
+
+namespace lgcset::protocol {
+
+class DeviceHost {
+public:
+    virtual ~DeviceHost() = default;
+
+    // Modal boxes: they block until closed, and the steps after them run only then.
+    virtual void ShowMessage(std::string_view text) = 0;
+    virtual bool AskYesNo(std::string_view text) = 0;
+
+    // Requests (each ends in the single send path with resend and timeout).
+    virtual void SendLogin() = 0;
+    virtual void SendReadPage(std::uint32_t address) = 0;
+    virtual void SendErasePage(std::uint32_t address) = 0;
+    virtual void SendWritePage(std::uint32_t address) = 0;  // image bytes address..+255
+    virtual void SendRequest(std::uint8_t requestType) = 0;
+
+    // The parameter image and the page codec.
+    virtual void ClearImage() = 0;
+    virtual void StoreReplyPage(std::uint32_t address, const ReceivedFrame& frame) = 0;
+    virtual void EncodePage(std::uint32_t address) = 0;
+    virtual void DecodePage(std::uint32_t address) = 0;
+    // Name of the first setting that cannot be written as it stands, if any.
+    virtual std::optional<std::string> FirstInvalidSetting() = 0;
+
+    // Progress bar pb_write (0..80) and status bar panel 2.
+    virtual void SetProgress(int position) = 0;
+    virtual void SetProgressVisible(bool visible) = 0;
+    virtual void ClearStatusText() = 0;
+    virtual void RepaintStatus() = 0;
+
+    // After a successful login.
+    virtual void EnableDeviceButtons() = 0;
+    virtual void ApplyDeviceIdentity() = 0;
+
+    // Data replies, handled by the tools that asked for them.
+    virtual void OnCurrentData(const ReceivedFrame& frame) = 0;
+    virtual void OnHistoryCount(const ReceivedFrame& frame) = 0;
+    virtual void OnHistoryRecord(const ReceivedFrame& frame) = 0;
+    virtual void ShowDeviceTime(const ReceivedFrame& frame) = 0;
+    virtual void ShowDebugData(const ReceivedFrame& frame) = 0;
+    // 1 after "Debug ON", 0 after "Debug OFF": words the debug mode replies.
+    virtual int DebugMode() const = 0;
+};
+
+class DeviceOperations {
+public:
+    explicit DeviceOperations(DeviceHost& host) : host_(host) {}
+
+    void Login();           // btn7Click
+    void ReadSettings();    // btn_loadClick
+    void SaveSettings();    // btn_downClick
+    void FactoryReset();    // btn_industrialClick
+
+    void DispatchResponse(const ReceivedFrame& frame);
+
+    std::uint8_t WriteStage() const { return writeStage_; }
+    std::uint8_t ReadStage() const { return readStage_; }
+    void ResetStages() { writeStage_ = readStage_ = 0; }
+
+private:
+    void WriteStepAfterErase();
+    void WriteStepAfterWrite();
+    void ReadStep(const ReceivedFrame& frame);
+
+    DeviceHost& host_;
+    std::uint8_t writeStage_ = 0;  // pages whose erase was acknowledged in this write
+    std::uint8_t readStage_ = 0;   // pages already received in this read
+};
+
+// Text shown when a setting cannot be converted for the logger and nothing is sent.
+std::string InvalidSettingMessage(std::string_view caption);
+
+}  // namespace lgcset::protocol

@@ -1,0 +1,208 @@
+#include "protocol/device_operations.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "protocol/command_codes.h"
+
+using namespace lgcset::protocol;
+
+namespace {
+
+// Records every call as one line, so a test reads the whole conversation in order.
+class RecordingHost : public DeviceHost {
+public:
+    std::vector<std::string> log;
+    bool answerYes = true;
+    std::optional<std::string> invalid;
+    int debugMode = 1;
+
+    void ShowMessage(std::string_view text) override { log.push_back("msg " + std::string(text)); }
+    bool AskYesNo(std::string_view text) override {
+        log.push_back("ask " + std::string(text));
+        return answerYes;
+    }
+    void SendLogin() override { log.push_back("login"); }
+    void SendReadPage(std::uint32_t a) override { log.push_back("read " + std::to_string(a)); }
+    void SendErasePage(std::uint32_t a) override { log.push_back("erase " + std::to_string(a)); }
+    void SendWritePage(std::uint32_t a) override { log.push_back("write " + std::to_string(a)); }
+    void SendRequest(std::uint8_t t) override { log.push_back("request " + std::to_string(t)); }
+    void ClearImage() override { log.push_back("clear"); }
+    void StoreReplyPage(std::uint32_t a, const ReceivedFrame&) override {
+        log.push_back("store " + std::to_string(a));
+    }
+    void EncodePage(std::uint32_t a) override { log.push_back("encode " + std::to_string(a)); }
+    void DecodePage(std::uint32_t a) override { log.push_back("decode " + std::to_string(a)); }
+    std::optional<std::string> FirstInvalidSetting() override { return invalid; }
+    void SetProgress(int p) override { log.push_back("pb " + std::to_string(p)); }
+    void SetProgressVisible(bool v) override { log.push_back(v ? "pb shown" : "pb hidden"); }
+    void ClearStatusText() override { log.push_back("status cleared"); }
+    void RepaintStatus() override {}
+    void EnableDeviceButtons() override { log.push_back("enable"); }
+    void ApplyDeviceIdentity() override { log.push_back("identity"); }
+    void OnCurrentData(const ReceivedFrame&) override { log.push_back("current"); }
+    void OnHistoryCount(const ReceivedFrame&) override { log.push_back("count"); }
+    void OnHistoryRecord(const ReceivedFrame&) override { log.push_back("record"); }
+    void ShowDeviceTime(const ReceivedFrame&) override { log.push_back("time"); }
+    void ShowDebugData(const ReceivedFrame&) override { log.push_back("debug"); }
+    int DebugMode() const override { return debugMode; }
+
+    std::vector<std::string> Take() { return std::exchange(log, {}); }
+};
+
+ReceivedFrame Reply(Command command, std::vector<std::uint8_t> payload = {}) {
+    ReceivedFrame f;
+    f.header = {0xA5, 0, 0, code(command), 1, 0, 1, 0};
+    for (std::size_t i = 0; i < payload.size(); ++i) {
+        f.payload[i] = payload[i];
+    }
+    f.payloadCount = static_cast<std::uint16_t>(payload.size());
+    return f;
+}
+
+using Log = std::vector<std::string>;
+
+}  // namespace
+
+TEST(DeviceOperations, SaveWalksEraseWriteForEachPageThenFinishes) {
+    RecordingHost host;
+    DeviceOperations ops(host);
+    ops.SaveSettings();
+    EXPECT_EQ(host.Take(), (Log{"clear", "erase 1024", "pb shown"}));
+
+    const auto ok = [](Command c) { return Reply(c, {1}); };
+    ops.DispatchResponse(ok(Command::ErasePage));
+    EXPECT_EQ(host.Take(), (Log{"pb 10", "encode 1024", "write 1024"}));
+    ops.DispatchResponse(ok(Command::WritePage));
+    EXPECT_EQ(host.Take(), (Log{"pb 20", "erase 2048"}));
+    ops.DispatchResponse(ok(Command::ErasePage));
+    EXPECT_EQ(host.Take(), (Log{"pb 30", "encode 2048", "write 2048"}));
+    ops.DispatchResponse(ok(Command::WritePage));
+    EXPECT_EQ(host.Take(), (Log{"pb 40", "erase 3072"}));
+    ops.DispatchResponse(ok(Command::ErasePage));
+    ops.DispatchResponse(ok(Command::WritePage));
+    EXPECT_EQ(host.Take(), (Log{"pb 50", "encode 3072", "write 3072", "pb 60", "erase 4096"}));
+    ops.DispatchResponse(ok(Command::ErasePage));
+    EXPECT_EQ(host.Take(), (Log{"pb 70", "encode 4096", "write 4096"}));
+    // The finish request goes out only after the success box has been closed.
+    ops.DispatchResponse(ok(Command::WritePage));
+    EXPECT_EQ(host.Take(), (Log{"pb 80", "clear", "msg saved successfully.", "status cleared",
+                                "pb hidden", "request 19"}));
+    EXPECT_EQ(ops.WriteStage(), 0);
+
+    ops.DispatchResponse(ok(Command::FinishWrite));
+    EXPECT_TRUE(host.Take().empty());
+    ops.DispatchResponse(Reply(Command::FinishWrite, {0}));
+    EXPECT_EQ(host.Take(), (Log{"msg operate failure!"}));
+}
+
+TEST(DeviceOperations, WriteRepliesOutOfSequence) {
+    RecordingHost host;
+    DeviceOperations ops(host);
+    // A write acknowledged while no write runs.
+    ops.DispatchResponse(Reply(Command::WritePage, {1}));
+    EXPECT_EQ(host.Take(), (Log{"pb 0", "msg saved failure!"}));
+
+    // An erase acknowledged after the fourth one: the bar goes past its end, nothing is sent.
+    ops.SaveSettings();
+    for (int i = 0; i < 4; ++i) {
+        ops.DispatchResponse(Reply(Command::ErasePage, {1}));
+    }
+    host.Take();
+    ops.DispatchResponse(Reply(Command::ErasePage, {1}));
+    EXPECT_EQ(host.Take(), (Log{"pb 90"}));
+
+    // A refused erase or write ends the write with its message.
+    ops.DispatchResponse(Reply(Command::ErasePage, {0}));
+    ops.DispatchResponse(Reply(Command::WritePage));  // empty payload reads as 0xFF
+    EXPECT_EQ(host.Take(), (Log{"msg erase failure!", "msg saved failure!"}));
+}
+
+TEST(DeviceOperations, SaveWithAnInvalidSettingSendsNothing) {
+    RecordingHost host;
+    host.invalid = "Relay working time when dial-in";
+    DeviceOperations ops(host);
+    ops.SaveSettings();
+    const Log log = host.Take();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_NE(log[0].find("\"Relay working time when dial-in\""), std::string::npos);
+}
+
+TEST(DeviceOperations, ReadDecodesEachPageAsItArrives) {
+    RecordingHost host;
+    DeviceOperations ops(host);
+    ops.ReadSettings();
+    EXPECT_EQ(host.Take(), (Log{"clear", "read 1024", "pb shown"}));
+    ops.DispatchResponse(Reply(Command::ReadPage));
+    EXPECT_EQ(host.Take(), (Log{"pb 10", "store 1024", "decode 1024", "read 2048", "pb 20"}));
+    ops.DispatchResponse(Reply(Command::ReadPage));
+    ops.DispatchResponse(Reply(Command::ReadPage));
+    host.Take();
+    EXPECT_EQ(ops.ReadStage(), 3);
+    ops.DispatchResponse(Reply(Command::ReadPage));
+    EXPECT_EQ(host.Take(), (Log{"pb 70", "store 4096", "decode 4096", "pb 80", "clear",
+                                "msg Uploading device parameters successfully.",
+                                "status cleared", "pb hidden"}));
+
+    // A read that stopped at page 3072 starts again at 1024 and decodes it as 1024.
+    ops.ReadSettings();
+    ops.DispatchResponse(Reply(Command::ReadPage));
+    ops.DispatchResponse(Reply(Command::ReadPage));
+    ops.ReadSettings();
+    host.Take();
+    ops.DispatchResponse(Reply(Command::ReadPage));
+    EXPECT_EQ(host.Take(), (Log{"pb 10", "store 1024", "decode 1024", "read 2048", "pb 20"}));
+}
+
+TEST(DeviceOperations, LoginAndSingleRequestReplies) {
+    RecordingHost host;
+    DeviceOperations ops(host);
+    ops.DispatchResponse(Reply(Command::Login, {0}));
+    EXPECT_EQ(host.Take(),
+              (Log{"msg Login failure! Please enter the device password correctly."}));
+    ops.DispatchResponse(Reply(Command::Login, {1, 'R', '4', '8', '1', 0}));
+    EXPECT_EQ(host.Take(), (Log{"store 5120", "enable", "identity", "msg Login success."}));
+
+    ops.DispatchResponse(Reply(Command::FactoryReset, {1}));
+    ops.DispatchResponse(Reply(Command::FactoryReset, {7}));
+    ops.DispatchResponse(Reply(Command::RelayControl, {1}));
+    ops.DispatchResponse(Reply(Command::RelayControl, {0}));
+    ops.DispatchResponse(Reply(Command::SetTime, {1}));
+    ops.DispatchResponse(Reply(Command::SetTime, {0}));
+    EXPECT_EQ(host.Take(),
+              (Log{"msg Reset to factory mode successfully.All parameters are back to default "
+                   "settings.",
+                   "msg Reset to factory mode failure!", "msg operate successfully.",
+                   "msg operate failure!", "msg time setting successfully",
+                   "msg time setting failure!"}));
+
+    host.answerYes = false;
+    ops.FactoryReset();
+    host.answerYes = true;
+    ops.FactoryReset();
+    EXPECT_EQ(host.Take(), (Log{"ask Yes or No to factory mode", "ask Yes or No to factory mode",
+                                "request 20"}));
+}
+
+TEST(DeviceOperations, DebugAndDataRepliesReachTheirHandlers) {
+    RecordingHost host;
+    DeviceOperations ops(host);
+    ops.DispatchResponse(Reply(Command::DebugMode, {1}));
+    host.debugMode = 0;
+    ops.DispatchResponse(Reply(Command::DebugMode, {1}));
+    ops.DispatchResponse(Reply(Command::DebugMode, {0}));
+    ops.DispatchResponse(Reply(Command::DebugMode, {2}));  // neither success nor failure
+    EXPECT_EQ(host.Take(), (Log{"msg enable Debug mode successfully", "debug",
+                                "msg disable Debug mode successfully", "debug",
+                                "msg disable Debug mode failure"}));
+
+    ops.DispatchResponse(Reply(Command::DebugData, {'R', 'A', 'T'}));
+    ops.DispatchResponse(Reply(Command::CurrentData));
+    ops.DispatchResponse(Reply(Command::HistoryCount, {0, 0}));
+    ops.DispatchResponse(Reply(Command::HistoryRecord));
+    ops.DispatchResponse(Reply(Command::ReadTime, {24, 3, 5, 14, 7, 9}));
+    ops.DispatchResponse(Reply(static_cast<Command>(0x42)));
+    EXPECT_EQ(host.Take(), (Log{"debug", "current", "count", "record", "time"}));
+}
