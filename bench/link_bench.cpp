@@ -22,7 +22,7 @@ namespace {
 using lgcset::link::TComm;
 
 class Pty {
-public:
+  public:
     Pty() {
         master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
         ::grantpt(master_);
@@ -35,7 +35,7 @@ public:
     int master() const { return master_; }
     const std::string& slave() const { return slave_; }
 
-private:
+  private:
     int master_ = -1;
     std::string slave_;
 };
@@ -63,7 +63,9 @@ struct Link {
 
 Link* gLink = nullptr;  // lives in main, inside the application's lifetime
 
-Link& TheLink() { return *gLink; }
+Link& TheLink() {
+    return *gLink;
+}
 
 void BM_ReceiveThroughput(benchmark::State& state) {
     Link& link = TheLink();

@@ -109,7 +109,9 @@ bool TComm::WriteData(const std::uint8_t* data, std::uint16_t count) {
     return writer_ && writer_->Queue(data, count);
 }
 
-bool TComm::PortOpen() const { return device_ != nullptr; }
+bool TComm::PortOpen() const {
+    return device_ != nullptr;
+}
 
 void TComm::setPortOpen(bool open) {
     if (open) {
@@ -148,9 +150,13 @@ void TComm::setInputLen(std::uint16_t length) {
     }
 }
 
-void TComm::setInBufferSize(std::uint16_t size) { inBufferSize_ = size == 0 ? 1 : size; }
+void TComm::setInBufferSize(std::uint16_t size) {
+    inBufferSize_ = size == 0 ? 1 : size;
+}
 
-void TComm::setCommName(const std::string& name) { commName_ = name; }
+void TComm::setCommName(const std::string& name) {
+    commName_ = name;
+}
 
 template <typename T>
 void TComm::SetLineField(T TCommLineSettings::*field, T value) {
@@ -173,10 +179,18 @@ void TComm::SetTimeoutField(std::uint32_t TCommTimeouts::*field, std::uint32_t v
     }
 }
 
-void TComm::setBaudRate(std::uint32_t value) { SetLineField(&TCommLineSettings::BaudRate, value); }
-void TComm::setParityCheck(bool value) { SetLineField(&TCommLineSettings::ParityCheck, value); }
-void TComm::setOutx_CtsFlow(bool value) { SetLineField(&TCommLineSettings::Outx_CtsFlow, value); }
-void TComm::setOutx_DsrFlow(bool value) { SetLineField(&TCommLineSettings::Outx_DsrFlow, value); }
+void TComm::setBaudRate(std::uint32_t value) {
+    SetLineField(&TCommLineSettings::BaudRate, value);
+}
+void TComm::setParityCheck(bool value) {
+    SetLineField(&TCommLineSettings::ParityCheck, value);
+}
+void TComm::setOutx_CtsFlow(bool value) {
+    SetLineField(&TCommLineSettings::Outx_CtsFlow, value);
+}
+void TComm::setOutx_DsrFlow(bool value) {
+    SetLineField(&TCommLineSettings::Outx_DsrFlow, value);
+}
 void TComm::setDtrControl(TDtrControl value) {
     SetLineField(&TCommLineSettings::DtrControl, value);
 }
@@ -201,15 +215,27 @@ void TComm::setIgnoreNullChar(bool value) {
 void TComm::setRtsControl(TRtsControl value) {
     SetLineField(&TCommLineSettings::RtsControl, value);
 }
-void TComm::setXonLimit(std::uint16_t value) { SetLineField(&TCommLineSettings::XonLimit, value); }
+void TComm::setXonLimit(std::uint16_t value) {
+    SetLineField(&TCommLineSettings::XonLimit, value);
+}
 void TComm::setXoffLimit(std::uint16_t value) {
     SetLineField(&TCommLineSettings::XoffLimit, value);
 }
-void TComm::setByteSize(TByteSize value) { SetLineField(&TCommLineSettings::ByteSize, value); }
-void TComm::setParity(TParity value) { SetLineField(&TCommLineSettings::Parity, value); }
-void TComm::setStopBits(TStopBits value) { SetLineField(&TCommLineSettings::StopBits, value); }
-void TComm::setXonChar(std::uint8_t value) { SetLineField(&TCommLineSettings::XonChar, value); }
-void TComm::setXoffChar(std::uint8_t value) { SetLineField(&TCommLineSettings::XoffChar, value); }
+void TComm::setByteSize(TByteSize value) {
+    SetLineField(&TCommLineSettings::ByteSize, value);
+}
+void TComm::setParity(TParity value) {
+    SetLineField(&TCommLineSettings::Parity, value);
+}
+void TComm::setStopBits(TStopBits value) {
+    SetLineField(&TCommLineSettings::StopBits, value);
+}
+void TComm::setXonChar(std::uint8_t value) {
+    SetLineField(&TCommLineSettings::XonChar, value);
+}
+void TComm::setXoffChar(std::uint8_t value) {
+    SetLineField(&TCommLineSettings::XoffChar, value);
+}
 void TComm::setReplacedChar(std::uint8_t value) {
     SetLineField(&TCommLineSettings::ReplacedChar, value);
 }

@@ -17,7 +17,7 @@ namespace lgcset::link {
 
 // Raised by OpenPort when the device cannot be opened; carries the message text only.
 class ECommsError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -96,7 +96,7 @@ using TNotifyEvent = std::function<void(TComm* sender)>;
 using TSendDataEmptyEvent = std::function<void(TComm* sender)>;
 
 class TComm {
-public:
+  public:
     // The thread that constructs the component is the one its events run on; it needs a
     // Qt event loop (QCoreApplication or QApplication) to deliver them.
     TComm();
@@ -176,7 +176,9 @@ public:
     // Timeouts: an equal value does nothing; a new one is applied at once while open.
     std::uint32_t ReadIntervalTimeout() const { return timeouts_.ReadIntervalTimeout; }
     void setReadIntervalTimeout(std::uint32_t value);
-    std::uint32_t ReadTotalTimeoutMultiplier() const { return timeouts_.ReadTotalTimeoutMultiplier; }
+    std::uint32_t ReadTotalTimeoutMultiplier() const {
+        return timeouts_.ReadTotalTimeoutMultiplier;
+    }
     void setReadTotalTimeoutMultiplier(std::uint32_t value);
     std::uint32_t ReadTotalTimeoutConstant() const { return timeouts_.ReadTotalTimeoutConstant; }
     void setReadTotalTimeoutConstant(std::uint32_t value);
@@ -197,7 +199,7 @@ public:
     TNotifyEvent OnRequestHangup;
     TSendDataEmptyEvent OnSendDataEmpty;
 
-private:
+  private:
     template <typename T>
     void SetLineField(T TCommLineSettings::*field, T value);
     void SetTimeoutField(std::uint32_t TCommTimeouts::*field, std::uint32_t value);

@@ -13,7 +13,7 @@ namespace {
 
 // One posted message; the block (n bytes and a zero after them) belongs to the event.
 class CommEvent : public QEvent {
-public:
+  public:
     CommEvent(CommMessage message, std::unique_ptr<std::uint8_t[]> block, std::uint16_t count,
               std::uint32_t value)
         : QEvent(static_cast<QEvent::Type>(message)),
@@ -25,7 +25,7 @@ public:
     std::uint16_t count() const { return count_; }
     std::uint32_t value() const { return value_; }
 
-private:
+  private:
     std::unique_ptr<std::uint8_t[]> block_;
     std::uint16_t count_;
     std::uint32_t value_;
@@ -70,7 +70,9 @@ void CommNotifier::PostModemStateChange(std::uint32_t bits) {
     Post(CommMessage::ModemStateChange, nullptr, 0, bits);
 }
 
-void CommNotifier::PostSendDataEmpty() { Post(CommMessage::SendDataEmpty, nullptr, 0, 0); }
+void CommNotifier::PostSendDataEmpty() {
+    Post(CommMessage::SendDataEmpty, nullptr, 0, 0);
+}
 
 void CommNotifier::PostRequestHangup() {
     if (!hangupPosted_.exchange(true, std::memory_order_relaxed)) {

@@ -20,7 +20,7 @@ enum class CommMessage : int {
 };
 
 class CommNotifier : public QObject {
-public:
+  public:
     explicit CommNotifier(TComm* owner);
     ~CommNotifier() override;
 
@@ -40,10 +40,10 @@ public:
     // Returns true when the notifier deletes itself later (an event of it is running).
     bool Detach();
 
-protected:
+  protected:
     bool event(QEvent* event) override;
 
-private:
+  private:
     void Post(CommMessage message, const std::uint8_t* bytes, std::uint16_t count,
               std::uint32_t value);
     void Dispatch(CommMessage message, const std::uint8_t* bytes, std::uint16_t count,

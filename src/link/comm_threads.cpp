@@ -22,9 +22,13 @@ TReadThread::TReadThread(SerialDevice& device, CommNotifier& notifier, std::uint
                          std::uint16_t inBufferSize)
     : device_(device), notifier_(notifier), inputLen_(inputLen), inBufferSize_(inBufferSize) {}
 
-TReadThread::~TReadThread() { Join(); }
+TReadThread::~TReadThread() {
+    Join();
+}
 
-void TReadThread::Start() { thread_ = std::thread([this] { Run(); }); }
+void TReadThread::Start() {
+    thread_ = std::thread([this] { Run(); });
+}
 
 void TReadThread::Join() {
     if (thread_.joinable()) {
@@ -69,11 +73,17 @@ void TReadThread::Run() {
 TWriteThread::TWriteThread(SerialDevice& device, CommNotifier& notifier)
     : device_(device), notifier_(notifier) {}
 
-TWriteThread::~TWriteThread() { Join(); }
+TWriteThread::~TWriteThread() {
+    Join();
+}
 
-void TWriteThread::Start() { thread_ = std::thread([this] { Run(); }); }
+void TWriteThread::Start() {
+    thread_ = std::thread([this] { Run(); });
+}
 
-void TWriteThread::WaitUntilRunning() const { started_.wait(false, std::memory_order_acquire); }
+void TWriteThread::WaitUntilRunning() const {
+    started_.wait(false, std::memory_order_acquire);
+}
 
 void TWriteThread::Join() {
     if (thread_.joinable()) {

@@ -12,7 +12,7 @@ class CommNotifier;
 class SerialDevice;
 
 class TReadThread {
-public:
+  public:
     // inputLen must not exceed inBufferSize.
     TReadThread(SerialDevice& device, CommNotifier& notifier, std::uint16_t inputLen,
                 std::uint16_t inBufferSize);
@@ -23,7 +23,7 @@ public:
     void Start();  // throws std::system_error when the thread cannot be created
     void Join();
 
-private:
+  private:
     void Run();
 
     SerialDevice& device_;
@@ -34,7 +34,7 @@ private:
 };
 
 class TWriteThread {
-public:
+  public:
     TWriteThread(SerialDevice& device, CommNotifier& notifier);
     ~TWriteThread();  // waits for the thread
     TWriteThread(const TWriteThread&) = delete;
@@ -47,7 +47,7 @@ public:
     // a count of 0, or when the queue refuses more.
     bool Queue(const std::uint8_t* data, std::uint16_t count);
 
-private:
+  private:
     void Run();
 
     SerialDevice& device_;

@@ -11,7 +11,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+bool IsDigit(char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
 
 // A serial-core port reports its UART type; 0 means no UART answered at that address.
 bool HasUart(const fs::path& entry) {

@@ -38,6 +38,23 @@ constexpr std::size_t kStagingSize = 4096;
 // The writer's queue holds up to this many bytes of pointers (the kernel may allow less).
 constexpr int kQueuePipeSize = 1 << 20;
 
+// The driver's counters and what a change of each one reports.
+struct CounterFlag {
+    int serial_icounter_struct::*counter;
+    std::uint32_t flag;
+};
+constexpr CounterFlag kErrorCounters[] = {
+    {&serial_icounter_struct::buf_overrun, kCommErrorRxOver},
+    {&serial_icounter_struct::overrun, kCommErrorOverrun},
+    {&serial_icounter_struct::parity, kCommErrorParity},
+    {&serial_icounter_struct::frame, kCommErrorFrame},
+    {&serial_icounter_struct::brk, kCommErrorBreak},
+};
+constexpr CounterFlag kModemCounters[] = {
+    {&serial_icounter_struct::dcd, kModemCarrierDetectChanged},
+    {&serial_icounter_struct::rng, kModemRing},
+};
+
 // A name with a '/' is a path as it stands; any other name is a device under /dev.
 std::string DevicePath(const std::string& commName) {
     if (commName.find('/') != std::string::npos) {
@@ -55,7 +72,7 @@ int MillisecondsUntil(Clock::time_point when, Clock::time_point now) {
 }
 
 class PosixSerialDevice final : public SerialDevice {
-public:
+  public:
     explicit PosixSerialDevice(int fd) : fd_(fd) { ProbeLineEvents(); }
 
     ~PosixSerialDevice() override {
@@ -103,7 +120,7 @@ public:
         }
     }
 
-private:
+  private:
     void ProbeLineEvents();
     bool CheckLines(ReadOutcome& outcome);
     void ApplyModemLines(const TCommLineSettings& s);
@@ -202,13 +219,16 @@ bool PosixSerialDevice::CheckLines(ReadOutcome& outcome) {
             haveCounters_ = false;
             return false;
         }
-        if (now.buf_overrun != counters_.buf_overrun) errors |= kCommErrorRxOver;
-        if (now.overrun != counters_.overrun) errors |= kCommErrorOverrun;
-        if (now.parity != counters_.parity) errors |= kCommErrorParity;
-        if (now.frame != counters_.frame) errors |= kCommErrorFrame;
-        if (now.brk != counters_.brk) errors |= kCommErrorBreak;
-        if (now.dcd != counters_.dcd) modem |= kModemCarrierDetectChanged;
-        if (now.rng != counters_.rng) modem |= kModemRing;
+        for (const auto& [counter, flag] : kErrorCounters) {
+            if (now.*counter != counters_.*counter) {
+                errors |= flag;
+            }
+        }
+        for (const auto& [counter, flag] : kModemCounters) {
+            if (now.*counter != counters_.*counter) {
+                modem |= flag;
+            }
+        }
         counters_ = now;
     } else if (haveModemBits_) {
         int bits = 0;
@@ -220,8 +240,12 @@ bool PosixSerialDevice::CheckLines(ReadOutcome& outcome) {
             haveModemBits_ = false;
             return false;
         }
-        if ((bits ^ modemBits_) & TIOCM_CD) modem |= kModemCarrierDetectChanged;
-        if ((bits & TIOCM_RI) && !(modemBits_ & TIOCM_RI)) modem |= kModemRing;
+        if ((bits ^ modemBits_) & TIOCM_CD) {
+            modem |= kModemCarrierDetectChanged;
+        }
+        if ((bits & TIOCM_RI) && !(modemBits_ & TIOCM_RI)) {
+            modem |= kModemRing;  // the ring indicator came on
+        }
         modemBits_ = bits;
     }
     if (errors != 0) {

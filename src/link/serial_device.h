@@ -43,7 +43,7 @@ enum class WriteOutcome { Done, Closed, Lost };
 enum class WriterWake { Queued, Closed, Lost };
 
 class SerialDevice {
-public:
+  public:
     virtual ~SerialDevice() = default;
 
     // Called on the owner's thread; failures are ignored, as the line may not support a

@@ -48,7 +48,7 @@ inline void ServeFor(std::chrono::milliseconds span) {
 }
 
 class PtyPair {
-public:
+  public:
     PtyPair() {
         master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) {
@@ -114,7 +114,7 @@ public:
         }
     }
 
-private:
+  private:
     int master_ = -1;
     std::string slaveName_;
 };

@@ -12,11 +12,12 @@ namespace {
 namespace fs = std::filesystem;
 
 class PortListTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        root = fs::temp_directory_path() /
-               ("lgcset-ports-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        root =
+            fs::temp_directory_path() /
+            ("lgcset-ports-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(root);
         fs::create_directories(root / "sys/class/tty");
         fs::create_directories(root / "sys/devices");

@@ -19,7 +19,7 @@ using testing::ServeFor;
 using testing::ServeUntil;
 
 class TCommShutdownTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         EnsureApplication();
         ASSERT_TRUE(pty.ok());
@@ -29,7 +29,7 @@ protected:
 
 // Floods the line from the far end and drains what the component sends, until stopped.
 class FarEndFlood {
-public:
+  public:
     explicit FarEndFlood(int master)
         : thread_([this, master] {
               const auto bytes = Pattern(4096, 9);
@@ -47,7 +47,7 @@ public:
         thread_.join();
     }
 
-private:
+  private:
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };

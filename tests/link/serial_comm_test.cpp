@@ -40,7 +40,7 @@ struct Recorder {
 };
 
 class TCommTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         EnsureApplication();
         ASSERT_TRUE(pty.ok());

@@ -34,12 +34,11 @@ TEST(TermiosMapping, ByteSizeParityAndStopBits) {
         s.ByteSize = size;
         EXPECT_EQ(Filled(s).c_cflag & CSIZE, flag);
     }
-    const std::pair<TParity, tcflag_t> parities[] = {
-        {TParity::None, 0},
-        {TParity::Odd, PARENB | PARODD},
-        {TParity::Even, PARENB},
-        {TParity::Mark, PARENB | PARODD | CMSPAR},
-        {TParity::Space, PARENB | CMSPAR}};
+    const std::pair<TParity, tcflag_t> parities[] = {{TParity::None, 0},
+                                                     {TParity::Odd, PARENB | PARODD},
+                                                     {TParity::Even, PARENB},
+                                                     {TParity::Mark, PARENB | PARODD | CMSPAR},
+                                                     {TParity::Space, PARENB | CMSPAR}};
     for (const auto& [parity, flags] : parities) {
         s.Parity = parity;
         EXPECT_EQ(Filled(s).c_cflag & (PARENB | PARODD | CMSPAR), flags);
