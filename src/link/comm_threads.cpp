@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <memory>
-#include <new>
 
 #include "link/comm_notifier.h"
 #include "link/serial_device.h"
@@ -15,6 +14,10 @@ namespace {
 // the driver until the owner catches up, so a fast line cannot grow the queue without end.
 constexpr int kMaxPendingMessages = 1 << 16;
 constexpr int kBackPressurePauseMs = 5;
+
+// The reader runs above the writer, and both above the owner, where the system allows it.
+constexpr int kReaderPrioritySteps = 2;
+constexpr int kWriterPrioritySteps = 1;
 
 }  // namespace
 
@@ -37,6 +40,7 @@ void TReadThread::Join() {
 }
 
 void TReadThread::Run() {
+    RaiseThreadPriority(kReaderPrioritySteps);
     try {
         auto buffer = std::make_unique<std::uint8_t[]>(inBufferSize_);
         for (;;) {
@@ -65,7 +69,7 @@ void TReadThread::Run() {
                     return;
             }
         }
-    } catch (const std::bad_alloc&) {
+    } catch (...) {  // out of memory: neither thread lets an exception escape
         notifier_.PostRequestHangup();
     }
 }
@@ -110,6 +114,7 @@ bool TWriteThread::Queue(const std::uint8_t* data, std::uint16_t count) {
 }
 
 void TWriteThread::Run() {
+    RaiseThreadPriority(kWriterPrioritySteps);
     accepting_.store(true, std::memory_order_release);
     started_.store(true, std::memory_order_release);
     started_.notify_all();
@@ -145,7 +150,7 @@ void TWriteThread::Run() {
             }
             wroteSinceIdle = true;
         }
-    } catch (const std::bad_alloc&) {
+    } catch (...) {  // out of memory: neither thread lets an exception escape
         notifier_.PostRequestHangup();
     }
     accepting_.store(false, std::memory_order_release);

@@ -8,6 +8,7 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -453,6 +454,16 @@ WriteOutcome PosixSerialDevice::WriteAll(const std::uint8_t* data, std::size_t c
 }
 
 }  // namespace
+
+void RaiseThreadPriority(int steps) {
+    // Per-thread nice value on Linux; lowering it needs CAP_SYS_NICE, so it may be refused.
+    const auto thread = static_cast<id_t>(::gettid());
+    errno = 0;
+    const int current = ::getpriority(PRIO_PROCESS, thread);
+    if (errno == 0) {
+        ::setpriority(PRIO_PROCESS, thread, current - steps);
+    }
+}
 
 OpenFailure OpenSerialDevice(const std::string& commName, std::unique_ptr<SerialDevice>& device) {
     device.reset();

@@ -77,6 +77,10 @@ class SerialDevice {
     virtual void DiscardQueuedWrites() = 0;
 };
 
+// Raises the calling thread's scheduling priority by a few steps; silently does nothing
+// where the system does not allow it.
+void RaiseThreadPriority(int steps);
+
 // Opens the port named by a CommName for exclusive read/write use.
 OpenFailure OpenSerialDevice(const std::string& commName, std::unique_ptr<SerialDevice>& device);
 
