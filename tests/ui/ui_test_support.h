@@ -22,13 +22,8 @@
 
 namespace lgcset::ui::test {
 
-inline QApplication& App() {
-    static int argc = 1;
-    static char name[] = "ui_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);  // lives to the process end
-    return *app;
-}
+// The application object made by the test program's main().
+inline QApplication& App() { return *qobject_cast<QApplication*>(QCoreApplication::instance()); }
 
 // Runs the event loop until done() or the time is up; returns done().
 inline bool WaitFor(const std::function<bool()>& done, int milliseconds = 5000) {
