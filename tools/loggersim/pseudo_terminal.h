@@ -22,6 +22,8 @@ public:
     ~PseudoTerminal();
 
     int master() const { return master_; }
+    // The slave descriptor kept open by this object (not the configurator's).
+    int keptSlave() const { return slaveKeepOpen_; }
     const std::string& slavePath() const { return slavePath_; }
 
     // Hands the master descriptor over (to a Simulator, which closes it); -1 stays here.

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -36,13 +38,16 @@ std::string CommandNote(std::uint8_t command) {
 
 class Simulator::Loop {
 public:
-    Loop(const Options& options, Counters& counters, int fd)
+    // `drainProbe`: a descriptor whose input queue shows the bytes not yet read by the other
+    // end (the pseudo-terminal's slave), or -1.
+    Loop(const Options& options, Counters& counters, int fd, int drainProbe)
         : options_(options),
           counters_(counters),
           trace_(options),
           device_(options, HostLocalSeconds()),
           faults_(options.faults),
           fd_(fd),
+          drainProbe_(drainProbe),
           byteTime_(options.faults.baud > 0 ? nanoseconds(10'000'000'000LL / options.faults.baud)
                                             : nanoseconds(0)),
           debugInterval_(std::chrono::milliseconds(std::max(1, options.debugIntervalMs))) {
@@ -275,9 +280,10 @@ private:
             if (head.written < head.bytes.size()) {
                 continue;  // paced or partial: the loop decides when to go on
             }
-            Sent(head);
-            queuedBytes_ -= head.bytes.size();
+            Outgoing done = std::move(head);
             queue_.pop_front();
+            queuedBytes_ -= done.bytes.size();
+            Sent(done);  // may hang up, which empties the queue
         }
     }
 
@@ -291,9 +297,27 @@ private:
         trace_.Line("TX", out.bytes, out.note);
         const std::uint32_t hangUp = options_.faults.hangUpAfterFrames;
         if (hangUp > 0 && framesSent_ >= hangUp) {
+            WaitUntilRead();
             LineClosed(("hanging up after " + std::to_string(framesSent_) + " frames").c_str());
             queue_.clear();
             queuedBytes_ = 0;
+        }
+    }
+
+    // Closing a pseudo-terminal master throws away what the slave has not read yet, even
+    // bytes still on their way into its input queue; a line that hangs up still delivers
+    // the bytes already on it. So let the kernel move them (a short pause) and then wait,
+    // for a while at most, until the reader has taken them.
+    void WaitUntilRead() {
+        if (drainProbe_ < 0) {
+            return;  // a socket keeps its bytes readable after we close
+        }
+        ::poll(nullptr, 0, 20);
+        const auto end = Clock::now() + std::chrono::milliseconds(1000);
+        int pending = 0;
+        while (!stop_.load() && Clock::now() < end && ioctl(drainProbe_, TIOCINQ, &pending) == 0 &&
+               pending > 0) {
+            ::poll(nullptr, 0, 5);
         }
     }
 
@@ -324,6 +348,7 @@ private:
     FaultInjector faults_;
     protocol::FrameAssembler assembler_;
     int fd_;
+    int drainProbe_;
     int wake_[2] = {-1, -1};
     std::atomic<bool> stop_{false};
 
@@ -343,7 +368,9 @@ Simulator::Simulator(Options options) : options_(std::move(options)) {}
 
 Simulator::~Simulator() { Stop(); }
 
-bool Simulator::Start(int fd, std::string* error) {
+bool Simulator::Start(int fd, std::string* error) { return StartLoop(fd, -1, error); }
+
+bool Simulator::StartLoop(int fd, int drainProbe, std::string* error) {
     if (thread_.joinable()) {
         ::close(fd);
         if (error != nullptr) {
@@ -351,7 +378,7 @@ bool Simulator::Start(int fd, std::string* error) {
         }
         return false;
     }
-    auto loop = std::make_unique<Loop>(options_, counters_, fd);  // owns fd from here
+    auto loop = std::make_unique<Loop>(options_, counters_, fd, drainProbe);  // owns fd from here
     if (!loop->Prepare(error)) {
         return false;
     }
@@ -378,7 +405,7 @@ bool Simulator::StartOnPseudoTerminal(std::string* error) {
     const int master = pty->ReleaseMaster();
     slavePath_ = pty->slavePath();
     pty_ = std::move(pty);
-    return Start(master, error);
+    return StartLoop(master, pty_->keptSlave(), error);
 }
 
 void Simulator::Stop() {

@@ -63,6 +63,7 @@ public:
 
 private:
     class Loop;
+    bool StartLoop(int fd, int drainProbe, std::string* error);
 
     Options options_;
     Counters counters_;
