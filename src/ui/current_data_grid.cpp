@@ -10,6 +10,9 @@ namespace {
 constexpr int kColumnWidth = 64;
 constexpr int kWideColumn = 8;  // "Direction" is one pixel wider
 constexpr int kRowHeight = 24;
+// The headings row takes two lines, so that "GSM Signal" and "Power Status" fit the
+// 64-pixel columns.
+constexpr int kHeadingRowHeight = 34;
 
 QTableWidgetItem* Cell(QTableWidget* grid, int row, int column) {
     QTableWidgetItem* item = grid->item(row, column);
@@ -39,10 +42,12 @@ QTableWidget* MakeCurrentDataGrid(QWidget* parent) {
         grid->setColumnWidth(column, columnWidth);
         width += columnWidth;
     }
-    for (int row = 0; row < kCurrentDataRows; ++row)
-        grid->setRowHeight(row, kRowHeight);
+    grid->setWordWrap(true);
+    grid->setTextElideMode(Qt::ElideNone);
+    grid->setRowHeight(0, kHeadingRowHeight);
+    grid->setRowHeight(1, kRowHeight);
     const int frame = 2 * grid->frameWidth();
-    grid->setFixedSize(width + frame, kCurrentDataRows * kRowHeight + frame);
+    grid->setFixedSize(width + frame, kHeadingRowHeight + kRowHeight + frame);
 
     // The heading row and column look like headings and are filled by the start-up.
     for (int column = 0; column < kCurrentDataColumns; ++column) {

@@ -24,8 +24,13 @@ namespace {
 
 constexpr int kColumnGap = 10;
 // Captions longer than this wrap onto a second line.
-constexpr int kCaptionWrapWidth = 140;
-constexpr std::size_t kLongCaption = 26;
+struct CaptionWrap {
+    std::size_t longerThan;  // characters
+    int width;               // pixels of a wrapped caption
+};
+constexpr CaptionWrap kWideGroupWrap{26, 140};
+// The alarm groups share the tab four ways.
+constexpr CaptionWrap kNarrowGroupWrap{18, 110};
 
 // Width of an edit box for its length limit: room for the characters it may hold.
 int EditWidth(const WidgetSpec& spec) {
@@ -84,8 +89,8 @@ using Column = std::vector<Line>;
 
 class GroupPlacer {
 public:
-    GroupPlacer(QGroupBox* box, const WidgetsByName& widgets)
-        : box_(box), widgets_(widgets), grid_(new QGridLayout(box)) {
+    GroupPlacer(QGroupBox* box, const WidgetsByName& widgets, CaptionWrap wrap = kWideGroupWrap)
+        : box_(box), widgets_(widgets), grid_(new QGridLayout(box)), wrap_(wrap) {
         grid_->setHorizontalSpacing(6);
         grid_->setVerticalSpacing(2);
         grid_->setContentsMargins(8, 6, 8, 6);
@@ -119,13 +124,13 @@ public:
         if (rows.empty())
             return;
         for (std::size_t c = 1; c < rows.front().size(); ++c) {
-            QLabel* header = CaptionLabel(Spec(rows.front()[c]), box_);
+            QLabel* header = Caption(Spec(rows.front()[c]));
             if (header != nullptr)
                 grid_->addWidget(header, 0, static_cast<int>(c) + 1);
         }
         int row = 1;
         for (const Line& line : rows) {
-            QLabel* caption = CaptionLabel(Spec(line.front()), box_);
+            QLabel* caption = Caption(Spec(line.front()));
             if (caption != nullptr)
                 grid_->addWidget(caption, row, 0);
             for (std::size_t c = 0; c < line.size(); ++c)
@@ -160,7 +165,7 @@ private:
     }
 
     void PlaceLine(const Line& line, int row, int column) {
-        if (QLabel* caption = CaptionLabel(Spec(line.front()), box_))
+        if (QLabel* caption = Caption(Spec(line.front())))
             grid_->addWidget(caption, row, column);
         auto* fields = new QHBoxLayout;
         fields->setSpacing(6);
@@ -178,9 +183,19 @@ private:
         grid_->addLayout(fields, row, column + 1);
     }
 
+    QLabel* Caption(const WidgetSpec& spec) const {
+        QLabel* label = CaptionLabel(spec, box_);
+        if (label != nullptr && spec.caption.size() > wrap_.longerThan) {
+            label->setWordWrap(true);
+            label->setFixedWidth(wrap_.width);
+        }
+        return label;
+    }
+
     QGroupBox* box_;
     const WidgetsByName& widgets_;
     QGridLayout* grid_;
+    CaptionWrap wrap_;
 };
 
 void LayoutSystemGroup(QGroupBox* box, const WidgetsByName& widgets) {
@@ -230,7 +245,7 @@ void LayoutSensorGroup(QGroupBox* box, int n, const WidgetsByName& widgets) {
     const auto edit = [n](std::string_view field) {
         return Line{settings::SensorEditName(n, field)};
     };
-    GroupPlacer(box, widgets)
+    GroupPlacer(box, widgets, kNarrowGroupWrap)
         .PlaceColumns({
             {{settings::SensorTypeName(n)}, edit("SLow"), edit("Low"), edit("High"),
              edit("SHigh"), edit("SP")},
@@ -245,10 +260,6 @@ QLabel* CaptionLabel(const WidgetSpec& spec, QWidget* parent) {
     if (spec.caption.empty())
         return nullptr;
     auto* label = new QLabel(FromUtf8(spec.caption), parent);
-    if (spec.caption.size() > kLongCaption) {
-        label->setWordWrap(true);
-        label->setFixedWidth(kCaptionWrapWidth);
-    }
     return label;
 }
 

@@ -7,7 +7,7 @@
 namespace lgcset::ui {
 
 namespace {
-constexpr int kBarHeight = 24;
+constexpr int kBarHeight = 26;  // room for a 17-pixel lamp 5 pixels below a panel's top
 constexpr int kPanelGap = 2;  // between two panels and at the bar's edges
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDateTimeEdit>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -111,6 +112,7 @@ Tfrm_mset::Tfrm_mset(QWidget* parent)
     BuildTabs();
     BuildStatusBar();
     BuildTimers();
+    BuildFileDialogs();
 
     auto* first = new QHBoxLayout;
     first->setSpacing(6);
@@ -450,6 +452,7 @@ void Tfrm_mset::BuildOthersTab() {
             ++row;
         }
         auto* buttons = new QHBoxLayout;
+        buttons->setSpacing(6);
         buttons->addWidget(Button3);
         buttons->addWidget(Button2);
         buttons->addStretch(1);
@@ -589,6 +592,23 @@ void Tfrm_mset::BuildTimers() {
     timer_tb = makeTimer("timer_tb", 200);
     timer_gb = makeTimer("timer_gb", 20);
     connect(tmr_cf, &QTimer::timeout, this, [this] { tmr_cfTimer(); });
+}
+
+void Tfrm_mset::BuildFileDialogs() {
+    // "ini file|*.ini|(*.*)|*.*" and "INI file|*.ini|(*.*)|*.*"; every file matches "*".
+    dlgSave_configuredocument = new QFileDialog(this);
+    dlgSave_configuredocument->setObjectName(QStringLiteral("dlgSave_configuredocument"));
+    dlgSave_configuredocument->setAcceptMode(QFileDialog::AcceptSave);
+    dlgSave_configuredocument->setDefaultSuffix(QStringLiteral("ini"));
+    dlgSave_configuredocument->setNameFilters(
+        {QStringLiteral("ini file (*.ini)"), QStringLiteral("(*.*) (*)")});
+
+    dlgOpen_configuredocument = new QFileDialog(this);
+    dlgOpen_configuredocument->setObjectName(QStringLiteral("dlgOpen_configuredocument"));
+    dlgOpen_configuredocument->setAcceptMode(QFileDialog::AcceptOpen);
+    dlgOpen_configuredocument->setFileMode(QFileDialog::ExistingFile);
+    dlgOpen_configuredocument->setNameFilters(
+        {QStringLiteral("INI file (*.ini)"), QStringLiteral("(*.*) (*)")});
 }
 
 void Tfrm_mset::ConfigurePorts() {

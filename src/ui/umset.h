@@ -23,6 +23,7 @@
 class QCheckBox;
 class QComboBox;
 class QDateTimeEdit;
+class QFileDialog;
 class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
@@ -259,6 +260,10 @@ public:
     QLabel* img_green = nullptr;
     QProgressBar* pb_write = nullptr;
 
+    // Profile file dialogs; folder and proposed name are set when they are used.
+    QFileDialog* dlgSave_configuredocument = nullptr;  // default suffix "ini"
+    QFileDialog* dlgOpen_configuredocument = nullptr;
+
     // Timers.
     QTimer* tmr_cf = nullptr;    // resend, 1000 ms
     QTimer* timer_tb = nullptr;  // 200 ms, never enabled
@@ -280,6 +285,7 @@ private:
     void BuildHiddenTabs();
     void BuildStatusBar();
     void BuildTimers();
+    void BuildFileDialogs();
     void BuildSettingsWidgets();
     void BindSettingsMembers();
     void ConnectSettingsReactions();
