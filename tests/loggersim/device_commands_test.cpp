@@ -17,7 +17,9 @@ using protocol::Command;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
-Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+Bytes Text(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
 
 Bytes Address(std::uint32_t a) {
     return {static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(a >> 8),
@@ -45,9 +47,9 @@ TEST(SimulatedLogin, PasswordComparedAsFourBytesPaddedWithZero) {
     Options o;
     o.password = "12";
     SimLine line(o);
-    EXPECT_THAT(*line.Ask(Command::Login, {'1', '2', 0, 0}), ElementsAre(1, 'R', '4', '8', '1', 0,
-                                                                         'V', '3', '.', '0', '5',
-                                                                         '-', 'R', '4', '8', 'x', 0));
+    EXPECT_THAT(
+        *line.Ask(Command::Login, {'1', '2', 0, 0}),
+        ElementsAre(1, 'R', '4', '8', '1', 0, 'V', '3', '.', '0', '5', '-', 'R', '4', '8', 'x', 0));
     EXPECT_THAT(*line.Ask(Command::Login, {'1', '2', 0xFF, 0xFF}), ElementsAre(0));
     EXPECT_THAT(*line.Ask(Command::Login, Text("1200")), ElementsAre(0));
     EXPECT_THAT(*line.Ask(Command::Login, Text("8604")), ElementsAre(0));
@@ -105,14 +107,15 @@ TEST(SimulatedPages, FactoryPagesHoldTheDefaultSettings) {
     EXPECT_THAT(*line.Ask(Command::ReadPage, Address(3072)), ElementsAreArray(gprs.bytes));
 
     PageBuilder system;
-    system.Put(0, {1})                                  // time adjustment Auto
-        .Put(21, Text("8604"))                          // device password
-        .Put(27, Bytes(15, '0'))                        // empty device ID
-        .Put(42, {5, 0xFF, 0x3C, 0x00, 0})              // log interval, reserved, PIN off
-        .Put(47, Text("8604"))                          // PIN code
+    system
+        .Put(0, {1})                                      // time adjustment Auto
+        .Put(21, Text("8604"))                            // device password
+        .Put(27, Bytes(15, '0'))                          // empty device ID
+        .Put(42, {5, 0xFF, 0x3C, 0x00, 0})                // log interval, reserved, PIN off
+        .Put(47, Text("8604"))                            // PIN code
         .Put(73, {0, 'D', 0xFF, 0x00, 0x00, 0xFF, 0xFF})  // GPS off, upload timer empty
-        .Put(80, {'D', 0xFF, 24, 0x00})                 // SMS report every 24 hours
-        .Put(112, {'C', 0xFF, 10, 0x00});               // relay time when dialled in
+        .Put(80, {'D', 0xFF, 24, 0x00})                   // SMS report every 24 hours
+        .Put(112, {'C', 0xFF, 10, 0x00});                 // relay time when dialled in
     EXPECT_THAT(*line.Ask(Command::ReadPage, Address(4096)), ElementsAreArray(system.bytes));
 }
 
@@ -169,7 +172,8 @@ TEST(SimulatedPages, OnlyTheFourSettingsPagesAreAddressable) {
 // A relay request as the configurator lays it out: the length field one short of the
 // payload, the check over one byte more.
 Bytes ShortLengthRelayFrame(const Bytes& payload) {
-    Bytes frame{0xA5, static_cast<std::uint8_t>(4 + payload.size()), 0x00, 0x18, 0x01, 0x00, 0x01, 0x00};
+    Bytes frame{0xA5, static_cast<std::uint8_t>(4 + payload.size()), 0x00, 0x18, 0x01, 0x00, 0x01,
+                0x00};
     frame.insert(frame.end(), payload.begin(), payload.end());
     const std::uint16_t check = protocol::FrameChecksum(frame, 1, frame.size() - 1);
     frame.push_back(static_cast<std::uint8_t>(check));
@@ -180,7 +184,8 @@ Bytes ShortLengthRelayFrame(const Bytes& payload) {
 
 TEST(SimulatedRelay, AcceptsTheShortLengthRequestsAndWellFormedOnes) {
     SimLine line;
-    const Bytes nc{0xA5, 0x08, 0x00, 0x18, 0x01, 0x00, 0x01, 0x00, 0x01, 0x43, 0x0A, 0x00, 0x8F, 0xFF, 0xA5};
+    const Bytes nc{0xA5, 0x08, 0x00, 0x18, 0x01, 0x00, 0x01, 0x00,
+                   0x01, 0x43, 0x0A, 0x00, 0x8F, 0xFF, 0xA5};
     const Bytes stop{0xA5, 0x06, 0x00, 0x18, 0x01, 0x00, 0x01, 0x00, 0x01, 0x4F, 0x8F, 0xFF, 0xA5};
     EXPECT_THAT(*line.AskRaw(nc), ElementsAre(1));
     EXPECT_THAT(*line.AskRaw(stop), ElementsAre(1));
@@ -237,7 +242,8 @@ TEST(SimulatedCurrentData, ItemsFollowTheModelsChannels) {
     using P = std::pair<int, int>;
     const std::vector<P> tail{{0x50, 0x50}, {0x50, 0x51}, {0x50, 0x52}, {0x50, 0x53},
                               {0x10, 0x10}, {0x20, 0x20}, {0x30, 0x30}};
-    const std::vector<std::pair<std::string, int>> models{{"R480", 2}, {"R481", 4}, {"R482", 2}, {"R483", 4}};
+    const std::vector<std::pair<std::string, int>> models{
+        {"R480", 2}, {"R481", 4}, {"R482", 2}, {"R483", 4}};
     for (const auto& [model, channels] : models) {
         SimLine line(WithModel(model));
         const Bytes payload = *line.Ask(Command::CurrentData);

@@ -47,8 +47,8 @@ std::uint16_t Count(SimLine& line, const Bytes& range) {
 }
 
 std::vector<Record> Fetch(SimLine& line, std::uint16_t number) {
-    const auto reply = line.Ask(Command::HistoryRecord,
-                                {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8)});
+    const auto reply = line.Ask(Command::HistoryRecord, {static_cast<std::uint8_t>(number),
+                                                         static_cast<std::uint8_t>(number >> 8)});
     EXPECT_TRUE(reply);
     EXPECT_LE(reply->size(), 256u);
     return reply ? DecodeRecords(*reply) : std::vector<Record>{};
@@ -56,7 +56,9 @@ std::vector<Record> Fetch(SimLine& line, std::uint16_t number) {
 
 // Hourly records over three days, the last at 2026-03-10 12:00: 72 records from
 // 2026-03-07 13:00 on.
-Options Hourly() { return FixedHistoryOptions({2026, 3, 10, 12, 0, 0}, 60, 3); }
+Options Hourly() {
+    return FixedHistoryOptions({2026, 3, 10, 12, 0, 0}, 60, 3);
+}
 
 TEST(SimulatedHistory, CountCoversWholeDaysWithBothEndsIncluded) {
     SimLine line(Hourly());
@@ -88,7 +90,7 @@ TEST(SimulatedHistory, RecordsAreNumberedFromOneWithinTheCountedRange) {
         EXPECT_EQ(records[0].time, (CivilTime{2026, 3, 8, k - 1, 0, 0})) << "record " << k;
     }
     EXPECT_THAT(*line.Ask(Command::HistoryRecord, {0, 0}), ElementsAre(1));  // end of transfer
-    EXPECT_TRUE(line.Ask(Command::HistoryRecord, {25, 0})->empty());       // past the range
+    EXPECT_TRUE(line.Ask(Command::HistoryRecord, {25, 0})->empty());         // past the range
 
     // A new count moves the numbering to its own range.
     ASSERT_EQ(Count(line, {26, 3, 10, 26, 3, 10}), 13);

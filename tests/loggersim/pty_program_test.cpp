@@ -26,7 +26,9 @@ namespace {
 using protocol::Command;
 using ::testing::ElementsAre;
 
-int OpenPort(const std::string& path) { return ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC); }
+int OpenPort(const std::string& path) {
+    return ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+}
 
 TEST(SimulatedPty, SlaveIsARawQuietPortThatSurvivesReopening) {
     Simulator simulator(Options{});
@@ -45,7 +47,8 @@ TEST(SimulatedPty, SlaveIsARawQuietPortThatSurvivesReopening) {
         line.Write(Request(Command::Login, {'8', '6', '0', '4'}));
         // Exactly the reply comes back: no echo of the request, no translated bytes.
         const Bytes expected = protocol::EscapeFrame(protocol::BuildFrame(
-            0x01, Bytes{1, 'R', '4', '8', '1', 0, 'V', '3', '.', '0', '5', '-', 'R', '4', '8', 'x', 0}));
+            0x01,
+            Bytes{1, 'R', '4', '8', '1', 0, 'V', '3', '.', '0', '5', '-', 'R', '4', '8', 'x', 0}));
         EXPECT_EQ(line.ReadUntilQuiet(100ms, 2000ms), expected);
     }  // the port is closed here, as the configurator closes it
     fd = OpenPort(simulator.slavePath());
@@ -98,7 +101,8 @@ struct Program {
             argv.push_back(const_cast<char*>(a.c_str()));
         }
         argv.push_back(nullptr);
-        EXPECT_EQ(posix_spawn(&p.pid, LOGGERSIM_PROGRAM, &actions, nullptr, argv.data(), environ), 0);
+        EXPECT_EQ(posix_spawn(&p.pid, LOGGERSIM_PROGRAM, &actions, nullptr, argv.data(), environ),
+                  0);
         posix_spawn_file_actions_destroy(&actions);
         if (in[0] >= 0) {
             ::close(in[0]);
@@ -238,8 +242,9 @@ TEST(LoggersimProgram, TracesFramesToAFile) {
     }
     std::fclose(f);
     std::remove(trace.c_str());
-    EXPECT_THAT(text, ::testing::ContainsRegex(
-                          "[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:.]+Z RX A5 05 00 13 01 00 01 00 E5 FF A5"));
+    EXPECT_THAT(text,
+                ::testing::ContainsRegex(
+                    "[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:.]+Z RX A5 05 00 13 01 00 01 00 E5 FF A5"));
     EXPECT_THAT(text, ::testing::ContainsRegex("Z TX A5 06 00 13 01 00 01 00 01 E3 FF A5"));
 }
 
@@ -248,17 +253,37 @@ TEST(LoggersimProgram, HelpNamesEveryOptionAndBadOptionsAreRefused) {
         Program p = Program::Start({"--help"}, "null");
         const std::string help = p.ReadAll(p.output);
         EXPECT_EQ(p.WaitExit(3000ms), 0);
-        for (const char* option :
-             {"--password", "--model", "--firmware", "--log-interval", "--days", "--history-end",
-              "--records-per-reply", "--debug-interval", "--seed", "--drop", "--corrupt", "--delay",
-              "--delay-random", "--noise", "--lone-delimiter", "--duplicate", "--hang-up-after",
-              "--baud", "--trace", "--link", "--no-stdin", "--help"}) {
+        for (const char* option : {"--password",
+                                   "--model",
+                                   "--firmware",
+                                   "--log-interval",
+                                   "--days",
+                                   "--history-end",
+                                   "--records-per-reply",
+                                   "--debug-interval",
+                                   "--seed",
+                                   "--drop",
+                                   "--corrupt",
+                                   "--delay",
+                                   "--delay-random",
+                                   "--noise",
+                                   "--lone-delimiter",
+                                   "--duplicate",
+                                   "--hang-up-after",
+                                   "--baud",
+                                   "--trace",
+                                   "--link",
+                                   "--no-stdin",
+                                   "--help"}) {
             EXPECT_NE(help.find(option), std::string::npos) << option;
         }
     }
-    for (const std::vector<std::string>& bad :
-         {std::vector<std::string>{"--drop=1.5"}, {"--password=12345"}, {"--frobnicate"},
-          {"--baud", "12"}, {"--history-end=2026-02-30 10:00"}, {"--days"}}) {
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--drop=1.5"},
+                                                {"--password=12345"},
+                                                {"--frobnicate"},
+                                                {"--baud", "12"},
+                                                {"--history-end=2026-02-30 10:00"},
+                                                {"--days"}}) {
         Program p = Program::Start(bad, "null");
         const std::string errors = p.ReadAll(p.errors);
         EXPECT_EQ(p.WaitExit(3000ms), 2) << bad[0];

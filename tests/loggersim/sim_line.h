@@ -22,7 +22,7 @@ using namespace std::chrono_literals;
 Bytes Request(protocol::Command command, const Bytes& payload = {});
 
 class SimLine {
-public:
+  public:
     // A socket pair, the simulator serving one end.
     explicit SimLine(Options options = {});
     // Our end of an existing descriptor (e.g. the slave side of a pseudo-terminal).
@@ -51,7 +51,7 @@ public:
                              std::chrono::milliseconds limit = 2000ms);
     std::optional<Bytes> AskRaw(const Bytes& frame, std::chrono::milliseconds limit = 2000ms);
 
-private:
+  private:
     // Reads what is there within `wait`; false on timeout or end of line.
     bool ReadSome(Bytes& out, std::chrono::milliseconds wait);
 

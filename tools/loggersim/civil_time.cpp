@@ -22,7 +22,9 @@ int DaysInMonth(int year, int month) {
         return 0;
     }
     using namespace std::chrono;
-    const year_month_day_last last{std::chrono::year{year} / std::chrono::month{static_cast<unsigned>(month)} / std::chrono::last};
+    const year_month_day_last last{std::chrono::year{year} /
+                                   std::chrono::month{static_cast<unsigned>(month)} /
+                                   std::chrono::last};
     return static_cast<int>(static_cast<unsigned>(last.day()));
 }
 
@@ -34,7 +36,8 @@ bool IsValid(const CivilTime& t) {
 
 std::int64_t ToSeconds(const CivilTime& t) {
     using namespace std::chrono;
-    const sys_days date{std::chrono::year{t.year} / std::chrono::month{static_cast<unsigned>(t.month)} /
+    const sys_days date{std::chrono::year{t.year} /
+                        std::chrono::month{static_cast<unsigned>(t.month)} /
                         std::chrono::day{static_cast<unsigned>(t.day)}};
     return static_cast<std::int64_t>(date.time_since_epoch().count()) * kSecondsPerDay +
            t.hour * 3600 + t.minute * 60 + t.second;

@@ -91,7 +91,10 @@ const std::map<std::string, OptionSpec>& Specs() {
           },
           "minutes, 1 to 1440"}},
         {"days",
-         {true, [](CommandLine& c, const std::string& v) { return ParseNumber(v, c.options.days, 0, 3660); },
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              return ParseNumber(v, c.options.days, 0, 3660);
+          },
           "0 to 3660"}},
         {"history-end",
          {true,
@@ -123,14 +126,22 @@ const std::map<std::string, OptionSpec>& Specs() {
           },
           "an unsigned 64-bit number"}},
         {"drop",
-         {true, [](CommandLine& c, const std::string& v) { return ParseProbability(v, c.options.faults.dropProbability); },
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              return ParseProbability(v, c.options.faults.dropProbability);
+          },
           "a probability, 0 to 1"}},
         {"corrupt",
          {true,
-          [](CommandLine& c, const std::string& v) { return ParseProbability(v, c.options.faults.corruptProbability); },
+          [](CommandLine& c, const std::string& v) {
+              return ParseProbability(v, c.options.faults.corruptProbability);
+          },
           "a probability, 0 to 1"}},
         {"delay",
-         {true, [](CommandLine& c, const std::string& v) { return ParseNumber(v, c.options.faults.delayMs, 0, 600'000); },
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              return ParseNumber(v, c.options.faults.delayMs, 0, 600'000);
+          },
           "milliseconds, 0 to 600000"}},
         {"delay-random",
          {true,
@@ -139,7 +150,10 @@ const std::map<std::string, OptionSpec>& Specs() {
           },
           "milliseconds, 0 to 600000"}},
         {"noise",
-         {true, [](CommandLine& c, const std::string& v) { return ParseProbability(v, c.options.faults.noiseProbability); },
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              return ParseProbability(v, c.options.faults.noiseProbability);
+          },
           "a probability, 0 to 1"}},
         {"lone-delimiter",
          {true,
@@ -149,12 +163,15 @@ const std::map<std::string, OptionSpec>& Specs() {
           "a probability, 0 to 1"}},
         {"duplicate",
          {true,
-          [](CommandLine& c, const std::string& v) { return ParseProbability(v, c.options.faults.duplicateProbability); },
+          [](CommandLine& c, const std::string& v) {
+              return ParseProbability(v, c.options.faults.duplicateProbability);
+          },
           "a probability, 0 to 1"}},
         {"hang-up-after",
          {true,
           [](CommandLine& c, const std::string& v) {
-              return ParseNumber<std::uint32_t>(v, c.options.faults.hangUpAfterFrames, 0, UINT32_MAX);
+              return ParseNumber<std::uint32_t>(v, c.options.faults.hangUpAfterFrames, 0,
+                                                UINT32_MAX);
           },
           "a number of frames (0: never)"}},
         {"baud",
@@ -203,7 +220,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             return c;
         }
         const std::size_t eq = arg.find('=');
-        const std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
+        const std::string name =
+            arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
         const bool inlineValue = eq != std::string::npos;
         std::string value = inlineValue ? arg.substr(eq + 1) : std::string();
 

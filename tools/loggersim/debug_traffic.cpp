@@ -28,7 +28,8 @@ std::vector<std::uint8_t> DataPacket(std::uint16_t number, std::int64_t seconds,
         p.push_back(static_cast<std::uint8_t>(v));
     }
     for (int ch = 0; ch < layout.count; ++ch) {
-        AppendItem(p, kSensorTag, static_cast<std::uint8_t>(ch), SensorValue(layout.kind, ch, seconds));
+        AppendItem(p, kSensorTag, static_cast<std::uint8_t>(ch),
+                   SensorValue(layout.kind, ch, seconds));
     }
     AppendItem(p, kSignalTag, kSignalTag, GsmSignalAt(seconds));
     std::uint8_t check = 0;
@@ -71,9 +72,13 @@ std::vector<std::uint8_t> DebugTraffic::Next(std::int64_t seconds, const std::st
             return Text(kFromServer, "\r\nSEND OK\r\n");
         default: {
             // The server's acknowledgement of the packet.
-            std::vector<std::uint8_t> out{kFromServer, 0xAA, 0xA5, 0x80,
+            std::vector<std::uint8_t> out{kFromServer,
+                                          0xAA,
+                                          0xA5,
+                                          0x80,
                                           static_cast<std::uint8_t>(packetNumber_ & 0xFF),
-                                          static_cast<std::uint8_t>(packetNumber_ >> 8), 0x00};
+                                          static_cast<std::uint8_t>(packetNumber_ >> 8),
+                                          0x00};
             ++packetNumber_;
             return out;
         }

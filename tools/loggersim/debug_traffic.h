@@ -16,7 +16,7 @@ inline constexpr std::uint8_t kFromServer = 'R';  // received by the logger from
 inline constexpr std::uint8_t kToServer = 'T';    // sent by the logger to its server
 
 class DebugTraffic {
-public:
+  public:
     // The payload of the next debug frame: direction letter, then the bytes exchanged.
     // `deviceId` is the logger's 15-character ID, `seconds` its clock.
     std::vector<std::uint8_t> Next(std::int64_t seconds, const std::string& deviceId,
@@ -24,7 +24,7 @@ public:
 
     void Restart() { step_ = 0; }
 
-private:
+  private:
     std::size_t step_ = 0;
     std::uint16_t packetNumber_ = 0;
 };

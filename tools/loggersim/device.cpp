@@ -10,13 +10,15 @@
 namespace lgcset::sim {
 
 namespace {
-using protocol::Command;
 using protocol::code;
+using protocol::Command;
 
 constexpr std::uint8_t kSuccess = 1;
 constexpr std::uint8_t kFailure = 0;
 
-Reply Result(Command command, std::uint8_t result) { return Reply{code(command), {result}}; }
+Reply Result(Command command, std::uint8_t result) {
+    return Reply{code(command), {result}};
+}
 
 std::uint32_t ReadU32(const std::vector<std::uint8_t>& p, std::size_t at) {
     return p[at] | std::uint32_t{p[at + 1]} << 8 | std::uint32_t{p[at + 2]} << 16 |
@@ -154,9 +156,9 @@ Reply Device::HistoryRecord(const Request& r) const {
     for (std::uint32_t k = number; k <= selection_.count; ++k) {
         const std::uint32_t index = selection_.first + k - 1;
         const bool firstRecord = k == number;
-        if (!firstRecord && (k - number >= static_cast<std::uint32_t>(options_.recordsPerReply) ||
-                             reply.payload.size() + history_.RecordSize(index) >
-                                 protocol::kPayloadArea)) {
+        if (!firstRecord &&
+            (k - number >= static_cast<std::uint32_t>(options_.recordsPerReply) ||
+             reply.payload.size() + history_.RecordSize(index) > protocol::kPayloadArea)) {
             break;
         }
         history_.AppendRecord(index, reply.payload);
@@ -169,7 +171,8 @@ Reply Device::CurrentData(std::int64_t hostNow) const {
     Reply reply{code(Command::CurrentData), {}};
     auto& p = reply.payload;
     for (int ch = 0; ch < layout_.count; ++ch) {
-        AppendItem(p, kSensorTag, static_cast<std::uint8_t>(ch), SensorValue(layout_.kind, ch, now));
+        AppendItem(p, kSensorTag, static_cast<std::uint8_t>(ch),
+                   SensorValue(layout_.kind, ch, now));
     }
     const GpsFix fix = GpsAt(now);
     AppendItem(p, kPositionTag, kLongitude, fix.longitude);
@@ -248,7 +251,8 @@ Reply Device::DebugMode(const Request& r) {
 }
 
 Reply Device::NextDebugFrame(std::int64_t hostNow) {
-    const std::string deviceId(reinterpret_cast<const char*>(&memory_[protocol::kSystemPage + 27]), 15);
+    const std::string deviceId(reinterpret_cast<const char*>(&memory_[protocol::kSystemPage + 27]),
+                               15);
     return Reply{code(Command::DebugData),
                  debugTraffic_.Next(DeviceSeconds(hostNow), deviceId, layout_)};
 }

@@ -21,7 +21,7 @@ struct Reply {
 };
 
 class Device {
-public:
+  public:
     // `hostNow`: the host's local wall-clock seconds when the device starts; the device
     // clock starts equal to it.
     Device(const Options& options, std::int64_t hostNow);
@@ -38,7 +38,7 @@ public:
     const ParameterMemory& memory() const { return memory_; }
     const HistoryLog& history() const { return history_; }
 
-private:
+  private:
     Reply Login(const Request& r) const;
     std::optional<Reply> PageCommand(const Request& r);
     Reply HistoryCount(const Request& r);

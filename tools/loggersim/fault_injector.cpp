@@ -20,7 +20,9 @@ double FaultInjector::Stream::Uniform() {
     return static_cast<double>(engine() >> 11) * (1.0 / 9007199254740992.0);
 }
 
-std::uint64_t FaultInjector::Stream::Below(std::uint64_t n) { return engine() % n; }
+std::uint64_t FaultInjector::Stream::Below(std::uint64_t n) {
+    return engine() % n;
+}
 
 bool FaultInjector::Stream::Strikes(double probability) {
     if (probability <= 0.0) {
@@ -55,7 +57,8 @@ void FaultInjector::Corrupt(std::vector<std::uint8_t>& frame) {
     }
     const std::size_t at = candidates[corrupt_.Below(candidates.size())];
     std::uint8_t changed = frame[at];
-    while (changed == frame[at] || changed == protocol::kDelimiter || changed == protocol::kEscape) {
+    while (changed == frame[at] || changed == protocol::kDelimiter ||
+           changed == protocol::kEscape) {
         changed = static_cast<std::uint8_t>(frame[at] ^ (1 + corrupt_.Below(255)));
     }
     frame[at] = changed;

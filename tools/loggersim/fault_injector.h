@@ -21,17 +21,17 @@ struct ReplyPlan {
 };
 
 class FaultInjector {
-public:
+  public:
     explicit FaultInjector(const FaultOptions& options);
 
     // Plans how the stuffed reply `frame` goes out.
     ReplyPlan Plan(std::vector<std::uint8_t> frame);
 
-private:
+  private:
     // One independent stream per fault.
     struct Stream {
         std::mt19937_64 engine;
-        double Uniform();                     // [0, 1)
+        double Uniform();                      // [0, 1)
         std::uint64_t Below(std::uint64_t n);  // [0, n), n > 0
         bool Strikes(double probability);
     };

@@ -18,12 +18,11 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
 }
 }  // namespace
 
-HistoryLog::HistoryLog(ChannelLayout layout, std::int64_t endSeconds, int intervalMinutes,
-                       int days)
+HistoryLog::HistoryLog(ChannelLayout layout, std::int64_t endSeconds, int intervalMinutes, int days)
     : layout_(layout), interval_(std::max(1, intervalMinutes) * std::int64_t{60}) {
     const std::int64_t last = FloorDiv(endSeconds, interval_) * interval_;
-    const std::int64_t count =
-        std::clamp<std::int64_t>(std::int64_t{std::max(0, days)} * 86400 / interval_, 0, kMaxRecords);
+    const std::int64_t count = std::clamp<std::int64_t>(
+        std::int64_t{std::max(0, days)} * 86400 / interval_, 0, kMaxRecords);
     size_ = static_cast<std::uint32_t>(count);
     first_ = last - (count - 1) * interval_;
 }
@@ -42,7 +41,8 @@ HistoryLog::Range HistoryLog::Select(const CivilTime& fromDay, const CivilTime& 
     if (size_ == 0 || !IsValid(from) || !IsValid(to)) {
         return {};
     }
-    const std::int64_t lo = std::max<std::int64_t>(0, -FloorDiv(first_ - ToSeconds(from), interval_));
+    const std::int64_t lo =
+        std::max<std::int64_t>(0, -FloorDiv(first_ - ToSeconds(from), interval_));
     const std::int64_t hi =
         std::min<std::int64_t>(size_ - 1, FloorDiv(ToSeconds(to) - first_, interval_));
     if (hi < lo) {

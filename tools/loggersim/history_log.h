@@ -12,7 +12,7 @@
 namespace lgcset::sim {
 
 class HistoryLog {
-public:
+  public:
     // `days` days of records, one every `intervalMinutes`, the last at the interval boundary
     // at or before `endSeconds` (device wall-clock seconds).
     HistoryLog(ChannelLayout layout, std::int64_t endSeconds, int intervalMinutes, int days);
@@ -33,7 +33,7 @@ public:
     void AppendRecord(std::uint32_t index, std::vector<std::uint8_t>& out) const;
     std::size_t RecordSize(std::uint32_t index) const;
 
-private:
+  private:
     struct Content {
         bool sensors[4] = {false, false, false, false};
         bool gps = false;

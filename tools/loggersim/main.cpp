@@ -19,7 +19,9 @@ namespace {
 
 volatile sig_atomic_t g_signalled = 0;
 
-void OnSignal(int) { g_signalled = 1; }
+void OnSignal(int) {
+    g_signalled = 1;
+}
 
 void InstallSignals() {
     struct sigaction sa {};

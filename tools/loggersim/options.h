@@ -16,15 +16,15 @@ namespace lgcset::sim {
 // run with the same seed and the same requests misbehaves the same way.
 struct FaultOptions {
     std::uint64_t seed = 1;
-    double dropProbability = 0.0;            // the reply is not sent at all
-    double corruptProbability = 0.0;         // one byte of the reply is changed (the check fails)
-    int delayMs = 0;                         // every reply starts this much later
-    int delayRandomMaxMs = 0;                // plus a random 0..N ms
-    double noiseProbability = 0.0;           // 1..16 random bytes (never 0xA5) before a reply
-    double loneDelimiterProbability = 0.0;   // a single 0xA5 before a reply
-    double duplicateProbability = 0.0;       // the reply is sent twice
-    std::uint32_t hangUpAfterFrames = 0;     // close the line after this many frames; 0: never
-    std::uint32_t baud = 0;                  // pace both directions at 10 bits a byte; 0: no pacing
+    double dropProbability = 0.0;           // the reply is not sent at all
+    double corruptProbability = 0.0;        // one byte of the reply is changed (the check fails)
+    int delayMs = 0;                        // every reply starts this much later
+    int delayRandomMaxMs = 0;               // plus a random 0..N ms
+    double noiseProbability = 0.0;          // 1..16 random bytes (never 0xA5) before a reply
+    double loneDelimiterProbability = 0.0;  // a single 0xA5 before a reply
+    double duplicateProbability = 0.0;      // the reply is sent twice
+    std::uint32_t hangUpAfterFrames = 0;    // close the line after this many frames; 0: never
+    std::uint32_t baud = 0;                 // pace both directions at 10 bits a byte; 0: no pacing
 };
 
 struct Options {

@@ -83,9 +83,13 @@ PseudoTerminal& PseudoTerminal::operator=(PseudoTerminal&& other) noexcept {
     return *this;
 }
 
-PseudoTerminal::~PseudoTerminal() { Close(); }
+PseudoTerminal::~PseudoTerminal() {
+    Close();
+}
 
-int PseudoTerminal::ReleaseMaster() { return std::exchange(master_, -1); }
+int PseudoTerminal::ReleaseMaster() {
+    return std::exchange(master_, -1);
+}
 
 void PseudoTerminal::Close() {
     if (master_ >= 0) {

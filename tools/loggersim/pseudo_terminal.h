@@ -8,7 +8,7 @@
 namespace lgcset::sim {
 
 class PseudoTerminal {
-public:
+  public:
     // Opens a master (O_RDWR | O_NOCTTY, non-blocking), grants and unlocks its slave, puts
     // the slave in raw mode without echo and keeps one slave descriptor open, so the master
     // sees no hang-up while the configurator closes and reopens the port. On failure returns
@@ -29,7 +29,7 @@ public:
     // Hands the master descriptor over (to a Simulator, which closes it); -1 stays here.
     int ReleaseMaster();
 
-private:
+  private:
     PseudoTerminal() = default;
     void Close();
 

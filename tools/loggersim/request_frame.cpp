@@ -39,7 +39,8 @@ std::optional<Request> ParseRequest(std::span<const std::uint8_t> rawFrame) {
     } else {
         return std::nullopt;
     }
-    request.payload.assign(frame.begin() + 8, frame.begin() + static_cast<std::ptrdiff_t>(payloadEnd));
+    request.payload.assign(frame.begin() + 8,
+                           frame.begin() + static_cast<std::ptrdiff_t>(payloadEnd));
     return request;
 }
 

@@ -37,7 +37,7 @@ std::string CommandNote(std::uint8_t command) {
 }  // namespace
 
 class Simulator::Loop {
-public:
+  public:
     // `drainProbe`: a descriptor whose input queue shows the bytes not yet read by the other
     // end (the pseudo-terminal's slave), or -1.
     Loop(const Options& options, Counters& counters, int fd, int drainProbe)
@@ -119,7 +119,7 @@ public:
         }
     }
 
-private:
+  private:
     struct Outgoing {
         std::vector<std::uint8_t> bytes;
         Clock::time_point readyAt;
@@ -181,8 +181,9 @@ private:
             return;
         }
         ++counters_.framesReceived;
-        trace_.Line("RX", raw, CommandNote(request->command) +
-                                   (request->shortLength ? ", short length field" : ""));
+        trace_.Line(
+            "RX", raw,
+            CommandNote(request->command) + (request->shortLength ? ", short length field" : ""));
         const std::optional<Reply> reply = device_.Handle(*request, HostLocalSeconds());
         if (!reply) {
             trace_.Note("no reply to " + CommandNote(request->command));
@@ -194,7 +195,8 @@ private:
     // ---- sending ----
 
     void SendReply(const Reply& reply, Clock::time_point earliest) {
-        ReplyPlan plan = faults_.Plan(protocol::EscapeFrame(protocol::BuildFrame(reply.command, reply.payload)));
+        ReplyPlan plan =
+            faults_.Plan(protocol::EscapeFrame(protocol::BuildFrame(reply.command, reply.payload)));
         if (plan.drop) {
             ++counters_.repliesDropped;
             trace_.Line("--", plan.frame, "reply dropped");
@@ -264,7 +266,8 @@ private:
                 if (now < txLineFree_) {
                     return;
                 }
-                allowed = std::min<std::size_t>(allowed, static_cast<std::size_t>((now - txLineFree_) / byteTime_) + 1);
+                allowed = std::min<std::size_t>(
+                    allowed, static_cast<std::size_t>((now - txLineFree_) / byteTime_) + 1);
             }
             const ssize_t n = ::write(fd_, head.bytes.data() + head.written, allowed);
             if (n < 0) {
@@ -366,9 +369,13 @@ private:
 
 Simulator::Simulator(Options options) : options_(std::move(options)) {}
 
-Simulator::~Simulator() { Stop(); }
+Simulator::~Simulator() {
+    Stop();
+}
 
-bool Simulator::Start(int fd, std::string* error) { return StartLoop(fd, -1, error); }
+bool Simulator::Start(int fd, std::string* error) {
+    return StartLoop(fd, -1, error);
+}
 
 bool Simulator::StartLoop(int fd, int drainProbe, std::string* error) {
     if (thread_.joinable()) {

@@ -35,7 +35,7 @@ struct Counters {
 };
 
 class Simulator {
-public:
+  public:
     explicit Simulator(Options options);
     ~Simulator();  // stops
     Simulator(const Simulator&) = delete;
@@ -61,7 +61,7 @@ public:
     const Counters& counters() const { return counters_; }
     const Options& options() const { return options_; }
 
-private:
+  private:
     class Loop;
     bool StartLoop(int fd, int drainProbe, std::string* error);
 

@@ -14,7 +14,7 @@
 namespace lgcset::sim {
 
 class Trace {
-public:
+  public:
     explicit Trace(const Options& options);
     ~Trace();
     Trace(const Trace&) = delete;
@@ -29,7 +29,7 @@ public:
               std::string_view note = {});
     void Note(std::string_view text);
 
-private:
+  private:
     void Emit(const std::string& line);
 
     bool enabled_ = false;
