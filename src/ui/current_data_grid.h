@@ -13,8 +13,8 @@ inline constexpr int kCurrentDataRows = 2;
 
 // Row 0 of each column; column 0 also heads row 1 with "Value".
 inline constexpr std::array<const char*, kCurrentDataColumns> kCurrentDataHeadings{
-    "Item",      "Sensor1",  "Sensor2",   "Sensor3",    "Sensor4", "Longitude",
-    "Latitude",  "Velocity", "Direction", "GSM Signal", "Relay",   "Power Status"};
+    "Item",     "Sensor1",  "Sensor2",   "Sensor3",    "Sensor4", "Longitude",
+    "Latitude", "Velocity", "Direction", "GSM Signal", "Relay",   "Power Status"};
 inline constexpr const char* kCurrentDataValueHeading = "Value";
 
 QTableWidget* MakeCurrentDataGrid(QWidget* parent);

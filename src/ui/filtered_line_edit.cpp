@@ -45,8 +45,8 @@ void FilteredLineEdit::PasteFiltered(const QString& text) {
     QString before = this->text();
     if (hasSelectedText())
         before.remove(selectionStart(), selectedText().size());
-    const std::string accepted = settings::FilterPastedText(
-        filter_, before.toStdString(), text.toStdString());
+    const std::string accepted =
+        settings::FilterPastedText(filter_, before.toStdString(), text.toStdString());
     if (!accepted.empty() || hasSelectedText())
         insert(QString::fromStdString(accepted));
 }

@@ -12,7 +12,7 @@ namespace lgcset::ui {
 
 class FilteredLineEdit : public QLineEdit {
     Q_OBJECT
-public:
+  public:
     explicit FilteredLineEdit(QWidget* parent = nullptr);
 
     void SetKeyFilter(settings::KeyFilter filter);
@@ -21,11 +21,11 @@ public:
     // Inserts text at the caret (replacing a selection) as a paste does: through the filter.
     void PasteFiltered(const QString& text);
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
-private:
+  private:
     bool Filtered() const { return filter_ != settings::KeyFilter::None; }
 
     settings::KeyFilter filter_ = settings::KeyFilter::None;

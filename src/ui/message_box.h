@@ -9,7 +9,7 @@ class QWidget;
 namespace lgcset::ui {
 
 class MessageBoxes {
-public:
+  public:
     virtual ~MessageBoxes() = default;
 
     // A plain box with one OK button, captioned with the application's title.
@@ -24,7 +24,7 @@ public:
 
 // Real modal boxes owned by a window.
 class ModalMessageBoxes final : public MessageBoxes {
-public:
+  public:
     explicit ModalMessageBoxes(QWidget* owner) : owner_(owner) {}
 
     void Show(const QString& text) override;
@@ -32,7 +32,7 @@ public:
     bool Ask(const QString& text, const QString& caption) override;
     void Error(const QString& text, const QString& detail) override;
 
-private:
+  private:
     QWidget* owner_;
 };
 

@@ -51,7 +51,8 @@ QString OpenFailureReason(int errorNumber, const QString& portName) {
         case 0:
             return {};
         default:
-            return QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errorNumber)));
+            return QStringLiteral("%1: %2").arg(path,
+                                                QString::fromLocal8Bit(std::strerror(errorNumber)));
     }
 }
 

@@ -11,7 +11,7 @@
 namespace lgcset::ui {
 
 class ScriptedMessageBoxes final : public MessageBoxes {
-public:
+  public:
     enum class Kind { Show, Information, Ask, Error };
     struct Box {
         Kind kind;
@@ -45,7 +45,7 @@ public:
     const std::vector<Box>& Boxes() const { return boxes_; }
     void Clear() { boxes_.clear(); }
 
-private:
+  private:
     void Record(Box box) {
         boxes_.push_back(box);
         if (whileOpen_)

@@ -18,7 +18,9 @@ namespace lgcset::ui {
 using settings::WidgetKind;
 using settings::WidgetSpec;
 
-QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString FromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 namespace {
 
@@ -58,8 +60,7 @@ QWidget* CreateEdit(const WidgetSpec& spec, QWidget* parent) {
 
 QWidget* CreateList(const WidgetSpec& spec, QWidget* parent) {
     auto* list = new QComboBox(parent);
-    for (const std::string& item : spec.items)
-        list->addItem(FromUtf8(item));
+    for (const std::string& item : spec.items) list->addItem(FromUtf8(item));
     list->setCurrentIndex(spec.defaultIndex);
     // A list with no selection still shows its design text.
     list->setPlaceholderText(FromUtf8(spec.shownText));
@@ -88,7 +89,7 @@ using Line = std::vector<std::string>;
 using Column = std::vector<Line>;
 
 class GroupPlacer {
-public:
+  public:
     GroupPlacer(QGroupBox* box, const WidgetsByName& widgets, CaptionWrap wrap = kWideGroupWrap)
         : box_(box), widgets_(widgets), grid_(new QGridLayout(box)), wrap_(wrap) {
         grid_->setHorizontalSpacing(6);
@@ -141,7 +142,7 @@ public:
         grid_->setColumnStretch(static_cast<int>(rows.front().size()) + 1, 1);
     }
 
-private:
+  private:
     const WidgetSpec& Spec(const std::string& name) const {
         const WidgetSpec* spec = settings::FindWidget(name);
         if (spec == nullptr)
@@ -169,8 +170,7 @@ private:
             grid_->addWidget(caption, row, column);
         auto* fields = new QHBoxLayout;
         fields->setSpacing(6);
-        for (const std::string& name : line)
-            fields->addWidget(Widget(name));
+        for (const std::string& name : line) fields->addWidget(Widget(name));
         const WidgetSpec& last = Spec(line.back());
         if (!last.unit.empty())
             fields->addWidget(new QLabel(FromUtf8(last.unit), box_));
@@ -202,8 +202,7 @@ void LayoutSystemGroup(QGroupBox* box, const WidgetsByName& widgets) {
     using settings::ScheduleCheckName;
     using settings::ScheduleTimeName;
     Column schedules{{"cb_pdat"}, {"edit9"}, {"edt1"}};
-    for (int k = 1; k <= 4; ++k)
-        schedules.push_back({ScheduleCheckName(k), ScheduleTimeName(k)});
+    for (int k = 1; k <= 4; ++k) schedules.push_back({ScheduleCheckName(k), ScheduleTimeName(k)});
     GroupPlacer(box, widgets)
         .PlaceColumns({
             {{"cbb_timemode"},
@@ -226,7 +225,8 @@ void LayoutSystemGroup(QGroupBox* box, const WidgetsByName& widgets) {
 void LayoutNumbersGroup(QGroupBox* box, const WidgetsByName& widgets) {
     std::vector<Line> rows;
     for (int n = 1; n <= settings::kNumberRows; ++n)
-        rows.push_back({settings::TelName(n), settings::TelCode1Name(n), settings::TelCode2Name(n)});
+        rows.push_back(
+            {settings::TelName(n), settings::TelCode1Name(n), settings::TelCode2Name(n)});
     GroupPlacer(box, widgets).PlaceTable(rows);
 }
 
@@ -247,9 +247,17 @@ void LayoutSensorGroup(QGroupBox* box, int n, const WidgetsByName& widgets) {
     };
     GroupPlacer(box, widgets, kNarrowGroupWrap)
         .PlaceColumns({
-            {{settings::SensorTypeName(n)}, edit("SLow"), edit("Low"), edit("High"),
-             edit("SHigh"), edit("SP")},
-            {{settings::SensorAinName(n)}, edit("start"), edit("end"), edit("Relay"), edit("STP"),
+            {{settings::SensorTypeName(n)},
+             edit("SLow"),
+             edit("Low"),
+             edit("High"),
+             edit("SHigh"),
+             edit("SP")},
+            {{settings::SensorAinName(n)},
+             edit("start"),
+             edit("end"),
+             edit("Relay"),
+             edit("STP"),
              edit("ens")},
         });
 }

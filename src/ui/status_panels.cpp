@@ -8,7 +8,7 @@ namespace lgcset::ui {
 
 namespace {
 constexpr int kBarHeight = 26;  // room for a 17-pixel lamp 5 pixels below a panel's top
-constexpr int kPanelGap = 2;  // between two panels and at the bar's edges
+constexpr int kPanelGap = 2;    // between two panels and at the bar's edges
 }  // namespace
 
 StatusPanels::StatusPanels(QWidget* parent) : QWidget(parent) {
@@ -34,22 +34,22 @@ void StatusPanels::SetPanelText(int index, const QString& text) {
     update();
 }
 
-void StatusPanels::Repaint() { repaint(); }
+void StatusPanels::Repaint() {
+    repaint();
+}
 
 QRect StatusPanels::PanelRect(int index) const {
     if (index < 0 || index >= PanelCount())
         return {};
     int left = kPanelGap;
-    for (int i = 0; i < index; ++i)
-        left += panels_[static_cast<std::size_t>(i)].width + kPanelGap;
+    for (int i = 0; i < index; ++i) left += panels_[static_cast<std::size_t>(i)].width + kPanelGap;
     return QRect(left, kPanelGap, panels_[static_cast<std::size_t>(index)].width,
                  height() - 2 * kPanelGap);
 }
 
 QSize StatusPanels::sizeHint() const {
     int width = kPanelGap;
-    for (const Panel& panel : panels_)
-        width += panel.width + kPanelGap;
+    for (const Panel& panel : panels_) width += panel.width + kPanelGap;
     return {width, kBarHeight};
 }
 

@@ -12,7 +12,7 @@ namespace lgcset::ui {
 
 class StatusPanels : public QWidget {
     Q_OBJECT
-public:
+  public:
     struct Panel {
         int width;
         Qt::Alignment alignment;
@@ -35,10 +35,10 @@ public:
 
     QSize sizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     std::vector<Panel> panels_;
 };
 

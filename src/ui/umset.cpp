@@ -67,8 +67,7 @@ QGroupBox* MakeGroup(const char* name, const QString& caption, QWidget* parent) 
     return group;
 }
 
-QDateTimeEdit* MakePicker(const char* name, const QString& format, QWidget* parent,
-                          bool calendar) {
+QDateTimeEdit* MakePicker(const char* name, const QString& format, QWidget* parent, bool calendar) {
     auto* picker = new QDateTimeEdit(parent);
     picker->setObjectName(QString::fromLatin1(name));
     picker->setDisplayFormat(format);
@@ -83,7 +82,9 @@ QPlainTextEdit* MakeMemo(const char* name, QWidget* parent) {
     return memo;
 }
 
-QLabel* MakeLabel(const QString& text, QWidget* parent) { return new QLabel(text, parent); }
+QLabel* MakeLabel(const QString& text, QWidget* parent) {
+    return new QLabel(text, parent);
+}
 
 }  // namespace
 
@@ -132,7 +133,8 @@ Tfrm_mset::Tfrm_mset(QWidget* parent)
 
     assembler_.SetOnRawFrame([this](std::span<const std::uint8_t> raw) { EchoReceived(raw); });
     assembler_.SetOnAccepted([this] { StopResend(); });
-    assembler_.SetOnFrame([this](const protocol::ReceivedFrame& frame) { DispatchResponse(frame); });
+    assembler_.SetOnFrame(
+        [this](const protocol::ReceivedFrame& frame) { DispatchResponse(frame); });
 
     FormCreate();
 }
@@ -148,7 +150,9 @@ void Tfrm_mset::SetMessageBoxes(MessageBoxes* boxes) {
     boxes_ = boxes != nullptr ? boxes : ownBoxes_.get();
 }
 
-settings::SettingsView& Tfrm_mset::Settings() { return *settingsView_; }
+settings::SettingsView& Tfrm_mset::Settings() {
+    return *settingsView_;
+}
 
 // ---- Building --------------------------------------------------------------------------
 
@@ -159,8 +163,7 @@ void Tfrm_mset::BuildFirstRow() {
     cbox_com->setEditable(true);
     cbox_com->setInsertPolicy(QComboBox::NoInsert);
     cbox_com->setMinimumWidth(130);
-    for (int n = 1; n <= 5; ++n)
-        cbox_com->addItem(QStringLiteral("COM%1").arg(n));
+    for (int n = 1; n <= 5; ++n) cbox_com->addItem(QStringLiteral("COM%1").arg(n));
     btn8 = MakeButton("btn8", QStringLiteral("Open"), GroupBox1);
     btn_stop = MakeButton("btn_stop", QStringLiteral("Stop"), GroupBox1, false);
     btn_openc = MakeHiddenButton("btn_openc", QStringLiteral("Open"), GroupBox1);
@@ -192,7 +195,8 @@ void Tfrm_mset::BuildSecondRow() {
     btn_load = MakeButton("btn_load", QStringLiteral("Read Settings"), grp9, false);
     btn_saveconfigure =
         MakeButton("btn_saveconfigure", QStringLiteral("Save Profile to..."), grp9, false);
-    btn_loadconfigure = MakeButton("btn_loadconfigure", QStringLiteral("Load Profile"), grp9, false);
+    btn_loadconfigure =
+        MakeButton("btn_loadconfigure", QStringLiteral("Load Profile"), grp9, false);
     btn_industrial = MakeButton("btn_industrial", QStringLiteral("Factory Mode"), grp9, false);
     btn9 = MakeHiddenButton("btn9", QStringLiteral("Open"), grp9);
     btn10 = MakeHiddenButton("btn10", QStringLiteral("Close"), grp9);
@@ -211,7 +215,8 @@ void Tfrm_mset::BuildSecondRow() {
 
     auto* buttons = new QHBoxLayout(grp9);
     buttons->setContentsMargins(8, 4, 8, 6);
-    for (QPushButton* b : {btn_down, btn_load, btn_saveconfigure, btn_loadconfigure, btn_industrial}) {
+    for (QPushButton* b :
+         {btn_down, btn_load, btn_saveconfigure, btn_loadconfigure, btn_industrial}) {
         b->setMinimumWidth(120);
         buttons->addWidget(b);
     }
@@ -359,17 +364,17 @@ void Tfrm_mset::BindSettingsMembers() {
     LGCSET_BIND(grp1);
     LGCSET_BIND(grp2);
     LGCSET_BIND(grp3);
-#define LGCSET_BIND_SENSOR(n)          \
-    LGCSET_BIND(cbb_sensor##n);        \
-    LGCSET_BIND(cbb_sensor##n##_ain);  \
-    LGCSET_BIND(edt_Sensor##n##_SLow); \
-    LGCSET_BIND(edt_Sensor##n##_Low);  \
-    LGCSET_BIND(edt_Sensor##n##_High); \
+#define LGCSET_BIND_SENSOR(n)           \
+    LGCSET_BIND(cbb_sensor##n);         \
+    LGCSET_BIND(cbb_sensor##n##_ain);   \
+    LGCSET_BIND(edt_Sensor##n##_SLow);  \
+    LGCSET_BIND(edt_Sensor##n##_Low);   \
+    LGCSET_BIND(edt_Sensor##n##_High);  \
     LGCSET_BIND(edt_Sensor##n##_SHigh); \
     LGCSET_BIND(edt_Sensor##n##_Relay); \
-    LGCSET_BIND(edt_Sensor##n##_STP);  \
-    LGCSET_BIND(edt_Sensor##n##_SP);   \
-    LGCSET_BIND(edt_Sensor##n##_ens);  \
+    LGCSET_BIND(edt_Sensor##n##_STP);   \
+    LGCSET_BIND(edt_Sensor##n##_SP);    \
+    LGCSET_BIND(edt_Sensor##n##_ens);   \
     LGCSET_BIND(edt_Sensor##n##_start); \
     LGCSET_BIND(edt_Sensor##n##_end)
     LGCSET_BIND_SENSOR(1);
@@ -405,7 +410,8 @@ void Tfrm_mset::BuildOthersTab() {
     btn_acquiretime =
         MakeButton("btn_acquiretime", QStringLiteral("Read device Time"), GroupBox3, false);
     Button4 = MakeButton("Button4", QStringLiteral("Edit"), GroupBox3, false);
-    btn_setcurtime = MakeButton("btn_setcurtime", QStringLiteral("Load local time"), GroupBox3, false);
+    btn_setcurtime =
+        MakeButton("btn_setcurtime", QStringLiteral("Load local time"), GroupBox3, false);
     btn_setcurtime->hide();
     {
         auto* grid = new QGridLayout(GroupBox3);
@@ -426,8 +432,7 @@ void Tfrm_mset::BuildOthersTab() {
     GroupBox2 = MakeGroup("GroupBox2", QStringLiteral("Relay Control Testing "), TabSheet3);
     ComboBox1 = new QComboBox(GroupBox2);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    for (const char* item : kRelayControlTypes)
-        ComboBox1->addItem(QString::fromUtf8(item));
+    for (const char* item : kRelayControlTypes) ComboBox1->addItem(QString::fromUtf8(item));
     ComboBox1->setCurrentIndex(0);
     Button3 = MakeButton("Button3", QStringLiteral("Start"), GroupBox2, false);
     Button2 = MakeButton("Button2", QStringLiteral("Stop"), GroupBox2, false);
@@ -499,7 +504,8 @@ void Tfrm_mset::BuildOthersTab() {
     // Current data.
     grp_curdat = MakeGroup("grp_curdat", QStringLiteral("Current Data Query"), TabSheet3);
     strngrd_curdata = MakeCurrentDataGrid(grp_curdat);
-    btn_inquire_curdat = MakeButton("btn_inquire_curdat", QStringLiteral("Query"), grp_curdat, false);
+    btn_inquire_curdat =
+        MakeButton("btn_inquire_curdat", QStringLiteral("Query"), grp_curdat, false);
     {
         auto* row = new QHBoxLayout(grp_curdat);
         row->setContentsMargins(8, 6, 8, 6);
@@ -556,8 +562,8 @@ void Tfrm_mset::BuildHiddenTabs() {
 
     ts_other = new QWidget(PageControl1);
     ts_other->setObjectName(QStringLiteral("ts_other"));
-    dtp_DeviceCurrentTime = MakePicker("dtp_DeviceCurrentTime",
-                                       QStringLiteral("yy\\MM\\dd hh:mm:ss"), ts_other, false);
+    dtp_DeviceCurrentTime =
+        MakePicker("dtp_DeviceCurrentTime", QStringLiteral("yy\\MM\\dd hh:mm:ss"), ts_other, false);
 
     PageControl1->setTabVisible(PageControl1->addTab(TabSheet4, QStringLiteral("调试数据")), false);
     PageControl1->setTabVisible(PageControl1->addTab(ts_other, QStringLiteral("ts_other")), false);
@@ -654,6 +660,7 @@ void Tfrm_mset::FormCreate() {
         for (QDateTimeEdit* picker :
              {DateTimePicker1, DateTimePicker2, DateTimePicker3, DateTimePicker4})
             picker->setDateTime(now);
+        Codes = settings::CodeTables{};
         pb_write->setParent(stat1);
         pb_write->hide();
         mmo1->clear();
@@ -667,12 +674,13 @@ void Tfrm_mset::FormShow() {
     pb_write->setValue(0);
     pb_write->setGeometry(stat1->PanelRect(3));
     const QRect lamp = stat1->PanelRect(1);
-    for (QLabel* image : {img_red, img_green})
-        image->move(lamp.left() + 15, lamp.top() + 5);
+    for (QLabel* image : {img_red, img_green}) image->move(lamp.left() + 15, lamp.top() + 5);
     BringLampToFront(false);
 }
 
-bool Tfrm_mset::FormCloseQuery() { return boxes_->Ask(QStringLiteral("Exit?"), QStringLiteral("Information")); }
+bool Tfrm_mset::FormCloseQuery() {
+    return boxes_->Ask(QStringLiteral("Exit?"), QStringLiteral("Information"));
+}
 
 void Tfrm_mset::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -694,7 +702,9 @@ void Tfrm_mset::closeEvent(QCloseEvent* event) {
         event->ignore();
 }
 
-void Tfrm_mset::WriteGridHeadings() { WriteCurrentDataHeadings(strngrd_curdata); }
+void Tfrm_mset::WriteGridHeadings() {
+    WriteCurrentDataHeadings(strngrd_curdata);
+}
 
 void Tfrm_mset::Button6Click() {
     // Progress bar test of the traffic tab.
@@ -712,9 +722,13 @@ void Tfrm_mset::Button6Click() {
 
 // ---- Status bar -------------------------------------------------------------------------
 
-void Tfrm_mset::SetStatusText(const QString& text) { stat1->SetPanelText(2, text); }
+void Tfrm_mset::SetStatusText(const QString& text) {
+    stat1->SetPanelText(2, text);
+}
 
-QString Tfrm_mset::StatusText() const { return stat1->PanelText(2); }
+QString Tfrm_mset::StatusText() const {
+    return stat1->PanelText(2);
+}
 
 void Tfrm_mset::BringLampToFront(bool green) {
     (green ? img_green : img_red)->raise();
@@ -724,15 +738,27 @@ void Tfrm_mset::BringLampToFront(bool green) {
     img_red->setVisible(!green);
 }
 
-bool Tfrm_mset::GreenLampInFront() const { return !img_green->isHidden(); }
+bool Tfrm_mset::GreenLampInFront() const {
+    return !img_green->isHidden();
+}
 
 // ---- Settings reactions -----------------------------------------------------------------
 
-void Tfrm_mset::cb_pdatChange() { settings::cb_pdatChange(Settings()); }
-void Tfrm_mset::cbb_gprsupmodeChange() { settings::cbb_gprsupmodeChange(Settings()); }
-void Tfrm_mset::CheckBox2Click() { settings::CheckBox2Click(Settings()); }
-void Tfrm_mset::CheckBox3Click() { settings::CheckBox3Click(Settings()); }
-void Tfrm_mset::CheckBox4Click() { settings::CheckBox4Click(Settings()); }
+void Tfrm_mset::cb_pdatChange() {
+    settings::cb_pdatChange(Settings());
+}
+void Tfrm_mset::cbb_gprsupmodeChange() {
+    settings::cbb_gprsupmodeChange(Settings());
+}
+void Tfrm_mset::CheckBox2Click() {
+    settings::CheckBox2Click(Settings());
+}
+void Tfrm_mset::CheckBox3Click() {
+    settings::CheckBox3Click(Settings());
+}
+void Tfrm_mset::CheckBox4Click() {
+    settings::CheckBox4Click(Settings());
+}
 
 void Tfrm_mset::edt_gprstimeupChange() {
     settings::edt_gprstimeupChange(

@@ -16,6 +16,7 @@
 #include "protocol/frame_codec.h"
 #include "protocol/request_params.h"
 #include "protocol/transmission.h"
+#include "settings/parameter_image.h"
 #include "settings/settings_view.h"
 #include "ui/filtered_line_edit.h"
 #include "ui/status_panels.h"
@@ -41,7 +42,7 @@ class WidgetSettingsView;
 
 class Tfrm_mset : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit Tfrm_mset(QWidget* parent = nullptr);
     ~Tfrm_mset() override;
 
@@ -52,6 +53,11 @@ public:
 
     // ---- The settings as a name-keyed view over the real widgets.
     settings::SettingsView& Settings();
+
+    // ---- The logger's parameter memory as read or to be written, and the code bytes of
+    // the list items (the sensor type codes change with the model at login).
+    settings::ParameterImage Image;
+    settings::CodeTables Codes;
 
     // ---- Start-up (run by the constructor and the first showing).
     void FormCreate();
@@ -86,8 +92,9 @@ public:
     void SendLogin();
     void SendReadPage(std::uint32_t address);
     void SendErasePage(std::uint32_t address);
-    // Sends image[address .. address + 255] of the parameter image.
+    // Sends image[address .. address + 255]; without an image, the window's own.
     void SendWritePage(std::uint32_t address, std::span<const std::uint8_t> image);
+    void SendWritePage(std::uint32_t address);
     protocol::RequestParams& Params() { return params_; }
 
     // ---- Receive path: bytes from cm1, the traffic log, and the one entry point of replies.
@@ -198,11 +205,11 @@ public:
               *cbb_sensor4 = nullptr;
     QComboBox *cbb_sensor1_ain = nullptr, *cbb_sensor2_ain = nullptr, *cbb_sensor3_ain = nullptr,
               *cbb_sensor4_ain = nullptr;
-#define LGCSET_SENSOR_EDITS(n)                                                              \
-    FilteredLineEdit *edt_Sensor##n##_SLow = nullptr, *edt_Sensor##n##_Low = nullptr,      \
-                     *edt_Sensor##n##_High = nullptr, *edt_Sensor##n##_SHigh = nullptr,    \
-                     *edt_Sensor##n##_Relay = nullptr, *edt_Sensor##n##_STP = nullptr,     \
-                     *edt_Sensor##n##_SP = nullptr, *edt_Sensor##n##_ens = nullptr,        \
+#define LGCSET_SENSOR_EDITS(n)                                                          \
+    FilteredLineEdit *edt_Sensor##n##_SLow = nullptr, *edt_Sensor##n##_Low = nullptr,   \
+                     *edt_Sensor##n##_High = nullptr, *edt_Sensor##n##_SHigh = nullptr, \
+                     *edt_Sensor##n##_Relay = nullptr, *edt_Sensor##n##_STP = nullptr,  \
+                     *edt_Sensor##n##_SP = nullptr, *edt_Sensor##n##_ens = nullptr,     \
                      *edt_Sensor##n##_start = nullptr, *edt_Sensor##n##_end = nullptr;
     LGCSET_SENSOR_EDITS(1)
     LGCSET_SENSOR_EDITS(2)
@@ -273,11 +280,11 @@ public:
     link::TComm cm1;
     link::TComm mycom;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void BuildFirstRow();
     void BuildSecondRow();
     void BuildTabs();

@@ -24,8 +24,7 @@ const QString kPortErrorMessage =
 void Tfrm_mset::FillPortList() {
     const std::vector<std::string> ports = portSource_ ? portSource_() : link::ListSerialPorts();
     cbox_com->clear();
-    for (const std::string& port : ports)
-        cbox_com->addItem(QString::fromStdString(port));
+    for (const std::string& port : ports) cbox_com->addItem(QString::fromStdString(port));
     if (cbox_com->count() > 0)
         cbox_com->setCurrentIndex(0);
     else

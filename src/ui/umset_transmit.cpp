@@ -64,7 +64,9 @@ void Tfrm_mset::StopResend() {
     resend_.Stop();
 }
 
-void Tfrm_mset::SetResendInterval(int milliseconds) { tmr_cf->setInterval(milliseconds); }
+void Tfrm_mset::SetResendInterval(int milliseconds) {
+    tmr_cf->setInterval(milliseconds);
+}
 
 void Tfrm_mset::SendRequest(std::uint8_t requestType) {
     if (const auto frame = protocol::BuildRequest(requestType, params_))
@@ -85,6 +87,10 @@ void Tfrm_mset::SendErasePage(std::uint32_t address) {
 
 void Tfrm_mset::SendWritePage(std::uint32_t address, std::span<const std::uint8_t> image) {
     TransmitFrame(protocol::BuildWritePage(address, image));
+}
+
+void Tfrm_mset::SendWritePage(std::uint32_t address) {
+    SendWritePage(address, Image.All());
 }
 
 void Tfrm_mset::cm1ReceiveData(const std::uint8_t* buffer, std::uint16_t length) {
@@ -111,7 +117,8 @@ void Tfrm_mset::EchoSent(std::span<const std::uint8_t> bytes) {
 
 void Tfrm_mset::EchoReceived(std::span<const std::uint8_t> bytes) {
     for (const std::string& line : protocol::EchoReceived(bytes))
-        mmo2->appendPlainText(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
+        mmo2->appendPlainText(
+            QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
 }
 
 }  // namespace lgcset::ui

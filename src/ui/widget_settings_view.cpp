@@ -40,16 +40,14 @@ std::vector<std::string> WidgetSettingsView::Items(std::string_view name) const 
     const QComboBox* list = Find<QComboBox>(name);
     std::vector<std::string> items;
     items.reserve(static_cast<std::size_t>(list->count()));
-    for (int i = 0; i < list->count(); ++i)
-        items.push_back(list->itemText(i).toStdString());
+    for (int i = 0; i < list->count(); ++i) items.push_back(list->itemText(i).toStdString());
     return items;
 }
 
 void WidgetSettingsView::SetItems(std::string_view name, const std::vector<std::string>& items) {
     QComboBox* list = Find<QComboBox>(name);
     list->clear();
-    for (const std::string& item : items)
-        list->addItem(QString::fromStdString(item));
+    for (const std::string& item : items) list->addItem(QString::fromStdString(item));
     list->setCurrentIndex(-1);
 }
 

@@ -11,7 +11,7 @@
 namespace lgcset::ui {
 
 class WidgetSettingsView final : public settings::SettingsView {
-public:
+  public:
     explicit WidgetSettingsView(QWidget* root) : root_(root) {}
 
     std::string Text(std::string_view name) const override;
@@ -31,7 +31,7 @@ public:
     bool Enabled(std::string_view name) const override;
     void SetEnabled(std::string_view name, bool enabled) override;
 
-private:
+  private:
     template <typename W>
     W* Find(std::string_view name) const;
 

@@ -18,9 +18,10 @@ const QString kPortError =
     QStringLiteral("COM Port Error!Please choosing a correct COM port number.");
 
 std::vector<QPushButton*> DeviceButtons(TestWindow& w) {
-    return {w.btn_down,  w.btn_load,        w.btn_industrial,        w.btn_stop,
-            w.Button1,   w.Button4,         w.btn_acquiretime,       w.Button5,
-            w.btn_padlockregulation, w.Button3, w.Button2,           w.btn_inquire_curdat,
+    return {w.btn_down,          w.btn_load,          w.btn_industrial,
+            w.btn_stop,          w.Button1,           w.Button4,
+            w.btn_acquiretime,   w.Button5,           w.btn_padlockregulation,
+            w.Button3,           w.Button2,           w.btn_inquire_curdat,
             w.btn_loadconfigure, w.btn_saveconfigure, w.btn_setcurtime};
 }
 
@@ -166,18 +167,6 @@ TEST(LinkControl, HiddenButtonsOpenAndCloseTheAuxiliaryPort) {
     w->btn9->click();
     EXPECT_FALSE(w->mycom.PortOpen());
     EXPECT_TRUE(w->boxes.Boxes().empty());
-}
-
-TEST(LinkControl, DeviceLinkSettings) {
-    auto w = MakeWindow();
-    EXPECT_EQ(w->cm1.BaudRate(), 115200u);
-    EXPECT_EQ(w->cm1.InputLen(), 1);
-    EXPECT_EQ(w->cm1.ReadIntervalTimeout(), 100u);
-    EXPECT_FALSE(w->cm1.Outx_XonXoffFlow() || w->cm1.Inx_XonXoffFlow());
-    EXPECT_EQ(w->cm1.DtrControl(), link::TDtrControl::DtrDisable);
-    EXPECT_EQ(w->mycom.DtrControl(), link::TDtrControl::DtrEnable);
-    EXPECT_EQ(w->mycom.RtsControl(), link::TRtsControl::RtsEnable);
-    EXPECT_EQ(w->mycom.ReadIntervalTimeout(), 20u);
 }
 
 }  // namespace

@@ -24,7 +24,9 @@ using settings::SettingsTable;
 using settings::WidgetKind;
 using settings::WidgetSpec;
 
-QString Q(const std::string& text) { return QString::fromUtf8(text.c_str()); }
+QString Q(const std::string& text) {
+    return QString::fromUtf8(text.c_str());
+}
 
 bool InLayout(const QLayout* layout, const QWidget* widget) {
     if (layout == nullptr)

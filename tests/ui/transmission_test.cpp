@@ -18,18 +18,16 @@ using Bytes = std::vector<std::uint8_t>;
 using Kind = ScriptedMessageBoxes::Kind;
 
 constexpr int kInterval = 150;  // ms; the window's is 1000
-const Bytes kCurrentDataRequest{0xA5, 0x05, 0x00, 0x17, 0x01, 0x00,
-                                0x01, 0x00, 0xE1, 0xFF, 0xA5};
+const Bytes kCurrentDataRequest{0xA5, 0x05, 0x00, 0x17, 0x01, 0x00, 0x01, 0x00, 0xE1, 0xFF, 0xA5};
 
 Bytes Repeat(const Bytes& frame, int times) {
     Bytes all;
-    for (int i = 0; i < times; ++i)
-        all.insert(all.end(), frame.begin(), frame.end());
+    for (int i = 0; i < times; ++i) all.insert(all.end(), frame.begin(), frame.end());
     return all;
 }
 
 class Transmission : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(pty_.Ok());
         w_ = MakeWindow();
@@ -163,8 +161,7 @@ TEST_F(Transmission, StuffedBytesGoOutAndAreResentVerbatim) {
 TEST(TrafficLog, SentLinesOfTwentyAndReceivedLinesOfTwentyOne) {
     auto w = MakeWindow();
     Bytes forty(40);
-    for (std::size_t i = 0; i < forty.size(); ++i)
-        forty[i] = static_cast<std::uint8_t>(i);
+    for (std::size_t i = 0; i < forty.size(); ++i) forty[i] = static_cast<std::uint8_t>(i);
     w->EchoSent(forty);
     const QStringList sent = w->mmo1->toPlainText().split(QLatin1Char('\n'));
     ASSERT_EQ(sent.size(), 4);  // two lines of 20, an empty line, and the caret's line

@@ -23,7 +23,9 @@
 namespace lgcset::ui::test {
 
 // The application object made by the test program's main().
-inline QApplication& App() { return *qobject_cast<QApplication*>(QCoreApplication::instance()); }
+inline QApplication& App() {
+    return *qobject_cast<QApplication*>(QCoreApplication::instance());
+}
 
 // Runs the event loop until done() or the time is up; returns done().
 inline bool WaitFor(const std::function<bool()>& done, int milliseconds = 5000) {
@@ -46,7 +48,7 @@ inline void Pump(int milliseconds) {
 // A pseudo-terminal: the window opens the slave by its path, the test reads and writes
 // the master.
 class Pty {
-public:
+  public:
     Pty() {
         master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
         if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) {
@@ -89,7 +91,7 @@ public:
         }
     }
 
-private:
+  private:
     int master_ = -1;
     std::string slavePath_;
     std::vector<std::uint8_t> received_;
@@ -97,7 +99,7 @@ private:
 
 // The window with scripted boxes; every reply handed to the dispatcher is kept.
 class TestWindow : public Tfrm_mset {
-public:
+  public:
     TestWindow() { SetMessageBoxes(&boxes); }
     ~TestWindow() override { SetMessageBoxes(nullptr); }
 

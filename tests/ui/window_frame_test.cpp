@@ -64,8 +64,8 @@ TEST(WindowFrame, ThreeVisibleTabsAndTwoThatAreNeverShown) {
 TEST(WindowFrame, HiddenButtonsExistButAreNeverShown) {
     auto w = MakeWindow();
     w->show();
-    for (QPushButton* b : {w->btn_openc, w->btn5, w->btn9, w->btn_closec, w->btn6, w->btn10,
-                           w->btn_setcurtime}) {
+    for (QPushButton* b :
+         {w->btn_openc, w->btn5, w->btn9, w->btn_closec, w->btn6, w->btn10, w->btn_setcurtime}) {
         ASSERT_NE(b, nullptr);
         EXPECT_TRUE(b->isHidden()) << b->objectName().toStdString();
         EXPECT_EQ(w->findChild<QPushButton*>(b->objectName()), b);
@@ -83,15 +83,14 @@ TEST(WindowFrame, OnlyOpenIsEnabledAmongTheDeviceButtonsAtStart) {
     for (QPushButton* b :
          {w->btn7, w->btn_stop, w->btn_down, w->btn_load, w->btn_industrial, w->btn_saveconfigure,
           w->btn_loadconfigure, w->Button1, w->btn_inquire_curdat, w->Button3, w->Button2,
-          w->btn_acquiretime, w->Button4, w->btn_setcurtime, w->Button5,
-          w->btn_padlockregulation})
+          w->btn_acquiretime, w->Button4, w->btn_setcurtime, w->Button5, w->btn_padlockregulation})
         EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
 }
 
 TEST(WindowFrame, TimersExistDisabledWithTheirIntervals) {
     auto w = MakeWindow();
-    const std::pair<QTimer*, int> timers[] = {{w->tmr_cf, 1000}, {w->timer_tb, 200},
-                                              {w->timer_gb, 20}};
+    const std::pair<QTimer*, int> timers[] = {
+        {w->tmr_cf, 1000}, {w->timer_tb, 200}, {w->timer_gb, 20}};
     for (const auto& [timer, interval] : timers) {
         EXPECT_EQ(timer->interval(), interval) << timer->objectName().toStdString();
         EXPECT_FALSE(timer->isActive()) << timer->objectName().toStdString();
@@ -154,8 +153,7 @@ TEST(WindowFrame, StatusBarPanelsLampsAndProgressBarAfterFirstShowing) {
     StatusPanels* bar = w->stat1;
     ASSERT_EQ(bar->PanelCount(), 4);
     const int widths[] = {100, 50, 110, 50};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(bar->PanelRect(i).width(), widths[i]);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(bar->PanelRect(i).width(), widths[i]);
     EXPECT_EQ(bar->PanelText(0), QStringLiteral("COM Port status"));
     EXPECT_TRUE(bar->PanelText(2).isEmpty());
 
