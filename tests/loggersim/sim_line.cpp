@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <stdexcept>
 
@@ -89,6 +90,20 @@ Bytes SimLine::ReadUntilQuiet(std::chrono::milliseconds quiet, std::chrono::mill
     Bytes out;
     const auto end = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < end && ReadSome(out, quiet)) {
+    }
+    return out;
+}
+
+Bytes SimLine::ReadUntilEndsWith(const Bytes& tail, std::chrono::milliseconds limit) {
+    Bytes out;
+    const auto end = std::chrono::steady_clock::now() + limit;
+    auto endsWithTail = [&] {
+        return out.size() >= tail.size() &&
+               std::equal(tail.begin(), tail.end(),
+                          out.end() - static_cast<std::ptrdiff_t>(tail.size()));
+    };
+    while (!endsWithTail() && std::chrono::steady_clock::now() < end && !closed_) {
+        ReadSome(out, 10ms);
     }
     return out;
 }

@@ -38,6 +38,8 @@ class SimLine {
     // Every byte arriving until nothing came for `quiet` (or `limit` has passed).
     Bytes ReadUntilQuiet(std::chrono::milliseconds quiet = 150ms,
                          std::chrono::milliseconds limit = 3000ms);
+    // Bytes until they end with `tail` (or `limit` has passed).
+    Bytes ReadUntilEndsWith(const Bytes& tail, std::chrono::milliseconds limit = 3000ms);
     // Bytes until `count` arrived or `limit` passed.
     Bytes ReadCount(std::size_t count, std::chrono::milliseconds limit = 3000ms);
     // True when the other end closed the line within `limit`.
