@@ -48,6 +48,8 @@ class Simulator {
     bool Start(int fd, std::string* error = nullptr);
 
     // Opens a pseudo-terminal pair and serves its master; slavePath() then names the port.
+    // Prefer this to Start() with a master of one's own: a hang-up then waits for the
+    // reader to take the bytes already sent, which closing a master would throw away.
     bool StartOnPseudoTerminal(std::string* error = nullptr);
     const std::string& slavePath() const { return slavePath_; }
 
