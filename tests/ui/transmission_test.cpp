@@ -17,7 +17,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using Kind = ScriptedMessageBoxes::Kind;
 
-constexpr int kInterval = 150;  // ms; the window's is 1000
+constexpr int kInterval = 250;  // ms; the window's is 1000
 const Bytes kCurrentDataRequest{0xA5, 0x05, 0x00, 0x17, 0x01, 0x00, 0x01, 0x00, 0xE1, 0xFF, 0xA5};
 
 Bytes Repeat(const Bytes& frame, int times) {
