@@ -7,6 +7,7 @@ namespace lgcset::sim {
 
 namespace {
 constexpr std::int64_t kSecondsPerDay = 86400;
+}  // namespace
 
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
     std::int64_t q = a / b;
@@ -15,7 +16,6 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
     }
     return q;
 }
-}  // namespace
 
 int DaysInMonth(int year, int month) {
     if (month < 1 || month > 12) {

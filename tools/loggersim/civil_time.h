@@ -17,6 +17,9 @@ struct CivilTime {
     bool operator==(const CivilTime&) const = default;
 };
 
+// Division that rounds toward negative infinity (b > 0), for times before an epoch.
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b);
+
 // Days in a month of a year of the Gregorian calendar; 0 for a month outside 1..12.
 int DaysInMonth(int year, int month);
 

@@ -8,14 +8,6 @@ namespace lgcset::sim {
 
 namespace {
 constexpr std::int64_t kMaxRecords = 1'000'000;  // keeps a careless --days from overflowing
-
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-    std::int64_t q = a / b;
-    if ((a % b != 0) && ((a < 0) != (b < 0))) {
-        --q;
-    }
-    return q;
-}
 }  // namespace
 
 HistoryLog::HistoryLog(ChannelLayout layout, std::int64_t endSeconds, int intervalMinutes, int days)
