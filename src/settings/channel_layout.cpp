@@ -124,8 +124,8 @@ void SetFourAnalogChannels(SettingsView& view, CodeTables& codes) {
 }
 
 void SetSensorWidgetsEnabled(SettingsView& view, int sensor, bool enabled) {
-    for (const WidgetSpec* spec : WidgetsOfGroup(SensorGroup(sensor))) {
-        view.SetEnabled(spec->name, enabled);
+    for (const WidgetSpec* def : WidgetsOfGroup(SensorGroup(sensor))) {
+        view.SetEnabled(def->name, enabled);
     }
 }
 

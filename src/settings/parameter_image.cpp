@@ -385,15 +385,15 @@ bool DecodeLayout(const PageLayout& layout, SettingsView& view, const ParameterI
 
 // The caption the user sees for a field; alarm fields name their group as well.
 std::string UserCaption(const std::string& widget) {
-    const WidgetSpec* spec = FindWidget(widget);
-    if (spec == nullptr) {
+    const WidgetSpec* def = FindWidget(widget);
+    if (def == nullptr) {
         return widget;
     }
-    std::string caption = spec->caption;
+    std::string caption = def->caption;
     if (!caption.empty() && caption.back() == ':') {
         caption.pop_back();
     }
-    const GroupSpec* group = FindGroup(spec->group);
+    const GroupSpec* group = FindGroup(def->group);
     if (group != nullptr && group->row > 0) {
         caption += " (" + group->caption + ")";
     }

@@ -15,16 +15,16 @@ bool IsEdit(WidgetKind kind) {
 }  // namespace
 
 SettingsModel::SettingsModel(ShowMessageFn showMessage) : showMessage_(std::move(showMessage)) {
-    for (const auto& spec : SettingsTable()) {
+    for (const auto& def : SettingsTable()) {
         State state;
-        state.spec = &spec;
-        state.text = spec.defaultText;
-        state.index = spec.defaultIndex;
-        state.items = spec.items;
-        state.checked = spec.defaultChecked;
-        state.time = spec.defaultTime;
-        state.enabled = spec.enabled;
-        widgets_.emplace(spec.name, std::move(state));
+        state.def = &def;
+        state.text = def.defaultText;
+        state.index = def.defaultIndex;
+        state.items = def.items;
+        state.checked = def.defaultChecked;
+        state.time = def.defaultTime;
+        state.enabled = def.enabled;
+        widgets_.emplace(def.name, std::move(state));
     }
 }
 
@@ -42,7 +42,7 @@ const SettingsModel::State& SettingsModel::Any(std::string_view name) const {
 
 SettingsModel::State& SettingsModel::At(std::string_view name, WidgetKind kind) {
     State& state = Any(name);
-    const WidgetKind actual = state.spec->kind;
+    const WidgetKind actual = state.def->kind;
     if (actual != kind && !(IsEdit(actual) && IsEdit(kind))) {
         throw std::invalid_argument("settings widget " + std::string(name) +
                                     " is not of the kind asked for");
@@ -125,8 +125,8 @@ void SettingsModel::ChooseItem(std::string_view name, int index) {
 
 void SettingsModel::TypeKey(std::string_view name, char32_t key) {
     State& state = At(name, WidgetKind::Edit);
-    if (!state.enabled || state.spec->kind == WidgetKind::ReadOnlyEdit ||
-        !AcceptsKey(state.spec->filter, key, state.text)) {
+    if (!state.enabled || state.def->kind == WidgetKind::ReadOnlyEdit ||
+        !AcceptsKey(state.def->filter, key, state.text)) {
         return;
     }
     auto characters = DecodeUtf8(state.text);
@@ -136,7 +136,7 @@ void SettingsModel::TypeKey(std::string_view name, char32_t key) {
         }
         characters.pop_back();
     } else {
-        const int limit = state.spec->maxLength;
+        const int limit = state.def->maxLength;
         if (limit > 0 && characters.size() >= static_cast<std::size_t>(limit)) {
             return;
         }

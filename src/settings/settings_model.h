@@ -47,7 +47,7 @@ public:
 
 private:
     struct State {
-        const WidgetSpec* spec = nullptr;
+        const WidgetSpec* def = nullptr;
         std::string text;
         int index = -1;
         std::vector<std::string> items;

@@ -21,79 +21,79 @@ std::string WithNumber(std::string text, int n) {
 // One entry per row n, generated from a template whose texts carry "{N}".
 void AppendRow(std::vector<WidgetSpec>& table, const WidgetSpec& rowTemplate, int n,
                std::string_view group) {
-    WidgetSpec spec = rowTemplate;
-    spec.name = WithNumber(spec.name, n);
-    spec.caption = WithNumber(spec.caption, n);
-    spec.profileSection = WithNumber(spec.profileSection, n);
-    spec.profileKey = WithNumber(spec.profileKey, n);
-    spec.group = std::string(group);
-    spec.row = n;
-    table.push_back(std::move(spec));
+    WidgetSpec def = rowTemplate;
+    def.name = WithNumber(def.name, n);
+    def.caption = WithNumber(def.caption, n);
+    def.profileSection = WithNumber(def.profileSection, n);
+    def.profileKey = WithNumber(def.profileKey, n);
+    def.group = std::string(group);
+    def.row = n;
+    table.push_back(std::move(def));
 }
 
 WidgetSpec Edit(std::string name, std::string caption, int maxLength, std::string defaultText,
                 KeyFilter filter, std::string section, std::string key) {
-    WidgetSpec spec;
-    spec.name = std::move(name);
-    spec.kind = WidgetKind::Edit;
-    spec.caption = std::move(caption);
-    spec.maxLength = maxLength;
-    spec.defaultText = std::move(defaultText);
-    spec.filter = filter;
-    spec.profileSection = std::move(section);
-    spec.profileKey = std::move(key);
-    return spec;
+    WidgetSpec def;
+    def.name = std::move(name);
+    def.kind = WidgetKind::Edit;
+    def.caption = std::move(caption);
+    def.maxLength = maxLength;
+    def.defaultText = std::move(defaultText);
+    def.filter = filter;
+    def.profileSection = std::move(section);
+    def.profileKey = std::move(key);
+    return def;
 }
 
 WidgetSpec List(std::string name, std::string caption, std::vector<std::string> items,
                 int defaultIndex, std::string section, std::string key) {
-    WidgetSpec spec;
-    spec.name = std::move(name);
-    spec.kind = WidgetKind::List;
-    spec.caption = std::move(caption);
-    spec.items = std::move(items);
-    spec.defaultIndex = defaultIndex;
-    spec.profileSection = std::move(section);
-    spec.profileKey = std::move(key);
-    return spec;
+    WidgetSpec def;
+    def.name = std::move(name);
+    def.kind = WidgetKind::List;
+    def.caption = std::move(caption);
+    def.items = std::move(items);
+    def.defaultIndex = defaultIndex;
+    def.profileSection = std::move(section);
+    def.profileKey = std::move(key);
+    return def;
 }
 
 WidgetSpec Check(std::string name, std::string caption, std::string checkText, std::string section,
                  std::string key) {
-    WidgetSpec spec;
-    spec.name = std::move(name);
-    spec.kind = WidgetKind::CheckBox;
-    spec.caption = std::move(caption);
-    spec.checkText = std::move(checkText);
-    spec.profileSection = std::move(section);
-    spec.profileKey = std::move(key);
-    return spec;
+    WidgetSpec def;
+    def.name = std::move(name);
+    def.kind = WidgetKind::CheckBox;
+    def.caption = std::move(caption);
+    def.checkText = std::move(checkText);
+    def.profileSection = std::move(section);
+    def.profileKey = std::move(key);
+    return def;
 }
 
 WidgetSpec Time(std::string name, std::string caption, std::string section, std::string key) {
-    WidgetSpec spec;
-    spec.name = std::move(name);
-    spec.kind = WidgetKind::TimePicker;
-    spec.caption = std::move(caption);
-    spec.profileSection = std::move(section);
-    spec.profileKey = std::move(key);
-    return spec;
+    WidgetSpec def;
+    def.name = std::move(name);
+    def.kind = WidgetKind::TimePicker;
+    def.caption = std::move(caption);
+    def.profileSection = std::move(section);
+    def.profileKey = std::move(key);
+    return def;
 }
 
-WidgetSpec WithHint(WidgetSpec spec, std::string hint, std::string unit = {}) {
-    spec.hint = std::move(hint);
-    spec.unit = std::move(unit);
-    return spec;
+WidgetSpec WithHint(WidgetSpec def, std::string hint, std::string unit = {}) {
+    def.hint = std::move(hint);
+    def.unit = std::move(unit);
+    return def;
 }
 
-WidgetSpec Disabled(WidgetSpec spec) {
-    spec.enabled = false;
-    return spec;
+WidgetSpec Disabled(WidgetSpec def) {
+    def.enabled = false;
+    return def;
 }
 
-void Append(std::vector<WidgetSpec>& table, WidgetSpec spec, std::string_view group) {
-    spec.group = std::string(group);
-    table.push_back(std::move(spec));
+void Append(std::vector<WidgetSpec>& table, WidgetSpec def, std::string_view group) {
+    def.group = std::string(group);
+    table.push_back(std::move(def));
 }
 
 void AppendSystemGroup(std::vector<WidgetSpec>& t) {
@@ -345,9 +345,9 @@ std::string ScheduleTimeName(int k) {
 
 std::vector<const WidgetSpec*> WidgetsOfGroup(std::string_view group) {
     std::vector<const WidgetSpec*> widgets;
-    for (const auto& spec : SettingsTable()) {
-        if (spec.group == group) {
-            widgets.push_back(&spec);
+    for (const auto& def : SettingsTable()) {
+        if (def.group == group) {
+            widgets.push_back(&def);
         }
     }
     return widgets;

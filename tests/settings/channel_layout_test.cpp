@@ -31,9 +31,9 @@ protected:
     bool SensorEnabled(int n) const {
         bool all = true;
         bool any = false;
-        for (const WidgetSpec* spec : WidgetsOfGroup(SensorGroup(n))) {
-            all = all && model.Enabled(spec->name);
-            any = any || model.Enabled(spec->name);
+        for (const WidgetSpec* def : WidgetsOfGroup(SensorGroup(n))) {
+            all = all && model.Enabled(def->name);
+            any = any || model.Enabled(def->name);
         }
         EXPECT_EQ(all, any) << "sensor " << n << " partly enabled";
         return all;

@@ -367,27 +367,27 @@ TEST_F(PageCodec, WholePagesComeBackAsTheyWereSent) {
     for (const std::uint32_t page : kSettingsPages) {
         DecodePage(page, back, image, codes);
     }
-    for (const auto& spec : SettingsTable()) {
-        if (spec.group == kLoginGroup) {
+    for (const auto& def : SettingsTable()) {
+        if (def.group == kLoginGroup) {
             continue;
         }
-        SCOPED_TRACE(spec.name);
-        switch (spec.kind) {
+        SCOPED_TRACE(def.name);
+        switch (def.kind) {
             case WidgetKind::Edit:
             case WidgetKind::ReadOnlyEdit:
-                EXPECT_EQ(back.Text(spec.name), model.Text(spec.name));
+                EXPECT_EQ(back.Text(def.name), model.Text(def.name));
                 break;
             case WidgetKind::List:
-                EXPECT_EQ(back.ItemIndex(spec.name), model.ItemIndex(spec.name));
+                EXPECT_EQ(back.ItemIndex(def.name), model.ItemIndex(def.name));
                 break;
             case WidgetKind::CheckBox:
-                EXPECT_EQ(back.Checked(spec.name), model.Checked(spec.name));
+                EXPECT_EQ(back.Checked(def.name), model.Checked(def.name));
                 break;
             case WidgetKind::TimePicker:
-                EXPECT_EQ(back.Time(spec.name), model.Time(spec.name));
+                EXPECT_EQ(back.Time(def.name), model.Time(def.name));
                 break;
         }
-        EXPECT_EQ(back.Enabled(spec.name), model.Enabled(spec.name));
+        EXPECT_EQ(back.Enabled(def.name), model.Enabled(def.name));
     }
 
     // And the bytes of a second encoding from the decoded widgets are the same.

@@ -22,11 +22,11 @@ std::string Lower(std::string text) {
 
 TEST(SettingsTable, NamesAreUniqueAndRepeatedRowsAreExpanded) {
     std::set<std::string> names;
-    for (const auto& spec : SettingsTable()) {
-        EXPECT_TRUE(names.insert(spec.name).second) << spec.name;
-        EXPECT_EQ(spec.name.find('{'), std::string::npos) << spec.name;
-        EXPECT_EQ(spec.caption.find('{'), std::string::npos) << spec.name;
-        EXPECT_NE(FindGroup(spec.group), nullptr) << spec.name << " in " << spec.group;
+    for (const auto& def : SettingsTable()) {
+        EXPECT_TRUE(names.insert(def.name).second) << def.name;
+        EXPECT_EQ(def.name.find('{'), std::string::npos) << def.name;
+        EXPECT_EQ(def.caption.find('{'), std::string::npos) << def.name;
+        EXPECT_NE(FindGroup(def.group), nullptr) << def.name << " in " << def.group;
     }
     // Login 3, system 24, numbers 6 x 3, GPRS 7, sensors 4 x 12.
     EXPECT_EQ(SettingsTable().size(), 3u + 24u + 18u + 7u + 48u);
@@ -46,15 +46,15 @@ TEST(SettingsTable, NamesAreUniqueAndRepeatedRowsAreExpanded) {
 TEST(SettingsTable, ProfileKeysAreTheNinetyEightDistinctKeys) {
     std::set<std::string> keys;
     int count = 0;
-    for (const auto& spec : SettingsTable()) {
-        if (spec.profileKey.empty()) {
-            EXPECT_TRUE(spec.kind == WidgetKind::ReadOnlyEdit) << spec.name;
+    for (const auto& def : SettingsTable()) {
+        if (def.profileKey.empty()) {
+            EXPECT_TRUE(def.kind == WidgetKind::ReadOnlyEdit) << def.name;
             continue;
         }
         ++count;
         // The profile service matches names without regard to case.
-        EXPECT_TRUE(keys.insert(Lower(spec.profileSection + "/" + spec.profileKey)).second)
-            << spec.name;
+        EXPECT_TRUE(keys.insert(Lower(def.profileSection + "/" + def.profileKey)).second)
+            << def.name;
     }
     EXPECT_EQ(count, 98);
     EXPECT_EQ(FindWidget("cbb_sensor2")->profileSection, "SENSOR2");
@@ -74,18 +74,18 @@ TEST(SettingsTable, EveryPageFieldIsAWidgetThatFitsItsField) {
             if (placed.widget.empty()) {
                 continue;
             }
-            const WidgetSpec* spec = FindWidget(placed.widget);
-            ASSERT_NE(spec, nullptr) << placed.widget;
+            const WidgetSpec* def = FindWidget(placed.widget);
+            ASSERT_NE(def, nullptr) << placed.widget;
             if (f.encoding == FieldEncoding::Text || f.encoding == FieldEncoding::RightAlignedId) {
-                EXPECT_LE(spec->maxLength, static_cast<int>(f.width)) << placed.widget;
-                EXPECT_GT(spec->maxLength, 0) << placed.widget;
+                EXPECT_LE(def->maxLength, static_cast<int>(f.width)) << placed.widget;
+                EXPECT_GT(def->maxLength, 0) << placed.widget;
             }
             if (f.encoding == FieldEncoding::PasswordText) {
-                EXPECT_EQ(spec->maxLength, 4);
+                EXPECT_EQ(def->maxLength, 4);
             }
             if (f.encoding == FieldEncoding::Code || f.encoding == FieldEncoding::ItemIndex ||
                 f.encoding == FieldEncoding::ModeByte) {
-                EXPECT_EQ(spec->kind, WidgetKind::List) << placed.widget;
+                EXPECT_EQ(def->kind, WidgetKind::List) << placed.widget;
             }
         }
     }

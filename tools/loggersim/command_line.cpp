@@ -61,8 +61,8 @@ struct OptionSpec {
     const char* rule;  // said when the value is refused
 };
 
-const std::map<std::string, OptionSpec>& Specs() {
-    static const std::map<std::string, OptionSpec> specs = {
+const std::map<std::string, OptionSpec>& OptionTable() {
+    static const std::map<std::string, OptionSpec> table = {
         {"password",
          {true,
           [](CommandLine& c, const std::string& v) {
@@ -203,7 +203,7 @@ const std::map<std::string, OptionSpec>& Specs() {
           },
           ""}},
     };
-    return specs;
+    return table;
 }
 }  // namespace
 
@@ -234,23 +234,23 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             }
             continue;
         }
-        const auto spec = Specs().find(name);
-        if (spec == Specs().end()) {
+        const auto option = OptionTable().find(name);
+        if (option == OptionTable().end()) {
             c.error = "unknown option '--" + name + "'";
             return c;
         }
-        if (spec->second.takesValue && !inlineValue) {
+        if (option->second.takesValue && !inlineValue) {
             if (i + 1 >= args.size()) {
-                c.error = "--" + name + " needs a value: " + spec->second.rule;
+                c.error = "--" + name + " needs a value: " + option->second.rule;
                 return c;
             }
             value = args[++i];
-        } else if (!spec->second.takesValue && inlineValue) {
+        } else if (!option->second.takesValue && inlineValue) {
             c.error = "--" + name + " takes no value";
             return c;
         }
-        if (!spec->second.apply(c, value)) {
-            c.error = "bad value '" + value + "' for --" + name + ": " + spec->second.rule;
+        if (!option->second.apply(c, value)) {
+            c.error = "bad value '" + value + "' for --" + name + ": " + option->second.rule;
             return c;
         }
     }
