@@ -15,13 +15,6 @@ bool Succeeded(const ReceivedFrame& frame) { return frame.payload[0] == 1; }
 
 }  // namespace
 
-std::string InvalidSettingMessage(std::string_view caption) {
-    std::string text = "The value of \"";
-    text += caption;
-    text += "\" is not a valid number. Nothing was sent to the device.";
-    return text;
-}
-
 void DeviceOperations::Login() { host_.SendLogin(); }
 
 void DeviceOperations::ReadSettings() {
@@ -35,8 +28,8 @@ void DeviceOperations::ReadSettings() {
 void DeviceOperations::SaveSettings() {
     // A value that cannot be converted would leave its page half written while the logger
     // reports success; check everything before the first page is erased.
-    if (const auto bad = host_.FirstInvalidSetting()) {
-        host_.ShowMessage(InvalidSettingMessage(*bad));
+    if (const auto refusal = host_.InvalidSettingsMessage()) {
+        host_.ShowMessage(*refusal);
         return;
     }
     writeStage_ = 0;

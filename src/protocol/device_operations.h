@@ -36,8 +36,9 @@ public:
     virtual void StoreReplyPage(std::uint32_t address, const ReceivedFrame& frame) = 0;
     virtual void EncodePage(std::uint32_t address) = 0;
     virtual void DecodePage(std::uint32_t address) = 0;
-    // Name of the first setting that cannot be written as it stands, if any.
-    virtual std::optional<std::string> FirstInvalidSetting() = 0;
+    // When a setting cannot be written as it stands: the message that names it (and says
+    // that nothing was sent). A save then sends nothing at all.
+    virtual std::optional<std::string> InvalidSettingsMessage() = 0;
 
     // Progress bar pb_write (0..80) and status bar panel 2.
     virtual void SetProgress(int position) = 0;
@@ -83,8 +84,5 @@ private:
     std::uint8_t writeStage_ = 0;  // pages whose erase was acknowledged in this write
     std::uint8_t readStage_ = 0;   // pages already received in this read
 };
-
-// Text shown when a setting cannot be converted for the logger and nothing is sent.
-std::string InvalidSettingMessage(std::string_view caption);
 
 }  // namespace lgcset::protocol

@@ -183,6 +183,7 @@ void Tfrm_mset::BuildFirstRow() {
 
     connect(btn8, &QPushButton::clicked, this, [this] { btn8Click(); });
     connect(btn_stop, &QPushButton::clicked, this, [this] { btn_stopClick(); });
+    connect(btn7, &QPushButton::clicked, this, [this] { btn7Click(); });
     for (QPushButton* open : {btn_openc, btn5})
         connect(open, &QPushButton::clicked, this, [this] { btn_opencClick(); });
     for (QPushButton* close : {btn_closec, btn6})
@@ -200,6 +201,9 @@ void Tfrm_mset::BuildSecondRow() {
     btn_industrial = MakeButton("btn_industrial", QStringLiteral("Factory Mode"), grp9, false);
     btn9 = MakeHiddenButton("btn9", QStringLiteral("Open"), grp9);
     btn10 = MakeHiddenButton("btn10", QStringLiteral("Close"), grp9);
+    connect(btn_down, &QPushButton::clicked, this, [this] { btn_downClick(); });
+    connect(btn_load, &QPushButton::clicked, this, [this] { btn_loadClick(); });
+    connect(btn_industrial, &QPushButton::clicked, this, [this] { btn_industrialClick(); });
     connect(btn9, &QPushButton::clicked, this, [this] { btn_opencClick(); });
     connect(btn10, &QPushButton::clicked, this, [this] { btn_closecClick(); });
 

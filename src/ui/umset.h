@@ -1,6 +1,7 @@
 // The program's one window: the link control, the settings widgets, the tools of the
 // "Others" tab, the hidden traffic log, the status bar and the send path with its resend
-// timer. Reply handling enters through DispatchResponse.
+// timer. Reply handling enters through DispatchResponse, which hands every reply to the
+// device operations; the window is their host (umset_device.cpp).
 #pragma once
 
 #include <QString>
@@ -8,11 +9,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "link/SerialComm.h"
+#include "protocol/device_operations.h"
 #include "protocol/frame_codec.h"
 #include "protocol/request_params.h"
 #include "protocol/transmission.h"
@@ -40,7 +44,7 @@ namespace lgcset::ui {
 class MessageBoxes;
 class WidgetSettingsView;
 
-class Tfrm_mset : public QWidget {
+class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     Q_OBJECT
   public:
     explicit Tfrm_mset(QWidget* parent = nullptr);
@@ -74,7 +78,7 @@ class Tfrm_mset : public QWidget {
     void btn_opencClick();
     void btn_closecClick();
     void DisableDeviceButtons();
-    void EnableDeviceButtons();
+    void EnableDeviceButtons() override;
     bool LinkOpen() const { return (LinkToggleCount & 1) != 0; }
     std::uint8_t LinkToggleCount = 0;  // odd while the device link is open
     bool StopRequested = false;        // set by Stop; polled by the history export
@@ -88,13 +92,13 @@ class Tfrm_mset : public QWidget {
     int ResendCount() const { return resend_.ResendCount(); }
     std::span<const std::uint8_t> ResendCopy() const { return resend_.ResendCopy(); }
 
-    void SendRequest(std::uint8_t requestType);
-    void SendLogin();
-    void SendReadPage(std::uint32_t address);
-    void SendErasePage(std::uint32_t address);
+    void SendRequest(std::uint8_t requestType) override;
+    void SendLogin() override;
+    void SendReadPage(std::uint32_t address) override;
+    void SendErasePage(std::uint32_t address) override;
     // Sends image[address .. address + 255]; without an image, the window's own.
     void SendWritePage(std::uint32_t address, std::span<const std::uint8_t> image);
-    void SendWritePage(std::uint32_t address);
+    void SendWritePage(std::uint32_t address) override;
     protocol::RequestParams& Params() { return params_; }
 
     // ---- Receive path: bytes from cm1, the traffic log, and the one entry point of replies.
@@ -103,6 +107,41 @@ class Tfrm_mset : public QWidget {
     void EchoReceived(std::span<const std::uint8_t> bytes);
     virtual void DispatchResponse(const protocol::ReceivedFrame& frame);
     protocol::FrameAssembler& Assembler() { return assembler_; }
+
+    // ---- Device operations: the buttons that start them, and the host side of the
+    // dispatcher (umset_device.cpp).
+    void btn7Click();            // "Login"
+    void btn_loadClick();        // "Read Settings"
+    void btn_downClick();        // "Save Settings"
+    void btn_industrialClick();  // "Factory Mode"
+    protocol::DeviceOperations& Operations() { return operations_; }
+    // DebugMode: 1 after "Debug ON", 0 after "Debug OFF"; words the debug mode replies.
+    int DebugModeFlag = 0;
+
+    void ShowMessage(std::string_view text) override;
+    bool AskYesNo(std::string_view text) override;
+    void ClearImage() override;
+    void StoreReplyPage(std::uint32_t address, const protocol::ReceivedFrame& frame) override;
+    void EncodePage(std::uint32_t address) override;
+    void DecodePage(std::uint32_t address) override;
+    std::optional<std::string> InvalidSettingsMessage() override;
+    void SetProgress(int position) override;
+    void SetProgressVisible(bool visible) override;
+    void ClearStatusText() override;
+    void RepaintStatus() override;
+    void ApplyDeviceIdentity() override;
+    // Data replies: their tools are not in the window yet, so these take the reply and do
+    // nothing with it.
+    void OnCurrentData(const protocol::ReceivedFrame& frame) override;
+    void OnHistoryCount(const protocol::ReceivedFrame& frame) override;
+    void OnHistoryRecord(const protocol::ReceivedFrame& frame) override;
+    void ShowDeviceTime(const protocol::ReceivedFrame& frame) override;
+    void ShowDebugData(const protocol::ReceivedFrame& frame) override;
+    int DebugMode() const override { return DebugModeFlag; }
+
+    // ---- Demo mode: the port list starts with the simulated logger's line, selected, and
+    // the caption says that the logger is simulated.
+    void UseSimulatedLogger(const std::string& portPath, const std::string& model);
 
     // ---- Status bar.
     void SetStatusText(const QString& text);  // panel 2
@@ -305,6 +344,7 @@ class Tfrm_mset : public QWidget {
     std::unique_ptr<WidgetSettingsView> settingsView_;
 
     protocol::FrameAssembler assembler_;
+    protocol::DeviceOperations operations_{*this};
     protocol::ResendTracker resend_;
     protocol::RequestParams params_;
     std::function<std::vector<std::string>()> portSource_;

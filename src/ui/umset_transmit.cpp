@@ -99,8 +99,13 @@ void Tfrm_mset::cm1ReceiveData(const std::uint8_t* buffer, std::uint16_t length)
     assembler_.Feed(std::span<const std::uint8_t>(buffer, length));
 }
 
-void Tfrm_mset::DispatchResponse(const protocol::ReceivedFrame&) {
-    // Replies are acted on by the device operations; until then they stop the resend only.
+void Tfrm_mset::DispatchResponse(const protocol::ReceivedFrame& frame) {
+    // An exception must not unwind through the event loop that delivered the bytes; the
+    // operation then simply does not advance.
+    try {
+        operations_.DispatchResponse(frame);
+    } catch (...) {
+    }
 }
 
 void Tfrm_mset::EchoSent(std::span<const std::uint8_t> bytes) {

@@ -35,7 +35,7 @@ public:
     }
     void EncodePage(std::uint32_t a) override { log.push_back("encode " + std::to_string(a)); }
     void DecodePage(std::uint32_t a) override { log.push_back("decode " + std::to_string(a)); }
-    std::optional<std::string> FirstInvalidSetting() override { return invalid; }
+    std::optional<std::string> InvalidSettingsMessage() override { return invalid; }
     void SetProgress(int p) override { log.push_back("pb " + std::to_string(p)); }
     void SetProgressVisible(bool v) override { log.push_back(v ? "pb shown" : "pb hidden"); }
     void ClearStatusText() override { log.push_back("status cleared"); }
@@ -122,12 +122,17 @@ TEST(DeviceOperations, WriteRepliesOutOfSequence) {
 
 TEST(DeviceOperations, SaveWithAnInvalidSettingSendsNothing) {
     RecordingHost host;
-    host.invalid = "Relay working time when dial-in";
+    host.invalid = "The value of \"Port\" is not a valid number.";
     DeviceOperations ops(host);
     ops.SaveSettings();
-    const Log log = host.Take();
-    ASSERT_EQ(log.size(), 1u);
-    EXPECT_NE(log[0].find("\"Relay working time when dial-in\""), std::string::npos);
+    // The host's message as it stands, and not one request, nor the image cleared.
+    EXPECT_EQ(host.Take(), (Log{"msg The value of \"Port\" is not a valid number."}));
+    EXPECT_EQ(ops.WriteStage(), 0);
+
+    // Once mended, the same save starts.
+    host.invalid.reset();
+    ops.SaveSettings();
+    EXPECT_EQ(host.Take(), (Log{"clear", "erase 1024", "pb shown"}));
 }
 
 TEST(DeviceOperations, ReadDecodesEachPageAsItArrives) {

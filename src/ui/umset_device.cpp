@@ -1,0 +1,130 @@
+// The window's side of the device operations: the buttons that start them, and the host
+// that the dispatcher drives (boxes, parameter image, page codec, progress bar).
+#include <QComboBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <algorithm>
+
+#include "link/port_list.h"
+#include "settings/channel_layout.h"
+#include "settings/parameter_image.h"
+#include "ui/message_box.h"
+#include "ui/settings_widgets.h"
+#include "ui/status_panels.h"
+#include "ui/umset.h"
+
+namespace lgcset::ui {
+
+namespace {
+
+QString FromView(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+void Tfrm_mset::btn7Click() {
+    try {
+        operations_.Login();
+    } catch (...) {
+    }
+}
+
+void Tfrm_mset::btn_loadClick() {
+    try {
+        operations_.ReadSettings();
+    } catch (...) {
+    }
+}
+
+void Tfrm_mset::btn_downClick() {
+    try {
+        operations_.SaveSettings();
+    } catch (...) {
+    }
+}
+
+void Tfrm_mset::btn_industrialClick() {
+    try {
+        operations_.FactoryReset();
+    } catch (...) {
+    }
+}
+
+void Tfrm_mset::ShowMessage(std::string_view text) {
+    boxes_->Show(FromView(text));
+}
+
+bool Tfrm_mset::AskYesNo(std::string_view text) {
+    return boxes_->Ask(FromView(text), QStringLiteral("Information"));
+}
+
+void Tfrm_mset::ClearImage() {
+    settings::ClearImage(Image);
+}
+
+void Tfrm_mset::StoreReplyPage(std::uint32_t address, const protocol::ReceivedFrame& frame) {
+    // The whole payload area: bytes past the reply's payload are 0xFF.
+    Image.Store(address, frame.payload);
+}
+
+void Tfrm_mset::EncodePage(std::uint32_t address) {
+    settings::EncodePage(address, Settings(), Image, Codes);
+}
+
+void Tfrm_mset::DecodePage(std::uint32_t address) {
+    settings::DecodePage(address, Settings(), Image, Codes);
+}
+
+std::optional<std::string> Tfrm_mset::InvalidSettingsMessage() {
+    const std::vector<settings::InvalidField> invalid = settings::ValidateForSave(Settings());
+    if (invalid.empty())
+        return std::nullopt;
+    return settings::InvalidFieldsMessage(invalid);
+}
+
+void Tfrm_mset::SetProgress(int position) {
+    // A position past the end (an erase acknowledged after the fourth) shows a full bar;
+    // the bar itself would ignore it.
+    pb_write->setValue(std::clamp(position, pb_write->minimum(), pb_write->maximum()));
+}
+
+void Tfrm_mset::SetProgressVisible(bool visible) {
+    pb_write->setVisible(visible);
+}
+
+void Tfrm_mset::ClearStatusText() {
+    SetStatusText(QString());
+}
+
+void Tfrm_mset::RepaintStatus() {
+    stat1->Repaint();
+}
+
+void Tfrm_mset::ApplyDeviceIdentity() {
+    settings::ApplyDeviceIdentity(Settings(), Image, Codes);
+}
+
+void Tfrm_mset::OnCurrentData(const protocol::ReceivedFrame&) {}
+void Tfrm_mset::OnHistoryCount(const protocol::ReceivedFrame&) {}
+void Tfrm_mset::OnHistoryRecord(const protocol::ReceivedFrame&) {}
+void Tfrm_mset::ShowDeviceTime(const protocol::ReceivedFrame&) {}
+void Tfrm_mset::ShowDebugData(const protocol::ReceivedFrame&) {}
+
+void Tfrm_mset::UseSimulatedLogger(const std::string& portPath, const std::string& model) {
+    auto systemPorts = portSource_;
+    SetPortSource([portPath, systemPorts] {
+        std::vector<std::string> ports{portPath};
+        const std::vector<std::string> others = systemPorts ? systemPorts() : link::ListSerialPorts();
+        for (const std::string& port : others)
+            if (port != portPath)
+                ports.push_back(port);
+        return ports;
+    });
+    FillPortList();
+    cbox_com->setCurrentIndex(0);
+    setWindowTitle(windowTitle() + QStringLiteral(" — simulated ") + FromUtf8(model) +
+                   QStringLiteral(" logger"));
+}
+
+}  // namespace lgcset::ui
