@@ -40,9 +40,11 @@ class Simulator::Loop {
   public:
     // `drainProbe`: a descriptor whose input queue shows the bytes not yet read by the other
     // end (the pseudo-terminal's slave), or -1.
-    Loop(const Options& options, Counters& counters, int fd, int drainProbe)
+    Loop(const Options& options, Counters& counters, std::mutex& deviceMutex, int fd,
+         int drainProbe)
         : options_(options),
           counters_(counters),
+          deviceMutex_(deviceMutex),
           trace_(options),
           device_(options, HostLocalSeconds()),
           faults_(options.faults),
@@ -110,6 +112,9 @@ class Simulator::Loop {
         }
         CloseLine();
     }
+
+    // Callers hold the device mutex.
+    const ParameterMemory& memory() const { return device_.memory(); }
 
     void RequestStop() {
         stop_.store(true);
@@ -184,7 +189,11 @@ class Simulator::Loop {
         trace_.Line(
             "RX", raw,
             CommandNote(request->command) + (request->shortLength ? ", short length field" : ""));
-        const std::optional<Reply> reply = device_.Handle(*request, HostLocalSeconds());
+        std::optional<Reply> reply;
+        {
+            const std::lock_guard lock(deviceMutex_);
+            reply = device_.Handle(*request, HostLocalSeconds());
+        }
         if (!reply) {
             trace_.Note("no reply to " + CommandNote(request->command));
             return;
@@ -249,7 +258,11 @@ class Simulator::Loop {
         if (*nextDebug_ <= now) {
             nextDebug_ = now + debugInterval_;  // fell behind: no burst of late frames
         }
-        const Reply frame = device_.NextDebugFrame(HostLocalSeconds());
+        Reply frame;
+        {
+            const std::lock_guard lock(deviceMutex_);
+            frame = device_.NextDebugFrame(HostLocalSeconds());
+        }
         Queue({protocol::EscapeFrame(protocol::BuildFrame(frame.command, frame.payload)), now, true,
                "debug traffic"});
     }
@@ -346,6 +359,7 @@ class Simulator::Loop {
 
     const Options& options_;
     Counters& counters_;
+    std::mutex& deviceMutex_;
     Trace trace_;
     Device device_;
     FaultInjector faults_;
@@ -367,7 +381,14 @@ class Simulator::Loop {
     std::uint32_t framesSent_ = 0;
 };
 
-Simulator::Simulator(Options options) : options_(std::move(options)) {}
+Simulator::Simulator(Options options) : options_(std::move(options)) {
+    lastMemory_.fill(0xFF);
+}
+
+ParameterMemory Simulator::Memory() const {
+    const std::lock_guard lock(deviceMutex_);
+    return loop_ ? loop_->memory() : lastMemory_;
+}
 
 Simulator::~Simulator() {
     Stop();
@@ -385,11 +406,15 @@ bool Simulator::StartLoop(int fd, int drainProbe, std::string* error) {
         }
         return false;
     }
-    auto loop = std::make_unique<Loop>(options_, counters_, fd, drainProbe);  // owns fd from here
+    // Owns fd from here.
+    auto loop = std::make_unique<Loop>(options_, counters_, deviceMutex_, fd, drainProbe);
     if (!loop->Prepare(error)) {
         return false;
     }
-    loop_ = std::move(loop);
+    {
+        const std::lock_guard lock(deviceMutex_);
+        loop_ = std::move(loop);
+    }
     finished_.store(false);
     thread_ = std::thread([this] {
         loop_->Run();
@@ -422,7 +447,13 @@ void Simulator::Stop() {
     if (thread_.joinable()) {
         thread_.join();
     }
-    loop_.reset();
+    {
+        const std::lock_guard lock(deviceMutex_);
+        if (loop_) {
+            lastMemory_ = loop_->memory();
+        }
+        loop_.reset();
+    }
     pty_.reset();
 }
 

@@ -14,10 +14,12 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 
+#include "loggersim/factory_pages.h"
 #include "loggersim/options.h"
 #include "loggersim/pseudo_terminal.h"
 
@@ -61,6 +63,11 @@ class Simulator {
     bool finished() const { return finished_.load(); }
 
     const Counters& counters() const { return counters_; }
+
+    // A copy of the logger's parameter memory as it stands; callable from any thread while
+    // the simulator runs, and after it stopped (the memory as it was left). Before the
+    // first start: the factory state is not known yet, every byte 0xFF.
+    ParameterMemory Memory() const;
     const Options& options() const { return options_; }
 
   private:
@@ -74,6 +81,9 @@ class Simulator {
     std::unique_ptr<Loop> loop_;
     std::thread thread_;
     std::atomic<bool> finished_{false};
+    // Guards the device between the simulator's thread and Memory().
+    mutable std::mutex deviceMutex_;
+    ParameterMemory lastMemory_{};
 };
 
 }  // namespace lgcset::sim
