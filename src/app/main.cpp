@@ -1,13 +1,55 @@
-// Starts the program: the application with its title, the one window, the event loop.
+// Starts the program: the application with its title, the one window, the event loop; in
+// demo mode a simulated logger first, which stops after the window has gone.
 #include <QApplication>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "app/launch_options.h"
+#include "loggersim/simulator.h"
 #include "ui/app_title.h"
 #include "ui/umset.h"
 
 int main(int argc, char* argv[]) {
+    // Help needs no display.
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--help" || argument == "-h") {
+            std::fputs(lgcset::app::LaunchUsage().c_str(), stdout);
+            return 0;
+        }
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(lgcset::ui::kApplicationTitle));
+
+    std::vector<std::string> arguments;
+    for (const QString& argument : QApplication::arguments().mid(1))
+        arguments.push_back(argument.toStdString());
+    const lgcset::app::LaunchOptions options = lgcset::app::ParseLaunchOptions(arguments);
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "lgcset: %s\n%s", options.error.c_str(),
+                     lgcset::app::LaunchUsage().c_str());
+        return 2;
+    }
+
+    // Declared before the window: the window closes its port before the logger stops.
+    std::optional<lgcset::sim::Simulator> demoLogger;
+    if (options.demo) {
+        lgcset::sim::Options logger;
+        logger.model = options.demoModel;
+        demoLogger.emplace(logger);
+        std::string error;
+        if (!demoLogger->StartOnPseudoTerminal(&error)) {
+            std::fprintf(stderr, "lgcset: the simulated logger did not start: %s\n",
+                         error.c_str());
+            return 1;
+        }
+    }
+
     lgcset::ui::Tfrm_mset window;
+    if (demoLogger)
+        window.UseSimulatedLogger(demoLogger->slavePath(), options.demoModel);
     window.show();
     return QApplication::exec();
 }

@@ -123,8 +123,12 @@ void Tfrm_mset::UseSimulatedLogger(const std::string& portPath, const std::strin
     });
     FillPortList();
     cbox_com->setCurrentIndex(0);
-    setWindowTitle(windowTitle() + QStringLiteral(" — simulated ") + FromUtf8(model) +
-                   QStringLiteral(" logger"));
+    const QString simulated = QStringLiteral("simulated ") + FromUtf8(model) +
+                              QStringLiteral(" logger");
+    setWindowTitle(windowTitle() + QStringLiteral(" — ") + simulated);
+    // The caption is not on view everywhere (full screen, no window manager): the status
+    // bar says it as well, in a panel of its own after the four of the program.
+    stat1->AddPanel(200, Qt::AlignLeft, QStringLiteral("Demo: ") + simulated);
 }
 
 }  // namespace lgcset::ui

@@ -1,0 +1,23 @@
+// The program's command line: without arguments it starts as it always has; --demo starts
+// a simulated logger in the program, so that it can be tried without hardware.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace lgcset::app {
+
+struct LaunchOptions {
+    bool demo = false;
+    std::string demoModel = "R481";  // the simulated logger's model, R480 to R483
+    bool help = false;
+    std::string error;  // not empty: the command line was not understood
+};
+
+// The arguments after the program name (those of the GUI toolkit already taken out).
+LaunchOptions ParseLaunchOptions(const std::vector<std::string>& arguments);
+
+// What --help prints.
+std::string LaunchUsage();
+
+}  // namespace lgcset::app
