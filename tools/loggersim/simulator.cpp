@@ -40,11 +40,12 @@ class Simulator::Loop {
   public:
     // `drainProbe`: a descriptor whose input queue shows the bytes not yet read by the other
     // end (the pseudo-terminal's slave), or -1.
-    Loop(const Options& options, Counters& counters, std::mutex& deviceMutex, int fd,
-         int drainProbe)
+    Loop(const Options& options, Counters& counters, std::mutex& deviceMutex,
+         std::atomic<std::int64_t>& requestsToAnswer, int fd, int drainProbe)
         : options_(options),
           counters_(counters),
           deviceMutex_(deviceMutex),
+          requestsToAnswer_(requestsToAnswer),
           trace_(options),
           device_(options, HostLocalSeconds()),
           faults_(options.faults),
@@ -185,6 +186,10 @@ class Simulator::Loop {
             trace_.Line("RX", raw, "rejected: length or check");
             return;
         }
+        if (!TakeRequest()) {
+            trace_.Line("--", raw, "not taken: the line is dead");
+            return;
+        }
         ++counters_.framesReceived;
         trace_.Line(
             "RX", raw,
@@ -199,6 +204,14 @@ class Simulator::Loop {
             return;
         }
         SendReply(*reply, rxLineFree_);
+    }
+
+    // False once the requests allowed by AnswerOnly() have been taken.
+    bool TakeRequest() {
+        std::int64_t left = requestsToAnswer_.load();
+        while (left > 0 && !requestsToAnswer_.compare_exchange_weak(left, left - 1)) {
+        }
+        return left != 0;
     }
 
     // ---- sending ----
@@ -360,6 +373,7 @@ class Simulator::Loop {
     const Options& options_;
     Counters& counters_;
     std::mutex& deviceMutex_;
+    std::atomic<std::int64_t>& requestsToAnswer_;
     Trace trace_;
     Device device_;
     FaultInjector faults_;
@@ -407,7 +421,8 @@ bool Simulator::StartLoop(int fd, int drainProbe, std::string* error) {
         return false;
     }
     // Owns fd from here.
-    auto loop = std::make_unique<Loop>(options_, counters_, deviceMutex_, fd, drainProbe);
+    auto loop = std::make_unique<Loop>(options_, counters_, deviceMutex_, requestsToAnswer_, fd,
+                                       drainProbe);
     if (!loop->Prepare(error)) {
         return false;
     }

@@ -68,6 +68,12 @@ class Simulator {
     // the simulator runs, and after it stopped (the memory as it was left). Before the
     // first start: the factory state is not known yet, every byte 0xFF.
     ParameterMemory Memory() const;
+
+    // A line that goes dead and comes back, switched from any thread while running: after
+    // AnswerOnly(n) the logger takes the next n valid requests and then no more (they never
+    // reach it, as with a cable pulled out) until AnswerAll().
+    void AnswerOnly(std::uint32_t requests) { requestsToAnswer_.store(requests); }
+    void AnswerAll() { requestsToAnswer_.store(-1); }
     const Options& options() const { return options_; }
 
   private:
@@ -83,6 +89,7 @@ class Simulator {
     std::atomic<bool> finished_{false};
     // Guards the device between the simulator's thread and Memory().
     mutable std::mutex deviceMutex_;
+    std::atomic<std::int64_t> requestsToAnswer_{-1};  // -1: every request
     ParameterMemory lastMemory_{};
 };
 
