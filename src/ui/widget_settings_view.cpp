@@ -10,12 +10,21 @@ namespace lgcset::ui {
 
 // A name that is not a widget of the expected kind is a fault of the caller, not of the
 // user's data: it is reported loudly instead of reading as an empty value.
+//
+// A search of the window's tree per access would cost more than the page codec itself (a
+// page read touches a hundred widgets), so each widget found is remembered by its name.
 template <typename W>
 W* WidgetSettingsView::Find(std::string_view name) const {
+    const std::string key(name);
+    const auto known = found_.find(key);
+    if (known != found_.end() && !known->second.isNull())
+        if (W* widget = qobject_cast<W*>(known->second.data()))
+            return widget;
     const QString objectName = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
     W* widget = root_->findChild<W*>(objectName);
     if (widget == nullptr)
-        throw std::invalid_argument("no settings widget named " + std::string(name));
+        throw std::invalid_argument("no settings widget named " + key);
+    found_[key] = widget;
     return widget;
 }
 

@@ -4,7 +4,10 @@
 // the state change).
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
+#include <string>
+#include <unordered_map>
 
 #include "settings/settings_view.h"
 
@@ -36,6 +39,7 @@ class WidgetSettingsView final : public settings::SettingsView {
     W* Find(std::string_view name) const;
 
     QWidget* root_;
+    mutable std::unordered_map<std::string, QPointer<QWidget>> found_;
 };
 
 }  // namespace lgcset::ui

@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -91,7 +92,8 @@ class Simulator::Loop {
             }
             pollfd fds[2] = {{fd_, static_cast<short>(POLLIN | (blocked_ ? POLLOUT : 0)), 0},
                              {wake_[0], POLLIN, 0}};
-            const int ready = ::poll(fds, 2, TimeoutMs(Clock::now()));
+            timespec wait{};
+            const int ready = ::ppoll(fds, 2, Timeout(Clock::now(), wait), nullptr);
             if (ready < 0) {
                 if (errno == EINTR) {
                     continue;
@@ -350,8 +352,10 @@ class Simulator::Loop {
         }
     }
 
-    // Milliseconds until the loop has something to do without a line or wake-up event.
-    int TimeoutMs(Clock::time_point now) const {
+    // How long the loop may wait without a line or wake-up event, into `wait`; nullptr for
+    // as long as it takes. Exact to the nanosecond: a pacing loop woken a millisecond late
+    // at every step would fall behind the line and stretch each reply.
+    const timespec* Timeout(Clock::time_point now, timespec& wait) const {
         std::optional<Clock::time_point> due = nextDebug_;
         if (!queue_.empty() && !blocked_) {
             Clock::time_point at = queue_.front().readyAt;
@@ -361,13 +365,13 @@ class Simulator::Loop {
             due = due ? std::min(*due, at) : at;
         }
         if (!due) {
-            return -1;
+            return nullptr;
         }
-        if (*due <= now) {
-            return 0;
-        }
-        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - now).count();
-        return static_cast<int>(std::min<long long>(wait, 60'000));
+        const auto left = std::clamp<nanoseconds>(*due - now, nanoseconds(0),
+                                                  std::chrono::seconds(60));
+        wait.tv_sec = static_cast<time_t>(left.count() / 1'000'000'000);
+        wait.tv_nsec = static_cast<long>(left.count() % 1'000'000'000);
+        return &wait;
     }
 
     const Options& options_;
