@@ -139,8 +139,12 @@ void Transfer(benchmark::State& state, bool save) {
     }
 }
 
-void BM_ReadSettings(benchmark::State& state) { Transfer(state, false); }
-void BM_SaveSettings(benchmark::State& state) { Transfer(state, true); }
+void BM_ReadSettings(benchmark::State& state) {
+    Transfer(state, false);
+}
+void BM_SaveSettings(benchmark::State& state) {
+    Transfer(state, true);
+}
 
 BENCHMARK(BM_ReadSettings)->Arg(kBaud)->Arg(0)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveSettings)->Arg(kBaud)->Arg(0)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -41,8 +41,7 @@ int main(int argc, char* argv[]) {
         demoLogger.emplace(logger);
         std::string error;
         if (!demoLogger->StartOnPseudoTerminal(&error)) {
-            std::fprintf(stderr, "lgcset: the simulated logger did not start: %s\n",
-                         error.c_str());
+            std::fprintf(stderr, "lgcset: the simulated logger did not start: %s\n", error.c_str());
             return 1;
         }
     }

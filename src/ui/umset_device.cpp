@@ -115,7 +115,8 @@ void Tfrm_mset::UseSimulatedLogger(const std::string& portPath, const std::strin
     auto systemPorts = portSource_;
     SetPortSource([portPath, systemPorts] {
         std::vector<std::string> ports{portPath};
-        const std::vector<std::string> others = systemPorts ? systemPorts() : link::ListSerialPorts();
+        const std::vector<std::string> others =
+            systemPorts ? systemPorts() : link::ListSerialPorts();
         for (const std::string& port : others)
             if (port != portPath)
                 ports.push_back(port);
@@ -123,8 +124,8 @@ void Tfrm_mset::UseSimulatedLogger(const std::string& portPath, const std::strin
     });
     FillPortList();
     cbox_com->setCurrentIndex(0);
-    const QString simulated = QStringLiteral("simulated ") + FromUtf8(model) +
-                              QStringLiteral(" logger");
+    const QString simulated =
+        QStringLiteral("simulated ") + FromUtf8(model) + QStringLiteral(" logger");
     setWindowTitle(windowTitle() + QStringLiteral(" — ") + simulated);
     // The caption is not on view everywhere (full screen, no window manager): the status
     // bar says it as well, in a panel of its own after the four of the program.

@@ -34,8 +34,7 @@ constexpr int kResendMs = 400;
 
 inline int CountBoxes(const TestWindow& w, const QString& text) {
     int count = 0;
-    for (const auto& box : w.boxes.Boxes())
-        count += box.text == text ? 1 : 0;
+    for (const auto& box : w.boxes.Boxes()) count += box.text == text ? 1 : 0;
     return count;
 }
 
@@ -150,8 +149,8 @@ inline std::string Differences(const Page& actual, const Page& expected) {
     std::string text;
     for (std::size_t i = 0; i < actual.size(); ++i) {
         if (actual[i] != expected[i]) {
-            text += " @" + std::to_string(i) + ": " + std::to_string(actual[i]) +
-                    " (expected " + std::to_string(expected[i]) + ")";
+            text += " @" + std::to_string(i) + ": " + std::to_string(actual[i]) + " (expected " +
+                    std::to_string(expected[i]) + ")";
         }
     }
     return text;

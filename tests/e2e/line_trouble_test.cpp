@@ -47,10 +47,10 @@ TEST(LineTrouble, ASaveCutOffByADeadLineTimesOutAndARepeatedSaveCompletes) {
     EXPECT_FALSE(w.pb_write->isHidden());  // a stopped save leaves the bar where it stood
     EXPECT_EQ(w.pb_write->value(), 30);
     sim::ParameterMemory memory = s.logger.Memory();
-    EXPECT_EQ(memory[1024 + 2], '1');                       // page 1024 went out
-    EXPECT_EQ(MemoryPage(memory, 2048), BlankPage());        // page 2048 erased, never written
-    EXPECT_EQ(memory[3072], 0xFF);                           // page 3072 untouched ...
-    EXPECT_EQ(memory[3072 + 64], 8000 & 0xFF);              // ... the factory port still there
+    EXPECT_EQ(memory[1024 + 2], '1');                  // page 1024 went out
+    EXPECT_EQ(MemoryPage(memory, 2048), BlankPage());  // page 2048 erased, never written
+    EXPECT_EQ(memory[3072], 0xFF);                     // page 3072 untouched ...
+    EXPECT_EQ(memory[3072 + 64], 8000 & 0xFF);         // ... the factory port still there
 
     // The line is back: the same save again, from page 1024 on.
     s.logger.AnswerAll();
@@ -59,7 +59,8 @@ TEST(LineTrouble, ASaveCutOffByADeadLineTimesOutAndARepeatedSaveCompletes) {
     memory = s.logger.Memory();
     EXPECT_EQ(MemoryPage(memory, 2048), FactoryAlarmPage());
     const Page gprs = MemoryPage(memory, 3072);
-    EXPECT_EQ(gprs, GprsPageWithServer("after.timeout")) << Differences(gprs, GprsPageWithServer("after.timeout"));
+    EXPECT_EQ(gprs, GprsPageWithServer("after.timeout"))
+        << Differences(gprs, GprsPageWithServer("after.timeout"));
     EXPECT_EQ(CountBoxes(w, kTimeout), 1);
 }
 
@@ -154,9 +155,8 @@ TEST(LineTrouble, TheBarFollowsReadAndSaveAndTheClosingRequestWaitsForTheMessage
 
     w.SetStatusText(QStringLiteral("resend:2"));  // left by an earlier request
     bool visibleWhileOpen = false;
-    w.boxes.SetWhileOpen([&](const ScriptedMessageBoxes::Box&) {
-        visibleWhileOpen = !w.pb_write->isHidden();
-    });
+    w.boxes.SetWhileOpen(
+        [&](const ScriptedMessageBoxes::Box&) { visibleWhileOpen = !w.pb_write->isHidden(); });
     ASSERT_TRUE(s.Read());
     EXPECT_EQ(values, (std::vector<int>{10, 20, 30, 40, 50, 60, 70, 80}));
     EXPECT_TRUE(visibleWhileOpen);

@@ -65,7 +65,8 @@ const char* kThresholdFields[4] = {"SLow", "Low", "SHigh", "High"};
 void TypeSettings(TestWindow& w, int channels, bool analog) {
     // Authorised numbers: row 6 stays empty.
     for (int n = 1; n <= 6; ++n) {
-        Edit(w, "edt_tel" + std::to_string(n))->setText(n == 6 ? QString() : QString::fromStdString(Tel(n)));
+        Edit(w, "edt_tel" + std::to_string(n))
+            ->setText(n == 6 ? QString() : QString::fromStdString(Tel(n)));
         List(w, "cbb_tel" + std::to_string(n) + "_f1")->setCurrentIndex(n % 2);
         List(w, "cbb_tel" + std::to_string(n) + "_f2")->setCurrentIndex(n % 4);
     }
@@ -77,7 +78,8 @@ void TypeSettings(TestWindow& w, int channels, bool analog) {
         Edit(w, Sensor(n, "STP"))->setText(QStringLiteral("5"));
         Edit(w, Sensor(n, "Relay"))->setText(QStringLiteral("120"));
         for (int k = 0; k < 4; ++k)
-            Edit(w, Sensor(n, kThresholdFields[k]))->setText(QString::fromLatin1(ThresholdText(n, k)));
+            Edit(w, Sensor(n, kThresholdFields[k]))
+                ->setText(QString::fromLatin1(ThresholdText(n, k)));
         Edit(w, Sensor(n, "SP"))->setText(QStringLiteral("30"));
         Edit(w, Sensor(n, "ens"))->setText(QStringLiteral("15"));
         Edit(w, Sensor(n, "start"))->setText(QStringLiteral("4"));
@@ -209,9 +211,9 @@ TEST_P(SettingsRoundTrip, LoginReadSaveAndReadBack) {
         EXPECT_EQ(items, expectedItems);
         EXPECT_EQ(list->currentIndex(), 0);
     }
-    for (QWidget* widget : std::initializer_list<QWidget*>{
-             w.cbb_sensor3, w.cbb_sensor4, w.cbb_sensor3_ain, w.edt_Sensor3_SLow,
-             w.edt_Sensor4_High, w.edt_Sensor4_end})
+    for (QWidget* widget :
+         std::initializer_list<QWidget*>{w.cbb_sensor3, w.cbb_sensor4, w.cbb_sensor3_ain,
+                                         w.edt_Sensor3_SLow, w.edt_Sensor4_High, w.edt_Sensor4_end})
         EXPECT_EQ(widget->isEnabled(), model.fourChannels) << widget->objectName().toStdString();
     EXPECT_TRUE(w.btn_load->isEnabled());
     EXPECT_TRUE(w.btn_down->isEnabled());

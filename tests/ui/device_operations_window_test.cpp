@@ -37,7 +37,7 @@ TEST(DeviceOperationsWindow, AnEraseAfterTheFourthShowsTheBarFull) {
 TEST(DeviceOperationsWindow, LoginEnablesTheDeviceButtonsAndShowsTheLoggerOnlyOnSuccess) {
     auto w = MakeWindow();
     const std::vector<QPushButton*> deviceButtons{w->btn_down, w->btn_load, w->btn_industrial,
-                                                  w->btn_stop, w->Button1, w->btn_inquire_curdat};
+                                                  w->btn_stop, w->Button1,  w->btn_inquire_curdat};
     w->DispatchResponse(Reply(Command::Login, {0, 'R', '4', '8', '2', 0, 'V', '1', 0}));
     ASSERT_EQ(w->boxes.Boxes().size(), 1u);
     EXPECT_EQ(w->boxes.Boxes()[0].text,

@@ -367,8 +367,8 @@ class Simulator::Loop {
         if (!due) {
             return nullptr;
         }
-        const auto left = std::clamp<nanoseconds>(*due - now, nanoseconds(0),
-                                                  std::chrono::seconds(60));
+        const auto left =
+            std::clamp<nanoseconds>(*due - now, nanoseconds(0), std::chrono::seconds(60));
         wait.tv_sec = static_cast<time_t>(left.count() / 1'000'000'000);
         wait.tv_nsec = static_cast<long>(left.count() % 1'000'000'000);
         return &wait;
