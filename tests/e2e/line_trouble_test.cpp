@@ -147,7 +147,6 @@ TEST(LineTrouble, TheBarFollowsReadAndSaveAndTheClosingRequestWaitsForTheMessage
     Session s{sim::Options{}};
     ASSERT_TRUE(s.Start());
     TestWindow& w = *s.window;
-    w.show();
     ASSERT_TRUE(s.Login());
     std::vector<int> values;
     QObject::connect(w.pb_write, &QProgressBar::valueChanged, &w,
