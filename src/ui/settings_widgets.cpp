@@ -35,49 +35,49 @@ constexpr CaptionWrap kWideGroupWrap{26, 140};
 constexpr CaptionWrap kNarrowGroupWrap{18, 110};
 
 // Width of an edit box for its length limit: room for the characters it may hold.
-int EditWidth(const WidgetSpec& spec) {
-    if (spec.kind == WidgetKind::ReadOnlyEdit)
+int EditWidth(const WidgetSpec& def) {
+    if (def.kind == WidgetKind::ReadOnlyEdit)
         return 110;
-    if (spec.maxLength == 0 || spec.maxLength <= 4)
+    if (def.maxLength == 0 || def.maxLength <= 4)
         return 64;
-    if (spec.maxLength <= 8)
+    if (def.maxLength <= 8)
         return 76;
-    if (spec.maxLength <= 20)
+    if (def.maxLength <= 20)
         return 132;
     return 190;
 }
 
-QWidget* CreateEdit(const WidgetSpec& spec, QWidget* parent) {
+QWidget* CreateEdit(const WidgetSpec& def, QWidget* parent) {
     auto* edit = new FilteredLineEdit(parent);
-    if (spec.maxLength > 0)
-        edit->setMaxLength(spec.maxLength);
-    edit->setReadOnly(spec.kind == WidgetKind::ReadOnlyEdit);
-    edit->setText(FromUtf8(spec.defaultText));
-    edit->SetKeyFilter(spec.filter);
-    edit->setFixedWidth(EditWidth(spec));
+    if (def.maxLength > 0)
+        edit->setMaxLength(def.maxLength);
+    edit->setReadOnly(def.kind == WidgetKind::ReadOnlyEdit);
+    edit->setText(FromUtf8(def.defaultText));
+    edit->SetKeyFilter(def.filter);
+    edit->setFixedWidth(EditWidth(def));
     return edit;
 }
 
-QWidget* CreateList(const WidgetSpec& spec, QWidget* parent) {
+QWidget* CreateList(const WidgetSpec& def, QWidget* parent) {
     auto* list = new QComboBox(parent);
-    for (const std::string& item : spec.items) list->addItem(FromUtf8(item));
-    list->setCurrentIndex(spec.defaultIndex);
+    for (const std::string& item : def.items) list->addItem(FromUtf8(item));
+    list->setCurrentIndex(def.defaultIndex);
     // A list with no selection still shows its design text.
-    list->setPlaceholderText(FromUtf8(spec.shownText));
+    list->setPlaceholderText(FromUtf8(def.shownText));
     list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     return list;
 }
 
-QWidget* CreateCheck(const WidgetSpec& spec, QWidget* parent) {
-    auto* check = new QCheckBox(FromUtf8(spec.checkText), parent);
-    check->setChecked(spec.defaultChecked);
+QWidget* CreateCheck(const WidgetSpec& def, QWidget* parent) {
+    auto* check = new QCheckBox(FromUtf8(def.checkText), parent);
+    check->setChecked(def.defaultChecked);
     return check;
 }
 
-QWidget* CreateTime(const WidgetSpec& spec, QWidget* parent) {
+QWidget* CreateTime(const WidgetSpec& def, QWidget* parent) {
     auto* picker = new QTimeEdit(parent);
     picker->setDisplayFormat(QStringLiteral("HH:mm"));
-    picker->setTime(QTime(spec.defaultTime.hour, spec.defaultTime.minute));
+    picker->setTime(QTime(def.defaultTime.hour, def.defaultTime.minute));
     return picker;
 }
 
@@ -125,13 +125,13 @@ class GroupPlacer {
         if (rows.empty())
             return;
         for (std::size_t c = 1; c < rows.front().size(); ++c) {
-            QLabel* header = Caption(Spec(rows.front()[c]));
+            QLabel* header = Caption(Definition(rows.front()[c]));
             if (header != nullptr)
                 grid_->addWidget(header, 0, static_cast<int>(c) + 1);
         }
         int row = 1;
         for (const Line& line : rows) {
-            QLabel* caption = Caption(Spec(line.front()));
+            QLabel* caption = Caption(Definition(line.front()));
             if (caption != nullptr)
                 grid_->addWidget(caption, row, 0);
             for (std::size_t c = 0; c < line.size(); ++c)
@@ -143,11 +143,11 @@ class GroupPlacer {
     }
 
   private:
-    const WidgetSpec& Spec(const std::string& name) const {
-        const WidgetSpec* spec = settings::FindWidget(name);
-        if (spec == nullptr)
+    const WidgetSpec& Definition(const std::string& name) const {
+        const WidgetSpec* def = settings::FindWidget(name);
+        if (def == nullptr)
             throw std::logic_error("settings layout names an unknown widget " + name);
-        return *spec;
+        return *def;
     }
     QWidget* Widget(const std::string& name) const { return widgets_.at(name); }
 
@@ -166,12 +166,12 @@ class GroupPlacer {
     }
 
     void PlaceLine(const Line& line, int row, int column) {
-        if (QLabel* caption = Caption(Spec(line.front())))
+        if (QLabel* caption = Caption(Definition(line.front())))
             grid_->addWidget(caption, row, column);
         auto* fields = new QHBoxLayout;
         fields->setSpacing(6);
         for (const std::string& name : line) fields->addWidget(Widget(name));
-        const WidgetSpec& last = Spec(line.back());
+        const WidgetSpec& last = Definition(line.back());
         if (!last.unit.empty())
             fields->addWidget(new QLabel(FromUtf8(last.unit), box_));
         if (!last.hint.empty()) {
@@ -183,9 +183,9 @@ class GroupPlacer {
         grid_->addLayout(fields, row, column + 1);
     }
 
-    QLabel* Caption(const WidgetSpec& spec) const {
-        QLabel* label = CaptionLabel(spec, box_);
-        if (label != nullptr && spec.caption.size() > wrap_.longerThan) {
+    QLabel* Caption(const WidgetSpec& def) const {
+        QLabel* label = CaptionLabel(def, box_);
+        if (label != nullptr && def.caption.size() > wrap_.longerThan) {
             label->setWordWrap(true);
             label->setFixedWidth(wrap_.width);
         }
@@ -264,39 +264,39 @@ void LayoutSensorGroup(QGroupBox* box, int n, const WidgetsByName& widgets) {
 
 }  // namespace
 
-QLabel* CaptionLabel(const WidgetSpec& spec, QWidget* parent) {
-    if (spec.caption.empty())
+QLabel* CaptionLabel(const WidgetSpec& def, QWidget* parent) {
+    if (def.caption.empty())
         return nullptr;
-    auto* label = new QLabel(FromUtf8(spec.caption), parent);
+    auto* label = new QLabel(FromUtf8(def.caption), parent);
     return label;
 }
 
-QWidget* CreateSettingsWidget(const WidgetSpec& spec, QWidget* parent) {
+QWidget* CreateSettingsWidget(const WidgetSpec& def, QWidget* parent) {
     QWidget* widget = nullptr;
-    switch (spec.kind) {
+    switch (def.kind) {
         case WidgetKind::Edit:
         case WidgetKind::ReadOnlyEdit:
-            widget = CreateEdit(spec, parent);
+            widget = CreateEdit(def, parent);
             break;
         case WidgetKind::List:
-            widget = CreateList(spec, parent);
+            widget = CreateList(def, parent);
             break;
         case WidgetKind::CheckBox:
-            widget = CreateCheck(spec, parent);
+            widget = CreateCheck(def, parent);
             break;
         case WidgetKind::TimePicker:
-            widget = CreateTime(spec, parent);
+            widget = CreateTime(def, parent);
             break;
     }
-    widget->setObjectName(FromUtf8(spec.name));
-    widget->setEnabled(spec.enabled);
+    widget->setObjectName(FromUtf8(def.name));
+    widget->setEnabled(def.enabled);
     return widget;
 }
 
 WidgetsByName BuildSettingsGroups(const std::map<std::string, QGroupBox*>& groups) {
     WidgetsByName widgets;
-    for (const WidgetSpec& spec : settings::SettingsTable())
-        widgets[spec.name] = CreateSettingsWidget(spec, groups.at(spec.group));
+    for (const WidgetSpec& def : settings::SettingsTable())
+        widgets[def.name] = CreateSettingsWidget(def, groups.at(def.group));
 
     LayoutSystemGroup(groups.at(std::string(settings::kSystemGroup)), widgets);
     LayoutNumbersGroup(groups.at(std::string(settings::kNumbersGroup)), widgets);

@@ -255,15 +255,15 @@ void Tfrm_mset::BuildTabs() {
 void Tfrm_mset::BuildSettingsWidgets() {
     // The group boxes of the table, each on its tab (or in the row above the tabs).
     std::map<std::string, QGroupBox*> groups;
-    for (const settings::GroupSpec& spec : settings::SettingsGroups()) {
-        if (spec.name == settings::kLoginGroup) {
-            groups[spec.name] = grp8;
+    for (const settings::GroupSpec& def : settings::SettingsGroups()) {
+        if (def.name == settings::kLoginGroup) {
+            groups[def.name] = grp8;
             continue;
         }
-        QWidget* sheet = spec.tab == "TabSheet1" ? TabSheet1 : TabSheet2;
-        auto* box = new QGroupBox(FromUtf8(spec.caption), sheet);
-        box->setObjectName(FromUtf8(spec.name));
-        groups[spec.name] = box;
+        QWidget* sheet = def.tab == "TabSheet1" ? TabSheet1 : TabSheet2;
+        auto* box = new QGroupBox(FromUtf8(def.caption), sheet);
+        box->setObjectName(FromUtf8(def.name));
+        groups[def.name] = box;
     }
     const WidgetsByName widgets = BuildSettingsGroups(groups);
     BindSettingsMembers();
@@ -272,10 +272,10 @@ void Tfrm_mset::BuildSettingsWidgets() {
     auto* login = new QHBoxLayout(grp8);
     login->setContentsMargins(8, 4, 8, 6);
     login->setSpacing(6);
-    for (const settings::WidgetSpec* spec : settings::WidgetsOfGroup(settings::kLoginGroup)) {
-        if (QLabel* caption = CaptionLabel(*spec, grp8))
+    for (const settings::WidgetSpec* def : settings::WidgetsOfGroup(settings::kLoginGroup)) {
+        if (QLabel* caption = CaptionLabel(*def, grp8))
             login->addWidget(caption);
-        login->addWidget(widgets.at(spec->name));
+        login->addWidget(widgets.at(def->name));
         login->addSpacing(8);
     }
     login->addWidget(btn7);

@@ -47,47 +47,47 @@ void Choose(QComboBox* list, int index) {
 
 TEST(SettingsWidgets, EveryWidgetOfTheTableWithItsDefaultsLimitsAndItems) {
     auto w = MakeWindow();
-    for (const WidgetSpec& spec : SettingsTable()) {
-        SCOPED_TRACE(spec.name);
-        QWidget* widget = w->findChild<QWidget*>(Q(spec.name));
+    for (const WidgetSpec& def : SettingsTable()) {
+        SCOPED_TRACE(def.name);
+        QWidget* widget = w->findChild<QWidget*>(Q(def.name));
         ASSERT_NE(widget, nullptr);
-        EXPECT_EQ(widget->parentWidget()->objectName(), Q(spec.group));
+        EXPECT_EQ(widget->parentWidget()->objectName(), Q(def.group));
         EXPECT_TRUE(InLayout(widget->parentWidget()->layout(), widget)) << "not placed";
-        EXPECT_EQ(!widget->testAttribute(Qt::WA_ForceDisabled), spec.enabled);
-        switch (spec.kind) {
+        EXPECT_EQ(!widget->testAttribute(Qt::WA_ForceDisabled), def.enabled);
+        switch (def.kind) {
             case WidgetKind::Edit:
             case WidgetKind::ReadOnlyEdit: {
                 auto* edit = qobject_cast<FilteredLineEdit*>(widget);
                 ASSERT_NE(edit, nullptr);
-                EXPECT_EQ(edit->text(), Q(spec.defaultText));
-                EXPECT_EQ(edit->isReadOnly(), spec.kind == WidgetKind::ReadOnlyEdit);
-                EXPECT_EQ(edit->maxLength(), spec.maxLength > 0 ? spec.maxLength : 32767);
-                EXPECT_EQ(edit->KeyFilter(), spec.filter);
+                EXPECT_EQ(edit->text(), Q(def.defaultText));
+                EXPECT_EQ(edit->isReadOnly(), def.kind == WidgetKind::ReadOnlyEdit);
+                EXPECT_EQ(edit->maxLength(), def.maxLength > 0 ? def.maxLength : 32767);
+                EXPECT_EQ(edit->KeyFilter(), def.filter);
                 break;
             }
             case WidgetKind::List: {
                 auto* list = qobject_cast<QComboBox*>(widget);
                 ASSERT_NE(list, nullptr);
-                ASSERT_EQ(list->count(), static_cast<int>(spec.items.size()));
+                ASSERT_EQ(list->count(), static_cast<int>(def.items.size()));
                 for (int i = 0; i < list->count(); ++i)
-                    EXPECT_EQ(list->itemText(i), Q(spec.items[static_cast<std::size_t>(i)]));
-                EXPECT_EQ(list->currentIndex(), spec.defaultIndex);
-                if (spec.defaultIndex < 0) {
-                    EXPECT_EQ(list->placeholderText(), Q(spec.shownText));
+                    EXPECT_EQ(list->itemText(i), Q(def.items[static_cast<std::size_t>(i)]));
+                EXPECT_EQ(list->currentIndex(), def.defaultIndex);
+                if (def.defaultIndex < 0) {
+                    EXPECT_EQ(list->placeholderText(), Q(def.shownText));
                 }
                 break;
             }
             case WidgetKind::CheckBox: {
                 auto* check = qobject_cast<QCheckBox*>(widget);
                 ASSERT_NE(check, nullptr);
-                EXPECT_EQ(check->isChecked(), spec.defaultChecked);
-                EXPECT_EQ(check->text(), Q(spec.checkText));
+                EXPECT_EQ(check->isChecked(), def.defaultChecked);
+                EXPECT_EQ(check->text(), Q(def.checkText));
                 break;
             }
             case WidgetKind::TimePicker: {
                 auto* picker = qobject_cast<QTimeEdit*>(widget);
                 ASSERT_NE(picker, nullptr);
-                EXPECT_EQ(picker->time(), QTime(spec.defaultTime.hour, spec.defaultTime.minute));
+                EXPECT_EQ(picker->time(), QTime(def.defaultTime.hour, def.defaultTime.minute));
                 EXPECT_EQ(picker->displayFormat(), QStringLiteral("HH:mm"));
                 break;
             }
@@ -123,11 +123,11 @@ TEST(SettingsWidgets, TheViewReadsAndWritesTheRealWidgets) {
 TEST(SettingsWidgets, KeyFiltersOfEveryFilteredBoxAsTyped) {
     auto w = MakeWindow();
     w->show();
-    for (const WidgetSpec& spec : SettingsTable()) {
-        if (spec.kind != WidgetKind::Edit || spec.filter == KeyFilter::None)
+    for (const WidgetSpec& def : SettingsTable()) {
+        if (def.kind != WidgetKind::Edit || def.filter == KeyFilter::None)
             continue;
-        SCOPED_TRACE(spec.name);
-        auto* edit = w->findChild<FilteredLineEdit*>(Q(spec.name));
+        SCOPED_TRACE(def.name);
+        auto* edit = w->findChild<FilteredLineEdit*>(Q(def.name));
         ASSERT_NE(edit, nullptr);
         edit->setEnabled(true);
         edit->clear();
@@ -137,7 +137,7 @@ TEST(SettingsWidgets, KeyFiltersOfEveryFilteredBoxAsTyped) {
         EXPECT_EQ(edit->text(), QStringLiteral("1"));
         for (const char32_t key : {U'+', U'-', U'.'}) {
             const std::string before = edit->text().toStdString();
-            const bool accepted = settings::AcceptsKey(spec.filter, key, before);
+            const bool accepted = settings::AcceptsKey(def.filter, key, before);
             QTest::keyClick(edit, static_cast<char>(key));
             EXPECT_EQ(edit->text().size() > static_cast<qsizetype>(before.size()), accepted)
                 << static_cast<char>(key);
