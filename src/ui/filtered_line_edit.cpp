@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <memory>
 
 #include "settings/key_filters.h"
@@ -87,6 +88,21 @@ void FilteredLineEdit::contextMenuEvent(QContextMenuEvent* event) {
         }
     }
     menu->exec(event->globalPos());
+}
+
+void FilteredLineEdit::mouseReleaseEvent(QMouseEvent* event) {
+    // Where the system has a selection clipboard (X11), the middle button pastes it; the
+    // line edit would insert it unchecked.
+    if (Filtered() && event->button() == Qt::MiddleButton &&
+        QGuiApplication::clipboard()->supportsSelection()) {
+        if (!isReadOnly()) {
+            deselect();
+            PasteFiltered(QGuiApplication::clipboard()->text(QClipboard::Selection));
+        }
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
 }
 
 }  // namespace lgcset::ui

@@ -1,7 +1,8 @@
 // An edit box with one of the settings key filters. Every typed character is offered to
 // the filter with the box's whole text at that moment; a rejected character is not
-// inserted. Pasted text (keyboard or context menu) passes the same filter character by
-// character; dropped text and input-method text are not taken by a filtered box.
+// inserted. Pasted text (keyboard, context menu or the middle button's selection paste)
+// passes the same filter character by character; dropped text and input-method text are
+// not taken by a filtered box.
 #pragma once
 
 #include <QLineEdit>
@@ -24,6 +25,7 @@ class FilteredLineEdit : public QLineEdit {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
     bool Filtered() const { return filter_ != settings::KeyFilter::None; }
