@@ -94,10 +94,6 @@ std::string EncodeUtf8(const std::vector<char32_t>& characters) {
     return out;
 }
 
-std::size_t CharacterCount(std::string_view text) {
-    return DecodeUtf8(text).size();
-}
-
 std::uint8_t ByteOfCharacter(char32_t character) {
     return character <= 0xFF ? static_cast<std::uint8_t>(character) : std::uint8_t{'?'};
 }

@@ -15,9 +15,6 @@ std::vector<char32_t> DecodeUtf8(std::string_view text);
 void AppendUtf8(std::string& out, char32_t character);
 std::string EncodeUtf8(const std::vector<char32_t>& characters);
 
-// Number of characters of a UTF-8 text.
-std::size_t CharacterCount(std::string_view text);
-
 // The stored byte of one character: the character itself up to U+00FF (ASCII and Latin-1),
 // '?' for every character beyond, so one character always takes exactly one byte.
 std::uint8_t ByteOfCharacter(char32_t character);
