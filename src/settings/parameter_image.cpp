@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <optional>
 #include <string_view>
 
 #include "settings/settings_table.h"
@@ -400,7 +401,16 @@ std::string UserCaption(const std::string& widget) {
     return caption;
 }
 
-bool Converts(const SettingsView& view, const PlacedField& placed) {
+bool Storable(std::string_view text) {
+    for (const char32_t c : DecodeUtf8(text)) {
+        if (c > CharacterOfByte(0xFF)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<InvalidReason> Problem(const SettingsView& view, const PlacedField& placed) {
     const PageField& f = *placed.field;
     using E = FieldEncoding;
     switch (f.encoding) {
@@ -409,18 +419,31 @@ bool Converts(const SettingsView& view, const PlacedField& placed) {
         case E::UploadTimer:
         case E::ReportInterval:
             if (view.ItemIndex(f.modeWidget) != 0) {
-                return true;
+                return std::nullopt;
             }
             break;
         case E::Float32: {
             const std::string text = view.Text(placed.widget);
-            return text.empty() || ToFloat(text).has_value();
+            if (text.empty() || ToFloat(text).has_value()) {
+                return std::nullopt;
+            }
+            return InvalidReason::NotANumber;
         }
+        case E::Text:
+        case E::PasswordText:
+        case E::RightAlignedId:
+            if (Storable(view.Text(placed.widget))) {
+                return std::nullopt;
+            }
+            return InvalidReason::CharacterNotStorable;
         default:
-            return true;
+            return std::nullopt;
     }
     const std::string text = view.Text(placed.widget);
-    return text.empty() || ToInteger(text).has_value();
+    if (text.empty() || ToInteger(text).has_value()) {
+        return std::nullopt;
+    }
+    return InvalidReason::NotANumber;
 }
 
 }  // namespace
@@ -488,8 +511,8 @@ std::vector<InvalidField> ValidateForSave(const SettingsView& view) {
     for (const PageLayout* layout :
          {&NumbersPageLayout(), &AlarmPageLayout(), &GprsPageLayout(), &SystemPageLayout()}) {
         for (const auto& placed : PlaceFields(*layout)) {
-            if (!Converts(view, placed)) {
-                invalid.push_back({placed.widget, UserCaption(placed.widget)});
+            if (const auto problem = Problem(view, placed)) {
+                invalid.push_back({placed.widget, UserCaption(placed.widget), *problem});
             }
         }
     }
@@ -500,8 +523,11 @@ std::string InvalidFieldsMessage(const std::vector<InvalidField>& fields) {
     if (fields.empty()) {
         return {};
     }
-    return "The value of \"" + fields.front().caption +
-           "\" is not a valid number. Nothing was written to the device.";
+    const InvalidField& first = fields.front();
+    const char* what = first.reason == InvalidReason::CharacterNotStorable
+                           ? "\" holds a character that the device cannot store."
+                           : "\" is not a valid number.";
+    return "The value of \"" + first.caption + what + " Nothing was written to the device.";
 }
 
 }  // namespace lgcset::settings

@@ -85,11 +85,16 @@ bool DecodePage(std::uint32_t address, SettingsView& view, const ParameterImage&
                 const CodeTables& codes);
 
 // A field whose text cannot be stored: a decimal box that is not an integer (edt_port,
-// edt_rec_time, edt_relay_time, and edt_gprstimeup / edt1 while their mode is "Timer"), or
-// a threshold or range box that is not a decimal number. Empty boxes are fine.
+// edt_rec_time, edt_relay_time, and edt_gprstimeup / edt1 while their mode is "Timer"), a
+// threshold or range box that is not a decimal number, or a text box holding a character
+// beyond the one byte per character that the logger keeps (it would go out as '?': a server
+// name or GPRS password typed or pasted with such a character would be silently wrong).
+// Empty boxes are fine.
+enum class InvalidReason { NotANumber, CharacterNotStorable };
 struct InvalidField {
     std::string widget;   // "edt_port"
     std::string caption;  // as the user sees it: "Port", "Ultra-low (Alarm parameters setting2)"
+    InvalidReason reason = InvalidReason::NotANumber;
 };
 
 // Every field that would not convert, in page order (numbers, alarm, GPRS, system).
@@ -98,6 +103,7 @@ std::vector<InvalidField> ValidateForSave(const SettingsView& view);
 
 // The message for a save refused because of invalid fields, naming the first of them:
 // The value of "Port" is not a valid number. Nothing was written to the device.
+// (or: ... holds a character that the device cannot store. ...)
 std::string InvalidFieldsMessage(const std::vector<InvalidField>& fields);
 
 }  // namespace lgcset::settings

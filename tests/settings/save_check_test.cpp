@@ -75,6 +75,22 @@ TEST(SaveCheck, ModeDependentBoxesCountOnlyInTimerMode) {
     EXPECT_TRUE(ValidateForSave(model).empty());
 }
 
+TEST(SaveCheck, TextsWithACharacterBeyondOneByteAreRefusedNotSentAsQuestionMarks) {
+    SettingsModel model;
+    model.TypeText("edt_apn", "internet.operator.de");
+    model.TypeText("edt_gprspassword", "gr\xC3\xBC\xC3\x9F");  // Latin-1: stored as is
+    EXPECT_TRUE(ValidateForSave(model).empty());
+
+    model.TypeText("edt_gprspassword", "\xE2\x82\xAC");  // the euro sign has no byte
+    model.TypeText("edt_ip1", "\xE5\x8C\x97");
+    const auto invalid = ValidateForSave(model);
+    EXPECT_EQ(Widgets(invalid), (std::vector<std::string>{"edt_ip1", "edt_gprspassword"}));
+    EXPECT_EQ(invalid[0].reason, InvalidReason::CharacterNotStorable);
+    EXPECT_EQ(InvalidFieldsMessage(invalid),
+              "The value of \"Target Server IP(DNS)\" holds a character that the device cannot "
+              "store. Nothing was written to the device.");
+}
+
 TEST(SaveCheck, NumberConversions) {
     EXPECT_EQ(ToInteger("-2147483648"), -2147483647 - 1);
     EXPECT_EQ(ToInteger("+2147483647"), 2147483647);
