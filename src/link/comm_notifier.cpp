@@ -82,11 +82,11 @@ void CommNotifier::PostRequestHangup() {
 
 bool CommNotifier::Detach() {
     owner_ = nullptr;
-    if (dispatchDepth_ > 0) {
-        deleteLater();
-        return true;
-    }
-    return false;
+    // While one of its events runs, the notifier is deleted once the outermost of them has
+    // returned (see event()). A deferred delete asked for here could run sooner: a handler
+    // that opened a nested loop in which a later event destroyed the component would then
+    // return into a deleted notifier.
+    return dispatchDepth_ > 0;
 }
 
 bool CommNotifier::event(QEvent* event) {
@@ -101,7 +101,9 @@ bool CommNotifier::event(QEvent* event) {
         ++dispatchDepth_;
         Dispatch(static_cast<CommMessage>(event->type()), message->block(), message->count(),
                  message->value());
-        --dispatchDepth_;
+        if (--dispatchDepth_ == 0 && owner_ == nullptr) {
+            deleteLater();  // the component went away during the event; nothing runs here now
+        }
     }
     return true;  // Qt deletes the event, and the block with it
 }

@@ -37,7 +37,8 @@ class CommNotifier : public QObject {
     // Messages posted and not yet handled: the reader pauses when the owner falls behind.
     int Pending() const { return pending_.load(std::memory_order_relaxed); }
     // The owner is being destroyed: its pending messages are freed without running events.
-    // Returns true when the notifier deletes itself later (an event of it is running).
+    // Returns true when the notifier deletes itself later: an event of it is running, and it
+    // goes once the outermost of those has returned.
     bool Detach();
 
   protected:

@@ -138,6 +138,39 @@ TEST_F(TCommShutdownTest, AHandlerMayDestroyItsComponent) {
     EXPECT_EQ(calls, 1);
 }
 
+// A handler that runs a nested event loop (a modal box) in which a later event destroys
+// the component: the outer handler still returns into a live receiver.
+TEST_F(TCommShutdownTest, AComponentDestroyedInsideANestedLoopOutlivesTheOuterHandler) {
+    auto comm = std::make_unique<TComm>();
+    comm->setCommName(pty.slaveName());
+    int calls = 0;
+    // Posted events are served directly: some event dispatchers hold them back from a
+    // nested processEvents, none from a modal box's loop.
+    const auto nestedLoop = [](auto done) {
+        const auto deadline = std::chrono::steady_clock::now() + testing::kDeadline;
+        while (!done() && std::chrono::steady_clock::now() < deadline) {
+            QCoreApplication::sendPostedEvents();
+            std::this_thread::sleep_for(1ms);
+        }
+        return done();
+    };
+    comm->OnReceiveData = [&](TComm*, const std::uint8_t*, std::uint16_t) {
+        if (++calls == 1) {
+            EXPECT_TRUE(nestedLoop([&] { return comm == nullptr; }));
+            int turns = 0;
+            nestedLoop([&] { return ++turns > 50; });  // goes on after the destruction
+        } else {
+            comm.reset();
+        }
+    };
+    comm->OpenPort();
+    ASSERT_TRUE(comm->PortOpen());
+    ASSERT_TRUE(pty.Send(Pattern(50, 15)));
+    ASSERT_TRUE(ServeUntil([&] { return comm == nullptr && calls >= 2; }));
+    ServeFor(50ms);
+    EXPECT_EQ(calls, 2);
+}
+
 TEST_F(TCommShutdownTest, MessagesWithoutHandlersAreFreed) {
     TComm comm;  // no handler bound: the blocks must still be released
     comm.setCommName(pty.slaveName());
