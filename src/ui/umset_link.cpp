@@ -22,7 +22,14 @@ const QString kPortErrorMessage =
 }  // namespace
 
 void Tfrm_mset::FillPortList() {
-    const std::vector<std::string> ports = portSource_ ? portSource_() : link::ListSerialPorts();
+    // The list is filled while the window is built: a system that cannot be asked for its
+    // ports leaves the list empty for the user to type a name, it does not stop the program.
+    std::vector<std::string> ports;
+    try {
+        ports = portSource_ ? portSource_() : link::ListSerialPorts();
+    } catch (...) {
+        ports.clear();
+    }
     cbox_com->clear();
     for (const std::string& port : ports) cbox_com->addItem(QString::fromStdString(port));
     if (cbox_com->count() > 0)

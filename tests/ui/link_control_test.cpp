@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <cerrno>
+#include <stdexcept>
 
 #include "ui/open_failure_reason.h"
 #include "ui_test_support.h"
@@ -45,6 +46,13 @@ TEST(LinkControl, PortListFromTheSystemOrEmpty) {
     w->FillPortList();
     EXPECT_EQ(w->cbox_com->count(), 0);
     EXPECT_TRUE(w->cbox_com->currentText().isEmpty());
+
+    // A system that fails to list its ports gives an empty list, not an ended program.
+    w->SetPortSource([]() -> std::vector<std::string> {
+        throw std::runtime_error("/sys/class/tty unreadable");
+    });
+    EXPECT_NO_THROW(w->FillPortList());
+    EXPECT_EQ(w->cbox_com->count(), 0);
 
     // Open with no name at all: the port error, and the link stays closed.
     w->btn8Click();
