@@ -26,7 +26,9 @@ std::optional<PseudoTerminal> PseudoTerminal::Open(std::string* error) {
     };
 
     PseudoTerminal pty;
-    pty.master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    // Close-on-exec from the start: the configurator runs the simulator in its own process
+    // (demo mode), where another thread may start a program at any moment.
+    pty.master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (pty.master_ < 0) {
         return fail(Describe("posix_openpt"));
     }
@@ -64,7 +66,6 @@ std::optional<PseudoTerminal> PseudoTerminal::Open(std::string* error) {
     if (flags < 0 || fcntl(pty.master_, F_SETFL, flags | O_NONBLOCK) != 0) {
         return fail(Describe("fcntl master"));
     }
-    fcntl(pty.master_, F_SETFD, FD_CLOEXEC);
     return std::optional<PseudoTerminal>(std::move(pty));
 }
 

@@ -28,7 +28,7 @@ Trace::Trace(const Options& options) : enabled_(options.trace) {
     if (options.traceSink) {
         sink_ = options.traceSink;
     } else if (!options.traceFile.empty()) {
-        file_ = std::fopen(options.traceFile.c_str(), "a");
+        file_ = std::fopen(options.traceFile.c_str(), "ae");  // e: close-on-exec
         if (file_ == nullptr) {
             error_ = "cannot open trace file " + options.traceFile + ": " + std::strerror(errno);
             enabled_ = false;
