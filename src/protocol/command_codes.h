@@ -22,7 +22,9 @@ enum class Command : std::uint8_t {
     ReadTime = 0x23,
 };
 
-inline constexpr std::uint8_t code(Command c) { return static_cast<std::uint8_t>(c); }
+inline constexpr std::uint8_t code(Command c) {
+    return static_cast<std::uint8_t>(c);
+}
 
 // The four parameter pages and the address where the login reply is kept.
 inline constexpr std::uint32_t kPageSize = 256;

@@ -11,11 +11,15 @@ namespace {
 
 constexpr std::array<std::uint32_t, 4> kPages{kNumbersPage, kAlarmPage, kGprsPage, kSystemPage};
 
-bool Succeeded(const ReceivedFrame& frame) { return frame.payload[0] == 1; }
+bool Succeeded(const ReceivedFrame& frame) {
+    return frame.payload[0] == 1;
+}
 
 }  // namespace
 
-void DeviceOperations::Login() { host_.SendLogin(); }
+void DeviceOperations::Login() {
+    host_.SendLogin();
+}
 
 void DeviceOperations::ReadSettings() {
     readStage_ = 0;

@@ -17,7 +17,7 @@
 namespace lgcset::protocol {
 
 class DeviceHost {
-public:
+  public:
     virtual ~DeviceHost() = default;
 
     // Modal boxes: they block until closed, and the steps after them run only then.
@@ -61,13 +61,13 @@ public:
 };
 
 class DeviceOperations {
-public:
+  public:
     explicit DeviceOperations(DeviceHost& host) : host_(host) {}
 
-    void Login();           // btn7Click
-    void ReadSettings();    // btn_loadClick
-    void SaveSettings();    // btn_downClick
-    void FactoryReset();    // btn_industrialClick
+    void Login();         // btn7Click
+    void ReadSettings();  // btn_loadClick
+    void SaveSettings();  // btn_downClick
+    void FactoryReset();  // btn_industrialClick
 
     void DispatchResponse(const ReceivedFrame& frame);
 
@@ -75,7 +75,7 @@ public:
     std::uint8_t ReadStage() const { return readStage_; }
     void ResetStages() { writeStage_ = readStage_ = 0; }
 
-private:
+  private:
     void WriteStepAfterErase();
     void WriteStepAfterWrite();
     void ReadStep(const ReceivedFrame& frame);

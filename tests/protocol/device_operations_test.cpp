@@ -13,7 +13,7 @@ namespace {
 
 // Records every call as one line, so a test reads the whole conversation in order.
 class RecordingHost : public DeviceHost {
-public:
+  public:
     std::vector<std::string> log;
     bool answerYes = true;
     std::optional<std::string> invalid;
@@ -148,8 +148,8 @@ TEST(DeviceOperations, ReadDecodesEachPageAsItArrives) {
     EXPECT_EQ(ops.ReadStage(), 3);
     ops.DispatchResponse(Reply(Command::ReadPage));
     EXPECT_EQ(host.Take(), (Log{"pb 70", "store 4096", "decode 4096", "pb 80", "clear",
-                                "msg Uploading device parameters successfully.",
-                                "status cleared", "pb hidden"}));
+                                "msg Uploading device parameters successfully.", "status cleared",
+                                "pb hidden"}));
 
     // A read that stopped at page 3072 starts again at 1024 and decodes it as 1024.
     ops.ReadSettings();
@@ -165,8 +165,7 @@ TEST(DeviceOperations, LoginAndSingleRequestReplies) {
     RecordingHost host;
     DeviceOperations ops(host);
     ops.DispatchResponse(Reply(Command::Login, {0}));
-    EXPECT_EQ(host.Take(),
-              (Log{"msg Login failure! Please enter the device password correctly."}));
+    EXPECT_EQ(host.Take(), (Log{"msg Login failure! Please enter the device password correctly."}));
     ops.DispatchResponse(Reply(Command::Login, {1, 'R', '4', '8', '1', 0}));
     EXPECT_EQ(host.Take(), (Log{"store 5120", "enable", "identity", "msg Login success."}));
 
