@@ -108,36 +108,37 @@ bool CommNotifier::event(QEvent* event) {
     return true;  // Qt deletes the event, and the block with it
 }
 
+namespace {
+
+// The handler is copied before the call so that it may rebind itself, or destroy the
+// component, while it runs.
+template <typename Handler, typename... Args>
+void CallIfBound(const Handler& bound, Args... args) {
+    if (Handler handler = bound) {
+        handler(args...);
+    }
+}
+
+}  // namespace
+
 void CommNotifier::Dispatch(CommMessage message, const std::uint8_t* bytes, std::uint16_t count,
                             std::uint32_t value) {
-    // Each handler is copied before the call so that a handler may rebind itself, or
-    // destroy the component, while it runs.
     TComm* sender = owner_;
     switch (message) {
         case CommMessage::ReceiveData:
-            if (auto handler = sender->OnReceiveData) {
-                handler(sender, bytes, count);
-            }
+            CallIfBound(sender->OnReceiveData, sender, bytes, count);
             break;
         case CommMessage::ReceiveError:
-            if (auto handler = sender->OnReceiveError) {
-                handler(sender, value);
-            }
+            CallIfBound(sender->OnReceiveError, sender, value);
             break;
         case CommMessage::RequestHangup:
-            if (auto handler = sender->OnRequestHangup) {
-                handler(sender);
-            }
+            CallIfBound(sender->OnRequestHangup, sender);
             break;
         case CommMessage::ModemStateChange:
-            if (auto handler = sender->OnModemStateChange) {
-                handler(sender, value);
-            }
+            CallIfBound(sender->OnModemStateChange, sender, value);
             break;
         case CommMessage::SendDataEmpty:
-            if (auto handler = sender->OnSendDataEmpty) {
-                handler(sender);
-            }
+            CallIfBound(sender->OnSendDataEmpty, sender);
             break;
     }
 }
