@@ -205,6 +205,17 @@ void PosixSerialDevice::ProbeLineEvents() {
     haveModemBits_ = ::ioctl(fd_, TIOCMGET, &modemBits_) == 0;
 }
 
+// A look at the lines failed: either the port has gone away (reported as Lost) or the
+// driver does not offer it, and it is not asked for again.
+bool LookFailed(bool& available, ReadOutcome& outcome) {
+    if (errno == EIO || errno == ENODEV) {
+        outcome = {ReadOutcome::Kind::Lost, 0, 0};
+        return true;
+    }
+    available = false;
+    return false;
+}
+
 // Compares the driver's counters (or, lacking them, the modem bits) with the last look.
 // Returns true with an outcome to report; a port gone away is reported as Lost.
 bool PosixSerialDevice::CheckLines(ReadOutcome& outcome) {
@@ -213,12 +224,7 @@ bool PosixSerialDevice::CheckLines(ReadOutcome& outcome) {
     if (haveCounters_) {
         serial_icounter_struct now{};
         if (::ioctl(fd_, TIOCGICOUNT, &now) != 0) {
-            if (errno == EIO || errno == ENODEV) {
-                outcome = {ReadOutcome::Kind::Lost, 0, 0};
-                return true;
-            }
-            haveCounters_ = false;
-            return false;
+            return LookFailed(haveCounters_, outcome);
         }
         for (const auto& [counter, flag] : kErrorCounters) {
             if (now.*counter != counters_.*counter) {
@@ -234,12 +240,7 @@ bool PosixSerialDevice::CheckLines(ReadOutcome& outcome) {
     } else if (haveModemBits_) {
         int bits = 0;
         if (::ioctl(fd_, TIOCMGET, &bits) != 0) {
-            if (errno == EIO || errno == ENODEV) {
-                outcome = {ReadOutcome::Kind::Lost, 0, 0};
-                return true;
-            }
-            haveModemBits_ = false;
-            return false;
+            return LookFailed(haveModemBits_, outcome);
         }
         if ((bits ^ modemBits_) & TIOCM_CD) {
             modem |= kModemCarrierDetectChanged;
