@@ -29,7 +29,23 @@ bool InsertsText(const QString& text) {
 
 }  // namespace
 
-FilteredLineEdit::FilteredLineEdit(QWidget* parent) : QLineEdit(parent) {}
+FilteredLineEdit::FilteredLineEdit(QWidget* parent) : QLineEdit(parent) {
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (maxLength() > typingLimit_ && text.size() <= typingLimit_)
+            setMaxLength(typingLimit_);
+    });
+}
+
+void FilteredLineEdit::SetTypingLimit(int limit) {
+    typingLimit_ = limit;
+    setMaxLength(limit);
+}
+
+void FilteredLineEdit::SetProgramText(const QString& text) {
+    if (text.size() > maxLength())
+        setMaxLength(static_cast<int>(text.size()));
+    setText(text);
+}
 
 void FilteredLineEdit::SetKeyFilter(settings::KeyFilter filter) {
     filter_ = filter;

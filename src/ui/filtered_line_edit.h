@@ -22,6 +22,14 @@ class FilteredLineEdit : public QLineEdit {
     // Inserts text at the caret (replacing a selection) as a paste does: through the filter.
     void PasteFiltered(const QString& text);
 
+    // The most characters the user may type into the box (QLineEdit's maxLength).
+    void SetTypingLimit(int limit);
+    // Puts in a text from the program (a value read from the logger): it is shown in full
+    // even when it is longer than the typing limit, which would otherwise cut it (255 would
+    // read as 25 and be saved so). While the text is longer, typing cannot lengthen it; the
+    // limit holds again as soon as an edit brings the text within it.
+    void SetProgramText(const QString& text);
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -31,6 +39,7 @@ class FilteredLineEdit : public QLineEdit {
     bool Filtered() const { return filter_ != settings::KeyFilter::None; }
 
     settings::KeyFilter filter_ = settings::KeyFilter::None;
+    int typingLimit_ = 32767;  // QLineEdit's own default
 };
 
 }  // namespace lgcset::ui

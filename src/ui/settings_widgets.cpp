@@ -50,7 +50,7 @@ int EditWidth(const WidgetSpec& def) {
 QWidget* CreateEdit(const WidgetSpec& def, QWidget* parent) {
     auto* edit = new FilteredLineEdit(parent);
     if (def.maxLength > 0)
-        edit->setMaxLength(def.maxLength);
+        edit->SetTypingLimit(def.maxLength);
     edit->setReadOnly(def.kind == WidgetKind::ReadOnlyEdit);
     edit->setText(FromUtf8(def.defaultText));
     edit->SetKeyFilter(def.filter);

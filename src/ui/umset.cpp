@@ -450,7 +450,7 @@ void Tfrm_mset::BuildOthersTab() {
         for (const RelayField& field : kRelayFields) {
             auto* edit = new FilteredLineEdit(GroupBox2);
             edit->setObjectName(QString::fromLatin1(field.name));
-            edit->setMaxLength(field.maxLength);
+            edit->SetTypingLimit(field.maxLength);
             edit->setText(QString::fromLatin1(field.defaultText));
             edit->SetKeyFilter(settings::KeyFilter::Adt);
             edit->setEnabled(field.enabled);

@@ -6,6 +6,8 @@
 #include <QTimeEdit>
 #include <stdexcept>
 
+#include "ui/filtered_line_edit.h"
+
 namespace lgcset::ui {
 
 // A name that is not a widget of the expected kind is a fault of the caller, not of the
@@ -33,7 +35,11 @@ std::string WidgetSettingsView::Text(std::string_view name) const {
 }
 
 void WidgetSettingsView::SetText(std::string_view name, const std::string& text) {
-    Find<QLineEdit>(name)->setText(QString::fromStdString(text));
+    const QString value = QString::fromStdString(text);
+    if (auto* edit = qobject_cast<FilteredLineEdit*>(Find<QLineEdit>(name)))
+        edit->SetProgramText(value);
+    else
+        Find<QLineEdit>(name)->setText(value);
 }
 
 int WidgetSettingsView::ItemIndex(std::string_view name) const {

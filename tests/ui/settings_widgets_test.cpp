@@ -12,6 +12,7 @@
 #include <QTimeEdit>
 
 #include "settings/key_filters.h"
+#include "settings/parameter_image.h"
 #include "settings/settings_table.h"
 #include "ui/filtered_line_edit.h"
 #include "ui_test_support.h"
@@ -200,6 +201,43 @@ TEST(SettingsWidgets, UploadTimerAbove1440IsCutWithOneMessage) {
     w->Settings().SetText("edt_gprstimeup", "9999");
     EXPECT_EQ(w->edt_gprstimeup->text(), QStringLiteral("999"));
     EXPECT_EQ(w->boxes.Boxes().size(), 1u);
+}
+
+TEST(SettingsWidgets, ValuesReadFromTheLoggerShowInFullBeyondTheTypingLimit) {
+    // Erased alarm memory: step 255 and times of 65535 are longer than their boxes let the
+    // user type; cut to 25 and 6553 they would be written back so by the next save.
+    auto w = MakeWindow();
+    w->show();
+    settings::ClearImage(w->Image);
+    w->DecodePage(settings::kAlarmPageAddress);
+    EXPECT_EQ(w->edt_Sensor1_STP->text(), QStringLiteral("255"));
+    EXPECT_EQ(w->edt_Sensor2_Relay->text(), QStringLiteral("65535"));
+    EXPECT_EQ(w->edt_Sensor4_ens->text(), QStringLiteral("65535"));
+    settings::ParameterImage written;
+    settings::EncodePage(settings::kAlarmPageAddress, w->Settings(), written, w->Codes);
+    EXPECT_EQ(written[2048 + 1], 0xFF);
+    EXPECT_EQ(written[2048 + 36 + 2], 0xFF);
+    EXPECT_EQ(written[2048 + 36 + 3], 0xFF);
+
+    // Typing cannot lengthen such a text; once an edit brings it within the limit, the
+    // limit holds again.
+    w->edt_Sensor1_STP->setFocus();
+    w->edt_Sensor1_STP->end(false);
+    QTest::keyClicks(w->edt_Sensor1_STP, QStringLiteral("7"));
+    EXPECT_EQ(w->edt_Sensor1_STP->text(), QStringLiteral("255"));
+    QTest::keyClick(w->edt_Sensor1_STP, Qt::Key_Backspace);
+    QTest::keyClicks(w->edt_Sensor1_STP, QStringLiteral("7"));
+    EXPECT_EQ(w->edt_Sensor1_STP->text(), QStringLiteral("25"));
+    EXPECT_EQ(w->edt_Sensor1_STP->maxLength(), 2);
+
+    // The upload timer shows all its digits to the range check, which cuts the fourth each
+    // time: 65535, 6555, 655.
+    w->Image[4096 + 74] = 'D';
+    w->Image[4096 + 76] = 0xFF;
+    w->Image[4096 + 77] = 0xFF;
+    w->DecodePage(settings::kSystemPageAddress);
+    EXPECT_EQ(w->edt_gprstimeup->text(), QStringLiteral("655"));
+    EXPECT_EQ(w->edt_gprstimeup->maxLength(), 4);
 }
 
 TEST(SettingsWidgets, ReportModeAndScheduleChainAsTheUserChooses) {
