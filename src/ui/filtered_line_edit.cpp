@@ -55,10 +55,6 @@ void FilteredLineEdit::SetKeyFilter(settings::KeyFilter filter) {
 }
 
 void FilteredLineEdit::PasteFiltered(const QString& text) {
-    if (!Filtered()) {
-        insert(text);
-        return;
-    }
     QString before = this->text();
     if (hasSelectedText())
         before.remove(selectionStart(), selectedText().size());
@@ -69,14 +65,14 @@ void FilteredLineEdit::PasteFiltered(const QString& text) {
 }
 
 void FilteredLineEdit::keyPressEvent(QKeyEvent* event) {
-    if (!Filtered()) {
-        QLineEdit::keyPressEvent(event);
-        return;
-    }
     if (event == QKeySequence::Paste) {
         if (!isReadOnly())
             PasteFiltered(QGuiApplication::clipboard()->text());
         event->accept();
+        return;
+    }
+    if (!Filtered()) {
+        QLineEdit::keyPressEvent(event);
         return;
     }
     const QString typed = event->text();
@@ -93,14 +89,12 @@ void FilteredLineEdit::keyPressEvent(QKeyEvent* event) {
 
 void FilteredLineEdit::contextMenuEvent(QContextMenuEvent* event) {
     std::unique_ptr<QMenu> menu(createStandardContextMenu());
-    if (Filtered()) {
-        // The menu's own Paste would insert the clipboard unchecked.
-        for (QAction* action : menu->actions()) {
-            if (action->objectName() == QLatin1String("edit-paste")) {
-                disconnect(action, &QAction::triggered, nullptr, nullptr);
-                connect(action, &QAction::triggered, this,
-                        [this] { PasteFiltered(QGuiApplication::clipboard()->text()); });
-            }
+    // The menu's own Paste would insert the clipboard unchecked.
+    for (QAction* action : menu->actions()) {
+        if (action->objectName() == QLatin1String("edit-paste")) {
+            disconnect(action, &QAction::triggered, nullptr, nullptr);
+            connect(action, &QAction::triggered, this,
+                    [this] { PasteFiltered(QGuiApplication::clipboard()->text()); });
         }
     }
     menu->exec(event->globalPos());
@@ -109,7 +103,7 @@ void FilteredLineEdit::contextMenuEvent(QContextMenuEvent* event) {
 void FilteredLineEdit::mouseReleaseEvent(QMouseEvent* event) {
     // Where the system has a selection clipboard (X11), the middle button pastes it; the
     // line edit would insert it unchecked.
-    if (Filtered() && event->button() == Qt::MiddleButton &&
+    if (event->button() == Qt::MiddleButton &&
         QGuiApplication::clipboard()->supportsSelection()) {
         if (!isReadOnly()) {
             deselect();

@@ -1,8 +1,9 @@
 // An edit box with one of the settings key filters. Every typed character is offered to
 // the filter with the box's whole text at that moment; a rejected character is not
 // inserted. Pasted text (keyboard, context menu or the middle button's selection paste)
-// passes the same filter character by character; dropped text and input-method text are
-// not taken by a filtered box.
+// passes the same filter character by character and never brings control characters (a
+// line end copied with a server name); dropped text and input-method text are not taken by
+// a filtered box.
 #pragma once
 
 #include <QLineEdit>
@@ -19,7 +20,8 @@ class FilteredLineEdit : public QLineEdit {
     void SetKeyFilter(settings::KeyFilter filter);
     settings::KeyFilter KeyFilter() const { return filter_; }
 
-    // Inserts text at the caret (replacing a selection) as a paste does: through the filter.
+    // Inserts text at the caret (replacing a selection) as a paste does: through the filter,
+    // without control characters.
     void PasteFiltered(const QString& text);
 
     // The most characters the user may type into the box (QLineEdit's maxLength).

@@ -181,6 +181,15 @@ TEST(SettingsWidgets, PastedTextPassesTheSameFilter) {
     w->edt_apn->setFocus();
     QTest::keyClick(w->edt_apn, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(w->edt_apn->text(), QStringLiteral("apn.example (1)"));
+
+    // ... but never its control characters: a line copied with its line end (or a tab
+    // from a table) would otherwise go to the logger inside the access point name.
+    QGuiApplication::clipboard()->setText(QStringLiteral("internet\tgprs\r\n"));
+    w->edt_apn->clear();
+    QTest::keyClick(w->edt_apn, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(w->edt_apn->text(), QStringLiteral("internetgprs"));
+    w->edt_ip1->PasteFiltered(QStringLiteral("10.0.0.1\n"));
+    EXPECT_EQ(w->edt_ip1->text(), QStringLiteral("10.0.0.1"));
 }
 
 TEST(SettingsWidgets, UploadTimerAbove1440IsCutWithOneMessage) {
