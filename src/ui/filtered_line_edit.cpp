@@ -103,8 +103,7 @@ void FilteredLineEdit::contextMenuEvent(QContextMenuEvent* event) {
 void FilteredLineEdit::mouseReleaseEvent(QMouseEvent* event) {
     // Where the system has a selection clipboard (X11), the middle button pastes it; the
     // line edit would insert it unchecked.
-    if (event->button() == Qt::MiddleButton &&
-        QGuiApplication::clipboard()->supportsSelection()) {
+    if (event->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection()) {
         if (!isReadOnly()) {
             deselect();
             PasteFiltered(QGuiApplication::clipboard()->text(QClipboard::Selection));
