@@ -155,6 +155,10 @@ std::optional<ReceivedFrame> ParseFrame(std::span<const std::uint8_t> decoded) {
 }
 
 void FrameAssembler::Feed(std::uint8_t byte) {
+    if (inputHead_ != input_.size()) {
+        Feed(std::span<const std::uint8_t>(&byte, 1));  // behind a run being fed
+        return;
+    }
     if (!inFrame_) {
         if (byte == kDelimiter) {
             raw_.clear();
@@ -175,39 +179,62 @@ void FrameAssembler::Feed(std::uint8_t byte) {
 }
 
 void FrameAssembler::Feed(std::span<const std::uint8_t> bytes) {
-    const std::uint8_t* next = bytes.data();
-    const std::uint8_t* const end = next + bytes.size();
-    while (next != end) {
-        if (!inFrame_) {
-            next = std::find(next, end, kDelimiter);
-            if (next == end) {
-                return;  // noise outside a frame
-            }
-            Feed(*next++);
+    if (bytes.empty()) {
+        return;
+    }
+    // Bytes fed from inside a callback came later on the line than what is left of the
+    // run being fed around it: they wait behind it, and whichever call runs takes the
+    // queue in order. No call returns before the queue is empty, so every run it holds
+    // is still the caller's.
+    input_.push_back(bytes);
+    while (inputHead_ < input_.size()) {
+        const std::span<const std::uint8_t> rest = input_[inputHead_];
+        if (rest.empty()) {
+            ++inputHead_;
             continue;
         }
-        // In a frame: take everything up to the closing delimiter in one go, but never
-        // more than the raw buffer can hold.
-        const std::size_t room = kRawBufferSize - raw_.size();
-        const std::uint8_t* const limit =
-            static_cast<std::size_t>(end - next) > room ? next + room : end;
-        const std::uint8_t* const close = std::find(next, limit, kDelimiter);
-        if (close == next && raw_.size() == 1) {
-            ++next;  // empty frame: this delimiter is the start of the frame
-            continue;
-        }
-        if (close != limit) {
-            raw_.insert(raw_.end(), next, close + 1);
-            next = close + 1;
-            CompleteFrame();  // a callback may feed more bytes; the loop carries on after them
-            continue;
-        }
-        raw_.insert(raw_.end(), next, limit);
-        next = limit;
-        if (raw_.size() >= kRawBufferSize) {
-            Reset();
+        bool closed = false;
+        const std::size_t taken = Take(rest, closed);
+        input_[inputHead_] = rest.subspan(taken);  // before a callback may feed more
+        if (closed) {
+            CompleteFrame();
         }
     }
+    input_.clear();
+    inputHead_ = 0;
+}
+
+std::size_t FrameAssembler::Take(std::span<const std::uint8_t> bytes, bool& closed) {
+    const std::uint8_t* const first = bytes.data();
+    const std::uint8_t* const end = first + bytes.size();
+    if (!inFrame_) {
+        const std::uint8_t* const start = std::find(first, end, kDelimiter);
+        if (start != end) {
+            raw_.clear();
+            raw_.push_back(kDelimiter);
+            inFrame_ = true;
+            return static_cast<std::size_t>(start - first) + 1;
+        }
+        return bytes.size();  // noise outside a frame
+    }
+    // In a frame: everything up to the closing delimiter in one go, but never more than
+    // the raw buffer can hold.
+    const std::size_t room = kRawBufferSize - raw_.size();
+    const std::uint8_t* const limit = bytes.size() > room ? first + room : end;
+    const std::uint8_t* const close = std::find(first, limit, kDelimiter);
+    if (close == first && raw_.size() == 1) {
+        return 1;  // empty frame: this delimiter is the start of the frame
+    }
+    if (close != limit) {
+        raw_.insert(raw_.end(), first, close + 1);
+        closed = true;
+        return static_cast<std::size_t>(close - first) + 1;
+    }
+    raw_.insert(raw_.end(), first, limit);
+    if (raw_.size() >= kRawBufferSize) {
+        Reset();  // never closed within the raw buffer: give the frame up
+    }
+    return static_cast<std::size_t>(limit - first);
 }
 
 void FrameAssembler::Reset() {

@@ -85,7 +85,8 @@ class FrameAssembler {
     void SetOnFrame(FrameHandler handler) { onFrame_ = std::move(handler); }
 
     void Feed(std::uint8_t byte);
-    // Same result as feeding the bytes one at a time, only faster.
+    // Same result as feeding the bytes one at a time, only faster. Bytes fed from inside a
+    // callback are taken after the rest of the run being fed around it.
     void Feed(std::span<const std::uint8_t> bytes);
 
     // Back to Idle with empty buffers.
@@ -95,6 +96,9 @@ class FrameAssembler {
     std::size_t PendingBytes() const { return raw_.size(); }
 
   private:
+    // Takes bytes from the front of `bytes` into the frame; returns how many. Sets `closed`
+    // when the last of them closed a frame, which is then in raw_.
+    std::size_t Take(std::span<const std::uint8_t> bytes, bool& closed);
     void CompleteFrame();
 
     bool inFrame_ = false;
@@ -103,6 +107,9 @@ class FrameAssembler {
     // to frame without sharing storage with a frame still being handled.
     std::vector<std::uint8_t> spareRaw_;
     std::vector<std::uint8_t> decoded_;
+    // Runs being fed, oldest first, each cut down to what is not taken yet.
+    std::vector<std::span<const std::uint8_t>> input_;
+    std::size_t inputHead_ = 0;
     RawHandler onRaw_;
     AcceptHandler onAccepted_;
     FrameHandler onFrame_;

@@ -346,3 +346,26 @@ TEST(FrameCallbacks, DispatchMayFeedTheNextFrameFromInsideItself) {
     assembler.Feed(kCurrentDataWire);
     EXPECT_EQ(log, (std::vector<std::string>{"raw 11", "accepted", "frame 23"}));
 }
+
+TEST(FrameCallbacks, BytesFedFromInsideADispatchQueueBehindTheRestOfTheOuterRun) {
+    // One run from the line holds a whole reply and the start of the next; the rest of the
+    // next arrives while the first is being handled (a modal box's nested loop).
+    const Bytes first = EscapeFrame(BuildFrame(0x11, Bytes{0x01}));
+    const Bytes second = EscapeFrame(BuildFrame(0x12, Bytes{0xA5, 0x02, 0xAA}));
+    Bytes run = first;
+    run.insert(run.end(), second.begin(), second.begin() + 6);
+    const Bytes later(second.begin() + 6, second.end());
+
+    FrameAssembler assembler;
+    std::vector<std::string> log;
+    assembler.SetOnFrame([&](const ReceivedFrame& frame) {
+        log.push_back("frame " + std::to_string(frame.command()));
+        if (frame.command() == 0x11) {
+            assembler.Feed(later);
+            log.push_back("back in frame 17");
+        }
+    });
+    assembler.Feed(run);
+    EXPECT_EQ(log, (std::vector<std::string>{"frame 17", "frame 18", "back in frame 17"}));
+    EXPECT_FALSE(assembler.InFrame());
+}
