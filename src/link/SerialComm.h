@@ -189,9 +189,6 @@ class TComm {
     std::uint32_t WriteTotalTimeoutConstant() const { return timeouts_.WriteTotalTimeoutConstant; }
     void setWriteTotalTimeoutConstant(std::uint32_t value);
 
-    const TCommLineSettings& LineSettings() const { return line_; }
-    const TCommTimeouts& Timeouts() const { return timeouts_; }
-
     // Events; each runs on the component's thread. Unbound events are skipped.
     TReceiveDataEvent OnReceiveData;
     TReceiveErrorEvent OnReceiveError;

@@ -78,7 +78,9 @@ TWriteThread::TWriteThread(SerialDevice& device, CommNotifier& notifier)
     : device_(device), notifier_(notifier) {}
 
 TWriteThread::~TWriteThread() {
-    Join();
+    if (thread_.joinable()) {
+        thread_.join();
+    }
 }
 
 void TWriteThread::Start() {
@@ -87,12 +89,6 @@ void TWriteThread::Start() {
 
 void TWriteThread::WaitUntilRunning() const {
     started_.wait(false, std::memory_order_acquire);
-}
-
-void TWriteThread::Join() {
-    if (thread_.joinable()) {
-        thread_.join();
-    }
 }
 
 bool TWriteThread::Queue(const std::uint8_t* data, std::uint16_t count) {

@@ -42,7 +42,6 @@ class TWriteThread {
 
     void Start();  // throws std::system_error when the thread cannot be created
     void WaitUntilRunning() const;
-    void Join();
     // Copies the bytes and queues them; false before the thread runs, after it ended, for
     // a count of 0, or when the queue refuses more.
     bool Queue(const std::uint8_t* data, std::uint16_t count);

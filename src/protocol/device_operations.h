@@ -73,7 +73,6 @@ class DeviceOperations {
 
     std::uint8_t WriteStage() const { return writeStage_; }
     std::uint8_t ReadStage() const { return readStage_; }
-    void ResetStages() { writeStage_ = readStage_ = 0; }
 
   private:
     void WriteStepAfterErase();

@@ -74,7 +74,6 @@ class Simulator {
     // reach it, as with a cable pulled out) until AnswerAll().
     void AnswerOnly(std::uint32_t requests) { requestsToAnswer_.store(requests); }
     void AnswerAll() { requestsToAnswer_.store(-1); }
-    const Options& options() const { return options_; }
 
   private:
     class Loop;
