@@ -7,6 +7,8 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <chrono>
 #include <cstdint>
@@ -117,6 +119,16 @@ class PtyPair {
   private:
     int master_ = -1;
     std::string slaveName_;
+};
+
+// A test with an event loop and a pseudo-terminal whose slave the component opens.
+class PtyTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        EnsureApplication();
+        ASSERT_TRUE(pty.ok());
+    }
+    PtyPair pty;
 };
 
 inline std::vector<std::uint8_t> Pattern(std::size_t count, unsigned seed) {

@@ -12,20 +12,11 @@ namespace lgcset::link {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::EnsureApplication;
 using testing::Pattern;
-using testing::PtyPair;
 using testing::ServeFor;
 using testing::ServeUntil;
 
-class TCommShutdownTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        EnsureApplication();
-        ASSERT_TRUE(pty.ok());
-    }
-    PtyPair pty;
-};
+using TCommShutdownTest = testing::PtyTest;
 
 // Floods the line from the far end and drains what the component sends, until stopped.
 class FarEndFlood {

@@ -14,9 +14,7 @@ namespace lgcset::link {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::EnsureApplication;
 using testing::Pattern;
-using testing::PtyPair;
 using testing::ServeFor;
 using testing::ServeUntil;
 
@@ -39,13 +37,8 @@ struct Recorder {
     }
 };
 
-class TCommTest : public ::testing::Test {
+class TCommTest : public testing::PtyTest {
   protected:
-    void SetUp() override {
-        EnsureApplication();
-        ASSERT_TRUE(pty.ok());
-    }
-
     void OpenOnPty(TComm& comm) {
         comm.setCommName(pty.slaveName());
         comm.OpenPort();
@@ -57,8 +50,6 @@ class TCommTest : public ::testing::Test {
         ::tcgetattr(pty.master(), &t);  // on a master this reads the terminal side's setup
         return t;
     }
-
-    PtyPair pty;
 };
 
 TEST_F(TCommTest, PropertySetterRules) {
