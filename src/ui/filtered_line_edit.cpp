@@ -31,8 +31,12 @@ bool InsertsText(const QString& text) {
 
 FilteredLineEdit::FilteredLineEdit(QWidget* parent) : QLineEdit(parent) {
     connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (maxLength() > typingLimit_ && text.size() <= typingLimit_)
+        if (maxLength() > typingLimit_ && text.size() <= typingLimit_) {
+            // Setting the limit puts the text in again, which would move the caret to the end.
+            const int caret = cursorPosition();
             setMaxLength(typingLimit_);
+            setCursorPosition(caret);
+        }
     });
 }
 

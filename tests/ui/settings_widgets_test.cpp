@@ -238,6 +238,11 @@ TEST(SettingsWidgets, ValuesReadFromTheLoggerShowInFullBeyondTheTypingLimit) {
     QTest::keyClicks(w->edt_Sensor1_STP, QStringLiteral("7"));
     EXPECT_EQ(w->edt_Sensor1_STP->text(), QStringLiteral("25"));
     EXPECT_EQ(w->edt_Sensor1_STP->maxLength(), 2);
+    w->edt_Sensor2_Relay->setFocus();
+    w->edt_Sensor2_Relay->setCursorPosition(1);
+    QTest::keyClick(w->edt_Sensor2_Relay, Qt::Key_Backspace);
+    EXPECT_EQ(w->edt_Sensor2_Relay->text(), QStringLiteral("5535"));
+    EXPECT_EQ(w->edt_Sensor2_Relay->cursorPosition(), 0);  // the caret stays where it was
 
     // The upload timer shows all its digits to the range check, which cuts the fourth each
     // time: 65535, 6555, 655.
