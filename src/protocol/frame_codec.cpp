@@ -187,18 +187,25 @@ void FrameAssembler::Feed(std::span<const std::uint8_t> bytes) {
     // queue in order. No call returns before the queue is empty, so every run it holds
     // is still the caller's.
     input_.push_back(bytes);
-    while (inputHead_ < input_.size()) {
-        const std::span<const std::uint8_t> rest = input_[inputHead_];
-        if (rest.empty()) {
-            ++inputHead_;
-            continue;
+    try {
+        while (inputHead_ < input_.size()) {
+            const std::span<const std::uint8_t> rest = input_[inputHead_];
+            if (rest.empty()) {
+                ++inputHead_;
+                continue;
+            }
+            bool closed = false;
+            const std::size_t taken = Take(rest, closed);
+            input_[inputHead_] = rest.subspan(taken);  // before a callback may feed more
+            if (closed) {
+                CompleteFrame();
+            }
         }
-        bool closed = false;
-        const std::size_t taken = Take(rest, closed);
-        input_[inputHead_] = rest.subspan(taken);  // before a callback may feed more
-        if (closed) {
-            CompleteFrame();
-        }
+    } catch (...) {
+        // A callback threw: the runs of the calls it leaves are no longer theirs to give.
+        input_.clear();
+        inputHead_ = 0;
+        throw;
     }
     input_.clear();
     inputHead_ = 0;

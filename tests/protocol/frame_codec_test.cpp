@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -368,4 +369,23 @@ TEST(FrameCallbacks, BytesFedFromInsideADispatchQueueBehindTheRestOfTheOuterRun)
     assembler.Feed(run);
     EXPECT_EQ(log, (std::vector<std::string>{"frame 17", "frame 18", "back in frame 17"}));
     EXPECT_FALSE(assembler.InFrame());
+}
+
+TEST(FrameCallbacks, AThrowingCallbackLeavesNothingOfItsRunBehind) {
+    FrameAssembler assembler;
+    std::vector<int> commands;
+    assembler.SetOnFrame([&](const ReceivedFrame& frame) {
+        commands.push_back(frame.command());
+        if (frame.command() == 0x11) {
+            throw std::runtime_error("handler failed");
+        }
+    });
+    {
+        Bytes run = EscapeFrame(BuildFrame(0x11, Bytes{}));
+        const Bytes rest = EscapeFrame(BuildFrame(0x12, Bytes{}));
+        run.insert(run.end(), rest.begin(), rest.end());
+        EXPECT_THROW(assembler.Feed(run), std::runtime_error);
+    }  // the run is gone: nothing may read it later
+    assembler.Feed(kCurrentDataWire);
+    EXPECT_EQ(commands, (std::vector<int>{0x11, 0x17}));
 }
