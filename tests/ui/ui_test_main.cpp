@@ -1,5 +1,5 @@
-// The window tests need one application object for the whole run, gone before the program
-// ends.
+// Widget tests (the window alone, and the window against the simulated logger) need one
+// application object for the whole run, gone before the program ends.
 #include <gtest/gtest.h>
 
 #include <QApplication>
