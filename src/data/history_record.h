@@ -1,0 +1,49 @@
+// One logged reading of the logger's history and the store a transfer fills.
+//
+// The store is one block of 65,537 slots that lives as long as its owner; slots are reused
+// by every transfer and reset one by one as they are taken, so a transfer allocates nothing.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace lgcset::data {
+
+// A position value (longitude, latitude, velocity, direction) of all ones was not sent.
+inline constexpr std::uint32_t kAbsentPosition = 0xFFFFFFFFu;
+
+inline constexpr int kSensorCount = 4;
+
+struct HistoryRecord {
+    std::uint16_t year = 0;  // two digits as sent: calendar year minus 2000
+    std::uint8_t month = 0;
+    std::uint8_t day = 0;
+    std::uint8_t hour = 0;
+    std::uint8_t minute = 0;
+    std::uint8_t second = 0;
+    std::array<double, kSensorCount> sensor{};               // widened from single precision
+    std::array<std::uint8_t, kSensorCount> sensorPresent{};  // 1 when the value was sent
+    std::uint32_t longitude = 0;                             // millionths of a degree
+    std::uint32_t latitude = 0;                              // millionths of a degree
+    std::uint32_t velocity = 0;                              // tenths
+    std::uint32_t direction = 0;                             // tenths
+};
+
+class HistoryStore {
+  public:
+    static constexpr std::size_t kSlots = 65537;
+
+    HistoryStore() : slots_(std::make_unique<HistoryRecord[]>(kSlots)) {}
+
+    HistoryRecord& operator[](std::size_t slot) { return slots_[slot]; }
+    const HistoryRecord& operator[](std::size_t slot) const { return slots_[slot]; }
+    HistoryRecord* data() { return slots_.get(); }
+    const HistoryRecord* data() const { return slots_.get(); }
+
+  private:
+    std::unique_ptr<HistoryRecord[]> slots_;
+};
+
+}  // namespace lgcset::data
