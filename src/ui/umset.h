@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/history_record.h"
 #include "link/SerialComm.h"
 #include "protocol/device_operations.h"
 #include "protocol/frame_codec.h"
@@ -138,6 +139,17 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     void ShowDeviceTime(const protocol::ReceivedFrame& frame) override;
     void ShowDebugData(const protocol::ReceivedFrame& frame) override;
     int DebugMode() const override { return DebugModeFlag; }
+
+    // ---- History: the store that a transfer fills (umset_history.cpp), its export
+    // (umset_export.cpp) and its chart (umset_chart.cpp). Slots 0 .. HistoryCount - 1 hold
+    // the records of the running or last transfer.
+    data::HistoryStore History;
+    std::uint16_t HistoryCount = 0;
+    // Writes History[0 .. HistoryCount) to the workbook and the CSV file.
+    void ExportHistory();
+    // A transfer has ended with records in History[0 .. HistoryCount), complete or ended
+    // early and kept; called before they are exported.
+    void HistoryTransferEnded();
 
     // ---- Demo mode: the port list starts with the simulated logger's line, selected, and
     // the caption says that the logger is simulated.
