@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <system_error>
 
 namespace lgcset::profiles {
@@ -31,18 +32,30 @@ fs::path SaveTarget(const fs::path& path) {
     return path;
 }
 
-// Creates a file beside target that did not exist before ("wx": exclusive creation).
+// Creates a file beside target that did not exist before ("wx": exclusive creation),
+// named after it; a target whose name is as long as names can be gets a short name.
 FilePtr CreateTemporary(const fs::path& target, fs::path& name, int& error) {
     error = 0;
+    bool shortName = false;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = target;
-        name += attempt == 0 ? ".saving" : ".saving" + std::to_string(attempt);
+        const std::string suffix = ".saving" + (attempt == 0 ? "" : std::to_string(attempt));
+        if (shortName) {
+            name = target.parent_path() / suffix;
+        } else {
+            name = target;
+            name += suffix;
+        }
         errno = 0;
         FilePtr file(std::fopen(name.c_str(), "wbx"));
         if (file) {
             return file;
         }
         error = errno;
+        if (error == ENAMETOOLONG && !shortName) {
+            shortName = true;
+            --attempt;
+            continue;
+        }
         if (error != EEXIST) {
             break;
         }

@@ -183,17 +183,6 @@ TEST_F(ProfileFile, ATextBeyondWindows1252MakesAUtf8FileThatLoadsBack) {
     EXPECT_EQ(loaded.Text("edt_gprsname"), "Jos\xC3\xA9");
 }
 
-TEST_F(ProfileFile, ASaveIntoAFolderThatCannotBeWrittenFails) {
-    // A regular file in the place of the folder: nobody can create a file under it.
-    const fs::path notAFolder = folder / "plain";
-    WriteBytes(notAFolder, "x");
-    SettingsModel model;
-    std::string error;
-    EXPECT_FALSE(SaveProfileFile(model, notAFolder / "p.ini", error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_EQ(ReadBytes(notAFolder), "x");
-}
-
 TEST_F(ProfileFile, AWriteThatBreaksOffLeavesTheOldFileAsItWas) {
     const fs::path path = folder / "site.ini";
     WriteBytes(path, kWindowsProfile);
@@ -244,7 +233,7 @@ TEST_F(ProfileFile, AFileThatCannotBeReadChangesNothingAndAMissingOneGivesTheDef
     EXPECT_FALSE(fs::exists(folder / "absent.ini"));
 }
 
-TEST_F(ProfileFile, AReplacedFileKeepsItsPermissionsAndALinkStaysALink) {
+TEST_F(ProfileFile, AReplacedFileKeepsItsPermissionsALinkStaysALinkAndALongNameIsNoObstacle) {
     const fs::path real = folder / "real.ini";
     WriteBytes(real, "[Notes]\r\nx=1\r\n");
     fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
@@ -257,6 +246,13 @@ TEST_F(ProfileFile, AReplacedFileKeepsItsPermissionsAndALinkStaysALink) {
               fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(IniFile::FromBytes(ReadBytes(real)).Read("COM", "setPwd"), "8604");
     EXPECT_EQ(IniFile::FromBytes(ReadBytes(real)).Read("Notes", "x"), "1");
+
+    // A name as long as a name can be leaves no room for a suffix on the temporary file.
+    const fs::path longest = folder / (std::string(251, 'n') + ".ini");
+    WriteBytes(longest, "[Notes]\r\nx=2\r\n");
+    ASSERT_TRUE(SaveProfileFile(model, longest, error)) << error;
+    EXPECT_EQ(IniFile::FromBytes(ReadBytes(longest)).Read("Notes", "x"), "2");
+    EXPECT_EQ(FolderEntries(folder).size(), 3u);
 }
 
 }  // namespace

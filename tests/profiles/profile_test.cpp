@@ -149,32 +149,6 @@ TEST(Profile, MissingKeysTakeTheLoadDefaults) {
     EXPECT_FALSE(model.Enabled("DateTimePicker5"));
 }
 
-TEST(Profile, NamesInAnyLetterCaseLoadAlike) {
-    SettingsModel saved;
-    test::SetEveryWidget(saved);
-    IniFile file;
-    SaveProfile(saved, file);
-    // Every name in capitals, values untouched.
-    const std::string bytes = file.ToBytes();
-    std::string shouted;
-    for (std::size_t at = 0; at < bytes.size();) {
-        const auto end = bytes.find("\r\n", at);
-        std::string line = bytes.substr(at, end - at);
-        const auto stop = line[0] == '[' ? line.size() : line.find('=');
-        for (std::size_t i = 0; i < stop; ++i)
-            if (line[i] >= 'a' && line[i] <= 'z')
-                line[i] = static_cast<char>(line[i] - 'a' + 'A');
-        shouted += line + "\r\n";
-        at = end + 2;
-    }
-    SettingsModel a;
-    SettingsModel b;
-    LoadProfile(file, a);
-    LoadProfile(IniFile::FromBytes(shouted), b);
-    EXPECT_EQ(test::FirstDifference(a, b), "");
-    EXPECT_EQ(b.Text("edt_tel1"), "tel12");
-}
-
 TEST(Profile, IndexAndFlagValuesAsOtherProgramsWriteThem) {
     SettingsModel model;
     LoadProfile(IniFile::FromBytes("[TEL]\r\n"

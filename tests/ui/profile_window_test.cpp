@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimeEdit>
+#include <QTimer>
 #include <string>
 
 #include "profile_support.h"
@@ -109,6 +110,36 @@ TEST(ProfileWindow, TheDialogsOpenInTheProgramFolderWithTheirFiltersAndProposedN
               QStringLiteral("/docs"));
     EXPECT_EQ(Tfrm_mset::ProfileFolder(plain, QStringLiteral("/docs")), QStringLiteral("/docs"));
     EXPECT_EQ(Tfrm_mset::ProfileFolder(temp.path(), QStringLiteral("/docs")), temp.path());
+}
+
+TEST(ProfileWindow, TheRealDialogsGiveTheFileTheUserChose) {
+    QTemporaryDir temp;
+    auto w = MakeWindow();
+    w->edt_tel1->setText(QStringLiteral("555"));
+    // The user types a name without extension into the save dialog and accepts it.
+    QTimer::singleShot(0, w.get(), [&] {
+        w->dlgSave_configuredocument->selectFile(temp.filePath(QStringLiteral("fresh")));
+        static_cast<QDialog*>(w->dlgSave_configuredocument)->accept();
+    });
+    w->btn_saveconfigureClick();
+    const QString saved = temp.filePath(QStringLiteral("fresh.ini"));
+    ASSERT_TRUE(QFile::exists(saved));
+    EXPECT_NE(ReadFile(saved).find("\r\ntel1=555\r\n"), std::string::npos);
+
+    w->edt_tel1->setText(QStringLiteral("777"));
+    QTimer::singleShot(0, w.get(), [&] {
+        w->dlgOpen_configuredocument->selectFile(saved);
+        static_cast<QDialog*>(w->dlgOpen_configuredocument)->accept();
+    });
+    w->btn_loadconfigureClick();
+    EXPECT_EQ(w->edt_tel1->text(), QStringLiteral("555"));
+
+    // Cancel changes nothing.
+    w->edt_tel1->setText(QStringLiteral("777"));
+    QTimer::singleShot(0, w.get(), [&] { w->dlgOpen_configuredocument->reject(); });
+    w->btn_loadconfigureClick();
+    EXPECT_EQ(w->edt_tel1->text(), QStringLiteral("777"));
+    EXPECT_TRUE(w->boxes.Boxes().empty());
 }
 
 TEST(ProfileWindow, SavedFromOneWindowAndLoadedIntoAnotherAsIntoTheModel) {
