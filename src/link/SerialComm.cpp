@@ -70,6 +70,7 @@ void TComm::OpenPort() {
     try {
         reader->Start();
     } catch (const std::system_error&) {
+        notifier_->EndSession();
         portOpenError_ = kCannotCreateReader;
         return;
     }
@@ -80,6 +81,7 @@ void TComm::OpenPort() {
         device->SignalClose();
         device->PurgeInput();
         reader->Join();
+        notifier_->EndSession();
         portOpenError_ = kCannotCreateWriter;
         return;
     }
@@ -103,6 +105,7 @@ void TComm::ClosePort() {
     writer_.reset();  // joins
     device_->DiscardQueuedWrites();
     device_.reset();
+    notifier_->EndSession();  // a hang-up still queued asked to end this session only
 }
 
 bool TComm::WriteData(const std::uint8_t* data, std::uint16_t count) {

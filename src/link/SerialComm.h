@@ -193,6 +193,9 @@ class TComm {
     TReceiveDataEvent OnReceiveData;
     TReceiveErrorEvent OnReceiveError;
     TModemStateChangeEvent OnModemStateChange;
+    // At most once per open session, when the line has gone away (the far end hung up, the
+    // device was removed or failed); the port stays held until ClosePort. A request that is
+    // still queued when its session is closed is not delivered.
     TNotifyEvent OnRequestHangup;
     TSendDataEmptyEvent OnSendDataEmpty;
 

@@ -76,8 +76,17 @@ void CommNotifier::PostSendDataEmpty() {
 
 void CommNotifier::PostRequestHangup() {
     if (!hangupPosted_.exchange(true, std::memory_order_relaxed)) {
-        Post(CommMessage::RequestHangup, nullptr, 0, 0);
+        Post(CommMessage::RequestHangup, nullptr, 0, session_.load(std::memory_order_relaxed));
     }
+}
+
+void CommNotifier::BeginSession() {
+    hangupPosted_.store(false, std::memory_order_relaxed);
+    session_.fetch_add(1, std::memory_order_relaxed);
+}
+
+void CommNotifier::EndSession() {
+    session_.fetch_add(1, std::memory_order_relaxed);
 }
 
 bool CommNotifier::Detach() {
@@ -132,7 +141,9 @@ void CommNotifier::Dispatch(CommMessage message, const std::uint8_t* bytes, std:
             CallIfBound(sender->OnReceiveError, sender, value);
             break;
         case CommMessage::RequestHangup:
-            CallIfBound(sender->OnRequestHangup, sender);
+            if (value == session_.load(std::memory_order_relaxed)) {
+                CallIfBound(sender->OnRequestHangup, sender);
+            }
             break;
         case CommMessage::ModemStateChange:
             CallIfBound(sender->OnModemStateChange, sender, value);

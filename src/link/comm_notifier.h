@@ -29,11 +29,15 @@ class CommNotifier : public QObject {
     void PostReceiveError(std::uint32_t flags);
     void PostModemStateChange(std::uint32_t bits);
     void PostSendDataEmpty();
-    // Posts 1027 at most once per open session, whichever thread notices first.
+    // Posts 1027 at most once per open session, whichever thread notices first. The
+    // request belongs to its session: once the owner has closed that session it asks for
+    // nothing and is dropped, so it can never end a session opened after it.
     void PostRequestHangup();
 
-    // Owner side.
-    void BeginSession() { hangupPosted_.store(false, std::memory_order_relaxed); }
+    // Owner side: a session runs from an open to the close of the same port; the threads
+    // run only inside one.
+    void BeginSession();
+    void EndSession();
     // Messages posted and not yet handled: the reader pauses when the owner falls behind.
     int Pending() const { return pending_.load(std::memory_order_relaxed); }
     // The owner is being destroyed: its pending messages are freed without running events.
@@ -56,6 +60,8 @@ class CommNotifier : public QObject {
     // the handler's reads for ThreadSanitizer, which cannot see inside Qt's event queue.
     std::atomic<int> pending_{0};
     std::atomic<bool> hangupPosted_{false};
+    // Odd while a session is open; changed by the owner only while no thread runs.
+    std::atomic<std::uint32_t> session_{0};
 };
 
 }  // namespace lgcset::link

@@ -23,6 +23,7 @@ void DeviceOperations::Login() {
 
 void DeviceOperations::ReadSettings() {
     readStage_ = 0;
+    read_ = Sequence::Running;
     host_.ClearImage();
     host_.SendReadPage(kPages[0]);
     host_.SetProgressVisible(true);
@@ -37,6 +38,7 @@ void DeviceOperations::SaveSettings() {
         return;
     }
     writeStage_ = 0;
+    write_ = Sequence::Running;
     host_.ClearImage();
     host_.SendErasePage(kPages[0]);
     host_.SetProgressVisible(true);
@@ -44,8 +46,25 @@ void DeviceOperations::SaveSettings() {
 }
 
 void DeviceOperations::FactoryReset() {
-    if (host_.AskYesNo("Yes or No to factory mode")) {
+    // Only a deliberate Yes resets the logger, and only on the link the question was for.
+    const std::uint32_t aborts = aborts_;
+    if (host_.AskYesNo("Yes or No to factory mode", DefaultAnswer::No) && !AbortedSince(aborts)) {
         host_.SendRequest(kFactoryResetRequest);
+    }
+}
+
+void DeviceOperations::Abort() {
+    ++aborts_;
+    const bool running = read_ == Sequence::Running || write_ == Sequence::Running;
+    if (read_ == Sequence::Running) {
+        read_ = Sequence::Ended;
+    }
+    if (write_ == Sequence::Running) {
+        write_ = Sequence::Ended;
+    }
+    if (running) {
+        host_.SetProgressVisible(false);
+        host_.RepaintStatus();
     }
 }
 
@@ -56,6 +75,7 @@ void DeviceOperations::WriteStepAfterErase() {
     }
     const std::uint32_t page = kPages[writeStage_];
     ++writeStage_;
+    write_ = Sequence::Running;
     host_.EncodePage(page);
     host_.SendWritePage(page);
 }
@@ -66,18 +86,24 @@ void DeviceOperations::WriteStepAfterWrite() {
         case 1:
         case 2:
         case 3:
+            write_ = Sequence::Running;
             host_.RepaintStatus();
             host_.SendErasePage(kPages[writeStage_]);
             break;
-        case 4:
+        case 4: {
             writeStage_ = 0;
+            write_ = Sequence::Idle;
             host_.ClearImage();
+            const std::uint32_t aborts = aborts_;
             host_.ShowMessage("saved successfully.");
             host_.ClearStatusText();
             host_.RepaintStatus();
             host_.SetProgressVisible(false);
-            host_.SendRequest(kFinishWriteRequest);
+            if (!AbortedSince(aborts)) {  // the link is still the one that was written
+                host_.SendRequest(kFinishWriteRequest);
+            }
             break;
+        }
         default:
             host_.ShowMessage("saved failure!");
             break;
@@ -85,10 +111,15 @@ void DeviceOperations::WriteStepAfterWrite() {
 }
 
 void DeviceOperations::ReadStep(const ReceivedFrame& frame) {
+    read_ = Sequence::Running;
     host_.SetProgress(readStage_ * 20 + 10);
     const std::uint32_t page = kPages[readStage_ % kPages.size()];
     host_.StoreReplyPage(page, frame);
-    host_.DecodePage(page);
+    const std::uint32_t aborts = aborts_;
+    host_.DecodePage(page);  // a value can bring up a message box
+    if (AbortedSince(aborts)) {
+        return;
+    }
     if (readStage_ < kPages.size() - 1) {
         ++readStage_;
         host_.SendReadPage(kPages[readStage_]);
@@ -98,6 +129,7 @@ void DeviceOperations::ReadStep(const ReceivedFrame& frame) {
     }
     host_.SetProgress(80);
     readStage_ = 0;
+    read_ = Sequence::Idle;
     host_.ClearImage();
     host_.ShowMessage("Uploading device parameters successfully.");
     host_.ClearStatusText();
@@ -118,21 +150,31 @@ void DeviceOperations::DispatchResponse(const ReceivedFrame& frame) {
             }
             break;
         case Command::ErasePage:
+            if (write_ == Sequence::Ended) {
+                break;  // a late reply of a write that was ended
+            }
             if (Succeeded(frame)) {
                 WriteStepAfterErase();
             } else {
+                write_ = Sequence::Idle;
                 host_.ShowMessage("erase failure!");
             }
             break;
         case Command::WritePage:
+            if (write_ == Sequence::Ended) {
+                break;
+            }
             if (Succeeded(frame)) {
                 WriteStepAfterWrite();
             } else {
+                write_ = Sequence::Idle;
                 host_.ShowMessage("saved failure!");
             }
             break;
         case Command::ReadPage:
-            ReadStep(frame);
+            if (read_ != Sequence::Ended) {
+                ReadStep(frame);
+            }
             break;
         case Command::FinishWrite:
             if (!Succeeded(frame)) {

@@ -16,13 +16,18 @@
 
 namespace lgcset::protocol {
 
+// The answer that a Yes/No question gives when the user only confirms it (Enter).
+enum class DefaultAnswer { Yes, No };
+
 class DeviceHost {
   public:
     virtual ~DeviceHost() = default;
 
-    // Modal boxes: they block until closed, and the steps after them run only then.
+    // Modal boxes: they block until closed, and the steps after them run only then. While
+    // one is open, the host goes on serving the line and the user's other windows, so the
+    // link may be closed before it returns.
     virtual void ShowMessage(std::string_view text) = 0;
-    virtual bool AskYesNo(std::string_view text) = 0;
+    virtual bool AskYesNo(std::string_view text, DefaultAnswer defaultAnswer) = 0;
 
     // Requests (each ends in the single send path with resend and timeout).
     virtual void SendLogin() = 0;
@@ -71,17 +76,35 @@ class DeviceOperations {
 
     void DispatchResponse(const ReceivedFrame& frame);
 
+    // The link has closed: a settings read or write that is running ends where it stands
+    // (its stage stays, its bar is hidden), and nothing that was started before goes on to
+    // the logger: neither a step that waited in a message box nor a late page reply, which
+    // is dropped until the same operation is started again. The settings shown stay as
+    // they are.
+    void Abort();
+
     std::uint8_t WriteStage() const { return writeStage_; }
     std::uint8_t ReadStage() const { return readStage_; }
+    bool ReadRunning() const { return read_ == Sequence::Running; }
+    bool WriteRunning() const { return write_ == Sequence::Running; }
 
   private:
+    // Idle: never started, finished or refused (replies are taken as their code says);
+    // Running; Ended by Abort (its replies are dropped).
+    enum class Sequence : std::uint8_t { Idle, Running, Ended };
+
     void WriteStepAfterErase();
     void WriteStepAfterWrite();
     void ReadStep(const ReceivedFrame& frame);
+    // True when Abort ran since `aborts` was taken (inside a box of the step).
+    bool AbortedSince(std::uint32_t aborts) const { return aborts_ != aborts; }
 
     DeviceHost& host_;
     std::uint8_t writeStage_ = 0;  // pages whose erase was acknowledged in this write
     std::uint8_t readStage_ = 0;   // pages already received in this read
+    Sequence read_ = Sequence::Idle;
+    Sequence write_ = Sequence::Idle;
+    std::uint32_t aborts_ = 0;
 };
 
 }  // namespace lgcset::protocol

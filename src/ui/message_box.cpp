@@ -17,10 +17,12 @@ void ModalMessageBoxes::Information(const QString& text, const QString& caption)
     box.exec();
 }
 
-bool ModalMessageBoxes::Ask(const QString& text, const QString& caption) {
+bool ModalMessageBoxes::Ask(const QString& text, const QString& caption,
+                            DefaultButton defaultButton) {
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
                     owner_);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(defaultButton == DefaultButton::Yes ? QMessageBox::Yes : QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -8,6 +8,10 @@ class QWidget;
 
 namespace lgcset::ui {
 
+// The answer that Enter gives in a Yes/No box. Escape always answers No. A question whose
+// Yes cannot be undone has No here.
+enum class DefaultButton { Yes, No };
+
 class MessageBoxes {
   public:
     virtual ~MessageBoxes() = default;
@@ -17,7 +21,7 @@ class MessageBoxes {
     // A box with one OK button and the given caption.
     virtual void Information(const QString& text, const QString& caption) = 0;
     // A Yes/No box; true when the user answers Yes.
-    virtual bool Ask(const QString& text, const QString& caption) = 0;
+    virtual bool Ask(const QString& text, const QString& caption, DefaultButton defaultButton) = 0;
     // A plain error box whose detail text explains the failure further.
     virtual void Error(const QString& text, const QString& detail) = 0;
 };
@@ -29,7 +33,7 @@ class ModalMessageBoxes final : public MessageBoxes {
 
     void Show(const QString& text) override;
     void Information(const QString& text, const QString& caption) override;
-    bool Ask(const QString& text, const QString& caption) override;
+    bool Ask(const QString& text, const QString& caption, DefaultButton defaultButton) override;
     void Error(const QString& text, const QString& detail) override;
 
   private:

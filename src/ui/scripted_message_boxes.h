@@ -18,26 +18,35 @@ class ScriptedMessageBoxes final : public MessageBoxes {
         QString caption;  // empty for plain and error boxes, which carry the program's title
         QString text;
         QString detail;
+        DefaultButton defaultButton = DefaultButton::Yes;  // of a Yes/No box
     };
+    // Keys that answer a Yes/No box as a real one takes them.
+    enum class Key { Enter, Escape };
 
     void Show(const QString& text) override { Record({Kind::Show, {}, text, {}}); }
     void Information(const QString& text, const QString& caption) override {
         Record({Kind::Information, caption, text, {}});
     }
-    bool Ask(const QString& text, const QString& caption) override {
-        Record({Kind::Ask, caption, text, {}});
+    bool Ask(const QString& text, const QString& caption, DefaultButton defaultButton) override {
+        Record({Kind::Ask, caption, text, {}, defaultButton});
         if (answers_.empty())
             return defaultAnswer_;
-        const bool answer = answers_.front();
+        const Answer answer = answers_.front();
         answers_.pop_front();
-        return answer;
+        if (answer == Answer::Enter)
+            return defaultButton == DefaultButton::Yes;
+        return answer == Answer::Yes;  // Escape answers No
     }
     void Error(const QString& text, const QString& detail) override {
         Record({Kind::Error, {}, text, detail});
     }
 
-    // Answers for the next Yes/No boxes in order; afterwards the default answer.
-    void QueueAnswer(bool yes) { answers_.push_back(yes); }
+    // Answers for the next Yes/No boxes in order, a button or a key; afterwards the default
+    // answer.
+    void QueueAnswer(bool yes) { answers_.push_back(yes ? Answer::Yes : Answer::No); }
+    void QueueKey(Key key) {
+        answers_.push_back(key == Key::Enter ? Answer::Enter : Answer::Escape);
+    }
     void SetDefaultAnswer(bool yes) { defaultAnswer_ = yes; }
     // Runs while a box is "open", as a modal box's nested event loop would run events.
     void SetWhileOpen(std::function<void(const Box&)> action) { whileOpen_ = std::move(action); }
@@ -46,6 +55,8 @@ class ScriptedMessageBoxes final : public MessageBoxes {
     void Clear() { boxes_.clear(); }
 
   private:
+    enum class Answer { Yes, No, Enter, Escape };
+
     void Record(Box box) {
         boxes_.push_back(box);
         if (whileOpen_)
@@ -53,7 +64,7 @@ class ScriptedMessageBoxes final : public MessageBoxes {
     }
 
     std::vector<Box> boxes_;
-    std::deque<bool> answers_;
+    std::deque<Answer> answers_;
     bool defaultAnswer_ = true;
     std::function<void(const Box&)> whileOpen_;
 };

@@ -31,6 +31,7 @@
 #include "ui/lamp.h"
 #include "ui/message_box.h"
 #include "ui/others_tab_fields.h"
+#include "ui/port_combo_box.h"
 #include "ui/settings_widgets.h"
 #include "ui/status_panels.h"
 #include "ui/widget_settings_view.h"
@@ -158,7 +159,9 @@ settings::SettingsView& Tfrm_mset::Settings() {
 
 void Tfrm_mset::BuildFirstRow() {
     GroupBox1 = MakeGroup("GroupBox1", QStringLiteral("COM Port"), this);
-    cbox_com = new QComboBox(GroupBox1);
+    auto* ports = new PortComboBox(GroupBox1);
+    ports->SetBeforePopup([this] { RefreshPortList(); });
+    cbox_com = ports;
     cbox_com->setObjectName(QStringLiteral("cbox_com"));
     cbox_com->setEditable(true);
     cbox_com->setInsertPolicy(QComboBox::NoInsert);
@@ -631,6 +634,7 @@ void Tfrm_mset::ConfigurePorts() {
     cm1.OnReceiveData = [this](link::TComm*, const std::uint8_t* buffer, std::uint16_t length) {
         cm1ReceiveData(buffer, length);
     };
+    cm1.OnRequestHangup = [this](link::TComm*) { cm1RequestHangup(); };
 
     mycom.setCommName("COM1");
     mycom.setBaudRate(38400);
@@ -685,7 +689,7 @@ void Tfrm_mset::FormShow() {
 }
 
 bool Tfrm_mset::FormCloseQuery() {
-    return boxes_->Ask(QStringLiteral("Exit?"), QStringLiteral("Information"));
+    return boxes_->Ask(QStringLiteral("Exit?"), QStringLiteral("Information"), DefaultButton::Yes);
 }
 
 void Tfrm_mset::showEvent(QShowEvent* event) {

@@ -72,9 +72,17 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
 
     // ---- Link control.
     void FillPortList();
+    // The list read again (each time it drops down), keeping the text typed or chosen.
+    void RefreshPortList();
     // Where the port list comes from; the system's serial ports unless set (tests).
     void SetPortSource(std::function<std::vector<std::string>()> source);
     void btn8Click();
+    // Every way the device link closes goes through here ("Close", the line lost): what
+    // runs on the link ends, the port is closed, and the window shows the closed link.
+    enum class LinkCloseReason { User, LineLost };
+    void CloseDeviceLink(LinkCloseReason reason);
+    // cm1 reports that its line has gone away (an adapter pulled out, the far end closed).
+    void cm1RequestHangup();
     void btn_stopClick();
     void btn_opencClick();
     void btn_closecClick();
@@ -120,7 +128,7 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     int DebugModeFlag = 0;
 
     void ShowMessage(std::string_view text) override;
-    bool AskYesNo(std::string_view text) override;
+    bool AskYesNo(std::string_view text, protocol::DefaultAnswer defaultAnswer) override;
     void ClearImage() override;
     void StoreReplyPage(std::uint32_t address, const protocol::ReceivedFrame& frame) override;
     void EncodePage(std::uint32_t address) override;

@@ -55,8 +55,10 @@ void Tfrm_mset::ShowMessage(std::string_view text) {
     boxes_->Show(FromView(text));
 }
 
-bool Tfrm_mset::AskYesNo(std::string_view text) {
-    return boxes_->Ask(FromView(text), QStringLiteral("Information"));
+bool Tfrm_mset::AskYesNo(std::string_view text, protocol::DefaultAnswer defaultAnswer) {
+    return boxes_->Ask(
+        FromView(text), QStringLiteral("Information"),
+        defaultAnswer == protocol::DefaultAnswer::Yes ? DefaultButton::Yes : DefaultButton::No);
 }
 
 void Tfrm_mset::ClearImage() {

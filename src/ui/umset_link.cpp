@@ -1,11 +1,13 @@
-// Link control: the port list, opening and closing the device link, Stop, the auxiliary
-// port and the buttons that need a logged-in device.
+// Link control: the port list, opening and closing the device link (also when its line
+// goes away), Stop, the auxiliary port and the buttons that need a logged-in device.
 #include <QComboBox>
 #include <QPushButton>
+#include <QStringList>
 #include <QTimer>
 #include <array>
 #include <cerrno>
 #include <exception>
+#include <functional>
 
 #include "link/port_list.h"
 #include "ui/message_box.h"
@@ -19,23 +21,49 @@ namespace {
 const QString kPortErrorMessage =
     QStringLiteral("COM Port Error!Please choosing a correct COM port number.");
 
+QString PortDisconnectedMessage(const QString& port) {
+    return QStringLiteral(
+               "The serial port %1 has been disconnected. The link is closed; open it again "
+               "once the port is back.")
+        .arg(port);
+}
+
+// A system that cannot be asked for its ports gives an empty list for the user to type a
+// name; it does not stop the program.
+std::vector<std::string> ReadPorts(const std::function<std::vector<std::string>()>& source) {
+    try {
+        return source ? source() : link::ListSerialPorts();
+    } catch (...) {
+        return {};
+    }
+}
+
 }  // namespace
 
 void Tfrm_mset::FillPortList() {
-    // The list is filled while the window is built: a system that cannot be asked for its
-    // ports leaves the list empty for the user to type a name, it does not stop the program.
-    std::vector<std::string> ports;
-    try {
-        ports = portSource_ ? portSource_() : link::ListSerialPorts();
-    } catch (...) {
-        ports.clear();
-    }
+    const std::vector<std::string> ports = ReadPorts(portSource_);
     cbox_com->clear();
     for (const std::string& port : ports) cbox_com->addItem(QString::fromStdString(port));
     if (cbox_com->count() > 0)
         cbox_com->setCurrentIndex(0);
     else
         cbox_com->setEditText(QString());
+}
+
+void Tfrm_mset::RefreshPortList() {
+    QStringList names;
+    for (const std::string& port : ReadPorts(portSource_)) names << QString::fromStdString(port);
+    QStringList shown;
+    for (int i = 0; i < cbox_com->count(); ++i) shown << cbox_com->itemText(i);
+    if (names == shown)
+        return;  // nothing came or went: the text and its caret stay as they are
+    const QString text = cbox_com->currentText();
+    cbox_com->clear();
+    cbox_com->addItems(names);
+    const int index = cbox_com->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    cbox_com->setCurrentIndex(index);
+    if (index < 0)
+        cbox_com->setEditText(text);  // typed, or a port that has gone: the user's to change
 }
 
 void Tfrm_mset::SetPortSource(std::function<std::vector<std::string>()> source) {
@@ -48,11 +76,7 @@ void Tfrm_mset::btn8Click() {
     try {
         cm1.setCommName(name.toStdString());
         if (LinkOpen()) {
-            ++LinkToggleCount;
-            btn8->setText(QStringLiteral("Open"));
-            cm1.ClosePort();
-            DisableDeviceButtons();
-            BringLampToFront(false);
+            CloseDeviceLink(LinkCloseReason::User);
             return;
         }
         errno = 0;
@@ -81,6 +105,40 @@ void Tfrm_mset::btn8Click() {
     boxes_->Error(kPortErrorMessage, detail);
     btn8->setText(QStringLiteral("Open"));
     BringLampToFront(false);
+}
+
+void Tfrm_mset::CloseDeviceLink(LinkCloseReason reason) {
+    if (!LinkOpen())
+        return;  // closed already: a loss is reported once, a second close does nothing
+    const QString port = QString::fromStdString(cm1.CommName());
+    ++LinkToggleCount;
+    btn8->setText(QStringLiteral("Open"));
+
+    // Everything running on the link ends with it, before any box can run a nested loop:
+    // the request being re-sent, a settings read or write.
+    const bool resending = resend_.Active();
+    StopResend();
+    if (resending)
+        SetStatusText(QString());  // the resend count of a request that is gone
+    operations_.Abort();
+
+    cm1.ClosePort();
+    // A reply cut off by the close must not take in the first bytes of the next link.
+    assembler_.Reset();
+    DisableDeviceButtons();
+    BringLampToFront(false);
+    stat1->Repaint();
+
+    if (reason == LinkCloseReason::LineLost)
+        boxes_->Error(PortDisconnectedMessage(port), QString());
+}
+
+void Tfrm_mset::cm1RequestHangup() {
+    // Runs from the event loop: nothing may unwind through it.
+    try {
+        CloseDeviceLink(LinkCloseReason::LineLost);
+    } catch (...) {
+    }
 }
 
 void Tfrm_mset::btn_stopClick() {

@@ -94,7 +94,9 @@ void Tfrm_mset::SendWritePage(std::uint32_t address) {
 }
 
 void Tfrm_mset::cm1ReceiveData(const std::uint8_t* buffer, std::uint16_t length) {
-    if (buffer == nullptr)
+    // Bytes still queued when the window closed the link come from a line it no longer
+    // holds (the last ones of a lost line, behind its hang-up): they answer nothing.
+    if (buffer == nullptr || !LinkOpen())
         return;
     assembler_.Feed(std::span<const std::uint8_t>(buffer, length));
 }

@@ -90,6 +90,37 @@ TEST_F(TCommShutdownTest, FarEndClosingRequestsHangupOnce) {
     EXPECT_FALSE(comm.PortOpen());
 }
 
+TEST_F(TCommShutdownTest, AHangupStillQueuedAtCloseNeverEndsTheNextSession) {
+    TComm comm;
+    comm.setCommName(pty.slaveName());
+    int hangups = 0;
+    int sendEmpty = 0;
+    comm.OnRequestHangup = [&](TComm*) { ++hangups; };
+    comm.OnSendDataEmpty = [&](TComm*) { ++sendEmpty; };
+    comm.OpenPort();
+    ASSERT_TRUE(ServeUntil([&] { return sendEmpty == 1; }));
+
+    // The line goes away and the owner closes before it has served the request.
+    pty.CloseMaster();
+    std::this_thread::sleep_for(200ms);
+    comm.ClosePort();
+
+    // A new session on another line: the old request asks nothing of it ...
+    testing::PtyPair next;
+    ASSERT_TRUE(next.ok());
+    comm.setCommName(next.slaveName());
+    comm.OpenPort();
+    ASSERT_TRUE(comm.PortOpen()) << comm.PortOpenError();
+    ServeFor(200ms);
+    EXPECT_EQ(hangups, 0);
+    // ... and its own loss is still reported, once.
+    next.CloseMaster();
+    ASSERT_TRUE(ServeUntil([&] { return hangups == 1; }));
+    ServeFor(100ms);
+    EXPECT_EQ(hangups, 1);
+    comm.ClosePort();
+}
+
 TEST_F(TCommShutdownTest, DestroyingAnOpenComponentClosesItAndDropsItsMessages) {
     int calls = 0;
     {

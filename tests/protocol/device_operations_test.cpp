@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,34 +21,45 @@ class RecordingHost : public DeviceHost {
     std::optional<std::string> invalid;
     int debugMode = 1;
 
-    void ShowMessage(std::string_view text) override { log.push_back("msg " + std::string(text)); }
-    bool AskYesNo(std::string_view text) override {
-        log.push_back("ask " + std::string(text));
+    // Runs inside every call after it was logged, as the nested loop of a modal box (or a
+    // widget's reaction) would run other events there.
+    std::function<void(const std::string& entry)> during;
+
+    void Note(std::string entry) {
+        log.push_back(entry);
+        if (during)
+            during(entry);
+    }
+
+    void ShowMessage(std::string_view text) override { Note("msg " + std::string(text)); }
+    bool AskYesNo(std::string_view text, DefaultAnswer defaultAnswer) override {
+        Note("ask " + std::string(text) +
+             (defaultAnswer == DefaultAnswer::No ? " [No]" : " [Yes]"));
         return answerYes;
     }
-    void SendLogin() override { log.push_back("login"); }
-    void SendReadPage(std::uint32_t a) override { log.push_back("read " + std::to_string(a)); }
-    void SendErasePage(std::uint32_t a) override { log.push_back("erase " + std::to_string(a)); }
-    void SendWritePage(std::uint32_t a) override { log.push_back("write " + std::to_string(a)); }
-    void SendRequest(std::uint8_t t) override { log.push_back("request " + std::to_string(t)); }
-    void ClearImage() override { log.push_back("clear"); }
+    void SendLogin() override { Note("login"); }
+    void SendReadPage(std::uint32_t a) override { Note("read " + std::to_string(a)); }
+    void SendErasePage(std::uint32_t a) override { Note("erase " + std::to_string(a)); }
+    void SendWritePage(std::uint32_t a) override { Note("write " + std::to_string(a)); }
+    void SendRequest(std::uint8_t t) override { Note("request " + std::to_string(t)); }
+    void ClearImage() override { Note("clear"); }
     void StoreReplyPage(std::uint32_t a, const ReceivedFrame&) override {
-        log.push_back("store " + std::to_string(a));
+        Note("store " + std::to_string(a));
     }
-    void EncodePage(std::uint32_t a) override { log.push_back("encode " + std::to_string(a)); }
-    void DecodePage(std::uint32_t a) override { log.push_back("decode " + std::to_string(a)); }
+    void EncodePage(std::uint32_t a) override { Note("encode " + std::to_string(a)); }
+    void DecodePage(std::uint32_t a) override { Note("decode " + std::to_string(a)); }
     std::optional<std::string> InvalidSettingsMessage() override { return invalid; }
-    void SetProgress(int p) override { log.push_back("pb " + std::to_string(p)); }
-    void SetProgressVisible(bool v) override { log.push_back(v ? "pb shown" : "pb hidden"); }
-    void ClearStatusText() override { log.push_back("status cleared"); }
+    void SetProgress(int p) override { Note("pb " + std::to_string(p)); }
+    void SetProgressVisible(bool v) override { Note(v ? "pb shown" : "pb hidden"); }
+    void ClearStatusText() override { Note("status cleared"); }
     void RepaintStatus() override {}
-    void EnableDeviceButtons() override { log.push_back("enable"); }
-    void ApplyDeviceIdentity() override { log.push_back("identity"); }
-    void OnCurrentData(const ReceivedFrame&) override { log.push_back("current"); }
-    void OnHistoryCount(const ReceivedFrame&) override { log.push_back("count"); }
-    void OnHistoryRecord(const ReceivedFrame&) override { log.push_back("record"); }
-    void ShowDeviceTime(const ReceivedFrame&) override { log.push_back("time"); }
-    void ShowDebugData(const ReceivedFrame&) override { log.push_back("debug"); }
+    void EnableDeviceButtons() override { Note("enable"); }
+    void ApplyDeviceIdentity() override { Note("identity"); }
+    void OnCurrentData(const ReceivedFrame&) override { Note("current"); }
+    void OnHistoryCount(const ReceivedFrame&) override { Note("count"); }
+    void OnHistoryRecord(const ReceivedFrame&) override { Note("record"); }
+    void ShowDeviceTime(const ReceivedFrame&) override { Note("time"); }
+    void ShowDebugData(const ReceivedFrame&) override { Note("debug"); }
     int DebugMode() const override { return debugMode; }
 
     std::vector<std::string> Take() { return std::exchange(log, {}); }
@@ -186,8 +199,9 @@ TEST(DeviceOperations, LoginAndSingleRequestReplies) {
     ops.FactoryReset();
     host.answerYes = true;
     ops.FactoryReset();
-    EXPECT_EQ(host.Take(), (Log{"ask Yes or No to factory mode", "ask Yes or No to factory mode",
-                                "request 20"}));
+    // No is the answer that Enter gives.
+    EXPECT_EQ(host.Take(), (Log{"ask Yes or No to factory mode [No]",
+                                "ask Yes or No to factory mode [No]", "request 20"}));
 }
 
 TEST(DeviceOperations, DebugAndDataRepliesReachTheirHandlers) {
@@ -209,4 +223,81 @@ TEST(DeviceOperations, DebugAndDataRepliesReachTheirHandlers) {
     ops.DispatchResponse(Reply(Command::ReadTime, {24, 3, 5, 14, 7, 9}));
     ops.DispatchResponse(Reply(static_cast<Command>(0x42)));
     EXPECT_EQ(host.Take(), (Log{"debug", "current", "count", "record", "time"}));
+}
+
+TEST(DeviceOperations, AnAbortEndsAReadOrAWriteWhereItStandsAndLateRepliesAreDropped) {
+    RecordingHost host;
+    DeviceOperations ops(host);
+    ops.Abort();  // nothing running: nothing to end
+    EXPECT_TRUE(host.Take().empty());
+
+    ops.ReadSettings();
+    ops.DispatchResponse(Reply(Command::ReadPage));
+    host.Take();
+    ops.Abort();
+    EXPECT_EQ(host.Take(), (Log{"pb hidden"}));
+    EXPECT_EQ(ops.ReadStage(), 1);
+    EXPECT_FALSE(ops.ReadRunning());
+    ops.DispatchResponse(Reply(Command::ReadPage));  // the answer to "read 2048", too late
+    EXPECT_TRUE(host.Take().empty());
+
+    ops.SaveSettings();
+    ops.DispatchResponse(Reply(Command::ErasePage, {1}));
+    host.Take();
+    ops.Abort();
+    EXPECT_EQ(host.Take(), (Log{"pb hidden"}));
+    for (const auto& late : {Reply(Command::WritePage, {1}), Reply(Command::ErasePage, {1}),
+                             Reply(Command::WritePage, {0}), Reply(Command::ErasePage, {0})})
+        ops.DispatchResponse(late);
+    EXPECT_TRUE(host.Take().empty());  // no page encoded or sent, no failure message
+    EXPECT_EQ(ops.WriteStage(), 1);
+
+    // Started again, each runs from page 1024; the other stays ended.
+    ops.ReadSettings();
+    ops.DispatchResponse(Reply(Command::ReadPage));
+    EXPECT_EQ(host.Take(), (Log{"clear", "read 1024", "pb shown", "pb 10", "store 1024",
+                                "decode 1024", "read 2048", "pb 20"}));
+    ops.DispatchResponse(Reply(Command::ErasePage, {1}));
+    EXPECT_TRUE(host.Take().empty());
+    ops.SaveSettings();
+    ops.DispatchResponse(Reply(Command::ErasePage, {1}));
+    EXPECT_EQ(host.Take(),
+              (Log{"clear", "erase 1024", "pb shown", "pb 10", "encode 1024", "write 1024"}));
+}
+
+TEST(DeviceOperations, AStepWaitingInABoxWhenTheLinkClosesSendsNothingAfterIt) {
+    RecordingHost host;
+    DeviceOperations ops(host);
+    const auto abortOn = [&](const std::string& entry) {
+        host.during = [&, entry](const std::string& now) {
+            if (now == entry)
+                ops.Abort();
+        };
+    };
+
+    // The factory question is open when the link goes: a Yes then resets nothing.
+    abortOn("ask Yes or No to factory mode [No]");
+    ops.FactoryReset();
+    EXPECT_EQ(host.Take(), (Log{"ask Yes or No to factory mode [No]"}));
+
+    // "saved successfully." is open: the closing request is not sent on the closed link.
+    abortOn("msg saved successfully.");
+    ops.SaveSettings();
+    for (int page = 0; page < 4; ++page) {
+        ops.DispatchResponse(Reply(Command::ErasePage, {1}));
+        ops.DispatchResponse(Reply(Command::WritePage, {1}));
+    }
+    const Log save = host.Take();
+    EXPECT_EQ(save.back(), "pb hidden");
+    EXPECT_EQ(std::count(save.begin(), save.end(), "request 19"), 0);
+
+    // A decoded value brings up a box in which the link closes: the next page is not asked.
+    abortOn("decode 2048");
+    ops.ReadSettings();
+    ops.DispatchResponse(Reply(Command::ReadPage));
+    ops.DispatchResponse(Reply(Command::ReadPage));
+    const Log read = host.Take();
+    EXPECT_EQ(std::vector<std::string>(read.end() - 2, read.end()),
+              (Log{"decode 2048", "pb hidden"}));
+    EXPECT_EQ(std::count(read.begin(), read.end(), "read 3072"), 0);
 }

@@ -5,8 +5,11 @@
 #include <QPushButton>
 #include <QTimer>
 #include <cerrno>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
+#include "link/port_list.h"
 #include "ui/open_failure_reason.h"
 #include "ui_test_support.h"
 
@@ -59,6 +62,140 @@ TEST(LinkControl, PortListFromTheSystemOrEmpty) {
     ASSERT_EQ(w->boxes.Boxes().size(), 1u);
     EXPECT_EQ(w->boxes.Boxes()[0].text, kPortError);
     ExpectClosed(*w);
+}
+
+// A made-up sysfs tty class and /dev, to which ports can be added while the window runs.
+class FakePortTree {
+  public:
+    FakePortTree()
+        : root_(std::filesystem::temp_directory_path() /
+                ("lgcset-window-ports-" + std::to_string(::getpid()))) {
+        std::filesystem::remove_all(root_);
+        std::filesystem::create_directories(root_ / "sys/class/tty");
+        std::filesystem::create_directories(root_ / "dev");
+    }
+    ~FakePortTree() { std::filesystem::remove_all(root_); }
+
+    void Plug(const std::string& name) {
+        const auto entry = root_ / "sys/class/tty" / name;
+        std::filesystem::create_directories(entry / "device");
+        std::ofstream(root_ / "dev" / name).put('\0');
+    }
+    void Unplug(const std::string& name) {
+        std::filesystem::remove_all(root_ / "sys/class/tty" / name);
+        std::filesystem::remove(root_ / "dev" / name);
+    }
+    std::vector<std::string> List() const {
+        return link::ListSerialPorts(root_ / "sys/class/tty", root_ / "dev");
+    }
+    QString Dev(const std::string& name) const {
+        return QString::fromStdString((root_ / "dev" / name).string());
+    }
+
+  private:
+    std::filesystem::path root_;
+};
+
+QStringList Items(const QComboBox& list) {
+    QStringList items;
+    for (int i = 0; i < list.count(); ++i) items << list.itemText(i);
+    return items;
+}
+
+TEST(LinkControl, ThePortListIsReadAgainEachTimeItDropsDownKeepingTheText) {
+    FakePortTree tree;
+    tree.Plug("ttyS0");
+    auto w = MakeWindow();
+    w->SetPortSource([&] { return tree.List(); });
+    w->FillPortList();
+    w->show();
+    ASSERT_EQ(Items(*w->cbox_com), QStringList{tree.Dev("ttyS0")});
+
+    // An adapter plugged in after start is there the next time the list opens; the port
+    // chosen stays chosen.
+    tree.Plug("ttyUSB0");
+    w->cbox_com->showPopup();
+    EXPECT_EQ(Items(*w->cbox_com), (QStringList{tree.Dev("ttyS0"), tree.Dev("ttyUSB0")}));
+    EXPECT_EQ(w->cbox_com->currentText(), tree.Dev("ttyS0"));
+    w->cbox_com->hidePopup();
+
+    // A typed name survives a list that changed around it, and so does the name of a port
+    // that went away.
+    w->cbox_com->setEditText(QStringLiteral("/dev/ttyACM7"));
+    tree.Plug("ttyACM0");
+    w->cbox_com->showPopup();
+    w->cbox_com->hidePopup();
+    EXPECT_EQ(Items(*w->cbox_com).size(), 3);
+    EXPECT_EQ(w->cbox_com->currentText(), QStringLiteral("/dev/ttyACM7"));
+    w->cbox_com->setCurrentIndex(2);
+    ASSERT_EQ(w->cbox_com->currentText(), tree.Dev("ttyUSB0"));
+    tree.Unplug("ttyUSB0");
+    w->cbox_com->showPopup();
+    w->cbox_com->hidePopup();
+    EXPECT_EQ(Items(*w->cbox_com), (QStringList{tree.Dev("ttyACM0"), tree.Dev("ttyS0")}));
+    EXPECT_EQ(w->cbox_com->currentText(), tree.Dev("ttyUSB0"));
+}
+
+const QString kDisconnectedPrefix = QStringLiteral("The serial port ");
+
+int Disconnections(const TestWindow& w) {
+    int count = 0;
+    for (const auto& box : w.boxes.Boxes())
+        count += box.text.startsWith(kDisconnectedPrefix) ? 1 : 0;
+    return count;
+}
+
+TEST(LinkControl, ALostLineClosesTheLinkAndTheSameNameOpensAgainOnceTheLineIsBack) {
+    // The port is opened by a name of its own, which a new line takes over later, as an
+    // adapter plugged in again comes back under its old name.
+    const std::string name =
+        (std::filesystem::temp_directory_path() / ("lgcset-port-" + std::to_string(::getpid())))
+            .string();
+    auto first = std::make_unique<Pty>();
+    ASSERT_TRUE(first->Ok());
+    std::filesystem::remove(name);
+    std::filesystem::create_symlink(first->SlavePath(), name);
+    auto w = MakeWindow();
+    w->show();
+    w->SetResendInterval(100);
+    ASSERT_TRUE(OpenLink(*w, name));
+    w->EnableDeviceButtons();
+    w->SendRequest(23);                                          // outstanding when the line goes
+    w->Assembler().Feed(std::vector<std::uint8_t>{0xA5, 0x07});  // half a reply
+
+    first->CloseMaster();
+    ASSERT_TRUE(WaitFor([&] { return Disconnections(*w) > 0; }));
+    Pump(600);  // more than the outstanding request's four sends
+    ASSERT_EQ(w->boxes.Boxes().size(), 1u);
+    const auto& box = w->boxes.Boxes()[0];
+    EXPECT_EQ(box.kind, Kind::Error);
+    EXPECT_EQ(box.text, QStringLiteral("The serial port %1 has been disconnected. The link is "
+                                       "closed; open it again once the port is back.")
+                            .arg(QString::fromStdString(name)));
+    ExpectClosed(*w);
+    EXPECT_EQ(w->LinkToggleCount, 2);
+    for (QPushButton* b : DeviceButtons(*w))
+        EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+    EXPECT_FALSE(w->tmr_cf->isActive());
+    EXPECT_FALSE(w->Assembler().InFrame());
+
+    Pty second;
+    ASSERT_TRUE(second.Ok());
+    std::filesystem::remove(name);
+    std::filesystem::create_symlink(second.SlavePath(), name);
+    w->btn8->click();  // the name is still in the list's text
+    EXPECT_TRUE(w->LinkOpen());
+    EXPECT_TRUE(w->GreenLampInFront());
+    w->SendRequest(23);
+    EXPECT_TRUE(WaitFor([&] { return second.Drain().size() >= 11; }));
+    w->StopResend();
+
+    // Closed by the user first, the loss of the line that follows says nothing.
+    w->btn8->click();
+    second.CloseMaster();
+    Pump(300);
+    EXPECT_EQ(Disconnections(*w), 1);
+    std::filesystem::remove(name);
 }
 
 TEST(LinkControl, OpenCloseAndStopStates) {

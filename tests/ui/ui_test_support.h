@@ -58,14 +58,17 @@ class Pty {
             ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
         }
     }
-    ~Pty() {
-        if (master_ >= 0)
-            ::close(master_);
-    }
+    ~Pty() { CloseMaster(); }
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
 
     bool Ok() const { return master_ >= 0 && !slavePath_.empty(); }
+    // The far end goes away, as a cable pulled out: the window's side sees a hang-up.
+    void CloseMaster() {
+        if (master_ >= 0)
+            ::close(master_);
+        master_ = -1;
+    }
     const std::string& SlavePath() const { return slavePath_; }
 
     // Everything the window has written so far, appended to Received().
