@@ -99,7 +99,7 @@ TEST_P(CurrentDataByModel, GridShowsTheValuesTheLoggerSent) {
 
 INSTANTIATE_TEST_SUITE_P(Models, CurrentDataByModel,
                          ::testing::Values("R480", "R481", "R482", "R483"),
-                         [](const auto& info) { return std::string(info.param); });
+                         [](const auto& model) { return std::string(model.param); });
 
 TEST(CurrentDataQuery, ChosenItemsAbsentValuesAndAnUnknownTag) {
     sim::Options options;
