@@ -169,19 +169,5 @@ TEST(CurrentData, ItemCutByTheEndOfThePayloadReadsTheAreaNeverBeyondIt) {
     EXPECT_EQ(reading.direction, 0xFFFF0002u);
 }
 
-TEST(CurrentData, DecimalSeparatorOfTheLocale) {
-    Bytes p;
-    Item(p, 0x01, 0x00, 23.456f);
-    Item(p, 0x50, 0x51, std::uint32_t{22540000});
-    Item(p, 0x50, 0x52, std::uint32_t{456});
-    CurrentReading reading;
-    const auto area = Area(p);
-    ParseCurrentData(area, p.size(), reading);
-    const CurrentDataRow row = CurrentDataTexts(reading, ",");
-    EXPECT_EQ(row[kSensor1], "23,46");
-    EXPECT_EQ(row[kLatitude], "22,54");
-    EXPECT_EQ(row[kVelocity], "45,6");
-}
-
 }  // namespace
 }  // namespace lgcset::data

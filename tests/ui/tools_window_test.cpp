@@ -84,19 +84,6 @@ TEST(CurrentDataWindow, ValuesGoToRowOneAndCellsOfValuesNotSentKeepTheirText) {
                                     "Invalid", "Invalid"}));
 }
 
-TEST(CurrentDataWindow, UnknownItemIsReportedAndTheItemsBeforeItAreShown) {
-    auto w = MakeWindow();
-    Bytes p;
-    Item(p, 0x01, 0x02, 5.5f);
-    Item(p, 0x66, 0x00, 1.0f);
-    Item(p, 0x30, 0x30, 1.0f);
-    w->DispatchResponse(Reply(Command::CurrentData, p));
-    ASSERT_EQ(w->boxes.Boxes().size(), 1u);
-    EXPECT_EQ(w->boxes.Boxes()[0].text, QStringLiteral("data recorded undefined"));
-    EXPECT_EQ(Row(*w)[2], QStringLiteral("5.5"));
-    EXPECT_EQ(Row(*w)[10], QStringLiteral("Invalid"));
-}
-
 TEST(CurrentDataWindow, DecimalSeparatorIsTheUsersLocales) {
     const QLocale before;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
