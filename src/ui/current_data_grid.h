@@ -3,6 +3,7 @@
 
 #include <array>
 
+class QString;
 class QTableWidget;
 class QWidget;
 
@@ -20,5 +21,7 @@ inline constexpr const char* kCurrentDataValueHeading = "Value";
 QTableWidget* MakeCurrentDataGrid(QWidget* parent);
 // Writes the fixed texts of the heading row and column.
 void WriteCurrentDataHeadings(QTableWidget* grid);
+// Writes one cell of the value row (row 1).
+void WriteCurrentDataValue(QTableWidget* grid, int column, const QString& text);
 
 }  // namespace lgcset::ui
