@@ -177,11 +177,10 @@ TEST(HistoryQuery, AnEarlyEndSendsNothingMoreAndOffersTheRecordsReceived) {
     f.query.EndEarly();
     EXPECT_THAT(
         f.host.Take(),
-        ElementsAre(
-            "pb hidden",
-            "ask The history transfer ended early: 3 of 5000 records arrived. Export the "
-            "records that arrived?",
-            "clear stop", "ended", "export 3", "pb hidden"));
+        ElementsAre("pb hidden",
+                    "ask The history transfer ended early: 3 of 5000 records arrived. Export the "
+                    "records that arrived?",
+                    "clear stop", "ended", "export 3", "pb hidden"));
     EXPECT_EQ(f.count, 3);  // kept until the next query
     // The reply to the request outstanding at the end arrives afterwards.
     f.query.OnRecordReply(Record(4));

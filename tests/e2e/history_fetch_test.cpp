@@ -43,15 +43,15 @@ std::string Mismatch(const data::HistoryRecord& r, const sim::HistoryLog& log,
     std::vector<std::uint8_t> b;
     log.AppendRecord(index, b);
     const auto where = "record " + std::to_string(index) + ": ";
-    if (r.year != b[2] || r.month != b[3] || r.day != b[4] || r.hour != b[5] ||
-        r.minute != b[6] || r.second != b[7])
+    if (r.year != b[2] || r.month != b[3] || r.day != b[4] || r.hour != b[5] || r.minute != b[6] ||
+        r.second != b[7])
         return where + "time";
     std::array<std::uint8_t, 4> present{};
     std::array<std::uint32_t, 4> position{data::kAbsentPosition, data::kAbsentPosition,
                                           data::kAbsentPosition, data::kAbsentPosition};
     for (std::size_t i = 8; i + 6 <= b.size(); i += 6) {
-        const std::uint32_t value = b[i + 2] | b[i + 3] << 8 | b[i + 4] << 16 |
-                                    static_cast<std::uint32_t>(b[i + 5]) << 24;
+        const std::uint32_t value =
+            b[i + 2] | b[i + 3] << 8 | b[i + 4] << 16 | static_cast<std::uint32_t>(b[i + 5]) << 24;
         const std::uint8_t sub = b[i + 1];
         if (b[i] == 0x01 && sub < 4) {
             present[sub] = 1;
@@ -118,7 +118,7 @@ TEST(HistoryFetch, AFetchOfThousandsOfRecordsHoldsTheLogRecordByRecord) {
     EXPECT_EQ(w.StatusText(), QStringLiteral("Historical Data Saved..."));
     EXPECT_EQ(w.stat1->PanelText(panel), QString());  // emptied at the end
     EXPECT_TRUE(w.pb_write->isHidden());
-    EXPECT_EQ(w.HistoryCount, 0);  // handed to the export and released
+    EXPECT_EQ(w.HistoryCount, 0);              // handed to the export and released
     EXPECT_TRUE(w.boxes.Boxes().size() == 1);  // the login's only
     const sim::HistoryLog log = SameLog(options);
     for (std::uint32_t i = 0; i < 2000; ++i) {
@@ -158,8 +158,9 @@ TEST(HistoryFetch, AnUnknownItemIsReportedAndTheTransferGoesOnWithoutItsRecord) 
     EXPECT_EQ(s.window->History[3].minute, log.TimeOf(4) / 60 % 60);  // record 4 left out
     // Record 6's odd sub-codes are stepped over; its own items are all there.
     EXPECT_EQ(Mismatch(s.window->History[4], log, 5), "");
-    EXPECT_EQ(s.window->History[4].sensor[0], static_cast<double>(sim::SensorValue(
-                                                  sim::ChannelKind::Temperature, 0, log.TimeOf(5))));
+    EXPECT_EQ(
+        s.window->History[4].sensor[0],
+        static_cast<double>(sim::SensorValue(sim::ChannelKind::Temperature, 0, log.TimeOf(5))));
 }
 
 TEST(HistoryFetch, StopEndsTheTransferNothingIsSentAfterItAndTheRecordsCanBeExported) {

@@ -40,8 +40,8 @@ class HistoryWindow : public ::testing::Test {
         seen_ = all.size();
         if (got == expected)
             return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << got.size() << " bytes, not the " << expected.size()
-                                             << " expected";
+        return ::testing::AssertionFailure()
+               << got.size() << " bytes, not the " << expected.size() << " expected";
     }
 
     void Query(QDate from, QDate to) {
