@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "data/current_data.h"
+#include "data/history_query.h"
 #include "data/history_record.h"
 #include "link/SerialComm.h"
 #include "protocol/device_operations.h"
@@ -45,6 +46,7 @@ namespace lgcset::ui {
 
 class MessageBoxes;
 class WidgetSettingsView;
+class WindowHistoryHost;
 
 class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     Q_OBJECT
@@ -153,6 +155,11 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     // the records of the running or last transfer.
     data::HistoryStore History;
     std::uint16_t HistoryCount = 0;
+    void Button1Click();  // "Query"
+    // A transfer cannot go on (timeout, Stop, link closed): nothing more is sent, and the
+    // records received so far are offered for export.
+    void EndHistoryTransfer();
+    data::HistoryQuery& HistoryQueryState() { return *historyQuery_; }
     // Writes History[0 .. HistoryCount) to the workbook and the CSV file.
     void ExportHistory();
     // A transfer has ended with records in History[0 .. HistoryCount), complete or ended
@@ -385,6 +392,7 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     void WriteGridHeadings();
     void ConnectTools();
     void Button6Click();
+    void BuildHistoryQuery();
 
     std::unique_ptr<MessageBoxes> ownBoxes_;
     MessageBoxes* boxes_ = nullptr;
@@ -397,6 +405,8 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     std::function<std::vector<std::string>()> portSource_;
     FileDialogRunner fileDialogRunner_;
     bool shown_ = false;
+    std::unique_ptr<WindowHistoryHost> historyHost_;
+    std::unique_ptr<data::HistoryQuery> historyQuery_;
 };
 
 }  // namespace lgcset::ui

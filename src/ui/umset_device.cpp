@@ -107,8 +107,6 @@ void Tfrm_mset::ApplyDeviceIdentity() {
     settings::ApplyDeviceIdentity(Settings(), Image, Codes);
 }
 
-void Tfrm_mset::OnHistoryCount(const protocol::ReceivedFrame&) {}
-void Tfrm_mset::OnHistoryRecord(const protocol::ReceivedFrame&) {}
 
 void Tfrm_mset::UseSimulatedLogger(const std::string& portPath, const std::string& model) {
     auto systemPorts = portSource_;

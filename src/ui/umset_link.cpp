@@ -131,6 +131,8 @@ void Tfrm_mset::CloseDeviceLink(LinkCloseReason reason) {
 
     if (reason == LinkCloseReason::LineLost)
         boxes_->Error(PortDisconnectedMessage(port), QString());
+    // A history transfer ends with the link; it may offer to keep what had arrived.
+    EndHistoryTransfer();
 }
 
 void Tfrm_mset::cm1RequestHangup() {
@@ -149,6 +151,7 @@ void Tfrm_mset::btn_stopClick() {
         StopRequested = true;
     } catch (...) {
     }
+    EndHistoryTransfer();
 }
 
 void Tfrm_mset::btn_opencClick() {
