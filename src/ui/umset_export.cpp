@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QProcess>
 #include <QProgressBar>
@@ -15,6 +16,8 @@
 
 namespace lgcset::ui {
 namespace {
+
+constexpr qint64 kEventInterval = 10;  // milliseconds
 
 // xdg-open's own codes; 3: no tool to open the file with.
 constexpr int kNoOpener = 3;
@@ -57,9 +60,16 @@ void Tfrm_mset::ExportHistory() {
         options.folders = DefaultFolders();
     else
         options.folders.assign(ExportFolders.begin(), ExportFolders.end());
-    options.decimalSeparator = QLocale::system().decimalPoint().toStdString();
-    options.beforeRecord = [this](std::size_t, std::optional<int> progress) {
-        QCoreApplication::processEvents();
+    options.decimalSeparator = QLocale().decimalPoint().toStdString();  // the system's unless set
+    // Pending events are taken before the first record and then every few milliseconds:
+    // as alive as after every record, without a full sheet's export spending most of its
+    // time looking for events that are not there.
+    QElapsedTimer sinceEvents;
+    options.beforeRecord = [this, &sinceEvents](std::size_t record, std::optional<int> progress) {
+        if (record == 0 || sinceEvents.elapsed() >= kEventInterval) {
+            QCoreApplication::processEvents();
+            sinceEvents.start();
+        }
         if (StopRequested)
             return false;
         if (progress)
