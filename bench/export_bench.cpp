@@ -62,8 +62,8 @@ long PeakKilobytes() {
 int main(int argc, char* argv[]) {
     const bool window = argc > 1 && std::strcmp(argv[1], "--window") == 0;
     constexpr std::size_t kRecords = 65535;
-    const fs::path folder = fs::temp_directory_path() / ("lgcset-export-bench-" +
-                                                         std::to_string(::getpid()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("lgcset-export-bench-" + std::to_string(::getpid()));
     fs::create_directories(folder);
 
     std::unique_ptr<QApplication> app;

@@ -147,23 +147,54 @@ TEST(XlsWorkbook, RefusesCellsOutOfOrderOrOutsideTheSheet) {
     EXPECT_FALSE(other.Number(0, 0, XlsWorkbook::kDefaultStyle, std::nan("")));
 }
 
-TEST(XlsWorkbook, RowsGoInBlocksOfThirtyTwoBeforeTheirCells) {
+TEST(XlsWorkbook, IndexAndDbCellsLeadToEveryRowsFirstCell) {
     XlsWorkbook book;
-    for (std::uint32_t row = 0; row < 70; ++row)
-        book.Number(row, static_cast<std::uint16_t>(row % 3), XlsWorkbook::kDefaultStyle, row);
-    const auto records = Records(book.Finish());
-    std::vector<std::uint16_t> order;
+    for (std::uint32_t row = 0; row < 70; ++row) {
+        const std::uint32_t at = row < 40 ? row : row + 100;  // a gap of empty rows
+        for (std::uint16_t c = static_cast<std::uint16_t>(row % 3); c < 4; ++c)
+            ASSERT_TRUE(book.Number(at, c, XlsWorkbook::kDefaultStyle, row));
+    }
+    const auto stream = book.Finish();
+    const auto records = Records(stream);
+    auto at = [&](std::size_t offset) -> const Record* {
+        for (const Record& r : records)
+            if (r.offset == offset)
+                return &r;
+        return nullptr;
+    };
+    const Record* index = nullptr;
     for (const Record& r : records)
-        if (r.id == 0x0208 || r.id == 0x0203)
-            order.push_back(r.id);
-    ASSERT_EQ(order.size(), 140u);
-    for (std::size_t block = 0; block < 3; ++block) {
-        const std::size_t rows = block < 2 ? 32 : 6, start = block * 64;
-        for (std::size_t i = 0; i < rows; ++i) {
-            EXPECT_EQ(order[start + i], 0x0208);
-            EXPECT_EQ(order[start + rows + i], 0x0203);
+        if (r.id == 0x020B)
+            index = &r;
+    ASSERT_NE(index, nullptr);
+    EXPECT_EQ(U32(index->data, 4), 0u);
+    EXPECT_EQ(U32(index->data, 8), 170u);
+    const Record* defColWidth = at(U32(index->data, 12));
+    ASSERT_NE(defColWidth, nullptr);
+    EXPECT_EQ(defColWidth->id, 0x0055);
+    const std::size_t blocks = (index->data.size() - 16) / 4;
+    EXPECT_EQ(blocks, 4u) << "rows 0-31, 32-39, 140-159, 160-169";
+    std::size_t rowsSeen = 0;
+    for (std::size_t b = 0; b < blocks; ++b) {
+        const Record* db = at(U32(index->data, 16 + 4 * b));
+        ASSERT_NE(db, nullptr);
+        ASSERT_EQ(db->id, 0x00D7);
+        const std::size_t firstRow = db->offset - U32(db->data, 0);
+        std::size_t cell = firstRow + 20;
+        for (std::size_t i = 0; 4 + 2 * i < db->data.size(); ++i) {
+            const Record* row = at(firstRow + 20 * i);
+            ASSERT_NE(row, nullptr) << "block " << b << " row " << i << " size " << db->data.size();
+            ASSERT_EQ(row->id, 0x0208);
+            cell += static_cast<std::size_t>(db->data[4 + 2 * i] | db->data[5 + 2 * i] << 8);
+            const Record* first = at(cell);
+            ASSERT_NE(first, nullptr) << "block " << b << " row " << i;
+            EXPECT_EQ(first->id, 0x0203);
+            EXPECT_EQ(first->data[0] | first->data[1] << 8, row->data[0] | row->data[1] << 8);
+            EXPECT_EQ(first->data[2], row->data[2]) << "the row starts at its first cell";
+            ++rowsSeen;
         }
     }
+    EXPECT_EQ(rowsSeen, 70u);
 }
 
 }  // namespace

@@ -3,12 +3,12 @@
 // use it after a transfer from the simulated logger.
 #pragma once
 
+#include <unistd.h>
 #include <QString>
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "ui/umset.h"
@@ -19,9 +19,9 @@ class ExportCapture {
   public:
     explicit ExportCapture(Tfrm_mset& window) : window_(window) {
         static std::atomic<int> serial{0};
-        folder = std::filesystem::temp_directory_path() /
-                 ("lgcset-window-export-" + std::to_string(::getpid()) + "-" +
-                  std::to_string(serial++));
+        folder =
+            std::filesystem::temp_directory_path() /
+            ("lgcset-window-export-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
         window.ExportFolders = {folder.string()};
