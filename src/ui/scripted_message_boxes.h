@@ -12,7 +12,7 @@ namespace lgcset::ui {
 
 class ScriptedMessageBoxes final : public MessageBoxes {
   public:
-    enum class Kind { Show, Information, Ask, Error };
+    enum class Kind { Show, Information, Ask, Error, OkCancel };
     struct Box {
         Kind kind;
         QString caption;  // empty for plain and error boxes, which carry the program's title
@@ -29,20 +29,21 @@ class ScriptedMessageBoxes final : public MessageBoxes {
     }
     bool Ask(const QString& text, const QString& caption, DefaultButton defaultButton) override {
         Record({Kind::Ask, caption, text, {}, defaultButton});
-        if (answers_.empty())
-            return defaultAnswer_;
-        const Answer answer = answers_.front();
-        answers_.pop_front();
-        if (answer == Answer::Enter)
-            return defaultButton == DefaultButton::Yes;
-        return answer == Answer::Yes;  // Escape answers No
+        return NextAnswer(defaultButton);
     }
     void Error(const QString& text, const QString& detail) override {
         Record({Kind::Error, {}, text, detail});
     }
+    void ShowDetailed(const QString& text, const QString& detail) override {
+        Record({Kind::Show, {}, text, detail});
+    }
+    bool AskOkCancel(const QString& text, const QString& caption) override {
+        Record({Kind::OkCancel, caption, text, {}});
+        return NextAnswer();
+    }
 
-    // Answers for the next Yes/No boxes in order, a button or a key; afterwards the default
-    // answer.
+    // Answers for the next Yes/No and OK/Cancel boxes in order (true: Yes or OK), a button
+    // or a key; afterwards the default answer.
     void QueueAnswer(bool yes) { answers_.push_back(yes ? Answer::Yes : Answer::No); }
     void QueueKey(Key key) {
         answers_.push_back(key == Key::Enter ? Answer::Enter : Answer::Escape);
@@ -56,6 +57,17 @@ class ScriptedMessageBoxes final : public MessageBoxes {
 
   private:
     enum class Answer { Yes, No, Enter, Escape };
+
+    // Enter takes the box's default button (OK in an OK/Cancel box); Escape answers No.
+    bool NextAnswer(DefaultButton defaultButton = DefaultButton::Yes) {
+        if (answers_.empty())
+            return defaultAnswer_;
+        const Answer answer = answers_.front();
+        answers_.pop_front();
+        if (answer == Answer::Enter)
+            return defaultButton == DefaultButton::Yes;
+        return answer == Answer::Yes;
+    }
 
     void Record(Box box) {
         boxes_.push_back(box);

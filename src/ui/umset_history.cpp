@@ -76,7 +76,8 @@ void WindowHistoryHost::ShowMessage(std::string_view text) {
 }
 
 bool WindowHistoryHost::AskYesNo(std::string_view text) {
-    return window_.Boxes().Ask(FromView(text), QStringLiteral("Information"));
+    return window_.Boxes().Ask(FromView(text), QStringLiteral("Information"),
+                               DefaultButton::Yes);
 }
 
 void WindowHistoryHost::SendHistoryCount(const data::QueryRange& range) {
