@@ -40,8 +40,13 @@ class QTableWidget;
 class QTimeEdit;
 class QTimer;
 
+namespace lgcset::data {
+struct HistoryChartData;
+}
+
 namespace lgcset::ui {
 
+class HistoryChartWindow;
 class MessageBoxes;
 class WidgetSettingsView;
 
@@ -150,6 +155,9 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     // A transfer has ended with records in History[0 .. HistoryCount), complete or ended
     // early and kept; called before they are exported.
     void HistoryTransferEnded();
+    // "Chart": the records of the last transfer that ended with records, in the chart window.
+    void btn_chartClick();
+    HistoryChartWindow* ChartWindow() const { return chartWindow_; }
 
     // ---- Demo mode: the port list starts with the simulated logger's line, selected, and
     // the caption says that the logger is simulated.
@@ -273,6 +281,7 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     QDateTimeEdit* DateTimePicker1 = nullptr;  // "From"
     QDateTimeEdit* DateTimePicker2 = nullptr;  // "To"
     QPushButton* Button1 = nullptr;
+    QPushButton* btn_chart = nullptr;  // "Chart"
     // Relay control test.
     QGroupBox* GroupBox2 = nullptr;
     QComboBox* ComboBox1 = nullptr;
@@ -361,6 +370,11 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     protocol::RequestParams params_;
     std::function<std::vector<std::string>()> portSource_;
     bool shown_ = false;
+    // What the chart needs of the last transfer, taken when it ended (the export then
+    // clears the present flags), and the window that shows it, made at the first "Chart".
+    std::shared_ptr<const data::HistoryChartData> transferChart_;
+    QString transferChartSource_;
+    HistoryChartWindow* chartWindow_ = nullptr;
 };
 
 }  // namespace lgcset::ui
