@@ -2,7 +2,7 @@
 
 #include <qcustomplot.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
@@ -141,19 +141,32 @@ void HistoryChartWindow::BuildSensorPlot() {
     sensorPlot_->axisRect()->setRangeZoom(Qt::Horizontal);
     sensorPlot_->setNoAntialiasingOnDrag(true);
 
-    connect(sensorPlot_, &QCustomPlot::legendClick, this,
-            [this](QCPLegend*, QCPAbstractLegendItem* item, QMouseEvent*) {
-                auto* entry = qobject_cast<QCPPlottableLegendItem*>(item);
-                if (entry == nullptr)
-                    return;
-                QCPAbstractPlottable* graph = entry->plottable();
-                graph->setVisible(!graph->visible());
-                entry->setTextColor(graph->visible() ? Qt::black : Qt::gray);
-                sensorPlot_->replot();
-            });
+    // A click on a legend entry switches its curve on or off. The plot reports no legend
+    // clicks while dragging zooms, so the click is told from a drag here.
+    connect(sensorPlot_, &QCustomPlot::mousePress, this,
+            [this](QMouseEvent* event) { pressedAt_ = event->pos(); });
+    connect(sensorPlot_, &QCustomPlot::mouseRelease, this, [this](QMouseEvent* event) {
+        if (event->button() == Qt::LeftButton &&
+            (event->pos() - pressedAt_).manhattanLength() <= QApplication::startDragDistance())
+            ToggleCurveAt(event->pos());
+    });
     connect(sensorPlot_, &QCustomPlot::mouseMove, this,
             [this](QMouseEvent* event) { ShowPointer(sensorPlot_, event->pos()); });
     sensorPlot_->installEventFilter(this);
+}
+
+void HistoryChartWindow::ToggleCurveAt(const QPoint& position) {
+    QCPLegend* legend = sensorPlot_->legend;
+    for (int i = 0; i < legend->itemCount(); ++i) {
+        auto* entry = qobject_cast<QCPPlottableLegendItem*>(legend->item(i));
+        if (entry == nullptr || !entry->rect().contains(position))
+            continue;
+        QCPAbstractPlottable* graph = entry->plottable();
+        graph->setVisible(!graph->visible());
+        entry->setTextColor(graph->visible() ? Qt::black : Qt::gray);
+        sensorPlot_->replot();
+        return;
+    }
 }
 
 void HistoryChartWindow::BuildTrackPlot() {
@@ -329,7 +342,7 @@ bool HistoryChartWindow::SaveImage(const QString& path) {
 
 void HistoryChartWindow::btn_openClick() {
     const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Open CSV"), QCoreApplication::applicationDirPath(),
+        this, QStringLiteral("Open CSV"), QApplication::applicationDirPath(),
         QStringLiteral("CSV files (*.csv);;All files (*)"));
     if (!path.isEmpty())
         OpenCsv(path);
@@ -338,7 +351,7 @@ void HistoryChartWindow::btn_openClick() {
 void HistoryChartWindow::btn_saveClick() {
     QString path = QFileDialog::getSaveFileName(
         this, QStringLiteral("Save Image"),
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("chart.png")),
+        QDir(QApplication::applicationDirPath()).filePath(QStringLiteral("chart.png")),
         QStringLiteral("PNG images (*.png)"));
     if (path.isEmpty())
         return;

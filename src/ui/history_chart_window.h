@@ -4,6 +4,7 @@
 // the last transfer or of a CSV file that the export wrote earlier, and saves a view as PNG.
 #pragma once
 
+#include <QPoint>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -66,6 +67,7 @@ class HistoryChartWindow : public QWidget {
     void FillPlots();
     void FitTrack();
     void ShowPointer(QCustomPlot* plot, const QPoint& position);
+    void ToggleCurveAt(const QPoint& position);
     void AdaptTimeTicks();
 
     std::function<MessageBoxes&()> boxes_;
@@ -82,6 +84,7 @@ class HistoryChartWindow : public QWidget {
     QPushButton* btn_whole_ = nullptr;
     // The track keeps its whole range fitted to the plot's shape until the user zooms.
     bool trackAtWholeRange_ = true;
+    QPoint pressedAt_;
 };
 
 }  // namespace lgcset::ui
