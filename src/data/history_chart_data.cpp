@@ -61,8 +61,8 @@ bool SensorValueAt(const HistoryRecord& record, int sensor, double& value) {
 
 // Appends a point, or a gap after a point (one gap is enough for a run of missing values).
 template <typename Point>
-void AppendOrGap(std::vector<Point>& series, std::size_t& values, const Point& point,
-                 bool present, bool& open) {
+void AppendOrGap(std::vector<Point>& series, std::size_t& values, const Point& point, bool present,
+                 bool& open) {
     if (present) {
         series.push_back(point);
         ++values;
@@ -104,8 +104,8 @@ bool HistoryChartData::HasValues() const {
 }
 
 std::optional<double> RecordTime(const HistoryRecord& r) {
-    if (r.year > 99 || r.month < 1 || r.month > 12 || r.day < 1 || r.hour > 23 ||
-        r.minute > 59 || r.second > 59)
+    if (r.year > 99 || r.month < 1 || r.month > 12 || r.day < 1 || r.hour > 23 || r.minute > 59 ||
+        r.second > 59)
         return std::nullopt;
     const int year = 2000 + r.year;
     if (r.day > DaysInMonth(year, r.month))
@@ -175,8 +175,7 @@ HistoryChartData BuildHistoryChart(std::span<const HistoryRecord> records) {
         }
         AppendOrGap(chart.track, chart.trackPointCount, p, positioned, trackOpen);
     }
-    for (std::size_t s = 0; s < kSensorCount; ++s)
-        DropTrailingGap(chart.sensors[s], open[s]);
+    for (std::size_t s = 0; s < kSensorCount; ++s) DropTrailingGap(chart.sensors[s], open[s]);
     DropTrailingGap(chart.track, trackOpen);
     return chart;
 }

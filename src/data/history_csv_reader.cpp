@@ -16,9 +16,9 @@ namespace {
 
 constexpr std::string_view kHeader =
     "time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,Direction";
-constexpr std::array<std::string_view, 9> kColumns = {
-    "time",     "Sensor1",  "Sensor2",  "Sensor3", "Sensor4",
-    "Longitude", "Latitude", "Velocity", "Direction"};
+constexpr std::array<std::string_view, 9> kColumns = {"time",     "Sensor1",  "Sensor2",
+                                                      "Sensor3",  "Sensor4",  "Longitude",
+                                                      "Latitude", "Velocity", "Direction"};
 constexpr std::size_t kFields = kColumns.size();
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 // Decimal separators of the locales the export may write in, and the minus signs.
@@ -36,8 +36,7 @@ bool AllDigits(std::string_view text) {
 
 std::uint64_t DigitsValue(std::string_view digits) {
     std::uint64_t v = 0;
-    for (char c : digits)
-        v = v * 10 + static_cast<std::uint64_t>(c - '0');
+    for (char c : digits) v = v * 10 + static_cast<std::uint64_t>(c - '0');
     return v;
 }
 
@@ -102,8 +101,7 @@ NumberError SplitNumber(std::string_view text, std::string_view& fileSeparator, 
         }
     }
     std::size_t digits = 0;
-    while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9')
-        ++digits;
+    while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
     if (digits == 0)
         return NumberError::NotNumber;
     out.integer = text.substr(0, digits);
@@ -137,8 +135,7 @@ class LineReader {
             return LineText(line_) + " does not hold the nine fields of a record.";
         }
         record = HistoryRecord{};
-        record.longitude = record.latitude = record.velocity = record.direction =
-            kAbsentPosition;
+        record.longitude = record.latitude = record.velocity = record.direction = kAbsentPosition;
         if (!ReadTime(fields_[0], record))
             return LineText(line_) + ": the time is not in the form yy-mm-dd hh:mm:ss.";
         for (std::size_t s = 0; s < kSensorCount; ++s) {
@@ -165,8 +162,7 @@ class LineReader {
         constexpr std::array<char, 6> kAfter = {'-', '-', ' ', ':', ':', '\0'};
         for (std::size_t i = 0; i < parts.size(); ++i) {
             std::size_t n = 0;
-            while (n < text.size() && n < 4 && text[n] >= '0' && text[n] <= '9')
-                ++n;
+            while (n < text.size() && n < 4 && text[n] >= '0' && text[n] <= '9') ++n;
             if (n == 0 || n > 3)
                 return false;
             twoDigits = twoDigits && n == 2;
@@ -206,9 +202,9 @@ class LineReader {
             return std::nullopt;
         present = 1;
         if (text == "NAN" || text == "INF" || text == "-INF") {
-            value = text == "NAN" ? std::numeric_limits<double>::quiet_NaN()
-                                  : (text == "INF" ? 1 : -1) *
-                                        std::numeric_limits<double>::infinity();
+            value = text == "NAN"
+                        ? std::numeric_limits<double>::quiet_NaN()
+                        : (text == "INF" ? 1 : -1) * std::numeric_limits<double>::infinity();
             return std::nullopt;
         }
         NumberText number;
@@ -245,10 +241,9 @@ class LineReader {
             return NotExported(column);
         std::uint64_t units = DigitsValue(number.integer);
         for (std::size_t i = 0; i < places; ++i) {
-            units = units * 10 +
-                    (i < number.fraction.size()
-                         ? static_cast<std::uint64_t>(number.fraction[i] - '0')
-                         : 0);
+            units = units * 10 + (i < number.fraction.size()
+                                      ? static_cast<std::uint64_t>(number.fraction[i] - '0')
+                                      : 0);
         }
         if (units >= kAbsentPosition) {
             return LineText(line_) + ": " + std::string(kColumns[column]) +

@@ -13,9 +13,9 @@ void Tfrm_mset::HistoryTransferEnded() {
         return;
     transferChart_ = std::make_shared<const data::HistoryChartData>(
         data::BuildHistoryChart({History.data(), HistoryCount}));
-    transferChartSource_ = QStringLiteral("transfer of %1")
-                               .arg(QDateTime::currentDateTime().toString(
-                                   QStringLiteral("yy-MM-dd hh:mm")));
+    transferChartSource_ =
+        QStringLiteral("transfer of %1")
+            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yy-MM-dd hh:mm")));
     btn_chart->setEnabled(true);
 }
 
@@ -23,8 +23,7 @@ void Tfrm_mset::btn_chartClick() {
     if (!transferChart_)
         return;
     if (chartWindow_ == nullptr) {
-        chartWindow_ =
-            new HistoryChartWindow([this]() -> MessageBoxes& { return Boxes(); }, this);
+        chartWindow_ = new HistoryChartWindow([this]() -> MessageBoxes& { return Boxes(); }, this);
     }
     chartWindow_->ShowChart(transferChart_, transferChartSource_);
     chartWindow_->show();

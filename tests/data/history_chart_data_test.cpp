@@ -35,8 +35,7 @@ double T(int day, int hour, int minute) {
 // (time, value) of a series, with NaN values as gaps.
 std::vector<std::pair<double, double>> Points(const std::vector<ChartPoint>& series) {
     std::vector<std::pair<double, double>> out;
-    for (const ChartPoint& p : series)
-        out.emplace_back(p.time, p.value);
+    for (const ChartPoint& p : series) out.emplace_back(p.time, p.value);
     return out;
 }
 
@@ -78,8 +77,8 @@ TEST(HistoryChartData, SeriesBreakWhereARecordLacksTheValueAndAbsentSensorsStayE
     }
     const auto& s2 = chart.sensors[1];
     ASSERT_EQ(s2.size(), 4u);
-    EXPECT_EQ(Points({s2[0], s2[1]}), (std::vector<std::pair<double, double>>{
-                                          {T(5, 10, 0), 0.0}, {T(5, 10, 10), -1.5}}));
+    EXPECT_EQ(Points({s2[0], s2[1]}),
+              (std::vector<std::pair<double, double>>{{T(5, 10, 0), 0.0}, {T(5, 10, 10), -1.5}}));
     EXPECT_TRUE(IsGap(s2[2]));
     EXPECT_EQ(s2[2].time, T(5, 10, 20));
     EXPECT_EQ(s2[3].time, T(5, 10, 40));
@@ -148,8 +147,7 @@ TEST(HistoryChartData, RecordsAreTakenInTimeOrderAndThoseWithoutAValidTimeAreLef
     const HistoryChartData chart = BuildHistoryChart(records);
     EXPECT_EQ(chart.untimedCount, 4u);
     std::vector<double> values;
-    for (const ChartPoint& p : chart.sensors[0])
-        values.push_back(p.value);
+    for (const ChartPoint& p : chart.sensors[0]) values.push_back(p.value);
     EXPECT_EQ(values, (std::vector<double>{4, 2, 1, 3}));
     EXPECT_EQ(chart.value.upper, 4);
     EXPECT_EQ(FormatChartTime(chart.time.lower), "24-02-29 23:59:59");

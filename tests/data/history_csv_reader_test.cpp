@@ -50,8 +50,7 @@ std::string ExportLine(const HistoryRecord& r, const std::string& separator) {
 
 std::string ExportText(const std::vector<HistoryRecord>& records, const std::string& separator) {
     std::string text = kHeader;
-    for (const HistoryRecord& r : records)
-        text += ExportLine(r, separator);
+    for (const HistoryRecord& r : records) text += ExportLine(r, separator);
     return text;
 }
 
@@ -122,8 +121,9 @@ TEST(HistoryCsvReader, OurFilesReadBackInEveryDecimalSeparatorsForm) {
     }
     // The comma form as it stands in the file.
     const std::string line = ExportLine(store[0], ",");
-    EXPECT_EQ(line, "24-03-05 14:00:09,\"23,46\",\"-4,5\",20,\"1000,25\",\"113,954321\","
-                    "\"22,54\",\"45,6\",90\r\n");
+    EXPECT_EQ(line,
+              "24-03-05 14:00:09,\"23,46\",\"-4,5\",20,\"1000,25\",\"113,954321\","
+              "\"22,54\",\"45,6\",90\r\n");
     EXPECT_EQ(ExportLine(store[1], "."), "24-03-05 14:01:09,,,,,,,,\r\n");
 }
 
@@ -147,9 +147,9 @@ TEST(HistoryCsvReader, AcceptsWhatEditingLeavesOfOurFile) {
 
 TEST(HistoryCsvReader, ARowWithAnInvalidTimeIsKeptWithoutATime) {
     std::string text = kHeader;
-    text += "24-00-05 14:07:09,1.5,,,,,,,\r\n";       // month 0
-    text += "24-02-30 14:07:09,2.5,,,,,,,\r\n";       // no such day
-    text += "255-13-40 99:99:99,3.5,,,,,,,\r\n";      // raw bytes wider than two digits
+    text += "24-00-05 14:07:09,1.5,,,,,,,\r\n";   // month 0
+    text += "24-02-30 14:07:09,2.5,,,,,,,\r\n";   // no such day
+    text += "255-13-40 99:99:99,3.5,,,,,,,\r\n";  // raw bytes wider than two digits
     text += "24-03-05 14:07:09,4.5,,,,,,,\r\n";
     const HistoryCsvRead read = ReadHistoryCsv(text);
     ASSERT_TRUE(read.ok) << read.error;
@@ -181,10 +181,13 @@ TEST(HistoryCsvReader, RefusesAnyFileThatIsNotOurs) {
         std::string text;
     } cases[] = {
         {"empty", ""},
-        {"other header", "Time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,"
-                         "Direction\r\n" + good},
-        {"semicolons", "time;Sensor1;Sensor2;Sensor3;Sensor4;Longitude;Latitude;Velocity;"
-                       "Direction\r\n"},
+        {"other header",
+         "Time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,"
+         "Direction\r\n" +
+             good},
+        {"semicolons",
+         "time;Sensor1;Sensor2;Sensor3;Sensor4;Longitude;Latitude;Velocity;"
+         "Direction\r\n"},
         {"eight fields", kHeader + std::string("24-03-05 14:07:09,1.5,,,,,,\r\n")},
         {"ten fields", kHeader + std::string("24-03-05 14:07:09,1.5,,,,,,,,\r\n")},
         {"comma decimal unquoted", kHeader + std::string("24-03-05 14:07:09,1,5,,,,,,,\r\n")},
@@ -221,8 +224,7 @@ TEST(HistoryCsvReader, RefusesMoreRecordsThanATransferCanBringAndSurvivesAnyByte
     std::string text = kHeader;
     const std::string line = "24-03-05 14:07:09,1.5,,,,,,,\r\n";
     text.reserve(text.size() + line.size() * (HistoryStore::kSlots + 1));
-    for (std::size_t i = 0; i < HistoryStore::kSlots; ++i)
-        text += line;
+    for (std::size_t i = 0; i < HistoryStore::kSlots; ++i) text += line;
     EXPECT_TRUE(ReadHistoryCsv(text).ok);
     text += line;
     EXPECT_FALSE(ReadHistoryCsv(text).ok);
@@ -231,8 +233,7 @@ TEST(HistoryCsvReader, RefusesMoreRecordsThanATransferCanBringAndSurvivesAnyByte
     for (int round = 0; round < 200; ++round) {
         std::string noise = kHeader;
         const int length = static_cast<int>(random() % 400);
-        for (int i = 0; i < length; ++i)
-            noise += static_cast<char>(random() % 256);
+        for (int i = 0; i < length; ++i) noise += static_cast<char>(random() % 256);
         noise += "\r\n";
         const HistoryCsvRead read = ReadHistoryCsv(noise);
         if (!read.ok) {

@@ -47,8 +47,8 @@ inline std::uint8_t U8(long v) {
 
 }  // namespace cold_room_detail
 
-inline void FillColdRoomHistory(data::HistoryStore& store, std::size_t count,
-                                int intervalSeconds, unsigned seed = 1) {
+inline void FillColdRoomHistory(data::HistoryStore& store, std::size_t count, int intervalSeconds,
+                                unsigned seed = 1) {
     using namespace cold_room_detail;
     std::mt19937 random(seed);
     std::normal_distribution<double> noise(0.0, 1.0);
@@ -112,7 +112,7 @@ inline void FillColdRoomHistory(data::HistoryStore& store, std::size_t count,
         const double outside = 17 + 7 * std::sin((hour - 9) / 24 * 2 * std::numbers::pi) +
                                0.6 * static_cast<double>(day % 3) + 0.3 * noise(random);
         const std::array<double, data::kSensorCount> values = {air, coil + 0.1 * noise(random),
-                                                                core, outside};
+                                                               core, outside};
         // A glitch now and then leaves a record without readings.
         const bool glitch = uniform(random) < 0.003;
         for (std::size_t s = 0; s < data::kSensorCount; ++s) {
@@ -135,10 +135,10 @@ inline void FillColdRoomHistory(data::HistoryStore& store, std::size_t count,
             const double f = progress - static_cast<double>(leg);
             const Waypoint& a = kRound[leg];
             const Waypoint& b = kRound[leg + 1];
-            at = {a.longitude + (b.longitude - a.longitude) * f +
-                      0.0015 * std::sin(progress * 17),
+            at = {a.longitude + (b.longitude - a.longitude) * f + 0.0015 * std::sin(progress * 17),
                   a.latitude + (b.latitude - a.latitude) * f + 0.001 * std::cos(progress * 13)};
-            const double east = (b.longitude - a.longitude) * std::cos(22.55 * std::numbers::pi / 180);
+            const double east =
+                (b.longitude - a.longitude) * std::cos(22.55 * std::numbers::pi / 180);
             const double north = b.latitude - a.latitude;
             speed = doorOpen ? 0 : 32 + 8 * noise(random);
             heading = std::fmod(std::atan2(east, north) * 180 / std::numbers::pi + 360, 360);

@@ -50,8 +50,7 @@ Points Values(QCPGraph* graph, std::size_t* gaps = nullptr) {
 }
 
 void Send(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
-    const Qt::MouseButton button =
-        type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
     QMouseEvent event(type, QPointF(at), QPointF(target->mapToGlobal(at)), button, buttons,
                       Qt::NoModifier);
     QApplication::sendEvent(target, &event);
@@ -68,14 +67,12 @@ class HistoryChartTest : public ::testing::Test {
     // A week every 10 minutes; sensor 3 was not fitted on this logger.
     void Transfer(std::size_t count = 1008) {
         FillColdRoomHistory(window->History, count, 600);
-        for (std::size_t i = 0; i < count; ++i)
-            window->History[i].sensorPresent[2] = 0;
+        for (std::size_t i = 0; i < count; ++i) window->History[i].sensorPresent[2] = 0;
         window->HistoryCount = static_cast<std::uint16_t>(count);
         records.assign(window->History.data(), window->History.data() + count);
         window->HistoryTransferEnded();
         // The export that follows clears the present flags.
-        for (std::size_t i = 0; i < count; ++i)
-            window->History[i].sensorPresent = {};
+        for (std::size_t i = 0; i < count; ++i) window->History[i].sensorPresent = {};
     }
 
     HistoryChartWindow* OpenChart() {
@@ -192,8 +189,8 @@ TEST_F(HistoryChartTest, LegendSwitchesCurvesAndTheMouseZoomsReadsAndReturnsToTh
     const QPoint middle = area.center();
     Send(plot, QEvent::MouseMove, middle, Qt::NoButton);
     const QString pointer = chart->PointerLabel()->text();
-    EXPECT_TRUE(pointer.startsWith(QString::fromStdString(
-        data::FormatChartTime(plot->xAxis->pixelToCoord(middle.x())))))
+    EXPECT_TRUE(pointer.startsWith(
+        QString::fromStdString(data::FormatChartTime(plot->xAxis->pixelToCoord(middle.x())))))
         << pointer.toStdString();
     EXPECT_TRUE(pointer.startsWith(QStringLiteral("24-03-")));
 
@@ -250,15 +247,15 @@ TEST_F(HistoryChartTest, OpensAnEarlierExportAndRefusesAFileThatIsNotOne) {
     const QByteArray header =
         "time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,Direction\r\n";
     // A file written where "," is the decimal separator, without positions.
-    const QString ours = write("SAVE_CSV_2024-02-01_09-00-00.csv",
-                               header + "24-01-31 08:00:00,\"3,5\",,,,,,,\r\n"
-                                        "24-01-31 08:10:00,4,,,\"18,25\",,,,\r\n"
-                                        "24-00-31 08:20:00,9,,,,,,,\r\n"
-                                        "24-01-31 08:30:00,\"4,75\",,,,,,,\r\n");
+    const QString ours =
+        write("SAVE_CSV_2024-02-01_09-00-00.csv", header +
+                                                      "24-01-31 08:00:00,\"3,5\",,,,,,,\r\n"
+                                                      "24-01-31 08:10:00,4,,,\"18,25\",,,,\r\n"
+                                                      "24-00-31 08:20:00,9,,,,,,,\r\n"
+                                                      "24-01-31 08:30:00,\"4,75\",,,,,,,\r\n");
     ASSERT_TRUE(chart->OpenCsv(ours));
     const double t0 = Seconds({24, 1, 31, 8, 0, 0});
-    EXPECT_EQ(Values(chart->SensorGraph(0)),
-              (Points{{t0, 3.5}, {t0 + 600, 4}, {t0 + 1800, 4.75}}));
+    EXPECT_EQ(Values(chart->SensorGraph(0)), (Points{{t0, 3.5}, {t0 + 600, 4}, {t0 + 1800, 4.75}}));
     EXPECT_EQ(Values(chart->SensorGraph(3)), (Points{{t0 + 600, 18.25}}));
     EXPECT_FALSE(chart->SensorGraph(1)->visible());
     EXPECT_TRUE(chart->windowTitle().contains(QStringLiteral("SAVE_CSV_2024-02-01_09-00-00.csv")));
@@ -269,15 +266,17 @@ TEST_F(HistoryChartTest, OpensAnEarlierExportAndRefusesAFileThatIsNotOne) {
     // Not ours: refused with the reason, and the chart on view stays as it was.
     const Points before = Values(chart->SensorGraph(0));
     const QString other = write("other.csv", "date;temp\r\n2024-01-31;3.5\r\n");
-    const QString cut = write("cut.csv", header + "24-01-31 08:00:00,\"3,5\",,,,,,,\r\n"
-                                                  "24-01-31 08:10:00,\"3,");
+    const QString cut = write("cut.csv", header +
+                                             "24-01-31 08:00:00,\"3,5\",,,,,,,\r\n"
+                                             "24-01-31 08:10:00,\"3,");
     for (const QString& path : {other, cut, folder.filePath(QStringLiteral("missing.csv"))}) {
         window->boxes.Clear();
         EXPECT_FALSE(chart->OpenCsv(path));
         ASSERT_EQ(window->boxes.Boxes().size(), 1u);
         const auto& box = window->boxes.Boxes().front();
         EXPECT_EQ(box.kind, ScriptedMessageBoxes::Kind::Error);
-        EXPECT_TRUE(box.text.contains(QStringLiteral("is not a CSV file exported by this program")));
+        EXPECT_TRUE(
+            box.text.contains(QStringLiteral("is not a CSV file exported by this program")));
         EXPECT_FALSE(box.detail.isEmpty());
         EXPECT_EQ(Values(chart->SensorGraph(0)), before);
     }
