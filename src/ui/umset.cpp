@@ -404,6 +404,8 @@ void Tfrm_mset::BuildOthersTab() {
     DateTimePicker1 = MakePicker("DateTimePicker1", QStringLiteral("yy-MM-dd"), grp4, true);
     DateTimePicker2 = MakePicker("DateTimePicker2", QStringLiteral("yy-MM-dd"), grp4, true);
     Button1 = MakeButton("Button1", QStringLiteral("Query"), grp4, false);
+    btn_chart = MakeButton("btn_chart", QStringLiteral("Chart"), grp4, false);
+    connect(btn_chart, &QPushButton::clicked, this, [this] { btn_chartClick(); });
     {
         auto* grid = new QGridLayout(grp4);
         grid->setContentsMargins(8, 6, 8, 6);
@@ -412,7 +414,8 @@ void Tfrm_mset::BuildOthersTab() {
         grid->addWidget(MakeLabel(QStringLiteral("To"), grp4), 1, 0);
         grid->addWidget(DateTimePicker2, 1, 1);
         grid->addWidget(Button1, 2, 1);
-        grid->setRowStretch(3, 1);
+        grid->addWidget(btn_chart, 3, 1);
+        grid->setRowStretch(4, 1);
         grid->setColumnStretch(2, 1);
     }
 

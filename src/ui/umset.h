@@ -42,8 +42,13 @@ class QTableWidget;
 class QTimeEdit;
 class QTimer;
 
+namespace lgcset::data {
+struct HistoryChartData;
+}
+
 namespace lgcset::ui {
 
+class HistoryChartWindow;
 class MessageBoxes;
 class WidgetSettingsView;
 class WindowHistoryHost;
@@ -171,6 +176,9 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     // A transfer has ended with records in History[0 .. HistoryCount), complete or ended
     // early and kept; called before they are exported.
     void HistoryTransferEnded();
+    // "Chart": the records of the last transfer that ended with records, in the chart window.
+    void btn_chartClick();
+    HistoryChartWindow* ChartWindow() const { return chartWindow_; }
 
     // ---- Profile files (umset_profiles.cpp): "Save Profile to..." and "Load Profile".
     void btn_saveconfigureClick();
@@ -320,6 +328,7 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     QDateTimeEdit* DateTimePicker1 = nullptr;  // "From"
     QDateTimeEdit* DateTimePicker2 = nullptr;  // "To"
     QPushButton* Button1 = nullptr;
+    QPushButton* btn_chart = nullptr;  // "Chart"
     // Relay control test.
     QGroupBox* GroupBox2 = nullptr;
     QComboBox* ComboBox1 = nullptr;
@@ -413,6 +422,11 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     bool shown_ = false;
     std::unique_ptr<WindowHistoryHost> historyHost_;
     std::unique_ptr<data::HistoryQuery> historyQuery_;
+    // What the chart needs of the last transfer, taken when it ended (the export then
+    // clears the present flags), and the window that shows it, made at the first "Chart".
+    std::shared_ptr<const data::HistoryChartData> transferChart_;
+    QString transferChartSource_;
+    HistoryChartWindow* chartWindow_ = nullptr;
 };
 
 }  // namespace lgcset::ui

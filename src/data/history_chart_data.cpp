@@ -1,0 +1,183 @@
+#include "data/history_chart_data.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <type_traits>
+
+namespace lgcset::data {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kSecondsPerDay = 86400.0;
+
+bool IsLeap(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeap(year) ? 29 : kDays[month - 1];
+}
+
+// Days from 1970-01-01 to the given civil date (proleptic Gregorian calendar).
+std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2 ? 1 : 0;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const auto yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+struct Civil {
+    std::int64_t year;
+    unsigned month;
+    unsigned day;
+};
+
+Civil CivilFromDays(std::int64_t z) {
+    z += 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const auto doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    const unsigned day = doy - (153 * mp + 2) / 5 + 1;
+    const unsigned month = mp < 10 ? mp + 3 : mp - 9;
+    const std::int64_t year = static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2 ? 1 : 0);
+    return {year, month, day};
+}
+
+bool SensorValueAt(const HistoryRecord& record, int sensor, double& value) {
+    const auto s = static_cast<std::size_t>(sensor);
+    if (record.sensorPresent[s] != 1 || !std::isfinite(record.sensor[s]))
+        return false;
+    value = record.sensor[s];
+    return true;
+}
+
+// Appends a point, or a gap after a point (one gap is enough for a run of missing values).
+template <typename Point>
+void AppendOrGap(std::vector<Point>& series, std::size_t& values, const Point& point, bool present,
+                 bool& open) {
+    if (present) {
+        series.push_back(point);
+        ++values;
+        open = true;
+    } else if (open) {
+        Point gap = point;
+        if constexpr (std::is_same_v<Point, ChartPoint>) {
+            gap.value = kNaN;
+        } else {
+            gap.longitude = kNaN;
+            gap.latitude = kNaN;
+        }
+        series.push_back(gap);
+        open = false;
+    }
+}
+
+// A series that ends in a gap carries it for nothing.
+template <typename Point>
+void DropTrailingGap(std::vector<Point>& series, bool open) {
+    if (!open && !series.empty())
+        series.pop_back();
+}
+
+}  // namespace
+
+void ChartRange::Include(double v) {
+    if (empty) {
+        lower = upper = v;
+        empty = false;
+        return;
+    }
+    lower = std::min(lower, v);
+    upper = std::max(upper, v);
+}
+
+bool HistoryChartData::HasValues() const {
+    return std::any_of(valueCounts.begin(), valueCounts.end(), [](std::size_t n) { return n > 0; });
+}
+
+std::optional<double> RecordTime(const HistoryRecord& r) {
+    if (r.year > 99 || r.month < 1 || r.month > 12 || r.day < 1 || r.hour > 23 || r.minute > 59 ||
+        r.second > 59)
+        return std::nullopt;
+    const int year = 2000 + r.year;
+    if (r.day > DaysInMonth(year, r.month))
+        return std::nullopt;
+    const std::int64_t days = DaysFromCivil(year, r.month, r.day);
+    return static_cast<double>(days) * kSecondsPerDay + r.hour * 3600.0 + r.minute * 60.0 +
+           r.second;
+}
+
+std::string FormatChartTime(double seconds) {
+    if (!std::isfinite(seconds) || std::abs(seconds) > 1e14)
+        return {};
+    const auto whole = static_cast<std::int64_t>(std::floor(seconds));
+    std::int64_t days = whole / 86400;
+    std::int64_t rest = whole % 86400;
+    if (rest < 0) {
+        rest += 86400;
+        --days;
+    }
+    const Civil c = CivilFromDays(days);
+    const auto yy = static_cast<int>(((c.year % 100) + 100) % 100);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d-%02u-%02u %02d:%02d:%02d", yy, c.month, c.day,
+                  static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60),
+                  static_cast<int>(rest % 60));
+    return text;
+}
+
+HistoryChartData BuildHistoryChart(std::span<const HistoryRecord> records) {
+    HistoryChartData chart;
+    chart.recordCount = records.size();
+
+    struct Timed {
+        double time;
+        std::size_t index;
+    };
+    std::vector<Timed> order;
+    order.reserve(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (const auto t = RecordTime(records[i]))
+            order.push_back({*t, i});
+    }
+    chart.untimedCount = records.size() - order.size();
+    const auto earlier = [](const Timed& a, const Timed& b) { return a.time < b.time; };
+    if (!std::is_sorted(order.begin(), order.end(), earlier))
+        std::stable_sort(order.begin(), order.end(), earlier);
+
+    std::array<bool, kSensorCount> open{};
+    bool trackOpen = false;
+    for (const Timed& t : order) {
+        const HistoryRecord& r = records[t.index];
+        chart.time.Include(t.time);
+        for (int s = 0; s < kSensorCount; ++s) {
+            const auto si = static_cast<std::size_t>(s);
+            double v = 0;
+            const bool present = SensorValueAt(r, s, v);
+            if (present)
+                chart.value.Include(v);
+            AppendOrGap(chart.sensors[si], chart.valueCounts[si], ChartPoint{t.time, v}, present,
+                        open[si]);
+        }
+        const bool positioned = r.longitude != kAbsentPosition && r.latitude != kAbsentPosition;
+        TrackPoint p{t.time, r.longitude / 1e6, r.latitude / 1e6};
+        if (positioned) {
+            chart.longitude.Include(p.longitude);
+            chart.latitude.Include(p.latitude);
+        }
+        AppendOrGap(chart.track, chart.trackPointCount, p, positioned, trackOpen);
+    }
+    for (std::size_t s = 0; s < kSensorCount; ++s) DropTrailingGap(chart.sensors[s], open[s]);
+    DropTrailingGap(chart.track, trackOpen);
+    return chart;
+}
+
+}  // namespace lgcset::data

@@ -1,0 +1,72 @@
+// What a chart of history records shows: one series per sensor against time, the track of
+// the positions, and the ranges that the whole view spans.
+//
+// Time is counted in seconds from 1970-01-01 00:00:00 of the logger's own clock; no time
+// zone is applied, so the chart shows the times the records carry. A NaN value in a series
+// is a gap: a record of that time lacked the value, and the line stops there.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "data/history_record.h"
+
+namespace lgcset::data {
+
+struct ChartPoint {
+    double time = 0;
+    double value = 0;  // NaN: gap
+};
+
+struct TrackPoint {
+    double time = 0;
+    double longitude = 0;  // degrees; NaN: gap
+    double latitude = 0;   // degrees; NaN: gap
+};
+
+struct ChartRange {
+    double lower = 0;
+    double upper = 0;
+    bool empty = true;
+
+    void Include(double value);
+};
+
+struct HistoryChartData {
+    // Per sensor, points in time order; empty when the sensor has no value at all.
+    std::array<std::vector<ChartPoint>, kSensorCount> sensors;
+    std::array<std::size_t, kSensorCount> valueCounts{};  // points that are not gaps
+    std::vector<TrackPoint> track;                        // empty when no record has a position
+    std::size_t trackPointCount = 0;                      // points that are not gaps
+
+    ChartRange time;   // of every record with a usable time
+    ChartRange value;  // of every sensor value
+    ChartRange longitude;
+    ChartRange latitude;
+
+    std::size_t recordCount = 0;   // records given
+    std::size_t untimedCount = 0;  // records left out: their time is not a valid date and time
+
+    bool HasSensor(int sensor) const { return valueCounts[static_cast<std::size_t>(sensor)] > 0; }
+    bool HasTrack() const { return trackPointCount > 0; }
+    bool HasValues() const;
+};
+
+// The chart of the records. Records are taken in time order (those of equal time in the
+// order given), so a logger clock set back does not fold the line onto itself. A sensor value
+// that is not finite is a gap, as is a record that lacks it; the track holds the records that
+// carry both longitude and latitude, in the units of the export (unsigned millionths).
+HistoryChartData BuildHistoryChart(std::span<const HistoryRecord> records);
+
+// The record's time in chart seconds, or nothing when its fields are not a valid date and
+// time of 2000-01-01 .. 2099-12-31.
+std::optional<double> RecordTime(const HistoryRecord& record);
+
+// "yy-mm-dd hh:mm:ss" of a time in chart seconds (rounded down to the second).
+std::string FormatChartTime(double seconds);
+
+}  // namespace lgcset::data

@@ -1,0 +1,367 @@
+#include "ui/history_chart_window.h"
+
+#include <qcustomplot.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimeZone>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "data/history_csv_reader.h"
+#include "data/number_format.h"
+#include "ui/message_box.h"
+
+namespace lgcset::ui {
+namespace {
+
+constexpr int kSensorView = 0;
+constexpr int kTrackView = 1;
+// Pixels a time label of "yy-mm-dd hh:mm" needs with room on either side.
+constexpr int kPixelsPerTimeTick = 170;
+
+const std::array<QColor, data::kSensorCount> kSensorColours = {
+    QColor(0x1f, 0x77, 0xb4), QColor(0xd6, 0x27, 0x28), QColor(0x2c, 0xa0, 0x2c),
+    QColor(0xff, 0x7f, 0x0e)};
+
+// A range with room around the data; a single value gets `minHalf` on either side.
+QCPRange Padded(const data::ChartRange& range, double minHalf, double fraction) {
+    if (range.empty)
+        return QCPRange(0, 2 * minHalf);
+    const double size = range.upper - range.lower;
+    if (size < 2 * minHalf) {
+        const double centre = (range.lower + range.upper) / 2;
+        return QCPRange(centre - minHalf, centre + minHalf);
+    }
+    return QCPRange(range.lower - size * fraction, range.upper + size * fraction);
+}
+
+std::string DecimalSeparator() {
+    return QLocale().decimalPoint().toStdString();
+}
+
+QString Summary(const data::HistoryChartData& chart) {
+    QString text = QStringLiteral("%1 records").arg(chart.recordCount);
+    if (!chart.time.empty) {
+        text += QStringLiteral(" from %1 to %2")
+                    .arg(QString::fromStdString(data::FormatChartTime(chart.time.lower)),
+                         QString::fromStdString(data::FormatChartTime(chart.time.upper)));
+    }
+    if (chart.untimedCount > 0) {
+        text += QStringLiteral("; %1 without a valid time not shown").arg(chart.untimedCount);
+    }
+    if (!chart.HasValues())
+        text += QStringLiteral("; no sensor values");
+    return text;
+}
+
+QPushButton* MakeButton(const char* name, const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    return button;
+}
+
+}  // namespace
+
+HistoryChartWindow::HistoryChartWindow(std::function<MessageBoxes&()> boxes, QWidget* parent)
+    : QWidget(parent, Qt::Window), boxes_(std::move(boxes)) {
+    setObjectName(QStringLiteral("frm_chart"));
+    setWindowTitle(QStringLiteral("History Chart"));
+    resize(1000, 620);
+
+    btn_open_ = MakeButton("btn_open", QStringLiteral("Open CSV..."), this);
+    btn_save_ = MakeButton("btn_save", QStringLiteral("Save Image..."), this);
+    btn_whole_ = MakeButton("btn_whole", QStringLiteral("Whole Range"), this);
+    summary_ = new QLabel(this);
+    summary_->setObjectName(QStringLiteral("lbl_summary"));
+    pointer_ = new QLabel(this);
+    pointer_->setObjectName(QStringLiteral("lbl_pointer"));
+    pointer_->setMinimumWidth(260);
+    pointer_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    views_ = new QTabWidget(this);
+    views_->setObjectName(QStringLiteral("tab_views"));
+    BuildSensorPlot();
+    BuildTrackPlot();
+    views_->addTab(sensorPlot_, QStringLiteral("Sensors"));
+    views_->addTab(trackPlot_, QStringLiteral("Track"));
+    views_->setTabEnabled(kTrackView, false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(btn_open_);
+    buttons->addWidget(btn_save_);
+    buttons->addWidget(btn_whole_);
+    buttons->addSpacing(12);
+    buttons->addWidget(summary_, 1);
+    buttons->addWidget(pointer_);
+    auto* rows = new QVBoxLayout(this);
+    rows->addLayout(buttons);
+    rows->addWidget(views_, 1);
+
+    connect(btn_open_, &QPushButton::clicked, this, [this] { btn_openClick(); });
+    connect(btn_save_, &QPushButton::clicked, this, [this] { btn_saveClick(); });
+    connect(btn_whole_, &QPushButton::clicked, this, [this] { ShowWholeRange(); });
+    connect(views_, &QTabWidget::currentChanged, this, [this] { pointer_->clear(); });
+}
+
+HistoryChartWindow::~HistoryChartWindow() = default;
+
+void HistoryChartWindow::BuildSensorPlot() {
+    sensorPlot_ = new QCustomPlot(this);
+    sensorPlot_->setObjectName(QStringLiteral("plot_sensors"));
+    auto ticker = QSharedPointer<QCPAxisTickerDateTime>::create();
+    ticker->setDateTimeFormat(QStringLiteral("yy-MM-dd hh:mm"));
+    // Chart seconds are the logger's clock read as UTC: shown as they were logged.
+    ticker->setTimeZone(QTimeZone::utc());
+    sensorPlot_->xAxis->setTicker(ticker);
+    sensorPlot_->xAxis->setLabel(QStringLiteral("Time"));
+    sensorPlot_->yAxis->setLabel(QStringLiteral("Value"));
+    for (int s = 0; s < data::kSensorCount; ++s) {
+        QCPGraph* graph = sensorPlot_->addGraph();
+        graph->setName(QStringLiteral("Sensor%1").arg(s + 1));
+        // One-pixel lines: a wider pen makes a full transfer repaint some fifty times slower.
+        graph->setPen(QPen(kSensorColours[static_cast<std::size_t>(s)], 1));
+        graphs_[static_cast<std::size_t>(s)] = graph;
+    }
+    sensorPlot_->legend->setVisible(true);
+    sensorPlot_->legend->setBrush(QColor(255, 255, 255, 220));
+    // Drag a rectangle to zoom into it; the wheel zooms time only.
+    sensorPlot_->setInteraction(QCP::iRangeZoom, true);
+    sensorPlot_->setSelectionRectMode(QCP::srmZoom);
+    sensorPlot_->axisRect()->setRangeZoom(Qt::Horizontal);
+    sensorPlot_->setNoAntialiasingOnDrag(true);
+
+    // A click on a legend entry switches its curve on or off. The plot reports no legend
+    // clicks while dragging zooms, so the click is told from a drag here.
+    connect(sensorPlot_, &QCustomPlot::mousePress, this,
+            [this](QMouseEvent* event) { pressedAt_ = event->pos(); });
+    connect(sensorPlot_, &QCustomPlot::mouseRelease, this, [this](QMouseEvent* event) {
+        if (event->button() == Qt::LeftButton &&
+            (event->pos() - pressedAt_).manhattanLength() <= QApplication::startDragDistance())
+            ToggleCurveAt(event->pos());
+    });
+    connect(sensorPlot_, &QCustomPlot::mouseMove, this,
+            [this](QMouseEvent* event) { ShowPointer(sensorPlot_, event->pos()); });
+    sensorPlot_->installEventFilter(this);
+}
+
+void HistoryChartWindow::ToggleCurveAt(const QPoint& position) {
+    QCPLegend* legend = sensorPlot_->legend;
+    for (int i = 0; i < legend->itemCount(); ++i) {
+        auto* entry = qobject_cast<QCPPlottableLegendItem*>(legend->item(i));
+        if (entry == nullptr || !entry->rect().contains(position))
+            continue;
+        QCPAbstractPlottable* graph = entry->plottable();
+        graph->setVisible(!graph->visible());
+        entry->setTextColor(graph->visible() ? Qt::black : Qt::gray);
+        sensorPlot_->replot();
+        return;
+    }
+}
+
+void HistoryChartWindow::BuildTrackPlot() {
+    trackPlot_ = new QCustomPlot(this);
+    trackPlot_->setObjectName(QStringLiteral("plot_track"));
+    trackPlot_->xAxis->setLabel(QStringLiteral("Longitude"));
+    trackPlot_->yAxis->setLabel(QStringLiteral("Latitude"));
+    trackCurve_ = new QCPCurve(trackPlot_->xAxis, trackPlot_->yAxis);
+    trackCurve_->setName(QStringLiteral("Track"));
+    trackCurve_->setPen(QPen(QColor(0x1f, 0x77, 0xb4), 1));
+    trackPlot_->setInteraction(QCP::iRangeZoom, true);
+    trackPlot_->setSelectionRectMode(QCP::srmZoom);
+    trackPlot_->setNoAntialiasingOnDrag(true);
+
+    const auto zoomed = [this] { trackAtWholeRange_ = false; };
+    connect(trackPlot_, &QCustomPlot::mouseWheel, this, zoomed);
+    connect(trackPlot_->selectionRect(), &QCPSelectionRect::accepted, this, zoomed);
+    connect(trackPlot_, &QCustomPlot::mouseMove, this,
+            [this](QMouseEvent* event) { ShowPointer(trackPlot_, event->pos()); });
+    trackPlot_->installEventFilter(this);
+}
+
+void HistoryChartWindow::ShowChart(std::shared_ptr<const data::HistoryChartData> chart,
+                                   const QString& source) {
+    if (!chart)
+        return;
+    chart_ = std::move(chart);
+    setWindowTitle(QStringLiteral("History Chart - %1").arg(source));
+    summary_->setText(Summary(*chart_));
+    FillPlots();
+    ShowWholeRange();
+}
+
+void HistoryChartWindow::FillPlots() {
+    const data::HistoryChartData& chart = *chart_;
+    sensorPlot_->legend->clearItems();
+    for (std::size_t s = 0; s < data::kSensorCount; ++s) {
+        QVector<QCPGraphData> points;
+        points.reserve(static_cast<qsizetype>(chart.sensors[s].size()));
+        for (const data::ChartPoint& p : chart.sensors[s])
+            points.append(QCPGraphData(p.time, p.value));
+        QCPGraph* graph = graphs_[s];
+        graph->data()->set(points, true);
+        const bool shown = chart.HasSensor(static_cast<int>(s));
+        graph->setVisible(shown);
+        if (shown)
+            graph->addToLegend();
+    }
+
+    // The curve's parameter is the point's place in time order, which keeps that order
+    // where several records share a time.
+    QVector<QCPCurveData> track;
+    track.reserve(static_cast<qsizetype>(chart.track.size()));
+    for (std::size_t i = 0; i < chart.track.size(); ++i) {
+        const data::TrackPoint& p = chart.track[i];
+        track.append(QCPCurveData(static_cast<double>(i), p.longitude, p.latitude));
+    }
+    trackCurve_->data()->set(track, true);
+    views_->setTabEnabled(kTrackView, chart.HasTrack());
+    if (!chart.HasTrack())
+        views_->setCurrentIndex(kSensorView);
+    pointer_->clear();
+}
+
+void HistoryChartWindow::ShowWholeRange() {
+    if (!chart_)
+        return;
+    constexpr double kHalfHour = 1800;
+    sensorPlot_->xAxis->setRange(Padded(chart_->time, kHalfHour, 0.01));
+    sensorPlot_->yAxis->setRange(Padded(chart_->value, 1.0, 0.05));
+    AdaptTimeTicks();
+    sensorPlot_->replot();
+    trackAtWholeRange_ = true;
+    FitTrack();
+}
+
+// The whole track with one pixel standing for the same distance across and up, so the
+// route keeps its shape: a degree of longitude is cos(latitude) of a degree of latitude.
+void HistoryChartWindow::FitTrack() {
+    if (!chart_ || !chart_->HasTrack())
+        return;
+    constexpr double kMinHalfDegrees = 0.005;
+    const QCPRange lon = Padded(chart_->longitude, kMinHalfDegrees, 0.05);
+    const QCPRange lat = Padded(chart_->latitude, kMinHalfDegrees, 0.05);
+    const QRect area = trackPlot_->axisRect()->rect();
+    double lonPerPixel = lon.size() / std::max(1, area.width());
+    double latPerPixel = lat.size() / std::max(1, area.height());
+    const double shrink =
+        std::max(0.01, std::abs(std::cos(lat.center() * std::numbers::pi / 180.0)));
+    if (latPerPixel > lonPerPixel * shrink)
+        lonPerPixel = latPerPixel / shrink;
+    else
+        latPerPixel = lonPerPixel * shrink;
+    trackPlot_->xAxis->setRange(lon.center(), lonPerPixel * std::max(1, area.width()),
+                                Qt::AlignCenter);
+    trackPlot_->yAxis->setRange(lat.center(), latPerPixel * std::max(1, area.height()),
+                                Qt::AlignCenter);
+    trackPlot_->replot();
+}
+
+void HistoryChartWindow::AdaptTimeTicks() {
+    auto ticker = sensorPlot_->xAxis->ticker();
+    ticker->setTickCount(std::max(2, sensorPlot_->axisRect()->width() / kPixelsPerTimeTick));
+}
+
+bool HistoryChartWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Leave) {
+        pointer_->clear();
+    } else if (event->type() == QEvent::Resize) {
+        // The plot lays out its axis rect as it handles the resize; act after it.
+        QMetaObject::invokeMethod(
+            this,
+            [this, watched] {
+                if (watched == sensorPlot_) {
+                    AdaptTimeTicks();
+                    sensorPlot_->replot(QCustomPlot::rpQueuedReplot);
+                } else if (watched == trackPlot_ && trackAtWholeRange_) {
+                    FitTrack();
+                }
+            },
+            Qt::QueuedConnection);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void HistoryChartWindow::ShowPointer(QCustomPlot* plot, const QPoint& position) {
+    if (!chart_ || !plot->axisRect()->rect().contains(position)) {
+        pointer_->clear();
+        return;
+    }
+    const double x = plot->xAxis->pixelToCoord(position.x());
+    const double y = plot->yAxis->pixelToCoord(position.y());
+    const std::string separator = DecimalSeparator();
+    if (plot == sensorPlot_) {
+        pointer_->setText(QStringLiteral("%1   %2").arg(
+            QString::fromStdString(data::FormatChartTime(x)),
+            QString::fromStdString(data::FormatUpToTwoDecimals(y, separator))));
+    } else {
+        pointer_->setText(
+            QStringLiteral("Longitude %1   Latitude %2")
+                .arg(QString::fromStdString(data::FormatOneToSixDecimals(x, separator)),
+                     QString::fromStdString(data::FormatOneToSixDecimals(y, separator))));
+    }
+}
+
+bool HistoryChartWindow::OpenCsv(const QString& path) {
+    const data::HistoryCsvRead read =
+        data::ReadHistoryCsvFile(QFile::encodeName(path).toStdString());
+    const QString name = QFileInfo(path).fileName();
+    if (!read.ok) {
+        boxes_().Error(QStringLiteral("\"%1\" is not a CSV file exported by this program and "
+                                      "cannot be charted.")
+                           .arg(name),
+                       QString::fromStdString(read.error));
+        return false;
+    }
+    auto chart =
+        std::make_shared<const data::HistoryChartData>(data::BuildHistoryChart(read.records));
+    if (!chart->HasValues() && !chart->HasTrack()) {
+        boxes_().Show(QStringLiteral("\"%1\" holds no readings to chart.").arg(name));
+        return false;
+    }
+    ShowChart(std::move(chart), name);
+    return true;
+}
+
+bool HistoryChartWindow::SaveImage(const QString& path) {
+    QCustomPlot* plot = views_->currentIndex() == kTrackView ? trackPlot_ : sensorPlot_;
+    if (!plot->savePng(path)) {
+        boxes_().Error(QStringLiteral("The image cannot be saved."),
+                       QDir::toNativeSeparators(path));
+        return false;
+    }
+    return true;
+}
+
+void HistoryChartWindow::btn_openClick() {
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Open CSV"), QApplication::applicationDirPath(),
+        QStringLiteral("CSV files (*.csv);;All files (*)"));
+    if (!path.isEmpty())
+        OpenCsv(path);
+}
+
+void HistoryChartWindow::btn_saveClick() {
+    QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Save Image"),
+        QDir(QApplication::applicationDirPath()).filePath(QStringLiteral("chart.png")),
+        QStringLiteral("PNG images (*.png)"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".png");
+    SaveImage(path);
+}
+
+}  // namespace lgcset::ui

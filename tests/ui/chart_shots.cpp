@@ -1,0 +1,54 @@
+// Charts a simulated week of a cold room on the current display and saves a picture of
+// each view, for looking at the chart: chart_shots <output prefix>.
+#include <QApplication>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QThread>
+
+#include "cold_room_history.h"
+#include "ui/app_title.h"
+#include "ui/history_chart_window.h"
+#include "ui/umset.h"
+
+namespace {
+
+void Settle() {
+    for (int i = 0; i < 20; ++i) {
+        QApplication::processEvents();
+        QThread::msleep(25);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QString::fromUtf8(lgcset::ui::kApplicationTitle));
+    const QString prefix = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("chart");
+    lgcset::ui::Tfrm_mset window;
+    window.show();
+    // A week every ten minutes.
+    constexpr std::size_t kRecords = 7 * 24 * 6;
+    lgcset::ui::test::FillColdRoomHistory(window.History, kRecords, 600);
+    window.HistoryCount = kRecords;
+    window.HistoryTransferEnded();
+    window.btn_chart->click();
+    lgcset::ui::HistoryChartWindow* chart = window.ChartWindow();
+    chart->move(0, 0);
+    chart->resize(1100, 640);
+    Settle();
+    chart->ShowWholeRange();
+    const auto shoot = [&](const QString& name) {
+        Settle();
+        const QRect frame = chart->frameGeometry();
+        chart->screen()
+            ->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
+            .save(prefix + name);
+    };
+    shoot(QStringLiteral("-sensors.png"));
+    chart->Views()->setCurrentIndex(1);
+    shoot(QStringLiteral("-track.png"));
+    return 0;
+}
