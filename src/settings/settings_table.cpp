@@ -18,10 +18,12 @@ std::string WithNumber(std::string text, int n) {
     return text;
 }
 
-// One entry per row n, generated from a template whose texts carry "{N}".
+// One entry per row n, generated from a template whose texts carry "{N}". The template's
+// profile position is that of row 1; each further row's key comes profileStride later.
 void AppendRow(std::vector<WidgetSpec>& table, const WidgetSpec& rowTemplate, int n,
-               std::string_view group) {
+               std::string_view group, int profileStride) {
     WidgetSpec def = rowTemplate;
+    def.profileOrder += (n - 1) * profileStride;
     def.name = WithNumber(def.name, n);
     def.caption = WithNumber(def.caption, n);
     def.profileSection = WithNumber(def.profileSection, n);
@@ -86,6 +88,12 @@ WidgetSpec WithHint(WidgetSpec def, std::string hint, std::string unit = {}) {
     return def;
 }
 
+// The widget's key is the order-th one a profile writes.
+WidgetSpec Keyed(int order, WidgetSpec def) {
+    def.profileOrder = order;
+    return def;
+}
+
 WidgetSpec Disabled(WidgetSpec def) {
     def.enabled = false;
     return def;
@@ -98,132 +106,159 @@ void Append(std::vector<WidgetSpec>& table, WidgetSpec def, std::string_view gro
 
 void AppendSystemGroup(std::vector<WidgetSpec>& t) {
     const auto g = kSystemGroup;
+    Append(t,
+           Keyed(27, List("cbb_timemode", "Time Adjustment method", {"Manual", "Auto"}, 1, "OTHER",
+                          "timemode")),
+           g);
+    Append(t,
+           Keyed(28, Edit("edt_tel_my", "Device SIM card No.", 20, "", KeyFilter::Tel, "OTHER",
+                          "mytel")),
+           g);
+    Append(t,
+           Keyed(29, Edit("edt_pwd", "Device Password", 4, "8604", KeyFilter::Adt, "OTHER", "pwd")),
+           g);
+    Append(t, Keyed(30, Edit("edt_id", "Device ID:", 15, "", KeyFilter::Adt, "OTHER", "devid")), g);
+    Append(t,
+           Keyed(31, WithHint(Edit("edt_rec_time", "Log interval timer", 3, "5", KeyFilter::RecTime,
+                                   "OTHER", "rectime"),
+                              "(0,5--255)mins")),
+           g);
+    Append(t, Keyed(32, Check("CheckBox1", "", "GPS enable", "OTHER", "GPRSenable")), g);
+    Append(t, Keyed(40, Check("chk1", "", "PIN Verification", "PIN", "pinverify")), g);
+    Append(t,
+           Keyed(41, Edit("edt_PinCode", "PIN code", 6, "8604", KeyFilter::Adt, "PIN", "pincode")),
+           g);
+    Append(t,
+           Keyed(33, Edit("edt_GprsFailTel", "Receiver number when GPRS connection failure", 20, "",
+                          KeyFilter::Tel, "GPRSalarmtel", "failurereport")),
+           g);
     Append(
         t,
-        List("cbb_timemode", "Time Adjustment method", {"Manual", "Auto"}, 1, "OTHER", "timemode"),
+        Keyed(35, List("cb_pdat", "SMS Report type", {"Timer", "Schedule"}, 0, "OTHER", "upmode")),
         g);
-    Append(t, Edit("edt_tel_my", "Device SIM card No.", 20, "", KeyFilter::Tel, "OTHER", "mytel"),
-           g);
-    Append(t, Edit("edt_pwd", "Device Password", 4, "8604", KeyFilter::Adt, "OTHER", "pwd"), g);
-    Append(t, Edit("edt_id", "Device ID:", 15, "", KeyFilter::Adt, "OTHER", "devid"), g);
+    // Written in section "other": names match without regard to case, so it joins [OTHER].
     Append(t,
-           WithHint(Edit("edt_rec_time", "Log interval timer", 3, "5", KeyFilter::RecTime, "OTHER",
-                         "rectime"),
-                    "(0,5--255)mins"),
+           Keyed(34, Edit("edit9", "SMS Report No.", 20, "", KeyFilter::Tel, "other", "uploadtel")),
            g);
-    Append(t, Check("CheckBox1", "", "GPS enable", "OTHER", "GPRSenable"), g);
-    Append(t, Check("chk1", "", "PIN Verification", "PIN", "pinverify"), g);
-    Append(t, Edit("edt_PinCode", "PIN code", 6, "8604", KeyFilter::Adt, "PIN", "pincode"), g);
     Append(t,
-           Edit("edt_GprsFailTel", "Receiver number when GPRS connection failure", 20, "",
-                KeyFilter::Tel, "GPRSalarmtel", "failurereport"),
-           g);
-    Append(t, List("cb_pdat", "SMS Report type", {"Timer", "Schedule"}, 0, "OTHER", "upmode"), g);
-    Append(t, Edit("edit9", "SMS Report No.", 20, "", KeyFilter::Tel, "other", "uploadtel"), g);
-    Append(t,
-           WithHint(Edit("edt1", "Report interval time", 3, "24", KeyFilter::Adt, "uploading",
-                         "timealarm"),
-                    "(0--999)hours"),
+           Keyed(42, WithHint(Edit("edt1", "Report interval time", 3, "24", KeyFilter::Adt,
+                                   "uploading", "timealarm"),
+                              "(0--999)hours")),
            g);
     for (int k = 1; k <= 4; ++k) {
         Append(t,
-               Disabled(Check(ScheduleCheckName(k), "Schedule " + std::to_string(k) + ":", "enable",
-                              "fixedpointtime", "time" + std::to_string(k) + "open")),
+               Keyed(42 + k, Disabled(Check(
+                                 ScheduleCheckName(k), "Schedule " + std::to_string(k) + ":",
+                                 "enable", "fixedpointtime", "time" + std::to_string(k) + "open"))),
                g);
         Append(t,
-               Disabled(Time(ScheduleTimeName(k), "", "fixedpointtime",
-                             "time" + std::to_string(k) + "time")),
+               Keyed(46 + k, Disabled(Time(ScheduleTimeName(k), "", "fixedpointtime",
+                                           "time" + std::to_string(k) + "time"))),
                g);
     }
     Append(t,
-           WithHint(Edit("edt_relay_time", "Relay working time when dial-in", 4, "10",
-                         KeyFilter::Pwd, "OTHER", "relaytime"),
-                    "(1--9999)sec"),
+           Keyed(36, WithHint(Edit("edt_relay_time", "Relay working time when dial-in", 4, "10",
+                                   KeyFilter::Pwd, "OTHER", "relaytime"),
+                              "(1--9999)sec")),
            g);
-    Append(
-        t,
-        List("cbb_gprsupmode", "GPRS Data upload", {"Timer", "Schedule"}, 0, "OTHER", "gprsupmode"),
-        g);
     Append(t,
-           WithHint(Edit("edt_gprstimeup", "Data Upload Timer", 4, "", KeyFilter::Adt, "OTHER",
-                         "gprstimeup"),
-                    "(minutes)", "mins"),
+           Keyed(37, List("cbb_gprsupmode", "GPRS Data upload", {"Timer", "Schedule"}, 0, "OTHER",
+                          "gprsupmode")),
            g);
-    Append(t, Disabled(Time("dtp_gprspointup", "Data Upload Schedule", "OTHER", "gprspointup")), g);
+    Append(t,
+           Keyed(38, WithHint(Edit("edt_gprstimeup", "Data Upload Timer", 4, "", KeyFilter::Adt,
+                                   "OTHER", "gprstimeup"),
+                              "(minutes)", "mins")),
+           g);
+    Append(t,
+           Keyed(39,
+                 Disabled(Time("dtp_gprspointup", "Data Upload Schedule", "OTHER", "gprspointup"))),
+           g);
 }
 
 void AppendNumbersGroup(std::vector<WidgetSpec>& t) {
+    // A profile holds the six numbers first, then the two codes of each number in turn.
     const std::array rowTemplates{
-        Edit("edt_tel{N}", "No.{N}", 20, "", KeyFilter::Tel, "TEL", "tel{N}"),
-        List("cbb_tel{N}_f1", "Code1", {"SMS & Call", "SMS only"}, 0, "TEL", "tel{N}_fun1"),
-        List("cbb_tel{N}_f2", "Code2",
-             {"Return Status SMS", "Switch Relay", "GPRS Connecting", "Reboot Device"}, 0, "TEL",
-             "tel{N}_fun2"),
+        Keyed(2, Edit("edt_tel{N}", "No.{N}", 20, "", KeyFilter::Tel, "TEL", "tel{N}")),
+        Keyed(8,
+              List("cbb_tel{N}_f1", "Code1", {"SMS & Call", "SMS only"}, 0, "TEL", "tel{N}_fun1")),
+        Keyed(9, List("cbb_tel{N}_f2", "Code2",
+                      {"Return Status SMS", "Switch Relay", "GPRS Connecting", "Reboot Device"}, 0,
+                      "TEL", "tel{N}_fun2")),
     };
+    const std::array profileStrides{1, 2, 2};
     for (int n = 1; n <= kNumberRows; ++n) {
-        for (const auto& rowTemplate : rowTemplates) {
-            AppendRow(t, rowTemplate, n, kNumbersGroup);
+        for (std::size_t i = 0; i < rowTemplates.size(); ++i) {
+            AppendRow(t, rowTemplates[i], n, kNumbersGroup, profileStrides[i]);
         }
     }
 }
 
 void AppendGprsGroup(std::vector<WidgetSpec>& t) {
     const auto g = kGprsGroup;
-    Append(
-        t,
-        WithHint(Edit("edt_ip1", "Target Server IP(DNS)", 32, "", KeyFilter::None, "GPRS", "ip1"),
-                 "(Max. 32)"),
-        g);
     Append(t,
-           WithHint(
-               Edit("edt_ip2", "Target Sub-server IP(DNS)", 32, "", KeyFilter::None, "GPRS", "ip2"),
-               "(Max. 32)"),
-           g);
-    Append(
-        t,
-        WithHint(Edit("edt_port", "Port:", 0, "8000", KeyFilter::Adt, "GPRS", "port"), "(1~65535)"),
-        g);
-    Append(t, List("cbb_mode", "Protocol:", {"TCP", "UDP"}, 0, "GPRS", "mode"), g);
-    Append(t,
-           WithHint(Edit("edt_apn", "Access Point Name", 32, "", KeyFilter::None, "GPRS", "apn"),
-                    "(Max. 32)"),
+           Keyed(20, WithHint(Edit("edt_ip1", "Target Server IP(DNS)", 32, "", KeyFilter::None,
+                                   "GPRS", "ip1"),
+                              "(Max. 32)")),
            g);
     Append(t,
-           WithHint(Edit("edt_gprsname", "User Name", 32, "", KeyFilter::None, "GPRS", "gprsname"),
-                    "(Max. 32)"),
+           Keyed(21, WithHint(Edit("edt_ip2", "Target Sub-server IP(DNS)", 32, "", KeyFilter::None,
+                                   "GPRS", "ip2"),
+                              "(Max. 32)")),
            g);
-    Append(
-        t,
-        WithHint(Edit("edt_gprspassword", "Password", 32, "", KeyFilter::None, "GPRS", "gprspwd"),
-                 "(Max. 32)"),
-        g);
+    Append(t,
+           Keyed(22, WithHint(Edit("edt_port", "Port:", 0, "8000", KeyFilter::Adt, "GPRS", "port"),
+                              "(1~65535)")),
+           g);
+    Append(t, Keyed(23, List("cbb_mode", "Protocol:", {"TCP", "UDP"}, 0, "GPRS", "mode")), g);
+    Append(t,
+           Keyed(24, WithHint(Edit("edt_apn", "Access Point Name", 32, "", KeyFilter::None, "GPRS",
+                                   "apn"),
+                              "(Max. 32)")),
+           g);
+    Append(t,
+           Keyed(25, WithHint(Edit("edt_gprsname", "User Name", 32, "", KeyFilter::None, "GPRS",
+                                   "gprsname"),
+                              "(Max. 32)")),
+           g);
+    Append(t,
+           Keyed(26, WithHint(Edit("edt_gprspassword", "Password", 32, "", KeyFilter::None, "GPRS",
+                                   "gprspwd"),
+                              "(Max. 32)")),
+           g);
 }
 
 void AppendSensorGroups(std::vector<WidgetSpec>& t) {
-    WidgetSpec type = List("cbb_sensor{N}", "Sensor{N}", {"Centigrade", "Fahrenheit", "AIN"}, -1,
-                           "SENSOR{N}", "flag");
+    // A profile holds each sensor's twelve keys in a section of its own, after the system
+    // keys and sensor 1 first; the positions below are sensor 1's.
+    WidgetSpec type = Keyed(51, List("cbb_sensor{N}", "Sensor{N}",
+                                     {"Centigrade", "Fahrenheit", "AIN"}, -1, "SENSOR{N}", "flag"));
     type.shownText = "Centigrade";
     const std::array rowTemplates{
         type,
-        Edit("edt_Sensor{N}_SLow", "Ultra-low", 8, "", KeyFilter::Pwd, "SENSOR{N}", "ullimit"),
-        Edit("edt_Sensor{N}_Low", "Low", 8, "", KeyFilter::Pwd, "SENSOR{N}", "llimit"),
-        Edit("edt_Sensor{N}_High", "High", 8, "", KeyFilter::Pwd, "SENSOR{N}", "hlimit"),
-        Edit("edt_Sensor{N}_SHigh", "Ultra-high", 8, "", KeyFilter::Pwd, "SENSOR{N}", "uhlimit"),
-        Edit("edt_Sensor{N}_Relay", "Relay working time", 4, "", KeyFilter::Adt, "SENSOR{N}",
-             "relaytime"),
-        Edit("edt_Sensor{N}_STP", "Step value", 2, "", KeyFilter::Adt, "SENSOR{N}", "stp"),
-        Edit("edt_Sensor{N}_SP", "Alarming interval time", 3, "", KeyFilter::Adt, "SENSOR{N}",
-             "nalarm"),
-        Edit("edt_Sensor{N}_ens", "Alarming verify time", 3, "", KeyFilter::Adt, "SENSOR{N}",
-             "contime"),
-        List("cbb_sensor{N}_ain", "Analog sensor", {"NONE", "0～20mA/0～5V", "4～20mA"}, 0,
-             "SENSOR{N}", "ainflag"),
-        Edit("edt_Sensor{N}_start", "Min.", 8, "", KeyFilter::Pwd, "SENSOR{N}", "svalue"),
-        Edit("edt_Sensor{N}_end", "Max.", 8, "", KeyFilter::Pwd, "SENSOR{N}", "evalue"),
+        Keyed(52, Edit("edt_Sensor{N}_SLow", "Ultra-low", 8, "", KeyFilter::Pwd, "SENSOR{N}",
+                       "ullimit")),
+        Keyed(53, Edit("edt_Sensor{N}_Low", "Low", 8, "", KeyFilter::Pwd, "SENSOR{N}", "llimit")),
+        Keyed(55, Edit("edt_Sensor{N}_High", "High", 8, "", KeyFilter::Pwd, "SENSOR{N}", "hlimit")),
+        Keyed(54, Edit("edt_Sensor{N}_SHigh", "Ultra-high", 8, "", KeyFilter::Pwd, "SENSOR{N}",
+                       "uhlimit")),
+        Keyed(56, Edit("edt_Sensor{N}_Relay", "Relay working time", 4, "", KeyFilter::Adt,
+                       "SENSOR{N}", "relaytime")),
+        Keyed(57,
+              Edit("edt_Sensor{N}_STP", "Step value", 2, "", KeyFilter::Adt, "SENSOR{N}", "stp")),
+        Keyed(58, Edit("edt_Sensor{N}_SP", "Alarming interval time", 3, "", KeyFilter::Adt,
+                       "SENSOR{N}", "nalarm")),
+        Keyed(59, Edit("edt_Sensor{N}_ens", "Alarming verify time", 3, "", KeyFilter::Adt,
+                       "SENSOR{N}", "contime")),
+        Keyed(60, List("cbb_sensor{N}_ain", "Analog sensor", {"NONE", "0～20mA/0～5V", "4～20mA"},
+                       0, "SENSOR{N}", "ainflag")),
+        Keyed(61,
+              Edit("edt_Sensor{N}_start", "Min.", 8, "", KeyFilter::Pwd, "SENSOR{N}", "svalue")),
+        Keyed(62, Edit("edt_Sensor{N}_end", "Max.", 8, "", KeyFilter::Pwd, "SENSOR{N}", "evalue")),
     };
     for (int n = 1; n <= kSensorCount; ++n) {
         for (const auto& rowTemplate : rowTemplates) {
-            AppendRow(t, rowTemplate, n, SensorGroup(n));
+            AppendRow(t, rowTemplate, n, SensorGroup(n), static_cast<int>(rowTemplates.size()));
         }
     }
 }
@@ -236,9 +271,10 @@ void AppendLoginGroup(std::vector<WidgetSpec>& t) {
     firmware.kind = WidgetKind::ReadOnlyEdit;
     Append(t, std::move(model), g);
     Append(t, std::move(firmware), g);
-    Append(t,
-           Edit("edt_setpwd", "Device Password", 4, "8604", KeyFilter::NumPoint, "COM", "setPwd"),
-           g);
+    WidgetSpec password = Keyed(
+        1, Edit("edt_setpwd", "Device Password", 4, "8604", KeyFilter::NumPoint, "COM", "setPwd"));
+    password.profileDefaultText = "8604";
+    Append(t, std::move(password), g);
 }
 
 std::vector<WidgetSpec> BuildTable() {

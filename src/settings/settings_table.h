@@ -53,9 +53,16 @@ struct WidgetSpec {
     // Rows that repeat (numbers 1..6, sensors 1..4) carry their number here; 0 otherwise.
     int row = 0;
 
-    // Where the profile file keeps the value (section and key as written).
+    // Where the profile file keeps the value (section and key as written). The kind says
+    // how the value is written: an edit box's text, a list's item index, a check box's flag,
+    // a picker's time of day.
     std::string profileSection;
     std::string profileKey;
+    // Position of the key in the order a profile is written, counted from 1; 0 for widgets
+    // the profile does not hold.
+    int profileOrder = 0;
+    // The text an edit box takes when a loaded profile lacks its key.
+    std::string profileDefaultText;
 };
 
 // The whole table, in the order of the groups and of the widgets within each group.

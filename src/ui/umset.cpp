@@ -204,6 +204,8 @@ void Tfrm_mset::BuildSecondRow() {
     connect(btn_down, &QPushButton::clicked, this, [this] { btn_downClick(); });
     connect(btn_load, &QPushButton::clicked, this, [this] { btn_loadClick(); });
     connect(btn_industrial, &QPushButton::clicked, this, [this] { btn_industrialClick(); });
+    connect(btn_saveconfigure, &QPushButton::clicked, this, [this] { btn_saveconfigureClick(); });
+    connect(btn_loadconfigure, &QPushButton::clicked, this, [this] { btn_loadconfigureClick(); });
     connect(btn9, &QPushButton::clicked, this, [this] { btn_opencClick(); });
     connect(btn10, &QPushButton::clicked, this, [this] { btn_closecClick(); });
 

@@ -151,6 +151,17 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     // early and kept; called before they are exported.
     void HistoryTransferEnded();
 
+    // ---- Profile files (umset_profiles.cpp): "Save Profile to..." and "Load Profile".
+    void btn_saveconfigureClick();
+    void btn_loadconfigureClick();
+    // Runs a file dialog and gives the chosen file, empty when the user cancels. Modal
+    // unless set (tests answer the dialog themselves).
+    using FileDialogRunner = std::function<QString(QFileDialog& dialog)>;
+    void SetFileDialogRunner(FileDialogRunner runner);
+    // The folder both dialogs open in: the program's, or the user's documents folder when
+    // the program's cannot be written.
+    static QString ProfileFolder(const QString& programFolder, const QString& documentsFolder);
+
     // ---- Demo mode: the port list starts with the simulated logger's line, selected, and
     // the caption says that the logger is simulated.
     void UseSimulatedLogger(const std::string& portPath, const std::string& model);
@@ -172,7 +183,7 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     void ComboBox1Change();
     void Edit12Change();
 
-    // ================= Widgets: member name = objectName =================
+    // ================= Widgets: member name = objectName ==========
     // First row.
     QGroupBox* GroupBox1 = nullptr;
     QComboBox* cbox_com = nullptr;
@@ -360,6 +371,7 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     protocol::ResendTracker resend_;
     protocol::RequestParams params_;
     std::function<std::vector<std::string>()> portSource_;
+    FileDialogRunner fileDialogRunner_;
     bool shown_ = false;
 };
 

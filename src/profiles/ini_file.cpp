@@ -1,0 +1,217 @@
+#include "profiles/ini_file.h"
+
+#include <algorithm>
+
+#include "profiles/text_encoding.h"
+
+namespace lgcset::profiles {
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+std::string_view Trim(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return LowerAscii(x) == LowerAscii(y);
+           });
+}
+
+// The name of a section header line ("[name]", spaces allowed inside and around), or
+// nothing for any other line.
+std::optional<std::string_view> SectionName(std::string_view line) {
+    line = Trim(line);
+    if (line.empty() || line.front() != '[') {
+        return std::nullopt;
+    }
+    line.remove_prefix(1);
+    return Trim(line.substr(0, line.find(']')));
+}
+
+struct KeyLine {
+    std::string_view name;
+    std::string_view value;
+};
+
+// A "name = value" line; comments, headers, blank lines and lines without '=' are none.
+std::optional<KeyLine> ParseKeyLine(std::string_view line) {
+    line = Trim(line);
+    if (line.empty() || line.front() == ';' || line.front() == '[') {
+        return std::nullopt;
+    }
+    const auto equals = line.find('=');
+    if (equals == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::string_view name = Trim(line.substr(0, equals));
+    if (name.empty()) {
+        return std::nullopt;
+    }
+    return KeyLine{name, Trim(line.substr(equals + 1))};
+}
+
+std::string_view WithoutQuotes(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        return value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+// The first `limit` characters of a UTF-8 text.
+std::string_view FirstCharacters(std::string_view text, std::size_t limit) {
+    std::size_t count = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if ((byte & 0xC0) != 0x80) {  // a character starts here
+            if (count == limit) {
+                return text.substr(0, at);
+            }
+            ++count;
+        }
+    }
+    return text;
+}
+
+std::string OneLine(std::string_view text) {
+    std::string line(text);
+    std::replace(line.begin(), line.end(), '\r', ' ');
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    return line;
+}
+
+}  // namespace
+
+IniFile IniFile::FromBytes(std::string_view bytes) {
+    IniFile file;
+    std::string text;
+    if (IsValidUtf8(bytes)) {
+        if (bytes.starts_with(kByteOrderMark)) {
+            file.byteOrderMark_ = true;
+            bytes.remove_prefix(kByteOrderMark.size());
+        }
+        text = std::string(bytes);
+    } else {
+        text = Windows1252ToUtf8(bytes);
+    }
+    bool sawLineEnd = false;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const auto stop = text.find_first_of("\r\n", start);
+        Line line;
+        if (stop == std::string::npos) {
+            line.text = text.substr(start);
+            start = text.size();
+        } else {
+            line.text = text.substr(start, stop - start);
+            const std::size_t endLength = text.compare(stop, 2, "\r\n") == 0 ? 2 : 1;
+            line.end = text.substr(stop, endLength);
+            start = stop + endLength;
+            if (!sawLineEnd) {
+                file.newLine_ = line.end;
+                sawLineEnd = true;
+            }
+        }
+        file.lines_.push_back(std::move(line));
+    }
+    return file;
+}
+
+std::string IniFile::ToBytes() const {
+    std::string text;
+    for (const Line& line : lines_) {
+        text += line.text;
+        text += line.end;
+    }
+    if (!byteOrderMark_) {
+        if (auto narrow = Utf8ToWindows1252(text)) {
+            return *std::move(narrow);
+        }
+        return text;
+    }
+    return std::string(kByteOrderMark) + text;
+}
+
+std::optional<std::size_t> IniFile::FindSection(std::string_view section) const {
+    const std::string_view wanted = Trim(section);
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const auto name = SectionName(lines_[i].text);
+        if (name && SameName(*name, wanted)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+std::size_t IniFile::SectionEnd(std::size_t header) const {
+    std::size_t i = header + 1;
+    while (i < lines_.size() && !SectionName(lines_[i].text)) {
+        ++i;
+    }
+    return i;
+}
+
+std::optional<std::string> IniFile::Read(std::string_view section, std::string_view key) const {
+    const auto header = FindSection(section);
+    if (!header) {
+        return std::nullopt;
+    }
+    const std::string_view wanted = Trim(key);
+    const std::size_t end = SectionEnd(*header);
+    for (std::size_t i = *header + 1; i < end; ++i) {
+        const auto line = ParseKeyLine(lines_[i].text);
+        if (line && SameName(line->name, wanted)) {
+            return std::string(FirstCharacters(WithoutQuotes(line->value), kMaxValueCharacters));
+        }
+    }
+    return std::nullopt;
+}
+
+void IniFile::Insert(std::size_t at, std::string text) {
+    // The line before a new one may be a last line without a line end.
+    Line line{std::move(text), newLine_};
+    if (at > 0 && lines_[at - 1].end.empty()) {
+        lines_[at - 1].end = newLine_;
+        line.end.clear();
+    }
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+}
+
+void IniFile::Write(std::string_view section, std::string_view key, std::string_view value) {
+    const std::string name = OneLine(Trim(key));
+    const std::string entry = name + "=" + OneLine(value);
+    const auto header = FindSection(section);
+    if (!header) {
+        Insert(lines_.size(), "[" + OneLine(Trim(section)) + "]");
+        Insert(lines_.size(), entry);
+        return;
+    }
+    const std::size_t end = SectionEnd(*header);
+    std::size_t lastKey = *header;
+    for (std::size_t i = *header + 1; i < end; ++i) {
+        const auto line = ParseKeyLine(lines_[i].text);
+        if (!line) {
+            continue;
+        }
+        if (SameName(line->name, name)) {
+            // The name keeps its spelling in the file.
+            lines_[i].text = std::string(line->name) + "=" + OneLine(value);
+            return;
+        }
+        lastKey = i;
+    }
+    Insert(lastKey + 1, entry);
+}
+
+}  // namespace lgcset::profiles

@@ -1,0 +1,149 @@
+#include "profiles/ini_storage.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <system_error>
+
+namespace lgcset::profiles {
+namespace fs = std::filesystem;
+namespace {
+
+struct CloseFile {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, CloseFile>;
+
+std::string ErrnoText(int error) {
+    return std::generic_category().message(error);
+}
+
+// The file that a save replaces: a symbolic link's target, so that the link stays a link.
+fs::path SaveTarget(const fs::path& path) {
+    std::error_code ec;
+    if (fs::is_symlink(fs::symlink_status(path, ec))) {
+        const fs::path target = fs::canonical(path, ec);
+        if (!ec) {
+            return target;
+        }
+    }
+    return path;
+}
+
+// Creates a file beside target that did not exist before ("wx": exclusive creation),
+// named after it; a target whose name is as long as names can be gets a short name.
+FilePtr CreateTemporary(const fs::path& target, fs::path& name, int& error) {
+    error = 0;
+    bool shortName = false;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string suffix = ".saving" + (attempt == 0 ? "" : std::to_string(attempt));
+        if (shortName) {
+            name = target.parent_path() / suffix;
+        } else {
+            name = target;
+            name += suffix;
+        }
+        errno = 0;
+        FilePtr file(std::fopen(name.c_str(), "wbx"));
+        if (file) {
+            return file;
+        }
+        error = errno;
+        if (error == ENAMETOOLONG && !shortName) {
+            shortName = true;
+            --attempt;
+            continue;
+        }
+        if (error != EEXIST) {
+            break;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+ReadOutcome ReadIniFile(const fs::path& path, IniFile& file, std::string& error) {
+    file = IniFile();
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (status.type() == fs::file_type::not_found) {
+        return ReadOutcome::Missing;
+    }
+    if (ec) {
+        error = ec.message();
+        return ReadOutcome::Failed;
+    }
+    if (fs::is_directory(status)) {
+        error = "it is a folder";
+        return ReadOutcome::Failed;
+    }
+    errno = 0;
+    FilePtr in(std::fopen(path.c_str(), "rb"));
+    if (!in) {
+        error = ErrnoText(errno);
+        return ReadOutcome::Failed;
+    }
+    std::string bytes;
+    char buffer[8192];
+    for (;;) {
+        const std::size_t n = std::fread(buffer, 1, sizeof buffer, in.get());
+        bytes.append(buffer, n);
+        if (bytes.size() > kMaxIniFileBytes) {
+            error = "the file is larger than a profile can be";
+            return ReadOutcome::Failed;
+        }
+        if (n < sizeof buffer) {
+            break;
+        }
+    }
+    if (std::ferror(in.get())) {
+        error = "the file could not be read";
+        return ReadOutcome::Failed;
+    }
+    file = IniFile::FromBytes(bytes);
+    return ReadOutcome::Read;
+}
+
+bool WriteIniFile(const fs::path& path, const IniFile& file, std::string& error) {
+    const fs::path target = SaveTarget(path);
+    fs::path temporary;
+    int openError = 0;
+    FilePtr out = CreateTemporary(target, temporary, openError);
+    if (!out) {
+        error = ErrnoText(openError);
+        return false;
+    }
+    const std::string bytes = file.ToBytes();
+    errno = 0;
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), out.get()) == bytes.size();
+    written = std::fflush(out.get()) == 0 && written;
+    int writeError = errno;
+    written = std::fclose(out.release()) == 0 && written;
+    if (writeError == 0) {
+        writeError = errno;
+    }
+    std::error_code ec;
+    if (!written) {
+        fs::remove(temporary, ec);
+        error = writeError != 0 ? ErrnoText(writeError) : "the file could not be written";
+        return false;
+    }
+    // The replacement keeps the old file's permissions.
+    const fs::file_status old = fs::status(target, ec);
+    if (!ec && fs::exists(old)) {
+        fs::permissions(temporary, old.permissions(), ec);
+    }
+    fs::rename(temporary, target, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        error = ec.message();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace lgcset::profiles

@@ -1,0 +1,169 @@
+#include "profiles/profile.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <stdexcept>
+
+#include "profiles/ini_storage.h"
+#include "profiles/profile_values.h"
+#include "settings/settings_rules.h"
+
+namespace lgcset::profiles {
+namespace {
+
+using settings::SettingsView;
+using settings::WidgetSpec;
+
+// The report mode as a load leaves it: "Timer" enables the interval and disables every
+// schedule (their check states stay as loaded); "Schedule" disables the interval and makes
+// schedule 1 available, the others as the chain left them.
+void ApplyReportModeRule(SettingsView& view) {
+    const int mode = view.ItemIndex("cb_pdat");
+    if (mode == 0) {
+        view.SetEnabled("edt1", true);
+        for (int k = 1; k <= 4; ++k) {
+            view.SetEnabled(settings::ScheduleCheckName(k), false);
+            view.SetEnabled(settings::ScheduleTimeName(k), false);
+        }
+    } else if (mode == 1) {
+        view.SetEnabled("edt1", false);
+        view.SetEnabled(settings::ScheduleCheckName(1), true);
+        view.SetEnabled(settings::ScheduleTimeName(1), true);
+    }
+}
+
+// One step of a load: the keys at profile positions first..last, or a rule.
+struct LoadStep {
+    int first = 0;
+    int last = 0;
+    void (*rule)(SettingsView&) = nullptr;
+};
+
+// The order matters: the schedule chain runs while keys 43 to 46 are set, the upload timer
+// check when key 38 is, and the mode rules see the modes loaded before them.
+constexpr std::array kLoadSteps{
+    LoadStep{1, 1},    // login password
+    LoadStep{2, 7},    // numbers
+    LoadStep{8, 19},   // their codes
+    LoadStep{20, 26},  // GPRS connection
+    LoadStep{32, 32},  // GPS enable
+    LoadStep{27, 30},  // time mode, SIM number, device password, device ID
+    LoadStep{37, 37},  // upload mode
+    LoadStep{38, 38},  // upload timer
+    LoadStep{39, 39},  // upload time
+    LoadStep{0, 0, settings::cbb_gprsupmodeChange},
+    LoadStep{40, 40},  // PIN verification
+    LoadStep{41, 41},  // PIN code
+    LoadStep{35, 35},  // report mode
+    LoadStep{42, 42},  // report interval
+    LoadStep{43, 46},  // schedules on
+    LoadStep{47, 50},  // schedule times
+    LoadStep{31, 31},  // log interval
+    LoadStep{36, 36},  // relay time
+    LoadStep{33, 33},  // GPRS failure number
+    LoadStep{34, 34},  // report number
+    LoadStep{51, 98},  // sensors 1 to 4
+    LoadStep{0, 0, ApplyReportModeRule},
+};
+
+std::string EncodeValue(const SettingsView& view, const WidgetSpec& widget) {
+    switch (EncodingOf(widget)) {
+        case ValueEncoding::Text:
+            return view.Text(widget.name);
+        case ValueEncoding::Index:
+            return std::to_string(view.ItemIndex(widget.name));
+        case ValueEncoding::Flag:
+            return view.Checked(widget.name) ? "1" : "0";
+        case ValueEncoding::Time:
+            return FormatTime(view.Time(widget.name));
+    }
+    return {};
+}
+
+void ApplyValue(const std::optional<std::string>& value, const WidgetSpec& widget,
+                SettingsView& view) {
+    switch (EncodingOf(widget)) {
+        case ValueEncoding::Text:
+            view.SetText(widget.name, value.value_or(widget.profileDefaultText));
+            break;
+        case ValueEncoding::Index:
+            view.SetItemIndex(widget.name, value ? ParseIndex(*value) : 0);
+            break;
+        case ValueEncoding::Flag:
+            view.SetChecked(widget.name, value && ParseIndex(*value) != 0);
+            break;
+        case ValueEncoding::Time:
+            if (const auto time = value ? ParseTime(*value) : std::nullopt) {
+                view.SetTime(widget.name, *time);
+            }
+            break;
+    }
+}
+
+std::vector<const WidgetSpec*> BuildProfileWidgets() {
+    std::vector<const WidgetSpec*> widgets(kProfileKeyCount, nullptr);
+    for (const WidgetSpec& def : settings::SettingsTable()) {
+        if (def.profileOrder == 0) {
+            continue;
+        }
+        const auto at = static_cast<std::size_t>(def.profileOrder - 1);
+        if (def.profileOrder < 0 || at >= widgets.size() || widgets[at] != nullptr) {
+            throw std::logic_error("profile position " + std::to_string(def.profileOrder) + " of " +
+                                   def.name + " is not free");
+        }
+        widgets[at] = &def;
+    }
+    if (std::find(widgets.begin(), widgets.end(), nullptr) != widgets.end()) {
+        throw std::logic_error("the settings table leaves a profile position empty");
+    }
+    return widgets;
+}
+
+}  // namespace
+
+const std::vector<const WidgetSpec*>& ProfileWidgets() {
+    static const std::vector<const WidgetSpec*> widgets = BuildProfileWidgets();
+    return widgets;
+}
+
+void SaveProfile(const SettingsView& view, IniFile& file) {
+    for (const WidgetSpec* widget : ProfileWidgets()) {
+        file.Write(widget->profileSection, widget->profileKey, EncodeValue(view, *widget));
+    }
+}
+
+void LoadProfile(const IniFile& file, SettingsView& view) {
+    const auto& widgets = ProfileWidgets();
+    for (const LoadStep& step : kLoadSteps) {
+        if (step.rule != nullptr) {
+            step.rule(view);
+            continue;
+        }
+        for (int position = step.first; position <= step.last; ++position) {
+            const WidgetSpec& widget = *widgets[static_cast<std::size_t>(position - 1)];
+            ApplyValue(file.Read(widget.profileSection, widget.profileKey), widget, view);
+        }
+    }
+}
+
+bool SaveProfileFile(const SettingsView& view, const std::filesystem::path& path,
+                     std::string& error) {
+    IniFile file;
+    if (ReadIniFile(path, file, error) == ReadOutcome::Failed) {
+        return false;  // what the file holds besides the keys would be lost
+    }
+    SaveProfile(view, file);
+    return WriteIniFile(path, file, error);
+}
+
+bool LoadProfileFile(const std::filesystem::path& path, SettingsView& view, std::string& error) {
+    IniFile file;
+    if (ReadIniFile(path, file, error) == ReadOutcome::Failed) {
+        return false;
+    }
+    LoadProfile(file, view);
+    return true;
+}
+
+}  // namespace lgcset::profiles

@@ -1,0 +1,41 @@
+// The settings profile: every setting of the window as one key of an INI file, saved in a
+// fixed order and loaded in another, with the enabling rules run where a load runs them.
+// Works on any settings view, so the window and the in-memory model load alike.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "profiles/ini_file.h"
+#include "settings/settings_table.h"
+#include "settings/settings_view.h"
+
+namespace lgcset::profiles {
+
+inline constexpr int kProfileKeyCount = 98;
+
+// The widgets whose values a profile holds, in the order their keys are written (the
+// settings table's profile positions 1 to 98).
+const std::vector<const settings::WidgetSpec*>& ProfileWidgets();
+
+// Writes every key, in order, into file; other keys and lines of file stay.
+void SaveProfile(const settings::SettingsView& view, IniFile& file);
+
+// Applies every key to the view in the load order. A missing or unreadable value takes its
+// default: empty text (the login password "8604"), item 0, unchecked, the picker's time
+// kept. Indexes outside a list leave no item selected; list change reactions do not run,
+// the upload and report mode rules run at their places instead; check boxes run their
+// click reactions as each is set.
+void LoadProfile(const IniFile& file, settings::SettingsView& view);
+
+// The two files operations: a save keeps what an existing file holds besides the keys and
+// replaces it whole or not at all; a load of a file that does not exist applies the
+// defaults. False, with the reason in error, when the file could not be written or read
+// (nothing is changed then).
+bool SaveProfileFile(const settings::SettingsView& view, const std::filesystem::path& path,
+                     std::string& error);
+bool LoadProfileFile(const std::filesystem::path& path, settings::SettingsView& view,
+                     std::string& error);
+
+}  // namespace lgcset::profiles

@@ -1,0 +1,23 @@
+// The byte forms of a profile file's text. Texts inside the program are UTF-8; a profile
+// on disk is Windows-1252 (what the configurators on Windows read and write) or UTF-8.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace lgcset::profiles {
+
+// True when bytes are well-formed UTF-8 (no overlong forms, surrogates or values past
+// U+10FFFF).
+bool IsValidUtf8(std::string_view bytes);
+
+// Every byte as the Windows-1252 character it stands for. The five bytes that code page
+// leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) stand for U+0081 ... as Windows maps them.
+std::string Windows1252ToUtf8(std::string_view bytes);
+
+// The Windows-1252 bytes of a UTF-8 text, or nothing when a character has no byte there
+// (or the text is not UTF-8).
+std::optional<std::string> Utf8ToWindows1252(std::string_view text);
+
+}  // namespace lgcset::profiles

@@ -1,0 +1,97 @@
+// "Save Profile to..." and "Load Profile": the two file dialogs and the messages. What a
+// profile holds and in which order it is loaded is the profile library's (src/profiles).
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <exception>
+#include <filesystem>
+
+#include "profiles/profile.h"
+#include "ui/message_box.h"
+#include "ui/umset.h"
+
+namespace lgcset::ui {
+
+namespace {
+
+std::filesystem::path PathOf(const QString& file) {
+    return std::filesystem::path(QFile::encodeName(file).toStdString());
+}
+
+QString ShownName(const QString& file) {
+    return QDir::toNativeSeparators(file);
+}
+
+QString ModalRun(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    const QStringList files = dialog.selectedFiles();
+    return files.isEmpty() ? QString() : files.front();
+}
+
+}  // namespace
+
+QString Tfrm_mset::ProfileFolder(const QString& programFolder, const QString& documentsFolder) {
+    const QFileInfo program(programFolder);
+    if (program.isDir() && program.isWritable())
+        return programFolder;
+    return documentsFolder;
+}
+
+void Tfrm_mset::SetFileDialogRunner(FileDialogRunner runner) {
+    fileDialogRunner_ = std::move(runner);
+}
+
+void Tfrm_mset::btn_saveconfigureClick() {
+    QString file;
+    try {
+        QFileDialog& dialog = *dlgSave_configuredocument;
+        dialog.setDirectory(
+            ProfileFolder(QCoreApplication::applicationDirPath(),
+                          QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)));
+        dialog.selectFile(QStringLiteral("setini") + QDateTime::currentDateTime().toString(
+                                                         QStringLiteral("yyyy-MM-dd_HH-mm-ss")));
+        file = fileDialogRunner_ ? fileDialogRunner_(dialog) : ModalRun(dialog);
+        if (file.isEmpty())
+            return;
+        std::string error;
+        if (profiles::SaveProfileFile(Settings(), PathOf(file), error))
+            return;
+        boxes_->Error(QStringLiteral("Unable to write to ") + ShownName(file),
+                      QString::fromStdString(error));
+    } catch (const std::exception& e) {
+        if (!file.isEmpty())
+            boxes_->Error(QStringLiteral("Unable to write to ") + ShownName(file),
+                          QString::fromUtf8(e.what()));
+    }
+}
+
+void Tfrm_mset::btn_loadconfigureClick() {
+    QString file;
+    try {
+        QFileDialog& dialog = *dlgOpen_configuredocument;
+        dialog.setDirectory(
+            ProfileFolder(QCoreApplication::applicationDirPath(),
+                          QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)));
+        file = fileDialogRunner_ ? fileDialogRunner_(dialog) : ModalRun(dialog);
+        if (file.isEmpty())
+            return;
+        std::string error;
+        if (profiles::LoadProfileFile(PathOf(file), Settings(), error))
+            return;
+        // A file that is there but cannot be read is not taken as an empty profile: the
+        // settings on the window stay as they are.
+        boxes_->Error(QStringLiteral("Unable to read ") + ShownName(file),
+                      QString::fromStdString(error));
+    } catch (const std::exception& e) {
+        if (!file.isEmpty())
+            boxes_->Error(QStringLiteral("Unable to read ") + ShownName(file),
+                          QString::fromUtf8(e.what()));
+    }
+}
+
+}  // namespace lgcset::ui
