@@ -34,6 +34,7 @@
 #include "ui/settings_widgets.h"
 #include "ui/status_panels.h"
 #include "ui/widget_settings_view.h"
+#include "ui/window_history_host.h"
 
 namespace lgcset::ui {
 
@@ -114,6 +115,7 @@ Tfrm_mset::Tfrm_mset(QWidget* parent)
     BuildStatusBar();
     BuildTimers();
     BuildFileDialogs();
+    BuildHistoryQuery();
 
     auto* first = new QHBoxLayout;
     first->setSpacing(6);

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/history_query.h"
 #include "data/history_record.h"
 #include "link/SerialComm.h"
 #include "protocol/device_operations.h"
@@ -44,6 +45,7 @@ namespace lgcset::ui {
 
 class MessageBoxes;
 class WidgetSettingsView;
+class WindowHistoryHost;
 
 class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     Q_OBJECT
@@ -131,8 +133,8 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     void ClearStatusText() override;
     void RepaintStatus() override;
     void ApplyDeviceIdentity() override;
-    // Data replies: their tools are not in the window yet, so these take the reply and do
-    // nothing with it.
+    // Data replies. The history replies go to the history query (umset_history.cpp); the
+    // other tools are not in the window yet, so these take the reply and do nothing with it.
     void OnCurrentData(const protocol::ReceivedFrame& frame) override;
     void OnHistoryCount(const protocol::ReceivedFrame& frame) override;
     void OnHistoryRecord(const protocol::ReceivedFrame& frame) override;
@@ -145,6 +147,11 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     // the records of the running or last transfer.
     data::HistoryStore History;
     std::uint16_t HistoryCount = 0;
+    void Button1Click();  // "Query"
+    // A transfer cannot go on (timeout, Stop, link closed): nothing more is sent, and the
+    // records received so far are offered for export.
+    void EndHistoryTransfer();
+    data::HistoryQuery& HistoryQueryState() { return *historyQuery_; }
     // Writes History[0 .. HistoryCount) to the workbook and the CSV file.
     void ExportHistory();
     // A transfer has ended with records in History[0 .. HistoryCount), complete or ended
@@ -361,6 +368,7 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     void ConfigurePorts();
     void WriteGridHeadings();
     void Button6Click();
+    void BuildHistoryQuery();
 
     std::unique_ptr<MessageBoxes> ownBoxes_;
     MessageBoxes* boxes_ = nullptr;
@@ -373,6 +381,8 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     std::function<std::vector<std::string>()> portSource_;
     FileDialogRunner fileDialogRunner_;
     bool shown_ = false;
+    std::unique_ptr<WindowHistoryHost> historyHost_;
+    std::unique_ptr<data::HistoryQuery> historyQuery_;
 };
 
 }  // namespace lgcset::ui

@@ -106,8 +106,6 @@ void Tfrm_mset::ApplyDeviceIdentity() {
 }
 
 void Tfrm_mset::OnCurrentData(const protocol::ReceivedFrame&) {}
-void Tfrm_mset::OnHistoryCount(const protocol::ReceivedFrame&) {}
-void Tfrm_mset::OnHistoryRecord(const protocol::ReceivedFrame&) {}
 void Tfrm_mset::ShowDeviceTime(const protocol::ReceivedFrame&) {}
 void Tfrm_mset::ShowDebugData(const protocol::ReceivedFrame&) {}
 

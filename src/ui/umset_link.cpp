@@ -53,6 +53,7 @@ void Tfrm_mset::btn8Click() {
             cm1.ClosePort();
             DisableDeviceButtons();
             BringLampToFront(false);
+            EndHistoryTransfer();
             return;
         }
         errno = 0;
@@ -91,6 +92,7 @@ void Tfrm_mset::btn_stopClick() {
         StopRequested = true;
     } catch (...) {
     }
+    EndHistoryTransfer();
 }
 
 void Tfrm_mset::btn_opencClick() {

@@ -49,6 +49,7 @@ void Tfrm_mset::tmr_cfTimer() {
                                 QStringLiteral("Information"));
             SetStatusText(QString());
             stat1->Repaint();
+            EndHistoryTransfer();
         } else if (!tick.resend.empty()) {
             cm1.WriteData(tick.resend.data(), static_cast<std::uint16_t>(tick.resend.size()));
             EchoSent(tick.resend);

@@ -107,6 +107,29 @@ const std::map<std::string, OptionSpec>& OptionTable() {
               return true;
           },
           "\"YYYY-MM-DD HH:MM[:SS]\", a real date of 2000..2099"}},
+        {"records",
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              std::uint32_t n = 0;
+              if (!ParseNumber<std::uint32_t>(v, n, 0, 1'000'000)) {
+                  return false;
+              }
+              c.options.historyRecords = n;
+              return true;
+          },
+          "0 to 1000000"}},
+        {"unknown-tag-record",
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              return ParseNumber<std::uint32_t>(v, c.options.unknownTagRecord, 0, 1'000'000);
+          },
+          "a record number from 1, or 0"}},
+        {"unknown-subcode-record",
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              return ParseNumber<std::uint32_t>(v, c.options.unknownSubCodeRecord, 0, 1'000'000);
+          },
+          "a record number from 1, or 0"}},
         {"records-per-reply",
          {true,
           [](CommandLine& c, const std::string& v) {
@@ -287,6 +310,14 @@ History (a synthetic log, fixed when the simulator starts):
                          time of the last record (default: the clock at start)
   --records-per-reply=N  records carried by one history reply, as many of them
                          as fit in 256 bytes (default 1)
+  --records=N            exactly N records (0..1000000) up to the end, instead
+                         of --days: a count of 1, 256 or 65535 for a range
+                         that holds the whole log
+  --unknown-tag-record=K record K of the log (from 1) carries, first, an item
+                         with a tag no history record has (0x33)
+  --unknown-subcode-record=K
+                         record K of the log carries, first, a sensor item and
+                         a position item with sub-codes no record has
 
 Debug traffic:
   --debug-interval=MS    period of the unasked debug frames while debug mode is

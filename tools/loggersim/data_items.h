@@ -18,6 +18,10 @@ inline constexpr std::uint8_t kSignalTag = 0x10;  // current data only, sub-code
 inline constexpr std::uint8_t kRelayTag = 0x20;
 inline constexpr std::uint8_t kPowerTag = 0x30;
 inline constexpr std::size_t kItemSize = 6;
+// Items no history record carries, sent on request to exercise the configurator.
+inline constexpr std::uint8_t kUnknownTag = 0x33;
+inline constexpr std::uint8_t kUnknownSensorSubCode = 0x07;
+inline constexpr std::uint8_t kUnknownPositionSubCode = 0x60;
 
 inline void AppendU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) {

@@ -47,7 +47,8 @@ Device::Device(const Options& options, std::int64_t hostNow)
     : options_(options),
       layout_(LayoutForModel(options.model)),
       history_(layout_, options.historyEnd ? ToSeconds(*options.historyEnd) : hostNow,
-               options.logIntervalMinutes, options.days) {
+               options.logIntervalMinutes, options.days, options.historyRecords,
+               {options.unknownTagRecord, options.unknownSubCodeRecord}) {
     WriteFactoryMemory(memory_, layout_.kind, options_.password);
 }
 

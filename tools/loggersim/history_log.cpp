@@ -10,11 +10,13 @@ namespace {
 constexpr std::int64_t kMaxRecords = 1'000'000;  // keeps a careless --days from overflowing
 }  // namespace
 
-HistoryLog::HistoryLog(ChannelLayout layout, std::int64_t endSeconds, int intervalMinutes, int days)
-    : layout_(layout), interval_(std::max(1, intervalMinutes) * std::int64_t{60}) {
+HistoryLog::HistoryLog(ChannelLayout layout, std::int64_t endSeconds, int intervalMinutes, int days,
+                       std::optional<std::uint32_t> records, OddItems odd)
+    : layout_(layout), odd_(odd), interval_(std::max(1, intervalMinutes) * std::int64_t{60}) {
     const std::int64_t last = FloorDiv(endSeconds, interval_) * interval_;
-    const std::int64_t count = std::clamp<std::int64_t>(
-        std::int64_t{std::max(0, days)} * 86400 / interval_, 0, kMaxRecords);
+    const std::int64_t wanted =
+        records ? std::int64_t{*records} : std::int64_t{std::max(0, days)} * 86400 / interval_;
+    const std::int64_t count = std::clamp<std::int64_t>(wanted, 0, kMaxRecords);
     size_ = static_cast<std::uint32_t>(count);
     first_ = last - (count - 1) * interval_;
 }
@@ -60,9 +62,20 @@ HistoryLog::Content HistoryLog::ContentOf(std::uint32_t index) const {
     return c;
 }
 
+std::size_t HistoryLog::OddItemCount(std::uint32_t index) const {
+    std::size_t items = 0;
+    if (odd_.unknownTagRecord == index + 1) {
+        items += 1;
+    }
+    if (odd_.unknownSubCodeRecord == index + 1) {
+        items += 2;
+    }
+    return items;
+}
+
 std::size_t HistoryLog::RecordSize(std::uint32_t index) const {
     const Content c = ContentOf(index);
-    std::size_t items = c.gps ? 4 : 0;
+    std::size_t items = (c.gps ? 4 : 0) + OddItemCount(index);
     for (bool present : c.sensors) {
         items += present ? 1 : 0;
     }
@@ -81,6 +94,14 @@ void HistoryLog::AppendRecord(std::uint32_t index, std::vector<std::uint8_t>& ou
     out.push_back(static_cast<std::uint8_t>(t.minute));
     out.push_back(static_cast<std::uint8_t>(t.second));
     const Content c = ContentOf(index);
+    // The odd items come first, so the ones after them show whether decoding went on.
+    if (odd_.unknownSubCodeRecord == index + 1) {
+        AppendItem(out, kSensorTag, kUnknownSensorSubCode, 1.5f);
+        AppendItem(out, kPositionTag, kUnknownPositionSubCode, std::uint32_t{1234});
+    }
+    if (odd_.unknownTagRecord == index + 1) {
+        AppendItem(out, kUnknownTag, 0x00, std::uint32_t{0});
+    }
     for (int ch = 0; ch < 4; ++ch) {
         if (c.sensors[ch]) {
             AppendItem(out, kSensorTag, static_cast<std::uint8_t>(ch),

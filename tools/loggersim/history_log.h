@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "loggersim/civil_time.h"
@@ -11,11 +12,21 @@
 
 namespace lgcset::sim {
 
+// Records that carry an item no history record should (numbered from 1 in the log; 0 for
+// none): one with a tag the configurator does not know, one with known tags but sub-codes
+// it does not know.
+struct OddItems {
+    std::uint32_t unknownTagRecord = 0;
+    std::uint32_t unknownSubCodeRecord = 0;
+};
+
 class HistoryLog {
   public:
     // `days` days of records, one every `intervalMinutes`, the last at the interval boundary
-    // at or before `endSeconds` (device wall-clock seconds).
-    HistoryLog(ChannelLayout layout, std::int64_t endSeconds, int intervalMinutes, int days);
+    // at or before `endSeconds` (device wall-clock seconds). With `records` given the log
+    // holds exactly that many instead, whatever `days` says.
+    HistoryLog(ChannelLayout layout, std::int64_t endSeconds, int intervalMinutes, int days,
+               std::optional<std::uint32_t> records = std::nullopt, OddItems odd = {});
 
     std::uint32_t size() const { return size_; }
     std::int64_t TimeOf(std::uint32_t index) const;  // 0-based
@@ -39,8 +50,10 @@ class HistoryLog {
         bool gps = false;
     };
     Content ContentOf(std::uint32_t index) const;
+    std::size_t OddItemCount(std::uint32_t index) const;
 
     ChannelLayout layout_;
+    OddItems odd_;
     std::int64_t interval_;
     std::int64_t first_ = 0;
     std::uint32_t size_ = 0;

@@ -37,7 +37,12 @@ struct Options {
     int logIntervalMinutes = 30;
     int days = 7;
     std::optional<CivilTime> historyEnd;
+    std::optional<std::uint32_t> historyRecords;  // exactly this many records, not `days`
     int recordsPerReply = 1;  // records carried by one HistoryRecord reply (as many as fit)
+    // Records (numbered from 1 in the whole log; 0 for none) carrying an item with a tag,
+    // or with sub-codes, that no history record has.
+    std::uint32_t unknownTagRecord = 0;
+    std::uint32_t unknownSubCodeRecord = 0;
 
     int debugIntervalMs = 1000;  // period of the unasked debug traffic frames
 

@@ -1,0 +1,165 @@
+#include "data/history_query.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "data/history_frame.h"
+
+namespace lgcset::data {
+
+namespace {
+
+std::uint8_t TwoDigitYear(int year) {
+    return static_cast<std::uint8_t>((year % 100 + 100) % 100);
+}
+
+}  // namespace
+
+QueryRange MakeQueryRange(int fromYear, int fromMonth, int fromDay, int toYear, int toMonth,
+                          int toDay) {
+    return {TwoDigitYear(fromYear),
+            static_cast<std::uint8_t>(fromMonth),
+            static_cast<std::uint8_t>(fromDay),
+            TwoDigitYear(toYear),
+            static_cast<std::uint8_t>(toMonth),
+            static_cast<std::uint8_t>(toDay)};
+}
+
+int RangeMonths(const QueryRange& range) {
+    return (range[3] * 12 + range[4]) - (range[0] * 12 + range[1]);
+}
+
+void HistoryQuery::Start(const QueryRange& range) {
+    if (RangeMonths(range) >= kTooManyMonths) {
+        host_.ShowMessage("time is to long!(less than 6months)");
+        return;
+    }
+    ++run_;
+    range_ = range;
+    index_ = 1;
+    count_ = 0;
+    total_ = 0;
+    leftOut_ = 0;
+    state_ = State::Counting;
+    host_.ClearTransferProgress();  // of a transfer this one restarts
+    host_.SendHistoryCount(range_);
+    host_.ClearStopRequested();
+    host_.SetProgressVisible(true);
+}
+
+void HistoryQuery::OnCountReply(std::uint16_t total) {
+    if (state_ != State::Counting)
+        return;
+    total_ = total;
+    if (total == 0) {
+        state_ = State::Idle;
+        ++run_;
+        host_.SetProgressVisible(false);
+        host_.ShowMessage("No data recorded on this period.");
+        return;
+    }
+    state_ = State::Fetching;
+    host_.SendHistoryRecord(static_cast<std::uint16_t>(index_));
+    ++index_;
+    host_.ShowNextIndex(static_cast<std::uint16_t>(index_));
+    host_.ShowTransferProgress(0, total_);
+}
+
+void HistoryQuery::OnRecordReply(std::span<const std::uint8_t> payload) {
+    if (state_ == State::Ending) {
+        FinishTransfer();  // the closing reply is not decoded, whatever it holds
+        return;
+    }
+    if (state_ != State::Fetching)
+        return;
+    // The number of the record just answered, plus one: 2 .. total + 1.
+    const std::uint32_t k = index_;
+    host_.ShowSaving();
+    const HistoryFrameResult result = ParseHistoryFrame(payload, store_, count_);
+    leftOut_ += result.leftOut;
+    if (result.stored > 0)
+        host_.ShowReceived(count_);
+    if (result.undefinedItem) {
+        const std::uint64_t run = run_;
+        host_.ShowMessage("data drecor undefined");
+        if (run != run_ || state_ != State::Fetching)
+            return;  // the transfer was ended or restarted while the box was open
+    }
+    host_.ShowTransferProgress(static_cast<std::uint16_t>(k - 1), total_);
+    if (k <= total_) {
+        host_.SendHistoryRecord(static_cast<std::uint16_t>(k));
+        index_ = k + 1;
+    } else {
+        index_ = 0;
+        state_ = State::Ending;
+        host_.SendHistoryRecord(0);
+    }
+}
+
+void HistoryQuery::FinishTransfer() {
+    state_ = State::Idle;
+    const std::uint64_t run = ++run_;
+    host_.ClearTransferProgress();
+    if (leftOut_ > 0) {
+        host_.ShowMessage(LeftOutMessage(leftOut_));
+        if (run != run_)
+            return;
+    }
+    if (count_ > 0)
+        host_.TransferEnded();
+    host_.ExportHistory();
+    if (run != run_)
+        return;  // a new query started while the export ran
+    count_ = 0;
+    host_.SetProgressVisible(false);
+}
+
+void HistoryQuery::EndEarly() {
+    if (state_ == State::Idle)
+        return;
+    state_ = State::Idle;
+    const std::uint64_t run = ++run_;
+    host_.ClearTransferProgress();
+    host_.SetProgressVisible(false);
+    if (count_ == 0)
+        return;
+    if (!host_.AskYesNo(EarlyEndQuestion(count_, total_, leftOut_)) || run != run_)
+        return;
+    // Stop ended the transfer, not the export the user has just asked for.
+    host_.ClearStopRequested();
+    host_.TransferEnded();
+    host_.ExportHistory();
+    if (run == run_)
+        host_.SetProgressVisible(false);
+}
+
+std::string TransferProgressText(std::uint32_t answered, std::uint32_t total,
+                                 double elapsedSeconds) {
+    std::string text = "record " + std::to_string(answered) + " of " + std::to_string(total);
+    if (answered == 0 || answered >= total || !(elapsedSeconds >= 0))
+        return text;
+    const double perRecord = elapsedSeconds / answered;
+    const auto left = static_cast<long long>(std::ceil(perRecord * (total - answered)));
+    char clock[32];
+    if (left >= 3600)
+        std::snprintf(clock, sizeof clock, ", %lld:%02lld:%02lld left", left / 3600, left / 60 % 60,
+                      left % 60);
+    else
+        std::snprintf(clock, sizeof clock, ", %lld:%02lld left", left / 60, left % 60);
+    return text + clock;
+}
+
+std::string EarlyEndQuestion(std::uint16_t received, std::uint16_t total, std::uint32_t leftOut) {
+    std::string text = "The history transfer ended early: " + std::to_string(received) + " of " +
+                       std::to_string(total) + " records arrived";
+    if (leftOut > 0)
+        text += " (" + std::to_string(leftOut) + " more did not fit in the history store)";
+    return text + ". Export the records that arrived?";
+}
+
+std::string LeftOutMessage(std::uint32_t leftOut) {
+    return "The history store holds " + std::to_string(kMaxHistoryCount) +
+           " records: " + std::to_string(leftOut) + " more records of this transfer were left out.";
+}
+
+}  // namespace lgcset::data

@@ -1,0 +1,128 @@
+// The query of the logger's history for a date range: the range check, then one count
+// request and one request per record, each sent only once the reply to the previous one
+// has been decoded into the store, and a closing request (number 0) whose reply hands the
+// store to the export.
+//
+// Replies are matched to requests only by their command code, so the state decides what a
+// reply means; a reply that comes when no transfer waits for it (after Stop, a timeout or
+// a closed link) changes nothing and sends nothing. Everything the query does to the
+// outside world goes through HistoryHost; the window is one host, a command-line program
+// can be another.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "data/history_record.h"
+
+namespace lgcset::data {
+
+// From-year mod 100, from-month, from-day, to-year mod 100, to-month, to-day: the payload of
+// the count request.
+using QueryRange = std::array<std::uint8_t, 6>;
+
+// Takes full calendar years.
+QueryRange MakeQueryRange(int fromYear, int fromMonth, int fromDay, int toYear, int toMonth,
+                          int toDay);
+
+// Months from the start to the end of the range, from the two-digit years and the months
+// only (the days play no part); negative when the end lies before the start, as across
+// the turn of a century (99-12 to 00-01 is -1199).
+int RangeMonths(const QueryRange& range);
+
+// Ranges of this many months or more are refused.
+inline constexpr int kTooManyMonths = 7;
+
+class HistoryHost {
+  public:
+    virtual ~HistoryHost() = default;
+
+    // Modal boxes: they block until closed, and the steps after them run only then.
+    virtual void ShowMessage(std::string_view text) = 0;
+    virtual bool AskYesNo(std::string_view text) = 0;
+
+    // Requests (each ends in the single send path with resend and timeout).
+    virtual void SendHistoryCount(const QueryRange& range) = 0;
+    virtual void SendHistoryRecord(std::uint16_t number) = 0;  // 0 ends the transfer
+
+    // Stop's flag, which the export polls.
+    virtual void ClearStopRequested() = 0;
+
+    // The progress bar: shown at 0 while a transfer runs (the export moves it).
+    virtual void SetProgressVisible(bool visible) = 0;
+    // The two counters: the next record number once (after the first request), and the
+    // records received so far.
+    virtual void ShowNextIndex(std::uint16_t index) = 0;
+    virtual void ShowReceived(std::uint16_t count) = 0;
+    // Status panel 2: "Historical Data Saved...", painted at once.
+    virtual void ShowSaving() = 0;
+    // Where the transfer stands: `answered` of `total` requests answered. The host decides
+    // how often it is worth showing.
+    virtual void ShowTransferProgress(std::uint16_t answered, std::uint16_t total) = 0;
+    virtual void ClearTransferProgress() = 0;
+
+    // A transfer has ended with records in store[0 .. count); called before ExportHistory.
+    virtual void TransferEnded() = 0;
+    virtual void ExportHistory() = 0;
+};
+
+class HistoryQuery {
+  public:
+    enum class State { Idle, Counting, Fetching, Ending };
+
+    HistoryQuery(HistoryHost& host, HistoryStore& store, std::uint16_t& count)
+        : host_(host), store_(store), count_(count) {}
+
+    // "Query": checks the range and starts (or restarts) the transfer.
+    void Start(const QueryRange& range);
+
+    // The reply to the count request: the logger's number of records for the range.
+    void OnCountReply(std::uint16_t total);
+    // The reply to a record request: the received payload, nothing past it.
+    void OnRecordReply(std::span<const std::uint8_t> payload);
+
+    // The transfer cannot go on (a request timed out, Stop, the link closed): nothing more
+    // is sent. Records already received stay in the store; the user is offered their
+    // export.
+    void EndEarly();
+
+    State state() const { return state_; }
+    const QueryRange& Range() const { return range_; }
+    std::uint16_t Total() const { return total_; }
+    std::uint32_t Index() const { return index_; }
+    // Records of this transfer that did not fit in the store.
+    std::uint32_t LeftOut() const { return leftOut_; }
+
+  private:
+    void FinishTransfer();
+    void Export(std::uint64_t run);
+
+    HistoryHost& host_;
+    HistoryStore& store_;
+    std::uint16_t& count_;
+    State state_ = State::Idle;
+    QueryRange range_{};
+    std::uint16_t total_ = 0;  // HistoryTotal
+    // HistoryIndex: the next number to request; 0 once the closing request is out. Wider
+    // than the numbers sent: after request 65,535 it holds 65,536, not 0.
+    std::uint32_t index_ = 0;
+    std::uint32_t leftOut_ = 0;
+    // Advances whenever a transfer starts or ends: a step that ran a modal box checks that
+    // nothing started or ended the transfer in the meantime.
+    std::uint64_t run_ = 0;
+};
+
+// Status text of a running transfer: "record 120 of 5000, 6:12 left"; the time left is
+// estimated from the time so far and is left out until the first request is answered.
+std::string TransferProgressText(std::uint32_t answered, std::uint32_t total,
+                                 double elapsedSeconds);
+
+// The question after a transfer ended early with records.
+std::string EarlyEndQuestion(std::uint16_t received, std::uint16_t total, std::uint32_t leftOut);
+// The notice when records did not fit in the store.
+std::string LeftOutMessage(std::uint32_t leftOut);
+
+}  // namespace lgcset::data

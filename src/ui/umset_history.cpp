@@ -1,0 +1,148 @@
+// The history query on the "Others" tab: "Query" and the replies it brings, driven by
+// data::HistoryQuery with the window as its host.
+#include <QDate>
+#include <QDateTimeEdit>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <algorithm>
+
+#include "protocol/commands.h"
+#include "ui/message_box.h"
+#include "ui/status_panels.h"
+#include "ui/umset.h"
+#include "ui/window_history_host.h"
+
+namespace lgcset::ui {
+
+namespace {
+
+// The status text of a running transfer changes at most this often; a record takes a few
+// milliseconds on the line, and a text per record would cost more than it tells.
+constexpr qint64 kProgressEveryMs = 250;
+constexpr int kProgressPanelWidth = 220;
+
+QString FromView(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+// ---- Window -----------------------------------------------------------------------------
+
+void Tfrm_mset::BuildHistoryQuery() {
+    historyHost_ = std::make_unique<WindowHistoryHost>(*this);
+    historyQuery_ = std::make_unique<data::HistoryQuery>(*historyHost_, History, HistoryCount);
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+}
+
+void Tfrm_mset::Button1Click() {
+    try {
+        const QDate from = DateTimePicker1->date();
+        const QDate to = DateTimePicker2->date();
+        historyQuery_->Start(data::MakeQueryRange(from.year(), from.month(), from.day(), to.year(),
+                                                  to.month(), to.day()));
+    } catch (...) {
+    }
+}
+
+void Tfrm_mset::EndHistoryTransfer() {
+    try {
+        historyQuery_->EndEarly();
+    } catch (...) {
+    }
+}
+
+void Tfrm_mset::OnHistoryCount(const protocol::ReceivedFrame& frame) {
+    // Bytes the reply does not carry read as 0xFF.
+    historyQuery_->OnCountReply(
+        static_cast<std::uint16_t>(frame.payload[0] | frame.payload[1] << 8));
+}
+
+void Tfrm_mset::OnHistoryRecord(const protocol::ReceivedFrame& frame) {
+    const std::size_t count = std::min<std::size_t>(frame.payloadCount, frame.payload.size());
+    historyQuery_->OnRecordReply(std::span<const std::uint8_t>(frame.payload.data(), count));
+}
+
+// ---- Host -------------------------------------------------------------------------------
+
+WindowHistoryHost::WindowHistoryHost(Tfrm_mset& window) : window_(window) {
+    window_.stat1->AddPanel(kProgressPanelWidth, Qt::AlignLeft | Qt::AlignVCenter);
+    progressPanel_ = window_.stat1->PanelCount() - 1;
+}
+
+void WindowHistoryHost::ShowMessage(std::string_view text) {
+    window_.Boxes().Show(FromView(text));
+}
+
+bool WindowHistoryHost::AskYesNo(std::string_view text) {
+    return window_.Boxes().Ask(FromView(text), QStringLiteral("Information"));
+}
+
+void WindowHistoryHost::SendHistoryCount(const data::QueryRange& range) {
+    protocol::RequestParams& params = window_.Params();
+    params.historyFrom = {2000 + range[0], range[1], range[2]};
+    params.historyTo = {2000 + range[3], range[4], range[5]};
+    window_.SendRequest(protocol::kHistoryCountRequest);
+}
+
+void WindowHistoryHost::SendHistoryRecord(std::uint16_t number) {
+    window_.Params().historyRecordIndex = number;
+    window_.SendRequest(protocol::kHistoryRecordRequest);
+}
+
+void WindowHistoryHost::ClearStopRequested() {
+    window_.StopRequested = false;
+}
+
+void WindowHistoryHost::SetProgressVisible(bool visible) {
+    if (visible)
+        window_.pb_write->setValue(0);
+    window_.pb_write->setVisible(visible);
+}
+
+void WindowHistoryHost::ShowNextIndex(std::uint16_t index) {
+    window_.lbl16->setNum(index);
+}
+
+void WindowHistoryHost::ShowReceived(std::uint16_t count) {
+    window_.lbl4->setNum(count);
+}
+
+void WindowHistoryHost::ShowSaving() {
+    static const QString saving = QStringLiteral("Historical Data Saved...");
+    // The same text again would paint the same pixels: once per transfer (or after a
+    // "resend:" text) is enough.
+    if (window_.StatusText() == saving)
+        return;
+    window_.SetStatusText(saving);
+    window_.RepaintStatus();
+}
+
+void WindowHistoryHost::ShowTransferProgress(std::uint16_t answered, std::uint16_t total) {
+    if (answered == 0) {
+        transferClock_.start();
+        lastProgressMs_ = 0;
+    } else if (answered < total && transferClock_.elapsed() - lastProgressMs_ < kProgressEveryMs) {
+        return;
+    }
+    const qint64 now = transferClock_.elapsed();
+    lastProgressMs_ = now;
+    const std::string text =
+        data::TransferProgressText(answered, total, static_cast<double>(now) / 1000.0);
+    window_.stat1->SetPanelText(progressPanel_, QString::fromStdString(text));
+}
+
+void WindowHistoryHost::ClearTransferProgress() {
+    window_.stat1->SetPanelText(progressPanel_, QString());
+}
+
+void WindowHistoryHost::TransferEnded() {
+    window_.HistoryTransferEnded();
+}
+
+void WindowHistoryHost::ExportHistory() {
+    window_.ExportHistory();
+}
+
+}  // namespace lgcset::ui

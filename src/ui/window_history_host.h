@@ -1,0 +1,41 @@
+// The window's side of the history query: the requests, the boxes, the two counters, the
+// progress bar and status texts, the chart and the export.
+#pragma once
+
+#include <QElapsedTimer>
+
+#include "data/history_query.h"
+
+namespace lgcset::ui {
+
+class Tfrm_mset;
+
+class WindowHistoryHost final : public data::HistoryHost {
+  public:
+    // Adds the status bar panel that tells where a transfer stands.
+    explicit WindowHistoryHost(Tfrm_mset& window);
+
+    void ShowMessage(std::string_view text) override;
+    bool AskYesNo(std::string_view text) override;
+    void SendHistoryCount(const data::QueryRange& range) override;
+    void SendHistoryRecord(std::uint16_t number) override;
+    void ClearStopRequested() override;
+    void SetProgressVisible(bool visible) override;
+    void ShowNextIndex(std::uint16_t index) override;
+    void ShowReceived(std::uint16_t count) override;
+    void ShowSaving() override;
+    void ShowTransferProgress(std::uint16_t answered, std::uint16_t total) override;
+    void ClearTransferProgress() override;
+    void TransferEnded() override;
+    void ExportHistory() override;
+
+    int ProgressPanel() const { return progressPanel_; }
+
+  private:
+    Tfrm_mset& window_;
+    int progressPanel_ = -1;
+    QElapsedTimer transferClock_;  // since the count reply
+    qint64 lastProgressMs_ = 0;
+};
+
+}  // namespace lgcset::ui
