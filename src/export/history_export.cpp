@@ -1,0 +1,294 @@
+#include "export/history_export.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+#include "data/number_format.h"
+#include "export/compound_file.h"
+#include "export/csv_writer.h"
+#include "export/pending_file.h"
+#include "export/xls_workbook.h"
+
+namespace lgcset::exports {
+namespace {
+
+using data::HistoryRecord;
+
+std::string TwoDigits(int v) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%02d", v);
+    return buffer;
+}
+
+std::string FileTimestamp(const LocalTime& t) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d_%02d-%02d-%02d", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
+    return buffer;
+}
+
+// "yy-mm-dd hh:nn:ss" from the record's own fields.
+std::string TimeText(const HistoryRecord& r) {
+    std::string text = TwoDigits((r.year + 2000) % 100);
+    for (const auto& [sep, v] :
+         {std::pair{'-', r.month}, std::pair{'-', r.day}, std::pair{' ', r.hour},
+          std::pair{':', r.minute}, std::pair{':', r.second}}) {
+        text += sep;
+        text += TwoDigits(v);
+    }
+    return text;
+}
+
+bool IsLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
+
+int DaysInMonth(int y, int m) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return m == 2 && IsLeap(y) ? 29 : kDays[m - 1];
+}
+
+// Days from 1970-01-01 to a proleptic Gregorian date.
+long DaysFromCivil(long y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const long era = (y >= 0 ? y : y - 399) / 400;
+    const auto yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<long>(doe) - 719468;
+}
+
+double SerialTime(const HistoryRecord& r) {
+    const long days = DaysFromCivil(r.year + 2000, r.month, r.day) - DaysFromCivil(1899, 12, 30);
+    return static_cast<double>(days) + (r.hour * 3600 + r.minute * 60 + r.second) / 86400.0;
+}
+
+double ParseNumber(const std::string& text) {
+    double v = 0;
+    std::from_chars(text.data(), text.data() + text.size(), v);
+    return v;
+}
+
+// A number cell shows the number its text names, so every reader shows that text.
+void NumberCell(ExportCell& cell, std::string text, CellFormat format) {
+    cell.value = ParseNumber(text);
+    cell.text = std::move(text);
+    cell.format = std::isfinite(cell.value) && cell.text.find_first_of("NI") == std::string::npos
+                      ? format
+                      : CellFormat::Text;  // "NAN", "INF": no number cell can hold them
+}
+
+void SensorCell(ExportCell& cell, double value) {
+    std::string text = data::FormatUpToTwoDecimals(value);
+    const CellFormat format =
+        text.find('.') == std::string::npos ? CellFormat::WholeNumber : CellFormat::UpToTwoDecimals;
+    NumberCell(cell, std::move(text), format);
+}
+
+}  // namespace
+
+LocalTime ReadLocalClock() {
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+std::string WorkbookFileName(const LocalTime& t) {
+    return "SAVE" + FileTimestamp(t) + ".xls";
+}
+std::string CsvFileName(const LocalTime& t) {
+    return "SAVE_CSV_" + FileTimestamp(t) + ".csv";
+}
+
+bool IsValidTime(const HistoryRecord& r) {
+    return r.month >= 1 && r.month <= 12 && r.day >= 1 &&
+           r.day <= DaysInMonth(r.year + 2000, r.month) && r.hour < 24 && r.minute < 60 &&
+           r.second < 60;
+}
+
+void RecordCells(const HistoryRecord& r, ExportRow& row) {
+    for (ExportCell& cell : row) {
+        cell.format = CellFormat::Empty;
+        cell.text.clear();
+    }
+    row[0].text = TimeText(r);
+    if (IsValidTime(r)) {
+        row[0].format = CellFormat::Time;
+        row[0].value = SerialTime(r);
+    } else {
+        row[0].format = CellFormat::Text;
+    }
+    for (int s = 0; s < data::kSensorCount; ++s) {
+        if (r.sensorPresent[static_cast<std::size_t>(s)] == 1)
+            SensorCell(row[static_cast<std::size_t>(1 + s)], r.sensor[static_cast<std::size_t>(s)]);
+    }
+    if (r.longitude != data::kAbsentPosition)
+        NumberCell(row[5], data::FormatOneToSixDecimals(r.longitude / 1e6),
+                   CellFormat::OneToSixDecimals);
+    if (r.latitude != data::kAbsentPosition)
+        NumberCell(row[6], data::FormatOneToSixDecimals(r.latitude / 1e6),
+                   CellFormat::OneToSixDecimals);
+    if (r.velocity != data::kAbsentPosition)
+        NumberCell(row[7], data::FormatGeneral(r.velocity / 10.0), CellFormat::General);
+    if (r.direction != data::kAbsentPosition)
+        NumberCell(row[8], data::FormatGeneral(r.direction / 10.0), CellFormat::General);
+}
+
+std::optional<int> ProgressAfterRecord(std::size_t index, std::size_t count) {
+    if (count < 10)
+        return kProgressMaximum;
+    const std::size_t step = count / 10;
+    if ((index + 1) % step != 0)
+        return std::nullopt;
+    return static_cast<int>(std::min<std::size_t>((index + 1) * 8 / step, kProgressMaximum));
+}
+
+void ClearSensorPresentFlags(HistoryRecord* records, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) records[i].sensorPresent.fill(0);
+}
+
+namespace {
+
+// The sheet: header row centred, the number formats, the column widths.
+class ExportSheet {
+  public:
+    ExportSheet() {
+        header_ = book_.AddStyle("General", HorizontalAlign::Centre);
+        styles_[static_cast<int>(CellFormat::Text)] = XlsWorkbook::kDefaultStyle;
+        styles_[static_cast<int>(CellFormat::Time)] = book_.AddStyle("yy-mm-dd hh:mm:ss");
+        styles_[static_cast<int>(CellFormat::WholeNumber)] = book_.AddStyle("0");
+        styles_[static_cast<int>(CellFormat::UpToTwoDecimals)] = book_.AddStyle("0.##");
+        styles_[static_cast<int>(CellFormat::OneToSixDecimals)] = book_.AddStyle("##0.0#####");
+        styles_[static_cast<int>(CellFormat::General)] = XlsWorkbook::kDefaultStyle;
+        book_.SetColumnWidth(0, 0, 20);
+        book_.SetColumnWidth(5, 6, 15);
+        for (std::uint16_t c = 0; c < kExportColumns; ++c)
+            book_.Text(0, c, header_, kExportHeaders[c]);
+    }
+
+    bool Row(std::uint32_t row, const ExportRow& cells) {
+        for (std::uint16_t c = 0; c < kExportColumns; ++c) {
+            const ExportCell& cell = cells[c];
+            const std::uint16_t style = styles_[static_cast<int>(cell.format)];
+            bool ok = true;
+            switch (cell.format) {
+                case CellFormat::Empty:
+                    break;
+                case CellFormat::Text:
+                    ok = book_.Text(row, c, style, cell.text);
+                    break;
+                default:
+                    ok = book_.Number(row, c, style, cell.value);
+                    break;
+            }
+            if (!ok)
+                return false;
+        }
+        return true;
+    }
+
+    std::vector<std::uint8_t> Finish() { return book_.Finish(); }
+
+  private:
+    XlsWorkbook book_;
+    std::uint16_t header_ = 0;
+    std::uint16_t styles_[8] = {};
+};
+
+void AppendRowCsv(std::string& out, const ExportRow& row, std::string_view separator) {
+    std::string field;
+    for (int c = 0; c < kExportColumns; ++c) {
+        if (c > 0)
+            out += ',';
+        const std::string& text = row[static_cast<std::size_t>(c)].text;
+        if (separator == "." || text.find('.') == std::string::npos) {
+            AppendCsvField(out, text);
+            continue;
+        }
+        field.clear();
+        for (char ch : text) {
+            if (ch == '.')
+                field += separator;
+            else
+                field += ch;
+        }
+        AppendCsvField(out, field);
+    }
+    out += "\r\n";
+}
+
+ExportResult Failed(std::string error) {
+    ExportResult result;
+    result.outcome = ExportResult::Outcome::Failed;
+    result.error = std::move(error);
+    return result;
+}
+
+}  // namespace
+
+ExportResult ExportHistory(const HistoryRecord* records, std::size_t count,
+                           const ExportOptions& options) {
+    const std::string workbookName = WorkbookFileName(options.clock());
+    const std::string csvName = CsvFileName(options.clock());
+    if (count > kMaxExportRecords)
+        return Failed("a sheet holds at most " + std::to_string(kMaxExportRecords) + " records");
+
+    ExportResult result;
+    ExportSheet sheet;
+    std::string csv;
+    csv.reserve(64 + count * 96);
+    {
+        std::vector<std::string_view> header(kExportHeaders.begin(), kExportHeaders.end());
+        AppendCsvLine(csv, header);
+    }
+    ExportRow row;
+    for (std::size_t r = 0; r < count; ++r) {
+        if (options.beforeRecord && !options.beforeRecord(r, ProgressAfterRecord(r, count))) {
+            result.outcome = ExportResult::Outcome::Stopped;
+            return result;
+        }
+        RecordCells(records[r], row);
+        if (row[0].format == CellFormat::Text)
+            ++result.invalidTimes;
+        if (!sheet.Row(static_cast<std::uint32_t>(r + 1), row))
+            return Failed("the sheet refused record " + std::to_string(r + 1));
+        AppendRowCsv(csv, row, options.decimalSeparator);
+    }
+    const std::vector<std::uint8_t> stream = sheet.Finish();
+
+    // Both files are complete under temporary names before either takes its own.
+    PendingFile workbook, csvFile;
+    std::string error = "no folder to write to";
+    std::filesystem::path folder;
+    for (const std::filesystem::path& candidate : options.folders) {
+        if (workbook.Open(candidate / workbookName)) {
+            folder = candidate;
+            break;
+        }
+        error = workbook.Error();
+    }
+    if (folder.empty())
+        return Failed(error);
+    if (!WriteCompoundFile(workbook.Stream(), kWorkbookStreamName, stream))
+        return Failed("cannot write " + workbook.Target().string());
+    if (!workbook.Close())
+        return Failed(workbook.Error());
+    if (!csvFile.Open(folder / csvName) || !csvFile.Write(csv) || !csvFile.Close())
+        return Failed(csvFile.Error());
+    if (!workbook.Commit())
+        return Failed(workbook.Error());
+    if (!csvFile.Commit()) {
+        std::error_code ec;
+        std::filesystem::remove(workbook.Target(), ec);
+        return Failed(csvFile.Error());
+    }
+    result.outcome = ExportResult::Outcome::Saved;
+    result.workbook = workbook.Target();
+    result.csv = csvFile.Target();
+    return result;
+}
+
+}  // namespace lgcset::exports
