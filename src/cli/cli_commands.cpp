@@ -6,6 +6,8 @@
 #include "cli/cli_history.h"
 #include "cli/cli_options.h"
 #include "cli/headless_session.h"
+#include "data/current_data.h"
+#include "data/device_clock.h"
 #include "link/port_details.h"
 #include "link/port_list.h"
 #include "loggersim/simulator.h"
@@ -252,6 +254,85 @@ int FactoryReset(Connection& c, std::ostream& out, std::ostream& err) {
     return kExitOk;
 }
 
+std::string TwoDigits(int value) {
+    return {static_cast<char>('0' + value / 10 % 10), static_cast<char>('0' + value % 10)};
+}
+
+std::string ClockText(int year, int month, int day, int hour, int minute, int second) {
+    return std::to_string(year) + "-" + TwoDigits(month) + "-" + TwoDigits(day) + " " +
+           TwoDigits(hour) + ":" + TwoDigits(minute) + ":" + TwoDigits(second);
+}
+
+int Clock(Connection& c, const CliOptions& options, std::ostream& out, std::ostream& err) {
+    if (options.setClock) {
+        protocol::ClockSetting& clock = c.session->Params().clock;
+        if (options.setClockNow) {
+            data::StoreClockFromNow(clock);
+        } else {
+            const DateTime& t = options.clockValue;
+            data::StoreClockFromPickers({t.year, t.month, t.day}, {t.hour, t.minute, t.second},
+                                        clock);
+        }
+        const Outcome set = c.session->Ask(protocol::kSetTimeRequest, protocol::Command::SetTime,
+                                           nullptr, {"time setting successfully"});
+        if (!set.ok())
+            return Fail(err, set);
+        const std::string text = ClockText(2000 + clock.year, clock.month, clock.day, clock.hour,
+                                           clock.minute, clock.second);
+        if (options.json)
+            out << "{\"set\": " << JsonString(text) << "}\n";
+        else
+            out << "time setting successfully: " << text << "\n";
+        return kExitOk;
+    }
+    protocol::ReceivedFrame frame;
+    if (Outcome read = c.session->Ask(protocol::kReadTimeRequest, protocol::Command::ReadTime,
+                                      &frame);
+        !read.ok())
+        return Fail(err, read);
+    const data::ClockReply reply = data::DecodeClockReply(frame.payload);
+    if (reply.kind == data::ClockReplyKind::MonthZero)
+        return Fail(err, Outcome::Failed(kExitRefused, "the logger has no time (" +
+                                                           std::string(data::kTimeErrorMessage) +
+                                                           ")"));
+    if (reply.kind == data::ClockReplyKind::Invalid)
+        return Fail(err, Outcome::Failed(kExitRefused, data::InvalidClockMessage(reply)));
+    const data::DeviceTime& t = reply.time;
+    const std::string text = ClockText(t.date.year, t.date.month, t.date.day, t.time.hour,
+                                       t.time.minute, t.time.second);
+    if (options.json)
+        out << "{\"clock\": " << JsonString(text) << "}\n";
+    else
+        out << text << "\n";
+    return kExitOk;
+}
+
+int Current(Connection& c, const CliOptions& options, std::ostream& out, std::ostream& err) {
+    protocol::ReceivedFrame frame;
+    if (Outcome read = c.session->Ask(protocol::kCurrentDataRequest,
+                                      protocol::Command::CurrentData, &frame);
+        !read.ok())
+        return Fail(err, read);
+    data::CurrentReading reading;
+    if (data::ParseCurrentData(frame.payload, frame.payloadCount, reading) ==
+        data::CurrentDataEnd::UndefinedItem)
+        err << kProgram << data::kUndefinedDataMessage << "\n";
+    // Scripts read one decimal separator whatever the locale.
+    const data::CurrentDataRow row = data::CurrentDataTexts(reading, ".");
+    if (options.json) {
+        out << "{";
+        for (std::size_t k = 0; k < row.size(); ++k)
+            out << (k == 0 ? "" : ", ") << JsonString(data::kCurrentDataHeadings[k + 1]) << ": "
+                << (row[k] ? JsonString(*row[k]) : std::string("null"));
+        out << "}\n";
+    } else {
+        // A value the reply did not carry stays empty, as the grid's cell does.
+        for (std::size_t k = 0; k < row.size(); ++k)
+            out << data::kCurrentDataHeadings[k + 1] << "\t" << row[k].value_or("") << "\n";
+    }
+    return kExitOk;
+}
+
 int NotAvailable(const std::string& command, std::ostream& err) {
     err << kProgram << command << " is not available in this build yet\n";
     return kExitRefused;
@@ -308,8 +389,6 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     const std::string& command = options.command;
     if (command == "ports")
         return Ports(environment, out, err);
-    if (command == "clock" || command == "current")
-        return NotAvailable(command, err);
 
     // A profile that cannot be read stops the command before the logger is touched.
     profiles::IniFile profile;
@@ -334,6 +413,10 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     }
     if (command == "relay")
         return Relay(c, options, out, err);
+    if (command == "clock")
+        return Clock(c, options, out, err);
+    if (command == "current")
+        return Current(c, options, out, err);
     if (command == "factory-reset")
         return FactoryReset(c, out, err);
     return NotAvailable(command, err);

@@ -4,7 +4,6 @@ namespace lgcset::protocol {
 
 namespace {
 
-constexpr std::size_t kSentBytesPerLine = 20;
 constexpr std::size_t kReceivedBytesPerLine = 21;
 
 void AppendHexByte(std::string& text, std::uint8_t byte) {
@@ -15,17 +14,6 @@ void AppendHexByte(std::string& text, std::uint8_t byte) {
 }
 
 }  // namespace
-
-void EchoSent(std::string& text, std::span<const std::uint8_t> bytes) {
-    text.reserve(text.size() + bytes.size() * 3 + (bytes.size() / kSentBytesPerLine + 1) * 2);
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        AppendHexByte(text, bytes[i]);
-        if ((i + 1) % kSentBytesPerLine == 0) {
-            text += "\r\n";
-        }
-    }
-    text += "\r\n";
-}
 
 std::vector<std::string> EchoReceived(std::span<const std::uint8_t> bytes) {
     std::vector<std::string> lines;

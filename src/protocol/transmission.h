@@ -1,5 +1,6 @@
-// The pure part of the send path: the traffic log texts and the resend bookkeeping. The
-// window owns the memos, the port and the 1000 ms resend timer and acts on what these say.
+// The pure part of the send path: the received-traffic log text and the resend bookkeeping
+// (sent frames are logged with the hex text of data/hex_text.h). The window owns the memos,
+// the port and the 1000 ms resend timer and acts on what these say.
 #pragma once
 
 #include <cstdint>
@@ -9,11 +10,6 @@
 #include <vector>
 
 namespace lgcset::protocol {
-
-// Appends sent bytes to the sent-traffic log text: " XX" per byte (upper-case hex),
-// "\r\n" after every 20th byte and after the last one, so a frame whose length is a
-// multiple of 20 ends with an empty line.
-void EchoSent(std::string& text, std::span<const std::uint8_t> bytes);
 
 // The lines that a received raw frame adds to the received-traffic log: " XX" per byte,
 // 21 bytes a line, then the remaining line, which is empty when the length is a multiple

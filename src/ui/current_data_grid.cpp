@@ -67,4 +67,8 @@ void WriteCurrentDataHeadings(QTableWidget* grid) {
     Cell(grid, 1, 0)->setText(QString::fromLatin1(kCurrentDataValueHeading));
 }
 
+void WriteCurrentDataValue(QTableWidget* grid, int column, const QString& text) {
+    Cell(grid, 1, column)->setText(text);
+}
+
 }  // namespace lgcset::ui

@@ -24,6 +24,7 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
+#include "data/relay_test.h"
 #include "settings/settings_rules.h"
 #include "settings/settings_table.h"
 #include "ui/current_data_grid.h"
@@ -131,6 +132,7 @@ Tfrm_mset::Tfrm_mset(QWidget* parent)
 
     settingsView_ = std::make_unique<WidgetSettingsView>(this);
     ConnectSettingsReactions();
+    ConnectTools();
     ConfigurePorts();
 
     assembler_.SetOnRawFrame([this](std::span<const std::uint8_t> raw) { EchoReceived(raw); });
@@ -774,19 +776,11 @@ void Tfrm_mset::edt_gprstimeupChange() {
 }
 
 void Tfrm_mset::ComboBox1Change() {
-    const bool pulse = ComboBox1->currentIndex() == 1;
-    Edit8->setEnabled(!pulse);
-    Edit10->setEnabled(pulse);
-    Edit11->setEnabled(pulse);
-    Edit12->setEnabled(pulse);
+    data::ComboBox1Change(Settings());
 }
 
 void Tfrm_mset::Edit12Change() {
-    if (ComboBox1->currentIndex() != 0)
-        return;
-    Edit10->setEnabled(false);
-    Edit11->setEnabled(false);
-    Edit12->setEnabled(false);
+    data::Edit12Change(Settings());
 }
 
 }  // namespace lgcset::ui

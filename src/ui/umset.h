@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/current_data.h"
 #include "data/history_query.h"
 #include "data/history_record.h"
 #include "link/SerialComm.h"
@@ -133,8 +134,8 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     void ClearStatusText() override;
     void RepaintStatus() override;
     void ApplyDeviceIdentity() override;
-    // Data replies. The history replies go to the history query (umset_history.cpp); the
-    // other tools are not in the window yet, so these take the reply and do nothing with it.
+    // Data replies, handled by the tools that asked for them (umset_tools.cpp,
+    // umset_history.cpp).
     void OnCurrentData(const protocol::ReceivedFrame& frame) override;
     void OnHistoryCount(const protocol::ReceivedFrame& frame) override;
     void OnHistoryRecord(const protocol::ReceivedFrame& frame) override;
@@ -168,6 +169,22 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     // The folder both dialogs open in: the program's, or the user's documents folder when
     // the program's cannot be written.
     static QString ProfileFolder(const QString& programFolder, const QString& documentsFolder);
+
+    // ---- The current data, clock, relay and debug tools of the "Others" tab
+    // (umset_tools.cpp). Reading holds a decoded current-data reply until it is shown.
+    data::CurrentReading Reading;
+    void btn_inquire_curdatClick();
+    void ShowCurrentData();
+    void btn_acquiretimeClick();
+    void Button4Click();
+    void btn_setcurtimeClick();
+    void Button3Click();
+    void Button2Click();
+    void Button5Click();
+    void btn_padlockregulationClick();
+    // Appends the hex text of one run of bytes at the end of a memo (debug traffic, sent
+    // frames).
+    void AppendHexToMemo(QPlainTextEdit* memo, std::span<const std::uint8_t> bytes);
 
     // ---- Demo mode: the port list starts with the simulated logger's line, selected, and
     // the caption says that the logger is simulated.
@@ -367,6 +384,7 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     void ConnectSettingsReactions();
     void ConfigurePorts();
     void WriteGridHeadings();
+    void ConnectTools();
     void Button6Click();
     void BuildHistoryQuery();
 

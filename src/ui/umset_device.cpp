@@ -105,10 +105,6 @@ void Tfrm_mset::ApplyDeviceIdentity() {
     settings::ApplyDeviceIdentity(Settings(), Image, Codes);
 }
 
-void Tfrm_mset::OnCurrentData(const protocol::ReceivedFrame&) {}
-void Tfrm_mset::ShowDeviceTime(const protocol::ReceivedFrame&) {}
-void Tfrm_mset::ShowDebugData(const protocol::ReceivedFrame&) {}
-
 void Tfrm_mset::UseSimulatedLogger(const std::string& portPath, const std::string& model) {
     auto systemPorts = portSource_;
     SetPortSource([portPath, systemPorts] {

@@ -1,7 +1,6 @@
 // The send path with its resend timer, the receive path, and the traffic log.
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextCursor>
 #include <QTimer>
 #include <limits>
 
@@ -110,15 +109,7 @@ void Tfrm_mset::DispatchResponse(const protocol::ReceivedFrame& frame) {
 }
 
 void Tfrm_mset::EchoSent(std::span<const std::uint8_t> bytes) {
-    std::string text;
-    protocol::EchoSent(text, bytes);
-    // The memo keeps plain line feeds.
-    QString chunk = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-    chunk.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QTextCursor end(mmo1->document());
-    end.movePosition(QTextCursor::End);
-    end.insertText(chunk);
-    mmo1->moveCursor(QTextCursor::End);
+    AppendHexToMemo(mmo1, bytes);
 }
 
 void Tfrm_mset::EchoReceived(std::span<const std::uint8_t> bytes) {

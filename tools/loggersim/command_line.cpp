@@ -5,6 +5,9 @@
 #include <functional>
 #include <map>
 
+#include "loggersim/data_items.h"
+#include "protocol/frame_codec.h"
+
 namespace lgcset::sim {
 
 namespace {
@@ -52,6 +55,133 @@ bool PrintableAscii(const std::string& text) {
             return false;
         }
     }
+    return true;
+}
+
+// "NAME=VALUE,..." items of a current-data reply, in the order given: sensor1..sensor4,
+// signal, relay and power take a decimal (single precision), longitude, latitude, velocity
+// and direction a whole number or "absent", and raw=HEX appends bytes as they are (an item
+// of an unknown tag, a cut item). An empty text is an empty reply.
+bool ParseCurrentItems(const std::string& text, std::vector<std::uint8_t>& out) {
+    static const std::map<std::string, std::pair<std::uint8_t, std::uint8_t>> kFloats = {
+        {"sensor1", {kSensorTag, 0x00}},      {"sensor2", {kSensorTag, 0x01}},
+        {"sensor3", {kSensorTag, 0x02}},      {"sensor4", {kSensorTag, 0x03}},
+        {"signal", {kSignalTag, kSignalTag}}, {"relay", {kRelayTag, kRelayTag}},
+        {"power", {kPowerTag, kPowerTag}}};
+    static const std::map<std::string, std::uint8_t> kPositions = {{"longitude", kLongitude},
+                                                                   {"latitude", kLatitude},
+                                                                   {"velocity", kVelocity},
+                                                                   {"direction", kDirection}};
+    std::vector<std::uint8_t> payload;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(',', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        const std::string item = text.substr(start, end - start);
+        start = end + 1;
+        const std::size_t eq = item.find('=');
+        if (eq == std::string::npos) {
+            return false;
+        }
+        const std::string name = item.substr(0, eq);
+        const std::string value = item.substr(eq + 1);
+        if (const auto f = kFloats.find(name); f != kFloats.end()) {
+            double number = 0;
+            if (!ParseNumber(value, number, -1e30, 1e30)) {
+                return false;
+            }
+            AppendItem(payload, f->second.first, f->second.second, static_cast<float>(number));
+        } else if (const auto p = kPositions.find(name); p != kPositions.end()) {
+            std::uint32_t number = 0xFFFFFFFFu;
+            if (value != "absent" && !ParseNumber<std::uint32_t>(value, number, 0, UINT32_MAX)) {
+                return false;
+            }
+            AppendItem(payload, kPositionTag, p->second, number);
+        } else if (name == "raw") {
+            if (value.empty() || value.size() % 2 != 0) {
+                return false;
+            }
+            for (std::size_t i = 0; i < value.size(); i += 2) {
+                std::uint8_t byte = 0;
+                const auto [ptr, ec] =
+                    std::from_chars(value.data() + i, value.data() + i + 2, byte, 16);
+                if (ec != std::errc{} || ptr != value.data() + i + 2) {
+                    return false;
+                }
+                payload.push_back(byte);
+            }
+        } else {
+            return false;
+        }
+    }
+    if (payload.size() > protocol::kPayloadArea) {
+        return false;
+    }
+    out = std::move(payload);
+    return true;
+}
+
+// "Y,M,D,h,m,s": six bytes 0..255.
+bool ParseClockBytes(const std::string& text, std::array<std::uint8_t, 6>& out) {
+    std::array<std::uint8_t, 6> bytes{};
+    std::size_t start = 0;
+    for (std::size_t k = 0; k < bytes.size(); ++k) {
+        const std::size_t end = k + 1 < bytes.size() ? text.find(',', start) : text.size();
+        if (end == std::string::npos ||
+            !ParseNumber<std::uint8_t>(text.substr(start, end - start), bytes[k], 0, 255)) {
+            return false;
+        }
+        start = end + 1;
+    }
+    out = bytes;
+    return true;
+}
+
+// "set-time,relay,debug-mode" in any selection.
+bool ParseRefusals(const std::string& text, Options& options) {
+    std::size_t start = 0;
+    do {
+        std::size_t end = text.find(',', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        const std::string name = text.substr(start, end - start);
+        if (name == "set-time") {
+            options.refuseSetTime = true;
+        } else if (name == "relay") {
+            options.refuseRelay = true;
+        } else if (name == "debug-mode") {
+            options.refuseDebugMode = true;
+        } else {
+            return false;
+        }
+        start = end + 1;
+    } while (start <= text.size());
+    return true;
+}
+
+// "R:45,T:20,R:0": a direction letter and a byte count 0..255 per frame.
+bool ParseDebugFrames(const std::string& text, std::vector<DebugFrameSpec>& out) {
+    std::vector<DebugFrameSpec> frames;
+    std::size_t start = 0;
+    do {
+        std::size_t end = text.find(',', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        const std::string item = text.substr(start, end - start);
+        DebugFrameSpec frame;
+        if (item.size() < 3 || item[1] != ':' || item[0] < 0x21 || item[0] > 0x7E ||
+            !ParseNumber<std::uint8_t>(item.substr(2), frame.length, 0, 255)) {
+            return false;
+        }
+        frame.direction = static_cast<std::uint8_t>(item[0]);
+        frames.push_back(frame);
+        start = end + 1;
+    } while (start <= text.size());
+    out = std::move(frames);
     return true;
 }
 
@@ -142,6 +272,39 @@ const std::map<std::string, OptionSpec>& OptionTable() {
               return ParseNumber(v, c.options.debugIntervalMs, 1, 3'600'000);
           },
           "milliseconds, 1 to 3600000"}},
+        {"debug-frames",
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              return ParseDebugFrames(v, c.options.debugFrames);
+          },
+          "LETTER:COUNT,... with a printable letter and a count of 0 to 255, e.g. R:45,T:20,R:0"}},
+        {"current-data",
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              std::vector<std::uint8_t> payload;
+              if (!ParseCurrentItems(v, payload)) {
+                  return false;
+              }
+              c.options.currentDataReply = std::move(payload);
+              return true;
+          },
+          "NAME=VALUE,... of sensor1..sensor4, signal, relay, power (decimal), longitude, "
+          "latitude, velocity, direction (whole number or absent) and raw (hex bytes), at most "
+          "256 bytes in all"}},
+        {"clock-reply",
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              std::array<std::uint8_t, 6> bytes{};
+              if (!ParseClockBytes(v, bytes)) {
+                  return false;
+              }
+              c.options.clockReply = bytes;
+              return true;
+          },
+          "six numbers 0 to 255: year,month,day,hour,minute,second"}},
+        {"refuse",
+         {true, [](CommandLine& c, const std::string& v) { return ParseRefusals(v, c.options); },
+          "a list of set-time, relay, debug-mode"}},
         {"seed",
          {true,
           [](CommandLine& c, const std::string& v) {
@@ -322,6 +485,24 @@ History (a synthetic log, fixed when the simulator starts):
 Debug traffic:
   --debug-interval=MS    period of the unasked debug frames while debug mode is
                          on (default 1000)
+  --debug-frames=LIST    send these frames in turn instead of a modem session:
+                         LETTER:COUNT,... (R from the server, T to it, any other
+                         letter too), each with the bytes 00 01 02 ... of COUNT
+                         0..255, e.g. R:45,T:20,R:0
+
+Chosen replies of the tools (to try every branch of the configurator):
+  --current-data=ITEMS   every current-data reply carries exactly these items,
+                         in order: sensor1..sensor4, signal, relay, power with a
+                         decimal, longitude, latitude, velocity, direction with a
+                         whole number or "absent", raw with hex bytes as they are
+                         (e.g. raw=770000000000, an item of an unknown tag);
+                         e.g. sensor1=23.456,relay=0.999,latitude=absent;
+                         an empty list is an empty reply
+  --clock-reply=Y,M,D,h,m,s
+                         every clock reply carries these six bytes (e.g.
+                         24,0,5,14,7,9 for month 0, 24,13,5,14,7,9 for month 13)
+  --refuse=LIST          answer result 0 to every request of these commands:
+                         set-time, relay, debug-mode (e.g. --refuse=relay)
 
 Faults (each reproducible under --seed; the probabilities are per reply):
   --seed=N               seed of the fault generators (default 1)

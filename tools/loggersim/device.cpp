@@ -168,6 +168,9 @@ Reply Device::HistoryRecord(const Request& r) const {
 }
 
 Reply Device::CurrentData(std::int64_t hostNow) const {
+    if (options_.currentDataReply) {
+        return Reply{code(Command::CurrentData), *options_.currentDataReply};
+    }
     const std::int64_t now = DeviceSeconds(hostNow);
     Reply reply{code(Command::CurrentData), {}};
     auto& p = reply.payload;
@@ -188,7 +191,12 @@ Reply Device::CurrentData(std::int64_t hostNow) const {
 
 Reply Device::RelayControl(const Request& r, std::int64_t hostNow) {
     const auto& p = r.payload;
-    if (p.size() < 2 || p[0] != 0x01) {
+    constexpr std::size_t kKeptRelayRequests = 64;
+    if (relayRequests_.size() == kKeptRelayRequests) {
+        relayRequests_.erase(relayRequests_.begin());
+    }
+    relayRequests_.push_back(p);
+    if (options_.refuseRelay || p.size() < 2 || p[0] != 0x01) {
         return Result(Command::RelayControl, kFailure);
     }
     const std::uint8_t letter = p[1];
@@ -221,7 +229,7 @@ bool Device::RelayOn(std::int64_t hostNow) const {
 
 Reply Device::SetTime(const Request& r, std::int64_t hostNow) {
     const auto& p = r.payload;
-    if (p.size() < 6 || p[0] > 99) {
+    if (options_.refuseSetTime || p.size() < 6 || p[0] > 99) {
         return Result(Command::SetTime, kFailure);
     }
     const CivilTime t{2000 + p[0], p[1], p[2], p[3], p[4], p[5]};
@@ -233,6 +241,10 @@ Reply Device::SetTime(const Request& r, std::int64_t hostNow) {
 }
 
 Reply Device::ReadTime(std::int64_t hostNow) const {
+    if (options_.clockReply) {
+        return Reply{code(Command::ReadTime),
+                     {options_.clockReply->begin(), options_.clockReply->end()}};
+    }
     const CivilTime t = FromSeconds(DeviceSeconds(hostNow));
     return Reply{code(Command::ReadTime),
                  {static_cast<std::uint8_t>(t.year % 100), static_cast<std::uint8_t>(t.month),
@@ -241,17 +253,27 @@ Reply Device::ReadTime(std::int64_t hostNow) const {
 }
 
 Reply Device::DebugMode(const Request& r) {
-    if (r.payload.empty() || r.payload[0] > 1) {
+    if (options_.refuseDebugMode || r.payload.empty() || r.payload[0] > 1) {
         return Result(Command::DebugMode, kFailure);
     }
     debugOn_ = r.payload[0] == 1;
     if (debugOn_) {
         debugTraffic_.Restart();
+        debugScriptStep_ = 0;
     }
     return Result(Command::DebugMode, kSuccess);
 }
 
 Reply Device::NextDebugFrame(std::int64_t hostNow) {
+    if (!options_.debugFrames.empty()) {
+        const DebugFrameSpec& spec =
+            options_.debugFrames[debugScriptStep_++ % options_.debugFrames.size()];
+        Reply reply{code(Command::DebugData), {spec.direction}};
+        for (int k = 0; k < spec.length; ++k) {
+            reply.payload.push_back(static_cast<std::uint8_t>(k));
+        }
+        return reply;
+    }
     const std::string deviceId(reinterpret_cast<const char*>(&memory_[protocol::kSystemPage + 27]),
                                15);
     return Reply{code(Command::DebugData),

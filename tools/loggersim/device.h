@@ -31,6 +31,8 @@ class Device {
     std::optional<Reply> Handle(const Request& request, std::int64_t hostNow);
 
     bool debugOn() const { return debugOn_; }
+    // The payloads of the relay control requests taken, oldest first (the newest 64).
+    const std::vector<std::vector<std::uint8_t>>& relayRequests() const { return relayRequests_; }
     // The next frame of unasked debug traffic (command DebugData).
     Reply NextDebugFrame(std::int64_t hostNow);
 
@@ -58,6 +60,8 @@ class Device {
     HistoryLog::Range selection_;
     bool debugOn_ = false;
     DebugTraffic debugTraffic_;
+    std::size_t debugScriptStep_ = 0;
+    std::vector<std::vector<std::uint8_t>> relayRequests_;
 
     // Relay test: on from relayStart_; 'C' for relayOnFor_ seconds, 'P' in relayCycles_ cycles
     // of relayOnFor_ on and relayOffFor_ off.

@@ -2,10 +2,12 @@
 // traffic it volunteers, the faults it injects on purpose and where its trace goes.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "loggersim/civil_time.h"
 
@@ -27,6 +29,13 @@ struct FaultOptions {
     std::uint32_t baud = 0;                 // pace both directions at 10 bits a byte; 0: no pacing
 };
 
+// One frame of scripted debug traffic: a direction letter ('R', 'T' or any other) and the
+// bytes 0x00, 0x01, 0x02, ... up to `length` of them.
+struct DebugFrameSpec {
+    std::uint8_t direction = 'R';
+    std::uint8_t length = 0;
+};
+
 struct Options {
     std::string password = "8604";  // at most four characters
     std::string model = "R481";     // its first four characters choose the sensor channels
@@ -45,6 +54,18 @@ struct Options {
     std::uint32_t unknownSubCodeRecord = 0;
 
     int debugIntervalMs = 1000;  // period of the unasked debug traffic frames
+    // While debug mode is on, these frames in turn instead of the modem session.
+    std::vector<DebugFrameSpec> debugFrames;
+
+    // Chosen replies of the tools, so that every branch of the configurator can be reached:
+    // the whole payload of every current-data reply instead of the live readings, the six
+    // bytes of every clock reply instead of the device clock, and result 0 (nothing done)
+    // for every set-time, relay or debug mode request.
+    std::optional<std::vector<std::uint8_t>> currentDataReply;
+    std::optional<std::array<std::uint8_t, 6>> clockReply;
+    bool refuseSetTime = false;
+    bool refuseRelay = false;
+    bool refuseDebugMode = false;
 
     FaultOptions faults;
 

@@ -118,6 +118,7 @@ class Simulator::Loop {
 
     // Callers hold the device mutex.
     const ParameterMemory& memory() const { return device_.memory(); }
+    const Device& device() const { return device_; }
 
     void RequestStop() {
         stop_.store(true);
@@ -406,6 +407,24 @@ Simulator::Simulator(Options options) : options_(std::move(options)) {
 ParameterMemory Simulator::Memory() const {
     const std::lock_guard lock(deviceMutex_);
     return loop_ ? loop_->memory() : lastMemory_;
+}
+
+std::optional<CivilTime> Simulator::DeviceClock() const {
+    const std::lock_guard lock(deviceMutex_);
+    if (!loop_) {
+        return std::nullopt;
+    }
+    return FromSeconds(loop_->device().DeviceSeconds(HostLocalSeconds()));
+}
+
+bool Simulator::DebugModeOn() const {
+    const std::lock_guard lock(deviceMutex_);
+    return loop_ && loop_->device().debugOn();
+}
+
+std::vector<std::vector<std::uint8_t>> Simulator::RelayRequests() const {
+    const std::lock_guard lock(deviceMutex_);
+    return loop_ ? loop_->device().relayRequests() : std::vector<std::vector<std::uint8_t>>{};
 }
 
 Simulator::~Simulator() {

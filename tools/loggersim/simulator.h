@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "loggersim/factory_pages.h"
 #include "loggersim/options.h"
@@ -68,6 +69,13 @@ class Simulator {
     // the simulator runs, and after it stopped (the memory as it was left). Before the
     // first start: the factory state is not known yet, every byte 0xFF.
     ParameterMemory Memory() const;
+
+    // The logger's tools as they stand, callable from any thread: the device clock now and
+    // whether debug mode is on (nothing and false while not running), and the payloads of
+    // the relay control requests taken, oldest first (the newest 64).
+    std::optional<CivilTime> DeviceClock() const;
+    bool DebugModeOn() const;
+    std::vector<std::vector<std::uint8_t>> RelayRequests() const;
 
     // A line that goes dead and comes back, switched from any thread while running: after
     // AnswerOnly(n) the logger takes the next n valid requests and then no more (they never

@@ -1,0 +1,176 @@
+// The tools of the "Others" tab that act on the connected logger: the current data query,
+// the device clock, the relay test and the debug monitor. The decoding and the rules are in
+// src/data; this is the glue between them, the widgets and the send path.
+#include <QDateTime>
+#include <QDateTimeEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextCursor>
+
+#include "data/current_data.h"
+#include "data/debug_monitor.h"
+#include "data/device_clock.h"
+#include "data/hex_text.h"
+#include "data/relay_test.h"
+#include "protocol/commands.h"
+#include "ui/current_data_grid.h"
+#include "ui/message_box.h"
+#include "ui/settings_widgets.h"
+#include "ui/umset.h"
+
+namespace lgcset::ui {
+
+namespace {
+
+// Handlers run from the event loop: an exception must not unwind through it. The request
+// is then simply not sent.
+template <typename F>
+void Guarded(F&& action) {
+    try {
+        action();
+    } catch (...) {
+    }
+}
+
+std::string DecimalSeparator() {
+    return QLocale().decimalPoint().toStdString();
+}
+
+}  // namespace
+
+void Tfrm_mset::ConnectTools() {
+    const auto on = [this](QPushButton* button, void (Tfrm_mset::*handler)()) {
+        connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+    };
+    on(btn_inquire_curdat, &Tfrm_mset::btn_inquire_curdatClick);
+    on(btn_acquiretime, &Tfrm_mset::btn_acquiretimeClick);
+    on(Button4, &Tfrm_mset::Button4Click);
+    on(btn_setcurtime, &Tfrm_mset::btn_setcurtimeClick);
+    on(Button3, &Tfrm_mset::Button3Click);
+    on(Button2, &Tfrm_mset::Button2Click);
+    on(Button5, &Tfrm_mset::Button5Click);
+    on(btn_padlockregulation, &Tfrm_mset::btn_padlockregulationClick);
+}
+
+// ---- Current data ---------------------------------------------------------------------
+
+void Tfrm_mset::btn_inquire_curdatClick() {
+    Guarded([this] { SendRequest(protocol::kCurrentDataRequest); });
+}
+
+void Tfrm_mset::OnCurrentData(const protocol::ReceivedFrame& frame) {
+    if (data::ParseCurrentData(frame.payload, frame.payloadCount, Reading) ==
+        data::CurrentDataEnd::UndefinedItem)
+        ShowMessage(data::kUndefinedDataMessage);
+    ShowCurrentData();
+}
+
+void Tfrm_mset::ShowCurrentData() {
+    const data::CurrentDataRow row = data::CurrentDataTexts(Reading, DecimalSeparator());
+    for (std::size_t k = 0; k < row.size(); ++k)
+        if (row[k])
+            WriteCurrentDataValue(strngrd_curdata, static_cast<int>(k) + 1, FromUtf8(*row[k]));
+    Reading = data::CurrentReading{};
+}
+
+// ---- Device clock -----------------------------------------------------------------------
+
+void Tfrm_mset::btn_acquiretimeClick() {
+    Guarded([this] { SendRequest(protocol::kReadTimeRequest); });
+}
+
+void Tfrm_mset::ShowDeviceTime(const protocol::ReceivedFrame& frame) {
+    const data::ClockReply reply = data::DecodeClockReply(frame.payload);
+    if (reply.kind == data::ClockReplyKind::MonthZero) {
+        ShowMessage(data::kTimeErrorMessage);
+        return;
+    }
+    const data::DeviceTime& t = reply.time;
+    const QDateTime value(QDate(t.date.year, t.date.month, t.date.day),
+                          QTime(t.time.hour, t.time.minute, t.time.second));
+    // A moment that the local clock skips (the hour put forward in spring) is no time the
+    // pickers can show either.
+    if (reply.kind == data::ClockReplyKind::Invalid || !value.isValid()) {
+        ShowMessage(data::InvalidClockMessage(reply));
+        return;
+    }
+    dtp_DeviceCurrentTime->setDateTime(value);
+    DateTimePicker3->setDateTime(dtp_DeviceCurrentTime->dateTime());
+    DateTimePicker4->setDateTime(dtp_DeviceCurrentTime->dateTime());
+}
+
+void Tfrm_mset::Button4Click() {
+    Guarded([this] {
+        const QDate date = DateTimePicker3->date();
+        const QTime time = DateTimePicker4->time();
+        data::StoreClockFromPickers({date.year(), date.month(), date.day()},
+                                    {time.hour(), time.minute(), time.second()}, Params().clock);
+        SendRequest(protocol::kSetTimeRequest);
+    });
+}
+
+void Tfrm_mset::btn_setcurtimeClick() {
+    Guarded([this] {
+        data::StoreClockFromNow(Params().clock);
+        SendRequest(protocol::kSetTimeRequest);
+    });
+}
+
+// ---- Relay test -------------------------------------------------------------------------
+
+void Tfrm_mset::Button3Click() {
+    Guarded([this] {
+        const data::RelayFieldsRead read = data::ReadRelayTestFields(Settings());
+        if (!read.request) {
+            ShowMessage(read.refusal);
+            return;
+        }
+        Params().relay = read.request->params;
+        Params().pendingRelayAction = read.request->action;
+        SendRequest(protocol::kRelayControlRequest);
+    });
+}
+
+void Tfrm_mset::Button2Click() {
+    Guarded([this] {
+        Params().pendingRelayAction = protocol::RelayAction::Stop;
+        SendRequest(protocol::kRelayControlRequest);
+    });
+}
+
+// ---- Debug monitor ----------------------------------------------------------------------
+
+void Tfrm_mset::Button5Click() {
+    Guarded([this] { SendRequest(protocol::kDebugOnRequest); });
+    DebugModeFlag = 1;
+}
+
+void Tfrm_mset::btn_padlockregulationClick() {
+    Guarded([this] { SendRequest(protocol::kDebugOffRequest); });
+    DebugModeFlag = 0;
+}
+
+void Tfrm_mset::ShowDebugData(const protocol::ReceivedFrame& frame) {
+    const auto traffic = data::DecodeDebugTraffic(frame.payload, frame.payloadCount);
+    if (!traffic)
+        return;
+    AppendHexToMemo(traffic->direction == data::DebugDirection::FromServer ? Memo1 : memo2,
+                    traffic->bytes);
+}
+
+void Tfrm_mset::AppendHexToMemo(QPlainTextEdit* memo, std::span<const std::uint8_t> bytes) {
+    std::string text;
+    data::AppendHexText(text, bytes);
+    if (text.empty())
+        return;
+    // The memo keeps plain line feeds; its block limit drops the oldest lines.
+    QString chunk = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    chunk.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QTextCursor end(memo->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(chunk);
+    memo->moveCursor(QTextCursor::End);
+}
+
+}  // namespace lgcset::ui
