@@ -286,20 +286,20 @@ int Clock(Connection& c, const CliOptions& options, std::ostream& out, std::ostr
         return kExitOk;
     }
     protocol::ReceivedFrame frame;
-    if (Outcome read = c.session->Ask(protocol::kReadTimeRequest, protocol::Command::ReadTime,
-                                      &frame);
+    if (Outcome read =
+            c.session->Ask(protocol::kReadTimeRequest, protocol::Command::ReadTime, &frame);
         !read.ok())
         return Fail(err, read);
     const data::ClockReply reply = data::DecodeClockReply(frame.payload);
     if (reply.kind == data::ClockReplyKind::MonthZero)
-        return Fail(err, Outcome::Failed(kExitRefused, "the logger has no time (" +
-                                                           std::string(data::kTimeErrorMessage) +
-                                                           ")"));
+        return Fail(err,
+                    Outcome::Failed(kExitRefused, "the logger has no time (" +
+                                                      std::string(data::kTimeErrorMessage) + ")"));
     if (reply.kind == data::ClockReplyKind::Invalid)
         return Fail(err, Outcome::Failed(kExitRefused, data::InvalidClockMessage(reply)));
     const data::DeviceTime& t = reply.time;
-    const std::string text = ClockText(t.date.year, t.date.month, t.date.day, t.time.hour,
-                                       t.time.minute, t.time.second);
+    const std::string text =
+        ClockText(t.date.year, t.date.month, t.date.day, t.time.hour, t.time.minute, t.time.second);
     if (options.json)
         out << "{\"clock\": " << JsonString(text) << "}\n";
     else
@@ -309,8 +309,8 @@ int Clock(Connection& c, const CliOptions& options, std::ostream& out, std::ostr
 
 int Current(Connection& c, const CliOptions& options, std::ostream& out, std::ostream& err) {
     protocol::ReceivedFrame frame;
-    if (Outcome read = c.session->Ask(protocol::kCurrentDataRequest,
-                                      protocol::Command::CurrentData, &frame);
+    if (Outcome read =
+            c.session->Ask(protocol::kCurrentDataRequest, protocol::Command::CurrentData, &frame);
         !read.ok())
         return Fail(err, read);
     data::CurrentReading reading;
