@@ -39,6 +39,8 @@ std::vector<SettingDifference> DiffSettings(const SettingsView& left, const Sett
         if (a == b)
             continue;
         std::string caption = UserCaption(widget.name);
+        if (caption.empty())
+            caption = widget.checkText;  // a check box labelled by its own text
         for (int k = 1; caption.empty() && k <= 4; ++k)
             if (widget.name == ScheduleTimeName(k))
                 caption = "Schedule " + std::to_string(k) + " time";
