@@ -46,10 +46,12 @@ HeadlessSession::HeadlessSession(settings::SettingsModel& settings, int resendIn
     : settings_(settings) {
     tmr_cf_.setInterval(resendIntervalMs);
     QObject::connect(&tmr_cf_, &QTimer::timeout, [this] { OnTick(); });
-    // The device link as the window sets it up.
+    // The device link at the window's line settings. The window takes the line one byte
+    // per event; here each read returns at once with whatever has arrived (no interval
+    // wait), so a reply costs a few events instead of one per byte.
     cm1_.setBaudRate(115200);
-    cm1_.setInputLen(1);
-    cm1_.setReadIntervalTimeout(100);
+    cm1_.setInputLen(cm1_.InBufferSize());
+    cm1_.setReadIntervalTimeout(std::numeric_limits<std::uint32_t>::max());
     cm1_.OnReceiveData = [this](link::TComm*, const std::uint8_t* buffer, std::uint16_t length) {
         if (buffer != nullptr)
             assembler_.Feed(std::span<const std::uint8_t>(buffer, length));
