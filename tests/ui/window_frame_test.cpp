@@ -151,11 +151,13 @@ TEST(WindowFrame, StatusBarPanelsLampsAndProgressBarAfterFirstShowing) {
     w->show();
     ASSERT_TRUE(WaitFor([&] { return w->isVisible(); }));
     StatusPanels* bar = w->stat1;
-    ASSERT_EQ(bar->PanelCount(), 4);
+    // The program's four, then the one that tells where a history transfer stands.
+    ASSERT_EQ(bar->PanelCount(), 5);
     const int widths[] = {100, 50, 110, 50};
     for (int i = 0; i < 4; ++i) EXPECT_EQ(bar->PanelRect(i).width(), widths[i]);
     EXPECT_EQ(bar->PanelText(0), QStringLiteral("COM Port status"));
     EXPECT_TRUE(bar->PanelText(2).isEmpty());
+    EXPECT_TRUE(bar->PanelText(4).isEmpty());
 
     const QRect lampPanel = bar->PanelRect(1);
     for (QLabel* lamp : {w->img_red, w->img_green}) {
