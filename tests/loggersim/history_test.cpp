@@ -175,3 +175,43 @@ TEST(SimulatedHistory, CountIsCappedAtSixteenBits) {
 
 }  // namespace
 }  // namespace lgcset::sim::test
+
+namespace lgcset::sim::test {
+namespace {
+
+Options ExactLog(std::uint32_t records) {
+    Options o = FixedHistoryOptions({2026, 3, 10, 12, 0, 0}, 1, 7);
+    o.historyRecords = records;  // instead of the seven days
+    return o;
+}
+
+TEST(SimulatedHistory, AnExactNumberOfRecordsIsCountedForARangeThatHoldsTheLog) {
+    for (const std::uint32_t n : {0u, 1u, 256u, 65535u}) {
+        SimLine line(ExactLog(n));
+        EXPECT_EQ(Count(line, {26, 1, 1, 26, 3, 31}), n);
+        if (n > 0) {
+            const auto last = Fetch(line, static_cast<std::uint16_t>(n));
+            ASSERT_EQ(last.size(), 1u);
+            EXPECT_EQ(last[0].time, (CivilTime{2026, 3, 10, 12, 0, 0}));
+        }
+    }
+}
+
+TEST(SimulatedHistory, OddItemsGoFirstIntoTheRecordsAskedFor) {
+    Options o = ExactLog(10);
+    o.unknownTagRecord = 3;
+    o.unknownSubCodeRecord = 5;
+    SimLine line(o);
+    ASSERT_EQ(Count(line, {26, 3, 1, 26, 3, 31}), 10);
+    EXPECT_EQ(Fetch(line, 3).at(0).items.front(), (std::pair{0x33, 0x00}));
+    const auto fifth = Fetch(line, 5).at(0).items;
+    ASSERT_GE(fifth.size(), 3u);
+    EXPECT_EQ(fifth[0], (std::pair{0x01, 0x07}));
+    EXPECT_EQ(fifth[1], (std::pair{0x50, 0x60}));
+    EXPECT_EQ(fifth[2], (std::pair{0x01, 0x00}));
+    const auto fourth = Fetch(line, 4).at(0).items;
+    for (const auto& [tag, sub] : fourth) EXPECT_TRUE(tag == 0x01 || tag == 0x50);
+}
+
+}  // namespace
+}  // namespace lgcset::sim::test

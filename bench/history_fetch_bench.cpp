@@ -1,0 +1,298 @@
+// A whole history "Query" of the window against the simulated logger on a pseudo-terminal,
+// from the click to the closing reply, and the decoding of replies into the store alone.
+//
+// Paced at 115,200 baud the logger's line takes 10 bits a byte in each direction; `ratio`
+// is the time of the fetch over the pure line time of the bytes exchanged both ways (1.0
+// would be a line that never idles). Unpaced, `records_per_s` is what the program and the
+// pseudo-terminal manage by themselves.
+//
+// `gui_allocs_per_record` counts the allocations made on the window's thread during the
+// fetch, over the records fetched: the send path, the traffic log and the counters
+// included. `allocs_per_record` of BM_DecodeReplies counts those of the history query and
+// its decoder alone.
+#include <QApplication>
+#include <QComboBox>
+#include <QDate>
+#include <QDateTimeEdit>
+#include <QEventLoop>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "data/history_query.h"
+#include "loggersim/history_log.h"
+#include "loggersim/simulator.h"
+#include "loggersim/synthetic_readings.h"
+#include "protocol/frame_codec.h"
+#include "ui/scripted_message_boxes.h"
+#include "ui/umset.h"
+
+// ---- Allocation count: every operator new of the threads that ask for it. ----------------
+
+namespace {
+std::atomic<std::uint64_t> gAllocations{0};
+thread_local bool tCountAllocations = false;
+
+void* Allocate(std::size_t size) {
+    if (tCountAllocations)
+        gAllocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size == 0 ? 1 : size))
+        return p;
+    throw std::bad_alloc();
+}
+
+// Counts the allocations of this thread while it lives.
+struct CountAllocations {
+    CountAllocations() : start(gAllocations.load()) { tCountAllocations = true; }
+    ~CountAllocations() { tCountAllocations = false; }
+    std::uint64_t Count() const { return gAllocations.load() - start; }
+    std::uint64_t start;
+};
+}  // namespace
+
+void* operator new(std::size_t size) {
+    return Allocate(size);
+}
+void* operator new[](std::size_t size) {
+    return Allocate(size);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
+
+using lgcset::ui::ScriptedMessageBoxes;
+using lgcset::ui::Tfrm_mset;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uint32_t kBaud = 115200;
+constexpr lgcset::sim::CivilTime kLogEnd{2026, 3, 10, 12, 0, 0};
+
+lgcset::sim::Options LogOptions(std::uint32_t baud, std::uint32_t records) {
+    lgcset::sim::Options options;
+    options.model = "R481";
+    options.historyEnd = kLogEnd;
+    options.logIntervalMinutes = 1;
+    options.historyRecords = records;
+    options.faults.baud = baud;
+    return options;
+}
+
+std::size_t WireSize(std::uint8_t command, const std::vector<std::uint8_t>& payload) {
+    return lgcset::protocol::EscapeFrame(lgcset::protocol::BuildFrame(command, payload)).size();
+}
+
+// Bytes of one whole fetch on the line, both ways: the count, every record, the end.
+std::size_t FetchBytes(const lgcset::sim::Options& options) {
+    const lgcset::sim::HistoryLog log(lgcset::sim::LayoutForModel(options.model),
+                                      lgcset::sim::ToSeconds(kLogEnd), options.logIntervalMinutes,
+                                      options.days, options.historyRecords);
+    const std::uint32_t n = log.size();
+    std::size_t bytes =
+        WireSize(0x15, {26, 3, 1, 26, 3, 31}) +
+        WireSize(0x15, {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8)});
+    std::vector<std::uint8_t> record;
+    for (std::uint32_t k = 1; k <= n; ++k) {
+        bytes += WireSize(0x16, {static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k >> 8)});
+        record.clear();
+        log.AppendRecord(k - 1, record);
+        bytes += WireSize(0x16, record);
+    }
+    return bytes + WireSize(0x16, {0, 0}) + WireSize(0x16, {1});
+}
+
+// The window, logged in to a simulated logger; a fetch runs until the query is idle again.
+class Bench : public Tfrm_mset {
+  public:
+    Bench(std::uint32_t baud, std::uint32_t records) : logger_(LogOptions(baud, records)) {
+        SetMessageBoxes(&boxes_);
+        boxes_.SetDefaultAnswer(true);
+        boxes_.SetWhileOpen([this](const ScriptedMessageBoxes::Box& box) {
+            lastBox_ = box.text;
+            loop_.quit();
+        });
+        std::string error;
+        if (!logger_.StartOnPseudoTerminal(&error)) {
+            error_ = "simulator: " + error;
+            return;
+        }
+        cbox_com->setEditText(QString::fromStdString(logger_.slavePath()));
+        btn8Click();
+        QTimer::singleShot(0, btn7, [this] { btn7->click(); });
+        loop_.exec();
+        if (!LinkOpen() || lastBox_ != QStringLiteral("Login success."))
+            error_ = "no login";
+        DateTimePicker1->setDate(QDate(2026, 3, 1));
+        DateTimePicker2->setDate(QDate(2026, 3, 31));
+    }
+    ~Bench() override { SetMessageBoxes(nullptr); }
+
+    void DispatchResponse(const lgcset::protocol::ReceivedFrame& frame) override {
+        const auto start = Clock::now();
+        Tfrm_mset::DispatchResponse(frame);
+        dispatchSeconds_ += std::chrono::duration<double>(Clock::now() - start).count();
+        ++dispatched_;
+        if (fetching_ && HistoryQueryState().state() == lgcset::data::HistoryQuery::State::Idle) {
+            fetching_ = false;
+            loop_.quit();
+        }
+    }
+
+    // One whole fetch; the records received, and the allocations of this thread meanwhile.
+    int Fetch(std::uint64_t& allocations) {
+        lastBox_.clear();
+        fetching_ = true;
+        QTimer::singleShot(0, Button1, [this] { Button1->click(); });
+        {
+            CountAllocations count;
+            loop_.exec();
+            allocations = count.Count();
+        }
+        return lastBox_.isEmpty() ? lbl4->text().toInt() : -1;
+    }
+
+    // Mean time from a reply's last byte to the next request handed to the writer, in µs.
+    double TakeDispatchMicros() {
+        const double mean = dispatched_ > 0 ? 1e6 * dispatchSeconds_ / dispatched_ : 0.0;
+        dispatchSeconds_ = 0;
+        dispatched_ = 0;
+        return mean;
+    }
+    const std::string& error() const { return error_; }
+    const QString& lastBox() const { return lastBox_; }
+
+  private:
+    lgcset::sim::Simulator logger_;
+    ScriptedMessageBoxes boxes_;
+    QEventLoop loop_;
+    QString lastBox_;
+    bool fetching_ = false;
+    double dispatchSeconds_ = 0;
+    std::uint64_t dispatched_ = 0;
+    std::string error_;
+};
+
+void BM_HistoryFetch(benchmark::State& state) {
+    const auto baud = static_cast<std::uint32_t>(state.range(0));
+    const auto records = static_cast<std::uint32_t>(state.range(1));
+    Bench window(baud, records);
+    if (!window.error().empty()) {
+        state.SkipWithError(window.error().c_str());
+        return;
+    }
+    const std::size_t bytes = FetchBytes(LogOptions(baud, records));
+    window.TakeDispatchMicros();
+    double seconds = 0;
+    std::uint64_t allocations = 0;
+    for (auto _ : state) {
+        std::uint64_t fetchAllocations = 0;
+        const auto start = Clock::now();
+        const int received = window.Fetch(fetchAllocations);
+        const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+        if (received != static_cast<int>(records)) {
+            state.SkipWithError(
+                ("fetched " + std::to_string(received) + ", " + window.lastBox().toStdString())
+                    .c_str());
+            return;
+        }
+        state.SetIterationTime(elapsed);
+        seconds += elapsed;
+        allocations += fetchAllocations;
+    }
+    const double iterations = static_cast<double>(state.iterations());
+    const double fetched = iterations * records;
+    state.counters["records_per_s"] = fetched / seconds;
+    state.counters["bytes_per_fetch"] = static_cast<double>(bytes);
+    state.counters["gui_allocs_per_record"] = static_cast<double>(allocations) / fetched;
+    state.counters["dispatch_us"] = window.TakeDispatchMicros();
+    if (baud > 0) {
+        const double lineSeconds = static_cast<double>(bytes) * 10.0 / baud;
+        state.counters["line_s_per_fetch"] = lineSeconds;
+        state.counters["ratio"] = seconds / iterations / lineSeconds;
+    }
+}
+
+// The history query and its decoder alone, with a host that does nothing: what a record
+// costs without the line, and that it allocates nothing.
+class QuietHost final : public lgcset::data::HistoryHost {
+  public:
+    void ShowMessage(std::string_view) override {}
+    bool AskYesNo(std::string_view) override { return false; }
+    void SendHistoryCount(const lgcset::data::QueryRange&) override {}
+    void SendHistoryRecord(std::uint16_t) override {}
+    void ClearStopRequested() override {}
+    void SetProgressVisible(bool) override {}
+    void ShowNextIndex(std::uint16_t) override {}
+    void ShowReceived(std::uint16_t) override {}
+    void ShowSaving() override {}
+    void ShowTransferProgress(std::uint16_t, std::uint16_t) override {}
+    void ClearTransferProgress() override {}
+    void TransferEnded() override {}
+    void ExportHistory() override {}
+};
+
+void BM_DecodeReplies(benchmark::State& state) {
+    const lgcset::sim::Options options = LogOptions(0, 65535);
+    const lgcset::sim::HistoryLog log(lgcset::sim::LayoutForModel(options.model),
+                                      lgcset::sim::ToSeconds(kLogEnd), 1, 0, 65535);
+    std::vector<std::vector<std::uint8_t>> replies(256);
+    for (std::uint32_t i = 0; i < replies.size(); ++i) log.AppendRecord(i, replies[i]);
+    auto store = std::make_unique<lgcset::data::HistoryStore>();
+    std::uint16_t count = 0;
+    QuietHost host;
+    lgcset::data::HistoryQuery query(host, *store, count);
+    std::uint64_t allocations = 0;
+    std::uint64_t decoded = 0;
+    for (auto _ : state) {
+        query.Start(lgcset::data::MakeQueryRange(2026, 3, 1, 2026, 3, 31));
+        query.OnCountReply(65535);
+        CountAllocations counting;
+        for (std::uint32_t k = 0; k < 65535; ++k) query.OnRecordReply(replies[k % replies.size()]);
+        query.OnRecordReply(replies[0]);  // the closing reply
+        allocations += counting.Count();
+        decoded += 65535;
+        benchmark::DoNotOptimize(store->data());
+    }
+    state.counters["records_per_s"] =
+        benchmark::Counter(static_cast<double>(decoded), benchmark::Counter::kIsRate);
+    state.counters["allocs_per_record"] =
+        static_cast<double>(allocations) / static_cast<double>(decoded);
+}
+
+BENCHMARK(BM_HistoryFetch)
+    ->Args({kBaud, 2000})
+    ->Args({0, 3000})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeReplies)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,276 @@
+// The history query without a window: the range check, the order of the requests, when
+// the export comes, and how a transfer ends early, is restarted or overfills the store.
+#include "data/history_query.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace lgcset::data {
+namespace {
+
+using Log = std::vector<std::string>;
+using Bytes = std::vector<std::uint8_t>;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class RecordingHost : public HistoryHost {
+  public:
+    Log log;
+    bool answerYes = true;
+    std::uint16_t* count = nullptr;  // read when the export runs
+    std::function<void()> whileBoxOpen;
+    QueryRange sentRange{};
+
+    void ShowMessage(std::string_view text) override {
+        log.push_back("msg " + std::string(text));
+        if (whileBoxOpen)
+            whileBoxOpen();
+    }
+    bool AskYesNo(std::string_view text) override {
+        log.push_back("ask " + std::string(text));
+        return answerYes;
+    }
+    void SendHistoryCount(const QueryRange& range) override {
+        sentRange = range;
+        log.push_back("count?");
+    }
+    void SendHistoryRecord(std::uint16_t n) override { log.push_back("rec " + std::to_string(n)); }
+    void ClearStopRequested() override { log.push_back("clear stop"); }
+    void SetProgressVisible(bool v) override { log.push_back(v ? "pb shown" : "pb hidden"); }
+    void ShowNextIndex(std::uint16_t i) override { log.push_back("lbl16 " + std::to_string(i)); }
+    void ShowReceived(std::uint16_t c) override { log.push_back("lbl4 " + std::to_string(c)); }
+    void ShowSaving() override { log.push_back("saving"); }
+    void ShowTransferProgress(std::uint16_t, std::uint16_t) override {}
+    void ClearTransferProgress() override {}
+    void TransferEnded() override { log.push_back("ended"); }
+    void ExportHistory() override {
+        log.push_back("export " + std::to_string(count != nullptr ? *count : -1));
+    }
+
+    Log Take() { return std::exchange(log, {}); }
+};
+
+Bytes Record(std::uint8_t hour, int sensors = 1) {
+    Bytes p{0x7F, 0x7F, 26, 3, 8, hour, 0, 0};
+    for (int ch = 0; ch < sensors; ++ch)
+        p.insert(p.end(), {0x01, static_cast<std::uint8_t>(ch), 0, 0, 0xBC, 0x41});
+    return p;
+}
+
+Bytes Concat(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+struct Fixture {
+    Fixture() { host.count = &count; }
+    RecordingHost host;
+    std::unique_ptr<HistoryStore> store = std::make_unique<HistoryStore>();
+    std::uint16_t count = 0;
+    HistoryQuery query{host, *store, count};
+
+    void Start(int fy, int fm, int fd, int ty, int tm, int td) {
+        query.Start(MakeQueryRange(fy, fm, fd, ty, tm, td));
+    }
+};
+
+TEST(HistoryRange, SixMonthsPassSevenAreRefusedDaysAndDirectionDoNotCount) {
+    Fixture f;
+    f.Start(2023, 1, 31, 2023, 7, 1);  // 6 months, though more than 150 days
+    EXPECT_THAT(f.host.Take(), ElementsAre("count?", "clear stop", "pb shown"));
+
+    f.Start(2023, 1, 1, 2023, 8, 1);
+    EXPECT_THAT(f.host.Take(), ElementsAre("msg time is to long!(less than 6months)"));
+    EXPECT_EQ(f.query.state(), HistoryQuery::State::Counting);  // the first query runs on
+
+    f.Start(2023, 8, 1, 2023, 1, 1);  // "To" before "From"
+    EXPECT_THAT(f.host.Take(), ElementsAre("count?", "clear stop", "pb shown"));
+
+    // Across the turn of the century: -1199 months, the logger gets the years 99 and 0.
+    f.Start(2099, 12, 1, 2100, 1, 1);
+    EXPECT_EQ(RangeMonths(f.host.sentRange), -1199);
+    EXPECT_EQ(f.host.sentRange, (QueryRange{99, 12, 1, 0, 1, 1}));
+    EXPECT_EQ(f.host.Take().front(), "count?");
+    EXPECT_EQ(RangeMonths(MakeQueryRange(2024, 12, 31, 2025, 6, 1)), 6);
+    EXPECT_EQ(RangeMonths(MakeQueryRange(2024, 12, 1, 2025, 7, 31)), 7);
+}
+
+TEST(HistoryQuery, TotalOfOneRequestsRecordOneThenTheEndAndExportsAfterTheThirdReply) {
+    Fixture f;
+    f.Start(2026, 3, 1, 2026, 3, 31);
+    f.host.Take();
+    f.query.OnCountReply(1);
+    EXPECT_THAT(f.host.Take(), ElementsAre("rec 1", "lbl16 2"));
+    f.query.OnRecordReply(Record(5));
+    EXPECT_THAT(f.host.Take(), ElementsAre("saving", "lbl4 1", "rec 0"));
+    EXPECT_EQ(f.query.state(), HistoryQuery::State::Ending);
+    // The closing reply is never decoded, even when it looks like records.
+    f.query.OnRecordReply(Concat({Record(6), Record(7)}));
+    EXPECT_THAT(f.host.Take(), ElementsAre("ended", "export 1", "pb hidden"));
+    EXPECT_EQ(f.count, 0);
+    EXPECT_EQ((*f.store)[0].hour, 5);
+    EXPECT_EQ(f.query.state(), HistoryQuery::State::Idle);
+
+    // A late reply now changes nothing.
+    f.query.OnRecordReply(Record(8));
+    f.query.OnCountReply(3);
+    EXPECT_THAT(f.host.Take(), IsEmpty());
+}
+
+TEST(HistoryQuery, EveryRecordUpToTheTotalIsRequestedOnceInOrder) {
+    Fixture f;
+    f.Start(2026, 3, 1, 2026, 3, 31);
+    f.query.OnCountReply(256);  // the count reply 0x00 0x01
+    std::vector<int> requested;
+    f.host.Take();
+    for (int k = 0; k < 300 && f.query.state() == HistoryQuery::State::Fetching; ++k) {
+        f.query.OnRecordReply(Record(static_cast<std::uint8_t>(k % 24)));
+        for (const std::string& line : f.host.Take())
+            if (line.rfind("rec ", 0) == 0)
+                requested.push_back(std::stoi(line.substr(4)));
+    }
+    ASSERT_EQ(requested.size(), 256u);  // 2 .. 256, then 0
+    for (int n = 2; n <= 256; ++n) EXPECT_EQ(requested[static_cast<std::size_t>(n - 2)], n);
+    EXPECT_EQ(requested.back(), 0);
+    EXPECT_EQ(f.count, 256);
+}
+
+TEST(HistoryQuery, EmptyRangeEndsWithTheMessageAndSendsNothingMore) {
+    Fixture f;
+    f.Start(2026, 3, 1, 2026, 3, 31);
+    f.host.Take();
+    f.query.OnCountReply(0);
+    EXPECT_THAT(f.host.Take(), ElementsAre("pb hidden", "msg No data recorded on this period."));
+    f.query.OnRecordReply(Record(1));
+    EXPECT_THAT(f.host.Take(), IsEmpty());
+}
+
+TEST(HistoryQuery, RepliesOfSeveralRecordsAndAnUnknownTagKeepTheTransferGoing) {
+    Fixture f;
+    f.Start(2026, 3, 1, 2026, 3, 31);
+    f.query.OnCountReply(3);
+    f.host.Take();
+    f.query.OnRecordReply(Concat({Record(1), Record(2, 0)}));
+    EXPECT_THAT(f.host.Take(), ElementsAre("saving", "lbl4 2", "rec 2"));
+    Bytes unknown = Record(3);
+    unknown.insert(unknown.end(), {0x33, 0, 0, 0, 0, 0});
+    f.query.OnRecordReply(unknown);
+    EXPECT_THAT(f.host.Take(), ElementsAre("saving", "msg data drecor undefined", "rec 3"));
+    EXPECT_EQ(f.count, 2);
+    f.query.OnRecordReply(Bytes{});  // an empty body: nothing stored, the next request
+    EXPECT_THAT(f.host.Take(), ElementsAre("saving", "rec 0"));
+}
+
+TEST(HistoryQuery, AnEarlyEndSendsNothingMoreAndOffersTheRecordsReceived) {
+    Fixture f;
+    f.Start(2026, 3, 1, 2026, 3, 31);
+    f.query.OnCountReply(5000);
+    for (std::uint8_t h = 0; h < 3; ++h) f.query.OnRecordReply(Record(h));
+    f.host.Take();
+
+    f.query.EndEarly();
+    EXPECT_THAT(
+        f.host.Take(),
+        ElementsAre("pb hidden",
+                    "ask The history transfer ended early: 3 of 5000 records arrived. Export the "
+                    "records that arrived?",
+                    "clear stop", "ended", "export 3", "pb hidden"));
+    EXPECT_EQ(f.count, 3);  // kept until the next query
+    // The reply to the request outstanding at the end arrives afterwards.
+    f.query.OnRecordReply(Record(4));
+    f.query.EndEarly();
+    EXPECT_THAT(f.host.Take(), IsEmpty());
+    EXPECT_EQ(f.count, 3);
+
+    // Declined: nothing exported, the records stay; a transfer that had none asks nothing.
+    f.Start(2026, 3, 1, 2026, 3, 31);
+    f.query.OnCountReply(10);
+    f.query.OnRecordReply(Record(1));
+    f.host.answerYes = false;
+    f.host.Take();
+    f.query.EndEarly();
+    EXPECT_EQ(f.host.Take().back().rfind("ask ", 0), 0u);
+    EXPECT_EQ(f.count, 1);
+    f.Start(2026, 3, 1, 2026, 3, 31);
+    f.host.Take();
+    f.query.EndEarly();  // while counting
+    EXPECT_THAT(f.host.Take(), ElementsAre("pb hidden"));
+}
+
+TEST(HistoryQuery, LinkClosedWhileAnUnknownTagIsReportedSendsNoFurtherRequest) {
+    Fixture f;
+    f.Start(2026, 3, 1, 2026, 3, 31);
+    f.query.OnCountReply(5);
+    f.host.Take();
+    f.host.answerYes = false;
+    f.host.whileBoxOpen = [&] { f.query.EndEarly(); };
+    Bytes unknown = Record(3);
+    unknown.insert(unknown.end(), {0x33, 0, 0, 0, 0, 0});
+    f.query.OnRecordReply(unknown);
+    for (const std::string& line : f.host.Take()) EXPECT_NE(line.rfind("rec ", 0), 0u) << line;
+}
+
+TEST(HistoryQuery, ASecondQueryRestartsFromRecordOneAndIgnoresTheOldTransfersReplies) {
+    Fixture f;
+    f.Start(2026, 3, 1, 2026, 3, 31);
+    f.query.OnCountReply(10);
+    f.query.OnRecordReply(Record(1));
+    f.query.OnRecordReply(Record(2));
+    f.Start(2026, 2, 1, 2026, 2, 28);
+    EXPECT_EQ(f.count, 0);
+    EXPECT_EQ(f.query.Index(), 1u);
+    f.host.Take();
+    f.query.OnRecordReply(Record(3));  // the old transfer's reply, still on its way
+    EXPECT_THAT(f.host.Take(), IsEmpty());
+    f.query.OnCountReply(2);
+    EXPECT_THAT(f.host.Take(), ElementsAre("rec 1", "lbl16 2"));
+}
+
+TEST(HistoryQuery, AFullLogOfSeveralRecordsAReplyFillsTheStoreAndTellsWhatWasLeftOut) {
+    Fixture f;
+    f.Start(2026, 3, 1, 2026, 3, 31);
+    f.query.OnCountReply(65535);
+    const Bytes three = Concat({Record(1), Record(2), Record(3)});
+    std::uint32_t lastRequested = 1;
+    bool sawZero = false;
+    f.host.Take();
+    while (f.query.state() == HistoryQuery::State::Fetching) {
+        f.query.OnRecordReply(three);
+        for (const std::string& line : f.host.Take()) {
+            if (line.rfind("rec ", 0) != 0)
+                continue;
+            const auto n = static_cast<std::uint32_t>(std::stoul(line.substr(4)));
+            if (n == 0)
+                sawZero = true;
+            else
+                EXPECT_EQ(n, ++lastRequested);
+        }
+    }
+    EXPECT_EQ(lastRequested, 65535u);  // the index does not wrap after the last number
+    EXPECT_TRUE(sawZero);
+    EXPECT_EQ(f.count, 65535);
+    EXPECT_EQ(f.query.LeftOut(), 3u * 65535 - 65535);
+    f.query.OnRecordReply(Bytes{1});
+    EXPECT_THAT(
+        f.host.Take(),
+        ElementsAre("msg The history store holds 65535 records: 131070 more records of this "
+                    "transfer were left out.",
+                    "ended", "export 65535", "pb hidden"));
+}
+
+TEST(HistoryProgress, TextNamesTheRecordAndTheTimeLeft) {
+    EXPECT_EQ(TransferProgressText(0, 5000, 0.0), "record 0 of 5000");
+    EXPECT_EQ(TransferProgressText(100, 5000, 0.7), "record 100 of 5000, 0:35 left");
+    EXPECT_EQ(TransferProgressText(1, 65535, 0.007), "record 1 of 65535, 7:39 left");
+    EXPECT_EQ(TransferProgressText(10, 65535, 10.0), "record 10 of 65535, 18:12:05 left");
+    EXPECT_EQ(TransferProgressText(5000, 5000, 35.0), "record 5000 of 5000");
+}
+
+}  // namespace
+}  // namespace lgcset::data

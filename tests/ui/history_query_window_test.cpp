@@ -1,0 +1,105 @@
+// "Query" of the history in the window against a far end that the test holds: the bytes
+// of the requests, how the count reply is read, the counters and status texts, and that
+// nothing goes out once Stop has ended the transfer.
+#include <gtest/gtest.h>
+
+#include <QDateTimeEdit>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "protocol/frame_codec.h"
+#include "ui/status_panels.h"
+#include "ui_test_support.h"
+
+namespace lgcset::ui::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes OnWire(std::uint8_t command, const Bytes& payload) {
+    return protocol::EscapeFrame(protocol::BuildFrame(command, payload));
+}
+
+class HistoryWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(pty_.Ok());
+        w_ = MakeWindow();
+        ASSERT_TRUE(OpenLink(*w_, pty_.SlavePath()));
+        w_->SetResendInterval(60000);  // no re-send gets in the way
+    }
+
+    // Waits for the window to have written exactly `expected` since the last call.
+    ::testing::AssertionResult Sent(const Bytes& expected) {
+        const std::size_t want = seen_ + expected.size();
+        WaitFor([&] { return pty_.Drain().size() >= want; }, 3000);
+        Pump(30);  // and nothing more
+        const Bytes& all = pty_.Drain();
+        const Bytes got(all.begin() + static_cast<std::ptrdiff_t>(seen_), all.end());
+        seen_ = all.size();
+        if (got == expected)
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+               << got.size() << " bytes, not the " << expected.size() << " expected";
+    }
+
+    void Query(QDate from, QDate to) {
+        w_->DateTimePicker1->setDate(from);
+        w_->DateTimePicker2->setDate(to);
+        w_->Button1Click();
+    }
+
+    Pty pty_;
+    std::unique_ptr<TestWindow> w_;
+    std::size_t seen_ = 0;
+};
+
+TEST_F(HistoryWindow, ARangeAcrossTheCenturyGoesOutAsYears99And0AndTheCountIsReadLowByteFirst) {
+    Query(QDate(2099, 12, 1), QDate(2100, 1, 1));
+    ASSERT_TRUE(Sent(OnWire(0x15, {99, 12, 1, 0, 1, 1})));
+    EXPECT_FALSE(w_->pb_write->isHidden());
+    EXPECT_EQ(w_->pb_write->value(), 0);
+
+    pty_.Write(OnWire(0x15, {0x00, 0x01}));  // 256 records
+    ASSERT_TRUE(Sent(OnWire(0x16, {1, 0})));
+    EXPECT_EQ(w_->lbl16->text(), QStringLiteral("2"));
+    EXPECT_EQ(w_->HistoryQueryState().Total(), 256);
+    const int panel = w_->stat1->PanelCount() - 1;
+    EXPECT_EQ(w_->stat1->PanelText(panel), QStringLiteral("record 0 of 256"));
+
+    pty_.Write(OnWire(0x16, {0x7F, 0x7F, 99, 12, 31, 23, 59, 58, 0x01, 0x00, 0, 0, 0xBC, 0x41}));
+    ASSERT_TRUE(Sent(OnWire(0x16, {2, 0})));
+    EXPECT_EQ(w_->lbl4->text(), QStringLiteral("1"));
+    EXPECT_EQ(w_->lbl16->text(), QStringLiteral("2"));  // set once
+    EXPECT_EQ(w_->StatusText(), QStringLiteral("Historical Data Saved..."));
+    EXPECT_EQ(w_->History[0].year, 99);
+    EXPECT_EQ(w_->History[0].sensor[0], 23.5);
+
+    // Stop: the question names what arrived; the late reply sends nothing.
+    w_->boxes.QueueAnswer(false);
+    w_->btn_stopClick();
+    ASSERT_FALSE(w_->boxes.Boxes().empty());
+    EXPECT_EQ(w_->boxes.Boxes().back().text,
+              QStringLiteral("The history transfer ended early: 1 of 256 records arrived. Export "
+                             "the records that arrived?"));
+    EXPECT_EQ(w_->stat1->PanelText(panel), QString());
+    pty_.Write(OnWire(0x16, {0x7F, 0x7F, 0, 1, 1, 0, 0, 0}));
+    EXPECT_TRUE(WaitFor([&] { return w_->dispatched.size() == 3; }));
+    EXPECT_TRUE(Sent({}));
+    EXPECT_EQ(w_->HistoryCount, 1);
+}
+
+TEST_F(HistoryWindow, ARangeOfSevenMonthsIsRefusedAndNothingIsSent) {
+    Query(QDate(2023, 1, 1), QDate(2023, 8, 1));
+    ASSERT_EQ(w_->boxes.Boxes().size(), 1u);
+    EXPECT_EQ(w_->boxes.Boxes()[0].text, QStringLiteral("time is to long!(less than 6months)"));
+    EXPECT_TRUE(Sent({}));
+    EXPECT_TRUE(w_->pb_write->isHidden());
+
+    Query(QDate(2023, 1, 31), QDate(2023, 7, 1));
+    EXPECT_TRUE(Sent(OnWire(0x15, {23, 1, 31, 23, 7, 1})));
+}
+
+}  // namespace
+}  // namespace lgcset::ui::test
