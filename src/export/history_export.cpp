@@ -71,7 +71,8 @@ double ParseNumber(const std::string& text) {
     return v;
 }
 
-// A number cell shows the number its text names, so every reader shows that text.
+// A number cell holds the number its text names, under a format that shows exactly as many
+// decimals as the text has, so every reader shows that text.
 void NumberCell(ExportCell& cell, std::string text, CellFormat format) {
     cell.value = ParseNumber(text);
     cell.text = std::move(text);
@@ -84,6 +85,15 @@ void SensorCell(ExportCell& cell, double value) {
     std::string text = data::FormatUpToTwoDecimals(value);
     const CellFormat format =
         text.find('.') == std::string::npos ? CellFormat::WholeNumber : CellFormat::UpToTwoDecimals;
+    NumberCell(cell, std::move(text), format);
+}
+
+// The general form of a number of tenths has no exponent and at most one decimal. Fixed
+// formats show it in full where "General" would give way to an exponent in a narrow column.
+void TenthsCell(ExportCell& cell, std::uint32_t tenths) {
+    std::string text = data::FormatGeneral(tenths / 10.0);
+    const CellFormat format =
+        text.find('.') == std::string::npos ? CellFormat::WholeNumber : CellFormat::OneDecimal;
     NumberCell(cell, std::move(text), format);
 }
 
@@ -132,9 +142,9 @@ void RecordCells(const HistoryRecord& r, ExportRow& row) {
         NumberCell(row[6], data::FormatOneToSixDecimals(r.latitude / 1e6),
                    CellFormat::OneToSixDecimals);
     if (r.velocity != data::kAbsentPosition)
-        NumberCell(row[7], data::FormatGeneral(r.velocity / 10.0), CellFormat::General);
+        TenthsCell(row[7], r.velocity);
     if (r.direction != data::kAbsentPosition)
-        NumberCell(row[8], data::FormatGeneral(r.direction / 10.0), CellFormat::General);
+        TenthsCell(row[8], r.direction);
 }
 
 std::optional<int> ProgressAfterRecord(std::size_t index, std::size_t count) {
@@ -162,7 +172,7 @@ class ExportSheet {
         styles_[static_cast<int>(CellFormat::WholeNumber)] = book_.AddStyle("0");
         styles_[static_cast<int>(CellFormat::UpToTwoDecimals)] = book_.AddStyle("0.##");
         styles_[static_cast<int>(CellFormat::OneToSixDecimals)] = book_.AddStyle("##0.0#####");
-        styles_[static_cast<int>(CellFormat::General)] = XlsWorkbook::kDefaultStyle;
+        styles_[static_cast<int>(CellFormat::OneDecimal)] = book_.AddStyle("0.0");
         book_.SetColumnWidth(0, 0, 20);
         book_.SetColumnWidth(5, 6, 15);
         for (std::uint16_t c = 0; c < kExportColumns; ++c)

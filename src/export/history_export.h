@@ -41,10 +41,10 @@ enum class CellFormat : std::uint8_t {
     Empty,
     Text,              // shown as stored
     Time,              // a date and time, "yy-mm-dd hh:mm:ss"
-    WholeNumber,       // "0": a two-decimals value that came out whole
+    WholeNumber,       // "0": a value whose text has no decimals
     UpToTwoDecimals,   // "0.##" for a value with one or two decimals
     OneToSixDecimals,  // "##0.0#####"
-    General,           // up to 15 significant digits
+    OneDecimal,        // "0.0": velocity and direction in tenths that are not whole
 };
 
 struct ExportCell {

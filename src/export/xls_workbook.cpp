@@ -13,7 +13,8 @@ constexpr std::uint16_t kBof = 0x0809, kEof = 0x000A, kCodePage = 0x0042, kWindo
                         kFont = 0x0031, kFormat = 0x041E, kXf = 0x00E0, kStyle = 0x0293,
                         kBoundSheet = 0x0085, kSst = 0x00FC, kExtSst = 0x00FF, kContinue = 0x003C,
                         kColInfo = 0x007D, kDimensions = 0x0200, kRow = 0x0208, kNumber = 0x0203,
-                        kLabelSst = 0x00FD, kWindow2 = 0x023E;
+                        kLabelSst = 0x00FD, kWindow2 = 0x023E, kIndex = 0x020B, kDbCell = 0x00D7,
+                        kDefColWidth = 0x0055;
 
 constexpr std::size_t kMaxRecordData = 8224;
 constexpr std::uint16_t kFirstCustomFormat = 164;
@@ -169,7 +170,7 @@ bool XlsWorkbook::Place(std::uint32_t row, std::uint16_t column) {
     maxColumn_ = std::max(maxColumn_, column);
     RowSpan& span = block_[row - blockStart_];
     if (!span.used)
-        span = {true, column, column};
+        span = {true, column, column, blockCells_.size()};
     span.last = static_cast<std::uint16_t>(column + 1);
     return true;
 }
@@ -209,6 +210,8 @@ bool XlsWorkbook::Text(std::uint32_t row, std::uint16_t column, std::uint16_t st
 
 void XlsWorkbook::FlushBlock() {
     ByteWriter w(body_);
+    const std::size_t blockStart = body_.size();
+    std::vector<std::size_t> firstCells;
     for (std::uint32_t i = 0; i < 32; ++i) {
         RowSpan& span = block_[i];
         if (!span.used)
@@ -221,10 +224,24 @@ void XlsWorkbook::FlushBlock() {
         w.U32(0);           // reserved
         w.U32(0x000F0100);  // no flags but the fixed one; default cell style 15
         EndRecord(w, r);
+        firstCells.push_back(span.cells);
         span = {};
     }
+    const std::size_t cellsStart = body_.size();
     body_.insert(body_.end(), blockCells_.begin(), blockCells_.end());
     blockCells_.clear();
+
+    // The first row's cells are counted from the second ROW record, the others from the
+    // previous row's first cell.
+    dbCells_.push_back(body_.size());
+    const auto r = BeginRecord(w, kDbCell);
+    w.U32(static_cast<std::uint32_t>(dbCells_.back() - blockStart));
+    std::size_t from = blockStart + 20;  // a ROW record is 20 bytes
+    for (std::size_t first : firstCells) {
+        w.U16(static_cast<std::uint32_t>(cellsStart + first - from));
+        from = cellsStart + first;
+    }
+    EndRecord(w, r);
 }
 
 std::vector<std::uint8_t> XlsWorkbook::Globals(std::uint32_t& sheetOffsetField) const {
@@ -349,11 +366,25 @@ std::vector<std::uint8_t> XlsWorkbook::Finish() {
     std::vector<std::uint8_t> stream = Globals(sheetOffsetField);
     ByteWriter w(stream);
     w.Put32(sheetOffsetField, static_cast<std::uint32_t>(stream.size()));
-    stream.reserve(stream.size() + body_.size() + 256 + widths_.size() * 16);
+    stream.reserve(stream.size() + body_.size() + 256 + widths_.size() * 16 + dbCells_.size() * 4);
 
     Bof(w, 0x0010);
+    auto r = BeginRecord(w, kIndex);
+    w.U32(0);
+    w.U32(anyCell_ ? firstRow_ : 0);
+    w.U32(anyCell_ ? lastRow_ + 1 : 0);
+    const std::size_t defColWidthField = w.Size();
+    w.U32(0);
+    const std::size_t dbCellFields = w.Size();
+    w.Zeros(4 * dbCells_.size());
+    EndRecord(w, r);
+
+    w.Put32(defColWidthField, static_cast<std::uint32_t>(w.Size()));
+    r = BeginRecord(w, kDefColWidth);
+    w.U16(8);  // characters, the default
+    EndRecord(w, r);
     for (const ColumnWidth& c : widths_) {
-        const auto r = BeginRecord(w, kColInfo);
+        r = BeginRecord(w, kColInfo);
         w.U16(c.first);
         w.U16(c.last);
         w.U16(c.width);
@@ -362,7 +393,7 @@ std::vector<std::uint8_t> XlsWorkbook::Finish() {
         w.U16(0);
         EndRecord(w, r);
     }
-    auto r = BeginRecord(w, kDimensions);
+    r = BeginRecord(w, kDimensions);
     w.U32(anyCell_ ? firstRow_ : 0);
     w.U32(anyCell_ ? lastRow_ + 1 : 0);
     w.U16(anyCell_ ? minColumn_ : 0);
@@ -370,6 +401,9 @@ std::vector<std::uint8_t> XlsWorkbook::Finish() {
     w.U16(0);
     EndRecord(w, r);
 
+    const std::size_t bodyStart = stream.size();
+    for (std::size_t i = 0; i < dbCells_.size(); ++i)
+        w.Put32(dbCellFields + 4 * i, static_cast<std::uint32_t>(bodyStart + dbCells_[i]));
     stream.insert(stream.end(), body_.begin(), body_.end());
     body_ = {};
 

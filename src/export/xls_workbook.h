@@ -46,6 +46,7 @@ class XlsWorkbook {
     struct RowSpan {
         bool used = false;
         std::uint16_t first = 0, last = 0;  // last is one past the final cell
+        std::size_t cells = 0;              // where its first cell starts in blockCells_
     };
     struct Style {
         std::uint16_t format;
@@ -68,8 +69,10 @@ class XlsWorkbook {
     std::unordered_map<std::string, std::uint32_t> stringIndex_;
     std::uint32_t stringUses_ = 0;
 
-    // Rows go out in blocks of 32: the block's ROW records, then its cells.
+    // Rows go out in blocks of 32: the block's ROW records, its cells, and a DBCELL that
+    // leads from there back to each row's first cell; INDEX lists the DBCELLs.
     std::vector<std::uint8_t> body_;
+    std::vector<std::size_t> dbCells_;  // positions in body_
     std::vector<std::uint8_t> blockCells_;
     RowSpan block_[32];
     std::uint32_t blockStart_ = 0;

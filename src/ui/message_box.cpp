@@ -31,4 +31,18 @@ void ModalMessageBoxes::Error(const QString& text, const QString& detail) {
     box.exec();
 }
 
+void ModalMessageBoxes::ShowDetailed(const QString& text, const QString& detail) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kApplicationTitle), text,
+                    QMessageBox::Ok, owner_);
+    box.setDetailedText(detail);
+    box.exec();
+}
+
+bool ModalMessageBoxes::AskOkCancel(const QString& text, const QString& caption) {
+    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
+                    owner_);
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok;
+}
+
 }  // namespace lgcset::ui

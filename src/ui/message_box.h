@@ -20,6 +20,10 @@ class MessageBoxes {
     virtual bool Ask(const QString& text, const QString& caption) = 0;
     // A plain error box whose detail text explains the failure further.
     virtual void Error(const QString& text, const QString& detail) = 0;
+    // A plain box with one OK button whose detail text tells more.
+    virtual void ShowDetailed(const QString& text, const QString& detail) = 0;
+    // An OK/Cancel question with the given caption; true when the user answers OK.
+    virtual bool AskOkCancel(const QString& text, const QString& caption) = 0;
 };
 
 // Real modal boxes owned by a window.
@@ -31,6 +35,8 @@ class ModalMessageBoxes final : public MessageBoxes {
     void Information(const QString& text, const QString& caption) override;
     bool Ask(const QString& text, const QString& caption) override;
     void Error(const QString& text, const QString& detail) override;
+    void ShowDetailed(const QString& text, const QString& detail) override;
+    bool AskOkCancel(const QString& text, const QString& caption) override;
 
   private:
     QWidget* owner_;

@@ -155,6 +155,12 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     data::HistoryQuery& HistoryQueryState() { return *historyQuery_; }
     // Writes History[0 .. HistoryCount) to the workbook and the CSV file.
     void ExportHistory();
+    // Where the export's files go, first writable one first; empty: the program's folder,
+    // then the user's documents folder (tests set their own).
+    std::vector<std::string> ExportFolders;
+    // Opens an exported file with the desktop's application: 0, or an error code (tests
+    // put their own in; by default xdg-open).
+    std::function<int(const QString& path)> OpenExportedFile;
     // A transfer has ended with records in History[0 .. HistoryCount), complete or ended
     // early and kept; called before they are exported.
     void HistoryTransferEnded();

@@ -1,8 +1,122 @@
-// The export of a history transfer: the workbook and the CSV file.
+// The export of a history transfer: the workbook and the CSV file, written by the plain
+// export code while the window stays alive between records and "Stop" can end it.
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLocale>
+#include <QProcess>
+#include <QProgressBar>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include "export/history_export.h"
+#include "ui/message_box.h"
 #include "ui/umset.h"
 
 namespace lgcset::ui {
+namespace {
 
-void Tfrm_mset::ExportHistory() {}
+constexpr qint64 kEventInterval = 10;  // milliseconds
+
+// xdg-open's own codes; 3: no tool to open the file with.
+constexpr int kNoOpener = 3;
+
+// Asks the desktop to open the file. xdg-open reports failure at once; one still running
+// after a moment has handed the file to an application and is left to finish on its own.
+int OpenWithDesktop(QObject* owner, const QString& path) {
+    auto* process = new QProcess(owner);
+    process->start(QStringLiteral("xdg-open"), {path});
+    if (!process->waitForStarted(3000)) {
+        delete process;
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(path)) ? 0 : kNoOpener;
+    }
+    if (process->waitForFinished(2000)) {
+        const int code = process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
+        delete process;
+        return code;
+    }
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    return 0;
+}
+
+std::vector<std::filesystem::path> DefaultFolders() {
+    std::vector<std::filesystem::path> folders{
+        QCoreApplication::applicationDirPath().toStdString()};
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QDir().mkpath(documents))
+        folders.emplace_back(documents.toStdString());
+    return folders;
+}
+
+}  // namespace
+
+void Tfrm_mset::ExportHistory() {
+    SetStatusText(QStringLiteral("Historical Data"));
+    stat1->Repaint();
+
+    exports::ExportOptions options;
+    if (ExportFolders.empty())
+        options.folders = DefaultFolders();
+    else
+        options.folders.assign(ExportFolders.begin(), ExportFolders.end());
+    options.decimalSeparator = QLocale().decimalPoint().toStdString();  // the system's unless set
+    // Pending events are taken before the first record and then every few milliseconds:
+    // as alive as after every record, without a full sheet's export spending most of its
+    // time looking for events that are not there.
+    QElapsedTimer sinceEvents;
+    options.beforeRecord = [this, &sinceEvents](std::size_t record, std::optional<int> progress) {
+        if (record == 0 || sinceEvents.elapsed() >= kEventInterval) {
+            QCoreApplication::processEvents();
+            sinceEvents.start();
+        }
+        if (StopRequested)
+            return false;
+        if (progress)
+            pb_write->setValue(*progress);
+        return true;
+    };
+    // The records are copied first: a new query started while events are processed
+    // refills the store, and the files must hold the transfer that has ended.
+    const std::size_t count = HistoryCount;
+    const std::vector<data::HistoryRecord> records(History.data(), History.data() + count);
+    const exports::ExportResult result = exports::ExportHistory(records.data(), count, options);
+
+    using Outcome = exports::ExportResult::Outcome;
+    if (result.outcome == Outcome::Stopped)
+        return;
+    SetStatusText(QString());
+    stat1->Repaint();
+    if (result.outcome == Outcome::Failed) {
+        Boxes().Error(QStringLiteral("no operate Excel file!"),
+                      QString::fromStdString(result.error));
+        return;
+    }
+    exports::ClearSensorPresentFlags(History.data(), count);
+
+    const QString workbook = QString::fromStdString(result.workbook.string());
+    const QString csv = QString::fromStdString(result.csv.string());
+    QString detail = QStringLiteral("Excel file: %1\nCSV file: %2").arg(workbook, csv);
+    if (result.invalidTimes > 0)
+        detail += QStringLiteral(
+                      "\n%1 of %2 records had no valid date and time; their time "
+                      "cells hold the logger's fields as text.")
+                      .arg(result.invalidTimes)
+                      .arg(count);
+    Boxes().ShowDetailed(
+        QStringLiteral("Historical Data Saved as Excel file and CSV file success."), detail);
+
+    const QString caption = QStringLiteral("Information");
+    const std::pair<QString, QString> offers[] = {
+        {QStringLiteral("Open to view the excel file?"), workbook},
+        {QStringLiteral("Open to view the CSV file?"), csv}};
+    for (const auto& [question, path] : offers) {
+        if (!Boxes().AskOkCancel(question, caption))
+            continue;
+        const int code = OpenExportedFile ? OpenExportedFile(path) : OpenWithDesktop(this, path);
+        if (code != 0)
+            Boxes().Show(QStringLiteral("Open file error code:") + QString::number(code));
+    }
+}
 
 }  // namespace lgcset::ui

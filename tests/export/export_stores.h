@@ -86,6 +86,13 @@ inline std::size_t FillStore(std::string_view name, data::HistoryStore& store) {
     SetSensor(r, 2, 0.995);
     SetSensor(r, 3, 1e20);
     store[n++] = r;
+    // Wide values in columns of the default width.
+    r = Record(24, 6, 30, 18, 45, 30);
+    SetSensor(r, 0, static_cast<float>(123456.78));
+    SetSensor(r, 1, -9999.99);
+    r.velocity = 4294967290u;
+    r.direction = 3599;
+    store[n++] = r;
     // Times that are no real date and time; the export goes on after them.
     r = Record(24, 0, 5, 14, 7, 9);
     SetSensor(r, 0, 1.5);

@@ -1,0 +1,173 @@
+// The window's export of a history store: status panel, progress bar, Stop, the messages
+// and questions, and the opening of the files, with the files in a folder of the test's.
+#include <gtest/gtest.h>
+
+#include <QLocale>
+#include <QProgressBar>
+#include <QRegularExpression>
+#include <QTimer>
+#include <fstream>
+#include <iterator>
+
+#include "export_test_support.h"
+#include "ui_test_support.h"
+
+namespace lgcset::ui::test {
+namespace {
+
+using Kind = ScriptedMessageBoxes::Kind;
+
+void Fill(Tfrm_mset& w, int count) {
+    for (int i = 0; i < count; ++i) {
+        data::HistoryRecord& r = w.History[static_cast<std::size_t>(i)];
+        r = {};
+        r.year = 24;
+        r.month = 3;
+        r.day = 5;
+        r.hour = 14;
+        r.minute = 7;
+        r.second = static_cast<std::uint8_t>(i % 60);
+        r.sensor[0] = 23.456;
+        r.sensorPresent[0] = 1;
+        r.sensorPresent[3] = 1;
+        r.longitude = r.latitude = r.velocity = data::kAbsentPosition;
+        r.direction = 900;
+    }
+    w.HistoryCount = static_cast<std::uint16_t>(count);
+}
+
+std::string Read(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST(HistoryExportWindow, SavesBothFilesThenOffersToOpenEach) {
+    auto w = MakeWindow();
+    ExportCapture files(*w);
+    Fill(*w, 25);
+    std::vector<int> bar;
+    QObject::connect(w->pb_write, &QProgressBar::valueChanged, [&](int v) { bar.push_back(v); });
+    w->boxes.QueueAnswer(true);
+    w->boxes.QueueAnswer(true);
+    w->ExportHistory();
+
+    const auto names = files.Files();
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_TRUE(QRegularExpression(R"(^SAVE\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d\.xls$)")
+                    .match(QString::fromStdString(names[0]))
+                    .hasMatch())
+        << names[0];
+    EXPECT_TRUE(QRegularExpression(R"(^SAVE_CSV_\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d\.csv$)")
+                    .match(QString::fromStdString(names[1]))
+                    .hasMatch())
+        << names[1];
+    const QString xls = QString::fromStdString((files.folder / names[0]).string());
+    const QString csv = QString::fromStdString((files.folder / names[1]).string());
+
+    const auto& boxes = w->boxes.Boxes();
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0].kind, Kind::Show);
+    EXPECT_EQ(boxes[0].text, "Historical Data Saved as Excel file and CSV file success.");
+    EXPECT_TRUE(boxes[0].detail.contains(xls)) << boxes[0].detail.toStdString();
+    EXPECT_TRUE(boxes[0].detail.contains(csv));
+    EXPECT_FALSE(boxes[0].detail.contains("valid date"));
+    EXPECT_EQ(boxes[1].kind, Kind::OkCancel);
+    EXPECT_EQ(boxes[1].caption, "Information");
+    EXPECT_EQ(boxes[1].text, "Open to view the excel file?");
+    EXPECT_EQ(boxes[2].kind, Kind::OkCancel);
+    EXPECT_EQ(boxes[2].caption, "Information");
+    EXPECT_EQ(boxes[2].text, "Open to view the CSV file?");
+    EXPECT_EQ(files.opened, (std::vector<QString>{xls, csv}));
+
+    EXPECT_EQ(bar, (std::vector<int>{8, 16, 24, 32, 40, 48, 56, 64, 72, 80}));
+    EXPECT_EQ(w->StatusText(), QString());
+    for (int i = 0; i < 25; ++i) {
+        EXPECT_EQ(w->History[static_cast<std::size_t>(i)].sensorPresent,
+                  (std::array<std::uint8_t, 4>{}));
+    }
+    const std::string text = Read(files.folder / names[1]);
+    EXPECT_EQ(text.substr(text.find("\r\n") + 2, 31), "24-03-05 14:07:00,23.46,,,0,,,,");
+}
+
+TEST(HistoryExportWindow, CancelOpensNothingAndAFailedOpenShowsItsCode) {
+    auto w = MakeWindow();
+    ExportCapture files(*w);
+    Fill(*w, 1);
+    files.openResult = 2;
+    w->boxes.QueueAnswer(false);
+    w->boxes.QueueAnswer(true);
+    w->ExportHistory();
+    ASSERT_EQ(files.opened.size(), 1u);
+    EXPECT_TRUE(files.opened[0].endsWith(".csv"));
+    const auto& boxes = w->boxes.Boxes();
+    ASSERT_EQ(boxes.size(), 4u);
+    EXPECT_EQ(boxes[3].kind, Kind::Show);
+    EXPECT_EQ(boxes[3].text, "Open file error code:2");
+    EXPECT_EQ(files.Files().size(), 2u) << "the files stay";
+}
+
+TEST(HistoryExportWindow, StopDuringTheExportEndsItWithNoFileAndNoMessage) {
+    auto w = MakeWindow();
+    ExportCapture files(*w);
+    Fill(*w, 2000);
+    QString panelDuringExport;
+    // Runs from the export's own event processing, as a click on "Stop" would.
+    QTimer::singleShot(0, w.get(), [&] {
+        panelDuringExport = w->StatusText();
+        w->StopRequested = true;
+    });
+    w->ExportHistory();
+    EXPECT_EQ(panelDuringExport, "Historical Data");
+    EXPECT_TRUE(files.Files().empty());
+    EXPECT_TRUE(w->boxes.Boxes().empty());
+    EXPECT_EQ(w->History[0].sensorPresent[0], 1) << "nothing was exported";
+}
+
+TEST(HistoryExportWindow, AFailureToWriteSaysSoAndLeavesNothing) {
+    auto w = MakeWindow();
+    ExportCapture files(*w);
+    Fill(*w, 3);
+    w->ExportFolders = {(files.folder / "missing").string()};
+    w->ExportHistory();
+    const auto& boxes = w->boxes.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].kind, Kind::Error);
+    EXPECT_EQ(boxes[0].text, "no operate Excel file!");
+    EXPECT_EQ(w->StatusText(), QString());
+    EXPECT_TRUE(files.Files().empty());
+    EXPECT_TRUE(files.opened.empty());
+}
+
+TEST(HistoryExportWindow, InvalidTimesAreCountedInTheSuccessBox) {
+    auto w = MakeWindow();
+    ExportCapture files(*w);
+    Fill(*w, 2);
+    w->History[1].month = 0;
+    w->boxes.SetDefaultAnswer(false);
+    w->ExportHistory();
+    ASSERT_FALSE(w->boxes.Boxes().empty());
+    EXPECT_TRUE(w->boxes.Boxes()[0].detail.contains("1 of 2 records had no valid date and time"))
+        << w->boxes.Boxes()[0].detail.toStdString();
+    EXPECT_EQ(files.Files().size(), 2u);
+    w->boxes.SetDefaultAnswer(true);
+}
+
+TEST(HistoryExportWindow, TheCsvFileTakesTheLocalesDecimalSeparator) {
+    auto w = MakeWindow();
+    ExportCapture files(*w);
+    Fill(*w, 1);
+    w->History[0].velocity = 456;
+    w->boxes.SetDefaultAnswer(false);
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    w->ExportHistory();
+    QLocale::setDefault(QLocale::system());
+    w->boxes.SetDefaultAnswer(true);
+    const auto names = files.Files();
+    ASSERT_EQ(names.size(), 2u);
+    const std::string text = Read(files.folder / names[1]);
+    EXPECT_EQ(text.substr(text.find("\r\n") + 2),
+              "24-03-05 14:07:00,\"23,46\",,,0,,,\"45,6\",90\r\n");
+}
+
+}  // namespace
+}  // namespace lgcset::ui::test
