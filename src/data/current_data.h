@@ -45,6 +45,12 @@ CurrentDataEnd ParseCurrentData(std::span<const std::uint8_t> payload, std::size
 // cell, or nothing where the cell keeps what it shows (a sensor not sent, a position marked
 // absent). `separator` is the decimal separator of the user's locale.
 inline constexpr int kCurrentDataValueColumns = 11;
+// The grid's heading row; column 0 also heads the value row with "Value".
+inline constexpr int kCurrentDataColumns = kCurrentDataValueColumns + 1;
+inline constexpr std::array<const char*, kCurrentDataColumns> kCurrentDataHeadings{
+    "Item",     "Sensor1",  "Sensor2",   "Sensor3",    "Sensor4", "Longitude",
+    "Latitude", "Velocity", "Direction", "GSM Signal", "Relay",   "Power Status"};
+inline constexpr const char* kCurrentDataValueHeading = "Value";
 using CurrentDataRow = std::array<std::optional<std::string>, kCurrentDataValueColumns>;
 CurrentDataRow CurrentDataTexts(const CurrentReading& reading, std::string_view separator);
 

@@ -384,23 +384,6 @@ bool DecodeLayout(const PageLayout& layout, SettingsView& view, const ParameterI
     return true;
 }
 
-// The caption the user sees for a field; alarm fields name their group as well.
-std::string UserCaption(const std::string& widget) {
-    const WidgetSpec* def = FindWidget(widget);
-    if (def == nullptr) {
-        return widget;
-    }
-    std::string caption = def->caption;
-    if (!caption.empty() && caption.back() == ':') {
-        caption.pop_back();
-    }
-    const GroupSpec* group = FindGroup(def->group);
-    if (group != nullptr && group->row > 0) {
-        caption += " (" + group->caption + ")";
-    }
-    return caption;
-}
-
 bool Storable(std::string_view text) {
     for (const char32_t c : DecodeUtf8(text)) {
         if (c > CharacterOfByte(0xFF)) {

@@ -389,4 +389,20 @@ std::vector<const WidgetSpec*> WidgetsOfGroup(std::string_view group) {
     return widgets;
 }
 
+std::string UserCaption(const std::string& widget) {
+    const WidgetSpec* def = FindWidget(widget);
+    if (def == nullptr) {
+        return widget;
+    }
+    std::string caption = def->caption;
+    if (!caption.empty() && caption.back() == ':') {
+        caption.pop_back();
+    }
+    const GroupSpec* group = FindGroup(def->group);
+    if (group != nullptr && group->row > 0) {
+        caption += " (" + group->caption + ")";
+    }
+    return caption;
+}
+
 }  // namespace lgcset::settings

@@ -3,20 +3,19 @@
 
 #include <array>
 
+#include "data/current_data.h"
+
 class QString;
 class QTableWidget;
 class QWidget;
 
 namespace lgcset::ui {
 
-inline constexpr int kCurrentDataColumns = 12;
+// The headings are the data library's, which the command-line program prints as well.
+using data::kCurrentDataColumns;
+using data::kCurrentDataHeadings;
+using data::kCurrentDataValueHeading;
 inline constexpr int kCurrentDataRows = 2;
-
-// Row 0 of each column; column 0 also heads row 1 with "Value".
-inline constexpr std::array<const char*, kCurrentDataColumns> kCurrentDataHeadings{
-    "Item",     "Sensor1",  "Sensor2",   "Sensor3",    "Sensor4", "Longitude",
-    "Latitude", "Velocity", "Direction", "GSM Signal", "Relay",   "Power Status"};
-inline constexpr const char* kCurrentDataValueHeading = "Value";
 
 QTableWidget* MakeCurrentDataGrid(QWidget* parent);
 // Writes the fixed texts of the heading row and column.

@@ -1,5 +1,5 @@
 // Words the operating system's reason why a serial device could not be opened, for the
-// detail text of the port error box.
+// detail text of the port error box (the texts are the link library's).
 #pragma once
 
 #include <QString>

@@ -227,7 +227,7 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     void ComboBox1Change();
     void Edit12Change();
 
-    // ================= Widgets: member name = objectName =================
+    // ================= Widgets: member name = objectName ==========
     // First row.
     QGroupBox* GroupBox1 = nullptr;
     QComboBox* cbox_com = nullptr;

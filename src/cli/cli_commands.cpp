@@ -1,0 +1,425 @@
+#include "cli/cli_commands.h"
+
+#include <ctime>
+#include <optional>
+
+#include "cli/cli_history.h"
+#include "cli/cli_options.h"
+#include "cli/headless_session.h"
+#include "data/current_data.h"
+#include "data/device_clock.h"
+#include "link/port_details.h"
+#include "link/port_list.h"
+#include "loggersim/simulator.h"
+#include "profiles/ini_storage.h"
+#include "profiles/profile.h"
+#include "protocol/commands.h"
+#include "settings/settings_diff.h"
+
+namespace lgcset::cli {
+
+namespace {
+
+constexpr const char* kProgram = "lgcset-cli: ";
+
+int Fail(std::ostream& err, const Outcome& outcome) {
+    err << kProgram << outcome.error << "\n";
+    return outcome.status;
+}
+
+// The settings that the pages give, decoded as a read does into a model adapted to the
+// logger that gave the login reply.
+void DecodePages(const std::map<std::uint32_t, Page>& pages,
+                 std::span<const std::uint8_t> loginReply, settings::SettingsModel& model) {
+    settings::CodeTables codes;
+    ApplyIdentity(model, loginReply, codes);
+    settings::ParameterImage image;
+    for (const std::uint32_t address : settings::kSettingsPages) {
+        const auto page = pages.find(address);
+        if (page != pages.end())
+            image.Store(address, page->second);
+        settings::DecodePage(address, model, image, codes);
+    }
+}
+
+// The pages a save of `model` sends: each encoded on a cleared image.
+std::map<std::uint32_t, Page> EncodePages(const settings::SettingsView& model,
+                                          const settings::CodeTables& codes) {
+    std::map<std::uint32_t, Page> pages;
+    for (const std::uint32_t address : settings::kSettingsPages) {
+        settings::ParameterImage image;
+        settings::EncodePage(address, model, image, codes);
+        const auto bytes = image.Bytes(address, 256);
+        std::copy(bytes.begin(), bytes.end(), pages[address].begin());
+    }
+    return pages;
+}
+
+std::string Hex(std::uint8_t byte) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    return {'0', 'x', kDigits[byte >> 4], kDigits[byte & 0x0F]};
+}
+
+// "caption: logger VALUE, profile VALUE"-style lines for pages that differ: by setting, or
+// by byte where the settings shown are equal (a byte no setting owns).
+std::vector<std::string> PageDifferences(const std::map<std::uint32_t, Page>& logger,
+                                         const std::map<std::uint32_t, Page>& expected,
+                                         std::span<const std::uint8_t> loginReply,
+                                         const char* expectedName) {
+    std::vector<std::string> lines;
+    settings::SettingsModel loggerModel;
+    settings::SettingsModel expectedModel;
+    DecodePages(logger, loginReply, loggerModel);
+    DecodePages(expected, loginReply, expectedModel);
+    for (const auto& d : settings::DiffSettings(loggerModel, expectedModel))
+        lines.push_back(d.caption + ": logger \"" + d.left + "\", " + expectedName + " \"" +
+                        d.right + "\"");
+    if (!lines.empty())
+        return lines;
+    for (const auto& [address, page] : expected) {
+        const auto found = logger.find(address);
+        for (std::size_t i = 0; i < page.size(); ++i) {
+            const std::uint8_t held = found == logger.end() ? 0xFF : found->second[i];
+            if (held != page[i])
+                lines.push_back("page " + std::to_string(address) + " byte " + std::to_string(i) +
+                                ": logger " + Hex(held) + ", " + expectedName + " " + Hex(page[i]));
+        }
+    }
+    return lines;
+}
+
+// The profile file named on the command line, read before the logger is touched.
+Outcome ReadProfile(const std::string& path, profiles::IniFile& file) {
+    std::string error;
+    switch (profiles::ReadIniFile(path, file, error)) {
+        case profiles::ReadOutcome::Read:
+            return {};
+        case profiles::ReadOutcome::Missing:
+            return Outcome::Failed(kExitUsage,
+                                   "cannot read the profile " + path + ": no such file");
+        case profiles::ReadOutcome::Failed:
+            break;
+    }
+    return Outcome::Failed(kExitUsage, "cannot read the profile " + path + ": " + error);
+}
+
+int Ports(const CliEnvironment& environment, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> ports;
+    try {
+        ports = link::ListSerialPorts(environment.ttyClassRoot, environment.devRoot);
+    } catch (const std::exception& e) {
+        err << kProgram << "cannot list the serial ports: " << e.what() << "\n";
+        return kExitLink;
+    }
+    for (const std::string& port : ports)
+        out << link::PortLine(port, link::DescribeSerialPort(port, environment.ttyClassRoot))
+            << "\n";
+    return kExitOk;
+}
+
+struct Connection {
+    std::optional<sim::Simulator> demo;
+    settings::SettingsModel settings;
+    std::optional<HeadlessSession> session;
+};
+
+Outcome Connect(const CliOptions& options, const CliEnvironment& environment, Connection& c) {
+    std::string port = options.port;
+    if (options.demo) {
+        sim::Options logger;
+        logger.model = options.demoModel;
+        c.demo.emplace(logger);
+        std::string error;
+        if (!c.demo->StartOnPseudoTerminal(&error))
+            return Outcome::Failed(kExitLink, "the simulated logger did not start: " + error);
+        port = c.demo->slavePath();
+    }
+    c.settings.SetText("edt_setpwd", options.password);
+    c.session.emplace(c.settings, environment.resendIntervalMs);
+    if (Outcome opened = c.session->Open(port); !opened.ok())
+        return opened;
+    return c.session->Login();
+}
+
+int Info(Connection& c, const CliOptions& options, std::ostream& out) {
+    const std::string model = c.settings.Text("Edit1");
+    const std::string firmware = c.settings.Text("edt43");
+    if (options.json)
+        out << "{\"model\": " << JsonString(model) << ", \"firmware\": " << JsonString(firmware)
+            << "}\n";
+    else
+        out << "model " << model << "\nfirmware " << firmware << "\n";
+    return kExitOk;
+}
+
+int Read(Connection& c, const CliOptions& options, std::ostream& err) {
+    if (Outcome read = c.session->ReadSettings(); !read.ok())
+        return Fail(err, read);
+    std::string error;
+    if (!profiles::SaveProfileFile(c.settings, options.profile, error))
+        return Fail(err, Outcome::Failed(kExitUsage, "cannot write the profile " + options.profile +
+                                                         ": " + error));
+    return kExitOk;
+}
+
+int Write(Connection& c, const CliOptions& options, const profiles::IniFile& profile,
+          std::ostream& out, std::ostream& err) {
+    profiles::LoadProfile(profile, c.settings);
+    if (Outcome saved = c.session->SaveSettings(); !saved.ok())
+        return Fail(err, saved);
+    if (options.noVerify) {
+        out << "written\n";
+        return kExitOk;
+    }
+    const std::map<std::uint32_t, Page> written = c.session->WrittenPages();
+    if (Outcome read = c.session->ReadSettings(); !read.ok())
+        return Fail(err, read);
+    const auto lines =
+        PageDifferences(c.session->ReadPages(), written, c.session->LoginReply(), "written");
+    if (lines.empty()) {
+        out << "verified\n";
+        return kExitOk;
+    }
+    for (const std::string& line : lines) out << line << "\n";
+    err << kProgram << "the logger does not hold what was written (" << lines.size()
+        << " differences)\n";
+    return kExitRefused;
+}
+
+int Diff(Connection& c, const CliOptions& options, const profiles::IniFile& profile,
+         std::ostream& out, std::ostream& err) {
+    // The profile as a write would leave it in the logger: loaded as "Load Profile" does,
+    // checked as "Save Settings" does, and taken through the pages.
+    settings::SettingsModel loaded;
+    settings::CodeTables codes;
+    ApplyIdentity(loaded, c.session->LoginReply(), codes);
+    profiles::LoadProfile(profile, loaded);
+    const auto invalid = settings::ValidateForSave(loaded);
+    if (!invalid.empty())
+        return Fail(err, Outcome::Failed(kExitRefused, settings::InvalidFieldsMessage(invalid)));
+    settings::SettingsModel expected;
+    DecodePages(EncodePages(loaded, codes), c.session->LoginReply(), expected);
+
+    if (Outcome read = c.session->ReadSettings(); !read.ok())
+        return Fail(err, read);
+    const auto differences = settings::DiffSettings(c.settings, expected);
+    if (options.json) {
+        out << "[";
+        for (std::size_t i = 0; i < differences.size(); ++i) {
+            const auto& d = differences[i];
+            out << (i == 0 ? "\n  " : ",\n  ") << "{\"setting\": " << JsonString(d.widget)
+                << ", \"caption\": " << JsonString(d.caption)
+                << ", \"logger\": " << JsonString(d.left)
+                << ", \"profile\": " << JsonString(d.right) << "}";
+        }
+        out << (differences.empty() ? "]\n" : "\n]\n");
+    } else {
+        for (const auto& d : differences)
+            out << d.caption << "\t" << d.left << "\t" << d.right << "\n";
+    }
+    return differences.empty() ? kExitOk : kExitRefused;
+}
+
+int Relay(Connection& c, const CliOptions& options, std::ostream& out, std::ostream& err) {
+    protocol::RequestParams& params = c.session->Params();
+    switch (options.relay) {
+        case RelayMode::NcNo:
+            params.pendingRelayAction = protocol::RelayAction::NcNo;
+            params.relay.workingTime = options.relaySeconds;
+            break;
+        case RelayMode::Pulse:
+            params.pendingRelayAction = protocol::RelayAction::Pulse;
+            params.relay.onTime = options.onSeconds;
+            params.relay.offTime = options.offSeconds;
+            params.relay.repeatCount = options.repeat;
+            break;
+        case RelayMode::Stop:
+        case RelayMode::None:
+            params.pendingRelayAction = protocol::RelayAction::Stop;
+            break;
+    }
+    const Outcome done =
+        c.session->Ask(protocol::kRelayControlRequest, protocol::Command::RelayControl, nullptr,
+                       {"operate successfully."});
+    if (!done.ok())
+        return Fail(err, done);
+    out << "operate successfully.\n";
+    return kExitOk;
+}
+
+int FactoryReset(Connection& c, std::ostream& out, std::ostream& err) {
+    if (Outcome reset = c.session->FactoryReset(); !reset.ok())
+        return Fail(err, reset);
+    out << "Reset to factory mode successfully.All parameters are back to default settings.\n";
+    return kExitOk;
+}
+
+std::string TwoDigits(int value) {
+    return {static_cast<char>('0' + value / 10 % 10), static_cast<char>('0' + value % 10)};
+}
+
+std::string ClockText(int year, int month, int day, int hour, int minute, int second) {
+    return std::to_string(year) + "-" + TwoDigits(month) + "-" + TwoDigits(day) + " " +
+           TwoDigits(hour) + ":" + TwoDigits(minute) + ":" + TwoDigits(second);
+}
+
+int Clock(Connection& c, const CliOptions& options, std::ostream& out, std::ostream& err) {
+    if (options.setClock) {
+        protocol::ClockSetting& clock = c.session->Params().clock;
+        if (options.setClockNow) {
+            data::StoreClockFromNow(clock);
+        } else {
+            const DateTime& t = options.clockValue;
+            data::StoreClockFromPickers({t.year, t.month, t.day}, {t.hour, t.minute, t.second},
+                                        clock);
+        }
+        const Outcome set = c.session->Ask(protocol::kSetTimeRequest, protocol::Command::SetTime,
+                                           nullptr, {"time setting successfully"});
+        if (!set.ok())
+            return Fail(err, set);
+        const std::string text = ClockText(2000 + clock.year, clock.month, clock.day, clock.hour,
+                                           clock.minute, clock.second);
+        if (options.json)
+            out << "{\"set\": " << JsonString(text) << "}\n";
+        else
+            out << "time setting successfully: " << text << "\n";
+        return kExitOk;
+    }
+    protocol::ReceivedFrame frame;
+    if (Outcome read =
+            c.session->Ask(protocol::kReadTimeRequest, protocol::Command::ReadTime, &frame);
+        !read.ok())
+        return Fail(err, read);
+    const data::ClockReply reply = data::DecodeClockReply(frame.payload);
+    if (reply.kind == data::ClockReplyKind::MonthZero)
+        return Fail(err,
+                    Outcome::Failed(kExitRefused, "the logger has no time (" +
+                                                      std::string(data::kTimeErrorMessage) + ")"));
+    if (reply.kind == data::ClockReplyKind::Invalid)
+        return Fail(err, Outcome::Failed(kExitRefused, data::InvalidClockMessage(reply)));
+    const data::DeviceTime& t = reply.time;
+    const std::string text =
+        ClockText(t.date.year, t.date.month, t.date.day, t.time.hour, t.time.minute, t.time.second);
+    if (options.json)
+        out << "{\"clock\": " << JsonString(text) << "}\n";
+    else
+        out << text << "\n";
+    return kExitOk;
+}
+
+int Current(Connection& c, const CliOptions& options, std::ostream& out, std::ostream& err) {
+    protocol::ReceivedFrame frame;
+    if (Outcome read =
+            c.session->Ask(protocol::kCurrentDataRequest, protocol::Command::CurrentData, &frame);
+        !read.ok())
+        return Fail(err, read);
+    data::CurrentReading reading;
+    if (data::ParseCurrentData(frame.payload, frame.payloadCount, reading) ==
+        data::CurrentDataEnd::UndefinedItem)
+        err << kProgram << data::kUndefinedDataMessage << "\n";
+    // Scripts read one decimal separator whatever the locale.
+    const data::CurrentDataRow row = data::CurrentDataTexts(reading, ".");
+    if (options.json) {
+        out << "{";
+        for (std::size_t k = 0; k < row.size(); ++k)
+            out << (k == 0 ? "" : ", ") << JsonString(data::kCurrentDataHeadings[k + 1]) << ": "
+                << (row[k] ? JsonString(*row[k]) : std::string("null"));
+        out << "}\n";
+    } else {
+        // A value the reply did not carry stays empty, as the grid's cell does.
+        for (std::size_t k = 0; k < row.size(); ++k)
+            out << data::kCurrentDataHeadings[k + 1] << "\t" << row[k].value_or("") << "\n";
+    }
+    return kExitOk;
+}
+
+int NotAvailable(const std::string& command, std::ostream& err) {
+    err << kProgram << command << " is not available in this build yet\n";
+    return kExitRefused;
+}
+
+}  // namespace
+
+std::string JsonString(const std::string& text) {
+    std::string json = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+            case '"':
+                json += "\\\"";
+                break;
+            case '\\':
+                json += "\\\\";
+                break;
+            case '\n':
+                json += "\\n";
+                break;
+            case '\r':
+                json += "\\r";
+                break;
+            case '\t':
+                json += "\\t";
+                break;
+            default:
+                if (byte < 0x20) {
+                    static constexpr char kDigits[] = "0123456789abcdef";
+                    json += "\\u00";
+                    json += kDigits[byte >> 4];
+                    json += kDigits[byte & 0x0F];
+                } else {
+                    json += c;
+                }
+        }
+    }
+    return json + "\"";
+}
+
+int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+           const CliEnvironment& environment) {
+    const CliOptions options = ParseCommandLine(arguments);
+    if (!options.error.empty()) {
+        err << kProgram << options.error << "\n"
+            << "(lgcset-cli --help for the usage)\n";
+        return kExitUsage;
+    }
+    if (options.help) {
+        out << (options.command.empty() ? ProgramHelp() : CommandHelp(options.command));
+        return kExitOk;
+    }
+    const std::string& command = options.command;
+    if (command == "ports")
+        return Ports(environment, out, err);
+
+    // A profile that cannot be read stops the command before the logger is touched.
+    profiles::IniFile profile;
+    if (command == "write" || command == "diff")
+        if (Outcome read = ReadProfile(options.profile, profile); !read.ok())
+            return Fail(err, read);
+
+    Connection c;
+    if (Outcome connected = Connect(options, environment, c); !connected.ok())
+        return Fail(err, connected);
+    if (command == "info")
+        return Info(c, options, out);
+    if (command == "read")
+        return Read(c, options, err);
+    if (command == "write")
+        return Write(c, options, profile, out, err);
+    if (command == "diff")
+        return Diff(c, options, profile, out, err);
+    if (command == "history") {
+        const Outcome done = RunHistory(*c.session, options, out, err, environment.errorIsTerminal);
+        return done.ok() ? kExitOk : Fail(err, done);
+    }
+    if (command == "relay")
+        return Relay(c, options, out, err);
+    if (command == "clock")
+        return Clock(c, options, out, err);
+    if (command == "current")
+        return Current(c, options, out, err);
+    if (command == "factory-reset")
+        return FactoryReset(c, out, err);
+    return NotAvailable(command, err);
+}
+
+}  // namespace lgcset::cli

@@ -1,0 +1,25 @@
+// lgcset-cli as a function: the command line in, the exit status out, everything printed
+// to the two streams given. The caller provides the Qt event loop's application object.
+#pragma once
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace lgcset::cli {
+
+struct CliEnvironment {
+    int resendIntervalMs = 1000;  // the window's resend timer
+    bool errorIsTerminal = false;
+    std::filesystem::path ttyClassRoot = "/sys/class/tty";
+    std::filesystem::path devRoot = "/dev";
+};
+
+int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+           const CliEnvironment& environment = {});
+
+// A JSON string literal of UTF-8 text.
+std::string JsonString(const std::string& text);
+
+}  // namespace lgcset::cli

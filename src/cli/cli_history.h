@@ -1,0 +1,21 @@
+// `history`: the window's history query over the headless session, and the window's export
+// of what it fetched, with the progress on standard error.
+#pragma once
+
+#include <ostream>
+
+#include "cli/cli_options.h"
+#include "cli/headless_session.h"
+
+namespace lgcset::cli {
+
+// `terminal`: standard error is a terminal, so a progress bar is worth drawing there.
+Outcome RunHistory(HeadlessSession& session, const CliOptions& options, std::ostream& out,
+                   std::ostream& err, bool terminal);
+
+// The progress line: a bar of `width` cells and the query's own text ("record 120 of 5000,
+// 6:12 left").
+std::string ProgressLine(std::uint32_t answered, std::uint32_t total, double elapsedSeconds,
+                         int width = 30);
+
+}  // namespace lgcset::cli

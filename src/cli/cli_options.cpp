@@ -1,0 +1,340 @@
+#include "cli/cli_options.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstdio>
+#include <string_view>
+
+namespace lgcset::cli {
+
+namespace {
+
+struct CommandSpec {
+    std::string_view name;
+    std::string_view synopsis;
+    std::string_view help;
+    int operands;  // profile file: 1, else 0
+    bool json;     // takes --json
+};
+
+constexpr std::array<CommandSpec, 11> kCommands{{
+    {"ports", "ports",
+     "List the system's serial ports, one a line, with the driver and, for USB\n"
+     "adapters, the USB id, maker and product names.",
+     0, false},
+    {"info", "info [--json]", "Log in and print the logger's model and firmware.", 0, true},
+    {"read", "read PROFILE.ini",
+     "Read the four settings pages into a profile file: the file that \"Read Settings\"\n"
+     "followed by \"Save Profile to...\" gives in the window.",
+     1, false},
+    {"write", "write [--no-verify] PROFILE.ini",
+     "Write a profile's settings to the logger, as \"Load Profile\" followed by \"Save\n"
+     "Settings\" does in the window, after the same check. Then read the pages back and\n"
+     "print \"verified\" or each field that differs (--no-verify skips the read-back).",
+     1, false},
+    {"diff", "diff [--json] PROFILE.ini",
+     "Print the settings that differ between the profile and the logger, one a line:\n"
+     "caption, logger value, profile value. Exit status 0 when none differ, 1 when some do.",
+     1, true},
+    {"history", "history --from YY-MM-DD --to YY-MM-DD [--out DIR]",
+     "Fetch the log of a date range (at most six months) and export it to the workbook\n"
+     "(SAVE<time>.xls) and CSV file (SAVE_CSV_<time>.csv) in DIR (default: the current\n"
+     "folder). Progress and the time left go to standard error when it is a terminal.",
+     0, false},
+    {"clock", "clock [--json] [--set now | --set \"YYYY-MM-DD HH:MM:SS\"]",
+     "Print the logger's clock, or set it to the computer's time or to the one given.", 0, true},
+    {"current", "current [--json]", "Print the logger's current readings.", 0, true},
+    {"relay", "relay --nc SECONDS | --pulse ON OFF REPEAT | --stop",
+     "Test the relay: on for SECONDS (NC/NO control), pulses of ON and OFF seconds REPEAT\n"
+     "times (pulse control), or stop a running test.",
+     0, false},
+    {"factory-reset", "factory-reset --yes",
+     "Reset the logger to its factory settings. Refused without --yes.", 0, false},
+    {"help", "help [COMMAND]", "Print the program's help or a command's.", 0, false},
+}};
+
+const CommandSpec* FindCommand(std::string_view name) {
+    for (const CommandSpec& spec : kCommands)
+        if (spec.name == name)
+            return &spec;
+    return nullptr;
+}
+
+constexpr std::array<std::string_view, 4> kModels{"R480", "R481", "R482", "R483"};
+
+bool IsModel(std::string_view text) {
+    return std::find(kModels.begin(), kModels.end(), text) != kModels.end();
+}
+
+bool ParseNumber(std::string_view text, long long& value) {
+    if (text.empty())
+        return false;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
+std::optional<std::uint16_t> ParseUnsigned(std::string_view text, long long maximum) {
+    long long value = 0;
+    if (!ParseNumber(text, value) || value < 0 || value > maximum)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(value);
+}
+
+bool LeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+bool RealDate(int year, int month, int day) {
+    static constexpr std::array<int, 12> kDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12 || day < 1)
+        return false;
+    const int days = kDays[static_cast<std::size_t>(month - 1)] + (month == 2 && LeapYear(year));
+    return day <= days;
+}
+
+// Splits text at each `separator` into exactly `count` numbers of the given digit counts.
+bool Fields(std::string_view text, char separator, std::initializer_list<std::size_t> widths,
+            std::vector<int>& out) {
+    out.clear();
+    std::size_t at = 0;
+    std::size_t index = 0;
+    for (const std::size_t width : widths) {
+        const std::size_t end = std::min(text.find(separator, at), text.size());
+        const std::string_view field = text.substr(at, end - at);
+        long long value = 0;
+        if (field.size() != width || !ParseNumber(field, value))
+            return false;
+        out.push_back(static_cast<int>(value));
+        at = end + 1;
+        ++index;
+        if (index < widths.size() && end >= text.size())
+            return false;
+        if (index == widths.size() && end < text.size())
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<CalendarDate> ParseDate(const std::string& text) {
+    std::vector<int> f;
+    if (Fields(text, '-', {2, 2, 2}, f)) {
+        f[0] += 2000;
+    } else if (!Fields(text, '-', {4, 2, 2}, f)) {
+        return std::nullopt;
+    }
+    if (!RealDate(f[0], f[1], f[2]))
+        return std::nullopt;
+    return CalendarDate{f[0], f[1], f[2]};
+}
+
+std::optional<DateTime> ParseDateTime(const std::string& text) {
+    const std::size_t space = text.find(' ');
+    if (space == std::string::npos)
+        return std::nullopt;
+    std::vector<int> date;
+    std::vector<int> time;
+    if (!Fields(std::string_view(text).substr(0, space), '-', {4, 2, 2}, date) ||
+        !Fields(std::string_view(text).substr(space + 1), ':', {2, 2, 2}, time))
+        return std::nullopt;
+    if (!RealDate(date[0], date[1], date[2]) || time[0] > 23 || time[1] > 59 || time[2] > 59)
+        return std::nullopt;
+    return DateTime{date[0], date[1], date[2], time[0], time[1], time[2]};
+}
+
+CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
+    CliOptions options;
+    std::vector<std::string> operands;
+    std::vector<std::string> commandOptions;  // those a command must allow
+    auto fail = [&options](std::string text) {
+        if (options.error.empty())
+            options.error = std::move(text);
+    };
+    for (std::size_t i = 0; i < arguments.size() && options.error.empty(); ++i) {
+        const std::string& argument = arguments[i];
+        // The value after an option, or a usage error naming the option.
+        auto value = [&](const char* what) -> std::optional<std::string> {
+            if (i + 1 >= arguments.size()) {
+                fail(argument + " needs " + what);
+                return std::nullopt;
+            }
+            return arguments[++i];
+        };
+        if (argument == "--help" || argument == "-h") {
+            options.help = true;
+        } else if (argument == "--port") {
+            if (const auto port = value("a port (a path such as /dev/ttyUSB0)"))
+                options.port = *port;
+        } else if (argument == "--demo") {
+            options.demo = true;
+            if (i + 1 < arguments.size() && IsModel(arguments[i + 1]))
+                options.demoModel = arguments[++i];
+        } else if (argument == "--password") {
+            if (const auto password = value("the device password"))
+                options.password = *password;
+        } else if (argument == "--json") {
+            options.json = true;
+            commandOptions.push_back(argument);
+        } else if (argument == "--no-verify") {
+            options.noVerify = true;
+            commandOptions.push_back(argument);
+        } else if (argument == "--yes") {
+            options.yes = true;
+            commandOptions.push_back(argument);
+        } else if (argument == "--from" || argument == "--to") {
+            commandOptions.push_back(argument);
+            if (const auto text = value("a date YY-MM-DD")) {
+                const auto date = ParseDate(*text);
+                if (!date)
+                    fail(argument + ": \"" + *text + "\" is not a date YY-MM-DD");
+                (argument == "--from" ? options.from : options.to) = date;
+            }
+        } else if (argument == "--out") {
+            commandOptions.push_back(argument);
+            if (const auto dir = value("a folder"))
+                options.outDir = *dir;
+        } else if (argument == "--set") {
+            commandOptions.push_back(argument);
+            if (const auto text = value("now or \"YYYY-MM-DD HH:MM:SS\"")) {
+                options.setClock = true;
+                if (*text == "now") {
+                    options.setClockNow = true;
+                } else if (const auto at = ParseDateTime(*text)) {
+                    options.clockValue = *at;
+                } else {
+                    fail("--set: \"" + *text + "\" is neither now nor a time YYYY-MM-DD HH:MM:SS");
+                }
+            }
+        } else if (argument == "--nc" || argument == "--pulse" || argument == "--stop") {
+            commandOptions.push_back(argument);
+            if (options.relay != RelayMode::None) {
+                fail("relay takes one of --nc, --pulse and --stop");
+            } else if (argument == "--stop") {
+                options.relay = RelayMode::Stop;
+            } else if (argument == "--nc") {
+                options.relay = RelayMode::NcNo;
+                if (const auto text = value("the relay working time in seconds")) {
+                    const auto seconds = ParseUnsigned(*text, 65535);
+                    if (!seconds)
+                        fail("--nc: \"" + *text + "\" is not a number of seconds 0 to 65535");
+                    options.relaySeconds = seconds.value_or(0);
+                }
+            } else {
+                options.relay = RelayMode::Pulse;
+                if (i + 3 >= arguments.size()) {
+                    fail("--pulse needs ON and OFF seconds and a REPEAT count");
+                    break;
+                }
+                const auto on = ParseUnsigned(arguments[i + 1], 65535);
+                const auto off = ParseUnsigned(arguments[i + 2], 65535);
+                const auto repeat = ParseUnsigned(arguments[i + 3], 255);
+                if (!on || !off)
+                    fail("--pulse: ON and OFF are numbers of seconds 0 to 65535");
+                else if (!repeat)
+                    fail("--pulse: REPEAT is a count 0 to 255");
+                options.onSeconds = on.value_or(0);
+                options.offSeconds = off.value_or(0);
+                options.repeat = static_cast<std::uint8_t>(repeat.value_or(0));
+                i += 3;
+            }
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            fail("unknown option " + argument);
+        } else if (options.command.empty()) {
+            options.command = argument;
+        } else {
+            operands.push_back(argument);
+        }
+    }
+    if (!options.error.empty())
+        return options;
+
+    if (options.command == "help") {
+        options.help = true;
+        options.command = operands.empty() ? std::string() : operands.front();
+        if (!options.command.empty() && FindCommand(options.command) == nullptr)
+            fail("unknown command \"" + options.command + "\"");
+        return options;
+    }
+    if (options.help) {
+        if (!options.command.empty() && FindCommand(options.command) == nullptr)
+            fail("unknown command \"" + options.command + "\"");
+        return options;
+    }
+    if (options.command.empty()) {
+        fail("no command given");
+        return options;
+    }
+    const CommandSpec* spec = FindCommand(options.command);
+    if (spec == nullptr) {
+        fail("unknown command \"" + options.command + "\"");
+        return options;
+    }
+    if (!options.port.empty() && options.demo)
+        fail("--port and --demo exclude each other");
+
+    // Options that belong to another command.
+    for (const std::string& option : commandOptions) {
+        const std::string& c = options.command;
+        const bool allowed =
+            (option == "--json" && spec->json) || (option == "--no-verify" && c == "write") ||
+            (option == "--yes" && c == "factory-reset") ||
+            ((option == "--from" || option == "--to" || option == "--out") && c == "history") ||
+            (option == "--set" && c == "clock") ||
+            ((option == "--nc" || option == "--pulse" || option == "--stop") && c == "relay");
+        if (!allowed)
+            fail(c + " does not take " + option);
+    }
+    if (spec->operands == 1) {
+        if (operands.size() != 1)
+            fail(options.command + " needs one profile file");
+        else
+            options.profile = operands.front();
+    } else if (!operands.empty()) {
+        fail(options.command + " takes no argument \"" + operands.front() + "\"");
+    }
+    if (options.command == "history" && (!options.from || !options.to))
+        fail("history needs --from and --to");
+    if (options.command == "relay" && options.relay == RelayMode::None)
+        fail("relay needs --nc, --pulse or --stop");
+    if (options.command == "factory-reset" && !options.yes)
+        fail("factory-reset resets every setting of the logger: confirm with --yes");
+    if (options.command != "ports" && options.port.empty() && !options.demo &&
+        options.error.empty())
+        fail(options.command + " needs --port PATH or --demo");
+    return options;
+}
+
+std::string ProgramHelp() {
+    std::string text =
+        "usage: lgcset-cli [--port PATH | --demo [MODEL]] [--password PW] COMMAND ...\n"
+        "\n"
+        "  --port PATH      the logger's serial port (see: lgcset-cli ports)\n"
+        "  --demo [MODEL]   a simulated logger in the program, R480 to R483 (default R481)\n"
+        "  --password PW    the device password for the login (default 8604)\n"
+        "  --json           machine-readable output (info, current, clock, diff)\n"
+        "  --help           this text; COMMAND --help for a command's\n"
+        "\n"
+        "commands:\n";
+    for (const CommandSpec& spec : kCommands) {
+        text += "  ";
+        text += spec.synopsis;
+        text += "\n";
+    }
+    text +=
+        "\n"
+        "exit status: 0 success, 1 a refusal by the logger, a failed check or a difference,\n"
+        "2 wrong usage or a file that cannot be read, 3 the port or the link failed.\n";
+    return text;
+}
+
+std::string CommandHelp(const std::string& command) {
+    const CommandSpec* spec = FindCommand(command);
+    if (spec == nullptr)
+        return {};
+    return "usage: lgcset-cli [--port PATH | --demo [MODEL]] [--password PW] " +
+           std::string(spec->synopsis) + "\n\n" + std::string(spec->help) + "\n";
+}
+
+}  // namespace lgcset::cli

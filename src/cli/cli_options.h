@@ -1,0 +1,62 @@
+// The command line of lgcset-cli: the connection options, one command and its arguments,
+// and the help texts.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lgcset::cli {
+
+struct CalendarDate {
+    int year = 2000, month = 1, day = 1;
+};
+
+struct DateTime {
+    int year = 2000, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+};
+
+enum class RelayMode { None, NcNo, Pulse, Stop };
+
+struct CliOptions {
+    std::string port;
+    bool demo = false;
+    std::string demoModel = "R481";
+    std::string password = "8604";
+    bool json = false;
+    bool help = false;
+
+    std::string command;  // empty: none given
+    std::string profile;  // read, write, diff
+    bool noVerify = false;
+    bool yes = false;
+
+    std::optional<CalendarDate> from, to;  // history
+    std::string outDir;                    // history; empty: the current folder
+
+    bool setClock = false;  // clock --set
+    bool setClockNow = false;
+    DateTime clockValue;
+
+    RelayMode relay = RelayMode::None;
+    std::uint16_t relaySeconds = 0;  // --nc
+    std::uint16_t onSeconds = 0, offSeconds = 0;
+    std::uint8_t repeat = 0;
+
+    std::string error;  // not empty: the command line is wrong, and this says how
+};
+
+// The arguments after the program name.
+CliOptions ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The program's help, and a command's (empty for a command that does not exist).
+std::string ProgramHelp();
+std::string CommandHelp(const std::string& command);
+
+// Parses "YY-MM-DD" (or "YYYY-MM-DD") and "YYYY-MM-DD HH:MM:SS": a real date and time, or
+// nothing.
+std::optional<CalendarDate> ParseDate(const std::string& text);
+std::optional<DateTime> ParseDateTime(const std::string& text);
+
+}  // namespace lgcset::cli

@@ -1,0 +1,54 @@
+#include "settings/settings_diff.h"
+
+#include <cstdio>
+#include <string>
+
+namespace lgcset::settings {
+
+std::string ValueText(const SettingsView& view, const WidgetSpec& widget) {
+    switch (widget.kind) {
+        case WidgetKind::Edit:
+        case WidgetKind::ReadOnlyEdit:
+            return view.Text(widget.name);
+        case WidgetKind::List: {
+            const int index = view.ItemIndex(widget.name);
+            const std::vector<std::string> items = view.Items(widget.name);
+            if (index < 0 || static_cast<std::size_t>(index) >= items.size())
+                return {};
+            return items[static_cast<std::size_t>(index)];
+        }
+        case WidgetKind::CheckBox:
+            return view.Checked(widget.name) ? "checked" : "unchecked";
+        case WidgetKind::TimePicker: {
+            const TimeOfDay time = view.Time(widget.name);
+            char text[16];
+            std::snprintf(text, sizeof text, "%02d:%02d", time.hour, time.minute);
+            return text;
+        }
+    }
+    return {};
+}
+
+std::vector<SettingDifference> DiffSettings(const SettingsView& left, const SettingsView& right) {
+    std::vector<SettingDifference> differences;
+    for (const WidgetSpec& widget : SettingsTable()) {
+        if (widget.group == kLoginGroup)
+            continue;
+        std::string a = ValueText(left, widget);
+        std::string b = ValueText(right, widget);
+        if (a == b)
+            continue;
+        std::string caption = UserCaption(widget.name);
+        if (caption.empty())
+            caption = widget.checkText;  // a check box labelled by its own text
+        for (int k = 1; caption.empty() && k <= 4; ++k)
+            if (widget.name == ScheduleTimeName(k))
+                caption = "Schedule " + std::to_string(k) + " time";
+        if (caption.empty())
+            caption = widget.name;
+        differences.push_back({widget.name, std::move(caption), std::move(a), std::move(b)});
+    }
+    return differences;
+}
+
+}  // namespace lgcset::settings

@@ -1,0 +1,310 @@
+// Every command of lgcset-cli against the simulated logger, with its failures: what it
+// prints, its exit status, and what the logger holds afterwards.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "cli/cli_commands.h"
+#include "cli/headless_session.h"
+#include "cli_support.h"
+
+namespace lgcset::cli {
+namespace {
+
+using test::Cli;
+using test::CliResult;
+using test::Logger;
+using test::TempFolder;
+
+std::uint16_t MemoryU16(const sim::ParameterMemory& memory, std::size_t at) {
+    return static_cast<std::uint16_t>(memory[at] | memory[at + 1] << 8);
+}
+
+std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::size_t Lines(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+TEST(CliInfo, PrintsModelAndFirmwareOfEveryModelAsTextAndJson) {
+    for (const char* model : {"R480", "R481", "R482", "R483"}) {
+        sim::Options options;
+        options.model = model;
+        options.firmware = "V9.99";
+        Logger logger(options);
+        const CliResult text = logger.Run({"info"});
+        EXPECT_EQ(text.status, kExitOk) << text.err;
+        EXPECT_EQ(text.out, std::string("model ") + model + "\nfirmware V9.99\n");
+        const CliResult json = logger.Run({"--json", "info"});
+        EXPECT_EQ(json.out,
+                  std::string("{\"model\": \"") + model + "\", \"firmware\": \"V9.99\"}\n");
+    }
+}
+
+TEST(CliDemo, EveryModelAnswersWithoutHardware) {
+    const CliResult result = Cli({"--demo", "R482", "info"});
+    EXPECT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_EQ(result.out.rfind("model R482\n", 0), 0u) << result.out;
+}
+
+TEST(CliFailures, EachSaysWhatHappenedInOneLineWithItsStatus) {
+    Logger logger;
+    CliResult result = logger.Run({"--password", "1111", "info"});
+    EXPECT_EQ(result.status, kExitRefused);
+    EXPECT_EQ(result.err,
+              "lgcset-cli: wrong password: the logger refused the login (Login failure! Please "
+              "enter the device password correctly.)\n");
+    EXPECT_TRUE(result.out.empty());
+
+    result = Cli({"--port", "/nonexistent/ttyUSB9", "info"});
+    EXPECT_EQ(result.status, kExitLink);
+    EXPECT_EQ(Lines(result.err), 1u) << result.err;
+    EXPECT_NE(result.err.find("cannot open the port /nonexistent/ttyUSB9"), std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find("No such device: /nonexistent/ttyUSB9."), std::string::npos)
+        << result.err;
+
+    // A logger that has stopped answering: the request is sent four times, then given up.
+    logger.simulator.AnswerOnly(0);
+    result = logger.Run({"info"});
+    EXPECT_EQ(result.status, kExitLink);
+    EXPECT_EQ(result.err, "lgcset-cli: no reply from the logger on " +
+                              logger.simulator.slavePath() +
+                              " after 3 resends (Send command timeout)\n");
+}
+
+TEST(CliProfiles, ReadWriteAndDiffAgreeWithWhatTheLoggerHolds) {
+    Logger logger;
+    TempFolder folder;
+    const std::string profile = folder.File("logger.ini");
+    CliResult result = logger.Run({"read", profile});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    const std::string factory = test::ReadText(profile);
+    EXPECT_NE(factory.find("port=8000"), std::string::npos) << factory;
+
+    // Nothing differs from the logger it came from.
+    result = logger.Run({"diff", profile});
+    EXPECT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_EQ(result.out, "");
+
+    // A changed profile written and verified lands in the logger's pages.
+    const std::string changed = folder.File("changed.ini");
+    test::WriteText(changed, test::WithValue(test::WithValue(factory, "port", "9000"), "tel1",
+                                             "+8613800138000"));
+    result = logger.Run({"diff", changed});
+    EXPECT_EQ(result.status, kExitRefused);
+    EXPECT_EQ(result.out, "No.1\t\t+8613800138000\nPort\t8000\t9000\n");
+    result = logger.Run({"--json", "diff", changed});
+    EXPECT_NE(result.out.find("{\"setting\": \"edt_port\", \"caption\": \"Port\", \"logger\": "
+                              "\"8000\", \"profile\": \"9000\"}"),
+              std::string::npos)
+        << result.out;
+
+    result = logger.Run({"write", changed});
+    EXPECT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_EQ(result.out, "verified\n");
+    const sim::ParameterMemory memory = logger.simulator.Memory();
+    EXPECT_EQ(MemoryU16(memory, 3072 + 64), 9000);
+    EXPECT_EQ(memory[1024 + 2], '+');
+    EXPECT_EQ(logger.Run({"diff", changed}).status, kExitOk);
+
+    // Read again, the file is the one that was written.
+    const std::string again = folder.File("again.ini");
+    ASSERT_EQ(logger.Run({"read", again}).status, kExitOk);
+    EXPECT_EQ(test::ReadText(again), test::ReadText(changed));
+
+    EXPECT_EQ(logger.Run({"write", "--no-verify", profile}).out, "written\n");
+    EXPECT_EQ(MemoryU16(logger.simulator.Memory(), 3072 + 64), 8000);
+}
+
+TEST(CliProfiles, NothingIsWrittenAfterAFailedCheckOrFromAProfileThatCannotBeRead) {
+    Logger logger;
+    TempFolder folder;
+    const std::string profile = folder.File("p.ini");
+    ASSERT_EQ(logger.Run({"read", profile}).status, kExitOk);
+    const sim::ParameterMemory before = logger.simulator.Memory();
+
+    const std::string bad = folder.File("bad.ini");
+    test::WriteText(bad, test::WithValue(test::ReadText(profile), "port", "80a0"));
+    std::uint32_t frames = logger.simulator.counters().framesReceived;
+    CliResult result = logger.Run({"write", bad});
+    EXPECT_EQ(result.status, kExitRefused);
+    EXPECT_EQ(result.err,
+              "lgcset-cli: The value of \"Port\" is not a valid number. Nothing was written to "
+              "the device.\n");
+    EXPECT_EQ(logger.simulator.counters().framesReceived, frames + 1);  // the login only
+    EXPECT_EQ(logger.simulator.Memory(), before);
+
+    // A profile that is not there, or a folder: the logger is not even logged in to.
+    frames = logger.simulator.counters().framesReceived;
+    for (const std::string& unreadable : {folder.File("missing.ini"), folder.path.string()}) {
+        for (const char* command : {"write", "diff"}) {
+            result = logger.Run({command, unreadable});
+            EXPECT_EQ(result.status, kExitUsage) << command;
+            EXPECT_NE(result.err.find("cannot read the profile " + unreadable), std::string::npos)
+                << result.err;
+        }
+    }
+    EXPECT_EQ(logger.simulator.counters().framesReceived, frames);
+
+    // A profile that cannot be written leaves nothing behind.
+    result = logger.Run({"read", folder.File("no/such/folder/p.ini")});
+    EXPECT_EQ(result.status, kExitUsage);
+    EXPECT_NE(result.err.find("cannot write the profile"), std::string::npos) << result.err;
+    EXPECT_EQ(FilesIn(folder.path), (std::vector<std::string>{"bad.ini", "p.ini"}));
+}
+
+sim::Options HistoryOptions(std::uint32_t records) {
+    sim::Options options;
+    options.historyEnd = sim::CivilTime{2024, 3, 10, 12, 0, 0};
+    options.logIntervalMinutes = 10;
+    options.historyRecords = records;
+    return options;
+}
+
+TEST(CliHistory, ExportsTheRangeToTheWindowsTwoFiles) {
+    Logger logger(HistoryOptions(50));
+    TempFolder folder;
+    CliResult result =
+        logger.Run({"history", "--from", "24-03-01", "--to", "24-03-31", "--out", folder.path});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    const std::vector<std::string> files = FilesIn(folder.path);
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_TRUE(files[0].starts_with("SAVE2") && files[0].ends_with(".xls")) << files[0];
+    EXPECT_TRUE(files[1].starts_with("SAVE_CSV_") && files[1].ends_with(".csv")) << files[1];
+    EXPECT_EQ(result.out, "50 records\n" + (folder.path / files[0]).string() + "\n" +
+                              (folder.path / files[1]).string() + "\n");
+    const std::string csv = test::ReadText((folder.path / files[1]).string());
+    EXPECT_EQ(csv.rfind("time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,"
+                        "Direction\r\n",
+                        0),
+              0u);
+    EXPECT_EQ(Lines(csv), 51u);
+    EXPECT_NE(csv.find("\r\n24-03-10 12:00:00,"), std::string::npos);
+}
+
+TEST(CliHistory, RefusedRangesEmptyRangesAndCutTransfersWriteNoFile) {
+    Logger logger(HistoryOptions(50));
+    TempFolder folder;
+    const std::uint32_t frames = logger.simulator.counters().framesReceived;
+    CliResult result =
+        logger.Run({"history", "--from", "24-01-01", "--to", "24-08-01", "--out", folder.path});
+    EXPECT_EQ(result.status, kExitUsage);
+    EXPECT_EQ(result.err, "lgcset-cli: time is to long!(less than 6months)\n");
+    EXPECT_EQ(logger.simulator.counters().framesReceived, frames + 1);  // the login only
+
+    result =
+        logger.Run({"history", "--from", "23-01-01", "--to", "23-02-01", "--out", folder.path});
+    EXPECT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_EQ(result.out, "No data recorded on this period.\n");
+
+    result = logger.Run(
+        {"history", "--from", "24-03-01", "--to", "24-03-31", "--out", folder.File("not-there")});
+    EXPECT_EQ(result.status, kExitUsage);
+
+    // The line goes dead after the login, the count and ten records.
+    logger.simulator.AnswerOnly(1 + 1 + 10);
+    result =
+        logger.Run({"history", "--from", "24-03-01", "--to", "24-03-31", "--out", folder.path});
+    EXPECT_EQ(result.status, kExitLink);
+    EXPECT_NE(result.err.find("10 of 50 records had arrived; nothing was exported"),
+              std::string::npos)
+        << result.err;
+    EXPECT_TRUE(FilesIn(folder.path).empty());
+}
+
+TEST(CliClock, ReadsAndSetsTheLoggersClock) {
+    sim::Options options;
+    options.clockReply = std::array<std::uint8_t, 6>{24, 2, 29, 23, 5, 9};
+    Logger logger(options);
+    CliResult result = logger.Run({"clock"});
+    EXPECT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_EQ(result.out, "2024-02-29 23:05:09\n");
+    EXPECT_EQ(logger.Run({"clock", "--json"}).out, "{\"clock\": \"2024-02-29 23:05:09\"}\n");
+
+    result = logger.Run({"clock", "--set", "2025-06-30 08:09:10"});
+    EXPECT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_EQ(result.out, "time setting successfully: 2025-06-30 08:09:10\n");
+    ASSERT_TRUE(logger.simulator.DeviceClock());
+    EXPECT_EQ(logger.simulator.DeviceClock()->year, 2025);
+    EXPECT_EQ(logger.simulator.DeviceClock()->month, 6);
+    EXPECT_EQ(logger.simulator.DeviceClock()->day, 30);
+    EXPECT_EQ(logger.Run({"clock", "--set", "now"}).status, kExitOk);
+}
+
+TEST(CliClock, ALoggerWithoutTimeOrRefusingTheSettingIsARefusal) {
+    sim::Options options;
+    options.clockReply = std::array<std::uint8_t, 6>{24, 0, 1, 0, 0, 0};
+    options.refuseSetTime = true;
+    Logger logger(options);
+    CliResult result = logger.Run({"clock"});
+    EXPECT_EQ(result.status, kExitRefused);
+    EXPECT_EQ(result.err, "lgcset-cli: the logger has no time (time error)\n");
+    result = logger.Run({"clock", "--set", "now"});
+    EXPECT_EQ(result.status, kExitRefused);
+    EXPECT_EQ(result.err, "lgcset-cli: the logger refused: time setting failure!\n");
+}
+
+TEST(CliCurrent, PrintsTheReadingsWithTheWindowsTexts) {
+    sim::Options options;
+    // Sensor 1 at 21.5, GSM signal 27, relay and power on; no position.
+    options.currentDataReply =
+        std::vector<std::uint8_t>{0x01, 0x00, 0x00, 0x00, 0xAC, 0x41,  // 21.5f
+                                  0x02, 0x00, 0x00, 0x00, 0xD8, 0x41,  // 27.0f
+                                  0x03, 0x00, 0x00, 0x00, 0x80, 0x3F,  // 1.0f
+                                  0x04, 0x00, 0x00, 0x00, 0x80, 0x3F};
+    Logger logger(options);
+    CliResult result = logger.Run({"current"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_EQ(Lines(result.out), 11u);
+    EXPECT_EQ(result.out.rfind("Sensor1\t21.5\nSensor2\t\n", 0), 0u) << result.out;
+    const CliResult json = logger.Run({"current", "--json"});
+    EXPECT_NE(json.out.find("\"Sensor1\": \"21.5\", \"Sensor2\": null"), std::string::npos)
+        << json.out;
+}
+
+TEST(CliRelay, SendsTheTestAndReportsARefusal) {
+    Logger logger;
+    EXPECT_EQ(logger.Run({"relay", "--nc", "10"}).out, "operate successfully.\n");
+    EXPECT_EQ(logger.Run({"relay", "--pulse", "2", "3", "4"}).status, kExitOk);
+    EXPECT_EQ(logger.Run({"relay", "--stop"}).status, kExitOk);
+    const auto requests = logger.simulator.RelayRequests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0], (std::vector<std::uint8_t>{0x01, 'C', 10, 0}));
+    EXPECT_EQ(requests[1], (std::vector<std::uint8_t>{0x01, 'P', 2, 0, 3, 0, 4}));
+    EXPECT_EQ(requests[2], (std::vector<std::uint8_t>{0x01, 'O'}));
+
+    sim::Options refusing;
+    refusing.refuseRelay = true;
+    Logger other(refusing);
+    const CliResult refused = other.Run({"relay", "--stop"});
+    EXPECT_EQ(refused.status, kExitRefused);
+    EXPECT_EQ(refused.err, "lgcset-cli: the logger refused: operate failure!\n");
+}
+
+TEST(CliFactoryReset, BringsBackTheFactorySettingsOnlyWhenConfirmed) {
+    Logger logger;
+    const sim::ParameterMemory factory = logger.simulator.Memory();
+    TempFolder folder;
+    const std::string profile = folder.File("p.ini");
+    ASSERT_EQ(logger.Run({"read", profile}).status, kExitOk);
+    test::WriteText(profile, test::WithValue(test::ReadText(profile), "port", "1234"));
+    ASSERT_EQ(logger.Run({"write", "--no-verify", profile}).status, kExitOk);
+    ASSERT_NE(logger.simulator.Memory(), factory);
+
+    EXPECT_EQ(logger.Run({"factory-reset"}).status, kExitUsage);
+    EXPECT_NE(logger.simulator.Memory(), factory);
+    const CliResult reset = logger.Run({"factory-reset", "--yes"});
+    EXPECT_EQ(reset.status, kExitOk) << reset.err;
+    EXPECT_EQ(logger.simulator.Memory(), factory);
+}
+
+}  // namespace
+}  // namespace lgcset::cli

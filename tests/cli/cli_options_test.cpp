@@ -1,0 +1,108 @@
+// The command line alone: what is refused as wrong usage before any port is opened, what is
+// understood, and the help texts.
+#include <gtest/gtest.h>
+
+#include "cli/cli_options.h"
+#include "cli/headless_session.h"
+#include "cli_support.h"
+
+namespace lgcset::cli {
+namespace {
+
+TEST(CliOptions, WrongUsageIsRefusedWithStatusTwoBeforeAnyPortIsOpened) {
+    const std::vector<std::vector<std::string>> wrong = {
+        {},
+        {"frobnicate"},
+        {"--demo", "info", "extra"},
+        {"--demo", "read"},
+        {"--demo", "write", "a.ini", "b.ini"},
+        {"--demo", "read", "--json", "p.ini"},         // --json is not for read
+        {"--demo", "info", "--yes"},                   // --yes belongs to factory-reset
+        {"--demo", "factory-reset"},                   // not confirmed
+        {"--port", "/dev/ttyUSB0", "--demo", "info"},  // two loggers
+        {"info"},                                      // no logger at all
+        {"--port"},                                    // option without its value
+        {"--demo", "history", "--from", "24-01-01"},   // no end of the range
+        {"--demo", "history", "--from", "24-02-30", "--to", "24-03-01"},
+        {"--demo", "history", "--from", "2024-1-1", "--to", "24-03-01"},
+        {"--demo", "clock", "--set", "tomorrow"},
+        {"--demo", "clock", "--set", "2024-13-01 10:00:00"},
+        {"--demo", "relay"},
+        {"--demo", "relay", "--nc", "65536"},
+        {"--demo", "relay", "--nc", "-1"},
+        {"--demo", "relay", "--pulse", "1", "2"},
+        {"--demo", "relay", "--pulse", "1", "2", "256"},  // one byte on the wire
+        {"--demo", "relay", "--nc", "5", "--stop"},
+        {"--demo", "--bogus", "info"},
+    };
+    for (const auto& arguments : wrong) {
+        std::string line;
+        for (const auto& a : arguments) line += a + " ";
+        const test::CliResult result = test::Cli(arguments);
+        EXPECT_EQ(result.status, kExitUsage) << line;
+        EXPECT_NE(result.err.find("lgcset-cli: "), std::string::npos) << line;
+        EXPECT_TRUE(result.out.empty()) << line;
+    }
+}
+
+TEST(CliOptions, UnderstandsTheConnectionAndTheCommandArgumentsInAnyOrder) {
+    CliOptions o = ParseCommandLine(
+        {"relay", "--pulse", "1", "65535", "255", "--demo", "R482", "--password", "1234"});
+    ASSERT_TRUE(o.error.empty()) << o.error;
+    EXPECT_TRUE(o.demo);
+    EXPECT_EQ(o.demoModel, "R482");
+    EXPECT_EQ(o.password, "1234");
+    EXPECT_EQ(o.relay, RelayMode::Pulse);
+    EXPECT_EQ(o.onSeconds, 1);
+    EXPECT_EQ(o.offSeconds, 65535);
+    EXPECT_EQ(o.repeat, 255);
+
+    // --demo without a model keeps the default and leaves the next word as the command.
+    o = ParseCommandLine({"--demo", "history", "--from", "99-12-01", "--to", "2000-01-01"});
+    ASSERT_TRUE(o.error.empty()) << o.error;
+    EXPECT_EQ(o.demoModel, "R481");
+    EXPECT_EQ(o.from->year, 2099);
+    EXPECT_EQ(o.to->year, 2000);
+
+    o = ParseCommandLine({"--port", "/dev/ttyUSB3", "clock", "--set", "2024-02-29 23:59:59"});
+    ASSERT_TRUE(o.error.empty()) << o.error;
+    EXPECT_EQ(o.port, "/dev/ttyUSB3");
+    EXPECT_TRUE(o.setClock);
+    EXPECT_FALSE(o.setClockNow);
+    EXPECT_EQ(o.clockValue.day, 29);
+    EXPECT_EQ(o.clockValue.second, 59);
+
+    // ports needs no logger.
+    EXPECT_TRUE(ParseCommandLine({"ports"}).error.empty());
+}
+
+TEST(CliOptions, DatesAreRealCalendarDates) {
+    EXPECT_TRUE(ParseDate("24-02-29"));
+    EXPECT_FALSE(ParseDate("23-02-29"));
+    EXPECT_FALSE(ParseDate("2100-02-29"));
+    EXPECT_TRUE(ParseDate("2000-02-29"));
+    EXPECT_FALSE(ParseDate("24-04-31"));
+    EXPECT_FALSE(ParseDate("24-00-10"));
+    EXPECT_FALSE(ParseDate("24-01-01x"));
+    EXPECT_FALSE(ParseDate("24-01"));
+    EXPECT_FALSE(ParseDateTime("2024-01-01 24:00:00"));
+    EXPECT_FALSE(ParseDateTime("2024-01-01"));
+    EXPECT_TRUE(ParseDateTime("2024-01-01 00:00:00"));
+}
+
+TEST(CliOptions, HelpForTheProgramAndForEachCommand) {
+    const test::CliResult program = test::Cli({"--help"});
+    EXPECT_EQ(program.status, kExitOk);
+    for (const char* command : {"ports", "info", "read", "write", "diff", "history", "clock",
+                                "current", "relay", "factory-reset"}) {
+        EXPECT_NE(program.out.find(std::string("  ") + command), std::string::npos) << command;
+        const test::CliResult own = test::Cli({command, "--help"});
+        EXPECT_EQ(own.status, kExitOk) << command;
+        EXPECT_EQ(own.out, test::Cli({"help", command}).out) << command;
+        EXPECT_NE(own.out.find(std::string("] ") + command), std::string::npos) << own.out;
+    }
+    EXPECT_EQ(test::Cli({"help", "frobnicate"}).status, kExitUsage);
+}
+
+}  // namespace
+}  // namespace lgcset::cli

@@ -1,0 +1,114 @@
+// lgcset-cli and the window on the same simulated loggers: `write` leaves the bytes that
+// "Load Profile" + "Save Settings" leave, and `read` gives the file that "Read Settings" +
+// "Save Profile to..." give, for every model.
+#include <QFileDialog>
+#include <QTemporaryDir>
+#include <fstream>
+#include <sstream>
+
+#include "cli/cli_commands.h"
+#include "e2e_support.h"
+
+namespace lgcset::ui::e2e {
+namespace {
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Settings away from the factory's on every page, schedules and upload time included.
+std::string CustomerProfile() {
+    return "[COM]\r\nsetPwd=8604\r\n[TEL]\r\ntel1=+8613800138000\r\ntel2=13900139001\r\n"
+           "tel1_fun1=1\r\ntel2_fun2=3\r\n"
+           "[GPRS]\r\nip1=lgc.example.com\r\nip2=10.0.0.2\r\nport=9001\r\nmode=1\r\napn=cmnet\r\n"
+           "[OTHER]\r\ntimemode=0\r\ndevid=4711\r\nrectime=15\r\nupmode=1\r\nrelaytime=30\r\n"
+           "gprsupmode=1\r\ngprspointup=23:45:00\r\n"
+           "[fixedpointtime]\r\ntime1open=1\r\ntime2open=1\r\ntime1time=08:30:00\r\n"
+           "time2time=20:00:00\r\n"
+           "[SENSOR1]\r\nullimit=-10.5\r\nhlimit=60\r\nrelaytime=120\r\nstp=5\r\n"
+           "[SENSOR2]\r\nllimit=2.25\r\nsvalue=4\r\nevalue=20\r\n";
+}
+
+int Cli(const std::vector<std::string>& arguments, std::string* err = nullptr) {
+    std::ostringstream out;
+    std::ostringstream error;
+    cli::CliEnvironment environment;
+    environment.resendIntervalMs = kResendMs;
+    const int status = cli::RunCli(arguments, out, error, environment);
+    if (err != nullptr)
+        *err = error.str();
+    return status;
+}
+
+class CliMatchesWindow : public ::testing::TestWithParam<const char*> {
+  protected:
+    sim::Options Options() const {
+        sim::Options options;
+        options.model = GetParam();
+        return options;
+    }
+};
+
+TEST_P(CliMatchesWindow, WriteLeavesTheBytesOfLoadProfileAndSaveSettings) {
+    QTemporaryDir folder;
+    const std::string profile = folder.filePath(QStringLiteral("customer.ini")).toStdString();
+    std::ofstream(profile, std::ios::binary) << CustomerProfile();
+
+    Session window(Options());
+    ASSERT_TRUE(window.Start());
+    ASSERT_TRUE(window.Login());
+    window.window->SetFileDialogRunner(
+        [&](QFileDialog&) { return QString::fromStdString(profile); });
+    window.window->btn_loadconfigure->click();
+    ASSERT_TRUE(window.Save());
+
+    sim::Simulator logger(Options());
+    ASSERT_TRUE(logger.StartOnPseudoTerminal());
+    std::string err;
+    ASSERT_EQ(Cli({"--port", logger.slavePath(), "write", profile}, &err), 0) << err;
+
+    const sim::ParameterMemory byWindow = window.logger.Memory();
+    const sim::ParameterMemory byCli = logger.Memory();
+    for (const std::size_t address : {1024u, 2048u, 3072u, 4096u}) {
+        const Page expected = MemoryPage(byWindow, address);
+        const Page actual = MemoryPage(byCli, address);
+        EXPECT_EQ(actual, expected) << "page " << address << Differences(actual, expected);
+    }
+    EXPECT_NE(MemoryPage(byCli, 3072), BlankPage());
+}
+
+TEST_P(CliMatchesWindow, ReadGivesTheFileOfReadSettingsAndSaveProfile) {
+    QTemporaryDir folder;
+    const std::string profile = folder.filePath(QStringLiteral("customer.ini")).toStdString();
+    std::ofstream(profile, std::ios::binary) << CustomerProfile();
+    const std::string byWindow = folder.filePath(QStringLiteral("window.ini")).toStdString();
+    const std::string byCli = folder.filePath(QStringLiteral("cli.ini")).toStdString();
+
+    Session s(Options());
+    ASSERT_TRUE(s.Start());
+    // The logger holds the customer's settings; the window reads them and saves a profile.
+    s.window.reset();  // one program on the line at a time
+    std::string err;
+    ASSERT_EQ(Cli({"--port", s.logger.slavePath(), "write", "--no-verify", profile}, &err), 0)
+        << err;
+    ASSERT_TRUE(s.Connect());
+    ASSERT_TRUE(s.Login());
+    ASSERT_TRUE(s.Read());
+    s.window->SetFileDialogRunner([&](QFileDialog&) { return QString::fromStdString(byWindow); });
+    s.window->btn_saveconfigure->click();
+    s.window.reset();
+
+    ASSERT_EQ(Cli({"--port", s.logger.slavePath(), "read", byCli}, &err), 0) << err;
+    const std::string expected = ReadBytes(byWindow);
+    EXPECT_NE(expected.find("port=9001"), std::string::npos) << expected;
+    EXPECT_EQ(ReadBytes(byCli), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryModel, CliMatchesWindow,
+                         ::testing::Values("R480", "R481", "R482", "R483"));
+
+}  // namespace
+}  // namespace lgcset::ui::e2e
