@@ -236,7 +236,7 @@ void HeadlessSession::ShowMessage(std::string_view text) {
     messages_.emplace_back(text);
 }
 
-bool HeadlessSession::AskYesNo(std::string_view) {
+bool HeadlessSession::AskYesNo(std::string_view, protocol::DefaultAnswer) {
     return true;
 }
 

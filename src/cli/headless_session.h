@@ -89,7 +89,7 @@ class HeadlessSession final : public protocol::DeviceHost {
 
     // protocol::DeviceHost
     void ShowMessage(std::string_view text) override;
-    bool AskYesNo(std::string_view text) override;
+    bool AskYesNo(std::string_view text, protocol::DefaultAnswer defaultAnswer) override;
     void SendLogin() override;
     void SendReadPage(std::uint32_t address) override;
     void SendErasePage(std::uint32_t address) override;
