@@ -1,8 +1,12 @@
 // lgcset-cli and the window on the same simulated loggers: `write` leaves the bytes that
 // "Load Profile" + "Save Settings" leave, and `read` gives the file that "Read Settings" +
 // "Save Profile to..." give, for every model.
+#include <QDate>
+#include <QDateTimeEdit>
 #include <QFileDialog>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -109,6 +113,57 @@ TEST_P(CliMatchesWindow, ReadGivesTheFileOfReadSettingsAndSaveProfile) {
 
 INSTANTIATE_TEST_SUITE_P(EveryModel, CliMatchesWindow,
                          ::testing::Values("R480", "R481", "R482", "R483"));
+
+}  // namespace
+}  // namespace lgcset::ui::e2e
+
+namespace lgcset::ui::e2e {
+namespace {
+
+std::vector<std::filesystem::path> FilesIn(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+TEST(CliHistoryMatchesWindow, HistoryWritesTheFilesOfTheWindowsQuery) {
+    sim::Options options;
+    options.historyEnd = sim::CivilTime{2026, 3, 20, 12, 0, 0};
+    options.logIntervalMinutes = 7;
+    options.historyRecords = 120;
+    QTemporaryDir byWindow;
+    QTemporaryDir byCli;
+
+    Session s(options);
+    ASSERT_TRUE(s.Start());
+    ASSERT_TRUE(s.Login());
+    TestWindow& w = *s.window;
+    w.ExportFolders = {byWindow.path().toStdString()};
+    w.boxes.QueueAnswer(false);  // do not open the workbook
+    w.boxes.QueueAnswer(false);  // nor the CSV file
+    w.DateTimePicker1->setDate(QDate(2026, 3, 1));
+    w.DateTimePicker2->setDate(QDate(2026, 3, 31));
+    w.Button1->click();
+    ASSERT_TRUE(WaitFor([&] { return FilesIn(byWindow.path().toStdString()).size() == 2; }, 20000));
+    s.window.reset();
+
+    std::string err;
+    ASSERT_EQ(Cli({"--port", s.logger.slavePath(), "history", "--from", "26-03-01", "--to",
+                   "26-03-31", "--out", byCli.path().toStdString()},
+                  &err),
+              0)
+        << err;
+    const auto windowFiles = FilesIn(byWindow.path().toStdString());
+    const auto cliFiles = FilesIn(byCli.path().toStdString());
+    ASSERT_EQ(cliFiles.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(cliFiles[i].extension(), windowFiles[i].extension());
+        EXPECT_EQ(ReadBytes(cliFiles[i].string()), ReadBytes(windowFiles[i].string()))
+            << cliFiles[i] << " / " << windowFiles[i];
+    }
+}
 
 }  // namespace
 }  // namespace lgcset::ui::e2e
