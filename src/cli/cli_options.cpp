@@ -10,7 +10,7 @@ namespace lgcset::cli {
 
 namespace {
 
-struct CommandSpec {
+struct CommandEntry {
     std::string_view name;
     std::string_view synopsis;
     std::string_view help;
@@ -18,7 +18,7 @@ struct CommandSpec {
     bool json;     // takes --json
 };
 
-constexpr std::array<CommandSpec, 11> kCommands{{
+constexpr std::array<CommandEntry, 11> kCommands{{
     {"ports", "ports",
      "List the system's serial ports, one a line, with the driver and, for USB\n"
      "adapters, the USB id, maker and product names.",
@@ -54,10 +54,10 @@ constexpr std::array<CommandSpec, 11> kCommands{{
     {"help", "help [COMMAND]", "Print the program's help or a command's.", 0, false},
 }};
 
-const CommandSpec* FindCommand(std::string_view name) {
-    for (const CommandSpec& spec : kCommands)
-        if (spec.name == name)
-            return &spec;
+const CommandEntry* FindCommand(std::string_view name) {
+    for (const CommandEntry& entry : kCommands)
+        if (entry.name == name)
+            return &entry;
     return nullptr;
 }
 
@@ -266,8 +266,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         fail("no command given");
         return options;
     }
-    const CommandSpec* spec = FindCommand(options.command);
-    if (spec == nullptr) {
+    const CommandEntry* entry = FindCommand(options.command);
+    if (entry == nullptr) {
         fail("unknown command \"" + options.command + "\"");
         return options;
     }
@@ -278,7 +278,7 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     for (const std::string& option : commandOptions) {
         const std::string& c = options.command;
         const bool allowed =
-            (option == "--json" && spec->json) || (option == "--no-verify" && c == "write") ||
+            (option == "--json" && entry->json) || (option == "--no-verify" && c == "write") ||
             (option == "--yes" && c == "factory-reset") ||
             ((option == "--from" || option == "--to" || option == "--out") && c == "history") ||
             (option == "--set" && c == "clock") ||
@@ -286,7 +286,7 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         if (!allowed)
             fail(c + " does not take " + option);
     }
-    if (spec->operands == 1) {
+    if (entry->operands == 1) {
         if (operands.size() != 1)
             fail(options.command + " needs one profile file");
         else
@@ -317,9 +317,9 @@ std::string ProgramHelp() {
         "  --help           this text; COMMAND --help for a command's\n"
         "\n"
         "commands:\n";
-    for (const CommandSpec& spec : kCommands) {
+    for (const CommandEntry& entry : kCommands) {
         text += "  ";
-        text += spec.synopsis;
+        text += entry.synopsis;
         text += "\n";
     }
     text +=
@@ -330,11 +330,11 @@ std::string ProgramHelp() {
 }
 
 std::string CommandHelp(const std::string& command) {
-    const CommandSpec* spec = FindCommand(command);
-    if (spec == nullptr)
+    const CommandEntry* entry = FindCommand(command);
+    if (entry == nullptr)
         return {};
     return "usage: lgcset-cli [--port PATH | --demo [MODEL]] [--password PW] " +
-           std::string(spec->synopsis) + "\n\n" + std::string(spec->help) + "\n";
+           std::string(entry->synopsis) + "\n\n" + std::string(entry->help) + "\n";
 }
 
 }  // namespace lgcset::cli
