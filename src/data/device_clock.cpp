@@ -28,8 +28,11 @@ ClockReply DecodeClockReply(std::span<const std::uint8_t> payload) {
         return reply;
     }
     const DeviceTime& t = reply.time;
-    const bool valid = t.date.day >= 1 && t.date.day <= DaysInMonth(t.date.year, t.date.month) &&
-                       t.time.hour <= 23 && t.time.minute <= 59 && t.time.second <= 59;
+    // The year travels as two digits: a byte above 99 would show as another year in the
+    // two-digit pickers and go back to the logger as that year.
+    const bool valid = b[0] <= 99 && t.date.day >= 1 &&
+                       t.date.day <= DaysInMonth(t.date.year, t.date.month) && t.time.hour <= 23 &&
+                       t.time.minute <= 59 && t.time.second <= 59;
     reply.kind = valid ? ClockReplyKind::Valid : ClockReplyKind::Invalid;
     return reply;
 }

@@ -34,7 +34,7 @@ inline constexpr std::string_view kTimeErrorMessage = "time error";
 enum class ClockReplyKind {
     Valid,      // `time` holds the logger's date and time
     MonthZero,  // the logger's own "no time" answer
-    Invalid,    // no real date and time (month 13, 30 February, hour 24, ...)
+    Invalid,    // no real date and time (month 13, 30 February, hour 24, year byte 150, ...)
 };
 
 struct ClockReply {

@@ -37,7 +37,7 @@ TEST(DeviceClock, FieldsThatNameNoRealMomentAreInvalid) {
     const std::vector<Bytes> invalid{
         {24, 13, 5, 14, 7, 9}, {23, 2, 29, 12, 0, 0},  {24, 2, 30, 12, 0, 0}, {24, 4, 31, 12, 0, 0},
         {24, 1, 0, 12, 0, 0},  {24, 1, 32, 12, 0, 0},  {24, 1, 5, 24, 0, 0},  {24, 1, 5, 12, 60, 0},
-        {24, 1, 5, 12, 0, 60}, {24, 255, 5, 12, 0, 0},
+        {24, 1, 5, 12, 0, 60}, {24, 255, 5, 12, 0, 0}, {150, 1, 5, 12, 0, 0},
     };
     for (const Bytes& b : invalid)
         EXPECT_EQ(Reply(b).kind, ClockReplyKind::Invalid)
