@@ -1,5 +1,5 @@
 // How a profile writes each kind of value, and how it reads values back, including the
-// forms that configurators on Windows write (hexadecimal indexes, 12-hour times).
+// other forms that profiles kept in the field hold (hexadecimal indexes, 12-hour times).
 #pragma once
 
 #include <optional>

@@ -1,5 +1,5 @@
 // The byte forms of a profile file's text. Texts inside the program are UTF-8; a profile
-// on disk is Windows-1252 (what the configurators on Windows read and write) or UTF-8.
+// on disk is Windows-1252 (the code page of the profiles kept in the field) or UTF-8.
 #pragma once
 
 #include <optional>

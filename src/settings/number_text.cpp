@@ -38,7 +38,7 @@ std::optional<std::int32_t> ToInteger(std::string_view text) {
 }
 
 std::int64_t ParseDecimal(std::string_view text) {
-    // Accumulated in double like the original digit-by-digit power sum; clamped before the
+    // Accumulated in double as a digit-by-digit power sum; clamped before the
     // conversion so that a long text cannot overflow the integer.
     double sum = 0.0;
     const std::size_t n = text.size();

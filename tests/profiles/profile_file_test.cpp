@@ -1,4 +1,4 @@
-// Profiles on disk: files as the Windows program writes them, what a save keeps, and saves
+// Profiles on disk: files as they are kept in the field, what a save keeps, and saves
 // that fail without harming the file they were to replace.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -54,9 +54,9 @@ class ProfileFile : public ::testing::Test {
     fs::path folder;
 };
 
-// As a Windows configurator writes one, with the edits a technician makes by hand: CR LF,
+// As profiles are kept in the field, with the edits a technician makes by hand: CR LF,
 // Windows-1252, names in other letter cases, spaces around '=', comments, a 12-hour time.
-const std::string kWindowsProfile =
+const std::string kFieldProfile =
     "; Site Nord\r\n"
     "[COM]\r\n"
     "SetPwd=1234\r\n"
@@ -96,9 +96,9 @@ const std::string kWindowsProfile =
     "[Notes]\r\n"
     "installer=M\xFCller\r\n";
 
-TEST_F(ProfileFile, AFileAsTheWindowsProgramWritesItLoadsIntoTheWidgets) {
+TEST_F(ProfileFile, AFileAsKeptInTheFieldLoadsIntoTheWidgets) {
     const fs::path path = folder / "site.ini";
-    WriteBytes(path, kWindowsProfile);
+    WriteBytes(path, kFieldProfile);
     SettingsModel model;
     std::string error;
     ASSERT_TRUE(LoadProfileFile(path, model, error)) << error;
@@ -138,7 +138,7 @@ TEST_F(ProfileFile, AFileAsTheWindowsProgramWritesItLoadsIntoTheWidgets) {
 
 TEST_F(ProfileFile, ASaveKeepsWhatTheTableDoesNotNameAndTheFileStaysWindows1252) {
     const fs::path path = folder / "site.ini";
-    WriteBytes(path, kWindowsProfile);
+    WriteBytes(path, kFieldProfile);
     SettingsModel model;
     std::string error;
     ASSERT_TRUE(LoadProfileFile(path, model, error)) << error;
@@ -185,7 +185,7 @@ TEST_F(ProfileFile, ATextBeyondWindows1252MakesAUtf8FileThatLoadsBack) {
 
 TEST_F(ProfileFile, AWriteThatBreaksOffLeavesTheOldFileAsItWas) {
     const fs::path path = folder / "site.ini";
-    WriteBytes(path, kWindowsProfile);
+    WriteBytes(path, kFieldProfile);
     SettingsModel model;
     test::SetEveryWidget(model);
 
@@ -204,7 +204,7 @@ TEST_F(ProfileFile, AWriteThatBreaksOffLeavesTheOldFileAsItWas) {
 
     EXPECT_FALSE(saved);
     EXPECT_FALSE(error.empty());
-    EXPECT_EQ(ReadBytes(path), kWindowsProfile);
+    EXPECT_EQ(ReadBytes(path), kFieldProfile);
     EXPECT_TRUE(FolderEntries(folder) == std::vector<std::string>{"site.ini"});
 }
 

@@ -1,4 +1,4 @@
-// Index, flag and time values as profiles hold them, Windows-written forms included.
+// Index, flag and time values as profiles hold them, the other forms found in the field included.
 #include <gtest/gtest.h>
 
 #include "profiles/profile_values.h"
@@ -24,7 +24,7 @@ TEST(ProfileValues, IndexesAreDecimalOrHexadecimalAndAnythingElseIsZero) {
     EXPECT_EQ(ParseIndex("99999999999"), 0);
 }
 
-TEST(ProfileValues, TimesAreWrittenWithSecondsAndReadInTheFormsWindowsWrites) {
+TEST(ProfileValues, TimesAreWrittenWithSecondsAndReadInEveryFormProfilesHold) {
     EXPECT_EQ(FormatTime({14, 5}), "14:05:00");
     EXPECT_EQ(FormatTime({0, 0}), "00:00:00");
 
