@@ -269,9 +269,7 @@ int Clock(Connection& c, const CliOptions& options, std::ostream& out, std::ostr
         if (options.setClockNow) {
             data::StoreClockFromNow(clock);
         } else {
-            const DateTime& t = options.clockValue;
-            data::StoreClockFromPickers({t.year, t.month, t.day}, {t.hour, t.minute, t.second},
-                                        clock);
+            data::StoreClockFromPickers(options.clockValue.date, options.clockValue.time, clock);
         }
         const Outcome set = c.session->Ask(protocol::kSetTimeRequest, protocol::Command::SetTime,
                                            nullptr, {"time setting successfully"});

@@ -127,8 +127,8 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options, std::ost
         query.OnRecordReply(std::span<const std::uint8_t>(frame.payload.data(), size));
     };
 
-    const CalendarDate& from = *options.from;
-    const CalendarDate& to = *options.to;
+    const data::CalendarDate& from = *options.from;
+    const data::CalendarDate& to = *options.to;
     query.Start(data::MakeQueryRange(from.year, from.month, from.day, to.year, to.month, to.day));
     if (query.state() == data::HistoryQuery::State::Idle) {
         // The range check refused before anything was sent.
