@@ -135,7 +135,7 @@ class LineReader {
             return LineText(line_) + " does not hold the nine fields of a record.";
         }
         record = HistoryRecord{};
-        record.longitude = record.latitude = record.velocity = record.direction = kAbsentPosition;
+        MarkPositionsAbsent(record);
         if (!ReadTime(fields_[0], record))
             return LineText(line_) + ": the time is not in the form yy-mm-dd hh:mm:ss.";
         for (std::size_t s = 0; s < kSensorCount; ++s) {

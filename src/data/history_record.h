@@ -31,6 +31,15 @@ struct HistoryRecord {
     std::uint32_t direction = 0;                             // tenths
 };
 
+// The four position values of a record (or of a current reading) marked not sent.
+template <typename Reading>
+void MarkPositionsAbsent(Reading& reading) {
+    reading.longitude = kAbsentPosition;
+    reading.latitude = kAbsentPosition;
+    reading.velocity = kAbsentPosition;
+    reading.direction = kAbsentPosition;
+}
+
 class HistoryStore {
   public:
     static constexpr std::size_t kSlots = 65537;
