@@ -157,7 +157,7 @@ class ExportSheet {
         book_.SetColumnWidth(0, 0, 20);
         book_.SetColumnWidth(5, 6, 15);
         for (std::uint16_t c = 0; c < kExportColumns; ++c)
-            book_.Text(0, c, header_, kExportHeaders[c]);
+            book_.Text(0, c, header_, data::kHistoryColumns[c]);
     }
 
     bool Row(std::uint32_t row, const ExportRow& cells) {
@@ -231,10 +231,7 @@ ExportResult ExportHistory(const HistoryRecord* records, std::size_t count,
     ExportSheet sheet;
     std::string csv;
     csv.reserve(64 + count * 96);
-    {
-        std::vector<std::string_view> header(kExportHeaders.begin(), kExportHeaders.end());
-        AppendCsvLine(csv, header);
-    }
+    AppendCsvLine(csv, data::kHistoryColumns);
     ExportRow row;
     for (std::size_t r = 0; r < count; ++r) {
         if (options.beforeRecord && !options.beforeRecord(r, ProgressAfterRecord(r, count))) {
