@@ -240,17 +240,17 @@ int Relay(Connection& c, const CliOptions& options, std::ostream& out, std::ostr
     }
     const Outcome done =
         c.session->Ask(protocol::kRelayControlRequest, protocol::Command::RelayControl, nullptr,
-                       {"operate successfully."});
+                       {protocol::kOperateSuccessMessage});
     if (!done.ok())
         return Fail(err, done);
-    out << "operate successfully.\n";
+    out << protocol::kOperateSuccessMessage << "\n";
     return kExitOk;
 }
 
 int FactoryReset(Connection& c, std::ostream& out, std::ostream& err) {
     if (Outcome reset = c.session->FactoryReset(); !reset.ok())
         return Fail(err, reset);
-    out << "Reset to factory mode successfully.All parameters are back to default settings.\n";
+    out << protocol::kResetDoneMessage << "\n";
     return kExitOk;
 }
 
@@ -272,7 +272,7 @@ int Clock(Connection& c, const CliOptions& options, std::ostream& out, std::ostr
             data::StoreClockFromPickers(options.clockValue.date, options.clockValue.time, clock);
         }
         const Outcome set = c.session->Ask(protocol::kSetTimeRequest, protocol::Command::SetTime,
-                                           nullptr, {"time setting successfully"});
+                                           nullptr, {protocol::kTimeSetMessage});
         if (!set.ok())
             return Fail(err, set);
         const std::string text = ClockText(2000 + clock.year, clock.month, clock.day, clock.hour,
@@ -280,7 +280,7 @@ int Clock(Connection& c, const CliOptions& options, std::ostream& out, std::ostr
         if (options.json)
             out << "{\"set\": " << JsonString(text) << "}\n";
         else
-            out << "time setting successfully: " << text << "\n";
+            out << protocol::kTimeSetMessage << ": " << text << "\n";
         return kExitOk;
     }
     protocol::ReceivedFrame frame;

@@ -147,7 +147,7 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options, std::ost
                                               " records had arrived; nothing was exported");
     }
     for (const std::string& message : host.messages) {
-        if (message == "No data recorded on this period.")
+        if (message == data::kNoRecordsMessage)
             out << message << "\n";
         else
             err << "lgcset-cli: " << message << "\n";

@@ -55,7 +55,7 @@ void HistoryQuery::OnCountReply(std::uint16_t total) {
         state_ = State::Idle;
         ++run_;
         host_.SetProgressVisible(false);
-        host_.ShowMessage("No data recorded on this period.");
+        host_.ShowMessage(kNoRecordsMessage);
         return;
     }
     state_ = State::Fetching;

@@ -33,6 +33,9 @@ QueryRange MakeQueryRange(int fromYear, int fromMonth, int fromDay, int toYear, 
 // the turn of a century (99-12 to 00-01 is -1199).
 int RangeMonths(const QueryRange& range);
 
+// The message when the logger has no records in the range.
+inline constexpr std::string_view kNoRecordsMessage = "No data recorded on this period.";
+
 // Ranges of this many months or more are refused.
 inline constexpr int kTooManyMonths = 7;
 
