@@ -33,9 +33,7 @@ class CliHistoryHost final : public data::HistoryHost {
     // Asked only when a transfer ended early: a half transfer is not exported unasked.
     bool AskYesNo(std::string_view) override { return false; }
     void SendHistoryCount(const data::QueryRange& range) override {
-        protocol::RequestParams& params = session_.Params();
-        params.historyFrom = {2000 + range[0], range[1], range[2]};
-        params.historyTo = {2000 + range[3], range[4], range[5]};
+        data::StoreQueryRange(range, session_.Params());
         session_.SendRequest(protocol::kHistoryCountRequest);
     }
     void SendHistoryRecord(std::uint16_t number) override {
@@ -120,11 +118,10 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options, std::ost
     CliHistoryHost host(session, store, count, folder, err, terminal);
     data::HistoryQuery query(host, store, count);
     session.onHistoryCount = [&](const protocol::ReceivedFrame& frame) {
-        query.OnCountReply(static_cast<std::uint16_t>(frame.payload[0] | frame.payload[1] << 8));
+        query.OnCountFrame(frame);
     };
     session.onHistoryRecord = [&](const protocol::ReceivedFrame& frame) {
-        const std::size_t size = std::min<std::size_t>(frame.payloadCount, frame.payload.size());
-        query.OnRecordReply(std::span<const std::uint8_t>(frame.payload.data(), size));
+        query.OnRecordFrame(frame);
     };
 
     const data::CalendarDate& from = *options.from;

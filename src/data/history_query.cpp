@@ -1,5 +1,6 @@
 #include "data/history_query.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -23,6 +24,11 @@ QueryRange MakeQueryRange(int fromYear, int fromMonth, int fromDay, int toYear, 
             TwoDigitYear(toYear),
             static_cast<std::uint8_t>(toMonth),
             static_cast<std::uint8_t>(toDay)};
+}
+
+void StoreQueryRange(const QueryRange& range, protocol::RequestParams& params) {
+    params.historyFrom = {2000 + range[0], range[1], range[2]};
+    params.historyTo = {2000 + range[3], range[4], range[5]};
 }
 
 int RangeMonths(const QueryRange& range) {
@@ -94,6 +100,15 @@ void HistoryQuery::OnRecordReply(std::span<const std::uint8_t> payload) {
         state_ = State::Ending;
         host_.SendHistoryRecord(0);
     }
+}
+
+void HistoryQuery::OnCountFrame(const protocol::ReceivedFrame& frame) {
+    OnCountReply(static_cast<std::uint16_t>(frame.payload[0] | frame.payload[1] << 8));
+}
+
+void HistoryQuery::OnRecordFrame(const protocol::ReceivedFrame& frame) {
+    const std::size_t count = std::min<std::size_t>(frame.payloadCount, frame.payload.size());
+    OnRecordReply(std::span<const std::uint8_t>(frame.payload.data(), count));
 }
 
 void HistoryQuery::FinishTransfer() {

@@ -17,6 +17,8 @@
 #include <string_view>
 
 #include "data/history_record.h"
+#include "protocol/frame_codec.h"
+#include "protocol/request_params.h"
 
 namespace lgcset::data {
 
@@ -35,6 +37,9 @@ int RangeMonths(const QueryRange& range);
 
 // The message when the logger has no records in the range.
 inline constexpr std::string_view kNoRecordsMessage = "No data recorded on this period.";
+
+// The count request's parameters: the range's dates with the years as 2000 + two digits.
+void StoreQueryRange(const QueryRange& range, protocol::RequestParams& params);
 
 // Ranges of this many months or more are refused.
 inline constexpr int kTooManyMonths = 7;
@@ -86,6 +91,11 @@ class HistoryQuery {
     void OnCountReply(std::uint16_t total);
     // The reply to a record request: the received payload, nothing past it.
     void OnRecordReply(std::span<const std::uint8_t> payload);
+    // The same from the reply frames: the count in the first two payload bytes, low byte
+    // first (bytes the reply does not carry read as 0xFF); the record reply's received
+    // payload.
+    void OnCountFrame(const protocol::ReceivedFrame& frame);
+    void OnRecordFrame(const protocol::ReceivedFrame& frame);
 
     // The transfer cannot go on (a request timed out, Stop, the link closed): nothing more
     // is sent. Records already received stay in the store; the user is offered their
