@@ -331,11 +331,6 @@ int Current(Connection& c, const CliOptions& options, std::ostream& out, std::os
     return kExitOk;
 }
 
-int NotAvailable(const std::string& command, std::ostream& err) {
-    err << kProgram << command << " is not available in this build yet\n";
-    return kExitRefused;
-}
-
 }  // namespace
 
 std::string JsonString(const std::string& text) {
@@ -417,7 +412,8 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         return Current(c, options, out, err);
     if (command == "factory-reset")
         return FactoryReset(c, out, err);
-    return NotAvailable(command, err);
+    // ParseCommandLine lets through only the commands of its table, each handled above.
+    return Fail(err, Outcome::Failed(kExitUsage, "unknown command \"" + command + "\""));
 }
 
 }  // namespace lgcset::cli
