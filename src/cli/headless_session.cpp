@@ -212,8 +212,6 @@ void HeadlessSession::OnTick() {
     if (tick.timeout) {
         tmr_cf_.stop();
         timedOut_ = true;
-        if (onTimeout)
-            onTimeout();
     } else if (!tick.resend.empty()) {
         cm1_.WriteData(tick.resend.data(), static_cast<std::uint16_t>(tick.resend.size()));
     } else {

@@ -41,14 +41,13 @@ void HistoryQuery::Start(const QueryRange& range) {
         return;
     }
     ++run_;
-    range_ = range;
     index_ = 1;
     count_ = 0;
     total_ = 0;
     leftOut_ = 0;
     state_ = State::Counting;
     host_.ClearTransferProgress();  // of a transfer this one restarts
-    host_.SendHistoryCount(range_);
+    host_.SendHistoryCount(range);
     host_.ClearStopRequested();
     host_.SetProgressVisible(true);
 }

@@ -103,7 +103,6 @@ class HistoryQuery {
     void EndEarly();
 
     State state() const { return state_; }
-    const QueryRange& Range() const { return range_; }
     std::uint16_t Total() const { return total_; }
     std::uint32_t Index() const { return index_; }
     // Records of this transfer that did not fit in the store.
@@ -117,7 +116,6 @@ class HistoryQuery {
     HistoryStore& store_;
     std::uint16_t& count_;
     State state_ = State::Idle;
-    QueryRange range_{};
     std::uint16_t total_ = 0;  // HistoryTotal
     // HistoryIndex: the next number to request; 0 once the closing request is out. Wider
     // than the numbers sent: after request 65,535 it holds 65,536, not 0.
