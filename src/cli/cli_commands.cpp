@@ -240,17 +240,17 @@ int Relay(Connection& c, const CliOptions& options, std::ostream& out, std::ostr
     }
     const Outcome done =
         c.session->Ask(protocol::kRelayControlRequest, protocol::Command::RelayControl, nullptr,
-                       {"operate successfully."});
+                       {protocol::kOperateSuccessMessage});
     if (!done.ok())
         return Fail(err, done);
-    out << "operate successfully.\n";
+    out << protocol::kOperateSuccessMessage << "\n";
     return kExitOk;
 }
 
 int FactoryReset(Connection& c, std::ostream& out, std::ostream& err) {
     if (Outcome reset = c.session->FactoryReset(); !reset.ok())
         return Fail(err, reset);
-    out << "Reset to factory mode successfully.All parameters are back to default settings.\n";
+    out << protocol::kResetDoneMessage << "\n";
     return kExitOk;
 }
 
@@ -269,12 +269,10 @@ int Clock(Connection& c, const CliOptions& options, std::ostream& out, std::ostr
         if (options.setClockNow) {
             data::StoreClockFromNow(clock);
         } else {
-            const DateTime& t = options.clockValue;
-            data::StoreClockFromPickers({t.year, t.month, t.day}, {t.hour, t.minute, t.second},
-                                        clock);
+            data::StoreClockFromPickers(options.clockValue.date, options.clockValue.time, clock);
         }
         const Outcome set = c.session->Ask(protocol::kSetTimeRequest, protocol::Command::SetTime,
-                                           nullptr, {"time setting successfully"});
+                                           nullptr, {protocol::kTimeSetMessage});
         if (!set.ok())
             return Fail(err, set);
         const std::string text = ClockText(2000 + clock.year, clock.month, clock.day, clock.hour,
@@ -282,7 +280,7 @@ int Clock(Connection& c, const CliOptions& options, std::ostream& out, std::ostr
         if (options.json)
             out << "{\"set\": " << JsonString(text) << "}\n";
         else
-            out << "time setting successfully: " << text << "\n";
+            out << protocol::kTimeSetMessage << ": " << text << "\n";
         return kExitOk;
     }
     protocol::ReceivedFrame frame;
@@ -331,11 +329,6 @@ int Current(Connection& c, const CliOptions& options, std::ostream& out, std::os
             out << data::kCurrentDataHeadings[k + 1] << "\t" << row[k].value_or("") << "\n";
     }
     return kExitOk;
-}
-
-int NotAvailable(const std::string& command, std::ostream& err) {
-    err << kProgram << command << " is not available in this build yet\n";
-    return kExitRefused;
 }
 
 }  // namespace
@@ -419,7 +412,8 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         return Current(c, options, out, err);
     if (command == "factory-reset")
         return FactoryReset(c, out, err);
-    return NotAvailable(command, err);
+    // ParseCommandLine lets through only the commands of its table, each handled above.
+    return Fail(err, Outcome::Failed(kExitUsage, "unknown command \"" + command + "\""));
 }
 
 }  // namespace lgcset::cli

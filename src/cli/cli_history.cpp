@@ -33,9 +33,7 @@ class CliHistoryHost final : public data::HistoryHost {
     // Asked only when a transfer ended early: a half transfer is not exported unasked.
     bool AskYesNo(std::string_view) override { return false; }
     void SendHistoryCount(const data::QueryRange& range) override {
-        protocol::RequestParams& params = session_.Params();
-        params.historyFrom = {2000 + range[0], range[1], range[2]};
-        params.historyTo = {2000 + range[3], range[4], range[5]};
+        data::StoreQueryRange(range, session_.Params());
         session_.SendRequest(protocol::kHistoryCountRequest);
     }
     void SendHistoryRecord(std::uint16_t number) override {
@@ -120,15 +118,14 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options, std::ost
     CliHistoryHost host(session, store, count, folder, err, terminal);
     data::HistoryQuery query(host, store, count);
     session.onHistoryCount = [&](const protocol::ReceivedFrame& frame) {
-        query.OnCountReply(static_cast<std::uint16_t>(frame.payload[0] | frame.payload[1] << 8));
+        query.OnCountFrame(frame);
     };
     session.onHistoryRecord = [&](const protocol::ReceivedFrame& frame) {
-        const std::size_t size = std::min<std::size_t>(frame.payloadCount, frame.payload.size());
-        query.OnRecordReply(std::span<const std::uint8_t>(frame.payload.data(), size));
+        query.OnRecordFrame(frame);
     };
 
-    const CalendarDate& from = *options.from;
-    const CalendarDate& to = *options.to;
+    const data::CalendarDate& from = *options.from;
+    const data::CalendarDate& to = *options.to;
     query.Start(data::MakeQueryRange(from.year, from.month, from.day, to.year, to.month, to.day));
     if (query.state() == data::HistoryQuery::State::Idle) {
         // The range check refused before anything was sent.
@@ -147,7 +144,7 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options, std::ost
                                               " records had arrived; nothing was exported");
     }
     for (const std::string& message : host.messages) {
-        if (message == "No data recorded on this period.")
+        if (message == data::kNoRecordsMessage)
             out << message << "\n";
         else
             err << "lgcset-cli: " << message << "\n";

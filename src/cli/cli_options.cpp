@@ -81,18 +81,6 @@ std::optional<std::uint16_t> ParseUnsigned(std::string_view text, long long maxi
     return static_cast<std::uint16_t>(value);
 }
 
-bool LeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-bool RealDate(int year, int month, int day) {
-    static constexpr std::array<int, 12> kDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12 || day < 1)
-        return false;
-    const int days = kDays[static_cast<std::size_t>(month - 1)] + (month == 2 && LeapYear(year));
-    return day <= days;
-}
-
 // Splits text at each `separator` into exactly `count` numbers of the given digit counts.
 bool Fields(std::string_view text, char separator, std::initializer_list<std::size_t> widths,
             std::vector<int>& out) {
@@ -118,19 +106,19 @@ bool Fields(std::string_view text, char separator, std::initializer_list<std::si
 
 }  // namespace
 
-std::optional<CalendarDate> ParseDate(const std::string& text) {
+std::optional<data::CalendarDate> ParseDate(const std::string& text) {
     std::vector<int> f;
     if (Fields(text, '-', {2, 2, 2}, f)) {
         f[0] += 2000;
     } else if (!Fields(text, '-', {4, 2, 2}, f)) {
         return std::nullopt;
     }
-    if (!RealDate(f[0], f[1], f[2]))
+    if (!data::IsValidDate(f[0], f[1], f[2]))
         return std::nullopt;
-    return CalendarDate{f[0], f[1], f[2]};
+    return data::CalendarDate{f[0], f[1], f[2]};
 }
 
-std::optional<DateTime> ParseDateTime(const std::string& text) {
+std::optional<data::DeviceTime> ParseDateTime(const std::string& text) {
     const std::size_t space = text.find(' ');
     if (space == std::string::npos)
         return std::nullopt;
@@ -139,9 +127,10 @@ std::optional<DateTime> ParseDateTime(const std::string& text) {
     if (!Fields(std::string_view(text).substr(0, space), '-', {4, 2, 2}, date) ||
         !Fields(std::string_view(text).substr(space + 1), ':', {2, 2, 2}, time))
         return std::nullopt;
-    if (!RealDate(date[0], date[1], date[2]) || time[0] > 23 || time[1] > 59 || time[2] > 59)
+    if (!data::IsValidDate(date[0], date[1], date[2]) || time[0] > 23 || time[1] > 59 ||
+        time[2] > 59)
         return std::nullopt;
-    return DateTime{date[0], date[1], date[2], time[0], time[1], time[2]};
+    return data::DeviceTime{{date[0], date[1], date[2]}, {time[0], time[1], time[2]}};
 }
 
 CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {

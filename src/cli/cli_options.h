@@ -7,15 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "data/device_clock.h"
+
 namespace lgcset::cli {
-
-struct CalendarDate {
-    int year = 2000, month = 1, day = 1;
-};
-
-struct DateTime {
-    int year = 2000, month = 1, day = 1, hour = 0, minute = 0, second = 0;
-};
 
 enum class RelayMode { None, NcNo, Pulse, Stop };
 
@@ -32,12 +26,12 @@ struct CliOptions {
     bool noVerify = false;
     bool yes = false;
 
-    std::optional<CalendarDate> from, to;  // history
-    std::string outDir;                    // history; empty: the current folder
+    std::optional<data::CalendarDate> from, to;  // history
+    std::string outDir;                          // history; empty: the current folder
 
     bool setClock = false;  // clock --set
     bool setClockNow = false;
-    DateTime clockValue;
+    data::DeviceTime clockValue;
 
     RelayMode relay = RelayMode::None;
     std::uint16_t relaySeconds = 0;  // --nc
@@ -56,7 +50,7 @@ std::string CommandHelp(const std::string& command);
 
 // Parses "YY-MM-DD" (or "YYYY-MM-DD") and "YYYY-MM-DD HH:MM:SS": a real date and time, or
 // nothing.
-std::optional<CalendarDate> ParseDate(const std::string& text);
-std::optional<DateTime> ParseDateTime(const std::string& text);
+std::optional<data::CalendarDate> ParseDate(const std::string& text);
+std::optional<data::DeviceTime> ParseDateTime(const std::string& text);
 
 }  // namespace lgcset::cli

@@ -18,20 +18,11 @@ namespace {
 // The port takes at most this many bytes per write.
 constexpr std::size_t kMaxWrite = std::numeric_limits<std::uint16_t>::max();
 
-constexpr std::string_view kLoginSuccess = "Login success.";
-constexpr std::string_view kLoginFailure =
-    "Login failure! Please enter the device password correctly.";
-constexpr std::string_view kReadDone = "Uploading device parameters successfully.";
-constexpr std::string_view kResetDone =
-    "Reset to factory mode successfully.All parameters are back to default settings.";
-
 // The dispatcher's texts for a request the logger refused.
-constexpr std::array<std::string_view, 6> kRefusals{kLoginFailure,
-                                                    "erase failure!",
-                                                    "saved failure!",
-                                                    "operate failure!",
-                                                    "Reset to factory mode failure!",
-                                                    "time setting failure!"};
+constexpr std::array<std::string_view, 6> kRefusals{
+    protocol::kLoginFailureMessage, protocol::kEraseFailureMessage,
+    protocol::kSaveFailureMessage,  protocol::kOperateFailureMessage,
+    protocol::kResetFailureMessage, protocol::kTimeSetFailureMessage};
 
 }  // namespace
 
@@ -129,17 +120,17 @@ Outcome HeadlessSession::Login() {
     const bool answered = RunUntil([&] { return messages_.size() > from; });
     if (!answered)
         return Outcome::Failed(kExitLink, TimeoutError());
-    if (ShownSince(from, kLoginSuccess))
+    if (ShownSince(from, protocol::kLoginSuccessMessage))
         return {};
     return Outcome::Failed(kExitRefused, "wrong password: the logger refused the login (" +
-                                             std::string(kLoginFailure) + ")");
+                                             std::string(protocol::kLoginFailureMessage) + ")");
 }
 
 Outcome HeadlessSession::ReadSettings() {
     const std::size_t from = messages_.size();
     readPages_.clear();
     operations_.ReadSettings();
-    if (!RunUntil([&] { return ShownSince(from, kReadDone); }))
+    if (!RunUntil([&] { return ShownSince(from, protocol::kReadDoneMessage); }))
         return Outcome::Failed(kExitLink, TimeoutError() + " while reading page " +
                                               std::to_string(1024 * (readPages_.size() + 1)));
     return {};
@@ -169,7 +160,7 @@ Outcome HeadlessSession::FactoryReset() {
     operations_.FactoryReset();  // AskYesNo answers yes: the command line has confirmed
     if (!RunUntil([&] { return messages_.size() > from; }))
         return Outcome::Failed(kExitLink, TimeoutError());
-    if (ShownSince(from, kResetDone))
+    if (ShownSince(from, protocol::kResetDoneMessage))
         return {};
     return Outcome::Failed(kExitRefused,
                            "the logger refused the factory reset: " + messages_.back());
@@ -221,8 +212,6 @@ void HeadlessSession::OnTick() {
     if (tick.timeout) {
         tmr_cf_.stop();
         timedOut_ = true;
-        if (onTimeout)
-            onTimeout();
     } else if (!tick.resend.empty()) {
         cm1_.WriteData(tick.resend.data(), static_cast<std::uint16_t>(tick.resend.size()));
     } else {

@@ -67,8 +67,6 @@ class HeadlessSession final : public protocol::DeviceHost {
                 std::vector<std::string_view> successTexts = {});
 
     protocol::RequestParams& Params() { return params_; }
-    settings::CodeTables& Codes() { return codes_; }
-    const std::string& Port() const { return port_; }
     const std::vector<std::uint8_t>& LoginReply() const { return loginReply_; }
     const std::map<std::uint32_t, Page>& ReadPages() const { return readPages_; }
     const std::map<std::uint32_t, Page>& WrittenPages() const { return writtenPages_; }
@@ -76,16 +74,11 @@ class HeadlessSession final : public protocol::DeviceHost {
     // The data replies go to whoever asks for them (the history query).
     std::function<void(const protocol::ReceivedFrame&)> onHistoryCount;
     std::function<void(const protocol::ReceivedFrame&)> onHistoryRecord;
-    // Called once when a request has gone unanswered after its re-sends.
-    std::function<void()> onTimeout;
 
     // Runs the event loop until done() holds or a request timed out; false on the timeout.
     bool RunUntil(const std::function<bool()>& done);
-    bool TimedOut() const { return timedOut_; }
     // The one line for a request that got no reply.
     std::string TimeoutError() const;
-    // Messages shown so far.
-    const std::vector<std::string>& Messages() const { return messages_; }
 
     // protocol::DeviceHost
     void ShowMessage(std::string_view text) override;

@@ -8,107 +8,26 @@ namespace lgcset::data {
 
 namespace {
 
-enum class Field {
-    Sensor1,
-    Sensor2,
-    Sensor3,
-    Sensor4,
-    Longitude,
-    Latitude,
-    Velocity,
-    Direction,
-    Signal,
-    Relay,
-    Power,
-};
-
-struct ItemSpec {
+// The items that only a current-data reply carries, single precision each; the sensor and
+// position items are those of a history record.
+struct StatusItem {
     std::uint8_t tag;
     std::uint8_t sub;
-    Field field;
+    double CurrentReading::*value;
 };
-
-// The items of a current-data reply. Sensors, signal, relay and power are single precision;
-// the four position values are unsigned 32-bit.
-constexpr std::array<ItemSpec, 11> kCurrentDataItems{{
-    {0x01, 0x00, Field::Sensor1},
-    {0x01, 0x01, Field::Sensor2},
-    {0x01, 0x02, Field::Sensor3},
-    {0x01, 0x03, Field::Sensor4},
-    {0x50, 0x50, Field::Longitude},
-    {0x50, 0x51, Field::Latitude},
-    {0x50, 0x52, Field::Velocity},
-    {0x50, 0x53, Field::Direction},
-    {0x10, 0x10, Field::Signal},
-    {0x20, 0x20, Field::Relay},
-    {0x30, 0x30, Field::Power},
+constexpr std::array<StatusItem, 3> kStatusItems{{
+    {0x10, 0x10, &CurrentReading::signal},
+    {0x20, 0x20, &CurrentReading::relay},
+    {0x30, 0x30, &CurrentReading::power},
 }};
 
-bool KnownTag(std::uint8_t tag) {
-    for (const ItemSpec& item : kCurrentDataItems) {
+const StatusItem* FindStatusItem(std::uint8_t tag) {
+    for (const StatusItem& item : kStatusItems) {
         if (item.tag == tag) {
-            return true;
-        }
-    }
-    return false;
-}
-
-const ItemSpec* FindItem(std::uint8_t tag, std::uint8_t sub) {
-    for (const ItemSpec& item : kCurrentDataItems) {
-        if (item.tag == tag && item.sub == sub) {
             return &item;
         }
     }
     return nullptr;
-}
-
-std::uint8_t ByteAt(std::span<const std::uint8_t> payload, std::size_t at) {
-    return at < payload.size() ? payload[at] : std::uint8_t{0xFF};
-}
-
-std::uint32_t U32At(std::span<const std::uint8_t> payload, std::size_t at) {
-    std::uint32_t value = 0;
-    for (std::size_t k = 0; k < 4; ++k) {
-        value |= std::uint32_t{ByteAt(payload, at + k)} << (8 * k);
-    }
-    return value;
-}
-
-void Store(CurrentReading& reading, Field field, std::uint32_t raw) {
-    const double single = std::bit_cast<float>(raw);
-    switch (field) {
-        case Field::Sensor1:
-        case Field::Sensor2:
-        case Field::Sensor3:
-        case Field::Sensor4: {
-            const auto n =
-                static_cast<std::size_t>(field) - static_cast<std::size_t>(Field::Sensor1);
-            reading.sensor[n] = single;
-            reading.sensorPresent[n] = 1;
-            break;
-        }
-        case Field::Longitude:
-            reading.longitude = raw;
-            break;
-        case Field::Latitude:
-            reading.latitude = raw;
-            break;
-        case Field::Velocity:
-            reading.velocity = raw;
-            break;
-        case Field::Direction:
-            reading.direction = raw;
-            break;
-        case Field::Signal:
-            reading.signal = single;
-            break;
-        case Field::Relay:
-            reading.relay = single;
-            break;
-        case Field::Power:
-            reading.power = single;
-            break;
-    }
 }
 
 std::optional<std::string> PositionText(std::uint32_t value, double divisor,
@@ -128,17 +47,20 @@ std::string ValidText(double value) {
 
 CurrentDataEnd ParseCurrentData(std::span<const std::uint8_t> payload, std::size_t count,
                                 CurrentReading& reading) {
-    reading.longitude = kAbsentPosition;
-    reading.latitude = kAbsentPosition;
-    reading.velocity = kAbsentPosition;
-    reading.direction = kAbsentPosition;
+    MarkPositionsAbsent(reading);
     for (std::size_t i = 0; i < count; i += kDataItemSize) {
-        const std::uint8_t tag = ByteAt(payload, i);
-        if (!KnownTag(tag)) {
+        const std::uint8_t tag = PayloadByte(payload, i);
+        const std::uint8_t sub = PayloadByte(payload, i + 1);
+        const std::uint32_t value = PayloadU32(payload, i + 2);
+        if (StoreSensorOrPosition(reading, tag, sub, value) != ItemStored::OtherTag) {
+            continue;
+        }
+        const StatusItem* item = FindStatusItem(tag);
+        if (item == nullptr) {
             return CurrentDataEnd::UndefinedItem;
         }
-        if (const ItemSpec* item = FindItem(tag, ByteAt(payload, i + 1))) {
-            Store(reading, item->field, U32At(payload, i + 2));
+        if (item->sub == sub) {
+            reading.*item->value = std::bit_cast<float>(value);
         }
     }
     return CurrentDataEnd::Complete;

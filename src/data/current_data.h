@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "data/data_items.h"
 #include "data/history_record.h"
 
 namespace lgcset::data {
@@ -27,7 +28,6 @@ struct CurrentReading {
     std::uint32_t direction = 0;  // tenths
 };
 
-inline constexpr std::size_t kDataItemSize = 6;
 inline constexpr std::string_view kUndefinedDataMessage = "data recorded undefined";
 
 enum class CurrentDataEnd {

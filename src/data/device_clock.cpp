@@ -4,18 +4,6 @@
 
 namespace lgcset::data {
 
-bool IsLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int DaysInMonth(int year, int month) {
-    static constexpr std::array<int, 12> kDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12) {
-        return 0;
-    }
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[static_cast<std::size_t>(month - 1)];
-}
-
 ClockReply DecodeClockReply(std::span<const std::uint8_t> payload) {
     ClockReply reply;
     // A reply shorter than six bytes reads 0xFF past its end, as the payload area does.
@@ -30,9 +18,8 @@ ClockReply DecodeClockReply(std::span<const std::uint8_t> payload) {
     const DeviceTime& t = reply.time;
     // The year travels as two digits: a byte above 99 would show as another year in the
     // two-digit pickers and go back to the logger as that year.
-    const bool valid = b[0] <= 99 && t.date.day >= 1 &&
-                       t.date.day <= DaysInMonth(t.date.year, t.date.month) && t.time.hour <= 23 &&
-                       t.time.minute <= 59 && t.time.second <= 59;
+    const bool valid = b[0] <= 99 && IsValidDateTime(t.date.year, t.date.month, t.date.day,
+                                                     t.time.hour, t.time.minute, t.time.second);
     reply.kind = valid ? ClockReplyKind::Valid : ClockReplyKind::Invalid;
     return reply;
 }

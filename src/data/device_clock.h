@@ -8,15 +8,10 @@
 #include <span>
 #include <string>
 
+#include "data/calendar.h"
 #include "protocol/request_params.h"
 
 namespace lgcset::data {
-
-struct CalendarDate {
-    int year = 2000;  // full calendar year
-    int month = 1;
-    int day = 1;
-};
 
 struct ClockTime {
     int hour = 0;
@@ -42,9 +37,6 @@ struct ClockReply {
     DeviceTime time;
     std::array<std::uint8_t, 6> bytes{};  // year mod 100, month, day, hour, minute, second
 };
-
-bool IsLeapYear(int year);
-int DaysInMonth(int year, int month);  // 0 for a month outside 1..12
 
 // The first six payload bytes of a clock reply; the year is taken as 2000 + the byte.
 ClockReply DecodeClockReply(std::span<const std::uint8_t> payload);

@@ -7,49 +7,13 @@
 #include <limits>
 #include <type_traits>
 
+#include "data/calendar.h"
+
 namespace lgcset::data {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kSecondsPerDay = 86400.0;
-
-bool IsLeap(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int DaysInMonth(int year, int month) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeap(year) ? 29 : kDays[month - 1];
-}
-
-// Days from 1970-01-01 to the given civil date (proleptic Gregorian calendar).
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2 ? 1 : 0;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const auto yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-struct Civil {
-    std::int64_t year;
-    unsigned month;
-    unsigned day;
-};
-
-Civil CivilFromDays(std::int64_t z) {
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const auto doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    const unsigned day = doy - (153 * mp + 2) / 5 + 1;
-    const unsigned month = mp < 10 ? mp + 3 : mp - 9;
-    const std::int64_t year = static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2 ? 1 : 0);
-    return {year, month, day};
-}
 
 bool SensorValueAt(const HistoryRecord& record, int sensor, double& value) {
     const auto s = static_cast<std::size_t>(sensor);
@@ -104,11 +68,8 @@ bool HistoryChartData::HasValues() const {
 }
 
 std::optional<double> RecordTime(const HistoryRecord& r) {
-    if (r.year > 99 || r.month < 1 || r.month > 12 || r.day < 1 || r.hour > 23 || r.minute > 59 ||
-        r.second > 59)
-        return std::nullopt;
     const int year = 2000 + r.year;
-    if (r.day > DaysInMonth(year, r.month))
+    if (r.year > 99 || !IsValidDateTime(year, r.month, r.day, r.hour, r.minute, r.second))
         return std::nullopt;
     const std::int64_t days = DaysFromCivil(year, r.month, r.day);
     return static_cast<double>(days) * kSecondsPerDay + r.hour * 3600.0 + r.minute * 60.0 +
@@ -125,10 +86,10 @@ std::string FormatChartTime(double seconds) {
         rest += 86400;
         --days;
     }
-    const Civil c = CivilFromDays(days);
-    const auto yy = static_cast<int>(((c.year % 100) + 100) % 100);
+    const CalendarDate c = CivilFromDays(days);
+    const int yy = (c.year % 100 + 100) % 100;
     char text[32];
-    std::snprintf(text, sizeof text, "%02d-%02u-%02u %02d:%02d:%02d", yy, c.month, c.day,
+    std::snprintf(text, sizeof text, "%02d-%02d-%02d %02d:%02d:%02d", yy, c.month, c.day,
                   static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60),
                   static_cast<int>(rest % 60));
     return text;

@@ -14,16 +14,26 @@
 namespace lgcset::data {
 namespace {
 
-constexpr std::string_view kHeader =
-    "time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,Direction";
-constexpr std::array<std::string_view, 9> kColumns = {"time",     "Sensor1",  "Sensor2",
-                                                      "Sensor3",  "Sensor4",  "Longitude",
-                                                      "Latitude", "Velocity", "Direction"};
-constexpr std::size_t kFields = kColumns.size();
+constexpr std::size_t kFields = kHistoryColumns.size();
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 // Decimal separators of the locales the export may write in, and the minus signs.
 constexpr std::array<std::string_view, 3> kSeparators = {".", ",", "\xD9\xAB"};
 constexpr std::array<std::string_view, 2> kMinusSigns = {"-", "\xE2\x88\x92"};
+
+// The export's header line: the column names joined with ",", nothing quoted.
+bool IsHeaderLine(std::string_view line) {
+    for (std::size_t c = 0; c < kHistoryColumns.size(); ++c) {
+        if (c > 0) {
+            if (!line.starts_with(','))
+                return false;
+            line.remove_prefix(1);
+        }
+        if (!line.starts_with(kHistoryColumns[c]))
+            return false;
+        line.remove_prefix(kHistoryColumns[c].size());
+    }
+    return line.empty();
+}
 
 std::string LineText(std::size_t line) {
     return "Line " + std::to_string(line);
@@ -135,7 +145,7 @@ class LineReader {
             return LineText(line_) + " does not hold the nine fields of a record.";
         }
         record = HistoryRecord{};
-        record.longitude = record.latitude = record.velocity = record.direction = kAbsentPosition;
+        MarkPositionsAbsent(record);
         if (!ReadTime(fields_[0], record))
             return LineText(line_) + ": the time is not in the form yy-mm-dd hh:mm:ss.";
         for (std::size_t s = 0; s < kSensorCount; ++s) {
@@ -191,7 +201,7 @@ class LineReader {
     }
 
     std::string NotExported(std::size_t column) const {
-        return LineText(line_) + ": " + std::string(kColumns[column]) +
+        return LineText(line_) + ": " + std::string(kHistoryColumns[column]) +
                " is not a number as the export writes it.";
     }
 
@@ -246,7 +256,7 @@ class LineReader {
                                       : 0);
         }
         if (units >= kAbsentPosition) {
-            return LineText(line_) + ": " + std::string(kColumns[column]) +
+            return LineText(line_) + ": " + std::string(kHistoryColumns[column]) +
                    " is beyond what the logger can send.";
         }
         value = static_cast<std::uint32_t>(units);
@@ -258,7 +268,7 @@ class LineReader {
             case NumberError::None:
                 return std::nullopt;
             case NumberError::OtherSeparator:
-                return LineText(line_) + ": " + std::string(kColumns[column]) +
+                return LineText(line_) + ": " + std::string(kHistoryColumns[column]) +
                        " has another decimal separator than the lines before it.";
             case NumberError::NotNumber:
                 break;
@@ -304,7 +314,7 @@ HistoryCsvRead ReadHistoryCsv(std::string_view text) {
         if (line.ends_with('\r'))
             line.remove_suffix(1);
         if (lineNumber == 1) {
-            if (line != kHeader)
+            if (!IsHeaderLine(line))
                 return refuse("Line 1 is not the header line of a history export.");
             continue;
         }

@@ -1,5 +1,6 @@
 #include "data/history_query.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -25,6 +26,11 @@ QueryRange MakeQueryRange(int fromYear, int fromMonth, int fromDay, int toYear, 
             static_cast<std::uint8_t>(toDay)};
 }
 
+void StoreQueryRange(const QueryRange& range, protocol::RequestParams& params) {
+    params.historyFrom = {2000 + range[0], range[1], range[2]};
+    params.historyTo = {2000 + range[3], range[4], range[5]};
+}
+
 int RangeMonths(const QueryRange& range) {
     return (range[3] * 12 + range[4]) - (range[0] * 12 + range[1]);
 }
@@ -35,14 +41,13 @@ void HistoryQuery::Start(const QueryRange& range) {
         return;
     }
     ++run_;
-    range_ = range;
     index_ = 1;
     count_ = 0;
     total_ = 0;
     leftOut_ = 0;
     state_ = State::Counting;
     host_.ClearTransferProgress();  // of a transfer this one restarts
-    host_.SendHistoryCount(range_);
+    host_.SendHistoryCount(range);
     host_.ClearStopRequested();
     host_.SetProgressVisible(true);
 }
@@ -55,7 +60,7 @@ void HistoryQuery::OnCountReply(std::uint16_t total) {
         state_ = State::Idle;
         ++run_;
         host_.SetProgressVisible(false);
-        host_.ShowMessage("No data recorded on this period.");
+        host_.ShowMessage(kNoRecordsMessage);
         return;
     }
     state_ = State::Fetching;
@@ -94,6 +99,15 @@ void HistoryQuery::OnRecordReply(std::span<const std::uint8_t> payload) {
         state_ = State::Ending;
         host_.SendHistoryRecord(0);
     }
+}
+
+void HistoryQuery::OnCountFrame(const protocol::ReceivedFrame& frame) {
+    OnCountReply(static_cast<std::uint16_t>(frame.payload[0] | frame.payload[1] << 8));
+}
+
+void HistoryQuery::OnRecordFrame(const protocol::ReceivedFrame& frame) {
+    const std::size_t count = std::min<std::size_t>(frame.payloadCount, frame.payload.size());
+    OnRecordReply(std::span<const std::uint8_t>(frame.payload.data(), count));
 }
 
 void HistoryQuery::FinishTransfer() {

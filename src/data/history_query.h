@@ -17,6 +17,8 @@
 #include <string_view>
 
 #include "data/history_record.h"
+#include "protocol/frame_codec.h"
+#include "protocol/request_params.h"
 
 namespace lgcset::data {
 
@@ -32,6 +34,12 @@ QueryRange MakeQueryRange(int fromYear, int fromMonth, int fromDay, int toYear, 
 // only (the days play no part); negative when the end lies before the start, as across
 // the turn of a century (99-12 to 00-01 is -1199).
 int RangeMonths(const QueryRange& range);
+
+// The message when the logger has no records in the range.
+inline constexpr std::string_view kNoRecordsMessage = "No data recorded on this period.";
+
+// The count request's parameters: the range's dates with the years as 2000 + two digits.
+void StoreQueryRange(const QueryRange& range, protocol::RequestParams& params);
 
 // Ranges of this many months or more are refused.
 inline constexpr int kTooManyMonths = 7;
@@ -83,6 +91,11 @@ class HistoryQuery {
     void OnCountReply(std::uint16_t total);
     // The reply to a record request: the received payload, nothing past it.
     void OnRecordReply(std::span<const std::uint8_t> payload);
+    // The same from the reply frames: the count in the first two payload bytes, low byte
+    // first (bytes the reply does not carry read as 0xFF); the record reply's received
+    // payload.
+    void OnCountFrame(const protocol::ReceivedFrame& frame);
+    void OnRecordFrame(const protocol::ReceivedFrame& frame);
 
     // The transfer cannot go on (a request timed out, Stop, the link closed): nothing more
     // is sent. Records already received stay in the store; the user is offered their
@@ -90,7 +103,6 @@ class HistoryQuery {
     void EndEarly();
 
     State state() const { return state_; }
-    const QueryRange& Range() const { return range_; }
     std::uint16_t Total() const { return total_; }
     std::uint32_t Index() const { return index_; }
     // Records of this transfer that did not fit in the store.
@@ -104,7 +116,6 @@ class HistoryQuery {
     HistoryStore& store_;
     std::uint16_t& count_;
     State state_ = State::Idle;
-    QueryRange range_{};
     std::uint16_t total_ = 0;  // HistoryTotal
     // HistoryIndex: the next number to request; 0 once the closing request is out. Wider
     // than the numbers sent: after request 65,535 it holds 65,536, not 0.

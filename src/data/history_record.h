@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 namespace lgcset::data {
 
@@ -15,6 +16,12 @@ namespace lgcset::data {
 inline constexpr std::uint32_t kAbsentPosition = 0xFFFFFFFFu;
 
 inline constexpr int kSensorCount = 4;
+
+// The columns of a record in the exported files, as the export heads them and the CSV
+// reader takes them back.
+inline constexpr std::array<std::string_view, 9> kHistoryColumns = {
+    "time",      "Sensor1",  "Sensor2",  "Sensor3",  "Sensor4",
+    "Longitude", "Latitude", "Velocity", "Direction"};
 
 struct HistoryRecord {
     std::uint16_t year = 0;  // two digits as sent: calendar year minus 2000
@@ -30,6 +37,15 @@ struct HistoryRecord {
     std::uint32_t velocity = 0;                              // tenths
     std::uint32_t direction = 0;                             // tenths
 };
+
+// The four position values of a record (or of a current reading) marked not sent.
+template <typename Reading>
+void MarkPositionsAbsent(Reading& reading) {
+    reading.longitude = kAbsentPosition;
+    reading.latitude = kAbsentPosition;
+    reading.velocity = kAbsentPosition;
+    reading.direction = kAbsentPosition;
+}
 
 class HistoryStore {
   public:

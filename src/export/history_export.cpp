@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "data/calendar.h"
 #include "data/number_format.h"
 #include "export/compound_file.h"
 #include "export/csv_writer.h"
@@ -41,27 +42,9 @@ std::string TimeText(const HistoryRecord& r) {
     return text;
 }
 
-bool IsLeap(int y) {
-    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
-int DaysInMonth(int y, int m) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && IsLeap(y) ? 29 : kDays[m - 1];
-}
-
-// Days from 1970-01-01 to a proleptic Gregorian date.
-long DaysFromCivil(long y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const long era = (y >= 0 ? y : y - 399) / 400;
-    const auto yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long>(doe) - 719468;
-}
-
 double SerialTime(const HistoryRecord& r) {
-    const long days = DaysFromCivil(r.year + 2000, r.month, r.day) - DaysFromCivil(1899, 12, 30);
+    const std::int64_t days =
+        data::DaysFromCivil(r.year + 2000, r.month, r.day) - data::DaysFromCivil(1899, 12, 30);
     return static_cast<double>(days) + (r.hour * 3600 + r.minute * 60 + r.second) / 86400.0;
 }
 
@@ -114,9 +97,7 @@ std::string CsvFileName(const LocalTime& t) {
 }
 
 bool IsValidTime(const HistoryRecord& r) {
-    return r.month >= 1 && r.month <= 12 && r.day >= 1 &&
-           r.day <= DaysInMonth(r.year + 2000, r.month) && r.hour < 24 && r.minute < 60 &&
-           r.second < 60;
+    return data::IsValidDateTime(r.year + 2000, r.month, r.day, r.hour, r.minute, r.second);
 }
 
 void RecordCells(const HistoryRecord& r, ExportRow& row) {
@@ -176,7 +157,7 @@ class ExportSheet {
         book_.SetColumnWidth(0, 0, 20);
         book_.SetColumnWidth(5, 6, 15);
         for (std::uint16_t c = 0; c < kExportColumns; ++c)
-            book_.Text(0, c, header_, kExportHeaders[c]);
+            book_.Text(0, c, header_, data::kHistoryColumns[c]);
     }
 
     bool Row(std::uint32_t row, const ExportRow& cells) {
@@ -250,10 +231,7 @@ ExportResult ExportHistory(const HistoryRecord* records, std::size_t count,
     ExportSheet sheet;
     std::string csv;
     csv.reserve(64 + count * 96);
-    {
-        std::vector<std::string_view> header(kExportHeaders.begin(), kExportHeaders.end());
-        AppendCsvLine(csv, header);
-    }
+    AppendCsvLine(csv, data::kHistoryColumns);
     ExportRow row;
     for (std::size_t r = 0; r < count; ++r) {
         if (options.beforeRecord && !options.beforeRecord(r, ProgressAfterRecord(r, count))) {

@@ -19,10 +19,8 @@
 
 namespace lgcset::exports {
 
-inline constexpr int kExportColumns = 9;
-inline constexpr std::array<std::string_view, kExportColumns> kExportHeaders = {
-    "time",      "Sensor1",  "Sensor2",  "Sensor3",  "Sensor4",
-    "Longitude", "Latitude", "Velocity", "Direction"};
+// The columns are data::kHistoryColumns.
+inline constexpr int kExportColumns = static_cast<int>(data::kHistoryColumns.size());
 // The header and 65,535 records fill the 65,536 rows of a sheet.
 inline constexpr std::size_t kMaxExportRecords = 65535;
 // The progress bar's maximum.

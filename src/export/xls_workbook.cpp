@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "export/byte_writer.h"
+#include "settings/text_units.h"
 
 namespace lgcset::exports {
 namespace {
@@ -70,29 +71,11 @@ void UnicodeString(ByteWriter& w, const std::u16string& s, bool shortCount) {
     Chars(w, s, 0, s.size(), wide);
 }
 
-// UTF-8 to UTF-16; a malformed sequence becomes U+FFFD.
+// UTF-8 to UTF-16; each byte of a malformed sequence becomes U+FFFD.
 std::u16string FromUtf8(std::string_view s) {
     std::u16string out;
     out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size();) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        std::size_t len = b < 0x80         ? 1
-                          : (b >> 5) == 6  ? 2
-                          : (b >> 4) == 14 ? 3
-                          : (b >> 3) == 30 ? 4
-                                           : 0;
-        char32_t cp = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-        bool ok = len != 0 && i + len <= s.size();
-        for (std::size_t k = 1; ok && k < len; ++k) {
-            const auto c = static_cast<unsigned char>(s[i + k]);
-            ok = (c >> 6) == 2;
-            cp = (cp << 6) | (c & 0x3F);
-        }
-        if (!ok || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            out.push_back(u'\uFFFD');
-            i += 1;
-            continue;
-        }
+    for (char32_t cp : settings::DecodeUtf8(s)) {
         if (cp >= 0x10000) {
             cp -= 0x10000;
             out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
@@ -100,7 +83,6 @@ std::u16string FromUtf8(std::string_view s) {
         } else {
             out.push_back(static_cast<char16_t>(cp));
         }
-        i += len;
     }
     return out;
 }

@@ -9,15 +9,6 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-std::string_view Trim(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
 char LowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -31,12 +22,12 @@ bool SameName(std::string_view a, std::string_view b) {
 // The name of a section header line ("[name]", spaces allowed inside and around), or
 // nothing for any other line.
 std::optional<std::string_view> SectionName(std::string_view line) {
-    line = Trim(line);
+    line = TrimBlanks(line);
     if (line.empty() || line.front() != '[') {
         return std::nullopt;
     }
     line.remove_prefix(1);
-    return Trim(line.substr(0, line.find(']')));
+    return TrimBlanks(line.substr(0, line.find(']')));
 }
 
 struct KeyLine {
@@ -46,7 +37,7 @@ struct KeyLine {
 
 // A "name = value" line; comments, headers, blank lines and lines without '=' are none.
 std::optional<KeyLine> ParseKeyLine(std::string_view line) {
-    line = Trim(line);
+    line = TrimBlanks(line);
     if (line.empty() || line.front() == ';' || line.front() == '[') {
         return std::nullopt;
     }
@@ -54,11 +45,11 @@ std::optional<KeyLine> ParseKeyLine(std::string_view line) {
     if (equals == std::string_view::npos) {
         return std::nullopt;
     }
-    const std::string_view name = Trim(line.substr(0, equals));
+    const std::string_view name = TrimBlanks(line.substr(0, equals));
     if (name.empty()) {
         return std::nullopt;
     }
-    return KeyLine{name, Trim(line.substr(equals + 1))};
+    return KeyLine{name, TrimBlanks(line.substr(equals + 1))};
 }
 
 std::string_view WithoutQuotes(std::string_view value) {
@@ -92,6 +83,15 @@ std::string OneLine(std::string_view text) {
 }
 
 }  // namespace
+
+std::string_view TrimBlanks(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
 
 IniFile IniFile::FromBytes(std::string_view bytes) {
     IniFile file;
@@ -144,7 +144,7 @@ std::string IniFile::ToBytes() const {
 }
 
 std::optional<std::size_t> IniFile::FindSection(std::string_view section) const {
-    const std::string_view wanted = Trim(section);
+    const std::string_view wanted = TrimBlanks(section);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const auto name = SectionName(lines_[i].text);
         if (name && SameName(*name, wanted)) {
@@ -167,7 +167,7 @@ std::optional<std::string> IniFile::Read(std::string_view section, std::string_v
     if (!header) {
         return std::nullopt;
     }
-    const std::string_view wanted = Trim(key);
+    const std::string_view wanted = TrimBlanks(key);
     const std::size_t end = SectionEnd(*header);
     for (std::size_t i = *header + 1; i < end; ++i) {
         const auto line = ParseKeyLine(lines_[i].text);
@@ -189,11 +189,11 @@ void IniFile::Insert(std::size_t at, std::string text) {
 }
 
 void IniFile::Write(std::string_view section, std::string_view key, std::string_view value) {
-    const std::string name = OneLine(Trim(key));
+    const std::string name = OneLine(TrimBlanks(key));
     const std::string entry = name + "=" + OneLine(value);
     const auto header = FindSection(section);
     if (!header) {
-        Insert(lines_.size(), "[" + OneLine(Trim(section)) + "]");
+        Insert(lines_.size(), "[" + OneLine(TrimBlanks(section)) + "]");
         Insert(lines_.size(), entry);
         return;
     }

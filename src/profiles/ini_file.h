@@ -23,6 +23,9 @@ namespace lgcset::profiles {
 // The service reads into a buffer of 2,048 characters with its terminating null.
 inline constexpr std::size_t kMaxValueCharacters = 2047;
 
+// The text without the spaces and tabs at either end, as names and values are read.
+std::string_view TrimBlanks(std::string_view text);
+
 class IniFile {
   public:
     // A new, empty file.

@@ -4,18 +4,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "profiles/ini_file.h"
 #include "settings/number_text.h"
 
 namespace lgcset::profiles {
 namespace {
-
-std::string_view Trim(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 char Upper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
@@ -43,8 +36,8 @@ Half TakeDesignator(std::string_view& text) {
             if (!same) {
                 continue;
             }
-            text =
-                Trim(atEnd ? text.substr(0, text.size() - mark.size()) : text.substr(mark.size()));
+            text = TrimBlanks(atEnd ? text.substr(0, text.size() - mark.size())
+                                    : text.substr(mark.size()));
             return mark.front() == 'A' ? Half::Am : Half::Pm;
         }
     }
@@ -130,7 +123,7 @@ std::string FormatTime(settings::TimeOfDay time) {
 }
 
 std::optional<settings::TimeOfDay> ParseTime(std::string_view text) {
-    text = Trim(text);
+    text = TrimBlanks(text);
     const Half half = TakeDesignator(text);
     const auto fields = Fields(text);
     if (!fields) {

@@ -95,7 +95,7 @@ void DeviceOperations::WriteStepAfterWrite() {
             write_ = Sequence::Idle;
             host_.ClearImage();
             const std::uint32_t aborts = aborts_;
-            host_.ShowMessage("saved successfully.");
+            host_.ShowMessage(kSaveDoneMessage);
             host_.ClearStatusText();
             host_.RepaintStatus();
             host_.SetProgressVisible(false);
@@ -105,7 +105,7 @@ void DeviceOperations::WriteStepAfterWrite() {
             break;
         }
         default:
-            host_.ShowMessage("saved failure!");
+            host_.ShowMessage(kSaveFailureMessage);
             break;
     }
 }
@@ -131,7 +131,7 @@ void DeviceOperations::ReadStep(const ReceivedFrame& frame) {
     readStage_ = 0;
     read_ = Sequence::Idle;
     host_.ClearImage();
-    host_.ShowMessage("Uploading device parameters successfully.");
+    host_.ShowMessage(kReadDoneMessage);
     host_.ClearStatusText();
     host_.RepaintStatus();
     host_.SetProgressVisible(false);
@@ -144,9 +144,9 @@ void DeviceOperations::DispatchResponse(const ReceivedFrame& frame) {
                 host_.StoreReplyPage(kLoginReplyAddress, frame);
                 host_.EnableDeviceButtons();
                 host_.ApplyDeviceIdentity();
-                host_.ShowMessage("Login success.");
+                host_.ShowMessage(kLoginSuccessMessage);
             } else {
-                host_.ShowMessage("Login failure! Please enter the device password correctly.");
+                host_.ShowMessage(kLoginFailureMessage);
             }
             break;
         case Command::ErasePage:
@@ -157,7 +157,7 @@ void DeviceOperations::DispatchResponse(const ReceivedFrame& frame) {
                 WriteStepAfterErase();
             } else {
                 write_ = Sequence::Idle;
-                host_.ShowMessage("erase failure!");
+                host_.ShowMessage(kEraseFailureMessage);
             }
             break;
         case Command::WritePage:
@@ -168,7 +168,7 @@ void DeviceOperations::DispatchResponse(const ReceivedFrame& frame) {
                 WriteStepAfterWrite();
             } else {
                 write_ = Sequence::Idle;
-                host_.ShowMessage("saved failure!");
+                host_.ShowMessage(kSaveFailureMessage);
             }
             break;
         case Command::ReadPage:
@@ -178,14 +178,11 @@ void DeviceOperations::DispatchResponse(const ReceivedFrame& frame) {
             break;
         case Command::FinishWrite:
             if (!Succeeded(frame)) {
-                host_.ShowMessage("operate failure!");
+                host_.ShowMessage(kOperateFailureMessage);
             }
             break;
         case Command::FactoryReset:
-            host_.ShowMessage(Succeeded(frame)
-                                  ? "Reset to factory mode successfully.All parameters are back "
-                                    "to default settings."
-                                  : "Reset to factory mode failure!");
+            host_.ShowMessage(Succeeded(frame) ? kResetDoneMessage : kResetFailureMessage);
             break;
         case Command::HistoryCount:
             host_.OnHistoryCount(frame);
@@ -197,7 +194,7 @@ void DeviceOperations::DispatchResponse(const ReceivedFrame& frame) {
             host_.OnCurrentData(frame);
             break;
         case Command::RelayControl:
-            host_.ShowMessage(Succeeded(frame) ? "operate successfully." : "operate failure!");
+            host_.ShowMessage(Succeeded(frame) ? kOperateSuccessMessage : kOperateFailureMessage);
             break;
         case Command::DebugMode: {
             const bool on = host_.DebugMode() == 1;
@@ -214,8 +211,7 @@ void DeviceOperations::DispatchResponse(const ReceivedFrame& frame) {
             host_.ShowDebugData(frame);
             break;
         case Command::SetTime:
-            host_.ShowMessage(Succeeded(frame) ? "time setting successfully"
-                                               : "time setting failure!");
+            host_.ShowMessage(Succeeded(frame) ? kTimeSetMessage : kTimeSetFailureMessage);
             break;
         case Command::ReadTime:
             host_.ShowDeviceTime(frame);

@@ -16,6 +16,23 @@
 
 namespace lgcset::protocol {
 
+// The messages of the operations and replies that a host without a window tells success
+// and refusal by.
+inline constexpr std::string_view kLoginSuccessMessage = "Login success.";
+inline constexpr std::string_view kLoginFailureMessage =
+    "Login failure! Please enter the device password correctly.";
+inline constexpr std::string_view kReadDoneMessage = "Uploading device parameters successfully.";
+inline constexpr std::string_view kSaveDoneMessage = "saved successfully.";
+inline constexpr std::string_view kEraseFailureMessage = "erase failure!";
+inline constexpr std::string_view kSaveFailureMessage = "saved failure!";
+inline constexpr std::string_view kResetDoneMessage =
+    "Reset to factory mode successfully.All parameters are back to default settings.";
+inline constexpr std::string_view kResetFailureMessage = "Reset to factory mode failure!";
+inline constexpr std::string_view kOperateSuccessMessage = "operate successfully.";
+inline constexpr std::string_view kOperateFailureMessage = "operate failure!";
+inline constexpr std::string_view kTimeSetMessage = "time setting successfully";
+inline constexpr std::string_view kTimeSetFailureMessage = "time setting failure!";
+
 // The answer that a Yes/No question gives when the user only confirms it (Enter).
 enum class DefaultAnswer { Yes, No };
 

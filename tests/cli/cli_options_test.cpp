@@ -69,8 +69,8 @@ TEST(CliOptions, UnderstandsTheConnectionAndTheCommandArgumentsInAnyOrder) {
     EXPECT_EQ(o.port, "/dev/ttyUSB3");
     EXPECT_TRUE(o.setClock);
     EXPECT_FALSE(o.setClockNow);
-    EXPECT_EQ(o.clockValue.day, 29);
-    EXPECT_EQ(o.clockValue.second, 59);
+    EXPECT_EQ(o.clockValue.date.day, 29);
+    EXPECT_EQ(o.clockValue.time.second, 59);
 
     // ports needs no logger.
     EXPECT_TRUE(ParseCommandLine({"ports"}).error.empty());
