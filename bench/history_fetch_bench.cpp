@@ -6,6 +6,10 @@
 // would be a line that never idles). Unpaced, `records_per_s` is what the program and the
 // pseudo-terminal manage by themselves.
 //
+// A fetch runs from the click on "Query" to the arrival of the reply to the closing
+// request; the export it starts then writes into a temporary folder, is timed on its own
+// (`export_ms`), and its "open the file?" questions are declined.
+//
 // `gui_allocs_per_record` counts the allocations made on the window's thread during the
 // fetch, over the records fetched: the send path, the traffic log and the counters
 // included. `allocs_per_record` of BM_DecodeReplies counts those of the history query and
@@ -14,9 +18,11 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDateTimeEdit>
+#include <QDir>
 #include <QEventLoop>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <atomic>
 #include <chrono>
@@ -50,12 +56,17 @@ void* Allocate(std::size_t size) {
     throw std::bad_alloc();
 }
 
-// Counts the allocations of this thread while it lives.
+// Counts the allocations of this thread from Start to Stop.
 struct CountAllocations {
-    CountAllocations() : start(gAllocations.load()) { tCountAllocations = true; }
-    ~CountAllocations() { tCountAllocations = false; }
-    std::uint64_t Count() const { return gAllocations.load() - start; }
-    std::uint64_t start;
+    void Start() {
+        start = gAllocations.load();
+        tCountAllocations = true;
+    }
+    std::uint64_t Stop() {
+        tCountAllocations = false;
+        return gAllocations.load() - start;
+    }
+    std::uint64_t start = 0;
 };
 }  // namespace
 
@@ -125,11 +136,25 @@ class Bench : public Tfrm_mset {
   public:
     Bench(std::uint32_t baud, std::uint32_t records) : logger_(LogOptions(baud, records)) {
         SetMessageBoxes(&boxes_);
-        boxes_.SetDefaultAnswer(true);
+        // No question of a fetch is answered Yes: the export's "open the file?" ones least.
+        boxes_.SetDefaultAnswer(false);
+        // A box before the transfer has ended (a timeout, an undefined item) ends the
+        // fetch as failed; the export's boxes come once the query is idle.
         boxes_.SetWhileOpen([this](const ScriptedMessageBoxes::Box& box) {
             lastBox_ = box.text;
-            loop_.quit();
+            if (!fetching_ ||
+                HistoryQueryState().state() != lgcset::data::HistoryQuery::State::Idle)
+                loop_.quit();
         });
+        OpenExportedFile = [this](const QString&) {
+            ++opened_;
+            return 0;
+        };
+        if (!folder_.isValid()) {
+            error_ = "no temporary folder";
+            return;
+        }
+        ExportFolders = {folder_.path().toStdString()};
         std::string error;
         if (!logger_.StartOnPseudoTerminal(&error)) {
             error_ = "simulator: " + error;
@@ -147,27 +172,70 @@ class Bench : public Tfrm_mset {
     ~Bench() override { SetMessageBoxes(nullptr); }
 
     void DispatchResponse(const lgcset::protocol::ReceivedFrame& frame) override {
+        using State = lgcset::data::HistoryQuery::State;
         const auto start = Clock::now();
+        const bool closing = fetching_ && HistoryQueryState().state() == State::Ending;
+        if (closing) {  // the fetch ends here; what follows is the export
+            fetchEnd_ = start;
+            allocations_ = counting_.Stop();
+        }
         Tfrm_mset::DispatchResponse(frame);
-        dispatchSeconds_ += std::chrono::duration<double>(Clock::now() - start).count();
+        const auto end = Clock::now();
+        if (closing)
+            exportSeconds_ = std::chrono::duration<double>(end - start).count();
+        else
+            dispatchSeconds_ += std::chrono::duration<double>(end - start).count();
         ++dispatched_;
-        if (fetching_ && HistoryQueryState().state() == lgcset::data::HistoryQuery::State::Idle) {
+        if (fetching_ && HistoryQueryState().state() == State::Idle) {
             fetching_ = false;
             loop_.quit();
         }
     }
 
-    // One whole fetch; the records received, and the allocations of this thread meanwhile.
-    int Fetch(std::uint64_t& allocations) {
-        lastBox_.clear();
+    struct FetchResult {
+        int received = -1;         // records in the store, or -1 when the fetch went wrong
+        double seconds = 0;        // from the click to the closing reply
+        double exportSeconds = 0;  // the export the closing reply started
+        std::uint64_t allocations = 0;
+        std::string error;
+    };
+
+    // One whole fetch and its export.
+    FetchResult Fetch() {
+        FetchResult result;
+        boxes_.Clear();
+        opened_ = 0;
+        exportSeconds_ = 0;
         fetching_ = true;
-        QTimer::singleShot(0, Button1, [this] { Button1->click(); });
-        {
-            CountAllocations count;
-            loop_.exec();
-            allocations = count.Count();
+        Clock::time_point start;
+        QTimer::singleShot(0, Button1, [this, &start] {
+            start = Clock::now();
+            counting_.Start();
+            Button1->click();
+        });
+        loop_.exec();
+        if (fetching_) {  // left by something else than the end of the transfer
+            fetching_ = false;
+            counting_.Stop();
+            result.error = "the fetch did not end: " + lastBox_.toStdString();
+            return result;
         }
-        return lastBox_.isEmpty() ? lbl4->text().toInt() : -1;
+        result.seconds = std::chrono::duration<double>(fetchEnd_ - start).count();
+        result.exportSeconds = exportSeconds_;
+        result.allocations = allocations_;
+        // The export's boxes and nothing else: the files saved, then the two questions.
+        const auto& boxes = boxes_.Boxes();
+        const bool saved = boxes.size() == 3 &&
+                           boxes[0].text.startsWith(QStringLiteral("Historical Data Saved")) &&
+                           boxes[1].kind == ScriptedMessageBoxes::Kind::OkCancel &&
+                           boxes[2].kind == ScriptedMessageBoxes::Kind::OkCancel;
+        if (!saved || opened_ != 0) {
+            result.error = boxes.empty() ? "no export" : boxes.front().text.toStdString();
+            return result;
+        }
+        result.received = lbl4->text().toInt();
+        RemoveExportedFiles();
+        return result;
     }
 
     // Mean time from a reply's last byte to the next request handed to the writer, in µs.
@@ -178,14 +246,24 @@ class Bench : public Tfrm_mset {
         return mean;
     }
     const std::string& error() const { return error_; }
-    const QString& lastBox() const { return lastBox_; }
 
   private:
+    void RemoveExportedFiles() {
+        QDir folder(folder_.path());
+        for (const QString& name : folder.entryList(QDir::Files)) folder.remove(name);
+    }
+
     lgcset::sim::Simulator logger_;
     ScriptedMessageBoxes boxes_;
+    QTemporaryDir folder_;
     QEventLoop loop_;
     QString lastBox_;
     bool fetching_ = false;
+    int opened_ = 0;
+    CountAllocations counting_;
+    std::uint64_t allocations_ = 0;
+    Clock::time_point fetchEnd_;
+    double exportSeconds_ = 0;
     double dispatchSeconds_ = 0;
     std::uint64_t dispatched_ = 0;
     std::string error_;
@@ -202,21 +280,19 @@ void BM_HistoryFetch(benchmark::State& state) {
     const std::size_t bytes = FetchBytes(LogOptions(baud, records));
     window.TakeDispatchMicros();
     double seconds = 0;
+    double exportSeconds = 0;
     std::uint64_t allocations = 0;
     for (auto _ : state) {
-        std::uint64_t fetchAllocations = 0;
-        const auto start = Clock::now();
-        const int received = window.Fetch(fetchAllocations);
-        const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-        if (received != static_cast<int>(records)) {
+        const Bench::FetchResult fetch = window.Fetch();
+        if (fetch.received != static_cast<int>(records)) {
             state.SkipWithError(
-                ("fetched " + std::to_string(received) + ", " + window.lastBox().toStdString())
-                    .c_str());
+                ("fetched " + std::to_string(fetch.received) + ", " + fetch.error).c_str());
             return;
         }
-        state.SetIterationTime(elapsed);
-        seconds += elapsed;
-        allocations += fetchAllocations;
+        state.SetIterationTime(fetch.seconds);
+        seconds += fetch.seconds;
+        exportSeconds += fetch.exportSeconds;
+        allocations += fetch.allocations;
     }
     const double iterations = static_cast<double>(state.iterations());
     const double fetched = iterations * records;
@@ -224,6 +300,7 @@ void BM_HistoryFetch(benchmark::State& state) {
     state.counters["bytes_per_fetch"] = static_cast<double>(bytes);
     state.counters["gui_allocs_per_record"] = static_cast<double>(allocations) / fetched;
     state.counters["dispatch_us"] = window.TakeDispatchMicros();
+    state.counters["export_ms"] = 1e3 * exportSeconds / iterations;
     if (baud > 0) {
         const double lineSeconds = static_cast<double>(bytes) * 10.0 / baud;
         state.counters["line_s_per_fetch"] = lineSeconds;
@@ -266,9 +343,10 @@ void BM_DecodeReplies(benchmark::State& state) {
         query.Start(lgcset::data::MakeQueryRange(2026, 3, 1, 2026, 3, 31));
         query.OnCountReply(65535);
         CountAllocations counting;
+        counting.Start();
         for (std::uint32_t k = 0; k < 65535; ++k) query.OnRecordReply(replies[k % replies.size()]);
         query.OnRecordReply(replies[0]);  // the closing reply
-        allocations += counting.Count();
+        allocations += counting.Stop();
         decoded += 65535;
         benchmark::DoNotOptimize(store->data());
     }
