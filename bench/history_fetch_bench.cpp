@@ -12,8 +12,11 @@
 //
 // `gui_allocs_per_record` counts the allocations made on the window's thread during the
 // fetch, over the records fetched: the send path, the traffic log and the counters
-// included. `allocs_per_record` of BM_DecodeReplies counts those of the history query and
-// its decoder alone.
+// included; `link_allocs_per_record` those of the link's reader and writer threads.
+// `allocs_per_record` of BM_DecodeReplies counts those of the history query and its
+// decoder alone.
+#include <dlfcn.h>
+#include <pthread.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QDate>
@@ -24,11 +27,12 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -42,51 +46,112 @@
 #include "ui/scripted_message_boxes.h"
 #include "ui/umset.h"
 
-// ---- Allocation count: every operator new of the threads that ask for it. ----------------
+// ---- Allocation count ---------------------------------------------------------------------
+//
+// Every malloc, calloc, realloc and aligned allocation of the process goes through here
+// (operator new and Qt's containers end in malloc), counted while a fetch runs by the kind
+// of thread that makes it: the window's thread, the link's reader and writer, the
+// simulated logger (not the program, so not reported), others. A thread's kind is the
+// one set when it was created.
 
 namespace {
-std::atomic<std::uint64_t> gAllocations{0};
-thread_local bool tCountAllocations = false;
 
-void* Allocate(std::size_t size) {
-    if (tCountAllocations)
-        gAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
+enum ThreadKind : int { kOtherThread, kWindowThread, kLinkThread, kLoggerThread, kThreadKinds };
+
+std::atomic<bool> gCounting{false};
+std::atomic<std::uint64_t> gAllocations[kThreadKinds];
+std::atomic<int> gCreatingKind{kOtherThread};
+thread_local int tThreadKind = kOtherThread;
+
+inline void CountAllocation() {
+    if (gCounting.load(std::memory_order_relaxed))
+        gAllocations[tThreadKind].fetch_add(1, std::memory_order_relaxed);
 }
 
-// Counts the allocations of this thread from Start to Stop.
+// The allocations of each kind of thread from Start to Stop.
 struct CountAllocations {
     void Start() {
-        start = gAllocations.load();
-        tCountAllocations = true;
+        for (int k = 0; k < kThreadKinds; ++k) start[k] = gAllocations[k].load();
+        gCounting.store(true);
     }
-    std::uint64_t Stop() {
-        tCountAllocations = false;
-        return gAllocations.load() - start;
+    void Stop() {
+        gCounting.store(false);
+        for (int k = 0; k < kThreadKinds; ++k) counted[k] = gAllocations[k].load() - start[k];
     }
-    std::uint64_t start = 0;
+    std::uint64_t start[kThreadKinds] = {};
+    std::uint64_t counted[kThreadKinds] = {};
 };
+
+// Threads created while this lives are of `kind`.
+struct CreatingThreads {
+    explicit CreatingThreads(ThreadKind kind) { gCreatingKind.store(kind); }
+    ~CreatingThreads() { gCreatingKind.store(kOtherThread); }
+};
+
+struct ThreadStart {
+    void* (*routine)(void*);
+    void* argument;
+    int kind;
+};
+
 }  // namespace
 
-void* operator new(std::size_t size) {
-    return Allocate(size);
+extern "C" {
+void* __libc_malloc(std::size_t);
+void* __libc_calloc(std::size_t, std::size_t);
+void* __libc_realloc(void*, std::size_t);
+void* __libc_memalign(std::size_t, std::size_t);
+void __libc_free(void*);
+
+void* malloc(std::size_t size) noexcept {
+    CountAllocation();
+    return __libc_malloc(size);
 }
-void* operator new[](std::size_t size) {
-    return Allocate(size);
+void* calloc(std::size_t count, std::size_t size) noexcept {
+    CountAllocation();
+    return __libc_calloc(count, size);
 }
-void operator delete(void* p) noexcept {
-    std::free(p);
+void* realloc(void* p, std::size_t size) noexcept {
+    CountAllocation();
+    return __libc_realloc(p, size);
 }
-void operator delete[](void* p) noexcept {
-    std::free(p);
+void free(void* p) noexcept {
+    __libc_free(p);
 }
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
+void* aligned_alloc(std::size_t alignment, std::size_t size) noexcept {
+    CountAllocation();
+    return __libc_memalign(alignment, size);
 }
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
+void* memalign(std::size_t alignment, std::size_t size) noexcept {
+    CountAllocation();
+    return __libc_memalign(alignment, size);
+}
+int posix_memalign(void** p, std::size_t alignment, std::size_t size) noexcept {
+    CountAllocation();
+    *p = __libc_memalign(alignment, size);
+    return *p != nullptr ? 0 : ENOMEM;
+}
+
+static void* StartCountedThread(void* start) {
+    const ThreadStart copy = *static_cast<ThreadStart*>(start);
+    __libc_free(start);
+    tThreadKind = copy.kind;
+    return copy.routine(copy.argument);
+}
+
+int pthread_create(pthread_t* thread, const pthread_attr_t* attributes, void* (*routine)(void*),
+                   void* argument) noexcept {
+    using Create = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
+    static const auto create = reinterpret_cast<Create>(dlsym(RTLD_NEXT, "pthread_create"));
+    auto* start = static_cast<ThreadStart*>(__libc_malloc(sizeof(ThreadStart)));
+    if (start == nullptr)
+        return EAGAIN;
+    *start = {routine, argument, gCreatingKind.load()};
+    const int result = create(thread, attributes, &StartCountedThread, start);
+    if (result != 0)
+        __libc_free(start);
+    return result;
+}
 }
 
 namespace {
@@ -156,12 +221,20 @@ class Bench : public Tfrm_mset {
         }
         ExportFolders = {folder_.path().toStdString()};
         std::string error;
-        if (!logger_.StartOnPseudoTerminal(&error)) {
+        bool started = false;
+        {
+            CreatingThreads logger(kLoggerThread);
+            started = logger_.StartOnPseudoTerminal(&error);
+        }
+        if (!started) {
             error_ = "simulator: " + error;
             return;
         }
         cbox_com->setEditText(QString::fromStdString(logger_.slavePath()));
-        btn8Click();
+        {
+            CreatingThreads link(kLinkThread);
+            btn8Click();
+        }
         QTimer::singleShot(0, btn7, [this] { btn7->click(); });
         loop_.exec();
         if (!LinkOpen() || lastBox_ != QStringLiteral("Login success."))
@@ -177,7 +250,7 @@ class Bench : public Tfrm_mset {
         const bool closing = fetching_ && HistoryQueryState().state() == State::Ending;
         if (closing) {  // the fetch ends here; what follows is the export
             fetchEnd_ = start;
-            allocations_ = counting_.Stop();
+            counting_.Stop();
         }
         Tfrm_mset::DispatchResponse(frame);
         const auto end = Clock::now();
@@ -196,7 +269,8 @@ class Bench : public Tfrm_mset {
         int received = -1;         // records in the store, or -1 when the fetch went wrong
         double seconds = 0;        // from the click to the closing reply
         double exportSeconds = 0;  // the export the closing reply started
-        std::uint64_t allocations = 0;
+        std::uint64_t windowAllocations = 0;  // on the window's thread
+        std::uint64_t linkAllocations = 0;    // on the link's reader and writer threads
         std::string error;
     };
 
@@ -222,7 +296,8 @@ class Bench : public Tfrm_mset {
         }
         result.seconds = std::chrono::duration<double>(fetchEnd_ - start).count();
         result.exportSeconds = exportSeconds_;
-        result.allocations = allocations_;
+        result.windowAllocations = counting_.counted[kWindowThread];
+        result.linkAllocations = counting_.counted[kLinkThread];
         // The export's boxes and nothing else: the files saved, then the two questions.
         const auto& boxes = boxes_.Boxes();
         const bool saved = boxes.size() == 3 &&
@@ -261,7 +336,6 @@ class Bench : public Tfrm_mset {
     bool fetching_ = false;
     int opened_ = 0;
     CountAllocations counting_;
-    std::uint64_t allocations_ = 0;
     Clock::time_point fetchEnd_;
     double exportSeconds_ = 0;
     double dispatchSeconds_ = 0;
@@ -281,7 +355,8 @@ void BM_HistoryFetch(benchmark::State& state) {
     window.TakeDispatchMicros();
     double seconds = 0;
     double exportSeconds = 0;
-    std::uint64_t allocations = 0;
+    std::uint64_t windowAllocations = 0;
+    std::uint64_t linkAllocations = 0;
     for (auto _ : state) {
         const Bench::FetchResult fetch = window.Fetch();
         if (fetch.received != static_cast<int>(records)) {
@@ -292,13 +367,15 @@ void BM_HistoryFetch(benchmark::State& state) {
         state.SetIterationTime(fetch.seconds);
         seconds += fetch.seconds;
         exportSeconds += fetch.exportSeconds;
-        allocations += fetch.allocations;
+        windowAllocations += fetch.windowAllocations;
+        linkAllocations += fetch.linkAllocations;
     }
     const double iterations = static_cast<double>(state.iterations());
     const double fetched = iterations * records;
     state.counters["records_per_s"] = fetched / seconds;
     state.counters["bytes_per_fetch"] = static_cast<double>(bytes);
-    state.counters["gui_allocs_per_record"] = static_cast<double>(allocations) / fetched;
+    state.counters["gui_allocs_per_record"] = static_cast<double>(windowAllocations) / fetched;
+    state.counters["link_allocs_per_record"] = static_cast<double>(linkAllocations) / fetched;
     state.counters["dispatch_us"] = window.TakeDispatchMicros();
     state.counters["export_ms"] = 1e3 * exportSeconds / iterations;
     if (baud > 0) {
@@ -346,7 +423,8 @@ void BM_DecodeReplies(benchmark::State& state) {
         counting.Start();
         for (std::uint32_t k = 0; k < 65535; ++k) query.OnRecordReply(replies[k % replies.size()]);
         query.OnRecordReply(replies[0]);  // the closing reply
-        allocations += counting.Stop();
+        counting.Stop();
+        allocations += counting.counted[kWindowThread];
         decoded += 65535;
         benchmark::DoNotOptimize(store->data());
     }
@@ -366,6 +444,7 @@ BENCHMARK(BM_DecodeReplies)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
+    tThreadKind = kWindowThread;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
