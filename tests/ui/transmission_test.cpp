@@ -2,12 +2,19 @@
 // the resend, a new request replacing the pending one, and the traffic log.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
+#include <string>
 
+#include "data/hex_text.h"
 #include "protocol/commands.h"
 #include "protocol/frame_codec.h"
+#include "protocol/transmission.h"
 #include "ui/status_panels.h"
 #include "ui_test_support.h"
 
@@ -79,6 +86,7 @@ TEST_F(Transmission, NoReplyGivesFourWritesThenTheTimeout) {
     EXPECT_TRUE(w_->LinkOpen());
     EXPECT_TRUE(w_->cm1.PortOpen());
     // Every write is in the traffic log, one line each.
+    w_->FlushTrafficLog();
     EXPECT_EQ(w_->mmo1->toPlainText(),
               QStringLiteral(" A5 05 00 17 01 00 01 00 E1 FF A5\n").repeated(4));
 }
@@ -100,6 +108,7 @@ TEST_F(Transmission, AReplyAfterTheFirstResendStopsItSilently) {
     EXPECT_TRUE(w_->StatusText().isEmpty());
     EXPECT_EQ(tickTexts_, QStringList{""});
     // The reply, as received, is in the receive log.
+    w_->FlushTrafficLog();
     EXPECT_EQ(w_->mmo2->toPlainText(), QStringLiteral(" A5 05 00 17 01 00 01 00 E1 FF A5"));
 }
 
@@ -111,6 +120,7 @@ TEST_F(Transmission, AFrameWithAWrongCheckIsLoggedButDoesNotStopTheResend) {
     ASSERT_TRUE(WaitForBytes(2 * kCurrentDataRequest.size()));
     EXPECT_TRUE(w_->dispatched.empty());
     EXPECT_TRUE(w_->tmr_cf->isActive());
+    w_->FlushTrafficLog();
     EXPECT_EQ(w_->mmo2->toPlainText().count(QLatin1Char('\n')), 0);
     EXPECT_TRUE(w_->mmo2->toPlainText().startsWith(QStringLiteral(" A5 05 00 17")));
 }
@@ -132,6 +142,20 @@ TEST_F(Transmission, ANewRequestReplacesThePendingOne) {
     expected.insert(expected.end(), erases.begin(), erases.end());
     EXPECT_EQ(pty_.Received(), expected);
     EXPECT_EQ(w_->boxes.Boxes().size(), 1u);
+}
+
+TEST_F(Transmission, ARequestSentWhileTheTimerRunsIsResentAFullIntervalAfterItsOwnSend) {
+    w_->SendRequest(protocol::kCurrentDataRequest);
+    Pump(kInterval / 2);
+    QElapsedTimer sinceErase;
+    sinceErase.start();
+    w_->SendErasePage(1024);
+    const std::size_t erase = w_->ResendCopy().size();
+    ASSERT_TRUE(WaitForBytes(kCurrentDataRequest.size() + 2 * erase));
+    // Not at the timer's old phase, half an interval after the erase; the coarse timer may
+    // fire a twentieth of its interval early.
+    EXPECT_GE(sinceErase.elapsed(), kInterval - kInterval / 20);
+    EXPECT_EQ(w_->ResendCount(), 1);
 }
 
 TEST_F(Transmission, StopEndsTheWaitWithoutAMessage) {
@@ -163,6 +187,7 @@ TEST(TrafficLog, SentLinesOfTwentyAndReceivedLinesOfTwentyOne) {
     Bytes forty(40);
     for (std::size_t i = 0; i < forty.size(); ++i) forty[i] = static_cast<std::uint8_t>(i);
     w->EchoSent(forty);
+    w->FlushTrafficLog();
     const QStringList sent = w->mmo1->toPlainText().split(QLatin1Char('\n'));
     ASSERT_EQ(sent.size(), 4);  // two lines of 20, an empty line, and the caret's line
     EXPECT_EQ(sent[0].size(), 60);
@@ -174,6 +199,7 @@ TEST(TrafficLog, SentLinesOfTwentyAndReceivedLinesOfTwentyOne) {
     Bytes fortyTwo(42, 0xAB);
     w->EchoReceived(fortyTwo);
     w->EchoReceived(kCurrentDataRequest);
+    w->FlushTrafficLog();
     const QStringList received = w->mmo2->toPlainText().split(QLatin1Char('\n'));
     ASSERT_EQ(received.size(), 4);
     EXPECT_EQ(received[0].size(), 63);
@@ -188,8 +214,70 @@ TEST(TrafficLog, ClearButtonsEmptyTheMemos) {
     w->EchoReceived(kCurrentDataRequest);
     w->btn_clrmmo1->click();
     w->btn_clrmmo2->click();
+    w->FlushTrafficLog();  // nothing logged before the click comes back
     EXPECT_TRUE(w->mmo1->toPlainText().isEmpty());
     EXPECT_TRUE(w->mmo2->toPlainText().isEmpty());
+}
+
+// The memos take the log in batches; what they hold is what appending every run at once
+// leaves, the line limit included.
+TEST(TrafficLog, BatchedTextIsWhatAppendingEachRunLeaves) {
+    auto w = MakeWindow();
+    QPlainTextEdit sent;
+    QPlainTextEdit received;
+    for (QPlainTextEdit* memo : {&sent, &received})
+        memo->setMaximumBlockCount(w->mmo1->maximumBlockCount());
+    const auto echo = [&](const Bytes& bytes) {
+        w->EchoSent(bytes);
+        w->EchoReceived(bytes);
+        std::string text;
+        data::AppendHexText(text, bytes);
+        QString chunk = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+        chunk.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        QTextCursor end(sent.document());
+        end.movePosition(QTextCursor::End);
+        end.insertText(chunk);
+        for (const std::string& line : protocol::EchoReceived(bytes))
+            received.appendPlainText(QString::fromLatin1(line.data()));
+    };
+    // Into empty memos: a run of no bytes (an empty line received), then runs that end
+    // on a full line of each memo.
+    echo({});
+    echo(Bytes(20, 0x11));
+    echo(Bytes(21, 0x22));
+    w->FlushTrafficLog();
+    EXPECT_EQ(w->mmo1->toPlainText(), sent.toPlainText());
+    EXPECT_EQ(w->mmo2->toPlainText(), received.toPlainText());
+
+    // Past the memos' line limit, and more than the log gathers before it flushes itself.
+    Bytes frame(63);
+    for (int i = 0; i < 2600; ++i) {
+        frame[0] = static_cast<std::uint8_t>(i);
+        echo(frame);
+    }
+    w->FlushTrafficLog();
+    EXPECT_EQ(w->mmo2->document()->blockCount(), w->mmo2->maximumBlockCount());
+    EXPECT_EQ(w->mmo1->toPlainText(), sent.toPlainText());
+    EXPECT_EQ(w->mmo2->toPlainText(), received.toPlainText());
+}
+
+TEST(TrafficLog, TheMemosFillOnceTheLineIsQuietOrWhenShown) {
+    auto w = MakeWindow();
+    w->show();
+    w->EchoSent(kCurrentDataRequest);
+    w->EchoReceived(kCurrentDataRequest);
+    EXPECT_TRUE(WaitFor([&] { return !w->mmo2->toPlainText().isEmpty(); }, 2000));
+    EXPECT_EQ(w->mmo1->toPlainText(), QStringLiteral(" A5 05 00 17 01 00 01 00 E1 FF A5\n"));
+    EXPECT_EQ(w->mmo2->toPlainText(), QStringLiteral(" A5 05 00 17 01 00 01 00 E1 FF A5"));
+
+    // The hidden traffic tab brought up: what is pending is there at once.
+    w->EchoReceived(kCurrentDataRequest);
+    w->PageControl1->setTabVisible(w->PageControl1->indexOf(w->TabSheet4), true);
+    w->PageControl1->setCurrentWidget(w->TabSheet4);
+    ASSERT_TRUE(w->mmo2->isVisible());
+    EXPECT_EQ(
+        w->mmo2->toPlainText(),
+        QStringLiteral(" A5 05 00 17 01 00 01 00 E1 FF A5\n A5 05 00 17 01 00 01 00 E1 FF A5"));
 }
 
 }  // namespace
