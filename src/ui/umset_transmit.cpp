@@ -137,10 +137,6 @@ void Tfrm_mset::cm1ReceiveData(const std::uint8_t* buffer, std::uint16_t length)
     if (buffer == nullptr || !LinkOpen())
         return;
     assembler_.Feed(std::span<const std::uint8_t>(buffer, length));
-    // A reply has been answered by now (if these bytes completed one): the request is on
-    // its way, a good moment for the traffic log's memos.
-    sentLog_->FlushIfFull();
-    receivedLog_->FlushIfFull();
 }
 
 void Tfrm_mset::DispatchResponse(const protocol::ReceivedFrame& frame) {

@@ -9,6 +9,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
+#include <random>
 #include <string>
 
 #include "data/hex_text.h"
@@ -219,46 +220,59 @@ TEST(TrafficLog, ClearButtonsEmptyTheMemos) {
     EXPECT_TRUE(w->mmo2->toPlainText().isEmpty());
 }
 
-// The memos take the log in batches; what they hold is what appending every run at once
-// leaves, the line limit included.
+// The memos take the log in batches; what they hold is what appending every run as it
+// came leaves, the line limit included: over limits and runs of every length, read now
+// and then, emptied now and then.
 TEST(TrafficLog, BatchedTextIsWhatAppendingEachRunLeaves) {
     auto w = MakeWindow();
-    QPlainTextEdit sent;
-    QPlainTextEdit received;
-    for (QPlainTextEdit* memo : {&sent, &received})
-        memo->setMaximumBlockCount(w->mmo1->maximumBlockCount());
-    const auto echo = [&](const Bytes& bytes) {
-        w->EchoSent(bytes);
-        w->EchoReceived(bytes);
-        std::string text;
-        data::AppendHexText(text, bytes);
-        QString chunk = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-        chunk.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        QTextCursor end(sent.document());
-        end.movePosition(QTextCursor::End);
-        end.insertText(chunk);
-        for (const std::string& line : protocol::EchoReceived(bytes))
-            received.appendPlainText(QString::fromLatin1(line.data()));
-    };
-    // Into empty memos: a run of no bytes (an empty line received), then runs that end
-    // on a full line of each memo.
-    echo({});
-    echo(Bytes(20, 0x11));
-    echo(Bytes(21, 0x22));
-    w->FlushTrafficLog();
-    EXPECT_EQ(w->mmo1->toPlainText(), sent.toPlainText());
-    EXPECT_EQ(w->mmo2->toPlainText(), received.toPlainText());
-
-    // Past the memos' line limit, and more than the log gathers before it flushes itself.
-    Bytes frame(63);
-    for (int i = 0; i < 2600; ++i) {
-        frame[0] = static_cast<std::uint8_t>(i);
-        echo(frame);
+    std::mt19937 random(7);
+    for (const int limit : {40, 41, 42, 43, 10000}) {
+        QPlainTextEdit sent;
+        QPlainTextEdit received;
+        for (QPlainTextEdit* memo : {&sent, &received, w->mmo1, w->mmo2}) {
+            memo->clear();
+            memo->setMaximumBlockCount(limit);
+        }
+        w->btn_clrmmo1->click();
+        w->btn_clrmmo2->click();
+        const auto echo = [&](const Bytes& bytes) {
+            w->EchoSent(bytes);
+            w->EchoReceived(bytes);
+            std::string text;
+            data::AppendHexText(text, bytes);
+            QString chunk = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+            chunk.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            QTextCursor end(sent.document());
+            end.movePosition(QTextCursor::End);
+            end.insertText(chunk);
+            for (const std::string& line : protocol::EchoReceived(bytes))
+                received.appendPlainText(QString::fromLatin1(line.data()));
+        };
+        // Into empty memos first: a run of no bytes (an empty received line), then runs
+        // that end on a full line of each memo.
+        echo({});
+        echo(Bytes(20, 0x11));
+        echo(Bytes(21, 0x22));
+        for (int run = 0; run < 1200; ++run) {
+            // Half of them history records' replies: three full lines and an empty one.
+            const std::size_t size = random() % 2 == 0 ? 63 : random() % 70;
+            echo(Bytes(size, static_cast<std::uint8_t>(run)));
+            const unsigned next = random() % 100;
+            if (next < 8) {
+                w->FlushTrafficLog();
+                ASSERT_EQ(w->mmo1->toPlainText(), sent.toPlainText()) << limit << " " << run;
+                ASSERT_EQ(w->mmo2->toPlainText(), received.toPlainText()) << limit << " " << run;
+            } else if (next == 8) {
+                w->btn_clrmmo1->click();
+                w->btn_clrmmo2->click();
+                sent.clear();
+                received.clear();
+            }
+        }
+        w->FlushTrafficLog();
+        EXPECT_EQ(w->mmo1->toPlainText(), sent.toPlainText()) << limit;
+        EXPECT_EQ(w->mmo2->toPlainText(), received.toPlainText()) << limit;
     }
-    w->FlushTrafficLog();
-    EXPECT_EQ(w->mmo2->document()->blockCount(), w->mmo2->maximumBlockCount());
-    EXPECT_EQ(w->mmo1->toPlainText(), sent.toPlainText());
-    EXPECT_EQ(w->mmo2->toPlainText(), received.toPlainText());
 }
 
 TEST(TrafficLog, TheMemosFillOnceTheLineIsQuietOrWhenShown) {
