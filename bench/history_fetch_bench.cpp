@@ -6,23 +6,33 @@
 // would be a line that never idles). Unpaced, `records_per_s` is what the program and the
 // pseudo-terminal manage by themselves.
 //
+// A fetch runs from the click on "Query" to the arrival of the reply to the closing
+// request; the export it starts then writes into a temporary folder, is timed on its own
+// (`export_ms`), and its "open the file?" questions are declined.
+//
 // `gui_allocs_per_record` counts the allocations made on the window's thread during the
 // fetch, over the records fetched: the send path, the traffic log and the counters
-// included. `allocs_per_record` of BM_DecodeReplies counts those of the history query and
-// its decoder alone.
+// included; `link_allocs_per_record` those of the link's reader and writer threads.
+// `allocs_per_record` of BM_DecodeReplies counts those of the history query and its
+// decoder alone.
+#include <dlfcn.h>
+#include <pthread.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QDate>
 #include <QDateTimeEdit>
+#include <QDir>
 #include <QEventLoop>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
+
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -36,46 +46,112 @@
 #include "ui/scripted_message_boxes.h"
 #include "ui/umset.h"
 
-// ---- Allocation count: every operator new of the threads that ask for it. ----------------
+// ---- Allocation count ---------------------------------------------------------------------
+//
+// Every malloc, calloc, realloc and aligned allocation of the process goes through here
+// (operator new and Qt's containers end in malloc), counted while a fetch runs by the kind
+// of thread that makes it: the window's thread, the link's reader and writer, the
+// simulated logger (not the program, so not reported), others. A thread's kind is the
+// one set when it was created.
 
 namespace {
-std::atomic<std::uint64_t> gAllocations{0};
-thread_local bool tCountAllocations = false;
 
-void* Allocate(std::size_t size) {
-    if (tCountAllocations)
-        gAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
+enum ThreadKind : int { kOtherThread, kWindowThread, kLinkThread, kLoggerThread, kThreadKinds };
+
+std::atomic<bool> gCounting{false};
+std::atomic<std::uint64_t> gAllocations[kThreadKinds];
+std::atomic<int> gCreatingKind{kOtherThread};
+thread_local int tThreadKind = kOtherThread;
+
+inline void CountAllocation() {
+    if (gCounting.load(std::memory_order_relaxed))
+        gAllocations[tThreadKind].fetch_add(1, std::memory_order_relaxed);
 }
 
-// Counts the allocations of this thread while it lives.
+// The allocations of each kind of thread from Start to Stop.
 struct CountAllocations {
-    CountAllocations() : start(gAllocations.load()) { tCountAllocations = true; }
-    ~CountAllocations() { tCountAllocations = false; }
-    std::uint64_t Count() const { return gAllocations.load() - start; }
-    std::uint64_t start;
+    void Start() {
+        for (int k = 0; k < kThreadKinds; ++k) start[k] = gAllocations[k].load();
+        gCounting.store(true);
+    }
+    void Stop() {
+        gCounting.store(false);
+        for (int k = 0; k < kThreadKinds; ++k) counted[k] = gAllocations[k].load() - start[k];
+    }
+    std::uint64_t start[kThreadKinds] = {};
+    std::uint64_t counted[kThreadKinds] = {};
 };
+
+// Threads created while this lives are of `kind`.
+struct CreatingThreads {
+    explicit CreatingThreads(ThreadKind kind) { gCreatingKind.store(kind); }
+    ~CreatingThreads() { gCreatingKind.store(kOtherThread); }
+};
+
+struct ThreadStart {
+    void* (*routine)(void*);
+    void* argument;
+    int kind;
+};
+
 }  // namespace
 
-void* operator new(std::size_t size) {
-    return Allocate(size);
+extern "C" {
+void* __libc_malloc(std::size_t);
+void* __libc_calloc(std::size_t, std::size_t);
+void* __libc_realloc(void*, std::size_t);
+void* __libc_memalign(std::size_t, std::size_t);
+void __libc_free(void*);
+
+void* malloc(std::size_t size) noexcept {
+    CountAllocation();
+    return __libc_malloc(size);
 }
-void* operator new[](std::size_t size) {
-    return Allocate(size);
+void* calloc(std::size_t count, std::size_t size) noexcept {
+    CountAllocation();
+    return __libc_calloc(count, size);
 }
-void operator delete(void* p) noexcept {
-    std::free(p);
+void* realloc(void* p, std::size_t size) noexcept {
+    CountAllocation();
+    return __libc_realloc(p, size);
 }
-void operator delete[](void* p) noexcept {
-    std::free(p);
+void free(void* p) noexcept {
+    __libc_free(p);
 }
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
+void* aligned_alloc(std::size_t alignment, std::size_t size) noexcept {
+    CountAllocation();
+    return __libc_memalign(alignment, size);
 }
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
+void* memalign(std::size_t alignment, std::size_t size) noexcept {
+    CountAllocation();
+    return __libc_memalign(alignment, size);
+}
+int posix_memalign(void** p, std::size_t alignment, std::size_t size) noexcept {
+    CountAllocation();
+    *p = __libc_memalign(alignment, size);
+    return *p != nullptr ? 0 : ENOMEM;
+}
+
+static void* StartCountedThread(void* start) {
+    const ThreadStart copy = *static_cast<ThreadStart*>(start);
+    __libc_free(start);
+    tThreadKind = copy.kind;
+    return copy.routine(copy.argument);
+}
+
+int pthread_create(pthread_t* thread, const pthread_attr_t* attributes, void* (*routine)(void*),
+                   void* argument) noexcept {
+    using Create = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
+    static const auto create = reinterpret_cast<Create>(dlsym(RTLD_NEXT, "pthread_create"));
+    auto* start = static_cast<ThreadStart*>(__libc_malloc(sizeof(ThreadStart)));
+    if (start == nullptr)
+        return EAGAIN;
+    *start = {routine, argument, gCreatingKind.load()};
+    const int result = create(thread, attributes, &StartCountedThread, start);
+    if (result != 0)
+        __libc_free(start);
+    return result;
+}
 }
 
 namespace {
@@ -125,18 +201,40 @@ class Bench : public Tfrm_mset {
   public:
     Bench(std::uint32_t baud, std::uint32_t records) : logger_(LogOptions(baud, records)) {
         SetMessageBoxes(&boxes_);
-        boxes_.SetDefaultAnswer(true);
+        // No question of a fetch is answered Yes: the export's "open the file?" ones least.
+        boxes_.SetDefaultAnswer(false);
+        // A box before the transfer has ended (a timeout, an undefined item) ends the
+        // fetch as failed; the export's boxes come once the query is idle.
         boxes_.SetWhileOpen([this](const ScriptedMessageBoxes::Box& box) {
             lastBox_ = box.text;
-            loop_.quit();
+            if (!fetching_ ||
+                HistoryQueryState().state() != lgcset::data::HistoryQuery::State::Idle)
+                loop_.quit();
         });
+        OpenExportedFile = [this](const QString&) {
+            ++opened_;
+            return 0;
+        };
+        if (!folder_.isValid()) {
+            error_ = "no temporary folder";
+            return;
+        }
+        ExportFolders = {folder_.path().toStdString()};
         std::string error;
-        if (!logger_.StartOnPseudoTerminal(&error)) {
+        bool started = false;
+        {
+            CreatingThreads logger(kLoggerThread);
+            started = logger_.StartOnPseudoTerminal(&error);
+        }
+        if (!started) {
             error_ = "simulator: " + error;
             return;
         }
         cbox_com->setEditText(QString::fromStdString(logger_.slavePath()));
-        btn8Click();
+        {
+            CreatingThreads link(kLinkThread);
+            btn8Click();
+        }
         QTimer::singleShot(0, btn7, [this] { btn7->click(); });
         loop_.exec();
         if (!LinkOpen() || lastBox_ != QStringLiteral("Login success."))
@@ -147,27 +245,72 @@ class Bench : public Tfrm_mset {
     ~Bench() override { SetMessageBoxes(nullptr); }
 
     void DispatchResponse(const lgcset::protocol::ReceivedFrame& frame) override {
+        using State = lgcset::data::HistoryQuery::State;
         const auto start = Clock::now();
+        const bool closing = fetching_ && HistoryQueryState().state() == State::Ending;
+        if (closing) {  // the fetch ends here; what follows is the export
+            fetchEnd_ = start;
+            counting_.Stop();
+        }
         Tfrm_mset::DispatchResponse(frame);
-        dispatchSeconds_ += std::chrono::duration<double>(Clock::now() - start).count();
+        const auto end = Clock::now();
+        if (closing)
+            exportSeconds_ = std::chrono::duration<double>(end - start).count();
+        else
+            dispatchSeconds_ += std::chrono::duration<double>(end - start).count();
         ++dispatched_;
-        if (fetching_ && HistoryQueryState().state() == lgcset::data::HistoryQuery::State::Idle) {
+        if (fetching_ && HistoryQueryState().state() == State::Idle) {
             fetching_ = false;
             loop_.quit();
         }
     }
 
-    // One whole fetch; the records received, and the allocations of this thread meanwhile.
-    int Fetch(std::uint64_t& allocations) {
-        lastBox_.clear();
+    struct FetchResult {
+        int received = -1;         // records in the store, or -1 when the fetch went wrong
+        double seconds = 0;        // from the click to the closing reply
+        double exportSeconds = 0;  // the export the closing reply started
+        std::uint64_t windowAllocations = 0;  // on the window's thread
+        std::uint64_t linkAllocations = 0;    // on the link's reader and writer threads
+        std::string error;
+    };
+
+    // One whole fetch and its export.
+    FetchResult Fetch() {
+        FetchResult result;
+        boxes_.Clear();
+        opened_ = 0;
+        exportSeconds_ = 0;
         fetching_ = true;
-        QTimer::singleShot(0, Button1, [this] { Button1->click(); });
-        {
-            CountAllocations count;
-            loop_.exec();
-            allocations = count.Count();
+        Clock::time_point start;
+        QTimer::singleShot(0, Button1, [this, &start] {
+            start = Clock::now();
+            counting_.Start();
+            Button1->click();
+        });
+        loop_.exec();
+        if (fetching_) {  // left by something else than the end of the transfer
+            fetching_ = false;
+            counting_.Stop();
+            result.error = "the fetch did not end: " + lastBox_.toStdString();
+            return result;
         }
-        return lastBox_.isEmpty() ? lbl4->text().toInt() : -1;
+        result.seconds = std::chrono::duration<double>(fetchEnd_ - start).count();
+        result.exportSeconds = exportSeconds_;
+        result.windowAllocations = counting_.counted[kWindowThread];
+        result.linkAllocations = counting_.counted[kLinkThread];
+        // The export's boxes and nothing else: the files saved, then the two questions.
+        const auto& boxes = boxes_.Boxes();
+        const bool saved = boxes.size() == 3 &&
+                           boxes[0].text.startsWith(QStringLiteral("Historical Data Saved")) &&
+                           boxes[1].kind == ScriptedMessageBoxes::Kind::OkCancel &&
+                           boxes[2].kind == ScriptedMessageBoxes::Kind::OkCancel;
+        if (!saved || opened_ != 0) {
+            result.error = boxes.empty() ? "no export" : boxes.front().text.toStdString();
+            return result;
+        }
+        result.received = lbl4->text().toInt();
+        RemoveExportedFiles();
+        return result;
     }
 
     // Mean time from a reply's last byte to the next request handed to the writer, in µs.
@@ -178,14 +321,23 @@ class Bench : public Tfrm_mset {
         return mean;
     }
     const std::string& error() const { return error_; }
-    const QString& lastBox() const { return lastBox_; }
 
   private:
+    void RemoveExportedFiles() {
+        QDir folder(folder_.path());
+        for (const QString& name : folder.entryList(QDir::Files)) folder.remove(name);
+    }
+
     lgcset::sim::Simulator logger_;
     ScriptedMessageBoxes boxes_;
+    QTemporaryDir folder_;
     QEventLoop loop_;
     QString lastBox_;
     bool fetching_ = false;
+    int opened_ = 0;
+    CountAllocations counting_;
+    Clock::time_point fetchEnd_;
+    double exportSeconds_ = 0;
     double dispatchSeconds_ = 0;
     std::uint64_t dispatched_ = 0;
     std::string error_;
@@ -202,28 +354,30 @@ void BM_HistoryFetch(benchmark::State& state) {
     const std::size_t bytes = FetchBytes(LogOptions(baud, records));
     window.TakeDispatchMicros();
     double seconds = 0;
-    std::uint64_t allocations = 0;
+    double exportSeconds = 0;
+    std::uint64_t windowAllocations = 0;
+    std::uint64_t linkAllocations = 0;
     for (auto _ : state) {
-        std::uint64_t fetchAllocations = 0;
-        const auto start = Clock::now();
-        const int received = window.Fetch(fetchAllocations);
-        const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-        if (received != static_cast<int>(records)) {
+        const Bench::FetchResult fetch = window.Fetch();
+        if (fetch.received != static_cast<int>(records)) {
             state.SkipWithError(
-                ("fetched " + std::to_string(received) + ", " + window.lastBox().toStdString())
-                    .c_str());
+                ("fetched " + std::to_string(fetch.received) + ", " + fetch.error).c_str());
             return;
         }
-        state.SetIterationTime(elapsed);
-        seconds += elapsed;
-        allocations += fetchAllocations;
+        state.SetIterationTime(fetch.seconds);
+        seconds += fetch.seconds;
+        exportSeconds += fetch.exportSeconds;
+        windowAllocations += fetch.windowAllocations;
+        linkAllocations += fetch.linkAllocations;
     }
     const double iterations = static_cast<double>(state.iterations());
     const double fetched = iterations * records;
     state.counters["records_per_s"] = fetched / seconds;
     state.counters["bytes_per_fetch"] = static_cast<double>(bytes);
-    state.counters["gui_allocs_per_record"] = static_cast<double>(allocations) / fetched;
+    state.counters["gui_allocs_per_record"] = static_cast<double>(windowAllocations) / fetched;
+    state.counters["link_allocs_per_record"] = static_cast<double>(linkAllocations) / fetched;
     state.counters["dispatch_us"] = window.TakeDispatchMicros();
+    state.counters["export_ms"] = 1e3 * exportSeconds / iterations;
     if (baud > 0) {
         const double lineSeconds = static_cast<double>(bytes) * 10.0 / baud;
         state.counters["line_s_per_fetch"] = lineSeconds;
@@ -266,9 +420,11 @@ void BM_DecodeReplies(benchmark::State& state) {
         query.Start(lgcset::data::MakeQueryRange(2026, 3, 1, 2026, 3, 31));
         query.OnCountReply(65535);
         CountAllocations counting;
+        counting.Start();
         for (std::uint32_t k = 0; k < 65535; ++k) query.OnRecordReply(replies[k % replies.size()]);
         query.OnRecordReply(replies[0]);  // the closing reply
-        allocations += counting.Count();
+        counting.Stop();
+        allocations += counting.counted[kWindowThread];
         decoded += 65535;
         benchmark::DoNotOptimize(store->data());
     }
@@ -288,6 +444,7 @@ BENCHMARK(BM_DecodeReplies)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
+    tThreadKind = kWindowThread;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "link/comm_notifier.h"
 #include "link/serial_device.h"
@@ -95,17 +96,14 @@ bool TWriteThread::Queue(const std::uint8_t* data, std::uint16_t count) {
     if (count == 0 || data == nullptr || !accepting_.load(std::memory_order_acquire)) {
         return false;
     }
-    auto request = std::unique_ptr<WriteRequest>(new (std::nothrow) WriteRequest);
-    if (!request) {
+    WriteRequest request;
+    request.count = count;
+    request.block.reset(new (std::nothrow) std::uint8_t[std::size_t{count} + 1]);
+    if (!request.block) {
         return false;
     }
-    request->count = count;
-    request->block.reset(new (std::nothrow) std::uint8_t[std::size_t{count} + 1]);
-    if (!request->block) {
-        return false;
-    }
-    std::memcpy(request->block.get(), data, count);
-    request->block[count] = 0;
+    std::memcpy(request.block.get(), data, count);
+    request.block[count] = 0;
     return device_.QueueWrite(std::move(request));
 }
 
@@ -117,7 +115,7 @@ void TWriteThread::Run() {
     try {
         bool wroteSinceIdle = true;  // so that the first empty queue is announced
         for (;;) {
-            std::unique_ptr<WriteRequest> request = device_.TakeWrite();
+            std::optional<WriteRequest> request = device_.TakeWrite();
             if (!request) {
                 if (wroteSinceIdle) {
                     notifier_.PostSendDataEmpty();

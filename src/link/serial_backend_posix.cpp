@@ -1,7 +1,8 @@
 // Serial ports on Linux: a tty device opened non-blocking, exclusive and raw. The close
 // event is an eventfd that stays readable once written; every poll of both threads
 // includes it, so closing never waits for the line. The writer's queue is a pipe that
-// carries pointers to WriteRequests, so no lock is shared between the threads.
+// carries each request's block pointer and count, so no lock is shared between the
+// threads.
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
@@ -36,7 +37,8 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kLineCheckPeriod = std::chrono::milliseconds(100);
 // Bytes the reader takes from the driver at once; split into reads of InputLen bytes.
 constexpr std::size_t kStagingSize = 4096;
-// The writer's queue holds up to this many bytes of pointers (the kernel may allow less).
+// The writer's queue holds up to this many bytes of queued requests (the kernel may allow
+// less).
 constexpr int kQueuePipeSize = 1 << 20;
 
 // The driver's counters and what a change of each one reports.
@@ -110,8 +112,8 @@ class PosixSerialDevice final : public SerialDevice {
     ReadOutcome Read(std::uint8_t* buffer, std::size_t wanted) override;
     bool WaitForClose(int milliseconds) override;
 
-    bool QueueWrite(std::unique_ptr<WriteRequest> request) override;
-    std::unique_ptr<WriteRequest> TakeWrite() override;
+    bool QueueWrite(WriteRequest request) override;
+    std::optional<WriteRequest> TakeWrite() override;
     WriterWake WaitForWrite() override;
     WriteOutcome WriteAll(const std::uint8_t* data, std::size_t count) override;
     void DiscardQueuedWrites() override {
@@ -383,22 +385,37 @@ bool PosixSerialDevice::WaitForClose(int milliseconds) {
     return CloseSignalled();
 }
 
-bool PosixSerialDevice::QueueWrite(std::unique_ptr<WriteRequest> request) {
-    WriteRequest* raw = request.release();
-    // Pointer-sized writes to a pipe are atomic, so each message arrives whole.
-    if (::write(queueWrite_, &raw, sizeof raw) == static_cast<ssize_t>(sizeof raw)) {
+namespace {
+
+// A queued request as it crosses the pipe.
+struct QueuedWrite {
+    std::uint8_t* block;
+    std::uint16_t count;
+};
+
+}  // namespace
+
+bool PosixSerialDevice::QueueWrite(WriteRequest request) {
+    QueuedWrite message{};  // padding included: the pipe carries every byte
+    message.block = request.block.get();
+    message.count = request.count;
+    // Writes to a pipe up to PIPE_BUF bytes are atomic, so each message arrives whole.
+    if (::write(queueWrite_, &message, sizeof message) == static_cast<ssize_t>(sizeof message)) {
+        static_cast<void>(request.block.release());  // the writer's now
         return true;
     }
-    delete raw;
     return false;
 }
 
-std::unique_ptr<WriteRequest> PosixSerialDevice::TakeWrite() {
-    WriteRequest* raw = nullptr;
-    if (::read(queueRead_, &raw, sizeof raw) == static_cast<ssize_t>(sizeof raw)) {
-        return std::unique_ptr<WriteRequest>(raw);
+std::optional<WriteRequest> PosixSerialDevice::TakeWrite() {
+    QueuedWrite message{};
+    if (::read(queueRead_, &message, sizeof message) == static_cast<ssize_t>(sizeof message)) {
+        WriteRequest request;
+        request.count = message.count;
+        request.block.reset(message.block);
+        return request;
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 WriterWake PosixSerialDevice::WaitForWrite() {

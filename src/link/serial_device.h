@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "link/SerialComm.h"
@@ -13,6 +14,7 @@
 namespace lgcset::link {
 
 // One WriteData call on its way to the writer: the count and the block the writer owns.
+// It travels by value: the block is the only allocation of a write.
 struct WriteRequest {
     std::uint16_t count = 0;
     std::unique_ptr<std::uint8_t[]> block;
@@ -66,9 +68,9 @@ class SerialDevice {
     virtual bool WaitForClose(int milliseconds) = 0;
 
     // Any thread to the writer; false when the queue refuses the request (it is then freed).
-    virtual bool QueueWrite(std::unique_ptr<WriteRequest> request) = 0;
-    // Writer: the next queued request without waiting, or null.
-    virtual std::unique_ptr<WriteRequest> TakeWrite() = 0;
+    virtual bool QueueWrite(WriteRequest request) = 0;
+    // Writer: the next queued request without waiting, or nothing.
+    virtual std::optional<WriteRequest> TakeWrite() = 0;
     // Writer: waits for a queued request or the close event.
     virtual WriterWake WaitForWrite() = 0;
     // Writer: writes all bytes unless the close event comes first or the port fails.

@@ -12,11 +12,6 @@ namespace {
 
 using Payload = std::vector<std::uint8_t>;
 
-void PutLe16(Payload& out, std::uint16_t value) {
-    out.push_back(static_cast<std::uint8_t>(value & 0xFF));
-    out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
 void PutLe32(Payload& out, std::uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) {
         out.push_back(static_cast<std::uint8_t>((value >> shift) & 0xFF));
@@ -27,10 +22,23 @@ std::uint8_t YearOnWire(int year) {
     return static_cast<std::uint8_t>((year % 100 + 100) % 100);
 }
 
+// The few bytes of a request's payload, built without allocating.
+struct ShortPayload {
+    std::array<std::uint8_t, 8> bytes{};
+    std::size_t size = 0;
+
+    void Put(std::uint8_t byte) { bytes[size++] = byte; }
+    void PutLe16(std::uint16_t value) {
+        Put(static_cast<std::uint8_t>(value & 0xFF));
+        Put(static_cast<std::uint8_t>(value >> 8));
+    }
+    std::span<const std::uint8_t> View() const { return {bytes.data(), size}; }
+};
+
 // The relay request's length field is one short of its payload while its check still
 // covers every payload byte; the logger expects exactly this layout.
-Frame BuildRelayFrame(std::span<const std::uint8_t> payload) {
-    Frame frame = BuildFrame(code(Command::RelayControl), payload);
+void BuildRelayFrame(std::span<const std::uint8_t> payload, Frame& frame) {
+    BuildFrame(code(Command::RelayControl), payload, frame);
     const auto length = static_cast<std::uint16_t>(kMinLength - 1 + payload.size());
     frame[1] = static_cast<std::uint8_t>(length & 0xFF);
     frame[2] = static_cast<std::uint8_t>(length >> 8);
@@ -38,68 +46,70 @@ Frame BuildRelayFrame(std::span<const std::uint8_t> payload) {
     const std::uint16_t check = FrameChecksum(frame, 1, lastPayload);
     frame[lastPayload + 1] = static_cast<std::uint8_t>(check & 0xFF);
     frame[lastPayload + 2] = static_cast<std::uint8_t>(check >> 8);
-    return frame;
 }
 
 std::uint16_t FieldOrEmpty(const std::optional<std::uint16_t>& field) {
     return field.value_or(255);
 }
 
-std::optional<Frame> RelayRequest(RequestParams& params) {
+bool RelayRequest(RequestParams& params, Frame& frame) {
     const std::optional<RelayAction> action = std::exchange(params.pendingRelayAction, {});
     if (!action) {
-        return std::nullopt;
+        return false;
     }
-    Payload payload{0x01, static_cast<std::uint8_t>(*action)};
+    ShortPayload payload;
+    payload.Put(0x01);
+    payload.Put(static_cast<std::uint8_t>(*action));
     switch (*action) {
         case RelayAction::NcNo:
-            PutLe16(payload, FieldOrEmpty(params.relay.workingTime));
+            payload.PutLe16(FieldOrEmpty(params.relay.workingTime));
             break;
         case RelayAction::Pulse:
-            PutLe16(payload, FieldOrEmpty(params.relay.onTime));
-            PutLe16(payload, FieldOrEmpty(params.relay.offTime));
-            payload.push_back(static_cast<std::uint8_t>(FieldOrEmpty(params.relay.repeatCount)));
+            payload.PutLe16(FieldOrEmpty(params.relay.onTime));
+            payload.PutLe16(FieldOrEmpty(params.relay.offTime));
+            payload.Put(static_cast<std::uint8_t>(FieldOrEmpty(params.relay.repeatCount)));
             break;
         case RelayAction::Stop:
             break;
         default:
-            return std::nullopt;  // not a letter the logger knows
+            return false;  // not a letter the logger knows
     }
-    return BuildRelayFrame(payload);
+    BuildRelayFrame(payload.View(), frame);
+    return true;
 }
 
-Payload NoPayload(const RequestParams&) {
-    return {};
+void NoPayload(const RequestParams&, ShortPayload&) {}
+
+void HistoryRangePayload(const RequestParams& p, ShortPayload& out) {
+    for (const QueryDate& date : {p.historyFrom, p.historyTo}) {
+        out.Put(YearOnWire(date.year));
+        out.Put(date.month);
+        out.Put(date.day);
+    }
 }
 
-Payload HistoryRangePayload(const RequestParams& p) {
-    return {YearOnWire(p.historyFrom.year), p.historyFrom.month, p.historyFrom.day,
-            YearOnWire(p.historyTo.year),   p.historyTo.month,   p.historyTo.day};
+void RecordIndexPayload(const RequestParams& p, ShortPayload& out) {
+    out.PutLe16(p.historyRecordIndex);
 }
 
-Payload RecordIndexPayload(const RequestParams& p) {
-    Payload out;
-    PutLe16(out, p.historyRecordIndex);
-    return out;
+void DebugOnPayload(const RequestParams&, ShortPayload& out) {
+    out.Put(1);
+}
+void DebugOffPayload(const RequestParams&, ShortPayload& out) {
+    out.Put(0);
 }
 
-Payload DebugOnPayload(const RequestParams&) {
-    return {1};
-}
-Payload DebugOffPayload(const RequestParams&) {
-    return {0};
-}
-
-Payload ClockPayload(const RequestParams& p) {
+void ClockPayload(const RequestParams& p, ShortPayload& out) {
     const ClockSetting& c = p.clock;
-    return {YearOnWire(c.year), c.month, c.day, c.hour, c.minute, c.second};
+    for (const std::uint8_t b : {YearOnWire(c.year), c.month, c.day, c.hour, c.minute, c.second})
+        out.Put(b);
 }
 
 // The requests that go through SendRequest. The relay request has a builder of its own.
 struct RequestEntry {
     std::uint8_t type;
     Command command;
-    Payload (*payload)(const RequestParams&);
+    void (*payload)(const RequestParams&, ShortPayload&);
 };
 
 constexpr std::array<RequestEntry, 10> kRequestTable{{
@@ -160,16 +170,27 @@ Frame BuildWritePage(std::uint32_t address, std::span<const std::uint8_t> image)
     return BuildFrame(code(Command::WritePage), payload);
 }
 
-std::optional<Frame> BuildRequest(std::uint8_t requestType, RequestParams& params) {
+bool BuildRequest(std::uint8_t requestType, RequestParams& params, Frame& frame) {
     const auto entry = std::find_if(kRequestTable.begin(), kRequestTable.end(),
                                     [&](const RequestEntry& e) { return e.type == requestType; });
     if (entry == kRequestTable.end()) {
-        return std::nullopt;
+        return false;
     }
     if (entry->payload == nullptr) {
-        return RelayRequest(params);
+        return RelayRequest(params, frame);
     }
-    return BuildFrame(code(entry->command), entry->payload(params));
+    ShortPayload payload;
+    entry->payload(params, payload);
+    BuildFrame(code(entry->command), payload.View(), frame);
+    return true;
+}
+
+std::optional<Frame> BuildRequest(std::uint8_t requestType, RequestParams& params) {
+    Frame frame;
+    if (!BuildRequest(requestType, params, frame)) {
+        return std::nullopt;
+    }
+    return frame;
 }
 
 }  // namespace lgcset::protocol

@@ -47,5 +47,8 @@ Frame BuildWritePage(std::uint32_t address, std::span<const std::uint8_t> image)
 // (it is cleared whether or not a frame results) and returns nothing when no letter was
 // pending.
 std::optional<Frame> BuildRequest(std::uint8_t requestType, RequestParams& params);
+// The same into `frame`, whose storage is reused: true when a frame resulted; otherwise
+// `frame` is left as it was.
+bool BuildRequest(std::uint8_t requestType, RequestParams& params, Frame& frame);
 
 }  // namespace lgcset::protocol

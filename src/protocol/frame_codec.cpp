@@ -47,9 +47,16 @@ std::vector<std::uint8_t> EscapeFrame(std::span<const std::uint8_t> frame) {
 }
 
 std::vector<std::uint8_t> BuildFrame(std::uint8_t command, std::span<const std::uint8_t> payload) {
+    std::vector<std::uint8_t> frame;
+    BuildFrame(command, payload, frame);
+    return frame;
+}
+
+void BuildFrame(std::uint8_t command, std::span<const std::uint8_t> payload,
+                std::vector<std::uint8_t>& frame) {
     assert(payload.size() <= 0xFFFF - kMinLength);
     const auto length = static_cast<std::uint16_t>(kMinLength + payload.size());
-    std::vector<std::uint8_t> frame;
+    frame.clear();
     frame.reserve(length + 6u);
     frame.push_back(kDelimiter);
     frame.push_back(static_cast<std::uint8_t>(length & 0xFF));
@@ -61,7 +68,6 @@ std::vector<std::uint8_t> BuildFrame(std::uint8_t command, std::span<const std::
     frame.push_back(static_cast<std::uint8_t>(check & 0xFF));
     frame.push_back(static_cast<std::uint8_t>(check >> 8));
     frame.push_back(kDelimiter);
-    return frame;
 }
 
 void UnescapeFrame(std::span<const std::uint8_t> raw, std::vector<std::uint8_t>& out) {

@@ -32,6 +32,10 @@ std::vector<std::uint8_t> EscapeFrame(std::span<const std::uint8_t> frame);
 // Lays out a whole unstuffed frame: delimiter, L = 5 + payload size, command, the request
 // header bytes, payload, check over 1..L+2, delimiter. The payload must fit the length field.
 std::vector<std::uint8_t> BuildFrame(std::uint8_t command, std::span<const std::uint8_t> payload);
+// The same frame in place of what `frame` held; its storage is reused when large enough,
+// so a send path that keeps one buffer builds its requests without allocating.
+void BuildFrame(std::uint8_t command, std::span<const std::uint8_t> payload,
+                std::vector<std::uint8_t>& frame);
 
 // A frame whose check matched: the eight header bytes as received (delimiter, length low,
 // length high, command, four header bytes), the payload area (0xFF beyond the count) and

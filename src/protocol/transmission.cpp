@@ -29,6 +29,16 @@ std::vector<std::string> EchoReceived(std::span<const std::uint8_t> bytes) {
     return lines;
 }
 
+void AppendEchoReceived(std::string& text, std::span<const std::uint8_t> bytes) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        AppendHexByte(text, bytes[i]);
+        if ((i + 1) % kReceivedBytesPerLine == 0) {
+            text.push_back('\n');
+        }
+    }
+    text.push_back('\n');
+}
+
 void ResendTracker::OnSend(std::span<const std::uint8_t> stuffed) {
     copy_.assign(stuffed.begin(), stuffed.end());
     resendCount_ = 0;

@@ -15,6 +15,9 @@ namespace lgcset::protocol {
 // 21 bytes a line, then the remaining line, which is empty when the length is a multiple
 // of 21.
 std::vector<std::string> EchoReceived(std::span<const std::uint8_t> bytes);
+// The same lines appended to `text`, each followed by '\n'; nothing is allocated once
+// `text` has the room.
+void AppendEchoReceived(std::string& text, std::span<const std::uint8_t> bytes);
 
 // What one tick of the resend timer has to do, in this order.
 struct ResendTick {

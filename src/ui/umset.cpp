@@ -35,6 +35,7 @@
 #include "ui/port_combo_box.h"
 #include "ui/settings_widgets.h"
 #include "ui/status_panels.h"
+#include "ui/traffic_log.h"
 #include "ui/widget_settings_view.h"
 #include "ui/window_history_host.h"
 
@@ -137,9 +138,11 @@ Tfrm_mset::Tfrm_mset(QWidget* parent)
     ConfigurePorts();
 
     assembler_.SetOnRawFrame([this](std::span<const std::uint8_t> raw) { EchoReceived(raw); });
-    assembler_.SetOnAccepted([this] { StopResend(); });
-    assembler_.SetOnFrame(
-        [this](const protocol::ReceivedFrame& frame) { DispatchResponse(frame); });
+    assembler_.SetOnAccepted([this] { ReplyAccepted(); });
+    assembler_.SetOnFrame([this](const protocol::ReceivedFrame& frame) {
+        DispatchResponse(frame);
+        ReplyHandled();
+    });
 
     FormCreate();
 }
@@ -570,8 +573,10 @@ void Tfrm_mset::BuildHiddenTabs() {
         tests->addWidget(lbl_lasttime);
         grid->addLayout(tests, 2, 0, 1, 2);
     }
-    connect(btn_clrmmo1, &QPushButton::clicked, mmo1, &QPlainTextEdit::clear);
-    connect(btn_clrmmo2, &QPushButton::clicked, mmo2, &QPlainTextEdit::clear);
+    sentLog_ = new TrafficLog(mmo1, TrafficLog::Layout::Runs);
+    receivedLog_ = new TrafficLog(mmo2, TrafficLog::Layout::Lines);
+    connect(btn_clrmmo1, &QPushButton::clicked, this, [this] { sentLog_->Clear(); });
+    connect(btn_clrmmo2, &QPushButton::clicked, this, [this] { receivedLog_->Clear(); });
     connect(Button6, &QPushButton::clicked, this, [this] { Button6Click(); });
     connect(Button7, &QPushButton::clicked, this, [this] { BringLampToFront(true); });
     connect(Button8, &QPushButton::clicked, this, [this] { BringLampToFront(false); });
@@ -611,6 +616,7 @@ void Tfrm_mset::BuildTimers() {
         return timer;
     };
     tmr_cf = makeTimer("tmr_cf", kResendIntervalMs);
+    resendIntervalMs_ = kResendIntervalMs;
     timer_tb = makeTimer("timer_tb", 200);
     timer_gb = makeTimer("timer_gb", 20);
     connect(tmr_cf, &QTimer::timeout, this, [this] { tmr_cfTimer(); });
@@ -680,7 +686,7 @@ void Tfrm_mset::FormCreate() {
         Codes = settings::CodeTables{};
         pb_write->setParent(stat1);
         pb_write->hide();
-        mmo1->clear();
+        sentLog_->Clear();
         WriteGridHeadings();
     } catch (...) {
         // The rest of the start-up is skipped; the window still opens.

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -50,6 +51,7 @@ namespace lgcset::ui {
 
 class HistoryChartWindow;
 class MessageBoxes;
+class TrafficLog;
 class WidgetSettingsView;
 class WindowHistoryHost;
 
@@ -120,8 +122,12 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
 
     // ---- Receive path: bytes from cm1, the traffic log, and the one entry point of replies.
     void cm1ReceiveData(const std::uint8_t* buffer, std::uint16_t length);
+    // The traffic log (mmo1 sent, mmo2 received). Its text reaches the memos in batches
+    // (ui/traffic_log.h); FlushTrafficLog puts everything logged so far into them, for
+    // whoever is about to read them.
     void EchoSent(std::span<const std::uint8_t> bytes);
     void EchoReceived(std::span<const std::uint8_t> bytes);
+    void FlushTrafficLog();
     virtual void DispatchResponse(const protocol::ReceivedFrame& frame);
     protocol::FrameAssembler& Assembler() { return assembler_; }
 
@@ -417,6 +423,21 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     protocol::DeviceOperations operations_{*this};
     protocol::ResendTracker resend_;
     protocol::RequestParams params_;
+    // The send path's buffers, kept from request to request: the frame a request is built
+    // into and its stuffed form as it goes to the port.
+    std::vector<std::uint8_t> requestFrame_;
+    std::vector<std::uint8_t> sendBuffer_;
+    TrafficLog* sentLog_ = nullptr;      // owned by mmo1
+    TrafficLog* receivedLog_ = nullptr;  // owned by mmo2
+    // The resend timer: the interval, the time of the last send, and whether the running
+    // timer's next tick comes before a full interval after that send (ArmResendTimer).
+    int resendIntervalMs_ = 0;
+    std::chrono::steady_clock::time_point lastSend_;
+    bool resendTickEarly_ = false;
+    void ArmResendTimer();
+    // A valid reply stops the re-sending at once; the timer, once the reply is handled.
+    void ReplyAccepted();
+    void ReplyHandled();
     std::function<std::vector<std::string>()> portSource_;
     FileDialogRunner fileDialogRunner_;
     bool shown_ = false;

@@ -69,6 +69,11 @@ void Tfrm_mset::OnHistoryRecord(const protocol::ReceivedFrame& frame) {
 WindowHistoryHost::WindowHistoryHost(Tfrm_mset& window) : window_(window) {
     window_.stat1->AddPanel(kProgressPanelWidth, Qt::AlignLeft | Qt::AlignVCenter);
     progressPanel_ = window_.stat1->PanelCount() - 1;
+    refresh_.setInterval(static_cast<int>(kProgressEveryMs));
+    QObject::connect(&refresh_, &QTimer::timeout, &window_, [this] {
+        if (shownReceived_ >= 0)
+            ShowReceivedNow();
+    });
 }
 
 void WindowHistoryHost::ShowMessage(std::string_view text) {
@@ -76,8 +81,7 @@ void WindowHistoryHost::ShowMessage(std::string_view text) {
 }
 
 bool WindowHistoryHost::AskYesNo(std::string_view text) {
-    return window_.Boxes().Ask(FromView(text), QStringLiteral("Information"),
-                               DefaultButton::Yes);
+    return window_.Boxes().Ask(FromView(text), QStringLiteral("Information"), DefaultButton::Yes);
 }
 
 void WindowHistoryHost::SendHistoryCount(const data::QueryRange& range) {
@@ -107,7 +111,21 @@ void WindowHistoryHost::ShowNextIndex(std::uint16_t index) {
 }
 
 void WindowHistoryHost::ShowReceived(std::uint16_t count) {
-    window_.lbl4->setNum(count);
+    // A new text per record would cost more than the record: the first count of a
+    // transfer at once, then at most every kProgressEveryMs, the last when it ends.
+    received_ = count;
+    if (shownReceived_ < 0 || !transferClock_.isValid() ||
+        transferClock_.elapsed() - lastReceivedMs_ >= kProgressEveryMs)
+        ShowReceivedNow();
+}
+
+void WindowHistoryHost::ShowReceivedNow() {
+    if (shownReceived_ != received_) {
+        window_.lbl4->setNum(received_);
+        shownReceived_ = received_;
+    }
+    if (transferClock_.isValid())
+        lastReceivedMs_ = transferClock_.elapsed();
 }
 
 void WindowHistoryHost::ShowSaving() {
@@ -124,6 +142,8 @@ void WindowHistoryHost::ShowTransferProgress(std::uint16_t answered, std::uint16
     if (answered == 0) {
         transferClock_.start();
         lastProgressMs_ = 0;
+        shownReceived_ = -1;  // the first count of this transfer goes up at once
+        refresh_.start();
     } else if (answered < total && transferClock_.elapsed() - lastProgressMs_ < kProgressEveryMs) {
         return;
     }
@@ -135,6 +155,9 @@ void WindowHistoryHost::ShowTransferProgress(std::uint16_t answered, std::uint16
 }
 
 void WindowHistoryHost::ClearTransferProgress() {
+    refresh_.stop();
+    if (shownReceived_ >= 0)
+        ShowReceivedNow();  // the transfer's last count
     window_.stat1->SetPanelText(progressPanel_, QString());
 }
 

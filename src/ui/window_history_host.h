@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QTimer>
 
 #include "data/history_query.h"
 
@@ -32,10 +33,18 @@ class WindowHistoryHost final : public data::HistoryHost {
     int ProgressPanel() const { return progressPanel_; }
 
   private:
+    void ShowReceivedNow();
+
     Tfrm_mset& window_;
     int progressPanel_ = -1;
     QElapsedTimer transferClock_;  // since the count reply
     qint64 lastProgressMs_ = 0;
+    // lbl4: the count received, the one it shows, and when it last changed. A count that
+    // waits is shown by the refresh timer, which runs while a transfer does.
+    std::uint16_t received_ = 0;
+    int shownReceived_ = -1;
+    qint64 lastReceivedMs_ = 0;
+    QTimer refresh_;
 };
 
 }  // namespace lgcset::ui

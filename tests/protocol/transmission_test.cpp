@@ -27,6 +27,12 @@ TEST(TrafficLog, ReceivedFrameIsOneLinePerTwentyOneBytes) {
                                   "AA", "AA", "AA", "AA", "AA", "AA", "AA", "AA", "AA", "AA"});
     EXPECT_EQ(EchoReceived(Bytes(42, 0xAA)), (std::vector<std::string>{full, full, ""}));
     EXPECT_EQ(EchoReceived(Bytes(22, 0xAA)), (std::vector<std::string>{full, " AA"}));
+
+    // Collected for the memo: the same lines, each ended, after what was there.
+    std::string text = "x\n";
+    AppendEchoReceived(text, Bytes(42, 0xAA));
+    AppendEchoReceived(text, Bytes(22, 0xAA));
+    EXPECT_EQ(text, "x\n" + full + "\n" + full + "\n\n" + full + "\n AA\n");
 }
 
 TEST(Resend, FourWritesThenTimeout) {

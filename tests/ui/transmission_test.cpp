@@ -2,12 +2,20 @@
 // the resend, a new request replacing the pending one, and the traffic log.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
+#include <random>
+#include <string>
 
+#include "data/hex_text.h"
 #include "protocol/commands.h"
 #include "protocol/frame_codec.h"
+#include "protocol/transmission.h"
 #include "ui/status_panels.h"
 #include "ui_test_support.h"
 
@@ -79,6 +87,7 @@ TEST_F(Transmission, NoReplyGivesFourWritesThenTheTimeout) {
     EXPECT_TRUE(w_->LinkOpen());
     EXPECT_TRUE(w_->cm1.PortOpen());
     // Every write is in the traffic log, one line each.
+    w_->FlushTrafficLog();
     EXPECT_EQ(w_->mmo1->toPlainText(),
               QStringLiteral(" A5 05 00 17 01 00 01 00 E1 FF A5\n").repeated(4));
 }
@@ -100,6 +109,7 @@ TEST_F(Transmission, AReplyAfterTheFirstResendStopsItSilently) {
     EXPECT_TRUE(w_->StatusText().isEmpty());
     EXPECT_EQ(tickTexts_, QStringList{""});
     // The reply, as received, is in the receive log.
+    w_->FlushTrafficLog();
     EXPECT_EQ(w_->mmo2->toPlainText(), QStringLiteral(" A5 05 00 17 01 00 01 00 E1 FF A5"));
 }
 
@@ -111,6 +121,7 @@ TEST_F(Transmission, AFrameWithAWrongCheckIsLoggedButDoesNotStopTheResend) {
     ASSERT_TRUE(WaitForBytes(2 * kCurrentDataRequest.size()));
     EXPECT_TRUE(w_->dispatched.empty());
     EXPECT_TRUE(w_->tmr_cf->isActive());
+    w_->FlushTrafficLog();
     EXPECT_EQ(w_->mmo2->toPlainText().count(QLatin1Char('\n')), 0);
     EXPECT_TRUE(w_->mmo2->toPlainText().startsWith(QStringLiteral(" A5 05 00 17")));
 }
@@ -132,6 +143,20 @@ TEST_F(Transmission, ANewRequestReplacesThePendingOne) {
     expected.insert(expected.end(), erases.begin(), erases.end());
     EXPECT_EQ(pty_.Received(), expected);
     EXPECT_EQ(w_->boxes.Boxes().size(), 1u);
+}
+
+TEST_F(Transmission, ARequestSentWhileTheTimerRunsIsResentAFullIntervalAfterItsOwnSend) {
+    w_->SendRequest(protocol::kCurrentDataRequest);
+    Pump(kInterval / 2);
+    QElapsedTimer sinceErase;
+    sinceErase.start();
+    w_->SendErasePage(1024);
+    const std::size_t erase = w_->ResendCopy().size();
+    ASSERT_TRUE(WaitForBytes(kCurrentDataRequest.size() + 2 * erase));
+    // Not at the timer's old phase, half an interval after the erase; the coarse timer may
+    // fire a twentieth of its interval early.
+    EXPECT_GE(sinceErase.elapsed(), kInterval - kInterval / 20);
+    EXPECT_EQ(w_->ResendCount(), 1);
 }
 
 TEST_F(Transmission, StopEndsTheWaitWithoutAMessage) {
@@ -163,6 +188,7 @@ TEST(TrafficLog, SentLinesOfTwentyAndReceivedLinesOfTwentyOne) {
     Bytes forty(40);
     for (std::size_t i = 0; i < forty.size(); ++i) forty[i] = static_cast<std::uint8_t>(i);
     w->EchoSent(forty);
+    w->FlushTrafficLog();
     const QStringList sent = w->mmo1->toPlainText().split(QLatin1Char('\n'));
     ASSERT_EQ(sent.size(), 4);  // two lines of 20, an empty line, and the caret's line
     EXPECT_EQ(sent[0].size(), 60);
@@ -174,6 +200,7 @@ TEST(TrafficLog, SentLinesOfTwentyAndReceivedLinesOfTwentyOne) {
     Bytes fortyTwo(42, 0xAB);
     w->EchoReceived(fortyTwo);
     w->EchoReceived(kCurrentDataRequest);
+    w->FlushTrafficLog();
     const QStringList received = w->mmo2->toPlainText().split(QLatin1Char('\n'));
     ASSERT_EQ(received.size(), 4);
     EXPECT_EQ(received[0].size(), 63);
@@ -188,8 +215,83 @@ TEST(TrafficLog, ClearButtonsEmptyTheMemos) {
     w->EchoReceived(kCurrentDataRequest);
     w->btn_clrmmo1->click();
     w->btn_clrmmo2->click();
+    w->FlushTrafficLog();  // nothing logged before the click comes back
     EXPECT_TRUE(w->mmo1->toPlainText().isEmpty());
     EXPECT_TRUE(w->mmo2->toPlainText().isEmpty());
+}
+
+// The memos take the log in batches; what they hold is what appending every run as it
+// came leaves, the line limit included: over limits and runs of every length, read now
+// and then, emptied now and then.
+TEST(TrafficLog, BatchedTextIsWhatAppendingEachRunLeaves) {
+    auto w = MakeWindow();
+    std::mt19937 random(7);
+    for (const int limit : {40, 41, 42, 43, 10000}) {
+        QPlainTextEdit sent;
+        QPlainTextEdit received;
+        for (QPlainTextEdit* memo : {&sent, &received, w->mmo1, w->mmo2}) {
+            memo->clear();
+            memo->setMaximumBlockCount(limit);
+        }
+        w->btn_clrmmo1->click();
+        w->btn_clrmmo2->click();
+        const auto echo = [&](const Bytes& bytes) {
+            w->EchoSent(bytes);
+            w->EchoReceived(bytes);
+            std::string text;
+            data::AppendHexText(text, bytes);
+            QString chunk = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+            chunk.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            QTextCursor end(sent.document());
+            end.movePosition(QTextCursor::End);
+            end.insertText(chunk);
+            for (const std::string& line : protocol::EchoReceived(bytes))
+                received.appendPlainText(QString::fromLatin1(line.data()));
+        };
+        // Into empty memos first: a run of no bytes (an empty received line), then runs
+        // that end on a full line of each memo.
+        echo({});
+        echo(Bytes(20, 0x11));
+        echo(Bytes(21, 0x22));
+        for (int run = 0; run < 1200; ++run) {
+            // Half of them history records' replies: three full lines and an empty one.
+            const std::size_t size = random() % 2 == 0 ? 63 : random() % 70;
+            echo(Bytes(size, static_cast<std::uint8_t>(run)));
+            const unsigned next = random() % 100;
+            if (next < 8) {
+                w->FlushTrafficLog();
+                ASSERT_EQ(w->mmo1->toPlainText(), sent.toPlainText()) << limit << " " << run;
+                ASSERT_EQ(w->mmo2->toPlainText(), received.toPlainText()) << limit << " " << run;
+            } else if (next == 8) {
+                w->btn_clrmmo1->click();
+                w->btn_clrmmo2->click();
+                sent.clear();
+                received.clear();
+            }
+        }
+        w->FlushTrafficLog();
+        EXPECT_EQ(w->mmo1->toPlainText(), sent.toPlainText()) << limit;
+        EXPECT_EQ(w->mmo2->toPlainText(), received.toPlainText()) << limit;
+    }
+}
+
+TEST(TrafficLog, TheMemosFillOnceTheLineIsQuietOrWhenShown) {
+    auto w = MakeWindow();
+    w->show();
+    w->EchoSent(kCurrentDataRequest);
+    w->EchoReceived(kCurrentDataRequest);
+    EXPECT_TRUE(WaitFor([&] { return !w->mmo2->toPlainText().isEmpty(); }, 2000));
+    EXPECT_EQ(w->mmo1->toPlainText(), QStringLiteral(" A5 05 00 17 01 00 01 00 E1 FF A5\n"));
+    EXPECT_EQ(w->mmo2->toPlainText(), QStringLiteral(" A5 05 00 17 01 00 01 00 E1 FF A5"));
+
+    // The hidden traffic tab brought up: what is pending is there at once.
+    w->EchoReceived(kCurrentDataRequest);
+    w->PageControl1->setTabVisible(w->PageControl1->indexOf(w->TabSheet4), true);
+    w->PageControl1->setCurrentWidget(w->TabSheet4);
+    ASSERT_TRUE(w->mmo2->isVisible());
+    EXPECT_EQ(
+        w->mmo2->toPlainText(),
+        QStringLiteral(" A5 05 00 17 01 00 01 00 E1 FF A5\n A5 05 00 17 01 00 01 00 E1 FF A5"));
 }
 
 }  // namespace
