@@ -91,7 +91,10 @@ bool Fields(std::string_view text, char separator, std::initializer_list<std::si
         const std::size_t end = std::min(text.find(separator, at), text.size());
         const std::string_view field = text.substr(at, end - at);
         long long value = 0;
-        if (field.size() != width || !ParseNumber(field, value))
+        // Digits only: from_chars would take a sign, and "-1:00:00" is no time.
+        const bool digits =
+            std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; });
+        if (field.size() != width || !digits || !ParseNumber(field, value))
             return false;
         out.push_back(static_cast<int>(value));
         at = end + 1;

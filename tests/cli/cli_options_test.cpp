@@ -86,6 +86,9 @@ TEST(CliOptions, DatesAreRealCalendarDates) {
     EXPECT_FALSE(ParseDate("24-01-01x"));
     EXPECT_FALSE(ParseDate("24-01"));
     EXPECT_FALSE(ParseDateTime("2024-01-01 24:00:00"));
+    EXPECT_FALSE(ParseDateTime("2024-01-01 -1:00:00"));  // a sign is no digit
+    EXPECT_FALSE(ParseDate("-001-01-01"));
+    EXPECT_FALSE(ParseDate("24-+1-01"));
     EXPECT_FALSE(ParseDateTime("2024-01-01"));
     EXPECT_TRUE(ParseDateTime("2024-01-01 00:00:00"));
 }

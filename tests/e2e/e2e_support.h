@@ -30,7 +30,7 @@ inline const QString kTimeout = QStringLiteral("Send command timeout");
 
 // Short enough to keep the suite quick, long enough that a loaded machine answers within
 // it (a reply after a re-send would be taken twice).
-constexpr int kResendMs = 400;
+constexpr int kResendMs = 1000;
 
 inline int CountBoxes(const TestWindow& w, const QString& text) {
     int count = 0;
