@@ -10,13 +10,19 @@
 // request; the export it starts then writes into a temporary folder, is timed on its own
 // (`export_ms`), and its "open the file?" questions are declined.
 //
+// BM_BareClientFetch runs the same fetch with a client that does nothing but write each
+// request and read its reply: the floor that the simulated line and the machine set.
+//
 // `gui_allocs_per_record` counts the allocations made on the window's thread during the
 // fetch, over the records fetched: the send path, the traffic log and the counters
 // included; `link_allocs_per_record` those of the link's reader and writer threads.
 // `allocs_per_record` of BM_DecodeReplies counts those of the history query and its
 // decoder alone.
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <pthread.h>
+#include <termios.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QDate>
@@ -33,6 +39,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -385,6 +392,80 @@ void BM_HistoryFetch(benchmark::State& state) {
     }
 }
 
+// The same fetch by a bare client on this thread: it writes each request and reads until
+// the reply is complete, nothing else. What the simulated line and the machine allow by
+// themselves; the window's ratio reads against this one's.
+void BM_BareClientFetch(benchmark::State& state) {
+    const auto baud = static_cast<std::uint32_t>(state.range(0));
+    const auto records = static_cast<std::uint32_t>(state.range(1));
+    const lgcset::sim::Options options = LogOptions(baud, records);
+    lgcset::sim::Simulator logger(options);
+    std::string error;
+    if (!logger.StartOnPseudoTerminal(&error)) {
+        state.SkipWithError(("simulator: " + error).c_str());
+        return;
+    }
+    const int fd = ::open(logger.slavePath().c_str(), O_RDWR | O_NOCTTY);
+    termios raw{};
+    if (fd < 0 || ::tcgetattr(fd, &raw) != 0) {
+        state.SkipWithError("cannot open the line");
+        return;
+    }
+    ::cfmakeraw(&raw);
+    ::tcsetattr(fd, TCSANOW, &raw);
+
+    lgcset::protocol::FrameAssembler assembler;
+    bool replied = false;
+    std::uint16_t count = 0;
+    assembler.SetOnFrame([&](const lgcset::protocol::ReceivedFrame& frame) {
+        replied = true;
+        count = static_cast<std::uint16_t>(frame.payload[0] | frame.payload[1] << 8);
+    });
+    std::vector<std::uint8_t> frame;
+    std::vector<std::uint8_t> stuffed;
+    const auto exchange = [&](std::uint8_t command, std::vector<std::uint8_t> payload) {
+        lgcset::protocol::BuildFrame(command, payload, frame);
+        stuffed.clear();
+        lgcset::protocol::EscapeFrame(frame, stuffed);
+        if (::write(fd, stuffed.data(), stuffed.size()) != static_cast<ssize_t>(stuffed.size()))
+            return false;
+        replied = false;
+        std::uint8_t buffer[256];
+        while (!replied) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n <= 0)
+                return false;
+            assembler.Feed(std::span<const std::uint8_t>(buffer, static_cast<std::size_t>(n)));
+        }
+        return true;
+    };
+    double seconds = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        bool ok = exchange(0x15, {26, 3, 1, 26, 3, 31});
+        const std::uint16_t total = count;
+        for (std::uint32_t k = 1; ok && k <= total + 1u; ++k) {
+            const std::uint32_t number = k <= total ? k : 0;
+            ok = exchange(
+                0x16, {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8)});
+        }
+        if (!ok || total != records) {
+            state.SkipWithError("the bare fetch failed");
+            break;
+        }
+        const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+        state.SetIterationTime(elapsed);
+        seconds += elapsed;
+    }
+    ::close(fd);
+    const double iterations = static_cast<double>(state.iterations());
+    state.counters["records_per_s"] = iterations * records / seconds;
+    if (baud > 0) {
+        const double lineSeconds = static_cast<double>(FetchBytes(options)) * 10.0 / baud;
+        state.counters["ratio"] = seconds / iterations / lineSeconds;
+    }
+}
+
 // The history query and its decoder alone, with a host that does nothing: what a record
 // costs without the line, and that it allocates nothing.
 class QuietHost final : public lgcset::data::HistoryHost {
@@ -435,6 +516,11 @@ void BM_DecodeReplies(benchmark::State& state) {
 }
 
 BENCHMARK(BM_HistoryFetch)
+    ->Args({kBaud, 2000})
+    ->Args({0, 3000})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareClientFetch)
     ->Args({kBaud, 2000})
     ->Args({0, 3000})
     ->UseManualTime()
