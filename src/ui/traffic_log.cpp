@@ -79,7 +79,7 @@ void TrafficLog::DropUnseen(std::size_t limit) {
 }
 
 void TrafficLog::Flush() {
-    if (pending_.empty())
+    if (pending_.empty() && !replacesMemo_)
         return;
     const int limit = memo_->maximumBlockCount();
     if (limit > 0 && pendingLineEnds_ >= LineEndsFillingMemo(static_cast<std::size_t>(limit)))

@@ -208,8 +208,8 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     void Button2Click();
     void Button5Click();
     void btn_padlockregulationClick();
-    // Appends the hex text of one run of bytes at the end of a memo (debug traffic, sent
-    // frames).
+    // Appends the hex text of one run of bytes at the end of a memo (the debug monitor's
+    // traffic).
     void AppendHexToMemo(QPlainTextEdit* memo, std::span<const std::uint8_t> bytes);
 
     // ---- Demo mode: the port list starts with the simulated logger's line, selected, and
