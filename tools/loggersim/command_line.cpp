@@ -163,8 +163,8 @@ bool ParseRefusals(const std::string& text, Options& options) {
 }
 
 // "R:45,T:20,R:0": a direction letter and a byte count 0..255 per frame.
-bool ParseDebugFrames(const std::string& text, std::vector<DebugFrameSpec>& out) {
-    std::vector<DebugFrameSpec> frames;
+bool ParseDebugFrames(const std::string& text, std::vector<ScriptedDebugFrame>& out) {
+    std::vector<ScriptedDebugFrame> frames;
     std::size_t start = 0;
     do {
         std::size_t end = text.find(',', start);
@@ -172,7 +172,7 @@ bool ParseDebugFrames(const std::string& text, std::vector<DebugFrameSpec>& out)
             end = text.size();
         }
         const std::string item = text.substr(start, end - start);
-        DebugFrameSpec frame;
+        ScriptedDebugFrame frame;
         if (item.size() < 3 || item[1] != ':' || item[0] < 0x21 || item[0] > 0x7E ||
             !ParseNumber<std::uint8_t>(item.substr(2), frame.length, 0, 255)) {
             return false;

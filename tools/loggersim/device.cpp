@@ -266,10 +266,10 @@ Reply Device::DebugMode(const Request& r) {
 
 Reply Device::NextDebugFrame(std::int64_t hostNow) {
     if (!options_.debugFrames.empty()) {
-        const DebugFrameSpec& spec =
+        const ScriptedDebugFrame& frame =
             options_.debugFrames[debugScriptStep_++ % options_.debugFrames.size()];
-        Reply reply{code(Command::DebugData), {spec.direction}};
-        for (int k = 0; k < spec.length; ++k) {
+        Reply reply{code(Command::DebugData), {frame.direction}};
+        for (int k = 0; k < frame.length; ++k) {
             reply.payload.push_back(static_cast<std::uint8_t>(k));
         }
         return reply;

@@ -31,7 +31,7 @@ struct FaultOptions {
 
 // One frame of scripted debug traffic: a direction letter ('R', 'T' or any other) and the
 // bytes 0x00, 0x01, 0x02, ... up to `length` of them.
-struct DebugFrameSpec {
+struct ScriptedDebugFrame {
     std::uint8_t direction = 'R';
     std::uint8_t length = 0;
 };
@@ -55,7 +55,7 @@ struct Options {
 
     int debugIntervalMs = 1000;  // period of the unasked debug traffic frames
     // While debug mode is on, these frames in turn instead of the modem session.
-    std::vector<DebugFrameSpec> debugFrames;
+    std::vector<ScriptedDebugFrame> debugFrames;
 
     // Chosen replies of the tools, so that every branch of the configurator can be reached:
     // the whole payload of every current-data reply instead of the live readings, the six
