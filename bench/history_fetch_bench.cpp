@@ -52,6 +52,7 @@
 #include "protocol/frame_codec.h"
 #include "ui/scripted_message_boxes.h"
 #include "ui/umset.h"
+#include "window_bench.h"
 
 // ---- Allocation count ---------------------------------------------------------------------
 //
@@ -531,11 +532,5 @@ BENCHMARK(BM_DecodeReplies)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     tThreadKind = kWindowThread;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return lgcset::bench::RunWindowBenchmarks(argc, argv);
 }
