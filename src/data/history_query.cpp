@@ -102,6 +102,7 @@ void HistoryQuery::OnRecordReply(std::span<const std::uint8_t> payload) {
 }
 
 void HistoryQuery::OnCountFrame(const protocol::ReceivedFrame& frame) {
+    // Bytes the reply does not carry read as 0xFF.
     OnCountReply(static_cast<std::uint16_t>(frame.payload[0] | frame.payload[1] << 8));
 }
 

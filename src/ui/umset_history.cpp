@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <algorithm>
 
 #include "protocol/commands.h"
 #include "ui/message_box.h"
@@ -54,14 +53,11 @@ void Tfrm_mset::EndHistoryTransfer() {
 }
 
 void Tfrm_mset::OnHistoryCount(const protocol::ReceivedFrame& frame) {
-    // Bytes the reply does not carry read as 0xFF.
-    historyQuery_->OnCountReply(
-        static_cast<std::uint16_t>(frame.payload[0] | frame.payload[1] << 8));
+    historyQuery_->OnCountFrame(frame);
 }
 
 void Tfrm_mset::OnHistoryRecord(const protocol::ReceivedFrame& frame) {
-    const std::size_t count = std::min<std::size_t>(frame.payloadCount, frame.payload.size());
-    historyQuery_->OnRecordReply(std::span<const std::uint8_t>(frame.payload.data(), count));
+    historyQuery_->OnRecordFrame(frame);
 }
 
 // ---- Host -------------------------------------------------------------------------------
@@ -85,9 +81,7 @@ bool WindowHistoryHost::AskYesNo(std::string_view text) {
 }
 
 void WindowHistoryHost::SendHistoryCount(const data::QueryRange& range) {
-    protocol::RequestParams& params = window_.Params();
-    params.historyFrom = {2000 + range[0], range[1], range[2]};
-    params.historyTo = {2000 + range[3], range[4], range[5]};
+    data::StoreQueryRange(range, window_.Params());
     window_.SendRequest(protocol::kHistoryCountRequest);
 }
 
