@@ -14,7 +14,7 @@
 #include "profiles/ini_storage.h"
 #include "profiles/profile.h"
 #include "protocol/commands.h"
-#include "settings/settings_diff.h"
+#include "settings/held_settings.h"
 
 namespace lgcset::cli {
 
@@ -42,47 +42,32 @@ void DecodePages(const std::map<std::uint32_t, Page>& pages,
     }
 }
 
-// The pages a save of `model` sends: each encoded on a cleared image.
-std::map<std::uint32_t, Page> EncodePages(const settings::SettingsView& model,
-                                          const settings::CodeTables& codes) {
-    std::map<std::uint32_t, Page> pages;
-    for (const std::uint32_t address : settings::kSettingsPages) {
-        settings::ParameterImage image;
-        settings::EncodePage(address, model, image, codes);
-        const auto bytes = image.Bytes(address, 256);
-        std::copy(bytes.begin(), bytes.end(), pages[address].begin());
-    }
-    return pages;
-}
-
 std::string Hex(std::uint8_t byte) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     return {'0', 'x', kDigits[byte >> 4], kDigits[byte & 0x0F]};
 }
 
-// "caption: logger VALUE, profile VALUE"-style lines for pages that differ: by setting, or
-// by byte where the settings shown are equal (a byte no setting owns).
-std::vector<std::string> PageDifferences(const std::map<std::uint32_t, Page>& logger,
-                                         const std::map<std::uint32_t, Page>& expected,
-                                         std::span<const std::uint8_t> loginReply,
-                                         const char* expectedName) {
+// "caption: logger VALUE, profile VALUE" lines: each stored setting that the logger holds
+// otherwise than typed, or, where every setting is held, each byte of the pages that differs
+// from what was written (a byte no setting owns).
+std::vector<std::string> WriteDifferences(const std::map<std::uint32_t, Page>& logger,
+                                          const std::map<std::uint32_t, Page>& written,
+                                          std::span<const std::uint8_t> loginReply,
+                                          const settings::SettingsView& typed) {
     std::vector<std::string> lines;
     settings::SettingsModel loggerModel;
-    settings::SettingsModel expectedModel;
     DecodePages(logger, loginReply, loggerModel);
-    DecodePages(expected, loginReply, expectedModel);
-    for (const auto& d : settings::DiffSettings(loggerModel, expectedModel))
-        lines.push_back(d.caption + ": logger \"" + d.left + "\", " + expectedName + " \"" +
-                        d.right + "\"");
+    for (const auto& d : settings::DiffHeldSettings(loggerModel, typed))
+        lines.push_back(d.caption + ": logger \"" + d.left + "\", profile \"" + d.right + "\"");
     if (!lines.empty())
         return lines;
-    for (const auto& [address, page] : expected) {
+    for (const auto& [address, page] : written) {
         const auto found = logger.find(address);
         for (std::size_t i = 0; i < page.size(); ++i) {
             const std::uint8_t held = found == logger.end() ? 0xFF : found->second[i];
             if (held != page[i])
                 lines.push_back("page " + std::to_string(address) + " byte " + std::to_string(i) +
-                                ": logger " + Hex(held) + ", " + expectedName + " " + Hex(page[i]));
+                                ": logger " + Hex(held) + ", written " + Hex(page[i]));
         }
     }
     return lines;
@@ -162,9 +147,23 @@ int Read(Connection& c, const CliOptions& options, std::ostream& err) {
     return kExitOk;
 }
 
+// A profile that holds none of the settings is refused before the logger is touched; a
+// half profile loads (the missing keys take their defaults) and is named on stderr, so that
+// a script sees it.
+Outcome CheckProfileKeys(const profiles::IniFile& profile, const std::string& path,
+                         std::ostream& err) {
+    const int missing = profiles::MissingProfileKeys(profile);
+    if (missing == profiles::kProfileKeyCount)
+        return Outcome::Failed(kExitUsage, profiles::NoSettingsMessage(path));
+    if (missing > 0)
+        err << kProgram << profiles::MissingKeysMessage(path, missing) << "\n";
+    return {};
+}
+
 int Write(Connection& c, const CliOptions& options, const profiles::IniFile& profile,
           std::ostream& out, std::ostream& err) {
     profiles::LoadProfile(profile, c.settings);
+    const settings::SettingsModel typed = c.settings;
     if (Outcome saved = c.session->SaveSettings(); !saved.ok())
         return Fail(err, saved);
     if (options.noVerify) {
@@ -175,7 +174,7 @@ int Write(Connection& c, const CliOptions& options, const profiles::IniFile& pro
     if (Outcome read = c.session->ReadSettings(); !read.ok())
         return Fail(err, read);
     const auto lines =
-        PageDifferences(c.session->ReadPages(), written, c.session->LoginReply(), "written");
+        WriteDifferences(c.session->ReadPages(), written, c.session->LoginReply(), typed);
     if (lines.empty()) {
         out << "verified\n";
         return kExitOk;
@@ -188,8 +187,8 @@ int Write(Connection& c, const CliOptions& options, const profiles::IniFile& pro
 
 int Diff(Connection& c, const CliOptions& options, const profiles::IniFile& profile,
          std::ostream& out, std::ostream& err) {
-    // The profile as a write would leave it in the logger: loaded as "Load Profile" does,
-    // checked as "Save Settings" does, and taken through the pages.
+    // The profile loaded as "Load Profile" does and checked as "Save Settings" does, then
+    // compared with what the logger holds as a write would be verified.
     settings::SettingsModel loaded;
     settings::CodeTables codes;
     ApplyIdentity(loaded, c.session->LoginReply(), codes);
@@ -197,12 +196,12 @@ int Diff(Connection& c, const CliOptions& options, const profiles::IniFile& prof
     const auto invalid = settings::ValidateForSave(loaded);
     if (!invalid.empty())
         return Fail(err, Outcome::Failed(kExitRefused, settings::InvalidFieldsMessage(invalid)));
-    settings::SettingsModel expected;
-    DecodePages(EncodePages(loaded, codes), c.session->LoginReply(), expected);
 
     if (Outcome read = c.session->ReadSettings(); !read.ok())
         return Fail(err, read);
-    const auto differences = settings::DiffSettings(c.settings, expected);
+    settings::SettingsModel logger;
+    DecodePages(c.session->ReadPages(), c.session->LoginReply(), logger);
+    const auto differences = settings::DiffHeldSettings(logger, loaded);
     if (options.json) {
         out << "[";
         for (std::size_t i = 0; i < differences.size(); ++i) {
@@ -385,9 +384,12 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
 
     // A profile that cannot be read stops the command before the logger is touched.
     profiles::IniFile profile;
-    if (command == "write" || command == "diff")
+    if (command == "write" || command == "diff") {
         if (Outcome read = ReadProfile(options.profile, profile); !read.ok())
             return Fail(err, read);
+        if (Outcome held = CheckProfileKeys(profile, options.profile, err); !held.ok())
+            return Fail(err, held);
+    }
 
     Connection c;
     if (Outcome connected = Connect(options, environment, c); !connected.ok())

@@ -157,13 +157,33 @@ bool SaveProfileFile(const SettingsView& view, const std::filesystem::path& path
     return WriteIniFile(path, file, error);
 }
 
-bool LoadProfileFile(const std::filesystem::path& path, SettingsView& view, std::string& error) {
+int MissingProfileKeys(const IniFile& file) {
+    const auto& widgets = ProfileWidgets();
+    return static_cast<int>(std::count_if(widgets.begin(), widgets.end(), [&](const WidgetSpec* w) {
+        return !file.Read(w->profileSection, w->profileKey).has_value();
+    }));
+}
+
+std::string NoSettingsMessage(const std::string& file) {
+    return file + " holds no settings of this program.";
+}
+
+std::string MissingKeysMessage(const std::string& file, int missing) {
+    return file + " lacks " + std::to_string(missing) + " of the " +
+           std::to_string(kProfileKeyCount) + " settings; they take their defaults.";
+}
+
+ProfileLoad LoadProfileFile(const std::filesystem::path& path, SettingsView& view,
+                            std::string& error) {
     IniFile file;
     if (ReadIniFile(path, file, error) == ReadOutcome::Failed) {
-        return false;
+        return ProfileLoad::Unreadable;
+    }
+    if (MissingProfileKeys(file) == kProfileKeyCount) {
+        return ProfileLoad::NoSettings;
     }
     LoadProfile(file, view);
-    return true;
+    return ProfileLoad::Loaded;
 }
 
 }  // namespace lgcset::profiles

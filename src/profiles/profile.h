@@ -29,13 +29,23 @@ void SaveProfile(const settings::SettingsView& view, IniFile& file);
 // click reactions as each is set.
 void LoadProfile(const IniFile& file, settings::SettingsView& view);
 
-// The two files operations: a save keeps what an existing file holds besides the keys and
-// replaces it whole or not at all; a load of a file that does not exist applies the
-// defaults. False, with the reason in error, when the file could not be written or read
-// (nothing is changed then).
+// How many of the keys a profile holds are not in file; kProfileKeyCount for a file that is
+// no profile of this program at all (empty, another program's INI file, any other file).
+int MissingProfileKeys(const IniFile& file);
+
+// "<file> holds no settings of this program."
+std::string NoSettingsMessage(const std::string& file);
+// "<file> lacks 12 of the 98 settings; they take their defaults."
+std::string MissingKeysMessage(const std::string& file, int missing);
+
+// The two files operations. A save keeps what an existing file holds besides the keys and
+// replaces it whole or not at all. A load applies a file only when it holds at least one
+// of the keys: loading a file that holds none would blank every setting. Nothing is
+// changed when a file could not be written or read (the reason in error) or holds none.
+enum class ProfileLoad { Loaded, Unreadable, NoSettings };
 bool SaveProfileFile(const settings::SettingsView& view, const std::filesystem::path& path,
                      std::string& error);
-bool LoadProfileFile(const std::filesystem::path& path, settings::SettingsView& view,
-                     std::string& error);
+ProfileLoad LoadProfileFile(const std::filesystem::path& path, settings::SettingsView& view,
+                            std::string& error);
 
 }  // namespace lgcset::profiles

@@ -1,5 +1,6 @@
 #include "settings/number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -7,7 +8,7 @@
 
 namespace lgcset::settings {
 
-std::optional<std::int32_t> ToInteger(std::string_view text) {
+std::optional<std::int64_t> ToWideInteger(std::string_view text) {
     std::string_view digits = text;
     bool negative = false;
     if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) {
@@ -22,19 +23,19 @@ std::optional<std::int32_t> ToInteger(std::string_view text) {
         if (c < '0' || c > '9') {
             return std::nullopt;
         }
-        value = value * 10 + (c - '0');
-        if (value > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1) {
-            return std::nullopt;
-        }
+        // Past the bound every further digit keeps it there: such a number fits no field.
+        value = std::min(value * 10 + (c - '0'), kWideIntegerBound);
     }
-    if (negative) {
-        value = -value;
-    }
-    if (value > std::numeric_limits<std::int32_t>::max() ||
-        value < std::numeric_limits<std::int32_t>::min()) {
+    return negative ? -value : value;
+}
+
+std::optional<std::int32_t> ToInteger(std::string_view text) {
+    const auto value = ToWideInteger(text);
+    if (!value || *value > std::numeric_limits<std::int32_t>::max() ||
+        *value < std::numeric_limits<std::int32_t>::min()) {
         return std::nullopt;
     }
-    return static_cast<std::int32_t>(value);
+    return static_cast<std::int32_t>(*value);
 }
 
 std::int64_t ParseDecimal(std::string_view text) {

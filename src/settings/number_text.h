@@ -13,6 +13,11 @@ namespace lgcset::settings {
 // one digit, nothing else. Empty when the text is not such a number or does not fit.
 std::optional<std::int32_t> ToInteger(std::string_view text);
 
+// The same form of any length: a magnitude beyond kWideIntegerBound is given as that bound,
+// which is enough to tell that the number fits no field.
+inline constexpr std::int64_t kWideIntegerBound = std::int64_t{1} << 53;
+std::optional<std::int64_t> ToWideInteger(std::string_view text);
+
 // Sum over the characters c at positions i = 0 .. n-1 of (c - '0') * 10^(n-1-i), truncated
 // toward zero. Never fails; an empty text gives 0. Characters other than digits add their
 // (possibly negative) offset from '0', as the logger's own tools always did.

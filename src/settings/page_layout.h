@@ -21,6 +21,7 @@ inline constexpr std::uint32_t kLoginReplyAddress = protocol::kLoginReplyAddress
 inline constexpr std::uint8_t kTimerModeCode = 'D';     // upload / report mode "Timer"
 inline constexpr std::uint8_t kScheduleModeCode = 'M';  // upload / report mode "Schedule"
 inline constexpr std::uint8_t kNotSet = 0xFF;
+inline constexpr std::uint32_t kPasswordCharacters = 4;  // of the 6 bytes of the device password
 
 enum class FieldEncoding {
     Text,            // characters then 0xFF up to the width; decoding stops at 0xFF

@@ -157,7 +157,7 @@ bool EncodeField(const SettingsView& view, const PlacedField& placed, ParameterI
             return true;
         case E::PasswordText:
             PutText(out, "");
-            PutText(out.first(4), view.Text(w));
+            PutText(out.first(kPasswordCharacters), view.Text(w));
             return true;
         case E::RightAlignedId:
             PutRightAligned(out, view.Text(w));
@@ -393,40 +393,75 @@ bool Storable(std::string_view text) {
     return true;
 }
 
+// Where a typed integer stands against the largest number its field holds.
+std::optional<InvalidReason> IntegerProblem(std::string_view text, bool digitsOnly,
+                                            std::uint32_t maximum) {
+    const auto value = ToWideInteger(text);
+    if (!value) {
+        return InvalidReason::NotANumber;
+    }
+    // The digit sum reads a sign as a digit, so a signed text would be stored as another
+    // number: '-' is refused as a negative number, '+' as no number.
+    if (digitsOnly && text.front() == '+') {
+        return InvalidReason::NotANumber;
+    }
+    if (*value < 0 || (digitsOnly && text.front() == '-') || *value > std::int64_t{maximum}) {
+        return InvalidReason::OutOfRange;
+    }
+    return std::nullopt;
+}
+
+std::uint32_t LargestOfWidth(std::uint32_t width) {
+    return width >= 4 ? 0xFFFFFFFFu : (std::uint32_t{1} << (8 * width)) - 1;
+}
+
+// The characters a text field keeps; the boxes limit typing to it, a loaded profile may
+// bring more.
+std::uint32_t CharacterCapacity(const PageField& f) {
+    return f.encoding == FieldEncoding::PasswordText ? kPasswordCharacters : f.width;
+}
+
 std::optional<InvalidReason> Problem(const SettingsView& view, const PlacedField& placed) {
     const PageField& f = *placed.field;
     using E = FieldEncoding;
+    const auto text = [&] { return view.Text(placed.widget); };
     switch (f.encoding) {
-        case E::Decimal:
-            break;
         case E::UploadTimer:
         case E::ReportInterval:
             if (view.ItemIndex(f.modeWidget) != 0) {
                 return std::nullopt;
             }
-            break;
+            [[fallthrough]];
+        case E::Decimal:
+        case E::DigitSum: {
+            const std::string typed = text();
+            if (typed.empty()) {
+                return std::nullopt;
+            }
+            return IntegerProblem(typed, f.encoding == E::DigitSum, LargestOfWidth(f.width));
+        }
         case E::Float32: {
-            const std::string text = view.Text(placed.widget);
-            if (text.empty() || ToFloat(text).has_value()) {
+            const std::string typed = text();
+            if (typed.empty() || ToFloat(typed).has_value()) {
                 return std::nullopt;
             }
             return InvalidReason::NotANumber;
         }
         case E::Text:
         case E::PasswordText:
-        case E::RightAlignedId:
-            if (Storable(view.Text(placed.widget))) {
-                return std::nullopt;
+        case E::RightAlignedId: {
+            const std::string typed = text();
+            if (!Storable(typed)) {
+                return InvalidReason::CharacterNotStorable;
             }
-            return InvalidReason::CharacterNotStorable;
+            if (DecodeUtf8(typed).size() > CharacterCapacity(f)) {
+                return InvalidReason::TooLong;
+            }
+            return std::nullopt;
+        }
         default:
             return std::nullopt;
     }
-    const std::string text = view.Text(placed.widget);
-    if (text.empty() || ToInteger(text).has_value()) {
-        return std::nullopt;
-    }
-    return InvalidReason::NotANumber;
 }
 
 }  // namespace
@@ -495,7 +530,11 @@ std::vector<InvalidField> ValidateForSave(const SettingsView& view) {
          {&NumbersPageLayout(), &AlarmPageLayout(), &GprsPageLayout(), &SystemPageLayout()}) {
         for (const auto& placed : PlaceFields(*layout)) {
             if (const auto problem = Problem(view, placed)) {
-                invalid.push_back({placed.widget, UserCaption(placed.widget), *problem});
+                const bool text = *problem == InvalidReason::TooLong;
+                invalid.push_back({placed.widget, UserCaption(placed.widget), *problem,
+                                   view.Text(placed.widget),
+                                   text ? CharacterCapacity(*placed.field)
+                                        : LargestOfWidth(placed.field->width)});
             }
         }
     }
@@ -507,6 +546,14 @@ std::string InvalidFieldsMessage(const std::vector<InvalidField>& fields) {
         return {};
     }
     const InvalidField& first = fields.front();
+    if (first.reason == InvalidReason::TooLong) {
+        return first.caption + ": \"" + first.value + "\" does not fit; the logger holds " +
+               std::to_string(first.maximum) + " characters.";
+    }
+    if (first.reason == InvalidReason::OutOfRange) {
+        return first.caption + ": " + first.value + " does not fit; the logger holds 0 to " +
+               std::to_string(first.maximum) + ".";
+    }
     const char* what = first.reason == InvalidReason::CharacterNotStorable
                            ? "\" holds a character that the device cannot store."
                            : "\" is not a valid number.";

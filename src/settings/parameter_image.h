@@ -85,16 +85,23 @@ bool DecodePage(std::uint32_t address, SettingsView& view, const ParameterImage&
                 const CodeTables& codes);
 
 // A field whose text cannot be stored: a decimal box that is not an integer (edt_port,
-// edt_rec_time, edt_relay_time, and edt_gprstimeup / edt1 while their mode is "Timer"), a
-// threshold or range box that is not a decimal number, or a text box holding a character
-// beyond the one byte per character that the logger keeps (it would go out as '?': a server
-// name or GPRS password typed or pasted with such a character would be silently wrong).
-// Empty boxes are fine.
-enum class InvalidReason { NotANumber, CharacterNotStorable };
+// edt_rec_time, edt_relay_time, and edt_gprstimeup / edt1 while their mode is "Timer"), an
+// alarm count or time box (step, relay working time, alarming interval and verify time)
+// that is not a plain string of digits, a threshold or range box that is not a decimal
+// number, or a text box holding a character beyond the one byte per character that the
+// logger keeps (it would go out as '?': a server name or GPRS password typed or pasted with
+// such a character would be silently wrong). An integer that its unsigned 8 or 16 bits
+// cannot hold, negative ones included, is refused as well: it would be stored as its low
+// bits and read back as another number; so is a text longer than its field keeps (only a
+// loaded profile brings one: the boxes stop typing at the field's length). Empty boxes are
+// fine.
+enum class InvalidReason { NotANumber, CharacterNotStorable, OutOfRange, TooLong };
 struct InvalidField {
     std::string widget;   // "edt_port"
     std::string caption;  // as the user sees it: "Port", "Ultra-low (Alarm parameters setting2)"
     InvalidReason reason = InvalidReason::NotANumber;
+    std::string value;          // the text as typed
+    std::uint32_t maximum = 0;  // the largest number the field holds, or its characters
 };
 
 // Every field that would not convert, in page order (numbers, alarm, GPRS, system).
@@ -104,6 +111,8 @@ std::vector<InvalidField> ValidateForSave(const SettingsView& view);
 // The message for a save refused because of invalid fields, naming the first of them:
 // The value of "Port" is not a valid number. Nothing was written to the device.
 // (or: ... holds a character that the device cannot store. ...)
+// Log interval timer: 300 does not fit; the logger holds 0 to 255.
+// No.1: "+86138001380001234567" does not fit; the logger holds 20 characters.
 std::string InvalidFieldsMessage(const std::vector<InvalidField>& fields);
 
 }  // namespace lgcset::settings

@@ -29,6 +29,18 @@ std::string ValueText(const SettingsView& view, const WidgetSpec& widget) {
     return {};
 }
 
+std::string DifferenceCaption(const WidgetSpec& widget) {
+    std::string caption = UserCaption(widget.name);
+    if (caption.empty())
+        caption = widget.checkText;  // a check box labelled by its own text
+    for (int k = 1; caption.empty() && k <= 4; ++k)
+        if (widget.name == ScheduleTimeName(k))
+            caption = "Schedule " + std::to_string(k) + " time";
+    if (caption.empty())
+        caption = widget.name;
+    return caption;
+}
+
 std::vector<SettingDifference> DiffSettings(const SettingsView& left, const SettingsView& right) {
     std::vector<SettingDifference> differences;
     for (const WidgetSpec& widget : SettingsTable()) {
@@ -38,15 +50,7 @@ std::vector<SettingDifference> DiffSettings(const SettingsView& left, const Sett
         std::string b = ValueText(right, widget);
         if (a == b)
             continue;
-        std::string caption = UserCaption(widget.name);
-        if (caption.empty())
-            caption = widget.checkText;  // a check box labelled by its own text
-        for (int k = 1; caption.empty() && k <= 4; ++k)
-            if (widget.name == ScheduleTimeName(k))
-                caption = "Schedule " + std::to_string(k) + " time";
-        if (caption.empty())
-            caption = widget.name;
-        differences.push_back({widget.name, std::move(caption), std::move(a), std::move(b)});
+        differences.push_back({widget.name, DifferenceCaption(widget), std::move(a), std::move(b)});
     }
     return differences;
 }

@@ -14,6 +14,10 @@ namespace lgcset::settings {
 // selected), "checked" or "unchecked", a time as "HH:mm".
 std::string ValueText(const SettingsView& view, const WidgetSpec& widget);
 
+// How a difference names a widget: its caption as the user sees it, else a check box's own
+// text, "Schedule k time" for the schedule pickers, else the name.
+std::string DifferenceCaption(const WidgetSpec& widget);
+
 struct SettingDifference {
     std::string widget;   // "edt_port"
     std::string caption;  // "Port", "Ultra-low (Alarm parameters setting2)"

@@ -81,10 +81,19 @@ void Tfrm_mset::btn_loadconfigureClick() {
         if (file.isEmpty())
             return;
         std::string error;
-        if (profiles::LoadProfileFile(PathOf(file), Settings(), error))
-            return;
-        // A file that is there but cannot be read is not taken as an empty profile: the
-        // settings on the window stay as they are.
+        // A file that cannot be read, or that holds none of the settings, is not taken as an
+        // empty profile: the settings on the window stay as they are.
+        switch (profiles::LoadProfileFile(PathOf(file), Settings(), error)) {
+            case profiles::ProfileLoad::Loaded:
+                return;
+            case profiles::ProfileLoad::NoSettings:
+                boxes_->Error(QString::fromStdString(
+                                  profiles::NoSettingsMessage(ShownName(file).toStdString())),
+                              QString());
+                return;
+            case profiles::ProfileLoad::Unreadable:
+                break;
+        }
         boxes_->Error(QStringLiteral("Unable to read ") + ShownName(file),
                       QString::fromStdString(error));
     } catch (const std::exception& e) {

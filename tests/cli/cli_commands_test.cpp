@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 
 #include "cli/cli_commands.h"
@@ -159,6 +160,80 @@ TEST(CliProfiles, NothingIsWrittenAfterAFailedCheckOrFromAProfileThatCannotBeRea
     EXPECT_EQ(result.status, kExitUsage);
     EXPECT_NE(result.err.find("cannot write the profile"), std::string::npos) << result.err;
     EXPECT_EQ(FilesIn(folder.path), (std::vector<std::string>{"bad.ini", "p.ini"}));
+}
+
+TEST(CliProfiles, AValueTheLoggerCannotHoldIsRefusedAndVerifiedMeansHeldAsTyped) {
+    Logger logger;
+    TempFolder folder;
+    const std::string profile = folder.File("p.ini");
+    ASSERT_EQ(logger.Run({"read", profile}).status, kExitOk);
+    const std::string factory = test::ReadText(profile);
+    const sim::ParameterMemory before = logger.simulator.Memory();
+
+    const std::vector<std::array<std::string, 3>> refused = {
+        {"rectime", "-5", "Log interval timer: -5 does not fit; the logger holds 0 to 255."},
+        {"rectime", "300", "Log interval timer: 300 does not fit; the logger holds 0 to 255."},
+        {"port", "70000", "Port: 70000 does not fit; the logger holds 0 to 65535."},
+        {"tel1", "+86138001380001234567",
+         "No.1: \"+86138001380001234567\" does not fit; the logger holds 20 characters."},
+    };
+    const std::string bad = folder.File("bad.ini");
+    for (const auto& [key, value, line] : refused) {
+        test::WriteText(bad, test::WithValue(factory, key, value));
+        for (const char* command : {"write", "diff"}) {
+            const std::uint32_t frames = logger.simulator.counters().framesReceived;
+            const CliResult result = logger.Run({command, bad});
+            EXPECT_EQ(result.status, kExitRefused) << command << " " << value;
+            EXPECT_EQ(result.err, "lgcset-cli: " + line + "\n");
+            EXPECT_EQ(result.out, "");
+            EXPECT_EQ(logger.simulator.counters().framesReceived, frames + 1);  // the login
+        }
+    }
+    EXPECT_EQ(logger.simulator.Memory(), before);
+
+    // The top of each range, and values typed in another form than the logger shows them,
+    // are written and verified.
+    std::string typed = test::WithValue(factory, "rectime", "+255");
+    typed = test::WithValue(typed, "port", "65535");
+    typed = test::WithValue(typed, "devid", "123");
+    typed = test::WithValue(typed, "ullimit", "25.1");
+    typed = test::WithValue(typed, "stp", "");
+    test::WriteText(bad, typed);
+    const CliResult result = logger.Run({"write", bad});
+    EXPECT_EQ(result.status, kExitOk) << result.err << result.out;
+    EXPECT_EQ(result.out, "verified\n");
+    const sim::ParameterMemory memory = logger.simulator.Memory();
+    EXPECT_EQ(memory[4096 + 42], 255);
+    EXPECT_EQ(MemoryU16(memory, 3072 + 64), 65535);
+    EXPECT_EQ(logger.Run({"diff", bad}).out, "");
+}
+
+TEST(CliProfiles, AFileThatIsNoProfileIsRefusedAndAHalfOneIsNamed) {
+    Logger logger;
+    TempFolder folder;
+    const std::string empty = folder.File("empty.ini");
+    const std::string stray = folder.File("stray.ini");
+    test::WriteText(empty, "");
+    test::WriteText(stray, std::string(1, '\0') + "\xFF\xA5 not a profile\r\n[x]\r\ny=1\r\n");
+    const std::uint32_t frames = logger.simulator.counters().framesReceived;
+    for (const std::string& file : {empty, stray}) {
+        for (const char* command : {"write", "diff"}) {
+            const CliResult result = logger.Run({command, file});
+            EXPECT_EQ(result.status, kExitUsage) << command;
+            EXPECT_EQ(result.err, "lgcset-cli: " + file + " holds no settings of this program.\n");
+            EXPECT_EQ(result.out, "");
+        }
+    }
+    EXPECT_EQ(logger.simulator.counters().framesReceived, frames);  // not even logged in to
+
+    const std::string half = folder.File("half.ini");
+    test::WriteText(half, "[GPRS]\r\nport=9000\r\n");
+    const CliResult result = logger.Run({"diff", half});
+    EXPECT_EQ(result.err.rfind("lgcset-cli: " + half + " lacks 97 of the 98 settings; they take "
+                               "their defaults.\n", 0),
+              0u)
+        << result.err;
+    EXPECT_NE(result.out.find("Port\t8000\t9000\n"), std::string::npos) << result.out;
 }
 
 sim::Options HistoryOptions(std::uint32_t records) {

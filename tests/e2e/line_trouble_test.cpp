@@ -106,7 +106,7 @@ TEST(LineTrouble, AWrongPasswordIsRefusedAndTheDeviceButtonsStayDisabled) {
     EXPECT_TRUE(w.btn_load->isEnabled());
 }
 
-TEST(LineTrouble, AFieldThatDoesNotConvertIsNamedAndNothingIsSent) {
+TEST(LineTrouble, AFieldThatDoesNotConvertOrFitIsNamedAndNothingIsSent) {
     Session s{sim::Options{}};
     ASSERT_TRUE(s.Start());
     TestWindow& w = *s.window;
@@ -125,6 +125,11 @@ TEST(LineTrouble, AFieldThatDoesNotConvertIsNamedAndNothingIsSent) {
         {w.edt_Sensor2_High, QStringLiteral("1.2.3"),
          QStringLiteral("The value of \"High (Alarm parameters setting2)\" is not a valid number. "
                         "Nothing was written to the device.")},
+        // Numbers the field's bytes cannot hold would be stored as their low bits.
+        {w.edt_rec_time, QStringLiteral("300"),
+         QStringLiteral("Log interval timer: 300 does not fit; the logger holds 0 to 255.")},
+        {w.edt_port, QStringLiteral("70000"),
+         QStringLiteral("Port: 70000 does not fit; the logger holds 0 to 65535.")},
     };
     for (const auto& c : cases) {
         const QString good = c.edit->text();

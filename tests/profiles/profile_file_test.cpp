@@ -101,7 +101,7 @@ TEST_F(ProfileFile, AFileAsKeptInTheFieldLoadsIntoTheWidgets) {
     WriteBytes(path, kFieldProfile);
     SettingsModel model;
     std::string error;
-    ASSERT_TRUE(LoadProfileFile(path, model, error)) << error;
+    ASSERT_EQ(LoadProfileFile(path, model, error), ProfileLoad::Loaded) << error;
 
     EXPECT_EQ(model.Text("edt_setpwd"), "1234");
     EXPECT_EQ(model.Text("edt_tel1"), "+8613800138000");
@@ -141,7 +141,7 @@ TEST_F(ProfileFile, ASaveKeepsWhatTheTableDoesNotNameAndTheFileStaysWindows1252)
     WriteBytes(path, kFieldProfile);
     SettingsModel model;
     std::string error;
-    ASSERT_TRUE(LoadProfileFile(path, model, error)) << error;
+    ASSERT_EQ(LoadProfileFile(path, model, error), ProfileLoad::Loaded) << error;
     ASSERT_TRUE(SaveProfileFile(model, path, error)) << error;
 
     const std::string saved = ReadBytes(path);
@@ -162,7 +162,7 @@ TEST_F(ProfileFile, ASaveKeepsWhatTheTableDoesNotNameAndTheFileStaysWindows1252)
 
     // Loading the saved file gives the same settings.
     SettingsModel again;
-    ASSERT_TRUE(LoadProfileFile(path, again, error)) << error;
+    ASSERT_EQ(LoadProfileFile(path, again, error), ProfileLoad::Loaded) << error;
     EXPECT_EQ(test::FirstDifference(model, again), "");
 }
 
@@ -178,7 +178,7 @@ TEST_F(ProfileFile, ATextBeyondWindows1252MakesAUtf8FileThatLoadsBack) {
     EXPECT_NE(bytes.find("gprsname=Jos\xC3\xA9\r\n"), std::string::npos);
 
     SettingsModel loaded;
-    ASSERT_TRUE(LoadProfileFile(path, loaded, error)) << error;
+    ASSERT_EQ(LoadProfileFile(path, loaded, error), ProfileLoad::Loaded) << error;
     EXPECT_EQ(loaded.Text("edt_apn"), "\xE4\xB8\xAD\xE5\x9B\xBD");
     EXPECT_EQ(loaded.Text("edt_gprsname"), "Jos\xC3\xA9");
 }
@@ -208,7 +208,7 @@ TEST_F(ProfileFile, AWriteThatBreaksOffLeavesTheOldFileAsItWas) {
     EXPECT_TRUE(FolderEntries(folder) == std::vector<std::string>{"site.ini"});
 }
 
-TEST_F(ProfileFile, AFileThatCannotBeReadChangesNothingAndAMissingOneGivesTheDefaults) {
+TEST_F(ProfileFile, AFileThatCannotBeReadOrHoldsNoSettingsChangesNothing) {
     SettingsModel model;
     test::SetEveryWidget(model);
     const SettingsModel before = model;
@@ -216,7 +216,7 @@ TEST_F(ProfileFile, AFileThatCannotBeReadChangesNothingAndAMissingOneGivesTheDef
 
     // A folder where the file should be: neither loaded nor replaced.
     fs::create_directories(folder / "dir.ini");
-    EXPECT_FALSE(LoadProfileFile(folder / "dir.ini", model, error));
+    EXPECT_EQ(LoadProfileFile(folder / "dir.ini", model, error), ProfileLoad::Unreadable);
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(test::FirstDifference(model, before), "");
     EXPECT_FALSE(SaveProfileFile(model, folder / "dir.ini", error));
@@ -224,13 +224,28 @@ TEST_F(ProfileFile, AFileThatCannotBeReadChangesNothingAndAMissingOneGivesTheDef
 
     // Larger than any profile.
     WriteBytes(folder / "huge.ini", std::string(kMaxIniFileBytes + 1, ';'));
-    EXPECT_FALSE(LoadProfileFile(folder / "huge.ini", model, error));
+    EXPECT_EQ(LoadProfileFile(folder / "huge.ini", model, error), ProfileLoad::Unreadable);
     EXPECT_EQ(test::FirstDifference(model, before), "");
 
-    ASSERT_TRUE(LoadProfileFile(folder / "absent.ini", model, error));
-    EXPECT_EQ(model.Text("edt_setpwd"), "8604");
-    EXPECT_EQ(model.Text("edt_tel1"), "");
+    // No file, an empty one, a stray binary or another program's INI file hold none of the
+    // settings: loading them would blank every box, so nothing is changed.
+    WriteBytes(folder / "empty.ini", "");
+    WriteBytes(folder / "garbage.ini", std::string(1, '\0') + "\xFF\xA5\x01[=]\r\n=\x80\x81 stray bytes");
+    WriteBytes(folder / "other.ini", "[Desktop Entry]\r\nName=lgcset\r\nport=8000\r\n");
+    for (const char* name : {"absent.ini", "empty.ini", "garbage.ini", "other.ini"}) {
+        EXPECT_EQ(LoadProfileFile(folder / name, model, error), ProfileLoad::NoSettings) << name;
+        EXPECT_EQ(test::FirstDifference(model, before), "") << name;
+    }
     EXPECT_FALSE(fs::exists(folder / "absent.ini"));
+    EXPECT_EQ(NoSettingsMessage("x/empty.ini"), "x/empty.ini holds no settings of this program.");
+
+    // One key of 98 is a profile: the rest take their defaults.
+    EXPECT_EQ(MissingProfileKeys(IniFile::FromBytes("[gprs]\r\nPORT=9000\r\n")), 97);
+    WriteBytes(folder / "half.ini", "[gprs]\r\nPORT=9000\r\n");
+    ASSERT_EQ(LoadProfileFile(folder / "half.ini", model, error), ProfileLoad::Loaded);
+    EXPECT_EQ(model.Text("edt_port"), "9000");
+    EXPECT_EQ(model.Text("edt_tel1"), "");
+    EXPECT_EQ(model.Text("edt_setpwd"), "8604");
 }
 
 TEST_F(ProfileFile, AReplacedFileKeepsItsPermissionsALinkStaysALinkAndALongNameIsNoObstacle) {

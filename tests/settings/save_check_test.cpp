@@ -7,6 +7,7 @@
 #include "settings/number_text.h"
 #include "settings/parameter_image.h"
 #include "settings/settings_model.h"
+#include "settings/settings_table.h"
 
 namespace lgcset::settings {
 namespace {
@@ -91,6 +92,117 @@ TEST(SaveCheck, TextsWithACharacterBeyondOneByteAreRefusedNotSentAsQuestionMarks
               "store. Nothing was written to the device.");
 }
 
+// The integer fields of the four pages with the largest number each one's bytes hold.
+struct IntegerField {
+    std::uint32_t page;
+    PlacedField placed;
+    std::uint32_t top;
+};
+
+std::vector<IntegerField> IntegerFields() {
+    std::vector<IntegerField> fields;
+    for (const PageLayout* layout :
+         {&NumbersPageLayout(), &AlarmPageLayout(), &GprsPageLayout(), &SystemPageLayout()}) {
+        for (const PlacedField& placed : PlaceFields(*layout)) {
+            using E = FieldEncoding;
+            const E e = placed.field->encoding;
+            if (e == E::Decimal || e == E::DigitSum || e == E::UploadTimer ||
+                e == E::ReportInterval) {
+                fields.push_back({layout->address, placed, placed.field->width == 1 ? 255u : 65535u});
+            }
+        }
+    }
+    return fields;
+}
+
+std::uint32_t Stored(const ParameterImage& image, const PlacedField& placed) {
+    return placed.field->width == 1 ? image[placed.address]
+                                    : image[placed.address] | image[placed.address + 1] << 8;
+}
+
+TEST(SaveCheck, EveryIntegerFieldHoldsTheTopOfItsWidthAndRefusesOnePastIt) {
+    const auto fields = IntegerFields();
+    ASSERT_EQ(fields.size(), 3u + 4u * 4u + 2u);
+    const CodeTables codes;
+    for (const IntegerField& f : fields) {
+        const std::string& w = f.placed.widget;
+        SCOPED_TRACE(w);
+        SettingsModel model;
+        model.SetText(w, std::to_string(f.top));
+        if (w == "edt_gprstimeup") {
+            // Its own range check keeps the box within 1440 whatever is typed.
+            EXPECT_NE(model.Text(w), std::to_string(f.top));
+            continue;
+        }
+        EXPECT_TRUE(ValidateForSave(model).empty());
+        ParameterImage image;
+        EncodePage(f.page, model, image, codes);
+        EXPECT_EQ(Stored(image, f.placed), f.top);
+
+        for (const std::string& beyond : {std::to_string(f.top + 1), std::string("-1")}) {
+            model.SetText(w, beyond);
+            const auto invalid = ValidateForSave(model);
+            ASSERT_EQ(invalid.size(), 1u) << beyond;
+            EXPECT_EQ(invalid[0].reason, InvalidReason::OutOfRange);
+            EXPECT_EQ(InvalidFieldsMessage(invalid),
+                      invalid[0].caption + ": " + beyond + " does not fit; the logger holds 0 to " +
+                          std::to_string(f.top) + ".");
+        }
+    }
+}
+
+TEST(SaveCheck, NumbersTheLoggerCannotHoldAreNamedWithWhatItHolds) {
+    SettingsModel model;
+    model.SetText("edt_rec_time", "300");
+    EXPECT_EQ(InvalidFieldsMessage(ValidateForSave(model)),
+              "Log interval timer: 300 does not fit; the logger holds 0 to 255.");
+    model.SetText("edt_rec_time", "2");  // below the hint, but a number the field holds
+    model.SetText("edt_port", "+70000");
+    EXPECT_EQ(InvalidFieldsMessage(ValidateForSave(model)),
+              "Port: +70000 does not fit; the logger holds 0 to 65535.");
+    model.SetText("edt_port", "99999999999999999999999");  // beyond any integer type
+    EXPECT_EQ(ValidateForSave(model).at(0).reason, InvalidReason::OutOfRange);
+    model.SetText("edt_port", "-0");
+    EXPECT_TRUE(ValidateForSave(model).empty());
+
+    // The alarm boxes take their digits one by one: a sign or a point would be stored as
+    // another number ("1.5" as 85), so only digits pass.
+    const std::string step = SensorEditName(2, "STP");
+    for (const auto& [typed, reason] : std::vector<std::pair<std::string, InvalidReason>>{
+             {"1.5", InvalidReason::NotANumber},
+             {"+5", InvalidReason::NotANumber},
+             {"-5", InvalidReason::OutOfRange},
+             {"-0", InvalidReason::OutOfRange},
+             {"256", InvalidReason::OutOfRange}}) {
+        model.SetText(step, typed);
+        const auto invalid = ValidateForSave(model);
+        ASSERT_EQ(invalid.size(), 1u) << typed;
+        EXPECT_EQ(invalid[0].reason, reason) << typed;
+        EXPECT_EQ(invalid[0].widget, step);
+    }
+}
+
+TEST(SaveCheck, TextsLongerThanTheirFieldAreRefusedNotCut) {
+    SettingsModel model;
+    model.SetText("edt_tel1", "+86138001380001234567");  // 21 characters in 20
+    model.SetText("edt_pwd", "86041");                   // the logger keeps 4
+    model.SetText("edt_id", std::string(15, '9'));
+    model.SetText("edt_ip1", std::string(32, 'a'));
+    const auto invalid = ValidateForSave(model);
+    EXPECT_EQ(Widgets(invalid), (std::vector<std::string>{"edt_tel1", "edt_pwd"}));
+    EXPECT_EQ(invalid[0].reason, InvalidReason::TooLong);
+    EXPECT_EQ(InvalidFieldsMessage(invalid),
+              "No.1: \"+86138001380001234567\" does not fit; the logger holds 20 characters.");
+    EXPECT_EQ(InvalidFieldsMessage({invalid[1]}),
+              "Device Password: \"86041\" does not fit; the logger holds 4 characters.");
+    // Characters, not bytes: twenty Latin-1 letters of two UTF-8 bytes each fit.
+    std::string umlauts;
+    for (int i = 0; i < 20; ++i) umlauts += "\xC3\xBC";
+    model.SetText("edt_tel1", umlauts);
+    model.SetText("edt_pwd", "8604");
+    EXPECT_TRUE(ValidateForSave(model).empty());
+}
+
 TEST(SaveCheck, NumberConversions) {
     EXPECT_EQ(ToInteger("-2147483648"), -2147483647 - 1);
     EXPECT_EQ(ToInteger("+2147483647"), 2147483647);
@@ -99,6 +211,8 @@ TEST(SaveCheck, NumberConversions) {
     EXPECT_FALSE(ToInteger("5 "));
     EXPECT_FALSE(ToInteger("+"));
     EXPECT_EQ(ToInteger("007"), 7);
+    EXPECT_EQ(ToWideInteger("-" + std::string(40, '9')), -kWideIntegerBound);
+    EXPECT_EQ(ToWideInteger("4294967296"), 4294967296);
 
     EXPECT_EQ(ParseDecimal(""), 0);
     EXPECT_EQ(ParseDecimal("0123"), 123);

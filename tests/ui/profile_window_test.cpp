@@ -253,5 +253,25 @@ TEST(ProfileWindow, AFileThatCannotBeReadSaysSoAndChangesNoWidget) {
     EXPECT_EQ(w->edt_setpwd->text(), QStringLiteral("8604"));
 }
 
+TEST(ProfileWindow, AFileThatHoldsNoSettingsIsRefusedAndChangesNoWidget) {
+    QTemporaryDir temp;
+    const QString stray = temp.filePath(QStringLiteral("stray.ini"));
+    QFile file(stray);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(1, '\0') + QByteArray("\xFF garbage that is not a profile\r\n"));
+    file.close();
+    auto w = MakeWindow();
+    w->edt_tel1->setText(QStringLiteral("123"));
+    w->edt_port->setText(QStringLiteral("9000"));
+    DialogAnswer answer;
+    answer.file = stray;
+    answer.Attach(*w);
+    w->btn_loadconfigureClick();
+    ASSERT_EQ(w->boxes.Boxes().size(), 1u);
+    EXPECT_EQ(w->boxes.Boxes()[0].text, stray + QStringLiteral(" holds no settings of this program."));
+    EXPECT_EQ(w->edt_tel1->text(), QStringLiteral("123"));
+    EXPECT_EQ(w->edt_port->text(), QStringLiteral("9000"));
+}
+
 }  // namespace
 }  // namespace lgcset::ui::test
