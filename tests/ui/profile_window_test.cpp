@@ -183,8 +183,8 @@ TEST(ProfileWindow, SavedFromOneWindowAndLoadedIntoAnotherAsIntoTheModel) {
 
 TEST(ProfileWindow, TheWindowAndTheModelEndInTheSameStateForTheSameFile) {
     const std::string files[] = {
-        // Missing keys throughout.
-        "",
+        // Missing keys throughout but one (a file with none is refused).
+        "[COM]\r\nSetPwd=1111\r\n",
         // The chain only while each box is set; Schedule mode.
         "[OTHER]\r\nupmode=1\r\ngprsupmode=1\r\n"
         "[fixedpointtime]\r\ntime1open=0\r\ntime2open=1\r\ntime4open=1\r\n",
