@@ -19,6 +19,7 @@
 #include "data/current_data.h"
 #include "data/history_query.h"
 #include "data/history_record.h"
+#include "export/history_export.h"
 #include "link/SerialComm.h"
 #include "protocol/device_operations.h"
 #include "protocol/frame_codec.h"
@@ -179,6 +180,8 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     // Opens an exported file with the desktop's application: 0, or an error code (tests
     // put their own in; by default xdg-open).
     std::function<int(const QString& path)> OpenExportedFile;
+    // The clock that names the export's files; empty: the local clock (tests set their own).
+    std::function<exports::LocalTime()> ExportClock;
     // A transfer has ended with records in History[0 .. HistoryCount), complete or ended
     // early and kept; called before they are exported.
     void HistoryTransferEnded();

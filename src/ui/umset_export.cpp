@@ -61,6 +61,8 @@ void Tfrm_mset::ExportHistory() {
     else
         options.folders.assign(ExportFolders.begin(), ExportFolders.end());
     options.decimalSeparator = QLocale().decimalPoint().toStdString();  // the system's unless set
+    if (ExportClock)
+        options.clock = ExportClock;
     // Pending events are taken before the first record and then every few milliseconds:
     // as alive as after every record, without a full sheet's export spending most of its
     // time looking for events that are not there.

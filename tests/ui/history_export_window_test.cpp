@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QTimer>
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -104,6 +105,35 @@ TEST(HistoryExportWindow, CancelOpensNothingAndAFailedOpenShowsItsCode) {
     EXPECT_EQ(boxes[3].kind, Kind::Show);
     EXPECT_EQ(boxes[3].text, "Open file error code:2");
     EXPECT_EQ(files.Files().size(), 2u) << "the files stay";
+}
+
+TEST(HistoryExportWindow, ASecondExportInTheSameSecondKeepsTheFirstAndNamesItsOwnFiles) {
+    auto w = MakeWindow();
+    ExportCapture files(*w);
+    w->ExportClock = [] { return exports::LocalTime{2026, 12, 9, 5, 40, 6}; };
+    w->boxes.SetDefaultAnswer(true);
+    Fill(*w, 5);
+    w->ExportHistory();
+    Fill(*w, 2);
+    w->ExportHistory();
+    w->ExportClock = nullptr;
+    EXPECT_EQ(files.Files(), (std::vector<std::string>{"SAVE2026-12-09_05-40-06.xls",
+                                                       "SAVE2026-12-09_05-40-06_2.xls",
+                                                       "SAVE_CSV_2026-12-09_05-40-06.csv",
+                                                       "SAVE_CSV_2026-12-09_05-40-06_2.csv"}));
+    const QString xls =
+        QString::fromStdString((files.folder / "SAVE2026-12-09_05-40-06_2.xls").string());
+    const QString csv =
+        QString::fromStdString((files.folder / "SAVE_CSV_2026-12-09_05-40-06_2.csv").string());
+    const auto& boxes = w->boxes.Boxes();
+    ASSERT_EQ(boxes.size(), 6u);
+    EXPECT_TRUE(boxes[3].detail.contains(xls)) << boxes[3].detail.toStdString();
+    EXPECT_TRUE(boxes[3].detail.contains(csv));
+    ASSERT_EQ(files.opened.size(), 4u);
+    EXPECT_EQ(files.opened[2], xls);
+    EXPECT_EQ(files.opened[3], csv);
+    const std::string first = Read(files.folder / "SAVE_CSV_2026-12-09_05-40-06.csv");
+    EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 6) << "the first export's records";
 }
 
 TEST(HistoryExportWindow, StopDuringTheExportEndsItWithNoFileAndNoMessage) {
