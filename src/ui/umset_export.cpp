@@ -81,6 +81,7 @@ void Tfrm_mset::ExportHistory() {
     // The records are copied first: a new query started while events are processed
     // refills the store, and the files must hold the transfer that has ended.
     const std::size_t count = HistoryCount;
+    const std::uint64_t transfer = historyQuery_->Run();
     const std::vector<data::HistoryRecord> records(History.data(), History.data() + count);
     const exports::ExportResult result = exports::ExportHistory(records.data(), count, options);
 
@@ -94,7 +95,11 @@ void Tfrm_mset::ExportHistory() {
                       QString::fromStdString(result.error));
         return;
     }
-    exports::ClearSensorPresentFlags(History.data(), count);
+    // Only while the store still holds the exported transfer: once a new query has started,
+    // its slots are its own. Clearing before events are let in would not do: a stopped or
+    // failed export saved nothing, and its records keep their flags.
+    if (historyQuery_->Run() == transfer)
+        exports::ClearSensorPresentFlags(History.data(), count);
 
     const QString workbook = QString::fromStdString(result.workbook.string());
     const QString csv = QString::fromStdString(result.csv.string());
