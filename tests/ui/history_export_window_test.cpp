@@ -2,6 +2,7 @@
 // and questions, and the opening of the files, with the files in a folder of the test's.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QProgressBar>
 #include <QRegularExpression>
@@ -134,6 +135,46 @@ TEST(HistoryExportWindow, ASecondExportInTheSameSecondKeepsTheFirstAndNamesItsOw
     EXPECT_EQ(files.opened[3], csv);
     const std::string first = Read(files.folder / "SAVE_CSV_2026-12-09_05-40-06.csv");
     EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 6) << "the first export's records";
+}
+
+TEST(HistoryExportWindow, TheDesktopsOpenerIsNotWaitedForAndOneThatCannotStartSaysSo) {
+    auto w = MakeWindow();
+    ExportCapture files(*w);
+    w->OpenExportedFile = nullptr;
+    // An opener that notes the file it was given and then takes its time, as a desktop's
+    // may while it starts an application. It lives beside the export's folder.
+    const std::filesystem::path tools = files.folder.string() + "-opener";
+    std::filesystem::create_directories(tools);
+    const std::filesystem::path opener = tools / "opener";
+    std::ofstream(opener) << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"" << (tools / "opened").string()
+                          << "\"\nexec sleep 3 </dev/null >/dev/null 2>&1\n";
+    std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+    w->DesktopOpener = QString::fromStdString(opener.string());
+    w->boxes.SetDefaultAnswer(true);
+    Fill(*w, 1);
+    QElapsedTimer took;
+    took.start();
+    w->ExportHistory();
+    EXPECT_LT(took.elapsed(), 1500) << "the window waited for the opener";
+    EXPECT_EQ(w->boxes.Boxes().size(), 3u) << "no failure to report";
+    const auto names = files.Files();
+    ASSERT_EQ(names.size(), 2u);
+    const std::string both =
+        (files.folder / names[0]).string() + "\n" + (files.folder / names[1]).string() + "\n";
+    EXPECT_TRUE(WaitFor([&] { return Read(tools / "opened") == both; }, 3000))
+        << Read(tools / "opened");
+
+    // No opener to start: the code, at once, for each file.
+    w->DesktopOpener = QString::fromStdString((tools / "no-such-opener").string());
+    Fill(*w, 1);
+    took.start();
+    w->ExportHistory();
+    EXPECT_LT(took.elapsed(), 1500);
+    const auto& boxes = w->boxes.Boxes();
+    ASSERT_EQ(boxes.size(), 8u);
+    EXPECT_EQ(boxes[5].text, "Open file error code:3");
+    EXPECT_EQ(boxes[7].text, "Open file error code:3");
+    std::filesystem::remove_all(tools);
 }
 
 TEST(HistoryExportWindow, StopDuringTheExportEndsItWithNoFileAndNoMessage) {
