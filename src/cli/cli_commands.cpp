@@ -402,7 +402,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         return Diff(c, options, profile, out, err);
     if (command == "history") {
         const Outcome done = RunHistory(*c.session, options, out, err, environment.errorIsTerminal,
-                                     environment.exportClock);
+                                        environment.exportClock);
         return done.ok() ? kExitOk : Fail(err, done);
     }
     if (command == "relay")

@@ -48,7 +48,8 @@ bool PendingFile::Open(const std::filesystem::path& target) {
             return Fail("cannot open");
         return true;
     }
-    error_ = "cannot create " + TemporaryName(target, 1).string() + ": every temporary name is taken";
+    error_ =
+        "cannot create " + TemporaryName(target, 1).string() + ": every temporary name is taken";
     return false;
 }
 
@@ -80,8 +81,8 @@ Claim PendingFile::MoveTo(const std::filesystem::path& name) {
     if (claim == Claim::Taken)
         current_ = name;
     else if (claim == Claim::Failed)
-        error_ = "cannot rename " + current_.string() + " to " + name.string() + ": " +
-                 ec.message();
+        error_ =
+            "cannot rename " + current_.string() + " to " + name.string() + ": " + ec.message();
     return claim;
 }
 

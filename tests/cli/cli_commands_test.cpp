@@ -206,9 +206,8 @@ TEST(CliHistory, TwoRunsInOneSecondKeepBothPairsAndNameTheFilesAsWritten) {
               (std::vector<std::string>{
                   "SAVE2026-12-09_05-40-06.xls", "SAVE2026-12-09_05-40-06_2.xls",
                   "SAVE_CSV_2026-12-09_05-40-06.csv", "SAVE_CSV_2026-12-09_05-40-06_2.csv"}));
-    EXPECT_EQ(results[1].out, "12 records\n" + folder.File("SAVE2026-12-09_05-40-06_2.xls") +
-                                  "\n" + folder.File("SAVE_CSV_2026-12-09_05-40-06_2.csv") +
-                                  "\n");
+    EXPECT_EQ(results[1].out, "12 records\n" + folder.File("SAVE2026-12-09_05-40-06_2.xls") + "\n" +
+                                  folder.File("SAVE_CSV_2026-12-09_05-40-06_2.csv") + "\n");
     EXPECT_EQ(Lines(test::ReadText(folder.File("SAVE_CSV_2026-12-09_05-40-06.csv"))), 51u);
     EXPECT_EQ(Lines(test::ReadText(folder.File("SAVE_CSV_2026-12-09_05-40-06_2.csv"))), 13u);
 }

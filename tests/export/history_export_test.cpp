@@ -249,9 +249,9 @@ TEST_F(HistoryExport, ExportsRacingIntoOneFolderNeverShareANameOrReplaceAFile) {
 }
 
 TEST(PendingFileTest, AFileThatCannotTakeItsNameIsGoneWithItsTemporaryName) {
-    const fs::path folder = fs::temp_directory_path() /
-                            ("lgcset-pending-" +
-                             std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    const fs::path folder =
+        fs::temp_directory_path() /
+        ("lgcset-pending-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     fs::remove_all(folder);
     fs::create_directories(folder);
     {

@@ -118,10 +118,10 @@ TEST(HistoryExportWindow, ASecondExportInTheSameSecondKeepsTheFirstAndNamesItsOw
     Fill(*w, 2);
     w->ExportHistory();
     w->ExportClock = nullptr;
-    EXPECT_EQ(files.Files(), (std::vector<std::string>{"SAVE2026-12-09_05-40-06.xls",
-                                                       "SAVE2026-12-09_05-40-06_2.xls",
-                                                       "SAVE_CSV_2026-12-09_05-40-06.csv",
-                                                       "SAVE_CSV_2026-12-09_05-40-06_2.csv"}));
+    EXPECT_EQ(files.Files(),
+              (std::vector<std::string>{
+                  "SAVE2026-12-09_05-40-06.xls", "SAVE2026-12-09_05-40-06_2.xls",
+                  "SAVE_CSV_2026-12-09_05-40-06.csv", "SAVE_CSV_2026-12-09_05-40-06_2.csv"}));
     const QString xls =
         QString::fromStdString((files.folder / "SAVE2026-12-09_05-40-06_2.xls").string());
     const QString csv =

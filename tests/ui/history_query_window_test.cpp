@@ -11,9 +11,9 @@
 #include <fstream>
 #include <iterator>
 
+#include "export_test_support.h"
 #include "protocol/frame_codec.h"
 #include "ui/status_panels.h"
-#include "export_test_support.h"
 #include "ui_test_support.h"
 
 namespace lgcset::ui::test {
