@@ -403,7 +403,8 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (command == "diff")
         return Diff(c, options, profile, out, err);
     if (command == "history") {
-        const Outcome done = RunHistory(*c.session, options, out, err, environment.errorIsTerminal);
+        const Outcome done = RunHistory(*c.session, options, out, err, environment.errorIsTerminal,
+                                        environment.exportClock);
         return done.ok() ? kExitOk : Fail(err, done);
     }
     if (command == "relay")

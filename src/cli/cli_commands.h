@@ -3,9 +3,12 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "export/history_export.h"
 
 namespace lgcset::cli {
 
@@ -14,6 +17,8 @@ struct CliEnvironment {
     bool errorIsTerminal = false;
     std::filesystem::path ttyClassRoot = "/sys/class/tty";
     std::filesystem::path devRoot = "/dev";
+    // The clock that names the export files; the local clock when empty.
+    std::function<exports::LocalTime()> exportClock;
 };
 
 int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,

@@ -21,13 +21,15 @@ constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
 class CliHistoryHost final : public data::HistoryHost {
   public:
     CliHistoryHost(HeadlessSession& session, data::HistoryStore& store, std::uint16_t& count,
-                   std::filesystem::path folder, std::ostream& err, bool terminal)
+                   std::filesystem::path folder, std::ostream& err, bool terminal,
+                   std::function<exports::LocalTime()> clock)
         : session_(session),
           store_(store),
           count_(count),
           folder_(std::move(folder)),
           err_(err),
-          terminal_(terminal) {}
+          terminal_(terminal),
+          clock_(std::move(clock)) {}
 
     void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
     // Asked only when a transfer ended early: a half transfer is not exported unasked.
@@ -68,6 +70,8 @@ class CliHistoryHost final : public data::HistoryHost {
     void ExportHistory() override {
         exports::ExportOptions options;
         options.folders = {folder_};
+        if (clock_)
+            options.clock = clock_;
         result = exports::ExportHistory(store_.data(), count_, options);
         if (result->outcome == exports::ExportResult::Outcome::Saved)
             exports::ClearSensorPresentFlags(store_.data(), count_);
@@ -87,6 +91,7 @@ class CliHistoryHost final : public data::HistoryHost {
     std::filesystem::path folder_;
     std::ostream& err_;
     bool terminal_;
+    std::function<exports::LocalTime()> clock_;
     bool drawn_ = false;
     Clock::time_point started_{};
     Clock::time_point lastDraw_{};
@@ -106,7 +111,8 @@ std::string ProgressLine(std::uint32_t answered, std::uint32_t total, double ela
 }
 
 Outcome RunHistory(HeadlessSession& session, const CliOptions& options, std::ostream& out,
-                   std::ostream& err, bool terminal) {
+                   std::ostream& err, bool terminal,
+                   const std::function<exports::LocalTime()>& clock) {
     const std::filesystem::path folder =
         options.outDir.empty() ? std::filesystem::path(".") : std::filesystem::path(options.outDir);
     std::error_code error;
@@ -115,7 +121,7 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options, std::ost
 
     data::HistoryStore store;
     std::uint16_t count = 0;
-    CliHistoryHost host(session, store, count, folder, err, terminal);
+    CliHistoryHost host(session, store, count, folder, err, terminal, clock);
     data::HistoryQuery query(host, store, count);
     session.onHistoryCount = [&](const protocol::ReceivedFrame& frame) {
         query.OnCountFrame(frame);

@@ -2,16 +2,20 @@
 // of what it fetched, with the progress on standard error.
 #pragma once
 
+#include <functional>
 #include <ostream>
 
 #include "cli/cli_options.h"
 #include "cli/headless_session.h"
+#include "export/history_export.h"
 
 namespace lgcset::cli {
 
 // `terminal`: standard error is a terminal, so a progress bar is worth drawing there.
+// `clock` names the export files (the local clock when empty).
 Outcome RunHistory(HeadlessSession& session, const CliOptions& options, std::ostream& out,
-                   std::ostream& err, bool terminal);
+                   std::ostream& err, bool terminal,
+                   const std::function<exports::LocalTime()>& clock = {});
 
 // The progress line: a bar of `width` cells and the query's own text ("record 120 of 5000,
 // 6:12 left").

@@ -107,6 +107,9 @@ class HistoryQuery {
     std::uint32_t Index() const { return index_; }
     // Records of this transfer that did not fit in the store.
     std::uint32_t LeftOut() const { return leftOut_; }
+    // Changes whenever a transfer starts or ends. Work that lets events in (the window's
+    // export) compares it afterwards: changed, the store may hold a newer transfer.
+    std::uint64_t Run() const { return run_; }
 
   private:
     void FinishTransfer();

@@ -211,6 +211,48 @@ void AppendRowCsv(std::string& out, const ExportRow& row, std::string_view separ
     out += "\r\n";
 }
 
+// How many pairs of one second a folder takes before the export gives up.
+constexpr int kMaxSuffix = 9999;
+
+// "SAVE...xls", then "SAVE..._2.xls", "SAVE..._3.xls", ...
+std::string SuffixedName(const std::string& name, int n) {
+    if (n == 1)
+        return name;
+    const std::size_t dot = name.rfind('.');
+    return name.substr(0, dot) + "_" + std::to_string(n) + name.substr(dot);
+}
+
+// Gives the two finished files the first suffix that neither name has in the folder. Each
+// name is taken only if no file has it, so an earlier export or another program's is never
+// replaced; the workbook moves on from a suffix whose CSV name turns out to be taken.
+bool TakeNames(PendingFile& workbook, PendingFile& csv, const std::filesystem::path& folder,
+               const std::string& workbookName, const std::string& csvName, std::string& error) {
+    for (int n = 1; n <= kMaxSuffix; ++n) {
+        const std::filesystem::path workbookPath = folder / SuffixedName(workbookName, n);
+        const std::filesystem::path csvPath = folder / SuffixedName(csvName, n);
+        // Only a shortcut past the pairs already there: the moves below decide.
+        std::error_code ec;
+        if (std::filesystem::exists(workbookPath, ec) || std::filesystem::exists(csvPath, ec))
+            continue;
+        const Claim first = workbook.MoveTo(workbookPath);
+        if (first == Claim::Exists)
+            continue;
+        if (first == Claim::Failed) {
+            error = workbook.Error();
+            return false;
+        }
+        const Claim second = csv.MoveTo(csvPath);
+        if (second == Claim::Taken)
+            return true;
+        if (second == Claim::Failed) {
+            error = csv.Error();
+            return false;
+        }
+    }
+    error = "no free name for " + workbookName + " in " + folder.string();
+    return false;
+}
+
 ExportResult Failed(std::string error) {
     ExportResult result;
     result.outcome = ExportResult::Outcome::Failed;
@@ -266,16 +308,13 @@ ExportResult ExportHistory(const HistoryRecord* records, std::size_t count,
         return Failed(workbook.Error());
     if (!csvFile.Open(folder / csvName) || !csvFile.Write(csv) || !csvFile.Close())
         return Failed(csvFile.Error());
-    if (!workbook.Commit())
-        return Failed(workbook.Error());
-    if (!csvFile.Commit()) {
-        std::error_code ec;
-        std::filesystem::remove(workbook.Target(), ec);
-        return Failed(csvFile.Error());
-    }
+    if (!TakeNames(workbook, csvFile, folder, workbookName, csvName, error))
+        return Failed(error);
     result.outcome = ExportResult::Outcome::Saved;
-    result.workbook = workbook.Target();
-    result.csv = csvFile.Target();
+    result.workbook = workbook.Current();
+    result.csv = csvFile.Current();
+    workbook.Keep();
+    csvFile.Keep();
     return result;
 }
 

@@ -77,7 +77,9 @@ struct ExportResult {
     std::string error;                    // what went wrong, when it failed
 };
 
-// Writes records[0 .. count) to both files. Stopped or failed, neither file exists.
+// Writes records[0 .. count) to both files. Stopped or failed, neither file exists. No
+// file is ever replaced: when either name of the pair is taken, both take the first free
+// suffix "_2", "_3", ... before their extension.
 ExportResult ExportHistory(const data::HistoryRecord* records, std::size_t count,
                            const ExportOptions& options);
 

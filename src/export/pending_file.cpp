@@ -4,10 +4,22 @@
 #include <cstring>
 
 namespace lgcset::exports {
+namespace {
+
+// Other programs writing the same target at once each get a temporary name of their own.
+constexpr int kTemporaryNames = 100;
+
+std::filesystem::path TemporaryName(const std::filesystem::path& target, int n) {
+    std::filesystem::path name = target;
+    name += n == 1 ? std::string(".part") : "." + std::to_string(n) + ".part";
+    return name;
+}
+
+}  // namespace
 
 bool PendingFile::Fail(const std::string& what) {
     const int code = errno;
-    error_ = what + " " + temporary_.string();
+    error_ = what + " " + current_.string();
     if (code != 0)
         error_ += std::string(": ") + std::strerror(code);
     Discard();
@@ -17,21 +29,28 @@ bool PendingFile::Fail(const std::string& what) {
 bool PendingFile::Open(const std::filesystem::path& target) {
     Discard();
     error_.clear();
-    closed_ = false;
     target_ = target;
-    temporary_ = target;
-    temporary_ += ".part";
-    errno = 0;
-    out_.open(temporary_, std::ios::binary | std::ios::trunc);
-    if (!out_.is_open()) {
-        const int code = errno;
-        error_ = "cannot create " + temporary_.string();
-        if (code != 0)
-            error_ += std::string(": ") + std::strerror(code);
-        temporary_.clear();
-        return false;
+    std::error_code ec;
+    for (int n = 1; n <= kTemporaryNames; ++n) {
+        const std::filesystem::path name = TemporaryName(target, n);
+        const Claim claim = CreateNewFile(name, ec);
+        if (claim == Claim::Exists)
+            continue;
+        if (claim == Claim::Failed) {
+            error_ = "cannot create " + name.string() + ": " + ec.message();
+            return false;
+        }
+        current_ = name;
+        // The file is ours now: opening it again cannot take another's.
+        errno = 0;
+        out_.open(current_, std::ios::binary | std::ios::trunc);
+        if (!out_.is_open())
+            return Fail("cannot open");
+        return true;
     }
-    return true;
+    error_ =
+        "cannot create " + TemporaryName(target, 1).string() + ": every temporary name is taken";
+    return false;
 }
 
 bool PendingFile::Write(std::span<const char> bytes) {
@@ -52,28 +71,33 @@ bool PendingFile::Close() {
     return true;
 }
 
-bool PendingFile::Commit() {
-    if (!closed_ || temporary_.empty())
-        return false;
-    std::error_code ec;
-    std::filesystem::rename(temporary_, target_, ec);
-    if (ec) {
-        error_ = "cannot rename " + temporary_.string() + " to " + target_.string() + ": " +
-                 ec.message();
-        Discard();
-        return false;
+Claim PendingFile::MoveTo(const std::filesystem::path& name) {
+    if (!closed_ || current_.empty()) {
+        error_ = "cannot name " + target_.string() + ": the file is not complete";
+        return Claim::Failed;
     }
-    temporary_.clear();
-    return true;
+    std::error_code ec;
+    const Claim claim = MoveNoReplace(current_, name, ec);
+    if (claim == Claim::Taken)
+        current_ = name;
+    else if (claim == Claim::Failed)
+        error_ =
+            "cannot rename " + current_.string() + " to " + name.string() + ": " + ec.message();
+    return claim;
+}
+
+void PendingFile::Keep() {
+    current_.clear();
+    closed_ = false;
 }
 
 void PendingFile::Discard() {
     if (out_.is_open())
         out_.close();
-    if (!temporary_.empty()) {
+    if (!current_.empty()) {
         std::error_code ec;
-        std::filesystem::remove(temporary_, ec);
-        temporary_.clear();
+        std::filesystem::remove(current_, ec);
+        current_.clear();
     }
     closed_ = false;
 }

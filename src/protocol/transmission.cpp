@@ -45,13 +45,17 @@ void ResendTracker::OnSend(std::span<const std::uint8_t> stuffed) {
     active_ = true;
 }
 
+std::string ResendPanelText(int resendCount) {
+    return "resend:" + std::to_string(resendCount);
+}
+
 ResendTick ResendTracker::OnTick() {
     ResendTick tick;
     if (!active_) {
         return tick;
     }
     if (resendCount_ != 0) {
-        tick.panelText = "resend:" + std::to_string(resendCount_);
+        tick.panelText = ResendPanelText(resendCount_);
     }
     if (resendCount_ >= kMaxResends) {
         tick.timeout = true;

@@ -29,6 +29,9 @@ struct ResendTick {
     std::vector<std::uint8_t> resend;
 };
 
+// Status panel 2 while a request is re-sent: "resend:1" .. "resend:3".
+std::string ResendPanelText(int resendCount);
+
 // ResendCopy and ResendCount of the one outstanding request. A request is written at most
 // four times: the send and three re-sends, one per tick; the fourth tick times out.
 class ResendTracker {

@@ -1,5 +1,10 @@
 #include "ui/status_panels.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include <QEvent>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
@@ -9,6 +14,7 @@ namespace lgcset::ui {
 namespace {
 constexpr int kBarHeight = 26;  // room for a 17-pixel lamp 5 pixels below a panel's top
 constexpr int kPanelGap = 2;    // between two panels and at the bar's edges
+constexpr int kTextMargin = 3;  // between a panel's frame and its text
 }  // namespace
 
 StatusPanels::StatusPanels(QWidget* parent) : QWidget(parent) {
@@ -17,8 +23,37 @@ StatusPanels::StatusPanels(QWidget* parent) : QWidget(parent) {
 }
 
 void StatusPanels::AddPanel(int width, Qt::Alignment alignment, const QString& text) {
-    panels_.push_back({width, alignment, text});
+    panels_.push_back({width, alignment, text, width, {}});
     update();
+}
+
+void StatusPanels::FitPanelTo(int index, const QStringList& texts) {
+    if (index < 0 || index >= PanelCount())
+        return;
+    panels_[static_cast<std::size_t>(index)].fits = texts;
+    Refit();
+}
+
+void StatusPanels::Refit() {
+    // Fractional advances, rounded up: a whole-pixel width rounded down cuts the last letter.
+    const QFontMetricsF metrics(font());
+    for (Panel& panel : panels_) {
+        int width = panel.givenWidth;
+        for (const QString& text : panel.fits) {
+            const int advance = static_cast<int>(std::ceil(metrics.horizontalAdvance(text)));
+            width = std::max(width, advance + 2 * kTextMargin);
+        }
+        panel.width = width;
+    }
+    updateGeometry();
+    update();
+    emit PanelsMoved();
+}
+
+void StatusPanels::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        Refit();
 }
 
 QString StatusPanels::PanelText(int index) const {
@@ -47,6 +82,10 @@ QRect StatusPanels::PanelRect(int index) const {
                  height() - 2 * kPanelGap);
 }
 
+QRect StatusPanels::TextRect(int index) const {
+    return PanelRect(index).adjusted(kTextMargin, 0, -kTextMargin, 0);
+}
+
 QSize StatusPanels::sizeHint() const {
     int width = kPanelGap;
     for (const Panel& panel : panels_) width += panel.width + kPanelGap;
@@ -69,9 +108,11 @@ void StatusPanels::paintEvent(QPaintEvent*) {
         painter.drawLine(r.topRight(), r.bottomRight());
         const Panel& panel = panels_[static_cast<std::size_t>(i)];
         if (!panel.text.isEmpty()) {
+            const QRect text = TextRect(i);
             painter.setPen(palette().color(QPalette::WindowText));
-            painter.drawText(r.adjusted(3, 0, -3, 0), int(panel.alignment | Qt::AlignVCenter),
-                             panel.text);
+            painter.drawText(
+                text, int(panel.alignment | Qt::AlignVCenter),
+                painter.fontMetrics().elidedText(panel.text, Qt::ElideRight, text.width()));
         }
     }
 }

@@ -35,6 +35,7 @@
 #include "ui/port_combo_box.h"
 #include "ui/settings_widgets.h"
 #include "ui/status_panels.h"
+#include "ui/status_texts.h"
 #include "ui/traffic_log.h"
 #include "ui/widget_settings_view.h"
 #include "ui/window_history_host.h"
@@ -597,6 +598,12 @@ void Tfrm_mset::BuildStatusBar() {
     stat1->AddPanel(50, Qt::AlignLeft);
     stat1->AddPanel(110, Qt::AlignHCenter);
     stat1->AddPanel(50, Qt::AlignLeft);
+    stat1->FitPanelTo(0, {stat1->PanelText(0)});
+    stat1->FitPanelTo(2, StatusPanelTexts());
+    connect(stat1, &StatusPanels::PanelsMoved, this, [this] {
+        if (shown_)
+            PlaceInStatusBar();
+    });
 
     img_red = MakeLamp("img_red", Qt::red, stat1);
     img_green = MakeLamp("img_green", Qt::green, stat1);
@@ -695,10 +702,14 @@ void Tfrm_mset::FormCreate() {
 
 void Tfrm_mset::FormShow() {
     pb_write->setValue(0);
+    PlaceInStatusBar();
+    BringLampToFront(false);
+}
+
+void Tfrm_mset::PlaceInStatusBar() {
     pb_write->setGeometry(stat1->PanelRect(3));
     const QRect lamp = stat1->PanelRect(1);
     for (QLabel* image : {img_red, img_green}) image->move(lamp.left() + 15, lamp.top() + 5);
-    BringLampToFront(false);
 }
 
 bool Tfrm_mset::FormCloseQuery() {

@@ -19,6 +19,7 @@
 #include "data/current_data.h"
 #include "data/history_query.h"
 #include "data/history_record.h"
+#include "export/history_export.h"
 #include "link/SerialComm.h"
 #include "protocol/device_operations.h"
 #include "protocol/frame_codec.h"
@@ -177,8 +178,11 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     // then the user's documents folder (tests set their own).
     std::vector<std::string> ExportFolders;
     // Opens an exported file with the desktop's application: 0, or an error code (tests
-    // put their own in; by default xdg-open).
+    // put their own in; by default DesktopOpener, started on its own and not waited for).
     std::function<int(const QString& path)> OpenExportedFile;
+    QString DesktopOpener = QStringLiteral("xdg-open");
+    // The clock that names the export's files; empty: the local clock (tests set their own).
+    std::function<exports::LocalTime()> ExportClock;
     // A transfer has ended with records in History[0 .. HistoryCount), complete or ended
     // early and kept; called before they are exported.
     void HistoryTransferEnded();
@@ -220,6 +224,8 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     void SetStatusText(const QString& text);  // panel 2
     QString StatusText() const;
     void BringLampToFront(bool green);
+    // The lamps and the progress bar into their panels.
+    void PlaceInStatusBar();
     bool GreenLampInFront() const;
 
     // ---- Settings change reactions (the rules run over the settings view).

@@ -1,17 +1,16 @@
 // The export of a history transfer: the workbook and the CSV file, written by the plain
 // export code while the window stays alive between records and "Stop" can end it.
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLocale>
 #include <QProcess>
 #include <QProgressBar>
 #include <QStandardPaths>
-#include <QUrl>
 
 #include "export/history_export.h"
 #include "ui/message_box.h"
+#include "ui/status_texts.h"
 #include "ui/umset.h"
 
 namespace lgcset::ui {
@@ -19,25 +18,14 @@ namespace {
 
 constexpr qint64 kEventInterval = 10;  // milliseconds
 
-// xdg-open's own codes; 3: no tool to open the file with.
+// xdg-open's own code when a tool it needs cannot be found; here: the opener cannot be
+// started at all.
 constexpr int kNoOpener = 3;
 
-// Asks the desktop to open the file. xdg-open reports failure at once; one still running
-// after a moment has handed the file to an application and is left to finish on its own.
-int OpenWithDesktop(QObject* owner, const QString& path) {
-    auto* process = new QProcess(owner);
-    process->start(QStringLiteral("xdg-open"), {path});
-    if (!process->waitForStarted(3000)) {
-        delete process;
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(path)) ? 0 : kNoOpener;
-    }
-    if (process->waitForFinished(2000)) {
-        const int code = process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
-        delete process;
-        return code;
-    }
-    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
-    return 0;
+// Hands the file to the desktop's opener and goes on at once: the opener runs on its own,
+// and the window never waits for it or for the application it starts.
+int OpenWithDesktop(const QString& opener, const QString& path) {
+    return QProcess::startDetached(opener, {path}) ? 0 : kNoOpener;
 }
 
 std::vector<std::filesystem::path> DefaultFolders() {
@@ -52,7 +40,7 @@ std::vector<std::filesystem::path> DefaultFolders() {
 }  // namespace
 
 void Tfrm_mset::ExportHistory() {
-    SetStatusText(QStringLiteral("Historical Data"));
+    SetStatusText(ExportingStatusText());
     stat1->Repaint();
 
     exports::ExportOptions options;
@@ -61,6 +49,8 @@ void Tfrm_mset::ExportHistory() {
     else
         options.folders.assign(ExportFolders.begin(), ExportFolders.end());
     options.decimalSeparator = QLocale().decimalPoint().toStdString();  // the system's unless set
+    if (ExportClock)
+        options.clock = ExportClock;
     // Pending events are taken before the first record and then every few milliseconds:
     // as alive as after every record, without a full sheet's export spending most of its
     // time looking for events that are not there.
@@ -79,6 +69,7 @@ void Tfrm_mset::ExportHistory() {
     // The records are copied first: a new query started while events are processed
     // refills the store, and the files must hold the transfer that has ended.
     const std::size_t count = HistoryCount;
+    const std::uint64_t transfer = historyQuery_->Run();
     const std::vector<data::HistoryRecord> records(History.data(), History.data() + count);
     const exports::ExportResult result = exports::ExportHistory(records.data(), count, options);
 
@@ -92,7 +83,11 @@ void Tfrm_mset::ExportHistory() {
                       QString::fromStdString(result.error));
         return;
     }
-    exports::ClearSensorPresentFlags(History.data(), count);
+    // Only while the store still holds the exported transfer: once a new query has started,
+    // its slots are its own. Clearing before events are let in would not do: a stopped or
+    // failed export saved nothing, and its records keep their flags.
+    if (historyQuery_->Run() == transfer)
+        exports::ClearSensorPresentFlags(History.data(), count);
 
     const QString workbook = QString::fromStdString(result.workbook.string());
     const QString csv = QString::fromStdString(result.csv.string());
@@ -113,7 +108,8 @@ void Tfrm_mset::ExportHistory() {
     for (const auto& [question, path] : offers) {
         if (!Boxes().AskOkCancel(question, caption))
             continue;
-        const int code = OpenExportedFile ? OpenExportedFile(path) : OpenWithDesktop(this, path);
+        const int code =
+            OpenExportedFile ? OpenExportedFile(path) : OpenWithDesktop(DesktopOpener, path);
         if (code != 0)
             Boxes().Show(QStringLiteral("Open file error code:") + QString::number(code));
     }

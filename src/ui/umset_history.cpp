@@ -9,6 +9,7 @@
 #include "protocol/commands.h"
 #include "ui/message_box.h"
 #include "ui/status_panels.h"
+#include "ui/status_texts.h"
 #include "ui/umset.h"
 #include "ui/window_history_host.h"
 
@@ -123,7 +124,7 @@ void WindowHistoryHost::ShowReceivedNow() {
 }
 
 void WindowHistoryHost::ShowSaving() {
-    static const QString saving = QStringLiteral("Historical Data Saved...");
+    static const QString saving = SavingStatusText();
     // The same text again would paint the same pixels: once per transfer (or after a
     // "resend:" text) is enough.
     if (window_.StatusText() == saving)

@@ -265,6 +265,28 @@ TEST(CliHistory, ExportsTheRangeToTheWindowsTwoFiles) {
     EXPECT_NE(csv.find("\r\n24-03-10 12:00:00,"), std::string::npos);
 }
 
+TEST(CliHistory, TwoRunsInOneSecondKeepBothPairsAndNameTheFilesAsWritten) {
+    TempFolder folder;
+    CliEnvironment environment;
+    environment.exportClock = [] { return exports::LocalTime{2026, 12, 9, 5, 40, 6}; };
+    std::vector<CliResult> results;
+    for (std::uint32_t records : {50u, 12u}) {
+        Logger logger(HistoryOptions(records));
+        results.push_back(Cli({"--port", logger.simulator.slavePath(), "history", "--from",
+                               "24-03-01", "--to", "24-03-31", "--out", folder.path.string()},
+                              environment));
+        ASSERT_EQ(results.back().status, kExitOk) << results.back().err;
+    }
+    EXPECT_EQ(FilesIn(folder.path),
+              (std::vector<std::string>{
+                  "SAVE2026-12-09_05-40-06.xls", "SAVE2026-12-09_05-40-06_2.xls",
+                  "SAVE_CSV_2026-12-09_05-40-06.csv", "SAVE_CSV_2026-12-09_05-40-06_2.csv"}));
+    EXPECT_EQ(results[1].out, "12 records\n" + folder.File("SAVE2026-12-09_05-40-06_2.xls") + "\n" +
+                                  folder.File("SAVE_CSV_2026-12-09_05-40-06_2.csv") + "\n");
+    EXPECT_EQ(Lines(test::ReadText(folder.File("SAVE_CSV_2026-12-09_05-40-06.csv"))), 51u);
+    EXPECT_EQ(Lines(test::ReadText(folder.File("SAVE_CSV_2026-12-09_05-40-06_2.csv"))), 13u);
+}
+
 TEST(CliHistory, RefusedRangesEmptyRangesAndCutTransfersWriteNoFile) {
     Logger logger(HistoryOptions(50));
     TempFolder folder;

@@ -4,12 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <set>
 #include <sstream>
+#include <thread>
 
+#include "export/pending_file.h"
 #include "export_stores.h"
 
 namespace lgcset::exports {
@@ -155,13 +159,114 @@ TEST_F(HistoryExport, AFolderThatCannotBeWrittenGivesWayToTheNext) {
     EXPECT_NE(failed.error.find("no-such-folder"), std::string::npos) << failed.error;
 }
 
-TEST_F(HistoryExport, AFileThatCannotTakeItsNameLeavesNeitherFileNorATemporaryOne) {
+// The lines of the CSV file: the header and one per record.
+std::size_t CsvLines(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+TEST_F(HistoryExport, AnExistingPairIsNeverReplacedTheNewOneTakesTheNextSuffix) {
+    test::FillStore("columns", *store_);
+    options_.clock = [] { return LocalTime{2026, 12, 9, 5, 40, 6}; };  // one second
+    ASSERT_EQ(Run(10).outcome, Outcome::Saved);
+    const ExportResult second = Run(3);
+    ASSERT_EQ(second.outcome, Outcome::Saved) << second.error;
+    EXPECT_EQ(second.workbook, folder_ / "SAVE2026-12-09_05-40-06_2.xls");
+    EXPECT_EQ(second.csv, folder_ / "SAVE_CSV_2026-12-09_05-40-06_2.csv");
+    const ExportResult third = Run(1);
+    EXPECT_EQ(third.workbook, folder_ / "SAVE2026-12-09_05-40-06_3.xls");
+    EXPECT_EQ(third.csv, folder_ / "SAVE_CSV_2026-12-09_05-40-06_3.csv");
+    EXPECT_EQ(Files().size(), 6u) << "no temporary file is left";
+    EXPECT_EQ(CsvLines(Read(folder_ / "SAVE_CSV_2026-12-09_05-40-06.csv")), 11u);
+    EXPECT_EQ(CsvLines(Read(second.csv)), 4u);
+    EXPECT_EQ(CsvLines(Read(third.csv)), 2u);
+}
+
+TEST_F(HistoryExport, ANameTakenByOnlyOneOfTheTwoFilesMovesBothToTheSameSuffix) {
     test::FillStore("one", *store_);
-    // Something else already holds the CSV file's name and cannot be replaced.
+    // The two clock reads a second apart: ...09.xls and ...10.csv.
+    const auto only = [&](const std::string& name) {
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        std::ofstream(folder_ / name) << "earlier";
+        reads_ = 0;
+        return Run(1);
+    };
+    ExportResult result = only("SAVE_CSV_2024-03-05_14-07-10.csv");
+    ASSERT_EQ(result.outcome, Outcome::Saved) << result.error;
+    EXPECT_EQ(result.workbook, folder_ / "SAVE2024-03-05_14-07-09_2.xls");
+    EXPECT_EQ(result.csv, folder_ / "SAVE_CSV_2024-03-05_14-07-10_2.csv");
+    EXPECT_EQ(Read(folder_ / "SAVE_CSV_2024-03-05_14-07-10.csv"), "earlier");
+
+    result = only("SAVE2024-03-05_14-07-09.xls");
+    EXPECT_EQ(result.workbook, folder_ / "SAVE2024-03-05_14-07-09_2.xls");
+    EXPECT_EQ(result.csv, folder_ / "SAVE_CSV_2024-03-05_14-07-10_2.csv");
+    EXPECT_EQ(Read(folder_ / "SAVE2024-03-05_14-07-09.xls"), "earlier");
+    EXPECT_EQ(Files().size(), 3u);
+
+    // Not a file at all: the name is still taken, and what holds it stays.
+    fs::remove_all(folder_);
     fs::create_directories(folder_ / "SAVE_CSV_2024-03-05_14-07-10.csv" / "inside");
-    const ExportResult result = Run(1);
-    EXPECT_EQ(result.outcome, Outcome::Failed);
-    EXPECT_EQ(Files(), std::vector<std::string>{"SAVE_CSV_2024-03-05_14-07-10.csv"});
+    reads_ = 0;
+    result = Run(1);
+    EXPECT_EQ(result.csv, folder_ / "SAVE_CSV_2024-03-05_14-07-10_2.csv");
+    EXPECT_TRUE(fs::exists(folder_ / "SAVE_CSV_2024-03-05_14-07-10.csv" / "inside"));
+}
+
+TEST_F(HistoryExport, ExportsRacingIntoOneFolderNeverShareANameOrReplaceAFile) {
+    test::FillStore("full", *store_);
+    constexpr int kExporters = 6, kRounds = 3;
+    options_.clock = [] { return LocalTime{2026, 12, 9, 5, 40, 6}; };
+    std::vector<std::vector<ExportResult>> results(kExporters);
+    {
+        std::vector<std::thread> threads;
+        for (int t = 0; t < kExporters; ++t) {
+            threads.emplace_back([&, t] {
+                ExportOptions options = options_;  // each its own, as separate programs
+                for (int round = 0; round < kRounds; ++round) {
+                    const std::size_t count = static_cast<std::size_t>(t * kRounds + round + 1);
+                    results[static_cast<std::size_t>(t)].push_back(
+                        ExportHistory(store_->data(), count, options));
+                }
+            });
+        }
+        for (std::thread& thread : threads) thread.join();
+    }
+    std::set<fs::path> names;
+    for (int t = 0; t < kExporters; ++t) {
+        for (int round = 0; round < kRounds; ++round) {
+            const ExportResult& r =
+                results[static_cast<std::size_t>(t)][static_cast<std::size_t>(round)];
+            ASSERT_EQ(r.outcome, Outcome::Saved) << r.error;
+            EXPECT_TRUE(names.insert(r.workbook).second) << r.workbook;
+            EXPECT_TRUE(names.insert(r.csv).second) << r.csv;
+            // The pair shares its suffix.
+            EXPECT_EQ(r.workbook.stem().string().substr(4), r.csv.stem().string().substr(9));
+            // Still the records this export wrote: nobody replaced it.
+            EXPECT_EQ(CsvLines(Read(r.csv)), static_cast<std::size_t>(t * kRounds + round + 2));
+        }
+    }
+    EXPECT_EQ(Files().size(), static_cast<std::size_t>(2 * kExporters * kRounds));
+}
+
+TEST(PendingFileTest, AFileThatCannotTakeItsNameIsGoneWithItsTemporaryName) {
+    const fs::path folder =
+        fs::temp_directory_path() /
+        ("lgcset-pending-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    {
+        PendingFile file;
+        ASSERT_TRUE(file.Open(folder / "a.csv"));
+        PendingFile other;  // the same target at once: a temporary name of its own
+        ASSERT_TRUE(other.Open(folder / "a.csv"));
+        EXPECT_NE(file.Current(), other.Current());
+        ASSERT_TRUE(file.Write(std::string_view("x")));
+        ASSERT_TRUE(file.Close());
+        EXPECT_EQ(file.MoveTo(folder / "missing" / "a.csv"), Claim::Failed);
+        EXPECT_NE(file.Error().find("missing"), std::string::npos) << file.Error();
+    }
+    EXPECT_TRUE(fs::is_empty(folder));
+    fs::remove_all(folder);
 }
 
 TEST_F(HistoryExport, MoreRecordsThanASheetHoldsAreRefused) {

@@ -2,10 +2,12 @@
 // and questions, and the opening of the files, with the files in a folder of the test's.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QTimer>
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -104,6 +106,75 @@ TEST(HistoryExportWindow, CancelOpensNothingAndAFailedOpenShowsItsCode) {
     EXPECT_EQ(boxes[3].kind, Kind::Show);
     EXPECT_EQ(boxes[3].text, "Open file error code:2");
     EXPECT_EQ(files.Files().size(), 2u) << "the files stay";
+}
+
+TEST(HistoryExportWindow, ASecondExportInTheSameSecondKeepsTheFirstAndNamesItsOwnFiles) {
+    auto w = MakeWindow();
+    ExportCapture files(*w);
+    w->ExportClock = [] { return exports::LocalTime{2026, 12, 9, 5, 40, 6}; };
+    w->boxes.SetDefaultAnswer(true);
+    Fill(*w, 5);
+    w->ExportHistory();
+    Fill(*w, 2);
+    w->ExportHistory();
+    w->ExportClock = nullptr;
+    EXPECT_EQ(files.Files(),
+              (std::vector<std::string>{
+                  "SAVE2026-12-09_05-40-06.xls", "SAVE2026-12-09_05-40-06_2.xls",
+                  "SAVE_CSV_2026-12-09_05-40-06.csv", "SAVE_CSV_2026-12-09_05-40-06_2.csv"}));
+    const QString xls =
+        QString::fromStdString((files.folder / "SAVE2026-12-09_05-40-06_2.xls").string());
+    const QString csv =
+        QString::fromStdString((files.folder / "SAVE_CSV_2026-12-09_05-40-06_2.csv").string());
+    const auto& boxes = w->boxes.Boxes();
+    ASSERT_EQ(boxes.size(), 6u);
+    EXPECT_TRUE(boxes[3].detail.contains(xls)) << boxes[3].detail.toStdString();
+    EXPECT_TRUE(boxes[3].detail.contains(csv));
+    ASSERT_EQ(files.opened.size(), 4u);
+    EXPECT_EQ(files.opened[2], xls);
+    EXPECT_EQ(files.opened[3], csv);
+    const std::string first = Read(files.folder / "SAVE_CSV_2026-12-09_05-40-06.csv");
+    EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 6) << "the first export's records";
+}
+
+TEST(HistoryExportWindow, TheDesktopsOpenerIsNotWaitedForAndOneThatCannotStartSaysSo) {
+    auto w = MakeWindow();
+    ExportCapture files(*w);
+    w->OpenExportedFile = nullptr;
+    // An opener that notes the file it was given and then takes its time, as a desktop's
+    // may while it starts an application. It lives beside the export's folder.
+    const std::filesystem::path tools = files.folder.string() + "-opener";
+    std::filesystem::create_directories(tools);
+    const std::filesystem::path opener = tools / "opener";
+    std::ofstream(opener) << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"" << (tools / "opened").string()
+                          << "\"\nexec sleep 3 </dev/null >/dev/null 2>&1\n";
+    std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+    w->DesktopOpener = QString::fromStdString(opener.string());
+    w->boxes.SetDefaultAnswer(true);
+    Fill(*w, 1);
+    QElapsedTimer took;
+    took.start();
+    w->ExportHistory();
+    EXPECT_LT(took.elapsed(), 1500) << "the window waited for the opener";
+    EXPECT_EQ(w->boxes.Boxes().size(), 3u) << "no failure to report";
+    const auto names = files.Files();
+    ASSERT_EQ(names.size(), 2u);
+    const std::string both =
+        (files.folder / names[0]).string() + "\n" + (files.folder / names[1]).string() + "\n";
+    EXPECT_TRUE(WaitFor([&] { return Read(tools / "opened") == both; }, 3000))
+        << Read(tools / "opened");
+
+    // No opener to start: the code, at once, for each file.
+    w->DesktopOpener = QString::fromStdString((tools / "no-such-opener").string());
+    Fill(*w, 1);
+    took.start();
+    w->ExportHistory();
+    EXPECT_LT(took.elapsed(), 1500);
+    const auto& boxes = w->boxes.Boxes();
+    ASSERT_EQ(boxes.size(), 8u);
+    EXPECT_EQ(boxes[5].text, "Open file error code:3");
+    EXPECT_EQ(boxes[7].text, "Open file error code:3");
+    std::filesystem::remove_all(tools);
 }
 
 TEST(HistoryExportWindow, StopDuringTheExportEndsItWithNoFileAndNoMessage) {

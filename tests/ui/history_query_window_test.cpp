@@ -7,7 +7,11 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
+#include <fstream>
+#include <iterator>
 
+#include "export_test_support.h"
 #include "protocol/frame_codec.h"
 #include "ui/status_panels.h"
 #include "ui_test_support.h"
@@ -19,6 +23,11 @@ using Bytes = std::vector<std::uint8_t>;
 
 Bytes OnWire(std::uint8_t command, const Bytes& payload) {
     return protocol::EscapeFrame(protocol::BuildFrame(command, payload));
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 class HistoryWindow : public ::testing::Test {
@@ -111,6 +120,55 @@ TEST_F(HistoryWindow, TheReceivedCounterFollowsAFastTransferAndEndsOnItsLastCoun
     w_->btn_stopClick();
     EXPECT_EQ(w_->lbl4->text(), QStringLiteral("3"));
     EXPECT_EQ(w_->HistoryCount, 3);
+}
+
+TEST_F(HistoryWindow, AQueryStartedDuringTheExportKeepsTheRecordsItHasReceived) {
+    ExportCapture files(*w_);
+    w_->boxes.SetDefaultAnswer(false);  // the files are not opened
+    const auto record = [](std::uint8_t minute, std::uint8_t high) {
+        return OnWire(0x16, {0x7F, 0x7F, 26, 3, 1, 0, minute, 0, 0x01, 0x00, 0, 0, high, 0x41});
+    };
+    Query(QDate(2026, 3, 1), QDate(2026, 3, 31));
+    ASSERT_TRUE(Sent(OnWire(0x15, {26, 3, 1, 26, 3, 31})));
+    pty_.Write(OnWire(0x15, {2, 0}));
+    ASSERT_TRUE(Sent(OnWire(0x16, {1, 0})));
+    pty_.Write(record(1, 0xBC));  // 23.5
+    ASSERT_TRUE(Sent(OnWire(0x16, {2, 0})));
+    pty_.Write(record(2, 0xBC));
+    ASSERT_TRUE(Sent(OnWire(0x16, {0, 0})));
+
+    // While the export lets events in: "Query" again, and the new transfer's first record.
+    bool queried = false;
+    QTimer during;
+    during.setInterval(0);
+    QObject::connect(&during, &QTimer::timeout, [&] {
+        if (w_->StatusText() != QStringLiteral("Historical Data"))
+            return;  // the export has not started
+        during.stop();
+        queried = true;
+        Query(QDate(2026, 3, 1), QDate(2026, 3, 31));
+        EXPECT_TRUE(Sent(OnWire(0x15, {26, 3, 1, 26, 3, 31})));
+        pty_.Write(OnWire(0x15, {5, 0}));
+        EXPECT_TRUE(Sent(OnWire(0x16, {1, 0})));
+        pty_.Write(record(9, 0x40));  // 12.0
+        EXPECT_TRUE(Sent(OnWire(0x16, {2, 0})));
+    });
+    during.start();
+    pty_.Write(OnWire(0x16, {0xFF}));  // the closing reply: the export starts
+    ASSERT_TRUE(WaitFor([&] { return files.Files().size() == 2; }, 3000));
+    Pump(30);
+    ASSERT_TRUE(queried) << "the export let no event in";
+
+    // The files hold the ended transfer; the store the new one, flags and all.
+    const auto names = files.Files();
+    const std::string csv = ReadFile(files.folder / names[1]);
+    EXPECT_NE(csv.find("26-03-01 00:02:00,23.5,"), std::string::npos) << csv;
+    ASSERT_EQ(w_->HistoryCount, 1);
+    EXPECT_EQ(w_->History[0].minute, 9);
+    EXPECT_EQ(w_->History[0].sensor[0], 12.0);
+    EXPECT_EQ(w_->History[0].sensorPresent[0], 1);
+    EXPECT_EQ(w_->HistoryQueryState().state(), data::HistoryQuery::State::Fetching);
+    EXPECT_FALSE(w_->pb_write->isHidden()) << "the new transfer's bar";
 }
 
 TEST_F(HistoryWindow, ARangeOfSevenMonthsIsRefusedAndNothingIsSent) {

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include "ui/current_data_grid.h"
 #include "ui/others_tab_fields.h"
 #include "ui/status_panels.h"
+#include "ui/status_texts.h"
 #include "ui_test_support.h"
 
 namespace lgcset::ui::test {
@@ -153,8 +155,11 @@ TEST(WindowFrame, StatusBarPanelsLampsAndProgressBarAfterFirstShowing) {
     StatusPanels* bar = w->stat1;
     // The program's four, then the one that tells where a history transfer stands.
     ASSERT_EQ(bar->PanelCount(), 5);
+    // At least as wide as designed; the text panels wider where their texts need it.
     const int widths[] = {100, 50, 110, 50};
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(bar->PanelRect(i).width(), widths[i]);
+    for (int i = 0; i < 4; ++i) EXPECT_GE(bar->PanelRect(i).width(), widths[i]);
+    EXPECT_EQ(bar->PanelRect(1).width(), 50);
+    EXPECT_EQ(bar->PanelRect(3).width(), 50);
     EXPECT_EQ(bar->PanelText(0), QStringLiteral("COM Port status"));
     EXPECT_TRUE(bar->PanelText(2).isEmpty());
     EXPECT_TRUE(bar->PanelText(4).isEmpty());
@@ -175,6 +180,31 @@ TEST(WindowFrame, StatusBarPanelsLampsAndProgressBarAfterFirstShowing) {
     EXPECT_EQ(w->pb_write->maximum(), 80);
     EXPECT_EQ(w->pb_write->value(), 0);
     EXPECT_FALSE(w->pb_write->isVisible());
+}
+
+TEST(WindowFrame, EveryTextOfTheStatusPanelsIsShownWholeInAnyFont) {
+    auto w = MakeWindow();
+    w->show();
+    ASSERT_TRUE(WaitFor([&] { return w->isVisible(); }));
+    StatusPanels* bar = w->stat1;
+    const auto fits = [&](int panel, const QString& text) {
+        const int width = bar->TextRect(panel).width();
+        const QFontMetricsF metrics(bar->font());
+        return metrics.horizontalAdvance(text) <= width &&
+               metrics.elidedText(text, Qt::ElideRight, width) == text;
+    };
+    QFont font = bar->font();
+    for (const qreal points : {font.pointSizeF(), font.pointSizeF() * 1.5}) {
+        font.setPointSizeF(points);
+        bar->setFont(font);
+        for (const QString& text : StatusPanelTexts())
+            EXPECT_TRUE(fits(2, text)) << text.toStdString() << " at " << points << " pt";
+        EXPECT_TRUE(fits(0, QStringLiteral("COM Port status")));
+        // The panels after it moved with it, and the progress bar with its panel.
+        EXPECT_EQ(bar->PanelRect(3).left(), bar->PanelRect(2).right() + 3);
+        EXPECT_EQ(w->pb_write->geometry(), bar->PanelRect(3));
+    }
+    EXPECT_LE(bar->sizeHint().width(), w->width());
 }
 
 TEST(WindowFrame, AnsweringNoToExitKeepsWindowLinkAndValues) {

@@ -1,5 +1,6 @@
 // Shows the window on the current display and saves a picture of the screen for each
-// visible tab, for looking at the layout: window_shots <output prefix>.
+// visible tab, for looking at the layout: window_shots <output prefix> [status text], the
+// text shown in the status bar's third panel.
 #include <QApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -15,6 +16,8 @@ int main(int argc, char* argv[]) {
     const QString prefix = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("window");
     lgcset::ui::Tfrm_mset window;
     window.show();
+    if (argc > 2)
+        window.SetStatusText(QString::fromLocal8Bit(argv[2]));
     for (int tab = 0; tab < window.PageControl1->count(); ++tab) {
         if (!window.PageControl1->isTabVisible(tab))
             continue;
