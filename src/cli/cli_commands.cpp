@@ -371,8 +371,8 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
            const CliEnvironment& environment) {
     const CliOptions options = ParseCommandLine(arguments);
     if (!options.error.empty()) {
-        err << kProgram << options.error << "\n"
-            << "(lgcset-cli --help for the usage)\n";
+        // One line, as every failure: scripts keep the last line of standard error.
+        err << kProgram << options.error << "; see lgcset-cli --help\n";
         return kExitUsage;
     }
     if (options.help) {
@@ -389,6 +389,12 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         if (Outcome read = ReadProfile(options.profile, profile); !read.ok())
             return Fail(err, read);
 
+    // So is an export folder that cannot be made or written.
+    std::filesystem::path outFolder;
+    if (command == "history")
+        if (Outcome ready = PrepareOutFolder(options.outDir, outFolder); !ready.ok())
+            return Fail(err, ready);
+
     Connection c;
     if (Outcome connected = Connect(options, environment, c); !connected.ok())
         return Fail(err, connected);
@@ -401,7 +407,8 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (command == "diff")
         return Diff(c, options, profile, out, err);
     if (command == "history") {
-        const Outcome done = RunHistory(*c.session, options, out, err, environment.errorIsTerminal);
+        const Outcome done =
+            RunHistory(*c.session, options, outFolder, out, err, environment.errorIsTerminal);
         return done.ok() ? kExitOk : Fail(err, done);
     }
     if (command == "relay")

@@ -2,16 +2,25 @@
 // of what it fetched, with the progress on standard error.
 #pragma once
 
+#include <filesystem>
 #include <ostream>
+#include <string>
 
 #include "cli/cli_options.h"
 #include "cli/headless_session.h"
 
 namespace lgcset::cli {
 
-// `terminal`: standard error is a terminal, so a progress bar is worth drawing there.
-Outcome RunHistory(HeadlessSession& session, const CliOptions& options, std::ostream& out,
-                   std::ostream& err, bool terminal);
+// The export folder of --out (empty: the current folder): made when missing, and tried
+// with a file of its own, so that a folder that cannot take the export is refused before
+// the logger is asked for anything.
+Outcome PrepareOutFolder(const std::string& outDir, std::filesystem::path& folder);
+
+// `folder`: as PrepareOutFolder gave it. `terminal`: standard error is a terminal, so a
+// progress bar is worth drawing there.
+Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
+                   const std::filesystem::path& folder, std::ostream& out, std::ostream& err,
+                   bool terminal);
 
 // The progress line: a bar of `width` cells and the query's own text ("record 120 of 5000,
 // 6:12 left").
