@@ -26,8 +26,7 @@ constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
 class CliHistoryHost final : public data::HistoryHost {
   public:
     CliHistoryHost(HeadlessSession& session, data::HistoryStore& store, std::uint16_t& count,
-                   std::filesystem::path folder, bool keepPartial, std::ostream& err,
-                   bool terminal)
+                   std::filesystem::path folder, bool keepPartial, std::ostream& err, bool terminal)
         : session_(session),
           store_(store),
           count_(count),
@@ -122,8 +121,8 @@ Outcome PrepareOutFolder(const std::string& outDir, std::filesystem::path& folde
     if (status.type() == std::filesystem::file_type::not_found) {
         std::filesystem::create_directories(folder, error);
         if (error)
-            return Outcome::Failed(kExitUsage,
-                                   "--out: cannot make the folder " + name + ": " + error.message());
+            return Outcome::Failed(
+                kExitUsage, "--out: cannot make the folder " + name + ": " + error.message());
     } else if (error) {
         return Outcome::Failed(kExitUsage, "--out: " + name + ": " + error.message());
     } else if (!std::filesystem::is_directory(status)) {

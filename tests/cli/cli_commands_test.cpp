@@ -215,8 +215,7 @@ TEST(CliHistory, RefusedRangesEmptyRangesAndCutTransfersWriteNoFile) {
     result =
         logger.Run({"history", "--from", "24-03-31", "--to", "24-03-01", "--out", folder.path});
     EXPECT_EQ(result.status, kExitUsage);
-    EXPECT_NE(result.err.find("the range ends before it starts"), std::string::npos)
-        << result.err;
+    EXPECT_NE(result.err.find("the range ends before it starts"), std::string::npos) << result.err;
     EXPECT_EQ(logger.simulator.counters().framesReceived, before);
 
     // The line goes dead after the login, the count and ten records.
@@ -271,10 +270,9 @@ TEST(CliHistory, KeepPartialExportsWhatArrivedWhenTheLineIsLostOrTheLoggerStopsA
                                              "--out", folder.path, "--keep-partial"});
         EXPECT_EQ(result.status, kExitLink);
         EXPECT_EQ(Lines(result.err), 1u) << result.err;
-        const std::string cause = hangUp ? "the line to the logger on " +
-                                               logger.simulator.slavePath() + " was lost"
-                                         : "no reply from the logger on " +
-                                               logger.simulator.slavePath();
+        const std::string cause =
+            hangUp ? "the line to the logger on " + logger.simulator.slavePath() + " was lost"
+                   : "no reply from the logger on " + logger.simulator.slavePath();
         EXPECT_EQ(result.err.rfind("lgcset-cli: " + cause, 0), 0u) << result.err;
         EXPECT_NE(result.err.find(": 10 of 50 records had arrived; they were exported"),
                   std::string::npos)

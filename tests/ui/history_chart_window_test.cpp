@@ -173,7 +173,8 @@ TEST_F(HistoryChartTest, AFixEveryFourthRecordShowsEveryFixOnTheTrackAndInItsIma
     for (std::size_t i = 0; i < kCount; ++i) {
         data::HistoryRecord& r = window->History[i];
         const bool fix = i % 4 == 0;
-        r.longitude = fix ? 113900000u + static_cast<std::uint32_t>(i) * 500u : data::kAbsentPosition;
+        r.longitude =
+            fix ? 113900000u + static_cast<std::uint32_t>(i) * 500u : data::kAbsentPosition;
         r.latitude = fix ? 22540000u + static_cast<std::uint32_t>(i) * 300u : data::kAbsentPosition;
     }
     window->HistoryCount = kCount;
