@@ -370,8 +370,8 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
            const CliEnvironment& environment) {
     const CliOptions options = ParseCommandLine(arguments);
     if (!options.error.empty()) {
-        err << kProgram << options.error << "\n"
-            << "(lgcset-cli --help for the usage)\n";
+        // One line, as every failure: scripts keep the last line of standard error.
+        err << kProgram << options.error << "; see lgcset-cli --help\n";
         return kExitUsage;
     }
     if (options.help) {
@@ -391,6 +391,12 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
             return Fail(err, held);
     }
 
+    // So is an export folder that cannot be made or written.
+    std::filesystem::path outFolder;
+    if (command == "history")
+        if (Outcome ready = PrepareOutFolder(options.outDir, outFolder); !ready.ok())
+            return Fail(err, ready);
+
     Connection c;
     if (Outcome connected = Connect(options, environment, c); !connected.ok())
         return Fail(err, connected);
@@ -403,8 +409,8 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (command == "diff")
         return Diff(c, options, profile, out, err);
     if (command == "history") {
-        const Outcome done = RunHistory(*c.session, options, out, err, environment.errorIsTerminal,
-                                        environment.exportClock);
+        const Outcome done = RunHistory(*c.session, options, outFolder, out, err,
+                                        environment.errorIsTerminal, environment.exportClock);
         return done.ok() ? kExitOk : Fail(err, done);
     }
     if (command == "relay")

@@ -1,8 +1,13 @@
 #include "cli/cli_history.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <optional>
+#include <system_error>
 
 #include "data/history_query.h"
 #include "data/history_record.h"
@@ -21,19 +26,21 @@ constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
 class CliHistoryHost final : public data::HistoryHost {
   public:
     CliHistoryHost(HeadlessSession& session, data::HistoryStore& store, std::uint16_t& count,
-                   std::filesystem::path folder, std::ostream& err, bool terminal,
+                   std::filesystem::path folder, bool keepPartial, std::ostream& err, bool terminal,
                    std::function<exports::LocalTime()> clock)
         : session_(session),
           store_(store),
           count_(count),
           folder_(std::move(folder)),
+          keepPartial_(keepPartial),
           err_(err),
           terminal_(terminal),
           clock_(std::move(clock)) {}
 
     void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
-    // Asked only when a transfer ended early: a half transfer is not exported unasked.
-    bool AskYesNo(std::string_view) override { return false; }
+    // Asked only when a transfer ended early: a half transfer is exported only when the
+    // command line asked for it beforehand.
+    bool AskYesNo(std::string_view) override { return keepPartial_; }
     void SendHistoryCount(const data::QueryRange& range) override {
         data::StoreQueryRange(range, session_.Params());
         session_.SendRequest(protocol::kHistoryCountRequest);
@@ -89,6 +96,7 @@ class CliHistoryHost final : public data::HistoryHost {
     data::HistoryStore& store_;
     std::uint16_t& count_;
     std::filesystem::path folder_;
+    bool keepPartial_;
     std::ostream& err_;
     bool terminal_;
     std::function<exports::LocalTime()> clock_;
@@ -110,18 +118,39 @@ std::string ProgressLine(std::uint32_t answered, std::uint32_t total, double ela
     return line + data::TransferProgressText(answered, total, elapsedSeconds);
 }
 
-Outcome RunHistory(HeadlessSession& session, const CliOptions& options, std::ostream& out,
-                   std::ostream& err, bool terminal,
-                   const std::function<exports::LocalTime()>& clock) {
-    const std::filesystem::path folder =
-        options.outDir.empty() ? std::filesystem::path(".") : std::filesystem::path(options.outDir);
+Outcome PrepareOutFolder(const std::string& outDir, std::filesystem::path& folder) {
+    folder = outDir.empty() ? std::filesystem::path(".") : std::filesystem::path(outDir);
+    const std::string name = folder.string();
     std::error_code error;
-    if (!std::filesystem::is_directory(folder, error))
-        return Outcome::Failed(kExitUsage, "--out: " + folder.string() + " is not a folder");
+    const std::filesystem::file_status status = std::filesystem::status(folder, error);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        std::filesystem::create_directories(folder, error);
+        if (error)
+            return Outcome::Failed(
+                kExitUsage, "--out: cannot make the folder " + name + ": " + error.message());
+    } else if (error) {
+        return Outcome::Failed(kExitUsage, "--out: " + name + ": " + error.message());
+    } else if (!std::filesystem::is_directory(status)) {
+        return Outcome::Failed(kExitUsage, "--out: " + name + " is not a folder");
+    }
+    // Permissions alone do not tell (root writes in a read-only folder, a read-only mount
+    // refuses everyone): a file really made and removed does.
+    std::string probe = (folder / ".lgcset-cli-XXXXXX").string();
+    const int fd = ::mkostemp(probe.data(), O_CLOEXEC);
+    if (fd < 0)
+        return Outcome::Failed(kExitUsage, "--out: cannot write in the folder " + name + ": " +
+                                               std::generic_category().message(errno));
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return {};
+}
 
+Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
+                   const std::filesystem::path& folder, std::ostream& out, std::ostream& err,
+                   bool terminal, const std::function<exports::LocalTime()>& clock) {
     data::HistoryStore store;
     std::uint16_t count = 0;
-    CliHistoryHost host(session, store, count, folder, err, terminal, clock);
+    CliHistoryHost host(session, store, count, folder, options.keepPartial, err, terminal, clock);
     data::HistoryQuery query(host, store, count);
     session.onHistoryCount = [&](const protocol::ReceivedFrame& frame) {
         query.OnCountFrame(frame);
@@ -140,14 +169,14 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options, std::ost
     }
     const bool ended = session.RunUntil(
         [&] { return host.finished || query.state() == data::HistoryQuery::State::Idle; });
+    std::optional<std::string> cut;  // the line that says how the transfer was cut short
     if (!ended) {
         const std::uint16_t received = count;
         const std::uint16_t total = query.Total();
-        query.EndEarly();  // answers "no" to exporting a half transfer
+        query.EndEarly();  // exports what arrived when --keep-partial answers the question
         host.ClearTransferProgress();
-        return Outcome::Failed(kExitLink, session.TimeoutError() + ": " + std::to_string(received) +
-                                              " of " + std::to_string(total) +
-                                              " records had arrived; nothing was exported");
+        cut = session.LinkError() + ": " + std::to_string(received) + " of " +
+              std::to_string(total) + " records had arrived; ";
     }
     for (const std::string& message : host.messages) {
         if (message == data::kNoRecordsMessage)
@@ -155,17 +184,25 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options, std::ost
         else
             err << "lgcset-cli: " << message << "\n";
     }
-    if (!host.finished)
+    if (!host.finished) {
+        if (cut)
+            return Outcome::Failed(kExitLink, *cut + "nothing was exported");
         return {};  // no records in the range
+    }
     const exports::ExportResult& result = *host.result;
-    if (result.outcome != exports::ExportResult::Outcome::Saved)
+    if (result.outcome != exports::ExportResult::Outcome::Saved) {
+        if (cut)
+            return Outcome::Failed(kExitLink, *cut + "they could not be exported: " + result.error);
         return Outcome::Failed(kExitRefused, "the export could not be written: " + result.error);
+    }
     if (result.invalidTimes > 0)
         err << "lgcset-cli: " << result.invalidTimes
             << " records carry a time that is no real date and time\n";
     out << host.exported << " records\n"
         << result.workbook.string() << "\n"
         << result.csv.string() << "\n";
+    if (cut)
+        return Outcome::Failed(kExitLink, *cut + "they were exported");
     return {};
 }
 

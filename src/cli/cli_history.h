@@ -2,8 +2,10 @@
 // of what it fetched, with the progress on standard error.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <ostream>
+#include <string>
 
 #include "cli/cli_options.h"
 #include "cli/headless_session.h"
@@ -11,11 +13,17 @@
 
 namespace lgcset::cli {
 
-// `terminal`: standard error is a terminal, so a progress bar is worth drawing there.
-// `clock` names the export files (the local clock when empty).
-Outcome RunHistory(HeadlessSession& session, const CliOptions& options, std::ostream& out,
-                   std::ostream& err, bool terminal,
-                   const std::function<exports::LocalTime()>& clock = {});
+// The export folder of --out (empty: the current folder): made when missing, and tried
+// with a file of its own, so that a folder that cannot take the export is refused before
+// the logger is asked for anything.
+Outcome PrepareOutFolder(const std::string& outDir, std::filesystem::path& folder);
+
+// `folder`: as PrepareOutFolder gave it. `terminal`: standard error is a terminal, so a
+// progress bar is worth drawing there. `clock` names the export files (the local clock
+// when empty).
+Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
+                   const std::filesystem::path& folder, std::ostream& out, std::ostream& err,
+                   bool terminal, const std::function<exports::LocalTime()>& clock = {});
 
 // The progress line: a bar of `width` cells and the query's own text ("record 120 of 5000,
 // 6:12 left").

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdio>
 #include <string_view>
+#include <tuple>
 
 namespace lgcset::cli {
 
@@ -37,17 +38,23 @@ constexpr std::array<CommandEntry, 11> kCommands{{
      "Print the settings that differ between the profile and the logger, one a line:\n"
      "caption, logger value, profile value. Exit status 0 when none differ, 1 when some do.",
      1, true},
-    {"history", "history --from YY-MM-DD --to YY-MM-DD [--out DIR]",
-     "Fetch the log of a date range (at most six months) and export it to the workbook\n"
-     "(SAVE<time>.xls) and CSV file (SAVE_CSV_<time>.csv) in DIR (default: the current\n"
-     "folder). Progress and the time left go to standard error when it is a terminal.",
+    {"history", "history --from YY-MM-DD --to YY-MM-DD [--out DIR] [--keep-partial]",
+     "Fetch the log of a date range (at most six months, not ending before it starts) and\n"
+     "export it to the workbook (SAVE<time>.xls) and CSV file (SAVE_CSV_<time>.csv) in DIR\n"
+     "(default: the current folder; made when missing, and refused before the logger is\n"
+     "asked when it cannot be written). Progress and the time left go to standard error\n"
+     "when it is a terminal. When the line is lost or the logger stops answering, nothing\n"
+     "is exported, or with --keep-partial the records that arrived are; the exit status is\n"
+     "3 either way.",
      0, false},
     {"clock", "clock [--json] [--set now | --set \"YYYY-MM-DD HH:MM:SS\"]",
-     "Print the logger's clock, or set it to the computer's time or to the one given.", 0, true},
+     "Print the logger's clock, or set it to the computer's time or to the one given. The\n"
+     "logger keeps two-digit years: a year outside 2000 to 2099 is refused.",
+     0, true},
     {"current", "current [--json]", "Print the logger's current readings.", 0, true},
     {"relay", "relay --nc SECONDS | --pulse ON OFF REPEAT | --stop",
-     "Test the relay: on for SECONDS (NC/NO control), pulses of ON and OFF seconds REPEAT\n"
-     "times (pulse control), or stop a running test.",
+     "Test the relay: on for SECONDS, 0 to 9999 (NC/NO control), pulses of ON and OFF\n"
+     "seconds REPEAT times (pulse control), or stop a running test.",
      0, false},
     {"factory-reset", "factory-reset --yes",
      "Reset the logger to its factory settings. Refused without --yes.", 0, false},
@@ -65,6 +72,32 @@ constexpr std::array<std::string_view, 4> kModels{"R480", "R481", "R482", "R483"
 
 bool IsModel(std::string_view text) {
     return std::find(kModels.begin(), kModels.end(), text) != kModels.end();
+}
+
+bool Before(const data::CalendarDate& a, const data::CalendarDate& b) {
+    return std::tie(a.year, a.month, a.day) < std::tie(b.year, b.month, b.day);
+}
+
+std::string DateText(const data::CalendarDate& date) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+    return text;
+}
+
+bool ClockYear(int year) {
+    return year >= kFirstClockYear && year <= kLastClockYear;
+}
+
+std::string TwoDigitYearsRefusal(const std::string& option, int year) {
+    return option + ": the logger keeps two-digit years, " + std::to_string(kFirstClockYear) +
+           " to " + std::to_string(kLastClockYear) + "; " + std::to_string(year) +
+           " cannot be given to it";
+}
+
+// A word after --demo meant as a model, though not one of ours: "R" and a digit ("R489").
+bool LooksLikeModel(std::string_view text) {
+    return text.size() >= 2 && (text[0] == 'R' || text[0] == 'r') && text[1] >= '0' &&
+           text[1] <= '9';
 }
 
 bool ParseNumber(std::string_view text, long long& value) {
@@ -163,6 +196,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             options.demo = true;
             if (i + 1 < arguments.size() && IsModel(arguments[i + 1]))
                 options.demoModel = arguments[++i];
+            else if (i + 1 < arguments.size() && LooksLikeModel(arguments[i + 1]))
+                fail("unknown model " + arguments[i + 1] + " (R480 to R483)");
         } else if (argument == "--password") {
             if (const auto password = value("the device password"))
                 options.password = *password;
@@ -181,12 +216,17 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
                 const auto date = ParseDate(*text);
                 if (!date)
                     fail(argument + ": \"" + *text + "\" is not a date YY-MM-DD");
+                else if (!ClockYear(date->year))
+                    fail(TwoDigitYearsRefusal(argument, date->year));
                 (argument == "--from" ? options.from : options.to) = date;
             }
         } else if (argument == "--out") {
             commandOptions.push_back(argument);
             if (const auto dir = value("a folder"))
                 options.outDir = *dir;
+        } else if (argument == "--keep-partial") {
+            commandOptions.push_back(argument);
+            options.keepPartial = true;
         } else if (argument == "--set") {
             commandOptions.push_back(argument);
             if (const auto text = value("now or \"YYYY-MM-DD HH:MM:SS\"")) {
@@ -195,6 +235,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
                     options.setClockNow = true;
                 } else if (const auto at = ParseDateTime(*text)) {
                     options.clockValue = *at;
+                    if (!ClockYear(at->date.year))
+                        fail(TwoDigitYearsRefusal(argument, at->date.year));
                 } else {
                     fail("--set: \"" + *text + "\" is neither now nor a time YYYY-MM-DD HH:MM:SS");
                 }
@@ -208,9 +250,10 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             } else if (argument == "--nc") {
                 options.relay = RelayMode::NcNo;
                 if (const auto text = value("the relay working time in seconds")) {
-                    const auto seconds = ParseUnsigned(*text, 65535);
+                    const auto seconds = ParseUnsigned(*text, kMaxRelaySeconds);
                     if (!seconds)
-                        fail("--nc: \"" + *text + "\" is not a number of seconds 0 to 65535");
+                        fail("--nc: \"" + *text + "\" is not a number of seconds 0 to " +
+                             std::to_string(kMaxRelaySeconds));
                     options.relaySeconds = seconds.value_or(0);
                 }
             } else {
@@ -272,7 +315,9 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         const bool allowed =
             (option == "--json" && entry->json) || (option == "--no-verify" && c == "write") ||
             (option == "--yes" && c == "factory-reset") ||
-            ((option == "--from" || option == "--to" || option == "--out") && c == "history") ||
+            ((option == "--from" || option == "--to" || option == "--out" ||
+              option == "--keep-partial") &&
+             c == "history") ||
             (option == "--set" && c == "clock") ||
             ((option == "--nc" || option == "--pulse" || option == "--stop") && c == "relay");
         if (!allowed)
@@ -288,6 +333,9 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     if (options.command == "history" && (!options.from || !options.to))
         fail("history needs --from and --to");
+    else if (options.command == "history" && Before(*options.to, *options.from))
+        fail("history: the range ends before it starts (--to " + DateText(*options.to) +
+             " is before --from " + DateText(*options.from) + ")");
     if (options.command == "relay" && options.relay == RelayMode::None)
         fail("relay needs --nc, --pulse or --stop");
     if (options.command == "factory-reset" && !options.yes)
@@ -317,7 +365,8 @@ std::string ProgramHelp() {
     text +=
         "\n"
         "exit status: 0 success, 1 a refusal by the logger, a failed check or a difference,\n"
-        "2 wrong usage or a file that cannot be read, 3 the port or the link failed.\n";
+        "2 wrong usage or a file or folder that cannot be read or written, 3 the port or\n"
+        "the line failed or the logger stopped answering.\n";
     return text;
 }
 

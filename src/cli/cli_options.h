@@ -13,6 +13,12 @@ namespace lgcset::cli {
 
 enum class RelayMode { None, NcNo, Pulse, Stop };
 
+// The window's box for the relay working time holds four digits.
+inline constexpr int kMaxRelaySeconds = 9999;
+// The logger keeps the year of its clock in two digits, counted from 2000.
+inline constexpr int kFirstClockYear = 2000;
+inline constexpr int kLastClockYear = 2099;
+
 struct CliOptions {
     std::string port;
     bool demo = false;
@@ -28,13 +34,14 @@ struct CliOptions {
 
     std::optional<data::CalendarDate> from, to;  // history
     std::string outDir;                          // history; empty: the current folder
+    bool keepPartial = false;                    // history: export what arrived before a loss
 
     bool setClock = false;  // clock --set
     bool setClockNow = false;
     data::DeviceTime clockValue;
 
     RelayMode relay = RelayMode::None;
-    std::uint16_t relaySeconds = 0;  // --nc
+    std::uint16_t relaySeconds = 0;  // --nc, 0 to kMaxRelaySeconds
     std::uint16_t onSeconds = 0, offSeconds = 0;
     std::uint8_t repeat = 0;
 

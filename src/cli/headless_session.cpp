@@ -52,6 +52,13 @@ HeadlessSession::HeadlessSession(settings::SettingsModel& settings, int resendIn
         resend_.Stop();
     });
     assembler_.SetOnFrame([this](const protocol::ReceivedFrame& frame) { OnFrame(frame); });
+    // A line that went away answers nothing more: waiting out the resends would only delay
+    // the same end.
+    cm1_.OnRequestHangup = [this](link::TComm*) {
+        lineLost_ = true;
+        tmr_cf_.stop();
+        resend_.Stop();
+    };
 }
 
 HeadlessSession::~HeadlessSession() {
@@ -76,23 +83,26 @@ Outcome HeadlessSession::Open(const std::string& port) {
         error = errno;
         detail = e.what();
     }
-    const std::string reason = link::OpenFailureReason(error, port);
-    std::string text = "cannot open the port " + port + ": " + detail;
-    if (!reason.empty())
-        text += " (" + reason + ")";
-    return Outcome::Failed(kExitLink, text);
+    // The reason the system gave says more than the component's own text; one of them.
+    std::string reason = link::OpenFailureReason(error, port);
+    if (reason.empty())
+        reason = detail;
+    while (!reason.empty() && reason.back() == ' ') reason.pop_back();
+    return Outcome::Failed(kExitLink, "cannot open the port " + port + ": " + reason);
 }
 
 bool HeadlessSession::RunUntil(const std::function<bool()>& done) {
     while (!done()) {
-        if (timedOut_)
+        if (timedOut_ || lineLost_)
             return false;
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
 }
 
-std::string HeadlessSession::TimeoutError() const {
+std::string HeadlessSession::LinkError() const {
+    if (lineLost_)
+        return "the line to the logger on " + port_ + " was lost";
     return "no reply from the logger on " + port_ + " after " +
            std::to_string(protocol::ResendTracker::kMaxResends) + " resends (Send command timeout)";
 }
@@ -119,7 +129,7 @@ Outcome HeadlessSession::Login() {
     operations_.Login();
     const bool answered = RunUntil([&] { return messages_.size() > from; });
     if (!answered)
-        return Outcome::Failed(kExitLink, TimeoutError());
+        return Outcome::Failed(kExitLink, LinkError());
     if (ShownSince(from, protocol::kLoginSuccessMessage))
         return {};
     return Outcome::Failed(kExitRefused, "wrong password: the logger refused the login (" +
@@ -131,7 +141,7 @@ Outcome HeadlessSession::ReadSettings() {
     readPages_.clear();
     operations_.ReadSettings();
     if (!RunUntil([&] { return ShownSince(from, protocol::kReadDoneMessage); }))
-        return Outcome::Failed(kExitLink, TimeoutError() + " while reading page " +
+        return Outcome::Failed(kExitLink, LinkError() + " while reading page " +
                                               std::to_string(1024 * (readPages_.size() + 1)));
     return {};
 }
@@ -147,7 +157,7 @@ Outcome HeadlessSession::SaveSettings() {
     const bool ended = RunUntil(
         [&] { return RefusalSince(from) || RepliesOf(protocol::Command::FinishWrite) > finished; });
     if (!ended)
-        return Outcome::Failed(kExitLink, TimeoutError() + " while writing the settings (" +
+        return Outcome::Failed(kExitLink, LinkError() + " while writing the settings (" +
                                               std::to_string(writtenPages_.size()) +
                                               " of 4 pages written)");
     if (const auto refusal = RefusalSince(from))
@@ -159,7 +169,7 @@ Outcome HeadlessSession::FactoryReset() {
     const std::size_t from = messages_.size();
     operations_.FactoryReset();  // AskYesNo answers yes: the command line has confirmed
     if (!RunUntil([&] { return messages_.size() > from; }))
-        return Outcome::Failed(kExitLink, TimeoutError());
+        return Outcome::Failed(kExitLink, LinkError());
     if (ShownSince(from, protocol::kResetDoneMessage))
         return {};
     return Outcome::Failed(kExitRefused,
@@ -173,7 +183,7 @@ Outcome HeadlessSession::Ask(std::uint8_t requestType, protocol::Command reply,
     const std::size_t before = RepliesOf(reply);
     SendRequest(requestType);
     if (!RunUntil([&] { return RepliesOf(reply) > before; }))
-        return Outcome::Failed(kExitLink, TimeoutError());
+        return Outcome::Failed(kExitLink, LinkError());
     if (frame != nullptr && lastFrame_)
         *frame = *lastFrame_;
     if (successTexts.empty())

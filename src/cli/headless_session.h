@@ -75,10 +75,12 @@ class HeadlessSession final : public protocol::DeviceHost {
     std::function<void(const protocol::ReceivedFrame&)> onHistoryCount;
     std::function<void(const protocol::ReceivedFrame&)> onHistoryRecord;
 
-    // Runs the event loop until done() holds or a request timed out; false on the timeout.
+    // Runs the event loop until done() holds, a request timed out or the line was lost;
+    // false on the timeout or the loss.
     bool RunUntil(const std::function<bool()>& done);
-    // The one line for a request that got no reply.
-    std::string TimeoutError() const;
+    // The one line for a request that got no reply: the line was lost, or the logger did
+    // not answer.
+    std::string LinkError() const;
 
     // protocol::DeviceHost
     void ShowMessage(std::string_view text) override;
@@ -134,6 +136,7 @@ class HeadlessSession final : public protocol::DeviceHost {
     std::vector<std::string> messages_;
     std::optional<std::string> refusedSave_;
     bool timedOut_ = false;
+    bool lineLost_ = false;
 };
 
 // A settings model as it stands after a login to the logger whose login reply is given:

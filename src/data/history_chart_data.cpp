@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <limits>
-#include <type_traits>
 
 #include "data/calendar.h"
 
@@ -24,29 +23,20 @@ bool SensorValueAt(const HistoryRecord& record, int sensor, double& value) {
 }
 
 // Appends a point, or a gap after a point (one gap is enough for a run of missing values).
-template <typename Point>
-void AppendOrGap(std::vector<Point>& series, std::size_t& values, const Point& point, bool present,
-                 bool& open) {
+void AppendOrGap(std::vector<ChartPoint>& series, std::size_t& values, const ChartPoint& point,
+                 bool present, bool& open) {
     if (present) {
         series.push_back(point);
         ++values;
         open = true;
     } else if (open) {
-        Point gap = point;
-        if constexpr (std::is_same_v<Point, ChartPoint>) {
-            gap.value = kNaN;
-        } else {
-            gap.longitude = kNaN;
-            gap.latitude = kNaN;
-        }
-        series.push_back(gap);
+        series.push_back({point.time, kNaN});
         open = false;
     }
 }
 
 // A series that ends in a gap carries it for nothing.
-template <typename Point>
-void DropTrailingGap(std::vector<Point>& series, bool open) {
+void DropTrailingGap(std::vector<ChartPoint>& series, bool open) {
     if (!open && !series.empty())
         series.pop_back();
 }
@@ -115,7 +105,6 @@ HistoryChartData BuildHistoryChart(std::span<const HistoryRecord> records) {
         std::stable_sort(order.begin(), order.end(), earlier);
 
     std::array<bool, kSensorCount> open{};
-    bool trackOpen = false;
     for (const Timed& t : order) {
         const HistoryRecord& r = records[t.index];
         chart.time.Include(t.time);
@@ -128,16 +117,15 @@ HistoryChartData BuildHistoryChart(std::span<const HistoryRecord> records) {
             AppendOrGap(chart.sensors[si], chart.valueCounts[si], ChartPoint{t.time, v}, present,
                         open[si]);
         }
-        const bool positioned = r.longitude != kAbsentPosition && r.latitude != kAbsentPosition;
-        TrackPoint p{t.time, r.longitude / 1e6, r.latitude / 1e6};
-        if (positioned) {
+        if (r.longitude != kAbsentPosition && r.latitude != kAbsentPosition) {
+            const TrackPoint p{t.time, r.longitude / 1e6, r.latitude / 1e6};
             chart.longitude.Include(p.longitude);
             chart.latitude.Include(p.latitude);
+            chart.track.push_back(p);
         }
-        AppendOrGap(chart.track, chart.trackPointCount, p, positioned, trackOpen);
     }
     for (std::size_t s = 0; s < kSensorCount; ++s) DropTrailingGap(chart.sensors[s], open[s]);
-    DropTrailingGap(chart.track, trackOpen);
+    chart.trackPointCount = chart.track.size();
     return chart;
 }
 

@@ -3,7 +3,8 @@
 //
 // Time is counted in seconds from 1970-01-01 00:00:00 of the logger's own clock; no time
 // zone is applied, so the chart shows the times the records carry. A NaN value in a series
-// is a gap: a record of that time lacked the value, and the line stops there.
+// is a gap: a record of that time lacked the value, and the line stops there. The track has
+// no gaps.
 #pragma once
 
 #include <array>
@@ -24,8 +25,8 @@ struct ChartPoint {
 
 struct TrackPoint {
     double time = 0;
-    double longitude = 0;  // degrees; NaN: gap
-    double latitude = 0;   // degrees; NaN: gap
+    double longitude = 0;  // degrees
+    double latitude = 0;   // degrees
 };
 
 struct ChartRange {
@@ -41,7 +42,7 @@ struct HistoryChartData {
     std::array<std::vector<ChartPoint>, kSensorCount> sensors;
     std::array<std::size_t, kSensorCount> valueCounts{};  // points that are not gaps
     std::vector<TrackPoint> track;                        // empty when no record has a position
-    std::size_t trackPointCount = 0;                      // points that are not gaps
+    std::size_t trackPointCount = 0;                      // track.size()
 
     ChartRange time;   // of every record with a usable time
     ChartRange value;  // of every sensor value
@@ -58,8 +59,11 @@ struct HistoryChartData {
 
 // The chart of the records. Records are taken in time order (those of equal time in the
 // order given), so a logger clock set back does not fold the line onto itself. A sensor value
-// that is not finite is a gap, as is a record that lacks it; the track holds the records that
-// carry both longitude and latitude, in the units of the export (unsigned millionths).
+// that is not finite is a gap, as is a record that lacks it. The track holds every record
+// that carries both longitude and latitude (unsigned millionths, as the export writes them)
+// and joins each to the next such record: a record without a fix says nothing of where the
+// logger was, and loggers that take a fix only every few records would otherwise leave a
+// track of lone points with no line between them.
 HistoryChartData BuildHistoryChart(std::span<const HistoryRecord> records);
 
 // The record's time in chart seconds, or nothing when its fields are not a valid date and

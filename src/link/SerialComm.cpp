@@ -109,7 +109,10 @@ void TComm::ClosePort() {
 }
 
 bool TComm::WriteData(const std::uint8_t* data, std::uint16_t count) {
-    return writer_ && writer_->Queue(data, count);
+    if (!writer_ || !writer_->Queue(data, count))
+        return false;
+    bytesSent_ += count;
+    return true;
 }
 
 bool TComm::PortOpen() const {

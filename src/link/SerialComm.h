@@ -114,6 +114,11 @@ class TComm {
     // False when the port is closed (no running writer) or count is 0. Otherwise the bytes
     // are copied, queued for the writer in call order, and the caller's buffer is free again.
     bool WriteData(const std::uint8_t* data, std::uint16_t count);
+    // The bytes on the line since the component was made: those WriteData took for the
+    // writer, and those delivered as received data (whether or not OnReceiveData is bound).
+    // For the owner's thread, as the events.
+    std::uint64_t BytesSent() const { return bytesSent_; }
+    std::uint64_t BytesReceived() const { return bytesReceived_; }
 
     // Properties, in their declared order.
     bool PortOpen() const;  // true while a port handle is held
@@ -200,10 +205,14 @@ class TComm {
     TSendDataEmptyEvent OnSendDataEmpty;
 
   private:
+    friend class CommNotifier;  // counts the bytes it delivers
+
     template <typename T>
     void SetLineField(T TCommLineSettings::*field, T value);
     void SetTimeoutField(std::uint32_t TCommTimeouts::*field, std::uint32_t value);
 
+    std::uint64_t bytesSent_ = 0;
+    std::uint64_t bytesReceived_ = 0;
     std::uint8_t commPort_ = 1;
     std::string portOpenError_;
     std::string output_;

@@ -135,6 +135,7 @@ void CommNotifier::Dispatch(CommMessage message, const std::uint8_t* bytes, std:
     TComm* sender = owner_;
     switch (message) {
         case CommMessage::ReceiveData:
+            sender->bytesReceived_ += count;
             CallIfBound(sender->OnReceiveData, sender, bytes, count);
             break;
         case CommMessage::ReceiveError:

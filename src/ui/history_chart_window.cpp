@@ -28,6 +28,8 @@ namespace {
 
 constexpr int kSensorView = 0;
 constexpr int kTrackView = 1;
+const QColor kTrackColour(0x1f, 0x77, 0xb4);
+constexpr double kTrackDotSize = 5;
 // Pixels a time label of "yy-mm-dd hh:mm" needs with room on either side.
 constexpr int kPixelsPerTimeTick = 170;
 
@@ -177,7 +179,10 @@ void HistoryChartWindow::BuildTrackPlot() {
     trackPlot_->yAxis->setLabel(QStringLiteral("Latitude"));
     trackCurve_ = new QCPCurve(trackPlot_->xAxis, trackPlot_->yAxis);
     trackCurve_->setName(QStringLiteral("Track"));
-    trackCurve_->setPen(QPen(QColor(0x1f, 0x77, 0xb4), 1));
+    trackCurve_->setPen(QPen(kTrackColour, 1));
+    // Every fix a dot, so that a lone one shows as well as a run of them.
+    trackCurve_->setScatterStyle(
+        QCPScatterStyle(QCPScatterStyle::ssDisc, kTrackColour, kTrackColour, kTrackDotSize));
     trackPlot_->setInteraction(QCP::iRangeZoom, true);
     trackPlot_->setSelectionRectMode(QCP::srmZoom);
     trackPlot_->setNoAntialiasingOnDrag(true);

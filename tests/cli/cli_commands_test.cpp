@@ -71,6 +71,11 @@ TEST(CliFailures, EachSaysWhatHappenedInOneLineWithItsStatus) {
         << result.err;
     EXPECT_NE(result.err.find("No such device: /nonexistent/ttyUSB9."), std::string::npos)
         << result.err;
+    // One reason, the system's, not the component's text beside it.
+    result = Cli({"--port", "/dev/null", "info"});
+    EXPECT_EQ(result.status, kExitLink);
+    EXPECT_EQ(result.err,
+              "lgcset-cli: cannot open the port /dev/null: /dev/null is not a serial port.\n");
 
     // A logger that has stopped answering: the request is sent four times, then given up.
     logger.simulator.AnswerOnly(0);
@@ -302,9 +307,13 @@ TEST(CliHistory, RefusedRangesEmptyRangesAndCutTransfersWriteNoFile) {
     EXPECT_EQ(result.status, kExitOk) << result.err;
     EXPECT_EQ(result.out, "No data recorded on this period.\n");
 
-    result = logger.Run(
-        {"history", "--from", "24-03-01", "--to", "24-03-31", "--out", folder.File("not-there")});
+    // A range that ends before it starts: the logger is not even logged in to.
+    const std::uint32_t before = logger.simulator.counters().framesReceived;
+    result =
+        logger.Run({"history", "--from", "24-03-31", "--to", "24-03-01", "--out", folder.path});
     EXPECT_EQ(result.status, kExitUsage);
+    EXPECT_NE(result.err.find("the range ends before it starts"), std::string::npos) << result.err;
+    EXPECT_EQ(logger.simulator.counters().framesReceived, before);
 
     // The line goes dead after the login, the count and ten records.
     logger.simulator.AnswerOnly(1 + 1 + 10);
@@ -315,6 +324,62 @@ TEST(CliHistory, RefusedRangesEmptyRangesAndCutTransfersWriteNoFile) {
               std::string::npos)
         << result.err;
     EXPECT_TRUE(FilesIn(folder.path).empty());
+}
+
+TEST(CliHistory, TheOutFolderIsMadeWhenMissingAndRefusedBeforeTheLoggerWhenItCannotBeWritten) {
+    Logger logger(HistoryOptions(5));
+    TempFolder folder;
+    const std::filesystem::path made = folder.path / "logs" / "ttyUSB0";
+    CliResult result =
+        logger.Run({"history", "--from", "24-03-01", "--to", "24-03-31", "--out", made.string()});
+    EXPECT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_EQ(FilesIn(made).size(), 2u);  // the export, and nothing left of the write test
+
+    // Tests may run as root, for whom a read-only folder is writable: these fail for all.
+    test::WriteText(folder.File("plain"), "a file, not a folder");
+    std::vector<std::string> unwritable = {folder.File("plain"), folder.File("plain/sub")};
+    if (std::filesystem::is_directory("/proc/self"))
+        unwritable.push_back("/proc/self");
+    const std::uint32_t frames = logger.simulator.counters().framesReceived;
+    for (const std::string& out : unwritable) {
+        result = logger.Run({"history", "--from", "24-03-01", "--to", "24-03-31", "--out", out});
+        EXPECT_EQ(result.status, kExitUsage) << out;
+        EXPECT_EQ(result.err.rfind("lgcset-cli: --out: ", 0), 0u) << result.err;
+        EXPECT_EQ(Lines(result.err), 1u) << result.err;
+        EXPECT_NE(result.err.find(out), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(logger.simulator.counters().framesReceived, frames);
+    EXPECT_EQ(FilesIn(folder.path), (std::vector<std::string>{"logs", "plain"}));
+}
+
+TEST(CliHistory, KeepPartialExportsWhatArrivedWhenTheLineIsLostOrTheLoggerStopsAnswering) {
+    for (const bool hangUp : {true, false}) {
+        SCOPED_TRACE(hangUp ? "line lost" : "no answer");
+        sim::Options options = HistoryOptions(50);
+        // After the login, the count and ten records.
+        if (hangUp)
+            options.faults.hangUpAfterFrames = 1 + 1 + 10;
+        Logger logger(options);
+        if (!hangUp)
+            logger.simulator.AnswerOnly(1 + 1 + 10);
+        TempFolder folder;
+        const CliResult result = logger.Run({"history", "--from", "24-03-01", "--to", "24-03-31",
+                                             "--out", folder.path, "--keep-partial"});
+        EXPECT_EQ(result.status, kExitLink);
+        EXPECT_EQ(Lines(result.err), 1u) << result.err;
+        const std::string cause =
+            hangUp ? "the line to the logger on " + logger.simulator.slavePath() + " was lost"
+                   : "no reply from the logger on " + logger.simulator.slavePath();
+        EXPECT_EQ(result.err.rfind("lgcset-cli: " + cause, 0), 0u) << result.err;
+        EXPECT_NE(result.err.find(": 10 of 50 records had arrived; they were exported"),
+                  std::string::npos)
+            << result.err;
+        const std::vector<std::string> files = FilesIn(folder.path);
+        ASSERT_EQ(files.size(), 2u);
+        EXPECT_EQ(result.out, "10 records\n" + (folder.path / files[0]).string() + "\n" +
+                                  (folder.path / files[1]).string() + "\n");
+        EXPECT_EQ(Lines(test::ReadText((folder.path / files[1]).string())), 11u);
+    }
 }
 
 TEST(CliClock, ReadsAndSetsTheLoggersClock) {
@@ -334,6 +399,11 @@ TEST(CliClock, ReadsAndSetsTheLoggersClock) {
     EXPECT_EQ(logger.simulator.DeviceClock()->month, 6);
     EXPECT_EQ(logger.simulator.DeviceClock()->day, 30);
     EXPECT_EQ(logger.Run({"clock", "--set", "now"}).status, kExitOk);
+
+    // The last year two digits hold.
+    result = logger.Run({"clock", "--set", "2099-12-31 23:59:59"});
+    EXPECT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_EQ(logger.simulator.DeviceClock()->year, 2099);
 }
 
 TEST(CliClock, ALoggerWithoutTimeOrRefusingTheSettingIsARefusal) {
@@ -372,8 +442,10 @@ TEST(CliRelay, SendsTheTestAndReportsARefusal) {
     EXPECT_EQ(logger.Run({"relay", "--nc", "10"}).out, "operate successfully.\n");
     EXPECT_EQ(logger.Run({"relay", "--pulse", "2", "3", "4"}).status, kExitOk);
     EXPECT_EQ(logger.Run({"relay", "--stop"}).status, kExitOk);
+    EXPECT_EQ(logger.Run({"relay", "--nc", "9999"}).status, kExitOk);
     const auto requests = logger.simulator.RelayRequests();
-    ASSERT_EQ(requests.size(), 3u);
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_EQ(requests[3], (std::vector<std::uint8_t>{0x01, 'C', 0x0F, 0x27}));
     EXPECT_EQ(requests[0], (std::vector<std::uint8_t>{0x01, 'C', 10, 0}));
     EXPECT_EQ(requests[1], (std::vector<std::uint8_t>{0x01, 'P', 2, 0, 3, 0, 4}));
     EXPECT_EQ(requests[2], (std::vector<std::uint8_t>{0x01, 'O'}));

@@ -2,6 +2,8 @@
 // understood, and the help texts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "cli/cli_options.h"
 #include "cli/headless_session.h"
 #include "cli_support.h"
@@ -28,21 +30,54 @@ TEST(CliOptions, WrongUsageIsRefusedWithStatusTwoBeforeAnyPortIsOpened) {
         {"--demo", "clock", "--set", "tomorrow"},
         {"--demo", "clock", "--set", "2024-13-01 10:00:00"},
         {"--demo", "relay"},
-        {"--demo", "relay", "--nc", "65536"},
+        {"--demo", "relay", "--nc", "10000"},  // the window's box holds four digits
         {"--demo", "relay", "--nc", "-1"},
         {"--demo", "relay", "--pulse", "1", "2"},
         {"--demo", "relay", "--pulse", "1", "2", "256"},  // one byte on the wire
         {"--demo", "relay", "--nc", "5", "--stop"},
         {"--demo", "--bogus", "info"},
+        {"--demo", "R489", "info"},
+        // Two-digit years on the wire: 1999 would be set as 2099, 2100 as 2000.
+        {"--demo", "clock", "--set", "1999-12-31 23:59:59"},
+        {"--demo", "clock", "--set", "2100-01-01 00:00:00"},
+        {"--demo", "history", "--from", "1999-12-01", "--to", "2000-01-01"},
+        // Ranges that end before they start, by a day and across the turn of the century.
+        {"--demo", "history", "--from", "24-03-10", "--to", "24-03-09"},
+        {"--demo", "history", "--from", "99-12-01", "--to", "00-01-01"},
+        {"--demo", "history", "--from", "24-03-01", "--to", "24-03-31", "--keep-partial", "x"},
+        {"--demo", "info", "--keep-partial"},
     };
     for (const auto& arguments : wrong) {
         std::string line;
         for (const auto& a : arguments) line += a + " ";
         const test::CliResult result = test::Cli(arguments);
         EXPECT_EQ(result.status, kExitUsage) << line;
-        EXPECT_NE(result.err.find("lgcset-cli: "), std::string::npos) << line;
+        // One line, as every failure.
+        EXPECT_EQ(result.err.rfind("lgcset-cli: ", 0), 0u) << line << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
         EXPECT_TRUE(result.out.empty()) << line;
     }
+}
+
+TEST(CliOptions, RefusalsSayWhatIsRefusedAndTheEdgesOfEachRangePass) {
+    const auto error = [](std::vector<std::string> arguments) {
+        return ParseCommandLine(arguments).error;
+    };
+    EXPECT_EQ(test::Cli({"--demo", "R489", "info"}).err,
+              "lgcset-cli: unknown model R489 (R480 to R483); see lgcset-cli --help\n");
+    EXPECT_EQ(error({"--demo", "history", "--from", "24-03-10", "--to", "24-03-09"}),
+              "history: the range ends before it starts (--to 2024-03-09 is before --from "
+              "2024-03-10)");
+    EXPECT_EQ(error({"--demo", "clock", "--set", "1999-12-31 23:59:59"}),
+              "--set: the logger keeps two-digit years, 2000 to 2099; 1999 cannot be given to it");
+
+    EXPECT_EQ(error({"--demo", "clock", "--set", "2000-01-01 00:00:00"}), "");
+    EXPECT_EQ(error({"--demo", "clock", "--set", "2099-12-31 23:59:59"}), "");
+    EXPECT_EQ(error({"--demo", "history", "--from", "24-03-10", "--to", "24-03-10"}), "");
+    const CliOptions o = ParseCommandLine(
+        {"--demo", "history", "--keep-partial", "--from", "24-03-10", "--to", "24-03-11"});
+    EXPECT_TRUE(o.keepPartial);
+    EXPECT_EQ(ParseCommandLine({"--demo", "relay", "--nc", "9999"}).relaySeconds, 9999);
 }
 
 TEST(CliOptions, UnderstandsTheConnectionAndTheCommandArgumentsInAnyOrder) {
@@ -58,11 +93,12 @@ TEST(CliOptions, UnderstandsTheConnectionAndTheCommandArgumentsInAnyOrder) {
     EXPECT_EQ(o.repeat, 255);
 
     // --demo without a model keeps the default and leaves the next word as the command.
-    o = ParseCommandLine({"--demo", "history", "--from", "99-12-01", "--to", "2000-01-01"});
+    o = ParseCommandLine({"--demo", "history", "--from", "99-12-01", "--to", "2099-12-31"});
     ASSERT_TRUE(o.error.empty()) << o.error;
     EXPECT_EQ(o.demoModel, "R481");
     EXPECT_EQ(o.from->year, 2099);
-    EXPECT_EQ(o.to->year, 2000);
+    EXPECT_EQ(o.to->year, 2099);
+    EXPECT_FALSE(o.keepPartial);
 
     o = ParseCommandLine({"--port", "/dev/ttyUSB3", "clock", "--set", "2024-02-29 23:59:59"});
     ASSERT_TRUE(o.error.empty()) << o.error;

@@ -95,7 +95,7 @@ TEST(HistoryChartData, SeriesBreakWhereARecordLacksTheValueAndAbsentSensorsStayE
     EXPECT_TRUE(chart.longitude.empty);
 }
 
-TEST(HistoryChartData, TrackTakesRecordsWithBothCoordinatesAndBreaksWhereOneIsMissing) {
+TEST(HistoryChartData, TrackTakesRecordsWithBothCoordinatesAndJoinsThemAcrossThoseWithout) {
     std::vector<HistoryRecord> records(5, At(6, 8, 0));
     for (std::size_t i = 0; i < records.size(); ++i) {
         records[i].minute = static_cast<std::uint8_t>(i);
@@ -109,15 +109,41 @@ TEST(HistoryChartData, TrackTakesRecordsWithBothCoordinatesAndBreaksWhereOneIsMi
 
     EXPECT_FALSE(chart.HasValues());
     EXPECT_EQ(chart.trackPointCount, 4u);
-    ASSERT_EQ(chart.track.size(), 5u);
+    ASSERT_EQ(chart.track.size(), 4u);
     EXPECT_DOUBLE_EQ(chart.track[0].longitude, 113.954321);
     EXPECT_DOUBLE_EQ(chart.track[0].latitude, 22.54);
-    EXPECT_TRUE(std::isnan(chart.track[2].longitude));
-    EXPECT_TRUE(std::isnan(chart.track[2].latitude));
-    EXPECT_DOUBLE_EQ(chart.track[4].longitude, 4294.967294);
+    EXPECT_EQ(chart.track[2].time, T(6, 8, 3));
+    EXPECT_DOUBLE_EQ(chart.track[3].longitude, 4294.967294);
     EXPECT_DOUBLE_EQ(chart.longitude.lower, 113.954321);
     EXPECT_DOUBLE_EQ(chart.longitude.upper, 4294.967294);
     EXPECT_DOUBLE_EQ(chart.latitude.upper, 22.542);
+}
+
+TEST(HistoryChartData, AFixEveryFourthRecordGivesATrackOfEveryFix) {
+    // As a logger that takes a fix every fourth reading sends them: 51 of 204 records.
+    std::vector<HistoryRecord> records;
+    for (int i = 0; i < 204; ++i) {
+        HistoryRecord r = At(7 + i / 144, i / 6 % 24, i % 6 * 10);
+        Set(r, 0, 4.0);
+        if (i % 4 == 0) {
+            r.longitude = 113954321u + static_cast<std::uint32_t>(i) * 100u;
+            r.latitude = 22540000u + static_cast<std::uint32_t>(i) * 50u;
+        }
+        records.push_back(r);
+    }
+    const HistoryChartData chart = BuildHistoryChart(records);
+
+    EXPECT_TRUE(chart.HasTrack());
+    ASSERT_EQ(chart.track.size(), 51u);
+    EXPECT_EQ(chart.trackPointCount, 51u);
+    for (std::size_t k = 0; k < chart.track.size(); ++k) {
+        const HistoryRecord& r = records[4 * k];
+        EXPECT_EQ(chart.track[k].time, *RecordTime(r)) << k;
+        EXPECT_DOUBLE_EQ(chart.track[k].longitude, r.longitude / 1e6) << k;
+        EXPECT_DOUBLE_EQ(chart.track[k].latitude, r.latitude / 1e6) << k;
+    }
+    EXPECT_DOUBLE_EQ(chart.longitude.lower, 113.954321);
+    EXPECT_DOUBLE_EQ(chart.longitude.upper, 113.954321 + 200 * 100 / 1e6);
 }
 
 TEST(HistoryChartData, RecordsAreTakenInTimeOrderAndThoseWithoutAValidTimeAreLeftOut) {

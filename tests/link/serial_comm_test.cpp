@@ -221,6 +221,27 @@ TEST_F(TCommTest, WriteDataRefusesAClosedPortAndAnEmptyBlock) {
     EXPECT_TRUE(farGot.empty());
 }
 
+TEST_F(TCommTest, CountsTheBytesOnTheLineBothWaysAndNotThoseRefused) {
+    TComm comm;
+    Recorder seen;
+    seen.Bind(comm);
+    const auto outbound = Pattern(300, 8);
+    EXPECT_FALSE(comm.WriteData(outbound.data(), 300));  // closed: not on the line
+    OpenOnPty(comm);
+    ASSERT_TRUE(comm.WriteData(outbound.data(), 300));
+    ASSERT_TRUE(comm.WriteData(outbound.data(), 1));
+    EXPECT_EQ(comm.BytesSent(), 301u);
+    const auto inbound = Pattern(500, 9);
+    ASSERT_TRUE(pty.Send(inbound));
+    ASSERT_TRUE(ServeUntil([&] { return seen.bytes.size() >= inbound.size(); }));
+    EXPECT_EQ(comm.BytesReceived(), 500u);
+    // Unbound, the bytes still arrive on the line.
+    comm.OnReceiveData = nullptr;
+    ASSERT_TRUE(pty.Send(inbound));
+    EXPECT_TRUE(ServeUntil([&] { return comm.BytesReceived() >= 1000u; }));
+    EXPECT_EQ(comm.BytesReceived(), 1000u);
+}
+
 TEST_F(TCommTest, SendDataEmptyAtStartAndWhenTheQueueRunsEmptyAgain) {
     TComm comm;
     Recorder seen;

@@ -147,7 +147,7 @@ TEST_F(HistoryChartTest, ChartOfATransferHoldsExactlyTheStoresReadingsAndPositio
             curve.emplace_back(it->key, it->value);
     }
     EXPECT_EQ(curve, track);
-    EXPECT_GT(trackGaps, 0u);
+    EXPECT_EQ(trackGaps, 0u);  // a record without a fix does not break the track
     EXPECT_TRUE(chart->Views()->isTabEnabled(1));
 
     // The time axis reads as the export writes times, to the minute.
@@ -164,6 +164,46 @@ TEST_F(HistoryChartTest, ChartOfATransferHoldsExactlyTheStoresReadingsAndPositio
     // A second "Chart" reuses the one window.
     window->btn_chart->click();
     EXPECT_EQ(window->ChartWindow(), chart);
+}
+
+TEST_F(HistoryChartTest, AFixEveryFourthRecordShowsEveryFixOnTheTrackAndInItsImage) {
+    // 51 fixes among 204 records, along a diagonal.
+    constexpr std::size_t kCount = 204;
+    FillColdRoomHistory(window->History, kCount, 600);
+    for (std::size_t i = 0; i < kCount; ++i) {
+        data::HistoryRecord& r = window->History[i];
+        const bool fix = i % 4 == 0;
+        r.longitude =
+            fix ? 113900000u + static_cast<std::uint32_t>(i) * 500u : data::kAbsentPosition;
+        r.latitude = fix ? 22540000u + static_cast<std::uint32_t>(i) * 300u : data::kAbsentPosition;
+    }
+    window->HistoryCount = kCount;
+    window->HistoryTransferEnded();
+    HistoryChartWindow* chart = OpenChart();
+    ASSERT_NE(chart, nullptr);
+    ASSERT_TRUE(chart->Views()->isTabEnabled(1));
+    chart->Views()->setCurrentIndex(1);
+    Pump(50);
+    QCustomPlot* map = chart->TrackPlot();
+    map->replot();
+    ASSERT_EQ(chart->TrackCurve()->data()->size(), 51);
+
+    const QString path = folder.filePath(QStringLiteral("track.png"));
+    ASSERT_TRUE(chart->SaveImage(path));
+    const QImage image(path);
+    ASSERT_EQ(image.size(), map->size());
+    // Each fix is drawn where the axes put it.
+    int shown = 0;
+    for (std::size_t i = 0; i < kCount; i += 4) {
+        const data::HistoryRecord& r = window->History[i];
+        const QPoint at(static_cast<int>(std::lround(map->xAxis->coordToPixel(r.longitude / 1e6))),
+                        static_cast<int>(std::lround(map->yAxis->coordToPixel(r.latitude / 1e6))));
+        if (image.pixelColor(at) == QColor(0x1f, 0x77, 0xb4))
+            ++shown;
+        else
+            ADD_FAILURE() << "fix " << i << " at " << at.x() << "," << at.y();
+    }
+    EXPECT_EQ(shown, 51);
 }
 
 TEST_F(HistoryChartTest, LegendSwitchesCurvesAndTheMouseZoomsReadsAndReturnsToTheWholeRange) {
