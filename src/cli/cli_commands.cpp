@@ -375,6 +375,10 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
             << "(lgcset-cli --help for the usage)\n";
         return kExitUsage;
     }
+    if (options.version) {
+        out << VersionText();
+        return kExitOk;
+    }
     if (options.help) {
         out << (options.command.empty() ? ProgramHelp() : CommandHelp(options.command));
         return kExitOk;
