@@ -26,6 +26,8 @@ int main(int argc, char* argv[]) {
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(lgcset::ui::kApplicationTitle));
+    // The installed menu entry: desktops take the window's icon and name from it.
+    QApplication::setDesktopFileName(QStringLiteral("lgcset"));
 
     std::vector<std::string> arguments;
     for (const QString& argument : QApplication::arguments().mid(1))
