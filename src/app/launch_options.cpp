@@ -3,6 +3,8 @@
 #include <array>
 #include <string_view>
 
+#include "project_version.h"
+
 namespace lgcset::app {
 
 namespace {
@@ -27,6 +29,8 @@ LaunchOptions ParseLaunchOptions(const std::vector<std::string>& arguments) {
             options.demo = true;
         } else if (argument == "--help" || argument == "-h") {
             options.help = true;
+        } else if (argument == "--version") {
+            options.version = true;
         } else if (argument == kModelOption || argument.starts_with("--demo-model=")) {
             std::string model;
             if (argument == kModelOption) {
@@ -52,10 +56,22 @@ LaunchOptions ParseLaunchOptions(const std::vector<std::string>& arguments) {
 }
 
 std::string LaunchUsage() {
-    return "usage: lgcset [--demo] [--demo-model R480|R481|R482|R483]\n"
+    return "Usage: lgcset [--demo] [--demo-model R480|R481|R482|R483]\n"
+           "\n"
+           "Configures R48x GSM/GPRS data loggers over a serial port: settings, profiles,\n"
+           "current readings, history download and export, clock, relay test and debug\n"
+           "monitor, in one window.\n"
+           "\n"
+           "Options:\n"
            "  --demo              start with a simulated logger on a pseudo-terminal, first\n"
            "                      in the port list (password 8604)\n"
-           "  --demo-model MODEL  the simulated logger's model (default R481); implies --demo\n";
+           "  --demo-model MODEL  the simulated logger's model (default R481); implies --demo\n"
+           "  -h, --help          print this text and exit\n"
+           "  --version           print the version and exit\n";
+}
+
+std::string LaunchVersion() {
+    return std::string("lgcset ") + kVersion + "\n";
 }
 
 }  // namespace lgcset::app

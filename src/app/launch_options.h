@@ -11,6 +11,7 @@ struct LaunchOptions {
     bool demo = false;
     std::string demoModel = "R481";  // the simulated logger's model, R480 to R483
     bool help = false;
+    bool version = false;
     std::string error;  // not empty: the command line was not understood
 };
 
@@ -19,5 +20,8 @@ LaunchOptions ParseLaunchOptions(const std::vector<std::string>& arguments);
 
 // What --help prints.
 std::string LaunchUsage();
+
+// What --version prints: the program's name and the project's version.
+std::string LaunchVersion();
 
 }  // namespace lgcset::app

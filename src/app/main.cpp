@@ -12,16 +12,22 @@
 #include "ui/umset.h"
 
 int main(int argc, char* argv[]) {
-    // Help needs no display.
+    // Help and version need no display (the manual page is made from them at build time).
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--help" || argument == "-h") {
             std::fputs(lgcset::app::LaunchUsage().c_str(), stdout);
             return 0;
         }
+        if (argument == "--version") {
+            std::fputs(lgcset::app::LaunchVersion().c_str(), stdout);
+            return 0;
+        }
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(lgcset::ui::kApplicationTitle));
+    // The installed menu entry: desktops take the window's icon and name from it.
+    QApplication::setDesktopFileName(QStringLiteral("lgcset"));
 
     std::vector<std::string> arguments;
     for (const QString& argument : QApplication::arguments().mid(1))

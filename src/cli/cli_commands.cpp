@@ -374,6 +374,10 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         err << kProgram << options.error << "; see lgcset-cli --help\n";
         return kExitUsage;
     }
+    if (options.version) {
+        out << VersionText();
+        return kExitOk;
+    }
     if (options.help) {
         out << (options.command.empty() ? ProgramHelp() : CommandHelp(options.command));
         return kExitOk;

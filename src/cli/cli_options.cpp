@@ -7,6 +7,8 @@
 #include <string_view>
 #include <tuple>
 
+#include "project_version.h"
+
 namespace lgcset::cli {
 
 namespace {
@@ -189,6 +191,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         };
         if (argument == "--help" || argument == "-h") {
             options.help = true;
+        } else if (argument == "--version") {
+            options.version = true;
         } else if (argument == "--port") {
             if (const auto port = value("a port (a path such as /dev/ttyUSB0)"))
                 options.port = *port;
@@ -285,6 +289,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     if (!options.error.empty())
         return options;
 
+    if (options.version)
+        return options;
     if (options.command == "help") {
         options.help = true;
         options.command = operands.empty() ? std::string() : operands.front();
@@ -348,13 +354,14 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
 
 std::string ProgramHelp() {
     std::string text =
-        "usage: lgcset-cli [--port PATH | --demo [MODEL]] [--password PW] COMMAND ...\n"
+        "Usage: lgcset-cli [--port PATH | --demo [MODEL]] [--password PW] COMMAND ...\n"
         "\n"
         "  --port PATH      the logger's serial port (see: lgcset-cli ports)\n"
         "  --demo [MODEL]   a simulated logger in the program, R480 to R483 (default R481)\n"
         "  --password PW    the device password for the login (default 8604)\n"
         "  --json           machine-readable output (info, current, clock, diff)\n"
         "  --help           this text; COMMAND --help for a command's\n"
+        "  --version        the program's version\n"
         "\n"
         "commands:\n";
     for (const CommandEntry& entry : kCommands) {
@@ -374,8 +381,12 @@ std::string CommandHelp(const std::string& command) {
     const CommandEntry* entry = FindCommand(command);
     if (entry == nullptr)
         return {};
-    return "usage: lgcset-cli [--port PATH | --demo [MODEL]] [--password PW] " +
+    return "Usage: lgcset-cli [--port PATH | --demo [MODEL]] [--password PW] " +
            std::string(entry->synopsis) + "\n\n" + std::string(entry->help) + "\n";
+}
+
+std::string VersionText() {
+    return std::string("lgcset-cli ") + kVersion + "\n";
 }
 
 }  // namespace lgcset::cli

@@ -26,6 +26,7 @@ struct CliOptions {
     std::string password = "8604";
     bool json = false;
     bool help = false;
+    bool version = false;
 
     std::string command;  // empty: none given
     std::string profile;  // read, write, diff
@@ -54,6 +55,9 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments);
 // The program's help, and a command's (empty for a command that does not exist).
 std::string ProgramHelp();
 std::string CommandHelp(const std::string& command);
+
+// What --version prints: the program's name and the project's version.
+std::string VersionText();
 
 // Parses "YY-MM-DD" (or "YYYY-MM-DD") and "YYYY-MM-DD HH:MM:SS": a real date and time, or
 // nothing.

@@ -143,5 +143,19 @@ TEST(CliOptions, HelpForTheProgramAndForEachCommand) {
     EXPECT_EQ(test::Cli({"help", "frobnicate"}).status, kExitUsage);
 }
 
+TEST(CliOptions, VersionIsPrintedInsteadOfRunningAnyCommand) {
+    const test::CliResult alone = test::Cli({"--version"});
+    EXPECT_EQ(alone.status, kExitOk);
+    EXPECT_EQ(alone.out, VersionText());
+    EXPECT_TRUE(alone.out.starts_with("lgcset-cli ")) << alone.out;
+    // With a command: no port is opened, nothing is written.
+    const test::CliResult command = test::Cli({"--port", "/nonexistent/tty", "--version", "info"});
+    EXPECT_EQ(command.status, kExitOk);
+    EXPECT_EQ(command.out, alone.out);
+    EXPECT_EQ(command.err, "");
+    EXPECT_NE(test::Cli({"--help"}).out.find("--version"), std::string::npos);
+    EXPECT_EQ(test::Cli({"--version", "--frobnicate"}).status, kExitUsage);
+}
+
 }  // namespace
 }  // namespace lgcset::cli

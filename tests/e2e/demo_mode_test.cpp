@@ -21,6 +21,7 @@ TEST(DemoMode, CommandLine) {
     EXPECT_EQ(model.demoModel, "R483");
     EXPECT_EQ(ParseLaunchOptions({"--demo-model=R480"}).demoModel, "R480");
     EXPECT_TRUE(ParseLaunchOptions({"--help"}).help);
+    EXPECT_TRUE(ParseLaunchOptions({"--demo", "--version"}).version);
     for (const std::vector<std::string>& wrong :
          {std::vector<std::string>{"--demo-model"}, {"--demo-model", "R484"}, {"--dmeo"}, {"R481"}})
         EXPECT_FALSE(ParseLaunchOptions(wrong).error.empty()) << wrong.back();

@@ -275,7 +275,8 @@ TEST(LoggersimProgram, HelpNamesEveryOptionAndBadOptionsAreRefused) {
                                    "--trace",
                                    "--link",
                                    "--no-stdin",
-                                   "--help"}) {
+                                   "--help",
+                                   "--version"}) {
             EXPECT_NE(help.find(option), std::string::npos) << option;
         }
     }
@@ -284,7 +285,8 @@ TEST(LoggersimProgram, HelpNamesEveryOptionAndBadOptionsAreRefused) {
                                                 {"--frobnicate"},
                                                 {"--baud", "12"},
                                                 {"--history-end=2026-02-30 10:00"},
-                                                {"--days"}}) {
+                                                {"--days"},
+                                                {"--version=2"}}) {
         Program p = Program::Start(bad, "null");
         const std::string errors = p.ReadAll(p.errors);
         EXPECT_EQ(p.WaitExit(3000ms), 2) << bad[0];

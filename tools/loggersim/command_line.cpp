@@ -388,6 +388,13 @@ const std::map<std::string, OptionSpec>& OptionTable() {
               return true;
           },
           ""}},
+        {"version",
+         {false,
+          [](CommandLine& c, const std::string&) {
+              c.version = true;
+              return true;
+          },
+          ""}},
     };
     return table;
 }
@@ -476,7 +483,8 @@ History (a synthetic log, fixed when the simulator starts):
   --records=N            exactly N records (0..1000000) up to the end, instead
                          of --days: a count of 1, 256 or 65535 for a range
                          that holds the whole log
-  --unknown-tag-record=K record K of the log (from 1) carries, first, an item
+  --unknown-tag-record=K
+                         record K of the log (from 1) carries, first, an item
                          with a tag no history record has (0x33)
   --unknown-subcode-record=K
                          record K of the log carries, first, a sensor item and
@@ -526,6 +534,7 @@ Output:
                          an earlier symlink there; removed again at exit)
   --no-stdin             do not watch standard input
   -h, --help             show this text
+  --version              show the version
 
 Unknown commands get no reply, nor does a page read of an address other than
 1024, 2048, 3072 or 4096 (the configurator then times out).

@@ -13,6 +13,7 @@ struct CommandLine {
     std::string linkPath;      // --link: a symlink to the slave side
     bool ignoreStdin = false;  // --no-stdin
     bool help = false;
+    bool version = false;
     std::string error;  // empty when the arguments were understood
 };
 

@@ -14,6 +14,7 @@
 
 #include "loggersim/command_line.h"
 #include "loggersim/simulator.h"
+#include "project_version.h"
 
 namespace {
 
@@ -91,6 +92,10 @@ int main(int argc, char** argv) {
     }
     if (cl.help) {
         std::fputs(Usage().c_str(), stdout);
+        return 0;
+    }
+    if (cl.version) {
+        std::printf("loggersim %s\n", lgcset::kVersion);
         return 0;
     }
 
