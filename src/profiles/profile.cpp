@@ -159,7 +159,7 @@ bool SaveProfileFile(const SettingsView& view, const std::filesystem::path& path
 
 int MissingProfileKeys(const IniFile& file) {
     const auto& widgets = ProfileWidgets();
-    return static_cast<int>(std::count_if(widgets.begin(), widgets.end(), [&](const WidgetSpec* w) {
+    return static_cast<int>(std::count_if(widgets.begin(), widgets.end(), [&](const auto* w) {
         return !file.Read(w->profileSection, w->profileKey).has_value();
     }));
 }

@@ -36,15 +36,15 @@ std::string IdShown(const std::string& typed, std::uint32_t width) {
 }
 
 std::string ListShown(const SettingsView& view, const std::string& widget, bool firstWhenNone) {
-    const WidgetSpec* spec = FindWidget(widget);
-    if (spec == nullptr)
+    const auto* entry = FindWidget(widget);
+    if (entry == nullptr)
         return {};
     // A list with no item selected stores the code of its first item.
     if (firstWhenNone && view.ItemIndex(widget) < 0) {
         const std::vector<std::string> items = view.Items(widget);
         return items.empty() ? std::string() : items.front();
     }
-    return ValueText(view, *spec);
+    return ValueText(view, *entry);
 }
 
 struct Comparison {
@@ -55,8 +55,8 @@ struct Comparison {
 
 void CompareShown(const SettingsView& logger, const SettingsView& typed, const std::string& widget,
                   std::vector<Comparison>& out) {
-    if (const WidgetSpec* spec = FindWidget(widget))
-        out.push_back({widget, ValueText(logger, *spec), ValueText(typed, *spec)});
+    if (const auto* entry = FindWidget(widget))
+        out.push_back({widget, ValueText(logger, *entry), ValueText(typed, *entry)});
 }
 
 void CompareField(const SettingsView& logger, const SettingsView& typed, const PlacedField& placed,
@@ -124,7 +124,7 @@ std::vector<SettingDifference> DiffHeldSettings(const SettingsView& logger,
             CompareField(logger, typed, placed, comparisons);
 
     std::vector<SettingDifference> differences;
-    for (const WidgetSpec& widget : SettingsTable()) {
+    for (const auto& widget : SettingsTable()) {
         const auto found =
             std::find_if(comparisons.begin(), comparisons.end(),
                          [&](const Comparison& c) { return c.widget == widget.name; });
