@@ -1,9 +1,5 @@
 #include "cli/cli_history.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <optional>
@@ -12,6 +8,7 @@
 #include "data/history_query.h"
 #include "data/history_record.h"
 #include "export/history_export.h"
+#include "export/no_replace.h"
 #include "protocol/commands.h"
 
 namespace lgcset::cli {
@@ -134,14 +131,23 @@ Outcome PrepareOutFolder(const std::string& outDir, std::filesystem::path& folde
         return Outcome::Failed(kExitUsage, "--out: " + name + " is not a folder");
     }
     // Permissions alone do not tell (root writes in a read-only folder, a read-only mount
-    // refuses everyone): a file really made and removed does.
-    std::string probe = (folder / ".lgcset-cli-XXXXXX").string();
-    const int fd = ::mkostemp(probe.data(), O_CLOEXEC);
-    if (fd < 0)
-        return Outcome::Failed(kExitUsage, "--out: cannot write in the folder " + name + ": " +
-                                               std::generic_category().message(errno));
-    ::close(fd);
-    ::unlink(probe.c_str());
+    // refuses everyone): a file really made and removed does. The export's own way of
+    // making a new file keeps the platform's call in one place.
+    for (int n = 0;; ++n) {
+        const std::filesystem::path probe = folder / (".lgcset-cli-probe-" + std::to_string(n));
+        const exports::Claim claim = exports::CreateNewFile(probe, error);
+        if (claim == exports::Claim::Taken) {
+            std::filesystem::remove(probe, error);
+            break;
+        }
+        if (claim == exports::Claim::Failed)
+            return Outcome::Failed(kExitUsage, "--out: cannot write in the folder " + name +
+                                                   ": " + error.message());
+        if (n == 99)
+            return Outcome::Failed(kExitUsage,
+                                   "--out: cannot write in the folder " + name +
+                                       ": its trial files .lgcset-cli-probe-* are all taken");
+    }
     return {};
 }
 
