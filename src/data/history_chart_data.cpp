@@ -125,7 +125,6 @@ HistoryChartData BuildHistoryChart(std::span<const HistoryRecord> records) {
         }
     }
     for (std::size_t s = 0; s < kSensorCount; ++s) DropTrailingGap(chart.sensors[s], open[s]);
-    chart.trackPointCount = chart.track.size();
     return chart;
 }
 

@@ -41,8 +41,7 @@ struct HistoryChartData {
     // Per sensor, points in time order; empty when the sensor has no value at all.
     std::array<std::vector<ChartPoint>, kSensorCount> sensors;
     std::array<std::size_t, kSensorCount> valueCounts{};  // points that are not gaps
-    std::vector<TrackPoint> track;                        // empty when no record has a position
-    std::size_t trackPointCount = 0;                      // track.size()
+    std::vector<TrackPoint> track;  // every positioned record; empty when none has a position
 
     ChartRange time;   // of every record with a usable time
     ChartRange value;  // of every sensor value
@@ -53,7 +52,7 @@ struct HistoryChartData {
     std::size_t untimedCount = 0;  // records left out: their time is not a valid date and time
 
     bool HasSensor(int sensor) const { return valueCounts[static_cast<std::size_t>(sensor)] > 0; }
-    bool HasTrack() const { return trackPointCount > 0; }
+    bool HasTrack() const { return !track.empty(); }
     bool HasValues() const;
 };
 

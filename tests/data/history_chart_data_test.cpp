@@ -108,7 +108,7 @@ TEST(HistoryChartData, TrackTakesRecordsWithBothCoordinatesAndJoinsThemAcrossTho
     const HistoryChartData chart = BuildHistoryChart(records);
 
     EXPECT_FALSE(chart.HasValues());
-    EXPECT_EQ(chart.trackPointCount, 4u);
+    EXPECT_EQ(chart.track.size(), 4u);
     ASSERT_EQ(chart.track.size(), 4u);
     EXPECT_DOUBLE_EQ(chart.track[0].longitude, 113.954321);
     EXPECT_DOUBLE_EQ(chart.track[0].latitude, 22.54);
@@ -135,7 +135,7 @@ TEST(HistoryChartData, AFixEveryFourthRecordGivesATrackOfEveryFix) {
 
     EXPECT_TRUE(chart.HasTrack());
     ASSERT_EQ(chart.track.size(), 51u);
-    EXPECT_EQ(chart.trackPointCount, 51u);
+    EXPECT_EQ(chart.track.size(), 51u);
     for (std::size_t k = 0; k < chart.track.size(); ++k) {
         const HistoryRecord& r = records[4 * k];
         EXPECT_EQ(chart.track[k].time, *RecordTime(r)) << k;
