@@ -1,0 +1,65 @@
+#include "session/serial_link.h"
+
+#include <cerrno>
+#include <limits>
+
+#include "link/open_failure_reason.h"
+
+namespace lgcset::session {
+
+SerialReading SerialReading::WholeRuns() {
+    // Each read returns at once with what has arrived (no interval wait), so a reply costs
+    // a few events instead of one per byte.
+    return {0, std::numeric_limits<std::uint32_t>::max()};
+}
+
+SerialLink::SerialLink(link::CommEventSink& sink, SerialReading reading) : comm_(sink) {
+    comm_.setBaudRate(kBaudRate);
+    comm_.setInputLen(reading.inputLen);  // 0: the whole input buffer
+    comm_.setReadIntervalTimeout(reading.readIntervalTimeout);
+    comm_.OnReceiveData = [this](link::TComm*, const std::uint8_t* buffer, std::uint16_t length) {
+        if (buffer != nullptr && listener() != nullptr)
+            listener()->OnReceived(std::span<const std::uint8_t>(buffer, length));
+    };
+    comm_.OnRequestHangup = [this](link::TComm*) {
+        if (listener() != nullptr)
+            listener()->OnLost();
+    };
+}
+
+SerialLink::~SerialLink() {
+    comm_.ClosePort();
+}
+
+std::optional<OpenFailure> SerialLink::Open(const std::string& name) {
+    comm_.setCommName(name);
+    OpenFailure failure;
+    int error = 0;
+    try {
+        errno = 0;
+        comm_.OpenPort();
+        error = errno;
+        if (comm_.PortOpenError().empty())
+            return std::nullopt;
+        // An open that returns with an error text has failed just as one that raised.
+        failure.detail = comm_.PortOpenError();
+        comm_.ClosePort();
+    } catch (const link::ECommsError& e) {
+        error = errno;
+        failure.detail = e.what();
+    }
+    failure.reason = link::OpenFailureReason(error, name);
+    return failure;
+}
+
+void SerialLink::Close() {
+    comm_.ClosePort();
+}
+
+bool SerialLink::Write(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() > std::numeric_limits<std::uint16_t>::max())
+        return false;
+    return comm_.WriteData(bytes.data(), static_cast<std::uint16_t>(bytes.size()));
+}
+
+}  // namespace lgcset::session
