@@ -22,17 +22,14 @@ namespace {
 constexpr qint64 kProgressEveryMs = 250;
 constexpr int kProgressPanelWidth = 220;
 
-QString FromView(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 }  // namespace
 
 // ---- Window -----------------------------------------------------------------------------
 
 void Tfrm_mset::BuildHistoryQuery() {
     historyHost_ = std::make_unique<WindowHistoryHost>(*this);
-    historyQuery_ = std::make_unique<data::HistoryQuery>(*historyHost_, History, HistoryCount);
+    historyQuery_ =
+        std::make_unique<data::HistoryQuery>(*historyHost_, *historyHost_, History, HistoryCount);
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
 }
 
@@ -73,12 +70,13 @@ WindowHistoryHost::WindowHistoryHost(Tfrm_mset& window) : window_(window) {
     });
 }
 
-void WindowHistoryHost::ShowMessage(std::string_view text) {
-    window_.Boxes().Show(FromView(text));
+void WindowHistoryHost::Report(const data::HistoryOutcome& outcome) {
+    window_.Boxes().Show(QString::fromStdString(data::OutcomeMessage(outcome)));
 }
 
-bool WindowHistoryHost::AskYesNo(std::string_view text) {
-    return window_.Boxes().Ask(FromView(text), QStringLiteral("Information"), DefaultButton::Yes);
+bool WindowHistoryHost::AskYesNo(const data::HistoryOutcome& question) {
+    return window_.Boxes().Ask(QString::fromStdString(data::OutcomeMessage(question)),
+                               QStringLiteral("Information"), DefaultButton::Yes);
 }
 
 void WindowHistoryHost::SendHistoryCount(const data::QueryRange& range) {
