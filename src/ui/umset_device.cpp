@@ -25,31 +25,19 @@ QString FromView(std::string_view text) {
 }  // namespace
 
 void Tfrm_mset::btn7Click() {
-    try {
-        operations_.Login();
-    } catch (...) {
-    }
+    operations_.Login();
 }
 
 void Tfrm_mset::btn_loadClick() {
-    try {
-        operations_.ReadSettings();
-    } catch (...) {
-    }
+    operations_.ReadSettings();
 }
 
 void Tfrm_mset::btn_downClick() {
-    try {
-        operations_.SaveSettings();
-    } catch (...) {
-    }
+    operations_.SaveSettings();
 }
 
 void Tfrm_mset::btn_industrialClick() {
-    try {
-        operations_.FactoryReset();
-    } catch (...) {
-    }
+    operations_.FactoryReset();
 }
 
 void Tfrm_mset::ShowMessage(std::string_view text) {

@@ -34,20 +34,14 @@ void Tfrm_mset::BuildHistoryQuery() {
 }
 
 void Tfrm_mset::Button1Click() {
-    try {
-        const QDate from = DateTimePicker1->date();
-        const QDate to = DateTimePicker2->date();
-        historyQuery_->Start(data::MakeQueryRange(from.year(), from.month(), from.day(), to.year(),
-                                                  to.month(), to.day()));
-    } catch (...) {
-    }
+    const QDate from = DateTimePicker1->date();
+    const QDate to = DateTimePicker2->date();
+    historyQuery_->Start(data::MakeQueryRange(from.year(), from.month(), from.day(), to.year(),
+                                              to.month(), to.day()));
 }
 
 void Tfrm_mset::EndHistoryTransfer() {
-    try {
-        historyQuery_->EndEarly();
-    } catch (...) {
-    }
+    historyQuery_->EndEarly();
 }
 
 void Tfrm_mset::OnHistoryCount(const protocol::ReceivedFrame& frame) {
