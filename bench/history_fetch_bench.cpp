@@ -469,20 +469,12 @@ void BM_BareClientFetch(benchmark::State& state) {
 
 // The history query and its decoder alone, with a host that does nothing: what a record
 // costs without the line, and that it allocates nothing.
-class QuietHost final : public lgcset::data::HistoryHost {
+class QuietHost final : public lgcset::data::HistoryRequests, public lgcset::data::HistoryObserver {
   public:
-    void ShowMessage(std::string_view) override {}
-    bool AskYesNo(std::string_view) override { return false; }
     void SendHistoryCount(const lgcset::data::QueryRange&) override {}
     void SendHistoryRecord(std::uint16_t) override {}
-    void ClearStopRequested() override {}
-    void SetProgressVisible(bool) override {}
-    void ShowNextIndex(std::uint16_t) override {}
-    void ShowReceived(std::uint16_t) override {}
-    void ShowSaving() override {}
-    void ShowTransferProgress(std::uint16_t, std::uint16_t) override {}
-    void ClearTransferProgress() override {}
-    void TransferEnded() override {}
+    void Report(const lgcset::data::HistoryOutcome&) override {}
+    bool AskYesNo(const lgcset::data::HistoryOutcome&) override { return false; }
     void ExportHistory() override {}
 };
 
@@ -495,7 +487,7 @@ void BM_DecodeReplies(benchmark::State& state) {
     auto store = std::make_unique<lgcset::data::HistoryStore>();
     std::uint16_t count = 0;
     QuietHost host;
-    lgcset::data::HistoryQuery query(host, *store, count);
+    lgcset::data::HistoryQuery query(host, host, *store, count);
     std::uint64_t allocations = 0;
     std::uint64_t decoded = 0;
     for (auto _ : state) {

@@ -14,7 +14,7 @@
 
 namespace {
 
-using lgcset::bench::Text;
+using lgcset::bench::DoneText;
 using Clock = std::chrono::steady_clock;
 
 // A save waits for the reply to its closing request, which goes out after its last box.
@@ -47,7 +47,7 @@ class Bench : public lgcset::bench::LoggedInWindow {
 
   protected:
     bool KeepWaitingAfter(const QString& box) const override {
-        return waitForFinish_ && box == Text(lgcset::protocol::kSaveDoneMessage);
+        return waitForFinish_ && box == DoneText(lgcset::protocol::Operation::SaveSettings);
     }
 
   private:
@@ -69,8 +69,8 @@ void Transfer(benchmark::State& state, bool save) {
         return;
     }
     QPushButton* button = save ? window.btn_down : window.btn_load;
-    const QString done =
-        Text(save ? lgcset::protocol::kSaveDoneMessage : lgcset::protocol::kReadDoneMessage);
+    const QString done = DoneText(save ? lgcset::protocol::Operation::SaveSettings
+                                       : lgcset::protocol::Operation::ReadSettings);
     window.TakeLineBytes();
     double seconds = 0;
     std::size_t bytes = 0;

@@ -35,6 +35,11 @@ inline QString Text(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The box that the window shows when the operation succeeds.
+inline QString DoneText(protocol::Operation operation) {
+    return Text(protocol::OutcomeMessage({operation, protocol::Result::Done}));
+}
+
 class LoggedInWindow : public ui::Tfrm_mset {
   public:
     explicit LoggedInWindow(const sim::Options& options) : logger_(options) {
@@ -52,7 +57,7 @@ class LoggedInWindow : public ui::Tfrm_mset {
         }
         cbox_com->setEditText(QString::fromStdString(logger_.slavePath()));
         btn8Click();
-        if (!LinkOpen() || Click(btn7) != Text(protocol::kLoginSuccessMessage))
+        if (!LinkOpen() || Click(btn7) != DoneText(protocol::Operation::Login))
             error_ = "no login";
     }
     ~LoggedInWindow() override { SetMessageBoxes(nullptr); }

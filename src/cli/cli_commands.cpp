@@ -14,6 +14,7 @@
 #include "profiles/ini_storage.h"
 #include "profiles/profile.h"
 #include "protocol/commands.h"
+#include "protocol/operation_outcome.h"
 #include "settings/held_settings.h"
 
 namespace lgcset::cli {
@@ -25,6 +26,11 @@ constexpr const char* kProgram = "lgcset-cli: ";
 int Fail(std::ostream& err, const Outcome& outcome) {
     err << kProgram << outcome.error << "\n";
     return outcome.status;
+}
+
+// What the window says when the operation succeeds; the command line says it too.
+std::string DoneMessage(protocol::Operation operation) {
+    return protocol::OutcomeMessage({operation, protocol::Result::Done});
 }
 
 // The settings that the pages give, decoded as a read does into a model adapted to the
@@ -239,17 +245,17 @@ int Relay(Connection& c, const CliOptions& options, std::ostream& out, std::ostr
     }
     const Outcome done =
         c.session->Ask(protocol::kRelayControlRequest, protocol::Command::RelayControl, nullptr,
-                       {protocol::kOperateSuccessMessage});
+                       protocol::Operation::RelayControl);
     if (!done.ok())
         return Fail(err, done);
-    out << protocol::kOperateSuccessMessage << "\n";
+    out << DoneMessage(protocol::Operation::RelayControl) << "\n";
     return kExitOk;
 }
 
 int FactoryReset(Connection& c, std::ostream& out, std::ostream& err) {
     if (Outcome reset = c.session->FactoryReset(); !reset.ok())
         return Fail(err, reset);
-    out << protocol::kResetDoneMessage << "\n";
+    out << DoneMessage(protocol::Operation::FactoryReset) << "\n";
     return kExitOk;
 }
 
@@ -271,7 +277,7 @@ int Clock(Connection& c, const CliOptions& options, std::ostream& out, std::ostr
             data::StoreClockFromPickers(options.clockValue.date, options.clockValue.time, clock);
         }
         const Outcome set = c.session->Ask(protocol::kSetTimeRequest, protocol::Command::SetTime,
-                                           nullptr, {protocol::kTimeSetMessage});
+                                           nullptr, protocol::Operation::SetTime);
         if (!set.ok())
             return Fail(err, set);
         const std::string text = ClockText(2000 + clock.year, clock.month, clock.day, clock.hour,
@@ -279,7 +285,7 @@ int Clock(Connection& c, const CliOptions& options, std::ostream& out, std::ostr
         if (options.json)
             out << "{\"set\": " << JsonString(text) << "}\n";
         else
-            out << protocol::kTimeSetMessage << ": " << text << "\n";
+            out << DoneMessage(protocol::Operation::SetTime) << ": " << text << "\n";
         return kExitOk;
     }
     protocol::ReceivedFrame frame;

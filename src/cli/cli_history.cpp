@@ -20,7 +20,7 @@ using Clock = std::chrono::steady_clock;
 // Redrawing the bar costs a write to the terminal: a few times a second is enough.
 constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
 
-class CliHistoryHost final : public data::HistoryHost {
+class CliHistoryHost final : public data::HistoryRequests, public data::HistoryObserver {
   public:
     CliHistoryHost(HeadlessSession& session, data::HistoryStore& store, std::uint16_t& count,
                    std::filesystem::path folder, bool keepPartial, std::ostream& err, bool terminal,
@@ -34,10 +34,10 @@ class CliHistoryHost final : public data::HistoryHost {
           terminal_(terminal),
           clock_(std::move(clock)) {}
 
-    void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
+    void Report(const data::HistoryOutcome& outcome) override { outcomes.push_back(outcome); }
     // Asked only when a transfer ended early: a half transfer is exported only when the
     // command line asked for it beforehand.
-    bool AskYesNo(std::string_view) override { return keepPartial_; }
+    bool AskYesNo(const data::HistoryOutcome&) override { return keepPartial_; }
     void SendHistoryCount(const data::QueryRange& range) override {
         data::StoreQueryRange(range, session_.Params());
         session_.SendRequest(protocol::kHistoryCountRequest);
@@ -46,11 +46,6 @@ class CliHistoryHost final : public data::HistoryHost {
         session_.Params().historyRecordIndex = number;
         session_.SendRequest(protocol::kHistoryRecordRequest);
     }
-    void ClearStopRequested() override {}
-    void SetProgressVisible(bool) override {}
-    void ShowNextIndex(std::uint16_t) override {}
-    void ShowReceived(std::uint16_t) override {}
-    void ShowSaving() override {}
     void ShowTransferProgress(std::uint16_t answered, std::uint16_t total) override {
         if (!terminal_)
             return;
@@ -70,7 +65,6 @@ class CliHistoryHost final : public data::HistoryHost {
             err_ << "\r\x1b[K" << std::flush;
         drawn_ = false;
     }
-    void TransferEnded() override {}
     void ExportHistory() override {
         exports::ExportOptions options;
         options.folders = {folder_};
@@ -83,7 +77,7 @@ class CliHistoryHost final : public data::HistoryHost {
         finished = true;
     }
 
-    std::vector<std::string> messages;
+    std::vector<data::HistoryOutcome> outcomes;
     std::optional<exports::ExportResult> result;
     std::size_t exported = 0;
     bool finished = false;
@@ -157,7 +151,7 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
     data::HistoryStore store;
     std::uint16_t count = 0;
     CliHistoryHost host(session, store, count, folder, options.keepPartial, err, terminal, clock);
-    data::HistoryQuery query(host, store, count);
+    data::HistoryQuery query(host, host, store, count);
     session.onHistoryCount = [&](const protocol::ReceivedFrame& frame) {
         query.OnCountFrame(frame);
     };
@@ -170,8 +164,9 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
     query.Start(data::MakeQueryRange(from.year, from.month, from.day, to.year, to.month, to.day));
     if (query.state() == data::HistoryQuery::State::Idle) {
         // The range check refused before anything was sent.
-        return Outcome::Failed(
-            kExitUsage, host.messages.empty() ? "the range was refused" : host.messages.front());
+        return Outcome::Failed(kExitUsage, host.outcomes.empty()
+                                               ? "the range was refused"
+                                               : data::OutcomeMessage(host.outcomes.front()));
     }
     const bool ended = session.RunUntil(
         [&] { return host.finished || query.state() == data::HistoryQuery::State::Idle; });
@@ -184,11 +179,11 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
         cut = session.LinkError() + ": " + std::to_string(received) + " of " +
               std::to_string(total) + " records had arrived; ";
     }
-    for (const std::string& message : host.messages) {
-        if (message == data::kNoRecordsMessage)
-            out << message << "\n";
+    for (const data::HistoryOutcome& outcome : host.outcomes) {
+        if (outcome.result == data::HistoryResult::NoRecords)
+            out << data::OutcomeMessage(outcome) << "\n";
         else
-            err << "lgcset-cli: " << message << "\n";
+            err << "lgcset-cli: " << data::OutcomeMessage(outcome) << "\n";
     }
     if (!host.finished) {
         if (cut)

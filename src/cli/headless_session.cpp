@@ -18,12 +18,6 @@ namespace {
 // The port takes at most this many bytes per write.
 constexpr std::size_t kMaxWrite = std::numeric_limits<std::uint16_t>::max();
 
-// The dispatcher's texts for a request the logger refused.
-constexpr std::array<std::string_view, 6> kRefusals{
-    protocol::kLoginFailureMessage, protocol::kEraseFailureMessage,
-    protocol::kSaveFailureMessage,  protocol::kOperateFailureMessage,
-    protocol::kResetFailureMessage, protocol::kTimeSetFailureMessage};
-
 }  // namespace
 
 void ApplyIdentity(settings::SettingsModel& model, std::span<const std::uint8_t> loginReply,
@@ -107,16 +101,18 @@ std::string HeadlessSession::LinkError() const {
            std::to_string(protocol::ResendTracker::kMaxResends) + " resends (Send command timeout)";
 }
 
-bool HeadlessSession::ShownSince(std::size_t from, std::string_view text) const {
-    return std::find(messages_.begin() + static_cast<std::ptrdiff_t>(from), messages_.end(),
-                     text) != messages_.end();
+const protocol::OperationOutcome* HeadlessSession::ReportedSince(
+    std::size_t from, const std::function<bool(const protocol::OperationOutcome&)>& matches) const {
+    const auto found = std::find_if(outcomes_.begin() + static_cast<std::ptrdiff_t>(from),
+                                    outcomes_.end(), matches);
+    return found == outcomes_.end() ? nullptr : &*found;
 }
 
-std::optional<std::string> HeadlessSession::RefusalSince(std::size_t from) const {
-    for (std::size_t i = from; i < messages_.size(); ++i)
-        if (std::find(kRefusals.begin(), kRefusals.end(), messages_[i]) != kRefusals.end())
-            return messages_[i];
-    return std::nullopt;
+const protocol::OperationOutcome* HeadlessSession::ReportedSince(
+    std::size_t from, protocol::Operation operation) const {
+    return ReportedSince(from, [operation](const protocol::OperationOutcome& o) {
+        return o.operation == operation;
+    });
 }
 
 std::size_t HeadlessSession::RepliesOf(protocol::Command command) const {
@@ -125,73 +121,86 @@ std::size_t HeadlessSession::RepliesOf(protocol::Command command) const {
 }
 
 Outcome HeadlessSession::Login() {
-    const std::size_t from = messages_.size();
+    using protocol::Operation;
+    const std::size_t from = outcomes_.size();
     operations_.Login();
-    const bool answered = RunUntil([&] { return messages_.size() > from; });
-    if (!answered)
+    if (!RunUntil([&] { return ReportedSince(from, Operation::Login) != nullptr; }))
         return Outcome::Failed(kExitLink, LinkError());
-    if (ShownSince(from, protocol::kLoginSuccessMessage))
+    if (ReportedSince(from, Operation::Login)->result == protocol::Result::Done)
         return {};
-    return Outcome::Failed(kExitRefused, "wrong password: the logger refused the login (" +
-                                             std::string(protocol::kLoginFailureMessage) + ")");
+    return Outcome::Failed(
+        kExitRefused, "wrong password: the logger refused the login (" +
+                          protocol::OutcomeMessage({Operation::Login, protocol::Result::Refused}) +
+                          ")");
 }
 
 Outcome HeadlessSession::ReadSettings() {
-    const std::size_t from = messages_.size();
+    const std::size_t from = outcomes_.size();
     readPages_.clear();
     operations_.ReadSettings();
-    if (!RunUntil([&] { return ShownSince(from, protocol::kReadDoneMessage); }))
+    if (!RunUntil(
+            [&] { return ReportedSince(from, protocol::Operation::ReadSettings) != nullptr; }))
         return Outcome::Failed(kExitLink, LinkError() + " while reading page " +
                                               std::to_string(1024 * (readPages_.size() + 1)));
     return {};
 }
 
 Outcome HeadlessSession::SaveSettings() {
-    const std::size_t from = messages_.size();
-    const std::size_t finished = RepliesOf(protocol::Command::FinishWrite);
-    refusedSave_.reset();
+    using protocol::Operation;
+    using protocol::Result;
+    const std::size_t from = outcomes_.size();
     writtenPages_.clear();
     operations_.SaveSettings();
-    if (refusedSave_)
-        return Outcome::Failed(kExitRefused, *refusedSave_);
-    const bool ended = RunUntil(
-        [&] { return RefusalSince(from) || RepliesOf(protocol::Command::FinishWrite) > finished; });
-    if (!ended)
+    if (const auto* refused = ReportedSince(from, Operation::SaveSettings);
+        refused != nullptr && refused->result == Result::Invalid)
+        return Outcome::Failed(kExitRefused, refused->detail);
+    // A save ends refused, or with the reply to its closing request.
+    const auto end = [](const protocol::OperationOutcome& o) {
+        return (o.operation == Operation::SaveSettings && o.result != Result::Done) ||
+               o.operation == Operation::FinishWrite;
+    };
+    if (!RunUntil([&] { return ReportedSince(from, end) != nullptr; }))
         return Outcome::Failed(kExitLink, LinkError() + " while writing the settings (" +
                                               std::to_string(writtenPages_.size()) +
                                               " of 4 pages written)");
-    if (const auto refusal = RefusalSince(from))
-        return Outcome::Failed(kExitRefused, "the logger refused the settings write: " + *refusal);
+    const protocol::OperationOutcome& ended = *ReportedSince(from, end);
+    if (ended.result != Result::Done)
+        return Outcome::Failed(kExitRefused, "the logger refused the settings write: " +
+                                                 protocol::OutcomeMessage(ended));
     return {};
 }
 
 Outcome HeadlessSession::FactoryReset() {
-    const std::size_t from = messages_.size();
+    using protocol::Operation;
+    const std::size_t from = outcomes_.size();
     operations_.FactoryReset();  // AskYesNo answers yes: the command line has confirmed
-    if (!RunUntil([&] { return messages_.size() > from; }))
+    if (!RunUntil([&] { return ReportedSince(from, Operation::FactoryReset) != nullptr; }))
         return Outcome::Failed(kExitLink, LinkError());
-    if (ShownSince(from, protocol::kResetDoneMessage))
+    const protocol::OperationOutcome& reset = *ReportedSince(from, Operation::FactoryReset);
+    if (reset.result == protocol::Result::Done)
         return {};
-    return Outcome::Failed(kExitRefused,
-                           "the logger refused the factory reset: " + messages_.back());
+    return Outcome::Failed(
+        kExitRefused, "the logger refused the factory reset: " + protocol::OutcomeMessage(reset));
 }
 
 Outcome HeadlessSession::Ask(std::uint8_t requestType, protocol::Command reply,
                              protocol::ReceivedFrame* frame,
-                             std::vector<std::string_view> successTexts) {
-    const std::size_t from = messages_.size();
+                             std::optional<protocol::Operation> awaited) {
+    const std::size_t from = outcomes_.size();
     const std::size_t before = RepliesOf(reply);
     SendRequest(requestType);
     if (!RunUntil([&] { return RepliesOf(reply) > before; }))
         return Outcome::Failed(kExitLink, LinkError());
     if (frame != nullptr && lastFrame_)
         *frame = *lastFrame_;
-    if (successTexts.empty())
+    if (!awaited)
         return {};
-    for (const std::string_view text : successTexts)
-        if (ShownSince(from, text))
-            return {};
-    const std::string shown = messages_.size() > from ? messages_.back() : "no answer text";
+    if (const auto* done = ReportedSince(from, *awaited);
+        done != nullptr && done->result == protocol::Result::Done)
+        return {};
+    std::string shown = outcomes_.size() > from ? protocol::OutcomeMessage(outcomes_.back()) : "";
+    if (shown.empty())
+        shown = "no answer text";
     return Outcome::Failed(kExitRefused, "the logger refused: " + shown);
 }
 
@@ -229,15 +238,7 @@ void HeadlessSession::OnTick() {
     }
 }
 
-// ---- protocol::DeviceHost ----------------------------------------------------------------
-
-void HeadlessSession::ShowMessage(std::string_view text) {
-    messages_.emplace_back(text);
-}
-
-bool HeadlessSession::AskYesNo(std::string_view, protocol::DefaultAnswer) {
-    return true;
-}
+// ---- protocol::DeviceRequests -------------------------------------------------------------
 
 void HeadlessSession::SendLogin() {
     TransmitFrame(protocol::BuildLogin(settings_.Text("edt_setpwd")));
@@ -290,8 +291,13 @@ std::optional<std::string> HeadlessSession::InvalidSettingsMessage() {
     const std::vector<settings::InvalidField> invalid = settings::ValidateForSave(settings_);
     if (invalid.empty())
         return std::nullopt;
-    refusedSave_ = settings::InvalidFieldsMessage(invalid);
-    return refusedSave_;
+    return settings::InvalidFieldsMessage(invalid);
+}
+
+// ---- protocol::DeviceObserver -------------------------------------------------------------
+
+void HeadlessSession::Report(const protocol::OperationOutcome& outcome) {
+    outcomes_.push_back(outcome);
 }
 
 void HeadlessSession::ApplyDeviceIdentity() {

@@ -43,7 +43,7 @@ struct Outcome {
 
 using Page = std::array<std::uint8_t, 256>;
 
-class HeadlessSession final : public protocol::DeviceHost {
+class HeadlessSession final : public protocol::DeviceRequests, public protocol::DeviceObserver {
   public:
     // The settings the operations read and write; it must outlive the session.
     explicit HeadlessSession(settings::SettingsModel& settings, int resendIntervalMs = 1000);
@@ -59,12 +59,11 @@ class HeadlessSession final : public protocol::DeviceHost {
     Outcome SaveSettings();
     Outcome FactoryReset();
     // One request of SendRequest's table, waiting for the reply with `reply`'s code; the
-    // reply frame comes back in `frame`. The messages the dispatcher shows decide whether
-    // the reply was a refusal: success when one of `successTexts` (or none at all when the
-    // list is empty) was shown.
+    // reply frame comes back in `frame`. With `awaited`, the reply is a refusal unless the
+    // dispatcher reported that operation done.
     Outcome Ask(std::uint8_t requestType, protocol::Command reply,
                 protocol::ReceivedFrame* frame = nullptr,
-                std::vector<std::string_view> successTexts = {});
+                std::optional<protocol::Operation> awaited = std::nullopt);
 
     protocol::RequestParams& Params() { return params_; }
     const std::vector<std::uint8_t>& LoginReply() const { return loginReply_; }
@@ -82,9 +81,7 @@ class HeadlessSession final : public protocol::DeviceHost {
     // not answer.
     std::string LinkError() const;
 
-    // protocol::DeviceHost
-    void ShowMessage(std::string_view text) override;
-    bool AskYesNo(std::string_view text, protocol::DefaultAnswer defaultAnswer) override;
+    // protocol::DeviceRequests
     void SendLogin() override;
     void SendReadPage(std::uint32_t address) override;
     void SendErasePage(std::uint32_t address) override;
@@ -95,27 +92,25 @@ class HeadlessSession final : public protocol::DeviceHost {
     void EncodePage(std::uint32_t address) override;
     void DecodePage(std::uint32_t address) override;
     std::optional<std::string> InvalidSettingsMessage() override;
-    void SetProgress(int) override {}
-    void SetProgressVisible(bool) override {}
-    void ClearStatusText() override {}
-    void RepaintStatus() override {}
-    void EnableDeviceButtons() override {}
+
+    // protocol::DeviceObserver
+    void Report(const protocol::OperationOutcome& outcome) override;
+    // The command line has confirmed beforehand what the window asks.
+    bool AskYesNo(std::string_view, protocol::DefaultAnswer) override { return true; }
     void ApplyDeviceIdentity() override;
-    void OnCurrentData(const protocol::ReceivedFrame&) override {}
     void OnHistoryCount(const protocol::ReceivedFrame& frame) override;
     void OnHistoryRecord(const protocol::ReceivedFrame& frame) override;
-    void ShowDeviceTime(const protocol::ReceivedFrame&) override {}
-    void ShowDebugData(const protocol::ReceivedFrame&) override {}
-    int DebugMode() const override { return 0; }
 
   private:
     void TransmitFrame(std::span<const std::uint8_t> frame);
     void OnTick();
     void OnFrame(const protocol::ReceivedFrame& frame);
-    // Messages shown since `from`, and whether one of them is `text`.
-    bool ShownSince(std::size_t from, std::string_view text) const;
-    // The refusal among the messages shown since `from`, if any.
-    std::optional<std::string> RefusalSince(std::size_t from) const;
+    // The first outcome reported since `from` (an index into outcomes_) that `matches`.
+    const protocol::OperationOutcome* ReportedSince(
+        std::size_t from,
+        const std::function<bool(const protocol::OperationOutcome&)>& matches) const;
+    const protocol::OperationOutcome* ReportedSince(std::size_t from,
+                                                    protocol::Operation operation) const;
     std::size_t RepliesOf(protocol::Command command) const;
 
     settings::SettingsModel& settings_;
@@ -123,7 +118,7 @@ class HeadlessSession final : public protocol::DeviceHost {
     QTimer tmr_cf_;
     protocol::ResendTracker resend_;
     protocol::FrameAssembler assembler_;
-    protocol::DeviceOperations operations_{*this};
+    protocol::DeviceOperations operations_{*this, *this};
     protocol::RequestParams params_;
     settings::ParameterImage image_;
     settings::CodeTables codes_;
@@ -133,8 +128,7 @@ class HeadlessSession final : public protocol::DeviceHost {
     std::map<std::uint32_t, Page> writtenPages_;
     std::map<std::uint8_t, std::size_t> replies_;  // frames dispatched, by command code
     std::optional<protocol::ReceivedFrame> lastFrame_;
-    std::vector<std::string> messages_;
-    std::optional<std::string> refusedSave_;
+    std::vector<protocol::OperationOutcome> outcomes_;
     bool timedOut_ = false;
     bool lineLost_ = false;
 };

@@ -37,7 +37,7 @@ int RangeMonths(const QueryRange& range) {
 
 void HistoryQuery::Start(const QueryRange& range) {
     if (RangeMonths(range) >= kTooManyMonths) {
-        host_.ShowMessage("time is to long!(less than 6months)");
+        observer_.Report({HistoryResult::RangeTooLong});
         return;
     }
     ++run_;
@@ -46,10 +46,10 @@ void HistoryQuery::Start(const QueryRange& range) {
     total_ = 0;
     leftOut_ = 0;
     state_ = State::Counting;
-    host_.ClearTransferProgress();  // of a transfer this one restarts
-    host_.SendHistoryCount(range);
-    host_.ClearStopRequested();
-    host_.SetProgressVisible(true);
+    observer_.ClearTransferProgress();  // of a transfer this one restarts
+    requests_.SendHistoryCount(range);
+    observer_.ClearStopRequested();
+    observer_.SetProgressVisible(true);
 }
 
 void HistoryQuery::OnCountReply(std::uint16_t total) {
@@ -59,15 +59,15 @@ void HistoryQuery::OnCountReply(std::uint16_t total) {
     if (total == 0) {
         state_ = State::Idle;
         ++run_;
-        host_.SetProgressVisible(false);
-        host_.ShowMessage(kNoRecordsMessage);
+        observer_.SetProgressVisible(false);
+        observer_.Report({HistoryResult::NoRecords});
         return;
     }
     state_ = State::Fetching;
-    host_.SendHistoryRecord(static_cast<std::uint16_t>(index_));
+    requests_.SendHistoryRecord(static_cast<std::uint16_t>(index_));
     ++index_;
-    host_.ShowNextIndex(static_cast<std::uint16_t>(index_));
-    host_.ShowTransferProgress(0, total_);
+    observer_.ShowNextIndex(static_cast<std::uint16_t>(index_));
+    observer_.ShowTransferProgress(0, total_);
 }
 
 void HistoryQuery::OnRecordReply(std::span<const std::uint8_t> payload) {
@@ -79,25 +79,25 @@ void HistoryQuery::OnRecordReply(std::span<const std::uint8_t> payload) {
         return;
     // The number of the record just answered, plus one: 2 .. total + 1.
     const std::uint32_t k = index_;
-    host_.ShowSaving();
+    observer_.ShowSaving();
     const HistoryFrameResult result = ParseHistoryFrame(payload, store_, count_);
     leftOut_ += result.leftOut;
     if (result.stored > 0)
-        host_.ShowReceived(count_);
+        observer_.ShowReceived(count_);
     if (result.undefinedItem) {
         const std::uint64_t run = run_;
-        host_.ShowMessage("data drecor undefined");
+        observer_.Report({HistoryResult::UndefinedRecord});
         if (run != run_ || state_ != State::Fetching)
             return;  // the transfer was ended or restarted while the box was open
     }
-    host_.ShowTransferProgress(static_cast<std::uint16_t>(k - 1), total_);
+    observer_.ShowTransferProgress(static_cast<std::uint16_t>(k - 1), total_);
     if (k <= total_) {
-        host_.SendHistoryRecord(static_cast<std::uint16_t>(k));
+        requests_.SendHistoryRecord(static_cast<std::uint16_t>(k));
         index_ = k + 1;
     } else {
         index_ = 0;
         state_ = State::Ending;
-        host_.SendHistoryRecord(0);
+        requests_.SendHistoryRecord(0);
     }
 }
 
@@ -114,19 +114,19 @@ void HistoryQuery::OnRecordFrame(const protocol::ReceivedFrame& frame) {
 void HistoryQuery::FinishTransfer() {
     state_ = State::Idle;
     const std::uint64_t run = ++run_;
-    host_.ClearTransferProgress();
+    observer_.ClearTransferProgress();
     if (leftOut_ > 0) {
-        host_.ShowMessage(LeftOutMessage(leftOut_));
+        observer_.Report({.result = HistoryResult::RecordsLeftOut, .leftOut = leftOut_});
         if (run != run_)
             return;
     }
     if (count_ > 0)
-        host_.TransferEnded();
-    host_.ExportHistory();
+        observer_.TransferEnded();
+    observer_.ExportHistory();
     if (run != run_)
         return;  // a new query started while the export ran
     count_ = 0;
-    host_.SetProgressVisible(false);
+    observer_.SetProgressVisible(false);
 }
 
 void HistoryQuery::EndEarly() {
@@ -134,18 +134,18 @@ void HistoryQuery::EndEarly() {
         return;
     state_ = State::Idle;
     const std::uint64_t run = ++run_;
-    host_.ClearTransferProgress();
-    host_.SetProgressVisible(false);
+    observer_.ClearTransferProgress();
+    observer_.SetProgressVisible(false);
     if (count_ == 0)
         return;
-    if (!host_.AskYesNo(EarlyEndQuestion(count_, total_, leftOut_)) || run != run_)
+    if (!observer_.AskYesNo({HistoryResult::EndedEarly, count_, total_, leftOut_}) || run != run_)
         return;
     // Stop ended the transfer, not the export the user has just asked for.
-    host_.ClearStopRequested();
-    host_.TransferEnded();
-    host_.ExportHistory();
+    observer_.ClearStopRequested();
+    observer_.TransferEnded();
+    observer_.ExportHistory();
     if (run == run_)
-        host_.SetProgressVisible(false);
+        observer_.SetProgressVisible(false);
 }
 
 std::string TransferProgressText(std::uint32_t answered, std::uint32_t total,
@@ -162,19 +162,6 @@ std::string TransferProgressText(std::uint32_t answered, std::uint32_t total,
     else
         std::snprintf(clock, sizeof clock, ", %lld:%02lld left", left / 60, left % 60);
     return text + clock;
-}
-
-std::string EarlyEndQuestion(std::uint16_t received, std::uint16_t total, std::uint32_t leftOut) {
-    std::string text = "The history transfer ended early: " + std::to_string(received) + " of " +
-                       std::to_string(total) + " records arrived";
-    if (leftOut > 0)
-        text += " (" + std::to_string(leftOut) + " more did not fit in the history store)";
-    return text + ". Export the records that arrived?";
-}
-
-std::string LeftOutMessage(std::uint32_t leftOut) {
-    return "The history store holds " + std::to_string(kMaxHistoryCount) +
-           " records: " + std::to_string(leftOut) + " more records of this transfer were left out.";
 }
 
 }  // namespace lgcset::data

@@ -5,17 +5,17 @@
 //
 // Replies are matched to requests only by their command code, so the state decides what a
 // reply means; a reply that comes when no transfer waits for it (after Stop, a timeout or
-// a closed link) changes nothing and sends nothing. Everything the query does to the
-// outside world goes through HistoryHost; the window is one host, a command-line program
-// can be another.
+// a closed link) changes nothing and sends nothing. The query sends through
+// HistoryRequests and tells through HistoryObserver; the window is one host of both, a
+// command-line program can be another.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <span>
 #include <string>
-#include <string_view>
 
+#include "data/history_outcome.h"
 #include "data/history_record.h"
 #include "protocol/frame_codec.h"
 #include "protocol/request_params.h"
@@ -35,45 +35,50 @@ QueryRange MakeQueryRange(int fromYear, int fromMonth, int fromDay, int toYear, 
 // the turn of a century (99-12 to 00-01 is -1199).
 int RangeMonths(const QueryRange& range);
 
-// The message when the logger has no records in the range.
-inline constexpr std::string_view kNoRecordsMessage = "No data recorded on this period.";
-
 // The count request's parameters: the range's dates with the years as 2000 + two digits.
 void StoreQueryRange(const QueryRange& range, protocol::RequestParams& params);
 
 // Ranges of this many months or more are refused.
 inline constexpr int kTooManyMonths = 7;
 
-class HistoryHost {
+class HistoryRequests {
   public:
-    virtual ~HistoryHost() = default;
+    virtual ~HistoryRequests() = default;
 
-    // Modal boxes: they block until closed, and the steps after them run only then.
-    virtual void ShowMessage(std::string_view text) = 0;
-    virtual bool AskYesNo(std::string_view text) = 0;
-
-    // Requests (each ends in the single send path with resend and timeout).
+    // Each ends in the single send path with resend and timeout.
     virtual void SendHistoryCount(const QueryRange& range) = 0;
     virtual void SendHistoryRecord(std::uint16_t number) = 0;  // 0 ends the transfer
+};
+
+class HistoryObserver {
+  public:
+    virtual ~HistoryObserver() = default;
+
+    // Modal, like a box: the steps after them run only once they have returned.
+    virtual void Report(const HistoryOutcome& outcome) = 0;
+    // Asked with HistoryResult::EndedEarly: whether to export the records that arrived.
+    // Writing files unasked is no default: every host answers for itself.
+    virtual bool AskYesNo(const HistoryOutcome& question) = 0;
 
     // Stop's flag, which the export polls.
-    virtual void ClearStopRequested() = 0;
+    virtual void ClearStopRequested() {}
 
     // The progress bar: shown at 0 while a transfer runs (the export moves it).
-    virtual void SetProgressVisible(bool visible) = 0;
+    virtual void SetProgressVisible([[maybe_unused]] bool visible) {}
     // The two counters: the next record number once (after the first request), and the
     // records received so far.
-    virtual void ShowNextIndex(std::uint16_t index) = 0;
-    virtual void ShowReceived(std::uint16_t count) = 0;
+    virtual void ShowNextIndex([[maybe_unused]] std::uint16_t index) {}
+    virtual void ShowReceived([[maybe_unused]] std::uint16_t count) {}
     // Status panel 2: "Historical Data Saved...", painted at once.
-    virtual void ShowSaving() = 0;
+    virtual void ShowSaving() {}
     // Where the transfer stands: `answered` of `total` requests answered. The host decides
     // how often it is worth showing.
-    virtual void ShowTransferProgress(std::uint16_t answered, std::uint16_t total) = 0;
-    virtual void ClearTransferProgress() = 0;
+    virtual void ShowTransferProgress([[maybe_unused]] std::uint16_t answered,
+                                      [[maybe_unused]] std::uint16_t total) {}
+    virtual void ClearTransferProgress() {}
 
     // A transfer has ended with records in store[0 .. count); called before ExportHistory.
-    virtual void TransferEnded() = 0;
+    virtual void TransferEnded() {}
     virtual void ExportHistory() = 0;
 };
 
@@ -81,8 +86,9 @@ class HistoryQuery {
   public:
     enum class State { Idle, Counting, Fetching, Ending };
 
-    HistoryQuery(HistoryHost& host, HistoryStore& store, std::uint16_t& count)
-        : host_(host), store_(store), count_(count) {}
+    HistoryQuery(HistoryRequests& requests, HistoryObserver& observer, HistoryStore& store,
+                 std::uint16_t& count)
+        : requests_(requests), observer_(observer), store_(store), count_(count) {}
 
     // "Query": checks the range and starts (or restarts) the transfer.
     void Start(const QueryRange& range);
@@ -115,7 +121,8 @@ class HistoryQuery {
     void FinishTransfer();
     void Export(std::uint64_t run);
 
-    HistoryHost& host_;
+    HistoryRequests& requests_;
+    HistoryObserver& observer_;
     HistoryStore& store_;
     std::uint16_t& count_;
     State state_ = State::Idle;
@@ -133,10 +140,5 @@ class HistoryQuery {
 // estimated from the time so far and is left out until the first request is answered.
 std::string TransferProgressText(std::uint32_t answered, std::uint32_t total,
                                  double elapsedSeconds);
-
-// The question after a transfer ended early with records.
-std::string EarlyEndQuestion(std::uint16_t received, std::uint16_t total, std::uint32_t leftOut);
-// The notice when records did not fit in the store.
-std::string LeftOutMessage(std::uint32_t leftOut);
 
 }  // namespace lgcset::data

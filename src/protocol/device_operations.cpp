@@ -15,41 +15,46 @@ bool Succeeded(const ReceivedFrame& frame) {
     return frame.payload[0] == 1;
 }
 
+Result DoneOrRefused(const ReceivedFrame& frame) {
+    return Succeeded(frame) ? Result::Done : Result::Refused;
+}
+
 }  // namespace
 
 void DeviceOperations::Login() {
-    host_.SendLogin();
+    requests_.SendLogin();
 }
 
 void DeviceOperations::ReadSettings() {
     readStage_ = 0;
     read_ = Sequence::Running;
-    host_.ClearImage();
-    host_.SendReadPage(kPages[0]);
-    host_.SetProgressVisible(true);
-    host_.RepaintStatus();
+    requests_.ClearImage();
+    requests_.SendReadPage(kPages[0]);
+    observer_.SetProgressVisible(true);
+    observer_.RepaintStatus();
 }
 
 void DeviceOperations::SaveSettings() {
     // A value that cannot be converted would leave its page half written while the logger
     // reports success; check everything before the first page is erased.
-    if (const auto refusal = host_.InvalidSettingsMessage()) {
-        host_.ShowMessage(*refusal);
+    if (auto refusal = requests_.InvalidSettingsMessage()) {
+        observer_.Report({Operation::SaveSettings, Result::Invalid, std::move(*refusal)});
         return;
     }
     writeStage_ = 0;
     write_ = Sequence::Running;
-    host_.ClearImage();
-    host_.SendErasePage(kPages[0]);
-    host_.SetProgressVisible(true);
-    host_.RepaintStatus();
+    requests_.ClearImage();
+    requests_.SendErasePage(kPages[0]);
+    observer_.SetProgressVisible(true);
+    observer_.RepaintStatus();
 }
 
 void DeviceOperations::FactoryReset() {
     // Only a deliberate Yes resets the logger, and only on the link the question was for.
     const std::uint32_t aborts = aborts_;
-    if (host_.AskYesNo("Yes or No to factory mode", DefaultAnswer::No) && !AbortedSince(aborts)) {
-        host_.SendRequest(kFactoryResetRequest);
+    if (observer_.AskYesNo("Yes or No to factory mode", DefaultAnswer::No) &&
+        !AbortedSince(aborts)) {
+        requests_.SendRequest(kFactoryResetRequest);
     }
 }
 
@@ -63,91 +68,89 @@ void DeviceOperations::Abort() {
         write_ = Sequence::Ended;
     }
     if (running) {
-        host_.SetProgressVisible(false);
-        host_.RepaintStatus();
+        observer_.SetProgressVisible(false);
+        observer_.RepaintStatus();
     }
 }
 
 void DeviceOperations::WriteStepAfterErase() {
-    host_.SetProgress(writeStage_ * 20 + 10);
+    observer_.SetProgress(writeStage_ * 20 + 10);
     if (writeStage_ >= kPages.size()) {
         return;  // an erase after the fourth: nothing more to write
     }
     const std::uint32_t page = kPages[writeStage_];
     ++writeStage_;
     write_ = Sequence::Running;
-    host_.EncodePage(page);
-    host_.SendWritePage(page);
+    requests_.EncodePage(page);
+    requests_.SendWritePage(page);
 }
 
 void DeviceOperations::WriteStepAfterWrite() {
-    host_.SetProgress(writeStage_ * 20);
+    observer_.SetProgress(writeStage_ * 20);
     switch (writeStage_) {
         case 1:
         case 2:
         case 3:
             write_ = Sequence::Running;
-            host_.RepaintStatus();
-            host_.SendErasePage(kPages[writeStage_]);
+            observer_.RepaintStatus();
+            requests_.SendErasePage(kPages[writeStage_]);
             break;
         case 4: {
             writeStage_ = 0;
             write_ = Sequence::Idle;
-            host_.ClearImage();
+            requests_.ClearImage();
             const std::uint32_t aborts = aborts_;
-            host_.ShowMessage(kSaveDoneMessage);
-            host_.ClearStatusText();
-            host_.RepaintStatus();
-            host_.SetProgressVisible(false);
+            observer_.Report({Operation::SaveSettings, Result::Done});
+            observer_.ClearStatusText();
+            observer_.RepaintStatus();
+            observer_.SetProgressVisible(false);
             if (!AbortedSince(aborts)) {  // the link is still the one that was written
-                host_.SendRequest(kFinishWriteRequest);
+                requests_.SendRequest(kFinishWriteRequest);
             }
             break;
         }
         default:
-            host_.ShowMessage(kSaveFailureMessage);
+            observer_.Report({Operation::SaveSettings, Result::Unexpected});
             break;
     }
 }
 
 void DeviceOperations::ReadStep(const ReceivedFrame& frame) {
     read_ = Sequence::Running;
-    host_.SetProgress(readStage_ * 20 + 10);
+    observer_.SetProgress(readStage_ * 20 + 10);
     const std::uint32_t page = kPages[readStage_ % kPages.size()];
-    host_.StoreReplyPage(page, frame);
+    requests_.StoreReplyPage(page, frame);
     const std::uint32_t aborts = aborts_;
-    host_.DecodePage(page);  // a value can bring up a message box
+    requests_.DecodePage(page);  // a value can bring up a message box
     if (AbortedSince(aborts)) {
         return;
     }
     if (readStage_ < kPages.size() - 1) {
         ++readStage_;
-        host_.SendReadPage(kPages[readStage_]);
-        host_.RepaintStatus();
-        host_.SetProgress(readStage_ * 20);
+        requests_.SendReadPage(kPages[readStage_]);
+        observer_.RepaintStatus();
+        observer_.SetProgress(readStage_ * 20);
         return;
     }
-    host_.SetProgress(80);
+    observer_.SetProgress(80);
     readStage_ = 0;
     read_ = Sequence::Idle;
-    host_.ClearImage();
-    host_.ShowMessage(kReadDoneMessage);
-    host_.ClearStatusText();
-    host_.RepaintStatus();
-    host_.SetProgressVisible(false);
+    requests_.ClearImage();
+    observer_.Report({Operation::ReadSettings, Result::Done});
+    observer_.ClearStatusText();
+    observer_.RepaintStatus();
+    observer_.SetProgressVisible(false);
 }
 
 void DeviceOperations::DispatchResponse(const ReceivedFrame& frame) {
     switch (static_cast<Command>(frame.command())) {
         case Command::Login:
             if (Succeeded(frame)) {
-                host_.StoreReplyPage(kLoginReplyAddress, frame);
-                host_.EnableDeviceButtons();
-                host_.ApplyDeviceIdentity();
-                host_.ShowMessage(kLoginSuccessMessage);
-            } else {
-                host_.ShowMessage(kLoginFailureMessage);
+                requests_.StoreReplyPage(kLoginReplyAddress, frame);
+                observer_.EnableDeviceButtons();
+                observer_.ApplyDeviceIdentity();
             }
+            observer_.Report({Operation::Login, DoneOrRefused(frame)});
             break;
         case Command::ErasePage:
             if (write_ == Sequence::Ended) {
@@ -157,7 +160,7 @@ void DeviceOperations::DispatchResponse(const ReceivedFrame& frame) {
                 WriteStepAfterErase();
             } else {
                 write_ = Sequence::Idle;
-                host_.ShowMessage(kEraseFailureMessage);
+                observer_.Report({Operation::SaveSettings, Result::EraseRefused});
             }
             break;
         case Command::WritePage:
@@ -168,7 +171,7 @@ void DeviceOperations::DispatchResponse(const ReceivedFrame& frame) {
                 WriteStepAfterWrite();
             } else {
                 write_ = Sequence::Idle;
-                host_.ShowMessage(kSaveFailureMessage);
+                observer_.Report({Operation::SaveSettings, Result::WriteRefused});
             }
             break;
         case Command::ReadPage:
@@ -177,44 +180,43 @@ void DeviceOperations::DispatchResponse(const ReceivedFrame& frame) {
             }
             break;
         case Command::FinishWrite:
-            if (!Succeeded(frame)) {
-                host_.ShowMessage(kOperateFailureMessage);
-            }
+            // Its success shows nothing in the window, but it is what a save ends with.
+            observer_.Report({Operation::FinishWrite, DoneOrRefused(frame)});
             break;
         case Command::FactoryReset:
-            host_.ShowMessage(Succeeded(frame) ? kResetDoneMessage : kResetFailureMessage);
+            observer_.Report({Operation::FactoryReset, DoneOrRefused(frame)});
             break;
         case Command::HistoryCount:
-            host_.OnHistoryCount(frame);
+            observer_.OnHistoryCount(frame);
             break;
         case Command::HistoryRecord:
-            host_.OnHistoryRecord(frame);
+            observer_.OnHistoryRecord(frame);
             break;
         case Command::CurrentData:
-            host_.OnCurrentData(frame);
+            observer_.OnCurrentData(frame);
             break;
         case Command::RelayControl:
-            host_.ShowMessage(Succeeded(frame) ? kOperateSuccessMessage : kOperateFailureMessage);
+            observer_.Report({Operation::RelayControl, DoneOrRefused(frame)});
             break;
         case Command::DebugMode: {
-            const bool on = host_.DebugMode() == 1;
+            const Operation operation =
+                observer_.DebugMode() == 1 ? Operation::DebugModeOn : Operation::DebugModeOff;
             if (frame.payload[0] == 1) {
-                host_.ShowMessage(on ? "enable Debug mode successfully"
-                                     : "disable Debug mode successfully");
-                host_.ShowDebugData(frame);
+                observer_.Report({operation, Result::Done});
+                observer_.ShowDebugData(frame);
             } else if (frame.payload[0] == 0) {
-                host_.ShowMessage(on ? "enable Debug mode failure" : "disable Debug mode failure");
+                observer_.Report({operation, Result::Refused});
             }
             break;
         }
         case Command::DebugData:
-            host_.ShowDebugData(frame);
+            observer_.ShowDebugData(frame);
             break;
         case Command::SetTime:
-            host_.ShowMessage(Succeeded(frame) ? kTimeSetMessage : kTimeSetFailureMessage);
+            observer_.Report({Operation::SetTime, DoneOrRefused(frame)});
             break;
         case Command::ReadTime:
-            host_.ShowDeviceTime(frame);
+            observer_.ShowDeviceTime(frame);
             break;
     }
     // Any other code is ignored.

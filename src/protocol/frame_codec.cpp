@@ -193,28 +193,22 @@ void FrameAssembler::Feed(std::span<const std::uint8_t> bytes) {
     // queue in order. No call returns before the queue is empty, so every run it holds
     // is still the caller's.
     input_.push_back(bytes);
-    try {
-        while (inputHead_ < input_.size()) {
-            const std::span<const std::uint8_t> rest = input_[inputHead_];
-            if (rest.empty()) {
-                ++inputHead_;
-                continue;
-            }
-            bool closed = false;
-            const std::size_t taken = Take(rest, closed);
-            input_[inputHead_] = rest.subspan(taken);  // before a callback may feed more
-            if (closed) {
-                CompleteFrame();
-            }
+    // Emptied however the loop ends: when a callback throws, the runs of the calls it
+    // leaves are no longer theirs to give.
+    const QueueReset reset{*this};
+    while (inputHead_ < input_.size()) {
+        const std::span<const std::uint8_t> rest = input_[inputHead_];
+        if (rest.empty()) {
+            ++inputHead_;
+            continue;
         }
-    } catch (...) {
-        // A callback threw: the runs of the calls it leaves are no longer theirs to give.
-        input_.clear();
-        inputHead_ = 0;
-        throw;
+        bool closed = false;
+        const std::size_t taken = Take(rest, closed);
+        input_[inputHead_] = rest.subspan(taken);  // before a callback may feed more
+        if (closed) {
+            CompleteFrame();
+        }
     }
-    input_.clear();
-    inputHead_ = 0;
 }
 
 std::size_t FrameAssembler::Take(std::span<const std::uint8_t> bytes, bool& closed) {

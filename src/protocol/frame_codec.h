@@ -104,6 +104,14 @@ class FrameAssembler {
     // when the last of them closed a frame, which is then in raw_.
     std::size_t Take(std::span<const std::uint8_t> bytes, bool& closed);
     void CompleteFrame();
+    // Empties the queue of runs when a Feed ends, by its return or by a callback's throw.
+    struct QueueReset {
+        FrameAssembler& assembler;
+        ~QueueReset() {
+            assembler.input_.clear();
+            assembler.inputHead_ = 0;
+        }
+    };
 
     bool inFrame_ = false;
     std::vector<std::uint8_t> raw_;

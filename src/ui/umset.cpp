@@ -685,19 +685,15 @@ void Tfrm_mset::FormCreate() {
     assembler_.Reset();
     LinkToggleCount = 0;
     FillPortList();
-    try {
-        const QDateTime now = QDateTime::currentDateTime();
-        for (QDateTimeEdit* picker :
-             {DateTimePicker1, DateTimePicker2, DateTimePicker3, DateTimePicker4})
-            picker->setDateTime(now);
-        Codes = settings::CodeTables{};
-        pb_write->setParent(stat1);
-        pb_write->hide();
-        sentLog_->Clear();
-        WriteGridHeadings();
-    } catch (...) {
-        // The rest of the start-up is skipped; the window still opens.
-    }
+    const QDateTime now = QDateTime::currentDateTime();
+    for (QDateTimeEdit* picker :
+         {DateTimePicker1, DateTimePicker2, DateTimePicker3, DateTimePicker4})
+        picker->setDateTime(now);
+    Codes = settings::CodeTables{};
+    pb_write->setParent(stat1);
+    pb_write->hide();
+    sentLog_->Clear();
+    WriteGridHeadings();
 }
 
 void Tfrm_mset::FormShow() {

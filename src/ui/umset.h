@@ -1,7 +1,8 @@
 // The program's one window: the link control, the settings widgets, the tools of the
 // "Others" tab, the hidden traffic log, the status bar and the send path with its resend
 // timer. Reply handling enters through DispatchResponse, which hands every reply to the
-// device operations; the window is their host (umset_device.cpp).
+// device operations; the window keeps what they send and shows what they tell
+// (umset_device.cpp).
 #pragma once
 
 #include <QString>
@@ -56,7 +57,7 @@ class TrafficLog;
 class WidgetSettingsView;
 class WindowHistoryHost;
 
-class Tfrm_mset : public QWidget, public protocol::DeviceHost {
+class Tfrm_mset : public QWidget, public protocol::DeviceRequests, public protocol::DeviceObserver {
     Q_OBJECT
   public:
     explicit Tfrm_mset(QWidget* parent = nullptr);
@@ -132,7 +133,7 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     virtual void DispatchResponse(const protocol::ReceivedFrame& frame);
     protocol::FrameAssembler& Assembler() { return assembler_; }
 
-    // ---- Device operations: the buttons that start them, and the host side of the
+    // ---- Device operations: the buttons that start them, and the window's side of the
     // dispatcher (umset_device.cpp).
     void btn7Click();            // "Login"
     void btn_loadClick();        // "Read Settings"
@@ -142,7 +143,10 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     // DebugMode: 1 after "Debug ON", 0 after "Debug OFF"; words the debug mode replies.
     int DebugModeFlag = 0;
 
-    void ShowMessage(std::string_view text) override;
+    // A box with the text and an OK button.
+    void ShowMessage(std::string_view text);
+    // An operation's end, in the box of its message (none for one that shows nothing).
+    void Report(const protocol::OperationOutcome& outcome) override;
     bool AskYesNo(std::string_view text, protocol::DefaultAnswer defaultAnswer) override;
     void ClearImage() override;
     void StoreReplyPage(std::uint32_t address, const protocol::ReceivedFrame& frame) override;
@@ -426,7 +430,7 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     std::unique_ptr<WidgetSettingsView> settingsView_;
 
     protocol::FrameAssembler assembler_;
-    protocol::DeviceOperations operations_{*this};
+    protocol::DeviceOperations operations_{*this, *this};
     protocol::ResendTracker resend_;
     protocol::RequestParams params_;
     // The send path's buffers, kept from request to request: the frame a request is built

@@ -1,5 +1,6 @@
-// The window's side of the device operations: the buttons that start them, and the host
-// that the dispatcher drives (boxes, parameter image, page codec, progress bar).
+// The window's side of the device operations: the buttons that start them, what the
+// dispatcher sends and keeps (parameter image, page codec) and what it tells (boxes,
+// progress bar).
 #include <QComboBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -24,35 +25,29 @@ QString FromView(std::string_view text) {
 }  // namespace
 
 void Tfrm_mset::btn7Click() {
-    try {
-        operations_.Login();
-    } catch (...) {
-    }
+    operations_.Login();
 }
 
 void Tfrm_mset::btn_loadClick() {
-    try {
-        operations_.ReadSettings();
-    } catch (...) {
-    }
+    operations_.ReadSettings();
 }
 
 void Tfrm_mset::btn_downClick() {
-    try {
-        operations_.SaveSettings();
-    } catch (...) {
-    }
+    operations_.SaveSettings();
 }
 
 void Tfrm_mset::btn_industrialClick() {
-    try {
-        operations_.FactoryReset();
-    } catch (...) {
-    }
+    operations_.FactoryReset();
 }
 
 void Tfrm_mset::ShowMessage(std::string_view text) {
     boxes_->Show(FromView(text));
+}
+
+void Tfrm_mset::Report(const protocol::OperationOutcome& outcome) {
+    const std::string text = protocol::OutcomeMessage(outcome);
+    if (!text.empty())
+        ShowMessage(text);
 }
 
 bool Tfrm_mset::AskYesNo(std::string_view text, protocol::DefaultAnswer defaultAnswer) {
@@ -106,7 +101,6 @@ void Tfrm_mset::RepaintStatus() {
 void Tfrm_mset::ApplyDeviceIdentity() {
     settings::ApplyDeviceIdentity(Settings(), Image, Codes);
 }
-
 
 void Tfrm_mset::UseSimulatedLogger(const std::string& portPath, const std::string& model) {
     auto systemPorts = portSource_;

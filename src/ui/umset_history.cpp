@@ -22,35 +22,26 @@ namespace {
 constexpr qint64 kProgressEveryMs = 250;
 constexpr int kProgressPanelWidth = 220;
 
-QString FromView(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 }  // namespace
 
 // ---- Window -----------------------------------------------------------------------------
 
 void Tfrm_mset::BuildHistoryQuery() {
     historyHost_ = std::make_unique<WindowHistoryHost>(*this);
-    historyQuery_ = std::make_unique<data::HistoryQuery>(*historyHost_, History, HistoryCount);
+    historyQuery_ =
+        std::make_unique<data::HistoryQuery>(*historyHost_, *historyHost_, History, HistoryCount);
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
 }
 
 void Tfrm_mset::Button1Click() {
-    try {
-        const QDate from = DateTimePicker1->date();
-        const QDate to = DateTimePicker2->date();
-        historyQuery_->Start(data::MakeQueryRange(from.year(), from.month(), from.day(), to.year(),
-                                                  to.month(), to.day()));
-    } catch (...) {
-    }
+    const QDate from = DateTimePicker1->date();
+    const QDate to = DateTimePicker2->date();
+    historyQuery_->Start(data::MakeQueryRange(from.year(), from.month(), from.day(), to.year(),
+                                              to.month(), to.day()));
 }
 
 void Tfrm_mset::EndHistoryTransfer() {
-    try {
-        historyQuery_->EndEarly();
-    } catch (...) {
-    }
+    historyQuery_->EndEarly();
 }
 
 void Tfrm_mset::OnHistoryCount(const protocol::ReceivedFrame& frame) {
@@ -73,12 +64,13 @@ WindowHistoryHost::WindowHistoryHost(Tfrm_mset& window) : window_(window) {
     });
 }
 
-void WindowHistoryHost::ShowMessage(std::string_view text) {
-    window_.Boxes().Show(FromView(text));
+void WindowHistoryHost::Report(const data::HistoryOutcome& outcome) {
+    window_.Boxes().Show(QString::fromStdString(data::OutcomeMessage(outcome)));
 }
 
-bool WindowHistoryHost::AskYesNo(std::string_view text) {
-    return window_.Boxes().Ask(FromView(text), QStringLiteral("Information"), DefaultButton::Yes);
+bool WindowHistoryHost::AskYesNo(const data::HistoryOutcome& question) {
+    return window_.Boxes().Ask(QString::fromStdString(data::OutcomeMessage(question)),
+                               QStringLiteral("Information"), DefaultButton::Yes);
 }
 
 void WindowHistoryHost::SendHistoryCount(const data::QueryRange& range) {

@@ -23,16 +23,6 @@ namespace lgcset::ui {
 
 namespace {
 
-// Handlers run from the event loop: an exception must not unwind through it. The request
-// is then simply not sent.
-template <typename F>
-void Guarded(F&& action) {
-    try {
-        action();
-    } catch (...) {
-    }
-}
-
 std::string DecimalSeparator() {
     return QLocale().decimalPoint().toStdString();
 }
@@ -56,7 +46,7 @@ void Tfrm_mset::ConnectTools() {
 // ---- Current data ---------------------------------------------------------------------
 
 void Tfrm_mset::btn_inquire_curdatClick() {
-    Guarded([this] { SendRequest(protocol::kCurrentDataRequest); });
+    SendRequest(protocol::kCurrentDataRequest);
 }
 
 void Tfrm_mset::OnCurrentData(const protocol::ReceivedFrame& frame) {
@@ -77,7 +67,7 @@ void Tfrm_mset::ShowCurrentData() {
 // ---- Device clock -----------------------------------------------------------------------
 
 void Tfrm_mset::btn_acquiretimeClick() {
-    Guarded([this] { SendRequest(protocol::kReadTimeRequest); });
+    SendRequest(protocol::kReadTimeRequest);
 }
 
 void Tfrm_mset::ShowDeviceTime(const protocol::ReceivedFrame& frame) {
@@ -101,53 +91,45 @@ void Tfrm_mset::ShowDeviceTime(const protocol::ReceivedFrame& frame) {
 }
 
 void Tfrm_mset::Button4Click() {
-    Guarded([this] {
-        const QDate date = DateTimePicker3->date();
-        const QTime time = DateTimePicker4->time();
-        data::StoreClockFromPickers({date.year(), date.month(), date.day()},
-                                    {time.hour(), time.minute(), time.second()}, Params().clock);
-        SendRequest(protocol::kSetTimeRequest);
-    });
+    const QDate date = DateTimePicker3->date();
+    const QTime time = DateTimePicker4->time();
+    data::StoreClockFromPickers({date.year(), date.month(), date.day()},
+                                {time.hour(), time.minute(), time.second()}, Params().clock);
+    SendRequest(protocol::kSetTimeRequest);
 }
 
 void Tfrm_mset::btn_setcurtimeClick() {
-    Guarded([this] {
-        data::StoreClockFromNow(Params().clock);
-        SendRequest(protocol::kSetTimeRequest);
-    });
+    data::StoreClockFromNow(Params().clock);
+    SendRequest(protocol::kSetTimeRequest);
 }
 
 // ---- Relay test -------------------------------------------------------------------------
 
 void Tfrm_mset::Button3Click() {
-    Guarded([this] {
-        const data::RelayFieldsRead read = data::ReadRelayTestFields(Settings());
-        if (!read.request) {
-            ShowMessage(read.refusal);
-            return;
-        }
-        Params().relay = read.request->params;
-        Params().pendingRelayAction = read.request->action;
-        SendRequest(protocol::kRelayControlRequest);
-    });
+    const data::RelayFieldsRead read = data::ReadRelayTestFields(Settings());
+    if (!read.request) {
+        ShowMessage(read.refusal);
+        return;
+    }
+    Params().relay = read.request->params;
+    Params().pendingRelayAction = read.request->action;
+    SendRequest(protocol::kRelayControlRequest);
 }
 
 void Tfrm_mset::Button2Click() {
-    Guarded([this] {
-        Params().pendingRelayAction = protocol::RelayAction::Stop;
-        SendRequest(protocol::kRelayControlRequest);
-    });
+    Params().pendingRelayAction = protocol::RelayAction::Stop;
+    SendRequest(protocol::kRelayControlRequest);
 }
 
 // ---- Debug monitor ----------------------------------------------------------------------
 
 void Tfrm_mset::Button5Click() {
-    Guarded([this] { SendRequest(protocol::kDebugOnRequest); });
+    SendRequest(protocol::kDebugOnRequest);
     DebugModeFlag = 1;
 }
 
 void Tfrm_mset::btn_padlockregulationClick() {
-    Guarded([this] { SendRequest(protocol::kDebugOffRequest); });
+    SendRequest(protocol::kDebugOffRequest);
     DebugModeFlag = 0;
 }
 

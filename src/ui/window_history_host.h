@@ -11,13 +11,13 @@ namespace lgcset::ui {
 
 class Tfrm_mset;
 
-class WindowHistoryHost final : public data::HistoryHost {
+class WindowHistoryHost final : public data::HistoryRequests, public data::HistoryObserver {
   public:
     // Adds the status bar panel that tells where a transfer stands.
     explicit WindowHistoryHost(Tfrm_mset& window);
 
-    void ShowMessage(std::string_view text) override;
-    bool AskYesNo(std::string_view text) override;
+    void Report(const data::HistoryOutcome& outcome) override;
+    bool AskYesNo(const data::HistoryOutcome& question) override;
     void SendHistoryCount(const data::QueryRange& range) override;
     void SendHistoryRecord(std::uint16_t number) override;
     void ClearStopRequested() override;

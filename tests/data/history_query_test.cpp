@@ -18,7 +18,8 @@ using Bytes = std::vector<std::uint8_t>;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class RecordingHost : public HistoryHost {
+// Records every call as one line; an outcome as the text the window shows for it.
+class RecordingHost : public HistoryRequests, public HistoryObserver {
   public:
     Log log;
     bool answerYes = true;
@@ -26,13 +27,13 @@ class RecordingHost : public HistoryHost {
     std::function<void()> whileBoxOpen;
     QueryRange sentRange{};
 
-    void ShowMessage(std::string_view text) override {
-        log.push_back("msg " + std::string(text));
+    void Report(const HistoryOutcome& outcome) override {
+        log.push_back("msg " + OutcomeMessage(outcome));
         if (whileBoxOpen)
             whileBoxOpen();
     }
-    bool AskYesNo(std::string_view text) override {
-        log.push_back("ask " + std::string(text));
+    bool AskYesNo(const HistoryOutcome& question) override {
+        log.push_back("ask " + OutcomeMessage(question));
         return answerYes;
     }
     void SendHistoryCount(const QueryRange& range) override {
@@ -73,7 +74,7 @@ struct Fixture {
     RecordingHost host;
     std::unique_ptr<HistoryStore> store = std::make_unique<HistoryStore>();
     std::uint16_t count = 0;
-    HistoryQuery query{host, *store, count};
+    HistoryQuery query{host, host, *store, count};
 
     void Start(int fy, int fm, int fd, int ty, int tm, int td) {
         query.Start(MakeQueryRange(fy, fm, fd, ty, tm, td));
@@ -262,6 +263,21 @@ TEST(HistoryQuery, AFullLogOfSeveralRecordsAReplyFillsTheStoreAndTellsWhatWasLef
         ElementsAre("msg The history store holds 65535 records: 131070 more records of this "
                     "transfer were left out.",
                     "ended", "export 65535", "pb hidden"));
+}
+
+TEST(HistoryOutcome, TextsAreTheOnesUsersKnow) {
+    EXPECT_EQ(OutcomeMessage({HistoryResult::RangeTooLong}), "time is to long!(less than 6months)");
+    EXPECT_EQ(OutcomeMessage({HistoryResult::NoRecords}), "No data recorded on this period.");
+    EXPECT_EQ(OutcomeMessage({HistoryResult::UndefinedRecord}), "data drecor undefined");
+    EXPECT_EQ(OutcomeMessage({.result = HistoryResult::RecordsLeftOut, .leftOut = 7}),
+              "The history store holds 65535 records: 7 more records of this transfer were left "
+              "out.");
+    EXPECT_EQ(OutcomeMessage({HistoryResult::EndedEarly, 65535, 65535, 12}),
+              "The history transfer ended early: 65535 of 65535 records arrived (12 more did not "
+              "fit in the history store). Export the records that arrived?");
+    EXPECT_EQ(OutcomeMessage({HistoryResult::EndedEarly, 0, 9, 0}),
+              "The history transfer ended early: 0 of 9 records arrived. Export the records "
+              "that arrived?");
 }
 
 TEST(HistoryProgress, TextNamesTheRecordAndTheTimeLeft) {

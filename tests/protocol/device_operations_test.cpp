@@ -13,10 +13,12 @@ using namespace lgcset::protocol;
 
 namespace {
 
-// Records every call as one line, so a test reads the whole conversation in order.
-class RecordingHost : public DeviceHost {
+// Records every call as one line, so a test reads the whole conversation in order; an
+// outcome as the text the window shows for it.
+class RecordingHost : public DeviceRequests, public DeviceObserver {
   public:
     std::vector<std::string> log;
+    std::vector<OperationOutcome> reports;
     bool answerYes = true;
     std::optional<std::string> invalid;
     int debugMode = 1;
@@ -31,7 +33,11 @@ class RecordingHost : public DeviceHost {
             during(entry);
     }
 
-    void ShowMessage(std::string_view text) override { Note("msg " + std::string(text)); }
+    void Report(const OperationOutcome& outcome) override {
+        reports.push_back(outcome);
+        const std::string text = OutcomeMessage(outcome);
+        Note(text.empty() ? "report without text" : "msg " + text);
+    }
     bool AskYesNo(std::string_view text, DefaultAnswer defaultAnswer) override {
         Note("ask " + std::string(text) +
              (defaultAnswer == DefaultAnswer::No ? " [No]" : " [Yes]"));
@@ -52,7 +58,6 @@ class RecordingHost : public DeviceHost {
     void SetProgress(int p) override { Note("pb " + std::to_string(p)); }
     void SetProgressVisible(bool v) override { Note(v ? "pb shown" : "pb hidden"); }
     void ClearStatusText() override { Note("status cleared"); }
-    void RepaintStatus() override {}
     void EnableDeviceButtons() override { Note("enable"); }
     void ApplyDeviceIdentity() override { Note("identity"); }
     void OnCurrentData(const ReceivedFrame&) override { Note("current"); }
@@ -81,7 +86,7 @@ using Log = std::vector<std::string>;
 
 TEST(DeviceOperations, SaveWalksEraseWriteForEachPageThenFinishes) {
     RecordingHost host;
-    DeviceOperations ops(host);
+    DeviceOperations ops(host, host);
     ops.SaveSettings();
     EXPECT_EQ(host.Take(), (Log{"clear", "erase 1024", "pb shown"}));
 
@@ -105,15 +110,17 @@ TEST(DeviceOperations, SaveWalksEraseWriteForEachPageThenFinishes) {
                                 "pb hidden", "request 19"}));
     EXPECT_EQ(ops.WriteStage(), 0);
 
+    // The closing reply ends the save for whoever waits on it; the window shows nothing.
     ops.DispatchResponse(ok(Command::FinishWrite));
-    EXPECT_TRUE(host.Take().empty());
+    EXPECT_EQ(host.Take(), (Log{"report without text"}));
+    EXPECT_EQ(host.reports.back(), (OperationOutcome{Operation::FinishWrite, Result::Done}));
     ops.DispatchResponse(Reply(Command::FinishWrite, {0}));
     EXPECT_EQ(host.Take(), (Log{"msg operate failure!"}));
 }
 
 TEST(DeviceOperations, WriteRepliesOutOfSequence) {
     RecordingHost host;
-    DeviceOperations ops(host);
+    DeviceOperations ops(host, host);
     // A write acknowledged while no write runs.
     ops.DispatchResponse(Reply(Command::WritePage, {1}));
     EXPECT_EQ(host.Take(), (Log{"pb 0", "msg saved failure!"}));
@@ -136,10 +143,14 @@ TEST(DeviceOperations, WriteRepliesOutOfSequence) {
 TEST(DeviceOperations, SaveWithAnInvalidSettingSendsNothing) {
     RecordingHost host;
     host.invalid = "The value of \"Port\" is not a valid number.";
-    DeviceOperations ops(host);
+    DeviceOperations ops(host, host);
     ops.SaveSettings();
-    // The host's message as it stands, and not one request, nor the image cleared.
+    // Reported once, with the host's message as it stands; not one request, nor the image
+    // cleared.
     EXPECT_EQ(host.Take(), (Log{"msg The value of \"Port\" is not a valid number."}));
+    EXPECT_EQ(
+        host.reports,
+        (std::vector<OperationOutcome>{{Operation::SaveSettings, Result::Invalid, *host.invalid}}));
     EXPECT_EQ(ops.WriteStage(), 0);
 
     // Once mended, the same save starts.
@@ -150,7 +161,7 @@ TEST(DeviceOperations, SaveWithAnInvalidSettingSendsNothing) {
 
 TEST(DeviceOperations, ReadDecodesEachPageAsItArrives) {
     RecordingHost host;
-    DeviceOperations ops(host);
+    DeviceOperations ops(host, host);
     ops.ReadSettings();
     EXPECT_EQ(host.Take(), (Log{"clear", "read 1024", "pb shown"}));
     ops.DispatchResponse(Reply(Command::ReadPage));
@@ -176,11 +187,15 @@ TEST(DeviceOperations, ReadDecodesEachPageAsItArrives) {
 
 TEST(DeviceOperations, LoginAndSingleRequestReplies) {
     RecordingHost host;
-    DeviceOperations ops(host);
+    DeviceOperations ops(host, host);
     ops.DispatchResponse(Reply(Command::Login, {0}));
     EXPECT_EQ(host.Take(), (Log{"msg Login failure! Please enter the device password correctly."}));
+    // Done is reported only once the identity is applied: a host that goes on at once
+    // encodes with the logger's own codes.
     ops.DispatchResponse(Reply(Command::Login, {1, 'R', '4', '8', '1', 0}));
     EXPECT_EQ(host.Take(), (Log{"store 5120", "enable", "identity", "msg Login success."}));
+    EXPECT_EQ(host.reports, (std::vector<OperationOutcome>{{Operation::Login, Result::Refused},
+                                                           {Operation::Login, Result::Done}}));
 
     ops.DispatchResponse(Reply(Command::FactoryReset, {1}));
     ops.DispatchResponse(Reply(Command::FactoryReset, {7}));
@@ -206,7 +221,7 @@ TEST(DeviceOperations, LoginAndSingleRequestReplies) {
 
 TEST(DeviceOperations, DebugAndDataRepliesReachTheirHandlers) {
     RecordingHost host;
-    DeviceOperations ops(host);
+    DeviceOperations ops(host, host);
     ops.DispatchResponse(Reply(Command::DebugMode, {1}));
     host.debugMode = 0;
     ops.DispatchResponse(Reply(Command::DebugMode, {1}));
@@ -227,7 +242,7 @@ TEST(DeviceOperations, DebugAndDataRepliesReachTheirHandlers) {
 
 TEST(DeviceOperations, AnAbortEndsAReadOrAWriteWhereItStandsAndLateRepliesAreDropped) {
     RecordingHost host;
-    DeviceOperations ops(host);
+    DeviceOperations ops(host, host);
     ops.Abort();  // nothing running: nothing to end
     EXPECT_TRUE(host.Take().empty());
 
@@ -267,7 +282,7 @@ TEST(DeviceOperations, AnAbortEndsAReadOrAWriteWhereItStandsAndLateRepliesAreDro
 
 TEST(DeviceOperations, AStepWaitingInABoxWhenTheLinkClosesSendsNothingAfterIt) {
     RecordingHost host;
-    DeviceOperations ops(host);
+    DeviceOperations ops(host, host);
     const auto abortOn = [&](const std::string& entry) {
         host.during = [&, entry](const std::string& now) {
             if (now == entry)
@@ -300,4 +315,16 @@ TEST(DeviceOperations, AStepWaitingInABoxWhenTheLinkClosesSendsNothingAfterIt) {
     EXPECT_EQ(std::vector<std::string>(read.end() - 2, read.end()),
               (Log{"decode 2048", "pb hidden"}));
     EXPECT_EQ(std::count(read.begin(), read.end(), "read 3072"), 0);
+}
+
+TEST(DeviceOperations, AnObserverWithNoOneToAskTakesTheDefaultAnswer) {
+    // Only what every observer must give: no one here would confirm a factory reset.
+    struct Silent : DeviceObserver {
+        void Report(const OperationOutcome&) override {}
+        void ApplyDeviceIdentity() override {}
+    } silent;
+    RecordingHost requests;
+    DeviceOperations ops(requests, silent);
+    ops.FactoryReset();
+    EXPECT_TRUE(requests.Take().empty());
 }
