@@ -63,7 +63,7 @@ std::string LaunchUsage() {
            "monitor, in one window.\n"
            "\n"
            "Options:\n"
-           "  --demo              start with a simulated logger on a pseudo-terminal, first\n"
+           "  --demo              start with a simulated logger inside the program, first\n"
            "                      in the port list (password 8604)\n"
            "  --demo-model MODEL  the simulated logger's model (default R481); implies --demo\n"
            "  -h, --help          print this text and exit\n"

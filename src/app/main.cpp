@@ -1,13 +1,13 @@
 // Starts the program: the application with its title, the one window, the event loop; in
-// demo mode a simulated logger first, which stops after the window has gone.
+// demo mode with the simulated logger inside the program as the first line of its list.
 #include <QApplication>
 #include <cstdio>
-#include <optional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/launch_options.h"
-#include "loggersim/simulator.h"
+#include "session/simulated_link.h"
 #include "ui/app_title.h"
 #include "ui/umset.h"
 
@@ -39,22 +39,14 @@ int main(int argc, char* argv[]) {
         return 2;
     }
 
-    // Declared before the window: the window closes its port before the logger stops.
-    std::optional<lgcset::sim::Simulator> demoLogger;
+    lgcset::ui::Tfrm_mset window;
     if (options.demo) {
         lgcset::sim::Options logger;
         logger.model = options.demoModel;
-        demoLogger.emplace(logger);
-        std::string error;
-        if (!demoLogger->StartOnPseudoTerminal(&error)) {
-            std::fprintf(stderr, "lgcset: the simulated logger did not start: %s\n", error.c_str());
-            return 1;
-        }
+        window.UseSimulatedLogger(
+            std::make_unique<lgcset::session::SimulatedLink>(window.LineEvents(), logger),
+            "simulated " + options.demoModel, options.demoModel);
     }
-
-    lgcset::ui::Tfrm_mset window;
-    if (demoLogger)
-        window.UseSimulatedLogger(demoLogger->slavePath(), options.demoModel);
     window.show();
     return QApplication::exec();
 }

@@ -10,7 +10,7 @@
 #include "data/device_clock.h"
 #include "link/port_details.h"
 #include "link/port_list.h"
-#include "loggersim/simulator.h"
+#include "loggersim/options.h"
 #include "profiles/ini_storage.h"
 #include "profiles/profile.h"
 #include "protocol/commands.h"
@@ -109,25 +109,22 @@ int Ports(const CliEnvironment& environment, std::ostream& out, std::ostream& er
 }
 
 struct Connection {
-    std::optional<sim::Simulator> demo;
     settings::SettingsModel settings;
     std::optional<HeadlessSession> session;
 };
 
 Outcome Connect(const CliOptions& options, const CliEnvironment& environment, Connection& c) {
-    std::string port = options.port;
+    c.settings.SetText("edt_setpwd", options.password);
+    c.session.emplace(c.settings, environment.resendIntervalMs);
+    Outcome opened;
     if (options.demo) {
         sim::Options logger;
         logger.model = options.demoModel;
-        c.demo.emplace(logger);
-        std::string error;
-        if (!c.demo->StartOnPseudoTerminal(&error))
-            return Outcome::Failed(kExitLink, "the simulated logger did not start: " + error);
-        port = c.demo->slavePath();
+        opened = c.session->OpenSimulated(logger, "simulated " + options.demoModel);
+    } else {
+        opened = c.session->Open(options.port);
     }
-    c.settings.SetText("edt_setpwd", options.password);
-    c.session.emplace(c.settings, environment.resendIntervalMs);
-    if (Outcome opened = c.session->Open(port); !opened.ok())
+    if (!opened.ok())
         return opened;
     return c.session->Login();
 }

@@ -20,13 +20,12 @@ using Clock = std::chrono::steady_clock;
 // Redrawing the bar costs a write to the terminal: a few times a second is enough.
 constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
 
-class CliHistoryHost final : public data::HistoryRequests, public data::HistoryObserver {
+class CliHistoryHost final : public data::HistoryObserver {
   public:
-    CliHistoryHost(HeadlessSession& session, data::HistoryStore& store, std::uint16_t& count,
+    CliHistoryHost(data::HistoryStore& store, std::uint16_t& count,
                    std::filesystem::path folder, bool keepPartial, std::ostream& err, bool terminal,
                    std::function<exports::LocalTime()> clock)
-        : session_(session),
-          store_(store),
+        : store_(store),
           count_(count),
           folder_(std::move(folder)),
           keepPartial_(keepPartial),
@@ -38,14 +37,6 @@ class CliHistoryHost final : public data::HistoryRequests, public data::HistoryO
     // Asked only when a transfer ended early: a half transfer is exported only when the
     // command line asked for it beforehand.
     bool AskYesNo(const data::HistoryOutcome&) override { return keepPartial_; }
-    void SendHistoryCount(const data::QueryRange& range) override {
-        data::StoreQueryRange(range, session_.Params());
-        session_.SendRequest(protocol::kHistoryCountRequest);
-    }
-    void SendHistoryRecord(std::uint16_t number) override {
-        session_.Params().historyRecordIndex = number;
-        session_.SendRequest(protocol::kHistoryRecordRequest);
-    }
     void ShowTransferProgress(std::uint16_t answered, std::uint16_t total) override {
         if (!terminal_)
             return;
@@ -83,7 +74,6 @@ class CliHistoryHost final : public data::HistoryRequests, public data::HistoryO
     bool finished = false;
 
   private:
-    HeadlessSession& session_;
     data::HistoryStore& store_;
     std::uint16_t& count_;
     std::filesystem::path folder_;
@@ -150,8 +140,8 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
                    bool terminal, const std::function<exports::LocalTime()>& clock) {
     data::HistoryStore store;
     std::uint16_t count = 0;
-    CliHistoryHost host(session, store, count, folder, options.keepPartial, err, terminal, clock);
-    data::HistoryQuery query(host, host, store, count);
+    CliHistoryHost host(store, count, folder, options.keepPartial, err, terminal, clock);
+    data::HistoryQuery query(session.HistoryRequests(), host, store, count);
     session.onHistoryCount = [&](const protocol::ReceivedFrame& frame) {
         query.OnCountFrame(frame);
     };

@@ -1,11 +1,6 @@
-// The device link without a window: the serial port, the send path with its resend timer,
-// the receive path, and the device operations hosted over the in-memory settings model.
-// Each operation runs the Qt event loop of the calling thread until the logger has given
-// the reply that ends it, refused, or stopped answering.
+// lgcset-cli's host of the conversation with the logger, over the in-memory settings model.
 #pragma once
 
-#include <QTimer>
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -15,12 +10,19 @@
 #include <string_view>
 #include <vector>
 
-#include "link/SerialComm.h"
-#include "protocol/device_operations.h"
+#include <memory>
+
+#include "data/history_query.h"
+#include "loggersim/options.h"
+#include "protocol/device_host.h"
 #include "protocol/frame_codec.h"
+#include "protocol/operation_outcome.h"
 #include "protocol/request_params.h"
-#include "protocol/transmission.h"
-#include "settings/parameter_image.h"
+#include "session/device_session.h"
+#include "session/logger_session.h"
+#include "session/serial_link.h"
+#include "session/session_loop.h"
+#include "session/simulated_link.h"
 #include "settings/settings_model.h"
 
 namespace lgcset::cli {
@@ -41,15 +43,20 @@ struct Outcome {
     static Outcome Failed(int status, std::string error) { return {status, std::move(error)}; }
 };
 
-using Page = std::array<std::uint8_t, 256>;
+using Page = session::Page;
 
-class HeadlessSession final : public protocol::DeviceRequests, public protocol::DeviceObserver {
+// The logger's line, the conversation on it and the device operations, hosted without a
+// window: each operation runs the session's loop until the logger has given the reply that
+// ends it, refused, or stopped answering.
+class HeadlessSession final : public protocol::DeviceObserver, private session::SessionObserver {
   public:
     // The settings the operations read and write; it must outlive the session.
     explicit HeadlessSession(settings::SettingsModel& settings, int resendIntervalMs = 1000);
     ~HeadlessSession() override;
 
     Outcome Open(const std::string& port);
+    // The simulated logger inside the program (demo mode), named `name` in messages.
+    Outcome OpenSimulated(const sim::Options& logger, const std::string& name);
     // Logs in with the password in the settings' login box (edt_setpwd).
     Outcome Login();
     // The four pages into the settings (and into ReadPages()).
@@ -65,33 +72,23 @@ class HeadlessSession final : public protocol::DeviceRequests, public protocol::
                 protocol::ReceivedFrame* frame = nullptr,
                 std::optional<protocol::Operation> awaited = std::nullopt);
 
-    protocol::RequestParams& Params() { return params_; }
-    const std::vector<std::uint8_t>& LoginReply() const { return loginReply_; }
-    const std::map<std::uint32_t, Page>& ReadPages() const { return readPages_; }
-    const std::map<std::uint32_t, Page>& WrittenPages() const { return writtenPages_; }
+    protocol::RequestParams& Params() { return device_.Params(); }
+    // What the history query sends through.
+    data::HistoryRequests& HistoryRequests() { return device_; }
+    const std::vector<std::uint8_t>& LoginReply() const { return device_.LoginReply(); }
+    const std::map<std::uint32_t, Page>& ReadPages() const { return device_.ReadPages(); }
+    const std::map<std::uint32_t, Page>& WrittenPages() const { return device_.WrittenPages(); }
 
     // The data replies go to whoever asks for them (the history query).
     std::function<void(const protocol::ReceivedFrame&)> onHistoryCount;
     std::function<void(const protocol::ReceivedFrame&)> onHistoryRecord;
 
-    // Runs the event loop until done() holds, a request timed out or the line was lost;
-    // false on the timeout or the loss.
+    // Runs the session's loop until done() holds, a request timed out or the line was
+    // lost; false on the timeout or the loss.
     bool RunUntil(const std::function<bool()>& done);
     // The one line for a request that got no reply: the line was lost, or the logger did
     // not answer.
     std::string LinkError() const;
-
-    // protocol::DeviceRequests
-    void SendLogin() override;
-    void SendReadPage(std::uint32_t address) override;
-    void SendErasePage(std::uint32_t address) override;
-    void SendWritePage(std::uint32_t address) override;
-    void SendRequest(std::uint8_t requestType) override;
-    void ClearImage() override;
-    void StoreReplyPage(std::uint32_t address, const protocol::ReceivedFrame& frame) override;
-    void EncodePage(std::uint32_t address) override;
-    void DecodePage(std::uint32_t address) override;
-    std::optional<std::string> InvalidSettingsMessage() override;
 
     // protocol::DeviceObserver
     void Report(const protocol::OperationOutcome& outcome) override;
@@ -102,9 +99,13 @@ class HeadlessSession final : public protocol::DeviceRequests, public protocol::
     void OnHistoryRecord(const protocol::ReceivedFrame& frame) override;
 
   private:
-    void TransmitFrame(std::span<const std::uint8_t> frame);
-    void OnTick();
-    void OnFrame(const protocol::ReceivedFrame& frame);
+    // session::SessionObserver
+    void OnFrame(const protocol::ReceivedFrame& frame) override;
+    void OnTimeout() override;
+    void OnLinkLost() override;
+
+    Outcome Opened(const std::optional<session::OpenFailure>& failure);
+    protocol::DeviceOperations& operations() { return device_.Operations(); }
     // The first outcome reported since `from` (an index into outcomes_) that `matches`.
     const protocol::OperationOutcome* ReportedSince(
         std::size_t from,
@@ -114,23 +115,16 @@ class HeadlessSession final : public protocol::DeviceRequests, public protocol::
     std::size_t RepliesOf(protocol::Command command) const;
 
     settings::SettingsModel& settings_;
-    link::TComm cm1_;
-    QTimer tmr_cf_;
-    protocol::ResendTracker resend_;
-    protocol::FrameAssembler assembler_;
-    protocol::DeviceOperations operations_{*this, *this};
-    protocol::RequestParams params_;
-    settings::ParameterImage image_;
-    settings::CodeTables codes_;
+    session::SessionLoop loop_;
+    session::SerialLink serial_;
+    std::unique_ptr<session::SimulatedLink> simulated_;
+    session::LoggerSession session_;
+    session::DeviceSession device_;
     std::string port_;
-    std::vector<std::uint8_t> loginReply_;
-    std::map<std::uint32_t, Page> readPages_;
-    std::map<std::uint32_t, Page> writtenPages_;
     std::map<std::uint8_t, std::size_t> replies_;  // frames dispatched, by command code
     std::optional<protocol::ReceivedFrame> lastFrame_;
     std::vector<protocol::OperationOutcome> outcomes_;
     bool timedOut_ = false;
-    bool lineLost_ = false;
 };
 
 // A settings model as it stands after a login to the logger whose login reply is given:

@@ -119,6 +119,8 @@ Tfrm_mset::Tfrm_mset(QWidget* parent)
     BuildStatusBar();
     BuildTimers();
     BuildFileDialogs();
+    settingsView_ = std::make_unique<WidgetSettingsView>(this);
+    BuildSession();
     BuildHistoryQuery();
 
     auto* first = new QHBoxLayout;
@@ -133,17 +135,9 @@ Tfrm_mset::Tfrm_mset(QWidget* parent)
     rows->addWidget(PageControl1, 1);
     rows->addWidget(stat1);
 
-    settingsView_ = std::make_unique<WidgetSettingsView>(this);
     ConnectSettingsReactions();
     ConnectTools();
     ConfigurePorts();
-
-    assembler_.SetOnRawFrame([this](std::span<const std::uint8_t> raw) { EchoReceived(raw); });
-    assembler_.SetOnAccepted([this] { ReplyAccepted(); });
-    assembler_.SetOnFrame([this](const protocol::ReceivedFrame& frame) {
-        DispatchResponse(frame);
-        ReplyHandled();
-    });
 
     FormCreate();
 }
@@ -151,7 +145,7 @@ Tfrm_mset::Tfrm_mset(QWidget* parent)
 Tfrm_mset::~Tfrm_mset() {
     // Neither port may outlive its owner with its threads running.
     tmr_cf->stop();
-    cm1.ClosePort();
+    session_->Close();
     mycom.ClosePort();
 }
 
@@ -623,7 +617,6 @@ void Tfrm_mset::BuildTimers() {
         return timer;
     };
     tmr_cf = makeTimer("tmr_cf", kResendIntervalMs);
-    resendIntervalMs_ = kResendIntervalMs;
     timer_tb = makeTimer("timer_tb", 200);
     timer_gb = makeTimer("timer_gb", 20);
     connect(tmr_cf, &QTimer::timeout, this, [this] { tmr_cfTimer(); });
@@ -647,14 +640,9 @@ void Tfrm_mset::BuildFileDialogs() {
 }
 
 void Tfrm_mset::ConfigurePorts() {
+    // The device link's port (115,200 baud, one byte per event) is the session's serial
+    // line; its name is set at each open.
     cm1.setCommName("COM1");
-    cm1.setBaudRate(115200);
-    cm1.setInputLen(1);
-    cm1.setReadIntervalTimeout(100);
-    cm1.OnReceiveData = [this](link::TComm*, const std::uint8_t* buffer, std::uint16_t length) {
-        cm1ReceiveData(buffer, length);
-    };
-    cm1.OnRequestHangup = [this](link::TComm*) { cm1RequestHangup(); };
 
     mycom.setCommName("COM1");
     mycom.setBaudRate(38400);
@@ -682,14 +670,14 @@ void Tfrm_mset::ConnectSettingsReactions() {
 // ---- Start-up and shutdown --------------------------------------------------------------
 
 void Tfrm_mset::FormCreate() {
-    assembler_.Reset();
+    session_->Assembler().Reset();
     LinkToggleCount = 0;
     FillPortList();
     const QDateTime now = QDateTime::currentDateTime();
     for (QDateTimeEdit* picker :
          {DateTimePicker1, DateTimePicker2, DateTimePicker3, DateTimePicker4})
         picker->setDateTime(now);
-    Codes = settings::CodeTables{};
+    Codes() = settings::CodeTables{};
     pb_write->setParent(stat1);
     pb_write->hide();
     sentLog_->Clear();

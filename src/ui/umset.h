@@ -1,8 +1,8 @@
 // The program's one window: the link control, the settings widgets, the tools of the
-// "Others" tab, the hidden traffic log, the status bar and the send path with its resend
-// timer. Reply handling enters through DispatchResponse, which hands every reply to the
-// device operations; the window keeps what they send and shows what they tell
-// (umset_device.cpp).
+// "Others" tab, the hidden traffic log and the status bar. It hosts the conversation with
+// the logger (session::LoggerSession, its resend timer on tmr_cf) and the device operations
+// over it: replies enter through DispatchResponse, and the window shows what the operations
+// tell (umset_device.cpp).
 #pragma once
 
 #include <QString>
@@ -22,13 +22,20 @@
 #include "data/history_record.h"
 #include "export/history_export.h"
 #include "link/SerialComm.h"
+#include "link/comm_event_sink.h"
+#include "protocol/device_host.h"
 #include "protocol/device_operations.h"
 #include "protocol/frame_codec.h"
 #include "protocol/request_params.h"
-#include "protocol/transmission.h"
+#include "session/device_session.h"
+#include "session/link.h"
+#include "session/logger_session.h"
+#include "session/serial_link.h"
 #include "settings/parameter_image.h"
 #include "settings/settings_view.h"
 #include "ui/filtered_line_edit.h"
+#include "ui/qt_comm_event_sink.h"
+#include "ui/qt_resend_timer.h"
 #include "ui/status_panels.h"
 
 class QCheckBox;
@@ -57,7 +64,9 @@ class TrafficLog;
 class WidgetSettingsView;
 class WindowHistoryHost;
 
-class Tfrm_mset : public QWidget, public protocol::DeviceRequests, public protocol::DeviceObserver {
+class Tfrm_mset : public QWidget,
+                  public protocol::DeviceObserver,
+                  private session::SessionObserver {
     Q_OBJECT
   public:
     explicit Tfrm_mset(QWidget* parent = nullptr);
@@ -72,9 +81,9 @@ class Tfrm_mset : public QWidget, public protocol::DeviceRequests, public protoc
     settings::SettingsView& Settings();
 
     // ---- The logger's parameter memory as read or to be written, and the code bytes of
-    // the list items (the sensor type codes change with the model at login).
-    settings::ParameterImage Image;
-    settings::CodeTables Codes;
+    // the list items (the sensor type codes change with the model at login): the session's.
+    settings::ParameterImage& Image() { return device_->Image(); }
+    settings::CodeTables& Codes() { return device_->Codes(); }
 
     // ---- Start-up (run by the constructor and the first showing).
     void FormCreate();
@@ -93,8 +102,6 @@ class Tfrm_mset : public QWidget, public protocol::DeviceRequests, public protoc
     // runs on the link ends, the port is closed, and the window shows the closed link.
     enum class LinkCloseReason { User, LineLost };
     void CloseDeviceLink(LinkCloseReason reason);
-    // cm1 reports that its line has gone away (an adapter pulled out, the far end closed).
-    void cm1RequestHangup();
     void btn_stopClick();
     void btn_opencClick();
     void btn_closecClick();
@@ -104,26 +111,28 @@ class Tfrm_mset : public QWidget, public protocol::DeviceRequests, public protoc
     std::uint8_t LinkToggleCount = 0;  // odd while the device link is open
     bool StopRequested = false;        // set by Stop; polled by the history export
 
-    // ---- Send path.
+    // ---- Send path: the session's, on tmr_cf.
     void TransmitFrame(std::span<const std::uint8_t> frame);
     void tmr_cfTimer();
     // Stops re-sending the outstanding request (a valid reply arrived, or Stop).
     void StopResend();
     void SetResendInterval(int milliseconds);
-    int ResendCount() const { return resend_.ResendCount(); }
-    std::span<const std::uint8_t> ResendCopy() const { return resend_.ResendCopy(); }
+    int ResendCount() const { return session_->ResendCount(); }
+    std::span<const std::uint8_t> ResendCopy() const { return session_->ResendCopy(); }
 
-    void SendRequest(std::uint8_t requestType) override;
-    void SendLogin() override;
-    void SendReadPage(std::uint32_t address) override;
-    void SendErasePage(std::uint32_t address) override;
+    void SendRequest(std::uint8_t requestType);
+    void SendLogin();
+    void SendReadPage(std::uint32_t address);
+    void SendErasePage(std::uint32_t address);
     // Sends image[address .. address + 255]; without an image, the window's own.
     void SendWritePage(std::uint32_t address, std::span<const std::uint8_t> image);
-    void SendWritePage(std::uint32_t address) override;
-    protocol::RequestParams& Params() { return params_; }
+    void SendWritePage(std::uint32_t address);
+    protocol::RequestParams& Params() { return device_->Params(); }
+    session::LoggerSession& Session() { return *session_; }
+    // The sink through which lines reach the window's thread (demo mode's line among them).
+    link::CommEventSink& LineEvents() { return commEvents_; }
 
-    // ---- Receive path: bytes from cm1, the traffic log, and the one entry point of replies.
-    void cm1ReceiveData(const std::uint8_t* buffer, std::uint16_t length);
+    // ---- Receive path: the traffic log, and the one entry point of replies.
     // The traffic log (mmo1 sent, mmo2 received). Its text reaches the memos in batches
     // (ui/traffic_log.h); FlushTrafficLog puts everything logged so far into them, for
     // whoever is about to read them.
@@ -131,7 +140,7 @@ class Tfrm_mset : public QWidget, public protocol::DeviceRequests, public protoc
     void EchoReceived(std::span<const std::uint8_t> bytes);
     void FlushTrafficLog();
     virtual void DispatchResponse(const protocol::ReceivedFrame& frame);
-    protocol::FrameAssembler& Assembler() { return assembler_; }
+    protocol::FrameAssembler& Assembler() { return session_->Assembler(); }
 
     // ---- Device operations: the buttons that start them, and the window's side of the
     // dispatcher (umset_device.cpp).
@@ -139,7 +148,7 @@ class Tfrm_mset : public QWidget, public protocol::DeviceRequests, public protoc
     void btn_loadClick();        // "Read Settings"
     void btn_downClick();        // "Save Settings"
     void btn_industrialClick();  // "Factory Mode"
-    protocol::DeviceOperations& Operations() { return operations_; }
+    protocol::DeviceOperations& Operations() { return device_->Operations(); }
     // DebugMode: 1 after "Debug ON", 0 after "Debug OFF"; words the debug mode replies.
     int DebugModeFlag = 0;
 
@@ -148,11 +157,6 @@ class Tfrm_mset : public QWidget, public protocol::DeviceRequests, public protoc
     // An operation's end, in the box of its message (none for one that shows nothing).
     void Report(const protocol::OperationOutcome& outcome) override;
     bool AskYesNo(std::string_view text, protocol::DefaultAnswer defaultAnswer) override;
-    void ClearImage() override;
-    void StoreReplyPage(std::uint32_t address, const protocol::ReceivedFrame& frame) override;
-    void EncodePage(std::uint32_t address) override;
-    void DecodePage(std::uint32_t address) override;
-    std::optional<std::string> InvalidSettingsMessage() override;
     void SetProgress(int position) override;
     void SetProgressVisible(bool visible) override;
     void ClearStatusText() override;
@@ -221,8 +225,11 @@ class Tfrm_mset : public QWidget, public protocol::DeviceRequests, public protoc
     void AppendHexToMemo(QPlainTextEdit* memo, std::span<const std::uint8_t> bytes);
 
     // ---- Demo mode: the port list starts with the simulated logger's line, selected, and
-    // the caption says that the logger is simulated.
+    // the caption says that the logger is simulated. The line is a port (a pseudo-terminal
+    // the logger serves), or, given `line`, the logger inside the program listed as `name`.
     void UseSimulatedLogger(const std::string& portPath, const std::string& model);
+    void UseSimulatedLogger(std::unique_ptr<session::Link> line, const std::string& name,
+                            const std::string& model);
 
     // ---- Status bar.
     void SetStatusText(const QString& text);  // panel 2
@@ -399,9 +406,16 @@ class Tfrm_mset : public QWidget, public protocol::DeviceRequests, public protoc
     QTimer* timer_tb = nullptr;  // 200 ms, never enabled
     QTimer* timer_gb = nullptr;  // 20 ms, never enabled
 
-    // The device link and the auxiliary port.
-    link::TComm cm1;
-    link::TComm mycom;
+  private:
+    // The lines' events reach the window's thread through it; made before the lines and
+    // gone after them.
+    QtCommEventSink commEvents_;
+    session::SerialLink serialLink_{commEvents_, session::SerialReading::OneByteAtATime()};
+
+  public:
+    // The device link's serial port, and the auxiliary port.
+    link::TComm& cm1 = serialLink_.Comm();
+    link::TComm mycom{commEvents_};
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -429,25 +443,26 @@ class Tfrm_mset : public QWidget, public protocol::DeviceRequests, public protoc
     MessageBoxes* boxes_ = nullptr;
     std::unique_ptr<WidgetSettingsView> settingsView_;
 
-    protocol::FrameAssembler assembler_;
-    protocol::DeviceOperations operations_{*this, *this};
-    protocol::ResendTracker resend_;
-    protocol::RequestParams params_;
-    // The send path's buffers, kept from request to request: the frame a request is built
-    // into and its stuffed form as it goes to the port.
-    std::vector<std::uint8_t> requestFrame_;
-    std::vector<std::uint8_t> sendBuffer_;
+    // Demo mode's line (the simulated logger inside the program) and the name it is listed
+    // under; the serial port serves every other name.
+    std::unique_ptr<session::Link> simulatedLink_;
+    std::string simulatedName_;
+    session::Link& LineFor(const std::string& name);
+    // The conversation with the logger on tmr_cf, and the device operations over it.
+    std::unique_ptr<QtResendTimer> resendTimer_;
+    std::unique_ptr<session::LoggerSession> session_;
+    std::unique_ptr<session::DeviceSession> device_;
+    void BuildSession();
+    // session::SessionObserver
+    void OnSent(std::span<const std::uint8_t> stuffed) override;
+    void OnRawFrame(std::span<const std::uint8_t> raw) override;
+    void OnFrame(const protocol::ReceivedFrame& frame) override;
+    void OnResendStatus(const std::string& panelText) override;
+    void OnTimeout() override;
+    void OnLinkLost() override;
+
     TrafficLog* sentLog_ = nullptr;      // owned by mmo1
     TrafficLog* receivedLog_ = nullptr;  // owned by mmo2
-    // The resend timer: the interval, the time of the last send, and whether the running
-    // timer's next tick comes before a full interval after that send (ArmResendTimer).
-    int resendIntervalMs_ = 0;
-    std::chrono::steady_clock::time_point lastSend_;
-    bool resendTickEarly_ = false;
-    void ArmResendTimer();
-    // A valid reply stops the re-sending at once; the timer, once the reply is handled.
-    void ReplyAccepted();
-    void ReplyHandled();
     std::function<std::vector<std::string>()> portSource_;
     FileDialogRunner fileDialogRunner_;
     bool shown_ = false;

@@ -25,19 +25,19 @@ QString FromView(std::string_view text) {
 }  // namespace
 
 void Tfrm_mset::btn7Click() {
-    operations_.Login();
+    Operations().Login();
 }
 
 void Tfrm_mset::btn_loadClick() {
-    operations_.ReadSettings();
+    Operations().ReadSettings();
 }
 
 void Tfrm_mset::btn_downClick() {
-    operations_.SaveSettings();
+    Operations().SaveSettings();
 }
 
 void Tfrm_mset::btn_industrialClick() {
-    operations_.FactoryReset();
+    Operations().FactoryReset();
 }
 
 void Tfrm_mset::ShowMessage(std::string_view text) {
@@ -54,30 +54,6 @@ bool Tfrm_mset::AskYesNo(std::string_view text, protocol::DefaultAnswer defaultA
     return boxes_->Ask(
         FromView(text), QStringLiteral("Information"),
         defaultAnswer == protocol::DefaultAnswer::Yes ? DefaultButton::Yes : DefaultButton::No);
-}
-
-void Tfrm_mset::ClearImage() {
-    settings::ClearImage(Image);
-}
-
-void Tfrm_mset::StoreReplyPage(std::uint32_t address, const protocol::ReceivedFrame& frame) {
-    // The whole payload area: bytes past the reply's payload are 0xFF.
-    Image.Store(address, frame.payload);
-}
-
-void Tfrm_mset::EncodePage(std::uint32_t address) {
-    settings::EncodePage(address, Settings(), Image, Codes);
-}
-
-void Tfrm_mset::DecodePage(std::uint32_t address) {
-    settings::DecodePage(address, Settings(), Image, Codes);
-}
-
-std::optional<std::string> Tfrm_mset::InvalidSettingsMessage() {
-    const std::vector<settings::InvalidField> invalid = settings::ValidateForSave(Settings());
-    if (invalid.empty())
-        return std::nullopt;
-    return settings::InvalidFieldsMessage(invalid);
 }
 
 void Tfrm_mset::SetProgress(int position) {
@@ -99,7 +75,7 @@ void Tfrm_mset::RepaintStatus() {
 }
 
 void Tfrm_mset::ApplyDeviceIdentity() {
-    settings::ApplyDeviceIdentity(Settings(), Image, Codes);
+    settings::ApplyDeviceIdentity(Settings(), Image(), Codes());
 }
 
 void Tfrm_mset::UseSimulatedLogger(const std::string& portPath, const std::string& model) {
@@ -121,6 +97,15 @@ void Tfrm_mset::UseSimulatedLogger(const std::string& portPath, const std::strin
     // The caption is not on view everywhere (full screen, no window manager): the status
     // bar says it as well, in a panel of its own after the four of the program.
     stat1->AddPanel(200, Qt::AlignLeft, QStringLiteral("Demo: ") + simulated);
+}
+
+void Tfrm_mset::UseSimulatedLogger(std::unique_ptr<session::Link> line, const std::string& name,
+                                   const std::string& model) {
+    if (LinkOpen() && session_->CurrentLink() == simulatedLink_.get())
+        CloseDeviceLink(LinkCloseReason::User);  // the line about to be replaced is in use
+    simulatedLink_ = std::move(line);
+    simulatedName_ = name;
+    UseSimulatedLogger(name, model);
 }
 
 }  // namespace lgcset::ui

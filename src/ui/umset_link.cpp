@@ -4,14 +4,13 @@
 #include <QPushButton>
 #include <QStringList>
 #include <QTimer>
-#include <array>
-#include <cerrno>
+#include <QtGlobal>
 #include <exception>
 #include <functional>
+#include <optional>
 
 #include "link/port_list.h"
 #include "ui/message_box.h"
-#include "ui/open_failure_reason.h"
 #include "ui/umset.h"
 
 namespace lgcset::ui {
@@ -33,7 +32,8 @@ QString PortDisconnectedMessage(const QString& port) {
 std::vector<std::string> ReadPorts(const std::function<std::vector<std::string>()>& source) {
     try {
         return source ? source() : link::ListSerialPorts();
-    } catch (...) {
+    } catch (const std::exception& e) {
+        qWarning("cannot list the serial ports: %s", e.what());
         return {};
     }
 }
@@ -71,60 +71,39 @@ void Tfrm_mset::SetPortSource(std::function<std::vector<std::string>()> source) 
 }
 
 void Tfrm_mset::btn8Click() {
-    const QString name = cbox_com->currentText().trimmed();
-    QString detail;
-    try {
-        cm1.setCommName(name.toStdString());
-        if (LinkOpen()) {
-            CloseDeviceLink(LinkCloseReason::User);
-            return;
-        }
-        errno = 0;
-        cm1.OpenPort();
-        const int error = errno;
-        if (cm1.PortOpenError().empty()) {
-            ++LinkToggleCount;
-            btn7->setEnabled(true);
-            btn8->setText(QStringLiteral("Close"));
-            BringLampToFront(true);
-            return;
-        }
-        // An open that returns with an error text has failed just as one that raised.
-        detail = QString::fromStdString(cm1.PortOpenError());
-        const QString reason = OpenFailureReason(error, name);
-        if (!reason.isEmpty())
-            detail += QStringLiteral("\n") + reason;
-        cm1.ClosePort();
-    } catch (const std::exception& e) {
-        const int error = errno;
-        detail = QString::fromLocal8Bit(e.what());
-        const QString reason = OpenFailureReason(error, name);
-        if (!reason.isEmpty())
-            detail += QStringLiteral("\n") + reason;
+    if (LinkOpen()) {
+        CloseDeviceLink(LinkCloseReason::User);
+        return;
     }
-    boxes_->Error(kPortErrorMessage, detail);
-    btn8->setText(QStringLiteral("Open"));
-    BringLampToFront(false);
+    const std::string name = cbox_com->currentText().trimmed().toStdString();
+    if (const std::optional<session::OpenFailure> failure =
+            session_->Open(LineFor(name), name)) {
+        QString detail = QString::fromLocal8Bit(failure->detail);
+        if (!failure->reason.empty())
+            detail += QStringLiteral("\n") + QString::fromLocal8Bit(failure->reason);
+        boxes_->Error(kPortErrorMessage, detail);
+        btn8->setText(QStringLiteral("Open"));
+        BringLampToFront(false);
+        return;
+    }
+    ++LinkToggleCount;
+    btn7->setEnabled(true);
+    btn8->setText(QStringLiteral("Close"));
+    BringLampToFront(true);
 }
 
 void Tfrm_mset::CloseDeviceLink(LinkCloseReason reason) {
     if (!LinkOpen())
         return;  // closed already: a loss is reported once, a second close does nothing
-    const QString port = QString::fromStdString(cm1.CommName());
+    const QString port = QString::fromStdString(session_->CurrentLink()->Name());
     ++LinkToggleCount;
     btn8->setText(QStringLiteral("Open"));
 
     // Everything running on the link ends with it, before any box can run a nested loop:
-    // the request being re-sent, a settings read or write.
-    const bool resending = resend_.Active();
-    StopResend();
-    if (resending)
+    // the request being re-sent, a frame half received, a settings read or write.
+    if (session_->Close())
         SetStatusText(QString());  // the resend count of a request that is gone
-    operations_.Abort();
-
-    cm1.ClosePort();
-    // A reply cut off by the close must not take in the first bytes of the next link.
-    assembler_.Reset();
+    Operations().Abort();
     DisableDeviceButtons();
     BringLampToFront(false);
     stat1->Repaint();
@@ -135,39 +114,27 @@ void Tfrm_mset::CloseDeviceLink(LinkCloseReason reason) {
     EndHistoryTransfer();
 }
 
-void Tfrm_mset::cm1RequestHangup() {
-    // Runs from the event loop: nothing may unwind through it.
-    try {
-        CloseDeviceLink(LinkCloseReason::LineLost);
-    } catch (...) {
-    }
-}
-
 void Tfrm_mset::btn_stopClick() {
-    try {
-        DisableDeviceButtons();
-        StopResend();
-        btn_closec->click();
-        StopRequested = true;
-    } catch (...) {
-    }
+    DisableDeviceButtons();
+    StopResend();
+    btn_closec->click();
+    StopRequested = true;
     EndHistoryTransfer();
 }
 
 void Tfrm_mset::btn_opencClick() {
+    // The auxiliary port is opened as asked or not at all; it has nothing to show.
+    mycom.ClosePort();
+    mycom.setCommName(cbox_com->currentText().trimmed().toStdString());
     try {
-        mycom.ClosePort();
-        mycom.setCommName(cbox_com->currentText().trimmed().toStdString());
         mycom.OpenPort();
-    } catch (...) {
+    } catch (const link::ECommsError& e) {
+        qWarning("auxiliary port %s: %s", mycom.CommName().c_str(), e.what());
     }
 }
 
 void Tfrm_mset::btn_closecClick() {
-    try {
-        mycom.ClosePort();
-    } catch (...) {
-    }
+    mycom.ClosePort();
 }
 
 void Tfrm_mset::DisableDeviceButtons() {

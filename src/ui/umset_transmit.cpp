@@ -1,12 +1,10 @@
-// The send path with its resend timer, the receive path, and the traffic log.
+// The window's side of the conversation with the logger: the session on tmr_cf, the
+// requests the buttons send, the traffic log, and what the session reports.
 #include <QPushButton>
 #include <QTimer>
 #include <chrono>
-#include <limits>
-#include <utility>
 
 #include "protocol/commands.h"
-#include "ui/filtered_line_edit.h"
 #include "ui/message_box.h"
 #include "ui/status_panels.h"
 #include "ui/traffic_log.h"
@@ -14,138 +12,63 @@
 
 namespace lgcset::ui {
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// The port takes at most this many bytes per write.
-constexpr std::size_t kMaxWrite = std::numeric_limits<std::uint16_t>::max();
-
-}  // namespace
-
-void Tfrm_mset::TransmitFrame(std::span<const std::uint8_t> frame) {
-    sendBuffer_.clear();
-    protocol::EscapeFrame(frame, sendBuffer_);
-    if (sendBuffer_.size() > kMaxWrite)
-        return;
-    try {
-        cm1.WriteData(sendBuffer_.data(), static_cast<std::uint16_t>(sendBuffer_.size()));
-        EchoSent(sendBuffer_);
-        resend_.OnSend(sendBuffer_);
-        ArmResendTimer();
-    } catch (...) {
-    }
+void Tfrm_mset::BuildSession() {
+    resendTimer_ = std::make_unique<QtResendTimer>(*tmr_cf);
+    session_ = std::make_unique<session::LoggerSession>(*resendTimer_, *this);
+    session_->SetResendInterval(std::chrono::milliseconds(tmr_cf->interval()));
+    device_ = std::make_unique<session::DeviceSession>(*session_, Settings(), *this);
 }
 
-void Tfrm_mset::ArmResendTimer() {
-    // The first re-send comes a full interval after this send. A timer still running, as
-    // it is when a reply's handling sends the next request, is not started afresh (that
-    // costs an allocation, at every record of a history transfer): its next tick, now
-    // early, only waits for the rest of the interval.
-    lastSend_ = Clock::now();
-    if (tmr_cf->isActive()) {
-        resendTickEarly_ = true;
-        return;
-    }
-    resendTickEarly_ = false;
-    tmr_cf->start(resendIntervalMs_);
+session::Link& Tfrm_mset::LineFor(const std::string& name) {
+    if (simulatedLink_ && name == simulatedName_)
+        return *simulatedLink_;
+    return serialLink_;
+}
+
+void Tfrm_mset::TransmitFrame(std::span<const std::uint8_t> frame) {
+    session_->Send(frame);
 }
 
 void Tfrm_mset::tmr_cfTimer() {
-    if (std::exchange(resendTickEarly_, false) && resend_.Active()) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-            lastSend_ + std::chrono::milliseconds(resendIntervalMs_) - Clock::now());
-        if (left.count() > 0) {
-            tmr_cf->start(static_cast<int>(left.count()));
-            return;
-        }
-    }
-    if (tmr_cf->interval() != resendIntervalMs_)
-        tmr_cf->setInterval(resendIntervalMs_);  // after the rest of an interval, whole ones
-    const protocol::ResendTick tick = resend_.OnTick();
-    if (tick.panelText) {
-        SetStatusText(QString::fromStdString(*tick.panelText));
-        stat1->Repaint();
-    }
-    try {
-        if (tick.timeout) {
-            btn_closec->click();
-            tmr_cf->stop();
-            boxes_->Information(QStringLiteral("Send command timeout"),
-                                QStringLiteral("Information"));
-            SetStatusText(QString());
-            stat1->Repaint();
-            EndHistoryTransfer();
-        } else if (!tick.resend.empty()) {
-            cm1.WriteData(tick.resend.data(), static_cast<std::uint16_t>(tick.resend.size()));
-            EchoSent(tick.resend);
-        } else {
-            tmr_cf->stop();  // nothing outstanding
-        }
-    } catch (...) {
-    }
-}
-
-void Tfrm_mset::ReplyAccepted() {
-    resend_.Stop();
-}
-
-void Tfrm_mset::ReplyHandled() {
-    // The timer runs on only for a request that the reply's handling sent.
-    if (!resend_.Active())
-        tmr_cf->stop();
+    session_->OnTimerTick();
 }
 
 void Tfrm_mset::StopResend() {
-    tmr_cf->stop();
-    resend_.Stop();
+    session_->StopResend();
 }
 
 void Tfrm_mset::SetResendInterval(int milliseconds) {
-    resendIntervalMs_ = milliseconds;
-    tmr_cf->setInterval(milliseconds);
+    session_->SetResendInterval(std::chrono::milliseconds(milliseconds));
+    if (!tmr_cf->isActive())
+        tmr_cf->setInterval(milliseconds);
 }
 
 void Tfrm_mset::SendRequest(std::uint8_t requestType) {
-    if (protocol::BuildRequest(requestType, params_, requestFrame_))
-        TransmitFrame(requestFrame_);
+    device_->SendRequest(requestType);
 }
 
 void Tfrm_mset::SendLogin() {
-    TransmitFrame(protocol::BuildLogin(edt_setpwd->text().toStdString()));
+    device_->SendLogin();
 }
 
 void Tfrm_mset::SendReadPage(std::uint32_t address) {
-    TransmitFrame(protocol::BuildReadPage(address));
+    device_->SendReadPage(address);
 }
 
 void Tfrm_mset::SendErasePage(std::uint32_t address) {
-    TransmitFrame(protocol::BuildErasePage(address));
+    device_->SendErasePage(address);
 }
 
 void Tfrm_mset::SendWritePage(std::uint32_t address, std::span<const std::uint8_t> image) {
-    TransmitFrame(protocol::BuildWritePage(address, image));
+    device_->SendWritePage(address, image);
 }
 
 void Tfrm_mset::SendWritePage(std::uint32_t address) {
-    SendWritePage(address, Image.All());
-}
-
-void Tfrm_mset::cm1ReceiveData(const std::uint8_t* buffer, std::uint16_t length) {
-    // Bytes still queued when the window closed the link come from a line it no longer
-    // holds (the last ones of a lost line, behind its hang-up): they answer nothing.
-    if (buffer == nullptr || !LinkOpen())
-        return;
-    assembler_.Feed(std::span<const std::uint8_t>(buffer, length));
+    device_->SendWritePage(address);
 }
 
 void Tfrm_mset::DispatchResponse(const protocol::ReceivedFrame& frame) {
-    // An exception must not unwind through the event loop that delivered the bytes; the
-    // operation then simply does not advance.
-    try {
-        operations_.DispatchResponse(frame);
-    } catch (...) {
-    }
+    device_->Dispatch(frame);
 }
 
 void Tfrm_mset::EchoSent(std::span<const std::uint8_t> bytes) {
@@ -159,6 +82,37 @@ void Tfrm_mset::EchoReceived(std::span<const std::uint8_t> bytes) {
 void Tfrm_mset::FlushTrafficLog() {
     sentLog_->Flush();
     receivedLog_->Flush();
+}
+
+// ---- session::SessionObserver -------------------------------------------------------------
+
+void Tfrm_mset::OnSent(std::span<const std::uint8_t> stuffed) {
+    EchoSent(stuffed);
+}
+
+void Tfrm_mset::OnRawFrame(std::span<const std::uint8_t> raw) {
+    EchoReceived(raw);
+}
+
+void Tfrm_mset::OnFrame(const protocol::ReceivedFrame& frame) {
+    DispatchResponse(frame);
+}
+
+void Tfrm_mset::OnResendStatus(const std::string& panelText) {
+    SetStatusText(QString::fromStdString(panelText));
+    stat1->Repaint();
+}
+
+void Tfrm_mset::OnTimeout() {
+    btn_closec->click();
+    boxes_->Information(QStringLiteral("Send command timeout"), QStringLiteral("Information"));
+    SetStatusText(QString());
+    stat1->Repaint();
+    EndHistoryTransfer();
+}
+
+void Tfrm_mset::OnLinkLost() {
+    CloseDeviceLink(LinkCloseReason::LineLost);
 }
 
 }  // namespace lgcset::ui
