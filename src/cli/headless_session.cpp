@@ -1,7 +1,5 @@
 #include "cli/headless_session.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <algorithm>
 #include <cerrno>
 #include <exception>
@@ -34,9 +32,7 @@ void ApplyIdentity(settings::SettingsModel& model, std::span<const std::uint8_t>
 }
 
 HeadlessSession::HeadlessSession(settings::SettingsModel& settings, int resendIntervalMs)
-    : settings_(settings) {
-    tmr_cf_.setInterval(resendIntervalMs);
-    QObject::connect(&tmr_cf_, &QTimer::timeout, [this] { OnTick(); });
+    : settings_(settings), resendInterval_(resendIntervalMs) {
     // The device link at the window's line settings. The window takes the line one byte
     // per event; here each read returns at once with whatever has arrived (no interval
     // wait), so a reply costs a few events instead of one per byte.
@@ -48,7 +44,7 @@ HeadlessSession::HeadlessSession(settings::SettingsModel& settings, int resendIn
             assembler_.Feed(std::span<const std::uint8_t>(buffer, length));
     };
     assembler_.SetOnAccepted([this] {
-        tmr_cf_.stop();
+        nextTick_.reset();
         resend_.Stop();
     });
     assembler_.SetOnFrame([this](const protocol::ReceivedFrame& frame) { OnFrame(frame); });
@@ -56,13 +52,12 @@ HeadlessSession::HeadlessSession(settings::SettingsModel& settings, int resendIn
     // the same end.
     cm1_.OnRequestHangup = [this](link::TComm*) {
         lineLost_ = true;
-        tmr_cf_.stop();
+        nextTick_.reset();
         resend_.Stop();
     };
 }
 
 HeadlessSession::~HeadlessSession() {
-    tmr_cf_.stop();
     cm1_.ClosePort();
 }
 
@@ -92,10 +87,17 @@ Outcome HeadlessSession::Open(const std::string& port) {
 }
 
 bool HeadlessSession::RunUntil(const std::function<bool()>& done) {
+    using Clock = std::chrono::steady_clock;
+    // Without a tick to wait for, the wait is cut short only to look at done() again.
+    constexpr std::chrono::seconds kIdleWait{1};
     while (!done()) {
         if (timedOut_ || lineLost_)
             return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        lineEvents_.DeliverUntil(nextTick_.value_or(Clock::now() + kIdleWait));
+        if (nextTick_ && Clock::now() >= *nextTick_) {
+            nextTick_ = Clock::now() + resendInterval_;
+            OnTick();
+        }
     }
     return true;
 }
@@ -212,20 +214,19 @@ void HeadlessSession::TransmitFrame(std::span<const std::uint8_t> frame) {
         return;
     cm1_.WriteData(sendBuffer.data(), static_cast<std::uint16_t>(sendBuffer.size()));
     // The first re-send comes a full interval after this send.
-    tmr_cf_.stop();
     resend_.OnSend(sendBuffer);
-    tmr_cf_.start();
+    nextTick_ = std::chrono::steady_clock::now() + resendInterval_;
 }
 
 void HeadlessSession::OnTick() {
     const protocol::ResendTick tick = resend_.OnTick();
     if (tick.timeout) {
-        tmr_cf_.stop();
+        nextTick_.reset();
         timedOut_ = true;
     } else if (!tick.resend.empty()) {
         cm1_.WriteData(tick.resend.data(), static_cast<std::uint16_t>(tick.resend.size()));
     } else {
-        tmr_cf_.stop();  // nothing outstanding
+        nextTick_.reset();  // nothing outstanding
     }
 }
 

@@ -1,11 +1,11 @@
 // The device link without a window: the serial port, the send path with its resend timer,
 // the receive path, and the device operations hosted over the in-memory settings model.
-// Each operation runs the Qt event loop of the calling thread until the logger has given
+// Each operation takes the line's events on the calling thread until the logger has given
 // the reply that ends it, refused, or stopped answering.
 #pragma once
 
-#include <QTimer>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "link/SerialComm.h"
+#include "link/comm_event_sink.h"
 #include "protocol/device_operations.h"
 #include "protocol/frame_codec.h"
 #include "protocol/request_params.h"
@@ -75,8 +76,8 @@ class HeadlessSession final : public protocol::DeviceHost {
     std::function<void(const protocol::ReceivedFrame&)> onHistoryCount;
     std::function<void(const protocol::ReceivedFrame&)> onHistoryRecord;
 
-    // Runs the event loop until done() holds, a request timed out or the line was lost;
-    // false on the timeout or the loss.
+    // Delivers the line's events and runs the resend timer until done() holds, a request
+    // timed out or the line was lost; false on the timeout or the loss.
     bool RunUntil(const std::function<bool()>& done);
     // The one line for a request that got no reply: the line was lost, or the logger did
     // not answer.
@@ -119,8 +120,11 @@ class HeadlessSession final : public protocol::DeviceHost {
     std::size_t RepliesOf(protocol::Command command) const;
 
     settings::SettingsModel& settings_;
-    link::TComm cm1_;
-    QTimer tmr_cf_;
+    link::BlockingCommQueue lineEvents_;
+    link::TComm cm1_{lineEvents_};
+    // The resend timer: its interval, and its next tick while it runs.
+    std::chrono::milliseconds resendInterval_;
+    std::optional<std::chrono::steady_clock::time_point> nextTick_;
     protocol::ResendTracker resend_;
     protocol::FrameAssembler assembler_;
     protocol::DeviceOperations operations_{*this};

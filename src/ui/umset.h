@@ -28,6 +28,7 @@
 #include "settings/parameter_image.h"
 #include "settings/settings_view.h"
 #include "ui/filtered_line_edit.h"
+#include "ui/qt_comm_event_sink.h"
 #include "ui/status_panels.h"
 
 class QCheckBox;
@@ -395,9 +396,15 @@ class Tfrm_mset : public QWidget, public protocol::DeviceHost {
     QTimer* timer_tb = nullptr;  // 200 ms, never enabled
     QTimer* timer_gb = nullptr;  // 20 ms, never enabled
 
+  private:
+    // The lines' events reach the window's thread through it; made before both lines and
+    // gone after them.
+    QtCommEventSink commEvents_;
+
+  public:
     // The device link and the auxiliary port.
-    link::TComm cm1;
-    link::TComm mycom;
+    link::TComm cm1{commEvents_};
+    link::TComm mycom{commEvents_};
 
   protected:
     void showEvent(QShowEvent* event) override;
