@@ -3,7 +3,6 @@
 // crossed it (10 bits a byte, requests and replies one after the other).
 //
 //   cli_history_bench [RECORDS [BAUD]]     (defaults: 65535 records, unpaced)
-#include <QCoreApplication>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -34,7 +33,6 @@ std::size_t TraceBytes(const std::string& line) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication application(argc, argv);
     const unsigned records = argc > 1 ? static_cast<unsigned>(std::atoi(argv[1])) : 65535;
     const unsigned baud = argc > 2 ? static_cast<unsigned>(std::atoi(argv[2])) : 0;
 

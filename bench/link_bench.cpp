@@ -6,7 +6,6 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -16,9 +15,11 @@
 #include <benchmark/benchmark.h>
 
 #include "link/SerialComm.h"
+#include "link/comm_event_sink.h"
 
 namespace {
 
+using lgcset::link::BlockingCommQueue;
 using lgcset::link::TComm;
 
 class Pty {
@@ -43,7 +44,8 @@ class Pty {
 // One open link for the whole run, counting what reaches the owner.
 struct Link {
     Pty pty;
-    TComm comm;
+    BlockingCommQueue events;
+    TComm comm{events};
     std::size_t received = 0;
 
     Link() {
@@ -56,12 +58,12 @@ struct Link {
     }
     void ServeUntil(std::size_t target) {
         while (received < target) {
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            events.DeliverUntil(BlockingCommQueue::Clock::now() + std::chrono::seconds(1));
         }
     }
 };
 
-Link* gLink = nullptr;  // lives in main, inside the application's lifetime
+Link* gLink = nullptr;  // lives in main
 
 Link& TheLink() {
     return *gLink;
@@ -121,7 +123,6 @@ BENCHMARK(BM_ByteLatency)->UseManualTime()->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
     Link link;
     gLink = &link;
     benchmark::Initialize(&argc, argv);

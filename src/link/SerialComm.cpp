@@ -22,13 +22,11 @@ constexpr const char* kCannotCreateWriter = "Unable to create write thread";
 
 }  // namespace
 
-TComm::TComm() : notifier_(new CommNotifier(this)) {}
+TComm::TComm(CommEventSink& sink) : notifier_(std::make_shared<CommNotifier>(this, sink)) {}
 
 TComm::~TComm() {
     ClosePort();
-    if (!notifier_->Detach()) {
-        delete notifier_;
-    }
+    notifier_->Detach();
 }
 
 void TComm::OpenPort() {

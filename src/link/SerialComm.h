@@ -1,7 +1,7 @@
 // TComm: one serial port with a reader and a writer thread. Everything that happens on the
-// line comes back as events that run on the thread that created the component (the GUI
-// thread), one at a time, in the order the threads posted them. The component is driven
-// from that thread only.
+// line comes back as events through the owner's sink (link/comm_event_sink.h); they run on
+// the thread that delivers the sink's events, one at a time, in the order the threads
+// posted them. The component is driven from that thread only.
 //
 // Naming: each property keeps its established name as the getter (BaudRate()) and gets a
 // setter with a "set" prefix (setBaudRate()). Events are public std::function members.
@@ -85,6 +85,7 @@ class TComm;
 class TReadThread;
 class TWriteThread;
 class CommNotifier;
+class CommEventSink;
 class SerialDevice;
 
 // The buffer is valid only during the call and is followed by a zero byte.
@@ -97,9 +98,8 @@ using TSendDataEmptyEvent = std::function<void(TComm* sender)>;
 
 class TComm {
   public:
-    // The thread that constructs the component is the one its events run on; it needs a
-    // Qt event loop (QCoreApplication or QApplication) to deliver them.
-    TComm();
+    // The line's events are posted to `sink`, which must outlive the component.
+    explicit TComm(CommEventSink& sink);
     // An open port is closed first.
     ~TComm();
     TComm(const TComm&) = delete;
@@ -194,7 +194,8 @@ class TComm {
     std::uint32_t WriteTotalTimeoutConstant() const { return timeouts_.WriteTotalTimeoutConstant; }
     void setWriteTotalTimeoutConstant(std::uint32_t value);
 
-    // Events; each runs on the component's thread. Unbound events are skipped.
+    // Events; each runs on the thread that delivers the sink's events. Unbound events are
+    // skipped. A handler may destroy the component; its events still queued then run nothing.
     TReceiveDataEvent OnReceiveData;
     TReceiveErrorEvent OnReceiveError;
     TModemStateChangeEvent OnModemStateChange;
@@ -222,7 +223,8 @@ class TComm {
     TCommLineSettings line_;
     TCommTimeouts timeouts_;
 
-    CommNotifier* notifier_ = nullptr;  // hidden receiver of the threads' messages
+    // Receiver of the threads' messages; shared with the messages still queued.
+    std::shared_ptr<CommNotifier> notifier_;
     std::unique_ptr<SerialDevice> device_;
     std::unique_ptr<TReadThread> reader_;
     std::unique_ptr<TWriteThread> writer_;

@@ -59,7 +59,8 @@ class BlockingCommQueue final : public CommEventSink {
     void Post(CommEvent event) override;
     // Delivers every event queued; when none is, first waits for one until `deadline`.
     // Returns the number delivered. An event that posts another (or destroys its line)
-    // is safe: each is taken off the queue before it runs.
+    // is safe: each is taken off the queue before it runs. Events posted meanwhile wait
+    // for the next call.
     std::size_t DeliverUntil(Clock::time_point deadline);
     // Delivers what is queued without waiting.
     std::size_t DeliverPending();
@@ -69,6 +70,7 @@ class BlockingCommQueue final : public CommEventSink {
     mutable std::mutex mutex_;
     std::condition_variable posted_;
     std::deque<CommEvent> events_;
+    std::uint64_t taken_ = 0;  // events taken off the queue so far
 };
 
 }  // namespace lgcset::link

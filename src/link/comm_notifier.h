@@ -1,30 +1,25 @@
-// The component's hidden receiver on the owner's thread. The reader and writer threads
-// post messages 1025..1029 to it; each message owns its data block, which is freed after
-// the event has run (or when the message is dropped), whether or not a handler is bound.
+// The component's receiver of its threads' messages. The reader and writer threads post
+// messages 1025..1029 through the owner's sink; each message owns its data block, which is
+// freed after the event has run (or when the sink drops it), whether or not a handler is
+// bound. The events hold the notifier, so it outlives its component while any is queued.
 #pragma once
 
-#include <QObject>
 #include <atomic>
 #include <cstdint>
+#include <memory>
+
+#include "link/comm_event_sink.h"
 
 namespace lgcset::link {
 
 class TComm;
 
-enum class CommMessage : int {
-    ReceiveData = 1025,       // reader: byte count and block -> OnReceiveData
-    ReceiveError = 1026,      // reader: line error flags -> OnReceiveError
-    RequestHangup = 1027,     // reader or writer -> OnRequestHangup
-    ModemStateChange = 1028,  // reader: modem bits -> OnModemStateChange
-    SendDataEmpty = 1029,     // writer -> OnSendDataEmpty
-};
-
-class CommNotifier : public QObject {
+class CommNotifier final : public CommEventTarget,
+                           public std::enable_shared_from_this<CommNotifier> {
   public:
-    explicit CommNotifier(TComm* owner);
-    ~CommNotifier() override;
+    CommNotifier(TComm* owner, CommEventSink& sink);
 
-    // Thread side. Posting only; nothing else of the Qt object is touched off its thread.
+    // Thread side. Posting only; nothing else is touched off the owner's thread.
     void PostReceiveData(const std::uint8_t* bytes, std::uint16_t count);
     void PostReceiveError(std::uint32_t flags);
     void PostModemStateChange(std::uint32_t bits);
@@ -40,24 +35,19 @@ class CommNotifier : public QObject {
     void EndSession();
     // Messages posted and not yet handled: the reader pauses when the owner falls behind.
     int Pending() const { return pending_.load(std::memory_order_relaxed); }
-    // The owner is being destroyed: its pending messages are freed without running events.
-    // Returns true when the notifier deletes itself later: an event of it is running, and it
-    // goes once the outermost of those has returned.
-    bool Detach();
+    // The owner is being destroyed: its messages still queued deliver nothing.
+    void Detach() { owner_ = nullptr; }
 
-  protected:
-    bool event(QEvent* event) override;
+    // On the owner's thread.
+    void Deliver(const CommEvent& event) override;
 
   private:
     void Post(CommMessage message, const std::uint8_t* bytes, std::uint16_t count,
               std::uint32_t value);
-    void Dispatch(CommMessage message, const std::uint8_t* bytes, std::uint16_t count,
-                  std::uint32_t value);
 
     TComm* owner_;
-    int dispatchDepth_ = 0;
-    // Counts posted messages. Its read-modify-writes also order the poster's writes before
-    // the handler's reads for ThreadSanitizer, which cannot see inside Qt's event queue.
+    CommEventSink& sink_;
+    // Messages posted and not yet delivered.
     std::atomic<int> pending_{0};
     std::atomic<bool> hangupPosted_{false};
     // Odd while a session is open; changed by the owner only while no thread runs.

@@ -1,5 +1,5 @@
-// Shared by the link tests: a Qt event loop for the component's events, a wait that
-// serves it, and a pseudo-terminal whose master end plays the far end of the line.
+// Shared by the link tests: a queue for the component's events, a wait that serves it, and
+// a pseudo-terminal whose master end plays the far end of the line.
 #pragma once
 
 #include <fcntl.h>
@@ -9,44 +9,38 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <chrono>
 #include <cstdint>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "link/comm_event_sink.h"
 
 namespace lgcset::link::testing {
 
 inline constexpr std::chrono::seconds kDeadline{20};
 
-inline void EnsureApplication() {
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "link_tests";
-        static char* argv[] = {name, nullptr};
-        static QCoreApplication* app = new QCoreApplication(argc, argv);
-        (void)app;
-    }
-}
-
-// Runs the owner's event loop until the condition holds; false at the deadline.
+// Delivers the owner's events until the condition holds; false at the deadline. The
+// condition is looked at every millisecond or so, events or not.
 template <typename Condition>
-bool ServeUntil(Condition condition, std::chrono::milliseconds limit = kDeadline) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
+bool ServeUntil(BlockingCommQueue& events, Condition condition,
+                std::chrono::milliseconds limit = kDeadline) {
+    using Clock = BlockingCommQueue::Clock;
+    const auto deadline = Clock::now() + limit;
     while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
+        const auto now = Clock::now();
+        if (now > deadline) {
             return false;
         }
-        QCoreApplication::processEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        events.DeliverUntil(now + std::chrono::milliseconds(1));
     }
     return true;
 }
 
-// Serves the event loop for a while, for checks that something does NOT happen.
-inline void ServeFor(std::chrono::milliseconds span) {
-    ServeUntil([] { return false; }, span);
+// Serves the events for a while, for checks that something does NOT happen.
+inline void ServeFor(BlockingCommQueue& events, std::chrono::milliseconds span) {
+    ServeUntil(
+        events, [] { return false; }, span);
 }
 
 class PtyPair {
@@ -121,13 +115,19 @@ class PtyPair {
     std::string slaveName_;
 };
 
-// A test with an event loop and a pseudo-terminal whose slave the component opens.
+// A test with the owner's event queue and a pseudo-terminal whose slave the component
+// opens. The queue outlives every component the test makes.
 class PtyTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        EnsureApplication();
-        ASSERT_TRUE(pty.ok());
+    void SetUp() override { ASSERT_TRUE(pty.ok()); }
+
+    template <typename Condition>
+    bool ServeUntil(Condition condition, std::chrono::milliseconds limit = kDeadline) {
+        return testing::ServeUntil(events, condition, limit);
     }
+    void ServeFor(std::chrono::milliseconds span) { testing::ServeFor(events, span); }
+
+    BlockingCommQueue events;
     PtyPair pty;
 };
 

@@ -13,10 +13,21 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::Pattern;
-using testing::ServeFor;
-using testing::ServeUntil;
 
-using TCommShutdownTest = testing::PtyTest;
+class TCommShutdownTest : public testing::PtyTest {
+  protected:
+    // Waits, without delivering anything, until at least `count` events are queued.
+    bool QueueHolds(std::size_t count) {
+        const auto deadline = std::chrono::steady_clock::now() + testing::kDeadline;
+        while (events.Size() < count) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            std::this_thread::sleep_for(1ms);
+        }
+        return true;
+    }
+};
 
 // Floods the line from the far end and drains what the component sends, until stopped.
 class FarEndFlood {
@@ -45,7 +56,7 @@ class FarEndFlood {
 
 TEST_F(TCommShutdownTest, ClosingDuringHeavyTrafficBothWays) {
     FarEndFlood flood(pty.master());
-    TComm comm;
+    TComm comm(events);
     comm.setCommName(pty.slaveName());
     std::size_t received = 0;
     comm.OnReceiveData = [&](TComm*, const std::uint8_t*, std::uint16_t n) { received += n; };
@@ -66,7 +77,7 @@ TEST_F(TCommShutdownTest, ClosingDuringHeavyTrafficBothWays) {
 }
 
 TEST_F(TCommShutdownTest, FarEndClosingRequestsHangupOnce) {
-    TComm comm;
+    TComm comm(events);
     comm.setCommName(pty.slaveName());
     int hangups = 0;
     int sendEmpty = 0;
@@ -91,7 +102,7 @@ TEST_F(TCommShutdownTest, FarEndClosingRequestsHangupOnce) {
 }
 
 TEST_F(TCommShutdownTest, AHangupStillQueuedAtCloseNeverEndsTheNextSession) {
-    TComm comm;
+    TComm comm(events);
     comm.setCommName(pty.slaveName());
     int hangups = 0;
     int sendEmpty = 0;
@@ -124,27 +135,29 @@ TEST_F(TCommShutdownTest, AHangupStillQueuedAtCloseNeverEndsTheNextSession) {
 TEST_F(TCommShutdownTest, DestroyingAnOpenComponentClosesItAndDropsItsMessages) {
     int calls = 0;
     {
-        TComm comm;
+        TComm comm(events);
         comm.setCommName(pty.slaveName());
         comm.OnReceiveData = [&](TComm*, const std::uint8_t*, std::uint16_t) { ++calls; };
         comm.OpenPort();
         ASSERT_TRUE(comm.PortOpen());
         ASSERT_TRUE(pty.Send(Pattern(2000, 11)));
-        std::this_thread::sleep_for(100ms);  // messages pile up without being served
+        ASSERT_TRUE(QueueHolds(100));  // messages pile up without being served
         const auto block = Pattern(1000, 12);
         comm.WriteData(block.data(), 1000);
     }
-    ServeFor(100ms);
+    EXPECT_GE(events.Size(), 100u);
+    ServeFor(100ms);  // they are still delivered, to nobody
     EXPECT_EQ(calls, 0);
+    EXPECT_EQ(events.Size(), 0u);
 
-    TComm next;  // the port was released
+    TComm next(events);  // the port was released
     next.setCommName(pty.slaveName());
     next.OpenPort();
     EXPECT_TRUE(next.PortOpen()) << next.PortOpenError();
 }
 
-TEST_F(TCommShutdownTest, AHandlerMayDestroyItsComponent) {
-    auto comm = std::make_unique<TComm>();
+TEST_F(TCommShutdownTest, AHandlerMayDestroyItsComponentWhileMoreOfItsEventsAreQueued) {
+    auto comm = std::make_unique<TComm>(events);
     comm->setCommName(pty.slaveName());
     int calls = 0;
     comm->OnReceiveData = [&](TComm* sender, const std::uint8_t*, std::uint16_t) {
@@ -155,27 +168,20 @@ TEST_F(TCommShutdownTest, AHandlerMayDestroyItsComponent) {
     comm->OpenPort();
     ASSERT_TRUE(comm->PortOpen());
     ASSERT_TRUE(pty.Send(Pattern(50, 13)));
-    ASSERT_TRUE(ServeUntil([&] { return comm == nullptr; }));
+    ASSERT_TRUE(QueueHolds(50));  // one event a byte
+    events.DeliverPending();      // the first destroys the component; the rest run nothing
+    EXPECT_EQ(comm, nullptr);
     ServeFor(100ms);
     EXPECT_EQ(calls, 1);
 }
 
-// A handler that runs a nested event loop (a modal box) in which a later event destroys
+// A handler that delivers events itself (a modal wait) in which a later event destroys
 // the component: the outer handler still returns into a live receiver.
-TEST_F(TCommShutdownTest, AComponentDestroyedInsideANestedLoopOutlivesTheOuterHandler) {
-    auto comm = std::make_unique<TComm>();
+TEST_F(TCommShutdownTest, AComponentDestroyedInsideANestedDeliveryOutlivesTheOuterHandler) {
+    auto comm = std::make_unique<TComm>(events);
     comm->setCommName(pty.slaveName());
     int calls = 0;
-    // Posted events are served directly: some event dispatchers hold them back from a
-    // nested processEvents, none from a modal box's loop.
-    const auto nestedLoop = [](auto done) {
-        const auto deadline = std::chrono::steady_clock::now() + testing::kDeadline;
-        while (!done() && std::chrono::steady_clock::now() < deadline) {
-            QCoreApplication::sendPostedEvents();
-            std::this_thread::sleep_for(1ms);
-        }
-        return done();
-    };
+    const auto nestedLoop = [this](auto done) { return testing::ServeUntil(events, done); };
     comm->OnReceiveData = [&](TComm*, const std::uint8_t*, std::uint16_t) {
         if (++calls == 1) {
             EXPECT_TRUE(nestedLoop([&] { return comm == nullptr; }));
@@ -194,7 +200,7 @@ TEST_F(TCommShutdownTest, AComponentDestroyedInsideANestedLoopOutlivesTheOuterHa
 }
 
 TEST_F(TCommShutdownTest, MessagesWithoutHandlersAreFreed) {
-    TComm comm;  // no handler bound: the blocks must still be released
+    TComm comm(events);  // no handler bound: the blocks must still be released
     comm.setCommName(pty.slaveName());
     comm.OpenPort();
     ASSERT_TRUE(comm.PortOpen());

@@ -15,8 +15,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::Pattern;
-using testing::ServeFor;
-using testing::ServeUntil;
 
 // Everything a component reports, as seen by its owner.
 struct Recorder {
@@ -53,7 +51,7 @@ class TCommTest : public testing::PtyTest {
 };
 
 TEST_F(TCommTest, PropertySetterRules) {
-    TComm comm;
+    TComm comm(events);
     EXPECT_EQ(comm.CommName(), "COM1");
     EXPECT_EQ(comm.CommPort(), 1);
 
@@ -77,7 +75,7 @@ TEST_F(TCommTest, PropertySetterRules) {
 }
 
 TEST_F(TCommTest, InputLenIsClampedToInBufferSizeAtOpen) {
-    TComm comm;
+    TComm comm(events);
     comm.setInputLen(100);
     comm.setInBufferSize(8);  // not guarded when set
     Recorder seen;
@@ -94,7 +92,7 @@ TEST_F(TCommTest, InputLenIsClampedToInBufferSizeAtOpen) {
 }
 
 TEST_F(TCommTest, OpenFailuresLeaveTheComponentClosed) {
-    TComm comm;
+    TComm comm(events);
     comm.setCommName("/dev/lgcset-no-such-port");
     try {
         comm.OpenPort();
@@ -121,7 +119,7 @@ TEST_F(TCommTest, OpenFailuresLeaveTheComponentClosed) {
 }
 
 TEST_F(TCommTest, OnlyOneOpenerAtATimeAndSecondOpenPortChangesNothing) {
-    TComm first;
+    TComm first(events);
     Recorder seen;
     seen.Bind(first);
     OpenOnPty(first);
@@ -130,7 +128,7 @@ TEST_F(TCommTest, OnlyOneOpenerAtATimeAndSecondOpenPortChangesNothing) {
     EXPECT_EQ(first.PortOpenError(), "This serial port already opened");
     EXPECT_TRUE(first.PortOpen());
 
-    TComm second;
+    TComm second(events);
     second.setCommName(pty.slaveName());
     EXPECT_THROW(second.OpenPort(), ECommsError);
     EXPECT_EQ(second.PortOpenError(), "Error opening serial port");
@@ -145,7 +143,7 @@ TEST_F(TCommTest, OnlyOneOpenerAtATimeAndSecondOpenPortChangesNothing) {
 }
 
 TEST_F(TCommTest, EveryByteIsItsOwnEventWithInputLenOne) {
-    TComm comm;
+    TComm comm(events);
     Recorder seen;
     seen.Bind(comm);
     OpenOnPty(comm);
@@ -158,7 +156,7 @@ TEST_F(TCommTest, EveryByteIsItsOwnEventWithInputLenOne) {
 }
 
 TEST_F(TCommTest, OrderIsKeptOverTensOfThousandsOfBytesBothWays) {
-    TComm comm;
+    TComm comm(events);
     Recorder seen;
     seen.Bind(comm);
     OpenOnPty(comm);
@@ -181,7 +179,7 @@ TEST_F(TCommTest, OrderIsKeptOverTensOfThousandsOfBytesBothWays) {
         offset += size;
         ++step;
         pty.Receive(farGot, 0);
-        QCoreApplication::processEvents();
+        events.DeliverPending();
     }
     EXPECT_TRUE(ServeUntil([&] {
         pty.Receive(farGot, 0);
@@ -195,7 +193,7 @@ TEST_F(TCommTest, OrderIsKeptOverTensOfThousandsOfBytesBothWays) {
 TEST_F(TCommTest, AnOwnerThatFallsBehindLosesNothing) {
     // More bytes than the reader lets wait unserved: it pauses, the line backs up, and
     // everything still arrives in order once the owner serves its events again.
-    TComm comm;
+    TComm comm(events);
     Recorder seen;
     seen.Bind(comm);
     OpenOnPty(comm);
@@ -208,7 +206,7 @@ TEST_F(TCommTest, AnOwnerThatFallsBehindLosesNothing) {
 }
 
 TEST_F(TCommTest, WriteDataRefusesAClosedPortAndAnEmptyBlock) {
-    TComm comm;
+    TComm comm(events);
     const std::uint8_t bytes[] = {1, 2, 3};
     EXPECT_FALSE(comm.WriteData(bytes, 3));
     OpenOnPty(comm);
@@ -222,7 +220,7 @@ TEST_F(TCommTest, WriteDataRefusesAClosedPortAndAnEmptyBlock) {
 }
 
 TEST_F(TCommTest, CountsTheBytesOnTheLineBothWaysAndNotThoseRefused) {
-    TComm comm;
+    TComm comm(events);
     Recorder seen;
     seen.Bind(comm);
     const auto outbound = Pattern(300, 8);
@@ -243,7 +241,7 @@ TEST_F(TCommTest, CountsTheBytesOnTheLineBothWaysAndNotThoseRefused) {
 }
 
 TEST_F(TCommTest, SendDataEmptyAtStartAndWhenTheQueueRunsEmptyAgain) {
-    TComm comm;
+    TComm comm(events);
     Recorder seen;
     seen.Bind(comm);
     OpenOnPty(comm);
@@ -262,7 +260,7 @@ TEST_F(TCommTest, SendDataEmptyAtStartAndWhenTheQueueRunsEmptyAgain) {
 }
 
 TEST_F(TCommTest, LongerReadsCompleteOnTheIntervalOrWhenFull) {
-    TComm comm;
+    TComm comm(events);
     Recorder seen;
     seen.Bind(comm);
     comm.setInputLen(4);
@@ -282,7 +280,7 @@ TEST_F(TCommTest, LongerReadsCompleteOnTheIntervalOrWhenFull) {
 }
 
 TEST_F(TCommTest, IgnoreNullCharDropsZeroBytes) {
-    TComm comm;
+    TComm comm(events);
     Recorder seen;
     seen.Bind(comm);
     comm.setIgnoreNullChar(true);
@@ -294,7 +292,7 @@ TEST_F(TCommTest, IgnoreNullCharDropsZeroBytes) {
 }
 
 TEST_F(TCommTest, OutputSendsTheWholeText) {
-    TComm comm;
+    TComm comm(events);
     OpenOnPty(comm);
     const auto pattern = Pattern(70000, 6);  // more than one 16-bit block
     const std::string text(pattern.begin(), pattern.end());
@@ -310,7 +308,7 @@ TEST_F(TCommTest, OutputSendsTheWholeText) {
 
 TEST_F(TCommTest, LineSettingsReachTheLine) {
     // A pseudo-terminal keeps 8 bits without parity whatever it is told; the rest sticks.
-    TComm comm;
+    TComm comm(events);
     comm.setBaudRate(115200);
     comm.setParity(TParity::Odd);
     comm.setStopBits(TStopBits::_2);
@@ -344,7 +342,7 @@ TEST_F(TCommTest, LineSettingsReachTheLine) {
 }
 
 TEST_F(TCommTest, AChangedLinePropertyReappliesTheWholeSetupAndAnEqualOneNothing) {
-    TComm comm;
+    TComm comm(events);
     comm.setBaudRate(115200);
     OpenOnPty(comm);
 
