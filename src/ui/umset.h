@@ -129,6 +129,8 @@ class Tfrm_mset : public QWidget,
     void SendWritePage(std::uint32_t address);
     protocol::RequestParams& Params() { return device_->Params(); }
     session::LoggerSession& Session() { return *session_; }
+    // The device operations over the session, with the parameter image and the page codec.
+    session::DeviceSession& Device() { return *device_; }
     // The sink through which lines reach the window's thread (demo mode's line among them).
     link::CommEventSink& LineEvents() { return commEvents_; }
 

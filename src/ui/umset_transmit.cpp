@@ -14,7 +14,8 @@ namespace lgcset::ui {
 
 void Tfrm_mset::BuildSession() {
     resendTimer_ = std::make_unique<QtResendTimer>(*tmr_cf);
-    session_ = std::make_unique<session::LoggerSession>(*resendTimer_, *this);
+    session::SessionObserver& observer = *this;
+    session_ = std::make_unique<session::LoggerSession>(*resendTimer_, observer);
     session_->SetResendInterval(std::chrono::milliseconds(tmr_cf->interval()));
     device_ = std::make_unique<session::DeviceSession>(*session_, Settings(), *this);
 }

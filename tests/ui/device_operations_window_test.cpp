@@ -58,11 +58,11 @@ TEST(DeviceOperationsWindow, LoginEnablesTheDeviceButtonsAndShowsTheLoggerOnlyOn
     EXPECT_TRUE(enabledWhileOpen);
     EXPECT_EQ(w->edt43->text(), QStringLiteral("V2"));
     for (QPushButton* button : deviceButtons) EXPECT_TRUE(button->isEnabled());
-    EXPECT_EQ(w->Codes.sensorTypeCodes[0], 'B');
+    EXPECT_EQ(w->Codes().sensorTypeCodes[0], 'B');
     EXPECT_EQ(w->cbb_sensor1->itemText(0), QStringLiteral("Ain"));
     // The reply is kept where the login reply lives in the image.
-    EXPECT_EQ(w->Image[5120], 1);
-    EXPECT_EQ(w->Image[5121], 'R');
+    EXPECT_EQ(w->Image()[5120], 1);
+    EXPECT_EQ(w->Image()[5121], 'R');
 }
 
 TEST(DeviceOperationsWindow, FactoryModeAsksFirstAndSendsOnlyOnYes) {

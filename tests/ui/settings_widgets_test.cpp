@@ -217,13 +217,13 @@ TEST(SettingsWidgets, ValuesReadFromTheLoggerShowInFullBeyondTheTypingLimit) {
     // user type; cut to 25 and 6553 they would be written back so by the next save.
     auto w = MakeWindow();
     w->show();
-    settings::ClearImage(w->Image);
-    w->DecodePage(settings::kAlarmPageAddress);
+    settings::ClearImage(w->Image());
+    w->Device().DecodePage(settings::kAlarmPageAddress);
     EXPECT_EQ(w->edt_Sensor1_STP->text(), QStringLiteral("255"));
     EXPECT_EQ(w->edt_Sensor2_Relay->text(), QStringLiteral("65535"));
     EXPECT_EQ(w->edt_Sensor4_ens->text(), QStringLiteral("65535"));
     settings::ParameterImage written;
-    settings::EncodePage(settings::kAlarmPageAddress, w->Settings(), written, w->Codes);
+    settings::EncodePage(settings::kAlarmPageAddress, w->Settings(), written, w->Codes());
     EXPECT_EQ(written[2048 + 1], 0xFF);
     EXPECT_EQ(written[2048 + 36 + 2], 0xFF);
     EXPECT_EQ(written[2048 + 36 + 3], 0xFF);
@@ -246,10 +246,10 @@ TEST(SettingsWidgets, ValuesReadFromTheLoggerShowInFullBeyondTheTypingLimit) {
 
     // The upload timer shows all its digits to the range check, which cuts the fourth each
     // time: 65535, 6555, 655.
-    w->Image[4096 + 74] = 'D';
-    w->Image[4096 + 76] = 0xFF;
-    w->Image[4096 + 77] = 0xFF;
-    w->DecodePage(settings::kSystemPageAddress);
+    w->Image()[4096 + 74] = 'D';
+    w->Image()[4096 + 76] = 0xFF;
+    w->Image()[4096 + 77] = 0xFF;
+    w->Device().DecodePage(settings::kSystemPageAddress);
     EXPECT_EQ(w->edt_gprstimeup->text(), QStringLiteral("655"));
     EXPECT_EQ(w->edt_gprstimeup->maxLength(), 4);
 }
