@@ -1,6 +1,7 @@
 #include "link/comm_threads.h"
 
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <optional>
 
@@ -70,7 +71,9 @@ void TReadThread::Run() {
                     return;
             }
         }
-    } catch (...) {  // out of memory: neither thread lets an exception escape
+    } catch (const std::exception&) {
+        // Out of memory or out of threads: no exception may leave the thread, and the owner
+        // hears of it as a line that went away.
         notifier_.PostRequestHangup();
     }
 }
@@ -144,7 +147,9 @@ void TWriteThread::Run() {
             }
             wroteSinceIdle = true;
         }
-    } catch (...) {  // out of memory: neither thread lets an exception escape
+    } catch (const std::exception&) {
+        // Out of memory or out of threads: no exception may leave the thread, and the owner
+        // hears of it as a line that went away.
         notifier_.PostRequestHangup();
     }
     accepting_.store(false, std::memory_order_release);

@@ -1,9 +1,12 @@
 // Demo mode as the program starts it: the command line, the simulated logger first in the
 // port list and named on screen, and a login with the password already in the window.
 #include <QComboBox>
+#include <algorithm>
+#include <string_view>
 
 #include "app/launch_options.h"
 #include "e2e_support.h"
+#include "session/simulated_link.h"
 #include "ui/status_panels.h"
 
 namespace lgcset::ui::e2e {
@@ -51,6 +54,43 @@ TEST(DemoMode, TheSimulatedLoggerIsFirstSelectedAndNamedAndTakesTheLogin) {
     w->btn7->click();
     ASSERT_TRUE(WaitForBox(*w, kLoginSuccess));
     EXPECT_EQ(w->Edit1->text(), QStringLiteral("R483"));
+}
+
+TEST(DemoMode, TheLoggerInsideTheProgramIsReadWrittenAndKeepsWhatWasSaved) {
+    // Demo mode as the program starts it: no port at all, the logger runs in the program.
+    auto w = test::MakeWindow();
+    w->SetPortSource([] { return std::vector<std::string>{"/dev/ttyS0"}; });
+    sim::Options options;
+    options.model = "R480";
+    auto line = std::make_unique<session::SimulatedLink>(w->LineEvents(), options);
+    session::SimulatedLink& logger = *line;
+    w->UseSimulatedLogger(std::move(line), "simulated R480", "R480");
+    EXPECT_EQ(w->cbox_com->currentText(), QStringLiteral("simulated R480"));
+    EXPECT_EQ(w->cbox_com->itemText(1), QStringLiteral("/dev/ttyS0"));
+
+    w->btn8->click();
+    ASSERT_TRUE(w->LinkOpen());
+    EXPECT_FALSE(w->cm1.PortOpen());  // the serial port stays closed
+    w->btn7->click();
+    ASSERT_TRUE(WaitForBox(*w, kLoginSuccess));
+    EXPECT_EQ(w->Edit1->text(), QStringLiteral("R480"));
+    w->btn_load->click();
+    ASSERT_TRUE(WaitForBox(*w, kReadDone));
+
+    w->edt_tel1->setText(QStringLiteral("+4915112345678"));
+    w->btn_down->click();
+    ASSERT_TRUE(WaitForBox(*w, kSaved));
+    w->edt_tel1->clear();
+    w->btn_load->click();
+    ASSERT_TRUE(WaitForBox(*w, kReadDone, 2));
+    EXPECT_EQ(w->edt_tel1->text(), QStringLiteral("+4915112345678"));
+
+    w->btn8->click();  // Close: the logger's memory can be looked at once its line is closed
+    ASSERT_FALSE(w->LinkOpen());
+    const sim::ParameterMemory memory = logger.Memory();
+    const std::string_view number = "+4915112345678";
+    const auto page = memory.begin() + 1024;
+    EXPECT_NE(std::search(page, page + 256, number.begin(), number.end()), page + 256);
 }
 
 }  // namespace
