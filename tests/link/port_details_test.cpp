@@ -2,9 +2,11 @@
 // out a USB adapter (the tty's device is an interface of the USB device) and a UART.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
+#include "link/open_failure_reason.h"
 #include "link/port_details.h"
 
 namespace lgcset::link {
@@ -67,6 +69,13 @@ TEST_F(PortDetailsTest, AUartHasADriverOnlyAndAnUnknownPortNothing) {
 
     EXPECT_EQ(PortLine("/dev/ttyX9", DescribeSerialPort("/dev/ttyX9", root / "class/tty")),
               "/dev/ttyX9");
+}
+
+TEST(OpenFailureReason, NamesTheFixForPermissionsAndNothingWithoutAReason) {
+    const std::string denied = OpenFailureReason(EACCES, "/nonexistent/ttyUSB9");
+    EXPECT_NE(denied.find("Permission denied"), std::string::npos) << denied;
+    EXPECT_NE(denied.find("dialout"), std::string::npos) << denied;
+    EXPECT_TRUE(OpenFailureReason(0, "ttyS0").empty());
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include <stdexcept>
 
 #include "link/port_list.h"
-#include "ui/open_failure_reason.h"
 #include "ui_test_support.h"
 
 namespace lgcset::ui::test {
@@ -286,13 +285,6 @@ TEST(LinkControl, AnOpenPortHeldByAnotherOpenerIsBusy) {
         << second->boxes.Boxes()[0].detail.toStdString();
     ExpectClosed(*second);
     EXPECT_TRUE(first->cm1.PortOpen());
-}
-
-TEST(LinkControl, ReasonTextsNameTheFixForPermissions) {
-    const QString denied = OpenFailureReason(EACCES, QStringLiteral("/nonexistent/ttyUSB9"));
-    EXPECT_TRUE(denied.contains(QStringLiteral("Permission denied")));
-    EXPECT_TRUE(denied.contains(QStringLiteral("dialout")));
-    EXPECT_TRUE(OpenFailureReason(0, QStringLiteral("ttyS0")).isEmpty());
 }
 
 TEST(LinkControl, HiddenButtonsOpenAndCloseTheAuxiliaryPort) {
