@@ -52,7 +52,7 @@ class LoggerSession final : private LinkListener {
     LoggerSession& operator=(const LoggerSession&) = delete;
 
     // Opens `name` on `line`, which the session then uses until Close. The session must
-    // be closed.
+    // be closed, and the line must outlive it (or the next Open on another line).
     std::optional<OpenFailure> Open(Link& line, const std::string& name);
     // Ends what runs on the line (the request being re-sent, a frame half received) and
     // closes it. True when a request was still being re-sent.

@@ -36,8 +36,8 @@ class SimulatedLinkTest : public ::testing::Test {
 
     SessionLoop loop;
     Replies seen;
+    SimulatedLink line{loop.Sink(), Logger()};  // outlives the session, which closes it
     LoggerSession session{loop.Timer(), seen};
-    SimulatedLink line{loop.Sink(), Logger()};
 };
 
 TEST_F(SimulatedLinkTest, TheLoggerAnswersALoginAndVolunteersDebugTrafficOnceAsked) {
