@@ -24,7 +24,7 @@ enum class NewFile { Created, Exists, NameTooLong, Failed };
 NewFile CreateNewFile(const std::filesystem::path& path, FilePtr& file, std::error_code& error);
 
 // Gives the closed file `from` the name `to` in one step, replacing the file that has it.
-bool ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to,
+bool MoveReplacing(const std::filesystem::path& from, const std::filesystem::path& to,
                  std::error_code& error);
 
 }  // namespace lgcset::profiles

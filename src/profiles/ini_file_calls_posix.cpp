@@ -25,7 +25,7 @@ NewFile CreateNewFile(const std::filesystem::path& path, FilePtr& file, std::err
     return NewFile::Failed;
 }
 
-bool ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to,
+bool MoveReplacing(const std::filesystem::path& from, const std::filesystem::path& to,
                  std::error_code& error) {
     std::filesystem::rename(from, to, error);
     return !error;

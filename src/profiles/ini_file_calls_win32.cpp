@@ -32,10 +32,10 @@ NewFile CreateNewFile(const std::filesystem::path& path, FilePtr& file, std::err
         if (code == ERROR_ACCESS_DENIED &&
             GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
             return NewFile::Exists;
-        // A name beyond the longest a folder takes is refused as no valid name, or as a
-        // path that cannot be found.
+        // A name beyond the longest a folder takes: Windows says so, or calls it no valid
+        // name; Wine says the file is not found, which a creation meets for nothing else.
         if (code == ERROR_FILENAME_EXCED_RANGE || code == ERROR_INVALID_NAME ||
-            code == ERROR_PATH_NOT_FOUND)
+            code == ERROR_FILE_NOT_FOUND)
             return NewFile::NameTooLong;
         return NewFile::Failed;
     }
@@ -56,7 +56,7 @@ NewFile CreateNewFile(const std::filesystem::path& path, FilePtr& file, std::err
     return NewFile::Created;
 }
 
-bool ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to,
+bool MoveReplacing(const std::filesystem::path& from, const std::filesystem::path& to,
                  std::error_code& error) {
     if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;

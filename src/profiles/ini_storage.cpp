@@ -129,7 +129,7 @@ bool WriteIniFile(const fs::path& path, const IniFile& file, std::string& error)
     if (!ec && fs::exists(old)) {
         fs::permissions(temporary, old.permissions(), ec);
     }
-    if (!ReplaceFile(temporary, target, ec)) {
+    if (!MoveReplacing(temporary, target, ec)) {
         std::error_code ignored;
         fs::remove(temporary, ignored);
         error = ec.message();
