@@ -29,7 +29,7 @@ TEST(IniFileCalls, OnlyAFreeNameMakesANewFileWhichThenReplacesTheOldOneWhole) {
 
     FilePtr file;
     ASSERT_EQ(CreateNewFile(folder / "site.ini.saving", file, error), NewFile::Created);
-    ASSERT_EQ(std::fputs("new", file.get()), 1);
+    ASSERT_EQ(std::fwrite("new", 1, 3, file.get()), 3u);
     file.reset();
     EXPECT_EQ(CreateNewFile(folder / "site.ini.saving", file, error), NewFile::Exists);
     EXPECT_EQ(CreateNewFile(folder / "held.ini", file, error), NewFile::Exists);
