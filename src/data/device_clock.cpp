@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "data/local_time.h"
+
 namespace lgcset::data {
 
 ClockReply DecodeClockReply(std::span<const std::uint8_t> payload) {
@@ -47,8 +49,7 @@ void StoreClockFromPickers(const CalendarDate& date, const ClockTime& time,
 }
 
 void StoreClockFromNow(protocol::ClockSetting& clock, std::time_t now) {
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = LocalFields(now);
     StoreClockFromPickers({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday},
                           {local.tm_hour, local.tm_min, std::min(local.tm_sec, 59)}, clock);
 }

@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "data/calendar.h"
+#include "data/local_time.h"
 #include "data/number_format.h"
 #include "export/compound_file.h"
 #include "export/csv_writer.h"
@@ -83,9 +84,7 @@ void TenthsCell(ExportCell& cell, std::uint32_t tenths) {
 }  // namespace
 
 LocalTime ReadLocalClock() {
-    const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
+    const std::tm tm = data::LocalFields(std::time(nullptr));
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 

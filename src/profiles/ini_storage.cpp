@@ -3,18 +3,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <system_error>
+
+#include "profiles/ini_file_calls.h"
 
 namespace lgcset::profiles {
 namespace fs = std::filesystem;
 namespace {
-
-struct CloseFile {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, CloseFile>;
 
 std::string ErrnoText(int error) {
     return std::generic_category().message(error);
@@ -32,10 +28,9 @@ fs::path SaveTarget(const fs::path& path) {
     return path;
 }
 
-// Creates a file beside target that did not exist before ("wx": exclusive creation),
-// named after it; a target whose name is as long as names can be gets a short name.
-FilePtr CreateTemporary(const fs::path& target, fs::path& name, int& error) {
-    error = 0;
+// Creates a file beside target that did not exist before, named after it; a target whose
+// name is as long as names can be gets a short name.
+FilePtr CreateTemporary(const fs::path& target, fs::path& name, std::error_code& error) {
     bool shortName = false;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string suffix = ".saving" + (attempt == 0 ? "" : std::to_string(attempt));
@@ -45,18 +40,18 @@ FilePtr CreateTemporary(const fs::path& target, fs::path& name, int& error) {
             name = target;
             name += suffix;
         }
-        errno = 0;
-        FilePtr file(std::fopen(name.c_str(), "wbx"));
-        if (file) {
+        error.clear();
+        FilePtr file;
+        const NewFile created = CreateNewFile(name, file, error);
+        if (created == NewFile::Created) {
             return file;
         }
-        error = errno;
-        if (error == ENAMETOOLONG && !shortName) {
+        if (created == NewFile::NameTooLong && !shortName) {
             shortName = true;
             --attempt;
             continue;
         }
-        if (error != EEXIST) {
+        if (created != NewFile::Exists) {
             break;
         }
     }
@@ -80,10 +75,9 @@ ReadOutcome ReadIniFile(const fs::path& path, IniFile& file, std::string& error)
         error = "it is a folder";
         return ReadOutcome::Failed;
     }
-    errno = 0;
-    FilePtr in(std::fopen(path.c_str(), "rb"));
+    FilePtr in = OpenForReading(path, ec);
     if (!in) {
-        error = ErrnoText(errno);
+        error = ec.message();
         return ReadOutcome::Failed;
     }
     std::string bytes;
@@ -110,10 +104,10 @@ ReadOutcome ReadIniFile(const fs::path& path, IniFile& file, std::string& error)
 bool WriteIniFile(const fs::path& path, const IniFile& file, std::string& error) {
     const fs::path target = SaveTarget(path);
     fs::path temporary;
-    int openError = 0;
-    FilePtr out = CreateTemporary(target, temporary, openError);
+    std::error_code ec;
+    FilePtr out = CreateTemporary(target, temporary, ec);
     if (!out) {
-        error = ErrnoText(openError);
+        error = ec.message();
         return false;
     }
     const std::string bytes = file.ToBytes();
@@ -125,7 +119,6 @@ bool WriteIniFile(const fs::path& path, const IniFile& file, std::string& error)
     if (writeError == 0) {
         writeError = errno;
     }
-    std::error_code ec;
     if (!written) {
         fs::remove(temporary, ec);
         error = writeError != 0 ? ErrnoText(writeError) : "the file could not be written";
@@ -136,8 +129,7 @@ bool WriteIniFile(const fs::path& path, const IniFile& file, std::string& error)
     if (!ec && fs::exists(old)) {
         fs::permissions(temporary, old.permissions(), ec);
     }
-    fs::rename(temporary, target, ec);
-    if (ec) {
+    if (!MoveReplacing(temporary, target, ec)) {
         std::error_code ignored;
         fs::remove(temporary, ignored);
         error = ec.message();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace lgcset::data {
@@ -64,20 +65,29 @@ TEST(DeviceClock, SettingFromThePickersKeepsYearModHundred) {
     EXPECT_EQ(clock.year, 0);
 }
 
+// Sets the TZ variable (empty: none) and has the C library read it again.
+void SetZone(const std::string& zone) {
+#ifdef _WIN32
+    _putenv_s("TZ", zone.c_str());
+    _tzset();
+#else
+    if (zone.empty())
+        unsetenv("TZ");
+    else
+        setenv("TZ", zone.c_str(), 1);
+    tzset();
+#endif
+}
+
 TEST(DeviceClock, SettingFromNowTakesTheLocalClock) {
     const char* previous = std::getenv("TZ");
     const std::string saved = previous ? previous : "";
-    setenv("TZ", "UTC-2", 1);  // two hours east of UTC
-    tzset();
+    SetZone("UTC-2");  // two hours east of UTC
     protocol::ClockSetting clock;
     StoreClockFromNow(clock, 1709647629);  // 2024-03-05 14:07:09 UTC
     EXPECT_EQ((Bytes{clock.year, clock.month, clock.day, clock.hour, clock.minute, clock.second}),
               (Bytes{24, 3, 5, 16, 7, 9}));
-    if (previous)
-        setenv("TZ", saved.c_str(), 1);
-    else
-        unsetenv("TZ");
-    tzset();
+    SetZone(saved);
 }
 
 }  // namespace

@@ -28,6 +28,6 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "export failed: %s\n", result.error.c_str());
         return 1;
     }
-    std::printf("%s\n%s\n", result.workbook.c_str(), result.csv.c_str());
+    std::printf("%s\n%s\n", result.workbook.string().c_str(), result.csv.string().c_str());
     return 0;
 }

@@ -159,6 +159,20 @@ TEST_F(HistoryExport, AFolderThatCannotBeWrittenGivesWayToTheNext) {
     EXPECT_NE(failed.error.find("no-such-folder"), std::string::npos) << failed.error;
 }
 
+// Windows names files in UTF-16: a folder name taken as narrow text would not be found.
+TEST_F(HistoryExport, AFolderNamedBeyondAsciiTakesBothFiles) {
+    test::FillStore("one", *store_);
+    const fs::path folder = folder_ / fs::path(u8"Messwerte S\u00FCd \u6771\u4EAC");
+    fs::create_directories(folder);
+    options_.folders = {folder};
+    const ExportResult result = Run(1);
+    ASSERT_EQ(result.outcome, Outcome::Saved) << result.error;
+    EXPECT_EQ(result.workbook.parent_path(), folder);
+    EXPECT_TRUE(fs::is_regular_file(result.workbook));
+    EXPECT_FALSE(Read(result.csv).empty());
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+}
+
 // The lines of the CSV file: the header and one per record.
 std::size_t CsvLines(const std::string& text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));

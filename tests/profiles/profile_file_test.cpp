@@ -1,7 +1,10 @@
 // Profiles on disk: files as they are kept in the field, what a save keeps, and saves
 // that fail without harming the file they were to replace.
 #include <gtest/gtest.h>
+#include <unistd.h>
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 #include <csignal>
 #include <filesystem>
@@ -183,7 +186,25 @@ TEST_F(ProfileFile, ATextBeyondWindows1252MakesAUtf8FileThatLoadsBack) {
     EXPECT_EQ(loaded.Text("edt_gprsname"), "Jos\xC3\xA9");
 }
 
+// Windows names files in UTF-16: a name taken as narrow text would not be found again.
+TEST_F(ProfileFile, ANameBeyondAsciiIsSavedLoadedAndReplaced) {
+    const fs::path path = folder / fs::path(u8"Station S\u00FCd \u6771\u4EAC.ini");
+    SettingsModel model;
+    std::string error;
+    model.SetText("edt_apn", "first");
+    ASSERT_TRUE(SaveProfileFile(model, path, error)) << error;
+    model.SetText("edt_apn", "second");
+    ASSERT_TRUE(SaveProfileFile(model, path, error)) << error;
+    SettingsModel loaded;
+    ASSERT_EQ(LoadProfileFile(path, loaded, error), ProfileLoad::Loaded) << error;
+    EXPECT_EQ(loaded.Text("edt_apn"), "second");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
 TEST_F(ProfileFile, AWriteThatBreaksOffLeavesTheOldFileAsItWas) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no file size limit to make a write break off";
+#else
     const fs::path path = folder / "site.ini";
     WriteBytes(path, kFieldProfile);
     SettingsModel model;
@@ -206,6 +227,7 @@ TEST_F(ProfileFile, AWriteThatBreaksOffLeavesTheOldFileAsItWas) {
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(ReadBytes(path), kFieldProfile);
     EXPECT_TRUE(FolderEntries(folder) == std::vector<std::string>{"site.ini"});
+#endif
 }
 
 TEST_F(ProfileFile, AFileThatCannotBeReadOrHoldsNoSettingsChangesNothing) {
@@ -248,7 +270,11 @@ TEST_F(ProfileFile, AFileThatCannotBeReadOrHoldsNoSettingsChangesNothing) {
     EXPECT_EQ(model.Text("edt_setpwd"), "8604");
 }
 
-TEST_F(ProfileFile, AReplacedFileKeepsItsPermissionsALinkStaysALinkAndALongNameIsNoObstacle) {
+TEST_F(ProfileFile, AReplacedFileKeepsItsPermissionsAndALinkStaysALink) {
+#ifdef _WIN32
+    GTEST_SKIP() << "GCC 12's library makes no symbolic links on Windows, and reads every "
+                    "file's permissions back as 0666";
+#endif
     const fs::path real = folder / "real.ini";
     WriteBytes(real, "[Notes]\r\nx=1\r\n");
     fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
@@ -261,13 +287,17 @@ TEST_F(ProfileFile, AReplacedFileKeepsItsPermissionsALinkStaysALinkAndALongNameI
               fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(IniFile::FromBytes(ReadBytes(real)).Read("COM", "setPwd"), "8604");
     EXPECT_EQ(IniFile::FromBytes(ReadBytes(real)).Read("Notes", "x"), "1");
+}
 
+TEST_F(ProfileFile, ANameAsLongAsANameCanBeIsNoObstacle) {
+    SettingsModel model;
+    std::string error;
     // A name as long as a name can be leaves no room for a suffix on the temporary file.
     const fs::path longest = folder / (std::string(251, 'n') + ".ini");
     WriteBytes(longest, "[Notes]\r\nx=2\r\n");
     ASSERT_TRUE(SaveProfileFile(model, longest, error)) << error;
     EXPECT_EQ(IniFile::FromBytes(ReadBytes(longest)).Read("Notes", "x"), "2");
-    EXPECT_EQ(FolderEntries(folder).size(), 3u);
+    EXPECT_EQ(FolderEntries(folder).size(), 1u);
 }
 
 }  // namespace

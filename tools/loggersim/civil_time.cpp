@@ -3,6 +3,8 @@
 #include <chrono>
 #include <ctime>
 
+#include "loggersim/host_clock.h"
+
 namespace lgcset::sim {
 
 namespace {
@@ -59,9 +61,7 @@ CivilTime FromSeconds(std::int64_t seconds) {
 }
 
 std::int64_t HostLocalSeconds() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = HostLocalFields(std::time(nullptr));
     CivilTime t;
     t.year = local.tm_year + 1900;
     t.month = local.tm_mon + 1;

@@ -1,0 +1,11 @@
+#include "loggersim/host_clock.h"
+
+namespace lgcset::sim {
+
+std::tm HostLocalFields(std::time_t moment) {
+    std::tm local{};
+    localtime_r(&moment, &local);
+    return local;
+}
+
+}  // namespace lgcset::sim
