@@ -31,13 +31,14 @@ TComm::~TComm() {
 
 void TComm::OpenPort() {
     portOpenError_.clear();
+    portOpenSystemError_ = 0;
     if (device_) {
         portOpenError_ = kAlreadyOpen;
         return;
     }
 
     std::unique_ptr<SerialDevice> device;
-    switch (OpenSerialDevice(commName_, device)) {
+    switch (OpenSerialDevice(commName_, device, portOpenSystemError_)) {
         case OpenFailure::None:
             break;
         case OpenFailure::CannotOpen:

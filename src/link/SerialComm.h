@@ -126,6 +126,9 @@ class TComm {
     std::uint8_t CommPort() const { return commPort_; }
     void setCommPort(std::uint8_t port);  // not 0 and different: CommName becomes "COM<n>"
     const std::string& PortOpenError() const { return portOpenError_; }
+    // The system's error number behind the last failed open (errno on Linux, GetLastError()
+    // on Windows); 0 after an open that did not fail in a system call.
+    int PortOpenSystemError() const { return portOpenSystemError_; }
     const std::string& Output() const { return output_; }
     void setOutput(const std::string& text);  // stores and sends the bytes
     std::uint16_t InputLen() const { return inputLen_; }
@@ -216,6 +219,7 @@ class TComm {
     std::uint64_t bytesReceived_ = 0;
     std::uint8_t commPort_ = 1;
     std::string portOpenError_;
+    int portOpenSystemError_ = 0;
     std::string output_;
     std::uint16_t inputLen_ = 1;
     std::uint16_t inBufferSize_ = 2048;

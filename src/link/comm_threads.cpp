@@ -92,7 +92,8 @@ void TWriteThread::Start() {
 }
 
 void TWriteThread::WaitUntilRunning() const {
-    started_.wait(false, std::memory_order_acquire);
+    std::unique_lock lock(startMutex_);
+    startSignal_.wait(lock, [this] { return started_; });
 }
 
 bool TWriteThread::Queue(const std::uint8_t* data, std::uint16_t count) {
@@ -113,8 +114,11 @@ bool TWriteThread::Queue(const std::uint8_t* data, std::uint16_t count) {
 void TWriteThread::Run() {
     RaiseThreadPriority(kWriterPrioritySteps);
     accepting_.store(true, std::memory_order_release);
-    started_.store(true, std::memory_order_release);
-    started_.notify_all();
+    {
+        const std::lock_guard lock(startMutex_);
+        started_ = true;
+    }
+    startSignal_.notify_all();
     try {
         bool wroteSinceIdle = true;  // so that the first empty queue is announced
         for (;;) {

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <thread>
 
 namespace lgcset::link {
@@ -51,7 +53,11 @@ class TWriteThread {
 
     SerialDevice& device_;
     CommNotifier& notifier_;
-    std::atomic<bool> started_{false};
+    // A condition variable, not std::atomic::wait: the latter never wakes with MinGW's
+    // library on Windows.
+    mutable std::mutex startMutex_;
+    mutable std::condition_variable startSignal_;
+    bool started_ = false;
     std::atomic<bool> accepting_{false};
     std::thread thread_;
 };

@@ -6,9 +6,9 @@
 
 namespace lgcset::link {
 
-// errorNumber is the errno left by the failed open (0 when unknown: the result is empty);
-// portName is the name the user chose ("ttyUSB0" or a path), used to name the device and
-// its owning group.
+// errorNumber is the system's error number of the failed open (errno on Linux, GetLastError()
+// on Windows; 0 when unknown: the result is empty); portName is the name the user chose
+// ("ttyUSB0", a path, "COM3"), used to name the device and, on Linux, its owning group.
 std::string OpenFailureReason(int errorNumber, const std::string& portName);
 
 }  // namespace lgcset::link

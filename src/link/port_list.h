@@ -1,4 +1,4 @@
-// The system's serial ports, for the window's port list. Plain C++: reads sysfs only.
+// The system's serial ports, for the window's port list and lgcset-cli's `ports`.
 #pragma once
 
 #include <filesystem>
@@ -8,10 +8,13 @@
 
 namespace lgcset::link {
 
-// Lists the serial ports of this machine as device paths under devRoot ("/dev/ttyUSB0"),
-// usable as a CommName, in natural order (ttyS2 before ttyS10).
+// Lists the serial ports of this machine, each usable as a CommName, in natural order
+// (ttyS2 before ttyS10, COM2 before COM10).
 //
-// A tty class entry counts as a serial port when
+// On Windows: the port names ("COM3") of the registry's list of serial devices,
+// HKEY_LOCAL_MACHINE\HARDWARE\DEVICEMAP\SERIALCOMM; the two roots are not used.
+//
+// On Linux: device paths under devRoot ("/dev/ttyUSB0"). A tty class entry counts as a serial port when
 //  - it has a `device` link: a driver with hardware behind it (UARTs, USB adapters such as
 //    ttyUSB*/ttyACM*, other serial drivers); virtual consoles and pseudo-terminals have none;
 //  - it is not a serial-core port without a UART: where the entry has a `type` attribute,

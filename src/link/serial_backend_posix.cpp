@@ -483,20 +483,25 @@ void RaiseThreadPriority(int steps) {
     }
 }
 
-OpenFailure OpenSerialDevice(const std::string& commName, std::unique_ptr<SerialDevice>& device) {
+OpenFailure OpenSerialDevice(const std::string& commName, std::unique_ptr<SerialDevice>& device,
+                             int& systemError) {
     device.reset();
+    systemError = 0;
     const std::string path = DevicePath(commName);
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
+        systemError = errno;
         return OpenFailure::CannotOpen;
     }
     if (!::isatty(fd)) {
+        systemError = errno;
         ::close(fd);
         return OpenFailure::NotACommHandle;
     }
     // One opener at a time: the advisory lock stops every other TComm (root included),
     // TIOCEXCL every other program that opens the device without privileges.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        systemError = errno;
         ::close(fd);
         return OpenFailure::CannotOpen;
     }

@@ -83,7 +83,9 @@ class SerialDevice {
 // where the system does not allow it.
 void RaiseThreadPriority(int steps);
 
-// Opens the port named by a CommName for exclusive read/write use.
-OpenFailure OpenSerialDevice(const std::string& commName, std::unique_ptr<SerialDevice>& device);
+// Opens the port named by a CommName for exclusive read/write use. On failure systemError
+// holds the system's error number (errno on Linux, GetLastError() on Windows).
+OpenFailure OpenSerialDevice(const std::string& commName, std::unique_ptr<SerialDevice>& device,
+                             int& systemError);
 
 }  // namespace lgcset::link

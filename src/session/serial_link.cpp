@@ -1,6 +1,5 @@
 #include "session/serial_link.h"
 
-#include <cerrno>
 #include <limits>
 
 #include "link/open_failure_reason.h"
@@ -34,21 +33,17 @@ SerialLink::~SerialLink() {
 std::optional<OpenFailure> SerialLink::Open(const std::string& name) {
     comm_.setCommName(name);
     OpenFailure failure;
-    int error = 0;
     try {
-        errno = 0;
         comm_.OpenPort();
-        error = errno;
         if (comm_.PortOpenError().empty())
             return std::nullopt;
         // An open that returns with an error text has failed just as one that raised.
         failure.detail = comm_.PortOpenError();
         comm_.ClosePort();
     } catch (const link::ECommsError& e) {
-        error = errno;
         failure.detail = e.what();
     }
-    failure.reason = link::OpenFailureReason(error, name);
+    failure.reason = link::OpenFailureReason(comm_.PortOpenSystemError(), name);
     return failure;
 }
 
