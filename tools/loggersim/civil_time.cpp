@@ -3,7 +3,7 @@
 #include <chrono>
 #include <ctime>
 
-#include "loggersim/host_clock.h"
+#include "data/local_time.h"
 
 namespace lgcset::sim {
 
@@ -61,7 +61,7 @@ CivilTime FromSeconds(std::int64_t seconds) {
 }
 
 std::int64_t HostLocalSeconds() {
-    const std::tm local = HostLocalFields(std::time(nullptr));
+    const std::tm local = data::LocalFields(std::time(nullptr));
     CivilTime t;
     t.year = local.tm_year + 1900;
     t.month = local.tm_mon + 1;
