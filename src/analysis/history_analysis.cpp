@@ -1,0 +1,123 @@
+#include "analysis/history_analysis.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/mean_kinetic_temperature.h"
+#include "data/history_chart_data.h"
+
+namespace lgcset::analysis {
+namespace {
+
+struct Timed {
+    double time;
+    std::size_t index;
+};
+
+// One sensor's statistics as its readings arrive in time order.
+class SensorAccumulator {
+  public:
+    SensorAccumulator(int sensor, const SensorSetup& setup) {
+        stats_.sensor = sensor;
+        stats_.kind = setup.kind;
+        stats_.limits = setup.limits;
+        for (const LimitSpec& limit : kLimits)
+            if (const auto value = setup.limits[LimitIndex(limit.kind)])
+                trackers_.emplace_back(limit.kind, *value);
+    }
+
+    void Add(double time, double value) {
+        if (stats_.count == 0 || value < stats_.min) {
+            stats_.min = value;
+            stats_.minTime = time;
+        }
+        if (stats_.count == 0 || value > stats_.max) {
+            stats_.max = value;
+            stats_.maxTime = time;
+        }
+        ++stats_.count;
+        sum_ += value;
+        switch (stats_.kind) {
+            case SensorKind::Celsius:
+                mkt_.Add(value);
+                break;
+            case SensorKind::Fahrenheit:
+                mkt_.Add(CelsiusFromFahrenheit(value));
+                break;
+            case SensorKind::Analog:
+                break;
+        }
+        for (ExcursionTracker& tracker : trackers_) tracker.Add(time, value, stats_.excursions);
+    }
+
+    bool HasReadings() const { return stats_.count > 0; }
+
+    SensorStatistics Finish() {
+        for (ExcursionTracker& tracker : trackers_) tracker.Finish(stats_.excursions);
+        std::stable_sort(stats_.excursions.begin(), stats_.excursions.end(),
+                         [](const Excursion& a, const Excursion& b) {
+                             return a.from < b.from ||
+                                    (a.from == b.from && LimitIndex(a.kind) < LimitIndex(b.kind));
+                         });
+        for (const Excursion& e : stats_.excursions)
+            stats_.secondsBeyond[LimitIndex(e.kind)] += e.seconds;
+        stats_.mean = sum_ / static_cast<double>(stats_.count);
+        const auto mkt = mkt_.Celsius();
+        if (stats_.kind == SensorKind::Celsius)
+            stats_.mkt = mkt;
+        else if (stats_.kind == SensorKind::Fahrenheit && mkt)
+            stats_.mkt = FahrenheitFromCelsius(*mkt);
+        return std::move(stats_);
+    }
+
+  private:
+    SensorStatistics stats_;
+    double sum_ = 0;
+    MeanKineticTemperature mkt_;
+    std::vector<ExcursionTracker> trackers_;
+};
+
+}  // namespace
+
+HistoryAnalysis AnalyzeHistory(std::span<const data::HistoryRecord> records,
+                               const SensorSetups& setups) {
+    HistoryAnalysis analysis;
+    analysis.records = records.size();
+
+    std::vector<Timed> order;
+    order.reserve(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i)
+        if (const auto t = data::RecordTime(records[i]))
+            order.push_back({*t, i});
+    analysis.untimed = records.size() - order.size();
+    const auto earlier = [](const Timed& a, const Timed& b) { return a.time < b.time; };
+    if (!std::is_sorted(order.begin(), order.end(), earlier))
+        std::stable_sort(order.begin(), order.end(), earlier);
+    if (order.empty())
+        return analysis;
+    analysis.from = order.front().time;
+    analysis.to = order.back().time;
+
+    std::vector<double> times;
+    times.reserve(order.size());
+    std::vector<SensorAccumulator> sensors;
+    sensors.reserve(data::kSensorCount);
+    for (int s = 0; s < data::kSensorCount; ++s)
+        sensors.emplace_back(s + 1, setups[static_cast<std::size_t>(s)]);
+    for (const Timed& t : order) {
+        times.push_back(t.time);
+        const data::HistoryRecord& record = records[t.index];
+        for (std::size_t s = 0; s < data::kSensorCount; ++s) {
+            const double value = record.sensor[s];
+            if (record.sensorPresent[s] == 1 && std::isfinite(value))
+                sensors[s].Add(t.time, value);
+        }
+    }
+    analysis.log = FindLogGaps(times);
+    for (SensorAccumulator& sensor : sensors)
+        if (sensor.HasReadings())
+            analysis.sensors.push_back(sensor.Finish());
+    return analysis;
+}
+
+}  // namespace lgcset::analysis

@@ -1,0 +1,51 @@
+#include "analysis/sensor_setup.h"
+
+#include "settings/number_text.h"
+#include "settings/settings_table.h"
+
+namespace lgcset::analysis {
+
+std::string_view SensorKindName(SensorKind kind) {
+    switch (kind) {
+        case SensorKind::Celsius:
+            return "C";
+        case SensorKind::Fahrenheit:
+            return "F";
+        case SensorKind::Analog:
+            break;
+    }
+    return "analog";
+}
+
+SensorKind SensorKindOfItem(int index, std::optional<settings::ChannelLayout> layout) {
+    if (layout == settings::ChannelLayout::TwoAnalog ||
+        layout == settings::ChannelLayout::FourAnalog)
+        return SensorKind::Analog;
+    switch (index) {
+        case 1:
+            return SensorKind::Fahrenheit;
+        case 2:
+            return SensorKind::Analog;
+        default:
+            return SensorKind::Celsius;
+    }
+}
+
+const LimitSpec& SpecOf(LimitKind kind) {
+    return kLimits[LimitIndex(kind)];
+}
+
+SensorSetups SetupsFromSettings(const settings::SettingsView& view,
+                                std::optional<settings::ChannelLayout> layout) {
+    SensorSetups setups;
+    for (int n = 1; n <= data::kSensorCount; ++n) {
+        SensorSetup& setup = setups[static_cast<std::size_t>(n - 1)];
+        setup.kind = SensorKindOfItem(view.ItemIndex(settings::SensorTypeName(n)), layout);
+        for (const LimitSpec& limit : kLimits)
+            setup.limits[LimitIndex(limit.kind)] =
+                settings::ToFloat(view.Text(settings::SensorEditName(n, limit.field)));
+    }
+    return setups;
+}
+
+}  // namespace lgcset::analysis

@@ -1,0 +1,49 @@
+// Kinds and limits as the alarm settings, or a profile loaded into them, give them.
+#include "analysis/sensor_setup.h"
+
+#include <gtest/gtest.h>
+
+#include "profiles/ini_file.h"
+#include "profiles/profile.h"
+#include "settings/settings_model.h"
+
+namespace lgcset::analysis {
+namespace {
+
+SensorSetups FromProfile(const std::string& text,
+                         std::optional<settings::ChannelLayout> layout = std::nullopt) {
+    settings::SettingsModel model;
+    profiles::LoadProfile(profiles::IniFile::FromBytes(text), model);
+    return SetupsFromSettings(model, layout);
+}
+
+constexpr const char* kProfile =
+    "[SENSOR1]\r\nflag=0\r\nullimit=-2.5\r\nllimit=2\r\nuhlimit=12\r\nhlimit=8\r\n"
+    "[SENSOR2]\r\nflag=1\r\nllimit=35.6\r\nhlimit=\r\n"
+    "[SENSOR3]\r\nflag=2\r\nhlimit=20\r\n"
+    "[SENSOR4]\r\nflag=-1\r\nhlimit=abc\r\n";
+
+TEST(SensorSetup, AProfileGivesEachSensorsKindFromItsFlagAndItsFourLimits) {
+    const SensorSetups setups = FromProfile(kProfile);
+    EXPECT_EQ(setups[0].kind, SensorKind::Celsius);
+    EXPECT_EQ(setups[1].kind, SensorKind::Fahrenheit);
+    EXPECT_EQ(setups[2].kind, SensorKind::Analog);
+    EXPECT_EQ(setups[3].kind, SensorKind::Celsius);  // no item: the list shows Centigrade
+    EXPECT_EQ(setups[0].limits, (SensorLimits{-2.5f, 2.0f, 8.0f, 12.0f}));
+    // Empty, missing and not a number: unset.
+    EXPECT_EQ(setups[1].limits, (SensorLimits{std::nullopt, 35.6f, std::nullopt, std::nullopt}));
+    EXPECT_EQ(setups[3].limits, SensorLimits{});
+}
+
+TEST(SensorSetup, EveryChannelOfAnAnalogLoggerIsAnalog) {
+    for (const auto layout : {settings::ChannelLayout::TwoAnalog,
+                              settings::ChannelLayout::FourAnalog}) {
+        for (const SensorSetup& setup : FromProfile(kProfile, layout))
+            EXPECT_EQ(setup.kind, SensorKind::Analog);
+    }
+    const SensorSetups temperature = FromProfile(kProfile, settings::ChannelLayout::FourTemperature);
+    EXPECT_EQ(temperature[1].kind, SensorKind::Fahrenheit);
+}
+
+}  // namespace
+}  // namespace lgcset::analysis
