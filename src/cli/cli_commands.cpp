@@ -5,6 +5,7 @@
 
 #include "cli/cli_history.h"
 #include "cli/cli_options.h"
+#include "cli/cli_report.h"
 #include "cli/headless_session.h"
 #include "data/current_data.h"
 #include "data/device_clock.h"
@@ -15,6 +16,7 @@
 #include "profiles/profile.h"
 #include "protocol/commands.h"
 #include "protocol/operation_outcome.h"
+#include "settings/channel_layout.h"
 #include "settings/held_settings.h"
 
 namespace lgcset::cli {
@@ -396,6 +398,19 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
             return Fail(err, read);
         if (Outcome held = CheckProfileKeys(profile, options.profile, err); !held.ok())
             return Fail(err, held);
+    }
+
+    if (command == "report") {
+        if (!options.profile.empty()) {
+            if (Outcome read = ReadProfile(options.profile, profile); !read.ok())
+                return Fail(err, read);
+            if (Outcome held = CheckProfileKeys(profile, options.profile, err); !held.ok())
+                return Fail(err, held);
+        }
+        const auto setups = ReportSetups(options.profile.empty() ? nullptr : &profile,
+                                         settings::LayoutForModel(options.model));
+        const Outcome done = RunReport(options.csvFile, setups, options.json, out);
+        return done.ok() ? kExitOk : Fail(err, done);
     }
 
     // So is an export folder that cannot be made or written.

@@ -13,33 +13,36 @@ namespace lgcset::cli {
 
 namespace {
 
+enum class Operand { None, Profile, CsvFile };
+
 struct CommandEntry {
     std::string_view name;
     std::string_view synopsis;
     std::string_view help;
-    int operands;  // profile file: 1, else 0
-    bool json;     // takes --json
+    Operand operand;
+    bool json;  // takes --json
+    bool logger = true;  // works on a logger: needs --port or --demo
 };
 
-constexpr std::array<CommandEntry, 11> kCommands{{
+constexpr std::array<CommandEntry, 12> kCommands{{
     {"ports", "ports",
      "List the system's serial ports, one a line, with the driver and, for USB\n"
      "adapters, the USB id, maker and product names.",
-     0, false},
-    {"info", "info [--json]", "Log in and print the logger's model and firmware.", 0, true},
+     Operand::None, false, false},
+    {"info", "info [--json]", "Log in and print the logger's model and firmware.", Operand::None, true},
     {"read", "read PROFILE.ini",
      "Read the four settings pages into a profile file: the file that \"Read Settings\"\n"
      "followed by \"Save Profile to...\" gives in the window.",
-     1, false},
+     Operand::Profile, false},
     {"write", "write [--no-verify] PROFILE.ini",
      "Write a profile's settings to the logger, as \"Load Profile\" followed by \"Save\n"
      "Settings\" does in the window, after the same check. Then read the pages back and\n"
      "print \"verified\" or each field that differs (--no-verify skips the read-back).",
-     1, false},
+     Operand::Profile, false},
     {"diff", "diff [--json] PROFILE.ini",
      "Print the settings that differ between the profile and the logger, one a line:\n"
      "caption, logger value, profile value. Exit status 0 when none differ, 1 when some do.",
-     1, true},
+     Operand::Profile, true},
     {"history", "history --from YY-MM-DD --to YY-MM-DD [--out DIR] [--keep-partial]",
      "Fetch the log of a date range (at most six months, not ending before it starts) and\n"
      "export it to the workbook (SAVE<time>.xls) and CSV file (SAVE_CSV_<time>.csv) in DIR\n"
@@ -48,19 +51,28 @@ constexpr std::array<CommandEntry, 11> kCommands{{
      "when it is a terminal. When the line is lost or the logger stops answering, nothing\n"
      "is exported, or with --keep-partial the records that arrived are; the exit status is\n"
      "3 either way.",
-     0, false},
+     Operand::None, false},
     {"clock", "clock [--json] [--set now | --set \"YYYY-MM-DD HH:MM:SS\"]",
      "Print the logger's clock, or set it to the computer's time or to the one given. The\n"
      "logger keeps two-digit years: a year outside 2000 to 2099 is refused.",
-     0, true},
-    {"current", "current [--json]", "Print the logger's current readings.", 0, true},
+     Operand::None, true},
+    {"current", "current [--json]", "Print the logger's current readings.", Operand::None, true},
     {"relay", "relay --nc SECONDS | --pulse ON OFF REPEAT | --stop",
      "Test the relay: on for SECONDS, 0 to 9999 (NC/NO control), pulses of ON and OFF\n"
      "seconds REPEAT times (pulse control), or stop a running test.",
-     0, false},
+     Operand::None, false},
     {"factory-reset", "factory-reset --yes",
-     "Reset the logger to its factory settings. Refused without --yes.", 0, false},
-    {"help", "help [COMMAND]", "Print the program's help or a command's.", 0, false},
+     "Reset the logger to its factory settings. Refused without --yes.", Operand::None, false},
+    {"report", "report [--json] [--profile PROFILE.ini] [--model MODEL] FILE.csv",
+     "Analyse a CSV file that a history export wrote, without a logger: per sensor the\n"
+     "count, minimum and maximum with their times, mean, Mean Kinetic Temperature (of\n"
+     "temperature sensors, in their unit), the excursions beyond each alarm limit and the\n"
+     "time spent beyond it; and the log interval and the gaps of the log. The sensor types\n"
+     "and the four limits come from the profile's alarm settings (without one every limit\n"
+     "is unset); --model R482 or R483 makes every sensor analog. A file that is not one of\n"
+     "our exports exits with status 2.",
+     Operand::CsvFile, true, false},
+    {"help", "help [COMMAND]", "Print the program's help or a command's.", Operand::None, false},
 }};
 
 const CommandEntry* FindCommand(std::string_view name) {
@@ -224,6 +236,17 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
                     fail(TwoDigitYearsRefusal(argument, date->year));
                 (argument == "--from" ? options.from : options.to) = date;
             }
+        } else if (argument == "--profile") {
+            commandOptions.push_back(argument);
+            if (const auto file = value("a profile file"))
+                options.profile = *file;
+        } else if (argument == "--model") {
+            commandOptions.push_back(argument);
+            if (const auto model = value("a model, R480 to R483")) {
+                if (!IsModel(*model))
+                    fail("unknown model " + *model + " (R480 to R483)");
+                options.model = *model;
+            }
         } else if (argument == "--out") {
             commandOptions.push_back(argument);
             if (const auto dir = value("a folder"))
@@ -325,15 +348,21 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
               option == "--keep-partial") &&
              c == "history") ||
             (option == "--set" && c == "clock") ||
+            ((option == "--profile" || option == "--model") && c == "report") ||
             ((option == "--nc" || option == "--pulse" || option == "--stop") && c == "relay");
         if (!allowed)
             fail(c + " does not take " + option);
     }
-    if (entry->operands == 1) {
+    if (entry->operand == Operand::Profile) {
         if (operands.size() != 1)
             fail(options.command + " needs one profile file");
         else
             options.profile = operands.front();
+    } else if (entry->operand == Operand::CsvFile) {
+        if (operands.size() != 1)
+            fail(options.command + " needs one CSV file");
+        else
+            options.csvFile = operands.front();
     } else if (!operands.empty()) {
         fail(options.command + " takes no argument \"" + operands.front() + "\"");
     }
@@ -346,8 +375,7 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         fail("relay needs --nc, --pulse or --stop");
     if (options.command == "factory-reset" && !options.yes)
         fail("factory-reset resets every setting of the logger: confirm with --yes");
-    if (options.command != "ports" && options.port.empty() && !options.demo &&
-        options.error.empty())
+    if (entry->logger && options.port.empty() && !options.demo && options.error.empty())
         fail(options.command + " needs --port PATH or --demo");
     return options;
 }
@@ -359,7 +387,7 @@ std::string ProgramHelp() {
         "  --port PATH      the logger's serial port (see: lgcset-cli ports)\n"
         "  --demo [MODEL]   a simulated logger in the program, R480 to R483 (default R481)\n"
         "  --password PW    the device password for the login (default 8604)\n"
-        "  --json           machine-readable output (info, current, clock, diff)\n"
+        "  --json           machine-readable output (info, current, clock, diff, report)\n"
         "  --help           this text; COMMAND --help for a command's\n"
         "  --version        the program's version\n"
         "\n"
@@ -381,8 +409,10 @@ std::string CommandHelp(const std::string& command) {
     const CommandEntry* entry = FindCommand(command);
     if (entry == nullptr)
         return {};
-    return "Usage: lgcset-cli [--port PATH | --demo [MODEL]] [--password PW] " +
-           std::string(entry->synopsis) + "\n\n" + std::string(entry->help) + "\n";
+    const std::string connection =
+        entry->logger ? "[--port PATH | --demo [MODEL]] [--password PW] " : "";
+    return "Usage: lgcset-cli " + connection + std::string(entry->synopsis) + "\n\n" +
+           std::string(entry->help) + "\n";
 }
 
 std::string VersionText() {

@@ -29,7 +29,9 @@ struct CliOptions {
     bool version = false;
 
     std::string command;  // empty: none given
-    std::string profile;  // read, write, diff
+    std::string profile;  // read, write, diff; report --profile (empty: none)
+    std::string csvFile;  // report
+    std::string model;    // report --model (empty: not known)
     bool noVerify = false;
     bool yes = false;
 

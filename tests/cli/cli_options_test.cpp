@@ -46,6 +46,12 @@ TEST(CliOptions, WrongUsageIsRefusedWithStatusTwoBeforeAnyPortIsOpened) {
         {"--demo", "history", "--from", "99-12-01", "--to", "00-01-01"},
         {"--demo", "history", "--from", "24-03-01", "--to", "24-03-31", "--keep-partial", "x"},
         {"--demo", "info", "--keep-partial"},
+        {"report"},                                  // no file
+        {"report", "a.csv", "b.csv"},
+        {"report", "--model", "R489", "a.csv"},
+        {"report", "a.csv", "--profile"},
+        {"--demo", "info", "--profile", "p.ini"},    // --profile belongs to report
+        {"--demo", "info", "--model", "R481"},
     };
     for (const auto& arguments : wrong) {
         std::string line;
@@ -108,8 +114,15 @@ TEST(CliOptions, UnderstandsTheConnectionAndTheCommandArgumentsInAnyOrder) {
     EXPECT_EQ(o.clockValue.date.day, 29);
     EXPECT_EQ(o.clockValue.time.second, 59);
 
-    // ports needs no logger.
+    // ports and report need no logger.
     EXPECT_TRUE(ParseCommandLine({"ports"}).error.empty());
+    o = ParseCommandLine({"--profile", "p.ini", "report", "log.csv", "--model", "R482", "--json"});
+    ASSERT_TRUE(o.error.empty()) << o.error;
+    EXPECT_EQ(o.command, "report");
+    EXPECT_EQ(o.csvFile, "log.csv");
+    EXPECT_EQ(o.profile, "p.ini");
+    EXPECT_EQ(o.model, "R482");
+    EXPECT_TRUE(o.json);
 }
 
 TEST(CliOptions, DatesAreRealCalendarDates) {
@@ -133,12 +146,16 @@ TEST(CliOptions, HelpForTheProgramAndForEachCommand) {
     const test::CliResult program = test::Cli({"--help"});
     EXPECT_EQ(program.status, kExitOk);
     for (const char* command : {"ports", "info", "read", "write", "diff", "history", "clock",
-                                "current", "relay", "factory-reset"}) {
+                                "current", "relay", "factory-reset", "report"}) {
         EXPECT_NE(program.out.find(std::string("  ") + command), std::string::npos) << command;
         const test::CliResult own = test::Cli({command, "--help"});
         EXPECT_EQ(own.status, kExitOk) << command;
         EXPECT_EQ(own.out, test::Cli({"help", command}).out) << command;
-        EXPECT_NE(own.out.find(std::string("] ") + command), std::string::npos) << own.out;
+        // Only the commands that work on a logger offer to name one.
+        const bool logger = std::string(command) != "ports" && std::string(command) != "report";
+        const std::string usage = logger ? "] " : "Usage: lgcset-cli ";
+        EXPECT_NE(own.out.find(usage + command), std::string::npos) << own.out;
+        EXPECT_EQ(own.out.find("--port") != std::string::npos, logger) << own.out;
     }
     EXPECT_EQ(test::Cli({"help", "frobnicate"}).status, kExitUsage);
 }

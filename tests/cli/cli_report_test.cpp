@@ -1,0 +1,182 @@
+// `report` on the CSV file that `history` exported from the simulated logger: the figures
+// it gives are checked against the simulator's own readings, not against the analysis.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+
+#include "cli/headless_session.h"
+#include "cli_support.h"
+#include "loggersim/civil_time.h"
+#include "loggersim/synthetic_readings.h"
+
+namespace lgcset::cli {
+namespace {
+
+using test::Cli;
+using test::CliResult;
+using test::TempFolder;
+
+// 50 records, one every ten minutes, from 2024-03-10 03:50:00 to 12:00:00, of a logger
+// with two temperature channels.
+constexpr int kRecords = 50;
+const sim::CivilTime kLast{2024, 3, 10, 12, 0, 0};
+
+std::int64_t RecordSeconds(int i) {
+    return sim::ToSeconds(kLast) - (kRecords - 1 - i) * 600;
+}
+
+std::string TimeText(int i) {
+    const int minutes = 3 * 60 + 50 + 10 * i;
+    char text[32];
+    std::snprintf(text, sizeof text, "24-03-10 %02d:%02d:00", minutes / 60, minutes % 60);
+    return text;
+}
+
+std::string FloatText(float value) {
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+// What the simulated log holds of a channel: the record numbers that carry it, and its
+// readings there.
+struct Channel {
+    std::vector<int> records;
+    std::vector<float> values;
+    int Extreme(bool highest) const {
+        const auto at = highest ? std::max_element(values.begin(), values.end())
+                                : std::min_element(values.begin(), values.end());
+        return records[static_cast<std::size_t>(at - values.begin())];  // the first of them
+    }
+};
+
+Channel SimulatedChannel(int channel) {
+    Channel c;
+    for (int i = 0; i < kRecords; ++i) {
+        // The simulated log leaves out every item of record 48 and sensor 2 of every 11th.
+        if (i == 48 || (channel == 1 && i % 11 == 5))
+            continue;
+        c.records.push_back(i);
+        c.values.push_back(sim::SensorValue(sim::ChannelKind::Temperature, channel,
+                                            RecordSeconds(i)));
+    }
+    return c;
+}
+
+std::string Exported(const TempFolder& folder) {
+    sim::Options options;
+    options.model = "R480";
+    options.historyEnd = kLast;
+    options.logIntervalMinutes = 10;
+    options.historyRecords = kRecords;
+    test::Logger logger(options);
+    const CliResult result =
+        logger.Run({"history", "--from", "24-03-10", "--to", "24-03-10", "--out", folder.path});
+    EXPECT_EQ(result.status, kExitOk) << result.err;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path))
+        if (entry.path().extension() == ".csv")
+            return entry.path().string();
+    ADD_FAILURE() << "no CSV file";
+    return {};
+}
+
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+TEST(CliReport, JsonOfAnExportedTransferGivesTheLoggersFiguresAndExcursions) {
+    TempFolder folder;
+    const std::string csv = Exported(folder);
+    const Channel one = SimulatedChannel(0);
+    const Channel two = SimulatedChannel(1);
+    const float min = one.values[static_cast<std::size_t>(
+        std::find(one.records.begin(), one.records.end(), one.Extreme(false)) -
+        one.records.begin())];
+    const float max = *std::max_element(one.values.begin(), one.values.end());
+
+    // Without a profile: no limits, so nothing beyond them.
+    CliResult plain = Cli({"report", "--json", csv});
+    ASSERT_EQ(plain.status, kExitOk) << plain.err;
+    const std::string head =
+        "{\"records\": 50, \"untimed\": 0, \"from\": \"24-03-10 03:50:00\", \"to\": "
+        "\"24-03-10 12:00:00\", \"interval_s\": 600, \"gaps\": [], \"sensors\": [{\"sensor\": 1, "
+        "\"kind\": \"C\", \"count\": 49, \"min\": " +
+        FloatText(min) + ", \"min_time\": \"" + TimeText(one.Extreme(false)) + "\", \"max\": " +
+        FloatText(max) + ", \"max_time\": \"" + TimeText(one.Extreme(true)) + "\", \"mean\": ";
+    EXPECT_EQ(plain.out.rfind(head, 0), 0u) << plain.out << "\n" << head;
+    EXPECT_TRUE(Has(plain.out, "\"limits\": {\"ultra_low\": null, \"low\": null, \"high\": null, "
+                               "\"ultra_high\": null}, \"excursions\": [], \"seconds_beyond\": "
+                               "{\"high\": 0, \"low\": 0, \"ultra_high\": 0, \"ultra_low\": 0}}"));
+    EXPECT_TRUE(Has(plain.out, "{\"sensor\": 2, \"kind\": \"C\", \"count\": " +
+                                   std::to_string(two.values.size()) + ","));
+    EXPECT_FALSE(Has(plain.out, "\"sensor\": 3"));  // a two-channel logger
+    EXPECT_TRUE(plain.out.ends_with("}]}\n"));
+
+    // High below every reading: one excursion over the whole log, open at its end; low at
+    // the minimum and ultra-high at the maximum are touched, never passed.
+    const std::string profile = folder.File("limits.ini");
+    test::WriteText(profile, "[SENSOR1]\r\nflag=0\r\nllimit=" + FloatText(min) +
+                                 "\r\nhlimit=" + FloatText(min - 1) + "\r\nuhlimit=" +
+                                 FloatText(max) + "\r\n[SENSOR2]\r\nflag=1\r\n");
+    CliResult limited = Cli({"report", "--profile", profile, "--json", csv});
+    ASSERT_EQ(limited.status, kExitOk) << limited.err;
+    EXPECT_TRUE(Has(limited.out,
+                    "\"limits\": {\"ultra_low\": null, \"low\": " + FloatText(min) +
+                        ", \"high\": " + FloatText(min - 1) + ", \"ultra_high\": " +
+                        FloatText(max) +
+                        "}, \"excursions\": [{\"kind\": \"high\", \"from\": \"24-03-10 "
+                        "03:50:00\", \"to\": \"24-03-10 12:00:00\", \"seconds\": 29400, "
+                        "\"peak\": " +
+                        FloatText(max) +
+                        ", \"open\": true}], \"seconds_beyond\": {\"high\": 29400, \"low\": 0, "
+                        "\"ultra_high\": 0, \"ultra_low\": 0}}"))
+        << limited.out;
+    EXPECT_TRUE(Has(limited.out, "{\"sensor\": 2, \"kind\": \"F\","));
+    // The profile holds only the alarm settings it needs: the rest is named, not refused.
+    EXPECT_TRUE(Has(limited.err, "lacks"));
+
+    // An analog logger: every channel analog, none with an MKT.
+    CliResult analog = Cli({"report", "--model", "R482", "--json", csv});
+    ASSERT_EQ(analog.status, kExitOk) << analog.err;
+    EXPECT_TRUE(Has(analog.out, "\"sensor\": 1, \"kind\": \"analog\""));
+    EXPECT_TRUE(Has(analog.out, "\"sensor\": 2, \"kind\": \"analog\""));
+    EXPECT_TRUE(Has(analog.out, "\"mkt\": null"));
+    EXPECT_FALSE(Has(analog.out, "\"kind\": \"C\""));
+
+    // The text form: the figures as tables.
+    CliResult text = Cli({"report", "--profile", profile, csv});
+    ASSERT_EQ(text.status, kExitOk) << text.err;
+    EXPECT_TRUE(Has(text.out, "log interval  600 s\n"));
+    EXPECT_TRUE(Has(text.out, "1       high       24-03-10 03:50:00  24-03-10 12:00:00  29400"))
+        << text.out;
+}
+
+TEST(CliReport, AFileThatIsNoExportOrAProfileThatCannotBeReadIsStatusTwo) {
+    TempFolder folder;
+    const std::string notCsv = folder.File("notes.csv");
+    test::WriteText(notCsv, "time,temperature\r\n24-03-10 12:00:00,5\r\n");
+    const std::string cut = folder.File("cut.csv");
+    test::WriteText(cut, "time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,"
+                         "Direction\r\n24-03-10 12:00:00,5,,,,,,,");
+    const std::string good = folder.File("good.csv");
+    test::WriteText(good, "time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,"
+                          "Direction\r\n24-03-10 12:00:00,5,,,,,,,\r\n");
+    const std::string noSettings = folder.File("other.ini");
+    test::WriteText(noSettings, "[Window]\r\nwidth=3\r\n");
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"report", notCsv},
+                                               {"report", cut},
+                                               {"report", folder.File("missing.csv")},
+                                               {"report", "--profile", noSettings, good},
+                                               {"report", "--profile", folder.File("no.ini"), good}}) {
+        const CliResult result = Cli(arguments);
+        EXPECT_EQ(result.status, kExitUsage) << arguments.back() << result.err;
+        EXPECT_TRUE(result.out.empty()) << result.out;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    }
+    EXPECT_EQ(Cli({"report", good}).status, kExitOk);
+}
+
+}  // namespace
+}  // namespace lgcset::cli
