@@ -9,11 +9,6 @@
 namespace lgcset::analysis {
 namespace {
 
-struct Timed {
-    double time;
-    std::size_t index;
-};
-
 // One sensor's statistics as its readings arrive in time order.
 class SensorAccumulator {
   public:
@@ -84,15 +79,8 @@ HistoryAnalysis AnalyzeHistory(std::span<const data::HistoryRecord> records,
     HistoryAnalysis analysis;
     analysis.records = records.size();
 
-    std::vector<Timed> order;
-    order.reserve(records.size());
-    for (std::size_t i = 0; i < records.size(); ++i)
-        if (const auto t = data::RecordTime(records[i]))
-            order.push_back({*t, i});
+    const std::vector<data::TimedRecord> order = data::RecordsInTimeOrder(records);
     analysis.untimed = records.size() - order.size();
-    const auto earlier = [](const Timed& a, const Timed& b) { return a.time < b.time; };
-    if (!std::is_sorted(order.begin(), order.end(), earlier))
-        std::stable_sort(order.begin(), order.end(), earlier);
     if (order.empty())
         return analysis;
     analysis.from = order.front().time;
@@ -104,7 +92,7 @@ HistoryAnalysis AnalyzeHistory(std::span<const data::HistoryRecord> records,
     sensors.reserve(data::kSensorCount);
     for (int s = 0; s < data::kSensorCount; ++s)
         sensors.emplace_back(s + 1, setups[static_cast<std::size_t>(s)]);
-    for (const Timed& t : order) {
+    for (const data::TimedRecord& t : order) {
         times.push_back(t.time);
         const data::HistoryRecord& record = records[t.index];
         for (std::size_t s = 0; s < data::kSensorCount; ++s) {

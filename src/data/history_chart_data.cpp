@@ -85,27 +85,30 @@ std::string FormatChartTime(double seconds) {
     return text;
 }
 
-HistoryChartData BuildHistoryChart(std::span<const HistoryRecord> records) {
-    HistoryChartData chart;
-    chart.recordCount = records.size();
-
-    struct Timed {
-        double time;
-        std::size_t index;
-    };
-    std::vector<Timed> order;
+std::vector<TimedRecord> RecordsInTimeOrder(std::span<const HistoryRecord> records) {
+    std::vector<TimedRecord> order;
     order.reserve(records.size());
     for (std::size_t i = 0; i < records.size(); ++i) {
         if (const auto t = RecordTime(records[i]))
             order.push_back({*t, i});
     }
-    chart.untimedCount = records.size() - order.size();
-    const auto earlier = [](const Timed& a, const Timed& b) { return a.time < b.time; };
+    const auto earlier = [](const TimedRecord& a, const TimedRecord& b) {
+        return a.time < b.time;
+    };
     if (!std::is_sorted(order.begin(), order.end(), earlier))
         std::stable_sort(order.begin(), order.end(), earlier);
+    return order;
+}
+
+HistoryChartData BuildHistoryChart(std::span<const HistoryRecord> records) {
+    HistoryChartData chart;
+    chart.recordCount = records.size();
+
+    const std::vector<TimedRecord> order = RecordsInTimeOrder(records);
+    chart.untimedCount = records.size() - order.size();
 
     std::array<bool, kSensorCount> open{};
-    for (const Timed& t : order) {
+    for (const TimedRecord& t : order) {
         const HistoryRecord& r = records[t.index];
         chart.time.Include(t.time);
         for (int s = 0; s < kSensorCount; ++s) {

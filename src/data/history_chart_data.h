@@ -69,6 +69,14 @@ HistoryChartData BuildHistoryChart(std::span<const HistoryRecord> records);
 // time of 2000-01-01 .. 2099-12-31.
 std::optional<double> RecordTime(const HistoryRecord& record);
 
+// A record with a usable time: that time and its index among the records given.
+struct TimedRecord {
+    double time = 0;
+    std::size_t index = 0;
+};
+// The records with a usable time, in time order (those of equal time in the order given).
+std::vector<TimedRecord> RecordsInTimeOrder(std::span<const HistoryRecord> records);
+
 // "yy-mm-dd hh:mm:ss" of a time in chart seconds (rounded down to the second).
 std::string FormatChartTime(double seconds);
 

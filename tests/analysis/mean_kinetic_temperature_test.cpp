@@ -42,11 +42,5 @@ TEST(MeanKineticTemperature, NothingWithoutReadingsOrAfterOneBelowAbsoluteZero) 
     EXPECT_FALSE(faulty.Celsius());
 }
 
-TEST(MeanKineticTemperature, FahrenheitConversionsMeetAtTheFixedPoints) {
-    EXPECT_DOUBLE_EQ(CelsiusFromFahrenheit(32), 0);
-    EXPECT_DOUBLE_EQ(CelsiusFromFahrenheit(-40), -40);
-    EXPECT_DOUBLE_EQ(FahrenheitFromCelsius(100), 212);
-}
-
 }  // namespace
 }  // namespace lgcset::analysis
