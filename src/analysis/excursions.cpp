@@ -1,12 +1,19 @@
 #include "analysis/excursions.h"
 
+#include <cmath>
+#include <limits>
+
 namespace lgcset::analysis {
 
 ExcursionTracker::ExcursionTracker(LimitKind kind, float limit)
     : kind_(kind), limit_(limit), above_(SpecOf(kind).above) {}
 
 bool ExcursionTracker::Beyond(double value) const {
-    const auto reading = static_cast<float>(value);
+    // An edited file may hold a number no single-precision value reaches: it is beyond any
+    // limit on its side.
+    const double reading = std::abs(value) <= std::numeric_limits<float>::max()
+                               ? static_cast<double>(static_cast<float>(value))
+                               : value;
     return above_ ? reading > limit_ : reading < limit_;
 }
 

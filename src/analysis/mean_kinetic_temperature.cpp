@@ -23,7 +23,10 @@ std::optional<double> MeanKineticTemperature::Celsius() const {
     if (count_ == 0 || unphysical_)
         return std::nullopt;
     const double mean = sum_ / static_cast<double>(count_);
-    return kActivationOverGas / -std::log(mean) - kZeroCelsius;
+    const double celsius = kActivationOverGas / -std::log(mean) - kZeroCelsius;
+    if (!std::isfinite(celsius))
+        return std::nullopt;
+    return celsius;
 }
 
 }  // namespace lgcset::analysis

@@ -22,8 +22,8 @@ double FahrenheitFromCelsius(double celsius);
 class MeanKineticTemperature {
   public:
     void Add(double celsius);
-    // In °C; nothing before the first reading, or after one at or below absolute zero (a
-    // probe fault: the formula has no meaning there).
+    // In °C; nothing before the first reading, or after one at or below absolute zero or
+    // so hot that it outweighs every other (a probe fault: the formula has no meaning there).
     std::optional<double> Celsius() const;
 
   private:

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "data/history_chart_data.h"
@@ -24,8 +25,12 @@ using analysis::LimitKind;
 constexpr std::array<LimitKind, 4> kBeyondOrder{LimitKind::High, LimitKind::Low,
                                                 LimitKind::UltraHigh, LimitKind::UltraLow};
 
+// JSON has no infinity: a sum that overflowed (only an edited file's numbers reach that far)
+// is no figure.
 template <typename Number>
 std::string Shortest(Number value) {
+    if (!std::isfinite(value))
+        return "null";
     char text[64];
     const auto result = std::to_chars(text, text + sizeof text, value);
     return std::string(text, result.ptr);
@@ -34,6 +39,8 @@ std::string Shortest(Number value) {
 // Readings and limits are single precision on the logger: their shortest single-precision
 // text is the number it showed ("4.1", not 4.099999904632568).
 std::string Reading(double value) {
+    if (std::abs(value) > std::numeric_limits<float>::max())
+        return Shortest(value);  // an edited file's number beyond the logger's
     return Shortest(static_cast<float>(value));
 }
 

@@ -185,12 +185,15 @@ TEST(HistoryAnalysis, AnAnalogSensorHasNoMktButItsExcursions) {
     EXPECT_EQ(s.excursions.size(), 1u);
 }
 
-TEST(HistoryAnalysis, NotFiniteValuesCountAsNotSent) {
+TEST(HistoryAnalysis, NotFiniteValuesCountAsNotSentAndHugeOnesAreBeyondAnyLimit) {
     const auto analysis =
-        AnalyzeHistory(Log({4, std::numeric_limits<double>::infinity(), kAbsent, 6}),
-                       SensorSetups{});
-    EXPECT_EQ(First(analysis).count, 2u);
-    EXPECT_EQ(First(analysis).max, 6);
+        AnalyzeHistory(Log({4, std::numeric_limits<double>::infinity(), kAbsent, 6, 1e39, -1e39}),
+                       Limits(SensorKind::Celsius, -1e38f, {}, {}, 1e38f));
+    const SensorStatistics& s = First(analysis);
+    EXPECT_EQ(s.count, 4u);
+    EXPECT_EQ(s.max, 1e39);
+    EXPECT_EQ(Spans(s), (std::vector<Span>{{LimitKind::UltraHigh, T(4), T(5), kStep, 1e39, false},
+                                           {LimitKind::UltraLow, T(5), T(5), 0, -1e39, true}}));
 }
 
 TEST(LogGaps, TheMostCommonIntervalIsTheLogIntervalAndLongerThanTwiceItIsAGap) {

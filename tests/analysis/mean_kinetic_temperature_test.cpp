@@ -40,6 +40,9 @@ TEST(MeanKineticTemperature, NothingWithoutReadingsOrAfterOneBelowAbsoluteZero) 
     faulty.Add(4);
     faulty.Add(-300);
     EXPECT_FALSE(faulty.Celsius());
+    MeanKineticTemperature huge;
+    huge.Add(1e39);
+    EXPECT_FALSE(huge.Celsius());
 }
 
 }  // namespace
