@@ -29,7 +29,7 @@ struct SensorStatistics {
     double mean = 0;
     std::optional<double> mkt;  // in the sensor's unit; nothing for an analog sensor
     SensorLimits limits{};
-    std::vector<Excursion> excursions;  // by start time
+    std::vector<Excursion> excursions;                   // by start time
     std::array<double, kLimits.size()> secondsBeyond{};  // by LimitIndex
 };
 

@@ -20,7 +20,7 @@ struct CommandEntry {
     std::string_view synopsis;
     std::string_view help;
     Operand operand;
-    bool json;  // takes --json
+    bool json;           // takes --json
     bool logger = true;  // works on a logger: needs --port or --demo
 };
 
@@ -29,7 +29,8 @@ constexpr std::array<CommandEntry, 12> kCommands{{
      "List the system's serial ports, one a line, with the driver and, for USB\n"
      "adapters, the USB id, maker and product names.",
      Operand::None, false, false},
-    {"info", "info [--json]", "Log in and print the logger's model and firmware.", Operand::None, true},
+    {"info", "info [--json]", "Log in and print the logger's model and firmware.", Operand::None,
+     true},
     {"read", "read PROFILE.ini",
      "Read the four settings pages into a profile file: the file that \"Read Settings\"\n"
      "followed by \"Save Profile to...\" gives in the window.",

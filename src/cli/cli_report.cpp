@@ -75,8 +75,8 @@ std::optional<std::string> MktText(const analysis::SensorStatistics& s) {
 }
 
 void JsonSensor(const analysis::SensorStatistics& s, std::string& json) {
-    json += "{\"sensor\": " + std::to_string(s.sensor) + ", \"kind\": " +
-            Quoted(std::string(analysis::SensorKindName(s.kind))) +
+    json += "{\"sensor\": " + std::to_string(s.sensor) +
+            ", \"kind\": " + Quoted(std::string(analysis::SensorKindName(s.kind))) +
             ", \"count\": " + std::to_string(s.count) + ", \"min\": " + Reading(s.min) +
             ", \"min_time\": " + Quoted(Time(s.minTime)) + ", \"max\": " + Reading(s.max) +
             ", \"max_time\": " + Quoted(Time(s.maxTime)) + ", \"mean\": " + Statistic(s.mean) +
@@ -105,8 +105,7 @@ std::string Table(const std::vector<std::vector<std::string>>& rows) {
     std::vector<std::size_t> widths;
     for (const auto& row : rows) {
         widths.resize(std::max(widths.size(), row.size()));
-        for (std::size_t c = 0; c < row.size(); ++c)
-            widths[c] = std::max(widths[c], row[c].size());
+        for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
     }
     std::string text;
     for (const auto& row : rows) {
@@ -140,9 +139,10 @@ std::string ReportJson(const analysis::HistoryAnalysis& a) {
         return t ? Quoted(Time(*t)) : std::string("null");
     };
     std::string json = "{\"records\": " + std::to_string(a.records) +
-                       ", \"untimed\": " + std::to_string(a.untimed) + ", \"from\": " +
-                       time(a.from) + ", \"to\": " + time(a.to) + ", \"interval_s\": " +
-                       (a.log.interval ? Seconds(*a.log.interval) : "null") + ", \"gaps\": [";
+                       ", \"untimed\": " + std::to_string(a.untimed) +
+                       ", \"from\": " + time(a.from) + ", \"to\": " + time(a.to) +
+                       ", \"interval_s\": " + (a.log.interval ? Seconds(*a.log.interval) : "null") +
+                       ", \"gaps\": [";
     for (std::size_t i = 0; i < a.log.gaps.size(); ++i) {
         const analysis::LogGap& g = a.log.gaps[i];
         json += (i == 0 ? "{\"from\": " : ", {\"from\": ") + Quoted(Time(g.from)) +
@@ -175,8 +175,8 @@ std::string ReportText(const analysis::HistoryAnalysis& a) {
     if (a.sensors.empty())
         return text;
 
-    std::vector<std::vector<std::string>> stats{{"sensor", "kind", "count", "min", "min time",
-                                                 "max", "max time", "mean", "MKT"}};
+    std::vector<std::vector<std::string>> stats{
+        {"sensor", "kind", "count", "min", "min time", "max", "max time", "mean", "MKT"}};
     std::vector<std::vector<std::string>> limits{{"sensor"}};
     for (const auto& limit : kLimits) limits[0].push_back(std::string(limit.name));
     for (const LimitKind kind : kBeyondOrder)
@@ -186,17 +186,17 @@ std::string ReportText(const analysis::HistoryAnalysis& a) {
     for (const analysis::SensorStatistics& s : a.sensors) {
         const std::string sensor = std::to_string(s.sensor);
         stats.push_back({sensor, std::string(analysis::SensorKindName(s.kind)),
-                         std::to_string(s.count), Reading(s.min), Time(s.minTime),
-                         Reading(s.max), Time(s.maxTime), Statistic(s.mean),
-                         MktText(s).value_or("-")});
+                         std::to_string(s.count), Reading(s.min), Time(s.minTime), Reading(s.max),
+                         Time(s.maxTime), Statistic(s.mean), MktText(s).value_or("-")});
         std::vector<std::string> row{sensor};
-        for (const auto& limit : kLimits) row.push_back(LimitText(s.limits, limit.kind).value_or("-"));
+        for (const auto& limit : kLimits)
+            row.push_back(LimitText(s.limits, limit.kind).value_or("-"));
         for (const LimitKind kind : kBeyondOrder)
             row.push_back(Seconds(s.secondsBeyond[LimitIndex(kind)]));
         limits.push_back(row);
         for (const analysis::Excursion& e : s.excursions)
-            excursions.push_back({sensor, std::string(analysis::SpecOf(e.kind).name),
-                                  Time(e.from), Time(e.to), Seconds(e.seconds), Reading(e.peak),
+            excursions.push_back({sensor, std::string(analysis::SpecOf(e.kind).name), Time(e.from),
+                                  Time(e.to), Seconds(e.seconds), Reading(e.peak),
                                   e.open ? "open" : ""});
     }
     text += "\n" + Table(stats) + "\n" + Table(limits);

@@ -123,12 +123,11 @@ TEST(HistoryAnalysis, RecordsAreTakenInTimeOrderAndUntimedOnesAreCountedAndLeftO
 TEST(HistoryAnalysis, ReadingsOnTheLimitAreWithinItEvenWhereSinglePrecisionRoundsIt) {
     // 4.1 and -0.3 have no exact binary form: the logger holds both the limit and the
     // reading in single precision, and a reading shown as the limit is not beyond it.
-    const auto analysis =
-        AnalyzeHistory(Log({8, 4.1, 8, 4.1, 8.01, 8, -0.3, 4.09}),
-                       Limits(SensorKind::Celsius, -0.3f, 4.1f, 8.0f, {}));
+    const auto analysis = AnalyzeHistory(Log({8, 4.1, 8, 4.1, 8.01, 8, -0.3, 4.09}),
+                                         Limits(SensorKind::Celsius, -0.3f, 4.1f, 8.0f, {}));
     EXPECT_EQ(Spans(First(analysis)),
               (std::vector<Span>{{LimitKind::High, T(4), T(5), kStep, 8.01, false},
-                                {LimitKind::Low, T(6), T(7), kStep, -0.3, true}}));
+                                 {LimitKind::Low, T(6), T(7), kStep, -0.3, true}}));
 }
 
 TEST(HistoryAnalysis, RecordsWithoutTheValueNeitherEndNorStartARun) {
@@ -137,9 +136,9 @@ TEST(HistoryAnalysis, RecordsWithoutTheValueNeitherEndNorStartARun) {
         Limits(SensorKind::Celsius, {}, {}, 8, 10.5f));
     EXPECT_EQ(Spans(First(analysis)),
               (std::vector<Span>{{LimitKind::High, T(1), T(7), 6 * kStep, 11, false},
-                                {LimitKind::UltraHigh, T(4), T(5), kStep, 11, false},
-                                {LimitKind::High, T(9), T(9), 0, 12, true},
-                                {LimitKind::UltraHigh, T(9), T(9), 0, 12, true}}));
+                                 {LimitKind::UltraHigh, T(4), T(5), kStep, 11, false},
+                                 {LimitKind::High, T(9), T(9), 0, 12, true},
+                                 {LimitKind::UltraHigh, T(9), T(9), 0, 12, true}}));
     const SensorStatistics& s = First(analysis);
     EXPECT_EQ(s.secondsBeyond[LimitIndex(LimitKind::High)], 6 * kStep);
     EXPECT_EQ(s.secondsBeyond[LimitIndex(LimitKind::UltraHigh)], kStep);
@@ -147,12 +146,11 @@ TEST(HistoryAnalysis, RecordsWithoutTheValueNeitherEndNorStartARun) {
 }
 
 TEST(HistoryAnalysis, ARunToTheLastReadingIsOpenAndEndsThere) {
-    const auto analysis =
-        AnalyzeHistory(Log({5, 1, 0.5, -2, -1, kAbsent}),
-                       Limits(SensorKind::Celsius, -1.5f, 2, {}, {}));
+    const auto analysis = AnalyzeHistory(Log({5, 1, 0.5, -2, -1, kAbsent}),
+                                         Limits(SensorKind::Celsius, -1.5f, 2, {}, {}));
     const SensorStatistics& s = First(analysis);
     EXPECT_EQ(Spans(s), (std::vector<Span>{{LimitKind::Low, T(1), T(4), 3 * kStep, -2, true},
-                                         {LimitKind::UltraLow, T(3), T(4), kStep, -2, false}}));
+                                           {LimitKind::UltraLow, T(3), T(4), kStep, -2, false}}));
 }
 
 TEST(HistoryAnalysis, UnsetLimitsGiveNoExcursions) {

@@ -15,8 +15,7 @@ double Mkt(std::initializer_list<double> celsius) {
 }
 
 TEST(MeanKineticTemperature, AConstantTemperatureGivesItself) {
-    for (double c : {-20.0, 0.0, 5.0, 25.0, 40.0})
-        EXPECT_NEAR(Mkt({c, c, c, c, c}), c, 1e-9) << c;
+    for (double c : {-20.0, 0.0, 5.0, 25.0, 40.0}) EXPECT_NEAR(Mkt({c, c, c, c, c}), c, 1e-9) << c;
 }
 
 TEST(MeanKineticTemperature, TwoHalvesGiveTheClosedFormAndLieAboveTheirMean) {

@@ -36,12 +36,13 @@ TEST(SensorSetup, AProfileGivesEachSensorsKindFromItsFlagAndItsFourLimits) {
 }
 
 TEST(SensorSetup, EveryChannelOfAnAnalogLoggerIsAnalog) {
-    for (const auto layout : {settings::ChannelLayout::TwoAnalog,
-                              settings::ChannelLayout::FourAnalog}) {
+    for (const auto layout :
+         {settings::ChannelLayout::TwoAnalog, settings::ChannelLayout::FourAnalog}) {
         for (const SensorSetup& setup : FromProfile(kProfile, layout))
             EXPECT_EQ(setup.kind, SensorKind::Analog);
     }
-    const SensorSetups temperature = FromProfile(kProfile, settings::ChannelLayout::FourTemperature);
+    const SensorSetups temperature =
+        FromProfile(kProfile, settings::ChannelLayout::FourTemperature);
     EXPECT_EQ(temperature[1].kind, SensorKind::Fahrenheit);
 }
 

@@ -46,11 +46,11 @@ TEST(CliOptions, WrongUsageIsRefusedWithStatusTwoBeforeAnyPortIsOpened) {
         {"--demo", "history", "--from", "99-12-01", "--to", "00-01-01"},
         {"--demo", "history", "--from", "24-03-01", "--to", "24-03-31", "--keep-partial", "x"},
         {"--demo", "info", "--keep-partial"},
-        {"report"},                                  // no file
+        {"report"},  // no file
         {"report", "a.csv", "b.csv"},
         {"report", "--model", "R489", "a.csv"},
         {"report", "a.csv", "--profile"},
-        {"--demo", "info", "--profile", "p.ini"},    // --profile belongs to report
+        {"--demo", "info", "--profile", "p.ini"},  // --profile belongs to report
         {"--demo", "info", "--model", "R481"},
     };
     for (const auto& arguments : wrong) {

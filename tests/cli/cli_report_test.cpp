@@ -58,8 +58,8 @@ Channel SimulatedChannel(int channel) {
         if (i == 48 || (channel == 1 && i % 11 == 5))
             continue;
         c.records.push_back(i);
-        c.values.push_back(sim::SensorValue(sim::ChannelKind::Temperature, channel,
-                                            RecordSeconds(i)));
+        c.values.push_back(
+            sim::SensorValue(sim::ChannelKind::Temperature, channel, RecordSeconds(i)));
     }
     return c;
 }
@@ -102,12 +102,14 @@ TEST(CliReport, JsonOfAnExportedTransferGivesTheLoggersFiguresAndExcursions) {
         "{\"records\": 50, \"untimed\": 0, \"from\": \"24-03-10 03:50:00\", \"to\": "
         "\"24-03-10 12:00:00\", \"interval_s\": 600, \"gaps\": [], \"sensors\": [{\"sensor\": 1, "
         "\"kind\": \"C\", \"count\": 49, \"min\": " +
-        FloatText(min) + ", \"min_time\": \"" + TimeText(one.Extreme(false)) + "\", \"max\": " +
-        FloatText(max) + ", \"max_time\": \"" + TimeText(one.Extreme(true)) + "\", \"mean\": ";
+        FloatText(min) + ", \"min_time\": \"" + TimeText(one.Extreme(false)) +
+        "\", \"max\": " + FloatText(max) + ", \"max_time\": \"" + TimeText(one.Extreme(true)) +
+        "\", \"mean\": ";
     EXPECT_EQ(plain.out.rfind(head, 0), 0u) << plain.out << "\n" << head;
-    EXPECT_TRUE(Has(plain.out, "\"limits\": {\"ultra_low\": null, \"low\": null, \"high\": null, "
-                               "\"ultra_high\": null}, \"excursions\": [], \"seconds_beyond\": "
-                               "{\"high\": 0, \"low\": 0, \"ultra_high\": 0, \"ultra_low\": 0}}"));
+    EXPECT_TRUE(Has(plain.out,
+                    "\"limits\": {\"ultra_low\": null, \"low\": null, \"high\": null, "
+                    "\"ultra_high\": null}, \"excursions\": [], \"seconds_beyond\": "
+                    "{\"high\": 0, \"low\": 0, \"ultra_high\": 0, \"ultra_low\": 0}}"));
     EXPECT_TRUE(Has(plain.out, "{\"sensor\": 2, \"kind\": \"C\", \"count\": " +
                                    std::to_string(two.values.size()) + ","));
     EXPECT_FALSE(Has(plain.out, "\"sensor\": 3"));  // a two-channel logger
@@ -117,14 +119,14 @@ TEST(CliReport, JsonOfAnExportedTransferGivesTheLoggersFiguresAndExcursions) {
     // the minimum and ultra-high at the maximum are touched, never passed.
     const std::string profile = folder.File("limits.ini");
     test::WriteText(profile, "[SENSOR1]\r\nflag=0\r\nllimit=" + FloatText(min) +
-                                 "\r\nhlimit=" + FloatText(min - 1) + "\r\nuhlimit=" +
-                                 FloatText(max) + "\r\n[SENSOR2]\r\nflag=1\r\n");
+                                 "\r\nhlimit=" + FloatText(min - 1) +
+                                 "\r\nuhlimit=" + FloatText(max) + "\r\n[SENSOR2]\r\nflag=1\r\n");
     CliResult limited = Cli({"report", "--profile", profile, "--json", csv});
     ASSERT_EQ(limited.status, kExitOk) << limited.err;
     EXPECT_TRUE(Has(limited.out,
                     "\"limits\": {\"ultra_low\": null, \"low\": " + FloatText(min) +
-                        ", \"high\": " + FloatText(min - 1) + ", \"ultra_high\": " +
-                        FloatText(max) +
+                        ", \"high\": " + FloatText(min - 1) +
+                        ", \"ultra_high\": " + FloatText(max) +
                         "}, \"excursions\": [{\"kind\": \"high\", \"from\": \"24-03-10 "
                         "03:50:00\", \"to\": \"24-03-10 12:00:00\", \"seconds\": 29400, "
                         "\"peak\": " +
@@ -157,19 +159,21 @@ TEST(CliReport, AFileThatIsNoExportOrAProfileThatCannotBeReadIsStatusTwo) {
     const std::string notCsv = folder.File("notes.csv");
     test::WriteText(notCsv, "time,temperature\r\n24-03-10 12:00:00,5\r\n");
     const std::string cut = folder.File("cut.csv");
-    test::WriteText(cut, "time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,"
-                         "Direction\r\n24-03-10 12:00:00,5,,,,,,,");
+    test::WriteText(cut,
+                    "time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,"
+                    "Direction\r\n24-03-10 12:00:00,5,,,,,,,");
     const std::string good = folder.File("good.csv");
-    test::WriteText(good, "time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,"
-                          "Direction\r\n24-03-10 12:00:00,5,,,,,,,\r\n");
+    test::WriteText(good,
+                    "time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,"
+                    "Direction\r\n24-03-10 12:00:00,5,,,,,,,\r\n");
     const std::string noSettings = folder.File("other.ini");
     test::WriteText(noSettings, "[Window]\r\nwidth=3\r\n");
-    for (const std::vector<std::string>& arguments :
-         std::vector<std::vector<std::string>>{{"report", notCsv},
-                                               {"report", cut},
-                                               {"report", folder.File("missing.csv")},
-                                               {"report", "--profile", noSettings, good},
-                                               {"report", "--profile", folder.File("no.ini"), good}}) {
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"report", notCsv},
+             {"report", cut},
+             {"report", folder.File("missing.csv")},
+             {"report", "--profile", noSettings, good},
+             {"report", "--profile", folder.File("no.ini"), good}}) {
         const CliResult result = Cli(arguments);
         EXPECT_EQ(result.status, kExitUsage) << arguments.back() << result.err;
         EXPECT_TRUE(result.out.empty()) << result.out;
