@@ -92,9 +92,7 @@ std::vector<TimedRecord> RecordsInTimeOrder(std::span<const HistoryRecord> recor
         if (const auto t = RecordTime(records[i]))
             order.push_back({*t, i});
     }
-    const auto earlier = [](const TimedRecord& a, const TimedRecord& b) {
-        return a.time < b.time;
-    };
+    const auto earlier = [](const TimedRecord& a, const TimedRecord& b) { return a.time < b.time; };
     if (!std::is_sorted(order.begin(), order.end(), earlier))
         std::stable_sort(order.begin(), order.end(), earlier);
     return order;
