@@ -1,7 +1,8 @@
 // Serial ports on Windows: a COM device opened for overlapped I/O. The close event is a
 // manual-reset event that stays set once set; every wait of both threads includes it, so
-// closing never waits for the line. The reader keeps one overlapped ReadFile outstanding and,
-// between its waits, collects the driver's error flags (ClearCommError) and modem lines. It
+// closing never waits for the line. The reader keeps one overlapped ReadFile outstanding, for
+// what the driver holds or else one byte, and, when it starts one and between its waits,
+// collects the driver's error flags (ClearCommError) and modem lines. It
 // does not wait in WaitCommEvent: some drivers (Wine's on a pseudo-terminal among them) end
 // such a wait at once with ERROR_OPERATION_ABORTED.
 #include <windows.h>
@@ -165,6 +166,8 @@ class Win32SerialDevice final : public SerialDevice {
 
   private:
     void ProbeModemLines();
+    std::uint32_t TakeErrorFlags(COMSTAT& status, bool& lost);
+    DWORD ReadSize(DWORD wanted);
     bool CheckLines(ReadOutcome& outcome);
     ReadOutcome FinishRead(std::uint8_t* buffer, DWORD got);
     void Cancel(Overlapped& op);
@@ -181,6 +184,7 @@ class Win32SerialDevice final : public SerialDevice {
     DWORD requested_ = 0;
     bool haveModemLines_ = false;
     bool haveErrorFlags_ = true;
+    std::uint32_t pendingErrors_ = 0;  // taken from the driver when a read started
     DWORD modemStatus_ = 0;
     std::uint32_t pendingModem_ = 0;
     Clock::time_point nextLineCheck_{};
@@ -198,25 +202,57 @@ void Win32SerialDevice::ProbeModemLines() {
     haveModemLines_ = ::GetCommModemStatus(handle_, &modemStatus_) != FALSE;
 }
 
+// The driver's error flags, cleared, with its queue counts in `status`; `lost` when the
+// port has gone away.
+std::uint32_t Win32SerialDevice::TakeErrorFlags(COMSTAT& status, bool& lost) {
+    lost = false;
+    std::uint32_t errors = 0;
+    DWORD flags = 0;
+    if (::ClearCommError(handle_, &flags, &status)) {
+        for (const auto& [driverFlag, flag] : kErrorFlags) {
+            if (flags & driverFlag) {
+                errors |= flag;
+            }
+        }
+    } else if (MeansLineLost(::GetLastError())) {
+        lost = true;
+    } else {
+        haveErrorFlags_ = false;
+    }
+    return errors;
+}
+
+// The count to ask a new read for: what the driver holds already, or one byte when it
+// holds nothing. A read for more than that ends only when the interval timeout runs out
+// after the line went quiet, which under Wine comes a millisecond or more after a reply's
+// last byte, once per request and reply; a read of one byte ends as the byte arrives.
+// Without the queue count (or with the port gone, which the next look reports) it asks
+// for `wanted`.
+DWORD Win32SerialDevice::ReadSize(DWORD wanted) {
+    if (!haveErrorFlags_) {
+        return wanted;
+    }
+    COMSTAT status{};
+    bool lost = false;
+    pendingErrors_ |= TakeErrorFlags(status, lost);
+    if (lost || !haveErrorFlags_) {
+        return wanted;
+    }
+    return status.cbInQue > 0 ? std::min(wanted, status.cbInQue) : 1;
+}
+
 // Collects the driver's error flags and compares the modem lines with the last look.
 // Returns true with an outcome to report; a port gone away is reported as Lost.
 bool Win32SerialDevice::CheckLines(ReadOutcome& outcome) {
-    std::uint32_t errors = 0;
+    std::uint32_t errors = std::exchange(pendingErrors_, 0);
     std::uint32_t modem = 0;
     if (haveErrorFlags_) {
-        DWORD flags = 0;
         COMSTAT status{};
-        if (::ClearCommError(handle_, &flags, &status)) {
-            for (const auto& [driverFlag, flag] : kErrorFlags) {
-                if (flags & driverFlag) {
-                    errors |= flag;
-                }
-            }
-        } else if (MeansLineLost(::GetLastError())) {
+        bool lost = false;
+        errors |= TakeErrorFlags(status, lost);
+        if (lost) {
             outcome = {ReadOutcome::Kind::Lost, 0, 0};
             return true;
-        } else {
-            haveErrorFlags_ = false;
         }
     }
     if (haveModemLines_) {
@@ -285,14 +321,18 @@ ReadOutcome Win32SerialDevice::Read(std::uint8_t* buffer, std::size_t wanted) {
             const std::uint32_t bits = std::exchange(pendingModem_, 0);
             return {ReadOutcome::Kind::ModemChange, 0, bits};
         }
+        if (pendingErrors_ != 0) {
+            // Flags taken when the last read started, reported right after its bytes.
+            return {ReadOutcome::Kind::LineError, 0, std::exchange(pendingErrors_, 0)};
+        }
         if (!read_.pending) {
             if (staging_.size() < size) {
                 staging_.resize(size);
             }
             read_.Start();
-            requested_ = size;
+            requested_ = ReadSize(size);
             DWORD got = 0;
-            if (::ReadFile(handle_, staging_.data(), size, &got, &read_.ov)) {
+            if (::ReadFile(handle_, staging_.data(), requested_, &got, &read_.ov)) {
                 if (got > 0) {
                     return FinishRead(buffer, got);
                 }
