@@ -6,7 +6,8 @@ crossed, 10 bits a byte. With --linux, the same for the Linux lgcset-cli.
 
   bench/cli_history_wine.py [--records N] [--baud B] [--linux]   (defaults: 5000, 115200)
 
-Run from anywhere after `cmake --preset windows` and the Linux tree are built; not a test."""
+Run from anywhere once the Windows and the Linux trees are built; not a test. It restarts the
+Wine server of build/windows/wineprefix, so not while the Windows tests run."""
 
 import argparse
 import datetime
@@ -18,6 +19,7 @@ import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, str(ROOT / "tests/cli_windows"))
 import wine_line  # noqa: E402
 
