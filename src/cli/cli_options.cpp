@@ -7,6 +7,7 @@
 #include <string_view>
 #include <tuple>
 
+#include "link/port_list.h"
 #include "project_version.h"
 
 namespace lgcset::cli {
@@ -195,7 +196,7 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     for (std::size_t i = 0; i < arguments.size() && options.error.empty(); ++i) {
         const std::string& argument = arguments[i];
         // The value after an option, or a usage error naming the option.
-        auto value = [&](const char* what) -> std::optional<std::string> {
+        auto value = [&](const std::string& what) -> std::optional<std::string> {
             if (i + 1 >= arguments.size()) {
                 fail(argument + " needs " + what);
                 return std::nullopt;
@@ -207,7 +208,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         } else if (argument == "--version") {
             options.version = true;
         } else if (argument == "--port") {
-            if (const auto port = value("a port (a path such as /dev/ttyUSB0)"))
+            if (const auto port = value(std::string("a port (such as ") +
+                                        link::kExamplePortName + ")"))
                 options.port = *port;
         } else if (argument == "--demo") {
             options.demo = true;

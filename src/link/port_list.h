@@ -25,6 +25,9 @@ std::vector<std::string> ListSerialPorts(
     const std::filesystem::path& ttyClassRoot = "/sys/class/tty",
     const std::filesystem::path& devRoot = "/dev");
 
+// A port name as this system writes one, for messages: "/dev/ttyUSB0", "COM3".
+extern const char* const kExamplePortName;
+
 // Orders names with their digit runs compared as numbers: "ttyS2" < "ttyS10".
 bool NaturalLess(std::string_view a, std::string_view b);
 

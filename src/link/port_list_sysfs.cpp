@@ -6,6 +6,8 @@
 
 namespace lgcset::link {
 
+const char* const kExamplePortName = "/dev/ttyUSB0";
+
 namespace {
 
 namespace fs = std::filesystem;

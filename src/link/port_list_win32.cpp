@@ -12,6 +12,8 @@
 
 namespace lgcset::link {
 
+const char* const kExamplePortName = "COM3";
+
 namespace {
 
 // Device and port name of every value; empty when the key is missing or unreadable.

@@ -126,10 +126,12 @@ class Win32SerialDevice final : public SerialDevice {
         // loop. The shortest interval timeout waits for the first byte and returns once the
         // line is quiet for a moment. (The driver's own "wait for the first byte" variant,
         // MAXDWORD for interval and multiplier, never completes under Wine.)
-        if (t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 &&
-            t.ReadTotalTimeoutConstant == 0) {
+        const bool atOnce = t.ReadIntervalTimeout == MAXDWORD &&
+                            t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0;
+        if (atOnce) {
             timeouts.ReadIntervalTimeout = 1;
         }
+        readAtOnce_.store(atOnce, std::memory_order_relaxed);
         ::SetCommTimeouts(handle_, &timeouts);
     }
 
@@ -176,6 +178,8 @@ class Win32SerialDevice final : public SerialDevice {
     HANDLE closeEvent_ = nullptr;
     HANDLE queueEvent_ = nullptr;
     std::atomic<bool> closing_{false};
+    // Set by the owner, read by the reader: reads return at once with what is there.
+    std::atomic<bool> readAtOnce_{false};
 
     // Reader's own state. The outstanding read fills staging_, never the caller's buffer,
     // so that the reader may return a line event while its read goes on.
@@ -222,14 +226,16 @@ std::uint32_t Win32SerialDevice::TakeErrorFlags(COMSTAT& status, bool& lost) {
     return errors;
 }
 
-// The count to ask a new read for: what the driver holds already, or one byte when it
-// holds nothing. A read for more than that ends only when the interval timeout runs out
+// The count to ask a new read for, when reads return at once with what is there: what the
+// driver holds already, or one byte when it holds nothing. A read for more than that ends only when the interval timeout runs out
 // after the line went quiet, which under Wine comes a millisecond or more after a reply's
 // last byte, once per request and reply; a read of one byte ends as the byte arrives.
 // Without the queue count (or with the port gone, which the next look reports) it asks
 // for `wanted`.
 DWORD Win32SerialDevice::ReadSize(DWORD wanted) {
-    if (!haveErrorFlags_) {
+    // With an interval or total timeout the caller asked for reads of up to `wanted` bytes
+    // that end by those timeouts: they keep their size.
+    if (!readAtOnce_.load(std::memory_order_relaxed) || !haveErrorFlags_) {
         return wanted;
     }
     COMSTAT status{};

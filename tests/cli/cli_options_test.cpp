@@ -76,6 +76,8 @@ TEST(CliOptions, RefusalsSayWhatIsRefusedAndTheEdgesOfEachRangePass) {
               "2024-03-10)");
     EXPECT_EQ(error({"--demo", "clock", "--set", "1999-12-31 23:59:59"}),
               "--set: the logger keeps two-digit years, 2000 to 2099; 1999 cannot be given to it");
+    // The example is this system's kind of port name: "COM3" is no help on Linux.
+    EXPECT_EQ(error({"info", "--port"}), "--port needs a port (such as /dev/ttyUSB0)");
 
     EXPECT_EQ(error({"--demo", "clock", "--set", "2000-01-01 00:00:00"}), "");
     EXPECT_EQ(error({"--demo", "clock", "--set", "2099-12-31 23:59:59"}), "");

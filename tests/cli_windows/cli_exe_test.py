@@ -65,6 +65,12 @@ class PortAndReadings(ExeCase):
         out = self.exe("ports", port=False)
         self.assertIn(PORT, [line.split()[0] for line in out.splitlines() if line])
 
+    def test_a_port_left_out_is_asked_for_as_windows_names_one(self):
+        code, _, err = wine_line.run_exe(SETUP, ["info", "--port"], self.dir)
+        self.assertEqual(code, 2)
+        self.assertEqual(err, ["lgcset-cli: --port needs a port (such as COM3); "
+                               "see lgcset-cli --help"])
+
     def test_info(self):
         self.assertEqual(self.exe("info"), "model R481\nfirmware V3.05-R48x\n")
         self.assertEqual(json.loads(self.exe("info", "--json")),
