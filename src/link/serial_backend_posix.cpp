@@ -252,16 +252,7 @@ bool PosixSerialDevice::CheckLines(ReadOutcome& outcome) {
         }
         modemBits_ = bits;
     }
-    if (errors != 0) {
-        outcome = {ReadOutcome::Kind::LineError, 0, errors};
-        pendingModem_ |= modem;
-        return true;
-    }
-    if (modem != 0) {
-        outcome = {ReadOutcome::Kind::ModemChange, 0, modem};
-        return true;
-    }
-    return false;
+    return ReportLineLook(errors, modem, pendingModem_, outcome);
 }
 
 // When a read that holds some bytes but fewer than wanted completes anyway: after

@@ -278,16 +278,7 @@ bool Win32SerialDevice::CheckLines(ReadOutcome& outcome) {
             haveModemLines_ = false;  // a pseudo-terminal behind Wine has no modem lines
         }
     }
-    if (errors != 0) {
-        outcome = {ReadOutcome::Kind::LineError, 0, errors};
-        pendingModem_ |= modem;
-        return true;
-    }
-    if (modem != 0) {
-        outcome = {ReadOutcome::Kind::ModemChange, 0, modem};
-        return true;
-    }
-    return false;
+    return ReportLineLook(errors, modem, pendingModem_, outcome);
 }
 
 // Ends an outstanding operation: asks the driver to cancel it and waits until it has

@@ -41,6 +41,23 @@ struct ReadOutcome {
     std::uint32_t flags = 0;
 };
 
+// What one look at the driver's error flags and modem lines reports: the errors first, and
+// modem changes found with them wait in `heldModem` for the reader's next call. False when
+// there is nothing to report.
+inline bool ReportLineLook(std::uint32_t errors, std::uint32_t modem, std::uint32_t& heldModem,
+                           ReadOutcome& outcome) {
+    if (errors != 0) {
+        outcome = {ReadOutcome::Kind::LineError, 0, errors};
+        heldModem |= modem;
+        return true;
+    }
+    if (modem != 0) {
+        outcome = {ReadOutcome::Kind::ModemChange, 0, modem};
+        return true;
+    }
+    return false;
+}
+
 enum class WriteOutcome { Done, Closed, Lost };
 enum class WriterWake { Queued, Closed, Lost };
 
