@@ -49,12 +49,20 @@ if(COMMANDS)
     if(NOT status EQUAL 0)
       message(FATAL_ERROR "${name} help ${command} failed (${status})")
     endif()
-    # "Usage: <program> <connection options> <command synopsis>", a blank line, the help.
+    # "Usage: <program> <connection options> <command synopsis>", a blank line, the help;
+    # a command that needs no logger has no connection options.
     string(FIND "${text}" "\n\n" split)
     string(SUBSTRING "${text}" 0 ${split} usage)
     math(EXPR body_start "${split} + 2")
     string(SUBSTRING "${text}" ${body_start} -1 body)
     string(FIND "${usage}" "] ${command}" at)
+    if(at LESS 0)
+      string(FIND "${usage}" "${name} ${command}" at)
+      if(at GREATER_EQUAL 0)
+        string(LENGTH "${name}" length)
+        math(EXPR at "${at} + ${length} - 1")  # as if "] " stood before the command
+      endif()
+    endif()
     if(at LESS 0)
       message(FATAL_ERROR "${name} help ${command}: no synopsis in \"${usage}\"")
     endif()
