@@ -33,6 +33,14 @@ TEST(MeanKineticTemperature, TwoHalvesGiveTheClosedFormAndLieAboveTheirMean) {
     EXPECT_NEAR(kActivationOverGas, 10000.0, 1e-9);
 }
 
+// A published worked example: Isopharm, "What is Mean Kinetic Temperature?"
+// (systems.isopharm.co.uk/mean-kinetic-temperature/): a product 2 hours in a 20 °C room,
+// 4 hours in 2 °C refrigeration and 1 hour on a 25 °C loading dock was "thermally
+// equivalent" to 15.7 °C for the 7 hours. Hourly readings, as a logger would take them.
+TEST(MeanKineticTemperature, APublishedWorkedExample) {
+    EXPECT_NEAR(Mkt({20, 20, 2, 2, 2, 2, 25}), 15.7, 0.05);
+}
+
 TEST(MeanKineticTemperature, NothingWithoutReadingsOrAfterOneBelowAbsoluteZero) {
     EXPECT_FALSE(MeanKineticTemperature().Celsius());
     MeanKineticTemperature faulty;
