@@ -1,5 +1,6 @@
 // Charts a simulated week of a cold room on the current display and saves a picture of
-// each view, for looking at the chart: chart_shots <output prefix>.
+// each view, for looking at the chart, and its PDF report: chart_shots <output prefix>.
+// The room's air and the goods have the alarm limits of a chilled-food cold room.
 #include <QApplication>
 #include <QPixmap>
 #include <QPushButton>
@@ -8,6 +9,7 @@
 #include <QThread>
 
 #include "cold_room_history.h"
+#include "settings/settings_table.h"
 #include "ui/app_title.h"
 #include "ui/history_chart_window.h"
 #include "ui/umset.h"
@@ -34,10 +36,18 @@ int main(int argc, char* argv[]) {
     lgcset::ui::test::FillColdRoomHistory(window.History, kRecords, 600);
     window.HistoryCount = kRecords;
     window.HistoryTransferEnded();
+    using lgcset::settings::SensorEditName;
+    const struct {
+        int sensor;
+        const char* field;
+        const char* limit;
+    } limits[] = {{1, "SLow", "0"}, {1, "Low", "2"}, {1, "High", "6"}, {1, "SHigh", "8"},
+                  {3, "Low", "3"},  {3, "High", "5"}};
+    for (const auto& l : limits) window.Settings().SetText(SensorEditName(l.sensor, l.field), l.limit);
     window.btn_chart->click();
     lgcset::ui::HistoryChartWindow* chart = window.ChartWindow();
     chart->move(0, 0);
-    chart->resize(1100, 640);
+    chart->resize(1400, 720);
     Settle();
     chart->ShowWholeRange();
     const auto shoot = [&](const QString& name) {
@@ -50,5 +60,7 @@ int main(int argc, char* argv[]) {
     shoot(QStringLiteral("-sensors.png"));
     chart->Views()->setCurrentIndex(1);
     shoot(QStringLiteral("-track.png"));
+    chart->Views()->setCurrentIndex(0);
+    chart->SaveReport(prefix + QStringLiteral("-report.pdf"));
     return 0;
 }

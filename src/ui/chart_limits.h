@@ -1,0 +1,42 @@
+// The alarm limits and excursions of an analysis drawn on the sensor plot: each sensor's
+// Low and High limits as dashed lines and its Ultra limits as dotted ones, in its colour,
+// and the times it spent beyond any of them shaded.
+#pragma once
+
+#include <QColor>
+#include <array>
+#include <vector>
+
+#include "analysis/history_analysis.h"
+#include "data/history_record.h"
+
+class QCustomPlot;
+class QCPAbstractItem;
+
+namespace lgcset::ui {
+
+class ChartLimits {
+  public:
+    // Replaces what was drawn before with the limits and excursions of `analysis`.
+    void Draw(QCustomPlot* plot, const analysis::HistoryAnalysis& analysis,
+              const std::array<QColor, data::kSensorCount>& colours);
+    void Clear(QCustomPlot* plot);
+    // Shows or hides what belongs to a sensor (1 to 4) with its curve.
+    void SetSensorVisible(int sensor, bool visible);
+
+    std::size_t LineCount() const;
+    std::size_t ShadeCount() const;
+
+  private:
+    struct Drawn {
+        int sensor;
+        QCPAbstractItem* item;
+        bool line;
+    };
+    std::vector<Drawn> items_;
+};
+
+// Each sensor's excursions as merged time spans: the ultra ones lie within the others.
+std::vector<std::pair<double, double>> ExcursionSpans(const analysis::SensorStatistics& sensor);
+
+}  // namespace lgcset::ui
