@@ -229,6 +229,8 @@ QByteArray RenderPdf(const ReportFacts& facts, const analysis::HistoryAnalysis& 
     painter.setMode(QCPPainter::pmNonCosmetic);
     QFont font = painter.font();
     font.setPointSizeF(8.5);
+    // No ligatures: "fi" of "file" stays two letters that a search of the PDF finds.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     painter.setFont(font);
 
     const QString made =
