@@ -11,6 +11,53 @@ namespace {
 constexpr int kShadeAlpha = 40;
 const QString kShadeLayer = QStringLiteral("grid");
 
+// One sensor's excursion spans as one item: it draws only those in view, and spans closer
+// than a pixel as one, so that thousands of them repaint as fast as a few. (An item per
+// span makes a full transfer's zoom some ten times slower.)
+class ExcursionShading : public QCPAbstractItem {
+  public:
+    ExcursionShading(QCustomPlot* plot, QColor colour, std::vector<std::pair<double, double>> spans)
+        : QCPAbstractItem(plot), colour_(colour), spans_(std::move(spans)) {}
+
+    double selectTest(const QPointF&, bool, QVariant*) const override { return -1; }
+    std::size_t Spans() const { return spans_.size(); }
+
+  protected:
+    void draw(QCPPainter* painter) override {
+        const QCPAxis* time = mParentPlot->xAxis;
+        const QCPRange range = time->range();
+        const QRect area = clipRect();
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(colour_);
+        // Spans are disjoint and in order: their ends ascend too.
+        auto it = std::lower_bound(spans_.begin(), spans_.end(), range.lower,
+                                   [](const auto& span, double t) { return span.second < t; });
+        bool open = false;
+        double left = 0, right = 0;
+        const auto flush = [&] {
+            if (open)
+                painter->drawRect(QRectF(left, area.top(), right - left, area.height()));
+        };
+        for (; it != spans_.end() && it->first <= range.upper; ++it) {
+            const double l = time->coordToPixel(it->first);
+            const double r = std::max(time->coordToPixel(it->second), l + 1);  // never invisible
+            if (open && l <= right + 1) {
+                right = std::max(right, r);
+                continue;
+            }
+            flush();
+            open = true;
+            left = l;
+            right = r;
+        }
+        flush();
+    }
+
+  private:
+    QColor colour_;
+    std::vector<std::pair<double, double>> spans_;
+};
+
 }  // namespace
 
 std::vector<std::pair<double, double>> ExcursionSpans(const analysis::SensorStatistics& sensor) {
@@ -30,6 +77,7 @@ std::vector<std::pair<double, double>> ExcursionSpans(const analysis::SensorStat
 void ChartLimits::Clear(QCustomPlot* plot) {
     for (const Drawn& drawn : items_) plot->removeItem(drawn.item);
     items_.clear();
+    shades_ = 0;
 }
 
 void ChartLimits::Draw(QCustomPlot* plot, const analysis::HistoryAnalysis& analysis,
@@ -48,25 +96,21 @@ void ChartLimits::Draw(QCustomPlot* plot, const analysis::HistoryAnalysis& analy
             line->point1->setCoords(0, *limit);
             line->point2->setCoords(1, *limit);
             line->setSelectable(false);
+            line->setAntialiased(false);  // level lines need none, and dashes cost with it
             items_.push_back({s.sensor, line, true});
         }
         QColor shade = colour;
         shade.setAlpha(kShadeAlpha);
-        for (const auto& [from, to] : ExcursionSpans(s)) {
-            auto* rect = new QCPItemRect(plot);
-            rect->setLayer(kShadeLayer);
-            rect->setPen(Qt::NoPen);
-            rect->setBrush(shade);
-            rect->setClipToAxisRect(true);
-            rect->topLeft->setTypeX(QCPItemPosition::ptPlotCoords);
-            rect->topLeft->setTypeY(QCPItemPosition::ptAxisRectRatio);
-            rect->bottomRight->setTypeX(QCPItemPosition::ptPlotCoords);
-            rect->bottomRight->setTypeY(QCPItemPosition::ptAxisRectRatio);
-            rect->topLeft->setCoords(from, 0);
-            rect->bottomRight->setCoords(to, 1);
-            rect->setSelectable(false);
-            items_.push_back({s.sensor, rect, false});
-        }
+        std::vector<std::pair<double, double>> spans = ExcursionSpans(s);
+        if (spans.empty())
+            continue;
+        shades_ += spans.size();
+        auto* shading = new ExcursionShading(plot, shade, std::move(spans));
+        shading->setLayer(kShadeLayer);
+        shading->setClipToAxisRect(true);
+        shading->setSelectable(false);
+        shading->setAntialiased(false);
+        items_.push_back({s.sensor, shading, false});
     }
 }
 
@@ -82,7 +126,7 @@ std::size_t ChartLimits::LineCount() const {
 }
 
 std::size_t ChartLimits::ShadeCount() const {
-    return items_.size() - LineCount();
+    return shades_;
 }
 
 }  // namespace lgcset::ui

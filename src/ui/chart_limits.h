@@ -25,6 +25,7 @@ class ChartLimits {
     void SetSensorVisible(int sensor, bool visible);
 
     std::size_t LineCount() const;
+    // The shaded time spans.
     std::size_t ShadeCount() const;
 
   private:
@@ -34,6 +35,7 @@ class ChartLimits {
         bool line;
     };
     std::vector<Drawn> items_;
+    std::size_t shades_ = 0;
 };
 
 // Each sensor's excursions as merged time spans: the ultra ones lie within the others.

@@ -1,5 +1,6 @@
 #include "ui/statistics_panel.h"
 
+#include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
@@ -7,10 +8,49 @@
 #include <QVBoxLayout>
 
 namespace lgcset::ui {
+
+class StatisticsPanel::ExcursionModel : public QAbstractTableModel {
+  public:
+    ExcursionModel(const std::vector<analysis::SensorExcursion>& listed, QObject* parent)
+        : QAbstractTableModel(parent), listed_(listed) {}
+
+    // Call around a change of the list.
+    void BeginReset() { beginResetModel(); }
+    void EndReset() {
+        separator_ = QLocale().decimalPoint().toStdString();
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex& parent) const override {
+        return parent.isValid() ? 0 : static_cast<int>(listed_.size());
+    }
+    int columnCount(const QModelIndex& parent) const override {
+        return parent.isValid() ? 0 : static_cast<int>(analysis::kExcursionColumns.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role != Qt::DisplayRole || !index.isValid())
+            return {};
+        const auto cells =
+            analysis::ExcursionCells(listed_[static_cast<std::size_t>(index.row())], separator_);
+        return QString::fromStdString(cells[static_cast<std::size_t>(index.column())]);
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
+            return {};
+        const std::string_view caption = analysis::kExcursionColumns[static_cast<std::size_t>(section)];
+        return QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
+    }
+
+  private:
+    const std::vector<analysis::SensorExcursion>& listed_;
+    std::string separator_ = ".";
+};
+
 namespace {
 
-QTableWidget* MakeTable(const char* name, QWidget* parent) {
-    auto* table = new QTableWidget(parent);
+template <typename Table>
+Table* MakeTable(const char* name, QWidget* parent) {
+    auto* table = new Table(parent);
     table->setObjectName(QString::fromLatin1(name));
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -31,14 +71,13 @@ StatisticsPanel::StatisticsPanel(QWidget* parent) : QWidget(parent) {
     limitsFrom_ = new QLabel(this);
     limitsFrom_->setObjectName(QStringLiteral("lbl_limits"));
     limitsFrom_->setWordWrap(true);
-    statistics_ = MakeTable("tbl_statistics", this);
-    excursions_ = MakeTable("tbl_excursions", this);
-    excursions_->setColumnCount(static_cast<int>(analysis::kExcursionColumns.size()));
-    QStringList headers;
-    for (const std::string_view column : analysis::kExcursionColumns)
-        headers << QString::fromUtf8(column.data(), static_cast<qsizetype>(column.size()));
-    excursions_->setHorizontalHeaderLabels(headers);
+    statistics_ = MakeTable<QTableWidget>("tbl_statistics", this);
+    excursions_ = MakeTable<QTableView>("tbl_excursions", this);
+    model_ = new ExcursionModel(listed_, this);
+    excursions_->setModel(model_);
     excursions_->verticalHeader()->setVisible(false);
+    // Widths from the first rows: every row's cells have the same shape.
+    excursions_->horizontalHeader()->setResizeContentsPrecision(20);
 
     auto* rows = new QVBoxLayout(this);
     rows->setContentsMargins(0, 0, 0, 0);
@@ -48,11 +87,14 @@ StatisticsPanel::StatisticsPanel(QWidget* parent) : QWidget(parent) {
     rows->addWidget(new QLabel(QStringLiteral("Excursions (click one to zoom to it)"), this));
     rows->addWidget(excursions_, 2);
 
-    connect(excursions_, &QTableWidget::cellClicked, this, [this](int row, int) {
-        if (excursionPicked && row >= 0 && static_cast<std::size_t>(row) < listed_.size())
-            excursionPicked(listed_[static_cast<std::size_t>(row)]);
+    connect(excursions_, &QTableView::clicked, this, [this](const QModelIndex& index) {
+        const auto row = static_cast<std::size_t>(index.row());
+        if (excursionPicked && index.isValid() && row < listed_.size())
+            excursionPicked(listed_[row]);
     });
 }
+
+StatisticsPanel::~StatisticsPanel() = default;
 
 void StatisticsPanel::Show(const analysis::HistoryAnalysis& analysis, const QString& limitsFrom) {
     const std::string separator = QLocale().decimalPoint().toStdString();
@@ -77,14 +119,9 @@ void StatisticsPanel::Show(const analysis::HistoryAnalysis& analysis, const QStr
     statistics_->setHorizontalHeaderLabels(columnHeaders);
     statistics_->resizeColumnsToContents();
 
+    model_->BeginReset();
     listed_ = analysis::ExcursionsByStart(analysis);
-    excursions_->clearContents();
-    excursions_->setRowCount(static_cast<int>(listed_.size()));
-    for (std::size_t r = 0; r < listed_.size(); ++r) {
-        const auto cells = analysis::ExcursionCells(listed_[r], separator);
-        for (std::size_t c = 0; c < cells.size(); ++c)
-            excursions_->setItem(static_cast<int>(r), static_cast<int>(c), Cell(cells[c]));
-    }
+    model_->EndReset();
     excursions_->resizeColumnsToContents();
 }
 

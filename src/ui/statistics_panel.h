@@ -9,6 +9,7 @@
 #include "analysis/statistics_table.h"
 
 class QLabel;
+class QTableView;
 class QTableWidget;
 
 namespace lgcset::ui {
@@ -17,6 +18,7 @@ class StatisticsPanel : public QWidget {
     Q_OBJECT
   public:
     explicit StatisticsPanel(QWidget* parent = nullptr);
+    ~StatisticsPanel() override;
 
     // `limitsFrom` says where the limits were taken from.
     void Show(const analysis::HistoryAnalysis& analysis, const QString& limitsFrom);
@@ -24,7 +26,8 @@ class StatisticsPanel : public QWidget {
     std::function<void(const analysis::SensorExcursion&)> excursionPicked;
 
     QTableWidget* StatisticsTable() const { return statistics_; }
-    QTableWidget* ExcursionTable() const { return excursions_; }
+    // A view over the list, which may hold thousands: its cells are made as they show.
+    QTableView* ExcursionTable() const { return excursions_; }
     QLabel* LimitsLabel() const { return limitsFrom_; }
     // The excursion on row `row` of the list.
     const analysis::SensorExcursion& ExcursionAt(int row) const {
@@ -34,7 +37,9 @@ class StatisticsPanel : public QWidget {
   private:
     QLabel* limitsFrom_ = nullptr;
     QTableWidget* statistics_ = nullptr;
-    QTableWidget* excursions_ = nullptr;
+    QTableView* excursions_ = nullptr;
+    class ExcursionModel;
+    ExcursionModel* model_ = nullptr;
     std::vector<analysis::SensorExcursion> listed_;
 };
 

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -113,19 +114,19 @@ TEST_F(ChartStatisticsTest, TheAlarmSettingsLimitsAreDrawnCountedAndAnExcursionC
     EXPECT_EQ(StatisticCell(chart, "Readings", 1), QStringLiteral("1008"));
 
     // The list holds every excursion by start; a click on the longest zooms time to it.
-    QTableWidget* list = chart->Statistics()->ExcursionTable();
-    ASSERT_EQ(list->rowCount(), static_cast<int>(expected));
+    QTableView* list = chart->Statistics()->ExcursionTable();
+    ASSERT_EQ(list->model()->rowCount(), static_cast<int>(expected));
     const analysis::SensorExcursion longest =
         analysis::ExcursionsLongestFirst(chart->Analysis()).front();
     int row = 0;
-    while (row < list->rowCount() && chart->Statistics()->ExcursionAt(row).excursion.from !=
+    while (row < list->model()->rowCount() && chart->Statistics()->ExcursionAt(row).excursion.from !=
                                          longest.excursion.from)
         ++row;
-    ASSERT_LT(row, list->rowCount());
+    ASSERT_LT(row, list->model()->rowCount());
     const QCPRange whole = chart->SensorPlot()->xAxis->range();
-    list->scrollToItem(list->item(row, 0));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(row, 0)).center());
+    const QModelIndex cell = list->model()->index(row, 0);
+    list->scrollTo(cell);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(cell).center());
     const QCPRange zoomed = chart->SensorPlot()->xAxis->range();
     EXPECT_LT(zoomed.lower, longest.excursion.from);
     EXPECT_GT(zoomed.upper, longest.excursion.to);
@@ -154,7 +155,7 @@ TEST_F(ChartStatisticsTest, AProfilesLimitsReplaceTheWindowsAndAFileWithoutSetti
     analysis::SensorSetups setups{};
     setups[0].limits[LimitIndex(LimitKind::High)] = 6.0f;
     setups[1].limits[LimitIndex(LimitKind::Low)] = -7.0f;
-    EXPECT_EQ(chart->Statistics()->ExcursionTable()->rowCount(),
+    EXPECT_EQ(chart->Statistics()->ExcursionTable()->model()->rowCount(),
               static_cast<int>(Excursions(setups)));
 
     QFile other(folder.filePath(QStringLiteral("notes.ini")));
