@@ -48,6 +48,18 @@ QString StatisticCell(HistoryChartWindow* chart, std::string_view caption, int s
     return QStringLiteral("(no column)");
 }
 
+TEST(ExcursionSpans, UltraRunsInsideOthersAndRunsThatMeetAreOneSpan) {
+    analysis::SensorStatistics s;
+    const auto run = [](LimitKind kind, double from, double to) {
+        return analysis::Excursion{kind, from, to, to - from, 0, false};
+    };
+    s.excursions = {run(LimitKind::High, 100, 400), run(LimitKind::UltraHigh, 200, 300),
+                    run(LimitKind::High, 400, 500), run(LimitKind::Low, 900, 1000),
+                    run(LimitKind::UltraLow, 950, 1100)};
+    const std::vector<std::pair<double, double>> spans{{100, 500}, {900, 1100}};
+    EXPECT_EQ(ExcursionSpans(s), spans);
+}
+
 class ChartStatisticsTest : public ::testing::Test {
   protected:
     // A week every 10 minutes of the cold room.
