@@ -1,7 +1,9 @@
 // Charts a simulated week of a cold room on the current display and saves a picture of
 // each view, for looking at the chart, and its PDF report: chart_shots <output prefix>.
-// The room's air and the goods have the alarm limits of a chilled-food cold room.
+// The room's air and the goods have the alarm limits of a chilled-food cold room; the week
+// is exported beside the pictures first, so that the report names its CSV file.
 #include <QApplication>
+#include <QFileInfo>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
@@ -12,6 +14,7 @@
 #include "settings/settings_table.h"
 #include "ui/app_title.h"
 #include "ui/history_chart_window.h"
+#include "ui/scripted_message_boxes.h"
 #include "ui/umset.h"
 
 namespace {
@@ -30,6 +33,13 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QString::fromUtf8(lgcset::ui::kApplicationTitle));
     const QString prefix = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("chart");
     lgcset::ui::Tfrm_mset window;
+    lgcset::ui::ScriptedMessageBoxes boxes;
+    boxes.SetDefaultAnswer(false);  // the export's offers to open its files
+    window.SetMessageBoxes(&boxes);
+    window.ExportFolders = {QFileInfo(prefix).absolutePath().toStdString()};
+    window.Settings().SetText("Edit1", "R481");
+    window.Settings().SetText("edt43", "V2.07");
+    window.Settings().SetText("edt_id", "8610045");
     window.show();
     // A week every ten minutes.
     constexpr std::size_t kRecords = 7 * 24 * 6;
@@ -44,6 +54,7 @@ int main(int argc, char* argv[]) {
     } limits[] = {{1, "SLow", "0"}, {1, "Low", "2"}, {1, "High", "6"}, {1, "SHigh", "8"},
                   {3, "Low", "3"},  {3, "High", "5"}};
     for (const auto& l : limits) window.Settings().SetText(SensorEditName(l.sensor, l.field), l.limit);
+    window.ExportHistory();
     window.btn_chart->click();
     lgcset::ui::HistoryChartWindow* chart = window.ChartWindow();
     chart->move(0, 0);
@@ -62,5 +73,6 @@ int main(int argc, char* argv[]) {
     shoot(QStringLiteral("-track.png"));
     chart->Views()->setCurrentIndex(0);
     chart->SaveReport(prefix + QStringLiteral("-report.pdf"));
+    window.SetMessageBoxes(nullptr);
     return 0;
 }
