@@ -60,9 +60,20 @@ class ExcursionShading : public QCPAbstractItem {
 
 }  // namespace
 
-std::vector<std::pair<double, double>> ExcursionSpans(const analysis::SensorStatistics& sensor) {
+namespace {
+
+bool Ultra(analysis::LimitKind kind) {
+    return kind == analysis::LimitKind::UltraLow || kind == analysis::LimitKind::UltraHigh;
+}
+
+}  // namespace
+
+std::vector<std::pair<double, double>> ExcursionSpans(const analysis::SensorStatistics& sensor,
+                                                      bool ultraOnly) {
     std::vector<std::pair<double, double>> spans;
-    for (const analysis::Excursion& e : sensor.excursions) spans.emplace_back(e.from, e.to);
+    for (const analysis::Excursion& e : sensor.excursions)
+        if (!ultraOnly || Ultra(e.kind))
+            spans.emplace_back(e.from, e.to);
     std::sort(spans.begin(), spans.end());
     std::vector<std::pair<double, double>> merged;
     for (const auto& span : spans) {
@@ -89,10 +100,8 @@ void ChartLimits::Draw(QCustomPlot* plot, const analysis::HistoryAnalysis& analy
             const auto limit = s.limits[analysis::LimitIndex(spec.kind)];
             if (!limit)
                 continue;
-            const bool ultra = spec.kind == analysis::LimitKind::UltraLow ||
-                               spec.kind == analysis::LimitKind::UltraHigh;
             auto* line = new QCPItemStraightLine(plot);
-            line->setPen(QPen(colour, 1, ultra ? Qt::DotLine : Qt::DashLine));
+            line->setPen(QPen(colour, 1, Ultra(spec.kind) ? Qt::DotLine : Qt::DashLine));
             line->point1->setCoords(0, *limit);
             line->point2->setCoords(1, *limit);
             line->setSelectable(false);
@@ -101,16 +110,19 @@ void ChartLimits::Draw(QCustomPlot* plot, const analysis::HistoryAnalysis& analy
         }
         QColor shade = colour;
         shade.setAlpha(kShadeAlpha);
-        std::vector<std::pair<double, double>> spans = ExcursionSpans(s);
-        if (spans.empty())
-            continue;
-        shades_ += spans.size();
-        auto* shading = new ExcursionShading(plot, shade, std::move(spans));
-        shading->setLayer(kShadeLayer);
-        shading->setClipToAxisRect(true);
-        shading->setSelectable(false);
-        shading->setAntialiased(false);
-        items_.push_back({s.sensor, shading, false});
+        for (const bool ultraOnly : {false, true}) {
+            std::vector<std::pair<double, double>> spans = ExcursionSpans(s, ultraOnly);
+            if (spans.empty())
+                continue;
+            if (!ultraOnly)
+                shades_ += spans.size();
+            auto* shading = new ExcursionShading(plot, shade, std::move(spans));
+            shading->setLayer(kShadeLayer);
+            shading->setClipToAxisRect(true);
+            shading->setSelectable(false);
+            shading->setAntialiased(false);
+            items_.push_back({s.sensor, shading, false});
+        }
     }
 }
 

@@ -1,6 +1,6 @@
 // The alarm limits and excursions of an analysis drawn on the sensor plot: each sensor's
 // Low and High limits as dashed lines and its Ultra limits as dotted ones, in its colour,
-// and the times it spent beyond any of them shaded.
+// and the times it spent beyond any of them shaded, beyond its Ultra limits darker.
 #pragma once
 
 #include <QColor>
@@ -38,7 +38,9 @@ class ChartLimits {
     std::size_t shades_ = 0;
 };
 
-// Each sensor's excursions as merged time spans: the ultra ones lie within the others.
-std::vector<std::pair<double, double>> ExcursionSpans(const analysis::SensorStatistics& sensor);
+// A sensor's excursions as merged time spans (the ultra ones lie within the others); with
+// `ultraOnly` those beyond its Ultra limits alone, shaded once more so that they stand out.
+std::vector<std::pair<double, double>> ExcursionSpans(const analysis::SensorStatistics& sensor,
+                                                      bool ultraOnly = false);
 
 }  // namespace lgcset::ui

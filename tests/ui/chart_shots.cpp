@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QThread>
 
+#include "analysis/statistics_table.h"
 #include "cold_room_history.h"
 #include "settings/settings_table.h"
 #include "ui/app_title.h"
@@ -72,6 +73,13 @@ int main(int argc, char* argv[]) {
     chart->Views()->setCurrentIndex(1);
     shoot(QStringLiteral("-track.png"));
     chart->Views()->setCurrentIndex(0);
+    // The longest excursion as a click on it in the list shows it.
+    const auto longest = lgcset::analysis::ExcursionsLongestFirst(chart->Analysis());
+    if (!longest.empty()) {
+        chart->ZoomTo(longest.front().excursion);
+        shoot(QStringLiteral("-excursion.png"));
+        chart->ShowWholeRange();
+    }
     chart->SaveReport(prefix + QStringLiteral("-report.pdf"));
     window.SetMessageBoxes(nullptr);
     return 0;

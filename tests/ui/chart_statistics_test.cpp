@@ -58,6 +58,8 @@ TEST(ExcursionSpans, UltraRunsInsideOthersAndRunsThatMeetAreOneSpan) {
                     run(LimitKind::UltraLow, 950, 1100)};
     const std::vector<std::pair<double, double>> spans{{100, 500}, {900, 1100}};
     EXPECT_EQ(ExcursionSpans(s), spans);
+    const std::vector<std::pair<double, double>> ultra{{200, 300}, {950, 1100}};
+    EXPECT_EQ(ExcursionSpans(s, true), ultra);
 }
 
 class ChartStatisticsTest : public ::testing::Test {
