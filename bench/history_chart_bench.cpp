@@ -3,10 +3,10 @@
 // the PDF report of it. A plain program run by hand: history_chart_bench [zooms].
 #include <QApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QWheelEvent>
 #include <algorithm>
@@ -53,8 +53,10 @@ int main(int argc, char* argv[]) {
     window.HistoryCount = kRecords;
     // Limits each sensor crosses now and then: lines, and shading of its excursions.
     constexpr const char* kFields[] = {"SLow", "Low", "High", "SHigh"};
-    constexpr const char* kLimits[4][4] = {
-        {"0", "2", "6", "8"}, {"-10", "-8", "0", "5"}, {"1", "2", "5", "6"}, {"0", "5", "25", "30"}};
+    constexpr const char* kLimits[4][4] = {{"0", "2", "6", "8"},
+                                           {"-10", "-8", "0", "5"},
+                                           {"1", "2", "5", "6"},
+                                           {"0", "5", "25", "30"}};
     for (int s = 0; s < 4; ++s)
         for (int f = 0; f < 4; ++f)
             window.Settings().SetText(lgcset::settings::SensorEditName(s + 1, kFields[f]),

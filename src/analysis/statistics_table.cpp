@@ -44,7 +44,8 @@ constexpr StatisticRow kRows[] = {
                             : s.kind == SensorKind::Fahrenheit ? "°F"
                                                                : "analog");
      }},
-    {"Readings", [](const SensorStatistics& s, std::string_view) { return std::to_string(s.count); }},
+    {"Readings",
+     [](const SensorStatistics& s, std::string_view) { return std::to_string(s.count); }},
     {"Minimum", [](const SensorStatistics& s, std::string_view sep) { return Number(s.min, sep); }},
     {"Minimum at",
      [](const SensorStatistics& s, std::string_view) { return data::FormatChartTime(s.minTime); }},
@@ -52,10 +53,8 @@ constexpr StatisticRow kRows[] = {
     {"Maximum at",
      [](const SensorStatistics& s, std::string_view) { return data::FormatChartTime(s.maxTime); }},
     {"Mean", [](const SensorStatistics& s, std::string_view sep) { return Number(s.mean, sep); }},
-    {"MKT",
-     [](const SensorStatistics& s, std::string_view sep) {
-         return s.mkt ? Number(*s.mkt, sep) : std::string("-");
-     }},
+    {"MKT", [](const SensorStatistics& s,
+               std::string_view sep) { return s.mkt ? Number(*s.mkt, sep) : std::string("-"); }},
     {"Ultra-low limit", LimitCell<LimitKind::UltraLow>},
     {"Low limit", LimitCell<LimitKind::Low>},
     {"High limit", LimitCell<LimitKind::High>},
@@ -64,10 +63,8 @@ constexpr StatisticRow kRows[] = {
     {"Time below low", BeyondCell<LimitKind::Low>},
     {"Time above ultra-high", BeyondCell<LimitKind::UltraHigh>},
     {"Time below ultra-low", BeyondCell<LimitKind::UltraLow>},
-    {"Excursions",
-     [](const SensorStatistics& s, std::string_view) {
-         return std::to_string(s.excursions.size());
-     }},
+    {"Excursions", [](const SensorStatistics& s,
+                      std::string_view) { return std::to_string(s.excursions.size()); }},
 };
 
 std::vector<SensorExcursion> AllExcursions(const HistoryAnalysis& analysis) {
@@ -99,31 +96,30 @@ std::string DurationText(double seconds) {
 
 std::vector<SensorExcursion> ExcursionsLongestFirst(const HistoryAnalysis& analysis) {
     std::vector<SensorExcursion> all = AllExcursions(analysis);
-    std::stable_sort(all.begin(), all.end(), [](const SensorExcursion& a, const SensorExcursion& b) {
-        if (a.excursion.seconds != b.excursion.seconds)
-            return a.excursion.seconds > b.excursion.seconds;
-        return a.excursion.from < b.excursion.from;
-    });
+    std::stable_sort(all.begin(), all.end(),
+                     [](const SensorExcursion& a, const SensorExcursion& b) {
+                         if (a.excursion.seconds != b.excursion.seconds)
+                             return a.excursion.seconds > b.excursion.seconds;
+                         return a.excursion.from < b.excursion.from;
+                     });
     return all;
 }
 
 std::vector<SensorExcursion> ExcursionsByStart(const HistoryAnalysis& analysis) {
     std::vector<SensorExcursion> all = AllExcursions(analysis);
-    std::stable_sort(all.begin(), all.end(), [](const SensorExcursion& a, const SensorExcursion& b) {
-        return a.excursion.from < b.excursion.from;
-    });
+    std::stable_sort(all.begin(), all.end(),
+                     [](const SensorExcursion& a, const SensorExcursion& b) {
+                         return a.excursion.from < b.excursion.from;
+                     });
     return all;
 }
 
 std::array<std::string, kExcursionColumns.size()> ExcursionCells(const SensorExcursion& e,
                                                                  std::string_view separator) {
     const Excursion& x = e.excursion;
-    return {std::to_string(e.sensor),
-            std::string(kLimitCaptions[LimitIndex(x.kind)]),
-            data::FormatChartTime(x.from),
-            data::FormatChartTime(x.to) + (x.open ? " (open)" : ""),
-            DurationText(x.seconds),
-            Number(x.peak, separator)};
+    return {std::to_string(e.sensor),      std::string(kLimitCaptions[LimitIndex(x.kind)]),
+            data::FormatChartTime(x.from), data::FormatChartTime(x.to) + (x.open ? " (open)" : ""),
+            DurationText(x.seconds),       Number(x.peak, separator)};
 }
 
 }  // namespace lgcset::analysis

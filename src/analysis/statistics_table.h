@@ -13,8 +13,8 @@
 namespace lgcset::analysis {
 
 // The limits' captions as the alarm settings show them, by LimitIndex.
-inline constexpr std::array<std::string_view, kLimits.size()> kLimitCaptions{
-    "Ultra-low", "Low", "High", "Ultra-high"};
+inline constexpr std::array<std::string_view, kLimits.size()> kLimitCaptions{"Ultra-low", "Low",
+                                                                             "High", "Ultra-high"};
 
 // One line of the statistics table: its caption and its cell for a sensor. `separator` is
 // the decimal separator.
@@ -37,8 +37,8 @@ std::vector<SensorExcursion> ExcursionsLongestFirst(const HistoryAnalysis& analy
 // Every sensor's excursions by start.
 std::vector<SensorExcursion> ExcursionsByStart(const HistoryAnalysis& analysis);
 
-inline constexpr std::array<std::string_view, 6> kExcursionColumns{
-    "Sensor", "Limit", "From", "To", "Duration", "Peak"};
+inline constexpr std::array<std::string_view, 6> kExcursionColumns{"Sensor", "Limit",    "From",
+                                                                   "To",     "Duration", "Peak"};
 std::array<std::string, kExcursionColumns.size()> ExcursionCells(const SensorExcursion& e,
                                                                  std::string_view separator);
 

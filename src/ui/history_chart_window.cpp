@@ -225,8 +225,9 @@ void HistoryChartWindow::ShowChart(std::shared_ptr<const data::HistoryChartData>
     Show(std::move(chart), source, nullptr, QString());
 }
 
-void HistoryChartWindow::ShowRecords(std::shared_ptr<const std::vector<data::HistoryRecord>> records,
-                                     const QString& source, const QString& csvPath) {
+void HistoryChartWindow::ShowRecords(
+    std::shared_ptr<const std::vector<data::HistoryRecord>> records, const QString& source,
+    const QString& csvPath) {
     if (!records)
         return;
     auto chart = std::make_shared<const data::HistoryChartData>(data::BuildHistoryChart(*records));
@@ -284,7 +285,8 @@ bool HistoryChartWindow::LoadLimitsFromProfile(const QString& path) {
 // Figures, lines and shading for the records on view; a chart without its records (a
 // picture's) has none.
 void HistoryChartWindow::Analyze() {
-    analysis_ = records_ ? analysis::AnalyzeHistory(*records_, setups_) : analysis::HistoryAnalysis{};
+    analysis_ =
+        records_ ? analysis::AnalyzeHistory(*records_, setups_) : analysis::HistoryAnalysis{};
     limits_.Draw(sensorPlot_, analysis_, kSensorColours);
     for (std::size_t s = 0; s < graphs_.size(); ++s)
         limits_.SetSensorVisible(static_cast<int>(s) + 1, graphs_[s]->visible());

@@ -29,7 +29,6 @@ constexpr double kChartHeight = 270;
 // ticks keep their proportions.
 constexpr int kPlotWidth = 760;
 
-
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
 }
@@ -125,7 +124,8 @@ class Pages {
 std::vector<double> Columns(std::size_t count, double first, double width) {
     std::vector<double> lefts{0};
     const double each = count > 1 ? (width - first) / static_cast<double>(count - 1) : 0;
-    for (std::size_t c = 1; c < count; ++c) lefts.push_back(first + each * static_cast<double>(c - 1));
+    for (std::size_t c = 1; c < count; ++c)
+        lefts.push_back(first + each * static_cast<double>(c - 1));
     return lefts;
 }
 
@@ -138,10 +138,12 @@ void Facts(Pages& pages, const ReportFacts& facts, const analysis::HistoryAnalys
                    .arg(Known(facts.model), Known(facts.firmware), Known(facts.deviceId)));
     pages.Line(QStringLiteral("Records: %1 from %2").arg(a.records).arg(facts.source));
     if (a.from && a.to)
-        pages.Line(QStringLiteral("Range: %1 to %2")
-                       .arg(Text(data::FormatChartTime(*a.from)), Text(data::FormatChartTime(*a.to))));
+        pages.Line(
+            QStringLiteral("Range: %1 to %2")
+                .arg(Text(data::FormatChartTime(*a.from)), Text(data::FormatChartTime(*a.to))));
     if (a.untimed > 0)
-        pages.Line(QStringLiteral("Left out: %1 records without a valid date and time").arg(a.untimed));
+        pages.Line(
+            QStringLiteral("Left out: %1 records without a valid date and time").arg(a.untimed));
     pages.Line(QStringLiteral("Log interval: %1")
                    .arg(a.log.interval ? Text(analysis::DurationText(*a.log.interval))
                                        : QStringLiteral("-")));
@@ -164,7 +166,8 @@ void Statistics(Pages& pages, const analysis::HistoryAnalysis& a) {
     }
     const auto lefts = Columns(a.sensors.size() + 1, 130, pages.Width());
     QStringList header{QString()};
-    for (const analysis::SensorStatistics& s : a.sensors) header << QStringLiteral("Sensor%1").arg(s.sensor);
+    for (const analysis::SensorStatistics& s : a.sensors)
+        header << QStringLiteral("Sensor%1").arg(s.sensor);
     pages.Row(header, lefts, true);
     for (const analysis::StatisticRow& row : analysis::StatisticRows()) {
         QStringList cells{Text(row.caption)};
@@ -236,8 +239,7 @@ QByteArray RenderPdf(const ReportFacts& facts, const analysis::HistoryAnalysis& 
     const QString made =
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     Pages pages(writer, painter,
-                QStringLiteral("Made by lgcset %1 on %2")
-                    .arg(QString::fromLatin1(kVersion), made));
+                QStringLiteral("Made by lgcset %1 on %2").arg(QString::fromLatin1(kVersion), made));
     pages.Heading(QStringLiteral("History report"));
     Facts(pages, facts, analysis);
     pages.Line(QStringLiteral("Made: %1 by lgcset %2").arg(made, QString::fromLatin1(kVersion)));
@@ -258,8 +260,8 @@ bool WriteHistoryReport(const QString& path, const ReportFacts& facts,
     const QByteArray bytes = RenderPdf(facts, analysis, plot);
     const std::filesystem::path target = QFile::encodeName(path).toStdString();
     exports::PendingFile file;
-    if (!file.Open(target) || !file.Write({bytes.constData(), static_cast<std::size_t>(bytes.size())}) ||
-        !file.Close()) {
+    if (!file.Open(target) ||
+        !file.Write({bytes.constData(), static_cast<std::size_t>(bytes.size())}) || !file.Close()) {
         error = QString::fromStdString(file.Error());
         return false;
     }

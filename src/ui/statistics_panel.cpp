@@ -37,7 +37,8 @@ class StatisticsPanel::ExcursionModel : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
             return {};
-        const std::string_view caption = analysis::kExcursionColumns[static_cast<std::size_t>(section)];
+        const std::string_view caption =
+            analysis::kExcursionColumns[static_cast<std::size_t>(section)];
         return QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
     }
 
@@ -106,7 +107,8 @@ void StatisticsPanel::Show(const analysis::HistoryAnalysis& analysis, const QStr
     statistics_->setColumnCount(static_cast<int>(analysis.sensors.size()));
     QStringList rowHeaders;
     for (const analysis::StatisticRow& row : rowsOf)
-        rowHeaders << QString::fromUtf8(row.caption.data(), static_cast<qsizetype>(row.caption.size()));
+        rowHeaders << QString::fromUtf8(row.caption.data(),
+                                        static_cast<qsizetype>(row.caption.size()));
     statistics_->setVerticalHeaderLabels(rowHeaders);
     QStringList columnHeaders;
     for (std::size_t c = 0; c < analysis.sensors.size(); ++c) {

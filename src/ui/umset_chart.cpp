@@ -30,7 +30,8 @@ void Tfrm_mset::btn_chartClick() {
     // a profile.
     const settings::SettingsView& view = Settings();
     const std::string model = view.Text("Edit1");
-    chartWindow_->SetLogger(QString::fromStdString(model), QString::fromStdString(view.Text("edt43")),
+    chartWindow_->SetLogger(QString::fromStdString(model),
+                            QString::fromStdString(view.Text("edt43")),
                             QString::fromStdString(view.Text("edt_id")));
     chartWindow_->SetLimits(analysis::SetupsFromSettings(view, settings::LayoutForModel(model)),
                             QStringLiteral("the alarm settings"));

@@ -41,15 +41,19 @@ Finished Lgcset(const QStringList& arguments) {
 }
 
 TEST(ReportOption, CommandLine) {
-    const auto full = app::ParseLaunchOptions({"--report", "a.csv", "--profile=p.ini", "--pdf", "a.pdf"});
+    const auto full =
+        app::ParseLaunchOptions({"--report", "a.csv", "--profile=p.ini", "--pdf", "a.pdf"});
     EXPECT_TRUE(full.error.empty()) << full.error;
     EXPECT_EQ(full.report, "a.csv");
     EXPECT_EQ(full.profile, "p.ini");
     EXPECT_EQ(full.pdf, "a.pdf");
     EXPECT_TRUE(app::ParseLaunchOptions({"--report", "a.csv", "--pdf", "a.pdf"}).error.empty());
     for (const std::vector<std::string>& wrong :
-         {std::vector<std::string>{"--report", "a.csv"}, {"--pdf", "a.pdf"}, {"--profile", "p.ini"},
-          {"--report", "a.csv", "--pdf"}, {"--demo", "--report", "a.csv", "--pdf", "a.pdf"}})
+         {std::vector<std::string>{"--report", "a.csv"},
+          {"--pdf", "a.pdf"},
+          {"--profile", "p.ini"},
+          {"--report", "a.csv", "--pdf"},
+          {"--demo", "--report", "a.csv", "--pdf", "a.pdf"}})
         EXPECT_FALSE(app::ParseLaunchOptions(wrong).error.empty()) << wrong.back();
 }
 
@@ -73,15 +77,15 @@ TEST(ReportOption, WritesTheReportOfAnExportWithoutADisplayAndRefusesWrongFiles)
     ASSERT_TRUE(profiles::SaveProfileFile(limits, profile.toStdString(), error)) << error;
 
     const QString pdf = folder.filePath(QStringLiteral("room.pdf"));
-    const Finished made = Lgcset({QStringLiteral("--report"), csv, QStringLiteral("--profile"), profile,
-                             QStringLiteral("--pdf"), pdf});
+    const Finished made = Lgcset({QStringLiteral("--report"), csv, QStringLiteral("--profile"),
+                                  profile, QStringLiteral("--pdf"), pdf});
     ASSERT_EQ(made.status, 0) << made.errors.toStdString();
     const std::optional<QString> text = test::PdfText(pdf);
     ASSERT_TRUE(text);
     EXPECT_TRUE(text->contains(QStringLiteral("Limits: profile room.ini")));
-    EXPECT_TRUE(text->contains(QStringLiteral("SHA-256 of the CSV file: %1")
-                                   .arg(QString::fromStdString(
-                                       data::Sha256OfFile(exported.csv).value_or("?")))));
+    EXPECT_TRUE(text->contains(
+        QStringLiteral("SHA-256 of the CSV file: %1")
+            .arg(QString::fromStdString(data::Sha256OfFile(exported.csv).value_or("?")))));
     EXPECT_TRUE(text->contains(QStringLiteral("Excursions, longest first")));
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\s*1\\s+High\\s+\\d\\d-"),
                                    QRegularExpression::MultilineOption)
@@ -94,9 +98,11 @@ TEST(ReportOption, WritesTheReportOfAnExportWithoutADisplayAndRefusesWrongFiles)
     notOurs.close();
     const QString other = folder.filePath(QStringLiteral("other.pdf"));
     for (const QStringList& wrong :
-         {QStringList{QStringLiteral("--report"), notOurs.fileName(), QStringLiteral("--pdf"), other},
+         {QStringList{QStringLiteral("--report"), notOurs.fileName(), QStringLiteral("--pdf"),
+                      other},
           QStringList{QStringLiteral("--report"), csv, QStringLiteral("--profile"),
-                      folder.filePath(QStringLiteral("missing.ini")), QStringLiteral("--pdf"), other},
+                      folder.filePath(QStringLiteral("missing.ini")), QStringLiteral("--pdf"),
+                      other},
           QStringList{QStringLiteral("--report"), csv, QStringLiteral("--pdf"),
                       folder.filePath(QStringLiteral("no folder/other.pdf"))},
           QStringList{QStringLiteral("--report"), csv}}) {

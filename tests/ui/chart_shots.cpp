@@ -52,9 +52,10 @@ int main(int argc, char* argv[]) {
         int sensor;
         const char* field;
         const char* limit;
-    } limits[] = {{1, "SLow", "0"}, {1, "Low", "2"}, {1, "High", "6"}, {1, "SHigh", "8"},
-                  {3, "Low", "3"},  {3, "High", "5"}};
-    for (const auto& l : limits) window.Settings().SetText(SensorEditName(l.sensor, l.field), l.limit);
+    } limits[] = {{1, "SLow", "0"},  {1, "Low", "2"}, {1, "High", "6"},
+                  {1, "SHigh", "8"}, {3, "Low", "3"}, {3, "High", "5"}};
+    for (const auto& l : limits)
+        window.Settings().SetText(SensorEditName(l.sensor, l.field), l.limit);
     window.ExportHistory();
     window.btn_chart->click();
     lgcset::ui::HistoryChartWindow* chart = window.ChartWindow();

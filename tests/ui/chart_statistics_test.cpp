@@ -133,8 +133,8 @@ TEST_F(ChartStatisticsTest, TheAlarmSettingsLimitsAreDrawnCountedAndAnExcursionC
     const analysis::SensorExcursion longest =
         analysis::ExcursionsLongestFirst(chart->Analysis()).front();
     int row = 0;
-    while (row < list->model()->rowCount() && chart->Statistics()->ExcursionAt(row).excursion.from !=
-                                         longest.excursion.from)
+    while (row < list->model()->rowCount() &&
+           chart->Statistics()->ExcursionAt(row).excursion.from != longest.excursion.from)
         ++row;
     ASSERT_LT(row, list->model()->rowCount());
     const QCPRange whole = chart->SensorPlot()->xAxis->range();
@@ -211,22 +211,26 @@ TEST_F(ChartStatisticsTest, TheReportOfAnExportedTransferNamesItsCsvAndListsTheL
     QFile written(pdf);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_TRUE(written.read(5).startsWith("%PDF-"));
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("report.pdf")});
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files),
+              QStringList{QStringLiteral("report.pdf")});
 
     const std::optional<QString> text = PdfText(pdf);
     ASSERT_TRUE(text);
     const auto has = [&](const QString& pattern) {
-        return QRegularExpression(pattern, QRegularExpression::MultilineOption).match(*text).hasMatch();
+        return QRegularExpression(pattern, QRegularExpression::MultilineOption)
+            .match(*text)
+            .hasMatch();
     };
     EXPECT_TRUE(has(QStringLiteral("model R481, firmware V2.07, device ID 8610045")));
     const std::string digest = data::Sha256OfFile(csv.toStdString()).value_or("?");
-    EXPECT_TRUE(text->contains(QStringLiteral("SHA-256 of the CSV file: %1")
-                                   .arg(QString::fromStdString(digest))));
+    EXPECT_TRUE(text->contains(
+        QStringLiteral("SHA-256 of the CSV file: %1").arg(QString::fromStdString(digest))));
     EXPECT_TRUE(has(QStringLiteral("^Readings\\s+1008\\s")));
     EXPECT_TRUE(has(QStringLiteral("^High limit\\s+4\\s+-\\s")));
     const auto& all = analysis::ExcursionsLongestFirst(chart->Analysis());
     ASSERT_GT(all.size(), kReportExcursionRows);
-    EXPECT_TRUE(has(QStringLiteral("^Excursions\\s+%1\\s").arg(chart->Analysis().sensors[0].excursions.size())));
+    EXPECT_TRUE(has(QStringLiteral("^Excursions\\s+%1\\s")
+                        .arg(chart->Analysis().sensors[0].excursions.size())));
 
     // Longest first, the first 200 and the rest counted.
     const QRegularExpression row(
