@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QDateTime>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <algorithm>
@@ -71,10 +72,19 @@ class Pages {
         painter_.restore();
         y_ += 1.5 * kRow;
     }
+    // A line too long for the page (a deep folder's path) goes on over the next ones,
+    // whole: a path or digest cut short would name no file.
     void Line(const QString& text) {
-        Need(kRow);
-        painter_.drawText(QPointF(kMargin, y_ + kRow - 3), text);
-        y_ += kRow;
+        const QFontMetricsF metrics = painter_.fontMetrics();
+        QString rest = text;
+        do {
+            qsizetype fits = rest.size();
+            while (fits > 1 && metrics.horizontalAdvance(rest.left(fits)) > width_) --fits;
+            Need(kRow);
+            painter_.drawText(QPointF(kMargin, y_ + kRow - 3), rest.left(fits));
+            y_ += kRow;
+            rest = rest.mid(fits);
+        } while (!rest.isEmpty());
     }
     // A row of cells in columns starting at `lefts` (offsets from the margin).
     void Row(const QStringList& cells, const std::vector<double>& lefts, bool bold = false) {

@@ -2,6 +2,7 @@
 // by the program itself without a display, and the wrong files it refuses with status 2.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -60,12 +61,16 @@ TEST(ReportOption, CommandLine) {
 TEST(ReportOption, WritesTheReportOfAnExportWithoutADisplayAndRefusesWrongFiles) {
     if (!test::HavePdfText())
         GTEST_SKIP() << "pdftotext is not installed (scripts/setup installs it)";
-    QTemporaryDir folder;
+    QTemporaryDir top;
+    // A folder deep enough that its path does not fit on one line of the page.
+    const QString deep = top.filePath(QStringLiteral("cold chain records ").repeated(8));
+    ASSERT_TRUE(QDir().mkpath(deep));
+    const QDir folder(deep);
     const auto store = std::make_unique<data::HistoryStore>();
     constexpr std::size_t kRecords = 1008;
     test::FillColdRoomHistory(*store, kRecords, 600);
     exports::ExportOptions options;
-    options.folders = {folder.path().toStdString()};
+    options.folders = {deep.toStdString()};
     const exports::ExportResult exported = exports::ExportHistory(store->data(), kRecords, options);
     ASSERT_EQ(exported.outcome, exports::ExportResult::Outcome::Saved) << exported.error;
     const QString csv = QString::fromStdString(exported.csv.string());
@@ -86,6 +91,10 @@ TEST(ReportOption, WritesTheReportOfAnExportWithoutADisplayAndRefusesWrongFiles)
     EXPECT_TRUE(text->contains(
         QStringLiteral("SHA-256 of the CSV file: %1")
             .arg(QString::fromStdString(data::Sha256OfFile(exported.csv).value_or("?")))));
+    // The path goes on over the next line, whole.
+    QString joined = *text;
+    joined.remove(QRegularExpression(QStringLiteral("\n\\s*")));
+    EXPECT_TRUE(joined.contains(QStringLiteral("CSV file: %1").arg(csv))) << text->toStdString();
     EXPECT_TRUE(text->contains(QStringLiteral("Excursions, longest first")));
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\s*1\\s+High\\s+\\d\\d-"),
                                    QRegularExpression::MultilineOption)
