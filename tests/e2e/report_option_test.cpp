@@ -62,8 +62,9 @@ TEST(ReportOption, WritesTheReportOfAnExportWithoutADisplayAndRefusesWrongFiles)
     if (!test::HavePdfText())
         GTEST_SKIP() << "pdftotext is not installed (scripts/setup installs it)";
     QTemporaryDir top;
-    // A folder deep enough that its path does not fit on one line of the page.
-    const QString deep = top.filePath(QStringLiteral("cold chain records ").repeated(8));
+    // A folder deep enough that its path does not fit on one line of the page (no spaces:
+    // pdftotext drops one where a line breaks).
+    const QString deep = top.filePath(QStringLiteral("cold-chain-records-").repeated(8));
     ASSERT_TRUE(QDir().mkpath(deep));
     const QDir folder(deep);
     const auto store = std::make_unique<data::HistoryStore>();
