@@ -234,6 +234,14 @@ void HistoryChartWindow::ShowRecords(
     Show(std::move(chart), source, std::move(records), csvPath);
 }
 
+void HistoryChartWindow::ShowRecords(
+    std::shared_ptr<const std::vector<data::HistoryRecord>> records, const QString& source,
+    const QString& csvPath, const analysis::SensorSetups& setups, const QString& limitsFrom) {
+    setups_ = setups;
+    limitsFrom_ = limitsFrom;
+    ShowRecords(std::move(records), source, csvPath);
+}
+
 void HistoryChartWindow::Show(std::shared_ptr<const data::HistoryChartData> chart,
                               const QString& source,
                               std::shared_ptr<const std::vector<data::HistoryRecord>> records,

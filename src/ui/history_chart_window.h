@@ -48,6 +48,11 @@ class HistoryChartWindow : public QWidget {
     // `csvPath`: the CSV file that holds them, if any (the report names it and its digest).
     void ShowRecords(std::shared_ptr<const std::vector<data::HistoryRecord>> records,
                      const QString& source, const QString& csvPath);
+    // The same against new limits (`limitsFrom` says where they were taken from), analysed
+    // and drawn once.
+    void ShowRecords(std::shared_ptr<const std::vector<data::HistoryRecord>> records,
+                     const QString& source, const QString& csvPath,
+                     const analysis::SensorSetups& setups, const QString& limitsFrom);
 
     // The logger the records come from, when known; its model says which channels are
     // analog.

@@ -33,9 +33,9 @@ void Tfrm_mset::btn_chartClick() {
     chartWindow_->SetLogger(QString::fromStdString(model),
                             QString::fromStdString(view.Text("edt43")),
                             QString::fromStdString(view.Text("edt_id")));
-    chartWindow_->SetLimits(analysis::SetupsFromSettings(view, settings::LayoutForModel(model)),
-                            QStringLiteral("the alarm settings"));
-    chartWindow_->ShowRecords(transferRecords_, transferChartSource_, transferCsv_);
+    chartWindow_->ShowRecords(transferRecords_, transferChartSource_, transferCsv_,
+                              analysis::SetupsFromSettings(view, settings::LayoutForModel(model)),
+                              QStringLiteral("the alarm settings"));
     chartWindow_->show();
     chartWindow_->raise();
     chartWindow_->activateWindow();

@@ -145,6 +145,13 @@ TEST_F(ChartStatisticsTest, TheAlarmSettingsLimitsAreDrawnCountedAndAnExcursionC
     EXPECT_LT(zoomed.lower, longest.excursion.from);
     EXPECT_GT(zoomed.upper, longest.excursion.to);
     EXPECT_LT(zoomed.size(), whole.size() / 10);
+
+    // Limits changed in the window count from the next "Chart" on.
+    SetLimit(1, "High", "7");
+    SetLimit(4, "High", "");
+    EXPECT_EQ(OpenChart(), chart);
+    EXPECT_EQ(StatisticCell(chart, "High limit", 1), QStringLiteral("7"));
+    EXPECT_EQ(chart->Limits().LineCount(), 4u);
 }
 
 TEST_F(ChartStatisticsTest, AProfilesLimitsReplaceTheWindowsAndAFileWithoutSettingsChangesNothing) {
