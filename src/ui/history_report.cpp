@@ -5,7 +5,6 @@
 #include <QBuffer>
 #include <QDateTime>
 #include <QFile>
-#include <QFontMetricsF>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <algorithm>
@@ -17,18 +16,14 @@
 #include "export/pending_file.h"
 #include "profiles/ini_file_calls.h"
 #include "project_version.h"
+#include "ui/report_pages.h"
 
 namespace lgcset::ui {
 namespace {
 
 // Points: the writer runs at 72 dots per inch.
 constexpr int kResolution = 72;
-constexpr double kMargin = 40;
-constexpr double kRow = 13;
 constexpr double kChartHeight = 270;
-// The plot is laid out at a screen's size and scaled onto the page, so its fonts and
-// ticks keep their proportions.
-constexpr int kPlotWidth = 760;
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
@@ -37,98 +32,6 @@ QString Text(const std::string& text) {
 QString Text(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
-
-// Draws page after page from the top down.
-class Pages {
-  public:
-    Pages(QPdfWriter& writer, QCPPainter& painter, QString footer)
-        : writer_(writer), painter_(painter), footer_(std::move(footer)) {
-        const QRectF page = writer.pageLayout().paintRect(QPageLayout::Point);
-        width_ = page.width() - 2 * kMargin;
-        bottom_ = page.height() - kMargin - kRow;
-        y_ = kMargin;
-        Footer();
-    }
-
-    double Width() const { return width_; }
-    // Room for `height` more on this page, else a new one.
-    void Need(double height) {
-        if (y_ + height <= bottom_)
-            return;
-        writer_.newPage();
-        ++page_;
-        y_ = kMargin;
-        Footer();
-    }
-    void Heading(const QString& text) {
-        Need(3 * kRow);
-        y_ += kRow / 2;
-        QFont font = painter_.font();
-        font.setBold(true);
-        font.setPointSizeF(11);
-        painter_.save();
-        painter_.setFont(font);
-        painter_.drawText(QPointF(kMargin, y_ + kRow), text);
-        painter_.restore();
-        y_ += 1.5 * kRow;
-    }
-    // A line too long for the page (a deep folder's path) goes on over the next ones,
-    // whole: a path or digest cut short would name no file.
-    void Line(const QString& text) {
-        const QFontMetricsF metrics = painter_.fontMetrics();
-        QString rest = text;
-        do {
-            qsizetype fits = rest.size();
-            while (fits > 1 && metrics.horizontalAdvance(rest.left(fits)) > width_) --fits;
-            Need(kRow);
-            painter_.drawText(QPointF(kMargin, y_ + kRow - 3), rest.left(fits));
-            y_ += kRow;
-            rest = rest.mid(fits);
-        } while (!rest.isEmpty());
-    }
-    // A row of cells in columns starting at `lefts` (offsets from the margin).
-    void Row(const QStringList& cells, const std::vector<double>& lefts, bool bold = false) {
-        Need(kRow);
-        painter_.save();
-        if (bold) {
-            QFont font = painter_.font();
-            font.setBold(true);
-            painter_.setFont(font);
-        }
-        for (qsizetype c = 0; c < cells.size(); ++c)
-            painter_.drawText(QPointF(kMargin + lefts[static_cast<std::size_t>(c)], y_ + kRow - 3),
-                              cells[c]);
-        painter_.restore();
-        y_ += kRow;
-    }
-    void Chart(QCustomPlot* plot, double height) {
-        Need(height);
-        painter_.save();
-        painter_.translate(kMargin, y_);
-        const double scale = width_ / kPlotWidth;
-        painter_.scale(scale, scale);
-        plot->toPainter(&painter_, kPlotWidth, static_cast<int>(height / scale));
-        painter_.restore();
-        y_ += height;
-    }
-
-  private:
-    void Footer() {
-        painter_.save();
-        QFont font = painter_.font();
-        font.setPointSizeF(7);
-        painter_.setFont(font);
-        painter_.drawText(QPointF(kMargin, bottom_ + kRow + 4),
-                          QStringLiteral("%1 - page %2").arg(footer_).arg(page_));
-        painter_.restore();
-    }
-
-    QPdfWriter& writer_;
-    QCPPainter& painter_;
-    QString footer_;
-    double width_ = 0, bottom_ = 0, y_ = 0;
-    int page_ = 1;
-};
 
 // Equal columns after a first one `first` wide.
 std::vector<double> Columns(std::size_t count, double first, double width) {
@@ -143,7 +46,7 @@ QString Known(const QString& text) {
     return text.isEmpty() ? QStringLiteral("unknown") : text;
 }
 
-void Facts(Pages& pages, const ReportFacts& facts, const analysis::HistoryAnalysis& a) {
+void Facts(ReportPages& pages, const ReportFacts& facts, const analysis::HistoryAnalysis& a) {
     pages.Line(QStringLiteral("Logger: model %1, firmware %2, device ID %3")
                    .arg(Known(facts.model), Known(facts.firmware), Known(facts.deviceId)));
     pages.Line(QStringLiteral("Records: %1 from %2").arg(a.records).arg(facts.source));
@@ -168,7 +71,7 @@ void Facts(Pages& pages, const ReportFacts& facts, const analysis::HistoryAnalys
                    .arg(digest ? Text(*digest) : QStringLiteral("the file cannot be read")));
 }
 
-void Statistics(Pages& pages, const analysis::HistoryAnalysis& a) {
+void Statistics(ReportPages& pages, const analysis::HistoryAnalysis& a) {
     pages.Heading(QStringLiteral("Statistics"));
     if (a.sensors.empty()) {
         pages.Line(QStringLiteral("No sensor values."));
@@ -186,7 +89,7 @@ void Statistics(Pages& pages, const analysis::HistoryAnalysis& a) {
     }
 }
 
-void Excursions(Pages& pages, const analysis::HistoryAnalysis& a) {
+void Excursions(ReportPages& pages, const analysis::HistoryAnalysis& a) {
     const std::vector<analysis::SensorExcursion> all = analysis::ExcursionsLongestFirst(a);
     pages.Heading(QStringLiteral("Excursions, longest first (%1)").arg(all.size()));
     if (all.empty()) {
@@ -208,7 +111,7 @@ void Excursions(Pages& pages, const analysis::HistoryAnalysis& a) {
                        .arg(all.size() - shown));
 }
 
-void Gaps(Pages& pages, const analysis::HistoryAnalysis& a) {
+void Gaps(ReportPages& pages, const analysis::HistoryAnalysis& a) {
     pages.Heading(QStringLiteral("Gaps in the log (%1)").arg(a.log.gaps.size()));
     if (a.log.gaps.empty()) {
         pages.Line(QStringLiteral("None."));
@@ -248,8 +151,9 @@ QByteArray RenderPdf(const ReportFacts& facts, const analysis::HistoryAnalysis& 
 
     const QString made =
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-    Pages pages(writer, painter,
-                QStringLiteral("Made by lgcset %1 on %2").arg(QString::fromLatin1(kVersion), made));
+    ReportPages pages(
+        writer, painter,
+        QStringLiteral("Made by lgcset %1 on %2").arg(QString::fromLatin1(kVersion), made));
     pages.Heading(QStringLiteral("History report"));
     Facts(pages, facts, analysis);
     pages.Line(QStringLiteral("Made: %1 by lgcset %2").arg(made, QString::fromLatin1(kVersion)));
