@@ -81,7 +81,7 @@ void Statistics(ReportPages& pages, const analysis::HistoryAnalysis& a) {
     QStringList header{QString()};
     for (const analysis::SensorStatistics& s : a.sensors)
         header << QStringLiteral("Sensor%1").arg(s.sensor);
-    pages.Row(header, lefts, true);
+    pages.Header(header, lefts);
     for (const analysis::StatisticRow& row : analysis::StatisticRows()) {
         QStringList cells{Text(row.caption)};
         for (const analysis::SensorStatistics& s : a.sensors) cells << Text(row.cell(s, "."));
@@ -99,7 +99,7 @@ void Excursions(ReportPages& pages, const analysis::HistoryAnalysis& a) {
     const std::vector<double> lefts{0, 40, 105, 210, 340, 430};
     QStringList header;
     for (const std::string_view column : analysis::kExcursionColumns) header << Text(column);
-    pages.Row(header, lefts, true);
+    pages.Header(header, lefts);
     const std::size_t shown = std::min(all.size(), kReportExcursionRows);
     for (std::size_t i = 0; i < shown; ++i) {
         QStringList cells;
@@ -118,8 +118,7 @@ void Gaps(ReportPages& pages, const analysis::HistoryAnalysis& a) {
         return;
     }
     const std::vector<double> lefts{0, 130, 260};
-    pages.Row({QStringLiteral("From"), QStringLiteral("To"), QStringLiteral("Duration")}, lefts,
-              true);
+    pages.Header({QStringLiteral("From"), QStringLiteral("To"), QStringLiteral("Duration")}, lefts);
     for (const analysis::LogGap& g : a.log.gaps)
         pages.Row({Text(data::FormatChartTime(g.from)), Text(data::FormatChartTime(g.to)),
                    Text(analysis::DurationText(g.seconds))},

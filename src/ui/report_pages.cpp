@@ -32,10 +32,20 @@ void ReportPages::Need(double height) {
     ++page_;
     y_ = kMargin;
     Footer();
+    if (!header_.isEmpty())
+        Row(header_, headerLefts_, true);
+}
+
+void ReportPages::Header(const QStringList& cells, const std::vector<double>& lefts) {
+    header_.clear();  // not twice at a page break right here
+    Row(cells, lefts, true);
+    header_ = cells;
+    headerLefts_ = lefts;
 }
 
 void ReportPages::Heading(const QString& text) {
-    Need(3 * kRow);  // never alone at the foot of a page
+    header_.clear();  // a new section ends the table before it
+    Need(3 * kRow);   // never alone at the foot of a page
     y_ += kRow / 2;
     QFont font = painter_.font();
     font.setBold(true);

@@ -24,6 +24,9 @@ class ReportPages {
     void Line(const QString& text);
     // A row of cells in columns starting at `lefts` (offsets from the margin).
     void Row(const QStringList& cells, const std::vector<double>& lefts, bool bold = false);
+    // A table's header row: drawn in bold now and again at the top of each page the table
+    // goes on to, until the next heading or header.
+    void Header(const QStringList& cells, const std::vector<double>& lefts);
     // The plot as vectors, the width of the page and `height` high.
     void Chart(QCustomPlot* plot, double height);
 
@@ -37,6 +40,8 @@ class ReportPages {
     QString footer_;
     double width_ = 0, bottom_ = 0, y_ = 0;
     int page_ = 1;
+    QStringList header_;
+    std::vector<double> headerLefts_;
 };
 
 }  // namespace lgcset::ui
