@@ -7,9 +7,17 @@
 namespace lgcset::ui {
 namespace {
 
-// Shading light enough that the curves of other sensors show through it.
-constexpr int kShadeAlpha = 40;
-const QString kShadeLayer = QStringLiteral("grid");
+// Shading is a light tint of the sensor's colour, darker beyond an Ultra limit. It is
+// opaque and under the grid, so the grid and every curve show over it: a translucent fill
+// costs a full transfer's zoom several times the repaint of its curves.
+constexpr double kShadeTint = 0.16;
+constexpr double kUltraTint = 0.32;
+const QString kShadeLayer = QStringLiteral("background");
+
+QColor Tint(const QColor& colour, double weight) {
+    const auto mix = [weight](int c) { return static_cast<int>(255 - (255 - c) * weight); };
+    return QColor(mix(colour.red()), mix(colour.green()), mix(colour.blue()));
+}
 
 // One sensor's excursion spans as one item: it draws only those in view, and spans closer
 // than a pixel as one, so that thousands of them repaint as fast as a few. (An item per
@@ -27,8 +35,6 @@ class ExcursionShading : public QCPAbstractItem {
         const QCPAxis* time = mParentPlot->xAxis;
         const QCPRange range = time->range();
         const QRect area = clipRect();
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(colour_);
         // Spans are disjoint and in order: their ends ascend too.
         auto it = std::lower_bound(spans_.begin(), spans_.end(), range.lower,
                                    [](const auto& span, double t) { return span.second < t; });
@@ -36,7 +42,9 @@ class ExcursionShading : public QCPAbstractItem {
         double left = 0, right = 0;
         const auto flush = [&] {
             if (open)
-                painter->drawRect(QRectF(left, area.top(), right - left, area.height()));
+                painter->fillRect(QRect(static_cast<int>(left), area.top(),
+                                        std::max(1, static_cast<int>(right - left)), area.height()),
+                                  colour_);
         };
         for (; it != spans_.end() && it->first <= range.upper; ++it) {
             const double l = time->coordToPixel(it->first);
@@ -108,15 +116,14 @@ void ChartLimits::Draw(QCustomPlot* plot, const analysis::HistoryAnalysis& analy
             line->setAntialiased(false);  // level lines need none, and dashes cost with it
             items_.push_back({s.sensor, line, true});
         }
-        QColor shade = colour;
-        shade.setAlpha(kShadeAlpha);
         for (const bool ultraOnly : {false, true}) {
             std::vector<std::pair<double, double>> spans = ExcursionSpans(s, ultraOnly);
             if (spans.empty())
                 continue;
             if (!ultraOnly)
                 shades_ += spans.size();
-            auto* shading = new ExcursionShading(plot, shade, std::move(spans));
+            auto* shading = new ExcursionShading(
+                plot, Tint(colour, ultraOnly ? kUltraTint : kShadeTint), std::move(spans));
             shading->setLayer(kShadeLayer);
             shading->setClipToAxisRect(true);
             shading->setSelectable(false);
