@@ -1,9 +1,12 @@
 // Time to the first paint of the chart of a full transfer (65,535 records, four sensors and
-// positions) after "Chart", and the repaint after a zoom. A plain program run by hand:
-// history_chart_bench [zooms].
+// positions, all four alarm limits of each set) after "Chart", the repaint after a zoom, and
+// the PDF report of it. A plain program run by hand: history_chart_bench [zooms].
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QWheelEvent>
 #include <algorithm>
@@ -14,6 +17,7 @@
 #include <qcustomplot.h>
 
 #include "cold_room_history.h"
+#include "settings/settings_table.h"
 #include "ui/history_chart_window.h"
 #include "ui/umset.h"
 
@@ -47,6 +51,16 @@ int main(int argc, char* argv[]) {
     lgcset::ui::Tfrm_mset window;
     lgcset::ui::test::FillColdRoomHistory(window.History, kRecords, 60);
     window.HistoryCount = kRecords;
+    // Limits each sensor crosses now and then: lines, and shading of its excursions.
+    constexpr const char* kFields[] = {"SLow", "Low", "High", "SHigh"};
+    constexpr const char* kLimits[4][4] = {{"0", "2", "6", "8"},
+                                           {"-10", "-8", "0", "5"},
+                                           {"1", "2", "5", "6"},
+                                           {"0", "5", "25", "30"}};
+    for (int s = 0; s < 4; ++s)
+        for (int f = 0; f < 4; ++f)
+            window.Settings().SetText(lgcset::settings::SensorEditName(s + 1, kFields[f]),
+                                      kLimits[s][f]);
 
     QElapsedTimer clock;
     clock.start();
@@ -77,16 +91,30 @@ int main(int argc, char* argv[]) {
         zoomMs.push_back(clock.nsecsElapsed() / 1e6);
         replotMs.push_back(plot->replotTime());
     }
+    chart->ShowWholeRange();
+    const QString pdf = QDir::temp().filePath(QStringLiteral("history_chart_bench.pdf"));
+    clock.restart();
+    const bool saved = chart->SaveReport(pdf);
+    const double reportMs = clock.nsecsElapsed() / 1e6;
+    const qint64 reportBytes = QFileInfo(pdf).size();
+    QFile::remove(pdf);
+    std::size_t excursions = 0;
+    for (const auto& sensor : chart->Analysis().sensors) excursions += sensor.excursions.size();
+
     std::sort(zoomMs.begin(), zoomMs.end());
     std::sort(replotMs.begin(), replotMs.end());
     const auto median = [](const std::vector<double>& v) { return v[v.size() / 2]; };
 
     std::printf("records                     %zu (4 sensors, positions)\n", kRecords);
-    std::printf("chart data at transfer end  %.1f ms\n", takeMs);
+    std::printf("limit lines, shaded spans   %zu, %zu (%zu excursions)\n",
+                chart->Limits().LineCount(), chart->Limits().ShadeCount(), excursions);
+    std::printf("records at transfer end     %.1f ms\n", takeMs);
     std::printf("\"Chart\" to first paint      %.1f ms\n", firstPaintMs);
     std::printf("zoom to repaint (%d)        median %.1f ms, max %.1f ms\n", zooms, median(zoomMs),
                 zoomMs.back());
     std::printf("replot alone                median %.1f ms, max %.1f ms\n", median(replotMs),
                 replotMs.back());
-    return 0;
+    std::printf("PDF report                  %.1f ms, %lld bytes%s\n", reportMs,
+                static_cast<long long>(reportBytes), saved ? "" : " (NOT SAVED)");
+    return saved ? 0 : 1;
 }

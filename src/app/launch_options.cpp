@@ -18,6 +18,39 @@ bool KnownModel(std::string_view model) {
     return false;
 }
 
+// "--name VALUE" or "--name=VALUE": true when `argument` is the option, with its value
+// (or the error) set.
+bool FileOption(const std::vector<std::string>& arguments, std::size_t& i, std::string_view name,
+                std::string& value, std::string& error) {
+    const std::string& argument = arguments[i];
+    if (argument == name) {
+        if (i + 1 >= arguments.size()) {
+            error = std::string(name) + " needs a file";
+            return true;
+        }
+        value = arguments[++i];
+        return true;
+    }
+    if (argument.starts_with(std::string(name) + "=")) {
+        value = argument.substr(name.size() + 1);
+        return true;
+    }
+    return false;
+}
+
+// The report's options go together, and with nothing that shows the window.
+void CheckReport(LaunchOptions& options) {
+    if (!options.error.empty() || options.help || options.version)
+        return;
+    const bool any = !options.report.empty() || !options.profile.empty() || !options.pdf.empty();
+    if (!any)
+        return;
+    if (options.report.empty() || options.pdf.empty())
+        options.error = "--report needs a CSV file and --pdf the report's file";
+    else if (options.demo)
+        options.error = "--report shows no window and runs no logger: not with --demo";
+}
+
 }  // namespace
 
 LaunchOptions ParseLaunchOptions(const std::vector<std::string>& arguments) {
@@ -48,15 +81,19 @@ LaunchOptions ParseLaunchOptions(const std::vector<std::string>& arguments) {
             }
             options.demo = true;
             options.demoModel = model;
-        } else {
+        } else if (!FileOption(arguments, i, "--report", options.report, options.error) &&
+                   !FileOption(arguments, i, "--profile", options.profile, options.error) &&
+                   !FileOption(arguments, i, "--pdf", options.pdf, options.error)) {
             options.error = "unknown argument \"" + argument + "\"";
         }
     }
+    CheckReport(options);
     return options;
 }
 
 std::string LaunchUsage() {
     return "Usage: lgcset [--demo] [--demo-model R480|R481|R482|R483]\n"
+           "       lgcset --report FILE.csv [--profile PROFILE.ini] --pdf OUT.pdf\n"
            "\n"
            "Configures R48x GSM/GPRS data loggers over a serial port: settings, profiles,\n"
            "current readings, history download and export, clock, relay test and debug\n"
@@ -66,6 +103,12 @@ std::string LaunchUsage() {
            "  --demo              start with a simulated logger inside the program, first\n"
            "                      in the port list (password 8604)\n"
            "  --demo-model MODEL  the simulated logger's model (default R481); implies --demo\n"
+           "  --report FILE.csv   write the PDF report of a CSV file the export wrote (its\n"
+           "                      statistics, excursions, gaps and chart) to the file of\n"
+           "                      --pdf, against the alarm limits of --profile, and exit\n"
+           "                      without showing a window; exit status 2 for a wrong file\n"
+           "  --profile FILE      the profile whose alarm limits the report applies\n"
+           "  --pdf FILE          the report's file, replaced whole when it exists\n"
            "  -h, --help          print this text and exit\n"
            "  --version           print the version and exit\n";
 }

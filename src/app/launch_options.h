@@ -1,5 +1,6 @@
 // The program's command line: without arguments it starts as it always has; --demo starts
-// a simulated logger in the program, so that it can be tried without hardware.
+// a simulated logger in the program, so that it can be tried without hardware; --report
+// writes the PDF report of an exported CSV file and exits without showing a window.
 #pragma once
 
 #include <string>
@@ -12,6 +13,8 @@ struct LaunchOptions {
     std::string demoModel = "R481";  // the simulated logger's model, R480 to R483
     bool help = false;
     bool version = false;
+    // --report: the CSV file, the profile whose alarm limits apply (may be empty) and the PDF.
+    std::string report, profile, pdf;
     std::string error;  // not empty: the command line was not understood
 };
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/headless_report.h"
 #include "app/launch_options.h"
 #include "session/simulated_link.h"
 #include "ui/app_title.h"
@@ -24,6 +25,10 @@ int main(int argc, char* argv[]) {
             return 0;
         }
     }
+    // A report shows no window: it needs no display at all.
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]).starts_with("--report"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(lgcset::ui::kApplicationTitle));
     // The installed menu entry: desktops take the window's icon and name from it.
@@ -38,6 +43,9 @@ int main(int argc, char* argv[]) {
                      lgcset::app::LaunchUsage().c_str());
         return 2;
     }
+
+    if (!options.report.empty())
+        return lgcset::app::MakeHeadlessReport(options);
 
     lgcset::ui::Tfrm_mset window;
     if (options.demo) {

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTimeZone>
 #include <QVBoxLayout>
@@ -22,6 +23,8 @@
 #include "data/history_csv_reader.h"
 #include "data/number_format.h"
 #include "ui/message_box.h"
+#include "ui/profile_limits.h"
+#include "ui/statistics_panel.h"
 
 namespace lgcset::ui {
 namespace {
@@ -80,11 +83,14 @@ HistoryChartWindow::HistoryChartWindow(std::function<MessageBoxes&()> boxes, QWi
     : QWidget(parent, Qt::Window), boxes_(std::move(boxes)) {
     setObjectName(QStringLiteral("frm_chart"));
     setWindowTitle(QStringLiteral("History Chart"));
-    resize(1000, 620);
+    resize(1280, 680);
 
     btn_open_ = MakeButton("btn_open", QStringLiteral("Open CSV..."), this);
     btn_save_ = MakeButton("btn_save", QStringLiteral("Save Image..."), this);
     btn_whole_ = MakeButton("btn_whole", QStringLiteral("Whole Range"), this);
+    btn_limits_ = MakeButton("btn_limits", QStringLiteral("Limits from profile..."), this);
+    btn_report_ = MakeButton("btn_report", QStringLiteral("Save Report..."), this);
+    btn_report_->setEnabled(false);
     summary_ = new QLabel(this);
     summary_->setObjectName(QStringLiteral("lbl_summary"));
     pointer_ = new QLabel(this);
@@ -99,21 +105,37 @@ HistoryChartWindow::HistoryChartWindow(std::function<MessageBoxes&()> boxes, QWi
     views_->addTab(sensorPlot_, QStringLiteral("Sensors"));
     views_->addTab(trackPlot_, QStringLiteral("Track"));
     views_->setTabEnabled(kTrackView, false);
+    panel_ = new StatisticsPanel(this);
+    panel_->excursionPicked = [this](const analysis::SensorExcursion& e) {
+        views_->setCurrentIndex(kSensorView);
+        ZoomTo(e.excursion);
+    };
+    auto* split = new QSplitter(this);
+    split->setObjectName(QStringLiteral("spl_chart"));
+    split->addWidget(views_);
+    split->addWidget(panel_);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 0);
+    split->setSizes({800, 480});
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(btn_open_);
     buttons->addWidget(btn_save_);
     buttons->addWidget(btn_whole_);
+    buttons->addWidget(btn_limits_);
+    buttons->addWidget(btn_report_);
     buttons->addSpacing(12);
     buttons->addWidget(summary_, 1);
     buttons->addWidget(pointer_);
     auto* rows = new QVBoxLayout(this);
     rows->addLayout(buttons);
-    rows->addWidget(views_, 1);
+    rows->addWidget(split, 1);
 
     connect(btn_open_, &QPushButton::clicked, this, [this] { btn_openClick(); });
     connect(btn_save_, &QPushButton::clicked, this, [this] { btn_saveClick(); });
     connect(btn_whole_, &QPushButton::clicked, this, [this] { ShowWholeRange(); });
+    connect(btn_limits_, &QPushButton::clicked, this, [this] { btn_limitsClick(); });
+    connect(btn_report_, &QPushButton::clicked, this, [this] { btn_reportClick(); });
     connect(views_, &QTabWidget::currentChanged, this, [this] { pointer_->clear(); });
 }
 
@@ -166,6 +188,9 @@ void HistoryChartWindow::ToggleCurveAt(const QPoint& position) {
             continue;
         QCPAbstractPlottable* graph = entry->plottable();
         graph->setVisible(!graph->visible());
+        for (std::size_t s = 0; s < graphs_.size(); ++s)
+            if (graphs_[s] == graph)
+                limits_.SetSensorVisible(static_cast<int>(s) + 1, graph->visible());
         entry->setTextColor(graph->visible() ? Qt::black : Qt::gray);
         sensorPlot_->replot();
         return;
@@ -197,13 +222,107 @@ void HistoryChartWindow::BuildTrackPlot() {
 
 void HistoryChartWindow::ShowChart(std::shared_ptr<const data::HistoryChartData> chart,
                                    const QString& source) {
+    Show(std::move(chart), source, nullptr, QString());
+}
+
+void HistoryChartWindow::ShowRecords(
+    std::shared_ptr<const std::vector<data::HistoryRecord>> records, const QString& source,
+    const QString& csvPath) {
+    if (!records)
+        return;
+    auto chart = std::make_shared<const data::HistoryChartData>(data::BuildHistoryChart(*records));
+    Show(std::move(chart), source, std::move(records), csvPath);
+}
+
+void HistoryChartWindow::ShowRecords(
+    std::shared_ptr<const std::vector<data::HistoryRecord>> records, const QString& source,
+    const QString& csvPath, const analysis::SensorSetups& setups, const QString& limitsFrom) {
+    setups_ = setups;
+    limitsFrom_ = limitsFrom;
+    ShowRecords(std::move(records), source, csvPath);
+}
+
+void HistoryChartWindow::Show(std::shared_ptr<const data::HistoryChartData> chart,
+                              const QString& source,
+                              std::shared_ptr<const std::vector<data::HistoryRecord>> records,
+                              const QString& csvPath) {
     if (!chart)
         return;
     chart_ = std::move(chart);
+    records_ = std::move(records);
+    source_ = source;
+    csvPath_ = csvPath;
     setWindowTitle(QStringLiteral("History Chart - %1").arg(source));
     summary_->setText(Summary(*chart_));
     FillPlots();
+    Analyze();
+}
+
+void HistoryChartWindow::SetLogger(const QString& model, const QString& firmware,
+                                   const QString& deviceId) {
+    model_ = model;
+    firmware_ = firmware;
+    deviceId_ = deviceId;
+    layout_ = settings::LayoutForModel(model.toStdString());
+}
+
+void HistoryChartWindow::SetLimits(const analysis::SensorSetups& setups, const QString& from) {
+    setups_ = setups;
+    limitsFrom_ = from;
+    Analyze();
+}
+
+bool HistoryChartWindow::LoadLimitsFromProfile(const QString& path) {
+    const ProfileLimits read = ReadProfileLimits(QFile::encodeName(path).toStdString(), layout_);
+    const QString name = QFileInfo(path).fileName();
+    switch (read.outcome) {
+        case profiles::ProfileLoad::Loaded:
+            SetLimits(read.setups, QStringLiteral("profile %1").arg(name));
+            return true;
+        case profiles::ProfileLoad::NoSettings:
+            boxes_().Show(QString::fromStdString(profiles::NoSettingsMessage(name.toStdString())));
+            return false;
+        case profiles::ProfileLoad::Unreadable:
+            break;
+    }
+    boxes_().Error(QStringLiteral("The profile \"%1\" cannot be read.").arg(name),
+                   QString::fromStdString(read.error));
+    return false;
+}
+
+// Figures, lines and shading for the records on view; a chart without its records (a
+// picture's) has none.
+void HistoryChartWindow::Analyze() {
+    analysis_ =
+        records_ ? analysis::AnalyzeHistory(*records_, setups_) : analysis::HistoryAnalysis{};
+    limits_.Draw(sensorPlot_, analysis_, kSensorColours);
+    for (std::size_t s = 0; s < graphs_.size(); ++s)
+        limits_.SetSensorVisible(static_cast<int>(s) + 1, graphs_[s]->visible());
+    panel_->Show(analysis_, limitsFrom_);
+    btn_report_->setEnabled(records_ != nullptr);
     ShowWholeRange();
+}
+
+void HistoryChartWindow::ZoomTo(const analysis::Excursion& excursion) {
+    // A few log intervals on either side show how it began and ended.
+    const double interval = analysis_.log.interval.value_or(60);
+    const double margin = std::max(3 * interval, (excursion.to - excursion.from) * 0.25);
+    sensorPlot_->xAxis->setRange(excursion.from - margin, excursion.to + margin);
+    AdaptTimeTicks();
+    sensorPlot_->replot();
+}
+
+ReportFacts HistoryChartWindow::Facts() const {
+    return {model_, firmware_, deviceId_, source_, csvPath_, limitsFrom_};
+}
+
+bool HistoryChartWindow::SaveReport(const QString& path) {
+    QString error;
+    if (!WriteHistoryReport(path, Facts(), analysis_, sensorPlot_, error)) {
+        boxes_().Error(QStringLiteral("The report cannot be saved."), error);
+        return false;
+    }
+    return true;
 }
 
 void HistoryChartWindow::FillPlots() {
@@ -242,7 +361,15 @@ void HistoryChartWindow::ShowWholeRange() {
         return;
     constexpr double kHalfHour = 1800;
     sensorPlot_->xAxis->setRange(Padded(chart_->time, kHalfHour, 0.01));
-    sensorPlot_->yAxis->setRange(Padded(chart_->value, 1.0, 0.05));
+    // The limits in view as well, so that the whole range shows how close the readings came.
+    data::ChartRange values = chart_->value;
+    for (const analysis::SensorStatistics& s : analysis_.sensors)
+        for (const auto& limit : s.limits)
+            if (limit && !values.empty) {
+                values.lower = std::min(values.lower, static_cast<double>(*limit));
+                values.upper = std::max(values.upper, static_cast<double>(*limit));
+            }
+    sensorPlot_->yAxis->setRange(Padded(values, 1.0, 0.05));
     AdaptTimeTicks();
     sensorPlot_->replot();
     trackAtWholeRange_ = true;
@@ -329,13 +456,13 @@ bool HistoryChartWindow::OpenCsv(const QString& path) {
                        QString::fromStdString(read.error));
         return false;
     }
-    auto chart =
-        std::make_shared<const data::HistoryChartData>(data::BuildHistoryChart(read.records));
-    if (!chart->HasValues() && !chart->HasTrack()) {
+    const data::HistoryChartData chart = data::BuildHistoryChart(read.records);
+    if (!chart.HasValues() && !chart.HasTrack()) {
         boxes_().Show(QStringLiteral("\"%1\" holds no readings to chart.").arg(name));
         return false;
     }
-    ShowChart(std::move(chart), name);
+    ShowRecords(std::make_shared<const std::vector<data::HistoryRecord>>(read.records), name,
+                QFileInfo(path).absoluteFilePath());
     return true;
 }
 
@@ -367,6 +494,26 @@ void HistoryChartWindow::btn_saveClick() {
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".png");
     SaveImage(path);
+}
+
+void HistoryChartWindow::btn_limitsClick() {
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Limits from profile"), QApplication::applicationDirPath(),
+        QStringLiteral("Profiles (*.ini);;All files (*)"));
+    if (!path.isEmpty())
+        LoadLimitsFromProfile(path);
+}
+
+void HistoryChartWindow::btn_reportClick() {
+    QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Save Report"),
+        QDir(QApplication::applicationDirPath()).filePath(QStringLiteral("report.pdf")),
+        QStringLiteral("PDF files (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+    SaveReport(path);
 }
 
 }  // namespace lgcset::ui

@@ -2,6 +2,8 @@
 // the positions on a second, each with zoom (drag a rectangle, or the wheel for time), a
 // way back to the whole range and the coordinates under the mouse. It shows the records of
 // the last transfer or of a CSV file that the export wrote earlier, and saves a view as PNG.
+// Beside the plot its statistics: the sensors' alarm limits drawn on it, their excursions
+// shaded and listed, and a PDF report of it all.
 #pragma once
 
 #include <QPoint>
@@ -10,8 +12,14 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
+#include "analysis/history_analysis.h"
 #include "data/history_chart_data.h"
+#include "settings/channel_layout.h"
+#include "ui/chart_limits.h"
+#include "ui/history_report.h"
 
 class QCPCurve;
 class QCPGraph;
@@ -23,6 +31,7 @@ class QTabWidget;
 namespace lgcset::ui {
 
 class MessageBoxes;
+class StatisticsPanel;
 
 class HistoryChartWindow : public QWidget {
     Q_OBJECT
@@ -35,6 +44,32 @@ class HistoryChartWindow : public QWidget {
     // its records come from (window title and summary line).
     void ShowChart(std::shared_ptr<const data::HistoryChartData> chart, const QString& source);
     const data::HistoryChartData* Chart() const { return chart_.get(); }
+    // Shows the records themselves, with their statistics against the limits on hand;
+    // `csvPath`: the CSV file that holds them, if any (the report names it and its digest).
+    void ShowRecords(std::shared_ptr<const std::vector<data::HistoryRecord>> records,
+                     const QString& source, const QString& csvPath);
+    // The same against new limits (`limitsFrom` says where they were taken from), analysed
+    // and drawn once.
+    void ShowRecords(std::shared_ptr<const std::vector<data::HistoryRecord>> records,
+                     const QString& source, const QString& csvPath,
+                     const analysis::SensorSetups& setups, const QString& limitsFrom);
+
+    // The logger the records come from, when known; its model says which channels are
+    // analog.
+    void SetLogger(const QString& model, const QString& firmware, const QString& deviceId);
+    // The sensors' kinds and alarm limits; `from` says where they were taken from.
+    void SetLimits(const analysis::SensorSetups& setups, const QString& from);
+    // Takes the limits from a profile file; a file that cannot be read or holds no settings
+    // refuses with a box and changes nothing.
+    bool LoadLimitsFromProfile(const QString& path);
+    // Zooms the time axis to an excursion with some of the readings around it.
+    void ZoomTo(const analysis::Excursion& excursion);
+    // The PDF report of the records on view; false (with a box) when it cannot be written.
+    bool SaveReport(const QString& path);
+    const analysis::HistoryAnalysis& Analysis() const { return analysis_; }
+    ReportFacts Facts() const;
+    const ChartLimits& Limits() const { return limits_; }
+    std::optional<settings::ChannelLayout> Layout() const { return layout_; }
 
     // Charts a CSV file written by the export; a file that is not one refuses with a box
     // and leaves the chart on view as it was. True when the file is on view.
@@ -46,6 +81,8 @@ class HistoryChartWindow : public QWidget {
     // Button handlers: they ask for the file, then do the above.
     void btn_openClick();
     void btn_saveClick();
+    void btn_limitsClick();
+    void btn_reportClick();
 
     QCustomPlot* SensorPlot() const { return sensorPlot_; }
     QCustomPlot* TrackPlot() const { return trackPlot_; }
@@ -57,6 +94,9 @@ class HistoryChartWindow : public QWidget {
     QPushButton* OpenButton() const { return btn_open_; }
     QPushButton* SaveButton() const { return btn_save_; }
     QPushButton* WholeRangeButton() const { return btn_whole_; }
+    QPushButton* LimitsButton() const { return btn_limits_; }
+    QPushButton* ReportButton() const { return btn_report_; }
+    StatisticsPanel* Statistics() const { return panel_; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,6 +109,10 @@ class HistoryChartWindow : public QWidget {
     void ShowPointer(QCustomPlot* plot, const QPoint& position);
     void ToggleCurveAt(const QPoint& position);
     void AdaptTimeTicks();
+    void Analyze();
+    void Show(std::shared_ptr<const data::HistoryChartData> chart, const QString& source,
+              std::shared_ptr<const std::vector<data::HistoryRecord>> records,
+              const QString& csvPath);
 
     std::function<MessageBoxes&()> boxes_;
     std::shared_ptr<const data::HistoryChartData> chart_;
@@ -82,6 +126,17 @@ class HistoryChartWindow : public QWidget {
     QPushButton* btn_open_ = nullptr;
     QPushButton* btn_save_ = nullptr;
     QPushButton* btn_whole_ = nullptr;
+    QPushButton* btn_limits_ = nullptr;
+    QPushButton* btn_report_ = nullptr;
+    StatisticsPanel* panel_ = nullptr;
+    std::shared_ptr<const std::vector<data::HistoryRecord>> records_;
+    QString source_, csvPath_;
+    QString model_, firmware_, deviceId_;
+    std::optional<settings::ChannelLayout> layout_;
+    analysis::SensorSetups setups_{};
+    QString limitsFrom_ = QStringLiteral("none set");
+    analysis::HistoryAnalysis analysis_;
+    ChartLimits limits_;
     // The track keeps its whole range fitted to the plot's shape until the user zooms.
     bool trackAtWholeRange_ = true;
     QPoint pressedAt_;

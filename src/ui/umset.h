@@ -470,10 +470,12 @@ class Tfrm_mset : public QWidget,
     bool shown_ = false;
     std::unique_ptr<WindowHistoryHost> historyHost_;
     std::unique_ptr<data::HistoryQuery> historyQuery_;
-    // What the chart needs of the last transfer, taken when it ended (the export then
-    // clears the present flags), and the window that shows it, made at the first "Chart".
-    std::shared_ptr<const data::HistoryChartData> transferChart_;
+    // The records of the last transfer, taken when it ended (the export then clears the
+    // present flags), the CSV file its export wrote, and the window that shows them, made at
+    // the first "Chart".
+    std::shared_ptr<const std::vector<data::HistoryRecord>> transferRecords_;
     QString transferChartSource_;
+    QString transferCsv_;
     HistoryChartWindow* chartWindow_ = nullptr;
 };
 

@@ -1,8 +1,8 @@
-// The chart of a history transfer's records.
+// The chart of a history transfer's records, against the alarm limits on the window.
 #include <QDateTime>
 #include <QPushButton>
 
-#include "data/history_chart_data.h"
+#include "analysis/sensor_setup.h"
 #include "ui/history_chart_window.h"
 #include "ui/umset.h"
 
@@ -11,21 +11,31 @@ namespace lgcset::ui {
 void Tfrm_mset::HistoryTransferEnded() {
     if (HistoryCount == 0)
         return;
-    transferChart_ = std::make_shared<const data::HistoryChartData>(
-        data::BuildHistoryChart({History.data(), HistoryCount}));
+    transferRecords_ = std::make_shared<const std::vector<data::HistoryRecord>>(
+        History.data(), History.data() + HistoryCount);
     transferChartSource_ =
         QStringLiteral("transfer of %1")
             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yy-MM-dd hh:mm")));
+    transferCsv_.clear();  // until its export writes one
     btn_chart->setEnabled(true);
 }
 
 void Tfrm_mset::btn_chartClick() {
-    if (!transferChart_)
+    if (!transferRecords_)
         return;
     if (chartWindow_ == nullptr) {
         chartWindow_ = new HistoryChartWindow([this]() -> MessageBoxes& { return Boxes(); }, this);
     }
-    chartWindow_->ShowChart(transferChart_, transferChartSource_);
+    // The logger and its limits as the window holds them now: read from it or loaded from
+    // a profile.
+    const settings::SettingsView& view = Settings();
+    const std::string model = view.Text("Edit1");
+    chartWindow_->SetLogger(QString::fromStdString(model),
+                            QString::fromStdString(view.Text("edt43")),
+                            QString::fromStdString(view.Text("edt_id")));
+    chartWindow_->ShowRecords(transferRecords_, transferChartSource_, transferCsv_,
+                              analysis::SetupsFromSettings(view, settings::LayoutForModel(model)),
+                              QStringLiteral("the alarm settings"));
     chartWindow_->show();
     chartWindow_->raise();
     chartWindow_->activateWindow();

@@ -86,8 +86,10 @@ void Tfrm_mset::ExportHistory() {
     // Only while the store still holds the exported transfer: once a new query has started,
     // its slots are its own. Clearing before events are let in would not do: a stopped or
     // failed export saved nothing, and its records keep their flags.
-    if (historyQuery_->Run() == transfer)
+    if (historyQuery_->Run() == transfer) {
         exports::ClearSensorPresentFlags(History.data(), count);
+        transferCsv_ = QString::fromStdString(result.csv.string());
+    }
 
     const QString workbook = QString::fromStdString(result.workbook.string());
     const QString csv = QString::fromStdString(result.csv.string());

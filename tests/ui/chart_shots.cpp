@@ -1,15 +1,21 @@
 // Charts a simulated week of a cold room on the current display and saves a picture of
-// each view, for looking at the chart: chart_shots <output prefix>.
+// each view, for looking at the chart, and its PDF report: chart_shots <output prefix>.
+// The room's air and the goods have the alarm limits of a chilled-food cold room; the week
+// is exported beside the pictures first, so that the report names its CSV file.
 #include <QApplication>
+#include <QFileInfo>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QThread>
 
+#include "analysis/statistics_table.h"
 #include "cold_room_history.h"
+#include "settings/settings_table.h"
 #include "ui/app_title.h"
 #include "ui/history_chart_window.h"
+#include "ui/scripted_message_boxes.h"
 #include "ui/umset.h"
 
 namespace {
@@ -28,16 +34,33 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QString::fromUtf8(lgcset::ui::kApplicationTitle));
     const QString prefix = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("chart");
     lgcset::ui::Tfrm_mset window;
+    lgcset::ui::ScriptedMessageBoxes boxes;
+    boxes.SetDefaultAnswer(false);  // the export's offers to open its files
+    window.SetMessageBoxes(&boxes);
+    window.ExportFolders = {QFileInfo(prefix).absolutePath().toStdString()};
+    window.Settings().SetText("Edit1", "R481");
+    window.Settings().SetText("edt43", "V2.07");
+    window.Settings().SetText("edt_id", "8610045");
     window.show();
     // A week every ten minutes.
     constexpr std::size_t kRecords = 7 * 24 * 6;
     lgcset::ui::test::FillColdRoomHistory(window.History, kRecords, 600);
     window.HistoryCount = kRecords;
     window.HistoryTransferEnded();
+    using lgcset::settings::SensorEditName;
+    const struct {
+        int sensor;
+        const char* field;
+        const char* limit;
+    } limits[] = {{1, "SLow", "0"},  {1, "Low", "2"}, {1, "High", "6"},
+                  {1, "SHigh", "8"}, {3, "Low", "3"}, {3, "High", "5"}};
+    for (const auto& l : limits)
+        window.Settings().SetText(SensorEditName(l.sensor, l.field), l.limit);
+    window.ExportHistory();
     window.btn_chart->click();
     lgcset::ui::HistoryChartWindow* chart = window.ChartWindow();
     chart->move(0, 0);
-    chart->resize(1100, 640);
+    chart->resize(1400, 720);
     Settle();
     chart->ShowWholeRange();
     const auto shoot = [&](const QString& name) {
@@ -50,5 +73,15 @@ int main(int argc, char* argv[]) {
     shoot(QStringLiteral("-sensors.png"));
     chart->Views()->setCurrentIndex(1);
     shoot(QStringLiteral("-track.png"));
+    chart->Views()->setCurrentIndex(0);
+    // The longest excursion as a click on it in the list shows it.
+    const auto longest = lgcset::analysis::ExcursionsLongestFirst(chart->Analysis());
+    if (!longest.empty()) {
+        chart->ZoomTo(longest.front().excursion);
+        shoot(QStringLiteral("-excursion.png"));
+        chart->ShowWholeRange();
+    }
+    chart->SaveReport(prefix + QStringLiteral("-report.pdf"));
+    window.SetMessageBoxes(nullptr);
     return 0;
 }
