@@ -1,0 +1,50 @@
+#include "archive/archive_schema.h"
+
+#include <array>
+
+namespace lgcset::archive {
+
+namespace {
+
+// Times of downloads are seconds since 1970 UTC; times of readings are the logger's clock
+// counted the same way without a zone. An absent sensor or position value is NULL.
+constexpr std::string_view kVersion1 = R"sql(
+CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT NOT NULL);
+CREATE TABLE loggers (
+  id INTEGER PRIMARY KEY,
+  device_id TEXT NOT NULL,
+  model TEXT NOT NULL,
+  firmware TEXT NOT NULL DEFAULT '',
+  first_seen INTEGER NOT NULL,
+  last_seen INTEGER NOT NULL,
+  UNIQUE (device_id, model));
+CREATE TABLE downloads (
+  id INTEGER PRIMARY KEY,
+  logger_id INTEGER NOT NULL REFERENCES loggers (id),
+  at INTEGER NOT NULL,
+  range_from TEXT NOT NULL,
+  range_to TEXT NOT NULL,
+  received INTEGER NOT NULL,
+  added INTEGER NOT NULL,
+  source TEXT NOT NULL,
+  workbook TEXT NOT NULL,
+  workbook_sha256 TEXT NOT NULL,
+  csv TEXT NOT NULL,
+  csv_sha256 TEXT NOT NULL);
+CREATE TABLE readings (
+  logger_id INTEGER NOT NULL REFERENCES loggers (id),
+  t INTEGER NOT NULL,
+  sensor1 REAL, sensor2 REAL, sensor3 REAL, sensor4 REAL,
+  longitude INTEGER, latitude INTEGER, velocity INTEGER, direction INTEGER,
+  download_id INTEGER NOT NULL REFERENCES downloads (id));
+CREATE INDEX readings_by_time ON readings (logger_id, t);
+)sql";
+
+constexpr std::array<std::string_view, 1> kSteps = {kVersion1};
+
+}  // namespace
+
+std::span<const std::string_view> SchemaSteps() { return kSteps; }
+int CurrentSchemaVersion() { return static_cast<int>(kSteps.size()); }
+
+}  // namespace lgcset::archive

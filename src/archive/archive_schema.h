@@ -1,0 +1,14 @@
+// The archive file's schema, as the steps that bring a file from each version to the next.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace lgcset::archive {
+
+// Step i brings a file at version i to version i + 1; a new file is at version 0. The
+// current version is the count of steps.
+std::span<const std::string_view> SchemaSteps();
+int CurrentSchemaVersion();
+
+}  // namespace lgcset::archive

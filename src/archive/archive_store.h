@@ -1,0 +1,101 @@
+// The archive: every history transfer of every logger kept in one place, overlapping
+// transfers merged, so that a logger's readings can be read back over any range.
+//
+// The interface is engine-neutral; sqlite_archive.h opens the one kept in a local file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "data/history_record.h"
+
+namespace lgcset::archive {
+
+// A logger is known by its device ID (all '0' when none was set) and its model.
+struct LoggerKey {
+    std::string deviceId;
+    std::string model;
+};
+
+// Where a download came from and what it left behind.
+struct DownloadInfo {
+    LoggerKey logger;
+    std::string firmware;       // empty when not known
+    std::int64_t at = 0;        // when it ended, seconds since 1970 UTC
+    std::string rangeFrom;      // the range asked, "YYYY-MM-DD"; empty for an imported file
+    std::string rangeTo;
+    std::string source;         // the port, or the imported file's path
+    std::string workbook;       // the export files' names and SHA-256; empty when none
+    std::string workbookSha256;
+    std::string csv;
+    std::string csvSha256;
+};
+
+struct AddCounts {
+    std::size_t received = 0;      // records handed in
+    std::size_t added = 0;         // new to the archive
+    std::size_t alreadyThere = 0;  // identical to an archived reading
+    std::size_t withoutTime = 0;   // no real date and time: they cannot be placed, not kept
+};
+
+enum class ArchiveError {
+    None,
+    FolderMissing,  // the archive's folder does not exist and was not to be made
+    CannotOpen,     // the file cannot be opened or made (read-only folder, no permission)
+    NotAnArchive,   // the file is something else
+    NewerSchema,    // written by a newer program
+    WriteFailed,    // a transfer could not be stored; the archive is as it was
+};
+
+struct ArchiveStatus {
+    ArchiveError error = ArchiveError::None;
+    std::string message;  // when error != None: one sentence for the user
+    bool ok() const { return error == ArchiveError::None; }
+};
+
+struct AddResult {
+    ArchiveStatus status;
+    AddCounts counts;
+};
+
+struct LoggerSummary {
+    LoggerKey logger;
+    std::string firmware;
+    std::int64_t firstSeen = 0, lastSeen = 0;  // downloads, seconds since 1970 UTC
+    std::int64_t firstReading = 0, lastReading = 0;  // ReadingTime of its readings
+    std::size_t readings = 0;
+    std::size_t downloads = 0;
+};
+
+// A reading's time on the logger's clock as seconds from 1970-01-01 00:00:00 of that clock
+// (no time zone: the logger keeps none). Only for a record with a real date and time.
+std::int64_t ReadingTime(const data::HistoryRecord& record);
+
+class ArchiveStore {
+  public:
+    virtual ~ArchiveStore() = default;
+
+    // One transfer's records, merged: a reading identical to one archived for this logger
+    // (same time, same values) is not stored again; a different one at the same time is
+    // kept beside it. All of it or nothing is stored.
+    virtual AddResult Add(const DownloadInfo& download,
+                          std::span<const data::HistoryRecord> records) = 0;
+
+    // Every logger, by device ID and model.
+    virtual std::vector<LoggerSummary> Loggers() = 0;
+
+    // A logger's readings whose ReadingTime lies in [from, to], in time order.
+    virtual std::vector<data::HistoryRecord> Readings(const LoggerKey& logger, std::int64_t from,
+                                                      std::int64_t to) = 0;
+};
+
+struct OpenResult {
+    std::unique_ptr<ArchiveStore> store;  // null when status says why
+    ArchiveStatus status;
+};
+
+}  // namespace lgcset::archive

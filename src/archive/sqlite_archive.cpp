@@ -1,0 +1,426 @@
+#include "archive/sqlite_archive.h"
+
+#include <sqlite3.h>
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "archive/archive_schema.h"
+#include "data/calendar.h"
+#include "data/number_format.h"
+
+namespace lgcset::archive {
+
+namespace {
+
+struct DbClose {
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+using Db = std::unique_ptr<sqlite3, DbClose>;
+
+struct StmtFinalize {
+    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+};
+using Stmt = std::unique_ptr<sqlite3_stmt, StmtFinalize>;
+
+Stmt Prepare(sqlite3* db, std::string_view sql) {
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &s,
+                       nullptr);
+    return Stmt(s);
+}
+
+bool Exec(sqlite3* db, std::string_view sql) {
+    return sqlite3_exec(db, std::string(sql).c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+void BindText(sqlite3_stmt* s, int index, const std::string& text) {
+    sqlite3_bind_text(s, index, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+std::string ColumnText(sqlite3_stmt* s, int column) {
+    const unsigned char* text = sqlite3_column_text(s, column);
+    return text == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(text));
+}
+
+// The archive keeps a sensor value as the export shows it, so that an export read back
+// from its CSV file merges with the download that wrote it.
+double ArchivedSensor(double value) {
+    const std::string text = data::FormatUpToTwoDecimals(value);
+    double parsed = value;
+    std::from_chars(text.data(), text.data() + text.size(), parsed);
+    return parsed;
+}
+
+// The sensor and position columns of a reading from parameter `first` on: NULL when
+// absent.
+void BindValues(sqlite3_stmt* s, int first, const data::HistoryRecord& r) {
+    for (std::size_t i = 0; i < data::kSensorCount; ++i) {
+        const int index = first + static_cast<int>(i);
+        if (r.sensorPresent[i] == 1)
+            sqlite3_bind_double(s, index, ArchivedSensor(r.sensor[i]));
+        else
+            sqlite3_bind_null(s, index);
+    }
+    const std::uint32_t positions[] = {r.longitude, r.latitude, r.velocity, r.direction};
+    for (int i = 0; i < 4; ++i) {
+        const int index = first + data::kSensorCount + i;
+        if (positions[i] == data::kAbsentPosition)
+            sqlite3_bind_null(s, index);
+        else
+            sqlite3_bind_int64(s, index, positions[i]);
+    }
+}
+
+ArchiveStatus Failed(ArchiveError error, std::string message) {
+    return {error, std::move(message)};
+}
+
+class SqliteArchive final : public ArchiveStore {
+  public:
+    SqliteArchive(Db db, std::filesystem::path file) : db_(std::move(db)), file_(std::move(file)) {}
+
+    AddResult Add(const DownloadInfo& download,
+                  std::span<const data::HistoryRecord> records) override {
+        AddResult result;
+        result.counts.received = records.size();
+        failure_.clear();
+        if (!Exec(db_.get(), "BEGIN IMMEDIATE")) {
+            result.status = WriteFailure();
+            return result;
+        }
+        if (!Store(download, records, result.counts) || !Exec(db_.get(), "COMMIT")) {
+            result.status = WriteFailure();
+            Exec(db_.get(), "ROLLBACK");
+            result.counts = {records.size(), 0, 0, 0};
+        }
+        return result;
+    }
+
+    std::vector<LoggerSummary> Loggers() override {
+        std::vector<LoggerSummary> loggers;
+        const Stmt s = Prepare(db_.get(), R"sql(
+SELECT l.device_id, l.model, l.firmware, l.first_seen, l.last_seen,
+       (SELECT min(t) FROM readings WHERE logger_id = l.id),
+       (SELECT max(t) FROM readings WHERE logger_id = l.id),
+       (SELECT count(*) FROM readings WHERE logger_id = l.id),
+       (SELECT count(*) FROM downloads WHERE logger_id = l.id)
+FROM loggers AS l ORDER BY l.device_id, l.model)sql");
+        while (s && sqlite3_step(s.get()) == SQLITE_ROW) {
+            LoggerSummary l;
+            l.logger = {ColumnText(s.get(), 0), ColumnText(s.get(), 1)};
+            l.firmware = ColumnText(s.get(), 2);
+            l.firstSeen = sqlite3_column_int64(s.get(), 3);
+            l.lastSeen = sqlite3_column_int64(s.get(), 4);
+            l.firstReading = sqlite3_column_int64(s.get(), 5);
+            l.lastReading = sqlite3_column_int64(s.get(), 6);
+            l.readings = static_cast<std::size_t>(sqlite3_column_int64(s.get(), 7));
+            l.downloads = static_cast<std::size_t>(sqlite3_column_int64(s.get(), 8));
+            loggers.push_back(std::move(l));
+        }
+        return loggers;
+    }
+
+    std::vector<data::HistoryRecord> Readings(const LoggerKey& logger, std::int64_t from,
+                                              std::int64_t to) override {
+        std::vector<data::HistoryRecord> records;
+        const Stmt s = Prepare(db_.get(), R"sql(
+SELECT t, sensor1, sensor2, sensor3, sensor4, longitude, latitude, velocity, direction
+FROM readings
+WHERE logger_id = (SELECT id FROM loggers WHERE device_id = ?1 AND model = ?2)
+  AND t BETWEEN ?3 AND ?4
+ORDER BY t, rowid)sql");
+        if (!s)
+            return records;
+        BindText(s.get(), 1, logger.deviceId);
+        BindText(s.get(), 2, logger.model);
+        sqlite3_bind_int64(s.get(), 3, from);
+        sqlite3_bind_int64(s.get(), 4, to);
+        while (sqlite3_step(s.get()) == SQLITE_ROW) records.push_back(Record(s.get()));
+        return records;
+    }
+
+  private:
+    // Finalizing the statement that failed clears the connection's message: it is kept
+    // from the moment of the failure.
+    bool Fail() {
+        failure_ = sqlite3_errmsg(db_.get());
+        return false;
+    }
+
+    std::optional<std::int64_t> FailedId() {
+        Fail();
+        return std::nullopt;
+    }
+
+    ArchiveStatus WriteFailure() {
+        if (failure_.empty())
+            failure_ = sqlite3_errmsg(db_.get());
+        ArchiveStatus status = Failed(ArchiveError::WriteFailed,
+                                      "The transfer could not be archived in " + file_.string() +
+                                          ": " + failure_ + "; the archive is as it was before it.");
+        failure_.clear();
+        return status;
+    }
+
+    std::optional<std::int64_t> LoggerId(const DownloadInfo& d) {
+        const Stmt find =
+            Prepare(db_.get(), "SELECT id FROM loggers WHERE device_id = ?1 AND model = ?2");
+        if (!find)
+            return FailedId();
+        BindText(find.get(), 1, d.logger.deviceId);
+        BindText(find.get(), 2, d.logger.model);
+        if (sqlite3_step(find.get()) == SQLITE_ROW) {
+            const std::int64_t id = sqlite3_column_int64(find.get(), 0);
+            const Stmt seen = Prepare(db_.get(), R"sql(
+UPDATE loggers SET first_seen = min(first_seen, ?2), last_seen = max(last_seen, ?2),
+                   firmware = CASE WHEN ?3 = '' THEN firmware ELSE ?3 END
+WHERE id = ?1)sql");
+            if (!seen)
+                return FailedId();
+            sqlite3_bind_int64(seen.get(), 1, id);
+            sqlite3_bind_int64(seen.get(), 2, d.at);
+            BindText(seen.get(), 3, d.firmware);
+            if (sqlite3_step(seen.get()) != SQLITE_DONE)
+                return FailedId();
+            return id;
+        }
+        const Stmt add = Prepare(db_.get(),
+                                 "INSERT INTO loggers (device_id, model, firmware, first_seen, "
+                                 "last_seen) VALUES (?1, ?2, ?3, ?4, ?4)");
+        if (!add)
+            return FailedId();
+        BindText(add.get(), 1, d.logger.deviceId);
+        BindText(add.get(), 2, d.logger.model);
+        BindText(add.get(), 3, d.firmware);
+        sqlite3_bind_int64(add.get(), 4, d.at);
+        if (sqlite3_step(add.get()) != SQLITE_DONE)
+            return FailedId();
+        return sqlite3_last_insert_rowid(db_.get());
+    }
+
+    std::optional<std::int64_t> DownloadId(const DownloadInfo& d, std::int64_t logger,
+                                           std::size_t received) {
+        const Stmt add = Prepare(db_.get(), R"sql(
+INSERT INTO downloads (logger_id, at, range_from, range_to, received, added, source,
+                       workbook, workbook_sha256, csv, csv_sha256)
+VALUES (?1, ?2, ?3, ?4, ?5, 0, ?6, ?7, ?8, ?9, ?10))sql");
+        if (!add)
+            return FailedId();
+        sqlite3_bind_int64(add.get(), 1, logger);
+        sqlite3_bind_int64(add.get(), 2, d.at);
+        BindText(add.get(), 3, d.rangeFrom);
+        BindText(add.get(), 4, d.rangeTo);
+        sqlite3_bind_int64(add.get(), 5, static_cast<std::int64_t>(received));
+        BindText(add.get(), 6, d.source);
+        BindText(add.get(), 7, d.workbook);
+        BindText(add.get(), 8, d.workbookSha256);
+        BindText(add.get(), 9, d.csv);
+        BindText(add.get(), 10, d.csvSha256);
+        if (sqlite3_step(add.get()) != SQLITE_DONE)
+            return FailedId();
+        return sqlite3_last_insert_rowid(db_.get());
+    }
+
+    bool Store(const DownloadInfo& d, std::span<const data::HistoryRecord> records,
+               AddCounts& counts) {
+        const std::optional<std::int64_t> logger = LoggerId(d);
+        if (!logger)
+            return Fail();
+        const std::optional<std::int64_t> download = DownloadId(d, *logger, records.size());
+        if (!download)
+            return Fail();
+        // IS compares NULL with NULL as equal: an absent value matches only an absent one.
+        const Stmt same = Prepare(db_.get(), R"sql(
+SELECT 1 FROM readings WHERE logger_id = ?1 AND t = ?2
+  AND sensor1 IS ?3 AND sensor2 IS ?4 AND sensor3 IS ?5 AND sensor4 IS ?6
+  AND longitude IS ?7 AND latitude IS ?8 AND velocity IS ?9 AND direction IS ?10
+LIMIT 1)sql");
+        const Stmt insert = Prepare(db_.get(), R"sql(
+INSERT INTO readings (logger_id, t, sensor1, sensor2, sensor3, sensor4,
+                      longitude, latitude, velocity, direction, download_id)
+VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11))sql");
+        if (!same || !insert)
+            return Fail();
+        for (const data::HistoryRecord& r : records) {
+            if (!data::IsValidDateTime(r.year + 2000, r.month, r.day, r.hour, r.minute, r.second)) {
+                ++counts.withoutTime;
+                continue;
+            }
+            const std::int64_t t = ReadingTime(r);
+            sqlite3_reset(same.get());
+            sqlite3_bind_int64(same.get(), 1, *logger);
+            sqlite3_bind_int64(same.get(), 2, t);
+            BindValues(same.get(), 3, r);
+            const int found = sqlite3_step(same.get());
+            if (found == SQLITE_ROW) {
+                ++counts.alreadyThere;
+                continue;
+            }
+            if (found != SQLITE_DONE)
+                return Fail();
+            sqlite3_reset(insert.get());
+            sqlite3_bind_int64(insert.get(), 1, *logger);
+            sqlite3_bind_int64(insert.get(), 2, t);
+            BindValues(insert.get(), 3, r);
+            sqlite3_bind_int64(insert.get(), 11, *download);
+            if (sqlite3_step(insert.get()) != SQLITE_DONE)
+                return Fail();
+            ++counts.added;
+        }
+        const Stmt added = Prepare(db_.get(), "UPDATE downloads SET added = ?1 WHERE id = ?2");
+        if (!added)
+            return Fail();
+        sqlite3_bind_int64(added.get(), 1, static_cast<std::int64_t>(counts.added));
+        sqlite3_bind_int64(added.get(), 2, *download);
+        return sqlite3_step(added.get()) == SQLITE_DONE || Fail();
+    }
+
+    static data::HistoryRecord Record(sqlite3_stmt* s) {
+        data::HistoryRecord r;
+        const std::int64_t t = sqlite3_column_int64(s, 0);
+        const std::int64_t days = (t >= 0 ? t : t - 86399) / 86400;
+        const std::int64_t second = t - days * 86400;
+        const data::CalendarDate date = data::CivilFromDays(days);
+        r.year = static_cast<std::uint16_t>(date.year - 2000);
+        r.month = static_cast<std::uint8_t>(date.month);
+        r.day = static_cast<std::uint8_t>(date.day);
+        r.hour = static_cast<std::uint8_t>(second / 3600);
+        r.minute = static_cast<std::uint8_t>(second / 60 % 60);
+        r.second = static_cast<std::uint8_t>(second % 60);
+        for (std::size_t i = 0; i < data::kSensorCount; ++i) {
+            const int column = 1 + static_cast<int>(i);
+            r.sensorPresent[i] = sqlite3_column_type(s, column) == SQLITE_NULL ? 0 : 1;
+            r.sensor[i] = sqlite3_column_double(s, column);
+        }
+        std::uint32_t* positions[] = {&r.longitude, &r.latitude, &r.velocity, &r.direction};
+        for (int i = 0; i < 4; ++i) {
+            const int column = 1 + data::kSensorCount + i;
+            *positions[i] = sqlite3_column_type(s, column) == SQLITE_NULL
+                                ? data::kAbsentPosition
+                                : static_cast<std::uint32_t>(sqlite3_column_int64(s, column));
+        }
+        return r;
+    }
+
+    Db db_;
+    std::filesystem::path file_;
+    std::string failure_;
+};
+
+// The file's schema version: 0 for a file without tables, nothing for a file that holds
+// something other than an archive (or no database at all).
+std::optional<int> FileVersion(sqlite3* db) {
+    const Stmt tables = Prepare(db, "SELECT count(*), sum(name = 'meta') FROM sqlite_master");
+    if (!tables || sqlite3_step(tables.get()) != SQLITE_ROW)
+        return std::nullopt;
+    if (sqlite3_column_int(tables.get(), 0) == 0)
+        return 0;
+    if (sqlite3_column_int(tables.get(), 1) != 1)
+        return std::nullopt;
+    const Stmt version = Prepare(db, "SELECT value FROM meta WHERE key = 'schema_version'");
+    if (!version || sqlite3_step(version.get()) != SQLITE_ROW)
+        return std::nullopt;
+    const std::string text = ColumnText(version.get(), 0);
+    int v = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (error != std::errc() || end != text.data() + text.size() || v < 1)
+        return std::nullopt;
+    return v;
+}
+
+bool Upgrade(sqlite3* db, int from) {
+    if (!Exec(db, "BEGIN IMMEDIATE"))
+        return false;
+    const auto steps = SchemaSteps();
+    bool ok = true;
+    for (std::size_t i = static_cast<std::size_t>(from); ok && i < steps.size(); ++i)
+        ok = Exec(db, steps[i]);
+    ok = ok && Exec(db, "INSERT OR REPLACE INTO meta (key, value) VALUES ('schema_version', '" +
+                            std::to_string(CurrentSchemaVersion()) + "')");
+    if (ok && Exec(db, "COMMIT"))
+        return true;
+    Exec(db, "ROLLBACK");
+    return false;
+}
+
+}  // namespace
+
+std::int64_t ReadingTime(const data::HistoryRecord& r) {
+    return data::DaysFromCivil(r.year + 2000, r.month, r.day) * 86400 + r.hour * 3600 +
+           r.minute * 60 + r.second;
+}
+
+OpenResult OpenSqliteArchive(const std::filesystem::path& file, bool makeFolder) {
+    OpenResult result;
+    const std::string name = file.string();
+    const std::filesystem::path folder =
+        file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error)) {
+        if (!makeFolder || std::filesystem::exists(folder, error)) {
+            result.status = Failed(ArchiveError::FolderMissing,
+                                   "The archive's folder " + folder.string() + " does not exist.");
+            return result;
+        }
+        std::filesystem::create_directories(folder, error);
+        if (error) {
+            result.status = Failed(ArchiveError::CannotOpen, "The archive's folder " +
+                                                                 folder.string() +
+                                                                 " cannot be made: " +
+                                                                 error.message() + ".");
+            return result;
+        }
+    }
+    sqlite3* raw = nullptr;
+    const int opened =
+        sqlite3_open_v2(name.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    Db db(raw);
+    if (opened != SQLITE_OK) {
+        result.status = Failed(ArchiveError::CannotOpen,
+                               "The archive " + name + " cannot be opened: " +
+                                   (db ? sqlite3_errmsg(db.get()) : "out of memory") + ".");
+        return result;
+    }
+    // Another program holding the file for a moment is waited for, not failed.
+    sqlite3_busy_timeout(db.get(), 5000);
+    const std::optional<int> version = FileVersion(db.get());
+    if (!version) {
+        const int code = sqlite3_errcode(db.get());
+        result.status = code == SQLITE_CANTOPEN || code == SQLITE_READONLY || code == SQLITE_PERM
+                            ? Failed(ArchiveError::CannotOpen, "The archive " + name +
+                                                                   " cannot be opened: " +
+                                                                   sqlite3_errmsg(db.get()) + ".")
+                            : Failed(ArchiveError::NotAnArchive,
+                                     name + " is not an archive of this program.");
+        return result;
+    }
+    if (*version > CurrentSchemaVersion()) {
+        result.status = Failed(ArchiveError::NewerSchema,
+                               "The archive " + name + " was written by a newer version of this " +
+                                   "program (schema " + std::to_string(*version) +
+                                   ", this one knows up to " +
+                                   std::to_string(CurrentSchemaVersion()) +
+                                   "); it is left as it is.");
+        return result;
+    }
+    if (!Exec(db.get(), "PRAGMA journal_mode = WAL")) {
+        result.status = Failed(ArchiveError::CannotOpen, "The archive " + name +
+                                                             " cannot be opened: " +
+                                                             sqlite3_errmsg(db.get()) + ".");
+        return result;
+    }
+    if (*version < CurrentSchemaVersion() && !Upgrade(db.get(), *version)) {
+        result.status = Failed(ArchiveError::CannotOpen,
+                               "The archive " + name + " cannot be brought to this version: " +
+                                   sqlite3_errmsg(db.get()) + "; it is left as it was.");
+        return result;
+    }
+    result.store = std::make_unique<SqliteArchive>(std::move(db), file);
+    return result;
+}
+
+}  // namespace lgcset::archive
