@@ -3,6 +3,9 @@
 #include <ctime>
 #include <optional>
 
+#ifdef LGCSET_ARCHIVE
+#include "cli/cli_archive.h"
+#endif
 #include "cli/cli_history.h"
 #include "cli/cli_options.h"
 #include "cli/cli_report.h"
@@ -400,6 +403,14 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
             return Fail(err, held);
     }
 
+    if (command == "archive") {
+#ifdef LGCSET_ARCHIVE
+        return RunArchive(options, environment, out, err);
+#else
+        return Fail(err, Outcome::Failed(kExitUsage, "this build keeps no archive"));
+#endif
+    }
+
     if (command == "report") {
         if (!options.profile.empty()) {
             if (Outcome read = ReadProfile(options.profile, profile); !read.ok())
@@ -431,9 +442,22 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (command == "diff")
         return Diff(c, options, profile, out, err);
     if (command == "history") {
+        std::optional<FetchedHistory> fetched;
         const Outcome done = RunHistory(*c.session, options, outFolder, out, err,
-                                        environment.errorIsTerminal, environment.exportClock);
-        return done.ok() ? kExitOk : Fail(err, done);
+                                        environment.errorIsTerminal, environment.exportClock,
+                                        &fetched);
+        if (!done.ok())
+            return Fail(err, done);
+#ifdef LGCSET_ARCHIVE
+        const bool archiving =
+            !options.noArchive && (!options.archive.empty() || environment.defaultArchive);
+        if (fetched && archiving)
+            if (Outcome kept = ArchiveTransfer(*c.session, c.settings, options, environment,
+                                               fetched->records, fetched->exported, out);
+                !kept.ok())
+                return Fail(err, kept);
+#endif
+        return kExitOk;
     }
     if (command == "relay")
         return Relay(c, options, out, err);

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -19,6 +20,9 @@ struct CliEnvironment {
     std::filesystem::path devRoot = "/dev";
     // The clock that names the export files; the local clock when empty.
     std::function<exports::LocalTime()> exportClock;
+    // The archive when --archive names none (the program sets the user's data folder);
+    // nothing: `history` archives nothing unless --archive names a file.
+    std::optional<std::filesystem::path> defaultArchive;
 };
 
 int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,

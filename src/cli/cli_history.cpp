@@ -62,6 +62,7 @@ class CliHistoryHost final : public data::HistoryObserver {
         if (clock_)
             options.clock = clock_;
         result = exports::ExportHistory(store_.data(), count_, options);
+        records.assign(store_.data(), store_.data() + count_);
         if (result->outcome == exports::ExportResult::Outcome::Saved)
             exports::ClearSensorPresentFlags(store_.data(), count_);
         exported = count_;
@@ -70,6 +71,7 @@ class CliHistoryHost final : public data::HistoryObserver {
 
     std::vector<data::HistoryOutcome> outcomes;
     std::optional<exports::ExportResult> result;
+    std::vector<data::HistoryRecord> records;  // as exported
     std::size_t exported = 0;
     bool finished = false;
 
@@ -137,7 +139,8 @@ Outcome PrepareOutFolder(const std::string& outDir, std::filesystem::path& folde
 
 Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
                    const std::filesystem::path& folder, std::ostream& out, std::ostream& err,
-                   bool terminal, const std::function<exports::LocalTime()>& clock) {
+                   bool terminal, const std::function<exports::LocalTime()>& clock,
+                   std::optional<FetchedHistory>* fetched) {
     data::HistoryStore store;
     std::uint16_t count = 0;
     CliHistoryHost host(store, count, folder, options.keepPartial, err, terminal, clock);
@@ -194,6 +197,8 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
         << result.csv.string() << "\n";
     if (cut)
         return Outcome::Failed(kExitLink, *cut + "they were exported");
+    if (fetched != nullptr)
+        *fetched = FetchedHistory{std::move(host.records), result};
     return {};
 }
 

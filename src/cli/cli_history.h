@@ -4,8 +4,10 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "cli/cli_options.h"
 #include "cli/headless_session.h"
@@ -18,12 +20,20 @@ namespace lgcset::cli {
 // the logger is asked for anything.
 Outcome PrepareOutFolder(const std::string& outDir, std::filesystem::path& folder);
 
+// A whole transfer that was exported: its records as they came, before the export cleared
+// their sensors' sent flags, and the files written.
+struct FetchedHistory {
+    std::vector<data::HistoryRecord> records;
+    exports::ExportResult exported;
+};
+
 // `folder`: as PrepareOutFolder gave it. `terminal`: standard error is a terminal, so a
 // progress bar is worth drawing there. `clock` names the export files (the local clock
 // when empty).
 Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
                    const std::filesystem::path& folder, std::ostream& out, std::ostream& err,
-                   bool terminal, const std::function<exports::LocalTime()>& clock = {});
+                   bool terminal, const std::function<exports::LocalTime()>& clock = {},
+                   std::optional<FetchedHistory>* fetched = nullptr);
 
 // The progress line: a bar of `width` cells and the query's own text ("record 120 of 5000,
 // 6:12 left").

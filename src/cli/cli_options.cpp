@@ -14,7 +14,7 @@ namespace lgcset::cli {
 
 namespace {
 
-enum class Operand { None, Profile, CsvFile };
+enum class Operand { None, Profile, CsvFile, ArchiveAction };
 
 struct CommandEntry {
     std::string_view name;
@@ -25,7 +25,7 @@ struct CommandEntry {
     bool logger = true;  // works on a logger: needs --port or --demo
 };
 
-constexpr std::array<CommandEntry, 12> kCommands{{
+constexpr std::array<CommandEntry, 13> kCommands{{
     {"ports", "ports",
      "List the system's serial ports, one a line, with the driver and, for USB\n"
      "adapters, the USB id, maker and product names.",
@@ -45,14 +45,19 @@ constexpr std::array<CommandEntry, 12> kCommands{{
      "Print the settings that differ between the profile and the logger, one a line:\n"
      "caption, logger value, profile value. Exit status 0 when none differ, 1 when some do.",
      Operand::Profile, true},
-    {"history", "history --from YY-MM-DD --to YY-MM-DD [--out DIR] [--keep-partial]",
+    {"history",
+     "history --from YY-MM-DD --to YY-MM-DD [--out DIR] [--keep-partial] [--archive FILE | "
+     "--no-archive]",
      "Fetch the log of a date range (at most six months, not ending before it starts) and\n"
      "export it to the workbook (SAVE<time>.xls) and CSV file (SAVE_CSV_<time>.csv) in DIR\n"
      "(default: the current folder; made when missing, and refused before the logger is\n"
      "asked when it cannot be written). Progress and the time left go to standard error\n"
      "when it is a terminal. When the line is lost or the logger stops answering, nothing\n"
      "is exported, or with --keep-partial the records that arrived are; the exit status is\n"
-     "3 either way.",
+     "3 either way. A whole transfer is also kept in the archive (see archive) after the\n"
+     "logger's device ID is read, and a last line says how many records were new to it;\n"
+     "--archive FILE chooses the archive, --no-archive keeps none. An archive that cannot\n"
+     "be written is one message and exit status 2; the export is written all the same.",
      Operand::None, false},
     {"clock", "clock [--json] [--set now | --set \"YYYY-MM-DD HH:MM:SS\"]",
      "Print the logger's clock, or set it to the computer's time or to the one given. The\n"
@@ -74,6 +79,23 @@ constexpr std::array<CommandEntry, 12> kCommands{{
      "is unset); --model R482 or R483 makes every sensor analog. A file that is not one of\n"
      "our exports exits with status 2.",
      Operand::CsvFile, true, false},
+    {"archive",
+     "archive [--archive FILE] list|export|import ...",
+     "  archive list [--json]\n"
+     "  archive export --device-id ID --from YYYY-MM-DD --to YYYY-MM-DD [--model MODEL]\n"
+     "      [--out DIR]\n"
+     "  archive import --device-id ID --model MODEL FILE.csv\n"
+     "\n"
+     "The archive keeps every transfer of every logger (by device ID and model) in one\n"
+     "file, $XDG_DATA_HOME/lgcset/archive.sqlite or ~/.local/share/lgcset/archive.sqlite\n"
+     "unless --archive names another; a reading already kept is not stored again. list:\n"
+     "one line per logger: device ID, model, first and last reading, readings, downloads.\n"
+     "export: a logger's readings of the days given as the workbook and CSV file of a\n"
+     "history export, in DIR (default: the current folder); --model is needed only when\n"
+     "loggers of two models share the ID; a workbook holds one sheet, so a range of more\n"
+     "than 65535 readings is refused. import: a CSV file that a history export wrote,\n"
+     "merged into the archive as a download. Not in the Windows build.",
+     Operand::ArchiveAction, true, false},
     {"help", "help [COMMAND]", "Print the program's help or a command's.", Operand::None, false},
 }};
 
@@ -154,6 +176,43 @@ bool Fields(std::string_view text, char separator, std::initializer_list<std::si
             return false;
     }
     return true;
+}
+
+// The action of `archive` and what it needs; the first failure goes into options.error.
+void CheckArchiveCommand(const std::vector<std::string>& operands, CliOptions& options) {
+    auto fail = [&options](std::string text) {
+        if (options.error.empty())
+            options.error = std::move(text);
+    };
+    const std::string action = operands.empty() ? std::string() : operands.front();
+    options.archiveAction = action;
+    const std::size_t files = operands.empty() ? 0 : operands.size() - 1;
+    if (action != "list" && action != "export" && action != "import") {
+        fail("archive needs list, export or import");
+        return;
+    }
+    if (action == "import") {
+        if (files != 1)
+            fail("archive import needs one CSV file");
+        else
+            options.csvFile = operands[1];
+    } else if (files != 0) {
+        fail("archive " + action + " takes no argument \"" + operands[1] + "\"");
+    }
+    if (action != "list" && options.deviceId.empty())
+        fail("archive " + action + " needs --device-id");
+    if (action == "import" && options.model.empty())
+        fail("archive import needs --model");
+    if (action == "export" && (!options.from || !options.to))
+        fail("archive export needs --from and --to");
+    else if (action == "export" && Before(*options.to, *options.from))
+        fail("archive export: the range ends before it starts");
+    if (action != "export" && (options.from || options.to || !options.outDir.empty()))
+        fail("archive " + action + " takes no --from, --to or --out");
+    if (action == "list" && (!options.deviceId.empty() || !options.model.empty()))
+        fail("archive list takes no --device-id or --model");
+    if (action != "list" && options.json)
+        fail("archive " + action + " does not take --json");
 }
 
 }  // namespace
@@ -254,6 +313,17 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             commandOptions.push_back(argument);
             if (const auto dir = value("a folder"))
                 options.outDir = *dir;
+        } else if (argument == "--archive") {
+            commandOptions.push_back(argument);
+            if (const auto file = value("an archive file"))
+                options.archive = *file;
+        } else if (argument == "--no-archive") {
+            commandOptions.push_back(argument);
+            options.noArchive = true;
+        } else if (argument == "--device-id") {
+            commandOptions.push_back(argument);
+            if (const auto id = value("a device ID"))
+                options.deviceId = *id;
         } else if (argument == "--keep-partial") {
             commandOptions.push_back(argument);
             options.keepPartial = true;
@@ -348,8 +418,12 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             (option == "--json" && entry->json) || (option == "--no-verify" && c == "write") ||
             (option == "--yes" && c == "factory-reset") ||
             ((option == "--from" || option == "--to" || option == "--out" ||
-              option == "--keep-partial") &&
+              option == "--keep-partial" || option == "--no-archive") &&
              c == "history") ||
+            (option == "--archive" && (c == "history" || c == "archive")) ||
+            ((option == "--from" || option == "--to" || option == "--out" ||
+              option == "--device-id" || option == "--model") &&
+             c == "archive") ||
             (option == "--set" && c == "clock") ||
             ((option == "--profile" || option == "--model") && c == "report") ||
             ((option == "--nc" || option == "--pulse" || option == "--stop") && c == "relay");
@@ -366,9 +440,13 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             fail(options.command + " needs one CSV file");
         else
             options.csvFile = operands.front();
+    } else if (entry->operand == Operand::ArchiveAction) {
+        CheckArchiveCommand(operands, options);
     } else if (!operands.empty()) {
         fail(options.command + " takes no argument \"" + operands.front() + "\"");
     }
+    if (options.noArchive && !options.archive.empty())
+        fail("--archive and --no-archive exclude each other");
     if (options.command == "history" && (!options.from || !options.to))
         fail("history needs --from and --to");
     else if (options.command == "history" && Before(*options.to, *options.from))

@@ -38,6 +38,11 @@ struct CliOptions {
     std::optional<data::CalendarDate> from, to;  // history
     std::string outDir;                          // history; empty: the current folder
     bool keepPartial = false;                    // history: export what arrived before a loss
+    std::string archive;     // history, archive: the archive file (empty: the default one)
+    bool noArchive = false;  // history: archive nothing
+
+    std::string archiveAction;  // archive: list, export or import
+    std::string deviceId;       // archive export, import
 
     bool setClock = false;  // clock --set
     bool setClockNow = false;

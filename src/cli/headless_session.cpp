@@ -5,6 +5,8 @@
 
 #include "protocol/commands.h"
 #include "settings/channel_layout.h"
+#include "settings/page_layout.h"
+#include "settings/parameter_image.h"
 
 namespace lgcset::cli {
 
@@ -137,6 +139,21 @@ Outcome HeadlessSession::FactoryReset() {
         return {};
     return Outcome::Failed(
         kExitRefused, "the logger refused the factory reset: " + protocol::OutcomeMessage(reset));
+}
+
+Outcome HeadlessSession::ReadDeviceId(std::string& id) {
+    const std::size_t before = RepliesOf(protocol::Command::ReadPage);
+    device_.SendReadPage(settings::kSystemPageAddress);
+    if (!RunUntil([&] { return RepliesOf(protocol::Command::ReadPage) > before; }) || !lastFrame_)
+        return Outcome::Failed(kExitLink, LinkError() + " while reading the device ID");
+    settings::SettingsModel scratch;
+    settings::CodeTables codes;
+    ApplyIdentity(scratch, LoginReply(), codes);
+    settings::ParameterImage image;
+    image.Store(settings::kSystemPageAddress, lastFrame_->payload);
+    settings::DecodePage(settings::kSystemPageAddress, scratch, image, codes);
+    id = scratch.Text("edt_id");
+    return {};
 }
 
 Outcome HeadlessSession::Ask(std::uint8_t requestType, protocol::Command reply,

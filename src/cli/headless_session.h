@@ -65,6 +65,9 @@ class HeadlessSession final : public protocol::DeviceObserver, private session::
     // request's reply.
     Outcome SaveSettings();
     Outcome FactoryReset();
+    // The device ID (edt_id) from the system page, read on its own and decoded into a
+    // scratch model: the settings do not change.
+    Outcome ReadDeviceId(std::string& id);
     // One request of SendRequest's table, waiting for the reply with `reply`'s code; the
     // reply frame comes back in `frame`. With `awaited`, the reply is a refusal unless the
     // dispatcher reported that operation done.

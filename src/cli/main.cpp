@@ -6,11 +6,17 @@
 #include <string>
 #include <vector>
 
+#ifdef LGCSET_ARCHIVE
+#include "archive/archive_path.h"
+#endif
 #include "cli/cli_commands.h"
 
 int main(int argc, char* argv[]) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
     lgcset::cli::CliEnvironment environment;
     environment.errorIsTerminal = ::isatty(STDERR_FILENO) == 1;
+#ifdef LGCSET_ARCHIVE
+    environment.defaultArchive = lgcset::archive::DefaultArchivePath();
+#endif
     return lgcset::cli::RunCli(arguments, std::cout, std::cerr, environment);
 }

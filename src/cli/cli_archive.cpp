@@ -1,0 +1,192 @@
+#include "cli/cli_archive.h"
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+
+#include "archive/sqlite_archive.h"
+#include "cli/cli_history.h"
+#include "data/calendar.h"
+#include "data/history_csv_reader.h"
+#include "data/sha256.h"
+
+namespace lgcset::cli {
+
+namespace {
+
+// The file of --archive (its folder must exist), else the default one (its folder made).
+Outcome OpenArchive(const CliOptions& options, const CliEnvironment& environment,
+                    std::unique_ptr<archive::ArchiveStore>& store) {
+    const bool named = !options.archive.empty();
+    if (!named && !environment.defaultArchive)
+        return Outcome::Failed(kExitUsage,
+                               "no archive: name one with --archive (neither XDG_DATA_HOME "
+                               "nor HOME is set)");
+    archive::OpenResult opened = archive::OpenSqliteArchive(
+        named ? std::filesystem::path(options.archive) : *environment.defaultArchive, !named);
+    if (!opened.status.ok())
+        return Outcome::Failed(kExitUsage, opened.status.message);
+    store = std::move(opened.store);
+    return {};
+}
+
+std::string DateText(const data::CalendarDate& date) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+    return text;
+}
+
+std::string ReadingText(std::int64_t t) {
+    const std::int64_t days = (t >= 0 ? t : t - 86399) / 86400;
+    const std::int64_t second = t - days * 86400;
+    char text[32];
+    std::snprintf(text, sizeof text, "%s %02d:%02d:%02d",
+                  DateText(data::CivilFromDays(days)).c_str(), static_cast<int>(second / 3600),
+                  static_cast<int>(second / 60 % 60), static_cast<int>(second % 60));
+    return text;
+}
+
+std::string AddedLine(const archive::AddCounts& counts) {
+    std::string line = std::to_string(counts.added) + " new records archived (" +
+                       std::to_string(counts.alreadyThere) + " already there)";
+    if (counts.withoutTime > 0)
+        line += "; " + std::to_string(counts.withoutTime) +
+                " records without a real date and time were not archived";
+    return line;
+}
+
+int Fail(std::ostream& err, const Outcome& outcome) {
+    err << "lgcset-cli: " << outcome.error << "\n";
+    return outcome.status;
+}
+
+int List(archive::ArchiveStore& store, bool json, std::ostream& out) {
+    const auto loggers = store.Loggers();
+    if (json)
+        out << "[";
+    for (std::size_t i = 0; i < loggers.size(); ++i) {
+        const archive::LoggerSummary& l = loggers[i];
+        if (json) {
+            out << (i == 0 ? "\n  " : ",\n  ") << "{\"device_id\": " << JsonString(l.logger.deviceId)
+                << ", \"model\": " << JsonString(l.logger.model)
+                << ", \"first_reading\": " << JsonString(ReadingText(l.firstReading))
+                << ", \"last_reading\": " << JsonString(ReadingText(l.lastReading))
+                << ", \"readings\": " << l.readings << ", \"downloads\": " << l.downloads << "}";
+        } else {
+            out << l.logger.deviceId << "\t" << l.logger.model << "\t"
+                << ReadingText(l.firstReading) << "\t" << ReadingText(l.lastReading) << "\t"
+                << l.readings << "\t" << l.downloads << "\n";
+        }
+    }
+    if (json)
+        out << (loggers.empty() ? "]\n" : "\n]\n");
+    return kExitOk;
+}
+
+int Export(archive::ArchiveStore& store, const CliOptions& options,
+           const CliEnvironment& environment, std::ostream& out, std::ostream& err) {
+    std::filesystem::path folder;
+    if (Outcome ready = PrepareOutFolder(options.outDir, folder); !ready.ok())
+        return Fail(err, ready);
+    std::vector<archive::LoggerKey> matching;
+    for (const archive::LoggerSummary& l : store.Loggers())
+        if (l.logger.deviceId == options.deviceId &&
+            (options.model.empty() || l.logger.model == options.model))
+            matching.push_back(l.logger);
+    if (matching.empty())
+        return Fail(err, Outcome::Failed(kExitUsage, "the archive holds no logger with the device "
+                                                     "ID " + options.deviceId));
+    if (matching.size() > 1)
+        return Fail(err, Outcome::Failed(kExitUsage, "loggers of several models have the device ID " +
+                                                         options.deviceId + ": name one with --model"));
+    const data::CalendarDate& from = *options.from;
+    const data::CalendarDate& to = *options.to;
+    const auto records = store.Readings(
+        matching.front(), data::DaysFromCivil(from.year, from.month, from.day) * 86400,
+        data::DaysFromCivil(to.year, to.month, to.day) * 86400 + 86399);
+    if (records.empty()) {
+        out << "no readings of " << options.deviceId << " in the archive from " << DateText(from)
+            << " to " << DateText(to) << "\n";
+        return kExitOk;
+    }
+    if (records.size() > exports::kMaxExportRecords)
+        return Fail(err, Outcome::Failed(kExitUsage,
+                                         std::to_string(records.size()) +
+                                             " readings in the range; a workbook sheet holds " +
+                                             std::to_string(exports::kMaxExportRecords) +
+                                             ": choose a shorter range"));
+    exports::ExportOptions exportOptions;
+    exportOptions.folders = {folder};
+    if (environment.exportClock)
+        exportOptions.clock = environment.exportClock;
+    const exports::ExportResult result =
+        exports::ExportHistory(records.data(), records.size(), exportOptions);
+    if (result.outcome != exports::ExportResult::Outcome::Saved)
+        return Fail(err, Outcome::Failed(kExitUsage, "the export could not be written: " +
+                                                         result.error));
+    out << records.size() << " records\n"
+        << result.workbook.string() << "\n"
+        << result.csv.string() << "\n";
+    return kExitOk;
+}
+
+int Import(archive::ArchiveStore& store, const CliOptions& options, std::ostream& out,
+           std::ostream& err) {
+    const data::HistoryCsvRead read = data::ReadHistoryCsvFile(options.csvFile);
+    if (!read.ok)
+        return Fail(err, Outcome::Failed(kExitUsage, options.csvFile + ": " + read.error));
+    archive::DownloadInfo download;
+    download.logger = {options.deviceId, options.model};
+    download.at = static_cast<std::int64_t>(std::time(nullptr));
+    download.source = std::filesystem::absolute(options.csvFile).string();
+    download.csv = std::filesystem::path(options.csvFile).filename().string();
+    download.csvSha256 = data::Sha256OfFile(options.csvFile).value_or("");
+    const archive::AddResult added = store.Add(download, read.records);
+    if (!added.status.ok())
+        return Fail(err, Outcome::Failed(kExitUsage, added.status.message));
+    out << AddedLine(added.counts) << "\n";
+    return kExitOk;
+}
+
+}  // namespace
+
+int RunArchive(const CliOptions& options, const CliEnvironment& environment, std::ostream& out,
+               std::ostream& err) {
+    std::unique_ptr<archive::ArchiveStore> store;
+    if (Outcome opened = OpenArchive(options, environment, store); !opened.ok())
+        return Fail(err, opened);
+    if (options.archiveAction == "list")
+        return List(*store, options.json, out);
+    if (options.archiveAction == "export")
+        return Export(*store, options, environment, out, err);
+    return Import(*store, options, out, err);
+}
+
+Outcome ArchiveTransfer(HeadlessSession& session, const settings::SettingsModel& settings,
+                        const CliOptions& options, const CliEnvironment& environment,
+                        std::span<const data::HistoryRecord> records,
+                        const exports::ExportResult& exported, std::ostream& out) {
+    archive::DownloadInfo download;
+    if (Outcome read = session.ReadDeviceId(download.logger.deviceId); !read.ok())
+        return read;
+    std::unique_ptr<archive::ArchiveStore> store;
+    if (Outcome opened = OpenArchive(options, environment, store); !opened.ok())
+        return opened;
+    download.logger.model = settings.Text("Edit1");
+    download.firmware = settings.Text("edt43");
+    download.at = static_cast<std::int64_t>(std::time(nullptr));
+    download.rangeFrom = DateText(*options.from);
+    download.rangeTo = DateText(*options.to);
+    download.source = options.demo ? "simulated " + options.demoModel : options.port;
+    download.workbook = exported.workbook.filename().string();
+    download.workbookSha256 = data::Sha256OfFile(exported.workbook).value_or("");
+    download.csv = exported.csv.filename().string();
+    download.csvSha256 = data::Sha256OfFile(exported.csv).value_or("");
+    const archive::AddResult added = store->Add(download, records);
+    if (!added.status.ok())
+        return Outcome::Failed(kExitUsage, added.status.message);
+    out << AddedLine(added.counts) << "\n";
+    return {};
+}
+
+}  // namespace lgcset::cli

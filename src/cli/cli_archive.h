@@ -1,0 +1,27 @@
+// The archive on the command line: `archive list`, `export` and `import`, and the keeping of
+// what `history` fetched.
+#pragma once
+
+#include <ostream>
+#include <span>
+#include <string>
+
+#include "cli/cli_commands.h"
+#include "cli/cli_options.h"
+#include "cli/headless_session.h"
+#include "data/history_record.h"
+#include "export/history_export.h"
+
+namespace lgcset::cli {
+
+int RunArchive(const CliOptions& options, const CliEnvironment& environment, std::ostream& out,
+               std::ostream& err);
+
+// A whole transfer and its export, kept in the archive under the device ID read from the
+// logger; prints "n new records archived (m already there)".
+Outcome ArchiveTransfer(HeadlessSession& session, const settings::SettingsModel& settings,
+                        const CliOptions& options, const CliEnvironment& environment,
+                        std::span<const data::HistoryRecord> records,
+                        const exports::ExportResult& exported, std::ostream& out);
+
+}  // namespace lgcset::cli
