@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "cli/cli_commands.h"
+#include "cli/cli_options.h"
+#include "cli/headless_session.h"
+#include "cli_support.h"
+
+namespace lgcset::cli {
+namespace {
+
+using test::Cli;
+using test::CliResult;
+using test::Logger;
+using test::TempFolder;
+
+// An hour apart, the last at noon on 2024-03-10: from 2024-03-02 05:00 on.
+sim::Options HourlyLog() {
+    sim::Options options;
+    options.historyEnd = sim::CivilTime{2024, 3, 10, 12, 0, 0};
+    options.logIntervalMinutes = 60;
+    options.historyRecords = 200;
+    return options;
+}
+
+// The CSV file's record lines, sorted, without its header.
+std::vector<std::string> CsvRecords(const std::filesystem::path& folder) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with("SAVE_CSV_"))
+            continue;
+        std::vector<std::string> lines;
+        const std::string text = test::ReadText(entry.path().string());
+        for (std::size_t at = text.find("\r\n") + 2; at < text.size();) {
+            const std::size_t end = text.find("\r\n", at);
+            lines.push_back(text.substr(at, end - at));
+            at = end + 2;
+        }
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    }
+    ADD_FAILURE() << "no CSV file in " << folder;
+    return {};
+}
+
+std::string LastLine(const std::string& text) {
+    const std::size_t end = text.size() - (text.ends_with('\n') ? 1 : 0);
+    return text.substr(text.rfind('\n', end - 1) + 1, end - text.rfind('\n', end - 1) - 1);
+}
+
+TEST(CliArchive, TwoOverlappingHistoriesKeptOnceListedExportedAsTheirUnionAndImportedBack) {
+    Logger logger(HourlyLog());
+    TempFolder folder;
+    const std::string archive = folder.File("archive.sqlite");
+    CliResult first = logger.Run({"history", "--from", "24-03-01", "--to", "24-03-06", "--out",
+                                  folder.File("first"), "--archive", archive});
+    ASSERT_EQ(first.status, kExitOk) << first.err;
+    // 2024-03-02 05:00 to 2024-03-06 23:00.
+    EXPECT_EQ(LastLine(first.out), "115 new records archived (0 already there)");
+    CliResult second = logger.Run({"history", "--from", "24-03-05", "--to", "24-03-31", "--out",
+                                   folder.File("second"), "--archive", archive});
+    ASSERT_EQ(second.status, kExitOk) << second.err;
+    EXPECT_EQ(LastLine(second.out), "85 new records archived (48 already there)");
+    // The settings were not read: the device ID came from a page read on its own.
+    EXPECT_EQ(first.err + second.err, "");
+
+    CliResult list = Cli({"archive", "--archive", archive, "list"});
+    ASSERT_EQ(list.status, kExitOk) << list.err;
+    EXPECT_EQ(list.out, "000000000000000\tR481\t2024-03-02 05:00:00\t2024-03-10 12:00:00\t200\t2\n");
+    list = Cli({"archive", "--archive", archive, "list", "--json"});
+    EXPECT_NE(list.out.find("\"readings\": 200, \"downloads\": 2}"), std::string::npos) << list.out;
+
+    CliResult exported = Cli({"archive", "--archive", archive, "export", "--device-id",
+                              "000000000000000", "--from", "2024-03-01", "--to", "2024-03-31",
+                              "--out", folder.File("union")});
+    ASSERT_EQ(exported.status, kExitOk) << exported.err;
+    std::vector<std::string> union_ = CsvRecords(folder.File("first"));
+    for (const std::string& line : CsvRecords(folder.File("second")))
+        if (!std::binary_search(union_.begin(), union_.end(), line))
+            union_.push_back(line);
+    std::sort(union_.begin(), union_.end());
+    EXPECT_EQ(union_.size(), 200u);
+    EXPECT_EQ(CsvRecords(folder.File("union")), union_);
+
+    // The export read back: nothing new to the same archive, everything to an empty one.
+    std::string csv;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.File("union")))
+        if (entry.path().extension() == ".csv")
+            csv = entry.path().string();
+    CliResult imported = Cli({"archive", "--archive", archive, "import", "--device-id",
+                              "000000000000000", "--model", "R481", csv});
+    EXPECT_EQ(imported.out, "0 new records archived (200 already there)\n") << imported.err;
+    imported = Cli({"archive", "--archive", folder.File("other.sqlite"), "import", "--device-id",
+                    "7", "--model", "R483", csv});
+    EXPECT_EQ(imported.out, "200 new records archived (0 already there)\n") << imported.err;
+}
+
+TEST(CliArchive, NoArchiveKeepsNoneAndAnArchiveThatCannotBeOpenedStillLeavesTheExport) {
+    Logger logger(HourlyLog());
+    TempFolder folder;
+    CliEnvironment environment;
+    environment.defaultArchive = folder.path / "data" / "archive.sqlite";
+    CliResult result = Cli({"--port", logger.simulator.slavePath(), "history", "--from",
+                            "24-03-09", "--to", "24-03-10", "--out", folder.File("a"),
+                            "--no-archive"},
+                           environment);
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_FALSE(std::filesystem::exists(folder.path / "data"));
+
+    // The default place has its folder made.
+    result = Cli({"--port", logger.simulator.slavePath(), "history", "--from", "24-03-09", "--to",
+                  "24-03-10", "--out", folder.File("b")},
+                 environment);
+    EXPECT_EQ(LastLine(result.out), "37 new records archived (0 already there)") << result.err;
+
+    // A named one does not.
+    const std::string missing = folder.File("nowhere/archive.sqlite");
+    result = logger.Run({"history", "--from", "24-03-09", "--to", "24-03-10", "--out",
+                         folder.File("c"), "--archive", missing});
+    EXPECT_EQ(result.status, kExitUsage);
+    EXPECT_EQ(result.err, "lgcset-cli: The archive's folder " + folder.File("nowhere") +
+                              " does not exist.\n");
+    EXPECT_EQ(CsvRecords(folder.File("c")).size(), 37u);
+}
+
+TEST(CliArchiveOptions, EachActionTakesWhatItNeedsAndNothingElse) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> wrong = {
+        {{"archive"}, "archive needs list, export or import"},
+        {{"archive", "drop"}, "archive needs list, export or import"},
+        {{"archive", "import", "--model", "R481", "a.csv"}, "archive import needs --device-id"},
+        {{"archive", "import", "--device-id", "1", "a.csv"}, "archive import needs --model"},
+        {{"archive", "import", "--device-id", "1", "--model", "R481"},
+         "archive import needs one CSV file"},
+        {{"archive", "export", "--device-id", "1", "--from", "2024-03-01"},
+         "archive export needs --from and --to"},
+        {{"archive", "list", "--device-id", "1"}, "archive list takes no --device-id or --model"},
+        {{"archive", "export", "--json", "--device-id", "1", "--from", "24-03-01", "--to",
+          "24-03-02"},
+         "archive export does not take --json"},
+        {{"--demo", "history", "--from", "24-03-01", "--to", "24-03-02", "--archive", "a",
+          "--no-archive"},
+         "--archive and --no-archive exclude each other"},
+        {{"--demo", "info", "--no-archive"}, "info does not take --no-archive"},
+    };
+    for (const auto& [arguments, error] : wrong)
+        EXPECT_EQ(ParseCommandLine(arguments).error, error) << arguments.back();
+    const CliOptions ok = ParseCommandLine({"archive", "import", "--device-id", "1", "--model",
+                                            "R482", "f.csv"});
+    EXPECT_EQ(ok.error, "");
+    EXPECT_EQ(ok.csvFile, "f.csv");
+}
+
+}  // namespace
+}  // namespace lgcset::cli
