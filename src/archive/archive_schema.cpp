@@ -44,7 +44,11 @@ constexpr std::array<std::string_view, 1> kSteps = {kVersion1};
 
 }  // namespace
 
-std::span<const std::string_view> SchemaSteps() { return kSteps; }
-int CurrentSchemaVersion() { return static_cast<int>(kSteps.size()); }
+std::span<const std::string_view> SchemaSteps() {
+    return kSteps;
+}
+int CurrentSchemaVersion() {
+    return static_cast<int>(kSteps.size());
+}
 
 }  // namespace lgcset::archive

@@ -24,12 +24,12 @@ struct LoggerKey {
 // Where a download came from and what it left behind.
 struct DownloadInfo {
     LoggerKey logger;
-    std::string firmware;       // empty when not known
-    std::int64_t at = 0;        // when it ended, seconds since 1970 UTC
-    std::string rangeFrom;      // the range asked, "YYYY-MM-DD"; empty for an imported file
+    std::string firmware;   // empty when not known
+    std::int64_t at = 0;    // when it ended, seconds since 1970 UTC
+    std::string rangeFrom;  // the range asked, "YYYY-MM-DD"; empty for an imported file
     std::string rangeTo;
-    std::string source;         // the port, or the imported file's path
-    std::string workbook;       // the export files' names and SHA-256; empty when none
+    std::string source;    // the port, or the imported file's path
+    std::string workbook;  // the export files' names and SHA-256; empty when none
     std::string workbookSha256;
     std::string csv;
     std::string csvSha256;
@@ -65,7 +65,7 @@ struct AddResult {
 struct LoggerSummary {
     LoggerKey logger;
     std::string firmware;
-    std::int64_t firstSeen = 0, lastSeen = 0;  // downloads, seconds since 1970 UTC
+    std::int64_t firstSeen = 0, lastSeen = 0;        // downloads, seconds since 1970 UTC
     std::int64_t firstReading = 0, lastReading = 0;  // ReadingTime of its readings
     std::size_t readings = 0;
     std::size_t downloads = 0;

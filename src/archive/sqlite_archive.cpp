@@ -159,9 +159,10 @@ ORDER BY t, rowid)sql");
     ArchiveStatus WriteFailure() {
         if (failure_.empty())
             failure_ = sqlite3_errmsg(db_.get());
-        ArchiveStatus status = Failed(ArchiveError::WriteFailed,
-                                      "The transfer could not be archived in " + file_.string() +
-                                          ": " + failure_ + "; the archive is as it was before it.");
+        ArchiveStatus status =
+            Failed(ArchiveError::WriteFailed, "The transfer could not be archived in " +
+                                                  file_.string() + ": " + failure_ +
+                                                  "; the archive is as it was before it.");
         failure_.clear();
         return status;
     }
@@ -368,10 +369,9 @@ OpenResult OpenSqliteArchive(const std::filesystem::path& file, bool makeFolder)
         }
         std::filesystem::create_directories(folder, error);
         if (error) {
-            result.status = Failed(ArchiveError::CannotOpen, "The archive's folder " +
-                                                                 folder.string() +
-                                                                 " cannot be made: " +
-                                                                 error.message() + ".");
+            result.status =
+                Failed(ArchiveError::CannotOpen, "The archive's folder " + folder.string() +
+                                                     " cannot be made: " + error.message() + ".");
             return result;
         }
     }
@@ -390,27 +390,25 @@ OpenResult OpenSqliteArchive(const std::filesystem::path& file, bool makeFolder)
     const std::optional<int> version = FileVersion(db.get());
     if (!version) {
         const int code = sqlite3_errcode(db.get());
-        result.status = code == SQLITE_CANTOPEN || code == SQLITE_READONLY || code == SQLITE_PERM
-                            ? Failed(ArchiveError::CannotOpen, "The archive " + name +
-                                                                   " cannot be opened: " +
-                                                                   sqlite3_errmsg(db.get()) + ".")
-                            : Failed(ArchiveError::NotAnArchive,
-                                     name + " is not an archive of this program.");
+        result.status =
+            code == SQLITE_CANTOPEN || code == SQLITE_READONLY || code == SQLITE_PERM
+                ? Failed(ArchiveError::CannotOpen, "The archive " + name + " cannot be opened: " +
+                                                       sqlite3_errmsg(db.get()) + ".")
+                : Failed(ArchiveError::NotAnArchive, name + " is not an archive of this program.");
         return result;
     }
     if (*version > CurrentSchemaVersion()) {
-        result.status = Failed(ArchiveError::NewerSchema,
-                               "The archive " + name + " was written by a newer version of this " +
-                                   "program (schema " + std::to_string(*version) +
-                                   ", this one knows up to " +
-                                   std::to_string(CurrentSchemaVersion()) +
-                                   "); it is left as it is.");
+        result.status =
+            Failed(ArchiveError::NewerSchema,
+                   "The archive " + name + " was written by a newer version of this " +
+                       "program (schema " + std::to_string(*version) + ", this one knows up to " +
+                       std::to_string(CurrentSchemaVersion()) + "); it is left as it is.");
         return result;
     }
     if (!Exec(db.get(), "PRAGMA journal_mode = WAL")) {
-        result.status = Failed(ArchiveError::CannotOpen, "The archive " + name +
-                                                             " cannot be opened: " +
-                                                             sqlite3_errmsg(db.get()) + ".");
+        result.status =
+            Failed(ArchiveError::CannotOpen,
+                   "The archive " + name + " cannot be opened: " + sqlite3_errmsg(db.get()) + ".");
         return result;
     }
     if (*version < CurrentSchemaVersion() && !Upgrade(db.get(), *version)) {

@@ -67,7 +67,8 @@ int List(archive::ArchiveStore& store, bool json, std::ostream& out) {
     for (std::size_t i = 0; i < loggers.size(); ++i) {
         const archive::LoggerSummary& l = loggers[i];
         if (json) {
-            out << (i == 0 ? "\n  " : ",\n  ") << "{\"device_id\": " << JsonString(l.logger.deviceId)
+            out << (i == 0 ? "\n  " : ",\n  ")
+                << "{\"device_id\": " << JsonString(l.logger.deviceId)
                 << ", \"model\": " << JsonString(l.logger.model)
                 << ", \"first_reading\": " << JsonString(ReadingText(l.firstReading))
                 << ", \"last_reading\": " << JsonString(ReadingText(l.lastReading))
@@ -93,12 +94,14 @@ int Export(archive::ArchiveStore& store, const CliOptions& options,
         if (l.logger.deviceId == options.deviceId &&
             (options.model.empty() || l.logger.model == options.model))
             matching.push_back(l.logger);
-    if (matching.empty())
-        return Fail(err, Outcome::Failed(kExitUsage, "the archive holds no logger with the device "
-                                                     "ID " + options.deviceId));
+    if (matching.empty()) {
+        const std::string none = "the archive holds no logger with the device ID ";
+        return Fail(err, Outcome::Failed(kExitUsage, none + options.deviceId));
+    }
     if (matching.size() > 1)
-        return Fail(err, Outcome::Failed(kExitUsage, "loggers of several models have the device ID " +
-                                                         options.deviceId + ": name one with --model"));
+        return Fail(err,
+                    Outcome::Failed(kExitUsage, "loggers of several models have the device ID " +
+                                                    options.deviceId + ": name one with --model"));
     const data::CalendarDate& from = *options.from;
     const data::CalendarDate& to = *options.to;
     const auto records = store.Readings(
@@ -110,11 +113,11 @@ int Export(archive::ArchiveStore& store, const CliOptions& options,
         return kExitOk;
     }
     if (records.size() > exports::kMaxExportRecords)
-        return Fail(err, Outcome::Failed(kExitUsage,
-                                         std::to_string(records.size()) +
-                                             " readings in the range; a workbook sheet holds " +
-                                             std::to_string(exports::kMaxExportRecords) +
-                                             ": choose a shorter range"));
+        return Fail(
+            err, Outcome::Failed(kExitUsage, std::to_string(records.size()) +
+                                                 " readings in the range; a workbook sheet holds " +
+                                                 std::to_string(exports::kMaxExportRecords) +
+                                                 ": choose a shorter range"));
     exports::ExportOptions exportOptions;
     exportOptions.folders = {folder};
     if (environment.exportClock)
@@ -122,8 +125,8 @@ int Export(archive::ArchiveStore& store, const CliOptions& options,
     const exports::ExportResult result =
         exports::ExportHistory(records.data(), records.size(), exportOptions);
     if (result.outcome != exports::ExportResult::Outcome::Saved)
-        return Fail(err, Outcome::Failed(kExitUsage, "the export could not be written: " +
-                                                         result.error));
+        return Fail(
+            err, Outcome::Failed(kExitUsage, "the export could not be written: " + result.error));
     out << records.size() << " records\n"
         << result.workbook.string() << "\n"
         << result.csv.string() << "\n";

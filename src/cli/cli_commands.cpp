@@ -443,9 +443,9 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         return Diff(c, options, profile, out, err);
     if (command == "history") {
         std::optional<FetchedHistory> fetched;
-        const Outcome done = RunHistory(*c.session, options, outFolder, out, err,
-                                        environment.errorIsTerminal, environment.exportClock,
-                                        &fetched);
+        const Outcome done =
+            RunHistory(*c.session, options, outFolder, out, err, environment.errorIsTerminal,
+                       environment.exportClock, &fetched);
         if (!done.ok())
             return Fail(err, done);
 #ifdef LGCSET_ARCHIVE

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <unistd.h>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "archive/archive_schema.h"
 

@@ -68,13 +68,14 @@ TEST(CliArchive, TwoOverlappingHistoriesKeptOnceListedExportedAsTheirUnionAndImp
 
     CliResult list = Cli({"archive", "--archive", archive, "list"});
     ASSERT_EQ(list.status, kExitOk) << list.err;
-    EXPECT_EQ(list.out, "000000000000000\tR481\t2024-03-02 05:00:00\t2024-03-10 12:00:00\t200\t2\n");
+    EXPECT_EQ(list.out,
+              "000000000000000\tR481\t2024-03-02 05:00:00\t2024-03-10 12:00:00\t200\t2\n");
     list = Cli({"archive", "--archive", archive, "list", "--json"});
     EXPECT_NE(list.out.find("\"readings\": 200, \"downloads\": 2}"), std::string::npos) << list.out;
 
-    CliResult exported = Cli({"archive", "--archive", archive, "export", "--device-id",
-                              "000000000000000", "--from", "2024-03-01", "--to", "2024-03-31",
-                              "--out", folder.File("union")});
+    CliResult exported =
+        Cli({"archive", "--archive", archive, "export", "--device-id", "000000000000000", "--from",
+             "2024-03-01", "--to", "2024-03-31", "--out", folder.File("union")});
     ASSERT_EQ(exported.status, kExitOk) << exported.err;
     std::vector<std::string> union_ = CsvRecords(folder.File("first"));
     for (const std::string& line : CsvRecords(folder.File("second")))
@@ -102,9 +103,8 @@ TEST(CliArchive, NoArchiveKeepsNoneAndAnArchiveThatCannotBeOpenedStillLeavesTheE
     TempFolder folder;
     CliEnvironment environment;
     environment.defaultArchive = folder.path / "data" / "archive.sqlite";
-    CliResult result = Cli({"--port", logger.simulator.slavePath(), "history", "--from",
-                            "24-03-09", "--to", "24-03-10", "--out", folder.File("a"),
-                            "--no-archive"},
+    CliResult result = Cli({"--port", logger.simulator.slavePath(), "history", "--from", "24-03-09",
+                            "--to", "24-03-10", "--out", folder.File("a"), "--no-archive"},
                            environment);
     ASSERT_EQ(result.status, kExitOk) << result.err;
     EXPECT_FALSE(std::filesystem::exists(folder.path / "data"));
@@ -120,8 +120,8 @@ TEST(CliArchive, NoArchiveKeepsNoneAndAnArchiveThatCannotBeOpenedStillLeavesTheE
     result = logger.Run({"history", "--from", "24-03-09", "--to", "24-03-10", "--out",
                          folder.File("c"), "--archive", missing});
     EXPECT_EQ(result.status, kExitUsage);
-    EXPECT_EQ(result.err, "lgcset-cli: The archive's folder " + folder.File("nowhere") +
-                              " does not exist.\n");
+    EXPECT_EQ(result.err,
+              "lgcset-cli: The archive's folder " + folder.File("nowhere") + " does not exist.\n");
     EXPECT_EQ(CsvRecords(folder.File("c")).size(), 37u);
 }
 
@@ -146,8 +146,8 @@ TEST(CliArchiveOptions, EachActionTakesWhatItNeedsAndNothingElse) {
     };
     for (const auto& [arguments, error] : wrong)
         EXPECT_EQ(ParseCommandLine(arguments).error, error) << arguments.back();
-    const CliOptions ok = ParseCommandLine({"archive", "import", "--device-id", "1", "--model",
-                                            "R482", "f.csv"});
+    const CliOptions ok =
+        ParseCommandLine({"archive", "import", "--device-id", "1", "--model", "R482", "f.csv"});
     EXPECT_EQ(ok.error, "");
     EXPECT_EQ(ok.csvFile, "f.csv");
 }
