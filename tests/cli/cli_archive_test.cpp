@@ -98,6 +98,22 @@ TEST(CliArchive, TwoOverlappingHistoriesKeptOnceListedExportedAsTheirUnionAndImp
     EXPECT_EQ(imported.out, "200 new records archived (0 already there)\n") << imported.err;
 }
 
+TEST(CliArchive, TheLoggerIsKnownByTheDeviceIdOfItsSystemPage) {
+    Logger logger(HourlyLog());
+    TempFolder folder;
+    const std::string profile = folder.File("p.ini");
+    ASSERT_EQ(logger.Run({"read", profile}).status, kExitOk);
+    test::WriteText(profile, test::WithValue(test::ReadText(profile), "devid", "12345"));
+    ASSERT_EQ(logger.Run({"write", profile}).status, kExitOk);
+
+    const std::string archive = folder.File("archive.sqlite");
+    const CliResult history = logger.Run({"history", "--from", "24-03-10", "--to", "24-03-10",
+                                          "--out", folder.File("out"), "--archive", archive});
+    ASSERT_EQ(history.status, kExitOk) << history.err;
+    const CliResult list = Cli({"archive", "--archive", archive, "list"});
+    EXPECT_EQ(list.out.substr(0, list.out.find('\t', 16)), "000000000012345\tR481") << list.out;
+}
+
 TEST(CliArchive, NoArchiveKeepsNoneAndAnArchiveThatCannotBeOpenedStillLeavesTheExport) {
     Logger logger(HourlyLog());
     TempFolder folder;
