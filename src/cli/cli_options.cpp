@@ -45,9 +45,7 @@ constexpr std::array<CommandEntry, 13> kCommands{{
      "Print the settings that differ between the profile and the logger, one a line:\n"
      "caption, logger value, profile value. Exit status 0 when none differ, 1 when some do.",
      Operand::Profile, true},
-    {"history",
-     "history --from YY-MM-DD --to YY-MM-DD [--out DIR] [--keep-partial] [--archive FILE | "
-     "--no-archive]",
+    {"history", "history --from YY-MM-DD --to YY-MM-DD [--out DIR] [--keep-partial] [--no-archive]",
      "Fetch the log of a date range (at most six months, not ending before it starts) and\n"
      "export it to the workbook (SAVE<time>.xls) and CSV file (SAVE_CSV_<time>.csv) in DIR\n"
      "(default: the current folder; made when missing, and refused before the logger is\n"
@@ -79,22 +77,20 @@ constexpr std::array<CommandEntry, 13> kCommands{{
      "is unset); --model R482 or R483 makes every sensor analog. A file that is not one of\n"
      "our exports exits with status 2.",
      Operand::CsvFile, true, false},
-    {"archive",
-     "archive [--archive FILE] list|export|import ...",
-     "  archive list [--json]\n"
-     "  archive export --device-id ID --from YYYY-MM-DD --to YYYY-MM-DD [--model MODEL]\n"
-     "      [--out DIR]\n"
-     "  archive import --device-id ID --model MODEL FILE.csv\n"
-     "\n"
+    {"archive", "archive [--archive FILE] list|export|import ...",
      "The archive keeps every transfer of every logger (by device ID and model) in one\n"
      "file, $XDG_DATA_HOME/lgcset/archive.sqlite or ~/.local/share/lgcset/archive.sqlite\n"
-     "unless --archive names another; a reading already kept is not stored again. list:\n"
-     "one line per logger: device ID, model, first and last reading, readings, downloads.\n"
-     "export: a logger's readings of the days given as the workbook and CSV file of a\n"
-     "history export, in DIR (default: the current folder); --model is needed only when\n"
-     "loggers of two models share the ID; a workbook holds one sheet, so a range of more\n"
-     "than 65535 readings is refused. import: a CSV file that a history export wrote,\n"
-     "merged into the archive as a download. Not in the Windows build.",
+     "unless --archive names another; a reading already kept is not stored again.\n"
+     "list [--json]: one line per logger: device ID, model, first and last reading,\n"
+     "readings, downloads.\n"
+     "export --device-id ID --from YYYY-MM-DD --to YYYY-MM-DD [--model MODEL]\n"
+     "[--out DIR]: a logger's readings of the days given as the workbook and CSV file of\n"
+     "a history export, in DIR (default: the current folder); --model is needed only\n"
+     "when loggers of two models share the ID. A workbook holds one sheet: a range of\n"
+     "more than 65535 readings is refused.\n"
+     "import --device-id ID --model MODEL FILE.csv: a CSV file that a history export wrote,\n"
+     "merged into the archive as a download.\n"
+     "Not in the Windows build.",
      Operand::ArchiveAction, true, false},
     {"help", "help [COMMAND]", "Print the program's help or a command's.", Operand::None, false},
 }};
