@@ -30,12 +30,6 @@ Outcome OpenArchive(const CliOptions& options, const CliEnvironment& environment
     return {};
 }
 
-std::string DateText(const data::CalendarDate& date) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-    return text;
-}
-
 std::string ReadingText(std::int64_t t) {
     const std::int64_t days = (t >= 0 ? t : t - 86399) / 86400;
     const std::int64_t second = t - days * 86400;

@@ -112,12 +112,6 @@ bool Before(const data::CalendarDate& a, const data::CalendarDate& b) {
     return std::tie(a.year, a.month, a.day) < std::tie(b.year, b.month, b.day);
 }
 
-std::string DateText(const data::CalendarDate& date) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-    return text;
-}
-
 bool ClockYear(int year) {
     return year >= kFirstClockYear && year <= kLastClockYear;
 }
@@ -212,6 +206,12 @@ void CheckArchiveCommand(const std::vector<std::string>& operands, CliOptions& o
 }
 
 }  // namespace
+
+std::string DateText(const data::CalendarDate& date) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+    return text;
+}
 
 std::optional<data::CalendarDate> ParseDate(const std::string& text) {
     std::vector<int> f;

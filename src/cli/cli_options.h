@@ -70,5 +70,7 @@ std::string VersionText();
 // nothing.
 std::optional<data::CalendarDate> ParseDate(const std::string& text);
 std::optional<data::DeviceTime> ParseDateTime(const std::string& text);
+// "YYYY-MM-DD".
+std::string DateText(const data::CalendarDate& date);
 
 }  // namespace lgcset::cli
