@@ -4,18 +4,12 @@
 #include <chrono>
 
 #include "protocol/commands.h"
+#include "session/device_identity.h"
 #include "settings/channel_layout.h"
 #include "settings/page_layout.h"
 #include "settings/parameter_image.h"
 
 namespace lgcset::cli {
-
-void ApplyIdentity(settings::SettingsModel& model, std::span<const std::uint8_t> loginReply,
-                   settings::CodeTables& codes) {
-    settings::ParameterImage image;
-    image.Store(protocol::kLoginReplyAddress, loginReply);
-    settings::ApplyDeviceIdentity(model, image, codes);
-}
 
 HeadlessSession::HeadlessSession(settings::SettingsModel& settings, int resendIntervalMs)
     : settings_(settings),
@@ -146,13 +140,7 @@ Outcome HeadlessSession::ReadDeviceId(std::string& id) {
     device_.SendReadPage(settings::kSystemPageAddress);
     if (!RunUntil([&] { return RepliesOf(protocol::Command::ReadPage) > before; }) || !lastFrame_)
         return Outcome::Failed(kExitLink, LinkError() + " while reading the device ID");
-    settings::SettingsModel scratch;
-    settings::CodeTables codes;
-    ApplyIdentity(scratch, LoginReply(), codes);
-    settings::ParameterImage image;
-    image.Store(settings::kSystemPageAddress, lastFrame_->payload);
-    settings::DecodePage(settings::kSystemPageAddress, scratch, image, codes);
-    id = scratch.Text("edt_id");
+    id = session::DeviceIdOfSystemPage(LoginReply(), lastFrame_->payload);
     return {};
 }
 

@@ -18,6 +18,7 @@
 #include "protocol/frame_codec.h"
 #include "protocol/operation_outcome.h"
 #include "protocol/request_params.h"
+#include "session/device_identity.h"
 #include "session/device_session.h"
 #include "session/logger_session.h"
 #include "session/serial_link.h"
@@ -130,9 +131,6 @@ class HeadlessSession final : public protocol::DeviceObserver, private session::
     bool timedOut_ = false;
 };
 
-// A settings model as it stands after a login to the logger whose login reply is given:
-// the model's lists and codes adapted to its channels, the codes in `codes`.
-void ApplyIdentity(settings::SettingsModel& model, std::span<const std::uint8_t> loginReply,
-                   settings::CodeTables& codes);
+using session::ApplyIdentity;
 
 }  // namespace lgcset::cli
