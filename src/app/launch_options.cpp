@@ -62,6 +62,8 @@ LaunchOptions ParseLaunchOptions(const std::vector<std::string>& arguments) {
             options.demo = true;
         } else if (argument == "--help" || argument == "-h") {
             options.help = true;
+        } else if (argument == "--no-archive") {
+            options.noArchive = true;
         } else if (argument == "--version") {
             options.version = true;
         } else if (argument == kModelOption || argument.starts_with("--demo-model=")) {
@@ -83,16 +85,20 @@ LaunchOptions ParseLaunchOptions(const std::vector<std::string>& arguments) {
             options.demoModel = model;
         } else if (!FileOption(arguments, i, "--report", options.report, options.error) &&
                    !FileOption(arguments, i, "--profile", options.profile, options.error) &&
-                   !FileOption(arguments, i, "--pdf", options.pdf, options.error)) {
+                   !FileOption(arguments, i, "--pdf", options.pdf, options.error) &&
+                   !FileOption(arguments, i, "--archive", options.archive, options.error)) {
             options.error = "unknown argument \"" + argument + "\"";
         }
     }
+    if (options.error.empty() && options.noArchive && !options.archive.empty())
+        options.error = "--archive names the archive that --no-archive turns off: one of them";
     CheckReport(options);
     return options;
 }
 
 std::string LaunchUsage() {
     return "Usage: lgcset [--demo] [--demo-model R480|R481|R482|R483]\n"
+           "              [--archive FILE | --no-archive]\n"
            "       lgcset --report FILE.csv [--profile PROFILE.ini] --pdf OUT.pdf\n"
            "\n"
            "Configures R48x GSM/GPRS data loggers over a serial port: settings, profiles,\n"
@@ -103,6 +109,10 @@ std::string LaunchUsage() {
            "  --demo              start with a simulated logger inside the program, first\n"
            "                      in the port list (password 8604)\n"
            "  --demo-model MODEL  the simulated logger's model (default R481); implies --demo\n"
+           "  --archive FILE      keep every history transfer in this archive file (its\n"
+           "                      folder must exist); by default archive.sqlite in\n"
+           "                      $XDG_DATA_HOME/lgcset, else ~/.local/share/lgcset\n"
+           "  --no-archive        keep no archive of the transfers\n"
            "  --report FILE.csv   write the PDF report of a CSV file the export wrote (its\n"
            "                      statistics, excursions, gaps and chart) to the file of\n"
            "                      --pdf, against the alarm limits of --profile, and exit\n"

@@ -15,6 +15,10 @@ struct LaunchOptions {
     bool version = false;
     // --report: the CSV file, the profile whose alarm limits apply (may be empty) and the PDF.
     std::string report, profile, pdf;
+    // Where transfers are archived: the file of --archive (empty: the default one), or
+    // nowhere with --no-archive.
+    std::string archive;
+    bool noArchive = false;
     std::string error;  // not empty: the command line was not understood
 };
 

@@ -2,12 +2,14 @@
 // demo mode with the simulated logger inside the program as the first line of its list.
 #include <QApplication>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/headless_report.h"
 #include "app/launch_options.h"
+#include "archive/archive_path.h"
 #include "session/simulated_link.h"
 #include "ui/app_title.h"
 #include "ui/umset.h"
@@ -48,6 +50,13 @@ int main(int argc, char* argv[]) {
         return lgcset::app::MakeHeadlessReport(options);
 
     lgcset::ui::Tfrm_mset window;
+    if (!options.noArchive) {
+        window.ArchiveMakesFolder = options.archive.empty();
+        if (options.archive.empty())
+            window.ArchiveFile = lgcset::archive::DefaultArchivePath();
+        else
+            window.ArchiveFile = std::filesystem::path(options.archive);
+    }
     if (options.demo) {
         lgcset::sim::Options logger;
         logger.model = options.demoModel;

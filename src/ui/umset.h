@@ -8,6 +8,7 @@
 #include <QString>
 #include <QWidget>
 #include <chrono>
+#include <filesystem>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -199,6 +200,12 @@ class Tfrm_mset : public QWidget,
     // "Chart": the records of the last transfer that ended with records, in the chart window.
     void btn_chartClick();
     HistoryChartWindow* ChartWindow() const { return chartWindow_; }
+
+    // ---- The archive (umset_archive.cpp): every transfer exported is kept there too,
+    // under the logger's device ID. No file: nothing is kept (--no-archive, and tests that
+    // set none). ArchiveMakesFolder: the default place, whose folder is made when missing.
+    std::optional<std::filesystem::path> ArchiveFile;
+    bool ArchiveMakesFolder = false;
 
     // ---- Profile files (umset_profiles.cpp): "Save Profile to..." and "Load Profile".
     void btn_saveconfigureClick();
@@ -477,6 +484,26 @@ class Tfrm_mset : public QWidget,
     QString transferChartSource_;
     QString transferCsv_;
     HistoryChartWindow* chartWindow_ = nullptr;
+
+    // The archive's side of a transfer: the records and files of the last export wait here
+    // while the device ID is read; the ID of the system page when the settings were read
+    // since the login (no read needed); the note on shared IDs, said once.
+    struct PendingArchive {
+        std::vector<data::HistoryRecord> records;
+        exports::ExportResult exported;
+        std::string rangeFrom, rangeTo;
+    };
+    std::optional<PendingArchive> pendingArchive_;
+    bool awaitingDeviceId_ = false;
+    std::optional<std::string> deviceIdSinceLogin_;
+    bool sharedIdSaid_ = false;
+    void ArchiveExport(const std::vector<data::HistoryRecord>& records,
+                       const exports::ExportResult& exported);
+    // true when `frame` was the device ID's page, taken here and not dispatched.
+    bool TakeDeviceIdPage(const protocol::ReceivedFrame& frame);
+    void ArchivePending(const std::string& deviceId);
+    void DropPendingArchive(const QString& why);
+    void NoteSettingsRead();
 };
 
 }  // namespace lgcset::ui

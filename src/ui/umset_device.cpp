@@ -45,6 +45,9 @@ void Tfrm_mset::ShowMessage(std::string_view text) {
 }
 
 void Tfrm_mset::Report(const protocol::OperationOutcome& outcome) {
+    if (outcome.operation == protocol::Operation::ReadSettings &&
+        outcome.result == protocol::Result::Done)
+        NoteSettingsRead();
     const std::string text = protocol::OutcomeMessage(outcome);
     if (!text.empty())
         ShowMessage(text);
@@ -75,6 +78,7 @@ void Tfrm_mset::RepaintStatus() {
 }
 
 void Tfrm_mset::ApplyDeviceIdentity() {
+    deviceIdSinceLogin_.reset();  // a login: the ID read before may be another logger's
     settings::ApplyDeviceIdentity(Settings(), Image(), Codes());
 }
 

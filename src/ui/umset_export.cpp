@@ -90,6 +90,7 @@ void Tfrm_mset::ExportHistory() {
         exports::ClearSensorPresentFlags(History.data(), count);
         transferCsv_ = QString::fromStdString(result.csv.string());
     }
+    ArchiveExport(records, result);
 
     const QString workbook = QString::fromStdString(result.workbook.string());
     const QString csv = QString::fromStdString(result.csv.string());

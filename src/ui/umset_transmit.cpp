@@ -69,6 +69,8 @@ void Tfrm_mset::SendWritePage(std::uint32_t address) {
 }
 
 void Tfrm_mset::DispatchResponse(const protocol::ReceivedFrame& frame) {
+    if (TakeDeviceIdPage(frame))
+        return;
     device_->Dispatch(frame);
 }
 

@@ -1,0 +1,142 @@
+// History transfers in the window kept in the archive, against the simulated logger: two
+// overlapping transfers leave their union once, under the device ID read after the export.
+#include <QDateTimeEdit>
+#include <QTemporaryDir>
+#include <filesystem>
+
+#include "app/launch_options.h"
+#include "archive/sqlite_archive.h"
+#include "e2e_support.h"
+#include "export_test_support.h"
+
+namespace lgcset::ui::e2e {
+namespace {
+
+const QString kSharedId = QStringLiteral(
+    "This logger has no device ID of its own (all '0'): loggers without their own device ID "
+    "share one archive entry per model.");
+const QString kExportSaved =
+    QStringLiteral("Historical Data Saved as Excel file and CSV file success.");
+constexpr std::uint8_t kReadPageReply = 0x11;
+
+// An hour apart, the last at noon on 2024-03-10: from 2024-03-02 05:00 on.
+sim::Options HourlyLog() {
+    sim::Options options;
+    options.historyEnd = sim::CivilTime{2024, 3, 10, 12, 0, 0};
+    options.logIntervalMinutes = 60;
+    options.historyRecords = 200;
+    return options;
+}
+
+struct ArchiveSession : Session {
+    explicit ArchiveSession(const std::filesystem::path& archive) : Session(HourlyLog()) {
+        if (!Start() || !Login())
+            return;
+        files.emplace(*window);
+        window->boxes.SetDefaultAnswer(false);  // the offers to open the files
+        window->ArchiveFile = archive;
+        ready = true;
+    }
+    ~ArchiveSession() {
+        files.reset();
+        if (window)
+            window->boxes.SetDefaultAnswer(true);  // "Exit?" at teardown
+    }
+
+    // "Query" over March `from` .. `to` of 2024; the status text once the transfer has
+    // been exported and archived (or after the box that says why not).
+    QString Fetch(int from, int to) {
+        window->DateTimePicker1->setDate(QDate(2024, 3, from));
+        window->DateTimePicker2->setDate(QDate(2024, 3, to));
+        const std::size_t boxes = window->boxes.Boxes().size();
+        window->SetStatusText(QString());
+        window->Button1->click();
+        WaitFor(
+            [&] {
+                if (window->StatusText().contains(QStringLiteral("archived")))
+                    return true;
+                for (std::size_t i = boxes; i < window->boxes.Boxes().size(); ++i)
+                    if (window->boxes.Boxes()[i].text.contains(QStringLiteral("not archived")))
+                        return true;
+                return false;
+            },
+            30000);
+        return window->StatusText();
+    }
+
+    std::size_t PageReplies() const {
+        std::size_t count = 0;
+        for (const auto& frame : window->dispatched) count += frame.command() == kReadPageReply;
+        return count;
+    }
+
+    bool ready = false;
+    std::optional<test::ExportCapture> files;
+};
+
+TEST(WindowArchive, CommandLine) {
+    using app::ParseLaunchOptions;
+    const auto byDefault = ParseLaunchOptions({"--demo"});
+    EXPECT_TRUE(byDefault.archive.empty());
+    EXPECT_FALSE(byDefault.noArchive);
+    EXPECT_EQ(ParseLaunchOptions({"--archive", "/x/a.sqlite"}).archive, "/x/a.sqlite");
+    EXPECT_EQ(ParseLaunchOptions({"--archive=b.sqlite"}).archive, "b.sqlite");
+    EXPECT_TRUE(ParseLaunchOptions({"--no-archive"}).noArchive);
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{"--archive"}, {"--archive", "a", "--no-archive"}})
+        EXPECT_FALSE(ParseLaunchOptions(wrong).error.empty()) << wrong.back();
+}
+
+TEST(WindowArchive, TwoOverlappingTransfersLeaveTheirUnionOnceUnderTheIdReadAfterTheExport) {
+    QTemporaryDir folder;
+    const std::filesystem::path file = folder.filePath(QStringLiteral("a.sqlite")).toStdString();
+    ArchiveSession s(file);
+    ASSERT_TRUE(s.ready);
+    const std::string idBefore = s.window->Settings().Text("edt_id");
+
+    // 2024-03-02 05:00 to 2024-03-06 23:00, then 03-05 00:00 on: 48 readings twice.
+    EXPECT_EQ(s.Fetch(1, 6), QStringLiteral("115 new records archived (0 already there)"));
+    EXPECT_EQ(s.PageReplies(), 1u);  // the settings were not read: the ID's page, once
+    EXPECT_EQ(s.Fetch(5, 31), QStringLiteral("85 new records archived (48 already there)"));
+    EXPECT_EQ(s.PageReplies(), 2u);
+    // The page went into a scratch model, not into the window's settings.
+    EXPECT_EQ(s.window->Settings().Text("edt_id"), idBefore);
+    EXPECT_EQ(CountBoxes(*s.window, kSharedId), 1);
+    EXPECT_EQ(CountBoxes(*s.window, kExportSaved), 2);
+
+    archive::OpenResult opened = archive::OpenSqliteArchive(file, false);
+    ASSERT_TRUE(opened.status.ok()) << opened.status.message;
+    const auto loggers = opened.store->Loggers();
+    ASSERT_EQ(loggers.size(), 1u);
+    EXPECT_EQ(loggers[0].logger.deviceId, "000000000000000");
+    EXPECT_EQ(loggers[0].logger.model, "R481");
+    EXPECT_EQ(loggers[0].readings, 200u);
+    EXPECT_EQ(loggers[0].downloads, 2u);
+    const auto readings =
+        opened.store->Readings(loggers[0].logger, loggers[0].firstReading, loggers[0].lastReading);
+    ASSERT_EQ(readings.size(), 200u);
+    for (std::size_t i = 1; i < readings.size(); ++i)
+        EXPECT_EQ(archive::ReadingTime(readings[i]) - archive::ReadingTime(readings[i - 1]), 3600)
+            << i;
+}
+
+TEST(WindowArchive, SettingsReadSinceTheLoginNameTheLoggerAndAFailedArchiveLeavesTheExport) {
+    QTemporaryDir folder;
+    ArchiveSession s(folder.filePath(QStringLiteral("missing/a.sqlite")).toStdString());
+    ASSERT_TRUE(s.ready);
+    ASSERT_TRUE(s.Read());
+    const std::size_t pages = s.PageReplies();
+    EXPECT_EQ(s.Fetch(10, 10), QString());
+    EXPECT_EQ(s.PageReplies(), pages);  // no page read for the ID
+    EXPECT_EQ(s.files->Files().size(), 2u);
+    const auto& boxes = s.window->boxes.Boxes();
+    int failures = 0;
+    for (const auto& box : boxes)
+        failures += box.text.startsWith(QStringLiteral("The transfer was not archived: ")) &&
+                    box.text.endsWith(QStringLiteral("The export files are written."));
+    EXPECT_EQ(failures, 1);
+    EXPECT_FALSE(std::filesystem::exists(folder.filePath(QStringLiteral("missing")).toStdString()));
+}
+
+}  // namespace
+}  // namespace lgcset::ui::e2e
