@@ -124,6 +124,9 @@ HistoryChartWindow::HistoryChartWindow(std::function<MessageBoxes&()> boxes, QWi
     buttons->addWidget(btn_whole_);
     buttons->addWidget(btn_limits_);
     buttons->addWidget(btn_report_);
+    btn_archive_ = MakeButton("btn_archive", QStringLiteral("Open from Archive..."), this);
+    btn_archive_->setEnabled(false);
+    buttons->addWidget(btn_archive_);
     buttons->addSpacing(12);
     buttons->addWidget(summary_, 1);
     buttons->addWidget(pointer_);
@@ -136,6 +139,7 @@ HistoryChartWindow::HistoryChartWindow(std::function<MessageBoxes&()> boxes, QWi
     connect(btn_whole_, &QPushButton::clicked, this, [this] { ShowWholeRange(); });
     connect(btn_limits_, &QPushButton::clicked, this, [this] { btn_limitsClick(); });
     connect(btn_report_, &QPushButton::clicked, this, [this] { btn_reportClick(); });
+    connect(btn_archive_, &QPushButton::clicked, this, [this] { btn_archiveClick(); });
     connect(views_, &QTabWidget::currentChanged, this, [this] { pointer_->clear(); });
 }
 

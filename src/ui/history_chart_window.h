@@ -10,12 +10,14 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "analysis/history_analysis.h"
+#include "archive/archive_store.h"
 #include "data/history_chart_data.h"
 #include "settings/channel_layout.h"
 #include "ui/chart_limits.h"
@@ -27,9 +29,11 @@ class QCustomPlot;
 class QLabel;
 class QPushButton;
 class QTabWidget;
+class QDate;
 
 namespace lgcset::ui {
 
+class ArchivePickDialog;
 class MessageBoxes;
 class StatisticsPanel;
 
@@ -78,11 +82,22 @@ class HistoryChartWindow : public QWidget {
     bool SaveImage(const QString& path);
     void ShowWholeRange();
 
+    // The archive that "Open from Archive..." reads (history_chart_archive.cpp); none:
+    // the button is off. `makeFolder`: the default place, whose folder is made when missing.
+    void SetArchive(std::optional<std::filesystem::path> file, bool makeFolder);
+    // Charts a logger's archived readings of the days from .. to, with their statistics
+    // against the limits on hand; none there refuses with a box. True when they are on view.
+    bool OpenFromArchive(const archive::LoggerSummary& logger, const QDate& from, const QDate& to);
+    // Runs the picking dialog and gives whether it was accepted. Modal unless set (tests
+    // pick themselves).
+    std::function<bool(ArchivePickDialog& dialog)> pickRunner;
+
     // Button handlers: they ask for the file, then do the above.
     void btn_openClick();
     void btn_saveClick();
     void btn_limitsClick();
     void btn_reportClick();
+    void btn_archiveClick();
 
     QCustomPlot* SensorPlot() const { return sensorPlot_; }
     QCustomPlot* TrackPlot() const { return trackPlot_; }
@@ -96,6 +111,7 @@ class HistoryChartWindow : public QWidget {
     QPushButton* WholeRangeButton() const { return btn_whole_; }
     QPushButton* LimitsButton() const { return btn_limits_; }
     QPushButton* ReportButton() const { return btn_report_; }
+    QPushButton* ArchiveButton() const { return btn_archive_; }
     StatisticsPanel* Statistics() const { return panel_; }
 
   protected:
@@ -128,6 +144,9 @@ class HistoryChartWindow : public QWidget {
     QPushButton* btn_whole_ = nullptr;
     QPushButton* btn_limits_ = nullptr;
     QPushButton* btn_report_ = nullptr;
+    QPushButton* btn_archive_ = nullptr;
+    std::optional<std::filesystem::path> archiveFile_;
+    bool archiveMakesFolder_ = false;
     StatisticsPanel* panel_ = nullptr;
     std::shared_ptr<const std::vector<data::HistoryRecord>> records_;
     QString source_, csvPath_;

@@ -1,11 +1,16 @@
 // History transfers in the window kept in the archive, against the simulated logger: two
 // overlapping transfers leave their union once, under the device ID read after the export.
+#include <QDateEdit>
 #include <QDateTimeEdit>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <filesystem>
 
 #include "app/launch_options.h"
 #include "archive/sqlite_archive.h"
+#include "ui/archive_pick_dialog.h"
+#include "ui/history_chart_window.h"
 #include "e2e_support.h"
 #include "export_test_support.h"
 
@@ -87,7 +92,7 @@ TEST(WindowArchive, CommandLine) {
         EXPECT_FALSE(ParseLaunchOptions(wrong).error.empty()) << wrong.back();
 }
 
-TEST(WindowArchive, TwoOverlappingTransfersLeaveTheirUnionOnceUnderTheIdReadAfterTheExport) {
+TEST(WindowArchive, TwoOverlappingTransfersLeaveTheirUnionOnceAndTheChartOpensItFromTheArchive) {
     QTemporaryDir folder;
     const std::filesystem::path file = folder.filePath(QStringLiteral("a.sqlite")).toStdString();
     ArchiveSession s(file);
@@ -118,6 +123,37 @@ TEST(WindowArchive, TwoOverlappingTransfersLeaveTheirUnionOnceUnderTheIdReadAfte
     for (std::size_t i = 1; i < readings.size(); ++i)
         EXPECT_EQ(archive::ReadingTime(readings[i]) - archive::ReadingTime(readings[i - 1]), 3600)
             << i;
+
+    // "Open from Archive...": the union, and any range of it, charted and analysed whole.
+    s.window->btn_chart->click();
+    HistoryChartWindow* chart = s.window->ChartWindow();
+    ASSERT_NE(chart, nullptr);
+    ASSERT_TRUE(chart->ArchiveButton()->isEnabled());
+    QDate from, to;
+    chart->pickRunner = [&](ArchivePickDialog& dialog) {
+        EXPECT_EQ(dialog.Table()->rowCount(), 1);
+        EXPECT_EQ(dialog.From(), QDate(2024, 3, 2));  // the logger's readings, offered
+        EXPECT_EQ(dialog.To(), QDate(2024, 3, 10));
+        dialog.FromEdit()->setDate(from);
+        dialog.ToEdit()->setDate(to);
+        return true;
+    };
+    from = QDate(2024, 3, 1), to = QDate(2024, 3, 31);
+    chart->ArchiveButton()->click();
+    ASSERT_NE(chart->Chart(), nullptr);
+    EXPECT_EQ(chart->Chart()->recordCount, 200u);
+    EXPECT_EQ(chart->Analysis().records, 200u);
+    EXPECT_FALSE(chart->Analysis().sensors.empty());
+    from = QDate(2024, 3, 5), to = QDate(2024, 3, 5);
+    chart->ArchiveButton()->click();
+    EXPECT_EQ(chart->Chart()->recordCount, 24u);
+    EXPECT_EQ(chart->Analysis().records, 24u);
+    // A range with nothing archived leaves the chart on view and says so.
+    from = QDate(2025, 1, 1), to = QDate(2025, 1, 2);
+    chart->ArchiveButton()->click();
+    EXPECT_EQ(chart->Chart()->recordCount, 24u);
+    EXPECT_TRUE(s.window->boxes.Boxes().back().text.startsWith(
+        QStringLiteral("The archive holds no readings of 000000000000000 (R481)")));
 }
 
 TEST(WindowArchive, SettingsReadSinceTheLoginNameTheLoggerAndAFailedArchiveLeavesTheExport) {

@@ -1,0 +1,109 @@
+#include "ui/archive_pick_dialog.h"
+
+#include <QDateEdit>
+#include <QDateTime>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHeaderView>
+#include <QTableWidget>
+#include <QTimeZone>
+#include <QVBoxLayout>
+
+namespace lgcset::ui {
+
+namespace {
+
+const QDate kEpoch(1970, 1, 1);
+constexpr std::int64_t kDay = 86400;
+
+QTableWidgetItem* Cell(const QString& text) {
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    return item;
+}
+
+}  // namespace
+
+QDate ReadingDay(std::int64_t readingTime) {
+    const std::int64_t days = (readingTime >= 0 ? readingTime : readingTime - (kDay - 1)) / kDay;
+    return kEpoch.addDays(days);
+}
+
+std::int64_t DayStart(const QDate& day) {
+    return kEpoch.daysTo(day) * kDay;
+}
+
+std::int64_t DayEnd(const QDate& day) {
+    return DayStart(day) + kDay - 1;
+}
+
+ArchivePickDialog::ArchivePickDialog(std::vector<archive::LoggerSummary> loggers, QWidget* parent)
+    : QDialog(parent), loggers_(std::move(loggers)) {
+    setWindowTitle(QStringLiteral("Open from Archive"));
+    table_ = new QTableWidget(static_cast<int>(loggers_.size()), 4, this);
+    table_->setHorizontalHeaderLabels({QStringLiteral("Device ID"), QStringLiteral("Model"),
+                                       QStringLiteral("Last seen"), QStringLiteral("Readings")});
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->verticalHeader()->setVisible(false);
+    for (int row = 0; row < table_->rowCount(); ++row) {
+        const archive::LoggerSummary& logger = loggers_[static_cast<std::size_t>(row)];
+        const QDateTime seen = QDateTime::fromSecsSinceEpoch(logger.lastSeen).toLocalTime();
+        table_->setItem(row, 0, Cell(QString::fromStdString(logger.logger.deviceId)));
+        table_->setItem(row, 1, Cell(QString::fromStdString(logger.logger.model)));
+        table_->setItem(row, 2, Cell(seen.toString(QStringLiteral("yyyy-MM-dd hh:mm"))));
+        table_->setItem(row, 3, Cell(QString::number(logger.readings)));
+    }
+    table_->resizeColumnsToContents();
+    from_ = new QDateEdit(this);
+    to_ = new QDateEdit(this);
+    for (QDateEdit* edit : {from_, to_}) {
+        edit->setCalendarPopup(true);
+        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    }
+    auto* range = new QFormLayout;
+    range->addRow(QStringLiteral("From"), from_);
+    range->addRow(QStringLiteral("To"), to_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* rows = new QVBoxLayout(this);
+    rows->addWidget(table_, 1);
+    rows->addLayout(range);
+    rows->addWidget(buttons);
+    connect(table_, &QTableWidget::currentCellChanged, this,
+            [this](int row, int, int previous, int) {
+                if (row != previous && row >= 0)
+                    Pick(row);
+            });
+    if (!loggers_.empty())
+        Pick(0);
+    resize(560, 360);
+}
+
+void ArchivePickDialog::Pick(int row) {
+    if (row < 0 || row >= table_->rowCount())
+        return;
+    if (table_->currentRow() != row)
+        table_->setCurrentCell(row, 0);
+    const archive::LoggerSummary& logger = loggers_[static_cast<std::size_t>(row)];
+    from_->setDate(ReadingDay(logger.firstReading));
+    to_->setDate(ReadingDay(logger.lastReading));
+}
+
+const archive::LoggerSummary* ArchivePickDialog::Picked() const {
+    const int row = table_->currentRow();
+    if (row < 0 || row >= static_cast<int>(loggers_.size()))
+        return nullptr;
+    return &loggers_[static_cast<std::size_t>(row)];
+}
+
+QDate ArchivePickDialog::From() const {
+    return from_->date();
+}
+
+QDate ArchivePickDialog::To() const {
+    return to_->date();
+}
+
+}  // namespace lgcset::ui
