@@ -1,8 +1,11 @@
 // Charts a simulated week of a cold room on the current display and saves a picture of
-// each view, for looking at the chart, and its PDF report: chart_shots <output prefix>.
+// each view, for looking at the chart, its PDF report and the chart opened from an
+// archive: chart_shots <output prefix>.
 // The room's air and the goods have the alarm limits of a chilled-food cold room; the week
 // is exported beside the pictures first, so that the report names its CSV file.
 #include <QApplication>
+#include <filesystem>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QPixmap>
 #include <QPushButton>
@@ -11,8 +14,10 @@
 #include <QThread>
 
 #include "analysis/statistics_table.h"
+#include "archive/sqlite_archive.h"
 #include "cold_room_history.h"
 #include "settings/settings_table.h"
+#include "ui/archive_pick_dialog.h"
 #include "ui/app_title.h"
 #include "ui/history_chart_window.h"
 #include "ui/scripted_message_boxes.h"
@@ -56,6 +61,19 @@ int main(int argc, char* argv[]) {
                   {1, "SHigh", "8"}, {3, "Low", "3"}, {3, "High", "5"}};
     for (const auto& l : limits)
         window.Settings().SetText(SensorEditName(l.sensor, l.field), l.limit);
+    // The week kept in an archive too, as it came (the export clears its sent flags).
+    const std::filesystem::path archiveFile =
+        (prefix + QStringLiteral("-archive.sqlite")).toStdString();
+    std::filesystem::remove(archiveFile);
+    {
+        auto opened = lgcset::archive::OpenSqliteArchive(archiveFile, false);
+        lgcset::archive::DownloadInfo download;
+        download.logger = {"000000008610045", "R481"};
+        download.firmware = "V2.07";
+        download.at = QDateTime::currentSecsSinceEpoch();
+        if (opened.store)
+            opened.store->Add(download, {window.History.data(), kRecords});
+    }
     window.ExportHistory();
     window.btn_chart->click();
     lgcset::ui::HistoryChartWindow* chart = window.ChartWindow();
@@ -82,6 +100,17 @@ int main(int argc, char* argv[]) {
         chart->ShowWholeRange();
     }
     chart->SaveReport(prefix + QStringLiteral("-report.pdf"));
+
+    chart->SetArchive(archiveFile, false);
+    // "Open from Archive...": the dialog as it comes up, then the chart it opens.
+    chart->pickRunner = [&prefix](lgcset::ui::ArchivePickDialog& dialog) {
+        dialog.show();
+        Settle();
+        dialog.grab().save(prefix + QStringLiteral("-archive-pick.png"));
+        return true;
+    };
+    chart->ArchiveButton()->click();
+    shoot(QStringLiteral("-archive.png"));
     window.SetMessageBoxes(nullptr);
     return 0;
 }
