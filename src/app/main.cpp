@@ -51,11 +51,10 @@ int main(int argc, char* argv[]) {
 
     lgcset::ui::Tfrm_mset window;
     if (!options.noArchive) {
-        window.ArchiveMakesFolder = options.archive.empty();
         if (options.archive.empty())
-            window.ArchiveFile = lgcset::archive::DefaultArchivePath();
+            window.UseArchive(lgcset::archive::DefaultArchivePath(), true);
         else
-            window.ArchiveFile = std::filesystem::path(options.archive);
+            window.UseArchive(std::filesystem::path(options.archive), false);
     }
     if (options.demo) {
         lgcset::sim::Options logger;

@@ -202,8 +202,10 @@ class Tfrm_mset : public QWidget,
     HistoryChartWindow* ChartWindow() const { return chartWindow_; }
 
     // ---- The archive (umset_archive.cpp): every transfer exported is kept there too,
-    // under the logger's device ID. No file: nothing is kept (--no-archive, and tests that
-    // set none). ArchiveMakesFolder: the default place, whose folder is made when missing.
+    // under the logger's device ID, and the chart window opens it ("Chart" is on from the
+    // start). No file: nothing is kept (--no-archive, and tests that set none).
+    // `makeFolder`: the default place, whose folder is made when missing.
+    void UseArchive(std::optional<std::filesystem::path> file, bool makeFolder);
     std::optional<std::filesystem::path> ArchiveFile;
     bool ArchiveMakesFolder = false;
 

@@ -3,12 +3,14 @@
 // status bar.
 #include <QDate>
 #include <QDateTimeEdit>
+#include <QPushButton>
 #include <ctime>
 
 #include "archive/sqlite_archive.h"
 #include "data/sha256.h"
 #include "protocol/command_codes.h"
 #include "session/device_identity.h"
+#include "ui/history_chart_window.h"
 #include "ui/message_box.h"
 #include "ui/umset.h"
 
@@ -25,6 +27,15 @@ bool SharedId(const std::string& id) {
 }
 
 }  // namespace
+
+void Tfrm_mset::UseArchive(std::optional<std::filesystem::path> file, bool makeFolder) {
+    ArchiveFile = std::move(file);
+    ArchiveMakesFolder = makeFolder;
+    if (ArchiveFile)
+        btn_chart->setEnabled(true);
+    if (chartWindow_ != nullptr)
+        chartWindow_->SetArchive(ArchiveFile, ArchiveMakesFolder);
+}
 
 void Tfrm_mset::NoteSettingsRead() {
     const auto& pages = device_->ReadPages();

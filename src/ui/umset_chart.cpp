@@ -21,7 +21,8 @@ void Tfrm_mset::HistoryTransferEnded() {
 }
 
 void Tfrm_mset::btn_chartClick() {
-    if (!transferRecords_)
+    // Without a transfer, the window opens for "Open from Archive..." (or a CSV file).
+    if (!transferRecords_ && !ArchiveFile)
         return;
     if (chartWindow_ == nullptr) {
         chartWindow_ = new HistoryChartWindow([this]() -> MessageBoxes& { return Boxes(); }, this);
@@ -29,14 +30,17 @@ void Tfrm_mset::btn_chartClick() {
     }
     // The logger and its limits as the window holds them now: read from it or loaded from
     // a profile.
-    const settings::SettingsView& view = Settings();
-    const std::string model = view.Text("Edit1");
-    chartWindow_->SetLogger(QString::fromStdString(model),
-                            QString::fromStdString(view.Text("edt43")),
-                            QString::fromStdString(view.Text("edt_id")));
-    chartWindow_->ShowRecords(transferRecords_, transferChartSource_, transferCsv_,
-                              analysis::SetupsFromSettings(view, settings::LayoutForModel(model)),
-                              QStringLiteral("the alarm settings"));
+    if (transferRecords_) {
+        const settings::SettingsView& view = Settings();
+        const std::string model = view.Text("Edit1");
+        chartWindow_->SetLogger(QString::fromStdString(model),
+                                QString::fromStdString(view.Text("edt43")),
+                                QString::fromStdString(view.Text("edt_id")));
+        chartWindow_->ShowRecords(
+            transferRecords_, transferChartSource_, transferCsv_,
+            analysis::SetupsFromSettings(view, settings::LayoutForModel(model)),
+            QStringLiteral("the alarm settings"));
+    }
     chartWindow_->show();
     chartWindow_->raise();
     chartWindow_->activateWindow();

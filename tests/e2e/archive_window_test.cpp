@@ -39,7 +39,7 @@ struct ArchiveSession : Session {
             return;
         files.emplace(*window);
         window->boxes.SetDefaultAnswer(false);  // the offers to open the files
-        window->ArchiveFile = archive;
+        window->UseArchive(archive, false);
         ready = true;
     }
     ~ArchiveSession() {
@@ -123,6 +123,19 @@ TEST(WindowArchive, TwoOverlappingTransfersLeaveTheirUnionOnceAndTheChartOpensIt
     for (std::size_t i = 1; i < readings.size(); ++i)
         EXPECT_EQ(archive::ReadingTime(readings[i]) - archive::ReadingTime(readings[i - 1]), 3600)
             << i;
+
+    // "Chart" is on from the start when there is an archive to open.
+    {
+        auto fresh = test::MakeWindow();
+        fresh->boxes.SetDefaultAnswer(true);  // "Exit?" at teardown
+        EXPECT_FALSE(fresh->btn_chart->isEnabled());
+        fresh->UseArchive(file, false);
+        ASSERT_TRUE(fresh->btn_chart->isEnabled());
+        fresh->btn_chart->click();
+        ASSERT_NE(fresh->ChartWindow(), nullptr);
+        EXPECT_TRUE(fresh->ChartWindow()->ArchiveButton()->isEnabled());
+        EXPECT_EQ(fresh->ChartWindow()->Chart(), nullptr);
+    }
 
     // "Open from Archive...": the union, and any range of it, charted and analysed whole.
     s.window->btn_chart->click();
