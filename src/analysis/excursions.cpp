@@ -6,7 +6,7 @@
 namespace lgcset::analysis {
 
 ExcursionTracker::ExcursionTracker(LimitKind kind, float limit)
-    : kind_(kind), limit_(limit), above_(SpecOf(kind).above) {}
+    : kind_(kind), limit_(limit), above_(DefinitionOf(kind).above) {}
 
 bool ExcursionTracker::Beyond(double value) const {
     // An edited file may hold a number no single-precision value reaches: it is beyond any

@@ -16,7 +16,7 @@ class SensorAccumulator {
         stats_.sensor = sensor;
         stats_.kind = setup.kind;
         stats_.limits = setup.limits;
-        for (const LimitSpec& limit : kLimits)
+        for (const LimitDefinition& limit : kLimits)
             if (const auto value = setup.limits[LimitIndex(limit.kind)])
                 trackers_.emplace_back(limit.kind, *value);
     }

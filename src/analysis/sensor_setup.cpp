@@ -31,7 +31,7 @@ SensorKind SensorKindOfItem(int index, std::optional<settings::ChannelLayout> la
     }
 }
 
-const LimitSpec& SpecOf(LimitKind kind) {
+const LimitDefinition& DefinitionOf(LimitKind kind) {
     return kLimits[LimitIndex(kind)];
 }
 
@@ -41,7 +41,7 @@ SensorSetups SetupsFromSettings(const settings::SettingsView& view,
     for (int n = 1; n <= data::kSensorCount; ++n) {
         SensorSetup& setup = setups[static_cast<std::size_t>(n - 1)];
         setup.kind = SensorKindOfItem(view.ItemIndex(settings::SensorTypeName(n)), layout);
-        for (const LimitSpec& limit : kLimits)
+        for (const LimitDefinition& limit : kLimits)
             setup.limits[LimitIndex(limit.kind)] =
                 settings::ToFloat(view.Text(settings::SensorEditName(n, limit.field)));
     }

@@ -25,7 +25,7 @@ SensorKind SensorKindOfItem(int index, std::optional<settings::ChannelLayout> la
 
 enum class LimitKind { UltraLow, Low, High, UltraHigh };
 
-struct LimitSpec {
+struct LimitDefinition {
     LimitKind kind;
     std::string_view name;   // in reports: "ultra_low"
     std::string_view field;  // the edit box of sensor N: edt_SensorN_<field>
@@ -33,7 +33,7 @@ struct LimitSpec {
 };
 
 // The four limits, in the order the alarm settings show them, lowest first.
-inline constexpr std::array<LimitSpec, 4> kLimits{{
+inline constexpr std::array<LimitDefinition, 4> kLimits{{
     {LimitKind::UltraLow, "ultra_low", "SLow", false},
     {LimitKind::Low, "low", "Low", false},
     {LimitKind::High, "high", "High", true},
@@ -43,7 +43,7 @@ inline constexpr std::array<LimitSpec, 4> kLimits{{
 inline constexpr std::size_t LimitIndex(LimitKind kind) {
     return static_cast<std::size_t>(kind);
 }
-const LimitSpec& SpecOf(LimitKind kind);
+const LimitDefinition& DefinitionOf(LimitKind kind);
 
 // Limits in the sensor's own unit, as the logger holds them: single precision. Unset when
 // the box is empty (or holds no number).

@@ -88,14 +88,14 @@ void JsonSensor(const analysis::SensorStatistics& s, std::string& json) {
     for (std::size_t i = 0; i < s.excursions.size(); ++i) {
         const analysis::Excursion& e = s.excursions[i];
         json += (i == 0 ? "{\"kind\": " : ", {\"kind\": ") +
-                Quoted(std::string(analysis::SpecOf(e.kind).name)) +
+                Quoted(std::string(analysis::DefinitionOf(e.kind).name)) +
                 ", \"from\": " + Quoted(Time(e.from)) + ", \"to\": " + Quoted(Time(e.to)) +
                 ", \"seconds\": " + Seconds(e.seconds) + ", \"peak\": " + Reading(e.peak) +
                 ", \"open\": " + (e.open ? "true" : "false") + "}";
     }
     json += "], \"seconds_beyond\": {";
     for (std::size_t i = 0; i < kBeyondOrder.size(); ++i)
-        json += (i == 0 ? "\"" : ", \"") + std::string(analysis::SpecOf(kBeyondOrder[i]).name) +
+        json += (i == 0 ? "\"" : ", \"") + std::string(analysis::DefinitionOf(kBeyondOrder[i]).name) +
                 "\": " + Seconds(s.secondsBeyond[LimitIndex(kBeyondOrder[i])]);
     json += "}}";
 }
@@ -180,7 +180,7 @@ std::string ReportText(const analysis::HistoryAnalysis& a) {
     std::vector<std::vector<std::string>> limits{{"sensor"}};
     for (const auto& limit : kLimits) limits[0].push_back(std::string(limit.name));
     for (const LimitKind kind : kBeyondOrder)
-        limits[0].push_back("s " + std::string(analysis::SpecOf(kind).name));
+        limits[0].push_back("s " + std::string(analysis::DefinitionOf(kind).name));
     std::vector<std::vector<std::string>> excursions{
         {"sensor", "excursion", "from", "to", "seconds", "peak", ""}};
     for (const analysis::SensorStatistics& s : a.sensors) {
@@ -195,7 +195,7 @@ std::string ReportText(const analysis::HistoryAnalysis& a) {
             row.push_back(Seconds(s.secondsBeyond[LimitIndex(kind)]));
         limits.push_back(row);
         for (const analysis::Excursion& e : s.excursions)
-            excursions.push_back({sensor, std::string(analysis::SpecOf(e.kind).name), Time(e.from),
+            excursions.push_back({sensor, std::string(analysis::DefinitionOf(e.kind).name), Time(e.from),
                                   Time(e.to), Seconds(e.seconds), Reading(e.peak),
                                   e.open ? "open" : ""});
     }

@@ -104,12 +104,12 @@ void ChartLimits::Draw(QCustomPlot* plot, const analysis::HistoryAnalysis& analy
     Clear(plot);
     for (const analysis::SensorStatistics& s : analysis.sensors) {
         const QColor colour = colours[static_cast<std::size_t>(s.sensor - 1)];
-        for (const analysis::LimitSpec& spec : analysis::kLimits) {
-            const auto limit = s.limits[analysis::LimitIndex(spec.kind)];
+        for (const analysis::LimitDefinition& definition : analysis::kLimits) {
+            const auto limit = s.limits[analysis::LimitIndex(definition.kind)];
             if (!limit)
                 continue;
             auto* line = new QCPItemStraightLine(plot);
-            line->setPen(QPen(colour, 1, Ultra(spec.kind) ? Qt::DotLine : Qt::DashLine));
+            line->setPen(QPen(colour, 1, Ultra(definition.kind) ? Qt::DotLine : Qt::DashLine));
             line->point1->setCoords(0, *limit);
             line->point2->setCoords(1, *limit);
             line->setSelectable(false);

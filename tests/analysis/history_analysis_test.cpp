@@ -70,7 +70,7 @@ struct Span {
     friend bool operator==(const Span&, const Span&) = default;
 };
 std::ostream& operator<<(std::ostream& out, const Span& r) {
-    return out << SpecOf(r.kind).name << " " << r.from << ".." << r.to << " " << r.seconds
+    return out << DefinitionOf(r.kind).name << " " << r.from << ".." << r.to << " " << r.seconds
                << "s peak " << r.peak << (r.open ? " open" : "");
 }
 std::vector<Span> Spans(const SensorStatistics& stats) {
@@ -157,7 +157,7 @@ TEST(HistoryAnalysis, UnsetLimitsGiveNoExcursions) {
     const auto analysis = AnalyzeHistory(Log({-50, 50, -50}), SensorSetups{});
     const SensorStatistics& s = First(analysis);
     EXPECT_TRUE(s.excursions.empty());
-    for (const LimitSpec& limit : kLimits) {
+    for (const LimitDefinition& limit : kLimits) {
         EXPECT_FALSE(s.limits[LimitIndex(limit.kind)]);
         EXPECT_EQ(s.secondsBeyond[LimitIndex(limit.kind)], 0);
     }
