@@ -106,12 +106,6 @@ int Export(archive::ArchiveStore& store, const CliOptions& options,
             << " to " << DateText(to) << "\n";
         return kExitOk;
     }
-    if (records.size() > exports::kMaxExportRecords)
-        return Fail(
-            err, Outcome::Failed(kExitUsage, std::to_string(records.size()) +
-                                                 " readings in the range; a workbook sheet holds " +
-                                                 std::to_string(exports::kMaxExportRecords) +
-                                                 ": choose a shorter range"));
     exports::ExportOptions exportOptions;
     exportOptions.folders = {folder};
     if (environment.exportClock)

@@ -86,8 +86,8 @@ constexpr std::array<CommandEntry, 13> kCommands{{
      "export --device-id ID --from YYYY-MM-DD --to YYYY-MM-DD [--model MODEL]\n"
      "[--out DIR]: a logger's readings of the days given as the workbook and CSV file of\n"
      "a history export, in DIR (default: the current folder); --model is needed only\n"
-     "when loggers of two models share the ID. A workbook holds one sheet: a range of\n"
-     "more than 65535 readings is refused.\n"
+     "when loggers of two models share the ID. A sheet holds 65535 readings; a longer\n"
+     "range goes on in further sheets of the same workbook, and the CSV file holds all.\n"
      "import --device-id ID --model MODEL FILE.csv: a CSV file that a history export wrote,\n"
      "merged into the archive as a download.\n"
      "Not in the Windows build.",

@@ -142,10 +142,11 @@ void ClearSensorPresentFlags(HistoryRecord* records, std::size_t count) {
 
 namespace {
 
-// The sheet: header row centred, the number formats, the column widths.
-class ExportSheet {
+// The sheets: header row centred, the number formats, the column widths. Records beyond a
+// sheet's 65,535 go on in the next sheet, "Sheet2", "Sheet3", ..., under the same header.
+class ExportSheets {
   public:
-    ExportSheet() {
+    ExportSheets() {
         header_ = book_.AddStyle("General", HorizontalAlign::Centre);
         styles_[static_cast<int>(CellFormat::Text)] = XlsWorkbook::kDefaultStyle;
         styles_[static_cast<int>(CellFormat::Time)] = book_.AddStyle("yy-mm-dd hh:mm:ss");
@@ -153,6 +154,23 @@ class ExportSheet {
         styles_[static_cast<int>(CellFormat::UpToTwoDecimals)] = book_.AddStyle("0.##");
         styles_[static_cast<int>(CellFormat::OneToSixDecimals)] = book_.AddStyle("##0.0#####");
         styles_[static_cast<int>(CellFormat::OneDecimal)] = book_.AddStyle("0.0");
+        StartSheet();
+    }
+
+    // Record `index` (0-based) of the whole export.
+    bool Record(std::size_t index, const ExportRow& cells) {
+        const std::size_t sheet = index / kMaxExportRecords;
+        if (sheet >= book_.SheetCount()) {
+            book_.AddSheet("Sheet" + std::to_string(sheet + 1));
+            StartSheet();
+        }
+        return Row(static_cast<std::uint32_t>(index % kMaxExportRecords + 1), cells);
+    }
+
+    std::vector<std::uint8_t> Finish() { return book_.Finish(); }
+
+  private:
+    void StartSheet() {
         book_.SetColumnWidth(0, 0, 20);
         book_.SetColumnWidth(5, 6, 15);
         for (std::uint16_t c = 0; c < kExportColumns; ++c)
@@ -180,9 +198,6 @@ class ExportSheet {
         return true;
     }
 
-    std::vector<std::uint8_t> Finish() { return book_.Finish(); }
-
-  private:
     XlsWorkbook book_;
     std::uint16_t header_ = 0;
     std::uint16_t styles_[8] = {};
@@ -265,11 +280,8 @@ ExportResult ExportHistory(const HistoryRecord* records, std::size_t count,
                            const ExportOptions& options) {
     const std::string workbookName = WorkbookFileName(options.clock());
     const std::string csvName = CsvFileName(options.clock());
-    if (count > kMaxExportRecords)
-        return Failed("a sheet holds at most " + std::to_string(kMaxExportRecords) + " records");
-
     ExportResult result;
-    ExportSheet sheet;
+    ExportSheets sheets;
     std::string csv;
     csv.reserve(64 + count * 96);
     AppendCsvLine(csv, data::kHistoryColumns);
@@ -282,11 +294,11 @@ ExportResult ExportHistory(const HistoryRecord* records, std::size_t count,
         RecordCells(records[r], row);
         if (row[0].format == CellFormat::Text)
             ++result.invalidTimes;
-        if (!sheet.Row(static_cast<std::uint32_t>(r + 1), row))
+        if (!sheets.Record(r, row))
             return Failed("the sheet refused record " + std::to_string(r + 1));
         AppendRowCsv(csv, row, options.decimalSeparator);
     }
-    const std::vector<std::uint8_t> stream = sheet.Finish();
+    const std::vector<std::uint8_t> stream = sheets.Finish();
 
     // Both files are complete under temporary names before either takes its own.
     PendingFile workbook, csvFile;

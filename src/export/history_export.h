@@ -1,6 +1,6 @@
-// The export of a history transfer: the store's records as a one-sheet workbook (".xls")
-// and a CSV file holding the same texts, cell for cell. Plain C++, so that the window and a
-// program without one run the same sequence: file names from two clock reads, the cells of
+// The export of a history transfer: the store's records as a workbook (".xls") and a CSV
+// file holding the same texts, cell for cell. Plain C++, so that the window and a program
+// without one run the same sequence: file names from two clock reads, the cells of
 // each record, the progress rule, stopping between records, and files that appear only
 // when complete.
 #pragma once
@@ -21,7 +21,8 @@ namespace lgcset::exports {
 
 // The columns are data::kHistoryColumns.
 inline constexpr int kExportColumns = static_cast<int>(data::kHistoryColumns.size());
-// The header and 65,535 records fill the 65,536 rows of a sheet.
+// The header and 65,535 records fill the 65,536 rows of a sheet; a transfer never brings
+// more, and an export of more (from the archive) goes on in further sheets.
 inline constexpr std::size_t kMaxExportRecords = 65535;
 // The progress bar's maximum.
 inline constexpr int kProgressMaximum = 80;

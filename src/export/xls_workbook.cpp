@@ -112,7 +112,12 @@ void Xf(ByteWriter& w, bool style, std::uint16_t format, HorizontalAlign align) 
 
 }  // namespace
 
-XlsWorkbook::XlsWorkbook(std::string sheetName) : sheetName_(std::move(sheetName)) {}
+XlsWorkbook::XlsWorkbook(std::string sheetName) { AddSheet(std::move(sheetName)); }
+
+void XlsWorkbook::AddSheet(std::string sheetName) {
+    sheets_.emplace_back();
+    sheets_.back().name = std::move(sheetName);
+}
 
 std::uint16_t XlsWorkbook::AddStyle(std::string_view formatCode, HorizontalAlign align) {
     std::uint16_t format = 0;
@@ -130,29 +135,30 @@ void XlsWorkbook::SetColumnWidth(std::uint16_t first, std::uint16_t last, double
     // Stored in 1/256 of a digit's width, counting the cell's margins (5 pixels for a
     // 7-pixel digit of the default 10-point font), as the reader's width shows it.
     const double units = std::floor((characters * 7 + 5) / 7 * 256);
-    widths_.push_back({first, last, static_cast<std::uint16_t>(std::clamp(units, 0.0, 65535.0))});
+    sheets_.back().widths.push_back({first, last, static_cast<std::uint16_t>(std::clamp(units, 0.0, 65535.0))});
 }
 
 bool XlsWorkbook::Place(std::uint32_t row, std::uint16_t column) {
+    Sheet& sheet = sheets_.back();
     if (row >= kMaxRows || column >= kMaxColumns)
         return false;
-    if (anyCell_ && (row < lastRow_ || (row == lastRow_ && column <= lastColumn_)))
+    if (sheet.anyCell && (row < sheet.lastRow || (row == sheet.lastRow && column <= sheet.lastColumn)))
         return false;
-    if (!anyCell_) {
-        firstRow_ = row;
-        blockStart_ = row / 32 * 32;
-    } else if (row >= blockStart_ + 32) {
-        FlushBlock();
-        blockStart_ = row / 32 * 32;
+    if (!sheet.anyCell) {
+        sheet.firstRow = row;
+        sheet.blockStart = row / 32 * 32;
+    } else if (row >= sheet.blockStart + 32) {
+        FlushBlock(sheet);
+        sheet.blockStart = row / 32 * 32;
     }
-    anyCell_ = true;
-    lastRow_ = row;
-    lastColumn_ = column;
-    minColumn_ = std::min(minColumn_, column);
-    maxColumn_ = std::max(maxColumn_, column);
-    RowSpan& span = block_[row - blockStart_];
+    sheet.anyCell = true;
+    sheet.lastRow = row;
+    sheet.lastColumn = column;
+    sheet.minColumn = std::min(sheet.minColumn, column);
+    sheet.maxColumn = std::max(sheet.maxColumn, column);
+    RowSpan& span = sheet.block[row - sheet.blockStart];
     if (!span.used)
-        span = {true, column, column, blockCells_.size()};
+        span = {true, column, column, sheet.blockCells.size()};
     span.last = static_cast<std::uint16_t>(column + 1);
     return true;
 }
@@ -161,7 +167,7 @@ bool XlsWorkbook::Number(std::uint32_t row, std::uint16_t column, std::uint16_t 
                          double value) {
     if (!std::isfinite(value) || !Place(row, column))
         return false;
-    ByteWriter w(blockCells_);
+    ByteWriter w(sheets_.back().blockCells);
     w.U16(kNumber);
     w.U16(14);
     w.U16(row);
@@ -180,7 +186,7 @@ bool XlsWorkbook::Text(std::uint32_t row, std::uint16_t column, std::uint16_t st
     if (added)
         strings_.push_back(FromUtf8(utf8));
     ++stringUses_;
-    ByteWriter w(blockCells_);
+    ByteWriter w(sheets_.back().blockCells);
     w.U16(kLabelSst);
     w.U16(10);
     w.U16(row);
@@ -190,16 +196,16 @@ bool XlsWorkbook::Text(std::uint32_t row, std::uint16_t column, std::uint16_t st
     return true;
 }
 
-void XlsWorkbook::FlushBlock() {
-    ByteWriter w(body_);
-    const std::size_t blockStart = body_.size();
+void XlsWorkbook::FlushBlock(Sheet& sheet) {
+    ByteWriter w(sheet.body);
+    const std::size_t blockStart = sheet.body.size();
     std::vector<std::size_t> firstCells;
     for (std::uint32_t i = 0; i < 32; ++i) {
-        RowSpan& span = block_[i];
+        RowSpan& span = sheet.block[i];
         if (!span.used)
             continue;
         const auto r = BeginRecord(w, kRow);
-        w.U16(blockStart_ + i);
+        w.U16(sheet.blockStart + i);
         w.U16(span.first);
         w.U16(span.last);
         w.U16(0x00FF);      // default height
@@ -209,15 +215,15 @@ void XlsWorkbook::FlushBlock() {
         firstCells.push_back(span.cells);
         span = {};
     }
-    const std::size_t cellsStart = body_.size();
-    body_.insert(body_.end(), blockCells_.begin(), blockCells_.end());
-    blockCells_.clear();
+    const std::size_t cellsStart = sheet.body.size();
+    sheet.body.insert(sheet.body.end(), sheet.blockCells.begin(), sheet.blockCells.end());
+    sheet.blockCells.clear();
 
     // The first row's cells are counted from the second ROW record, the others from the
     // previous row's first cell.
-    dbCells_.push_back(body_.size());
+    sheet.dbCells.push_back(sheet.body.size());
     const auto r = BeginRecord(w, kDbCell);
-    w.U32(static_cast<std::uint32_t>(dbCells_.back() - blockStart));
+    w.U32(static_cast<std::uint32_t>(sheet.dbCells.back() - blockStart));
     std::size_t from = blockStart + 20;  // a ROW record is 20 bytes
     for (std::size_t first : firstCells) {
         w.U16(static_cast<std::uint32_t>(cellsStart + first - from));
@@ -226,7 +232,7 @@ void XlsWorkbook::FlushBlock() {
     EndRecord(w, r);
 }
 
-std::vector<std::uint8_t> XlsWorkbook::Globals(std::uint32_t& sheetOffsetField) const {
+std::vector<std::uint8_t> XlsWorkbook::Globals(std::vector<std::size_t>& sheetOffsetFields) const {
     std::vector<std::uint8_t> bytes;
     ByteWriter w(bytes);
     Bof(w, 0x0005);
@@ -243,7 +249,7 @@ std::vector<std::uint8_t> XlsWorkbook::Globals(std::uint32_t& sheetOffsetField) 
     w.U16(0x0038);  // horizontal and vertical scroll bars, sheet tabs
     w.U16(0);       // active sheet
     w.U16(0);       // first visible tab
-    w.U16(1);       // selected sheets
+    w.U16(1);       // selected sheets: the first
     w.U16(0x0258);  // tab bar width ratio
     EndRecord(w, r);
 
@@ -280,13 +286,15 @@ std::vector<std::uint8_t> XlsWorkbook::Globals(std::uint32_t& sheetOffsetField) 
     w.U8(0xFF);
     EndRecord(w, r);
 
-    r = BeginRecord(w, kBoundSheet);
-    sheetOffsetField = static_cast<std::uint32_t>(w.Size());
-    w.U32(0);  // the sheet's BOF position, patched when it is known
-    w.U8(0);   // visible
-    w.U8(0);   // worksheet
-    UnicodeString(w, FromUtf8(sheetName_), true);
-    EndRecord(w, r);
+    for (const Sheet& sheet : sheets_) {
+        r = BeginRecord(w, kBoundSheet);
+        sheetOffsetFields.push_back(w.Size());
+        w.U32(0);  // the sheet's BOF position, patched when it is known
+        w.U8(0);   // visible
+        w.U8(0);   // worksheet
+        UnicodeString(w, FromUtf8(sheet.name), true);
+        EndRecord(w, r);
+    }
 
     // Shared strings. A string's header never splits across records; its characters may,
     // and each CONTINUE that carries the rest starts with the string's option byte again.
@@ -342,30 +350,39 @@ std::vector<std::uint8_t> XlsWorkbook::Globals(std::uint32_t& sheetOffsetField) 
 }
 
 std::vector<std::uint8_t> XlsWorkbook::Finish() {
-    if (anyCell_)
-        FlushBlock();
-    std::uint32_t sheetOffsetField = 0;
-    std::vector<std::uint8_t> stream = Globals(sheetOffsetField);
+    std::vector<std::size_t> sheetOffsetFields;
+    std::vector<std::uint8_t> stream = Globals(sheetOffsetFields);
     ByteWriter w(stream);
-    w.Put32(sheetOffsetField, static_cast<std::uint32_t>(stream.size()));
-    stream.reserve(stream.size() + body_.size() + 256 + widths_.size() * 16 + dbCells_.size() * 4);
+    for (std::size_t i = 0; i < sheets_.size(); ++i) {
+        w.Put32(sheetOffsetFields[i], static_cast<std::uint32_t>(stream.size()));
+        WriteSheet(stream, sheets_[i], i == 0);
+    }
+    return stream;
+}
+
+void XlsWorkbook::WriteSheet(std::vector<std::uint8_t>& stream, Sheet& sheet, bool first) const {
+    if (sheet.anyCell)
+        FlushBlock(sheet);
+    ByteWriter w(stream);
+    stream.reserve(stream.size() + sheet.body.size() + 256 + sheet.widths.size() * 16 +
+                   sheet.dbCells.size() * 4);
 
     Bof(w, 0x0010);
     auto r = BeginRecord(w, kIndex);
     w.U32(0);
-    w.U32(anyCell_ ? firstRow_ : 0);
-    w.U32(anyCell_ ? lastRow_ + 1 : 0);
+    w.U32(sheet.anyCell ? sheet.firstRow : 0);
+    w.U32(sheet.anyCell ? sheet.lastRow + 1 : 0);
     const std::size_t defColWidthField = w.Size();
     w.U32(0);
     const std::size_t dbCellFields = w.Size();
-    w.Zeros(4 * dbCells_.size());
+    w.Zeros(4 * sheet.dbCells.size());
     EndRecord(w, r);
 
     w.Put32(defColWidthField, static_cast<std::uint32_t>(w.Size()));
     r = BeginRecord(w, kDefColWidth);
     w.U16(8);  // characters, the default
     EndRecord(w, r);
-    for (const ColumnWidth& c : widths_) {
+    for (const ColumnWidth& c : sheet.widths) {
         r = BeginRecord(w, kColInfo);
         w.U16(c.first);
         w.U16(c.last);
@@ -376,21 +393,23 @@ std::vector<std::uint8_t> XlsWorkbook::Finish() {
         EndRecord(w, r);
     }
     r = BeginRecord(w, kDimensions);
-    w.U32(anyCell_ ? firstRow_ : 0);
-    w.U32(anyCell_ ? lastRow_ + 1 : 0);
-    w.U16(anyCell_ ? minColumn_ : 0);
-    w.U16(anyCell_ ? maxColumn_ + 1 : 0);
+    w.U32(sheet.anyCell ? sheet.firstRow : 0);
+    w.U32(sheet.anyCell ? sheet.lastRow + 1 : 0);
+    w.U16(sheet.anyCell ? sheet.minColumn : 0);
+    w.U16(sheet.anyCell ? sheet.maxColumn + 1 : 0);
     w.U16(0);
     EndRecord(w, r);
 
     const std::size_t bodyStart = stream.size();
-    for (std::size_t i = 0; i < dbCells_.size(); ++i)
-        w.Put32(dbCellFields + 4 * i, static_cast<std::uint32_t>(bodyStart + dbCells_[i]));
-    stream.insert(stream.end(), body_.begin(), body_.end());
-    body_ = {};
+    for (std::size_t i = 0; i < sheet.dbCells.size(); ++i)
+        w.Put32(dbCellFields + 4 * i, static_cast<std::uint32_t>(bodyStart + sheet.dbCells[i]));
+    stream.insert(stream.end(), sheet.body.begin(), sheet.body.end());
+    sheet.body = {};
 
     r = BeginRecord(w, kWindow2);
-    w.U16(0x06B6);  // grid, headers, zeros, default grid colour, outline symbols, selected
+    // Grid, headers, zeros, default grid colour, outline symbols; the first sheet is also
+    // the selected one, shown when the workbook opens.
+    w.U16(first ? 0x06B6 : 0x00B6);
     w.U16(0);       // top row
     w.U16(0);       // left column
     w.U16(0x0040);  // grid colour: automatic
@@ -400,7 +419,6 @@ std::vector<std::uint8_t> XlsWorkbook::Finish() {
     w.U32(0);
     EndRecord(w, r);
     Eof(w);
-    return stream;
 }
 
 }  // namespace lgcset::exports

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "archive/sqlite_archive.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
 #include "cli/headless_session.h"
@@ -96,6 +97,49 @@ TEST(CliArchive, TwoOverlappingHistoriesKeptOnceListedExportedAsTheirUnionAndImp
     imported = Cli({"archive", "--archive", folder.File("other.sqlite"), "import", "--device-id",
                     "7", "--model", "R483", csv});
     EXPECT_EQ(imported.out, "200 new records archived (0 already there)\n") << imported.err;
+}
+
+TEST(CliArchive, AnExportOfMoreReadingsThanASheetHoldsGoesOnInASecondSheet) {
+    TempFolder folder;
+    const std::string archive = folder.File("archive.sqlite");
+    // 70,000 readings a minute apart from 2024-01-01 on: into the 49th day.
+    std::vector<data::HistoryRecord> records(70000);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const int day = static_cast<int>(i / 1440), minute = static_cast<int>(i % 1440);
+        data::HistoryRecord& r = records[i];
+        r.year = 24;
+        r.month = static_cast<std::uint8_t>(day < 31 ? 1 : 2);
+        r.day = static_cast<std::uint8_t>(day < 31 ? day + 1 : day - 30);
+        r.hour = static_cast<std::uint8_t>(minute / 60);
+        r.minute = static_cast<std::uint8_t>(minute % 60);
+        r.sensor[0] = static_cast<double>(i % 100) / 4;
+        r.sensorPresent[0] = 1;
+        r.longitude = r.latitude = r.velocity = r.direction = data::kAbsentPosition;
+    }
+    {
+        archive::OpenResult opened = archive::OpenSqliteArchive(archive, false);
+        ASSERT_TRUE(opened.status.ok()) << opened.status.message;
+        archive::DownloadInfo download;
+        download.logger = {"42", "R481"};
+        const archive::AddResult added = opened.store->Add(download, records);
+        ASSERT_TRUE(added.status.ok()) << added.status.message;
+        ASSERT_EQ(added.counts.added, records.size());
+    }
+    const CliResult exported =
+        Cli({"archive", "--archive", archive, "export", "--device-id", "42", "--from",
+             "2024-01-01", "--to", "2024-02-29", "--out", folder.File("all")});
+    ASSERT_EQ(exported.status, kExitOk) << exported.err;
+    EXPECT_TRUE(exported.out.starts_with("70000 records\n")) << exported.out;
+    EXPECT_EQ(CsvRecords(folder.File("all")).size(), 70000u);
+    for (const auto& entry : std::filesystem::directory_iterator(folder.File("all"))) {
+        if (entry.path().extension() != ".xls")
+            continue;
+        // The sheets' names are Latin-1 texts in the stream; the export's own tests read
+        // the sheets with real spreadsheet programs.
+        const std::string workbook = test::ReadText(entry.path().string());
+        EXPECT_NE(workbook.find("Sheet2"), std::string::npos);
+        EXPECT_EQ(workbook.find("Sheet3"), std::string::npos);
+    }
 }
 
 TEST(CliArchive, TheLoggerIsKnownByTheDeviceIdOfItsSystemPage) {

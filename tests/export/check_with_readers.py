@@ -6,6 +6,9 @@ compares what each shows with the export's own CSV file, cell for cell:
 - LibreOffice (soffice --headless --convert-to csv, cell contents as shown);
 - Gnumeric (ssconvert, cell contents as formatted).
 
+A sheet holds 65,535 records under the header; more go on in further sheets, each under
+the header again, and every reader must show each sheet's part of the CSV file.
+
 usage: check_with_readers.py <export_fixture> <store>...
 A reader that is missing fails the check: scripts/setup installs all three.
 """
@@ -61,11 +64,29 @@ def shown_number(value, code):
     return text
 
 
+RECORDS_PER_SHEET = 65535
+
+
+def sheet_parts(expected):
+    """The CSV file's lines as each sheet must show them: the header, then its records."""
+    header, records = expected[0], expected[1:]
+    return [[header] + records[at:at + RECORDS_PER_SHEET]
+            for at in range(0, max(len(records), 1), RECORDS_PER_SHEET)]
+
+
 def check_xlrd(xls, expected):
     book = xlrd.open_workbook(xls, formatting_info=True)
-    if book.nsheets != 1:
-        fail(f"xlrd: {book.nsheets} sheets")
-    sheet = book.sheet_by_index(0)
+    parts = sheet_parts(expected)
+    if book.nsheets != len(parts):
+        fail(f"xlrd: {book.nsheets} sheets, the CSV needs {len(parts)}")
+    for index in range(min(book.nsheets, len(parts))):
+        sheet = book.sheet_by_index(index)
+        if sheet.name != f"Sheet{index + 1}":
+            fail(f"xlrd: sheet {index + 1} is named {sheet.name!r}")
+        check_xlrd_sheet(book, sheet, parts[index])
+
+
+def check_xlrd_sheet(book, sheet, expected):
     if sheet.nrows != len(expected):
         fail(f"xlrd: {sheet.nrows} rows, the CSV has {len(expected)} lines")
     if sheet.ncols != 9:
@@ -121,6 +142,15 @@ def compare(reader, lines, expected):
             fail(f"{reader}: line {i + 1} is {got!r}, the CSV has {want!r}")
 
 
+def check_sheets(reader, converted, expected):
+    """converted: one file per sheet, in sheet order."""
+    parts = sheet_parts(expected)
+    if len(converted) != len(parts):
+        fail(f"{reader}: {len(converted)} sheets, the CSV needs {len(parts)}")
+    for index, ((path, eol), part) in enumerate(zip(converted, parts)):
+        compare(f"{reader} sheet {index + 1}", read_lines(path, eol), part)
+
+
 def check_libreoffice(exports, work):
     """One LibreOffice run converts every store's workbook: its start-up takes seconds."""
     soffice = shutil.which("soffice")
@@ -133,19 +163,22 @@ def check_libreoffice(exports, work):
     os.makedirs(inputs)
     for store, (xls, _) in exports.items():
         shutil.copy(xls, os.path.join(inputs, store + ".xls"))
-    # Field separator, quote, UTF-8, first line; "as shown" is the ninth option.
-    target = "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,true"
+    # Field separator, quote, UTF-8, first line; "as shown" is the ninth option, and -1 in
+    # the twelfth writes every sheet to a file of its own, "<name>-<sheet>.csv".
+    target = "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,true,false,false,-1"
     subprocess.run([soffice, f"-env:UserInstallation=file://{profile}", "--headless",
                     "--convert-to", target, "--outdir", out]
                    + [os.path.join(inputs, store + ".xls") for store in exports],
                    check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                    env=dict(os.environ, HOME=work))
     for store, (_, expected) in exports.items():
-        converted = os.path.join(out, store + ".csv")
-        if not os.path.exists(converted):
+        converted = []
+        while os.path.exists(os.path.join(out, f"{store}-Sheet{len(converted) + 1}.csv")):
+            converted.append((os.path.join(out, f"{store}-Sheet{len(converted) + 1}.csv"), "\n"))
+        if not converted:
             fail(f"LibreOffice did not convert the {store} workbook")
             continue
-        compare(f"LibreOffice ({store})", read_lines(converted, "\n"), expected)
+        check_sheets(f"LibreOffice ({store})", converted, expected)
 
 
 def check_gnumeric(xls, expected):
@@ -153,13 +186,18 @@ def check_gnumeric(xls, expected):
     if not ssconvert:
         fail("ssconvert is not installed (scripts/setup installs gnumeric)")
         return
-    converted = xls[:-4] + ".gnumeric.csv"
-    # As formatted; ISO-8859-1 keeps the minus sign a hyphen.
+    # As formatted; ISO-8859-1 keeps the minus sign a hyphen. -S writes one file per sheet,
+    # numbered from 0 in place of %n.
     options = "separator=, format=preserve quoting-mode=never eol=windows charset=ISO-8859-1"
-    subprocess.run([ssconvert, "-T", "Gnumeric_stf:stf_assistant", "-O", options, xls, converted],
+    pattern = xls[:-4] + ".%n.gnumeric.csv"
+    subprocess.run([ssconvert, "-S", "-T", "Gnumeric_stf:stf_assistant", "-O", options, xls,
+                    pattern],
                    check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                    env=dict(os.environ, HOME=os.path.dirname(xls)))
-    compare(f"Gnumeric ({os.path.basename(os.path.dirname(xls))})", read_lines(converted, "\r\n"), expected)
+    converted = []
+    while os.path.exists(pattern.replace("%n", str(len(converted)))):
+        converted.append((pattern.replace("%n", str(len(converted))), "\r\n"))
+    check_sheets(f"Gnumeric ({os.path.basename(os.path.dirname(xls))})", converted, expected)
 
 
 def main():

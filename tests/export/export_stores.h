@@ -1,9 +1,11 @@
 // Stores that the export tests write: every column with values of each kind, absent values,
-// the largest present position, invalid times; one record; none; and a full sheet.
+// the largest present position, invalid times; one record; none; a full sheet; and more
+// records than a sheet holds.
 #pragma once
 
 #include <limits>
 #include <string_view>
+#include <vector>
 
 #include "data/history_record.h"
 
@@ -105,6 +107,20 @@ inline std::size_t FillStore(std::string_view name, data::HistoryStore& store) {
     SetSensor(r, 1, std::numeric_limits<double>::infinity());
     store[n++] = r;
     return n;
+}
+
+// More records than a sheet holds: the full store, then a day of 2025 at one per
+// half-minute that goes on in a second sheet.
+inline std::vector<data::HistoryRecord> TwoSheetRecords() {
+    data::HistoryStore store;
+    const std::size_t full = FillStore("full", store);
+    std::vector<data::HistoryRecord> records(store.data(), store.data() + full);
+    for (int i = 0; i < 300; ++i) {
+        data::HistoryRecord r = Record(25, 1, 1, i / 120, i / 2 % 60, i % 2 * 30);
+        SetSensor(r, i % 4, static_cast<float>(i * 0.25 - 20));
+        records.push_back(r);
+    }
+    return records;
 }
 
 }  // namespace lgcset::exports::test

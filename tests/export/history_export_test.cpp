@@ -283,9 +283,17 @@ TEST(PendingFileTest, AFileThatCannotTakeItsNameIsGoneWithItsTemporaryName) {
     fs::remove_all(folder);
 }
 
-TEST_F(HistoryExport, MoreRecordsThanASheetHoldsAreRefused) {
-    EXPECT_EQ(Run(65536).outcome, Outcome::Failed);
-    EXPECT_TRUE(Files().empty());
+TEST_F(HistoryExport, MoreRecordsThanASheetHoldsGoOnInTheNextSheetAndAllInTheCsv) {
+    const std::vector<data::HistoryRecord> records = test::TwoSheetRecords();
+    const ExportResult result = ExportHistory(records.data(), records.size(), options_);
+    ASSERT_EQ(result.outcome, Outcome::Saved) << result.error;
+    const std::string csv = Read(result.csv);
+    EXPECT_EQ(CsvLines(csv), records.size() + 1) << "one header, then every record";
+    EXPECT_NE(csv.find("\r\n25-01-01 00:00:00,"), std::string::npos) << "the first of sheet 2";
+    // The sheets' names are Latin-1 texts in the workbook stream; the readers check the rest.
+    const std::string workbook = Read(result.workbook);
+    EXPECT_NE(workbook.find("Sheet2"), std::string::npos);
+    EXPECT_EQ(workbook.find("Sheet3"), std::string::npos);
 }
 
 TEST(HistoryExportCells, ValidTimesAreRealDatesAndOthersKeepTheirFields) {

@@ -105,6 +105,53 @@ TEST(XlsWorkbook, BoundSheetPointsAtTheSheetsBof) {
     EXPECT_TRUE(found);
 }
 
+TEST(XlsWorkbook, EachSheetHasItsBoundSheetItsOwnRowsAndOnlyTheFirstIsSelected) {
+    XlsWorkbook book("first");
+    ASSERT_TRUE(book.Text(0, 0, XlsWorkbook::kDefaultStyle, "time"));
+    ASSERT_TRUE(book.Number(65535, 1, XlsWorkbook::kDefaultStyle, 1));
+    book.AddSheet("second");
+    book.SetColumnWidth(0, 0, 20);
+    // Rows start again from 0, and the shared string is kept once.
+    ASSERT_TRUE(book.Text(0, 0, XlsWorkbook::kDefaultStyle, "time"));
+    ASSERT_TRUE(book.Number(1, 2, XlsWorkbook::kDefaultStyle, 2));
+    EXPECT_EQ(book.SheetCount(), 2u);
+    const auto records = Records(book.Finish());
+
+    std::vector<std::size_t> sheetAt;
+    for (const Record& r : records)
+        if (r.id == 0x0085)
+            sheetAt.push_back(U32(r.data, 0));
+    ASSERT_EQ(sheetAt.size(), 2u);
+    // Each sheet from its BOF to its EOF: the cells it holds and its WINDOW2 flags.
+    for (std::size_t s = 0; s < 2; ++s) {
+        auto r = std::find_if(records.begin(), records.end(),
+                              [&](const Record& x) { return x.offset == sheetAt[s]; });
+        ASSERT_NE(r, records.end());
+        ASSERT_EQ(r->id, 0x0809);
+        std::vector<std::pair<int, int>> cells;
+        std::uint16_t window = 0;
+        std::size_t widths = 0;
+        for (++r; r != records.end() && r->id != 0x000A; ++r) {
+            if (r->id == 0x0203 || r->id == 0x00FD)
+                cells.emplace_back(r->data[0] | r->data[1] << 8, r->data[2] | r->data[3] << 8);
+            if (r->id == 0x023E)
+                window = static_cast<std::uint16_t>(r->data[0] | r->data[1] << 8);
+            widths += r->id == 0x007D;
+        }
+        ASSERT_NE(r, records.end()) << "sheet " << s << " ends";
+        if (s == 0) {
+            EXPECT_EQ(cells, (std::vector<std::pair<int, int>>{{0, 0}, {65535, 1}}));
+            EXPECT_EQ(window & 0x0600, 0x0600) << "selected and shown";
+            EXPECT_EQ(widths, 0u);
+        } else {
+            EXPECT_EQ(cells, (std::vector<std::pair<int, int>>{{0, 0}, {1, 2}}));
+            EXPECT_EQ(window & 0x0600, 0) << "only one sheet is selected";
+            EXPECT_EQ(widths, 1u);
+        }
+    }
+    EXPECT_EQ(SharedStrings(records), std::vector<std::u16string>{u"time"});
+}
+
 TEST(XlsWorkbook, SharedStringsContinueAcrossRecordsWithoutLosingACharacter) {
     XlsWorkbook book;
     std::vector<std::u16string> expected;
