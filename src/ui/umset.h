@@ -487,16 +487,19 @@ class Tfrm_mset : public QWidget,
     QString transferCsv_;
     HistoryChartWindow* chartWindow_ = nullptr;
 
-    // The archive's side of a transfer: the records and files of the last export wait here
-    // while the device ID is read; the ID of the system page when the settings were read
-    // since the login (no read needed); the note on shared IDs, said once.
+    // The archive's side of a transfer: the records and files of the exports wait here, in
+    // order, while the device ID is read; a Read Settings asked for meanwhile waits for that
+    // page (a page reply does not say which page it is); the ID of the system page when the
+    // settings were read since the login (no read needed); the note on shared IDs, said once.
     struct PendingArchive {
         std::vector<data::HistoryRecord> records;
         exports::ExportResult exported;
         std::string rangeFrom, rangeTo;
     };
-    std::optional<PendingArchive> pendingArchive_;
+    std::vector<PendingArchive> pendingArchives_;
     bool awaitingDeviceId_ = false;
+    bool readSettingsAfterId_ = false;
+    std::vector<std::uint8_t> idReadFrame_;  // the request, as the session sends it again
     std::optional<std::string> deviceIdSinceLogin_;
     bool sharedIdSaid_ = false;
     void ArchiveExport(const std::vector<data::HistoryRecord>& records,
@@ -504,6 +507,9 @@ class Tfrm_mset : public QWidget,
     // true when `frame` was the device ID's page, taken here and not dispatched.
     bool TakeDeviceIdPage(const protocol::ReceivedFrame& frame);
     void ArchivePending(const std::string& deviceId);
+    void SendDeviceIdRead();
+    // true when Read Settings is to wait for the device ID's page.
+    bool DeferReadSettings();
     void DropPendingArchive(const QString& why);
     void NoteSettingsRead();
 };

@@ -4,7 +4,9 @@
 #include <QDate>
 #include <QDateTimeEdit>
 #include <QPushButton>
+#include <algorithm>
 #include <ctime>
+#include <utility>
 
 #include "archive/sqlite_archive.h"
 #include "data/sha256.h"
@@ -40,16 +42,19 @@ void Tfrm_mset::UseArchive(std::optional<std::filesystem::path> file, bool makeF
 void Tfrm_mset::NoteSettingsRead() {
     const auto& pages = device_->ReadPages();
     const auto page = pages.find(protocol::kSystemPage);
-    if (page != pages.end())
-        deviceIdSinceLogin_ = session::DeviceIdOfSystemPage(device_->LoginReply(), page->second);
+    if (page == pages.end())
+        return;
+    deviceIdSinceLogin_ = session::DeviceIdOfSystemPage(device_->LoginReply(), page->second);
+    if (!pendingArchives_.empty())
+        ArchivePending(*deviceIdSinceLogin_);
 }
 
 void Tfrm_mset::ArchiveExport(const std::vector<data::HistoryRecord>& records,
                               const exports::ExportResult& exported) {
     if (!ArchiveFile)
         return;
-    pendingArchive_ = PendingArchive{records, exported, IsoDate(DateTimePicker1->date()),
-                                     IsoDate(DateTimePicker2->date())};
+    pendingArchives_.push_back(PendingArchive{records, exported, IsoDate(DateTimePicker1->date()),
+                                              IsoDate(DateTimePicker2->date())});
     if (deviceIdSinceLogin_) {
         ArchivePending(*deviceIdSinceLogin_);
         return;
@@ -58,9 +63,29 @@ void Tfrm_mset::ArchiveExport(const std::vector<data::HistoryRecord>& records,
         DropPendingArchive(QStringLiteral("the link is closed"));
         return;
     }
+    // Asked again even while an earlier ask is open: a request sent since then (another
+    // transfer) took its place, and only the last request is sent again.
+    SendDeviceIdRead();
+}
+
+void Tfrm_mset::SendDeviceIdRead() {
     // The window's settings stay as they are: the page is decoded into a scratch model.
     awaitingDeviceId_ = true;
     SendReadPage(protocol::kSystemPage);
+    const auto sent = session_->ResendCopy();
+    idReadFrame_.assign(sent.begin(), sent.end());
+}
+
+bool Tfrm_mset::DeferReadSettings() {
+    if (!awaitingDeviceId_)
+        return false;
+    readSettingsAfterId_ = true;
+    // Unless the ID's request is still the one being sent again, its reply may never come.
+    const auto resent = session_->ResendCopy();
+    if (!session_->Resending() ||
+        !std::equal(resent.begin(), resent.end(), idReadFrame_.begin(), idReadFrame_.end()))
+        SendDeviceIdRead();
+    return true;
 }
 
 bool Tfrm_mset::TakeDeviceIdPage(const protocol::ReceivedFrame& frame) {
@@ -68,50 +93,68 @@ bool Tfrm_mset::TakeDeviceIdPage(const protocol::ReceivedFrame& frame) {
         frame.command() != static_cast<std::uint8_t>(protocol::Command::ReadPage))
         return false;
     awaitingDeviceId_ = false;
-    if (pendingArchive_)
+    if (!pendingArchives_.empty())
         ArchivePending(session::DeviceIdOfSystemPage(device_->LoginReply(), frame.payload));
+    if (std::exchange(readSettingsAfterId_, false))
+        Operations().ReadSettings();
     return true;
 }
 
 void Tfrm_mset::DropPendingArchive(const QString& why) {
     awaitingDeviceId_ = false;
-    if (!pendingArchive_)
+    readSettingsAfterId_ = false;
+    if (pendingArchives_.empty())
         return;
-    pendingArchive_.reset();
-    Boxes().Show(QStringLiteral("The transfer was not archived: the device ID could not be "
-                                "read (%1). The export files are written.")
-                     .arg(why));
+    const std::size_t dropped = pendingArchives_.size();
+    pendingArchives_.clear();
+    const QString what = dropped == 1 ? QStringLiteral("The transfer was not archived")
+                                      : QStringLiteral("The last %1 transfers were not archived")
+                                            .arg(dropped);
+    Boxes().Show(QStringLiteral("%1: the device ID could not be read (%2). The export files are "
+                                "written.")
+                     .arg(what, why));
 }
 
 void Tfrm_mset::ArchivePending(const std::string& deviceId) {
-    const PendingArchive pending = std::move(*pendingArchive_);
-    pendingArchive_.reset();
+    std::vector<PendingArchive> pending = std::move(pendingArchives_);
+    pendingArchives_.clear();
     archive::OpenResult opened = archive::OpenSqliteArchive(*ArchiveFile, ArchiveMakesFolder);
-    archive::AddResult added;
-    if (opened.status.ok()) {
+    archive::ArchiveStatus status = opened.status;
+    archive::AddCounts total;
+    std::size_t archived = 0;  // in order; the first failure ends the run
+    while (status.ok() && archived < pending.size()) {
+        const PendingArchive& transfer = pending[archived];
         archive::DownloadInfo download;
         download.logger = {deviceId, Settings().Text("Edit1")};
         download.firmware = Settings().Text("edt43");
         download.at = static_cast<std::int64_t>(std::time(nullptr));
-        download.rangeFrom = pending.rangeFrom;
-        download.rangeTo = pending.rangeTo;
+        download.rangeFrom = transfer.rangeFrom;
+        download.rangeTo = transfer.rangeTo;
         download.source = session_->CurrentLink() ? session_->CurrentLink()->Name() : "";
-        download.workbook = pending.exported.workbook.filename().string();
-        download.workbookSha256 = data::Sha256OfFile(pending.exported.workbook).value_or("");
-        download.csv = pending.exported.csv.filename().string();
-        download.csvSha256 = data::Sha256OfFile(pending.exported.csv).value_or("");
-        added = opened.store->Add(download, pending.records);
+        download.workbook = transfer.exported.workbook.filename().string();
+        download.workbookSha256 = data::Sha256OfFile(transfer.exported.workbook).value_or("");
+        download.csv = transfer.exported.csv.filename().string();
+        download.csvSha256 = data::Sha256OfFile(transfer.exported.csv).value_or("");
+        const archive::AddResult added = opened.store->Add(download, transfer.records);
+        status = added.status;
+        if (status.ok()) {
+            total.added += added.counts.added;
+            total.alreadyThere += added.counts.alreadyThere;
+            ++archived;
+        }
     }
-    const archive::ArchiveStatus& status = opened.status.ok() ? added.status : opened.status;
     if (!status.ok()) {
-        Boxes().Show(QStringLiteral("The transfer was not archived: %1 The export files are "
-                                    "written.")
-                         .arg(QString::fromStdString(status.message)));
+        const std::size_t lost = pending.size() - archived;
+        const QString what = lost == 1 ? QStringLiteral("The transfer was not archived")
+                                       : QStringLiteral("The last %1 transfers were not archived")
+                                             .arg(lost);
+        Boxes().Show(QStringLiteral("%1: %2 The export files are written.")
+                         .arg(what, QString::fromStdString(status.message)));
         return;
     }
     SetStatusText(QStringLiteral("%1 new records archived (%2 already there)")
-                      .arg(added.counts.added)
-                      .arg(added.counts.alreadyThere));
+                      .arg(total.added)
+                      .arg(total.alreadyThere));
     stat1->Repaint();
     if (SharedId(deviceId) && !sharedIdSaid_) {
         sharedIdSaid_ = true;

@@ -29,6 +29,8 @@ void Tfrm_mset::btn7Click() {
 }
 
 void Tfrm_mset::btn_loadClick() {
+    if (DeferReadSettings())
+        return;
     Operations().ReadSettings();
 }
 

@@ -112,8 +112,7 @@ void Tfrm_mset::CloseDeviceLink(LinkCloseReason reason) {
         boxes_->Error(PortDisconnectedMessage(port), QString());
     // A history transfer ends with the link; it may offer to keep what had arrived.
     EndHistoryTransfer();
-    if (awaitingDeviceId_)
-        DropPendingArchive(QStringLiteral("the link closed"));
+    DropPendingArchive(QStringLiteral("the link closed"));
 }
 
 void Tfrm_mset::btn_stopClick() {

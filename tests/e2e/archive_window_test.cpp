@@ -169,6 +169,60 @@ TEST(WindowArchive, TwoOverlappingTransfersLeaveTheirUnionOnceAndTheChartOpensIt
         QStringLiteral("The archive holds no readings of 000000000000000 (R481)")));
 }
 
+TEST(WindowArchive, AReadSettingsAskedWhileTheIdIsOutstandingWaitsForItsPage) {
+    QTemporaryDir folder;
+    const std::filesystem::path file = folder.filePath(QStringLiteral("a.sqlite")).toStdString();
+    ArchiveSession s(file);
+    ASSERT_TRUE(s.ready);
+    // The line goes dead right after the transfer (its count, 13 records and the closing
+    // request), so the ID's request goes unanswered; the user asks for the settings while it
+    // is sent again. A page reply does not say which page it is: the read's first page must
+    // not be taken for the ID's, nor the ID's for the read's.
+    // A request sent again has surely met the dead line once.
+    auto sentAgain = [&] { return s.window->ResendCount() >= 1; };
+    s.logger.AnswerOnly(15);
+    s.window->boxes.SetWhileOpen([&](const ScriptedMessageBoxes::Box& box) {
+        if (box.text != kExportSaved)
+            return;
+        EXPECT_TRUE(WaitFor(sentAgain)) << "the ID's request";
+        s.window->btn_load->click();
+        s.logger.AnswerAll();
+    });
+    const int readsBefore = CountBoxes(*s.window, kReadDone);
+    EXPECT_EQ(s.Fetch(10, 10), QStringLiteral("13 new records archived (0 already there)"));
+    ASSERT_TRUE(WaitForBox(*s.window, kReadDone, readsBefore + 1));
+    s.window->boxes.SetWhileOpen(nullptr);
+    EXPECT_EQ(s.PageReplies(), 5u) << "the ID's page, then the four of the read";
+
+    archive::OpenResult opened = archive::OpenSqliteArchive(file, false);
+    ASSERT_TRUE(opened.status.ok()) << opened.status.message;
+    const auto loggers = opened.store->Loggers();
+    ASSERT_EQ(loggers.size(), 1u);
+    EXPECT_EQ(loggers[0].logger.deviceId, s.window->Settings().Text("edt_id"));
+    EXPECT_EQ(loggers[0].logger.deviceId, "000000000000000");
+
+    // After a new login the ID is asked again. A second transfer started before the first
+    // one's ID came takes the place of its request; both transfers are archived.
+    ASSERT_TRUE(s.Login());
+    s.logger.AnswerOnly(15);
+    const int savedBefore = CountBoxes(*s.window, kExportSaved);
+    s.window->SetStatusText(QString());
+    s.window->Button1->click();
+    ASSERT_TRUE(WaitForBox(*s.window, kExportSaved, savedBefore + 1));
+    ASSERT_TRUE(WaitFor([&] { return s.window->Button1->isEnabled() && sentAgain(); }));
+    s.window->Button1->click();  // its first request is lost too, and sent again
+    ASSERT_TRUE(WaitFor(sentAgain));
+    s.logger.AnswerAll();
+    ASSERT_TRUE(WaitFor([&] { return s.window->StatusText().contains(QStringLiteral("archived")); },
+                        30000));
+    EXPECT_EQ(s.window->StatusText(), QStringLiteral("0 new records archived (26 already there)"));
+    EXPECT_EQ(CountBoxes(*s.window, kExportSaved), savedBefore + 2);
+    const auto after = opened.store->Loggers();
+    ASSERT_EQ(after.size(), 1u);
+    EXPECT_EQ(after[0].downloads, 3u);
+    EXPECT_EQ(after[0].readings, 13u);
+}
+
 TEST(WindowArchive, SettingsReadSinceTheLoginNameTheLoggerAndAFailedArchiveLeavesTheExport) {
     QTemporaryDir folder;
     ArchiveSession s(folder.filePath(QStringLiteral("missing/a.sqlite")).toStdString());
