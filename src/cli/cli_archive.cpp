@@ -14,22 +14,6 @@ namespace lgcset::cli {
 
 namespace {
 
-// The file of --archive (its folder must exist), else the default one (its folder made).
-Outcome OpenArchive(const CliOptions& options, const CliEnvironment& environment,
-                    std::unique_ptr<archive::ArchiveStore>& store) {
-    const bool named = !options.archive.empty();
-    if (!named && !environment.defaultArchive)
-        return Outcome::Failed(kExitUsage,
-                               "no archive: name one with --archive (neither XDG_DATA_HOME "
-                               "nor HOME is set)");
-    archive::OpenResult opened = archive::OpenSqliteArchive(
-        named ? std::filesystem::path(options.archive) : *environment.defaultArchive, !named);
-    if (!opened.status.ok())
-        return Outcome::Failed(kExitUsage, opened.status.message);
-    store = std::move(opened.store);
-    return {};
-}
-
 std::string ReadingText(std::int64_t t) {
     const std::int64_t days = (t >= 0 ? t : t - 86399) / 86400;
     const std::int64_t second = t - days * 86400;
@@ -140,6 +124,21 @@ int Import(archive::ArchiveStore& store, const CliOptions& options, std::ostream
 }
 
 }  // namespace
+
+Outcome OpenArchive(const CliOptions& options, const CliEnvironment& environment,
+                    std::unique_ptr<archive::ArchiveStore>& store) {
+    const bool named = !options.archive.empty();
+    if (!named && !environment.defaultArchive)
+        return Outcome::Failed(kExitUsage,
+                               "no archive: name one with --archive (neither XDG_DATA_HOME "
+                               "nor HOME is set)");
+    archive::OpenResult opened = archive::OpenSqliteArchive(
+        named ? std::filesystem::path(options.archive) : *environment.defaultArchive, !named);
+    if (!opened.status.ok())
+        return Outcome::Failed(kExitUsage, opened.status.message);
+    store = std::move(opened.store);
+    return {};
+}
 
 int RunArchive(const CliOptions& options, const CliEnvironment& environment, std::ostream& out,
                std::ostream& err) {

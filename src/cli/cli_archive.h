@@ -2,10 +2,12 @@
 // what `history` fetched.
 #pragma once
 
+#include <memory>
 #include <ostream>
 #include <span>
 #include <string>
 
+#include "archive/archive_store.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
 #include "cli/headless_session.h"
@@ -13,6 +15,10 @@
 #include "export/history_export.h"
 
 namespace lgcset::cli {
+
+// The file of --archive (its folder must exist), else the default one (its folder made).
+Outcome OpenArchive(const CliOptions& options, const CliEnvironment& environment,
+                    std::unique_ptr<archive::ArchiveStore>& store);
 
 int RunArchive(const CliOptions& options, const CliEnvironment& environment, std::ostream& out,
                std::ostream& err);

@@ -5,6 +5,7 @@
 
 #ifdef LGCSET_ARCHIVE
 #include "cli/cli_archive.h"
+#include "cli/cli_collect.h"
 #endif
 #include "cli/cli_history.h"
 #include "cli/cli_options.h"
@@ -403,8 +404,10 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
             return Fail(err, held);
     }
 
-    if (command == "archive") {
+    if (command == "archive" || command == "collect") {
 #ifdef LGCSET_ARCHIVE
+        if (command == "collect")
+            return RunCollect(options, environment, out, err);
         return RunArchive(options, environment, out, err);
 #else
         return Fail(err, Outcome::Failed(kExitUsage, "this build keeps no archive"));

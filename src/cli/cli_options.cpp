@@ -25,7 +25,7 @@ struct CommandEntry {
     bool logger = true;  // works on a logger: needs --port or --demo
 };
 
-constexpr std::array<CommandEntry, 13> kCommands{{
+constexpr std::array<CommandEntry, 14> kCommands{{
     {"ports", "ports",
      "List the system's serial ports, one a line, with the driver and, for USB\n"
      "adapters, the USB id, maker and product names.",
@@ -57,6 +57,25 @@ constexpr std::array<CommandEntry, 13> kCommands{{
      "--archive FILE chooses the archive, --no-archive keeps none. An archive that cannot\n"
      "be written is one message and exit status 2; the export is written all the same.",
      Operand::None, false},
+    {"collect",
+     "collect --port PATH... | --ports-glob PATTERN... [--jobs N] [--since-last | --from\n"
+     "    YY-MM-DD --to YY-MM-DD] [--out DIR] [--archive FILE] [--password PW | --passwords\n"
+     "    FILE] [--json]",
+     "Collect the history of many loggers at once into the archive: one session per port,\n"
+     "up to N at once (default: every port at once); each logs in, reads its logger's\n"
+     "device ID, fetches the range and archives it, and with --out also writes the export\n"
+     "pair into DIR/<device ID>/. --ports-glob matches the files of a folder (/dev/ttyUSB*)\n"
+     "or, without a '/', the system's port names (COM*). --since-last asks each logger from\n"
+     "the day of its newest archived reading to today, and one never seen (or last seen\n"
+     "more than six months ago) over the last six months. --passwords FILE holds lines of\n"
+     "\"device ID,password\"; a logger tells its ID only after a login, so each password is\n"
+     "tried in turn (--password first when given). A line per port shows the progress on\n"
+     "standard error when it is a terminal; a table of every port (port, device ID, new\n"
+     "records, seconds, result) follows on standard output, as JSON with --json. One\n"
+     "port's failure never stops the others, and what it fetched before its line was lost\n"
+     "is archived. Exit status: 0 when every port succeeded, else the worst of the ports.\n"
+     "Not in the Windows build.",
+     Operand::None, true, false},
     {"clock", "clock [--json] [--set now | --set \"YYYY-MM-DD HH:MM:SS\"]",
      "Print the logger's clock, or set it to the computer's time or to the one given. The\n"
      "logger keeps two-digit years: a year outside 2000 to 2099 is refused.",
@@ -265,7 +284,29 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         } else if (argument == "--port") {
             if (const auto port = value(std::string("a port (such as ") +
                                         link::kExamplePortName + ")"))
+            {
                 options.port = *port;
+                options.ports.push_back(*port);
+            }
+        } else if (argument == "--ports-glob") {
+            commandOptions.push_back(argument);
+            if (const auto pattern = value("a pattern of port names"))
+                options.portsGlobs.push_back(*pattern);
+        } else if (argument == "--jobs") {
+            commandOptions.push_back(argument);
+            if (const auto text = value("a number of sessions at once")) {
+                long long jobs = 0;
+                if (!ParseNumber(*text, jobs) || jobs < 1 || jobs > 1000)
+                    fail("--jobs: \"" + *text + "\" is not a number of sessions 1 to 1000");
+                options.jobs = static_cast<int>(jobs);
+            }
+        } else if (argument == "--since-last") {
+            commandOptions.push_back(argument);
+            options.sinceLast = true;
+        } else if (argument == "--passwords") {
+            commandOptions.push_back(argument);
+            if (const auto file = value("a file of device IDs and passwords"))
+                options.passwordsFile = *file;
         } else if (argument == "--demo") {
             options.demo = true;
             if (i + 1 < arguments.size() && IsModel(arguments[i + 1]))
@@ -273,8 +314,10 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             else if (i + 1 < arguments.size() && LooksLikeModel(arguments[i + 1]))
                 fail("unknown model " + arguments[i + 1] + " (R480 to R483)");
         } else if (argument == "--password") {
-            if (const auto password = value("the device password"))
+            if (const auto password = value("the device password")) {
                 options.password = *password;
+                options.passwordGiven = true;
+            }
         } else if (argument == "--json") {
             options.json = true;
             commandOptions.push_back(argument);
@@ -406,6 +449,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     if (!options.port.empty() && options.demo)
         fail("--port and --demo exclude each other");
+    if (options.ports.size() > 1 && options.command != "collect")
+        fail(options.command + " takes one --port; collect takes several");
 
     // Options that belong to another command.
     for (const std::string& option : commandOptions) {
@@ -416,7 +461,11 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             ((option == "--from" || option == "--to" || option == "--out" ||
               option == "--keep-partial" || option == "--no-archive") &&
              c == "history") ||
-            (option == "--archive" && (c == "history" || c == "archive")) ||
+            ((option == "--from" || option == "--to" || option == "--out" ||
+              option == "--ports-glob" || option == "--jobs" || option == "--since-last" ||
+              option == "--passwords") &&
+             c == "collect") ||
+            (option == "--archive" && (c == "history" || c == "archive" || c == "collect")) ||
             ((option == "--from" || option == "--to" || option == "--out" ||
               option == "--device-id" || option == "--model") &&
              c == "archive") ||
@@ -448,6 +497,18 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     else if (options.command == "history" && Before(*options.to, *options.from))
         fail("history: the range ends before it starts (--to " + DateText(*options.to) +
              " is before --from " + DateText(*options.from) + ")");
+    if (options.command == "collect") {
+        if (options.ports.empty() && options.portsGlobs.empty())
+            fail("collect needs --port PATH or --ports-glob PATTERN");
+        if (options.demo)
+            fail("collect does not take --demo");
+        if (options.sinceLast && (options.from || options.to))
+            fail("--since-last and --from/--to exclude each other");
+        else if (!options.sinceLast && (!options.from || !options.to))
+            fail("collect needs --since-last or --from and --to");
+        else if (!options.sinceLast && Before(*options.to, *options.from))
+            fail("collect: the range ends before it starts");
+    }
     if (options.command == "relay" && options.relay == RelayMode::None)
         fail("relay needs --nc, --pulse or --stop");
     if (options.command == "factory-reset" && !options.yes)

@@ -20,10 +20,12 @@ inline constexpr int kFirstClockYear = 2000;
 inline constexpr int kLastClockYear = 2099;
 
 struct CliOptions {
-    std::string port;
+    std::string port;                // the last --port
+    std::vector<std::string> ports;  // every --port, in order (collect takes several)
     bool demo = false;
     std::string demoModel = "R481";
     std::string password = "8604";
+    bool passwordGiven = false;
     bool json = false;
     bool help = false;
     bool version = false;
@@ -40,6 +42,11 @@ struct CliOptions {
     bool keepPartial = false;                    // history: export what arrived before a loss
     std::string archive;     // history, archive: the archive file (empty: the default one)
     bool noArchive = false;  // history: archive nothing
+
+    std::vector<std::string> portsGlobs;  // collect --ports-glob
+    int jobs = 0;                         // collect: sessions at once; 0: every port at once
+    bool sinceLast = false;               // collect: from each logger's newest archived day
+    std::string passwordsFile;            // collect: "device ID,password" lines
 
     std::string archiveAction;  // archive: list, export or import
     std::string deviceId;       // archive export, import

@@ -1,5 +1,6 @@
 #include "loggersim/command_line.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <functional>
@@ -200,6 +201,15 @@ const std::map<std::string, OptionSpec>& OptionTable() {
               return v.size() <= 4 && PrintableAscii(v);
           },
           "at most four printable characters"}},
+        {"device-id",
+         {true,
+          [](CommandLine& c, const std::string& v) {
+              c.options.deviceId = v;
+              return v.size() <= 15 && std::all_of(v.begin(), v.end(), [](char ch) {
+                         return ch >= '0' && ch <= '9';
+                     });
+          },
+          "at most 15 digits"}},
         {"model",
          {true,
           [](CommandLine& c, const std::string& v) {
@@ -472,6 +482,8 @@ Device:
                          temperature, R481 four temperature, R482 two analog,
                          R483 four analog (anything else: two temperature)
   --firmware=TEXT        firmware string of the login reply (default V3.05-R48x)
+  --device-id=DIGITS     device ID of the system page, up to 15 digits filled
+                         with '0' on the left (default: none, fifteen '0')
 
 History (a synthetic log, fixed when the simulator starts):
   --log-interval=MIN     minutes between records, 1..1440 (default 30)

@@ -49,7 +49,7 @@ Device::Device(const Options& options, std::int64_t hostNow)
       history_(layout_, options.historyEnd ? ToSeconds(*options.historyEnd) : hostNow,
                options.logIntervalMinutes, options.days, options.historyRecords,
                {options.unknownTagRecord, options.unknownSubCodeRecord}) {
-    WriteFactoryMemory(memory_, layout_.kind, options_.password);
+    WriteFactoryMemory(memory_, layout_.kind, options_.password, options_.deviceId);
 }
 
 std::optional<Reply> Device::Handle(const Request& r, std::int64_t hostNow) {
@@ -63,7 +63,7 @@ std::optional<Reply> Device::Handle(const Request& r, std::int64_t hostNow) {
         case Command::FinishWrite:
             return Result(Command::FinishWrite, kSuccess);
         case Command::FactoryReset:
-            WriteFactoryMemory(memory_, layout_.kind, options_.password);
+            WriteFactoryMemory(memory_, layout_.kind, options_.password, options_.deviceId);
             return Result(Command::FactoryReset, kSuccess);
         case Command::HistoryCount:
             return HistoryCount(r);

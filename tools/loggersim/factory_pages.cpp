@@ -68,11 +68,13 @@ void WriteGprsPage(ParameterMemory& m) {
     m[kGprsPage + 66] = 0;            // TCP
 }
 
-void WriteSystemPage(ParameterMemory& m, std::string_view password) {
+void WriteSystemPage(ParameterMemory& m, std::string_view password, std::string_view deviceId) {
     const std::size_t p = kSystemPage;
     m[p + 0] = 1;  // time adjustment "Auto"
     PutText(m, p + 21, password.substr(0, 4));
     std::memset(&m[p + 27], '0', 15);  // device ID, empty: fifteen '0'
+    deviceId = deviceId.substr(0, 15);
+    std::memcpy(&m[p + 27 + 15 - deviceId.size()], deviceId.data(), deviceId.size());
     m[p + 42] = 5;                     // log interval, minutes
     PutU16(m, p + 44, 60);             // reserved
     m[p + 46] = 0;                     // PIN verification off
@@ -87,12 +89,13 @@ void WriteSystemPage(ParameterMemory& m, std::string_view password) {
 }
 }  // namespace
 
-void WriteFactoryMemory(ParameterMemory& memory, ChannelKind kind, std::string_view password) {
+void WriteFactoryMemory(ParameterMemory& memory, ChannelKind kind, std::string_view password,
+                        std::string_view deviceId) {
     memory.fill(0xFF);
     WriteNumbersPage(memory);
     WriteAlarmPage(memory, kind);
     WriteGprsPage(memory);
-    WriteSystemPage(memory, password);
+    WriteSystemPage(memory, password, deviceId);
 }
 
 }  // namespace lgcset::sim

@@ -16,6 +16,7 @@ using ParameterMemory = std::array<std::uint8_t, kMemorySize>;
 // Fills `memory` with the factory state. `password` (at most four characters) is the
 // stored device password; the sensor type of every alarm block is 'C' for a temperature
 // model and 'B' for an analog one.
-void WriteFactoryMemory(ParameterMemory& memory, ChannelKind kind, std::string_view password);
+void WriteFactoryMemory(ParameterMemory& memory, ChannelKind kind, std::string_view password,
+                        std::string_view deviceId = {});
 
 }  // namespace lgcset::sim

@@ -40,6 +40,9 @@ struct Options {
     std::string password = "8604";  // at most four characters
     std::string model = "R481";     // its first four characters choose the sensor channels
     std::string firmware = "V3.05-R48x";
+    // The device ID of the system page, up to 15 digits, '0'-filled on the left; empty:
+    // none set (fifteen '0'). A factory reset keeps it.
+    std::string deviceId;
 
     // Synthetic history: a record every `logIntervalMinutes` over `days` days, the last one
     // at or before `historyEnd` (the device clock when the simulator starts, if not given).

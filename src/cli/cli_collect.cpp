@@ -1,0 +1,546 @@
+#include "cli/cli_collect.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <tuple>
+
+#include "archive/archive_store.h"
+#include "cli/cli_archive.h"
+#include "cli/cli_history.h"
+#include "data/history_query.h"
+#include "data/sha256.h"
+#include "export/history_export.h"
+#include "link/port_list.h"
+
+namespace lgcset::cli {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kQueryMonths = data::kTooManyMonths - 1;
+// The lines redrawn in place a few times a second.
+constexpr auto kRedrawEvery = std::chrono::milliseconds(200);
+
+data::CalendarDate MonthsBack(const data::CalendarDate& day, int months) {
+    int month = day.year * 12 + (day.month - 1) - months;
+    data::CalendarDate back{month / 12, month % 12 + 1, day.day};
+    back.day = std::min(back.day, data::DaysInMonth(back.year, back.month));
+    return back;
+}
+
+bool Before(const data::CalendarDate& a, const data::CalendarDate& b) {
+    return std::tie(a.year, a.month, a.day) < std::tie(b.year, b.month, b.day);
+}
+
+std::string Trim(std::string text) {
+    const auto space = [](unsigned char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    while (!text.empty() && space(static_cast<unsigned char>(text.back()))) text.pop_back();
+    std::size_t first = 0;
+    while (first < text.size() && space(static_cast<unsigned char>(text[first]))) ++first;
+    return text.substr(first);
+}
+
+// What every port's worker shares: the archive (one writer at a time) and the lines on view.
+struct Shared {
+    std::mutex mutex;
+    archive::ArchiveStore* store = nullptr;
+    std::vector<PortCollection> ports;
+    struct Progress {
+        std::uint32_t answered = 0, total = 0;
+        Clock::time_point started{};
+        std::string state = "waiting";
+    };
+    std::vector<Progress> progress;
+};
+
+// The history query's host for one port: the records as they arrive, and the export pair
+// when there is a folder for it.
+class CollectHost final : public data::HistoryObserver {
+  public:
+    CollectHost(data::HistoryStore& store, std::uint16_t& count,
+                std::optional<std::filesystem::path> folder, Shared& shared, std::size_t index)
+        : store_(store), count_(count), folder_(std::move(folder)), shared_(shared), index_(index) {}
+
+    void Report(const data::HistoryOutcome& outcome) override { outcomes.push_back(outcome); }
+    // A transfer cut short is kept: what arrived is archived.
+    bool AskYesNo(const data::HistoryOutcome&) override { return true; }
+    void ShowTransferProgress(std::uint16_t answered, std::uint16_t total) override {
+        std::lock_guard lock(shared_.mutex);
+        Shared::Progress& p = shared_.progress[index_];
+        if (answered == 0)
+            p.started = Clock::now();
+        p.answered = answered;
+        p.total = total;
+        p.state = "fetching";
+    }
+    void ClearTransferProgress() override {}
+    void ExportHistory() override {
+        records.assign(store_.data(), store_.data() + count_);
+        finished = true;
+        if (!folder_)
+            return;
+        exports::ExportOptions options;
+        options.folders = {*folder_};
+        exported = exports::ExportHistory(store_.data(), count_, options);
+    }
+
+    std::vector<data::HistoryOutcome> outcomes;
+    std::vector<data::HistoryRecord> records;
+    std::optional<exports::ExportResult> exported;
+    bool finished = false;
+
+  private:
+    data::HistoryStore& store_;
+    std::uint16_t& count_;
+    std::optional<std::filesystem::path> folder_;
+    Shared& shared_;
+    std::size_t index_;
+};
+
+void SetState(Shared& shared, std::size_t index, std::string state) {
+    std::lock_guard lock(shared.mutex);
+    shared.progress[index].state = std::move(state);
+}
+
+void Fail(PortCollection& port, const Outcome& outcome) {
+    if (port.status == kExitOk || outcome.status > port.status)
+        port.status = outcome.status;
+    if (port.error.empty())
+        port.error = outcome.error;
+}
+
+struct Plan {
+    const CliOptions& options;
+    const CliEnvironment& environment;
+    std::vector<std::string> passwords;
+    data::CalendarDate today;
+};
+
+Outcome LogIn(HeadlessSession& session, settings::SettingsModel& settings,
+              const std::vector<std::string>& passwords) {
+    Outcome last = Outcome::Failed(kExitUsage, "no password to try");
+    for (const std::string& password : passwords) {
+        settings.SetText("edt_setpwd", password);
+        last = session.Login();
+        if (last.status != kExitRefused)
+            return last;  // logged in, or the line failed
+    }
+    if (passwords.size() > 1)
+        last.error = "none of the " + std::to_string(passwords.size()) +
+                     " passwords was taken: the logger refused every login";
+    return last;
+}
+
+// The range this port's logger is asked for.
+DayRange RangeFor(const Plan& plan, Shared& shared, const archive::LoggerKey& logger) {
+    if (!plan.options.sinceLast)
+        return {*plan.options.from, *plan.options.to};
+    std::optional<data::CalendarDate> newest;
+    std::lock_guard lock(shared.mutex);
+    for (const archive::LoggerSummary& known : shared.store->Loggers())
+        if (known.logger.deviceId == logger.deviceId && known.logger.model == logger.model &&
+            known.readings > 0)
+            newest = data::CivilFromDays(
+                (known.lastReading >= 0 ? known.lastReading : known.lastReading - 86399) / 86400);
+    return SinceLastRange(newest, plan.today);
+}
+
+void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
+    PortCollection port;
+    {
+        std::lock_guard lock(shared.mutex);
+        port = shared.ports[index];
+    }
+    const Clock::time_point started = Clock::now();
+    settings::SettingsModel settings;
+    HeadlessSession session(settings, plan.environment.resendIntervalMs);
+    auto done = [&] {
+        port.seconds = std::chrono::duration<double>(Clock::now() - started).count();
+        std::lock_guard lock(shared.mutex);
+        shared.ports[index] = port;
+        shared.progress[index].state = port.error.empty() ? "done" : "failed";
+    };
+
+    SetState(shared, index, "logging in");
+    if (Outcome opened = session.Open(port.port); !opened.ok()) {
+        Fail(port, opened);
+        return done();
+    }
+    if (Outcome in = LogIn(session, settings, plan.passwords); !in.ok()) {
+        Fail(port, in);
+        return done();
+    }
+    port.model = settings.Text("Edit1");
+    SetState(shared, index, "reading the device ID");
+    if (Outcome read = session.ReadDeviceId(port.deviceId); !read.ok()) {
+        Fail(port, read);
+        return done();
+    }
+    {
+        std::lock_guard lock(shared.mutex);
+        shared.ports[index].deviceId = port.deviceId;
+    }
+    const archive::LoggerKey logger{port.deviceId, port.model};
+    const DayRange range = RangeFor(plan, shared, logger);
+    port.from = DateText(range.from);
+    port.to = DateText(range.to);
+
+    std::optional<std::filesystem::path> folder;
+    if (!plan.options.outDir.empty()) {
+        std::filesystem::path made;
+        const std::string dir =
+            (std::filesystem::path(plan.options.outDir) / DeviceFolderName(port.deviceId)).string();
+        if (Outcome ready = PrepareOutFolder(dir, made); !ready.ok()) {
+            Fail(port, ready);
+            return done();
+        }
+        folder = made;
+    }
+
+    // The history query, as `history` runs it, with what arrived kept even when the line
+    // is lost on the way.
+    SetState(shared, index, "fetching");
+    auto store = std::make_unique<data::HistoryStore>();
+    std::uint16_t count = 0;
+    CollectHost host(*store, count, folder, shared, index);
+    data::HistoryQuery query(session.HistoryRequests(), host, *store, count);
+    session.onHistoryCount = [&](const protocol::ReceivedFrame& f) { query.OnCountFrame(f); };
+    session.onHistoryRecord = [&](const protocol::ReceivedFrame& f) { query.OnRecordFrame(f); };
+    query.Start(data::MakeQueryRange(range.from.year, range.from.month, range.from.day,
+                                     range.to.year, range.to.month, range.to.day));
+    if (query.state() == data::HistoryQuery::State::Idle) {
+        Fail(port, Outcome::Failed(kExitUsage, host.outcomes.empty()
+                                                   ? "the range was refused"
+                                                   : data::OutcomeMessage(host.outcomes.front())));
+        return done();
+    }
+    const bool ended = session.RunUntil(
+        [&] { return host.finished || query.state() == data::HistoryQuery::State::Idle; });
+    if (!ended) {
+        const std::uint16_t total = query.Total();
+        const std::uint16_t arrived = count;
+        query.EndEarly();  // hands over what arrived
+        Fail(port, Outcome::Failed(kExitLink, session.LinkError() + ": " +
+                                                  std::to_string(arrived) + " of " +
+                                                  std::to_string(total) + " records had arrived"));
+    }
+    port.received = host.records.size();
+    if (host.exported && host.exported->outcome != exports::ExportResult::Outcome::Saved)
+        Fail(port, Outcome::Failed(kExitUsage,
+                                   "the export could not be written: " + host.exported->error));
+
+    if (!host.records.empty()) {
+        archive::DownloadInfo download;
+        download.logger = logger;
+        download.firmware = settings.Text("edt43");
+        download.at = static_cast<std::int64_t>(std::time(nullptr));
+        download.rangeFrom = port.from;
+        download.rangeTo = port.to;
+        download.source = port.port;
+        if (host.exported && host.exported->outcome == exports::ExportResult::Outcome::Saved) {
+            download.workbook = host.exported->workbook.filename().string();
+            download.workbookSha256 = data::Sha256OfFile(host.exported->workbook).value_or("");
+            download.csv = host.exported->csv.filename().string();
+            download.csvSha256 = data::Sha256OfFile(host.exported->csv).value_or("");
+        }
+        SetState(shared, index, "archiving");
+        archive::AddResult added;
+        {
+            std::lock_guard lock(shared.mutex);
+            added = shared.store->Add(download, host.records);
+        }
+        if (added.status.ok()) {
+            port.added = added.counts.added;
+            port.alreadyThere = added.counts.alreadyThere;
+            if (!port.error.empty())
+                port.error += "; they were archived";
+        } else {
+            Fail(port, Outcome::Failed(kExitUsage, "not archived: " + added.status.message));
+        }
+    }
+    done();
+}
+
+std::string ProgressText(const PortCollection& port, const Shared::Progress& progress,
+                         Clock::time_point now) {
+    std::string line = port.port;
+    if (!port.deviceId.empty())
+        line += "  " + port.deviceId;
+    line += "  ";
+    if (progress.state == "fetching" && progress.total > 0) {
+        const double elapsed = std::chrono::duration<double>(now - progress.started).count();
+        line += data::TransferProgressText(progress.answered, progress.total, elapsed);
+    } else if (progress.state == "failed") {
+        line += "failed: " + port.error;
+    } else if (progress.state == "done") {
+        line += std::to_string(port.added) + " new records";
+    } else {
+        line += progress.state;
+    }
+    return line;
+}
+
+// One line per port, written over the previous ones.
+class ProgressBoard {
+  public:
+    explicit ProgressBoard(std::ostream& err) : err_(err) {}
+    void Draw(Shared& shared) {
+        std::vector<std::string> lines;
+        {
+            std::lock_guard lock(shared.mutex);
+            const Clock::time_point now = Clock::now();
+            for (std::size_t i = 0; i < shared.ports.size(); ++i)
+                lines.push_back(ProgressText(shared.ports[i], shared.progress[i], now));
+        }
+        if (drawn_ > 0)
+            err_ << "\x1b[" << drawn_ << "A";
+        for (const std::string& line : lines) err_ << '\r' << line << "\x1b[K\n";
+        err_ << std::flush;
+        drawn_ = lines.size();
+    }
+
+  private:
+    std::ostream& err_;
+    std::size_t drawn_ = 0;
+};
+
+std::string Seconds(double s) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", s);
+    return text;
+}
+
+}  // namespace
+
+bool WildcardMatch(std::string_view pattern, std::string_view text) {
+    // Greedy with one backtrack point: linear enough for port names.
+    std::size_t p = 0, t = 0, star = std::string_view::npos, mark = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == text[t])) {
+            ++p;
+            ++t;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            mark = t;
+        } else if (star != std::string_view::npos) {
+            p = star + 1;
+            t = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+std::vector<std::string> CollectPorts(const CliOptions& options) {
+    std::vector<std::string> ports;
+    std::set<std::string> seen;
+    auto add = [&](const std::string& port) {
+        if (seen.insert(port).second)
+            ports.push_back(port);
+    };
+    for (const std::string& port : options.ports) add(port);
+    for (const std::string& pattern : options.portsGlobs) {
+        std::vector<std::string> matches;
+        const std::size_t slash = pattern.rfind('/');
+        if (slash != std::string::npos) {
+            const std::filesystem::path folder =
+                slash == 0 ? std::filesystem::path("/") : std::filesystem::path(pattern.substr(0, slash));
+            const std::string name = pattern.substr(slash + 1);
+            std::error_code error;
+            for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+                 it.increment(error))
+                if (WildcardMatch(name, it->path().filename().string()))
+                    matches.push_back((folder / it->path().filename()).string());
+        } else {
+            for (const std::string& port : link::ListSerialPorts())
+                if (WildcardMatch(pattern, port) ||
+                    WildcardMatch(pattern, std::filesystem::path(port).filename().string()))
+                    matches.push_back(port);
+        }
+        std::sort(matches.begin(), matches.end(), link::NaturalLess);
+        for (const std::string& port : matches) add(port);
+    }
+    return ports;
+}
+
+PasswordList CollectPasswords(const CliOptions& options) {
+    PasswordList list;
+    auto add = [&](const std::string& password) {
+        if (std::find(list.passwords.begin(), list.passwords.end(), password) ==
+            list.passwords.end())
+            list.passwords.push_back(password);
+    };
+    if (options.passwordsFile.empty() || options.passwordGiven)
+        add(options.password);
+    if (options.passwordsFile.empty())
+        return list;
+    std::ifstream in(options.passwordsFile, std::ios::binary);
+    if (!in) {
+        list.error = "--passwords: cannot read " + options.passwordsFile;
+        return list;
+    }
+    std::string line;
+    std::size_t number = 0, found = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        line = Trim(line);
+        if (line.empty() || line[0] == '#')
+            continue;
+        const std::size_t comma = line.find(',');
+        if (comma == std::string::npos) {
+            list.error = "--passwords: line " + std::to_string(number) + " of " +
+                         options.passwordsFile + " is not \"device ID,password\"";
+            return list;
+        }
+        const std::string password = Trim(line.substr(comma + 1));
+        if (number == 1 && Trim(line.substr(0, comma)) == "device_id")
+            continue;  // a header
+        add(password);
+        ++found;
+    }
+    if (found == 0 && list.passwords.empty())
+        list.error = "--passwords: " + options.passwordsFile + " holds no password";
+    return list;
+}
+
+DayRange SinceLastRange(std::optional<data::CalendarDate> newest, const data::CalendarDate& today) {
+    const data::CalendarDate earliest = MonthsBack(today, kQueryMonths);
+    if (!newest)
+        return {earliest, today};
+    if (Before(*newest, earliest))
+        return {earliest, today, true};
+    if (Before(today, *newest))
+        return {today, today};  // the logger's clock runs ahead of the computer's
+    return {*newest, today};
+}
+
+std::string DeviceFolderName(const std::string& deviceId) {
+    if (deviceId.empty())
+        return "unknown";
+    std::string name;
+    for (char c : deviceId) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.';
+        name += plain ? c : '_';
+    }
+    if (name == "." || name == "..")
+        name = "_";
+    return name;
+}
+
+std::string CollectTable(const std::vector<PortCollection>& ports) {
+    std::vector<std::array<std::string, 5>> rows{{"port", "device ID", "new records", "seconds",
+                                                  "result"}};
+    for (const PortCollection& p : ports)
+        rows.push_back({p.port, p.deviceId.empty() ? "-" : p.deviceId, std::to_string(p.added),
+                        Seconds(p.seconds), p.error.empty() ? "ok" : p.error});
+    std::array<std::size_t, 5> widths{};
+    for (const auto& row : rows)
+        for (std::size_t c = 0; c < 4; ++c) widths[c] = std::max(widths[c], row[c].size());
+    std::string text;
+    for (const auto& row : rows) {
+        for (std::size_t c = 0; c < 5; ++c) {
+            text += row[c];
+            if (c < 4)
+                text += std::string(widths[c] - row[c].size() + 2, ' ');
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+std::string CollectJson(const std::vector<PortCollection>& ports) {
+    std::string text = "[";
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        const PortCollection& p = ports[i];
+        text += i == 0 ? "\n" : ",\n";
+        text += "  {\"port\": " + JsonString(p.port) + ", \"device_id\": " +
+                JsonString(p.deviceId) + ", \"model\": " + JsonString(p.model) +
+                ", \"from\": " + JsonString(p.from) + ", \"to\": " + JsonString(p.to) +
+                ", \"received\": " + std::to_string(p.received) +
+                ", \"new_records\": " + std::to_string(p.added) +
+                ", \"already_there\": " + std::to_string(p.alreadyThere) +
+                ", \"seconds\": " + Seconds(p.seconds) + ", \"status\": " + std::to_string(p.status) +
+                ", \"result\": " + JsonString(p.error.empty() ? "ok" : p.error) + "}";
+    }
+    return text + (ports.empty() ? "]\n" : "\n]\n");
+}
+
+int RunCollect(const CliOptions& options, const CliEnvironment& environment, std::ostream& out,
+               std::ostream& err) {
+    const std::vector<std::string> ports = CollectPorts(options);
+    if (ports.empty()) {
+        err << "lgcset-cli: collect: no port matches\n";
+        return kExitUsage;
+    }
+    const PasswordList passwords = CollectPasswords(options);
+    if (!passwords.error.empty()) {
+        err << "lgcset-cli: " << passwords.error << "\n";
+        return kExitUsage;
+    }
+    if (!options.outDir.empty()) {
+        std::filesystem::path folder;
+        if (Outcome ready = PrepareOutFolder(options.outDir, folder); !ready.ok()) {
+            err << "lgcset-cli: " << ready.error << "\n";
+            return kExitUsage;
+        }
+    }
+    std::unique_ptr<archive::ArchiveStore> store;
+    if (Outcome opened = OpenArchive(options, environment, store); !opened.ok()) {
+        err << "lgcset-cli: " << opened.error << "\n";
+        return kExitUsage;
+    }
+
+    const exports::LocalTime now =
+        environment.exportClock ? environment.exportClock() : exports::ReadLocalClock();
+    const Plan plan{options, environment, passwords.passwords, {now.year, now.month, now.day}};
+    Shared shared;
+    shared.store = store.get();
+    for (const std::string& port : ports) {
+        PortCollection collection;
+        collection.port = port;
+        shared.ports.push_back(collection);
+    }
+    shared.progress.resize(ports.size());
+
+    const std::size_t jobs =
+        options.jobs > 0 ? std::min<std::size_t>(static_cast<std::size_t>(options.jobs), ports.size())
+                         : ports.size();
+    std::atomic<std::size_t> next{0};
+    std::atomic<std::size_t> running{jobs};
+    std::vector<std::thread> workers;
+    for (std::size_t w = 0; w < jobs; ++w)
+        workers.emplace_back([&] {
+            for (std::size_t i = next++; i < ports.size(); i = next++) CollectOne(plan, shared, i);
+            --running;
+        });
+    ProgressBoard board(err);
+    while (running.load() > 0) {
+        if (environment.errorIsTerminal)
+            board.Draw(shared);
+        std::this_thread::sleep_for(kRedrawEvery);
+    }
+    for (std::thread& worker : workers) worker.join();
+    if (environment.errorIsTerminal)
+        board.Draw(shared);
+
+    int status = kExitOk;
+    for (const PortCollection& port : shared.ports) status = std::max(status, port.status);
+    out << (options.json ? CollectJson(shared.ports) : CollectTable(shared.ports));
+    return status;
+}
+
+}  // namespace lgcset::cli

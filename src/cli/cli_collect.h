@@ -1,0 +1,66 @@
+// `collect`: many loggers at once, one session per port, each logged in, known by its device
+// ID, its history fetched and kept in the archive; a line per port while it runs and a
+// table of what became of each port at the end.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_commands.h"
+#include "cli/cli_options.h"
+#include "data/calendar.h"
+
+namespace lgcset::cli {
+
+// What became of one port.
+struct PortCollection {
+    std::string port;
+    std::string deviceId, model;  // empty until learned
+    std::string from, to;         // the range asked, "YYYY-MM-DD"
+    std::size_t received = 0;     // records that arrived
+    std::size_t added = 0, alreadyThere = 0;
+    double seconds = 0;
+    int status = 0;     // as the other commands' exit statuses
+    std::string error;  // empty when the port succeeded
+};
+
+// The ports of --port and --ports-glob, each once, in the order given (a pattern's matches
+// in natural order). A pattern with a '/' matches the files of its folder, others match
+// the system's port names.
+std::vector<std::string> CollectPorts(const CliOptions& options);
+
+// "*" any run of characters, "?" one character; everything else itself.
+bool WildcardMatch(std::string_view pattern, std::string_view text);
+
+// The passwords to try in turn: --password when it was given, then the distinct passwords
+// of --passwords FILE ("device ID,password" lines). A logger tells its device ID only after
+// a login, so each password is tried until one is taken.
+struct PasswordList {
+    std::vector<std::string> passwords;
+    std::string error;  // the file could not be read
+};
+PasswordList CollectPasswords(const CliOptions& options);
+
+// --since-last: from the day of the newest archived reading (nothing: never seen) to
+// `today`; a logger never seen, or last seen more than six months ago, over six months.
+struct DayRange {
+    data::CalendarDate from, to;
+    bool clamped = false;  // the newest archived reading lies further back than one query asks
+};
+DayRange SinceLastRange(std::optional<data::CalendarDate> newest, const data::CalendarDate& today);
+
+// A device ID as a folder name: characters other than letters, digits, '-', '_' and '.'
+// become '_', and an empty one is "unknown".
+std::string DeviceFolderName(const std::string& deviceId);
+
+int RunCollect(const CliOptions& options, const CliEnvironment& environment, std::ostream& out,
+               std::ostream& err);
+
+// The summary as a table and as JSON.
+std::string CollectTable(const std::vector<PortCollection>& ports);
+std::string CollectJson(const std::vector<PortCollection>& ports);
+
+}  // namespace lgcset::cli
