@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <ctime>
 
-#include "archive/sqlite_archive.h"
+#include "archive/archive_open.h"
 #include "data/sha256.h"
 #include "protocol/command_codes.h"
 #include "session/device_identity.h"
@@ -86,7 +86,7 @@ void Tfrm_mset::DropPendingArchive(const QString& why) {
 void Tfrm_mset::ArchivePending(const std::string& deviceId) {
     const PendingArchive pending = std::move(*pendingArchive_);
     pendingArchive_.reset();
-    archive::OpenResult opened = archive::OpenSqliteArchive(*ArchiveFile, ArchiveMakesFolder);
+    archive::OpenResult opened = archive::OpenArchive(ArchiveFile->string(), ArchiveMakesFolder);
     archive::AddResult added;
     if (opened.status.ok()) {
         archive::DownloadInfo download;
