@@ -90,10 +90,20 @@ std::int64_t IntCell(const Result& r, int row, int column) {
     return v;
 }
 
-// libpq's messages end in a newline; a sentence follows them here.
-std::string Trimmed(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-    return text;
+// libpq's messages run over lines with indented hints and end in a newline; here they
+// become part of one sentence, without its full stop (or a question's mark doubled).
+std::string Trimmed(const std::string& text) {
+    std::string line;
+    for (const char c : text) {
+        const bool space = c == '\n' || c == '\t' || c == ' ';
+        if (!space)
+            line += c;
+        else if (!line.empty() && line.back() != ' ')
+            line += ' ';
+    }
+    while (!line.empty() && (line.back() == ' ' || line.back() == '.' || line.back() == '?'))
+        line.pop_back();
+    return line;
 }
 
 void AddValues(Params& p, const data::HistoryRecord& r) {
