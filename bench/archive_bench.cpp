@@ -101,6 +101,7 @@ void BM_ArchiveFullTransferPostgres(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         PGconn* c = PQconnectdb(url);
+        PQsetNoticeProcessor(c, [](void*, const char*) {}, nullptr);
         PQclear(PQexec(c, "DROP TABLE IF EXISTS readings, downloads, loggers, meta"));
         PQfinish(c);
         auto opened = lgcset::archive::OpenArchive(url, false);
