@@ -1,16 +1,20 @@
 // The archive: one full transfer stored (target 0.3 s), and reading one logger's month and
 // year out of 500 loggers' year at a 30-minute interval (targets 20 ms and 100 ms), with
-// the file's size per million readings.
+// the file's size per million readings. The full transfer is stored into PostgreSQL too
+// when LGCSET_ARCHIVE_BENCH_PG_URL names a database the bench may empty (its archive tables
+// are dropped before each run).
 //
 // The large archive takes a few minutes to build; it is kept in the temporary folder and
 // reused while it holds what it should (LGCSET_ARCHIVE_BENCH_FILE names another file).
 #include <benchmark/benchmark.h>
+#include <libpq-fe.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "archive/archive_open.h"
 #include "archive/sqlite_archive.h"
 #include "data/calendar.h"
 
@@ -84,6 +88,40 @@ void BM_ArchiveFullTransfer(benchmark::State& state) {
     for (const char* suffix : {"", "-wal", "-shm"}) fs::remove(file.string() + suffix);
 }
 BENCHMARK(BM_ArchiveFullTransfer)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The same transfer into PostgreSQL, the database emptied first.
+void BM_ArchiveFullTransferPostgres(benchmark::State& state) {
+    const char* url = std::getenv("LGCSET_ARCHIVE_BENCH_PG_URL");
+    if (url == nullptr) {
+        state.SkipWithError("LGCSET_ARCHIVE_BENCH_PG_URL names no database");
+        return;
+    }
+    const auto records = Records(lgcset::data::DaysFromCivil(2024, 1, 1), 65535, 0);
+    const bool again = state.range(0) == 1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        PGconn* c = PQconnectdb(url);
+        PQsetNoticeProcessor(c, [](void*, const char*) {}, nullptr);
+        PQclear(PQexec(c, "DROP TABLE IF EXISTS readings, downloads, loggers, meta"));
+        PQfinish(c);
+        auto opened = lgcset::archive::OpenArchive(url, false);
+        if (!opened.store) {
+            state.SkipWithError(opened.status.message.c_str());
+            return;
+        }
+        if (again)
+            opened.store->Add(Download(0), records);
+        state.ResumeTiming();
+        const auto added = opened.store->Add(Download(0), records);
+        benchmark::DoNotOptimize(added.counts.added);
+    }
+    state.SetLabel(again ? "all already there" : "all new");
+}
+BENCHMARK(BM_ArchiveFullTransferPostgres)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 fs::path LargeArchive() {
     const char* named = std::getenv("LGCSET_ARCHIVE_BENCH_FILE");

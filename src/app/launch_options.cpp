@@ -98,7 +98,7 @@ LaunchOptions ParseLaunchOptions(const std::vector<std::string>& arguments) {
 
 std::string LaunchUsage() {
     return "Usage: lgcset [--demo] [--demo-model R480|R481|R482|R483]\n"
-           "              [--archive FILE | --no-archive]\n"
+           "              [--archive FILE|URL | --no-archive]\n"
            "       lgcset --report FILE.csv [--profile PROFILE.ini] --pdf OUT.pdf\n"
            "\n"
            "Configures R48x GSM/GPRS data loggers over a serial port: settings, profiles,\n"
@@ -109,8 +109,10 @@ std::string LaunchUsage() {
            "  --demo              start with a simulated logger inside the program, first\n"
            "                      in the port list (password 8604)\n"
            "  --demo-model MODEL  the simulated logger's model (default R481); implies --demo\n"
-           "  --archive FILE      keep every history transfer in this archive file (its\n"
-           "                      folder must exist); by default archive.sqlite in\n"
+           "  --archive FILE|URL  keep every history transfer in this archive file (its\n"
+           "                      folder must exist) or PostgreSQL database\n"
+           "                      (postgresql://user@host/db); by default the archive= line\n"
+           "                      of ~/.config/lgcset/lgcset.ini, else archive.sqlite in\n"
            "                      $XDG_DATA_HOME/lgcset, else ~/.local/share/lgcset\n"
            "  --no-archive        keep no archive of the transfers\n"
            "  --report FILE.csv   write the PDF report of a CSV file the export wrote (its\n"

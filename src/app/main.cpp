@@ -9,7 +9,7 @@
 
 #include "app/headless_report.h"
 #include "app/launch_options.h"
-#include "archive/archive_path.h"
+#include "archive/archive_config.h"
 #include "session/simulated_link.h"
 #include "ui/app_title.h"
 #include "ui/umset.h"
@@ -51,10 +51,15 @@ int main(int argc, char* argv[]) {
 
     lgcset::ui::Tfrm_mset window;
     if (!options.noArchive) {
-        if (options.archive.empty())
-            window.UseArchive(lgcset::archive::DefaultArchivePath(), true);
-        else
+        // A URL is held as a path's text: the opener tells the two apart.
+        if (options.archive.empty()) {
+            const auto archive = lgcset::archive::ArchiveWhenNoneNamed();
+            window.UseArchive(archive ? std::optional(std::filesystem::path(*archive))
+                                      : std::nullopt,
+                              true);
+        } else {
             window.UseArchive(std::filesystem::path(options.archive), false);
+        }
     }
     if (options.demo) {
         lgcset::sim::Options logger;

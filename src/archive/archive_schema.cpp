@@ -42,10 +42,56 @@ CREATE INDEX readings_by_time ON readings (logger_id, t);
 
 constexpr std::array<std::string_view, 1> kSteps = {kVersion1};
 
+// The same tables in PostgreSQL. Concurrent writers are the point here, so a reading is
+// kept once by a unique constraint (NULLs equal: an absent value matches only an absent
+// one) rather than by looking first; its index serves a range too. A row key on readings
+// keeps the order in which readings at the same time came.
+constexpr std::string_view kPostgresVersion1 = R"sql(
+CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT NOT NULL);
+CREATE TABLE loggers (
+  id BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
+  device_id TEXT NOT NULL,
+  model TEXT NOT NULL,
+  firmware TEXT NOT NULL DEFAULT '',
+  first_seen BIGINT NOT NULL,
+  last_seen BIGINT NOT NULL,
+  UNIQUE (device_id, model));
+CREATE TABLE downloads (
+  id BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
+  logger_id BIGINT NOT NULL REFERENCES loggers (id),
+  at BIGINT NOT NULL,
+  range_from TEXT NOT NULL,
+  range_to TEXT NOT NULL,
+  received BIGINT NOT NULL,
+  added BIGINT NOT NULL,
+  source TEXT NOT NULL,
+  workbook TEXT NOT NULL,
+  workbook_sha256 TEXT NOT NULL,
+  csv TEXT NOT NULL,
+  csv_sha256 TEXT NOT NULL);
+CREATE TABLE readings (
+  id BIGINT GENERATED ALWAYS AS IDENTITY,
+  logger_id BIGINT NOT NULL REFERENCES loggers (id),
+  t BIGINT NOT NULL,
+  sensor1 DOUBLE PRECISION, sensor2 DOUBLE PRECISION,
+  sensor3 DOUBLE PRECISION, sensor4 DOUBLE PRECISION,
+  longitude BIGINT, latitude BIGINT, velocity BIGINT, direction BIGINT,
+  download_id BIGINT NOT NULL REFERENCES downloads (id),
+  CONSTRAINT readings_once UNIQUE NULLS NOT DISTINCT
+    (logger_id, t, sensor1, sensor2, sensor3, sensor4, longitude, latitude, velocity, direction));
+CREATE INDEX readings_by_download ON readings (download_id);
+)sql";
+
+constexpr std::array<std::string_view, 1> kPostgresSteps = {kPostgresVersion1};
+static_assert(kPostgresSteps.size() == kSteps.size(), "both engines are at one version");
+
 }  // namespace
 
 std::span<const std::string_view> SchemaSteps() {
     return kSteps;
+}
+std::span<const std::string_view> PostgresSchemaSteps() {
+    return kPostgresSteps;
 }
 int CurrentSchemaVersion() {
     return static_cast<int>(kSteps.size());

@@ -9,6 +9,8 @@ namespace lgcset::archive {
 // Step i brings a file at version i to version i + 1; a new file is at version 0. The
 // current version is the count of steps.
 std::span<const std::string_view> SchemaSteps();
+// The same steps for a PostgreSQL database: the versions are the same.
+std::span<const std::string_view> PostgresSchemaSteps();
 int CurrentSchemaVersion();
 
 }  // namespace lgcset::archive

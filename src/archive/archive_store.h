@@ -1,7 +1,8 @@
 // The archive: every history transfer of every logger kept in one place, overlapping
 // transfers merged, so that a logger's readings can be read back over any range.
 //
-// The interface is engine-neutral; sqlite_archive.h opens the one kept in a local file.
+// The interface is engine-neutral; archive_open.h opens the one a user names: a local SQLite
+// file or a PostgreSQL database that a team shares.
 #pragma once
 
 #include <cstddef>
@@ -60,6 +61,15 @@ struct ArchiveStatus {
 struct AddResult {
     ArchiveStatus status;
     AddCounts counts;
+    bool known = false;  // AddCopy: the download was there already and nothing was stored
+};
+
+// A download as archived, for copying one archive into another.
+struct ArchivedDownload {
+    std::int64_t id = 0;
+    DownloadInfo info;         // firmware: the logger's last known one
+    std::size_t received = 0;  // records the transfer brought
+    std::size_t added = 0;     // of them, new to the archive
 };
 
 struct LoggerSummary {
@@ -91,6 +101,18 @@ class ArchiveStore {
     // A logger's readings whose ReadingTime lies in [from, to], in time order.
     virtual std::vector<data::HistoryRecord> Readings(const LoggerKey& logger, std::int64_t from,
                                                       std::int64_t to) = 0;
+
+    // Every download, oldest first.
+    virtual std::vector<ArchivedDownload> Downloads() = 0;
+
+    // The readings a download brought that were new to the archive, in time order.
+    virtual std::vector<data::HistoryRecord> ReadingsOf(std::int64_t download) = 0;
+
+    // Another archive's download and its readings, merged as Add merges, the download's own
+    // received count kept. Nothing is stored when the same download (logger, time, range,
+    // source, files and count) is here already: copying twice adds nothing.
+    virtual AddResult AddCopy(const ArchivedDownload& download,
+                              std::span<const data::HistoryRecord> records) = 0;
 };
 
 struct OpenResult {

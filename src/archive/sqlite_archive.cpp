@@ -9,8 +9,7 @@
 #include <system_error>
 
 #include "archive/archive_schema.h"
-#include "data/calendar.h"
-#include "data/number_format.h"
+#include "archive/archive_values.h"
 
 namespace lgcset::archive {
 
@@ -46,15 +45,6 @@ std::string ColumnText(sqlite3_stmt* s, int column) {
     return text == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(text));
 }
 
-// The archive keeps a sensor value as the export shows it, so that an export read back
-// from its CSV file merges with the download that wrote it.
-double ArchivedSensor(double value) {
-    const std::string text = data::FormatUpToTwoDecimals(value);
-    double parsed = value;
-    std::from_chars(text.data(), text.data() + text.size(), parsed);
-    return parsed;
-}
-
 // The sensor and position columns of a reading from parameter `first` on: NULL when
 // absent.
 void BindValues(sqlite3_stmt* s, int first, const data::HistoryRecord& r) {
@@ -85,19 +75,50 @@ class SqliteArchive final : public ArchiveStore {
 
     AddResult Add(const DownloadInfo& download,
                   std::span<const data::HistoryRecord> records) override {
-        AddResult result;
-        result.counts.received = records.size();
-        failure_.clear();
-        if (!Exec(db_.get(), "BEGIN IMMEDIATE")) {
-            result.status = WriteFailure();
-            return result;
+        return Merge(download, records, records.size(), false);
+    }
+
+    AddResult AddCopy(const ArchivedDownload& download,
+                      std::span<const data::HistoryRecord> records) override {
+        return Merge(download.info, records, download.received, true);
+    }
+
+    std::vector<ArchivedDownload> Downloads() override {
+        std::vector<ArchivedDownload> downloads;
+        const Stmt s = Prepare(db_.get(), R"sql(
+SELECT d.id, l.device_id, l.model, l.firmware, d.at, d.range_from, d.range_to, d.source,
+       d.workbook, d.workbook_sha256, d.csv, d.csv_sha256, d.received, d.added
+FROM downloads AS d JOIN loggers AS l ON l.id = d.logger_id ORDER BY d.id)sql");
+        while (s && sqlite3_step(s.get()) == SQLITE_ROW) {
+            ArchivedDownload d;
+            d.id = sqlite3_column_int64(s.get(), 0);
+            d.info.logger = {ColumnText(s.get(), 1), ColumnText(s.get(), 2)};
+            d.info.firmware = ColumnText(s.get(), 3);
+            d.info.at = sqlite3_column_int64(s.get(), 4);
+            d.info.rangeFrom = ColumnText(s.get(), 5);
+            d.info.rangeTo = ColumnText(s.get(), 6);
+            d.info.source = ColumnText(s.get(), 7);
+            d.info.workbook = ColumnText(s.get(), 8);
+            d.info.workbookSha256 = ColumnText(s.get(), 9);
+            d.info.csv = ColumnText(s.get(), 10);
+            d.info.csvSha256 = ColumnText(s.get(), 11);
+            d.received = static_cast<std::size_t>(sqlite3_column_int64(s.get(), 12));
+            d.added = static_cast<std::size_t>(sqlite3_column_int64(s.get(), 13));
+            downloads.push_back(std::move(d));
         }
-        if (!Store(download, records, result.counts) || !Exec(db_.get(), "COMMIT")) {
-            result.status = WriteFailure();
-            Exec(db_.get(), "ROLLBACK");
-            result.counts = {records.size(), 0, 0, 0};
-        }
-        return result;
+        return downloads;
+    }
+
+    std::vector<data::HistoryRecord> ReadingsOf(std::int64_t download) override {
+        std::vector<data::HistoryRecord> records;
+        const Stmt s = Prepare(db_.get(), R"sql(
+SELECT t, sensor1, sensor2, sensor3, sensor4, longitude, latitude, velocity, direction
+FROM readings WHERE download_id = ?1 ORDER BY t, rowid)sql");
+        if (!s)
+            return records;
+        sqlite3_bind_int64(s.get(), 1, download);
+        while (sqlite3_step(s.get()) == SQLITE_ROW) records.push_back(Record(s.get()));
+        return records;
     }
 
     std::vector<LoggerSummary> Loggers() override {
@@ -144,6 +165,69 @@ ORDER BY t, rowid)sql");
     }
 
   private:
+    AddResult Merge(const DownloadInfo& download, std::span<const data::HistoryRecord> records,
+                    std::size_t received, bool skipKnown) {
+        AddResult result;
+        result.counts.received = records.size();
+        failure_.clear();
+        if (!Exec(db_.get(), "BEGIN IMMEDIATE")) {
+            result.status = WriteFailure();
+            return result;
+        }
+        if (skipKnown) {
+            const std::optional<bool> known = Known(download, received);
+            if (known.value_or(false)) {
+                Exec(db_.get(), "ROLLBACK");
+                result.known = true;
+                result.counts.alreadyThere = records.size();
+                return result;
+            }
+            if (!known) {
+                result.status = WriteFailure();
+                Exec(db_.get(), "ROLLBACK");
+                return result;
+            }
+        }
+        if (!Store(download, records, received, result.counts) || !Exec(db_.get(), "COMMIT")) {
+            result.status = WriteFailure();
+            Exec(db_.get(), "ROLLBACK");
+            result.counts = {records.size(), 0, 0, 0};
+        }
+        return result;
+    }
+
+    // Whether the archive holds this download already; nothing when that cannot be read.
+    std::optional<bool> Known(const DownloadInfo& d, std::size_t received) {
+        const Stmt s = Prepare(db_.get(), R"sql(
+SELECT 1 FROM downloads AS d JOIN loggers AS l ON l.id = d.logger_id
+WHERE l.device_id = ?1 AND l.model = ?2 AND d.at = ?3 AND d.range_from = ?4
+  AND d.range_to = ?5 AND d.source = ?6 AND d.workbook = ?7 AND d.workbook_sha256 = ?8
+  AND d.csv = ?9 AND d.csv_sha256 = ?10 AND d.received = ?11
+LIMIT 1)sql");
+        if (!s) {
+            Fail();
+            return std::nullopt;
+        }
+        BindText(s.get(), 1, d.logger.deviceId);
+        BindText(s.get(), 2, d.logger.model);
+        sqlite3_bind_int64(s.get(), 3, d.at);
+        BindText(s.get(), 4, d.rangeFrom);
+        BindText(s.get(), 5, d.rangeTo);
+        BindText(s.get(), 6, d.source);
+        BindText(s.get(), 7, d.workbook);
+        BindText(s.get(), 8, d.workbookSha256);
+        BindText(s.get(), 9, d.csv);
+        BindText(s.get(), 10, d.csvSha256);
+        sqlite3_bind_int64(s.get(), 11, static_cast<std::int64_t>(received));
+        const int step = sqlite3_step(s.get());
+        if (step == SQLITE_ROW)
+            return true;
+        if (step == SQLITE_DONE)
+            return false;
+        Fail();
+        return std::nullopt;
+    }
+
     // Finalizing the statement that failed clears the connection's message: it is kept
     // from the moment of the failure.
     bool Fail() {
@@ -227,11 +311,11 @@ VALUES (?1, ?2, ?3, ?4, ?5, 0, ?6, ?7, ?8, ?9, ?10))sql");
     }
 
     bool Store(const DownloadInfo& d, std::span<const data::HistoryRecord> records,
-               AddCounts& counts) {
+               std::size_t received, AddCounts& counts) {
         const std::optional<std::int64_t> logger = LoggerId(d);
         if (!logger)
             return Fail();
-        const std::optional<std::int64_t> download = DownloadId(d, *logger, records.size());
+        const std::optional<std::int64_t> download = DownloadId(d, *logger, received);
         if (!download)
             return Fail();
         // IS compares NULL with NULL as equal: an absent value matches only an absent one.
@@ -247,7 +331,7 @@ VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11))sql");
         if (!same || !insert)
             return Fail();
         for (const data::HistoryRecord& r : records) {
-            if (!data::IsValidDateTime(r.year + 2000, r.month, r.day, r.hour, r.minute, r.second)) {
+            if (!HasRealTime(r)) {
                 ++counts.withoutTime;
                 continue;
             }
@@ -281,17 +365,7 @@ VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11))sql");
     }
 
     static data::HistoryRecord Record(sqlite3_stmt* s) {
-        data::HistoryRecord r;
-        const std::int64_t t = sqlite3_column_int64(s, 0);
-        const std::int64_t days = (t >= 0 ? t : t - 86399) / 86400;
-        const std::int64_t second = t - days * 86400;
-        const data::CalendarDate date = data::CivilFromDays(days);
-        r.year = static_cast<std::uint16_t>(date.year - 2000);
-        r.month = static_cast<std::uint8_t>(date.month);
-        r.day = static_cast<std::uint8_t>(date.day);
-        r.hour = static_cast<std::uint8_t>(second / 3600);
-        r.minute = static_cast<std::uint8_t>(second / 60 % 60);
-        r.second = static_cast<std::uint8_t>(second % 60);
+        data::HistoryRecord r = RecordAt(sqlite3_column_int64(s, 0));
         for (std::size_t i = 0; i < data::kSensorCount; ++i) {
             const int column = 1 + static_cast<int>(i);
             r.sensorPresent[i] = sqlite3_column_type(s, column) == SQLITE_NULL ? 0 : 1;
@@ -349,11 +423,6 @@ bool Upgrade(sqlite3* db, int from) {
 }
 
 }  // namespace
-
-std::int64_t ReadingTime(const data::HistoryRecord& r) {
-    return data::DaysFromCivil(r.year + 2000, r.month, r.day) * 86400 + r.hour * 3600 +
-           r.minute * 60 + r.second;
-}
 
 OpenResult OpenSqliteArchive(const std::filesystem::path& file, bool makeFolder) {
     OpenResult result;

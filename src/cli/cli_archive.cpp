@@ -4,7 +4,8 @@
 #include <ctime>
 #include <filesystem>
 
-#include "archive/sqlite_archive.h"
+#include "archive/archive_copy.h"
+#include "archive/archive_open.h"
 #include "cli/cli_history.h"
 #include "data/calendar.h"
 #include "data/history_csv_reader.h"
@@ -123,6 +124,24 @@ int Import(archive::ArchiveStore& store, const CliOptions& options, std::ostream
     return kExitOk;
 }
 
+// Both archives named on the line; the target's file folder must exist, as for --archive.
+int Copy(const CliOptions& options, std::ostream& out, std::ostream& err) {
+    archive::OpenResult from = archive::OpenArchive(options.copyFrom, false);
+    if (!from.status.ok())
+        return Fail(err, Outcome::Failed(kExitUsage, from.status.message));
+    archive::OpenResult to = archive::OpenArchive(options.copyTo, false);
+    if (!to.status.ok())
+        return Fail(err, Outcome::Failed(kExitUsage, to.status.message));
+    const archive::CopyResult copied = archive::CopyArchive(*from.store, *to.store);
+    out << "downloads: " << copied.downloads << " copied, " << copied.downloadsKnown
+        << " already there; readings: " << copied.added << " new, " << copied.alreadyThere
+        << " already there\n";
+    if (!copied.status.ok())
+        return Fail(err, Outcome::Failed(kExitUsage, copied.status.message +
+                                                         " Run the copy again to finish it."));
+    return kExitOk;
+}
+
 }  // namespace
 
 Outcome OpenArchive(const CliOptions& options, const CliEnvironment& environment,
@@ -132,8 +151,8 @@ Outcome OpenArchive(const CliOptions& options, const CliEnvironment& environment
         return Outcome::Failed(kExitUsage,
                                "no archive: name one with --archive (neither XDG_DATA_HOME "
                                "nor HOME is set)");
-    archive::OpenResult opened = archive::OpenSqliteArchive(
-        named ? std::filesystem::path(options.archive) : *environment.defaultArchive, !named);
+    archive::OpenResult opened = archive::OpenArchive(
+        named ? options.archive : environment.defaultArchive->string(), !named);
     if (!opened.status.ok())
         return Outcome::Failed(kExitUsage, opened.status.message);
     store = std::move(opened.store);
@@ -142,6 +161,8 @@ Outcome OpenArchive(const CliOptions& options, const CliEnvironment& environment
 
 int RunArchive(const CliOptions& options, const CliEnvironment& environment, std::ostream& out,
                std::ostream& err) {
+    if (options.archiveAction == "copy")
+        return Copy(options, out, err);
     std::unique_ptr<archive::ArchiveStore> store;
     if (Outcome opened = OpenArchive(options, environment, store); !opened.ok())
         return Fail(err, opened);

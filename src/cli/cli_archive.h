@@ -16,7 +16,8 @@
 
 namespace lgcset::cli {
 
-// The file of --archive (its folder must exist), else the default one (its folder made).
+// The file or database of --archive (a file's folder must exist), else the configured or
+// default one (its folder made).
 Outcome OpenArchive(const CliOptions& options, const CliEnvironment& environment,
                     std::unique_ptr<archive::ArchiveStore>& store);
 

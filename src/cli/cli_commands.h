@@ -20,8 +20,9 @@ struct CliEnvironment {
     std::filesystem::path devRoot = "/dev";
     // The clock that names the export files; the local clock when empty.
     std::function<exports::LocalTime()> exportClock;
-    // The archive when --archive names none (the program sets the user's data folder);
-    // nothing: `history` archives nothing unless --archive names a file.
+    // The archive when --archive names none (the program sets the one of the configuration
+    // file, else the user's data folder; a URL is held as its text); nothing: `history`
+    // archives nothing unless --archive names one.
     std::optional<std::filesystem::path> defaultArchive;
 };
 

@@ -54,7 +54,7 @@ constexpr std::array<CommandEntry, 14> kCommands{{
      "is exported, or with --keep-partial the records that arrived are; the exit status is\n"
      "3 either way. A whole transfer is also kept in the archive (see archive) after the\n"
      "logger's device ID is read, and a last line says how many records were new to it;\n"
-     "--archive FILE chooses the archive, --no-archive keeps none. An archive that cannot\n"
+     "--archive FILE|URL chooses the archive, --no-archive keeps none. An archive that cannot\n"
      "be written is one message and exit status 2; the export is written all the same.",
      Operand::None, false},
     {"collect",
@@ -96,10 +96,12 @@ constexpr std::array<CommandEntry, 14> kCommands{{
      "is unset); --model R482 or R483 makes every sensor analog. A file that is not one of\n"
      "our exports exits with status 2.",
      Operand::CsvFile, true, false},
-    {"archive", "archive [--archive FILE] list|export|import ...",
+    {"archive", "archive [--archive FILE|URL] list|export|import|copy ...",
      "The archive keeps every transfer of every logger (by device ID and model) in one\n"
-     "file, $XDG_DATA_HOME/lgcset/archive.sqlite or ~/.local/share/lgcset/archive.sqlite\n"
-     "unless --archive names another; a reading already kept is not stored again.\n"
+     "file, $XDG_DATA_HOME/lgcset/archive.sqlite or ~/.local/share/lgcset/archive.sqlite,\n"
+     "unless the archive= line of ~/.config/lgcset/lgcset.ini or --archive names another\n"
+     "file or a PostgreSQL database (postgresql://user@host/db) that a team shares; a\n"
+     "reading already kept is not stored again.\n"
      "list [--json]: one line per logger: device ID, model, first and last reading,\n"
      "readings, downloads.\n"
      "export --device-id ID --from YYYY-MM-DD --to YYYY-MM-DD [--model MODEL]\n"
@@ -109,6 +111,9 @@ constexpr std::array<CommandEntry, 14> kCommands{{
      "range goes on in further sheets of the same workbook, and the CSV file holds all.\n"
      "import --device-id ID --model MODEL FILE.csv: a CSV file that a history export wrote,\n"
      "merged into the archive as a download.\n"
+     "copy --from FILE|URL --to FILE|URL: every logger, download and reading of one\n"
+     "archive merged into another (a laptop's file into the team's database); a download\n"
+     "the target holds already is skipped, so a second copy adds nothing.\n"
      "Not in the Windows build.",
      Operand::ArchiveAction, true, false},
     {"help", "help [COMMAND]", "Print the program's help or a command's.", Operand::None, false},
@@ -196,8 +201,21 @@ void CheckArchiveCommand(const std::vector<std::string>& operands, CliOptions& o
     const std::string action = operands.empty() ? std::string() : operands.front();
     options.archiveAction = action;
     const std::size_t files = operands.empty() ? 0 : operands.size() - 1;
-    if (action != "list" && action != "export" && action != "import") {
-        fail("archive needs list, export or import");
+    if (action != "list" && action != "export" && action != "import" && action != "copy") {
+        fail("archive needs list, export, import or copy");
+        return;
+    }
+    if (action == "copy") {
+        if (files != 0)
+            fail("archive copy takes no argument \"" + operands[1] + "\"");
+        if (options.copyFrom.empty() || options.copyTo.empty())
+            fail("archive copy needs --from and --to: an archive file or a postgresql:// URL "
+                 "each");
+        if (!options.archive.empty())
+            fail("archive copy names its archives with --from and --to, not --archive");
+        if (!options.deviceId.empty() || !options.model.empty() || !options.outDir.empty() ||
+            options.json)
+            fail("archive copy takes only --from and --to");
         return;
     }
     if (action == "import") {
@@ -263,6 +281,7 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     CliOptions options;
     std::vector<std::string> operands;
     std::vector<std::string> commandOptions;  // those a command must allow
+    std::string dateError;                    // --from or --to that is no date
     auto fail = [&options](std::string text) {
         if (options.error.empty())
             options.error = std::move(text);
@@ -329,12 +348,15 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             commandOptions.push_back(argument);
         } else if (argument == "--from" || argument == "--to") {
             commandOptions.push_back(argument);
+            // A date, except for archive copy, where they name archives: which is known
+            // once the whole line is read.
             if (const auto text = value("a date YY-MM-DD")) {
+                (argument == "--from" ? options.copyFrom : options.copyTo) = *text;
                 const auto date = ParseDate(*text);
-                if (!date)
-                    fail(argument + ": \"" + *text + "\" is not a date YY-MM-DD");
-                else if (!ClockYear(date->year))
-                    fail(TwoDigitYearsRefusal(argument, date->year));
+                if (!date && dateError.empty())
+                    dateError = argument + ": \"" + *text + "\" is not a date YY-MM-DD";
+                else if (date && !ClockYear(date->year) && dateError.empty())
+                    dateError = TwoDigitYearsRefusal(argument, date->year);
                 (argument == "--from" ? options.from : options.to) = date;
             }
         } else if (argument == "--profile") {
@@ -354,7 +376,7 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
                 options.outDir = *dir;
         } else if (argument == "--archive") {
             commandOptions.push_back(argument);
-            if (const auto file = value("an archive file"))
+            if (const auto file = value("an archive file or URL"))
                 options.archive = *file;
         } else if (argument == "--no-archive") {
             commandOptions.push_back(argument);
@@ -420,6 +442,15 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         } else {
             operands.push_back(argument);
         }
+    }
+    if (options.command == "archive" && !operands.empty() && operands.front() == "copy") {
+        options.from.reset();
+        options.to.reset();
+    } else {
+        options.copyFrom.clear();
+        options.copyTo.clear();
+        if (!dateError.empty())
+            fail(dateError);
     }
     if (!options.error.empty())
         return options;

@@ -40,7 +40,7 @@ struct CliOptions {
     std::optional<data::CalendarDate> from, to;  // history
     std::string outDir;                          // history; empty: the current folder
     bool keepPartial = false;                    // history: export what arrived before a loss
-    std::string archive;     // history, archive: the archive file (empty: the default one)
+    std::string archive;     // history, archive: the archive file or URL (empty: the default)
     bool noArchive = false;  // history: archive nothing
 
     std::vector<std::string> portsGlobs;  // collect --ports-glob
@@ -48,8 +48,9 @@ struct CliOptions {
     bool sinceLast = false;               // collect: from each logger's newest archived day
     std::string passwordsFile;            // collect: "device ID,password" lines
 
-    std::string archiveAction;  // archive: list, export or import
+    std::string archiveAction;  // archive: list, export, import or copy
     std::string deviceId;       // archive export, import
+    std::string copyFrom, copyTo;  // archive copy: the archives, a file or a URL each
 
     bool setClock = false;  // clock --set
     bool setClockNow = false;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #ifdef LGCSET_ARCHIVE
-#include "archive/archive_path.h"
+#include "archive/archive_config.h"
 #endif
 #include "cli/cli_commands.h"
 
@@ -16,7 +16,8 @@ int main(int argc, char* argv[]) {
     lgcset::cli::CliEnvironment environment;
     environment.errorIsTerminal = ::isatty(STDERR_FILENO) == 1;
 #ifdef LGCSET_ARCHIVE
-    environment.defaultArchive = lgcset::archive::DefaultArchivePath();
+    if (const auto archive = lgcset::archive::ArchiveWhenNoneNamed())
+        environment.defaultArchive = std::filesystem::path(*archive);
 #endif
     return lgcset::cli::RunCli(arguments, std::cout, std::cerr, environment);
 }

@@ -2,7 +2,7 @@
 // and charted with their statistics, as a transfer's are.
 #include <QPushButton>
 
-#include "archive/sqlite_archive.h"
+#include "archive/archive_open.h"
 #include "ui/archive_pick_dialog.h"
 #include "ui/history_chart_window.h"
 #include "ui/message_box.h"
@@ -19,7 +19,7 @@ bool HistoryChartWindow::OpenFromArchive(const archive::LoggerSummary& logger, c
                                          const QDate& to) {
     if (!archiveFile_)
         return false;
-    archive::OpenResult opened = archive::OpenSqliteArchive(*archiveFile_, archiveMakesFolder_);
+    archive::OpenResult opened = archive::OpenArchive(archiveFile_->string(), archiveMakesFolder_);
     if (!opened.status.ok()) {
         boxes_().Show(QString::fromStdString(opened.status.message));
         return false;
@@ -43,7 +43,7 @@ bool HistoryChartWindow::OpenFromArchive(const archive::LoggerSummary& logger, c
 void HistoryChartWindow::btn_archiveClick() {
     if (!archiveFile_)
         return;
-    archive::OpenResult opened = archive::OpenSqliteArchive(*archiveFile_, archiveMakesFolder_);
+    archive::OpenResult opened = archive::OpenArchive(archiveFile_->string(), archiveMakesFolder_);
     if (!opened.status.ok()) {
         boxes_().Show(QString::fromStdString(opened.status.message));
         return;

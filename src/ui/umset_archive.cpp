@@ -8,7 +8,7 @@
 #include <ctime>
 #include <utility>
 
-#include "archive/sqlite_archive.h"
+#include "archive/archive_open.h"
 #include "data/sha256.h"
 #include "protocol/command_codes.h"
 #include "session/device_identity.h"
@@ -118,7 +118,7 @@ void Tfrm_mset::DropPendingArchive(const QString& why) {
 void Tfrm_mset::ArchivePending(const std::string& deviceId) {
     std::vector<PendingArchive> pending = std::move(pendingArchives_);
     pendingArchives_.clear();
-    archive::OpenResult opened = archive::OpenSqliteArchive(*ArchiveFile, ArchiveMakesFolder);
+    archive::OpenResult opened = archive::OpenArchive(ArchiveFile->string(), ArchiveMakesFolder);
     archive::ArchiveStatus status = opened.status;
     archive::AddCounts total;
     std::size_t archived = 0;  // in order; the first failure ends the run

@@ -187,8 +187,8 @@ TEST(CliArchive, NoArchiveKeepsNoneAndAnArchiveThatCannotBeOpenedStillLeavesTheE
 
 TEST(CliArchiveOptions, EachActionTakesWhatItNeedsAndNothingElse) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> wrong = {
-        {{"archive"}, "archive needs list, export or import"},
-        {{"archive", "drop"}, "archive needs list, export or import"},
+        {{"archive"}, "archive needs list, export, import or copy"},
+        {{"archive", "drop"}, "archive needs list, export, import or copy"},
         {{"archive", "import", "--model", "R481", "a.csv"}, "archive import needs --device-id"},
         {{"archive", "import", "--device-id", "1", "a.csv"}, "archive import needs --model"},
         {{"archive", "import", "--device-id", "1", "--model", "R481"},

@@ -1,0 +1,21 @@
+// The archive a user names: a postgresql:// (or postgres://) URL is a PostgreSQL database,
+// anything else a SQLite file.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "archive/archive_store.h"
+
+namespace lgcset::archive {
+
+bool IsDatabaseUrl(std::string_view name);
+
+// The name as messages show it: a URL's password (in its user part or as a parameter)
+// replaced by "***"; a file's path as it is.
+std::string ShownArchiveName(std::string_view name);
+
+// `makeFolder`: for a file, its folder is made when missing (the default place).
+OpenResult OpenArchive(const std::string& name, bool makeFolder);
+
+}  // namespace lgcset::archive

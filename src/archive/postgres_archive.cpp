@@ -1,0 +1,501 @@
+#include "archive/postgres_archive.h"
+
+#include <libpq-fe.h>
+
+#include <charconv>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "archive/archive_open.h"
+#include "archive/archive_schema.h"
+#include "archive/archive_values.h"
+
+namespace lgcset::archive {
+
+namespace {
+
+struct ConnClose {
+    void operator()(PGconn* c) const { PQfinish(c); }
+};
+using Conn = std::unique_ptr<PGconn, ConnClose>;
+
+struct ResultClear {
+    void operator()(PGresult* r) const { PQclear(r); }
+};
+using Result = std::unique_ptr<PGresult, ResultClear>;
+
+// Readings go in as multi-row statements: one round trip per batch instead of per reading.
+constexpr std::size_t kBatch = 1000;
+constexpr int kColumns = 11;
+// The upgrade is serialised across every program that opens the same database at once.
+constexpr std::string_view kUpgradeLock = "SELECT pg_advisory_xact_lock(4807351)";
+// A transfer that lost a deadlock to another collector is tried again.
+constexpr int kTries = 3;
+
+// Parameters as text (NULL: absent), kept alive for the length of one statement.
+class Params {
+  public:
+    void Text(std::string text) {
+        values_.push_back(std::move(text));
+        null_.push_back(false);
+    }
+    void Int(std::int64_t v) { Text(std::to_string(v)); }
+    void Double(double v) {
+        char text[32];
+        const auto end = std::to_chars(text, text + sizeof text, v).ptr;
+        Text(std::string(text, end));
+    }
+    void Null() {
+        values_.emplace_back();
+        null_.push_back(true);
+    }
+    int Count() const { return static_cast<int>(values_.size()); }
+    std::vector<const char*> Pointers() const {
+        std::vector<const char*> p;
+        for (std::size_t i = 0; i < values_.size(); ++i)
+            p.push_back(null_[i] ? nullptr : values_[i].c_str());
+        return p;
+    }
+
+  private:
+    std::vector<std::string> values_;
+    std::vector<bool> null_;
+};
+
+Result Run(PGconn* c, const std::string& sql, const Params& params = {}) {
+    const std::vector<const char*> values = params.Pointers();
+    return Result(PQexecParams(c, sql.c_str(), params.Count(), nullptr, values.data(), nullptr,
+                               nullptr, 0));
+}
+
+bool Succeeded(const Result& r) {
+    const ExecStatusType s = r ? PQresultStatus(r.get()) : PGRES_FATAL_ERROR;
+    return s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK;
+}
+
+bool Exec(PGconn* c, std::string_view sql) {
+    return Succeeded(Result(PQexec(c, std::string(sql).c_str())));
+}
+
+std::string Cell(const Result& r, int row, int column) {
+    return PQgetvalue(r.get(), row, column);
+}
+
+std::int64_t IntCell(const Result& r, int row, int column) {
+    std::int64_t v = 0;
+    const char* text = PQgetvalue(r.get(), row, column);
+    std::from_chars(text, text + PQgetlength(r.get(), row, column), v);
+    return v;
+}
+
+// libpq's messages run over lines with indented hints and end in a newline; here they
+// become part of one sentence, without its full stop (or a question's mark doubled).
+std::string Trimmed(const std::string& text) {
+    std::string line;
+    for (const char c : text) {
+        const bool space = c == '\n' || c == '\t' || c == ' ';
+        if (!space)
+            line += c;
+        else if (!line.empty() && line.back() != ' ')
+            line += ' ';
+    }
+    while (!line.empty() && (line.back() == ' ' || line.back() == '.' || line.back() == '?'))
+        line.pop_back();
+    return line;
+}
+
+void AddValues(Params& p, const data::HistoryRecord& r) {
+    for (std::size_t i = 0; i < data::kSensorCount; ++i) {
+        if (r.sensorPresent[i] == 1)
+            p.Double(ArchivedSensor(r.sensor[i]));
+        else
+            p.Null();
+    }
+    for (const std::uint32_t v : {r.longitude, r.latitude, r.velocity, r.direction}) {
+        if (v == data::kAbsentPosition)
+            p.Null();
+        else
+            p.Int(v);
+    }
+}
+
+// "($1, ..., $11), ($12, ...)": placeholders only, never values.
+std::string InsertReadings(std::size_t rows) {
+    std::string sql =
+        "INSERT INTO readings (logger_id, t, sensor1, sensor2, sensor3, sensor4, longitude, "
+        "latitude, velocity, direction, download_id) VALUES ";
+    int n = 1;
+    for (std::size_t row = 0; row < rows; ++row) {
+        sql += row == 0 ? "(" : ", (";
+        for (int c = 0; c < kColumns; ++c) sql += (c == 0 ? "$" : ", $") + std::to_string(n++);
+        sql += ")";
+    }
+    return sql + " ON CONFLICT DO NOTHING";
+}
+
+const std::string kReadingColumns =
+    "SELECT t, sensor1, sensor2, sensor3, sensor4, longitude, latitude, velocity, direction "
+    "FROM readings ";
+
+std::vector<data::HistoryRecord> Records(const Result& r) {
+    std::vector<data::HistoryRecord> records;
+    if (!r || PQresultStatus(r.get()) != PGRES_TUPLES_OK)
+        return records;
+    const int rows = PQntuples(r.get());
+    records.reserve(static_cast<std::size_t>(rows));
+    for (int row = 0; row < rows; ++row) {
+        data::HistoryRecord rec = RecordAt(IntCell(r, row, 0));
+        for (std::size_t i = 0; i < data::kSensorCount; ++i) {
+            const int column = 1 + static_cast<int>(i);
+            rec.sensorPresent[i] = PQgetisnull(r.get(), row, column) ? 0 : 1;
+            rec.sensor[i] = 0;
+            if (rec.sensorPresent[i] == 1) {
+                const char* text = PQgetvalue(r.get(), row, column);
+                std::from_chars(text, text + PQgetlength(r.get(), row, column), rec.sensor[i]);
+            }
+        }
+        std::uint32_t* positions[] = {&rec.longitude, &rec.latitude, &rec.velocity,
+                                      &rec.direction};
+        for (int i = 0; i < 4; ++i) {
+            const int column = 1 + data::kSensorCount + i;
+            *positions[i] = PQgetisnull(r.get(), row, column)
+                                ? data::kAbsentPosition
+                                : static_cast<std::uint32_t>(IntCell(r, row, column));
+        }
+        records.push_back(rec);
+    }
+    return records;
+}
+
+ArchiveStatus Failed(ArchiveError error, std::string message) {
+    return {error, std::move(message)};
+}
+
+class PostgresArchive final : public ArchiveStore {
+  public:
+    PostgresArchive(Conn conn, std::string shown) : conn_(std::move(conn)), shown_(std::move(shown)) {}
+
+    AddResult Add(const DownloadInfo& download,
+                  std::span<const data::HistoryRecord> records) override {
+        return Merge(download, records, records.size(), false);
+    }
+
+    AddResult AddCopy(const ArchivedDownload& download,
+                      std::span<const data::HistoryRecord> records) override {
+        return Merge(download.info, records, download.received, true);
+    }
+
+    std::vector<LoggerSummary> Loggers() override {
+        std::vector<LoggerSummary> loggers;
+        const Result r = Run(conn_.get(), R"sql(
+SELECT l.device_id, l.model, l.firmware, l.first_seen, l.last_seen,
+       (SELECT min(t) FROM readings WHERE logger_id = l.id),
+       (SELECT max(t) FROM readings WHERE logger_id = l.id),
+       (SELECT count(*) FROM readings WHERE logger_id = l.id),
+       (SELECT count(*) FROM downloads WHERE logger_id = l.id)
+FROM loggers AS l ORDER BY l.device_id, l.model)sql");
+        if (!Succeeded(r))
+            return loggers;
+        for (int row = 0; row < PQntuples(r.get()); ++row) {
+            LoggerSummary l;
+            l.logger = {Cell(r, row, 0), Cell(r, row, 1)};
+            l.firmware = Cell(r, row, 2);
+            l.firstSeen = IntCell(r, row, 3);
+            l.lastSeen = IntCell(r, row, 4);
+            l.firstReading = IntCell(r, row, 5);
+            l.lastReading = IntCell(r, row, 6);
+            l.readings = static_cast<std::size_t>(IntCell(r, row, 7));
+            l.downloads = static_cast<std::size_t>(IntCell(r, row, 8));
+            loggers.push_back(std::move(l));
+        }
+        return loggers;
+    }
+
+    std::vector<data::HistoryRecord> Readings(const LoggerKey& logger, std::int64_t from,
+                                              std::int64_t to) override {
+        Params p;
+        p.Text(logger.deviceId);
+        p.Text(logger.model);
+        p.Int(from);
+        p.Int(to);
+        return Records(Run(conn_.get(),
+                           kReadingColumns +
+                               "WHERE logger_id = (SELECT id FROM loggers WHERE device_id = $1 "
+                               "AND model = $2) AND t BETWEEN $3 AND $4 ORDER BY t, id",
+                           p));
+    }
+
+    std::vector<ArchivedDownload> Downloads() override {
+        std::vector<ArchivedDownload> downloads;
+        const Result r = Run(conn_.get(), R"sql(
+SELECT d.id, l.device_id, l.model, l.firmware, d.at, d.range_from, d.range_to, d.source,
+       d.workbook, d.workbook_sha256, d.csv, d.csv_sha256, d.received, d.added
+FROM downloads AS d JOIN loggers AS l ON l.id = d.logger_id ORDER BY d.id)sql");
+        if (!Succeeded(r))
+            return downloads;
+        for (int row = 0; row < PQntuples(r.get()); ++row) {
+            ArchivedDownload d;
+            d.id = IntCell(r, row, 0);
+            d.info.logger = {Cell(r, row, 1), Cell(r, row, 2)};
+            d.info.firmware = Cell(r, row, 3);
+            d.info.at = IntCell(r, row, 4);
+            d.info.rangeFrom = Cell(r, row, 5);
+            d.info.rangeTo = Cell(r, row, 6);
+            d.info.source = Cell(r, row, 7);
+            d.info.workbook = Cell(r, row, 8);
+            d.info.workbookSha256 = Cell(r, row, 9);
+            d.info.csv = Cell(r, row, 10);
+            d.info.csvSha256 = Cell(r, row, 11);
+            d.received = static_cast<std::size_t>(IntCell(r, row, 12));
+            d.added = static_cast<std::size_t>(IntCell(r, row, 13));
+            downloads.push_back(std::move(d));
+        }
+        return downloads;
+    }
+
+    std::vector<data::HistoryRecord> ReadingsOf(std::int64_t download) override {
+        Params p;
+        p.Int(download);
+        return Records(
+            Run(conn_.get(), kReadingColumns + "WHERE download_id = $1 ORDER BY t, id", p));
+    }
+
+  private:
+    enum class Outcome { Stored, Known, Failed, Retry };
+
+    AddResult Merge(const DownloadInfo& download, std::span<const data::HistoryRecord> records,
+                    std::size_t received, bool skipKnown) {
+        AddResult result;
+        for (int attempt = 1; attempt <= kTries; ++attempt) {
+            result = {};
+            result.counts.received = records.size();
+            if (!Exec(conn_.get(), "BEGIN")) {
+                failure_ = PQerrorMessage(conn_.get());
+                break;
+            }
+            const Outcome outcome = Store(download, records, received, skipKnown, result.counts);
+            if (outcome == Outcome::Stored) {
+                const Result committed(PQexec(conn_.get(), "COMMIT"));
+                if (Succeeded(committed))
+                    return result;
+                Fail(committed);
+            }
+            Exec(conn_.get(), "ROLLBACK");
+            if (outcome == Outcome::Known) {
+                result.known = true;
+                result.counts.alreadyThere = records.size() - result.counts.withoutTime;
+                return result;
+            }
+            if (outcome != Outcome::Retry || attempt == kTries)
+                break;
+        }
+        result.status = Failed(ArchiveError::WriteFailed,
+                               "The transfer could not be archived in " + shown_ + ": " +
+                                   Trimmed(failure_) + "; the archive is as it was before it.");
+        result.counts = {records.size(), 0, 0, 0};
+        return result;
+    }
+
+    // Notes why a statement failed; a deadlock or a serialisation failure against another
+    // writer is worth another try.
+    Outcome Fail(const Result& r) {
+        failure_ = r ? PQresultErrorMessage(r.get()) : PQerrorMessage(conn_.get());
+        const char* state = r ? PQresultErrorField(r.get(), PG_DIAG_SQLSTATE) : nullptr;
+        const std::string_view code = state != nullptr ? state : "";
+        return code == "40P01" || code == "40001" ? Outcome::Retry : Outcome::Failed;
+    }
+
+    Outcome Store(const DownloadInfo& d, std::span<const data::HistoryRecord> records,
+                  std::size_t received, bool skipKnown, AddCounts& counts) {
+        Params logger;
+        logger.Text(d.logger.deviceId);
+        logger.Text(d.logger.model);
+        logger.Text(d.firmware);
+        logger.Int(d.at);
+        const Result id = Run(conn_.get(), R"sql(
+INSERT INTO loggers (device_id, model, firmware, first_seen, last_seen)
+VALUES ($1, $2, $3, $4, $4)
+ON CONFLICT (device_id, model) DO UPDATE
+SET first_seen = least(loggers.first_seen, excluded.first_seen),
+    last_seen = greatest(loggers.last_seen, excluded.last_seen),
+    firmware = CASE WHEN excluded.firmware = '' THEN loggers.firmware ELSE excluded.firmware END
+RETURNING id)sql",
+                              logger);
+        if (!Succeeded(id) || PQntuples(id.get()) != 1)
+            return Fail(id);
+        const std::int64_t loggerId = IntCell(id, 0, 0);
+
+        Params download;
+        download.Int(loggerId);
+        download.Int(d.at);
+        download.Text(d.rangeFrom);
+        download.Text(d.rangeTo);
+        download.Int(static_cast<std::int64_t>(received));
+        download.Text(d.source);
+        download.Text(d.workbook);
+        download.Text(d.workbookSha256);
+        download.Text(d.csv);
+        download.Text(d.csvSha256);
+        if (skipKnown) {
+            const Result known = Run(conn_.get(), R"sql(
+SELECT 1 FROM downloads
+WHERE logger_id = $1 AND at = $2 AND range_from = $3 AND range_to = $4 AND received = $5
+  AND source = $6 AND workbook = $7 AND workbook_sha256 = $8 AND csv = $9 AND csv_sha256 = $10
+LIMIT 1)sql",
+                                     download);
+            if (!Succeeded(known))
+                return Fail(known);
+            if (PQntuples(known.get()) > 0) {
+                for (const data::HistoryRecord& r : records)
+                    counts.withoutTime += HasRealTime(r) ? 0 : 1;
+                return Outcome::Known;
+            }
+        }
+        const Result made = Run(conn_.get(), R"sql(
+INSERT INTO downloads (logger_id, at, range_from, range_to, received, added, source,
+                       workbook, workbook_sha256, csv, csv_sha256)
+VALUES ($1, $2, $3, $4, $5, 0, $6, $7, $8, $9, $10) RETURNING id)sql",
+                                 download);
+        if (!Succeeded(made) || PQntuples(made.get()) != 1)
+            return Fail(made);
+        const std::int64_t downloadId = IntCell(made, 0, 0);
+
+        std::vector<const data::HistoryRecord*> placed;
+        placed.reserve(records.size());
+        for (const data::HistoryRecord& r : records) {
+            if (HasRealTime(r))
+                placed.push_back(&r);
+            else
+                ++counts.withoutTime;
+        }
+        // Rows of one statement that are the same are kept once by the constraint too.
+        for (std::size_t first = 0; first < placed.size(); first += kBatch) {
+            const std::size_t rows = std::min(kBatch, placed.size() - first);
+            Params p;
+            for (std::size_t i = first; i < first + rows; ++i) {
+                p.Int(loggerId);
+                p.Int(ReadingTime(*placed[i]));
+                AddValues(p, *placed[i]);
+                p.Int(downloadId);
+            }
+            const Result inserted = Run(conn_.get(), InsertReadings(rows), p);
+            if (!Succeeded(inserted))
+                return Fail(inserted);
+            std::size_t added = 0;
+            const std::string_view tuples = PQcmdTuples(inserted.get());
+            std::from_chars(tuples.data(), tuples.data() + tuples.size(), added);
+            counts.added += added;
+            counts.alreadyThere += rows - added;
+        }
+        Params added;
+        added.Int(static_cast<std::int64_t>(counts.added));
+        added.Int(downloadId);
+        const Result set = Run(conn_.get(), "UPDATE downloads SET added = $1 WHERE id = $2", added);
+        return Succeeded(set) ? Outcome::Stored : Fail(set);
+    }
+
+    Conn conn_;
+    std::string shown_;
+    std::string failure_;
+};
+
+// The database's schema version: 0 when it holds no tables, nothing when it holds others
+// or cannot be read (`unreadable` says which).
+std::optional<int> DatabaseVersion(PGconn* c, bool& unreadable) {
+    unreadable = true;
+    const Result tables = Run(c, R"sql(
+SELECT count(*), count(*) FILTER (WHERE table_name = 'meta')
+FROM information_schema.tables WHERE table_schema = current_schema())sql");
+    if (!Succeeded(tables) || PQntuples(tables.get()) != 1)
+        return std::nullopt;
+    unreadable = false;
+    if (IntCell(tables, 0, 0) == 0)
+        return 0;
+    if (IntCell(tables, 0, 1) != 1)
+        return std::nullopt;
+    const Result version = Run(c, "SELECT value FROM meta WHERE key = 'schema_version'");
+    if (!Succeeded(version) || PQntuples(version.get()) != 1)
+        return std::nullopt;
+    const std::string text = Cell(version, 0, 0);
+    int v = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (error != std::errc() || end != text.data() + text.size() || v < 1)
+        return std::nullopt;
+    return v;
+}
+
+}  // namespace
+
+OpenResult OpenPostgresArchive(const std::string& url) {
+    OpenResult result;
+    const std::string shown = ShownArchiveName(url);
+    Conn conn(PQconnectdb(url.c_str()));
+    if (!conn || PQstatus(conn.get()) != CONNECTION_OK) {
+        result.status = Failed(ArchiveError::CannotOpen,
+                               "The archive " + shown + " cannot be opened: " +
+                                   (conn ? Trimmed(PQerrorMessage(conn.get())) : "out of memory") +
+                                   ".");
+        return result;
+    }
+    // Notices (an index that exists already) are not the user's business.
+    PQsetNoticeProcessor(conn.get(), [](void*, const char*) {}, nullptr);
+    PGconn* c = conn.get();
+    auto cannot = [&](const std::string& what) {
+        return Failed(ArchiveError::CannotOpen,
+                      "The archive " + shown + " " + what + ": " + Trimmed(PQerrorMessage(c)));
+    };
+    // Read and upgraded under one lock, so that two programs opening a new database at
+    // once do not both make its tables.
+    if (!Exec(c, "BEGIN") || !Exec(c, kUpgradeLock)) {
+        result.status = cannot("cannot be opened");
+        return result;
+    }
+    bool unreadable = false;
+    const std::optional<int> version = DatabaseVersion(c, unreadable);
+    if (!version) {
+        const std::string reason = Trimmed(PQerrorMessage(c));
+        Exec(c, "ROLLBACK");
+        result.status = !unreadable ? Failed(ArchiveError::NotAnArchive,
+                                                "The database " + shown +
+                                                    " holds tables of something other than an "
+                                                    "archive of this program.")
+                                       : Failed(ArchiveError::CannotOpen,
+                                                "The archive " + shown + " cannot be read: " +
+                                                    reason + ".");
+        return result;
+    }
+    if (*version > CurrentSchemaVersion()) {
+        Exec(c, "ROLLBACK");
+        result.status =
+            Failed(ArchiveError::NewerSchema,
+                   "The archive " + shown + " was written by a newer version of this " +
+                       "program (schema " + std::to_string(*version) + ", this one knows up to " +
+                       std::to_string(CurrentSchemaVersion()) + "); it is left as it is.");
+        return result;
+    }
+    bool ok = true;
+    const auto steps = PostgresSchemaSteps();
+    for (std::size_t i = static_cast<std::size_t>(*version); ok && i < steps.size(); ++i)
+        ok = Exec(c, steps[i]);
+    if (ok && *version < CurrentSchemaVersion()) {
+        Params p;
+        p.Text(std::to_string(CurrentSchemaVersion()));
+        ok = Succeeded(Run(c,
+                           "INSERT INTO meta (key, value) VALUES ('schema_version', $1) "
+                           "ON CONFLICT (key) DO UPDATE SET value = excluded.value",
+                           p));
+    }
+    if (!ok || !Exec(c, "COMMIT")) {
+        result.status = Failed(ArchiveError::CannotOpen,
+                               "The archive " + shown + " cannot be brought to this version: " +
+                                   Trimmed(PQerrorMessage(c)) + "; it is left as it was.");
+        Exec(c, "ROLLBACK");
+        return result;
+    }
+    result.store = std::make_unique<PostgresArchive>(std::move(conn), shown);
+    return result;
+}
+
+}  // namespace lgcset::archive

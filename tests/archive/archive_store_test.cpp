@@ -1,0 +1,207 @@
+// The store's behaviour, the same against each engine.
+#include <gtest/gtest.h>
+
+#include <latch>
+#include <thread>
+
+#include "archive/archive_schema.h"
+#include "archive_engines.h"
+#include "archive_test_data.h"
+
+namespace lgcset::archive {
+namespace {
+
+using testing::Engine;
+using testing::EngineKind;
+
+class ArchiveStoreTest : public ::testing::TestWithParam<EngineKind> {
+  protected:
+    void SetUp() override {
+        engine_ = GetParam().make("store");
+        if (!engine_->SkipReason().empty())
+            GTEST_SKIP() << engine_->SkipReason();
+        ASSERT_EQ(engine_->SetupError(), "");
+    }
+
+    std::unique_ptr<ArchiveStore> Open() {
+        OpenResult opened = OpenArchive(engine_->Archive(), false);
+        EXPECT_TRUE(opened.status.ok()) << opened.status.message;
+        return std::move(opened.store);
+    }
+
+    void Sql(const std::string& sql) { EXPECT_EQ(engine_->Sql(sql), "") << sql; }
+
+    std::unique_ptr<Engine> engine_;
+};
+
+TEST_P(ArchiveStoreTest, OverlappingDownloadsKeepTheirUnionOnceAndSayWhatWasNew) {
+    auto store = Open();
+    const AddResult first = store->Add(Download(), Readings(0, 100));
+    ASSERT_TRUE(first.status.ok()) << first.status.message;
+    EXPECT_EQ(first.counts.added, 100u);
+    EXPECT_EQ(first.counts.alreadyThere, 0u);
+
+    const AddResult second = store->Add(Download(kTruck, 1'700'100'000), Readings(60, 100));
+    EXPECT_EQ(second.counts.received, 100u);
+    EXPECT_EQ(second.counts.added, 60u);
+    EXPECT_EQ(second.counts.alreadyThere, 40u);
+
+    const auto all = Everything(*store);
+    ASSERT_EQ(all.size(), 160u);
+    for (std::size_t i = 0; i < all.size(); ++i)
+        EXPECT_EQ(ReadingTime(all[i]), ReadingTime(Reading(static_cast<int>(i))));
+
+    const auto loggers = store->Loggers();
+    ASSERT_EQ(loggers.size(), 1u);
+    EXPECT_EQ(loggers[0].readings, 160u);
+    EXPECT_EQ(loggers[0].downloads, 2u);
+    EXPECT_EQ(loggers[0].firstSeen, 1'700'000'000);
+    EXPECT_EQ(loggers[0].lastSeen, 1'700'100'000);
+    EXPECT_EQ(loggers[0].firstReading, ReadingTime(Reading(0)));
+    EXPECT_EQ(loggers[0].lastReading, ReadingTime(Reading(159)));
+}
+
+TEST_P(ArchiveStoreTest, SameTimeDifferentValuesKeptBesideAbsentValueDiffersFromZero) {
+    auto store = Open();
+    data::HistoryRecord zeroSensor2 = Reading(0);
+    zeroSensor2.sensorPresent[1] = 1;  // sensor 2 sent as 0, not absent
+    data::HistoryRecord noPosition = Reading(0);
+    noPosition.longitude = data::kAbsentPosition;
+    const std::vector<data::HistoryRecord> records = {Reading(0), Reading(0, 30.0), zeroSensor2,
+                                                      noPosition, Reading(0)};
+    const AddResult added = store->Add(Download(), records);
+    EXPECT_EQ(added.counts.added, 4u);
+    EXPECT_EQ(added.counts.alreadyThere, 1u);
+
+    const auto all = Everything(*store);
+    ASSERT_EQ(all.size(), 4u);
+    EXPECT_EQ(all[1].sensor[0], 30.0);
+    EXPECT_EQ(all[2].sensorPresent, (std::array<std::uint8_t, 4>{1, 1, 0, 0}));
+    EXPECT_EQ(all[3].longitude, data::kAbsentPosition);
+    EXPECT_EQ(all[0].longitude, 24'123456u);
+    EXPECT_EQ(all[0].velocity, data::kAbsentPosition);
+}
+
+TEST_P(ArchiveStoreTest, ValuesKeptAsTheExportShowsThemSoAnImportedExportMerges) {
+    auto store = Open();
+    store->Add(Download(), {{Reading(0, 21.456f), Reading(1, -0.1), Reading(2, 1e-3)}});
+    const AddResult imported =
+        store->Add(Download(), {{Reading(0, 21.46), Reading(1, -0.1), Reading(2, 0.0)}});
+    EXPECT_EQ(imported.counts.alreadyThere, 3u);
+    const auto all = Everything(*store);
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all[0].sensor[0], 21.46);
+    EXPECT_EQ(all[1].sensor[0], -0.1);
+}
+
+TEST_P(ArchiveStoreTest, LoggersApartByDeviceIdAndModelAndRangeReadsOnlyTheRange) {
+    auto store = Open();
+    const LoggerKey other{"000000000012345", "R482"};
+    store->Add(Download(), Readings(0, 48));
+    store->Add(Download(other), Readings(0, 10));
+    EXPECT_EQ(store->Loggers().size(), 2u);
+    EXPECT_EQ(Everything(*store, other).size(), 10u);
+    EXPECT_TRUE(Everything(*store, {"it'; DROP TABLE readings; --", "R481"}).empty());
+    const auto hours = store->Readings(kTruck, ReadingTime(Reading(4)), ReadingTime(Reading(7)));
+    ASSERT_EQ(hours.size(), 4u);
+    EXPECT_EQ(hours.front().hour, 2);
+    EXPECT_EQ(hours.back().minute, 30);
+}
+
+TEST_P(ArchiveStoreTest, RecordWithoutARealTimeIsCountedNotKept) {
+    auto store = Open();
+    data::HistoryRecord bad = Reading(0);
+    bad.month = 0;
+    const AddResult added = store->Add(Download(), {{bad, Reading(1)}});
+    EXPECT_EQ(added.counts.withoutTime, 1u);
+    EXPECT_EQ(added.counts.added, 1u);
+}
+
+TEST_P(ArchiveStoreTest, ATransferLargerThanABatchIsCountedWhole) {
+    auto store = Open();
+    store->Add(Download(), Readings(1500, 1000));
+    const AddResult added = store->Add(Download(), Readings(0, 2900));
+    EXPECT_EQ(added.counts.withoutTime, 0u);
+    EXPECT_EQ(added.counts.added, 1900u);
+    EXPECT_EQ(added.counts.alreadyThere, 1000u);
+    EXPECT_EQ(Everything(*store).size(), 2900u);
+}
+
+TEST_P(ArchiveStoreTest, TransferCutShortLeavesTheArchiveAsBefore) {
+    Open()->Add(Download(), Readings(0, 10));
+    Sql(engine_->DiskFullAfter15());
+    auto store = Open();
+    const AddResult cut = store->Add(Download(), Readings(5, 20));
+    EXPECT_EQ(cut.status.error, ArchiveError::WriteFailed);
+    EXPECT_NE(cut.status.message.find("disk full"), std::string::npos) << cut.status.message;
+    EXPECT_EQ(cut.counts.added, 0u);
+    EXPECT_EQ(Everything(*store).size(), 10u);
+    EXPECT_EQ(store->Loggers().at(0).downloads, 1u);
+}
+
+TEST_P(ArchiveStoreTest, SchemaVersionsOlderUpgradedNewerRefusedForeignRefused) {
+    Open();
+    Sql("UPDATE meta SET value = '" + std::to_string(CurrentSchemaVersion() + 1) +
+        "' WHERE key = 'schema_version'");
+    OpenResult newer = OpenArchive(engine_->Archive(), false);
+    EXPECT_EQ(newer.status.error, ArchiveError::NewerSchema);
+    EXPECT_EQ(newer.store, nullptr);
+    EXPECT_NE(newer.status.message.find("newer version"), std::string::npos);
+
+    // An archive at version 0 (made, nothing in it yet) is brought to the current one.
+    const std::string dropAll =
+        "DROP TABLE readings; DROP TABLE downloads; DROP TABLE loggers; DROP TABLE meta;";
+    Sql(dropAll);
+    auto upgraded = Open();
+    ASSERT_NE(upgraded, nullptr);
+    EXPECT_TRUE(upgraded->Add(Download(), Readings(0, 1)).status.ok());
+    upgraded.reset();
+
+    Sql(dropAll + "CREATE TABLE other (x INTEGER);");
+    EXPECT_EQ(OpenArchive(engine_->Archive(), false).status.error, ArchiveError::NotAnArchive);
+}
+
+// Two collectors archiving the same logger at the same moment, each through its own
+// connection: every reading is kept once and the two counts add up to the union.
+TEST_P(ArchiveStoreTest, TwoWritersAtOnceKeepEachReadingOnce) {
+    Open();
+    constexpr int kRuns = 4;
+    std::size_t added[2] = {0, 0};
+    std::string failures[2];
+    std::latch start(2);
+    auto collect = [&](int writer) {
+        OpenResult opened = OpenArchive(engine_->Archive(), false);
+        if (!opened.store) {
+            failures[writer] = opened.status.message;
+            start.count_down();
+            return;
+        }
+        start.arrive_and_wait();
+        // Both cover days 0..3; each has a day of its own besides.
+        for (int run = 0; run < kRuns; ++run) {
+            const AddResult r = opened.store->Add(
+                Download(kTruck, 1'700'000'000 + writer),
+                Readings(writer == 0 ? run * 48 : 4 * 48 - (run + 1) * 48, 96 + writer * 48));
+            if (!r.status.ok())
+                failures[writer] = r.status.message;
+            added[writer] += r.counts.added;
+        }
+    };
+    std::thread a(collect, 0), b(collect, 1);
+    a.join();
+    b.join();
+    EXPECT_EQ(failures[0], "");
+    EXPECT_EQ(failures[1], "");
+    const auto all = Everything(*Open());
+    std::set<std::int64_t> times;
+    for (const auto& r : all) times.insert(ReadingTime(r));
+    EXPECT_EQ(times.size(), all.size()) << "a reading stored twice";
+    EXPECT_EQ(added[0] + added[1], all.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, ArchiveStoreTest,
+                         ::testing::Values(testing::kSqlite, testing::kPostgres),
+                         testing::EngineName);
+
+}  // namespace
+}  // namespace lgcset::archive
