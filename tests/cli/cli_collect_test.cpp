@@ -5,12 +5,14 @@
 
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 #include "cli/cli_collect.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
 #include "cli/headless_session.h"
 #include "cli_support.h"
+#include "pg_test_database.h"
 
 namespace lgcset::cli {
 namespace {
@@ -132,6 +134,44 @@ TEST(CliCollect, SinceLastAsksOnlyFromTheNewestArchivedDay) {
         << second.out;
     // The same conversation around the records, and 13 records in place of 200.
     EXPECT_EQ(requests - before, firstRequests - (200 - 13));
+}
+
+TEST(CliCollect, TwoCollectorsOfOneLoggerIntoPostgresAtOnceKeepEachReadingOnce) {
+    archive::testing::TestDatabase team;
+    if (!team.SkipReason().empty())
+        GTEST_SKIP() << team.SkipReason();
+    ASSERT_EQ(team.Error(), "");
+    // Two technicians' cables on loggers that tell the same ID and hold the same log.
+    test::Logger first(HourlyLog("77", 300)), second(HourlyLog("77", 300));
+    ASSERT_TRUE(first.started && second.started);
+    CliResult results[2];
+    {
+        std::thread a([&] {
+            results[0] = Cli({"collect", "--port", first.simulator.slavePath(), "--since-last",
+                              "--archive", team.Url(), "--json"},
+                             OnTheTenth());
+        });
+        std::thread b([&] {
+            results[1] = Cli({"collect", "--port", second.simulator.slavePath(), "--since-last",
+                              "--archive", team.Url(), "--json"},
+                             OnTheTenth());
+        });
+        a.join();
+        b.join();
+    }
+    std::size_t added = 0, already = 0;
+    for (const CliResult& r : results) {
+        ASSERT_EQ(r.status, kExitOk) << r.out << r.err;
+        const auto number = [&](const std::string& key) {
+            const std::size_t at = r.out.find("\"" + key + "\": ") + key.size() + 4;
+            return static_cast<std::size_t>(std::stoul(r.out.substr(at)));
+        };
+        added += number("new_records");
+        already += number("already_there");
+    }
+    EXPECT_EQ(added, 300u);
+    EXPECT_EQ(already, 300u);
+    EXPECT_EQ(Listed(team.Url(), "000000000000077"), "\"readings\": 300, \"downloads\": 2");
 }
 
 TEST(CliCollectParts, PortPatternsPasswordsRangesAndFolders) {
