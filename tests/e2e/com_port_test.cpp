@@ -42,7 +42,6 @@ class ComPort : public ::testing::Test {
     static std::unique_ptr<TestWindow> LoggedIn() {
         auto w = test::MakeWindow();
         w->SetResendInterval(kResendMs);
-        w->show();
         if (!test::OpenLink(*w, logger_->Port())) {
             ADD_FAILURE() << "the link did not open on " << logger_->Port();
             return nullptr;
