@@ -35,15 +35,27 @@ const LimitDefinition& DefinitionOf(LimitKind kind) {
     return kLimits[LimitIndex(kind)];
 }
 
+namespace {
+
+constexpr float kThresholdNotSet = 999.0f;
+
+}  // namespace
+
 SensorSetups SetupsFromSettings(const settings::SettingsView& view,
                                 std::optional<settings::ChannelLayout> layout) {
     SensorSetups setups;
     for (int n = 1; n <= data::kSensorCount; ++n) {
         SensorSetup& setup = setups[static_cast<std::size_t>(n - 1)];
         setup.kind = SensorKindOfItem(view.ItemIndex(settings::SensorTypeName(n)), layout);
-        for (const LimitDefinition& limit : kLimits)
-            setup.limits[LimitIndex(limit.kind)] =
+        for (const LimitDefinition& limit : kLimits) {
+            std::optional<float> value =
                 settings::ToFloat(view.Text(settings::SensorEditName(n, limit.field)));
+            // An empty threshold box is written to the logger as 999.0 and read back as
+            // 999.00: a logger's limit that was never set, not a limit at 999.
+            if (value == kThresholdNotSet)
+                value.reset();
+            setup.limits[LimitIndex(limit.kind)] = value;
+        }
     }
     return setups;
 }

@@ -9,12 +9,14 @@
 
 #include "app/headless_report.h"
 #include "app/launch_options.h"
+#include "app/platform_start.h"
 #include "archive/archive_config.h"
 #include "session/simulated_link.h"
 #include "ui/app_title.h"
 #include "ui/umset.h"
 
 int main(int argc, char* argv[]) {
+    lgcset::app::UseParentConsole();
     // Help and version need no display (the manual page is made from them at build time).
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
@@ -29,8 +31,10 @@ int main(int argc, char* argv[]) {
     }
     // A report shows no window: it needs no display at all.
     for (int i = 1; i < argc; ++i)
-        if (std::string(argv[i]).starts_with("--report"))
+        if (std::string(argv[i]).starts_with("--report")) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
+            lgcset::app::UseSystemFontsOffscreen();
+        }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(lgcset::ui::kApplicationTitle));
     // The installed menu entry: desktops take the window's icon and name from it.

@@ -8,8 +8,8 @@
 #include <QString>
 #include <QWidget>
 #include <chrono>
-#include <filesystem>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -34,6 +34,7 @@
 #include "session/serial_link.h"
 #include "settings/parameter_image.h"
 #include "settings/settings_view.h"
+#include "ui/desktop_open.h"
 #include "ui/filtered_line_edit.h"
 #include "ui/qt_comm_event_sink.h"
 #include "ui/qt_resend_timer.h"
@@ -191,7 +192,7 @@ class Tfrm_mset : public QWidget,
     // Opens an exported file with the desktop's application: 0, or an error code (tests
     // put their own in; by default DesktopOpener, started on its own and not waited for).
     std::function<int(const QString& path)> OpenExportedFile;
-    QString DesktopOpener = QStringLiteral("xdg-open");
+    QString DesktopOpener = DefaultDesktopOpener();  // xdg-open; on Windows the shell
     // The clock that names the export's files; empty: the local clock (tests set their own).
     std::function<exports::LocalTime()> ExportClock;
     // A transfer has ended with records in History[0 .. HistoryCount), complete or ended

@@ -4,11 +4,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLocale>
-#include <QProcess>
 #include <QProgressBar>
 #include <QStandardPaths>
 
 #include "export/history_export.h"
+#include "ui/desktop_open.h"
 #include "ui/message_box.h"
 #include "ui/status_texts.h"
 #include "ui/umset.h"
@@ -17,16 +17,6 @@ namespace lgcset::ui {
 namespace {
 
 constexpr qint64 kEventInterval = 10;  // milliseconds
-
-// xdg-open's own code when a tool it needs cannot be found; here: the opener cannot be
-// started at all.
-constexpr int kNoOpener = 3;
-
-// Hands the file to the desktop's opener and goes on at once: the opener runs on its own,
-// and the window never waits for it or for the application it starts.
-int OpenWithDesktop(const QString& opener, const QString& path) {
-    return QProcess::startDetached(opener, {path}) ? 0 : kNoOpener;
-}
 
 std::vector<std::filesystem::path> DefaultFolders() {
     std::vector<std::filesystem::path> folders{

@@ -35,6 +35,16 @@ TEST(SensorSetup, AProfileGivesEachSensorsKindFromItsFlagAndItsFourLimits) {
     EXPECT_EQ(setups[3].limits, SensorLimits{});
 }
 
+// A logger read with its factory alarm settings shows 999.00 in every threshold box: the
+// value an empty box is written as, so no limit at all (else every reading is an excursion).
+TEST(SensorSetup, TheLoggersNotSetMarkerIsNoLimit) {
+    const SensorSetups setups = FromProfile(
+        "[SENSOR1]\r\nullimit=999.00\r\nllimit=999\r\nuhlimit=999.00\r\nhlimit=999.00\r\n"
+        "[SENSOR2]\r\nllimit=998.99\r\nhlimit=-999\r\n");
+    EXPECT_EQ(setups[0].limits, SensorLimits{});
+    EXPECT_EQ(setups[1].limits, (SensorLimits{std::nullopt, 998.99f, -999.0f, std::nullopt}));
+}
+
 TEST(SensorSetup, EveryChannelOfAnAnalogLoggerIsAnalog) {
     for (const auto layout :
          {settings::ChannelLayout::TwoAnalog, settings::ChannelLayout::FourAnalog}) {

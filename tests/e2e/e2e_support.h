@@ -15,34 +15,9 @@
 
 #include "loggersim/simulator.h"
 #include "ui_test_support.h"
+#include "window_steps.h"
 
 namespace lgcset::ui::e2e {
-
-using test::TestWindow;
-using test::WaitFor;
-
-inline const QString kLoginSuccess = QStringLiteral("Login success.");
-inline const QString kLoginFailure =
-    QStringLiteral("Login failure! Please enter the device password correctly.");
-inline const QString kReadDone = QStringLiteral("Uploading device parameters successfully.");
-inline const QString kSaved = QStringLiteral("saved successfully.");
-inline const QString kTimeout = QStringLiteral("Send command timeout");
-
-// Short enough to keep the suite quick, long enough that a loaded machine answers within
-// it (a reply after a re-send would be taken twice).
-constexpr int kResendMs = 1000;
-
-inline int CountBoxes(const TestWindow& w, const QString& text) {
-    int count = 0;
-    for (const auto& box : w.boxes.Boxes()) count += box.text == text ? 1 : 0;
-    return count;
-}
-
-// Waits until the window has shown `text` `count` times in all.
-inline bool WaitForBox(const TestWindow& w, const QString& text, int count = 1,
-                       int milliseconds = 8000) {
-    return WaitFor([&] { return CountBoxes(w, text) >= count; }, milliseconds);
-}
 
 // A window on the simulated logger's line, its link open.
 struct Session {
@@ -65,36 +40,9 @@ struct Session {
         return test::OpenLink(*window, logger.slavePath());
     }
 
-    bool Login(const std::string& password = "8604") {
-        const int before = CountBoxes(*window, kLoginSuccess) + CountBoxes(*window, kLoginFailure);
-        window->edt_setpwd->setText(QString::fromStdString(password));
-        window->btn7->click();
-        WaitFor([&] {
-            return CountBoxes(*window, kLoginSuccess) + CountBoxes(*window, kLoginFailure) > before;
-        });
-        return !window->boxes.Boxes().empty() && window->boxes.Boxes().back().text == kLoginSuccess;
-    }
-
-    bool Read() {
-        const int before = CountBoxes(*window, kReadDone);
-        window->btn_load->click();
-        return WaitForBox(*window, kReadDone, before + 1);
-    }
-
-    // Saves and waits until the logger has answered the closing request as well.
-    bool Save() {
-        const int before = CountBoxes(*window, kSaved);
-        const std::size_t replies = window->dispatched.size();
-        window->btn_down->click();
-        if (!WaitForBox(*window, kSaved, before + 1))
-            return false;
-        return WaitFor([&] {
-            for (std::size_t i = replies; i < window->dispatched.size(); ++i)
-                if (window->dispatched[i].command() == 0x13)
-                    return true;
-            return false;
-        });
-    }
+    bool Login(const std::string& password = "8604") { return LogIn(*window, password); }
+    bool Read() { return ReadSettings(*window); }
+    bool Save() { return SaveSettings(*window); }
 
     sim::Simulator logger;
     std::unique_ptr<TestWindow> window;

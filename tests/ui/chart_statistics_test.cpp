@@ -12,7 +12,6 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include "analysis/statistics_table.h"
 #include "cold_room_history.h"
@@ -22,6 +21,7 @@
 #include "profiles/profile.h"
 #include "settings/settings_model.h"
 #include "settings/settings_table.h"
+#include "test_input.h"
 #include "ui/chart_limits.h"
 #include "ui/history_chart_window.h"
 #include "ui/statistics_panel.h"
@@ -140,7 +140,7 @@ TEST_F(ChartStatisticsTest, TheAlarmSettingsLimitsAreDrawnCountedAndAnExcursionC
     const QCPRange whole = chart->SensorPlot()->xAxis->range();
     const QModelIndex cell = list->model()->index(row, 0);
     list->scrollTo(cell);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(cell).center());
+    MouseClick(list->viewport(), list->visualRect(cell).center());
     const QCPRange zoomed = chart->SensorPlot()->xAxis->range();
     EXPECT_LT(zoomed.lower, longest.excursion.from);
     EXPECT_GT(zoomed.upper, longest.excursion.to);

@@ -139,6 +139,9 @@ TEST(HistoryExportWindow, ASecondExportInTheSameSecondKeepsTheFirstAndNamesItsOw
 
 TEST(HistoryExportWindow, TheDesktopsOpenerIsNotWaitedForAndOneThatCannotStartSaysSo) {
     auto w = MakeWindow();
+    if (w->DesktopOpener.isEmpty())
+        GTEST_SKIP() << "no opener program here: Windows opens a file through the shell's "
+                        "associations, for which a shell script cannot stand in";
     ExportCapture files(*w);
     w->OpenExportedFile = nullptr;
     // An opener that notes the file it was given and then takes its time, as a desktop's

@@ -14,6 +14,7 @@
 #include "export_test_support.h"
 #include "protocol/frame_codec.h"
 #include "ui/status_panels.h"
+#include "test_pty.h"
 #include "ui_test_support.h"
 
 namespace lgcset::ui::test {

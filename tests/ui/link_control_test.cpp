@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "link/port_list.h"
+#include "test_pty.h"
 #include "ui_test_support.h"
 
 namespace lgcset::ui::test {

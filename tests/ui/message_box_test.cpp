@@ -4,9 +4,9 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QTest>
 #include <QTimer>
 
+#include "test_input.h"
 #include "ui/message_box.h"
 #include "ui_test_support.h"
 
@@ -24,7 +24,7 @@ bool AskAndPress(DefaultButton defaultButton, Qt::Key key) {
     QObject::connect(&press, &QTimer::timeout, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             press.stop();
-            QTest::keyClick(box, key);
+            KeyClick(box, key);
         }
     });
     press.start();

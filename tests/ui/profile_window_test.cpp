@@ -230,7 +230,8 @@ TEST(ProfileWindow, ASaveThatCannotBeWrittenSaysSoAndLeavesTheFolderAlone) {
     w->btn_saveconfigureClick();
     ASSERT_EQ(w->boxes.Boxes().size(), 1u);
     EXPECT_EQ(w->boxes.Boxes()[0].kind, Kind::Error);
-    EXPECT_EQ(w->boxes.Boxes()[0].text, QStringLiteral("Unable to write to ") + target);
+    EXPECT_EQ(w->boxes.Boxes()[0].text,
+              QStringLiteral("Unable to write to ") + QDir::toNativeSeparators(target));
     EXPECT_FALSE(w->boxes.Boxes()[0].detail.isEmpty());
     EXPECT_EQ(ReadFile(plain), "old");
     EXPECT_EQ(QDir(temp.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
@@ -248,7 +249,8 @@ TEST(ProfileWindow, AFileThatCannotBeReadSaysSoAndChangesNoWidget) {
     answer.Attach(*w);
     w->btn_loadconfigureClick();
     ASSERT_EQ(w->boxes.Boxes().size(), 1u);
-    EXPECT_EQ(w->boxes.Boxes()[0].text, QStringLiteral("Unable to read ") + folderAsFile);
+    EXPECT_EQ(w->boxes.Boxes()[0].text,
+              QStringLiteral("Unable to read ") + QDir::toNativeSeparators(folderAsFile));
     EXPECT_EQ(w->edt_tel1->text(), QStringLiteral("123"));
     EXPECT_EQ(w->edt_setpwd->text(), QStringLiteral("8604"));
 }
@@ -268,7 +270,8 @@ TEST(ProfileWindow, AFileThatHoldsNoSettingsIsRefusedAndChangesNoWidget) {
     answer.Attach(*w);
     w->btn_loadconfigureClick();
     ASSERT_EQ(w->boxes.Boxes().size(), 1u);
-    EXPECT_EQ(w->boxes.Boxes()[0].text, stray + QStringLiteral(" holds no settings of this program."));
+    EXPECT_EQ(w->boxes.Boxes()[0].text, QDir::toNativeSeparators(stray) +
+                                            QStringLiteral(" holds no settings of this program."));
     EXPECT_EQ(w->edt_tel1->text(), QStringLiteral("123"));
     EXPECT_EQ(w->edt_port->text(), QStringLiteral("9000"));
 }

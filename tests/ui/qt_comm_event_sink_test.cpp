@@ -10,6 +10,7 @@
 
 #include "link/SerialComm.h"
 #include "ui/qt_comm_event_sink.h"
+#include "test_pty.h"
 #include "ui_test_support.h"
 
 namespace lgcset::ui::test {

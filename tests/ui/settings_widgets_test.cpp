@@ -8,12 +8,12 @@
 #include <QGroupBox>
 #include <QLayout>
 #include <QLineEdit>
-#include <QTest>
 #include <QTimeEdit>
 
 #include "settings/key_filters.h"
 #include "settings/parameter_image.h"
 #include "settings/settings_table.h"
+#include "test_input.h"
 #include "ui/filtered_line_edit.h"
 #include "ui_test_support.h"
 
@@ -132,14 +132,14 @@ TEST(SettingsWidgets, KeyFiltersOfEveryFilteredBoxAsTyped) {
         ASSERT_NE(edit, nullptr);
         edit->setEnabled(true);
         edit->clear();
-        QTest::keyClicks(edit, QStringLiteral("a1x2"));
+        KeyClicks(edit, QStringLiteral("a1x2"));
         EXPECT_EQ(edit->text(), QStringLiteral("12"));
-        QTest::keyClick(edit, Qt::Key_Backspace);
+        KeyClick(edit, Qt::Key_Backspace);
         EXPECT_EQ(edit->text(), QStringLiteral("1"));
         for (const char32_t key : {U'+', U'-', U'.'}) {
             const std::string before = edit->text().toStdString();
             const bool accepted = settings::AcceptsKey(def.filter, key, before);
-            QTest::keyClick(edit, static_cast<char>(key));
+            KeyClick(edit, static_cast<char>(key));
             EXPECT_EQ(edit->text().size() > static_cast<qsizetype>(before.size()), accepted)
                 << static_cast<char>(key);
         }
@@ -149,11 +149,11 @@ TEST(SettingsWidgets, KeyFiltersOfEveryFilteredBoxAsTyped) {
 TEST(SettingsWidgets, PlusOnlyIntoAnEmptyNumberBoxWhereverTheCaretStands) {
     auto w = MakeWindow();
     w->show();
-    QTest::keyClicks(w->edt_tel1, QStringLiteral("+4917"));
+    KeyClicks(w->edt_tel1, QStringLiteral("+4917"));
     EXPECT_EQ(w->edt_tel1->text(), QStringLiteral("+4917"));
     w->edt_tel2->setText(QStringLiteral("0171"));
     w->edt_tel2->setCursorPosition(0);
-    QTest::keyClick(w->edt_tel2, '+');
+    KeyClick(w->edt_tel2, '+');
     EXPECT_EQ(w->edt_tel2->text(), QStringLiteral("0171"));
 }
 
@@ -162,13 +162,13 @@ TEST(SettingsWidgets, PastedTextPassesTheSameFilter) {
     w->show();
     QGuiApplication::clipboard()->setText(QStringLiteral("+49 (171) 555-12\n"));
     w->edt_tel1->setFocus();
-    QTest::keyClick(w->edt_tel1, Qt::Key_V, Qt::ControlModifier);
+    KeyClick(w->edt_tel1, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(w->edt_tel1->text(), QStringLiteral("+4917155512"));
 
     // The length limit holds for pasted text as for typed text.
     QGuiApplication::clipboard()->setText(QStringLiteral("123456789"));
     w->edt_pwd->selectAll();
-    QTest::keyClick(w->edt_pwd, Qt::Key_V, Qt::ControlModifier);
+    KeyClick(w->edt_pwd, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(w->edt_pwd->text(), QStringLiteral("1234"));
 
     // The same path as the context menu's Paste.
@@ -179,14 +179,14 @@ TEST(SettingsWidgets, PastedTextPassesTheSameFilter) {
     // A box without filter takes the text as it is.
     QGuiApplication::clipboard()->setText(QStringLiteral("apn.example (1)"));
     w->edt_apn->setFocus();
-    QTest::keyClick(w->edt_apn, Qt::Key_V, Qt::ControlModifier);
+    KeyClick(w->edt_apn, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(w->edt_apn->text(), QStringLiteral("apn.example (1)"));
 
     // ... but never its control characters: a line copied with its line end (or a tab
     // from a table) would otherwise go to the logger inside the access point name.
     QGuiApplication::clipboard()->setText(QStringLiteral("internet\tgprs\r\n"));
     w->edt_apn->clear();
-    QTest::keyClick(w->edt_apn, Qt::Key_V, Qt::ControlModifier);
+    KeyClick(w->edt_apn, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(w->edt_apn->text(), QStringLiteral("internetgprs"));
     w->edt_ip1->PasteFiltered(QStringLiteral("10.0.0.1\n"));
     EXPECT_EQ(w->edt_ip1->text(), QStringLiteral("10.0.0.1"));
@@ -195,14 +195,14 @@ TEST(SettingsWidgets, PastedTextPassesTheSameFilter) {
 TEST(SettingsWidgets, UploadTimerAbove1440IsCutWithOneMessage) {
     auto w = MakeWindow();
     w->show();
-    QTest::keyClicks(w->edt_gprstimeup, QStringLiteral("1441"));
+    KeyClicks(w->edt_gprstimeup, QStringLiteral("1441"));
     EXPECT_EQ(w->edt_gprstimeup->text(), QStringLiteral("144"));
     ASSERT_EQ(w->boxes.Boxes().size(), 1u);
     EXPECT_EQ(w->boxes.Boxes()[0].text, QStringLiteral("The input value is out of range"));
 
     w->boxes.Clear();
     w->edt_gprstimeup->clear();
-    QTest::keyClicks(w->edt_gprstimeup, QStringLiteral("1440"));
+    KeyClicks(w->edt_gprstimeup, QStringLiteral("1440"));
     EXPECT_EQ(w->edt_gprstimeup->text(), QStringLiteral("1440"));
     EXPECT_TRUE(w->boxes.Boxes().empty());
 
@@ -232,15 +232,15 @@ TEST(SettingsWidgets, ValuesReadFromTheLoggerShowInFullBeyondTheTypingLimit) {
     // limit holds again.
     w->edt_Sensor1_STP->setFocus();
     w->edt_Sensor1_STP->end(false);
-    QTest::keyClicks(w->edt_Sensor1_STP, QStringLiteral("7"));
+    KeyClicks(w->edt_Sensor1_STP, QStringLiteral("7"));
     EXPECT_EQ(w->edt_Sensor1_STP->text(), QStringLiteral("255"));
-    QTest::keyClick(w->edt_Sensor1_STP, Qt::Key_Backspace);
-    QTest::keyClicks(w->edt_Sensor1_STP, QStringLiteral("7"));
+    KeyClick(w->edt_Sensor1_STP, Qt::Key_Backspace);
+    KeyClicks(w->edt_Sensor1_STP, QStringLiteral("7"));
     EXPECT_EQ(w->edt_Sensor1_STP->text(), QStringLiteral("25"));
     EXPECT_EQ(w->edt_Sensor1_STP->maxLength(), 2);
     w->edt_Sensor2_Relay->setFocus();
     w->edt_Sensor2_Relay->setCursorPosition(1);
-    QTest::keyClick(w->edt_Sensor2_Relay, Qt::Key_Backspace);
+    KeyClick(w->edt_Sensor2_Relay, Qt::Key_Backspace);
     EXPECT_EQ(w->edt_Sensor2_Relay->text(), QStringLiteral("5535"));
     EXPECT_EQ(w->edt_Sensor2_Relay->cursorPosition(), 0);  // the caret stays where it was
 
@@ -265,7 +265,7 @@ TEST(SettingsWidgets, ReportModeAndScheduleChainAsTheUserChooses) {
                                                           w->DateTimePicker8})
         EXPECT_FALSE(other->isEnabled()) << other->objectName().toStdString();
 
-    QTest::mouseClick(w->CheckBox2, Qt::LeftButton, {}, w->CheckBox2->rect().center());
+    MouseClick(w->CheckBox2, w->CheckBox2->rect().center());
     EXPECT_TRUE(w->CheckBox2->isChecked());
     EXPECT_TRUE(w->CheckBox3->isEnabled());
     EXPECT_TRUE(w->DateTimePicker6->isEnabled());

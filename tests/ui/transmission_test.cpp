@@ -17,6 +17,7 @@
 #include "protocol/frame_codec.h"
 #include "protocol/transmission.h"
 #include "ui/status_panels.h"
+#include "test_pty.h"
 #include "ui_test_support.h"
 
 namespace lgcset::ui::test {

@@ -1,5 +1,5 @@
 // The window as it opens: its frame, the widgets that later work needs, the start-up
-// state, the status bar and the close question.
+// state and the status bar (closing with a link open: window_close_test.cpp).
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -24,8 +24,6 @@
 
 namespace lgcset::ui::test {
 namespace {
-
-using Kind = ScriptedMessageBoxes::Kind;
 
 TEST(WindowFrame, FixedCaptionSizeAndButtonsOfTheFrame) {
     auto w = MakeWindow();
@@ -205,43 +203,6 @@ TEST(WindowFrame, EveryTextOfTheStatusPanelsIsShownWholeInAnyFont) {
         EXPECT_EQ(w->pb_write->geometry(), bar->PanelRect(3));
     }
     EXPECT_LE(bar->sizeHint().width(), w->width());
-}
-
-TEST(WindowFrame, AnsweringNoToExitKeepsWindowLinkAndValues) {
-    Pty pty;
-    ASSERT_TRUE(pty.Ok());
-    auto w = MakeWindow();
-    w->show();
-    ASSERT_TRUE(OpenLink(*w, pty.SlavePath()));
-    w->edt_id->setText(QStringLiteral("12345"));
-
-    w->boxes.QueueAnswer(false);
-    EXPECT_FALSE(w->close());
-    ASSERT_EQ(w->boxes.Boxes().size(), 1u);
-    EXPECT_EQ(w->boxes.Boxes()[0].kind, Kind::Ask);
-    EXPECT_EQ(w->boxes.Boxes()[0].text, QStringLiteral("Exit?"));
-    EXPECT_EQ(w->boxes.Boxes()[0].caption, QStringLiteral("Information"));
-    EXPECT_TRUE(w->isVisible());
-    EXPECT_TRUE(w->LinkOpen());
-    EXPECT_TRUE(w->cm1.PortOpen());
-    EXPECT_EQ(w->edt_id->text(), QStringLiteral("12345"));
-
-    w->boxes.QueueAnswer(true);
-    EXPECT_TRUE(w->close());
-    EXPECT_FALSE(w->isVisible());
-}
-
-TEST(WindowFrame, DestroyingTheWindowClosesBothPorts) {
-    Pty device;
-    Pty auxiliary;
-    ASSERT_TRUE(device.Ok() && auxiliary.Ok());
-    auto w = MakeWindow();
-    ASSERT_TRUE(OpenLink(*w, device.SlavePath()));
-    w->cbox_com->setEditText(QString::fromStdString(auxiliary.SlavePath()));
-    w->btn_opencClick();
-    ASSERT_TRUE(w->mycom.PortOpen());
-    w.reset();  // must neither hang nor leave threads behind (ASan/TSan would tell)
-    SUCCEED();
 }
 
 }  // namespace

@@ -1,0 +1,71 @@
+// The user's steps on a window whose link is open: log in, read, save, each waiting for the
+// message that ends it. Shared by the tests on the in-process simulated logger and those on
+// a COM port.
+#pragma once
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QString>
+#include <cstddef>
+#include <string>
+
+#include "ui_test_support.h"
+
+namespace lgcset::ui::e2e {
+
+using test::TestWindow;
+using test::WaitFor;
+
+inline const QString kLoginSuccess = QStringLiteral("Login success.");
+inline const QString kLoginFailure =
+    QStringLiteral("Login failure! Please enter the device password correctly.");
+inline const QString kReadDone = QStringLiteral("Uploading device parameters successfully.");
+inline const QString kSaved = QStringLiteral("saved successfully.");
+inline const QString kTimeout = QStringLiteral("Send command timeout");
+
+// Short enough to keep the suite quick, long enough that a loaded machine answers within
+// it (a reply after a re-send would be taken twice).
+constexpr int kResendMs = 1000;
+
+inline int CountBoxes(const TestWindow& w, const QString& text) {
+    int count = 0;
+    for (const auto& box : w.boxes.Boxes()) count += box.text == text ? 1 : 0;
+    return count;
+}
+
+// Waits until the window has shown `text` `count` times in all.
+inline bool WaitForBox(const TestWindow& w, const QString& text, int count = 1,
+                       int milliseconds = 8000) {
+    return WaitFor([&] { return CountBoxes(w, text) >= count; }, milliseconds);
+}
+
+inline bool LogIn(TestWindow& w, const std::string& password = "8604") {
+    const int before = CountBoxes(w, kLoginSuccess) + CountBoxes(w, kLoginFailure);
+    w.edt_setpwd->setText(QString::fromStdString(password));
+    w.btn7->click();
+    WaitFor([&] { return CountBoxes(w, kLoginSuccess) + CountBoxes(w, kLoginFailure) > before; });
+    return !w.boxes.Boxes().empty() && w.boxes.Boxes().back().text == kLoginSuccess;
+}
+
+inline bool ReadSettings(TestWindow& w) {
+    const int before = CountBoxes(w, kReadDone);
+    w.btn_load->click();
+    return WaitForBox(w, kReadDone, before + 1);
+}
+
+// Saves and waits until the logger has answered the closing request as well.
+inline bool SaveSettings(TestWindow& w) {
+    const int before = CountBoxes(w, kSaved);
+    const std::size_t replies = w.dispatched.size();
+    w.btn_down->click();
+    if (!WaitForBox(w, kSaved, before + 1))
+        return false;
+    return WaitFor([&] {
+        for (std::size_t i = replies; i < w.dispatched.size(); ++i)
+            if (w.dispatched[i].command() == 0x13)
+                return true;
+        return false;
+    });
+}
+
+}  // namespace lgcset::ui::e2e
