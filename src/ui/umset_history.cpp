@@ -83,6 +83,10 @@ void WindowHistoryHost::SendHistoryRecord(std::uint16_t number) {
     window_.SendRequest(protocol::kHistoryRecordRequest);
 }
 
+int WindowHistoryHost::ResendsOfLastRequest() const {
+    return window_.ResendCount();
+}
+
 void WindowHistoryHost::ClearStopRequested() {
     window_.StopRequested = false;
 }
