@@ -47,7 +47,6 @@ void HistoryQuery::Start(const QueryRange& range) {
     leftOut_ = 0;
     lateTwins_ = 0;
     twinsLeft_ = 0;
-    extraSends_ = 0;
     state_ = State::Counting;
     observer_.ClearTransferProgress();  // of a transfer this one restarts
     requests_.SendHistoryCount(range);
@@ -68,7 +67,6 @@ void HistoryQuery::OnCountReply(std::uint16_t total) {
     }
     state_ = State::Fetching;
     twinsLeft_ = 0;  // a count reply is never taken for a record
-    extraSends_ = 0;
     requests_.SendHistoryRecord(static_cast<std::uint16_t>(index_));
     ++index_;
     observer_.ShowNextIndex(static_cast<std::uint16_t>(index_));
@@ -82,14 +80,12 @@ bool HistoryQuery::DropLateTwin(std::span<const std::uint8_t> payload) {
         return false;
     --twinsLeft_;
     ++lateTwins_;
-    extraSends_ += requests_.ResendsOfLastRequest() + 1;
-    requests_.SendHistoryRecord(state_ == State::Ending ? 0 : static_cast<std::uint16_t>(index_ - 1));
+    requests_.ResumeResend();
     return true;
 }
 
 void HistoryQuery::TakeReply(std::span<const std::uint8_t> payload) {
-    twinsLeft_ = extraSends_ + requests_.ResendsOfLastRequest();
-    extraSends_ = 0;
+    twinsLeft_ = 2 * (requests_.ResendsOfLastRequest() + 1) - 1;
     lastReplySize_ = std::min(payload.size(), lastReply_.size());
     std::copy_n(payload.begin(), lastReplySize_, lastReply_.begin());
 }

@@ -50,6 +50,8 @@ class HistoryRequests {
     virtual void SendHistoryRecord(std::uint16_t number) = 0;  // 0 ends the transfer
     // How often the send path re-sent the request last sent before a reply came.
     virtual int ResendsOfLastRequest() const { return 0; }
+    // A reply just handled was not the answer to the request last sent: its re-sends go on.
+    virtual void ResumeResend() {}
 };
 
 class HistoryObserver {
@@ -127,9 +129,10 @@ class HistoryQuery {
     // Replies carry no request number: a reply that came late, after its request had been
     // re-sent, is followed by the reply to the re-send, which would be taken for the next
     // record. Such a twin repeats the reply taken before it byte for byte; it is dropped,
-    // and the request that waits is sent again (the twin stopped its re-sends). Only as many
-    // replies are dropped as the taken one's request had sends beyond the first, so a
-    // genuine record identical to the one before is asked for again, never lost.
+    // and the re-sends of the request that waits go on. A request sent n times brings at most
+    // n replies, each of which the line may double: no more than 2n - 1 are dropped after
+    // the one taken, so a genuine record identical to the one before is only asked for
+    // again by the re-sends, never lost.
     bool DropLateTwin(std::span<const std::uint8_t> payload);
     void TakeReply(std::span<const std::uint8_t> payload);
 
@@ -147,7 +150,6 @@ class HistoryQuery {
     std::array<std::uint8_t, protocol::kPayloadArea> lastReply_{};
     std::size_t lastReplySize_ = 0;
     int twinsLeft_ = 0;  // further replies the last taken one's request can still bring
-    int extraSends_ = 0;  // sends of the waiting request beyond its first, before the last
     // Advances whenever a transfer starts or ends: a step that ran a modal box checks that
     // nothing started or ended the transfer in the meantime.
     std::uint64_t run_ = 0;

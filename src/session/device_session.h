@@ -65,6 +65,7 @@ class DeviceSession final : public protocol::DeviceRequests, public data::Histor
     void SendHistoryCount(const data::QueryRange& range) override;
     void SendHistoryRecord(std::uint16_t number) override;
     int ResendsOfLastRequest() const override { return session_.ResendCount(); }
+    void ResumeResend() override { session_.ResumeResend(); }
 
   private:
     LoggerSession& session_;

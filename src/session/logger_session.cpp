@@ -121,6 +121,14 @@ void LoggerSession::OnTimerTick() {
     }
 }
 
+void LoggerSession::ResumeResend() {
+    if (!open_)
+        return;
+    resend_.Resume();
+    if (resend_.Active() && !timer_.Active())
+        StartTimer(interval_);
+}
+
 void LoggerSession::StopResend() {
     timer_.Stop();
     resend_.Stop();

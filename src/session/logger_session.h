@@ -71,6 +71,9 @@ class LoggerSession final : private LinkListener {
     void OnTimerTick();
     // No more re-sends of the outstanding request (Stop, or the host ends it).
     void StopResend();
+    // From a frame's handling: the frame was not the outstanding request's reply, whose
+    // re-sends (and timeout) go on where they stood.
+    void ResumeResend();
     void SetResendInterval(std::chrono::milliseconds interval);
 
     bool Resending() const { return resend_.Active(); }

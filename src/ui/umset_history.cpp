@@ -87,6 +87,10 @@ int WindowHistoryHost::ResendsOfLastRequest() const {
     return window_.ResendCount();
 }
 
+void WindowHistoryHost::ResumeResend() {
+    window_.Session().ResumeResend();
+}
+
 void WindowHistoryHost::ClearStopRequested() {
     window_.StopRequested = false;
 }

@@ -21,6 +21,7 @@ class WindowHistoryHost final : public data::HistoryRequests, public data::Histo
     void SendHistoryCount(const data::QueryRange& range) override;
     void SendHistoryRecord(std::uint16_t number) override;
     int ResendsOfLastRequest() const override;
+    void ResumeResend() override;
     void ClearStopRequested() override;
     void SetProgressVisible(bool visible) override;
     void ShowNextIndex(std::uint16_t index) override;
