@@ -48,8 +48,8 @@ void HistoryRecords(fuzz::Input& in) {
     const data::HistoryFrameResult result = data::ParseHistoryFrame(payload, store, count);
     FUZZ_CHECK(count == before + result.stored);
     FUZZ_CHECK(count <= data::kMaxHistoryCount);
-    // A record takes at least its marker and time: eight bytes.
-    FUZZ_CHECK((result.stored + result.leftOut) * 8 <= payload.size());
+    // A record takes at least its marker (a reply cut short in its time still counts one).
+    FUZZ_CHECK((result.stored + result.leftOut) * 2 <= payload.size());
 }
 
 // A login reply for one of the four channel layouts, stored where a login keeps it.
