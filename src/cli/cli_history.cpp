@@ -172,6 +172,9 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
         cut = session.LinkError() + ": " + std::to_string(received) + " of " +
               std::to_string(total) + " records had arrived; ";
     }
+    if (query.LateTwins() > 0)
+        err << "lgcset-cli: " << query.LateTwins()
+            << " repeated replies to a re-sent request were dropped\n";
     for (const data::HistoryOutcome& outcome : host.outcomes) {
         if (outcome.result == data::HistoryResult::NoRecords)
             out << data::OutcomeMessage(outcome) << "\n";

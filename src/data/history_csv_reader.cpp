@@ -97,6 +97,16 @@ struct NumberText {
     std::string_view fraction;
 };
 
+// The digits from the first to the last that is not 0.
+std::size_t SignificantDigits(const NumberText& number) {
+    std::string digits(number.integer);
+    digits += number.fraction;
+    const std::size_t first = digits.find_first_not_of('0');
+    if (first == std::string::npos)
+        return 0;
+    return digits.find_last_not_of('0') + 1 - first;
+}
+
 // Takes [minus] digits [separator digits]; the separator must be the one the file has used
 // so far, which the first separator seen fixes.
 enum class NumberError { None, NotNumber, OtherSeparator };
@@ -222,6 +232,10 @@ class LineReader {
             return error;
         // "0.##": at most two decimals.
         if (number.fraction.size() > 2 || number.integer.size() > 400)
+            return NotExported(column);
+        // The export writes at most 15 significant digits, what a double keeps; a value
+        // with more would read back as another one once exported again.
+        if (SignificantDigits(number) > 15)
             return NotExported(column);
         std::string ascii(number.integer);
         if (!number.fraction.empty()) {

@@ -16,6 +16,7 @@ constexpr std::uint32_t kNoStream = 0xFFFFFFFFu;
 constexpr std::size_t kEntriesPerSector = kSectorSize / 4;  // FAT, mini FAT, DIFAT
 constexpr std::size_t kHeaderDifatEntries = 109;
 constexpr std::size_t kDirEntrySize = 128;
+static_assert(4 * kDirEntrySize == kSectorSize, "the directory is one sector of four entries");
 
 std::size_t SectorsFor(std::size_t bytes, std::size_t sectorSize) {
     return (bytes + sectorSize - 1) / sectorSize;

@@ -203,28 +203,6 @@ class ExportSheets {
     std::uint16_t styles_[8] = {};
 };
 
-void AppendRowCsv(std::string& out, const ExportRow& row, std::string_view separator) {
-    std::string field;
-    for (int c = 0; c < kExportColumns; ++c) {
-        if (c > 0)
-            out += ',';
-        const std::string& text = row[static_cast<std::size_t>(c)].text;
-        if (separator == "." || text.find('.') == std::string::npos) {
-            AppendCsvField(out, text);
-            continue;
-        }
-        field.clear();
-        for (char ch : text) {
-            if (ch == '.')
-                field += separator;
-            else
-                field += ch;
-        }
-        AppendCsvField(out, field);
-    }
-    out += "\r\n";
-}
-
 // How many pairs of one second a folder takes before the export gives up.
 constexpr int kMaxSuffix = 9999;
 
@@ -276,6 +254,28 @@ ExportResult Failed(std::string error) {
 
 }  // namespace
 
+void AppendCsvRow(std::string& out, const ExportRow& row, std::string_view separator) {
+    std::string field;
+    for (int c = 0; c < kExportColumns; ++c) {
+        if (c > 0)
+            out += ',';
+        const std::string& text = row[static_cast<std::size_t>(c)].text;
+        if (separator == "." || text.find('.') == std::string::npos) {
+            AppendCsvField(out, text);
+            continue;
+        }
+        field.clear();
+        for (char ch : text) {
+            if (ch == '.')
+                field += separator;
+            else
+                field += ch;
+        }
+        AppendCsvField(out, field);
+    }
+    out += "\r\n";
+}
+
 ExportResult ExportHistory(const HistoryRecord* records, std::size_t count,
                            const ExportOptions& options) {
     const std::string workbookName = WorkbookFileName(options.clock());
@@ -296,7 +296,7 @@ ExportResult ExportHistory(const HistoryRecord* records, std::size_t count,
             ++result.invalidTimes;
         if (!sheets.Record(r, row))
             return Failed("the sheet refused record " + std::to_string(r + 1));
-        AppendRowCsv(csv, row, options.decimalSeparator);
+        AppendCsvRow(csv, row, options.decimalSeparator);
     }
     const std::vector<std::uint8_t> stream = sheets.Finish();
 

@@ -57,6 +57,9 @@ using ExportRow = std::array<ExportCell, kExportColumns>;
 // is no real date and time is a text built from the record's fields.
 void RecordCells(const data::HistoryRecord& record, ExportRow& row);
 bool IsValidTime(const data::HistoryRecord& record);
+// The CSV line of one record's cells (after the header, data::kHistoryColumns), with
+// `separator` for the decimal point.
+void AppendCsvRow(std::string& out, const ExportRow& row, std::string_view separator);
 
 // Where the progress bar goes after record `index` (0-based) of `count`, if it moves.
 std::optional<int> ProgressAfterRecord(std::size_t index, std::size_t count);

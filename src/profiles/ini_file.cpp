@@ -135,7 +135,10 @@ std::string IniFile::ToBytes() const {
         text += line.end;
     }
     if (!byteOrderMark_) {
-        if (auto narrow = Utf8ToWindows1252(text)) {
+        // Windows-1252 bytes that happen to be valid UTF-8 ("Ã©" is C3 A9) would be read
+        // back as UTF-8, another text: such a file is written in UTF-8.
+        auto narrow = Utf8ToWindows1252(text);
+        if (narrow && (*narrow == text || !IsValidUtf8(*narrow))) {
             return *std::move(narrow);
         }
         return text;

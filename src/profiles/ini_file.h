@@ -35,8 +35,9 @@ class IniFile {
     // kept aside), else Windows-1252. Any bytes make a file; nothing is rejected.
     static IniFile FromBytes(std::string_view bytes);
 
-    // The bytes to store: Windows-1252 when every character has a byte there and the file
-    // did not start with a UTF-8 byte order mark, else UTF-8.
+    // The bytes to store: Windows-1252 when every character has a byte there, the file did
+    // not start with a UTF-8 byte order mark and those bytes do not read as UTF-8 (unless
+    // they are plain ASCII), else UTF-8. FromBytes of them reads the same text.
     std::string ToBytes() const;
 
     // The value, or nothing when the section or the key is missing. UTF-8.

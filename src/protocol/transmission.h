@@ -44,6 +44,9 @@ class ResendTracker {
     ResendTick OnTick();
     // A valid reply arrived, or the user stopped: no more re-sends.
     void Stop() { active_ = false; }
+    // The frame that stopped the re-sends was not the request's reply after all: they go on
+    // where they stood.
+    void Resume() { active_ = !copy_.empty(); }
 
     bool Active() const { return active_; }
     int ResendCount() const { return resendCount_; }

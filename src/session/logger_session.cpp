@@ -16,8 +16,13 @@ LoggerSession::LoggerSession(ResendTimer& timer, SessionObserver& observer)
     : timer_(timer), observer_(observer) {
     assembler_.SetOnRawFrame(
         [this](std::span<const std::uint8_t> raw) { observer_.OnRawFrame(raw); });
-    assembler_.SetOnAccepted([this] { resend_.Stop(); });
+    // A request and its reply share their command code. Only a reply with the code of the
+    // request being re-sent ends its re-sends: a stray frame (a late or doubled reply to an
+    // earlier request, a debug frame the logger sends unasked) must not leave the request
+    // waiting without re-sends or timeout when its own reply is lost.
     assembler_.SetOnFrame([this](const protocol::ReceivedFrame& frame) {
+        if (frame.command() == outstandingCommand_)
+            resend_.Stop();
         observer_.OnFrame(frame);
         // The timer runs on only for a request that the reply's handling sent.
         if (!resend_.Active())
@@ -60,6 +65,7 @@ void LoggerSession::Send(std::span<const std::uint8_t> frame) {
     if (sendBuffer_.size() > kMaxWrite)
         return;
     Write(sendBuffer_);
+    outstandingCommand_ = frame.size() > 3 ? frame[3] : 0;
     resend_.OnSend(sendBuffer_);
     ArmTimer();
 }
@@ -113,6 +119,14 @@ void LoggerSession::OnTimerTick() {
     } else {
         timer_.Stop();  // nothing outstanding
     }
+}
+
+void LoggerSession::ResumeResend() {
+    if (!open_)
+        return;
+    resend_.Resume();
+    if (resend_.Active() && !timer_.Active())
+        StartTimer(interval_);
 }
 
 void LoggerSession::StopResend() {

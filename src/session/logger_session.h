@@ -2,7 +2,8 @@
 // send path every request takes. A request is stuffed, written and echoed, and written
 // again at each tick of the resend timer until a valid reply comes: three re-sends at most,
 // the fourth tick gives up ("Send command timeout"). Only one request is outstanding: a
-// new one replaces the one being re-sent.
+// new one replaces the one being re-sent. A reply ends the re-sends of the request that
+// shares its command code; a frame with another code leaves them running.
 //
 // Plain C++ on the owner's thread: the host delivers the line's events and the timer's
 // ticks there (the window from its event loop, lgcset-cli from a SessionLoop, the tests by
@@ -70,6 +71,9 @@ class LoggerSession final : private LinkListener {
     void OnTimerTick();
     // No more re-sends of the outstanding request (Stop, or the host ends it).
     void StopResend();
+    // From a frame's handling: the frame was not the outstanding request's reply, whose
+    // re-sends (and timeout) go on where they stood.
+    void ResumeResend();
     void SetResendInterval(std::chrono::milliseconds interval);
 
     bool Resending() const { return resend_.Active(); }
@@ -93,6 +97,7 @@ class LoggerSession final : private LinkListener {
     protocol::ResendTracker resend_;
     // The stuffed form of the request being sent, kept from request to request.
     std::vector<std::uint8_t> sendBuffer_;
+    std::uint8_t outstandingCommand_ = 0;  // of the request last sent
     std::chrono::milliseconds interval_ = kResendInterval;
     // What the running timer was last started with, the time of the last send, and whether
     // the running timer's next tick comes before a full interval after that send.

@@ -83,6 +83,14 @@ void WindowHistoryHost::SendHistoryRecord(std::uint16_t number) {
     window_.SendRequest(protocol::kHistoryRecordRequest);
 }
 
+int WindowHistoryHost::ResendsOfLastRequest() const {
+    return window_.ResendCount();
+}
+
+void WindowHistoryHost::ResumeResend() {
+    window_.Session().ResumeResend();
+}
+
 void WindowHistoryHost::ClearStopRequested() {
     window_.StopRequested = false;
 }

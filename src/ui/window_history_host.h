@@ -20,6 +20,8 @@ class WindowHistoryHost final : public data::HistoryRequests, public data::Histo
     bool AskYesNo(const data::HistoryOutcome& question) override;
     void SendHistoryCount(const data::QueryRange& range) override;
     void SendHistoryRecord(std::uint16_t number) override;
+    int ResendsOfLastRequest() const override;
+    void ResumeResend() override;
     void ClearStopRequested() override;
     void SetProgressVisible(bool visible) override;
     void ShowNextIndex(std::uint16_t index) override;

@@ -194,6 +194,11 @@ TEST(HistoryCsvReader, RefusesAnyFileThatIsNotOurs) {
         {"quote not closed", kHeader + std::string("24-03-05 14:07:09,\"1,5,,,,,,,\r\n")},
         {"text as value", kHeader + std::string("24-03-05 14:07:09,warm,,,,,,,\r\n")},
         {"three decimals", kHeader + std::string("24-03-05 14:07:09,1.555,,,,,,,\r\n")},
+        // The export writes 15 significant digits at most: more would not survive it.
+        {"sixteen significant digits",
+         kHeader + std::string("24-03-05 14:07:09,1234567890123456,,,,,,,\r\n")},
+        {"sixteen with decimals",
+         kHeader + std::string("24-03-05 14:07:09,12345678901234.56,,,,,,,\r\n")},
         {"exponent", kHeader + std::string("24-03-05 14:07:09,1E5,,,,,,,\r\n")},
         {"space in value", kHeader + std::string("24-03-05 14:07:09, 1.5,,,,,,,\r\n")},
         {"negative longitude", kHeader + std::string("24-03-05 14:07:09,,,,,-113.5,,,\r\n")},

@@ -41,6 +41,9 @@ class RecordingHost : public HistoryRequests, public HistoryObserver {
         log.push_back("count?");
     }
     void SendHistoryRecord(std::uint16_t n) override { log.push_back("rec " + std::to_string(n)); }
+    int ResendsOfLastRequest() const override { return resends; }
+    int resends = 0;  // of the request last sent, as the send path counts them
+    void ResumeResend() override { log.push_back("resume"); }
     void ClearStopRequested() override { log.push_back("clear stop"); }
     void SetProgressVisible(bool v) override { log.push_back(v ? "pb shown" : "pb hidden"); }
     void ShowNextIndex(std::uint16_t i) override { log.push_back("lbl16 " + std::to_string(i)); }
@@ -140,6 +143,51 @@ TEST(HistoryQuery, EveryRecordUpToTheTotalIsRequestedOnceInOrder) {
     for (int n = 2; n <= 256; ++n) EXPECT_EQ(requested[static_cast<std::size_t>(n - 2)], n);
     EXPECT_EQ(requested.back(), 0);
     EXPECT_EQ(f.count, 256);
+}
+
+TEST(HistoryQuery, TheLateTwinOfAReSentRequestsReplyIsDroppedAndNoGenuineRecordIsLost) {
+    Fixture f;
+    f.Start(2026, 3, 1, 2026, 3, 31);
+    f.query.OnCountReply(3);
+    f.host.Take();
+    // Request 1 was re-sent once: its reply came late, and the re-send's reply follows.
+    f.host.resends = 1;
+    f.query.OnRecordReply(Record(5));
+    f.host.resends = 0;
+    EXPECT_THAT(f.host.Take(), ElementsAre("saving", "lbl4 1", "rec 2"));
+    f.query.OnRecordReply(Record(5));
+    // Dropped and counted; the re-sends of request 2, which the twin stopped, go on.
+    EXPECT_THAT(f.host.Take(), ElementsAre("resume"));
+    EXPECT_EQ(f.query.LateTwins(), 1u);
+    EXPECT_EQ(f.count, 1);
+    // Request 2 went out once, but the line may double its reply.
+    f.query.OnRecordReply(Record(6));
+    f.query.OnRecordReply(Record(6));
+    f.query.OnRecordReply(Record(7));
+    EXPECT_EQ(f.query.LateTwins(), 2u);
+    EXPECT_EQ(f.query.state(), HistoryQuery::State::Ending);
+    f.query.OnRecordReply(Bytes{0x01});
+    EXPECT_EQ((*f.store)[0].hour, 5);
+    EXPECT_EQ((*f.store)[1].hour, 6);
+    EXPECT_EQ((*f.store)[2].hour, 7);
+
+    // A genuine record identical to the one before is dropped no more often than the
+    // replies its predecessor's request can bring, and taken when the re-send brings it.
+    Fixture g;
+    g.Start(2026, 3, 1, 2026, 3, 31);
+    g.query.OnCountReply(4);
+    g.query.OnRecordReply(Record(5));
+    g.query.OnRecordReply(Record(6));
+    g.host.resends = 1;  // request 3 sent twice: up to four copies of its reply
+    g.query.OnRecordReply(Record(9));
+    g.host.resends = 0;
+    g.host.Take();
+    for (int copy = 0; copy < 3; ++copy) g.query.OnRecordReply(Record(9));
+    EXPECT_THAT(g.host.Take(), ElementsAre("resume", "resume", "resume"));
+    EXPECT_EQ(g.count, 3);
+    g.query.OnRecordReply(Record(9));
+    EXPECT_EQ(g.count, 4);
+    EXPECT_EQ((*g.store)[3].hour, 9);
 }
 
 TEST(HistoryQuery, EmptyRangeEndsWithTheMessageAndSendsNothingMore) {

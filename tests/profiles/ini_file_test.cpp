@@ -133,6 +133,12 @@ TEST(IniFileBytes, Windows1252WhenEveryCharacterFitsElseUtf8) {
     utf8.Write("GPRS", "apn", "\xE2\x86\x92");  // U+2192
     EXPECT_EQ(utf8.ToBytes(), "[GPRS]\nuser=Jos\xC3\xA9\napn=\xE2\x86\x92\n");
 
+    // Text whose Windows-1252 bytes would read as UTF-8 (C3 A9, "Ã©", reads as "é") stays
+    // UTF-8, so that the file reads back as it was written.
+    IniFile lookalike;
+    lookalike.Write("GPRS", "apn", "\xC3\x83\xC2\xA9net");  // "Ã©net"
+    EXPECT_EQ(IniFile::FromBytes(lookalike.ToBytes()).Read("GPRS", "apn"), "\xC3\x83\xC2\xA9net");
+
     // A byte order mark is kept, and the file stays UTF-8 with it.
     IniFile marked = IniFile::FromBytes("\xEF\xBB\xBF[COM]\r\nsetPwd=1\r\n");
     EXPECT_EQ(marked.Read("COM", "setPwd"), "1");

@@ -137,7 +137,7 @@ TEST_F(LoggerSessionTest, ARequestIsStuffedWrittenEchoedAndResentThreeTimesThenT
     EXPECT_EQ(seen.sent, line.written);
 }
 
-TEST_F(LoggerSessionTest, AValidReplyStopsTheResendsAndAnInvalidOneDoesNot) {
+TEST_F(LoggerSessionTest, AValidReplyStopsTheResendsAnInvalidOneOrAnotherRequestsDoesNot) {
     session.Send(login);
     timer.Advance(milliseconds(1500), session);  // one re-send
     Bytes corrupt = Reply(0x01, {1, 'R', '4', '8', '1'});
@@ -146,6 +146,15 @@ TEST_F(LoggerSessionTest, AValidReplyStopsTheResendsAndAnInvalidOneDoesNot) {
     EXPECT_TRUE(seen.frames.empty());
     EXPECT_EQ(seen.raw_.size(), 1u);  // echoed all the same
     EXPECT_TRUE(session.Resending());
+
+    // A late reply to an earlier request and an unasked debug frame are handed on, and the
+    // login goes on being re-sent: were its reply lost, it would still time out.
+    line.Receive(Reply(0x11, Bytes(256, 0xFF)));
+    line.Receive(Reply(0x21, {'R', 1, 2}));
+    EXPECT_EQ(seen.frames, (std::vector<std::uint8_t>{0x11, 0x21}));
+    EXPECT_TRUE(session.Resending());
+    EXPECT_TRUE(timer.Active());
+    seen.frames.clear();
 
     line.Receive(Reply(0x01, {1, 'R', '4', '8', '1'}));
     EXPECT_EQ(seen.frames, std::vector<std::uint8_t>{0x01});

@@ -105,17 +105,20 @@ TEST_F(HistoryWindow, TheReceivedCounterFollowsAFastTransferAndEndsOnItsLastCoun
     ASSERT_TRUE(Sent(OnWire(0x15, {26, 3, 1, 26, 3, 31})));
     pty_.Write(OnWire(0x15, {10, 0}));
     ASSERT_TRUE(Sent(OnWire(0x16, {1, 0})));
-    const Bytes record =
-        OnWire(0x16, {0x7F, 0x7F, 26, 3, 1, 0, 0, 0, 0x01, 0x00, 0, 0, 0xBC, 0x41});
+    // Records a minute apart (a reply repeating the one before may be a doubled one).
+    std::uint8_t minute = 0;
+    const auto record = [&] {
+        return OnWire(0x16, {0x7F, 0x7F, 26, 3, 1, 0, minute++, 0, 0x01, 0x00, 0, 0, 0xBC, 0x41});
+    };
     // Two records back to back: the first count at once, the second soon after.
-    pty_.Write(record);
+    pty_.Write(record());
     ASSERT_TRUE(WaitFor([&] { return w_->dispatched.size() == 2; }));
     EXPECT_EQ(w_->lbl4->text(), QStringLiteral("1"));
-    pty_.Write(record);
+    pty_.Write(record());
     ASSERT_TRUE(WaitFor([&] { return w_->dispatched.size() == 3; }));
     EXPECT_TRUE(WaitFor([&] { return w_->lbl4->text() == QStringLiteral("2"); }, 1000));
     // A third one just after, and Stop: the counter shows it when the transfer ends.
-    pty_.Write(record);
+    pty_.Write(record());
     ASSERT_TRUE(WaitFor([&] { return w_->dispatched.size() == 4; }));
     w_->boxes.QueueAnswer(false);
     w_->btn_stopClick();
