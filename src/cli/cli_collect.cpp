@@ -52,6 +52,22 @@ std::string Trim(std::string text) {
 }
 
 // What every port's worker shares: the archive (one writer at a time) and the lines on view.
+// Where a port's session stands, for its line on the terminal.
+enum class Stage { Waiting, LoggingIn, ReadingId, Fetching, Archiving, Done, Failed };
+
+const char* StageText(Stage stage) {
+    switch (stage) {
+        case Stage::Waiting: return "waiting";
+        case Stage::LoggingIn: return "logging in";
+        case Stage::ReadingId: return "reading the device ID";
+        case Stage::Fetching: return "fetching";
+        case Stage::Archiving: return "archiving";
+        case Stage::Done: return "done";
+        case Stage::Failed: return "failed";
+    }
+    return "";
+}
+
 struct Shared {
     std::mutex mutex;
     archive::ArchiveStore* store = nullptr;
@@ -59,7 +75,7 @@ struct Shared {
     struct Progress {
         std::uint32_t answered = 0, total = 0;
         Clock::time_point started{};
-        std::string state = "waiting";
+        Stage stage = Stage::Waiting;
     };
     std::vector<Progress> progress;
 };
@@ -82,7 +98,7 @@ class CollectHost final : public data::HistoryObserver {
             p.started = Clock::now();
         p.answered = answered;
         p.total = total;
-        p.state = "fetching";
+        p.stage = Stage::Fetching;
     }
     void ClearTransferProgress() override {}
     void ExportHistory() override {
@@ -108,9 +124,9 @@ class CollectHost final : public data::HistoryObserver {
     std::size_t index_;
 };
 
-void SetState(Shared& shared, std::size_t index, std::string state) {
+void SetStage(Shared& shared, std::size_t index, Stage stage) {
     std::lock_guard lock(shared.mutex);
-    shared.progress[index].state = std::move(state);
+    shared.progress[index].stage = stage;
 }
 
 void Fail(PortCollection& port, const Outcome& outcome) {
@@ -169,10 +185,10 @@ void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
         port.seconds = std::chrono::duration<double>(Clock::now() - started).count();
         std::lock_guard lock(shared.mutex);
         shared.ports[index] = port;
-        shared.progress[index].state = port.error.empty() ? "done" : "failed";
+        shared.progress[index].stage = port.error.empty() ? Stage::Done : Stage::Failed;
     };
 
-    SetState(shared, index, "logging in");
+    SetStage(shared, index, Stage::LoggingIn);
     if (Outcome opened = session.Open(port.port); !opened.ok()) {
         Fail(port, opened);
         return done();
@@ -182,7 +198,7 @@ void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
         return done();
     }
     port.model = settings.Text("Edit1");
-    SetState(shared, index, "reading the device ID");
+    SetStage(shared, index, Stage::ReadingId);
     if (Outcome read = session.ReadDeviceId(port.deviceId); !read.ok()) {
         Fail(port, read);
         return done();
@@ -193,6 +209,9 @@ void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
     }
     const archive::LoggerKey logger{port.deviceId, port.model};
     const DayRange range = RangeFor(plan, shared, logger);
+    if (range.clamped)
+        port.note = "its newest archived reading is older than six months: asked from " +
+                    DateText(range.from);
     port.from = DateText(range.from);
     port.to = DateText(range.to);
 
@@ -210,7 +229,7 @@ void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
 
     // The history query, as `history` runs it, with what arrived kept even when the line
     // is lost on the way.
-    SetState(shared, index, "fetching");
+    SetStage(shared, index, Stage::Fetching);
     auto store = std::make_unique<data::HistoryStore>();
     std::uint16_t count = 0;
     CollectHost host(*store, count, folder, shared, index);
@@ -236,6 +255,9 @@ void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
                                                   std::to_string(total) + " records had arrived"));
     }
     port.received = host.records.size();
+    for (const data::HistoryOutcome& outcome : host.outcomes)
+        if (outcome.result != data::HistoryResult::NoRecords)
+            port.note += (port.note.empty() ? "" : "; ") + data::OutcomeMessage(outcome);
     if (host.exported && host.exported->outcome != exports::ExportResult::Outcome::Saved)
         Fail(port, Outcome::Failed(kExitUsage,
                                    "the export could not be written: " + host.exported->error));
@@ -254,7 +276,7 @@ void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
             download.csv = host.exported->csv.filename().string();
             download.csvSha256 = data::Sha256OfFile(host.exported->csv).value_or("");
         }
-        SetState(shared, index, "archiving");
+        SetStage(shared, index, Stage::Archiving);
         archive::AddResult added;
         {
             std::lock_guard lock(shared.mutex);
@@ -278,15 +300,15 @@ std::string ProgressText(const PortCollection& port, const Shared::Progress& pro
     if (!port.deviceId.empty())
         line += "  " + port.deviceId;
     line += "  ";
-    if (progress.state == "fetching" && progress.total > 0) {
+    if (progress.stage == Stage::Fetching && progress.total > 0) {
         const double elapsed = std::chrono::duration<double>(now - progress.started).count();
         line += data::TransferProgressText(progress.answered, progress.total, elapsed);
-    } else if (progress.state == "failed") {
+    } else if (progress.stage == Stage::Failed) {
         line += "failed: " + port.error;
-    } else if (progress.state == "done") {
+    } else if (progress.stage == Stage::Done) {
         line += std::to_string(port.added) + " new records";
     } else {
-        line += progress.state;
+        line += StageText(progress.stage);
     }
     return line;
 }
@@ -314,6 +336,13 @@ class ProgressBoard {
     std::ostream& err_;
     std::size_t drawn_ = 0;
 };
+
+// "ok", "ok; <note>" or what went wrong.
+std::string ResultText(const PortCollection& port) {
+    if (!port.error.empty())
+        return port.error;
+    return port.note.empty() ? "ok" : "ok; " + port.note;
+}
 
 std::string Seconds(double s) {
     char text[32];
@@ -446,7 +475,7 @@ std::string CollectTable(const std::vector<PortCollection>& ports) {
                                                   "result"}};
     for (const PortCollection& p : ports)
         rows.push_back({p.port, p.deviceId.empty() ? "-" : p.deviceId, std::to_string(p.added),
-                        Seconds(p.seconds), p.error.empty() ? "ok" : p.error});
+                        Seconds(p.seconds), ResultText(p)});
     std::array<std::size_t, 5> widths{};
     for (const auto& row : rows)
         for (std::size_t c = 0; c < 4; ++c) widths[c] = std::max(widths[c], row[c].size());
@@ -474,7 +503,7 @@ std::string CollectJson(const std::vector<PortCollection>& ports) {
                 ", \"new_records\": " + std::to_string(p.added) +
                 ", \"already_there\": " + std::to_string(p.alreadyThere) +
                 ", \"seconds\": " + Seconds(p.seconds) + ", \"status\": " + std::to_string(p.status) +
-                ", \"result\": " + JsonString(p.error.empty() ? "ok" : p.error) + "}";
+                ", \"result\": " + JsonString(ResultText(p)) + "}";
     }
     return text + (ports.empty() ? "]\n" : "\n]\n");
 }

@@ -25,6 +25,7 @@ struct PortCollection {
     double seconds = 0;
     int status = 0;     // as the other commands' exit statuses
     std::string error;  // empty when the port succeeded
+    std::string note;   // what the user should know of a port that succeeded all the same
 };
 
 // The ports of --port and --ports-glob, each once, in the order given (a pattern's matches

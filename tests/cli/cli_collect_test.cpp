@@ -136,6 +136,20 @@ TEST(CliCollect, SinceLastAsksOnlyFromTheNewestArchivedDay) {
     EXPECT_EQ(requests - before, firstRequests - (200 - 13));
 }
 
+TEST(CliCollect, WhatTheQueryHadToSayReachesThePortsResult) {
+    TempFolder folder;
+    sim::Options options = HourlyLog("8", 20);
+    options.unknownTagRecord = 3;
+    test::Logger logger(options);
+    ASSERT_TRUE(logger.started);
+    const CliResult collected =
+        Cli({"collect", "--port", logger.simulator.slavePath(), "--from", "24-03-01", "--to",
+             "24-03-31", "--archive", folder.File("a.sqlite"), "--json"},
+            OnTheTenth());
+    EXPECT_EQ(collected.status, kExitOk) << collected.err;
+    EXPECT_NE(collected.out.find("\"result\": \"ok; "), std::string::npos) << collected.out;
+}
+
 TEST(CliCollect, TwoCollectorsOfOneLoggerIntoPostgresAtOnceKeepEachReadingOnce) {
     archive::testing::TestDatabase team;
     if (!team.SkipReason().empty())
