@@ -173,7 +173,9 @@ TEST(CliCollect, TwoCollectorsOfOneLoggerIntoPostgresAtOnceKeepEachReadingOnce) 
         a.join();
         b.join();
     }
-    std::size_t added = 0, already = 0;
+    // A collector that asks its range after the other has archived asks only from the day of
+    // the newest reading: what the two received, beyond the log, was already there.
+    std::size_t added = 0, already = 0, received = 0;
     for (const CliResult& r : results) {
         ASSERT_EQ(r.status, kExitOk) << r.out << r.err;
         const auto number = [&](const std::string& key) {
@@ -182,9 +184,11 @@ TEST(CliCollect, TwoCollectorsOfOneLoggerIntoPostgresAtOnceKeepEachReadingOnce) 
         };
         added += number("new_records");
         already += number("already_there");
+        received += number("received");
     }
     EXPECT_EQ(added, 300u);
-    EXPECT_EQ(already, 300u);
+    EXPECT_GE(received, 300u);
+    EXPECT_EQ(already, received - 300u);
     EXPECT_EQ(Listed(team.Url(), "000000000000077"), "\"readings\": 300, \"downloads\": 2");
 }
 
