@@ -2,6 +2,7 @@
 // A file that reads, written back as the export writes it, must read the same; imported
 // into an archive, every record with a time is either added or already there, and the
 // archive then holds exactly those added.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -18,9 +19,18 @@ namespace {
 
 using namespace lgcset;
 
+// "NAN" is a value the export writes and reads; it equals nothing, itself included.
+bool SameValue(double a, double b) {
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
 bool SameRecord(const data::HistoryRecord& a, const data::HistoryRecord& b) {
+    for (std::size_t i = 0; i < a.sensor.size(); ++i) {
+        if (!SameValue(a.sensor[i], b.sensor[i]))
+            return false;
+    }
     return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
-           a.minute == b.minute && a.second == b.second && a.sensor == b.sensor &&
+           a.minute == b.minute && a.second == b.second &&
            a.sensorPresent == b.sensorPresent && a.longitude == b.longitude &&
            a.latitude == b.latitude && a.velocity == b.velocity && a.direction == b.direction;
 }
