@@ -130,7 +130,7 @@ fs::path LargeArchive() {
                               : fs::temp_directory_path() / "lgcset-archive-bench.sqlite";
     {
         auto store = Open(file);
-        const auto loggers = store->Loggers();
+        const auto loggers = store->Loggers().rows;
         if (loggers.size() == kLoggers && loggers.back().readings == kPerDay * kDays)
             return file;
     }
@@ -151,7 +151,7 @@ void ReadRange(benchmark::State& state, unsigned month, int days) {
     const std::int64_t to = from + days * 86400 - 1;
     std::size_t read = 0;
     for (auto _ : state) {
-        const auto records = store->Readings(logger, from, to);
+        const auto records = store->Readings(logger, from, to).rows;
         read = records.size();
         benchmark::DoNotOptimize(records.data());
     }

@@ -4,8 +4,19 @@ namespace lgcset::archive {
 
 CopyResult CopyArchive(ArchiveStore& from, ArchiveStore& to) {
     CopyResult result;
-    for (const ArchivedDownload& download : from.Downloads()) {
-        const AddResult added = to.AddCopy(download, from.ReadingsOf(download.id));
+    const Rows<ArchivedDownload> downloads = from.Downloads();
+    if (!downloads.status.ok()) {
+        result.status = downloads.status;
+        return result;
+    }
+    for (const ArchivedDownload& download : downloads.rows) {
+        // A download stored without its readings would count as copied for ever after.
+        const Rows<data::HistoryRecord> readings = from.ReadingsOf(download.id);
+        if (!readings.status.ok()) {
+            result.status = readings.status;
+            return result;
+        }
+        const AddResult added = to.AddCopy(download, readings.rows);
         if (!added.status.ok()) {
             result.status = added.status;
             return result;

@@ -8,7 +8,7 @@
 namespace lgcset::archive {
 
 struct CopyResult {
-    ArchiveStatus status;  // the first download that could not be stored stops the copy
+    ArchiveStatus status;  // the first download that could not be read or stored stops the copy
     std::size_t downloads = 0;       // copied
     std::size_t downloadsKnown = 0;  // the target held them already
     std::size_t added = 0;           // readings new to the target

@@ -50,12 +50,21 @@ enum class ArchiveError {
     NotAnArchive,   // the file is something else
     NewerSchema,    // written by a newer program
     WriteFailed,    // a transfer could not be stored; the archive is as it was
+    ReadFailed,     // a query could not be answered (a lost server, a damaged file)
 };
 
 struct ArchiveStatus {
     ArchiveError error = ArchiveError::None;
     std::string message;  // when error != None: one sentence for the user
     bool ok() const { return error == ArchiveError::None; }
+};
+
+// What a query read: every row it asked for, or none and why. A query that failed part way
+// must not pass for an archive that holds less.
+template <class Row>
+struct Rows {
+    std::vector<Row> rows;
+    ArchiveStatus status;
 };
 
 struct AddResult {
@@ -96,17 +105,17 @@ class ArchiveStore {
                           std::span<const data::HistoryRecord> records) = 0;
 
     // Every logger, by device ID and model.
-    virtual std::vector<LoggerSummary> Loggers() = 0;
+    virtual Rows<LoggerSummary> Loggers() = 0;
 
     // A logger's readings whose ReadingTime lies in [from, to], in time order.
-    virtual std::vector<data::HistoryRecord> Readings(const LoggerKey& logger, std::int64_t from,
-                                                      std::int64_t to) = 0;
+    virtual Rows<data::HistoryRecord> Readings(const LoggerKey& logger, std::int64_t from,
+                                               std::int64_t to) = 0;
 
     // Every download, oldest first.
-    virtual std::vector<ArchivedDownload> Downloads() = 0;
+    virtual Rows<ArchivedDownload> Downloads() = 0;
 
     // The readings a download brought that were new to the archive, in time order.
-    virtual std::vector<data::HistoryRecord> ReadingsOf(std::int64_t download) = 0;
+    virtual Rows<data::HistoryRecord> ReadingsOf(std::int64_t download) = 0;
 
     // Another archive's download and its readings, merged as Add merges, the download's own
     // received count kept. Nothing is stored when the same download (logger, time, range,

@@ -139,34 +139,26 @@ const std::string kReadingColumns =
     "SELECT t, sensor1, sensor2, sensor3, sensor4, longitude, latitude, velocity, direction "
     "FROM readings ";
 
-std::vector<data::HistoryRecord> Records(const Result& r) {
-    std::vector<data::HistoryRecord> records;
-    if (!r || PQresultStatus(r.get()) != PGRES_TUPLES_OK)
-        return records;
-    const int rows = PQntuples(r.get());
-    records.reserve(static_cast<std::size_t>(rows));
-    for (int row = 0; row < rows; ++row) {
-        data::HistoryRecord rec = RecordAt(IntCell(r, row, 0));
-        for (std::size_t i = 0; i < data::kSensorCount; ++i) {
-            const int column = 1 + static_cast<int>(i);
-            rec.sensorPresent[i] = PQgetisnull(r.get(), row, column) ? 0 : 1;
-            rec.sensor[i] = 0;
-            if (rec.sensorPresent[i] == 1) {
-                const char* text = PQgetvalue(r.get(), row, column);
-                std::from_chars(text, text + PQgetlength(r.get(), row, column), rec.sensor[i]);
-            }
+// The reading in one row of kReadingColumns.
+data::HistoryRecord RecordRow(const Result& r, int row) {
+    data::HistoryRecord rec = RecordAt(IntCell(r, row, 0));
+    for (std::size_t i = 0; i < data::kSensorCount; ++i) {
+        const int column = 1 + static_cast<int>(i);
+        rec.sensorPresent[i] = PQgetisnull(r.get(), row, column) ? 0 : 1;
+        rec.sensor[i] = 0;
+        if (rec.sensorPresent[i] == 1) {
+            const char* text = PQgetvalue(r.get(), row, column);
+            std::from_chars(text, text + PQgetlength(r.get(), row, column), rec.sensor[i]);
         }
-        std::uint32_t* positions[] = {&rec.longitude, &rec.latitude, &rec.velocity,
-                                      &rec.direction};
-        for (int i = 0; i < 4; ++i) {
-            const int column = 1 + data::kSensorCount + i;
-            *positions[i] = PQgetisnull(r.get(), row, column)
-                                ? data::kAbsentPosition
-                                : static_cast<std::uint32_t>(IntCell(r, row, column));
-        }
-        records.push_back(rec);
     }
-    return records;
+    std::uint32_t* positions[] = {&rec.longitude, &rec.latitude, &rec.velocity, &rec.direction};
+    for (int i = 0; i < 4; ++i) {
+        const int column = 1 + data::kSensorCount + i;
+        *positions[i] = PQgetisnull(r.get(), row, column)
+                            ? data::kAbsentPosition
+                            : static_cast<std::uint32_t>(IntCell(r, row, column));
+    }
+    return rec;
 }
 
 ArchiveStatus Failed(ArchiveError error, std::string message) {
@@ -187,8 +179,7 @@ class PostgresArchive final : public ArchiveStore {
         return Merge(download.info, records, download.received, true);
     }
 
-    std::vector<LoggerSummary> Loggers() override {
-        std::vector<LoggerSummary> loggers;
+    Rows<LoggerSummary> Loggers() override {
         const Result r = Run(conn_.get(), R"sql(
 SELECT l.device_id, l.model, l.firmware, l.first_seen, l.last_seen,
        (SELECT min(t) FROM readings WHERE logger_id = l.id),
@@ -196,73 +187,86 @@ SELECT l.device_id, l.model, l.firmware, l.first_seen, l.last_seen,
        (SELECT count(*) FROM readings WHERE logger_id = l.id),
        (SELECT count(*) FROM downloads WHERE logger_id = l.id)
 FROM loggers AS l ORDER BY l.device_id, l.model)sql");
-        if (!Succeeded(r))
-            return loggers;
-        for (int row = 0; row < PQntuples(r.get()); ++row) {
+        return ReadAll<LoggerSummary>(r, [](const Result& answer, int row) {
             LoggerSummary l;
-            l.logger = {Cell(r, row, 0), Cell(r, row, 1)};
-            l.firmware = Cell(r, row, 2);
-            l.firstSeen = IntCell(r, row, 3);
-            l.lastSeen = IntCell(r, row, 4);
-            l.firstReading = IntCell(r, row, 5);
-            l.lastReading = IntCell(r, row, 6);
-            l.readings = static_cast<std::size_t>(IntCell(r, row, 7));
-            l.downloads = static_cast<std::size_t>(IntCell(r, row, 8));
-            loggers.push_back(std::move(l));
-        }
-        return loggers;
+            l.logger = {Cell(answer, row, 0), Cell(answer, row, 1)};
+            l.firmware = Cell(answer, row, 2);
+            l.firstSeen = IntCell(answer, row, 3);
+            l.lastSeen = IntCell(answer, row, 4);
+            l.firstReading = IntCell(answer, row, 5);
+            l.lastReading = IntCell(answer, row, 6);
+            l.readings = static_cast<std::size_t>(IntCell(answer, row, 7));
+            l.downloads = static_cast<std::size_t>(IntCell(answer, row, 8));
+            return l;
+        });
     }
 
-    std::vector<data::HistoryRecord> Readings(const LoggerKey& logger, std::int64_t from,
-                                              std::int64_t to) override {
+    Rows<data::HistoryRecord> Readings(const LoggerKey& logger, std::int64_t from,
+                                       std::int64_t to) override {
         Params p;
         p.Text(logger.deviceId);
         p.Text(logger.model);
         p.Int(from);
         p.Int(to);
-        return Records(Run(conn_.get(),
-                           kReadingColumns +
-                               "WHERE logger_id = (SELECT id FROM loggers WHERE device_id = $1 "
-                               "AND model = $2) AND t BETWEEN $3 AND $4 ORDER BY t, id",
-                           p));
+        return ReadAll<data::HistoryRecord>(
+            Run(conn_.get(),
+                kReadingColumns + "WHERE logger_id = (SELECT id FROM loggers WHERE device_id = $1 "
+                                  "AND model = $2) AND t BETWEEN $3 AND $4 ORDER BY t, id",
+                p),
+            RecordRow);
     }
 
-    std::vector<ArchivedDownload> Downloads() override {
-        std::vector<ArchivedDownload> downloads;
+    Rows<ArchivedDownload> Downloads() override {
         const Result r = Run(conn_.get(), R"sql(
 SELECT d.id, l.device_id, l.model, l.firmware, d.at, d.range_from, d.range_to, d.source,
        d.workbook, d.workbook_sha256, d.csv, d.csv_sha256, d.received, d.added
 FROM downloads AS d JOIN loggers AS l ON l.id = d.logger_id ORDER BY d.id)sql");
-        if (!Succeeded(r))
-            return downloads;
-        for (int row = 0; row < PQntuples(r.get()); ++row) {
+        return ReadAll<ArchivedDownload>(r, [](const Result& answer, int row) {
             ArchivedDownload d;
-            d.id = IntCell(r, row, 0);
-            d.info.logger = {Cell(r, row, 1), Cell(r, row, 2)};
-            d.info.firmware = Cell(r, row, 3);
-            d.info.at = IntCell(r, row, 4);
-            d.info.rangeFrom = Cell(r, row, 5);
-            d.info.rangeTo = Cell(r, row, 6);
-            d.info.source = Cell(r, row, 7);
-            d.info.workbook = Cell(r, row, 8);
-            d.info.workbookSha256 = Cell(r, row, 9);
-            d.info.csv = Cell(r, row, 10);
-            d.info.csvSha256 = Cell(r, row, 11);
-            d.received = static_cast<std::size_t>(IntCell(r, row, 12));
-            d.added = static_cast<std::size_t>(IntCell(r, row, 13));
-            downloads.push_back(std::move(d));
-        }
-        return downloads;
+            d.id = IntCell(answer, row, 0);
+            d.info.logger = {Cell(answer, row, 1), Cell(answer, row, 2)};
+            d.info.firmware = Cell(answer, row, 3);
+            d.info.at = IntCell(answer, row, 4);
+            d.info.rangeFrom = Cell(answer, row, 5);
+            d.info.rangeTo = Cell(answer, row, 6);
+            d.info.source = Cell(answer, row, 7);
+            d.info.workbook = Cell(answer, row, 8);
+            d.info.workbookSha256 = Cell(answer, row, 9);
+            d.info.csv = Cell(answer, row, 10);
+            d.info.csvSha256 = Cell(answer, row, 11);
+            d.received = static_cast<std::size_t>(IntCell(answer, row, 12));
+            d.added = static_cast<std::size_t>(IntCell(answer, row, 13));
+            return d;
+        });
     }
 
-    std::vector<data::HistoryRecord> ReadingsOf(std::int64_t download) override {
+    Rows<data::HistoryRecord> ReadingsOf(std::int64_t download) override {
         Params p;
         p.Int(download);
-        return Records(
-            Run(conn_.get(), kReadingColumns + "WHERE download_id = $1 ORDER BY t, id", p));
+        return ReadAll<data::HistoryRecord>(
+            Run(conn_.get(), kReadingColumns + "WHERE download_id = $1 ORDER BY t, id", p),
+            RecordRow);
     }
 
   private:
+    // Every row of a query's result, each made by `make`; a failed query returns no row and
+    // why.
+    template <class Row, class MakeRow>
+    Rows<Row> ReadAll(const Result& r, MakeRow make) {
+        Rows<Row> result;
+        if (!r || PQresultStatus(r.get()) != PGRES_TUPLES_OK) {
+            const std::string why = r ? PQresultErrorMessage(r.get()) : PQerrorMessage(conn_.get());
+            result.status =
+                Failed(ArchiveError::ReadFailed,
+                       "The archive " + shown_ + " could not be read: " + Trimmed(why) + ".");
+            return result;
+        }
+        const int rows = PQntuples(r.get());
+        result.rows.reserve(static_cast<std::size_t>(rows));
+        for (int row = 0; row < rows; ++row) result.rows.push_back(make(r, row));
+        return result;
+    }
+
     enum class Outcome { Stored, Known, Failed, Retry };
 
     AddResult Merge(const DownloadInfo& download, std::span<const data::HistoryRecord> records,

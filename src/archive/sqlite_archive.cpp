@@ -83,46 +83,40 @@ class SqliteArchive final : public ArchiveStore {
         return Merge(download.info, records, download.received, true);
     }
 
-    std::vector<ArchivedDownload> Downloads() override {
-        std::vector<ArchivedDownload> downloads;
+    Rows<ArchivedDownload> Downloads() override {
         const Stmt s = Prepare(db_.get(), R"sql(
 SELECT d.id, l.device_id, l.model, l.firmware, d.at, d.range_from, d.range_to, d.source,
        d.workbook, d.workbook_sha256, d.csv, d.csv_sha256, d.received, d.added
 FROM downloads AS d JOIN loggers AS l ON l.id = d.logger_id ORDER BY d.id)sql");
-        while (s && sqlite3_step(s.get()) == SQLITE_ROW) {
+        return ReadAll<ArchivedDownload>(s, [](sqlite3_stmt* row) {
             ArchivedDownload d;
-            d.id = sqlite3_column_int64(s.get(), 0);
-            d.info.logger = {ColumnText(s.get(), 1), ColumnText(s.get(), 2)};
-            d.info.firmware = ColumnText(s.get(), 3);
-            d.info.at = sqlite3_column_int64(s.get(), 4);
-            d.info.rangeFrom = ColumnText(s.get(), 5);
-            d.info.rangeTo = ColumnText(s.get(), 6);
-            d.info.source = ColumnText(s.get(), 7);
-            d.info.workbook = ColumnText(s.get(), 8);
-            d.info.workbookSha256 = ColumnText(s.get(), 9);
-            d.info.csv = ColumnText(s.get(), 10);
-            d.info.csvSha256 = ColumnText(s.get(), 11);
-            d.received = static_cast<std::size_t>(sqlite3_column_int64(s.get(), 12));
-            d.added = static_cast<std::size_t>(sqlite3_column_int64(s.get(), 13));
-            downloads.push_back(std::move(d));
-        }
-        return downloads;
+            d.id = sqlite3_column_int64(row, 0);
+            d.info.logger = {ColumnText(row, 1), ColumnText(row, 2)};
+            d.info.firmware = ColumnText(row, 3);
+            d.info.at = sqlite3_column_int64(row, 4);
+            d.info.rangeFrom = ColumnText(row, 5);
+            d.info.rangeTo = ColumnText(row, 6);
+            d.info.source = ColumnText(row, 7);
+            d.info.workbook = ColumnText(row, 8);
+            d.info.workbookSha256 = ColumnText(row, 9);
+            d.info.csv = ColumnText(row, 10);
+            d.info.csvSha256 = ColumnText(row, 11);
+            d.received = static_cast<std::size_t>(sqlite3_column_int64(row, 12));
+            d.added = static_cast<std::size_t>(sqlite3_column_int64(row, 13));
+            return d;
+        });
     }
 
-    std::vector<data::HistoryRecord> ReadingsOf(std::int64_t download) override {
-        std::vector<data::HistoryRecord> records;
+    Rows<data::HistoryRecord> ReadingsOf(std::int64_t download) override {
         const Stmt s = Prepare(db_.get(), R"sql(
 SELECT t, sensor1, sensor2, sensor3, sensor4, longitude, latitude, velocity, direction
 FROM readings WHERE download_id = ?1 ORDER BY t, rowid)sql");
-        if (!s)
-            return records;
-        sqlite3_bind_int64(s.get(), 1, download);
-        while (sqlite3_step(s.get()) == SQLITE_ROW) records.push_back(Record(s.get()));
-        return records;
+        if (s)
+            sqlite3_bind_int64(s.get(), 1, download);
+        return ReadAll<data::HistoryRecord>(s, Record);
     }
 
-    std::vector<LoggerSummary> Loggers() override {
-        std::vector<LoggerSummary> loggers;
+    Rows<LoggerSummary> Loggers() override {
         const Stmt s = Prepare(db_.get(), R"sql(
 SELECT l.device_id, l.model, l.firmware, l.first_seen, l.last_seen,
        (SELECT min(t) FROM readings WHERE logger_id = l.id),
@@ -130,41 +124,57 @@ SELECT l.device_id, l.model, l.firmware, l.first_seen, l.last_seen,
        (SELECT count(*) FROM readings WHERE logger_id = l.id),
        (SELECT count(*) FROM downloads WHERE logger_id = l.id)
 FROM loggers AS l ORDER BY l.device_id, l.model)sql");
-        while (s && sqlite3_step(s.get()) == SQLITE_ROW) {
+        return ReadAll<LoggerSummary>(s, [](sqlite3_stmt* row) {
             LoggerSummary l;
-            l.logger = {ColumnText(s.get(), 0), ColumnText(s.get(), 1)};
-            l.firmware = ColumnText(s.get(), 2);
-            l.firstSeen = sqlite3_column_int64(s.get(), 3);
-            l.lastSeen = sqlite3_column_int64(s.get(), 4);
-            l.firstReading = sqlite3_column_int64(s.get(), 5);
-            l.lastReading = sqlite3_column_int64(s.get(), 6);
-            l.readings = static_cast<std::size_t>(sqlite3_column_int64(s.get(), 7));
-            l.downloads = static_cast<std::size_t>(sqlite3_column_int64(s.get(), 8));
-            loggers.push_back(std::move(l));
-        }
-        return loggers;
+            l.logger = {ColumnText(row, 0), ColumnText(row, 1)};
+            l.firmware = ColumnText(row, 2);
+            l.firstSeen = sqlite3_column_int64(row, 3);
+            l.lastSeen = sqlite3_column_int64(row, 4);
+            l.firstReading = sqlite3_column_int64(row, 5);
+            l.lastReading = sqlite3_column_int64(row, 6);
+            l.readings = static_cast<std::size_t>(sqlite3_column_int64(row, 7));
+            l.downloads = static_cast<std::size_t>(sqlite3_column_int64(row, 8));
+            return l;
+        });
     }
 
-    std::vector<data::HistoryRecord> Readings(const LoggerKey& logger, std::int64_t from,
-                                              std::int64_t to) override {
-        std::vector<data::HistoryRecord> records;
+    Rows<data::HistoryRecord> Readings(const LoggerKey& logger, std::int64_t from,
+                                       std::int64_t to) override {
         const Stmt s = Prepare(db_.get(), R"sql(
 SELECT t, sensor1, sensor2, sensor3, sensor4, longitude, latitude, velocity, direction
 FROM readings
 WHERE logger_id = (SELECT id FROM loggers WHERE device_id = ?1 AND model = ?2)
   AND t BETWEEN ?3 AND ?4
 ORDER BY t, rowid)sql");
-        if (!s)
-            return records;
-        BindText(s.get(), 1, logger.deviceId);
-        BindText(s.get(), 2, logger.model);
-        sqlite3_bind_int64(s.get(), 3, from);
-        sqlite3_bind_int64(s.get(), 4, to);
-        while (sqlite3_step(s.get()) == SQLITE_ROW) records.push_back(Record(s.get()));
-        return records;
+        if (s) {
+            BindText(s.get(), 1, logger.deviceId);
+            BindText(s.get(), 2, logger.model);
+            sqlite3_bind_int64(s.get(), 3, from);
+            sqlite3_bind_int64(s.get(), 4, to);
+        }
+        return ReadAll<data::HistoryRecord>(s, Record);
     }
 
   private:
+    // Every row of a prepared query, each made by `row`; a query that could not be prepared
+    // or failed on the way returns no row and why.
+    template <class Row, class MakeRow>
+    Rows<Row> ReadAll(const Stmt& s, MakeRow row) {
+        Rows<Row> result;
+        if (s) {
+            int step = SQLITE_ROW;
+            while ((step = sqlite3_step(s.get())) == SQLITE_ROW)
+                result.rows.push_back(row(s.get()));
+            if (step == SQLITE_DONE)
+                return result;
+        }
+        result.rows.clear();
+        result.status = Failed(ArchiveError::ReadFailed,
+                               "The archive " + file_.string() +
+                                   " could not be read: " + sqlite3_errmsg(db_.get()) + ".");
+        return result;
+    }
+
     AddResult Merge(const DownloadInfo& download, std::span<const data::HistoryRecord> records,
                     std::size_t received, bool skipKnown) {
         AddResult result;

@@ -39,8 +39,11 @@ int Fail(std::ostream& err, const Outcome& outcome) {
     return outcome.status;
 }
 
-int List(archive::ArchiveStore& store, bool json, std::ostream& out) {
-    const auto loggers = store.Loggers();
+int List(archive::ArchiveStore& store, bool json, std::ostream& out, std::ostream& err) {
+    const archive::Rows<archive::LoggerSummary> read = store.Loggers();
+    if (!read.status.ok())
+        return Fail(err, Outcome::Failed(kExitUsage, read.status.message));
+    const std::vector<archive::LoggerSummary>& loggers = read.rows;
     if (json)
         out << "[";
     for (std::size_t i = 0; i < loggers.size(); ++i) {
@@ -68,8 +71,11 @@ int Export(archive::ArchiveStore& store, const CliOptions& options,
     std::filesystem::path folder;
     if (Outcome ready = PrepareOutFolder(options.outDir, folder); !ready.ok())
         return Fail(err, ready);
+    const archive::Rows<archive::LoggerSummary> loggers = store.Loggers();
+    if (!loggers.status.ok())
+        return Fail(err, Outcome::Failed(kExitUsage, loggers.status.message));
     std::vector<archive::LoggerKey> matching;
-    for (const archive::LoggerSummary& l : store.Loggers())
+    for (const archive::LoggerSummary& l : loggers.rows)
         if (l.logger.deviceId == options.deviceId &&
             (options.model.empty() || l.logger.model == options.model))
             matching.push_back(l.logger);
@@ -83,9 +89,12 @@ int Export(archive::ArchiveStore& store, const CliOptions& options,
                                                     options.deviceId + ": name one with --model"));
     const data::CalendarDate& from = *options.from;
     const data::CalendarDate& to = *options.to;
-    const auto records = store.Readings(
+    const archive::Rows<data::HistoryRecord> read = store.Readings(
         matching.front(), data::DaysFromCivil(from.year, from.month, from.day) * 86400,
         data::DaysFromCivil(to.year, to.month, to.day) * 86400 + 86399);
+    if (!read.status.ok())
+        return Fail(err, Outcome::Failed(kExitUsage, read.status.message));
+    const std::vector<data::HistoryRecord>& records = read.rows;
     if (records.empty()) {
         out << "no readings of " << options.deviceId << " in the archive from " << DateText(from)
             << " to " << DateText(to) << "\n";
@@ -167,7 +176,7 @@ int RunArchive(const CliOptions& options, const CliEnvironment& environment, std
     if (Outcome opened = OpenArchive(options, environment, store); !opened.ok())
         return Fail(err, opened);
     if (options.archiveAction == "list")
-        return List(*store, options.json, out);
+        return List(*store, options.json, out, err);
     if (options.archiveAction == "export")
         return Export(*store, options, environment, out, err);
     return Import(*store, options, out, err);

@@ -158,18 +158,26 @@ Outcome LogIn(HeadlessSession& session, settings::SettingsModel& settings,
     return last;
 }
 
-// The range this port's logger is asked for.
-DayRange RangeFor(const Plan& plan, Shared& shared, const archive::LoggerKey& logger) {
-    if (!plan.options.sinceLast)
-        return {*plan.options.from, *plan.options.to};
+// The range this port's logger is asked for. With --since-last, an archive that cannot say
+// what it holds is a failure: guessing would fetch six months or miss days.
+Outcome RangeFor(const Plan& plan, Shared& shared, const archive::LoggerKey& logger,
+                 DayRange& range) {
+    if (!plan.options.sinceLast) {
+        range = {*plan.options.from, *plan.options.to};
+        return {};
+    }
     std::optional<data::CalendarDate> newest;
     std::lock_guard lock(shared.mutex);
-    for (const archive::LoggerSummary& known : shared.store->Loggers())
+    const archive::Rows<archive::LoggerSummary> loggers = shared.store->Loggers();
+    if (!loggers.status.ok())
+        return Outcome::Failed(kExitUsage, "no range for --since-last: " + loggers.status.message);
+    for (const archive::LoggerSummary& known : loggers.rows)
         if (known.logger.deviceId == logger.deviceId && known.logger.model == logger.model &&
             known.readings > 0)
             newest = data::CivilFromDays(
                 (known.lastReading >= 0 ? known.lastReading : known.lastReading - 86399) / 86400);
-    return SinceLastRange(newest, plan.today);
+    range = SinceLastRange(newest, plan.today);
+    return {};
 }
 
 void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
@@ -208,7 +216,11 @@ void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
         shared.ports[index].deviceId = port.deviceId;
     }
     const archive::LoggerKey logger{port.deviceId, port.model};
-    const DayRange range = RangeFor(plan, shared, logger);
+    DayRange range;
+    if (Outcome ranged = RangeFor(plan, shared, logger, range); !ranged.ok()) {
+        Fail(port, ranged);
+        return done();
+    }
     if (range.clamped)
         port.note = "its newest archived reading is older than six months: asked from " +
                     DateText(range.from);

@@ -24,8 +24,13 @@ bool HistoryChartWindow::OpenFromArchive(const archive::LoggerSummary& logger, c
         boxes_().Show(QString::fromStdString(opened.status.message));
         return false;
     }
-    auto records = std::make_shared<const std::vector<data::HistoryRecord>>(
-        opened.store->Readings(logger.logger, DayStart(from), DayEnd(to)));
+    archive::Rows<data::HistoryRecord> read =
+        opened.store->Readings(logger.logger, DayStart(from), DayEnd(to));
+    if (!read.status.ok()) {
+        boxes_().Show(QString::fromStdString(read.status.message));
+        return false;
+    }
+    auto records = std::make_shared<const std::vector<data::HistoryRecord>>(std::move(read.rows));
     const QString id = QString::fromStdString(logger.logger.deviceId);
     const QString model = QString::fromStdString(logger.logger.model);
     const QString range = QStringLiteral("%1 to %2").arg(from.toString(Qt::ISODate),
@@ -48,8 +53,13 @@ void HistoryChartWindow::btn_archiveClick() {
         boxes_().Show(QString::fromStdString(opened.status.message));
         return;
     }
-    std::vector<archive::LoggerSummary> loggers = opened.store->Loggers();
+    archive::Rows<archive::LoggerSummary> read = opened.store->Loggers();
     opened.store.reset();
+    if (!read.status.ok()) {
+        boxes_().Show(QString::fromStdString(read.status.message));
+        return;
+    }
+    std::vector<archive::LoggerSummary> loggers = std::move(read.rows);
     if (loggers.empty()) {
         boxes_().Show(QStringLiteral("The archive holds no transfers yet."));
         return;

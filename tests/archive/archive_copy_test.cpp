@@ -64,7 +64,7 @@ TEST_P(ArchiveCopyTest, EveryDownloadMergedOnceAndASecondCopyAddsNothing) {
             EXPECT_EQ(from[i].longitude, to[i].longitude);
         }
     }
-    const auto downloads = team_->Downloads();
+    const auto downloads = team_->Downloads().rows;
     ASSERT_EQ(downloads.size(), 4u);
     EXPECT_EQ(downloads[1].info.csvSha256, "ab12");
     EXPECT_EQ(downloads[1].info.rangeTo, "2024-03-03");
@@ -77,7 +77,7 @@ TEST_P(ArchiveCopyTest, EveryDownloadMergedOnceAndASecondCopyAddsNothing) {
     EXPECT_EQ(second.downloads, 0u);
     EXPECT_EQ(second.downloadsKnown, 3u);
     EXPECT_EQ(second.added, 0u);
-    EXPECT_EQ(team_->Downloads().size(), 4u);
+    EXPECT_EQ(team_->Downloads().rows.size(), 4u);
     EXPECT_EQ(Everything(*team_).size(), 150u);
 
     // And back: the team's own download is the only one the laptop lacks.
@@ -105,6 +105,23 @@ TEST_P(ArchiveCopyTest, ACopyStoppedByAFailureKeepsWhatItStoredAndFinishesWhenRu
     EXPECT_EQ(rest.downloads, 1u);
     EXPECT_EQ(rest.downloadsKnown, 1u);
     EXPECT_EQ(Everything(*team_).size(), 20u);
+}
+
+TEST_P(ArchiveCopyTest, ReadingsThatCannotBeReadStopTheCopyBeforeTheirDownloadIsStored) {
+    team_->Add(Download(kTruck, 1), Readings(0, 10));
+    ASSERT_EQ(teamEngine_->Sql("ALTER TABLE readings RENAME TO readings_away"), "");
+    const CopyResult cut = CopyArchive(*team_, *laptop_);
+    EXPECT_EQ(cut.status.error, ArchiveError::ReadFailed);
+    EXPECT_NE(cut.status.message.find("could not be read"), std::string::npos)
+        << cut.status.message;
+    // Stored without its readings, the download would be skipped as known by every later copy.
+    EXPECT_TRUE(laptop_->Downloads().rows.empty());
+
+    ASSERT_EQ(teamEngine_->Sql("ALTER TABLE readings_away RENAME TO readings"), "");
+    const CopyResult again = CopyArchive(*team_, *laptop_);
+    EXPECT_TRUE(again.status.ok()) << again.status.message;
+    EXPECT_EQ(again.downloads, 1u);
+    EXPECT_EQ(Everything(*laptop_).size(), 10u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ArchiveCopyTest,

@@ -16,6 +16,18 @@
 
 namespace lgcset::archive::testing {
 
+// SQL run on an archive file behind the store's back: empty when it worked, else why not.
+inline std::string SqliteSql(const std::string& file, const std::string& sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open(file.c_str(), &db);
+    char* error = nullptr;
+    const bool ok = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) == SQLITE_OK;
+    std::string why = ok ? "" : (error ? error : "failed");
+    sqlite3_free(error);
+    sqlite3_close(db);
+    return why;
+}
+
 class Engine {
   public:
     virtual ~Engine() = default;
@@ -41,16 +53,7 @@ class SqliteEngine final : public Engine {
     }
     ~SqliteEngine() override { std::filesystem::remove_all(dir_); }
     std::string Archive() const override { return (dir_ / "archive.sqlite").string(); }
-    std::string Sql(const std::string& sql) const override {
-        sqlite3* db = nullptr;
-        sqlite3_open(Archive().c_str(), &db);
-        char* error = nullptr;
-        const bool ok = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) == SQLITE_OK;
-        std::string why = ok ? "" : (error ? error : "failed");
-        sqlite3_free(error);
-        sqlite3_close(db);
-        return why;
-    }
+    std::string Sql(const std::string& sql) const override { return SqliteSql(Archive(), sql); }
     std::string DiskFullAfter15() const override {
         return "CREATE TRIGGER cut BEFORE INSERT ON readings WHEN (SELECT count(*) FROM "
                "readings) >= 15 BEGIN SELECT RAISE(ABORT, 'disk full'); END;";

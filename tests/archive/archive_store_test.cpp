@@ -51,7 +51,7 @@ TEST_P(ArchiveStoreTest, OverlappingDownloadsKeepTheirUnionOnceAndSayWhatWasNew)
     for (std::size_t i = 0; i < all.size(); ++i)
         EXPECT_EQ(ReadingTime(all[i]), ReadingTime(Reading(static_cast<int>(i))));
 
-    const auto loggers = store->Loggers();
+    const auto loggers = store->Loggers().rows;
     ASSERT_EQ(loggers.size(), 1u);
     EXPECT_EQ(loggers[0].readings, 160u);
     EXPECT_EQ(loggers[0].downloads, 2u);
@@ -99,10 +99,11 @@ TEST_P(ArchiveStoreTest, LoggersApartByDeviceIdAndModelAndRangeReadsOnlyTheRange
     const LoggerKey other{"000000000012345", "R482"};
     store->Add(Download(), Readings(0, 48));
     store->Add(Download(other), Readings(0, 10));
-    EXPECT_EQ(store->Loggers().size(), 2u);
+    EXPECT_EQ(store->Loggers().rows.size(), 2u);
     EXPECT_EQ(Everything(*store, other).size(), 10u);
     EXPECT_TRUE(Everything(*store, {"it'; DROP TABLE readings; --", "R481"}).empty());
-    const auto hours = store->Readings(kTruck, ReadingTime(Reading(4)), ReadingTime(Reading(7)));
+    const auto hours =
+        store->Readings(kTruck, ReadingTime(Reading(4)), ReadingTime(Reading(7))).rows;
     ASSERT_EQ(hours.size(), 4u);
     EXPECT_EQ(hours.front().hour, 2);
     EXPECT_EQ(hours.back().minute, 30);
@@ -136,7 +137,7 @@ TEST_P(ArchiveStoreTest, TransferCutShortLeavesTheArchiveAsBefore) {
     EXPECT_NE(cut.status.message.find("disk full"), std::string::npos) << cut.status.message;
     EXPECT_EQ(cut.counts.added, 0u);
     EXPECT_EQ(Everything(*store).size(), 10u);
-    EXPECT_EQ(store->Loggers().at(0).downloads, 1u);
+    EXPECT_EQ(store->Loggers().rows.at(0).downloads, 1u);
 }
 
 TEST_P(ArchiveStoreTest, SchemaVersionsOlderUpgradedNewerRefusedForeignRefused) {
@@ -197,6 +198,28 @@ TEST_P(ArchiveStoreTest, TwoWritersAtOnceKeepEachReadingOnce) {
     for (const auto& r : all) times.insert(ReadingTime(r));
     EXPECT_EQ(times.size(), all.size()) << "a reading stored twice";
     EXPECT_EQ(added[0] + added[1], all.size());
+}
+
+TEST_P(ArchiveStoreTest, AQueryTheArchiveCannotAnswerSaysSoRatherThanReadingAsEmpty) {
+    auto store = Open();
+    ASSERT_TRUE(store->Add(Download(), Readings(0, 10)).status.ok());
+    const std::int64_t download = store->Downloads().rows.at(0).id;
+    Sql("ALTER TABLE readings RENAME TO readings_away");
+
+    const Rows<LoggerSummary> loggers = store->Loggers();
+    const Rows<data::HistoryRecord> range = store->Readings(kTruck, INT64_MIN, INT64_MAX);
+    const Rows<data::HistoryRecord> of = store->ReadingsOf(download);
+    for (const ArchiveStatus* status : {&loggers.status, &range.status, &of.status}) {
+        EXPECT_EQ(status->error, ArchiveError::ReadFailed);
+        EXPECT_NE(status->message.find("could not be read"), std::string::npos) << status->message;
+    }
+    EXPECT_TRUE(loggers.rows.empty());
+    EXPECT_TRUE(range.rows.empty());
+    EXPECT_TRUE(of.rows.empty());
+    EXPECT_TRUE(store->Downloads().status.ok()) << "the downloads do not need the readings";
+
+    Sql("ALTER TABLE readings_away RENAME TO readings");
+    EXPECT_EQ(store->Readings(kTruck, INT64_MIN, INT64_MAX).rows.size(), 10u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ArchiveStoreTest,

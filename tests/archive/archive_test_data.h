@@ -42,7 +42,7 @@ inline std::vector<data::HistoryRecord> Readings(int first, int count) {
 
 inline std::vector<data::HistoryRecord> Everything(ArchiveStore& store,
                                                    const LoggerKey& logger = kTruck) {
-    return store.Readings(logger, INT64_MIN, INT64_MAX);
+    return store.Readings(logger, INT64_MIN, INT64_MAX).rows;
 }
 
 }  // namespace lgcset::archive

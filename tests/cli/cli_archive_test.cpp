@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "archive/sqlite_archive.h"
+#include "archive_engines.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
 #include "cli/headless_session.h"
@@ -183,6 +184,28 @@ TEST(CliArchive, NoArchiveKeepsNoneAndAnArchiveThatCannotBeOpenedStillLeavesTheE
     EXPECT_EQ(result.err,
               "lgcset-cli: The archive's folder " + folder.File("nowhere") + " does not exist.\n");
     EXPECT_EQ(CsvRecords(folder.File("c")).size(), 37u);
+}
+
+TEST(CliArchive, AnArchiveThatCannotBeReadIsAFailureNotAnEmptyList) {
+    Logger logger(HourlyLog());
+    TempFolder folder;
+    const std::string archive = folder.File("archive.sqlite");
+    ASSERT_EQ(logger
+                  .Run({"history", "--from", "24-03-09", "--to", "24-03-10", "--out",
+                        folder.File("first"), "--archive", archive})
+                  .status,
+              kExitOk);
+    ASSERT_EQ(archive::testing::SqliteSql(archive, "ALTER TABLE readings RENAME TO away"), "");
+    const CliResult list = Cli({"archive", "list", "--archive", archive});
+    EXPECT_EQ(list.status, kExitUsage);
+    EXPECT_EQ(list.out, "");
+    EXPECT_NE(list.err.find("could not be read"), std::string::npos) << list.err;
+    const CliResult exported =
+        Cli({"archive", "export", "--device-id", "000000000000000", "--from", "24-03-09", "--to",
+             "24-03-10", "--out", folder.File("second"), "--archive", archive});
+    EXPECT_EQ(exported.status, kExitUsage);
+    EXPECT_NE(exported.err.find("could not be read"), std::string::npos) << exported.err;
+    EXPECT_TRUE(std::filesystem::is_empty(folder.File("second")));
 }
 
 TEST(CliArchiveOptions, EachActionTakesWhatItNeedsAndNothingElse) {

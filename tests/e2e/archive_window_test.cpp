@@ -111,14 +111,15 @@ TEST(WindowArchive, TwoOverlappingTransfersLeaveTheirUnionOnceAndTheChartOpensIt
 
     archive::OpenResult opened = archive::OpenSqliteArchive(file, false);
     ASSERT_TRUE(opened.status.ok()) << opened.status.message;
-    const auto loggers = opened.store->Loggers();
+    const auto loggers = opened.store->Loggers().rows;
     ASSERT_EQ(loggers.size(), 1u);
     EXPECT_EQ(loggers[0].logger.deviceId, "000000000000000");
     EXPECT_EQ(loggers[0].logger.model, "R481");
     EXPECT_EQ(loggers[0].readings, 200u);
     EXPECT_EQ(loggers[0].downloads, 2u);
     const auto readings =
-        opened.store->Readings(loggers[0].logger, loggers[0].firstReading, loggers[0].lastReading);
+        opened.store->Readings(loggers[0].logger, loggers[0].firstReading, loggers[0].lastReading)
+            .rows;
     ASSERT_EQ(readings.size(), 200u);
     for (std::size_t i = 1; i < readings.size(); ++i)
         EXPECT_EQ(archive::ReadingTime(readings[i]) - archive::ReadingTime(readings[i - 1]), 3600)
@@ -196,7 +197,7 @@ TEST(WindowArchive, AReadSettingsAskedWhileTheIdIsOutstandingWaitsForItsPage) {
 
     archive::OpenResult opened = archive::OpenSqliteArchive(file, false);
     ASSERT_TRUE(opened.status.ok()) << opened.status.message;
-    const auto loggers = opened.store->Loggers();
+    const auto loggers = opened.store->Loggers().rows;
     ASSERT_EQ(loggers.size(), 1u);
     EXPECT_EQ(loggers[0].logger.deviceId, s.window->Settings().Text("edt_id"));
     EXPECT_EQ(loggers[0].logger.deviceId, "000000000000000");
@@ -217,7 +218,7 @@ TEST(WindowArchive, AReadSettingsAskedWhileTheIdIsOutstandingWaitsForItsPage) {
                         30000));
     EXPECT_EQ(s.window->StatusText(), QStringLiteral("0 new records archived (26 already there)"));
     EXPECT_EQ(CountBoxes(*s.window, kExportSaved), savedBefore + 2);
-    const auto after = opened.store->Loggers();
+    const auto after = opened.store->Loggers().rows;
     ASSERT_EQ(after.size(), 1u);
     EXPECT_EQ(after[0].downloads, 3u);
     EXPECT_EQ(after[0].readings, 13u);

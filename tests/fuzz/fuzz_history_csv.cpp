@@ -56,7 +56,7 @@ void Import(const std::vector<data::HistoryRecord>& records) {
     const archive::AddCounts& c = added.counts;
     FUZZ_CHECK(c.received == records.size());
     FUZZ_CHECK(c.added + c.alreadyThere + c.withoutTime == c.received);
-    const auto held = opened.store->Readings(download.logger, INT64_MIN, INT64_MAX);
+    const auto held = opened.store->Readings(download.logger, INT64_MIN, INT64_MAX).rows;
     FUZZ_CHECK(held.size() == c.added);
 }
 
