@@ -82,6 +82,16 @@ std::string OneLine(std::string_view text) {
     return line;
 }
 
+// A reader trims the blanks around a value and one pair of quotes around it; a value that
+// would lose either is written inside quotes of its own, which the reader takes away again.
+std::string StoredValue(std::string_view value) {
+    const std::string line = OneLine(value);
+    if (WithoutQuotes(TrimBlanks(line)) != line) {
+        return "\"" + line + "\"";
+    }
+    return line;
+}
+
 }  // namespace
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -193,7 +203,7 @@ void IniFile::Insert(std::size_t at, std::string text) {
 
 void IniFile::Write(std::string_view section, std::string_view key, std::string_view value) {
     const std::string name = OneLine(TrimBlanks(key));
-    const std::string entry = name + "=" + OneLine(value);
+    const std::string entry = name + "=" + StoredValue(value);
     const auto header = FindSection(section);
     if (!header) {
         Insert(lines_.size(), "[" + OneLine(TrimBlanks(section)) + "]");
@@ -209,7 +219,7 @@ void IniFile::Write(std::string_view section, std::string_view key, std::string_
         }
         if (SameName(line->name, name)) {
             // The name keeps its spelling in the file.
-            lines_[i].text = std::string(line->name) + "=" + OneLine(value);
+            lines_[i].text = std::string(line->name) + "=" + StoredValue(value);
             return;
         }
         lastKey = i;

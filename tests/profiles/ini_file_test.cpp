@@ -118,6 +118,17 @@ TEST(IniFileWrite, ALineBreakInAValueCannotStartAnotherLine) {
     EXPECT_EQ(file.Read("COM", "setPwd"), "8604");
 }
 
+TEST(IniFileWrite, AValueInQuotesOrBetweenBlanksReadsBackAsWritten) {
+    IniFile file;
+    for (const std::string value : {"\"cold room\"", "'A'", "\"\"\"\"", " 12 ", "\t", "\"open"}) {
+        file.Write("GPRS", "apn", value);
+        EXPECT_EQ(IniFile::FromBytes(file.ToBytes()).Read("GPRS", "apn"), value);
+    }
+    // What a reader would leave alone stays as it was typed.
+    file.Write("GPRS", "apn", "say \"hi\"");
+    EXPECT_EQ(file.ToBytes(), "[GPRS]\r\napn=say \"hi\"\r\n");
+}
+
 TEST(IniFileBytes, Windows1252WhenEveryCharacterFitsElseUtf8) {
     // Read: bytes that are not UTF-8 are Windows-1252 (0x80 is the euro sign).
     const IniFile ansi = IniFile::FromBytes("[GPRS]\r\ngprsname=Jos\xE9 \x80\r\n");
