@@ -7,7 +7,8 @@ namespace lgcset::archive {
 namespace {
 
 // Times of downloads are seconds since 1970 UTC; times of readings are the logger's clock
-// counted the same way without a zone. An absent sensor or position value is NULL.
+// counted the same way without a zone. An absent sensor or position value is NULL; a
+// sensor's NaN, which SQLite would turn into NULL, is the text 'NaN'.
 constexpr std::string_view kVersion1 = R"sql(
 CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT NOT NULL);
 CREATE TABLE loggers (

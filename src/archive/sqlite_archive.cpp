@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -45,15 +46,21 @@ std::string ColumnText(sqlite3_stmt* s, int column) {
     return text == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(text));
 }
 
+// SQLite keeps no NaN: bound as a number it becomes NULL, which is an absent sensor. A
+// logger's NaN is kept as this text instead, which a REAL column leaves as it is.
+constexpr std::string_view kNotANumber = "NaN";
+
 // The sensor and position columns of a reading from parameter `first` on: NULL when
 // absent.
 void BindValues(sqlite3_stmt* s, int first, const data::HistoryRecord& r) {
     for (std::size_t i = 0; i < data::kSensorCount; ++i) {
         const int index = first + static_cast<int>(i);
-        if (r.sensorPresent[i] == 1)
-            sqlite3_bind_double(s, index, ArchivedSensor(r.sensor[i]));
-        else
+        if (r.sensorPresent[i] != 1)
             sqlite3_bind_null(s, index);
+        else if (std::isnan(r.sensor[i]))
+            BindText(s, index, std::string(kNotANumber));
+        else
+            sqlite3_bind_double(s, index, ArchivedSensor(r.sensor[i]));
     }
     const std::uint32_t positions[] = {r.longitude, r.latitude, r.velocity, r.direction};
     for (int i = 0; i < 4; ++i) {
@@ -378,8 +385,10 @@ VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11))sql");
         data::HistoryRecord r = RecordAt(sqlite3_column_int64(s, 0));
         for (std::size_t i = 0; i < data::kSensorCount; ++i) {
             const int column = 1 + static_cast<int>(i);
-            r.sensorPresent[i] = sqlite3_column_type(s, column) == SQLITE_NULL ? 0 : 1;
-            r.sensor[i] = sqlite3_column_double(s, column);
+            const int type = sqlite3_column_type(s, column);
+            r.sensorPresent[i] = type == SQLITE_NULL ? 0 : 1;
+            r.sensor[i] = type == SQLITE_TEXT ? std::numeric_limits<double>::quiet_NaN()
+                                              : sqlite3_column_double(s, column);
         }
         std::uint32_t* positions[] = {&r.longitude, &r.latitude, &r.velocity, &r.direction};
         for (int i = 0; i < 4; ++i) {

@@ -203,7 +203,8 @@ void IniFile::Insert(std::size_t at, std::string text) {
 
 void IniFile::Write(std::string_view section, std::string_view key, std::string_view value) {
     const std::string name = OneLine(TrimBlanks(key));
-    const std::string entry = name + "=" + StoredValue(value);
+    const std::string stored = StoredValue(value);
+    const std::string entry = name + "=" + stored;
     const auto header = FindSection(section);
     if (!header) {
         Insert(lines_.size(), "[" + OneLine(TrimBlanks(section)) + "]");
@@ -219,7 +220,7 @@ void IniFile::Write(std::string_view section, std::string_view key, std::string_
         }
         if (SameName(line->name, name)) {
             // The name keeps its spelling in the file.
-            lines_[i].text = std::string(line->name) + "=" + StoredValue(value);
+            lines_[i].text = std::string(line->name) + "=" + stored;
             return;
         }
         lastKey = i;

@@ -1,7 +1,9 @@
 // The store's behaviour, the same against each engine.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <latch>
+#include <limits>
 #include <thread>
 
 #include "archive/archive_schema.h"
@@ -92,6 +94,33 @@ TEST_P(ArchiveStoreTest, ValuesKeptAsTheExportShowsThemSoAnImportedExportMerges)
     ASSERT_EQ(all.size(), 3u);
     EXPECT_EQ(all[0].sensor[0], 21.46);
     EXPECT_EQ(all[1].sensor[0], -0.1);
+}
+
+// A logger sends NaN or an infinity for a sensor it cannot read: that is a value, shown in
+// the export as "NAN" or "INF", and neither an absent sensor nor a number.
+TEST_P(ArchiveStoreTest, NotANumberAndInfinitiesKeptApartFromAnAbsentSensor) {
+    auto store = Open();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    data::HistoryRecord absent = Reading(0);
+    absent.sensorPresent[0] = 0;
+    const std::vector<data::HistoryRecord> records = {Reading(0, nan), Reading(0, inf),
+                                                      Reading(0, -inf), absent, Reading(0, 0.0)};
+    const AddResult first = store->Add(Download(), records);
+    ASSERT_TRUE(first.status.ok()) << first.status.message;
+    EXPECT_EQ(first.counts.added, 5u);
+    const AddResult again = store->Add(Download(kTruck, 1'700'100'000), records);
+    EXPECT_EQ(again.counts.alreadyThere, 5u);
+
+    const auto all = Everything(*store);
+    ASSERT_EQ(all.size(), 5u);
+    EXPECT_EQ(all[0].sensorPresent[0], 1);
+    EXPECT_TRUE(std::isnan(all[0].sensor[0]));
+    EXPECT_EQ(all[1].sensor[0], inf);
+    EXPECT_EQ(all[2].sensor[0], -inf);
+    EXPECT_EQ(all[3].sensorPresent[0], 0);
+    EXPECT_EQ(all[4].sensorPresent[0], 1);
+    EXPECT_EQ(all[4].sensor[0], 0.0);
 }
 
 TEST_P(ArchiveStoreTest, LoggersApartByDeviceIdAndModelAndRangeReadsOnlyTheRange) {
