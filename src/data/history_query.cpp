@@ -45,8 +45,8 @@ void HistoryQuery::Start(const QueryRange& range) {
     count_ = 0;
     total_ = 0;
     leftOut_ = 0;
-    lateTwins_ = 0;
-    twinsLeft_ = 0;
+    twins_.ResetCount();
+    twins_.Forget();
     state_ = State::Counting;
     observer_.ClearTransferProgress();  // of a transfer this one restarts
     requests_.SendHistoryCount(range);
@@ -66,7 +66,7 @@ void HistoryQuery::OnCountReply(std::uint16_t total) {
         return;
     }
     state_ = State::Fetching;
-    twinsLeft_ = 0;  // a count reply is never taken for a record
+    twins_.Forget();  // a count reply is never taken for a record
     requests_.SendHistoryRecord(static_cast<std::uint16_t>(index_));
     ++index_;
     observer_.ShowNextIndex(static_cast<std::uint16_t>(index_));
@@ -74,20 +74,10 @@ void HistoryQuery::OnCountReply(std::uint16_t total) {
 }
 
 bool HistoryQuery::DropLateTwin(std::span<const std::uint8_t> payload) {
-    if (twinsLeft_ == 0 ||
-        !std::equal(payload.begin(), payload.end(), lastReply_.begin(),
-                    lastReply_.begin() + static_cast<std::ptrdiff_t>(lastReplySize_)))
+    if (!twins_.DropTwin(payload))
         return false;
-    --twinsLeft_;
-    ++lateTwins_;
     requests_.ResumeResend();
     return true;
-}
-
-void HistoryQuery::TakeReply(std::span<const std::uint8_t> payload) {
-    twinsLeft_ = 2 * (requests_.ResendsOfLastRequest() + 1) - 1;
-    lastReplySize_ = std::min(payload.size(), lastReply_.size());
-    std::copy_n(payload.begin(), lastReplySize_, lastReply_.begin());
 }
 
 void HistoryQuery::OnRecordReply(std::span<const std::uint8_t> payload) {
@@ -99,7 +89,7 @@ void HistoryQuery::OnRecordReply(std::span<const std::uint8_t> payload) {
         FinishTransfer();  // the closing reply is not decoded, whatever it holds
         return;
     }
-    TakeReply(payload);
+    twins_.Took(payload, requests_.ResendsOfLastRequest());
     // The number of the record just answered, plus one: 2 .. total + 1.
     const std::uint32_t k = index_;
     observer_.ShowSaving();

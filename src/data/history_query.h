@@ -18,6 +18,7 @@
 #include "data/history_outcome.h"
 #include "data/history_record.h"
 #include "protocol/frame_codec.h"
+#include "protocol/late_twin_filter.h"
 #include "protocol/request_params.h"
 
 namespace lgcset::data {
@@ -118,7 +119,7 @@ class HistoryQuery {
     // Records of this transfer that did not fit in the store.
     std::uint32_t LeftOut() const { return leftOut_; }
     // Replies of this transfer dropped as the late twin of the reply taken before them.
-    std::uint32_t LateTwins() const { return lateTwins_; }
+    std::uint32_t LateTwins() const { return twins_.Dropped(); }
     // Changes whenever a transfer starts or ends. Work that lets events in (the window's
     // export) compares it afterwards: changed, the store may hold a newer transfer.
     std::uint64_t Run() const { return run_; }
@@ -126,15 +127,9 @@ class HistoryQuery {
   private:
     void FinishTransfer();
     void Export(std::uint64_t run);
-    // Replies carry no request number: a reply that came late, after its request had been
-    // re-sent, is followed by the reply to the re-send, which would be taken for the next
-    // record. Such a twin repeats the reply taken before it byte for byte; it is dropped,
-    // and the re-sends of the request that waits go on. A request sent n times brings at most
-    // n replies, each of which the line may double: no more than 2n - 1 are dropped after
-    // the one taken, so a genuine record identical to the one before is only asked for
-    // again by the re-sends, never lost.
+    // A reply that repeats the record taken before it, late or doubled: dropped, and the
+    // re-sends of the request that waits go on.
     bool DropLateTwin(std::span<const std::uint8_t> payload);
-    void TakeReply(std::span<const std::uint8_t> payload);
 
     HistoryRequests& requests_;
     HistoryObserver& observer_;
@@ -146,10 +141,7 @@ class HistoryQuery {
     // than the numbers sent: after request 65,535 it holds 65,536, not 0.
     std::uint32_t index_ = 0;
     std::uint32_t leftOut_ = 0;
-    std::uint32_t lateTwins_ = 0;
-    std::array<std::uint8_t, protocol::kPayloadArea> lastReply_{};
-    std::size_t lastReplySize_ = 0;
-    int twinsLeft_ = 0;  // further replies the last taken one's request can still bring
+    protocol::LateTwinFilter twins_;
     // Advances whenever a transfer starts or ends: a step that ran a modal box checks that
     // nothing started or ended the transfer in the meantime.
     std::uint64_t run_ = 0;

@@ -33,6 +33,11 @@ class DeviceRequests {
     // When a setting cannot be written as it stands: the message that names it (and says
     // that nothing was sent). A save then sends nothing at all.
     virtual std::optional<std::string> InvalidSettingsMessage() = 0;
+
+    // How often the send path re-sent the request last sent before a reply came.
+    virtual int ResendsOfLastRequest() const { return 0; }
+    // A reply just handled was not the answer to the request last sent: its re-sends go on.
+    virtual void ResumeResend() {}
 };
 
 // The answer that a Yes/No question gives when the user only confirms it (Enter).

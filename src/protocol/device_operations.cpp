@@ -44,6 +44,7 @@ void DeviceOperations::SaveSettings() {
     writeStage_ = 0;
     write_ = Sequence::Running;
     requests_.ClearImage();
+    awaitingWriteAck_ = false;
     requests_.SendErasePage(kPages[0]);
     observer_.SetProgressVisible(true);
     observer_.RepaintStatus();
@@ -60,6 +61,8 @@ void DeviceOperations::FactoryReset() {
 
 void DeviceOperations::Abort() {
     ++aborts_;
+    pageTwins_.Forget();  // the next line's replies are no twins of this one's
+    writeAckTwins_.Forget();
     const bool running = read_ == Sequence::Running || write_ == Sequence::Running;
     if (read_ == Sequence::Running) {
         read_ = Sequence::Ended;
@@ -82,6 +85,7 @@ void DeviceOperations::WriteStepAfterErase() {
     ++writeStage_;
     write_ = Sequence::Running;
     requests_.EncodePage(page);
+    awaitingWriteAck_ = true;
     requests_.SendWritePage(page);
 }
 
@@ -93,6 +97,7 @@ void DeviceOperations::WriteStepAfterWrite() {
         case 3:
             write_ = Sequence::Running;
             observer_.RepaintStatus();
+            awaitingWriteAck_ = false;
             requests_.SendErasePage(kPages[writeStage_]);
             break;
         case 4: {
@@ -116,9 +121,10 @@ void DeviceOperations::WriteStepAfterWrite() {
 }
 
 void DeviceOperations::ReadStep(const ReceivedFrame& frame) {
-    read_ = Sequence::Running;
     observer_.SetProgress(readStage_ * 20 + 10);
     const std::uint32_t page = kPages[readStage_ % kPages.size()];
+    pageTwins_.Took(std::span(frame.payload.data(), frame.payloadCount),
+                    requests_.ResendsOfLastRequest());
     requests_.StoreReplyPage(page, frame);
     const std::uint32_t aborts = aborts_;
     requests_.DecodePage(page);  // a value can bring up a message box
@@ -142,6 +148,28 @@ void DeviceOperations::ReadStep(const ReceivedFrame& frame) {
     observer_.SetProgressVisible(false);
 }
 
+bool DeviceOperations::DropStalePage(const ReceivedFrame& frame) {
+    if (!pageTwins_.DropTwin(std::span(frame.payload.data(), frame.payloadCount))) {
+        return false;
+    }
+    requests_.ResumeResend();  // the twin stopped the re-sends of the next page's request
+    return true;
+}
+
+bool DeviceOperations::DropStaleErase() {
+    // After the fourth erase its twin only moves the bar to its end: nothing is sent.
+    if (write_ != Sequence::Running || !awaitingWriteAck_ || writeStage_ >= kPages.size()) {
+        return false;
+    }
+    ++staleErases_;
+    return true;
+}
+
+bool DeviceOperations::DropStaleWrite(const ReceivedFrame& frame) {
+    return !(write_ == Sequence::Running && awaitingWriteAck_) &&
+           writeAckTwins_.DropTwin(std::span(frame.payload.data(), frame.payloadCount));
+}
+
 void DeviceOperations::DispatchResponse(const ReceivedFrame& frame) {
     switch (static_cast<Command>(frame.command())) {
         case Command::Login:
@@ -156,6 +184,9 @@ void DeviceOperations::DispatchResponse(const ReceivedFrame& frame) {
             if (write_ == Sequence::Ended) {
                 break;  // a late reply of a write that was ended
             }
+            if (DropStaleErase()) {
+                break;
+            }
             if (Succeeded(frame)) {
                 WriteStepAfterErase();
             } else {
@@ -164,9 +195,11 @@ void DeviceOperations::DispatchResponse(const ReceivedFrame& frame) {
             }
             break;
         case Command::WritePage:
-            if (write_ == Sequence::Ended) {
+            if (write_ == Sequence::Ended || DropStaleWrite(frame)) {
                 break;
             }
+            writeAckTwins_.Took(std::span(frame.payload.data(), frame.payloadCount),
+                                requests_.ResendsOfLastRequest());
             if (Succeeded(frame)) {
                 WriteStepAfterWrite();
             } else {
@@ -175,7 +208,12 @@ void DeviceOperations::DispatchResponse(const ReceivedFrame& frame) {
             }
             break;
         case Command::ReadPage:
-            if (read_ != Sequence::Ended) {
+            // Only a read that runs takes a page: one that came while none did (late, from
+            // a read that ended, or sent before this program opened the line) would be
+            // decoded as page 1024 and start a read nobody asked for.
+            if (read_ != Sequence::Running) {
+                ++stalePages_;
+            } else if (!DropStalePage(frame)) {
                 ReadStep(frame);
             }
             break;

@@ -11,6 +11,7 @@
 
 #include "protocol/device_host.h"
 #include "protocol/frame_codec.h"
+#include "protocol/late_twin_filter.h"
 
 namespace lgcset::protocol {
 
@@ -37,15 +38,30 @@ class DeviceOperations {
     std::uint8_t ReadStage() const { return readStage_; }
     bool ReadRunning() const { return read_ == Sequence::Running; }
     bool WriteRunning() const { return write_ == Sequence::Running; }
+    // Replies of page requests dropped as late, doubled or unasked (since this object was
+    // made).
+    std::uint32_t StaleReplies() const {
+        return pageTwins_.Dropped() + writeAckTwins_.Dropped() + staleErases_ + stalePages_;
+    }
 
   private:
-    // Idle: never started, finished or refused (replies are taken as their code says);
-    // Running; Ended by Abort (its replies are dropped).
+    // Idle: never started, finished or refused (a write's replies are taken as their code
+    // says, a read's are dropped); Running; Ended by Abort (its replies are dropped).
     enum class Sequence : std::uint8_t { Idle, Running, Ended };
 
     void WriteStepAfterErase();
     void WriteStepAfterWrite();
     void ReadStep(const ReceivedFrame& frame);
+    // A reply that answers a page request already answered, late (after its re-send) or
+    // doubled by the line, must not be taken for the answer to the next one: a page read's
+    // twin would be decoded as the next page, and an erase's twin would send the next
+    // page's write with no erase before it. A page's bytes tell its twin; of the
+    // acknowledgements, an erase's is taken only while the write awaits one, and a write's
+    // twin is told as a page's is (a twin of the last write would otherwise report a save
+    // that succeeded as failed).
+    bool DropStalePage(const ReceivedFrame& frame);
+    bool DropStaleErase();
+    bool DropStaleWrite(const ReceivedFrame& frame);
     // True when Abort ran since `aborts` was taken (inside a box of the step).
     bool AbortedSince(std::uint32_t aborts) const { return aborts_ != aborts; }
 
@@ -56,6 +72,11 @@ class DeviceOperations {
     Sequence read_ = Sequence::Idle;
     Sequence write_ = Sequence::Idle;
     std::uint32_t aborts_ = 0;
+    bool awaitingWriteAck_ = false;  // the write's last request was a page write
+    LateTwinFilter pageTwins_;
+    LateTwinFilter writeAckTwins_;
+    std::uint32_t staleErases_ = 0;
+    std::uint32_t stalePages_ = 0;
 };
 
 }  // namespace lgcset::protocol

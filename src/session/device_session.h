@@ -64,6 +64,8 @@ class DeviceSession final : public protocol::DeviceRequests, public data::Histor
     // data::HistoryRequests
     void SendHistoryCount(const data::QueryRange& range) override;
     void SendHistoryRecord(std::uint16_t number) override;
+
+    // Both
     int ResendsOfLastRequest() const override { return session_.ResendCount(); }
     void ResumeResend() override { session_.ResumeResend(); }
 

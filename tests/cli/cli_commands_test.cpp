@@ -130,6 +130,36 @@ TEST(CliProfiles, ReadWriteAndDiffAgreeWithWhatTheLoggerHolds) {
     EXPECT_EQ(MemoryU16(logger.simulator.Memory(), 3072 + 64), 8000);
 }
 
+// A reply doubled by the line, or one that comes after its request was sent again, answers
+// a request already answered: its second copy must not be taken for the next page.
+TEST(CliProfiles, RepliesDoubledOrLateAreTakenOnceByReadAndWrite) {
+    TempFolder folder;
+    Logger clean;
+    const std::string factory = folder.File("factory.ini");
+    ASSERT_EQ(clean.Run({"read", factory}).status, kExitOk);
+    const std::string changed = folder.File("changed.ini");
+    test::WriteText(changed, test::WithValue(test::ReadText(factory), "port", "9000"));
+    ASSERT_EQ(clean.Run({"write", "--no-verify", changed}).status, kExitOk);
+
+    sim::Options doubled;
+    doubled.faults.seed = 3;
+    doubled.faults.duplicateProbability = 0.5;
+    sim::Options late;  // later than the re-send: each request is answered twice
+    late.faults.delayMs = test::kResendMs + 60;
+    for (const sim::Options& options : {doubled, late}) {
+        SCOPED_TRACE(options.faults.delayMs > 0 ? "late" : "doubled");
+        Logger logger(options);
+        for (int i = 0; i < 2; ++i) {
+            const std::string read = folder.File("read.ini");
+            ASSERT_EQ(logger.Run({"read", read}).status, kExitOk);
+            EXPECT_EQ(test::ReadText(read), test::ReadText(factory));
+        }
+        const CliResult written = logger.Run({"write", "--no-verify", changed});
+        EXPECT_EQ(written.status, kExitOk) << written.err;
+        EXPECT_EQ(logger.simulator.Memory(), clean.simulator.Memory());
+    }
+}
+
 TEST(CliProfiles, NothingIsWrittenAfterAFailedCheckOrFromAProfileThatCannotBeRead) {
     Logger logger;
     TempFolder folder;

@@ -66,6 +66,9 @@ class RecordingHost : public DeviceRequests, public DeviceObserver {
     void ShowDeviceTime(const ReceivedFrame&) override { Note("time"); }
     void ShowDebugData(const ReceivedFrame&) override { Note("debug"); }
     int DebugMode() const override { return debugMode; }
+    int ResendsOfLastRequest() const override { return resends; }
+    void ResumeResend() override { Note("resume"); }
+    int resends = 0;
 
     std::vector<std::string> Take() { return std::exchange(log, {}); }
 };
@@ -78,6 +81,11 @@ ReceivedFrame Reply(Command command, std::vector<std::uint8_t> payload = {}) {
     }
     f.payloadCount = static_cast<std::uint16_t>(payload.size());
     return f;
+}
+
+// The reply to a page read: pages differ, as a logger's do.
+ReceivedFrame Page(std::uint32_t address) {
+    return Reply(Command::ReadPage, {static_cast<std::uint8_t>(address >> 10)});
 }
 
 using Log = std::vector<std::string>;
@@ -127,9 +135,11 @@ TEST(DeviceOperations, WriteRepliesOutOfSequence) {
 
     // An erase acknowledged after the fourth one: the bar goes past its end, nothing is sent.
     ops.SaveSettings();
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 3; ++i) {
         ops.DispatchResponse(Reply(Command::ErasePage, {1}));
+        ops.DispatchResponse(Reply(Command::WritePage, {1}));
     }
+    ops.DispatchResponse(Reply(Command::ErasePage, {1}));
     host.Take();
     ops.DispatchResponse(Reply(Command::ErasePage, {1}));
     EXPECT_EQ(host.Take(), (Log{"pb 90"}));
@@ -164,25 +174,83 @@ TEST(DeviceOperations, ReadDecodesEachPageAsItArrives) {
     DeviceOperations ops(host, host);
     ops.ReadSettings();
     EXPECT_EQ(host.Take(), (Log{"clear", "read 1024", "pb shown"}));
-    ops.DispatchResponse(Reply(Command::ReadPage));
+    ops.DispatchResponse(Page(1024));
     EXPECT_EQ(host.Take(), (Log{"pb 10", "store 1024", "decode 1024", "read 2048", "pb 20"}));
-    ops.DispatchResponse(Reply(Command::ReadPage));
-    ops.DispatchResponse(Reply(Command::ReadPage));
+    ops.DispatchResponse(Page(2048));
+    ops.DispatchResponse(Page(3072));
     host.Take();
     EXPECT_EQ(ops.ReadStage(), 3);
-    ops.DispatchResponse(Reply(Command::ReadPage));
+    ops.DispatchResponse(Page(4096));
     EXPECT_EQ(host.Take(), (Log{"pb 70", "store 4096", "decode 4096", "pb 80", "clear",
                                 "msg Uploading device parameters successfully.", "status cleared",
                                 "pb hidden"}));
 
     // A read that stopped at page 3072 starts again at 1024 and decodes it as 1024.
     ops.ReadSettings();
-    ops.DispatchResponse(Reply(Command::ReadPage));
-    ops.DispatchResponse(Reply(Command::ReadPage));
+    ops.DispatchResponse(Page(1024));
+    ops.DispatchResponse(Page(2048));
     ops.ReadSettings();
     host.Take();
-    ops.DispatchResponse(Reply(Command::ReadPage));
+    ops.DispatchResponse(Page(1024));
     EXPECT_EQ(host.Take(), (Log{"pb 10", "store 1024", "decode 1024", "read 2048", "pb 20"}));
+}
+
+TEST(DeviceOperations, APageThatCameLateOrDoubledIsNotTakenForTheNextPage) {
+    RecordingHost host;
+    DeviceOperations ops(host, host);
+    ops.ReadSettings();
+    host.resends = 1;  // the reply came after the request had gone out again
+    ops.DispatchResponse(Page(1024));
+    host.resends = 0;
+    host.Take();
+    ops.DispatchResponse(Page(1024));  // the reply to the re-send
+    EXPECT_EQ(host.Take(), (Log{"resume"}));
+    ops.DispatchResponse(Page(2048));
+    ops.DispatchResponse(Page(2048));  // doubled by the line
+    EXPECT_EQ(host.Take(), (Log{"pb 30", "store 2048", "decode 2048", "read 3072", "pb 40",
+                                "resume"}));
+    ops.DispatchResponse(Page(3072));
+    ops.DispatchResponse(Page(4096));
+    host.Take();
+    // The last page's twin, and any page while no read runs, start nothing.
+    ops.DispatchResponse(Page(4096));
+    ops.DispatchResponse(Page(1024));
+    EXPECT_TRUE(host.Take().empty());
+    EXPECT_EQ(ops.StaleReplies(), 4u);
+
+    // A page the same as the one before is asked for again, not lost.
+    ops.ReadSettings();
+    ops.DispatchResponse(Page(1024));
+    host.Take();
+    ops.DispatchResponse(Page(1024));
+    ops.DispatchResponse(Page(1024));
+    EXPECT_EQ(host.Take(), (Log{"resume", "pb 30", "store 2048", "decode 2048", "read 3072",
+                                "pb 40"}));
+}
+
+TEST(DeviceOperations, AnAcknowledgementThatCameLateOrDoubledMovesTheSaveOnce) {
+    RecordingHost host;
+    DeviceOperations ops(host, host);
+    const ReceivedFrame erased = Reply(Command::ErasePage, {1});
+    const ReceivedFrame written = Reply(Command::WritePage, {1});
+    ops.SaveSettings();
+    ops.DispatchResponse(erased);
+    host.Take();
+    // Page 2048 is written only after its own erase.
+    ops.DispatchResponse(erased);
+    EXPECT_TRUE(host.Take().empty());
+    ops.DispatchResponse(written);
+    ops.DispatchResponse(written);
+    EXPECT_EQ(host.Take(), (Log{"pb 20", "erase 2048"}));
+    for (int page = 1; page < 4; ++page) {
+        ops.DispatchResponse(erased);
+        ops.DispatchResponse(written);
+    }
+    EXPECT_EQ(host.Take().back(), "request 19");
+    // A twin of the last write's acknowledgement does not call the save a failure.
+    ops.DispatchResponse(written);
+    EXPECT_TRUE(host.Take().empty());
+    EXPECT_EQ(host.reports.size(), 1u);
 }
 
 TEST(DeviceOperations, LoginAndSingleRequestReplies) {
@@ -309,8 +377,8 @@ TEST(DeviceOperations, AStepWaitingInABoxWhenTheLinkClosesSendsNothingAfterIt) {
     // A decoded value brings up a box in which the link closes: the next page is not asked.
     abortOn("decode 2048");
     ops.ReadSettings();
-    ops.DispatchResponse(Reply(Command::ReadPage));
-    ops.DispatchResponse(Reply(Command::ReadPage));
+    ops.DispatchResponse(Page(1024));
+    ops.DispatchResponse(Page(2048));
     const Log read = host.Take();
     EXPECT_EQ(std::vector<std::string>(read.end() - 2, read.end()),
               (Log{"decode 2048", "pb hidden"}));

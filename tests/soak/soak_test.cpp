@@ -27,6 +27,7 @@
 #include "loggersim/request_frame.h"
 #include "loggersim/simulator.h"
 #include "profiles/ini_file.h"
+#include "profiles/ini_storage.h"
 #include "profiles/profile.h"
 #include "protocol/commands.h"
 #include "random_settings.h"
@@ -56,6 +57,8 @@ int SoakSeconds() {
 struct Tally {
     // Writes: lgcset-cli's and the window's.
     int writes = 0, claimed = 0, held = 0, lies = 0, failed = 0, silent = 0;
+    // Reads by lgcset-cli after a verified write.
+    int reads = 0, readsRight = 0, readLies = 0, readsFailed = 0;
     // Transfers.
     int transfers = 0, complete = 0, partial = 0, transferFailed = 0, badExports = 0;
     int countMismatches = 0;
@@ -182,6 +185,47 @@ void Judge(Tally& t, bool claimed, bool failureSaid, const Pages& held, const Pa
     }
 }
 
+// The profile of the pages the logger holds, as the program decodes them: what a read that
+// took each page for itself saves. (A profile read back need not encode to the same bytes:
+// a threshold typed as "-0.00" is held as -0, which reads as "0.00".)
+std::string HeldProfile(const sim::Simulator& logger, const std::vector<std::uint8_t>& login) {
+    settings::SettingsModel model;
+    settings::CodeTables codes;
+    session::ApplyIdentity(model, login, codes);
+    settings::ParameterImage image;
+    const Pages held = Held(logger);
+    for (std::size_t p = 0; p < 4; ++p) {
+        image.Store(settings::kSettingsPages[p], held[p]);
+        settings::DecodePage(settings::kSettingsPages[p], model, image, codes);
+    }
+    profiles::IniFile profile;
+    profiles::SaveProfile(model, profile);
+    return profile.ToBytes();
+}
+
+// A read that said it succeeded brought what the logger holds.
+void CliRead(Tally& t, const sim::Simulator& logger, const std::vector<std::uint8_t>& login,
+             const std::filesystem::path& file, const std::string& what) {
+    const CliRun run = Cli({"--port", logger.slavePath(), "read", file.string()});
+    t.longestSeconds = std::max(t.longestSeconds, run.seconds);
+    ++t.reads;
+    if (run.status != 0) {
+        ++(run.err.empty() ? t.silent : t.readsFailed);
+        if (run.err.empty())
+            t.problems.push_back(what + " ended without saying it failed");
+        return;
+    }
+    profiles::IniFile profile;
+    std::string error;
+    if (profiles::ReadIniFile(file, profile, error) == profiles::ReadOutcome::Read &&
+        profile.ToBytes() == HeldProfile(logger, login)) {
+        ++t.readsRight;
+    } else {
+        ++t.readLies;
+        t.problems.push_back(what + " said it succeeded, its profile is not what the logger holds");
+    }
+}
+
 void CliWrite(std::mt19937_64& rng, Tally& t, int delay) {
     const sim::Options options = LoggerOptions(rng, delay);
     sim::Simulator logger(options);
@@ -197,11 +241,14 @@ void CliWrite(std::mt19937_64& rng, Tally& t, int delay) {
         ASSERT_TRUE(profiles::SaveProfileFile(model, file, error)) << error;
     }
     const CliRun run = Cli({"--port", logger.slavePath(), "write", file});
-    logger.Stop();
     t.longestSeconds = std::max(t.longestSeconds, run.seconds);
     const bool claimed = run.status == 0 && run.out.find("verified\n") != std::string::npos;
+    const std::string what = " (seed " + std::to_string(options.faults.seed) + ")";
     Judge(t, claimed, run.status != 0 && !run.err.empty(), Held(logger), Expected(profile, login),
-          "lgcset-cli write (seed " + std::to_string(options.faults.seed) + ")");
+          "lgcset-cli write" + what);
+    if (claimed && Held(logger) == Expected(profile, login))
+        CliRead(t, logger, login, folder.path / "read.ini", "lgcset-cli read" + what);
+    logger.Stop();
 }
 
 int CountBoxes(const ui::test::TestWindow& w) {
@@ -379,6 +426,8 @@ void Print(const Tally& t, int seconds) {
     std::printf("writes: %d, said saved or verified %d (logger held the typed settings %d, "
                 "did not %d), said failed %d, said nothing %d\n",
                 t.writes, t.claimed, t.held, t.lies, t.failed, t.silent);
+    std::printf("reads after a verified write: %d, right %d, wrong %d, said failed %d\n", t.reads,
+                t.readsRight, t.readLies, t.readsFailed);
     std::printf("transfers: %d, complete %d, partial exports %d, failed without export %d, "
                 "wrong exports %d (count wrong %d)\n",
                 t.transfers, t.complete, t.partial, t.transferFailed, t.badExports,
@@ -420,6 +469,7 @@ TEST(Soak, WritesAndTransfersOnAFaultyLineNeverClaimWhatDidNotHappen) {
     EXPECT_GT(t.writes, 0);
     EXPECT_GT(t.transfers, 0);
     EXPECT_EQ(t.lies, 0);
+    EXPECT_EQ(t.readLies, 0);
     EXPECT_EQ(t.silent, 0);
     EXPECT_EQ(t.badExports, 0);
 }

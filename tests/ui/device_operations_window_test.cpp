@@ -26,7 +26,11 @@ TEST(DeviceOperationsWindow, AnEraseAfterTheFourthShowsTheBarFull) {
     auto w = MakeWindow();
     w->btn_downClick();  // no port open: the requests go nowhere
     EXPECT_FALSE(w->pb_write->isHidden());
-    for (int i = 0; i < 4; ++i) w->DispatchResponse(Reply(Command::ErasePage, {1}));
+    for (int i = 0; i < 3; ++i) {
+        w->DispatchResponse(Reply(Command::ErasePage, {1}));
+        w->DispatchResponse(Reply(Command::WritePage, {1}));
+    }
+    w->DispatchResponse(Reply(Command::ErasePage, {1}));
     EXPECT_EQ(w->pb_write->value(), 70);
     w->DispatchResponse(Reply(Command::ErasePage, {1}));
     EXPECT_EQ(w->pb_write->value(), w->pb_write->maximum());
