@@ -148,6 +148,11 @@ void DeviceOperations::ReadStep(const ReceivedFrame& frame) {
     observer_.SetProgressVisible(false);
 }
 
+void DeviceOperations::PageTakenElsewhere(const ReceivedFrame& frame) {
+    pageTwins_.Took(std::span(frame.payload.data(), frame.payloadCount),
+                    requests_.ResendsOfLastRequest());
+}
+
 bool DeviceOperations::DropStalePage(const ReceivedFrame& frame) {
     if (!pageTwins_.DropTwin(std::span(frame.payload.data(), frame.payloadCount))) {
         return false;

@@ -26,6 +26,9 @@ class DeviceOperations {
     void FactoryReset();  // btn_industrialClick
 
     void DispatchResponse(const ReceivedFrame& frame);
+    // A page reply taken by someone else (the device ID's page after a transfer): its twin
+    // is not taken for a read's page either.
+    void PageTakenElsewhere(const ReceivedFrame& frame);
 
     // The link has closed: a settings read or write that is running ends where it stands
     // (its stage stays, its bar is hidden), and nothing that was started before goes on to

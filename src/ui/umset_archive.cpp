@@ -93,6 +93,7 @@ bool Tfrm_mset::TakeDeviceIdPage(const protocol::ReceivedFrame& frame) {
         frame.command() != static_cast<std::uint8_t>(protocol::Command::ReadPage))
         return false;
     awaitingDeviceId_ = false;
+    Operations().PageTakenElsewhere(frame);
     if (!pendingArchives_.empty())
         ArchivePending(session::DeviceIdOfSystemPage(device_->LoginReply(), frame.payload));
     if (std::exchange(readSettingsAfterId_, false))

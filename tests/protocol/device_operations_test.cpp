@@ -226,6 +226,14 @@ TEST(DeviceOperations, APageThatCameLateOrDoubledIsNotTakenForTheNextPage) {
     ops.DispatchResponse(Page(1024));
     EXPECT_EQ(host.Take(), (Log{"resume", "pb 30", "store 2048", "decode 2048", "read 3072",
                                 "pb 40"}));
+
+    // Nor is the twin of a page someone else asked for taken by a read started after it.
+    ops.PageTakenElsewhere(Page(4096));
+    ops.ReadSettings();
+    ops.DispatchResponse(Page(4096));
+    ops.DispatchResponse(Page(1024));
+    EXPECT_EQ(host.Take(), (Log{"clear", "read 1024", "pb shown", "resume", "pb 10", "store 1024",
+                                "decode 1024", "read 2048", "pb 20"}));
 }
 
 TEST(DeviceOperations, AnAcknowledgementThatCameLateOrDoubledMovesTheSaveOnce) {
