@@ -45,8 +45,7 @@ void HistoryQuery::Start(const QueryRange& range) {
     count_ = 0;
     total_ = 0;
     leftOut_ = 0;
-    twins_.ResetCount();
-    twins_.Forget();
+    twins_ = {};
     state_ = State::Counting;
     observer_.ClearTransferProgress();  // of a transfer this one restarts
     requests_.SendHistoryCount(range);
@@ -120,8 +119,7 @@ void HistoryQuery::OnCountFrame(const protocol::ReceivedFrame& frame) {
 }
 
 void HistoryQuery::OnRecordFrame(const protocol::ReceivedFrame& frame) {
-    const std::size_t count = std::min<std::size_t>(frame.payloadCount, frame.payload.size());
-    OnRecordReply(std::span<const std::uint8_t>(frame.payload.data(), count));
+    OnRecordReply(frame.Payload());
 }
 
 void HistoryQuery::FinishTransfer() {

@@ -123,8 +123,7 @@ void DeviceOperations::WriteStepAfterWrite() {
 void DeviceOperations::ReadStep(const ReceivedFrame& frame) {
     observer_.SetProgress(readStage_ * 20 + 10);
     const std::uint32_t page = kPages[readStage_ % kPages.size()];
-    pageTwins_.Took(std::span(frame.payload.data(), frame.payloadCount),
-                    requests_.ResendsOfLastRequest());
+    Took(pageTwins_, frame);
     requests_.StoreReplyPage(page, frame);
     const std::uint32_t aborts = aborts_;
     requests_.DecodePage(page);  // a value can bring up a message box
@@ -149,12 +148,15 @@ void DeviceOperations::ReadStep(const ReceivedFrame& frame) {
 }
 
 void DeviceOperations::PageTakenElsewhere(const ReceivedFrame& frame) {
-    pageTwins_.Took(std::span(frame.payload.data(), frame.payloadCount),
-                    requests_.ResendsOfLastRequest());
+    Took(pageTwins_, frame);
+}
+
+void DeviceOperations::Took(LateTwinFilter& twins, const ReceivedFrame& frame) {
+    twins.Took(frame.Payload(), requests_.ResendsOfLastRequest());
 }
 
 bool DeviceOperations::DropStalePage(const ReceivedFrame& frame) {
-    if (!pageTwins_.DropTwin(std::span(frame.payload.data(), frame.payloadCount))) {
+    if (!pageTwins_.DropTwin(frame.Payload())) {
         return false;
     }
     requests_.ResumeResend();  // the twin stopped the re-sends of the next page's request
@@ -172,7 +174,7 @@ bool DeviceOperations::DropStaleErase() {
 
 bool DeviceOperations::DropStaleWrite(const ReceivedFrame& frame) {
     return !(write_ == Sequence::Running && awaitingWriteAck_) &&
-           writeAckTwins_.DropTwin(std::span(frame.payload.data(), frame.payloadCount));
+           writeAckTwins_.DropTwin(frame.Payload());
 }
 
 void DeviceOperations::DispatchResponse(const ReceivedFrame& frame) {
@@ -203,8 +205,7 @@ void DeviceOperations::DispatchResponse(const ReceivedFrame& frame) {
             if (write_ == Sequence::Ended || DropStaleWrite(frame)) {
                 break;
             }
-            writeAckTwins_.Took(std::span(frame.payload.data(), frame.payloadCount),
-                                requests_.ResendsOfLastRequest());
+            Took(writeAckTwins_, frame);
             if (Succeeded(frame)) {
                 WriteStepAfterWrite();
             } else {

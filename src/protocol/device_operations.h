@@ -65,6 +65,8 @@ class DeviceOperations {
     bool DropStalePage(const ReceivedFrame& frame);
     bool DropStaleErase();
     bool DropStaleWrite(const ReceivedFrame& frame);
+    // The reply taken as the answer to the request last sent.
+    void Took(LateTwinFilter& twins, const ReceivedFrame& frame);
     // True when Abort ran since `aborts` was taken (inside a box of the step).
     bool AbortedSince(std::uint32_t aborts) const { return aborts_ != aborts; }
 

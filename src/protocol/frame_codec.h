@@ -3,6 +3,7 @@
 // Plain C++: no Qt, no I/O.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -47,6 +48,10 @@ struct ReceivedFrame {
 
     ReceivedFrame() { payload.fill(0xFF); }
     std::uint8_t command() const { return header[3]; }
+    // The bytes the reply carries.
+    std::span<const std::uint8_t> Payload() const {
+        return {payload.data(), std::min<std::size_t>(payloadCount, payload.size())};
+    }
     std::uint16_t length() const { return static_cast<std::uint16_t>(header[1] | header[2] << 8); }
 };
 

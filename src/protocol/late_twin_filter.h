@@ -28,7 +28,6 @@ class LateTwinFilter {
     void Forget() { left_ = 0; }
 
     std::uint32_t Dropped() const { return dropped_; }
-    void ResetCount() { dropped_ = 0; }
 
   private:
     std::array<std::uint8_t, kPayloadArea> last_{};

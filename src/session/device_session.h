@@ -65,7 +65,7 @@ class DeviceSession final : public protocol::DeviceRequests, public data::Histor
     void SendHistoryCount(const data::QueryRange& range) override;
     void SendHistoryRecord(std::uint16_t number) override;
 
-    // Both
+    // Of both: the single send path's re-sends
     int ResendsOfLastRequest() const override { return session_.ResendCount(); }
     void ResumeResend() override { session_.ResumeResend(); }
 
