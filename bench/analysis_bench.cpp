@@ -6,13 +6,14 @@
 
 #include "analysis/history_analysis.h"
 #include "cold_room_history.h"
+#include "short_run.h"
 
 namespace {
 
 using namespace lgcset;
 
 void BM_AnalyzeFullTransfer(benchmark::State& state) {
-    constexpr std::size_t kRecords = 65535;
+    const std::size_t kRecords = bench::Records<std::size_t>(65535);
     data::HistoryStore store;
     ui::test::FillColdRoomHistory(store, kRecords, 60);
     analysis::SensorSetups setups;

@@ -17,6 +17,7 @@
 #include "archive/archive_open.h"
 #include "archive/sqlite_archive.h"
 #include "data/calendar.h"
+#include "short_run.h"
 
 namespace {
 
@@ -26,9 +27,13 @@ using lgcset::archive::DownloadInfo;
 using lgcset::archive::LoggerKey;
 using lgcset::data::HistoryRecord;
 
-constexpr int kLoggers = 500;
+using lgcset::bench::ShortRun;
+
 constexpr int kPerDay = 48;  // every 30 minutes
-constexpr int kDays = 365;   // 2024-01-01 on
+// 500 loggers' year from 2024-01-01 on; three loggers' hundred days in the short form.
+const int kLoggers = ShortRun() ? 3 : 500;
+const int kDays = ShortRun() ? 100 : 365;
+const std::size_t kTransfer = lgcset::bench::Records<std::size_t>(65535);
 
 // Four sensors sent, no position: a temperature logger's record.
 std::vector<HistoryRecord> Records(std::int64_t firstDay, std::size_t count, int logger) {
@@ -72,7 +77,7 @@ std::unique_ptr<ArchiveStore> Open(const fs::path& file) {
 
 void BM_ArchiveFullTransfer(benchmark::State& state) {
     const fs::path file = fs::temp_directory_path() / "lgcset-archive-bench-transfer.sqlite";
-    const auto records = Records(lgcset::data::DaysFromCivil(2024, 1, 1), 65535, 0);
+    const auto records = Records(lgcset::data::DaysFromCivil(2024, 1, 1), kTransfer, 0);
     const bool again = state.range(0) == 1;  // the same transfer a second time: all there
     for (auto _ : state) {
         state.PauseTiming();
@@ -96,7 +101,7 @@ void BM_ArchiveFullTransferPostgres(benchmark::State& state) {
         state.SkipWithError("LGCSET_ARCHIVE_BENCH_PG_URL names no database");
         return;
     }
-    const auto records = Records(lgcset::data::DaysFromCivil(2024, 1, 1), 65535, 0);
+    const auto records = Records(lgcset::data::DaysFromCivil(2024, 1, 1), kTransfer, 0);
     const bool again = state.range(0) == 1;
     for (auto _ : state) {
         state.PauseTiming();
@@ -127,18 +132,22 @@ fs::path LargeArchive() {
     const char* named = std::getenv("LGCSET_ARCHIVE_BENCH_FILE");
     const fs::path file = named != nullptr
                               ? fs::path(named)
-                              : fs::temp_directory_path() / "lgcset-archive-bench.sqlite";
+                              : fs::temp_directory_path() / (ShortRun()
+                                                                   ? "lgcset-archive-bench-short.sqlite"
+                                                                   : "lgcset-archive-bench.sqlite");
     {
         auto store = Open(file);
         const auto loggers = store->Loggers().rows;
-        if (loggers.size() == kLoggers && loggers.back().readings == kPerDay * kDays)
+        if (loggers.size() == static_cast<std::size_t>(kLoggers) &&
+            loggers.back().readings == static_cast<std::size_t>(kPerDay * kDays))
             return file;
     }
     for (const char* suffix : {"", "-wal", "-shm"}) fs::remove(file.string() + suffix);
     auto store = Open(file);
     const std::int64_t first = lgcset::data::DaysFromCivil(2024, 1, 1);
     for (int logger = 0; logger < kLoggers; ++logger)
-        store->Add(Download(logger), Records(first, kPerDay * kDays, logger));
+        store->Add(Download(logger),
+                   Records(first, static_cast<std::size_t>(kPerDay * kDays), logger));
     return file;
 }
 

@@ -6,8 +6,10 @@ crossed, 10 bits a byte. With --linux, the same for the Linux lgcset-cli.
 
   bench/cli_history_wine.py [--records N] [--baud B] [--linux]   (defaults: 5000, 115200)
 
-Run from anywhere once the Windows and the Linux trees are built; not a test. It restarts the
-Wine server of build/windows/wineprefix, so not while the Windows tests run."""
+  bench/cli_history_wine.py --short   (the Windows stage's run: 300 records, unpaced)
+
+Run from anywhere once the Windows and the Linux trees are built and the Wine server of
+build/windows/wineprefix runs with the tests' ports (cmake/wine-server start); not a test."""
 
 import argparse
 import datetime
@@ -42,7 +44,10 @@ def main():
     parser.add_argument("--records", type=int, default=5000)
     parser.add_argument("--baud", type=int, default=115200)
     parser.add_argument("--linux", action="store_true", help="the Linux lgcset-cli instead")
+    parser.add_argument("--short", action="store_true", help="the Windows stage's short run")
     options = parser.parse_args()
+    if options.short:
+        options.records, options.baud = 300, 0
 
     env = dict(os.environ)
     env.setdefault("LGCSET_CLI_EXE", str(ROOT / "build/windows/src/cli/lgcset-cli.exe"))
@@ -56,12 +61,9 @@ def main():
     if missing:
         sys.exit("cli_history_wine: " + missing)
 
-    link, trace = work / "logger-pty", work / "trace"
-    port = wine_line.COM_PORTS[0]
-    server = None
-    if not options.linux:
-        server = wine_line.WineServer(setup, work / "wineserver.log")
-        server.start_with_ports({port: link})
+    # Beside the tests' ports (wine_line.COM_PORTS and the window's COM43).
+    port = "COM44"
+    link, trace = wine_line.port_link(setup, port), work / "trace"
     logger = wine_line.Logger(setup, link, f"--baud={options.baud}",
                               f"--records={options.records}", "--log-interval=1",
                               "--history-end=2024-03-10 12:00", trace=trace)
@@ -77,17 +79,18 @@ def main():
         wall = time.monotonic() - start
     finally:
         logger.stop()
-        if server is not None:
-            server.stop()
     if status != 0:
         shutil.rmtree(work)
         sys.exit(f"cli_history_wine: history ended with status {status}: {err}")
 
     total, span = line_bytes_and_span(trace)
     shutil.rmtree(work)
-    line_time = total * 10 / options.baud
     who = "lgcset-cli (Linux)" if options.linux else "lgcset-cli.exe (Wine)"
     print(f"{who}: {out.splitlines()[0]}, {wall:.2f} s in all (start and export included)")
+    if options.baud == 0:
+        print(f"unpaced: {total} bytes on the line, first to last byte {span:.2f} s")
+        return
+    line_time = total * 10 / options.baud
     print(f"paced at {options.baud} baud: {total} bytes on the line, pure line time "
           f"{line_time:.2f} s, first to last byte {span:.2f} s, ratio {span / line_time:.4f}")
 

@@ -8,6 +8,8 @@
    and seconds, beside a whole six-month fetch of the same logger.
 
   bench/collect_fleet.py [--loggers N] [--records N] [--baud B]   (defaults: 8, 3000, 115200)
+  bench/collect_fleet.py --short    (the test suite's run: 2 loggers of 300 records, a
+                                     10-day log collected again after 3 days, unpaced)
 
 Run from anywhere once build/default is built."""
 
@@ -26,6 +28,11 @@ ROOT = Path(__file__).resolve().parent.parent
 BUILD = Path(os.environ.get("LGCSET_BUILD_DIR", ROOT / "build/default"))
 CLI = BUILD / "src/cli/lgcset-cli"
 SIM = BUILD / "tools/loggersim/loggersim"
+
+
+def line_seconds(trace, baud):
+    """The pure line time of the frames that crossed one line; none on an unpaced line."""
+    return line_bytes(trace) * 10 / baud if baud else float("nan")
 
 
 def line_bytes(trace):
@@ -85,7 +92,7 @@ def fleet(work, loggers, records, baud):
     processes.append(process)
     wall_one, _ = collect([link], work / "alone.sqlite", whole)
     stop(processes)
-    line_time = line_bytes(trace) * 10 / baud
+    line_time = line_seconds(trace, baud)
 
     processes, links, traces = [], [], []
     for n in range(loggers):
@@ -95,7 +102,7 @@ def fleet(work, loggers, records, baud):
         traces.append(trace)
     wall, cpu = collect(links, work / "fleet.sqlite", whole)
     stop(processes)
-    slowest_line = max(line_bytes(t) for t in traces) * 10 / baud
+    slowest_line = max(line_seconds(t, baud) for t in traces)
     print(f"{loggers} loggers x {records} records at {baud} baud, collected at once:")
     print(f"  pure line time of one logger  {line_time:8.2f} s ({wall_one:.2f} s collected alone)")
     print(f"  wall time of all {loggers}          {wall:8.2f} s  (slowest line {slowest_line:.2f} s)")
@@ -103,10 +110,10 @@ def fleet(work, loggers, records, baud):
     print(f"  CPU per record                {cpu / (loggers * records) * 1e6:8.1f} us")
 
 
-def since_last(work, baud):
+def since_last(work, baud, span_days, gap_days):
     now = datetime.datetime.now().replace(second=0, microsecond=0)
-    month_ago = now - datetime.timedelta(days=30)
-    start = now - datetime.timedelta(days=180)
+    month_ago = now - datetime.timedelta(days=gap_days)
+    start = now - datetime.timedelta(days=span_days)
     per_day = 48
 
     def logger_until(name, end, archive, extra):
@@ -127,10 +134,10 @@ def since_last(work, baud):
     # Beside it: the whole six months of today's log into an empty archive.
     six = ["--from", start.strftime("%Y-%m-%d"), "--to", now.strftime("%Y-%m-%d")]
     wall_full, bytes_full, records = logger_until("full", now, work / "full.sqlite", six)
-    print(f"--since-last a month after a six-month collection ({per_day} records a day, "
-          f"{baud} baud):")
+    print(f"--since-last {gap_days} days after a {span_days}-day collection ({per_day} records a "
+          f"day, {baud} baud):")
     print(f"  --since-last      {bytes_moved:9d} bytes  {wall:7.2f} s")
-    print(f"  six months whole  {bytes_full:9d} bytes  {wall_full:7.2f} s  ({records} records)")
+    print(f"  all {span_days} days      {bytes_full:9d} bytes  {wall_full:7.2f} s  ({records} records)")
 
 
 def main():
@@ -138,14 +145,19 @@ def main():
     parser.add_argument("--loggers", type=int, default=8)
     parser.add_argument("--records", type=int, default=3000)
     parser.add_argument("--baud", type=int, default=115200)
+    parser.add_argument("--short", action="store_true", help="the test suite's short run")
     options = parser.parse_args()
+    span_days, gap_days = 180, 30
+    if options.short:
+        options.loggers, options.records, options.baud = 2, 300, 0
+        span_days, gap_days = 10, 3
     for program in (CLI, SIM):
         if not program.exists():
             sys.exit(f"{program} is not built")
     work = Path(tempfile.mkdtemp(prefix="lgcset-collect-bench-"))
     try:
         fleet(work, options.loggers, options.records, options.baud)
-        since_last(work, options.baud)
+        since_last(work, options.baud, span_days, gap_days)
     finally:
         shutil.rmtree(work, ignore_errors=True)
 

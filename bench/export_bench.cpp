@@ -19,6 +19,7 @@
 #include "data/history_record.h"
 #include "export/history_export.h"
 #include "ui/scripted_message_boxes.h"
+#include "short_run.h"
 #include "ui/umset.h"
 
 namespace {
@@ -61,7 +62,7 @@ long PeakKilobytes() {
 
 int main(int argc, char* argv[]) {
     const bool window = argc > 1 && std::strcmp(argv[1], "--window") == 0;
-    constexpr std::size_t kRecords = 65535;
+    const std::size_t kRecords = lgcset::bench::Records<std::size_t>(65535);
     const fs::path folder =
         fs::temp_directory_path() / ("lgcset-export-bench-" + std::to_string(::getpid()));
     fs::create_directories(folder);
@@ -111,7 +112,7 @@ int main(int argc, char* argv[]) {
                 window ? " through the window" : "", best);
 
     const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-    if (!soffice.isEmpty() && !csv.empty()) {
+    if (!soffice.isEmpty() && !csv.empty() && !lgcset::bench::ShortRun()) {
         const fs::path profile = folder / "profile";
         const fs::path out = folder / "libreoffice";
         const auto start = Clock::now();

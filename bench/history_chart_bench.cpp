@@ -19,6 +19,7 @@
 #include "cold_room_history.h"
 #include "settings/settings_table.h"
 #include "ui/history_chart_window.h"
+#include "short_run.h"
 #include "ui/umset.h"
 
 namespace {
@@ -46,7 +47,7 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     const int zooms = argc > 1 ? std::max(1, std::atoi(argv[1])) : 40;
-    constexpr std::size_t kRecords = 65535;
+    const std::size_t kRecords = lgcset::bench::Records<std::size_t>(65535);
 
     lgcset::ui::Tfrm_mset window;
     lgcset::ui::test::FillColdRoomHistory(window.History, kRecords, 60);

@@ -52,6 +52,7 @@
 #include "protocol/frame_codec.h"
 #include "ui/scripted_message_boxes.h"
 #include "ui/umset.h"
+#include "short_run.h"
 #include "window_bench.h"
 
 // ---- Allocation count ---------------------------------------------------------------------
@@ -352,8 +353,8 @@ class Bench : public Tfrm_mset {
 };
 
 void BM_HistoryFetch(benchmark::State& state) {
-    const auto baud = static_cast<std::uint32_t>(state.range(0));
-    const auto records = static_cast<std::uint32_t>(state.range(1));
+    const auto baud = lgcset::bench::Baud(static_cast<std::uint32_t>(state.range(0)));
+    const auto records = lgcset::bench::Records(static_cast<std::uint32_t>(state.range(1)));
     Bench window(baud, records);
     if (!window.error().empty()) {
         state.SkipWithError(window.error().c_str());
@@ -397,8 +398,8 @@ void BM_HistoryFetch(benchmark::State& state) {
 // the reply is complete, nothing else. What the simulated line and the machine allow by
 // themselves; the window's ratio reads against this one's.
 void BM_BareClientFetch(benchmark::State& state) {
-    const auto baud = static_cast<std::uint32_t>(state.range(0));
-    const auto records = static_cast<std::uint32_t>(state.range(1));
+    const auto baud = lgcset::bench::Baud(static_cast<std::uint32_t>(state.range(0)));
+    const auto records = lgcset::bench::Records(static_cast<std::uint32_t>(state.range(1)));
     const lgcset::sim::Options options = LogOptions(baud, records);
     lgcset::sim::Simulator logger(options);
     std::string error;
@@ -479,9 +480,10 @@ class QuietHost final : public lgcset::data::HistoryRequests, public lgcset::dat
 };
 
 void BM_DecodeReplies(benchmark::State& state) {
-    const lgcset::sim::Options options = LogOptions(0, 65535);
+    const std::uint32_t records = lgcset::bench::Records<std::uint32_t>(65535);
+    const lgcset::sim::Options options = LogOptions(0, records);
     const lgcset::sim::HistoryLog log(lgcset::sim::LayoutForModel(options.model),
-                                      lgcset::sim::ToSeconds(kLogEnd), 1, 0, 65535);
+                                      lgcset::sim::ToSeconds(kLogEnd), 1, 0, records);
     std::vector<std::vector<std::uint8_t>> replies(256);
     for (std::uint32_t i = 0; i < replies.size(); ++i) log.AppendRecord(i, replies[i]);
     auto store = std::make_unique<lgcset::data::HistoryStore>();
@@ -492,14 +494,14 @@ void BM_DecodeReplies(benchmark::State& state) {
     std::uint64_t decoded = 0;
     for (auto _ : state) {
         query.Start(lgcset::data::MakeQueryRange(2026, 3, 1, 2026, 3, 31));
-        query.OnCountReply(65535);
+        query.OnCountReply(static_cast<std::uint16_t>(records));
         CountAllocations counting;
         counting.Start();
-        for (std::uint32_t k = 0; k < 65535; ++k) query.OnRecordReply(replies[k % replies.size()]);
+        for (std::uint32_t k = 0; k < records; ++k) query.OnRecordReply(replies[k % replies.size()]);
         query.OnRecordReply(replies[0]);  // the closing reply
         counting.Stop();
         allocations += counting.counted[kWindowThread];
-        decoded += 65535;
+        decoded += records;
         benchmark::DoNotOptimize(store->data());
     }
     state.counters["records_per_s"] =

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "protocol/command_codes.h"
+#include "short_run.h"
 #include "window_bench.h"
 
 namespace {
@@ -62,7 +63,7 @@ class Bench : public lgcset::bench::LoggedInWindow {
 };
 
 void Transfer(benchmark::State& state, bool save) {
-    const auto baud = static_cast<std::uint32_t>(state.range(0));
+    const auto baud = lgcset::bench::Baud(static_cast<std::uint32_t>(state.range(0)));
     Bench window(baud);
     if (!window.error().empty()) {
         state.SkipWithError(window.error().c_str());

@@ -161,10 +161,6 @@ data::HistoryRecord RecordRow(const Result& r, int row) {
     return rec;
 }
 
-ArchiveStatus Failed(ArchiveError error, std::string message) {
-    return {error, std::move(message)};
-}
-
 class PostgresArchive final : public ArchiveStore {
   public:
     PostgresArchive(Conn conn, std::string shown) : conn_(std::move(conn)), shown_(std::move(shown)) {}
@@ -257,8 +253,8 @@ FROM downloads AS d JOIN loggers AS l ON l.id = d.logger_id ORDER BY d.id)sql");
         if (!r || PQresultStatus(r.get()) != PGRES_TUPLES_OK) {
             const std::string why = r ? PQresultErrorMessage(r.get()) : PQerrorMessage(conn_.get());
             result.status =
-                Failed(ArchiveError::ReadFailed,
-                       "The archive " + shown_ + " could not be read: " + Trimmed(why) + ".");
+                ArchiveStatus{ArchiveError::ReadFailed,
+                       "The archive " + shown_ + " could not be read: " + Trimmed(why) + "."};
             return result;
         }
         const int rows = PQntuples(r.get());
@@ -295,9 +291,9 @@ FROM downloads AS d JOIN loggers AS l ON l.id = d.logger_id ORDER BY d.id)sql");
             if (outcome != Outcome::Retry || attempt == kTries)
                 break;
         }
-        result.status = Failed(ArchiveError::WriteFailed,
+        result.status = ArchiveStatus{ArchiveError::WriteFailed,
                                "The transfer could not be archived in " + shown_ + ": " +
-                                   Trimmed(failure_) + "; the archive is as it was before it.");
+                                   Trimmed(failure_) + "; the archive is as it was before it."};
         result.counts = {records.size(), 0, 0, 0};
         return result;
     }
@@ -437,18 +433,18 @@ OpenResult OpenPostgresArchive(const std::string& url) {
     const std::string shown = ShownArchiveName(url);
     Conn conn(PQconnectdb(url.c_str()));
     if (!conn || PQstatus(conn.get()) != CONNECTION_OK) {
-        result.status = Failed(ArchiveError::CannotOpen,
+        result.status = ArchiveStatus{ArchiveError::CannotOpen,
                                "The archive " + shown + " cannot be opened: " +
                                    (conn ? Trimmed(PQerrorMessage(conn.get())) : "out of memory") +
-                                   ".");
+                                   "."};
         return result;
     }
     // Notices (an index that exists already) are not the user's business.
     PQsetNoticeProcessor(conn.get(), [](void*, const char*) {}, nullptr);
     PGconn* c = conn.get();
     auto cannot = [&](const std::string& what) {
-        return Failed(ArchiveError::CannotOpen,
-                      "The archive " + shown + " " + what + ": " + Trimmed(PQerrorMessage(c)));
+        return ArchiveStatus{ArchiveError::CannotOpen,
+                      "The archive " + shown + " " + what + ": " + Trimmed(PQerrorMessage(c))};
     };
     // Read and upgraded under one lock, so that two programs opening a new database at
     // once do not both make its tables.
@@ -461,22 +457,22 @@ OpenResult OpenPostgresArchive(const std::string& url) {
     if (!version) {
         const std::string reason = Trimmed(PQerrorMessage(c));
         Exec(c, "ROLLBACK");
-        result.status = !unreadable ? Failed(ArchiveError::NotAnArchive,
+        result.status = !unreadable ? ArchiveStatus{ArchiveError::NotAnArchive,
                                                 "The database " + shown +
                                                     " holds tables of something other than an "
-                                                    "archive of this program.")
-                                       : Failed(ArchiveError::CannotOpen,
+                                                    "archive of this program."}
+                                       : ArchiveStatus{ArchiveError::CannotOpen,
                                                 "The archive " + shown + " cannot be read: " +
-                                                    reason + ".");
+                                                    reason + "."};
         return result;
     }
     if (*version > CurrentSchemaVersion()) {
         Exec(c, "ROLLBACK");
         result.status =
-            Failed(ArchiveError::NewerSchema,
+            ArchiveStatus{ArchiveError::NewerSchema,
                    "The archive " + shown + " was written by a newer version of this " +
                        "program (schema " + std::to_string(*version) + ", this one knows up to " +
-                       std::to_string(CurrentSchemaVersion()) + "); it is left as it is.");
+                       std::to_string(CurrentSchemaVersion()) + "); it is left as it is."};
         return result;
     }
     bool ok = true;
@@ -492,9 +488,9 @@ OpenResult OpenPostgresArchive(const std::string& url) {
                            p));
     }
     if (!ok || !Exec(c, "COMMIT")) {
-        result.status = Failed(ArchiveError::CannotOpen,
+        result.status = ArchiveStatus{ArchiveError::CannotOpen,
                                "The archive " + shown + " cannot be brought to this version: " +
-                                   Trimmed(PQerrorMessage(c)) + "; it is left as it was.");
+                                   Trimmed(PQerrorMessage(c)) + "; it is left as it was."};
         Exec(c, "ROLLBACK");
         return result;
     }

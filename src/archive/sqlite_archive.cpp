@@ -72,10 +72,6 @@ void BindValues(sqlite3_stmt* s, int first, const data::HistoryRecord& r) {
     }
 }
 
-ArchiveStatus Failed(ArchiveError error, std::string message) {
-    return {error, std::move(message)};
-}
-
 class SqliteArchive final : public ArchiveStore {
   public:
     SqliteArchive(Db db, std::filesystem::path file) : db_(std::move(db)), file_(std::move(file)) {}
@@ -176,9 +172,9 @@ ORDER BY t, rowid)sql");
                 return result;
         }
         result.rows.clear();
-        result.status = Failed(ArchiveError::ReadFailed,
+        result.status = ArchiveStatus{ArchiveError::ReadFailed,
                                "The archive " + file_.string() +
-                                   " could not be read: " + sqlite3_errmsg(db_.get()) + ".");
+                                   " could not be read: " + sqlite3_errmsg(db_.get()) + "."};
         return result;
     }
 
@@ -261,9 +257,9 @@ LIMIT 1)sql");
         if (failure_.empty())
             failure_ = sqlite3_errmsg(db_.get());
         ArchiveStatus status =
-            Failed(ArchiveError::WriteFailed, "The transfer could not be archived in " +
+            ArchiveStatus{ArchiveError::WriteFailed, "The transfer could not be archived in " +
                                                   file_.string() + ": " + failure_ +
-                                                  "; the archive is as it was before it.");
+                                                  "; the archive is as it was before it."};
         failure_.clear();
         return status;
     }
@@ -451,15 +447,15 @@ OpenResult OpenSqliteArchive(const std::filesystem::path& file, bool makeFolder)
     std::error_code error;
     if (!std::filesystem::is_directory(folder, error)) {
         if (!makeFolder || std::filesystem::exists(folder, error)) {
-            result.status = Failed(ArchiveError::FolderMissing,
-                                   "The archive's folder " + folder.string() + " does not exist.");
+            result.status = ArchiveStatus{ArchiveError::FolderMissing,
+                                   "The archive's folder " + folder.string() + " does not exist."};
             return result;
         }
         std::filesystem::create_directories(folder, error);
         if (error) {
             result.status =
-                Failed(ArchiveError::CannotOpen, "The archive's folder " + folder.string() +
-                                                     " cannot be made: " + error.message() + ".");
+                ArchiveStatus{ArchiveError::CannotOpen, "The archive's folder " + folder.string() +
+                                                     " cannot be made: " + error.message() + "."};
             return result;
         }
     }
@@ -468,9 +464,9 @@ OpenResult OpenSqliteArchive(const std::filesystem::path& file, bool makeFolder)
         sqlite3_open_v2(name.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     Db db(raw);
     if (opened != SQLITE_OK) {
-        result.status = Failed(ArchiveError::CannotOpen,
+        result.status = ArchiveStatus{ArchiveError::CannotOpen,
                                "The archive " + name + " cannot be opened: " +
-                                   (db ? sqlite3_errmsg(db.get()) : "out of memory") + ".");
+                                   (db ? sqlite3_errmsg(db.get()) : "out of memory") + "."};
         return result;
     }
     // Another program holding the file for a moment is waited for, not failed.
@@ -480,29 +476,29 @@ OpenResult OpenSqliteArchive(const std::filesystem::path& file, bool makeFolder)
         const int code = sqlite3_errcode(db.get());
         result.status =
             code == SQLITE_CANTOPEN || code == SQLITE_READONLY || code == SQLITE_PERM
-                ? Failed(ArchiveError::CannotOpen, "The archive " + name + " cannot be opened: " +
-                                                       sqlite3_errmsg(db.get()) + ".")
-                : Failed(ArchiveError::NotAnArchive, name + " is not an archive of this program.");
+                ? ArchiveStatus{ArchiveError::CannotOpen, "The archive " + name + " cannot be opened: " +
+                                                       sqlite3_errmsg(db.get()) + "."}
+                : ArchiveStatus{ArchiveError::NotAnArchive, name + " is not an archive of this program."};
         return result;
     }
     if (*version > CurrentSchemaVersion()) {
         result.status =
-            Failed(ArchiveError::NewerSchema,
+            ArchiveStatus{ArchiveError::NewerSchema,
                    "The archive " + name + " was written by a newer version of this " +
                        "program (schema " + std::to_string(*version) + ", this one knows up to " +
-                       std::to_string(CurrentSchemaVersion()) + "); it is left as it is.");
+                       std::to_string(CurrentSchemaVersion()) + "); it is left as it is."};
         return result;
     }
     if (!Exec(db.get(), "PRAGMA journal_mode = WAL")) {
         result.status =
-            Failed(ArchiveError::CannotOpen,
-                   "The archive " + name + " cannot be opened: " + sqlite3_errmsg(db.get()) + ".");
+            ArchiveStatus{ArchiveError::CannotOpen,
+                   "The archive " + name + " cannot be opened: " + sqlite3_errmsg(db.get()) + "."};
         return result;
     }
     if (*version < CurrentSchemaVersion() && !Upgrade(db.get(), *version)) {
-        result.status = Failed(ArchiveError::CannotOpen,
+        result.status = ArchiveStatus{ArchiveError::CannotOpen,
                                "The archive " + name + " cannot be brought to this version: " +
-                                   sqlite3_errmsg(db.get()) + "; it is left as it was.");
+                                   sqlite3_errmsg(db.get()) + "; it is left as it was."};
         return result;
     }
     result.store = std::make_unique<SqliteArchive>(std::move(db), file);

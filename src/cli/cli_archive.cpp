@@ -34,11 +34,6 @@ std::string AddedLine(const archive::AddCounts& counts) {
     return line;
 }
 
-int Fail(std::ostream& err, const Outcome& outcome) {
-    err << "lgcset-cli: " << outcome.error << "\n";
-    return outcome.status;
-}
-
 int List(archive::ArchiveStore& store, bool json, std::ostream& out, std::ostream& err) {
     const archive::Rows<archive::LoggerSummary> read = store.Loggers();
     if (!read.status.ok())

@@ -26,21 +26,17 @@ namespace lgcset::cli {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 constexpr int kQueryMonths = data::kTooManyMonths - 1;
 // The lines redrawn in place a few times a second.
-constexpr auto kRedrawEvery = std::chrono::milliseconds(200);
+constexpr auto kLinesRedrawEvery = std::chrono::milliseconds(200);
 
 data::CalendarDate MonthsBack(const data::CalendarDate& day, int months) {
     int month = day.year * 12 + (day.month - 1) - months;
     data::CalendarDate back{month / 12, month % 12 + 1, day.day};
     back.day = std::min(back.day, data::DaysInMonth(back.year, back.month));
     return back;
-}
-
-bool Before(const data::CalendarDate& a, const data::CalendarDate& b) {
-    return std::tie(a.year, a.month, a.day) < std::tie(b.year, b.month, b.day);
 }
 
 std::string Trim(std::string text) {
@@ -74,7 +70,7 @@ struct Shared {
     std::vector<PortCollection> ports;
     struct Progress {
         std::uint32_t answered = 0, total = 0;
-        Clock::time_point started{};
+        SteadyClock::time_point started{};
         Stage stage = Stage::Waiting;
     };
     std::vector<Progress> progress;
@@ -95,7 +91,7 @@ class CollectHost final : public data::HistoryObserver {
         std::lock_guard lock(shared_.mutex);
         Shared::Progress& p = shared_.progress[index_];
         if (answered == 0)
-            p.started = Clock::now();
+            p.started = SteadyClock::now();
         p.answered = answered;
         p.total = total;
         p.stage = Stage::Fetching;
@@ -186,11 +182,11 @@ void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
         std::lock_guard lock(shared.mutex);
         port = shared.ports[index];
     }
-    const Clock::time_point started = Clock::now();
+    const SteadyClock::time_point started = SteadyClock::now();
     settings::SettingsModel settings;
     HeadlessSession session(settings, plan.environment.resendIntervalMs);
     auto done = [&] {
-        port.seconds = std::chrono::duration<double>(Clock::now() - started).count();
+        port.seconds = std::chrono::duration<double>(SteadyClock::now() - started).count();
         std::lock_guard lock(shared.mutex);
         shared.ports[index] = port;
         shared.progress[index].stage = port.error.empty() ? Stage::Done : Stage::Failed;
@@ -307,7 +303,7 @@ void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
 }
 
 std::string ProgressText(const PortCollection& port, const Shared::Progress& progress,
-                         Clock::time_point now) {
+                         SteadyClock::time_point now) {
     std::string line = port.port;
     if (!port.deviceId.empty())
         line += "  " + port.deviceId;
@@ -333,7 +329,7 @@ class ProgressBoard {
         std::vector<std::string> lines;
         {
             std::lock_guard lock(shared.mutex);
-            const Clock::time_point now = Clock::now();
+            const SteadyClock::time_point now = SteadyClock::now();
             for (std::size_t i = 0; i < shared.ports.size(); ++i)
                 lines.push_back(ProgressText(shared.ports[i], shared.progress[i], now));
         }
@@ -356,7 +352,7 @@ std::string ResultText(const PortCollection& port) {
     return port.note.empty() ? "ok" : "ok; " + port.note;
 }
 
-std::string Seconds(double s) {
+std::string TwoDecimals(double s) {
     char text[32];
     std::snprintf(text, sizeof text, "%.2f", s);
     return text;
@@ -461,9 +457,9 @@ DayRange SinceLastRange(std::optional<data::CalendarDate> newest, const data::Ca
     const data::CalendarDate earliest = MonthsBack(today, kQueryMonths);
     if (!newest)
         return {earliest, today};
-    if (Before(*newest, earliest))
+    if (*newest < earliest)
         return {earliest, today, true};
-    if (Before(today, *newest))
+    if (today < *newest)
         return {today, today};  // the logger's clock runs ahead of the computer's
     return {*newest, today};
 }
@@ -487,7 +483,7 @@ std::string CollectTable(const std::vector<PortCollection>& ports) {
                                                   "result"}};
     for (const PortCollection& p : ports)
         rows.push_back({p.port, p.deviceId.empty() ? "-" : p.deviceId, std::to_string(p.added),
-                        Seconds(p.seconds), ResultText(p)});
+                        TwoDecimals(p.seconds), ResultText(p)});
     std::array<std::size_t, 5> widths{};
     for (const auto& row : rows)
         for (std::size_t c = 0; c < 4; ++c) widths[c] = std::max(widths[c], row[c].size());
@@ -514,7 +510,7 @@ std::string CollectJson(const std::vector<PortCollection>& ports) {
                 ", \"received\": " + std::to_string(p.received) +
                 ", \"new_records\": " + std::to_string(p.added) +
                 ", \"already_there\": " + std::to_string(p.alreadyThere) +
-                ", \"seconds\": " + Seconds(p.seconds) + ", \"status\": " + std::to_string(p.status) +
+                ", \"seconds\": " + TwoDecimals(p.seconds) + ", \"status\": " + std::to_string(p.status) +
                 ", \"result\": " + JsonString(ResultText(p)) + "}";
     }
     return text + (ports.empty() ? "]\n" : "\n]\n");
@@ -572,7 +568,7 @@ int RunCollect(const CliOptions& options, const CliEnvironment& environment, std
     while (running.load() > 0) {
         if (environment.errorIsTerminal)
             board.Draw(shared);
-        std::this_thread::sleep_for(kRedrawEvery);
+        std::this_thread::sleep_for(kLinesRedrawEvery);
     }
     for (std::thread& worker : workers) worker.join();
     if (environment.errorIsTerminal)

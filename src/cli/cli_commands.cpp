@@ -29,11 +29,6 @@ namespace {
 
 constexpr const char* kProgram = "lgcset-cli: ";
 
-int Fail(std::ostream& err, const Outcome& outcome) {
-    err << kProgram << outcome.error << "\n";
-    return outcome.status;
-}
-
 // What the window says when the operation succeeds; the command line says it too.
 std::string DoneMessage(protocol::Operation operation) {
     return protocol::OutcomeMessage({operation, protocol::Result::Done});

@@ -15,10 +15,10 @@ namespace lgcset::cli {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 // Redrawing the bar costs a write to the terminal: a few times a second is enough.
-constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
+constexpr auto kBarRedrawEvery = std::chrono::milliseconds(100);
 
 class CliHistoryHost final : public data::HistoryObserver {
   public:
@@ -40,10 +40,10 @@ class CliHistoryHost final : public data::HistoryObserver {
     void ShowTransferProgress(std::uint16_t answered, std::uint16_t total) override {
         if (!terminal_)
             return;
-        const Clock::time_point now = Clock::now();
+        const SteadyClock::time_point now = SteadyClock::now();
         if (answered == 0) {
             started_ = now;
-        } else if (answered < total && now - lastDraw_ < kRedrawEvery) {
+        } else if (answered < total && now - lastDraw_ < kBarRedrawEvery) {
             return;
         }
         lastDraw_ = now;
@@ -84,8 +84,8 @@ class CliHistoryHost final : public data::HistoryObserver {
     bool terminal_;
     std::function<exports::LocalTime()> clock_;
     bool drawn_ = false;
-    Clock::time_point started_{};
-    Clock::time_point lastDraw_{};
+    SteadyClock::time_point started_{};
+    SteadyClock::time_point lastDraw_{};
 };
 
 }  // namespace

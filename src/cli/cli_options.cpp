@@ -132,10 +132,6 @@ bool IsModel(std::string_view text) {
     return std::find(kModels.begin(), kModels.end(), text) != kModels.end();
 }
 
-bool Before(const data::CalendarDate& a, const data::CalendarDate& b) {
-    return std::tie(a.year, a.month, a.day) < std::tie(b.year, b.month, b.day);
-}
-
 bool ClockYear(int year) {
     return year >= kFirstClockYear && year <= kLastClockYear;
 }
@@ -232,7 +228,7 @@ void CheckArchiveCommand(const std::vector<std::string>& operands, CliOptions& o
         fail("archive import needs --model");
     if (action == "export" && (!options.from || !options.to))
         fail("archive export needs --from and --to");
-    else if (action == "export" && Before(*options.to, *options.from))
+    else if (action == "export" && *options.to < *options.from)
         fail("archive export: the range ends before it starts");
     if (action != "export" && (options.from || options.to || !options.outDir.empty()))
         fail("archive " + action + " takes no --from, --to or --out");
@@ -525,7 +521,7 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         fail("--archive and --no-archive exclude each other");
     if (options.command == "history" && (!options.from || !options.to))
         fail("history needs --from and --to");
-    else if (options.command == "history" && Before(*options.to, *options.from))
+    else if (options.command == "history" && *options.to < *options.from)
         fail("history: the range ends before it starts (--to " + DateText(*options.to) +
              " is before --from " + DateText(*options.from) + ")");
     if (options.command == "collect") {
@@ -537,7 +533,7 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             fail("--since-last and --from/--to exclude each other");
         else if (!options.sinceLast && (!options.from || !options.to))
             fail("collect needs --since-last or --from and --to");
-        else if (!options.sinceLast && Before(*options.to, *options.from))
+        else if (!options.sinceLast && *options.to < *options.from)
             fail("collect: the range ends before it starts");
     }
     if (options.command == "relay" && options.relay == RelayMode::None)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ostream>
 
 #include "protocol/commands.h"
 #include "session/device_identity.h"
@@ -10,6 +11,11 @@
 #include "settings/parameter_image.h"
 
 namespace lgcset::cli {
+
+int Fail(std::ostream& err, const Outcome& outcome) {
+    err << "lgcset-cli: " << outcome.error << "\n";
+    return outcome.status;
+}
 
 HeadlessSession::HeadlessSession(settings::SettingsModel& settings, int resendIntervalMs)
     : settings_(settings),

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <map>
 #include <optional>
 #include <span>
@@ -43,6 +44,9 @@ struct Outcome {
     bool ok() const { return status == kExitOk; }
     static Outcome Failed(int status, std::string error) { return {status, std::move(error)}; }
 };
+
+// Says why on `err` as lgcset-cli says it; the outcome's status.
+int Fail(std::ostream& err, const Outcome& outcome);
 
 using Page = session::Page;
 

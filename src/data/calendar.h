@@ -10,6 +10,8 @@ struct CalendarDate {
     int year = 2000;  // full calendar year
     int month = 1;
     int day = 1;
+    // Earlier days compare less.
+    friend auto operator<=>(const CalendarDate&, const CalendarDate&) = default;
 };
 
 bool IsLeapYear(int year);

@@ -11,14 +11,14 @@ namespace {
 constexpr std::string_view kControlType = "ComboBox1";
 constexpr int kPulseControl = 1;
 
-struct FieldSpec {
+struct RelayField {
     std::string_view name;
     std::string_view label;
     std::optional<std::uint16_t> protocol::RelayTestParams::*member;
     bool sentByNcNo;
 };
 
-constexpr std::array<FieldSpec, 4> kFields{{
+constexpr std::array<RelayField, 4> kRelayFields{{
     {"Edit8", "Relay working time", &protocol::RelayTestParams::workingTime, true},
     {"Edit10", "Relay ON", &protocol::RelayTestParams::onTime, false},
     {"Edit11", "then OFF", &protocol::RelayTestParams::offTime, false},
@@ -40,7 +40,7 @@ FieldValue ParseField(const std::string& text, std::uint16_t& value) {
 
 void ComboBox1Change(settings::SettingsView& view) {
     const bool pulse = view.ItemIndex(kControlType) == kPulseControl;
-    for (const FieldSpec& field : kFields) {
+    for (const RelayField& field : kRelayFields) {
         view.SetEnabled(field.name, field.sentByNcNo != pulse);
     }
 }
@@ -49,7 +49,7 @@ void Edit12Change(settings::SettingsView& view) {
     if (view.ItemIndex(kControlType) != 0) {
         return;
     }
-    for (const FieldSpec& field : kFields) {
+    for (const RelayField& field : kRelayFields) {
         if (!field.sentByNcNo) {
             view.SetEnabled(field.name, false);
         }
@@ -60,7 +60,7 @@ RelayFieldsRead ReadRelayTestFields(const settings::SettingsView& view) {
     const bool pulse = view.ItemIndex(kControlType) == kPulseControl;
     RelayTestRequest request;
     request.action = pulse ? protocol::RelayAction::Pulse : protocol::RelayAction::NcNo;
-    for (const FieldSpec& field : kFields) {
+    for (const RelayField& field : kRelayFields) {
         const std::string text = view.Text(field.name);
         std::uint16_t value = 0;
         switch (ParseField(text, value)) {

@@ -17,31 +17,26 @@ import wine_line  # noqa: E402
 SETUP = wine_line.Setup()
 # The logger of most cases, and the one whose line is pulled out.
 PORT, CUT_PORT = wine_line.COM_PORTS
-LINK, CUT_LINK = SETUP.work / "logger-pty", SETUP.work / "cut-logger-pty"
+LINK, CUT_LINK = wine_line.port_link(SETUP, PORT), wine_line.port_link(SETUP, CUT_PORT)
 # A short fixed log: 300 records, ten minutes apart, the last at noon on 2026-11-20.
 HISTORY = ["--history-end=2026-11-20 12:00", "--records=300", "--log-interval=10"]
 RANGE = ["--from", "26-11-19", "--to", "26-11-20"]
 
-server = None
 logger = None
 
 
 def setUpModule():
-    global server, logger
+    global logger
     missing = SETUP.missing()
     if missing:
         raise RuntimeError(missing)
     SETUP.work.mkdir(parents=True, exist_ok=True)
-    server = wine_line.WineServer(SETUP, SETUP.work / "wineserver.log")
-    server.start_with_ports({PORT: LINK, CUT_PORT: CUT_LINK})
     logger = wine_line.Logger(SETUP, LINK, *HISTORY)
 
 
 def tearDownModule():
     if logger is not None:
         logger.stop()
-    if server is not None:
-        server.stop()
 
 
 class ExeCase(unittest.TestCase):

@@ -9,7 +9,9 @@ import subprocess
 import time
 from pathlib import Path
 
-# COM numbers from 41 up: no real port of the machine takes them.
+# COM numbers from 41 up, which no real port of the machine takes, mapped by cmake/wine-server:
+# lgcset-cli.exe's tests take COM41 and COM42, the window's COM43 and the benchmark COM44,
+# so that the suites can run at once.
 COM_PORTS = ("COM41", "COM42")
 
 # Wine's own diagnostics: a thread id in hex, then the channel ("0024:fixme:comm:...").
@@ -50,60 +52,11 @@ def _environment(prefix):
     return env
 
 
-class WineServer:
-    """The prefix's Wine server, started here with its output in a log file: when a
-    pseudo-terminal it holds is hung up, the server prints its whole object table on the
-    standard error it was started with, which must not be the tested program's."""
-
-    def __init__(self, setup, log_path):
-        self.setup = setup
-        self.log_path = log_path
-        self.process = None
-        self.log = None
-        self.ports = []
-
-    def run(self, *args, timeout=120):
-        """A Windows program of the prefix (e.g. reg), its output in the log."""
-        subprocess.run([str(self.setup.wine_run), str(self.setup.prefix), *args],
-                       stdout=self.log, stderr=self.log, env=_environment(self.setup.prefix),
-                       timeout=timeout, check=True)
-
-    def kill(self):
-        env = _environment(self.setup.prefix)
-        subprocess.run(["wineserver", "-k"], stdout=self.log, stderr=self.log, env=env,
-                       timeout=60, check=False)
-        subprocess.run(["wineserver", "-w"], stdout=self.log, stderr=self.log, env=env,
-                       timeout=60, check=False)
-
-    def start_with_ports(self, ports):
-        """Maps each COM port of `ports` to its Unix path and (re)starts the server so that
-        the next program's start makes the devices and lists them among the system's serial
-        ports."""
-        self.log = open(self.log_path, "ab")
-        self.ports = list(ports)
-        for com, target in ports.items():
-            self.run("reg", "add", r"HKLM\Software\Wine\Ports", "/v", com, "/t", "REG_SZ",
-                     "/d", str(target), "/f")
-        self.kill()
-        self.process = subprocess.Popen(["wineserver", "-f", "-p"], stdout=self.log,
-                                        stderr=self.log, env=_environment(self.setup.prefix))
-        self.run("cmd", "/c", "exit 0")
-
-    def stop(self):
-        if self.process is None:
-            return
-        try:
-            for com in self.ports:
-                self.run("reg", "delete", r"HKLM\Software\Wine\Ports", "/v", com, "/f")
-        finally:
-            self.kill()
-            try:
-                self.process.wait(timeout=30)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
-            self.process = None
-            self.log.close()
+def port_link(setup, port):
+    """Where a test puts the logger's pseudo-terminal for a COM port: the stage's Wine server
+    (cmake/wine-server) maps each port of the tests to PREFIX-ports/PORT and resolves the
+    link at each open, so that the server need not be restarted for a port."""
+    return setup.prefix.with_name(setup.prefix.name + "-ports") / port
 
 
 class Logger:

@@ -13,7 +13,7 @@ sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "cli_windows"))
 import wine_line  # noqa: E402
 
-# Beside lgcset-cli.exe's COM41 and COM42.
+# Beside lgcset-cli.exe's COM41 and COM42 (wine_line.COM_PORTS).
 PORT = "COM43"
 # The same as kComLoggerArguments in logger_port.h.
 LOGGER_ARGUMENTS = ["--model=R481", "--history-end=2026-11-20 12:00", "--records=300",
@@ -39,11 +39,9 @@ def main():
                   file=sys.stderr)
             return 1
     setup.work.mkdir(parents=True, exist_ok=True)
-    link = setup.work / "window-logger-pty"
-    server = wine_line.WineServer(setup, setup.work / "wineserver.log")
+    link = wine_line.port_link(setup, PORT)
     logger = None
     try:
-        server.start_with_ports({PORT: link})
         logger = wine_line.Logger(setup, link, *LOGGER_ARGUMENTS)
         qt = Path(env["LGCSET_WINDOWS_QT_DIR"])
         run_env = dict(env, TZ="UTC", WINEPREFIX=str(setup.prefix), WINEDEBUG="-all",
@@ -65,7 +63,6 @@ def main():
     finally:
         if logger is not None:
             logger.stop()
-        server.stop()
 
 
 if __name__ == "__main__":
