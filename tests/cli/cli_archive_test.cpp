@@ -9,23 +9,16 @@
 #include "cli/cli_options.h"
 #include "cli/headless_session.h"
 #include "cli_support.h"
+#include "support/exact_log.h"
 
 namespace lgcset::cli {
 namespace {
 
+using support::HourlyLog;
 using test::Cli;
 using test::CliResult;
 using test::Logger;
 using test::TempFolder;
-
-// An hour apart, the last at noon on 2024-03-10: from 2024-03-02 05:00 on.
-sim::Options HourlyLog() {
-    sim::Options options;
-    options.historyEnd = sim::CivilTime{2024, 3, 10, 12, 0, 0};
-    options.logIntervalMinutes = 60;
-    options.historyRecords = 200;
-    return options;
-}
 
 // The CSV file's record lines, sorted, without its header.
 std::vector<std::string> CsvRecords(const std::filesystem::path& folder) {
@@ -53,7 +46,7 @@ std::string LastLine(const std::string& text) {
 }
 
 TEST(CliArchive, TwoOverlappingHistoriesKeptOnceListedExportedAsTheirUnionAndImportedBack) {
-    Logger logger(HourlyLog());
+    Logger logger(HourlyLog(200));
     TempFolder folder;
     const std::string archive = folder.File("archive.sqlite");
     CliResult first = logger.Run({"history", "--from", "24-03-01", "--to", "24-03-06", "--out",
@@ -127,8 +120,8 @@ TEST(CliArchive, AnExportOfMoreReadingsThanASheetHoldsGoesOnInASecondSheet) {
         ASSERT_EQ(added.counts.added, records.size());
     }
     const CliResult exported =
-        Cli({"archive", "--archive", archive, "export", "--device-id", "42", "--from",
-             "2024-01-01", "--to", "2024-02-29", "--out", folder.File("all")});
+        Cli({"archive", "--archive", archive, "export", "--device-id", "42", "--from", "2024-01-01",
+             "--to", "2024-02-29", "--out", folder.File("all")});
     ASSERT_EQ(exported.status, kExitOk) << exported.err;
     EXPECT_TRUE(exported.out.starts_with("70000 records\n")) << exported.out;
     EXPECT_EQ(CsvRecords(folder.File("all")).size(), 70000u);
@@ -144,7 +137,7 @@ TEST(CliArchive, AnExportOfMoreReadingsThanASheetHoldsGoesOnInASecondSheet) {
 }
 
 TEST(CliArchive, TheLoggerIsKnownByTheDeviceIdOfItsSystemPage) {
-    Logger logger(HourlyLog());
+    Logger logger(HourlyLog(200));
     TempFolder folder;
     const std::string profile = folder.File("p.ini");
     ASSERT_EQ(logger.Run({"read", profile}).status, kExitOk);
@@ -160,7 +153,7 @@ TEST(CliArchive, TheLoggerIsKnownByTheDeviceIdOfItsSystemPage) {
 }
 
 TEST(CliArchive, NoArchiveKeepsNoneAndAnArchiveThatCannotBeOpenedStillLeavesTheExport) {
-    Logger logger(HourlyLog());
+    Logger logger(HourlyLog(200));
     TempFolder folder;
     CliEnvironment environment;
     environment.defaultArchive = folder.path / "data" / "archive.sqlite";
@@ -187,7 +180,7 @@ TEST(CliArchive, NoArchiveKeepsNoneAndAnArchiveThatCannotBeOpenedStillLeavesTheE
 }
 
 TEST(CliArchive, AnArchiveThatCannotBeReadIsAFailureNotAnEmptyList) {
-    Logger logger(HourlyLog());
+    Logger logger(HourlyLog(200));
     TempFolder folder;
     const std::string archive = folder.File("archive.sqlite");
     ASSERT_EQ(logger

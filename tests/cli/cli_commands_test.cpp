@@ -9,6 +9,7 @@
 #include "cli/cli_commands.h"
 #include "cli/headless_session.h"
 #include "cli_support.h"
+#include "support/exact_log.h"
 
 namespace lgcset::cli {
 namespace {
@@ -264,23 +265,17 @@ TEST(CliProfiles, AFileThatIsNoProfileIsRefusedAndAHalfOneIsNamed) {
     const std::string half = folder.File("half.ini");
     test::WriteText(half, "[GPRS]\r\nport=9000\r\n");
     const CliResult result = logger.Run({"diff", half});
-    EXPECT_EQ(result.err.rfind("lgcset-cli: " + half + " lacks 97 of the 98 settings; they take "
-                               "their defaults.\n", 0),
+    EXPECT_EQ(result.err.rfind("lgcset-cli: " + half +
+                                   " lacks 97 of the 98 settings; they take "
+                                   "their defaults.\n",
+                               0),
               0u)
         << result.err;
     EXPECT_NE(result.out.find("Port\t8000\t9000\n"), std::string::npos) << result.out;
 }
 
-sim::Options HistoryOptions(std::uint32_t records) {
-    sim::Options options;
-    options.historyEnd = sim::CivilTime{2024, 3, 10, 12, 0, 0};
-    options.logIntervalMinutes = 10;
-    options.historyRecords = records;
-    return options;
-}
-
 TEST(CliHistory, ExportsTheRangeToTheWindowsTwoFiles) {
-    Logger logger(HistoryOptions(50));
+    Logger logger(support::ExactLog(50, 10));
     TempFolder folder;
     CliResult result =
         logger.Run({"history", "--from", "24-03-01", "--to", "24-03-31", "--out", folder.path});
@@ -306,7 +301,7 @@ TEST(CliHistory, TwoRunsInOneSecondKeepBothPairsAndNameTheFilesAsWritten) {
     environment.exportClock = [] { return exports::LocalTime{2026, 12, 9, 5, 40, 6}; };
     std::vector<CliResult> results;
     for (std::uint32_t records : {50u, 12u}) {
-        Logger logger(HistoryOptions(records));
+        Logger logger(support::ExactLog(records, 10));
         results.push_back(Cli({"--port", logger.simulator.slavePath(), "history", "--from",
                                "24-03-01", "--to", "24-03-31", "--out", folder.path.string()},
                               environment));
@@ -323,7 +318,7 @@ TEST(CliHistory, TwoRunsInOneSecondKeepBothPairsAndNameTheFilesAsWritten) {
 }
 
 TEST(CliHistory, RefusedRangesEmptyRangesAndCutTransfersWriteNoFile) {
-    Logger logger(HistoryOptions(50));
+    Logger logger(support::ExactLog(50, 10));
     TempFolder folder;
     const std::uint32_t frames = logger.simulator.counters().framesReceived;
     CliResult result =
@@ -357,7 +352,7 @@ TEST(CliHistory, RefusedRangesEmptyRangesAndCutTransfersWriteNoFile) {
 }
 
 TEST(CliHistory, TheOutFolderIsMadeWhenMissingAndRefusedBeforeTheLoggerWhenItCannotBeWritten) {
-    Logger logger(HistoryOptions(5));
+    Logger logger(support::ExactLog(5, 10));
     TempFolder folder;
     const std::filesystem::path made = folder.path / "logs" / "ttyUSB0";
     CliResult result =
@@ -385,7 +380,7 @@ TEST(CliHistory, TheOutFolderIsMadeWhenMissingAndRefusedBeforeTheLoggerWhenItCan
 TEST(CliHistory, KeepPartialExportsWhatArrivedWhenTheLineIsLostOrTheLoggerStopsAnswering) {
     for (const bool hangUp : {true, false}) {
         SCOPED_TRACE(hangUp ? "line lost" : "no answer");
-        sim::Options options = HistoryOptions(50);
+        sim::Options options = support::ExactLog(50, 10);
         // After the login, the count and ten records.
         if (hangUp)
             options.faults.hangUpAfterFrames = 1 + 1 + 10;

@@ -10,6 +10,7 @@
 #include "cli_support.h"
 #include "loggersim/civil_time.h"
 #include "loggersim/synthetic_readings.h"
+#include "support/exact_log.h"
 
 namespace lgcset::cli {
 namespace {
@@ -65,11 +66,8 @@ Channel SimulatedChannel(int channel) {
 }
 
 std::string Exported(const TempFolder& folder) {
-    sim::Options options;
+    sim::Options options = support::ExactLog(kRecords, 10, kLast);
     options.model = "R480";
-    options.historyEnd = kLast;
-    options.logIntervalMinutes = 10;
-    options.historyRecords = kRecords;
     test::Logger logger(options);
     const CliResult result =
         logger.Run({"history", "--from", "24-03-10", "--to", "24-03-10", "--out", folder.path});
