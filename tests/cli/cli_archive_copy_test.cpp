@@ -8,13 +8,8 @@
 #include "pg_test_database.h"
 #include "support/exact_log.h"
 
-namespace lgcset::cli {
+namespace lgcset::cli::test {
 namespace {
-
-using test::Cli;
-using test::CliResult;
-using test::Logger;
-using test::TempFolder;
 
 TEST(CliArchiveCopy, CopyOptionsNameArchivesWhileOtherCommandsStillWantDates) {
     EXPECT_EQ(Cli({"archive", "copy", "--from", "a.sqlite"}).status, kExitUsage);
@@ -82,4 +77,4 @@ TEST(CliArchiveCopy, AnArchiveThatCannotBeOpenedIsOneMessageWithoutThePassword) 
 }
 
 }  // namespace
-}  // namespace lgcset::cli
+}  // namespace lgcset::cli::test

@@ -11,14 +11,10 @@
 #include "cli_support.h"
 #include "support/exact_log.h"
 
-namespace lgcset::cli {
+namespace lgcset::cli::test {
 namespace {
 
 using support::HourlyLog;
-using test::Cli;
-using test::CliResult;
-using test::Logger;
-using test::TempFolder;
 
 // The CSV file's record lines, sorted, without its header.
 std::vector<std::string> CsvRecords(const std::filesystem::path& folder) {
@@ -27,7 +23,7 @@ std::vector<std::string> CsvRecords(const std::filesystem::path& folder) {
         if (!name.starts_with("SAVE_CSV_"))
             continue;
         std::vector<std::string> lines;
-        const std::string text = test::ReadText(entry.path().string());
+        const std::string text = ReadText(entry.path().string());
         for (std::size_t at = text.find("\r\n") + 2; at < text.size();) {
             const std::size_t end = text.find("\r\n", at);
             lines.push_back(text.substr(at, end - at));
@@ -130,7 +126,7 @@ TEST(CliArchive, AnExportOfMoreReadingsThanASheetHoldsGoesOnInASecondSheet) {
             continue;
         // The sheets' names are Latin-1 texts in the stream; the export's own tests read
         // the sheets with real spreadsheet programs.
-        const std::string workbook = test::ReadText(entry.path().string());
+        const std::string workbook = ReadText(entry.path().string());
         EXPECT_NE(workbook.find("Sheet2"), std::string::npos);
         EXPECT_EQ(workbook.find("Sheet3"), std::string::npos);
     }
@@ -141,7 +137,7 @@ TEST(CliArchive, TheLoggerIsKnownByTheDeviceIdOfItsSystemPage) {
     TempFolder folder;
     const std::string profile = folder.File("p.ini");
     ASSERT_EQ(logger.Run({"read", profile}).status, kExitOk);
-    test::WriteText(profile, test::WithValue(test::ReadText(profile), "devid", "12345"));
+    WriteText(profile, WithValue(ReadText(profile), "devid", "12345"));
     ASSERT_EQ(logger.Run({"write", profile}).status, kExitOk);
 
     const std::string archive = folder.File("archive.sqlite");
@@ -229,4 +225,4 @@ TEST(CliArchiveOptions, EachActionTakesWhatItNeedsAndNothingElse) {
 }
 
 }  // namespace
-}  // namespace lgcset::cli
+}  // namespace lgcset::cli::test

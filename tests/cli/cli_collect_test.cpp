@@ -15,13 +15,10 @@
 #include "pg_test_database.h"
 #include "support/exact_log.h"
 
-namespace lgcset::cli {
+namespace lgcset::cli::test {
 namespace {
 
 using support::HourlyLog;
-using test::Cli;
-using test::CliResult;
-using test::TempFolder;
 
 CliEnvironment OnTheTenth() {
     CliEnvironment environment;
@@ -60,8 +57,8 @@ TEST(CliCollect, FourLoggersAtOnceEachArchivedOrSaidWhyAndTheWorstStatusWins) {
     sim::Options wrongPassword = HourlyLog(10, "104");
     wrongPassword.password = "1111";
     start(wrongPassword);
-    test::WriteText(folder.File("passwords.csv"),
-                    "device_id,password\r\n000000000000101,8604\r\n# spare\r\n102, 2222\r\n");
+    WriteText(folder.File("passwords.csv"),
+              "device_id,password\r\n000000000000101,8604\r\n# spare\r\n102, 2222\r\n");
 
     std::vector<std::string> arguments{"collect",
                                        "--from",
@@ -111,7 +108,7 @@ TEST(CliCollect, FourLoggersAtOnceEachArchivedOrSaidWhyAndTheWorstStatusWins) {
 TEST(CliCollect, SinceLastAsksOnlyFromTheNewestArchivedDay) {
     TempFolder folder;
     const std::string archive = folder.File("fleet.sqlite");
-    test::Logger logger(HourlyLog(200, "7"));
+    Logger logger(HourlyLog(200, "7"));
     ASSERT_TRUE(logger.started);
     const auto& requests = logger.simulator.counters().framesReceived;
 
@@ -142,7 +139,7 @@ TEST(CliCollect, WhatTheQueryHadToSayReachesThePortsResult) {
     TempFolder folder;
     sim::Options options = HourlyLog(20, "8");
     options.unknownTagRecord = 3;
-    test::Logger logger(options);
+    Logger logger(options);
     ASSERT_TRUE(logger.started);
     const CliResult collected =
         Cli({"collect", "--port", logger.simulator.slavePath(), "--from", "24-03-01", "--to",
@@ -158,7 +155,7 @@ TEST(CliCollect, TwoCollectorsOfOneLoggerIntoPostgresAtOnceKeepEachReadingOnce) 
         GTEST_SKIP() << team.SkipReason();
     ASSERT_EQ(team.Error(), "");
     // Two technicians' cables on loggers that tell the same ID and hold the same log.
-    test::Logger first(HourlyLog(300, "77")), second(HourlyLog(300, "77"));
+    Logger first(HourlyLog(300, "77")), second(HourlyLog(300, "77"));
     ASSERT_TRUE(first.started && second.started);
     CliResult results[2];
     {
@@ -204,7 +201,7 @@ TEST(CliCollectParts, PortPatternsPasswordsRangesAndFolders) {
 
     TempFolder folder;
     for (const std::string name : {"logger10", "logger2", "other"})
-        test::WriteText(folder.File(name), "");
+        WriteText(folder.File(name), "");
     CliOptions options;
     options.ports = {folder.File("other")};
     options.portsGlobs = {folder.File("logger*"), folder.File("other")};
@@ -214,13 +211,13 @@ TEST(CliCollectParts, PortPatternsPasswordsRangesAndFolders) {
 
     options = {};
     options.passwordsFile = folder.File("pw.csv");
-    test::WriteText(options.passwordsFile, "1,aaaa\n2,bbbb\n3,aaaa\n");
+    WriteText(options.passwordsFile, "1,aaaa\n2,bbbb\n3,aaaa\n");
     EXPECT_EQ(CollectPasswords(options).passwords, (std::vector<std::string>{"aaaa", "bbbb"}));
     options.password = "cccc";
     options.passwordGiven = true;
     EXPECT_EQ(CollectPasswords(options).passwords,
               (std::vector<std::string>{"cccc", "aaaa", "bbbb"}));
-    test::WriteText(options.passwordsFile, "1,aaaa\nno comma here\n");
+    WriteText(options.passwordsFile, "1,aaaa\nno comma here\n");
     EXPECT_EQ(CollectPasswords(options).error,
               "--passwords: line 2 of " + options.passwordsFile + " is not \"device ID,password\"");
     options.passwordsFile = folder.File("missing.csv");
@@ -270,4 +267,4 @@ TEST(CliCollectOptions, WhatCollectNeedsAndWhatOthersRefuse) {
 }
 
 }  // namespace
-}  // namespace lgcset::cli
+}  // namespace lgcset::cli::test
