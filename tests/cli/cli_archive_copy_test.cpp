@@ -6,14 +6,10 @@
 #include "cli/headless_session.h"
 #include "cli_support.h"
 #include "pg_test_database.h"
+#include "support/exact_log.h"
 
-namespace lgcset::cli {
+namespace lgcset::cli::test {
 namespace {
-
-using test::Cli;
-using test::CliResult;
-using test::Logger;
-using test::TempFolder;
 
 TEST(CliArchiveCopy, CopyOptionsNameArchivesWhileOtherCommandsStillWantDates) {
     EXPECT_EQ(Cli({"archive", "copy", "--from", "a.sqlite"}).status, kExitUsage);
@@ -22,8 +18,8 @@ TEST(CliArchiveCopy, CopyOptionsNameArchivesWhileOtherCommandsStillWantDates) {
     EXPECT_NE(Cli({"archive", "copy", "--from", "a", "--to", "b", "--archive", "c"})
                   .err.find("not --archive"),
               std::string::npos);
-    EXPECT_NE(Cli({"archive", "export", "--device-id", "1", "--from", "postgresql://h/db",
-                   "--to", "24-03-01"})
+    EXPECT_NE(Cli({"archive", "export", "--device-id", "1", "--from", "postgresql://h/db", "--to",
+                   "24-03-01"})
                   .err.find("is not a date"),
               std::string::npos);
     EXPECT_NE(Cli({"--demo", "history", "--from", "x.sqlite", "--to", "24-03-01"})
@@ -36,16 +32,11 @@ TEST(CliArchiveCopy, LaptopFileIntoTheTeamDatabaseTwiceTheSecondAddsNothing) {
     if (!team.SkipReason().empty())
         GTEST_SKIP() << team.SkipReason();
     ASSERT_EQ(team.Error(), "");
-    sim::Options options;
-    options.historyEnd = sim::CivilTime{2024, 3, 10, 12, 0, 0};
-    options.logIntervalMinutes = 60;
-    options.historyRecords = 100;
-    Logger logger(options);
+    Logger logger(support::HourlyLog(100));
     TempFolder folder;
     const std::string laptop = folder.File("archive.sqlite");
-    const CliResult fetched =
-        logger.Run({"history", "--from", "24-03-01", "--to", "24-03-10", "--out",
-                    folder.File("out"), "--archive", laptop});
+    const CliResult fetched = logger.Run({"history", "--from", "24-03-01", "--to", "24-03-10",
+                                          "--out", folder.File("out"), "--archive", laptop});
     ASSERT_EQ(fetched.status, kExitOk) << fetched.err;
 
     const CliResult first = Cli({"archive", "copy", "--from", laptop, "--to", team.Url()});
@@ -60,9 +51,8 @@ TEST(CliArchiveCopy, LaptopFileIntoTheTeamDatabaseTwiceTheSecondAddsNothing) {
               Cli({"archive", "list", "--archive", laptop}).out);
 
     // A second technician's overlapping history goes straight into the database.
-    const CliResult direct =
-        logger.Run({"history", "--from", "24-03-09", "--to", "24-03-10", "--out",
-                    folder.File("out2"), "--archive", team.Url()});
+    const CliResult direct = logger.Run({"history", "--from", "24-03-09", "--to", "24-03-10",
+                                         "--out", folder.File("out2"), "--archive", team.Url()});
     ASSERT_EQ(direct.status, kExitOk) << direct.err;
     EXPECT_NE(direct.out.find("\n0 new records archived ("), std::string::npos) << direct.out;
 
@@ -87,4 +77,4 @@ TEST(CliArchiveCopy, AnArchiveThatCannotBeOpenedIsOneMessageWithoutThePassword) 
 }
 
 }  // namespace
-}  // namespace lgcset::cli
+}  // namespace lgcset::cli::test

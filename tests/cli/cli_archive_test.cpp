@@ -9,23 +9,12 @@
 #include "cli/cli_options.h"
 #include "cli/headless_session.h"
 #include "cli_support.h"
+#include "support/exact_log.h"
 
-namespace lgcset::cli {
+namespace lgcset::cli::test {
 namespace {
 
-using test::Cli;
-using test::CliResult;
-using test::Logger;
-using test::TempFolder;
-
-// An hour apart, the last at noon on 2024-03-10: from 2024-03-02 05:00 on.
-sim::Options HourlyLog() {
-    sim::Options options;
-    options.historyEnd = sim::CivilTime{2024, 3, 10, 12, 0, 0};
-    options.logIntervalMinutes = 60;
-    options.historyRecords = 200;
-    return options;
-}
+using support::HourlyLog;
 
 // The CSV file's record lines, sorted, without its header.
 std::vector<std::string> CsvRecords(const std::filesystem::path& folder) {
@@ -34,7 +23,7 @@ std::vector<std::string> CsvRecords(const std::filesystem::path& folder) {
         if (!name.starts_with("SAVE_CSV_"))
             continue;
         std::vector<std::string> lines;
-        const std::string text = test::ReadText(entry.path().string());
+        const std::string text = ReadText(entry.path().string());
         for (std::size_t at = text.find("\r\n") + 2; at < text.size();) {
             const std::size_t end = text.find("\r\n", at);
             lines.push_back(text.substr(at, end - at));
@@ -53,7 +42,7 @@ std::string LastLine(const std::string& text) {
 }
 
 TEST(CliArchive, TwoOverlappingHistoriesKeptOnceListedExportedAsTheirUnionAndImportedBack) {
-    Logger logger(HourlyLog());
+    Logger logger(HourlyLog(200));
     TempFolder folder;
     const std::string archive = folder.File("archive.sqlite");
     CliResult first = logger.Run({"history", "--from", "24-03-01", "--to", "24-03-06", "--out",
@@ -127,8 +116,8 @@ TEST(CliArchive, AnExportOfMoreReadingsThanASheetHoldsGoesOnInASecondSheet) {
         ASSERT_EQ(added.counts.added, records.size());
     }
     const CliResult exported =
-        Cli({"archive", "--archive", archive, "export", "--device-id", "42", "--from",
-             "2024-01-01", "--to", "2024-02-29", "--out", folder.File("all")});
+        Cli({"archive", "--archive", archive, "export", "--device-id", "42", "--from", "2024-01-01",
+             "--to", "2024-02-29", "--out", folder.File("all")});
     ASSERT_EQ(exported.status, kExitOk) << exported.err;
     EXPECT_TRUE(exported.out.starts_with("70000 records\n")) << exported.out;
     EXPECT_EQ(CsvRecords(folder.File("all")).size(), 70000u);
@@ -137,18 +126,18 @@ TEST(CliArchive, AnExportOfMoreReadingsThanASheetHoldsGoesOnInASecondSheet) {
             continue;
         // The sheets' names are Latin-1 texts in the stream; the export's own tests read
         // the sheets with real spreadsheet programs.
-        const std::string workbook = test::ReadText(entry.path().string());
+        const std::string workbook = ReadText(entry.path().string());
         EXPECT_NE(workbook.find("Sheet2"), std::string::npos);
         EXPECT_EQ(workbook.find("Sheet3"), std::string::npos);
     }
 }
 
 TEST(CliArchive, TheLoggerIsKnownByTheDeviceIdOfItsSystemPage) {
-    Logger logger(HourlyLog());
+    Logger logger(HourlyLog(200));
     TempFolder folder;
     const std::string profile = folder.File("p.ini");
     ASSERT_EQ(logger.Run({"read", profile}).status, kExitOk);
-    test::WriteText(profile, test::WithValue(test::ReadText(profile), "devid", "12345"));
+    WriteText(profile, WithValue(ReadText(profile), "devid", "12345"));
     ASSERT_EQ(logger.Run({"write", profile}).status, kExitOk);
 
     const std::string archive = folder.File("archive.sqlite");
@@ -160,7 +149,7 @@ TEST(CliArchive, TheLoggerIsKnownByTheDeviceIdOfItsSystemPage) {
 }
 
 TEST(CliArchive, NoArchiveKeepsNoneAndAnArchiveThatCannotBeOpenedStillLeavesTheExport) {
-    Logger logger(HourlyLog());
+    Logger logger(HourlyLog(200));
     TempFolder folder;
     CliEnvironment environment;
     environment.defaultArchive = folder.path / "data" / "archive.sqlite";
@@ -187,7 +176,7 @@ TEST(CliArchive, NoArchiveKeepsNoneAndAnArchiveThatCannotBeOpenedStillLeavesTheE
 }
 
 TEST(CliArchive, AnArchiveThatCannotBeReadIsAFailureNotAnEmptyList) {
-    Logger logger(HourlyLog());
+    Logger logger(HourlyLog(200));
     TempFolder folder;
     const std::string archive = folder.File("archive.sqlite");
     ASSERT_EQ(logger
@@ -236,4 +225,4 @@ TEST(CliArchiveOptions, EachActionTakesWhatItNeedsAndNothingElse) {
 }
 
 }  // namespace
-}  // namespace lgcset::cli
+}  // namespace lgcset::cli::test

@@ -13,23 +13,12 @@
 #include "cli/headless_session.h"
 #include "cli_support.h"
 #include "pg_test_database.h"
+#include "support/exact_log.h"
 
-namespace lgcset::cli {
+namespace lgcset::cli::test {
 namespace {
 
-using test::Cli;
-using test::CliResult;
-using test::TempFolder;
-
-// An hour apart, the last at noon on 2024-03-10.
-sim::Options HourlyLog(const std::string& deviceId, std::uint32_t records) {
-    sim::Options options;
-    options.deviceId = deviceId;
-    options.historyEnd = sim::CivilTime{2024, 3, 10, 12, 0, 0};
-    options.logIntervalMinutes = 60;
-    options.historyRecords = records;
-    return options;
-}
+using support::HourlyLog;
 
 CliEnvironment OnTheTenth() {
     CliEnvironment environment;
@@ -56,24 +45,33 @@ TEST(CliCollect, FourLoggersAtOnceEachArchivedOrSaidWhyAndTheWorstStatusWins) {
         std::string error;
         EXPECT_TRUE(loggers.back()->StartOnPseudoTerminal(&error)) << error;
     };
-    start(HourlyLog("101", 200));
-    sim::Options secondPassword = HourlyLog("102", 50);
+    start(HourlyLog(200, "101"));
+    sim::Options secondPassword = HourlyLog(50, "102");
     secondPassword.password = "2222";
     start(secondPassword);
     // Forty frames into the conversation (the login, the ID page, the count, then the
     // records) the line is gone: 37 records have arrived.
-    sim::Options hangsUp = HourlyLog("103", 120);
+    sim::Options hangsUp = HourlyLog(120, "103");
     hangsUp.faults.hangUpAfterFrames = 40;
     start(hangsUp);
-    sim::Options wrongPassword = HourlyLog("104", 10);
+    sim::Options wrongPassword = HourlyLog(10, "104");
     wrongPassword.password = "1111";
     start(wrongPassword);
-    test::WriteText(folder.File("passwords.csv"),
-                    "device_id,password\r\n000000000000101,8604\r\n# spare\r\n102, 2222\r\n");
+    WriteText(folder.File("passwords.csv"),
+              "device_id,password\r\n000000000000101,8604\r\n# spare\r\n102, 2222\r\n");
 
-    std::vector<std::string> arguments{"collect", "--from", "24-03-01", "--to", "24-03-31",
-                                       "--archive", archive, "--out", folder.File("out"),
-                                       "--passwords", folder.File("passwords.csv"), "--json"};
+    std::vector<std::string> arguments{"collect",
+                                       "--from",
+                                       "24-03-01",
+                                       "--to",
+                                       "24-03-31",
+                                       "--archive",
+                                       archive,
+                                       "--out",
+                                       folder.File("out"),
+                                       "--passwords",
+                                       folder.File("passwords.csv"),
+                                       "--json"};
     for (const auto& logger : loggers) {
         arguments.push_back("--port");
         arguments.push_back(logger->slavePath());
@@ -110,23 +108,23 @@ TEST(CliCollect, FourLoggersAtOnceEachArchivedOrSaidWhyAndTheWorstStatusWins) {
 TEST(CliCollect, SinceLastAsksOnlyFromTheNewestArchivedDay) {
     TempFolder folder;
     const std::string archive = folder.File("fleet.sqlite");
-    test::Logger logger(HourlyLog("7", 200));
+    Logger logger(HourlyLog(200, "7"));
     ASSERT_TRUE(logger.started);
     const auto& requests = logger.simulator.counters().framesReceived;
 
     // Never seen: six months back, which holds the whole log.
     const std::uint32_t start = requests;
-    const CliResult first = Cli({"collect", "--port", logger.simulator.slavePath(), "--since-last", "--archive",
-                 archive},
-                OnTheTenth());
+    const CliResult first = Cli(
+        {"collect", "--port", logger.simulator.slavePath(), "--since-last", "--archive", archive},
+        OnTheTenth());
     ASSERT_EQ(first.status, kExitOk) << first.out << first.err;
     EXPECT_NE(first.out.find("  200  "), std::string::npos) << first.out;
 
     // Again: the tenth again (merged away) and nothing else.
     const std::uint32_t firstRequests = requests - start;
     const std::uint32_t before = requests;
-    const CliResult second = Cli({"collect", "--port", logger.simulator.slavePath(),
-                                  "--since-last", "--archive", archive, "--json"},
+    const CliResult second = Cli({"collect", "--port", logger.simulator.slavePath(), "--since-last",
+                                  "--archive", archive, "--json"},
                                  OnTheTenth());
     ASSERT_EQ(second.status, kExitOk) << second.out << second.err;
     EXPECT_NE(second.out.find("\"from\": \"2024-03-10\", \"to\": \"2024-03-10\", \"received\": "
@@ -139,9 +137,9 @@ TEST(CliCollect, SinceLastAsksOnlyFromTheNewestArchivedDay) {
 
 TEST(CliCollect, WhatTheQueryHadToSayReachesThePortsResult) {
     TempFolder folder;
-    sim::Options options = HourlyLog("8", 20);
+    sim::Options options = HourlyLog(20, "8");
     options.unknownTagRecord = 3;
-    test::Logger logger(options);
+    Logger logger(options);
     ASSERT_TRUE(logger.started);
     const CliResult collected =
         Cli({"collect", "--port", logger.simulator.slavePath(), "--from", "24-03-01", "--to",
@@ -157,7 +155,7 @@ TEST(CliCollect, TwoCollectorsOfOneLoggerIntoPostgresAtOnceKeepEachReadingOnce) 
         GTEST_SKIP() << team.SkipReason();
     ASSERT_EQ(team.Error(), "");
     // Two technicians' cables on loggers that tell the same ID and hold the same log.
-    test::Logger first(HourlyLog("77", 300)), second(HourlyLog("77", 300));
+    Logger first(HourlyLog(300, "77")), second(HourlyLog(300, "77"));
     ASSERT_TRUE(first.started && second.started);
     CliResult results[2];
     {
@@ -203,26 +201,25 @@ TEST(CliCollectParts, PortPatternsPasswordsRangesAndFolders) {
 
     TempFolder folder;
     for (const std::string name : {"logger10", "logger2", "other"})
-        test::WriteText(folder.File(name), "");
+        WriteText(folder.File(name), "");
     CliOptions options;
     options.ports = {folder.File("other")};
     options.portsGlobs = {folder.File("logger*"), folder.File("other")};
-    EXPECT_EQ(CollectPorts(options), (std::vector<std::string>{folder.File("other"),
-                                                               folder.File("logger2"),
-                                                               folder.File("logger10")}));
+    EXPECT_EQ(CollectPorts(options),
+              (std::vector<std::string>{folder.File("other"), folder.File("logger2"),
+                                        folder.File("logger10")}));
 
     options = {};
     options.passwordsFile = folder.File("pw.csv");
-    test::WriteText(options.passwordsFile, "1,aaaa\n2,bbbb\n3,aaaa\n");
+    WriteText(options.passwordsFile, "1,aaaa\n2,bbbb\n3,aaaa\n");
     EXPECT_EQ(CollectPasswords(options).passwords, (std::vector<std::string>{"aaaa", "bbbb"}));
     options.password = "cccc";
     options.passwordGiven = true;
     EXPECT_EQ(CollectPasswords(options).passwords,
               (std::vector<std::string>{"cccc", "aaaa", "bbbb"}));
-    test::WriteText(options.passwordsFile, "1,aaaa\nno comma here\n");
+    WriteText(options.passwordsFile, "1,aaaa\nno comma here\n");
     EXPECT_EQ(CollectPasswords(options).error,
-              "--passwords: line 2 of " + options.passwordsFile +
-                  " is not \"device ID,password\"");
+              "--passwords: line 2 of " + options.passwordsFile + " is not \"device ID,password\"");
     options.passwordsFile = folder.File("missing.csv");
     EXPECT_FALSE(CollectPasswords(options).error.empty());
 
@@ -255,7 +252,8 @@ TEST(CliCollectOptions, WhatCollectNeedsAndWhatOthersRefuse) {
          "collect: the range ends before it starts"},
         {{"collect", "--port", "a", "--since-last", "--jobs", "0"},
          "--jobs: \"0\" is not a number of sessions 1 to 1000"},
-        {{"collect", "--demo", "--since-last"}, "collect needs --port PATH or --ports-glob PATTERN"},
+        {{"collect", "--demo", "--since-last"},
+         "collect needs --port PATH or --ports-glob PATTERN"},
         {{"info", "--port", "a", "--port", "b"}, "info takes one --port; collect takes several"},
         {{"history", "--port", "a", "--since-last"}, "history does not take --since-last"},
     };
@@ -269,4 +267,4 @@ TEST(CliCollectOptions, WhatCollectNeedsAndWhatOthersRefuse) {
 }
 
 }  // namespace
-}  // namespace lgcset::cli
+}  // namespace lgcset::cli::test

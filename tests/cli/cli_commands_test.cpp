@@ -9,14 +9,10 @@
 #include "cli/cli_commands.h"
 #include "cli/headless_session.h"
 #include "cli_support.h"
+#include "support/exact_log.h"
 
-namespace lgcset::cli {
+namespace lgcset::cli::test {
 namespace {
-
-using test::Cli;
-using test::CliResult;
-using test::Logger;
-using test::TempFolder;
 
 std::uint16_t MemoryU16(const sim::ParameterMemory& memory, std::size_t at) {
     return static_cast<std::uint16_t>(memory[at] | memory[at + 1] << 8);
@@ -92,7 +88,7 @@ TEST(CliProfiles, ReadWriteAndDiffAgreeWithWhatTheLoggerHolds) {
     const std::string profile = folder.File("logger.ini");
     CliResult result = logger.Run({"read", profile});
     ASSERT_EQ(result.status, kExitOk) << result.err;
-    const std::string factory = test::ReadText(profile);
+    const std::string factory = ReadText(profile);
     EXPECT_NE(factory.find("port=8000"), std::string::npos) << factory;
 
     // Nothing differs from the logger it came from.
@@ -102,8 +98,7 @@ TEST(CliProfiles, ReadWriteAndDiffAgreeWithWhatTheLoggerHolds) {
 
     // A changed profile written and verified lands in the logger's pages.
     const std::string changed = folder.File("changed.ini");
-    test::WriteText(changed, test::WithValue(test::WithValue(factory, "port", "9000"), "tel1",
-                                             "+8613800138000"));
+    WriteText(changed, WithValue(WithValue(factory, "port", "9000"), "tel1", "+8613800138000"));
     result = logger.Run({"diff", changed});
     EXPECT_EQ(result.status, kExitRefused);
     EXPECT_EQ(result.out, "No.1\t\t+8613800138000\nPort\t8000\t9000\n");
@@ -124,7 +119,7 @@ TEST(CliProfiles, ReadWriteAndDiffAgreeWithWhatTheLoggerHolds) {
     // Read again, the file is the one that was written.
     const std::string again = folder.File("again.ini");
     ASSERT_EQ(logger.Run({"read", again}).status, kExitOk);
-    EXPECT_EQ(test::ReadText(again), test::ReadText(changed));
+    EXPECT_EQ(ReadText(again), ReadText(changed));
 
     EXPECT_EQ(logger.Run({"write", "--no-verify", profile}).out, "written\n");
     EXPECT_EQ(MemoryU16(logger.simulator.Memory(), 3072 + 64), 8000);
@@ -138,21 +133,21 @@ TEST(CliProfiles, RepliesDoubledOrLateAreTakenOnceByReadAndWrite) {
     const std::string factory = folder.File("factory.ini");
     ASSERT_EQ(clean.Run({"read", factory}).status, kExitOk);
     const std::string changed = folder.File("changed.ini");
-    test::WriteText(changed, test::WithValue(test::ReadText(factory), "port", "9000"));
+    WriteText(changed, WithValue(ReadText(factory), "port", "9000"));
     ASSERT_EQ(clean.Run({"write", "--no-verify", changed}).status, kExitOk);
 
     sim::Options doubled;
     doubled.faults.seed = 3;
     doubled.faults.duplicateProbability = 0.5;
     sim::Options late;  // later than the re-send: each request is answered twice
-    late.faults.delayMs = test::kResendMs + 60;
+    late.faults.delayMs = kResendMs + 60;
     for (const sim::Options& options : {doubled, late}) {
         SCOPED_TRACE(options.faults.delayMs > 0 ? "late" : "doubled");
         Logger logger(options);
         for (int i = 0; i < 2; ++i) {
             const std::string read = folder.File("read.ini");
             ASSERT_EQ(logger.Run({"read", read}).status, kExitOk);
-            EXPECT_EQ(test::ReadText(read), test::ReadText(factory));
+            EXPECT_EQ(ReadText(read), ReadText(factory));
         }
         const CliResult written = logger.Run({"write", "--no-verify", changed});
         EXPECT_EQ(written.status, kExitOk) << written.err;
@@ -168,7 +163,7 @@ TEST(CliProfiles, NothingIsWrittenAfterAFailedCheckOrFromAProfileThatCannotBeRea
     const sim::ParameterMemory before = logger.simulator.Memory();
 
     const std::string bad = folder.File("bad.ini");
-    test::WriteText(bad, test::WithValue(test::ReadText(profile), "port", "80a0"));
+    WriteText(bad, WithValue(ReadText(profile), "port", "80a0"));
     std::uint32_t frames = logger.simulator.counters().framesReceived;
     CliResult result = logger.Run({"write", bad});
     EXPECT_EQ(result.status, kExitRefused);
@@ -202,7 +197,7 @@ TEST(CliProfiles, AValueTheLoggerCannotHoldIsRefusedAndVerifiedMeansHeldAsTyped)
     TempFolder folder;
     const std::string profile = folder.File("p.ini");
     ASSERT_EQ(logger.Run({"read", profile}).status, kExitOk);
-    const std::string factory = test::ReadText(profile);
+    const std::string factory = ReadText(profile);
     const sim::ParameterMemory before = logger.simulator.Memory();
 
     const std::vector<std::array<std::string, 3>> refused = {
@@ -214,7 +209,7 @@ TEST(CliProfiles, AValueTheLoggerCannotHoldIsRefusedAndVerifiedMeansHeldAsTyped)
     };
     const std::string bad = folder.File("bad.ini");
     for (const auto& [key, value, line] : refused) {
-        test::WriteText(bad, test::WithValue(factory, key, value));
+        WriteText(bad, WithValue(factory, key, value));
         for (const char* command : {"write", "diff"}) {
             const std::uint32_t frames = logger.simulator.counters().framesReceived;
             const CliResult result = logger.Run({command, bad});
@@ -228,12 +223,12 @@ TEST(CliProfiles, AValueTheLoggerCannotHoldIsRefusedAndVerifiedMeansHeldAsTyped)
 
     // The top of each range, and values typed in another form than the logger shows them,
     // are written and verified.
-    std::string typed = test::WithValue(factory, "rectime", "+255");
-    typed = test::WithValue(typed, "port", "65535");
-    typed = test::WithValue(typed, "devid", "123");
-    typed = test::WithValue(typed, "ullimit", "25.1");
-    typed = test::WithValue(typed, "stp", "");
-    test::WriteText(bad, typed);
+    std::string typed = WithValue(factory, "rectime", "+255");
+    typed = WithValue(typed, "port", "65535");
+    typed = WithValue(typed, "devid", "123");
+    typed = WithValue(typed, "ullimit", "25.1");
+    typed = WithValue(typed, "stp", "");
+    WriteText(bad, typed);
     const CliResult result = logger.Run({"write", bad});
     EXPECT_EQ(result.status, kExitOk) << result.err << result.out;
     EXPECT_EQ(result.out, "verified\n");
@@ -248,8 +243,8 @@ TEST(CliProfiles, AFileThatIsNoProfileIsRefusedAndAHalfOneIsNamed) {
     TempFolder folder;
     const std::string empty = folder.File("empty.ini");
     const std::string stray = folder.File("stray.ini");
-    test::WriteText(empty, "");
-    test::WriteText(stray, std::string(1, '\0') + "\xFF\xA5 not a profile\r\n[x]\r\ny=1\r\n");
+    WriteText(empty, "");
+    WriteText(stray, std::string(1, '\0') + "\xFF\xA5 not a profile\r\n[x]\r\ny=1\r\n");
     const std::uint32_t frames = logger.simulator.counters().framesReceived;
     for (const std::string& file : {empty, stray}) {
         for (const char* command : {"write", "diff"}) {
@@ -262,25 +257,19 @@ TEST(CliProfiles, AFileThatIsNoProfileIsRefusedAndAHalfOneIsNamed) {
     EXPECT_EQ(logger.simulator.counters().framesReceived, frames);  // not even logged in to
 
     const std::string half = folder.File("half.ini");
-    test::WriteText(half, "[GPRS]\r\nport=9000\r\n");
+    WriteText(half, "[GPRS]\r\nport=9000\r\n");
     const CliResult result = logger.Run({"diff", half});
-    EXPECT_EQ(result.err.rfind("lgcset-cli: " + half + " lacks 97 of the 98 settings; they take "
-                               "their defaults.\n", 0),
+    EXPECT_EQ(result.err.rfind("lgcset-cli: " + half +
+                                   " lacks 97 of the 98 settings; they take "
+                                   "their defaults.\n",
+                               0),
               0u)
         << result.err;
     EXPECT_NE(result.out.find("Port\t8000\t9000\n"), std::string::npos) << result.out;
 }
 
-sim::Options HistoryOptions(std::uint32_t records) {
-    sim::Options options;
-    options.historyEnd = sim::CivilTime{2024, 3, 10, 12, 0, 0};
-    options.logIntervalMinutes = 10;
-    options.historyRecords = records;
-    return options;
-}
-
 TEST(CliHistory, ExportsTheRangeToTheWindowsTwoFiles) {
-    Logger logger(HistoryOptions(50));
+    Logger logger(support::ExactLog(50, 10));
     TempFolder folder;
     CliResult result =
         logger.Run({"history", "--from", "24-03-01", "--to", "24-03-31", "--out", folder.path});
@@ -291,7 +280,7 @@ TEST(CliHistory, ExportsTheRangeToTheWindowsTwoFiles) {
     EXPECT_TRUE(files[1].starts_with("SAVE_CSV_") && files[1].ends_with(".csv")) << files[1];
     EXPECT_EQ(result.out, "50 records\n" + (folder.path / files[0]).string() + "\n" +
                               (folder.path / files[1]).string() + "\n");
-    const std::string csv = test::ReadText((folder.path / files[1]).string());
+    const std::string csv = ReadText((folder.path / files[1]).string());
     EXPECT_EQ(csv.rfind("time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,"
                         "Direction\r\n",
                         0),
@@ -306,7 +295,7 @@ TEST(CliHistory, TwoRunsInOneSecondKeepBothPairsAndNameTheFilesAsWritten) {
     environment.exportClock = [] { return exports::LocalTime{2026, 12, 9, 5, 40, 6}; };
     std::vector<CliResult> results;
     for (std::uint32_t records : {50u, 12u}) {
-        Logger logger(HistoryOptions(records));
+        Logger logger(support::ExactLog(records, 10));
         results.push_back(Cli({"--port", logger.simulator.slavePath(), "history", "--from",
                                "24-03-01", "--to", "24-03-31", "--out", folder.path.string()},
                               environment));
@@ -318,12 +307,12 @@ TEST(CliHistory, TwoRunsInOneSecondKeepBothPairsAndNameTheFilesAsWritten) {
                   "SAVE_CSV_2026-12-09_05-40-06.csv", "SAVE_CSV_2026-12-09_05-40-06_2.csv"}));
     EXPECT_EQ(results[1].out, "12 records\n" + folder.File("SAVE2026-12-09_05-40-06_2.xls") + "\n" +
                                   folder.File("SAVE_CSV_2026-12-09_05-40-06_2.csv") + "\n");
-    EXPECT_EQ(Lines(test::ReadText(folder.File("SAVE_CSV_2026-12-09_05-40-06.csv"))), 51u);
-    EXPECT_EQ(Lines(test::ReadText(folder.File("SAVE_CSV_2026-12-09_05-40-06_2.csv"))), 13u);
+    EXPECT_EQ(Lines(ReadText(folder.File("SAVE_CSV_2026-12-09_05-40-06.csv"))), 51u);
+    EXPECT_EQ(Lines(ReadText(folder.File("SAVE_CSV_2026-12-09_05-40-06_2.csv"))), 13u);
 }
 
 TEST(CliHistory, RefusedRangesEmptyRangesAndCutTransfersWriteNoFile) {
-    Logger logger(HistoryOptions(50));
+    Logger logger(support::ExactLog(50, 10));
     TempFolder folder;
     const std::uint32_t frames = logger.simulator.counters().framesReceived;
     CliResult result =
@@ -357,7 +346,7 @@ TEST(CliHistory, RefusedRangesEmptyRangesAndCutTransfersWriteNoFile) {
 }
 
 TEST(CliHistory, TheOutFolderIsMadeWhenMissingAndRefusedBeforeTheLoggerWhenItCannotBeWritten) {
-    Logger logger(HistoryOptions(5));
+    Logger logger(support::ExactLog(5, 10));
     TempFolder folder;
     const std::filesystem::path made = folder.path / "logs" / "ttyUSB0";
     CliResult result =
@@ -366,7 +355,7 @@ TEST(CliHistory, TheOutFolderIsMadeWhenMissingAndRefusedBeforeTheLoggerWhenItCan
     EXPECT_EQ(FilesIn(made).size(), 2u);  // the export, and nothing left of the write test
 
     // Tests may run as root, for whom a read-only folder is writable: these fail for all.
-    test::WriteText(folder.File("plain"), "a file, not a folder");
+    WriteText(folder.File("plain"), "a file, not a folder");
     std::vector<std::string> unwritable = {folder.File("plain"), folder.File("plain/sub")};
     if (std::filesystem::is_directory("/proc/self"))
         unwritable.push_back("/proc/self");
@@ -385,7 +374,7 @@ TEST(CliHistory, TheOutFolderIsMadeWhenMissingAndRefusedBeforeTheLoggerWhenItCan
 TEST(CliHistory, KeepPartialExportsWhatArrivedWhenTheLineIsLostOrTheLoggerStopsAnswering) {
     for (const bool hangUp : {true, false}) {
         SCOPED_TRACE(hangUp ? "line lost" : "no answer");
-        sim::Options options = HistoryOptions(50);
+        sim::Options options = support::ExactLog(50, 10);
         // After the login, the count and ten records.
         if (hangUp)
             options.faults.hangUpAfterFrames = 1 + 1 + 10;
@@ -408,7 +397,7 @@ TEST(CliHistory, KeepPartialExportsWhatArrivedWhenTheLineIsLostOrTheLoggerStopsA
         ASSERT_EQ(files.size(), 2u);
         EXPECT_EQ(result.out, "10 records\n" + (folder.path / files[0]).string() + "\n" +
                                   (folder.path / files[1]).string() + "\n");
-        EXPECT_EQ(Lines(test::ReadText((folder.path / files[1]).string())), 11u);
+        EXPECT_EQ(Lines(ReadText((folder.path / files[1]).string())), 11u);
     }
 }
 
@@ -494,7 +483,7 @@ TEST(CliFactoryReset, BringsBackTheFactorySettingsOnlyWhenConfirmed) {
     TempFolder folder;
     const std::string profile = folder.File("p.ini");
     ASSERT_EQ(logger.Run({"read", profile}).status, kExitOk);
-    test::WriteText(profile, test::WithValue(test::ReadText(profile), "port", "1234"));
+    WriteText(profile, WithValue(ReadText(profile), "port", "1234"));
     ASSERT_EQ(logger.Run({"write", "--no-verify", profile}).status, kExitOk);
     ASSERT_NE(logger.simulator.Memory(), factory);
 
@@ -506,4 +495,4 @@ TEST(CliFactoryReset, BringsBackTheFactorySettingsOnlyWhenConfirmed) {
 }
 
 }  // namespace
-}  // namespace lgcset::cli
+}  // namespace lgcset::cli::test

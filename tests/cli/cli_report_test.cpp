@@ -10,13 +10,10 @@
 #include "cli_support.h"
 #include "loggersim/civil_time.h"
 #include "loggersim/synthetic_readings.h"
+#include "support/exact_log.h"
 
-namespace lgcset::cli {
+namespace lgcset::cli::test {
 namespace {
-
-using test::Cli;
-using test::CliResult;
-using test::TempFolder;
 
 // 50 records, one every ten minutes, from 2024-03-10 03:50:00 to 12:00:00, of a logger
 // with two temperature channels.
@@ -65,12 +62,9 @@ Channel SimulatedChannel(int channel) {
 }
 
 std::string Exported(const TempFolder& folder) {
-    sim::Options options;
+    sim::Options options = support::ExactLog(kRecords, 10, kLast);
     options.model = "R480";
-    options.historyEnd = kLast;
-    options.logIntervalMinutes = 10;
-    options.historyRecords = kRecords;
-    test::Logger logger(options);
+    Logger logger(options);
     const CliResult result =
         logger.Run({"history", "--from", "24-03-10", "--to", "24-03-10", "--out", folder.path});
     EXPECT_EQ(result.status, kExitOk) << result.err;
@@ -118,9 +112,9 @@ TEST(CliReport, JsonOfAnExportedTransferGivesTheLoggersFiguresAndExcursions) {
     // High below every reading: one excursion over the whole log, open at its end; low at
     // the minimum and ultra-high at the maximum are touched, never passed.
     const std::string profile = folder.File("limits.ini");
-    test::WriteText(profile, "[SENSOR1]\r\nflag=0\r\nllimit=" + FloatText(min) +
-                                 "\r\nhlimit=" + FloatText(min - 1) +
-                                 "\r\nuhlimit=" + FloatText(max) + "\r\n[SENSOR2]\r\nflag=1\r\n");
+    WriteText(profile, "[SENSOR1]\r\nflag=0\r\nllimit=" + FloatText(min) +
+                           "\r\nhlimit=" + FloatText(min - 1) + "\r\nuhlimit=" + FloatText(max) +
+                           "\r\n[SENSOR2]\r\nflag=1\r\n");
     CliResult limited = Cli({"report", "--profile", profile, "--json", csv});
     ASSERT_EQ(limited.status, kExitOk) << limited.err;
     EXPECT_TRUE(Has(limited.out,
@@ -157,17 +151,17 @@ TEST(CliReport, JsonOfAnExportedTransferGivesTheLoggersFiguresAndExcursions) {
 TEST(CliReport, AFileThatIsNoExportOrAProfileThatCannotBeReadIsStatusTwo) {
     TempFolder folder;
     const std::string notCsv = folder.File("notes.csv");
-    test::WriteText(notCsv, "time,temperature\r\n24-03-10 12:00:00,5\r\n");
+    WriteText(notCsv, "time,temperature\r\n24-03-10 12:00:00,5\r\n");
     const std::string cut = folder.File("cut.csv");
-    test::WriteText(cut,
-                    "time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,"
-                    "Direction\r\n24-03-10 12:00:00,5,,,,,,,");
+    WriteText(cut,
+              "time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,"
+              "Direction\r\n24-03-10 12:00:00,5,,,,,,,");
     const std::string good = folder.File("good.csv");
-    test::WriteText(good,
-                    "time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,"
-                    "Direction\r\n24-03-10 12:00:00,5,,,,,,,\r\n");
+    WriteText(good,
+              "time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,"
+              "Direction\r\n24-03-10 12:00:00,5,,,,,,,\r\n");
     const std::string noSettings = folder.File("other.ini");
-    test::WriteText(noSettings, "[Window]\r\nwidth=3\r\n");
+    WriteText(noSettings, "[Window]\r\nwidth=3\r\n");
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
              {"report", notCsv},
              {"report", cut},
@@ -183,4 +177,4 @@ TEST(CliReport, AFileThatIsNoExportOrAProfileThatCannotBeReadIsStatusTwo) {
 }
 
 }  // namespace
-}  // namespace lgcset::cli
+}  // namespace lgcset::cli::test

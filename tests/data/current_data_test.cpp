@@ -4,22 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <bit>
 #include <vector>
+
+#include "support/data_items.h"
 
 namespace lgcset::data {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-void Item(Bytes& out, std::uint8_t tag, std::uint8_t sub, std::uint32_t value) {
-    out.insert(out.end(), {tag, sub});
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(static_cast<std::uint8_t>(value >> shift));
-}
-void Item(Bytes& out, std::uint8_t tag, std::uint8_t sub, float value) {
-    Item(out, tag, sub, std::bit_cast<std::uint32_t>(value));
-}
+using support::Bytes;
+using support::Item;
 
 // The payload area of a received frame: the reply's bytes, then 0xFF.
 std::array<std::uint8_t, 256> Area(const Bytes& payload) {

@@ -4,28 +4,25 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "support/data_items.h"
+
 namespace lgcset::data {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using support::Bytes;
+using support::Item;
 
 void Timestamp(Bytes& out, std::uint8_t year, std::uint8_t month, std::uint8_t day,
                std::uint8_t hour, std::uint8_t minute, std::uint8_t second) {
     out.insert(out.end(), {0x7F, 0x7F, year, month, day, hour, minute, second});
 }
 
-void Item(Bytes& out, std::uint8_t tag, std::uint8_t sub, std::uint32_t value) {
-    out.insert(out.end(), {tag, sub});
-    for (int k = 0; k < 4; ++k) out.push_back(static_cast<std::uint8_t>(value >> (8 * k)));
-}
-
 void Sensor(Bytes& out, std::uint8_t channel, float value) {
-    Item(out, 0x01, channel, std::bit_cast<std::uint32_t>(value));
+    Item(out, 0x01, channel, value);
 }
 
 // One store for the whole suite, as the program has one: 65,537 slots.

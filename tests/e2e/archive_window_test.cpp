@@ -9,10 +9,11 @@
 
 #include "app/launch_options.h"
 #include "archive/sqlite_archive.h"
-#include "ui/archive_pick_dialog.h"
-#include "ui/history_chart_window.h"
 #include "e2e_support.h"
 #include "export_test_support.h"
+#include "support/exact_log.h"
+#include "ui/archive_pick_dialog.h"
+#include "ui/history_chart_window.h"
 
 namespace lgcset::ui::e2e {
 namespace {
@@ -24,17 +25,9 @@ const QString kExportSaved =
     QStringLiteral("Historical Data Saved as Excel file and CSV file success.");
 constexpr std::uint8_t kReadPageReply = 0x11;
 
-// An hour apart, the last at noon on 2024-03-10: from 2024-03-02 05:00 on.
-sim::Options HourlyLog() {
-    sim::Options options;
-    options.historyEnd = sim::CivilTime{2024, 3, 10, 12, 0, 0};
-    options.logIntervalMinutes = 60;
-    options.historyRecords = 200;
-    return options;
-}
-
 struct ArchiveSession : Session {
-    explicit ArchiveSession(const std::filesystem::path& archive) : Session(HourlyLog()) {
+    explicit ArchiveSession(const std::filesystem::path& archive)
+        : Session(support::HourlyLog(200)) {
         if (!Start() || !Login())
             return;
         files.emplace(*window);

@@ -7,13 +7,12 @@
 #include <QPushButton>
 #include <QString>
 #include <array>
-#include <bit>
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
 
 #include "loggersim/simulator.h"
+#include "support/settings_pages.h"
 #include "ui_test_support.h"
 #include "window_steps.h"
 
@@ -48,43 +47,17 @@ struct Session {
     std::unique_ptr<TestWindow> window;
 };
 
-// ---- Pages as the logger should hold them, written out field by field.
+// ---- Pages as the logger should hold them (support/settings_pages.h) and as it holds them.
 
-using Page = std::array<std::uint8_t, 256>;
-
-inline Page BlankPage() {
-    Page page;
-    page.fill(0xFF);
-    return page;
-}
-
-inline void PutU16(Page& page, std::size_t at, std::uint16_t value) {
-    page[at] = static_cast<std::uint8_t>(value & 0xFF);
-    page[at + 1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-inline void PutF32(Page& page, std::size_t at, float value) {
-    const auto bits = std::bit_cast<std::uint32_t>(value);
-    for (std::size_t i = 0; i < 4; ++i) page[at + i] = static_cast<std::uint8_t>(bits >> (8 * i));
-}
-
-// Characters from `at` on; the rest of the field stays as the blank page has it (0xFF).
-inline void PutText(Page& page, std::size_t at, std::string_view text) {
-    for (std::size_t i = 0; i < text.size(); ++i) page[at + i] = static_cast<std::uint8_t>(text[i]);
-}
-
-// An alarm block as the factory leaves it (every value "not set").
-inline void PutFactoryAlarmBlock(Page& page, std::size_t at, std::uint8_t type) {
-    page[at] = type;
-    page[at + 1] = 99;
-    PutU16(page, at + 2, 9999);
-    for (std::size_t k = 0; k < 4; ++k) PutF32(page, at + 4 + 4 * k, 999.0f);
-    PutU16(page, at + 20, 999);
-    PutU16(page, at + 22, 999);
-    page[at + 24] = '0';
-    PutF32(page, at + 28, 99999.0f);
-    PutF32(page, at + 32, 99999.0f);
-}
+using support::AlarmBlock;
+using support::BlankPage;
+using support::Differences;
+using support::FactoryAlarmBlock;
+using support::Page;
+using support::PutAlarmBlock;
+using support::PutF32;
+using support::PutText;
+using support::PutU16;
 
 inline Page MemoryPage(const sim::ParameterMemory& memory, std::size_t address) {
     Page page;
@@ -92,16 +65,19 @@ inline Page MemoryPage(const sim::ParameterMemory& memory, std::size_t address) 
     return page;
 }
 
-// The offsets where two pages differ, for a readable failure.
-inline std::string Differences(const Page& actual, const Page& expected) {
-    std::string text;
-    for (std::size_t i = 0; i < actual.size(); ++i) {
-        if (actual[i] != expected[i]) {
-            text += " @" + std::to_string(i) + ": " + std::to_string(actual[i]) + " (expected " +
-                    std::to_string(expected[i]) + ")";
-        }
-    }
-    return text;
+// The four settings pages (1024, 2048, 3072 and 4096) as the logger holds them.
+using SettingsPages = std::array<Page, 4>;
+
+inline SettingsPages MemoryPages(const sim::ParameterMemory& memory) {
+    SettingsPages pages;
+    for (std::size_t i = 0; i < pages.size(); ++i) pages[i] = MemoryPage(memory, 1024 * (i + 1));
+    return pages;
+}
+
+inline void ExpectPages(const SettingsPages& actual, const SettingsPages& expected) {
+    for (std::size_t i = 0; i < actual.size(); ++i)
+        EXPECT_EQ(actual[i], expected[i])
+            << "page " << 1024 * (i + 1) << Differences(actual[i], expected[i]);
 }
 
 }  // namespace lgcset::ui::e2e

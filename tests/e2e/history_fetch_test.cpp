@@ -30,6 +30,7 @@
 #include "export_test_support.h"
 #include "loggersim/history_log.h"
 #include "loggersim/synthetic_readings.h"
+#include "support/exact_log.h"
 #include "ui/history_chart_window.h"
 #include "ui/status_panels.h"
 
@@ -58,11 +59,8 @@ QString Disconnected(const std::string& port) {
 
 // A log of exactly `records` records a minute apart up to kLogEnd, all within March 2026.
 sim::Options LogOf(std::uint32_t records) {
-    sim::Options options;
+    sim::Options options = support::ExactLog(records, 1, kLogEnd);
     options.model = "R481";
-    options.historyEnd = kLogEnd;
-    options.logIntervalMinutes = 1;
-    options.historyRecords = records;
     return options;
 }
 

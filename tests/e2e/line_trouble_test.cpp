@@ -25,7 +25,8 @@ Page GprsPageWithServer(std::string_view server) {
 
 Page FactoryAlarmPage() {
     Page page = BlankPage();
-    for (std::size_t block = 0; block < 4; ++block) PutFactoryAlarmBlock(page, 36 * block, 'C');
+    for (std::size_t block = 0; block < 4; ++block)
+        PutAlarmBlock(page, 36 * block, FactoryAlarmBlock('C'));
     return page;
 }
 

@@ -6,13 +6,12 @@
 #include <QTemporaryDir>
 
 #include "e2e_support.h"
+#include "support/customer_settings.h"
 
 namespace lgcset::ui::e2e {
 namespace {
 
-std::string Tel(int n) {
-    return "13800138" + std::to_string(100 + n);
-}
+using support::CustomerTel;
 
 // Thresholds of sensor n: ultra-low, low, ultra-high, high.
 std::string ThresholdText(int n, int which) {
@@ -27,7 +26,7 @@ float Threshold(int n, int which) {
 std::string Profile() {
     std::string p = "; Customer profile\r\n[COM]\r\nSetPwd=8604\r\n[TEL]\r\n";
     for (int n = 1; n <= 6; ++n)
-        p += "tel" + std::to_string(n) + "=" + (n == 6 ? "" : Tel(n)) + "\r\n";
+        p += "tel" + std::to_string(n) + "=" + (n == 6 ? "" : CustomerTel(n)) + "\r\n";
     for (int n = 1; n <= 6; ++n) {
         p += "TEL" + std::to_string(n) + "_FUN1 = " + std::to_string(n % 2) + "\r\n";
         p += "tel" + std::to_string(n) + "_fun2=" + std::to_string(n % 4) + "\r\n";
@@ -56,71 +55,17 @@ std::string Profile() {
     return p;
 }
 
-Page ExpectedNumbersPage() {
-    Page page = BlankPage();
-    for (int n = 1; n <= 6; ++n) {
-        const std::size_t row = 22 * static_cast<std::size_t>(n - 1);
-        page[row] = static_cast<std::uint8_t>('1' + n % 2);
-        page[row + 1] = static_cast<std::uint8_t>('1' + n % 4);
-        if (n != 6)
-            PutText(page, row + 2, Tel(n));
-    }
-    return page;
-}
-
 Page ExpectedAlarmPage() {
     Page page = BlankPage();
     for (int n = 1; n <= 4; ++n) {
-        const std::size_t at = 36 * static_cast<std::size_t>(n - 1);
-        page[at] = n % 2 == 1 ? 'F' : 'C';
-        page[at + 1] = 5;
-        PutU16(page, at + 2, static_cast<std::uint16_t>(100 + n));
-        for (std::size_t k = 0; k < 4; ++k)
-            PutF32(page, at + 4 + 4 * k, Threshold(n, static_cast<int>(k)));
-        PutU16(page, at + 20, 30);
-        PutU16(page, at + 22, 15);
-        page[at + 24] = '1';
-        PutF32(page, at + 28, 4.0f);
-        PutF32(page, at + 32, static_cast<float>(20 + n));
+        const std::uint8_t type = n % 2 == 1 ? 'F' : 'C';
+        const std::uint16_t relay = static_cast<std::uint16_t>(100 + n);
+        const std::array<float, 4> thresholds{Threshold(n, 0), Threshold(n, 1), Threshold(n, 2),
+                                              Threshold(n, 3)};
+        PutAlarmBlock(
+            page, 36 * static_cast<std::size_t>(n - 1),
+            {type, 5, relay, thresholds, 30, 15, '1', 4.0f, 20.0f + static_cast<float>(n)});
     }
-    return page;
-}
-
-Page ExpectedGprsPage() {
-    Page page = BlankPage();
-    PutText(page, 0, "lgc.example.com");
-    PutText(page, 32, "10.0.0.2");
-    PutU16(page, 64, 9001);
-    page[66] = 1;
-    PutText(page, 67, "cmnet");
-    PutText(page, 99, "user");
-    PutText(page, 131, "secret");
-    return page;
-}
-
-Page ExpectedSystemPage() {
-    Page page = BlankPage();
-    page[0] = 0;
-    PutText(page, 1, "13900139000");
-    PutText(page, 21, "12");
-    PutText(page, 27, "000000000004711");
-    page[42] = 15;
-    PutU16(page, 44, 60);
-    page[46] = 1;
-    PutText(page, 47, "1234");
-    PutText(page, 53, "13700137000");
-    page[73] = 1;
-    page[74] = 'D';  // upload by timer: 30 minutes, no upload time
-    PutU16(page, 76, 30);
-    page[80] = 'M';  // report by schedule: schedules 1 and 2
-    PutU16(page, 82, 2);
-    page[84] = 8;
-    page[85] = 30;
-    page[86] = 20;
-    page[87] = 0;
-    PutText(page, 92, "13600136000");
-    page[112] = 'C';
-    PutU16(page, 114, 30);
     return page;
 }
 
@@ -145,22 +90,12 @@ TEST(ProfileToLogger, ALoadedProfileIsWhatSaveSettingsWritesToTheLogger) {
     const std::size_t boxesBefore = w.boxes.Boxes().size();
     w.btn_loadconfigure->click();
     EXPECT_EQ(w.boxes.Boxes().size(), boxesBefore);
-    EXPECT_EQ(w.edt_tel1->text().toStdString(), Tel(1));
+    EXPECT_EQ(w.edt_tel1->text().toStdString(), CustomerTel(1));
 
     ASSERT_TRUE(s.Save());
-    const sim::ParameterMemory memory = s.logger.Memory();
-    const struct {
-        std::size_t address;
-        Page expected;
-    } pages[] = {{1024, ExpectedNumbersPage()},
-                 {2048, ExpectedAlarmPage()},
-                 {3072, ExpectedGprsPage()},
-                 {4096, ExpectedSystemPage()}};
-    for (const auto& page : pages) {
-        const Page actual = MemoryPage(memory, page.address);
-        EXPECT_EQ(actual, page.expected)
-            << "page " << page.address << Differences(actual, page.expected);
-    }
+    ExpectPages(MemoryPages(s.logger.Memory()),
+                {support::CustomerNumbersPage(), ExpectedAlarmPage(), support::CustomerGprsPage(),
+                 support::CustomerSystemPage({'D', 30})});  // upload every 30 minutes
 }
 
 }  // namespace

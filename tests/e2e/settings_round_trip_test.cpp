@@ -7,9 +7,12 @@
 #include <QTimeEdit>
 
 #include "e2e_support.h"
+#include "support/customer_settings.h"
 
 namespace lgcset::ui::e2e {
 namespace {
+
+using support::CustomerTel;
 
 struct ModelCase {
     const char* model;
@@ -35,9 +38,6 @@ QComboBox* List(TestWindow& w, const std::string& name) {
 }
 std::string Sensor(int n, const char* field) {
     return "edt_Sensor" + std::to_string(n) + "_" + field;
-}
-std::string Tel(int n) {
-    return "13800138" + std::to_string(100 + n);
 }
 float Threshold(int n, int which) {
     // Ultra-low, low, ultra-high, high of sensor n.
@@ -66,7 +66,7 @@ void TypeSettings(TestWindow& w, int channels, bool analog) {
     // Authorised numbers: row 6 stays empty.
     for (int n = 1; n <= 6; ++n) {
         Edit(w, "edt_tel" + std::to_string(n))
-            ->setText(n == 6 ? QString() : QString::fromStdString(Tel(n)));
+            ->setText(n == 6 ? QString() : QString::fromStdString(CustomerTel(n)));
         List(w, "cbb_tel" + std::to_string(n) + "_f1")->setCurrentIndex(n % 2);
         List(w, "cbb_tel" + std::to_string(n) + "_f2")->setCurrentIndex(n % 4);
     }
@@ -116,80 +116,23 @@ void TypeSettings(TestWindow& w, int channels, bool analog) {
     w.edt_relay_time->setText(QStringLiteral("30"));
 }
 
-Page ExpectedNumbersPage() {
-    Page page = BlankPage();
-    for (int n = 1; n <= 6; ++n) {
-        const std::size_t row = 22 * static_cast<std::size_t>(n - 1);
-        page[row] = static_cast<std::uint8_t>('1' + n % 2);
-        page[row + 1] = static_cast<std::uint8_t>('1' + n % 4);
-        if (n != 6)
-            PutText(page, row + 2, Tel(n));
-    }
-    return page;
-}
-
 Page ExpectedAlarmPage(int channels, bool analog) {
     Page page = BlankPage();
     for (int n = 1; n <= 4; ++n) {
         const std::size_t at = 36 * static_cast<std::size_t>(n - 1);
         if (n > channels) {
             // Read from the factory state and written back unchanged.
-            PutFactoryAlarmBlock(page, at, analog ? 'B' : 'C');
+            PutAlarmBlock(page, at, FactoryAlarmBlock(analog ? 'B' : 'C'));
             continue;
         }
-        page[at] = analog ? 'B' : (n == 2 ? 'F' : 'C');
-        page[at + 1] = 5;
-        PutU16(page, at + 2, 120);
-        PutF32(page, at + 4, Threshold(n, 0));   // ultra-low
-        PutF32(page, at + 8, Threshold(n, 1));   // low
-        PutF32(page, at + 12, Threshold(n, 2));  // ultra-high
-        PutF32(page, at + 16, Threshold(n, 3));  // high
-        PutU16(page, at + 20, 30);
-        PutU16(page, at + 22, 15);
-        page[at + 24] = analog ? '2' : '1';
-        PutF32(page, at + 28, 4.0f);
-        PutF32(page, at + 32, static_cast<float>(20 + n));
+        const std::uint8_t type = analog ? 'B' : (n == 2 ? 'F' : 'C');
+        const std::array<float, 4> thresholds{Threshold(n, 0), Threshold(n, 1), Threshold(n, 2),
+                                              Threshold(n, 3)};
+        PutAlarmBlock(
+            page, at,
+            {type, 5, 120, thresholds, 30, 15, static_cast<std::uint8_t>(analog ? '2' : '1'), 4.0f,
+             20.0f + static_cast<float>(n)});
     }
-    return page;
-}
-
-Page ExpectedGprsPage() {
-    Page page = BlankPage();
-    PutText(page, 0, "lgc.example.com");
-    PutText(page, 32, "10.0.0.2");
-    PutU16(page, 64, 9001);
-    page[66] = 1;
-    PutText(page, 67, "cmnet");
-    PutText(page, 99, "user");
-    PutText(page, 131, "secret");
-    return page;
-}
-
-Page ExpectedSystemPage() {
-    Page page = BlankPage();
-    page[0] = 0;
-    PutText(page, 1, "13900139000");
-    PutText(page, 21, "12");
-    PutText(page, 27, "000000000004711");
-    page[42] = 15;
-    PutU16(page, 44, 60);
-    page[46] = 1;
-    PutText(page, 47, "1234");
-    PutText(page, 53, "13700137000");
-    page[73] = 1;
-    page[74] = 'M';
-    PutU16(page, 76, 0);
-    page[78] = 23;
-    page[79] = 45;
-    page[80] = 'M';
-    PutU16(page, 82, 2);  // schedules 1 and 2 checked
-    page[84] = 8;
-    page[85] = 30;
-    page[86] = 20;
-    page[87] = 0;
-    PutText(page, 92, "13600136000");
-    page[112] = 'C';
-    PutU16(page, 114, 30);
     return page;
 }
 
@@ -236,19 +179,10 @@ TEST_P(SettingsRoundTrip, LoginReadSaveAndReadBack) {
     // Every tab edited, then saved: the logger's memory holds exactly the typed values.
     TypeSettings(w, Channels(), model.analog);
     ASSERT_TRUE(s.Save());
-    const sim::ParameterMemory memory = s.logger.Memory();
-    const struct {
-        std::size_t address;
-        Page expected;
-    } pages[] = {{1024, ExpectedNumbersPage()},
-                 {2048, ExpectedAlarmPage(Channels(), model.analog)},
-                 {3072, ExpectedGprsPage()},
-                 {4096, ExpectedSystemPage()}};
-    for (const auto& page : pages) {
-        const Page actual = MemoryPage(memory, page.address);
-        EXPECT_EQ(actual, page.expected)
-            << "page " << page.address << Differences(actual, page.expected);
-    }
+    ExpectPages(MemoryPages(s.logger.Memory()),
+                {support::CustomerNumbersPage(), ExpectedAlarmPage(Channels(), model.analog),
+                 support::CustomerGprsPage(),
+                 support::CustomerSystemPage({'M', 0, 23, 45})});  // upload at 23:45
 
     // A fresh window reads them back.
     ASSERT_TRUE(s.Connect());
@@ -257,7 +191,7 @@ TEST_P(SettingsRoundTrip, LoginReadSaveAndReadBack) {
     ASSERT_TRUE(s.Read());
     for (int n = 1; n <= 6; ++n) {
         EXPECT_EQ(Edit(r, "edt_tel" + std::to_string(n))->text().toStdString(),
-                  n == 6 ? std::string() : Tel(n));
+                  n == 6 ? std::string() : CustomerTel(n));
         EXPECT_EQ(List(r, "cbb_tel" + std::to_string(n) + "_f1")->currentIndex(), n % 2);
         EXPECT_EQ(List(r, "cbb_tel" + std::to_string(n) + "_f2")->currentIndex(), n % 4);
     }

@@ -67,12 +67,12 @@ TEST_P(CurrentDataByModel, GridShowsTheValuesTheLoggerSent) {
     const std::string dot = QLocale().decimalPoint().toStdString();
     for (int query = 0; query < 2; ++query) {
         ASSERT_TRUE(ClickAndWaitForReply(*s, w.btn_inquire_curdat, 0x17));
-        const auto& reply = LastReply(w, 0x17);
+        const auto payload = LastReply(w, 0x17).Payload();
         std::map<std::pair<int, int>, std::uint32_t> items;
-        for (std::size_t i = 0; i + 6 <= reply.payloadCount; i += 6) {
+        for (std::size_t i = 0; i + 6 <= payload.size(); i += 6) {
             std::uint32_t value = 0;
-            std::memcpy(&value, &reply.payload[i + 2], 4);  // little-endian host
-            items[{reply.payload[i], reply.payload[i + 1]}] = value;
+            std::memcpy(&value, &payload[i + 2], 4);  // little-endian host
+            items[{payload[i], payload[i + 1]}] = value;
         }
         const auto single = [&](int tag, int sub) {
             return static_cast<double>(std::bit_cast<float>(items.at({tag, sub})));
@@ -285,7 +285,7 @@ TEST(DebugMonitor, OnShowsTheTrafficInBothMemosAndOffStopsIt) {
     for (const auto& frame : w.dispatched) {
         if (frame.command() != 0x21)
             continue;
-        rFrames += frame.payload[0] == 'R' && frame.payloadCount == 46 ? 1 : 0;
+        rFrames += frame.payload[0] == 'R' && frame.Payload().size() == 46 ? 1 : 0;
         tFrames += frame.payload[0] == 'T' ? 1 : 0;
     }
     ASSERT_GE(rFrames, 2u);

@@ -320,12 +320,13 @@ TEST(SimulatedDebug, FramesFlowWhileDebugModeIsOnAndStopAfterOff) {
     bool sawT = false;
     for (const auto& f : frames) {
         ASSERT_EQ(f.command(), 0x21);
-        ASSERT_GE(f.payloadCount, 2);
+        ASSERT_GE(f.Payload().size(), 2u);
         sawR |= f.payload[0] == 'R';
         sawT |= f.payload[0] == 'T';
         EXPECT_TRUE(f.payload[0] == 'R' || f.payload[0] == 'T');
         if (f.payload[0] == 'T') {
-            toServer.append(f.payload.begin() + 1, f.payload.begin() + f.payloadCount);
+            const auto payload = f.Payload().subspan(1);
+            toServer.append(payload.begin(), payload.end());
         }
     }
     EXPECT_TRUE(sawR && sawT);

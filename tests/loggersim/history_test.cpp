@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "sim_line.h"
+#include "support/exact_log.h"
 
 namespace lgcset::sim::test {
 namespace {
@@ -179,15 +180,9 @@ TEST(SimulatedHistory, CountIsCappedAtSixteenBits) {
 namespace lgcset::sim::test {
 namespace {
 
-Options ExactLog(std::uint32_t records) {
-    Options o = FixedHistoryOptions({2026, 3, 10, 12, 0, 0}, 1, 7);
-    o.historyRecords = records;  // instead of the seven days
-    return o;
-}
-
 TEST(SimulatedHistory, AnExactNumberOfRecordsIsCountedForARangeThatHoldsTheLog) {
     for (const std::uint32_t n : {0u, 1u, 256u, 65535u}) {
-        SimLine line(ExactLog(n));
+        SimLine line(support::ExactLog(n, 1, {2026, 3, 10, 12, 0, 0}));
         EXPECT_EQ(Count(line, {26, 1, 1, 26, 3, 31}), n);
         if (n > 0) {
             const auto last = Fetch(line, static_cast<std::uint16_t>(n));
@@ -198,7 +193,7 @@ TEST(SimulatedHistory, AnExactNumberOfRecordsIsCountedForARangeThatHoldsTheLog) 
 }
 
 TEST(SimulatedHistory, OddItemsGoFirstIntoTheRecordsAskedFor) {
-    Options o = ExactLog(10);
+    Options o = support::ExactLog(10, 1, {2026, 3, 10, 12, 0, 0});
     o.unknownTagRecord = 3;
     o.unknownSubCodeRecord = 5;
     SimLine line(o);

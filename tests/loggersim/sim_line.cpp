@@ -16,7 +16,8 @@ Bytes Request(protocol::Command command, const Bytes& payload) {
 }
 
 Bytes PayloadOf(const protocol::ReceivedFrame& frame) {
-    return Bytes(frame.payload.begin(), frame.payload.begin() + frame.payloadCount);
+    const auto payload = frame.Payload();
+    return Bytes(payload.begin(), payload.end());
 }
 
 Options FixedHistoryOptions(CivilTime end, int intervalMinutes, int days) {

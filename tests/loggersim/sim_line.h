@@ -65,6 +65,7 @@ class SimLine {
     std::vector<protocol::ReceivedFrame> pending_;
 };
 
+// The frame's payload as bytes to compare and keep.
 Bytes PayloadOf(const protocol::ReceivedFrame& frame);
 
 // Options with a history that ends at a fixed moment, for tests that count records.

@@ -3,15 +3,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <bit>
-
 #include "loggersim/command_line.h"
 #include "sim_line.h"
+#include "support/data_items.h"
 
 namespace lgcset::sim::test {
 namespace {
 
 using protocol::Command;
+using support::Item;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
@@ -21,26 +21,18 @@ Options Parsed(const std::vector<std::string>& args) {
     return c.options;
 }
 
-Bytes F32(float value) {
-    const auto bits = std::bit_cast<std::uint32_t>(value);
-    return {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
-            static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
-}
-
 TEST(SimulatedToolReplies, CurrentDataCarriesExactlyTheItemsChosen) {
     const Options o =
         Parsed({"--current-data=sensor1=23.456,latitude=absent,velocity=456,"
                 "relay=0.999,raw=770001020304,sensor3=-5"});
     SimLine line(o);
-    Bytes expected{0x01, 0x00};
-    for (std::uint8_t b : F32(23.456f)) expected.push_back(b);
-    expected.insert(expected.end(), {0x50, 0x51, 0xFF, 0xFF, 0xFF, 0xFF});
-    expected.insert(expected.end(), {0x50, 0x52, 0xC8, 0x01, 0x00, 0x00});
-    expected.insert(expected.end(), {0x20, 0x20});
-    for (std::uint8_t b : F32(0.999f)) expected.push_back(b);
-    expected.insert(expected.end(), {0x77, 0x00, 0x01, 0x02, 0x03, 0x04});
-    expected.insert(expected.end(), {0x01, 0x02});
-    for (std::uint8_t b : F32(-5.0f)) expected.push_back(b);
+    Bytes expected;
+    Item(expected, 0x01, 0x00, 23.456f);
+    Item(expected, 0x50, 0x51, 0xFFFFFFFFu);
+    Item(expected, 0x50, 0x52, 456);
+    Item(expected, 0x20, 0x20, 0.999f);
+    Item(expected, 0x77, 0x00, 0x04030201u);
+    Item(expected, 0x01, 0x02, -5.0f);
     EXPECT_THAT(*line.Ask(Command::CurrentData), ElementsAreArray(expected));
     EXPECT_THAT(*line.Ask(Command::CurrentData), ElementsAreArray(expected));  // every time
 

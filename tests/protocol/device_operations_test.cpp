@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "protocol/command_codes.h"
+#include "support/received_frames.h"
 
 using namespace lgcset::protocol;
+using lgcset::support::Reply;
 
 namespace {
 
@@ -72,16 +74,6 @@ class RecordingHost : public DeviceRequests, public DeviceObserver {
 
     std::vector<std::string> Take() { return std::exchange(log, {}); }
 };
-
-ReceivedFrame Reply(Command command, std::vector<std::uint8_t> payload = {}) {
-    ReceivedFrame f;
-    f.header = {0xA5, 0, 0, code(command), 1, 0, 1, 0};
-    for (std::size_t i = 0; i < payload.size(); ++i) {
-        f.payload[i] = payload[i];
-    }
-    f.payloadCount = static_cast<std::uint16_t>(payload.size());
-    return f;
-}
 
 // The reply to a page read: pages differ, as a logger's do.
 ReceivedFrame Page(std::uint32_t address) {
@@ -207,8 +199,8 @@ TEST(DeviceOperations, APageThatCameLateOrDoubledIsNotTakenForTheNextPage) {
     EXPECT_EQ(host.Take(), (Log{"resume"}));
     ops.DispatchResponse(Page(2048));
     ops.DispatchResponse(Page(2048));  // doubled by the line
-    EXPECT_EQ(host.Take(), (Log{"pb 30", "store 2048", "decode 2048", "read 3072", "pb 40",
-                                "resume"}));
+    EXPECT_EQ(host.Take(),
+              (Log{"pb 30", "store 2048", "decode 2048", "read 3072", "pb 40", "resume"}));
     ops.DispatchResponse(Page(3072));
     ops.DispatchResponse(Page(4096));
     host.Take();
@@ -224,8 +216,8 @@ TEST(DeviceOperations, APageThatCameLateOrDoubledIsNotTakenForTheNextPage) {
     host.Take();
     ops.DispatchResponse(Page(1024));
     ops.DispatchResponse(Page(1024));
-    EXPECT_EQ(host.Take(), (Log{"resume", "pb 30", "store 2048", "decode 2048", "read 3072",
-                                "pb 40"}));
+    EXPECT_EQ(host.Take(),
+              (Log{"resume", "pb 30", "store 2048", "decode 2048", "read 3072", "pb 40"}));
 
     // Nor is the twin of a page someone else asked for taken by a read started after it.
     ops.PageTakenElsewhere(Page(4096));

@@ -1,5 +1,6 @@
 #include "protocol/frame_codec.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <random>
@@ -9,6 +10,8 @@
 
 using namespace lgcset::protocol;
 using Bytes = std::vector<std::uint8_t>;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
 
 namespace {
 
@@ -36,10 +39,6 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
         out.insert(out.end(), p.begin(), p.end());
     }
     return out;
-}
-
-Bytes PayloadOf(const ReceivedFrame& f) {
-    return Bytes(f.payload.begin(), f.payload.begin() + f.payloadCount);
 }
 
 const Bytes kCurrentDataWire{0xA5, 0x05, 0x00, 0x17, 0x01, 0x00, 0x01, 0x00, 0xE1, 0xFF, 0xA5};
@@ -115,9 +114,9 @@ TEST(FrameReceive, StuffedPayloadAndCheckBytesAreDecoded) {
     rx.FeedByteByByte(
         Bytes{0xA5, 0x06, 0x00, 0x17, 0x01, 0x00, 0x01, 0x00, 0x3B, 0xAA, 0x05, 0xFF, 0xA5});
     ASSERT_EQ(rx.frames.size(), 2u);
-    EXPECT_EQ(PayloadOf(rx.frames[0]), (Bytes{0xAA, 0xA5}));
+    EXPECT_THAT(rx.frames[0].Payload(), ElementsAre(0xAA, 0xA5));
     EXPECT_EQ(rx.frames[0].length(), 7);
-    EXPECT_EQ(PayloadOf(rx.frames[1]), (Bytes{0x3B}));
+    EXPECT_THAT(rx.frames[1].Payload(), ElementsAre(0x3B));
 }
 
 TEST(FrameReceive, CorruptedFrameIsEchoedButNotDispatched) {
@@ -146,7 +145,7 @@ TEST(FrameReceive, BadEscapeCodeIsDroppedAndTheNextByteIsTheCode) {
     rx.FeedByteByByte(
         Bytes{0xA5, 0x06, 0x00, 0x17, 0x01, 0x00, 0x01, 0x00, 0xAA, 0x33, 0x05, 0x3B, 0xFF, 0xA5});
     ASSERT_EQ(rx.frames.size(), 1u);
-    EXPECT_EQ(PayloadOf(rx.frames[0]), (Bytes{0xA5}));
+    EXPECT_THAT(rx.frames[0].Payload(), ElementsAre(0xA5));
 }
 
 TEST(FrameReceive, UnknownCommandAndReplyHeaderBytesPassTheCodec) {
@@ -215,7 +214,7 @@ TEST(FrameReceive, RandomFramesSurviveStuffingAndAnySplit) {
         ASSERT_EQ(got.size(), sent.size());
         for (std::size_t i = 0; i < sent.size(); ++i) {
             ASSERT_EQ(got[i].command(), sent[i].first) << "frame " << i;
-            ASSERT_EQ(PayloadOf(got[i]), sent[i].second) << "frame " << i;
+            ASSERT_THAT(got[i].Payload(), ElementsAreArray(sent[i].second)) << "frame " << i;
             for (std::size_t k = got[i].payloadCount; k < kPayloadArea; ++k) {
                 ASSERT_EQ(got[i].payload[k], 0xFF);
             }

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "settings/page_layout.h"
 #include "settings/settings_table.h"
@@ -91,29 +92,34 @@ TEST(SettingsTable, EveryPageFieldIsAWidgetThatFitsItsField) {
     }
 }
 
-TEST(SettingsTable, TextsThatTheUserSees) {
-    EXPECT_EQ(FindGroup("grp7")->caption, "Authorized numbers ");
-    EXPECT_EQ(FindGroup("GroupBox7")->caption, "Alarm parameters setting1");
-    const auto& ain = FindWidget("cbb_sensor1_ain")->items;
-    ASSERT_EQ(ain.size(), 3u);
-    // Full-width tilde, U+FF5E, as three UTF-8 bytes.
-    EXPECT_EQ(ain[1],
-              "0\xEF\xBD\x9E"
-              "20mA/0\xEF\xBD\x9E"
-              "5V");
-    EXPECT_EQ(DecodeUtf8(ain[2]), (std::vector<char32_t>{'4', 0xFF5E, '2', '0', 'm', 'A'}));
-    const WidgetSpec* type = FindWidget("cbb_sensor4");
-    EXPECT_EQ(type->defaultIndex, -1);
-    EXPECT_EQ(type->shownText, "Centigrade");
-    EXPECT_EQ(FindWidget("edt_gprstimeup")->unit, "mins");
-    EXPECT_EQ(FindWidget("edt_rec_time")->hint, "(0,5--255)mins");
-    EXPECT_EQ(FindWidget("CheckBox5")->caption, "Schedule 4:");
-    EXPECT_EQ(FindWidget("CheckBox5")->checkText, "enable");
-    EXPECT_FALSE(FindWidget("DateTimePicker8")->enabled);
-    EXPECT_EQ(FindWidget("edt_port")->maxLength, 0);
-    EXPECT_EQ(std::count_if(LayoutLabels().begin(), LayoutLabels().end(),
-                            [](const LayoutLabel& l) { return l.text == "Threshold:"; }),
-              4);
+// The window shows every text of the table as UTF-8 (a byte of another encoding shows as a
+// replacement character), a list with nothing chosen shows a text of its own, and a heading
+// is placed only above a widget of its own group.
+TEST(SettingsTable, TextsAreUtf8ListsShowATextAndHeadingsHeadTheirGroupsWidgets) {
+    const auto wellFormed = [](const std::string& text) {
+        const std::vector<char32_t> characters = DecodeUtf8(text);
+        return std::find(characters.begin(), characters.end(), U'\uFFFD') == characters.end();
+    };
+    for (const auto& def : SettingsTable()) {
+        std::vector<std::string> texts{def.caption, def.checkText, def.hint,
+                                       def.unit,    def.shownText, def.defaultText};
+        texts.insert(texts.end(), def.items.begin(), def.items.end());
+        for (const std::string& text : texts)
+            EXPECT_TRUE(wellFormed(text)) << def.name << ": " << text;
+        if (def.kind != WidgetKind::List)
+            continue;
+        if (def.defaultIndex < 0)
+            EXPECT_FALSE(def.shownText.empty()) << def.name;
+        else
+            EXPECT_LT(def.defaultIndex, static_cast<int>(def.items.size())) << def.name;
+    }
+    for (const auto& group : SettingsGroups()) EXPECT_TRUE(wellFormed(group.caption)) << group.name;
+    for (const auto& label : LayoutLabels()) {
+        EXPECT_TRUE(wellFormed(label.text)) << label.text;
+        const WidgetSpec* headed = FindWidget(label.before);
+        ASSERT_NE(headed, nullptr) << label.text;
+        EXPECT_EQ(headed->group, label.group) << label.text;
+    }
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 // The room's air and the goods have the alarm limits of a chilled-food cold room; the week
 // is exported beside the pictures first, so that the report names its CSV file.
 #include <QApplication>
-#include <filesystem>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QPixmap>
@@ -12,15 +11,16 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QThread>
+#include <filesystem>
 
 #include "analysis/statistics_table.h"
 #include "archive/sqlite_archive.h"
 #include "cold_room_history.h"
 #include "settings/settings_table.h"
-#include "ui/archive_pick_dialog.h"
+#include "support/ui/scripted_message_boxes.h"
 #include "ui/app_title.h"
+#include "ui/archive_pick_dialog.h"
 #include "ui/history_chart_window.h"
-#include "ui/scripted_message_boxes.h"
 #include "ui/umset.h"
 
 namespace {

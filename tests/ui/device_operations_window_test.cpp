@@ -7,20 +7,14 @@
 #include <vector>
 
 #include "protocol/command_codes.h"
+#include "support/received_frames.h"
 #include "ui_test_support.h"
 
 namespace lgcset::ui::test {
 namespace {
 
 using protocol::Command;
-
-protocol::ReceivedFrame Reply(Command command, std::vector<std::uint8_t> payload) {
-    protocol::ReceivedFrame frame;
-    frame.header = {0xA5, 0, 0, protocol::code(command), 1, 0, 1, 0};
-    for (std::size_t i = 0; i < payload.size(); ++i) frame.payload[i] = payload[i];
-    frame.payloadCount = static_cast<std::uint16_t>(payload.size());
-    return frame;
-}
+using support::Reply;
 
 TEST(DeviceOperationsWindow, AnEraseAfterTheFourthShowsTheBarFull) {
     auto w = MakeWindow();

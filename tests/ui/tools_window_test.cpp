@@ -8,10 +8,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
-#include <bit>
 #include <vector>
 
 #include "protocol/command_codes.h"
+#include "support/data_items.h"
+#include "support/received_frames.h"
 #include "ui/status_panels.h"
 #include "ui_test_support.h"
 
@@ -19,24 +20,9 @@ namespace lgcset::ui::test {
 namespace {
 
 using protocol::Command;
-using Bytes = std::vector<std::uint8_t>;
-
-protocol::ReceivedFrame Reply(Command command, const Bytes& payload) {
-    protocol::ReceivedFrame frame;
-    frame.header = {0xA5, 0, 0, protocol::code(command), 1, 0, 1, 0};
-    for (std::size_t i = 0; i < payload.size(); ++i) frame.payload[i] = payload[i];
-    frame.payloadCount = static_cast<std::uint16_t>(payload.size());
-    return frame;
-}
-
-void Item(Bytes& out, std::uint8_t tag, std::uint8_t sub, std::uint32_t value) {
-    out.insert(out.end(), {tag, sub});
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(static_cast<std::uint8_t>(value >> shift));
-}
-void Item(Bytes& out, std::uint8_t tag, std::uint8_t sub, float value) {
-    Item(out, tag, sub, std::bit_cast<std::uint32_t>(value));
-}
+using support::Bytes;
+using support::Item;
+using support::Reply;
 
 QStringList Row(TestWindow& w) {
     QStringList row;

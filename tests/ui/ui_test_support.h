@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/scripted_message_boxes.h"
+#include "support/ui/scripted_message_boxes.h"
 #include "ui/umset.h"
 
 namespace lgcset::ui::test {

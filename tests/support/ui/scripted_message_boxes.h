@@ -1,4 +1,5 @@
-// Message boxes for tests: every box is recorded and answered without showing anything.
+// Message boxes for the window's tests and benchmarks: every box is recorded and answered
+// without showing anything.
 #pragma once
 
 #include <QString>
