@@ -21,8 +21,6 @@ namespace {
 const QString kSharedId = QStringLiteral(
     "This logger has no device ID of its own (all '0'): loggers without their own device ID "
     "share one archive entry per model.");
-const QString kExportSaved =
-    QStringLiteral("Historical Data Saved as Excel file and CSV file success.");
 constexpr std::uint8_t kReadPageReply = 0x11;
 
 struct ArchiveSession : Session {

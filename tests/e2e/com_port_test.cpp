@@ -28,8 +28,6 @@
 namespace lgcset::ui::e2e {
 namespace {
 
-const QString kExportSaved =
-    QStringLiteral("Historical Data Saved as Excel file and CSV file success.");
 
 class ComPort : public ::testing::Test {
   protected:

@@ -9,13 +9,6 @@
 namespace lgcset::ui::e2e {
 namespace {
 
-QString Disconnected(const std::string& port) {
-    return QStringLiteral(
-               "The serial port %1 has been disconnected. The link is closed; open it again "
-               "once the port is back.")
-        .arg(QString::fromStdString(port));
-}
-
 // A logger that hangs up after sending `frames` replies.
 sim::Options HangingUpAfter(std::uint32_t frames) {
     sim::Options options;

@@ -45,17 +45,8 @@ using Kind = ScriptedMessageBoxes::Kind;
 
 constexpr sim::CivilTime kLogEnd{2026, 3, 10, 12, 0, 0};
 const QString kEarlyEnd = QStringLiteral("The history transfer ended early: ");
-const QString kExportSaved =
-    QStringLiteral("Historical Data Saved as Excel file and CSV file success.");
 const std::string kCsvHeader =
     "time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,Direction";
-
-QString Disconnected(const std::string& port) {
-    return QStringLiteral(
-               "The serial port %1 has been disconnected. The link is closed; open it again "
-               "once the port is back.")
-        .arg(QString::fromStdString(port));
-}
 
 // A log of exactly `records` records a minute apart up to kLogEnd, all within March 2026.
 sim::Options LogOf(std::uint32_t records) {

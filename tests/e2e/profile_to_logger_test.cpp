@@ -14,11 +14,11 @@ namespace {
 using support::CustomerTel;
 
 // Thresholds of sensor n: ultra-low, low, ultra-high, high.
-std::string ThresholdText(int n, int which) {
+std::string ProfileThresholdText(int n, int which) {
     const char* texts[4] = {"-10.5", "0", "80.25", "60"};
     return which == 0 ? "-1" + std::to_string(n) + ".5" : texts[which];
 }
-float Threshold(int n, int which) {
+float ProfileThreshold(int n, int which) {
     const float values[4] = {0.0f, 0.0f, 80.25f, 60.0f};
     return which == 0 ? -(10.0f + static_cast<float>(n) + 0.5f) : values[which];
 }
@@ -46,7 +46,7 @@ std::string Profile() {
     for (int n = 1; n <= 4; ++n) {
         p += "[SENSOR" + std::to_string(n) + "]\r\nflag=" + std::to_string(n % 2) + "\r\n";
         for (int k = 0; k < 4; ++k)
-            p += std::string(thresholdKeys[k]) + "=" + ThresholdText(n, k) + "\r\n";
+            p += std::string(thresholdKeys[k]) + "=" + ProfileThresholdText(n, k) + "\r\n";
         p += "relaytime=" + std::to_string(100 + n) +
              "\r\nstp=5\r\nnalarm=30\r\ncontime=15\r\n"
              "ainflag=1\r\nsvalue=4\r\nevalue=" +
@@ -60,8 +60,8 @@ Page ExpectedAlarmPage() {
     for (int n = 1; n <= 4; ++n) {
         const std::uint8_t type = n % 2 == 1 ? 'F' : 'C';
         const std::uint16_t relay = static_cast<std::uint16_t>(100 + n);
-        const std::array<float, 4> thresholds{Threshold(n, 0), Threshold(n, 1), Threshold(n, 2),
-                                              Threshold(n, 3)};
+        const std::array<float, 4> thresholds{ProfileThreshold(n, 0), ProfileThreshold(n, 1), ProfileThreshold(n, 2),
+                                              ProfileThreshold(n, 3)};
         PutAlarmBlock(
             page, 36 * static_cast<std::size_t>(n - 1),
             {type, 5, relay, thresholds, 30, 15, '1', 4.0f, 20.0f + static_cast<float>(n)});

@@ -22,6 +22,16 @@ inline const QString kLoginFailure =
 inline const QString kReadDone = QStringLiteral("Uploading device parameters successfully.");
 inline const QString kSaved = QStringLiteral("saved successfully.");
 inline const QString kTimeout = QStringLiteral("Send command timeout");
+inline const QString kExportSaved =
+    QStringLiteral("Historical Data Saved as Excel file and CSV file success.");
+
+// What the window says when the port goes away under an open link.
+inline QString Disconnected(const std::string& port) {
+    return QStringLiteral(
+               "The serial port %1 has been disconnected. The link is closed; open it again "
+               "once the port is back.")
+        .arg(QString::fromStdString(port));
+}
 
 // Short enough to keep the suite quick, long enough that a loaded machine answers within
 // it (a reply after a re-send would be taken twice).

@@ -17,7 +17,7 @@ using namespace std::chrono_literals;
 using testing::Pattern;
 
 // Everything a component reports, as seen by its owner.
-struct Recorder {
+struct LineRecorder {
     std::vector<std::uint8_t> bytes;
     std::vector<std::uint16_t> lengths;
     bool zeroAfterEveryBuffer = true;
@@ -78,7 +78,7 @@ TEST_F(TCommTest, InputLenIsClampedToInBufferSizeAtOpen) {
     TComm comm(events);
     comm.setInputLen(100);
     comm.setInBufferSize(8);  // not guarded when set
-    Recorder seen;
+    LineRecorder seen;
     seen.Bind(comm);
     OpenOnPty(comm);
     EXPECT_EQ(comm.InputLen(), 8);
@@ -120,7 +120,7 @@ TEST_F(TCommTest, OpenFailuresLeaveTheComponentClosed) {
 
 TEST_F(TCommTest, OnlyOneOpenerAtATimeAndSecondOpenPortChangesNothing) {
     TComm first(events);
-    Recorder seen;
+    LineRecorder seen;
     seen.Bind(first);
     OpenOnPty(first);
 
@@ -144,7 +144,7 @@ TEST_F(TCommTest, OnlyOneOpenerAtATimeAndSecondOpenPortChangesNothing) {
 
 TEST_F(TCommTest, EveryByteIsItsOwnEventWithInputLenOne) {
     TComm comm(events);
-    Recorder seen;
+    LineRecorder seen;
     seen.Bind(comm);
     OpenOnPty(comm);
     const auto sent = Pattern(500, 2);
@@ -157,7 +157,7 @@ TEST_F(TCommTest, EveryByteIsItsOwnEventWithInputLenOne) {
 
 TEST_F(TCommTest, OrderIsKeptOverTensOfThousandsOfBytesBothWays) {
     TComm comm(events);
-    Recorder seen;
+    LineRecorder seen;
     seen.Bind(comm);
     OpenOnPty(comm);
 
@@ -194,7 +194,7 @@ TEST_F(TCommTest, AnOwnerThatFallsBehindLosesNothing) {
     // More bytes than the reader lets wait unserved: it pauses, the line backs up, and
     // everything still arrives in order once the owner serves its events again.
     TComm comm(events);
-    Recorder seen;
+    LineRecorder seen;
     seen.Bind(comm);
     OpenOnPty(comm);
     const auto inbound = Pattern(90000, 7);
@@ -221,7 +221,7 @@ TEST_F(TCommTest, WriteDataRefusesAClosedPortAndAnEmptyBlock) {
 
 TEST_F(TCommTest, CountsTheBytesOnTheLineBothWaysAndNotThoseRefused) {
     TComm comm(events);
-    Recorder seen;
+    LineRecorder seen;
     seen.Bind(comm);
     const auto outbound = Pattern(300, 8);
     EXPECT_FALSE(comm.WriteData(outbound.data(), 300));  // closed: not on the line
@@ -242,7 +242,7 @@ TEST_F(TCommTest, CountsTheBytesOnTheLineBothWaysAndNotThoseRefused) {
 
 TEST_F(TCommTest, SendDataEmptyAtStartAndWhenTheQueueRunsEmptyAgain) {
     TComm comm(events);
-    Recorder seen;
+    LineRecorder seen;
     seen.Bind(comm);
     OpenOnPty(comm);
     ASSERT_TRUE(ServeUntil([&] { return seen.sendEmpty == 1; }));
@@ -261,7 +261,7 @@ TEST_F(TCommTest, SendDataEmptyAtStartAndWhenTheQueueRunsEmptyAgain) {
 
 TEST_F(TCommTest, LongerReadsCompleteOnTheIntervalOrWhenFull) {
     TComm comm(events);
-    Recorder seen;
+    LineRecorder seen;
     seen.Bind(comm);
     comm.setInputLen(4);
     comm.setReadIntervalTimeout(0);  // no interval, no totals: a read waits until full
@@ -281,7 +281,7 @@ TEST_F(TCommTest, LongerReadsCompleteOnTheIntervalOrWhenFull) {
 
 TEST_F(TCommTest, IgnoreNullCharDropsZeroBytes) {
     TComm comm(events);
-    Recorder seen;
+    LineRecorder seen;
     seen.Bind(comm);
     comm.setIgnoreNullChar(true);
     OpenOnPty(comm);
