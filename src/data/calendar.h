@@ -2,6 +2,7 @@
 // time, and the count of days from 1970-01-01 that the chart and the export compute with.
 #pragma once
 
+#include <compare>
 #include <cstdint>
 
 namespace lgcset::data {
