@@ -1,4 +1,5 @@
-#define NOMINMAX
+// Defined as libstdc++ for MinGW defines it, so that either may come first.
+#define NOMINMAX 1
 #include <windows.h>
 
 #include <shellapi.h>
