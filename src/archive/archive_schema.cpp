@@ -41,7 +41,55 @@ CREATE TABLE readings (
 CREATE INDEX readings_by_time ON readings (logger_id, t);
 )sql";
 
-constexpr std::array<std::string_view, 1> kSteps = {kVersion1};
+// Loggers once archived under a device ID typed short ("101"): each is merged into the
+// logger's own form of it ('0' on the left), which is made when missing. A reading the
+// padded logger (or a twin merged before it) holds already is dropped rather than kept
+// twice. merged_twins is left for the opener to say what was merged.
+constexpr std::string_view kVersion2 = R"sql(
+CREATE TEMP TABLE merged_twins AS
+SELECT id AS twin, device_id, model,
+       substr('000000000000000' || device_id, length(device_id) + 1) AS into_id,
+       (SELECT count(*) FROM readings WHERE logger_id = loggers.id) AS readings
+FROM loggers
+WHERE device_id <> '' AND length(device_id) < 15 AND device_id NOT GLOB '*[^0-9]*';
+INSERT INTO loggers (device_id, model, firmware, first_seen, last_seen)
+SELECT m.into_id, m.model, '', min(l.first_seen), max(l.last_seen)
+FROM merged_twins AS m JOIN loggers AS l ON l.id = m.twin
+WHERE NOT EXISTS (SELECT 1 FROM loggers WHERE device_id = m.into_id AND model = m.model)
+GROUP BY m.into_id, m.model;
+CREATE TEMP TABLE twin_moves AS
+SELECT m.twin, l.id AS target
+FROM merged_twins AS m JOIN loggers AS l ON l.device_id = m.into_id AND l.model = m.model;
+UPDATE loggers SET
+  first_seen = min(first_seen, (SELECT min(t.first_seen) FROM twin_moves AS v
+                                JOIN loggers AS t ON t.id = v.twin WHERE v.target = loggers.id)),
+  last_seen = max(last_seen, (SELECT max(t.last_seen) FROM twin_moves AS v
+                              JOIN loggers AS t ON t.id = v.twin WHERE v.target = loggers.id)),
+  firmware = coalesce((SELECT t.firmware FROM twin_moves AS v JOIN loggers AS t ON t.id = v.twin
+                       WHERE v.target = loggers.id AND t.firmware <> ''
+                         AND (t.last_seen > loggers.last_seen OR loggers.firmware = '')
+                       ORDER BY t.last_seen DESC LIMIT 1), firmware)
+WHERE id IN (SELECT target FROM twin_moves);
+DELETE FROM readings WHERE rowid IN (
+  SELECT r.rowid FROM readings AS r JOIN twin_moves AS v ON v.twin = r.logger_id
+  WHERE EXISTS (
+    SELECT 1 FROM readings AS o
+    WHERE (o.logger_id = v.target
+           OR (o.logger_id IN (SELECT twin FROM twin_moves WHERE target = v.target)
+               AND o.rowid < r.rowid))
+      AND o.t = r.t AND o.sensor1 IS r.sensor1 AND o.sensor2 IS r.sensor2
+      AND o.sensor3 IS r.sensor3 AND o.sensor4 IS r.sensor4 AND o.longitude IS r.longitude
+      AND o.latitude IS r.latitude AND o.velocity IS r.velocity
+      AND o.direction IS r.direction));
+UPDATE readings SET logger_id = (SELECT target FROM twin_moves WHERE twin = readings.logger_id)
+WHERE logger_id IN (SELECT twin FROM twin_moves);
+UPDATE downloads SET logger_id = (SELECT target FROM twin_moves WHERE twin = downloads.logger_id)
+WHERE logger_id IN (SELECT twin FROM twin_moves);
+DELETE FROM loggers WHERE id IN (SELECT twin FROM twin_moves);
+DROP TABLE twin_moves;
+)sql";
+
+constexpr std::array<std::string_view, 2> kSteps = {kVersion1, kVersion2};
 
 // The same tables in PostgreSQL. Concurrent writers are the point here, so a reading is
 // kept once by a unique constraint (NULLs equal: an absent value matches only an absent
@@ -83,7 +131,50 @@ CREATE TABLE readings (
 CREATE INDEX readings_by_download ON readings (download_id);
 )sql";
 
-constexpr std::array<std::string_view, 1> kPostgresSteps = {kPostgresVersion1};
+// The same merge; the readings_once constraint would refuse a reading moved beside its
+// double, so those go first.
+constexpr std::string_view kPostgresVersion2 = R"sql(
+CREATE TEMP TABLE merged_twins AS
+SELECT id AS twin, device_id, model, lpad(device_id, 15, '0') AS into_id,
+       (SELECT count(*) FROM readings WHERE logger_id = loggers.id) AS readings
+FROM loggers
+WHERE device_id ~ '^[0-9]{1,14}$';
+INSERT INTO loggers (device_id, model, firmware, first_seen, last_seen)
+SELECT m.into_id, m.model, '', min(l.first_seen), max(l.last_seen)
+FROM merged_twins AS m JOIN loggers AS l ON l.id = m.twin
+WHERE NOT EXISTS (SELECT 1 FROM loggers WHERE device_id = m.into_id AND model = m.model)
+GROUP BY m.into_id, m.model;
+CREATE TEMP TABLE twin_moves AS
+SELECT m.twin, l.id AS target
+FROM merged_twins AS m JOIN loggers AS l ON l.device_id = m.into_id AND l.model = m.model;
+UPDATE loggers SET
+  first_seen = least(first_seen, (SELECT min(t.first_seen) FROM twin_moves AS v
+                                  JOIN loggers AS t ON t.id = v.twin WHERE v.target = loggers.id)),
+  last_seen = greatest(last_seen, (SELECT max(t.last_seen) FROM twin_moves AS v
+                                   JOIN loggers AS t ON t.id = v.twin WHERE v.target = loggers.id)),
+  firmware = coalesce((SELECT t.firmware FROM twin_moves AS v JOIN loggers AS t ON t.id = v.twin
+                       WHERE v.target = loggers.id AND t.firmware <> ''
+                         AND (t.last_seen > loggers.last_seen OR loggers.firmware = '')
+                       ORDER BY t.last_seen DESC LIMIT 1), firmware)
+WHERE id IN (SELECT target FROM twin_moves);
+DELETE FROM readings AS r USING twin_moves AS v
+WHERE v.twin = r.logger_id AND EXISTS (
+  SELECT 1 FROM readings AS o
+  WHERE (o.logger_id = v.target
+         OR (o.logger_id IN (SELECT twin FROM twin_moves WHERE target = v.target)
+             AND o.id < r.id))
+    AND o.t = r.t
+    AND (o.sensor1, o.sensor2, o.sensor3, o.sensor4, o.longitude, o.latitude, o.velocity,
+         o.direction) IS NOT DISTINCT FROM
+        (r.sensor1, r.sensor2, r.sensor3, r.sensor4, r.longitude, r.latitude, r.velocity,
+         r.direction));
+UPDATE readings AS r SET logger_id = v.target FROM twin_moves AS v WHERE v.twin = r.logger_id;
+UPDATE downloads AS d SET logger_id = v.target FROM twin_moves AS v WHERE v.twin = d.logger_id;
+DELETE FROM loggers WHERE id IN (SELECT twin FROM twin_moves);
+DROP TABLE twin_moves;
+)sql";
+
+constexpr std::array<std::string_view, 2> kPostgresSteps = {kPostgresVersion1, kPostgresVersion2};
 static_assert(kPostgresSteps.size() == kSteps.size(), "both engines are at one version");
 
 }  // namespace
@@ -96,6 +187,15 @@ std::span<const std::string_view> PostgresSchemaSteps() {
 }
 int CurrentSchemaVersion() {
     return static_cast<int>(kSteps.size());
+}
+
+std::string_view MergedTwinsQuery() {
+    return "SELECT device_id, model, into_id, readings FROM merged_twins "
+           "ORDER BY into_id, model, device_id";
+}
+
+std::string_view DropMergedTwins() {
+    return "DROP TABLE merged_twins";
 }
 
 }  // namespace lgcset::archive

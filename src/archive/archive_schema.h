@@ -13,4 +13,12 @@ std::span<const std::string_view> SchemaSteps();
 std::span<const std::string_view> PostgresSchemaSteps();
 int CurrentSchemaVersion();
 
+// The step to this version merges the loggers archived under a device ID typed short into
+// the logger's own form of it, and leaves a temporary table of what it merged: read it with
+// MergedTwinsQuery (device ID, model, the ID merged into, readings) in the upgrade's
+// transaction, then drop it.
+inline constexpr int kTwinMergeVersion = 2;
+std::string_view MergedTwinsQuery();
+std::string_view DropMergedTwins();
+
 }  // namespace lgcset::archive

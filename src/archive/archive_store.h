@@ -124,9 +124,25 @@ class ArchiveStore {
                               std::span<const data::HistoryRecord> records) = 0;
 };
 
+// A logger archived under a device ID typed short ("101") beside the logger's own form of
+// it, merged into that when the archive was opened.
+struct TwinMerge {
+    std::string deviceId, model;
+    std::string into;           // the device ID as the logger stores it
+    std::size_t readings = 0;   // the twin's readings, those the other held already included
+};
+
+// "Merged 985 readings of logger 101 (R483) into 000000000000101."
+inline std::string MergedLine(const TwinMerge& merge) {
+    return "Merged " + std::to_string(merge.readings) + " readings of logger " + merge.deviceId +
+           " (" + merge.model + ") into " + merge.into + ".";
+}
+
 struct OpenResult {
     std::unique_ptr<ArchiveStore> store;  // null when status says why
     ArchiveStatus status;
+    // Said once, by the opening that merged them.
+    std::vector<TwinMerge> merged;
 };
 
 }  // namespace lgcset::archive

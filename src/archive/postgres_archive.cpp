@@ -2,6 +2,7 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <string>
@@ -90,20 +91,31 @@ std::int64_t IntCell(const Result& r, int row, int column) {
     return v;
 }
 
-// libpq's messages run over lines with indented hints and end in a newline; here they
-// become part of one sentence, without its full stop (or a question's mark doubled).
+// libpq's messages run over lines (a hint indented on its own line, one failure per
+// address tried) and end in a newline; here they become part of one sentence, each line
+// ended as a sentence so that none runs into the next, without the last full stop (or a
+// question's mark doubled).
 std::string Trimmed(const std::string& text) {
-    std::string line;
-    for (const char c : text) {
-        const bool space = c == '\n' || c == '\t' || c == ' ';
-        if (!space)
-            line += c;
-        else if (!line.empty() && line.back() != ' ')
-            line += ' ';
+    std::string joined;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        std::replace(line.begin(), line.end(), '\t', ' ');
+        const std::size_t first = line.find_first_not_of(" \r");
+        if (first == std::string::npos)
+            continue;
+        line = line.substr(first, line.find_last_not_of(" \r") - first + 1);
+        if (!joined.empty())
+            joined += std::string_view(".?!:;").find(joined.back()) == std::string_view::npos
+                          ? ". "
+                          : " ";
+        joined += line;
     }
-    while (!line.empty() && (line.back() == ' ' || line.back() == '.' || line.back() == '?'))
-        line.pop_back();
-    return line;
+    while (!joined.empty() && (joined.back() == '.' || joined.back() == '?'))
+        joined.pop_back();
+    return joined;
 }
 
 void AddValues(Params& p, const data::HistoryRecord& r) {
@@ -444,7 +456,7 @@ OpenResult OpenPostgresArchive(const std::string& url) {
     PGconn* c = conn.get();
     auto cannot = [&](const std::string& what) {
         return ArchiveStatus{ArchiveError::CannotOpen,
-                      "The archive " + shown + " " + what + ": " + Trimmed(PQerrorMessage(c))};
+                      "The archive " + shown + " " + what + ": " + Trimmed(PQerrorMessage(c)) + "."};
     };
     // Read and upgraded under one lock, so that two programs opening a new database at
     // once do not both make its tables.
@@ -487,7 +499,16 @@ OpenResult OpenPostgresArchive(const std::string& url) {
                            "ON CONFLICT (key) DO UPDATE SET value = excluded.value",
                            p));
     }
+    if (ok && *version < kTwinMergeVersion) {
+        const Result merged = Run(c, std::string(MergedTwinsQuery()));
+        ok = Succeeded(merged) && Exec(c, DropMergedTwins());
+        for (int row = 0; ok && row < PQntuples(merged.get()); ++row)
+            result.merged.push_back({Cell(merged, row, 0), Cell(merged, row, 1),
+                                     Cell(merged, row, 2),
+                                     static_cast<std::size_t>(IntCell(merged, row, 3))});
+    }
     if (!ok || !Exec(c, "COMMIT")) {
+        result.merged.clear();
         result.status = ArchiveStatus{ArchiveError::CannotOpen,
                                "The archive " + shown + " cannot be brought to this version: " +
                                    Trimmed(PQerrorMessage(c)) + "; it is left as it was."};

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "archive/archive_schema.h"
 #include "archive/archive_values.h"
@@ -422,13 +423,31 @@ std::optional<int> FileVersion(sqlite3* db) {
     return v;
 }
 
-bool Upgrade(sqlite3* db, int from) {
+// The loggers the twin merge left in its table, which is dropped.
+bool ReadMergedTwins(sqlite3* db, std::vector<TwinMerge>& merged) {
+    {
+        const Stmt s = Prepare(db, MergedTwinsQuery());
+        if (!s)
+            return false;
+        int step = SQLITE_ROW;
+        while ((step = sqlite3_step(s.get())) == SQLITE_ROW)
+            merged.push_back({ColumnText(s.get(), 0), ColumnText(s.get(), 1),
+                              ColumnText(s.get(), 2),
+                              static_cast<std::size_t>(sqlite3_column_int64(s.get(), 3))});
+        if (step != SQLITE_DONE)
+            return false;
+    }
+    return Exec(db, DropMergedTwins());
+}
+
+bool Upgrade(sqlite3* db, int from, std::vector<TwinMerge>& merged) {
     if (!Exec(db, "BEGIN IMMEDIATE"))
         return false;
     const auto steps = SchemaSteps();
     bool ok = true;
     for (std::size_t i = static_cast<std::size_t>(from); ok && i < steps.size(); ++i)
         ok = Exec(db, steps[i]);
+    ok = ok && (from >= kTwinMergeVersion || ReadMergedTwins(db, merged));
     ok = ok && Exec(db, "INSERT OR REPLACE INTO meta (key, value) VALUES ('schema_version', '" +
                             std::to_string(CurrentSchemaVersion()) + "')");
     if (ok && Exec(db, "COMMIT"))
@@ -495,7 +514,8 @@ OpenResult OpenSqliteArchive(const std::filesystem::path& file, bool makeFolder)
                    "The archive " + name + " cannot be opened: " + sqlite3_errmsg(db.get()) + "."};
         return result;
     }
-    if (*version < CurrentSchemaVersion() && !Upgrade(db.get(), *version)) {
+    if (*version < CurrentSchemaVersion() && !Upgrade(db.get(), *version, result.merged)) {
+        result.merged.clear();
         result.status = ArchiveStatus{ArchiveError::CannotOpen,
                                "The archive " + name + " cannot be brought to this version: " +
                                    sqlite3_errmsg(db.get()) + "; it is left as it was."};

@@ -17,6 +17,7 @@
 #include "archive/archive_store.h"
 #include "cli/cli_archive.h"
 #include "cli/cli_history.h"
+#include "data/device_id.h"
 #include "data/history_query.h"
 #include "data/sha256.h"
 #include "export/history_export.h"
@@ -443,8 +444,15 @@ PasswordList CollectPasswords(const CliOptions& options) {
             return list;
         }
         const std::string password = Trim(line.substr(comma + 1));
-        if (number == 1 && Trim(line.substr(0, comma)) == "device_id")
+        const std::string id = Trim(line.substr(0, comma));
+        if (number == 1 && id == "device_id")
             continue;  // a header
+        // The IDs are not needed to log in, but one that names no logger is a mistaken file.
+        if (const data::DeviceIdText normal = data::NormalDeviceId(id); !normal.ok()) {
+            list.error = "--passwords: line " + std::to_string(number) + " of " +
+                         options.passwordsFile + ": " + normal.error;
+            return list;
+        }
         add(password);
         ++found;
     }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <tuple>
 
+#include "data/device_id.h"
 #include "link/port_list.h"
 #include "project_version.h"
 
@@ -379,8 +380,12 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             options.noArchive = true;
         } else if (argument == "--device-id") {
             commandOptions.push_back(argument);
-            if (const auto id = value("a device ID"))
-                options.deviceId = *id;
+            if (const auto id = value("a device ID")) {
+                const data::DeviceIdText normal = data::NormalDeviceId(*id);
+                if (!normal.ok())
+                    fail("--device-id: " + normal.error);
+                options.deviceId = normal.id;
+            }
         } else if (argument == "--keep-partial") {
             commandOptions.push_back(argument);
             options.keepPartial = true;

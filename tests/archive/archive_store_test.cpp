@@ -191,6 +191,57 @@ TEST_P(ArchiveStoreTest, SchemaVersionsOlderUpgradedNewerRefusedForeignRefused) 
     EXPECT_EQ(OpenArchive(engine_->Archive(), false).status.error, ArchiveError::NotAnArchive);
 }
 
+// An archive of an earlier version that kept a logger under a device ID typed short, beside
+// or without the logger's own form of it: merged once on the next opening.
+TEST_P(ArchiveStoreTest, TwinsUnderAShortDeviceIdMergedIntoThePaddedLoggerOnce) {
+    const LoggerKey padded{"000000000000101", "R483"}, twin{"101", "R483"}, twin2{"0101", "R483"};
+    {
+        auto store = Open();
+        DownloadInfo own = Download(padded, 1'700'000'000);
+        own.firmware = "1.0";
+        store->Add(own, Readings(0, 100));
+        DownloadInfo later = Download(twin, 1'701'000'000);
+        later.firmware = "1.2";
+        store->Add(Download(twin, 1'699'000'000), Readings(50, 50));
+        store->Add(later, Readings(100, 50));
+        store->Add(Download(twin2), Readings(140, 20));
+        store->Add(Download({"7", "R481"}), Readings(0, 10));
+        store->Add(Download({"12a", "R481"}), Readings(0, 1));
+    }
+    Sql("UPDATE meta SET value = '1' WHERE key = 'schema_version'");
+
+    OpenResult opened = OpenArchive(engine_->Archive(), false);
+    ASSERT_TRUE(opened.status.ok()) << opened.status.message;
+    ASSERT_EQ(opened.merged.size(), 3u);
+    EXPECT_EQ(MergedLine(opened.merged[0]),
+              "Merged 10 readings of logger 7 (R481) into 000000000000007.");
+    EXPECT_EQ(MergedLine(opened.merged[1]),
+              "Merged 20 readings of logger 0101 (R483) into 000000000000101.");
+    EXPECT_EQ(MergedLine(opened.merged[2]),
+              "Merged 100 readings of logger 101 (R483) into 000000000000101.");
+
+    const auto all = Everything(*opened.store, padded);
+    ASSERT_EQ(all.size(), 160u) << "a reading kept twice or lost";
+    for (std::size_t i = 0; i < all.size(); ++i)
+        EXPECT_EQ(ReadingTime(all[i]), ReadingTime(Reading(static_cast<int>(i)))) << i;
+    const auto loggers = opened.store->Loggers().rows;
+    ASSERT_EQ(loggers.size(), 3u);
+    EXPECT_EQ(loggers[0].logger.deviceId, "000000000000007");
+    EXPECT_EQ(loggers[0].readings, 10u);
+    EXPECT_EQ(loggers[1].logger.deviceId, "000000000000101");
+    EXPECT_EQ(loggers[1].downloads, 4u);
+    EXPECT_EQ(loggers[1].firstSeen, 1'699'000'000);
+    EXPECT_EQ(loggers[1].lastSeen, 1'701'000'000);
+    EXPECT_EQ(loggers[1].firmware, "1.2");
+    EXPECT_EQ(loggers[2].logger.deviceId, "12a") << "no device ID to pad";
+    EXPECT_EQ(opened.store->Add(Download(padded), Readings(0, 160)).counts.alreadyThere, 160u);
+    opened.store.reset();
+
+    const OpenResult again = OpenArchive(engine_->Archive(), false);
+    EXPECT_TRUE(again.status.ok()) << again.status.message;
+    EXPECT_TRUE(again.merged.empty()) << "said once, by the opening that merged";
+}
+
 // Two collectors archiving the same logger at the same moment, each through its own
 // connection: every reading is kept once and the two counts add up to the union.
 TEST_P(ArchiveStoreTest, TwoWritersAtOnceKeepEachReadingOnce) {

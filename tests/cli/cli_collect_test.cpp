@@ -220,6 +220,10 @@ TEST(CliCollectParts, PortPatternsPasswordsRangesAndFolders) {
     WriteText(options.passwordsFile, "1,aaaa\nno comma here\n");
     EXPECT_EQ(CollectPasswords(options).error,
               "--passwords: line 2 of " + options.passwordsFile + " is not \"device ID,password\"");
+    WriteText(options.passwordsFile, "101,aaaa\ntruck 7,bbbb\n");
+    EXPECT_EQ(CollectPasswords(options).error,
+              "--passwords: line 2 of " + options.passwordsFile +
+                  ": \"truck 7\" is not a device ID: up to 15 digits and nothing else");
     options.passwordsFile = folder.File("missing.csv");
     EXPECT_FALSE(CollectPasswords(options).error.empty());
 
