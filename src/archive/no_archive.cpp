@@ -1,9 +1,11 @@
-// A build without SQLite and libpq keeps no archive: no default or configured one, and an
-// archive named anyway is refused with the reason when a transfer or the chart would open it.
+// A build without SQLite and libpq keeps no archive: no default or configured one, nor demo
+// mode's own, and an archive named anyway is refused with the reason when a transfer or the
+// chart would open it.
 #include "archive/archive_config.h"
 #include "archive/archive_open.h"
 #include "archive/archive_path.h"
 #include "archive/sqlite_archive.h"
+#include "archive/throwaway_archive.h"
 
 namespace lgcset::archive {
 
@@ -29,5 +31,8 @@ OpenResult OpenArchive(const std::string& name, bool makeFolder) {
 std::optional<std::string> ArchiveWhenNoneNamed() {
     return std::nullopt;
 }
+
+ThrowawayArchive::ThrowawayArchive() = default;
+ThrowawayArchive::~ThrowawayArchive() = default;
 
 }  // namespace lgcset::archive

@@ -6,6 +6,7 @@
 
 #include "archive/archive_copy.h"
 #include "archive/archive_open.h"
+#include "archive/throwaway_archive.h"
 #include "cli/cli_history.h"
 #include "data/calendar.h"
 #include "data/history_csv_reader.h"
@@ -25,9 +26,12 @@ std::string ReadingText(std::int64_t t) {
     return text;
 }
 
-std::string AddedLine(const archive::AddCounts& counts) {
+std::string AddedLine(const archive::AddCounts& counts, const CliOptions& options,
+                      const CliEnvironment& environment) {
     std::string line = std::to_string(counts.added) + " new records archived (" +
                        std::to_string(counts.alreadyThere) + " already there)";
+    if (options.archive.empty() && environment.throwawayArchive)
+        line += " " + std::string(archive::kThrowawayNote);
     if (counts.withoutTime > 0)
         line += "; " + std::to_string(counts.withoutTime) +
                 " records without a real date and time were not archived";
@@ -110,8 +114,8 @@ int Export(archive::ArchiveStore& store, const CliOptions& options,
     return kExitOk;
 }
 
-int Import(archive::ArchiveStore& store, const CliOptions& options, std::ostream& out,
-           std::ostream& err) {
+int Import(archive::ArchiveStore& store, const CliOptions& options,
+           const CliEnvironment& environment, std::ostream& out, std::ostream& err) {
     const data::HistoryCsvRead read = data::ReadHistoryCsvFile(options.csvFile);
     if (!read.ok)
         return Fail(err, Outcome::Failed(kExitUsage, options.csvFile + ": " + read.error));
@@ -124,8 +128,14 @@ int Import(archive::ArchiveStore& store, const CliOptions& options, std::ostream
     const archive::AddResult added = store.Add(download, read.records);
     if (!added.status.ok())
         return Fail(err, Outcome::Failed(kExitUsage, added.status.message));
-    out << AddedLine(added.counts) << "\n";
+    out << AddedLine(added.counts, options, environment) << "\n";
     return kExitOk;
+}
+
+// What the opening of an archive merged, a line each.
+void SayMerged(const archive::OpenResult& opened, std::ostream& notes) {
+    for (const archive::TwinMerge& merge : opened.merged)
+        notes << archive::MergedLine(merge) << "\n";
 }
 
 // Both archives named on the line; the target's file folder must exist, as for --archive.
@@ -133,9 +143,11 @@ int Copy(const CliOptions& options, std::ostream& out, std::ostream& err) {
     archive::OpenResult from = archive::OpenArchive(options.copyFrom, false);
     if (!from.status.ok())
         return Fail(err, Outcome::Failed(kExitUsage, from.status.message));
+    SayMerged(from, err);
     archive::OpenResult to = archive::OpenArchive(options.copyTo, false);
     if (!to.status.ok())
         return Fail(err, Outcome::Failed(kExitUsage, to.status.message));
+    SayMerged(to, err);
     const archive::CopyResult copied = archive::CopyArchive(*from.store, *to.store);
     out << "downloads: " << copied.downloads << " copied, " << copied.downloadsKnown
         << " already there; readings: " << copied.added << " new, " << copied.alreadyThere
@@ -149,7 +161,7 @@ int Copy(const CliOptions& options, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 Outcome OpenArchive(const CliOptions& options, const CliEnvironment& environment,
-                    std::unique_ptr<archive::ArchiveStore>& store) {
+                    std::unique_ptr<archive::ArchiveStore>& store, std::ostream& notes) {
     const bool named = !options.archive.empty();
     if (!named && !environment.defaultArchive)
         return Outcome::Failed(kExitUsage,
@@ -159,6 +171,7 @@ Outcome OpenArchive(const CliOptions& options, const CliEnvironment& environment
         named ? options.archive : environment.defaultArchive->string(), !named);
     if (!opened.status.ok())
         return Outcome::Failed(kExitUsage, opened.status.message);
+    SayMerged(opened, notes);
     store = std::move(opened.store);
     return {};
 }
@@ -168,13 +181,13 @@ int RunArchive(const CliOptions& options, const CliEnvironment& environment, std
     if (options.archiveAction == "copy")
         return Copy(options, out, err);
     std::unique_ptr<archive::ArchiveStore> store;
-    if (Outcome opened = OpenArchive(options, environment, store); !opened.ok())
+    if (Outcome opened = OpenArchive(options, environment, store, err); !opened.ok())
         return Fail(err, opened);
     if (options.archiveAction == "list")
         return List(*store, options.json, out, err);
     if (options.archiveAction == "export")
         return Export(*store, options, environment, out, err);
-    return Import(*store, options, out, err);
+    return Import(*store, options, environment, out, err);
 }
 
 Outcome ArchiveTransfer(HeadlessSession& session, const settings::SettingsModel& settings,
@@ -185,7 +198,7 @@ Outcome ArchiveTransfer(HeadlessSession& session, const settings::SettingsModel&
     if (Outcome read = session.ReadDeviceId(download.logger.deviceId); !read.ok())
         return read;
     std::unique_ptr<archive::ArchiveStore> store;
-    if (Outcome opened = OpenArchive(options, environment, store); !opened.ok())
+    if (Outcome opened = OpenArchive(options, environment, store, out); !opened.ok())
         return opened;
     download.logger.model = settings.Text("Edit1");
     download.firmware = settings.Text("edt43");
@@ -200,7 +213,7 @@ Outcome ArchiveTransfer(HeadlessSession& session, const settings::SettingsModel&
     const archive::AddResult added = store->Add(download, records);
     if (!added.status.ok())
         return Outcome::Failed(kExitUsage, added.status.message);
-    out << AddedLine(added.counts) << "\n";
+    out << AddedLine(added.counts, options, environment) << "\n";
     return {};
 }
 

@@ -17,15 +17,16 @@
 namespace lgcset::cli {
 
 // The file or database of --archive (a file's folder must exist), else the configured or
-// default one (its folder made).
+// default one (its folder made); what the opening merged is said on `notes`, a line each.
 Outcome OpenArchive(const CliOptions& options, const CliEnvironment& environment,
-                    std::unique_ptr<archive::ArchiveStore>& store);
+                    std::unique_ptr<archive::ArchiveStore>& store, std::ostream& notes);
 
 int RunArchive(const CliOptions& options, const CliEnvironment& environment, std::ostream& out,
                std::ostream& err);
 
 // A whole transfer and its export, kept in the archive under the device ID read from the
-// logger; prints "n new records archived (m already there)".
+// logger; prints "n new records archived (m already there)", and for demo mode's own
+// archive that it is thrown away.
 Outcome ArchiveTransfer(HeadlessSession& session, const settings::SettingsModel& settings,
                         const CliOptions& options, const CliEnvironment& environment,
                         std::span<const data::HistoryRecord> records,

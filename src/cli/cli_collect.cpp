@@ -544,7 +544,7 @@ int RunCollect(const CliOptions& options, const CliEnvironment& environment, std
         }
     }
     std::unique_ptr<archive::ArchiveStore> store;
-    if (Outcome opened = OpenArchive(options, environment, store); !opened.ok()) {
+    if (Outcome opened = OpenArchive(options, environment, store, err); !opened.ok()) {
         err << "lgcset-cli: " << opened.error << "\n";
         return kExitUsage;
     }

@@ -4,6 +4,7 @@
 #include <optional>
 
 #ifdef LGCSET_ARCHIVE
+#include "archive/throwaway_archive.h"
 #include "cli/cli_archive.h"
 #include "cli/cli_collect.h"
 #endif
@@ -371,13 +372,24 @@ std::string JsonString(const std::string& text) {
 }
 
 int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-           const CliEnvironment& environment) {
+           const CliEnvironment& given) {
     const CliOptions options = ParseCommandLine(arguments);
     if (!options.error.empty()) {
         // One line, as every failure: scripts keep the last line of standard error.
         err << kProgram << options.error << "; see lgcset-cli --help\n";
         return kExitUsage;
     }
+    CliEnvironment environment = given;
+#ifdef LGCSET_ARCHIVE
+    // Demo mode never touches the user's archive (nor the configured one): unless --archive
+    // names one, it keeps an archive of its own, thrown away at the end of the run.
+    std::optional<archive::ThrowawayArchive> demoArchive;
+    if (options.demo && options.archive.empty()) {
+        demoArchive.emplace();
+        environment.defaultArchive = demoArchive->File();
+        environment.throwawayArchive = true;
+    }
+#endif
     if (options.version) {
         out << VersionText();
         return kExitOk;

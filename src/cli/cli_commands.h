@@ -24,6 +24,9 @@ struct CliEnvironment {
     // file, else the user's data folder; a URL is held as its text); nothing: `history`
     // archives nothing unless --archive names one.
     std::optional<std::filesystem::path> defaultArchive;
+    // The default archive is demo mode's own, thrown away when the run ends (RunCli sets it
+    // for --demo without --archive).
+    bool throwawayArchive = false;
 };
 
 int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,

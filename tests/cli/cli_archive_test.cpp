@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
 
 #include "archive/sqlite_archive.h"
@@ -81,8 +82,9 @@ TEST(CliArchive, TwoOverlappingHistoriesKeptOnceListedExportedAsTheirUnionAndImp
     for (const auto& entry : std::filesystem::directory_iterator(folder.File("union")))
         if (entry.path().extension() == ".csv")
             csv = entry.path().string();
-    CliResult imported = Cli({"archive", "--archive", archive, "import", "--device-id",
-                              "000000000000000", "--model", "R481", csv});
+    // "0" is the logger's own 000000000000000, however it is typed.
+    CliResult imported = Cli({"archive", "--archive", archive, "import", "--device-id", "0",
+                              "--model", "R481", csv});
     EXPECT_EQ(imported.out, "0 new records archived (200 already there)\n") << imported.err;
     imported = Cli({"archive", "--archive", folder.File("other.sqlite"), "import", "--device-id",
                     "7", "--model", "R483", csv});
@@ -110,17 +112,22 @@ TEST(CliArchive, AnExportOfMoreReadingsThanASheetHoldsGoesOnInASecondSheet) {
         archive::OpenResult opened = archive::OpenSqliteArchive(archive, false);
         ASSERT_TRUE(opened.status.ok()) << opened.status.message;
         archive::DownloadInfo download;
-        download.logger = {"42", "R481"};
+        download.logger = {"42", "R481"};  // as an earlier version kept an ID typed short
         const archive::AddResult added = opened.store->Add(download, records);
         ASSERT_TRUE(added.status.ok()) << added.status.message;
         ASSERT_EQ(added.counts.added, records.size());
     }
+    ASSERT_EQ(archive::testing::SqliteSql(
+                  archive, "UPDATE meta SET value = '1' WHERE key = 'schema_version'"),
+              "");
     const CliResult exported =
         Cli({"archive", "--archive", archive, "export", "--device-id", "42", "--from", "2024-01-01",
              "--to", "2024-02-29", "--out", folder.File("all")});
     ASSERT_EQ(exported.status, kExitOk) << exported.err;
+    EXPECT_EQ(exported.err, "Merged 70000 readings of logger 42 (R481) into 000000000000042.\n");
     EXPECT_TRUE(exported.out.starts_with("70000 records\n")) << exported.out;
     EXPECT_EQ(CsvRecords(folder.File("all")).size(), 70000u);
+    EXPECT_EQ(Cli({"archive", "--archive", archive, "list"}).err, "") << "merged once";
     for (const auto& entry : std::filesystem::directory_iterator(folder.File("all"))) {
         if (entry.path().extension() != ".xls")
             continue;
@@ -157,6 +164,19 @@ TEST(CliArchive, NoArchiveKeepsNoneAndAnArchiveThatCannotBeOpenedStillLeavesTheE
                             "--to", "24-03-10", "--out", folder.File("a"), "--no-archive"},
                            environment);
     ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_FALSE(std::filesystem::exists(folder.path / "data"));
+
+    // Demo mode keeps the simulated logger's last week in an archive of its own.
+    char today[16], weekAgo[16];
+    const std::time_t now = std::time(nullptr), before = now - 7 * 86400;
+    std::strftime(today, sizeof today, "%y-%m-%d", std::localtime(&now));
+    std::strftime(weekAgo, sizeof weekAgo, "%y-%m-%d", std::localtime(&before));
+    result = Cli({"--demo", "history", "--from", weekAgo, "--to", today, "--out", folder.File("d")},
+                 environment);
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_TRUE(LastLine(result.out).ends_with(
+        " already there) in demo mode's own archive, removed when the program ends"))
+        << result.out;
     EXPECT_FALSE(std::filesystem::exists(folder.path / "data"));
 
     // The default place has its folder made.
@@ -215,6 +235,10 @@ TEST(CliArchiveOptions, EachActionTakesWhatItNeedsAndNothingElse) {
           "--no-archive"},
          "--archive and --no-archive exclude each other"},
         {{"--demo", "info", "--no-archive"}, "info does not take --no-archive"},
+        {{"archive", "import", "--device-id", "0000000000000101", "--model", "R481", "a.csv"},
+         "--device-id: \"0000000000000101\" is not a device ID: 16 digits, the logger keeps 15"},
+        {{"archive", "export", "--device-id", "101a", "--from", "24-03-01", "--to", "24-03-02"},
+         "--device-id: \"101a\" is not a device ID: up to 15 digits and nothing else"},
     };
     for (const auto& [arguments, error] : wrong)
         EXPECT_EQ(ParseCommandLine(arguments).error, error) << arguments.back();
