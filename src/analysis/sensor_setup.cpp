@@ -17,9 +17,17 @@ std::string_view SensorKindName(SensorKind kind) {
     return "analog";
 }
 
+namespace {
+
+bool AnalogLayout(std::optional<settings::ChannelLayout> layout) {
+    return layout == settings::ChannelLayout::TwoAnalog ||
+           layout == settings::ChannelLayout::FourAnalog;
+}
+
+}  // namespace
+
 SensorKind SensorKindOfItem(int index, std::optional<settings::ChannelLayout> layout) {
-    if (layout == settings::ChannelLayout::TwoAnalog ||
-        layout == settings::ChannelLayout::FourAnalog)
+    if (AnalogLayout(layout))
         return SensorKind::Analog;
     switch (index) {
         case 1:
@@ -57,6 +65,12 @@ SensorSetups SetupsFromSettings(const settings::SettingsView& view,
             setup.limits[LimitIndex(limit.kind)] = value;
         }
     }
+    return setups;
+}
+
+SensorSetups SetupsOnLayout(SensorSetups setups, std::optional<settings::ChannelLayout> layout) {
+    if (AnalogLayout(layout))
+        for (SensorSetup& setup : setups) setup.kind = SensorKind::Analog;
     return setups;
 }
 

@@ -60,4 +60,9 @@ using SensorSetups = std::array<SensorSetup, data::kSensorCount>;
 SensorSetups SetupsFromSettings(const settings::SettingsView& view,
                                 std::optional<settings::ChannelLayout> layout);
 
+// The limits on hand put on the records of a logger of `layout` (an archived logger's, from
+// its model), which need not be the logger they were read for: every channel of an analog
+// logger is analog; a temperature logger's keep their kinds.
+SensorSetups SetupsOnLayout(SensorSetups setups, std::optional<settings::ChannelLayout> layout);
+
 }  // namespace lgcset::analysis

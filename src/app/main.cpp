@@ -2,15 +2,16 @@
 // demo mode with the simulated logger inside the program as the first line of its list.
 #include <QApplication>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/headless_report.h"
+#include "app/launch_archive.h"
 #include "app/launch_options.h"
 #include "app/platform_start.h"
-#include "archive/archive_config.h"
+#include "archive/throwaway_archive.h"
 #include "session/simulated_link.h"
 #include "ui/app_title.h"
 #include "ui/umset.h"
@@ -53,18 +54,15 @@ int main(int argc, char* argv[]) {
     if (!options.report.empty())
         return lgcset::app::MakeHeadlessReport(options);
 
+    // Demo mode's own archive outlives the window, whose transfers it keeps.
+    std::optional<lgcset::archive::ThrowawayArchive> demoArchive;
+    if (options.demo && options.archive.empty() && !options.noArchive)
+        demoArchive.emplace();
+    const lgcset::app::WindowArchive archive =
+        lgcset::app::ChooseArchive(options, demoArchive ? demoArchive->File() : std::nullopt);
     lgcset::ui::Tfrm_mset window;
-    if (!options.noArchive) {
-        // A URL is held as a path's text: the opener tells the two apart.
-        if (options.archive.empty()) {
-            const auto archive = lgcset::archive::ArchiveWhenNoneNamed();
-            window.UseArchive(archive ? std::optional(std::filesystem::path(*archive))
-                                      : std::nullopt,
-                              true);
-        } else {
-            window.UseArchive(std::filesystem::path(options.archive), false);
-        }
-    }
+    if (archive.file)
+        window.UseArchive(archive.file, archive.makeFolder, archive.throwaway);
     if (options.demo) {
         lgcset::sim::Options logger;
         logger.model = options.demoModel;

@@ -5,9 +5,13 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTableWidget>
 #include <QTimeZone>
 #include <QVBoxLayout>
+
+#include "data/device_id.h"
 
 namespace lgcset::ui {
 
@@ -40,6 +44,10 @@ std::int64_t DayEnd(const QDate& day) {
 ArchivePickDialog::ArchivePickDialog(std::vector<archive::LoggerSummary> loggers, QWidget* parent)
     : QDialog(parent), loggers_(std::move(loggers)) {
     setWindowTitle(QStringLiteral("Open from Archive"));
+    filter_ = new QLineEdit(this);
+    filter_->setPlaceholderText(QStringLiteral("every logger"));
+    refusal_ = new QLabel(this);
+    refusal_->hide();
     table_ = new QTableWidget(static_cast<int>(loggers_.size()), 4, this);
     table_->setHorizontalHeaderLabels({QStringLiteral("Device ID"), QStringLiteral("Model"),
                                        QStringLiteral("Last seen"), QStringLiteral("Readings")});
@@ -67,7 +75,11 @@ ArchivePickDialog::ArchivePickDialog(std::vector<archive::LoggerSummary> loggers
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* filter = new QFormLayout;
+    filter->addRow(QStringLiteral("Device ID"), filter_);
+    filter->addRow(QString(), refusal_);
     auto* rows = new QVBoxLayout(this);
+    rows->addLayout(filter);
     rows->addWidget(table_, 1);
     rows->addLayout(range);
     rows->addWidget(buttons);
@@ -76,6 +88,7 @@ ArchivePickDialog::ArchivePickDialog(std::vector<archive::LoggerSummary> loggers
                 if (row != previous && row >= 0)
                     Pick(row);
             });
+    connect(filter_, &QLineEdit::textChanged, this, &ArchivePickDialog::Filter);
     if (!loggers_.empty())
         Pick(0);
     resize(560, 360);
@@ -91,9 +104,29 @@ void ArchivePickDialog::Pick(int row) {
     to_->setDate(ReadingDay(logger.lastReading));
 }
 
+void ArchivePickDialog::Filter(const QString& typed) {
+    const std::string text = typed.trimmed().toStdString();
+    const data::DeviceIdText id = text.empty() ? data::DeviceIdText{} : data::NormalDeviceId(text);
+    refusal_->setText(QString::fromStdString(id.error));
+    refusal_->setVisible(!id.ok());
+    if (!id.ok())
+        return;
+    int first = -1;
+    for (int row = 0; row < table_->rowCount(); ++row) {
+        const bool shown =
+            id.id.empty() || loggers_[static_cast<std::size_t>(row)].logger.deviceId == id.id;
+        table_->setRowHidden(row, !shown);
+        if (shown && first < 0)
+            first = row;
+    }
+    const int current = table_->currentRow();
+    if (first >= 0 && (current < 0 || table_->isRowHidden(current)))
+        Pick(first);
+}
+
 const archive::LoggerSummary* ArchivePickDialog::Picked() const {
     const int row = table_->currentRow();
-    if (row < 0 || row >= static_cast<int>(loggers_.size()))
+    if (row < 0 || row >= static_cast<int>(loggers_.size()) || table_->isRowHidden(row))
         return nullptr;
     return &loggers_[static_cast<std::size_t>(row)];
 }

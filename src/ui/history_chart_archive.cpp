@@ -1,6 +1,7 @@
 // "Open from Archive...": a logger's readings over any range of days, read from the archive
 // and charted with their statistics, as a transfer's are.
 #include <QPushButton>
+#include <QStringList>
 
 #include "archive/archive_open.h"
 #include "ui/archive_pick_dialog.h"
@@ -8,6 +9,14 @@
 #include "ui/message_box.h"
 
 namespace lgcset::ui {
+
+void SayMerged(MessageBoxes& boxes, const archive::OpenResult& opened) {
+    QStringList lines;
+    for (const archive::TwinMerge& merge : opened.merged)
+        lines << QString::fromStdString(archive::MergedLine(merge));
+    if (!lines.isEmpty())
+        boxes.Show(lines.join(QLatin1Char('\n')));
+}
 
 void HistoryChartWindow::SetArchive(std::optional<std::filesystem::path> file, bool makeFolder) {
     archiveFile_ = std::move(file);
@@ -20,6 +29,7 @@ bool HistoryChartWindow::OpenFromArchive(const archive::LoggerSummary& logger, c
     if (!archiveFile_)
         return false;
     archive::OpenResult opened = archive::OpenArchive(archiveFile_->string(), archiveMakesFolder_);
+    SayMerged(boxes_(), opened);
     if (!opened.status.ok()) {
         boxes_().Show(QString::fromStdString(opened.status.message));
         return false;
@@ -49,6 +59,7 @@ void HistoryChartWindow::btn_archiveClick() {
     if (!archiveFile_)
         return;
     archive::OpenResult opened = archive::OpenArchive(archiveFile_->string(), archiveMakesFolder_);
+    SayMerged(boxes_(), opened);
     if (!opened.status.ok()) {
         boxes_().Show(QString::fromStdString(opened.status.message));
         return;

@@ -20,6 +20,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "analysis/sensor_setup.h"
 #include "data/history_csv_reader.h"
 #include "data/number_format.h"
 #include "ui/message_box.h"
@@ -297,8 +298,11 @@ bool HistoryChartWindow::LoadLimitsFromProfile(const QString& path) {
 // Figures, lines and shading for the records on view; a chart without its records (a
 // picture's) has none.
 void HistoryChartWindow::Analyze() {
-    analysis_ =
-        records_ ? analysis::AnalyzeHistory(*records_, setups_) : analysis::HistoryAnalysis{};
+    // The logger on view decides which channels are analog, whatever logger the limits on
+    // hand were read for (an archived R483 under the settings of an R481).
+    analysis_ = records_ ? analysis::AnalyzeHistory(*records_,
+                                                    analysis::SetupsOnLayout(setups_, layout_))
+                         : analysis::HistoryAnalysis{};
     limits_.Draw(sensorPlot_, analysis_, kSensorColours);
     for (std::size_t s = 0; s < graphs_.size(); ++s)
         limits_.SetSensorVisible(static_cast<int>(s) + 1, graphs_[s]->visible());

@@ -161,4 +161,7 @@ class HistoryChartWindow : public QWidget {
     QPoint pressedAt_;
 };
 
+// What the opening of an archive merged, in one box, when it merged anything.
+void SayMerged(MessageBoxes& boxes, const archive::OpenResult& opened);
+
 }  // namespace lgcset::ui

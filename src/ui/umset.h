@@ -205,10 +205,13 @@ class Tfrm_mset : public QWidget,
     // ---- The archive (umset_archive.cpp): every transfer exported is kept there too,
     // under the logger's device ID, and the chart window opens it ("Chart" is on from the
     // start). No file: nothing is kept (--no-archive, and tests that set none).
-    // `makeFolder`: the default place, whose folder is made when missing.
-    void UseArchive(std::optional<std::filesystem::path> file, bool makeFolder);
+    // `makeFolder`: the default place, whose folder is made when missing. `throwaway`: demo
+    // mode's own archive, removed when the program ends, which the status bar says.
+    void UseArchive(std::optional<std::filesystem::path> file, bool makeFolder,
+                    bool throwaway = false);
     std::optional<std::filesystem::path> ArchiveFile;
     bool ArchiveMakesFolder = false;
+    bool ArchiveThrowaway = false;
 
     // ---- Profile files (umset_profiles.cpp): "Save Profile to..." and "Load Profile".
     void btn_saveconfigureClick();

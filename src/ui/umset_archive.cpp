@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "archive/archive_open.h"
+#include "archive/throwaway_archive.h"
 #include "data/sha256.h"
 #include "protocol/command_codes.h"
 #include "session/device_identity.h"
@@ -30,9 +31,11 @@ bool SharedId(const std::string& id) {
 
 }  // namespace
 
-void Tfrm_mset::UseArchive(std::optional<std::filesystem::path> file, bool makeFolder) {
+void Tfrm_mset::UseArchive(std::optional<std::filesystem::path> file, bool makeFolder,
+                           bool throwaway) {
     ArchiveFile = std::move(file);
     ArchiveMakesFolder = makeFolder;
+    ArchiveThrowaway = throwaway;
     if (ArchiveFile)
         btn_chart->setEnabled(true);
     if (chartWindow_ != nullptr)
@@ -120,6 +123,7 @@ void Tfrm_mset::ArchivePending(const std::string& deviceId) {
     std::vector<PendingArchive> pending = std::move(pendingArchives_);
     pendingArchives_.clear();
     archive::OpenResult opened = archive::OpenArchive(ArchiveFile->string(), ArchiveMakesFolder);
+    SayMerged(Boxes(), opened);
     archive::ArchiveStatus status = opened.status;
     archive::AddCounts total;
     std::size_t archived = 0;  // in order; the first failure ends the run
@@ -153,9 +157,12 @@ void Tfrm_mset::ArchivePending(const std::string& deviceId) {
                          .arg(what, QString::fromStdString(status.message)));
         return;
     }
-    SetStatusText(QStringLiteral("%1 new records archived (%2 already there)")
-                      .arg(total.added)
-                      .arg(total.alreadyThere));
+    QString counts = QStringLiteral("%1 new records archived (%2 already there)")
+                         .arg(total.added)
+                         .arg(total.alreadyThere);
+    if (ArchiveThrowaway)
+        counts += QStringLiteral(" ") + QString::fromUtf8(archive::kThrowawayNote);
+    SetStatusText(counts);
     stat1->Repaint();
     if (SharedId(deviceId) && !sharedIdSaid_) {
         sharedIdSaid_ = true;

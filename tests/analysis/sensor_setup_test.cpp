@@ -54,6 +54,19 @@ TEST(SensorSetup, EveryChannelOfAnAnalogLoggerIsAnalog) {
     const SensorSetups temperature =
         FromProfile(kProfile, settings::ChannelLayout::FourTemperature);
     EXPECT_EQ(temperature[1].kind, SensorKind::Fahrenheit);
+
+    // Limits read without a logger (or for another) put on an archived logger's model.
+    const SensorSetups onHand = FromProfile(kProfile);
+    for (const SensorSetup& setup : SetupsOnLayout(onHand, settings::LayoutForModel("R483")))
+        EXPECT_EQ(setup.kind, SensorKind::Analog);
+    const SensorSetups r482 = SetupsOnLayout(onHand, settings::LayoutForModel("R482"));
+    EXPECT_EQ(r482[0].kind, SensorKind::Analog);
+    EXPECT_EQ(r482[0].limits, onHand[0].limits);
+    for (const std::string model : {"R481", "R480", ""}) {
+        const SensorSetups kept = SetupsOnLayout(onHand, settings::LayoutForModel(model));
+        EXPECT_EQ(kept[0].kind, SensorKind::Celsius) << model;
+        EXPECT_EQ(kept[1].kind, SensorKind::Fahrenheit) << model;
+    }
 }
 
 }  // namespace
