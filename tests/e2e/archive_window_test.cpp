@@ -1,14 +1,20 @@
 // History transfers in the window kept in the archive, against the simulated logger: two
 // overlapping transfers leave their union once, under the device ID read after the export.
 #include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
 #include <QDateTimeEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <filesystem>
+#include <fstream>
 
+#include "app/launch_archive.h"
 #include "app/launch_options.h"
 #include "archive/sqlite_archive.h"
+#include "archive/throwaway_archive.h"
+#include "cold_room_history.h"
 #include "e2e_support.h"
 #include "export_test_support.h"
 #include "support/exact_log.h"
@@ -159,6 +165,110 @@ TEST(WindowArchive, TwoOverlappingTransfersLeaveTheirUnionOnceAndTheChartOpensIt
     EXPECT_EQ(chart->Chart()->recordCount, 24u);
     EXPECT_TRUE(s.window->boxes.Boxes().back().text.startsWith(
         QStringLiteral("The archive holds no readings of 000000000000000 (R481)")));
+}
+
+// Demo mode as the program chooses its archive, on a home folder of the test's own: never
+// the user's archive nor the configured one, but one of its own that goes with the program.
+TEST(WindowArchive, DemoModeKeepsItsTransfersInAnArchiveOfItsOwnThatGoesWithTheProgram) {
+    QTemporaryDir home;
+    const std::filesystem::path root = home.path().toStdString();
+    struct Variable {
+        Variable(const char* variable, const std::filesystem::path& value)
+            : name(variable), saved(qgetenv(variable)), was(qEnvironmentVariableIsSet(variable)) {
+            qputenv(variable, QByteArray::fromStdString(value.string()));
+        }
+        ~Variable() { was ? qputenv(name, saved) : qunsetenv(name); }
+        const char* name;
+        QByteArray saved;
+        bool was;
+    } variables[] = {{"HOME", root}, {"XDG_DATA_HOME", root / "data"},
+                     {"XDG_CONFIG_HOME", root / "config"}};
+    std::filesystem::create_directories(root / "config" / "lgcset");
+    std::ofstream(root / "config" / "lgcset" / "lgcset.ini")
+        << "archive=" << (root / "team.sqlite").string() << "\n";
+
+    using app::ChooseArchive;
+    using app::ParseLaunchOptions;
+    EXPECT_EQ(ChooseArchive(ParseLaunchOptions({}), std::nullopt).file, root / "team.sqlite");
+    EXPECT_EQ(
+        ChooseArchive(ParseLaunchOptions({"--demo", "--archive", "x.sqlite"}), std::nullopt).file,
+        "x.sqlite");
+    EXPECT_FALSE(ChooseArchive(ParseLaunchOptions({"--demo", "--no-archive"}), std::nullopt).file);
+    std::optional<std::filesystem::path> demoFile;
+    {
+        archive::ThrowawayArchive demo;
+        ASSERT_TRUE(demo.File());
+        demoFile = demo.File();
+        const app::WindowArchive chosen =
+            ChooseArchive(ParseLaunchOptions({"--demo-model", "R483"}), demo.File());
+        EXPECT_EQ(chosen.file, demo.File());
+        EXPECT_TRUE(chosen.throwaway);
+        EXPECT_FALSE(ChooseArchive(ParseLaunchOptions({"--demo"}), std::nullopt).file)
+            << "no archive of its own: none at all";
+
+        ArchiveSession s(*chosen.file);
+        ASSERT_TRUE(s.ready);
+        s.window->UseArchive(chosen.file, chosen.makeFolder, chosen.throwaway);
+        EXPECT_EQ(s.Fetch(1, 6), QStringLiteral("115 new records archived (0 already there) in "
+                                                 "demo mode's own archive, removed when the "
+                                                 "program ends"));
+        EXPECT_TRUE(std::filesystem::exists(*demoFile));
+    }
+    EXPECT_FALSE(std::filesystem::exists(demoFile->parent_path()));
+    EXPECT_FALSE(std::filesystem::exists(root / "data"));
+    EXPECT_FALSE(std::filesystem::exists(root / "team.sqlite"));
+}
+
+// "Open from Archive..." of an analog logger under the window's limits of a temperature one,
+// then of that one again: each charted and reported with its own model's channels. The
+// picking dialog takes the device ID as typed.
+TEST(WindowArchive, TheArchivedModelDecidesTheChannelsAndThePickFilterTakesAShortId) {
+    QTemporaryDir folder;
+    const std::filesystem::path file = folder.filePath(QStringLiteral("a.sqlite")).toStdString();
+    auto w = test::MakeWindow();
+    w->boxes.SetDefaultAnswer(true);  // "Exit?" at teardown
+    test::FillColdRoomHistory(w->History, 96, 1800);
+    const std::vector<data::HistoryRecord> records(w->History.data(), w->History.data() + 96);
+    {
+        archive::OpenResult opened = archive::OpenSqliteArchive(file, false);
+        ASSERT_TRUE(opened.status.ok()) << opened.status.message;
+        for (const archive::LoggerKey& logger :
+             {archive::LoggerKey{"000000000000101", "R483"}, {"000000000000102", "R481"}}) {
+            archive::DownloadInfo download;
+            download.logger = logger;
+            ASSERT_TRUE(opened.store->Add(download, records).status.ok());
+        }
+    }
+    w->UseArchive(file, false);
+    w->btn_chart->click();
+    HistoryChartWindow* chart = w->ChartWindow();
+    ASSERT_NE(chart, nullptr);
+    QString typed;
+    chart->pickRunner = [&](ArchivePickDialog& dialog) {
+        dialog.FilterEdit()->setText(QStringLiteral("10x"));
+        EXPECT_FALSE(dialog.FilterRefusal()->isHidden());
+        EXPECT_EQ(dialog.FilterRefusal()->text(),
+                  QStringLiteral("\"10x\" is not a device ID: up to 15 digits and nothing else"));
+        dialog.FilterEdit()->setText(typed);
+        EXPECT_TRUE(dialog.FilterRefusal()->isHidden());
+        return true;
+    };
+    const struct {
+        QString typed, model;
+        bool analog;
+    } opens[] = {{QStringLiteral("101"), QStringLiteral("R483"), true},
+                 {QStringLiteral(" 0102"), QStringLiteral("R481"), false}};
+    for (const auto& open : opens) {
+        typed = open.typed;
+        chart->ArchiveButton()->click();
+        EXPECT_EQ(chart->Facts().model, open.model);
+        ASSERT_EQ(chart->Analysis().sensors.size(), 4u) << open.model.toStdString();
+        for (const analysis::SensorStatistics& sensor : chart->Analysis().sensors) {
+            EXPECT_EQ(sensor.kind == analysis::SensorKind::Analog, open.analog)
+                << open.model.toStdString() << " sensor " << sensor.sensor;
+            EXPECT_EQ(sensor.mkt.has_value(), !open.analog) << open.model.toStdString();
+        }
+    }
 }
 
 TEST(WindowArchive, AReadSettingsAskedWhileTheIdIsOutstandingWaitsForItsPage) {
