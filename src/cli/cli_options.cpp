@@ -112,6 +112,8 @@ constexpr std::array<CommandEntry, 14> kCommands{{
      "range goes on in further sheets of the same workbook, and the CSV file holds all.\n"
      "import --device-id ID --model MODEL FILE.csv: a CSV file that a history export wrote,\n"
      "merged into the archive as a download.\n"
+     "An ID is up to 15 digits, taken as the logger stores it: 101 is 000000000000101.\n"
+     "With --demo and no --archive, an archive of the run's own, removed at its end.\n"
      "copy --from FILE|URL --to FILE|URL: every logger, download and reading of one\n"
      "archive merged into another (a laptop's file into the team's database); a download\n"
      "the target holds already is skipped, so a second copy adds nothing.\n"
