@@ -190,6 +190,15 @@ TEST(CliProfiles, NothingIsWrittenAfterAFailedCheckOrFromAProfileThatCannotBeRea
     EXPECT_EQ(result.status, kExitUsage);
     EXPECT_NE(result.err.find("cannot write the profile"), std::string::npos) << result.err;
     EXPECT_EQ(FilesIn(folder.path), (std::vector<std::string>{"bad.ini", "p.ini"}));
+
+    // Nor is a profile written through a link into the file it leads to.
+    WriteText(folder.File("passwd"), "root:x:0:0\n");
+    std::filesystem::create_symlink(folder.File("passwd"), folder.File("link.ini"));
+    result = logger.Run({"read", folder.File("link.ini")});
+    EXPECT_EQ(result.status, kExitUsage);
+    EXPECT_EQ(result.err, "lgcset-cli: cannot write the profile " + folder.File("link.ini") +
+                              ": it is a symbolic link, which a profile is not written through\n");
+    EXPECT_EQ(ReadText(folder.File("passwd")), "root:x:0:0\n");
 }
 
 TEST(CliProfiles, AValueTheLoggerCannotHoldIsRefusedAndVerifiedMeansHeldAsTyped) {

@@ -4,12 +4,15 @@
 #include <unistd.h>
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <sys/stat.h>
 #endif
 
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -252,7 +255,8 @@ TEST_F(ProfileFile, AFileThatCannotBeReadOrHoldsNoSettingsChangesNothing) {
     // No file, an empty one, a stray binary or another program's INI file hold none of the
     // settings: loading them would blank every box, so nothing is changed.
     WriteBytes(folder / "empty.ini", "");
-    WriteBytes(folder / "garbage.ini", std::string(1, '\0') + "\xFF\xA5\x01[=]\r\n=\x80\x81 stray bytes");
+    WriteBytes(folder / "garbage.ini",
+               std::string(1, '\0') + "\xFF\xA5\x01[=]\r\n=\x80\x81 stray bytes");
     WriteBytes(folder / "other.ini", "[Desktop Entry]\r\nName=lgcset\r\nport=8000\r\n");
     for (const char* name : {"absent.ini", "empty.ini", "garbage.ini", "other.ini"}) {
         EXPECT_EQ(LoadProfileFile(folder / name, model, error), ProfileLoad::NoSettings) << name;
@@ -270,23 +274,67 @@ TEST_F(ProfileFile, AFileThatCannotBeReadOrHoldsNoSettingsChangesNothing) {
     EXPECT_EQ(model.Text("edt_setpwd"), "8604");
 }
 
-TEST_F(ProfileFile, AReplacedFileKeepsItsPermissionsAndALinkStaysALink) {
+// A save goes to a regular file only: never through a symbolic link into the file it leads
+// to, never into a FIFO (whose read would wait for ever) or a folder; reading follows a link.
+// A new file is its owner's alone (it holds passwords); a replaced one keeps its permissions.
+TEST_F(ProfileFile, OnlyARegularFileIsWrittenAndANewOneIsItsOwnersAlone) {
 #ifdef _WIN32
     GTEST_SKIP() << "GCC 12's library makes no symbolic links on Windows, and reads every "
                     "file's permissions back as 0666";
+#else
+    const fs::path elsewhere = folder / "elsewhere";
+    const std::string elsewhereBytes = "[gprs]\r\nport=9001\r\n";
+    WriteBytes(elsewhere, elsewhereBytes);
+    constexpr auto kOwnerOnly = fs::perms::owner_read | fs::perms::owner_write;
+    constexpr auto kShared = kOwnerOnly | fs::perms::group_read;
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path&)> make;
+        ProfileLoad load;
+        std::optional<fs::perms> savedAs;  // nothing: the save is refused
+    };
+    const Case cases[] = {
+        {"link.ini", [&](const fs::path& p) { fs::create_symlink(elsewhere, p); },
+         ProfileLoad::Loaded, std::nullopt},
+        {"dangling.ini", [&](const fs::path& p) { fs::create_symlink(folder / "nowhere", p); },
+         ProfileLoad::NoSettings, std::nullopt},
+        {"fifo.ini", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
+         ProfileLoad::Unreadable, std::nullopt},
+        {"folder.ini", [](const fs::path& p) { fs::create_directory(p); }, ProfileLoad::Unreadable,
+         std::nullopt},
+        {"plain.ini",
+         [&](const fs::path& p) {
+             WriteBytes(p, elsewhereBytes);
+             fs::permissions(p, kShared);
+         },
+         ProfileLoad::Loaded, kShared},
+        {"new.ini", [](const fs::path&) {}, ProfileLoad::NoSettings, kOwnerOnly},
+    };
+    for (const Case& c : cases) {
+        const fs::path path = folder / c.name;
+        c.make(path);
+        const fs::file_type type = fs::symlink_status(path).type();
+        SettingsModel model;
+        std::string error;
+        EXPECT_EQ(LoadProfileFile(path, model, error), c.load) << c.name;
+        if (c.load == ProfileLoad::Loaded) {
+            EXPECT_EQ(model.Text("edt_port"), "9001") << c.name;
+        }
+        EXPECT_EQ(SaveProfileFile(model, path, error), c.savedAs.has_value()) << c.name;
+        if (c.savedAs) {
+            EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, *c.savedAs) << c.name;
+            EXPECT_EQ(IniFile::FromBytes(ReadBytes(path)).Read("COM", "setPwd"), "8604");
+        } else {
+            EXPECT_FALSE(error.empty()) << c.name;
+            EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+            EXPECT_EQ(fs::symlink_status(path).type(), type) << c.name;
+        }
+    }
+    EXPECT_EQ(ReadBytes(elsewhere), elsewhereBytes);
+    EXPECT_EQ(FolderEntries(folder),
+              (std::vector<std::string>{"dangling.ini", "elsewhere", "fifo.ini", "folder.ini",
+                                        "link.ini", "new.ini", "plain.ini"}));
 #endif
-    const fs::path real = folder / "real.ini";
-    WriteBytes(real, "[Notes]\r\nx=1\r\n");
-    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
-    fs::create_symlink(real, folder / "link.ini");
-    SettingsModel model;
-    std::string error;
-    ASSERT_TRUE(SaveProfileFile(model, folder / "link.ini", error)) << error;
-    EXPECT_TRUE(fs::is_symlink(folder / "link.ini"));
-    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(IniFile::FromBytes(ReadBytes(real)).Read("COM", "setPwd"), "8604");
-    EXPECT_EQ(IniFile::FromBytes(ReadBytes(real)).Read("Notes", "x"), "1");
 }
 
 TEST_F(ProfileFile, ANameAsLongAsANameCanBeIsNoObstacle) {
