@@ -445,6 +445,11 @@ PasswordList CollectPasswords(const CliOptions& options) {
         const std::string password = Trim(line.substr(comma + 1));
         if (number == 1 && Trim(line.substr(0, comma)) == "device_id")
             continue;  // a header
+        list.error = PasswordRefusal("--passwords: line " + std::to_string(number) + " of " +
+                                         options.passwordsFile,
+                                     password);
+        if (!list.error.empty())
+            return list;
         add(password);
         ++found;
     }

@@ -220,6 +220,10 @@ TEST(CliCollectParts, PortPatternsPasswordsRangesAndFolders) {
     WriteText(options.passwordsFile, "1,aaaa\nno comma here\n");
     EXPECT_EQ(CollectPasswords(options).error,
               "--passwords: line 2 of " + options.passwordsFile + " is not \"device ID,password\"");
+    WriteText(options.passwordsFile, "1,aaaa\n2,86041234\n");
+    EXPECT_EQ(CollectPasswords(options).error,
+              "--passwords: line 2 of " + options.passwordsFile +
+                  ": the logger holds a password of at most 4 characters, not 8");
     options.passwordsFile = folder.File("missing.csv");
     EXPECT_FALSE(CollectPasswords(options).error.empty());
 

@@ -255,8 +255,7 @@ TEST_F(ProfileFile, AFileThatCannotBeReadOrHoldsNoSettingsChangesNothing) {
     // No file, an empty one, a stray binary or another program's INI file hold none of the
     // settings: loading them would blank every box, so nothing is changed.
     WriteBytes(folder / "empty.ini", "");
-    WriteBytes(folder / "garbage.ini",
-               std::string(1, '\0') + "\xFF\xA5\x01[=]\r\n=\x80\x81 stray bytes");
+    WriteBytes(folder / "garbage.ini", std::string(1, '\0') + "\xFF\xA5\x01[=]\r\n=\x80\x81 stray bytes");
     WriteBytes(folder / "other.ini", "[Desktop Entry]\r\nName=lgcset\r\nport=8000\r\n");
     for (const char* name : {"absent.ini", "empty.ini", "garbage.ini", "other.ini"}) {
         EXPECT_EQ(LoadProfileFile(folder / name, model, error), ProfileLoad::NoSettings) << name;
