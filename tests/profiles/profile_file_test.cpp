@@ -46,6 +46,30 @@ std::vector<std::string> FolderEntries(const fs::path& folder) {
     return names;
 }
 
+// UTF-16 bytes with their byte order mark, and back: nothing unless the bytes are that mark
+// and whole units.
+std::string Utf16Bytes(std::u16string_view text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+        const auto high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+std::optional<std::u16string> Utf16Text(const std::string& bytes, bool bigEndian) {
+    if (bytes.size() % 2 != 0 || !bytes.starts_with(bigEndian ? "\xFE\xFF" : "\xFF\xFE"))
+        return std::nullopt;
+    std::u16string text;
+    for (std::size_t at = 2; at < bytes.size(); at += 2) {
+        const auto first = static_cast<unsigned char>(bytes[at]);
+        const auto second = static_cast<unsigned char>(bytes[at + 1]);
+        text += static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first);
+    }
+    return text;
+}
+
 class ProfileFile : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -334,6 +358,27 @@ TEST_F(ProfileFile, OnlyARegularFileIsWrittenAndANewOneIsItsOwnersAlone) {
               (std::vector<std::string>{"dangling.ini", "elsewhere", "fifo.ini", "folder.ini",
                                         "link.ini", "new.ini", "plain.ini"}));
 #endif
+}
+
+// A UTF-16 profile, as the Windows profile functions keep a file that starts with a byte
+// order mark, loads, and a save keeps the whole file UTF-16 in its byte order.
+TEST_F(ProfileFile, AUtf16ProfileLoadsAndIsSavedInItsOwnEncoding) {
+    const std::u16string kept = u"; Z\u00FCrich \u2192 \U0001F600\r\n[gprs]\r\nport=";
+    for (const bool bigEndian : {false, true}) {
+        const fs::path path = folder / (bigEndian ? "be.ini" : "le.ini");
+        WriteBytes(path, Utf16Bytes(kept + u"9001\r\n", bigEndian));
+        SettingsModel model;
+        std::string error;
+        ASSERT_EQ(LoadProfileFile(path, model, error), ProfileLoad::Loaded) << path;
+        EXPECT_EQ(model.Text("edt_port"), "9001");
+        model.SetText("edt_port", "9002");
+        ASSERT_TRUE(SaveProfileFile(model, path, error)) << error;
+
+        const std::optional<std::u16string> text = Utf16Text(ReadBytes(path), bigEndian);
+        ASSERT_TRUE(text) << path << " is no longer UTF-16 with its mark";
+        EXPECT_TRUE(text->starts_with(kept + u"9002\r\n")) << path;
+        EXPECT_NE(text->find(u"\r\n[COM]\r\nsetPwd=8604\r\n"), std::u16string::npos) << path;
+    }
 }
 
 TEST_F(ProfileFile, ANameAsLongAsANameCanBeIsNoObstacle) {
