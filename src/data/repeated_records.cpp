@@ -1,6 +1,8 @@
 #include "data/repeated_records.h"
 
+#include <algorithm>
 #include <bit>
+#include <functional>
 #include <string_view>
 
 namespace lgcset::data {
@@ -16,14 +18,11 @@ std::size_t PutLittleEndian(std::uint8_t* at, Unsigned value) {
 
 }  // namespace
 
-void RepeatedRecords::Clear() {
-    taken_.clear();
-    dropped_ = 0;
-}
+RepeatedRecords::RepeatedRecords() : table_(std::make_unique<std::uint32_t[]>(kTableSize)) {}
 
-std::size_t RepeatedRecords::KeyHash::operator()(const Key& key) const {
-    return std::hash<std::string_view>{}(
-        std::string_view(reinterpret_cast<const char*>(key.data()), key.size()));
+void RepeatedRecords::Clear() {
+    std::fill_n(table_.get(), kTableSize, 0u);
+    dropped_ = 0;
 }
 
 RepeatedRecords::Key RepeatedRecords::KeyOf(const HistoryRecord& record) {
@@ -46,12 +45,21 @@ RepeatedRecords::Key RepeatedRecords::KeyOf(const HistoryRecord& record) {
 
 std::uint32_t RepeatedRecords::KeepNew(HistoryStore& store, std::uint16_t from,
                                        std::uint16_t& count) {
+    constexpr std::size_t kMask = kTableSize - 1;
     std::uint16_t kept = from;
     for (std::uint16_t slot = from; slot < count; ++slot) {
-        if (!taken_.insert(KeyOf(store[slot])).second)
+        const Key key = KeyOf(store[slot]);
+        std::size_t at = std::hash<std::string_view>{}(std::string_view(
+                             reinterpret_cast<const char*>(key.data()), key.size())) &
+                         kMask;
+        bool taken = false;
+        for (; table_[at] != 0 && !taken; at = (at + 1) & kMask)
+            taken = KeyOf(store[table_[at] - 1]) == key;
+        if (taken)
             continue;
         if (kept != slot)
             store[kept] = store[slot];
+        table_[at] = kept + 1u;
         ++kept;
     }
     const std::uint32_t dropped = count - kept;
