@@ -484,7 +484,8 @@ void BM_DecodeReplies(benchmark::State& state) {
     const lgcset::sim::Options options = LogOptions(0, records);
     const lgcset::sim::HistoryLog log(lgcset::sim::LayoutForModel(options.model),
                                       lgcset::sim::ToSeconds(kLogEnd), 1, 0, records);
-    std::vector<std::vector<std::uint8_t>> replies(256);
+    // Each record once, as a logger sends them: a repeat would be dropped, not stored.
+    std::vector<std::vector<std::uint8_t>> replies(records);
     for (std::uint32_t i = 0; i < replies.size(); ++i) log.AppendRecord(i, replies[i]);
     auto store = std::make_unique<lgcset::data::HistoryStore>();
     std::uint16_t count = 0;
@@ -497,7 +498,7 @@ void BM_DecodeReplies(benchmark::State& state) {
         query.OnCountReply(static_cast<std::uint16_t>(records));
         CountAllocations counting;
         counting.Start();
-        for (std::uint32_t k = 0; k < records; ++k) query.OnRecordReply(replies[k % replies.size()]);
+        for (std::uint32_t k = 0; k < records; ++k) query.OnRecordReply(replies[k]);
         query.OnRecordReply(replies[0]);  // the closing reply
         counting.Stop();
         allocations += counting.counted[kWindowThread];

@@ -453,6 +453,11 @@ PasswordList CollectPasswords(const CliOptions& options) {
                          options.passwordsFile + ": " + normal.error;
             return list;
         }
+        list.error = PasswordRefusal("--passwords: line " + std::to_string(number) + " of " +
+                                         options.passwordsFile,
+                                     password);
+        if (!list.error.empty())
+            return list;
         add(password);
         ++found;
     }

@@ -195,7 +195,10 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
     if (result.invalidTimes > 0)
         err << "lgcset-cli: " << result.invalidTimes
             << " records carry a time that is no real date and time\n";
-    out << host.exported << " records\n"
+    out << host.exported << " records";
+    if (query.Repeats() > 0)
+        out << " (" << data::RepeatedRecordsText(query.Repeats()) << ")";
+    out << "\n"
         << result.workbook.string() << "\n"
         << result.csv.string() << "\n";
     if (cut)

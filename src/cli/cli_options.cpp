@@ -10,6 +10,7 @@
 #include "data/device_id.h"
 #include "link/port_list.h"
 #include "project_version.h"
+#include "protocol/commands.h"
 
 namespace lgcset::cli {
 
@@ -276,6 +277,14 @@ std::optional<data::DeviceTime> ParseDateTime(const std::string& text) {
     return data::DeviceTime{{date[0], date[1], date[2]}, {time[0], time[1], time[2]}};
 }
 
+std::string PasswordRefusal(const std::string& origin, const std::string& password) {
+    if (password.size() <= protocol::kLoginPasswordLength)
+        return {};
+    return origin + ": the logger holds a password of at most " +
+           std::to_string(protocol::kLoginPasswordLength) + " characters, not " +
+           std::to_string(password.size());
+}
+
 CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     CliOptions options;
     std::vector<std::string> operands;
@@ -335,6 +344,9 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             if (const auto password = value("the device password")) {
                 options.password = *password;
                 options.passwordGiven = true;
+                if (std::string refused = PasswordRefusal("--password", *password);
+                    !refused.empty())
+                    fail(std::move(refused));
             }
         } else if (argument == "--json") {
             options.json = true;
@@ -558,7 +570,8 @@ std::string ProgramHelp() {
         "\n"
         "  --port PATH      the logger's serial port (see: lgcset-cli ports)\n"
         "  --demo [MODEL]   a simulated logger in the program, R480 to R483 (default R481)\n"
-        "  --password PW    the device password for the login (default 8604)\n"
+        "  --password PW    the device password for the login, at most 4 characters\n"
+        "                   (default 8604)\n"
         "  --json           machine-readable output (info, current, clock, diff, report)\n"
         "  --help           this text; COMMAND --help for a command's\n"
         "  --version        the program's version\n"

@@ -64,6 +64,11 @@ struct CliOptions {
     std::string error;  // not empty: the command line is wrong, and this says how
 };
 
+// Empty when the logger holds `password` whole, else the refusal after `origin` (the option
+// or the line it came from): a login sends only the first characters the logger holds, so a
+// longer password would log in with a part of it.
+std::string PasswordRefusal(const std::string& origin, const std::string& password);
+
 // The arguments after the program name.
 CliOptions ParseCommandLine(const std::vector<std::string>& arguments);
 

@@ -37,4 +37,8 @@ std::string OutcomeMessage(const HistoryOutcome& outcome) {
     return {};
 }
 
+std::string RepeatedRecordsText(std::uint32_t repeats) {
+    return std::to_string(repeats) + " records that arrived again were left out";
+}
+
 }  // namespace lgcset::data

@@ -27,4 +27,8 @@ struct HistoryOutcome {
 // The text the user is shown (or asked) for an outcome.
 std::string OutcomeMessage(const HistoryOutcome& outcome);
 
+// What the export of a transfer says of the records the logger sent again:
+// "3 records that arrived again were left out".
+std::string RepeatedRecordsText(std::uint32_t repeats);
+
 }  // namespace lgcset::data

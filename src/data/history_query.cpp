@@ -46,6 +46,7 @@ void HistoryQuery::Start(const QueryRange& range) {
     total_ = 0;
     leftOut_ = 0;
     twins_ = {};
+    repeats_.Clear();
     state_ = State::Counting;
     observer_.ClearTransferProgress();  // of a transfer this one restarts
     requests_.SendHistoryCount(range);
@@ -92,9 +93,11 @@ void HistoryQuery::OnRecordReply(std::span<const std::uint8_t> payload) {
     // The number of the record just answered, plus one: 2 .. total + 1.
     const std::uint32_t k = index_;
     observer_.ShowSaving();
+    const std::uint16_t before = count_;
     const HistoryFrameResult result = ParseHistoryFrame(payload, store_, count_);
     leftOut_ += result.leftOut;
-    if (result.stored > 0)
+    // Whatever a logger sends, no record of a transfer is stored, counted or exported twice.
+    if (result.stored > repeats_.KeepNew(store_, before, count_))
         observer_.ShowReceived(count_);
     if (result.undefinedItem) {
         const std::uint64_t run = run_;

@@ -17,6 +17,7 @@
 
 #include "data/history_outcome.h"
 #include "data/history_record.h"
+#include "data/repeated_records.h"
 #include "protocol/frame_codec.h"
 #include "protocol/late_twin_filter.h"
 #include "protocol/request_params.h"
@@ -120,6 +121,8 @@ class HistoryQuery {
     std::uint32_t LeftOut() const { return leftOut_; }
     // Replies of this transfer dropped as the late twin of the reply taken before them.
     std::uint32_t LateTwins() const { return twins_.Dropped(); }
+    // Records of this transfer dropped as the same as one it had stored already.
+    std::uint32_t Repeats() const { return repeats_.Dropped(); }
     // Changes whenever a transfer starts or ends. Work that lets events in (the window's
     // export) compares it afterwards: changed, the store may hold a newer transfer.
     std::uint64_t Run() const { return run_; }
@@ -142,6 +145,7 @@ class HistoryQuery {
     std::uint32_t index_ = 0;
     std::uint32_t leftOut_ = 0;
     protocol::LateTwinFilter twins_;
+    RepeatedRecords repeats_;
     // Advances whenever a transfer starts or ends: a step that ran a modal box checks that
     // nothing started or ended the transfer in the meantime.
     std::uint64_t run_ = 0;

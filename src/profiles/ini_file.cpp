@@ -8,6 +8,8 @@ namespace lgcset::profiles {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LittleMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BigMark = "\xFE\xFF";
 
 char LowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -106,9 +108,15 @@ std::string_view TrimBlanks(std::string_view text) {
 IniFile IniFile::FromBytes(std::string_view bytes) {
     IniFile file;
     std::string text;
-    if (IsValidUtf8(bytes)) {
+    if (bytes.starts_with(kUtf16LittleMark)) {
+        file.form_ = Form::Utf16Little;
+        text = Utf16ToUtf8(bytes.substr(kUtf16LittleMark.size()), ByteOrder::Little);
+    } else if (bytes.starts_with(kUtf16BigMark)) {
+        file.form_ = Form::Utf16Big;
+        text = Utf16ToUtf8(bytes.substr(kUtf16BigMark.size()), ByteOrder::Big);
+    } else if (IsValidUtf8(bytes)) {
         if (bytes.starts_with(kByteOrderMark)) {
-            file.byteOrderMark_ = true;
+            file.form_ = Form::Utf8Marked;
             bytes.remove_prefix(kByteOrderMark.size());
         }
         text = std::string(bytes);
@@ -144,16 +152,23 @@ std::string IniFile::ToBytes() const {
         text += line.text;
         text += line.end;
     }
-    if (!byteOrderMark_) {
-        // Windows-1252 bytes that happen to be valid UTF-8 ("Ã©" is C3 A9) would be read
-        // back as UTF-8, another text: such a file is written in UTF-8.
-        auto narrow = Utf8ToWindows1252(text);
-        if (narrow && (*narrow == text || !IsValidUtf8(*narrow))) {
-            return *std::move(narrow);
-        }
-        return text;
+    switch (form_) {
+        case Form::Utf16Little:
+            return std::string(kUtf16LittleMark) + Utf8ToUtf16(text, ByteOrder::Little);
+        case Form::Utf16Big:
+            return std::string(kUtf16BigMark) + Utf8ToUtf16(text, ByteOrder::Big);
+        case Form::Utf8Marked:
+            return std::string(kByteOrderMark) + text;
+        case Form::Plain:
+            break;
     }
-    return std::string(kByteOrderMark) + text;
+    // Windows-1252 bytes that happen to be valid UTF-8 ("Ã©" is C3 A9) would be read back
+    // as UTF-8, another text: such a file is written in UTF-8.
+    auto narrow = Utf8ToWindows1252(text);
+    if (narrow && (*narrow == text || !IsValidUtf8(*narrow))) {
+        return *std::move(narrow);
+    }
+    return text;
 }
 
 std::optional<std::size_t> IniFile::FindSection(std::string_view section) const {

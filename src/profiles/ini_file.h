@@ -31,13 +31,15 @@ class IniFile {
     // A new, empty file.
     IniFile() = default;
 
-    // From a file's bytes: UTF-8 when they are valid UTF-8 (a leading byte order mark is
-    // kept aside), else Windows-1252. Any bytes make a file; nothing is rejected.
+    // From a file's bytes: UTF-16 after its byte order mark (little- or big-endian), UTF-8
+    // when they are valid UTF-8 (a leading byte order mark is kept aside), else
+    // Windows-1252. Any bytes make a file; nothing is rejected.
     static IniFile FromBytes(std::string_view bytes);
 
-    // The bytes to store: Windows-1252 when every character has a byte there, the file did
-    // not start with a UTF-8 byte order mark and those bytes do not read as UTF-8 (unless
-    // they are plain ASCII), else UTF-8. FromBytes of them reads the same text.
+    // The bytes to store: a UTF-16 file stays UTF-16 in its byte order, with its mark.
+    // Otherwise Windows-1252 when every character has a byte there, the file did not start
+    // with a UTF-8 byte order mark and those bytes do not read as UTF-8 (unless they are
+    // plain ASCII), else UTF-8. FromBytes of them reads the same text.
     std::string ToBytes() const;
 
     // The value, or nothing when the section or the key is missing. UTF-8.
@@ -60,7 +62,9 @@ class IniFile {
 
     std::vector<Line> lines_;
     std::string newLine_ = "\r\n";
-    bool byteOrderMark_ = false;
+    // The byte form the file was read in, which a write keeps.
+    enum class Form { Plain, Utf8Marked, Utf16Little, Utf16Big };
+    Form form_ = Form::Plain;
 };
 
 }  // namespace lgcset::profiles

@@ -12,20 +12,10 @@ namespace lgcset::profiles {
 namespace fs = std::filesystem;
 namespace {
 
+constexpr const char* kNotAFile = "it is not a regular file";
+
 std::string ErrnoText(int error) {
     return std::generic_category().message(error);
-}
-
-// The file that a save replaces: a symbolic link's target, so that the link stays a link.
-fs::path SaveTarget(const fs::path& path) {
-    std::error_code ec;
-    if (fs::is_symlink(fs::symlink_status(path, ec))) {
-        const fs::path target = fs::canonical(path, ec);
-        if (!ec) {
-            return target;
-        }
-    }
-    return path;
 }
 
 // Creates a file beside target that did not exist before, named after it; a target whose
@@ -75,10 +65,16 @@ ReadOutcome ReadIniFile(const fs::path& path, IniFile& file, std::string& error)
         error = "it is a folder";
         return ReadOutcome::Failed;
     }
-    FilePtr in = OpenForReading(path, ec);
-    if (!in) {
-        error = ec.message();
-        return ReadOutcome::Failed;
+    FilePtr in;
+    switch (OpenForReading(path, in, ec)) {
+        case Opened::Open:
+            break;
+        case Opened::NotAFile:
+            error = kNotAFile;
+            return ReadOutcome::Failed;
+        case Opened::Failed:
+            error = ec.message();
+            return ReadOutcome::Failed;
     }
     std::string bytes;
     char buffer[8192];
@@ -102,10 +98,25 @@ ReadOutcome ReadIniFile(const fs::path& path, IniFile& file, std::string& error)
 }
 
 bool WriteIniFile(const fs::path& path, const IniFile& file, std::string& error) {
-    const fs::path target = SaveTarget(path);
-    fs::path temporary;
+    // Never through a link: a profile named over a link to another file (planted, or left
+    // from elsewhere) would write the settings and passwords into that file.
     std::error_code ec;
-    FilePtr out = CreateTemporary(target, temporary, ec);
+    switch (KindOfName(path, ec)) {
+        case NameKind::Missing:
+        case NameKind::File:
+            break;
+        case NameKind::Link:
+            error = "it is a symbolic link, which a profile is not written through";
+            return false;
+        case NameKind::Other:
+            error = kNotAFile;
+            return false;
+        case NameKind::Failed:
+            error = ec.message();
+            return false;
+    }
+    fs::path temporary;
+    FilePtr out = CreateTemporary(path, temporary, ec);
     if (!out) {
         error = ec.message();
         return false;
@@ -125,11 +136,11 @@ bool WriteIniFile(const fs::path& path, const IniFile& file, std::string& error)
         return false;
     }
     // The replacement keeps the old file's permissions.
-    const fs::file_status old = fs::status(target, ec);
+    const fs::file_status old = fs::status(path, ec);
     if (!ec && fs::exists(old)) {
         fs::permissions(temporary, old.permissions(), ec);
     }
-    if (!MoveReplacing(temporary, target, ec)) {
+    if (!MoveReplacing(temporary, path, ec)) {
         std::error_code ignored;
         fs::remove(temporary, ignored);
         error = ec.message();

@@ -16,13 +16,15 @@ inline constexpr std::uintmax_t kMaxIniFileBytes = 4 * 1024 * 1024;
 enum class ReadOutcome {
     Read,     // the file's text is in `file`
     Missing,  // no file of that name: `file` is empty
-    Failed,   // it exists but could not be read (or is too large); `error` says why
+    Failed,   // it exists but could not be read, is too large or is no regular file (a
+              // FIFO or a device is not even opened); `error` says why
 };
 
 ReadOutcome ReadIniFile(const std::filesystem::path& path, IniFile& file, std::string& error);
 
-// Writes the whole file. On failure the file at path is as it was, no temporary file is
-// left, and `error` says why.
+// Writes the whole file. A path that is a symbolic link or no regular file is refused; a
+// new file is readable by its owner only. On failure the file at path is as it was, no
+// temporary file is left, and `error` says why.
 bool WriteIniFile(const std::filesystem::path& path, const IniFile& file, std::string& error);
 
 }  // namespace lgcset::profiles

@@ -63,6 +63,30 @@ std::optional<std::uint8_t> Windows1252Byte(char32_t c) {
     return std::nullopt;
 }
 
+constexpr char32_t kReplacement = 0xFFFD;
+
+char16_t UnitAt(std::string_view bytes, std::size_t at, ByteOrder order) {
+    const auto first = static_cast<std::uint8_t>(bytes[at]);
+    const auto second = static_cast<std::uint8_t>(bytes[at + 1]);
+    return order == ByteOrder::Little ? static_cast<char16_t>(first | second << 8)
+                                      : static_cast<char16_t>(first << 8 | second);
+}
+
+void AppendUnit(std::string& out, char16_t unit, ByteOrder order) {
+    const auto low = static_cast<char>(unit & 0xFF);
+    const auto high = static_cast<char>(unit >> 8);
+    out += order == ByteOrder::Little ? low : high;
+    out += order == ByteOrder::Little ? high : low;
+}
+
+bool IsHighSurrogate(char32_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool IsLowSurrogate(char32_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
 }  // namespace
 
 bool IsValidUtf8(std::string_view bytes) {
@@ -100,6 +124,41 @@ std::optional<std::string> Utf8ToWindows1252(std::string_view text) {
         }
         out += static_cast<char>(*byte);
         at += next->second;
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8(std::string_view bytes, ByteOrder order) {
+    std::string out;
+    out.reserve(bytes.size());
+    const std::size_t units = bytes.size() / 2;
+    for (std::size_t i = 0; i < units; ++i) {
+        const char32_t unit = UnitAt(bytes, 2 * i, order);
+        const char32_t next = i + 1 < units ? UnitAt(bytes, 2 * (i + 1), order) : 0;
+        if (IsHighSurrogate(unit) && IsLowSurrogate(next)) {
+            settings::AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
+            ++i;
+        } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
+            settings::AppendUtf8(out, kReplacement);
+        } else {
+            settings::AppendUtf8(out, unit);
+        }
+    }
+    if (bytes.size() % 2 != 0)
+        settings::AppendUtf8(out, kReplacement);
+    return out;
+}
+
+std::string Utf8ToUtf16(std::string_view text, ByteOrder order) {
+    std::string out;
+    out.reserve(2 * text.size());
+    for (const char32_t c : settings::DecodeUtf8(text)) {
+        if (c < 0x10000) {
+            AppendUnit(out, static_cast<char16_t>(c), order);
+            continue;
+        }
+        AppendUnit(out, static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)), order);
+        AppendUnit(out, static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)), order);
     }
     return out;
 }

@@ -1,5 +1,7 @@
 // The byte forms of a profile file's text. Texts inside the program are UTF-8; a profile
-// on disk is Windows-1252 (the code page of the profiles kept in the field) or UTF-8.
+// on disk is Windows-1252 (the code page of the profiles kept in the field), UTF-8, or
+// UTF-16 with its byte order mark (as the Windows profile functions keep a file that starts
+// with one).
 #pragma once
 
 #include <optional>
@@ -19,5 +21,14 @@ std::string Windows1252ToUtf8(std::string_view bytes);
 // The Windows-1252 bytes of a UTF-8 text, or nothing when a character has no byte there
 // (or the text is not UTF-8).
 std::optional<std::string> Utf8ToWindows1252(std::string_view text);
+
+enum class ByteOrder { Little, Big };
+
+// The text of UTF-16 bytes (after their byte order mark). A unit that is half of no pair,
+// and an odd last byte, read as U+FFFD.
+std::string Utf16ToUtf8(std::string_view bytes, ByteOrder order);
+
+// The UTF-16 bytes of a UTF-8 text, without a byte order mark.
+std::string Utf8ToUtf16(std::string_view text, ByteOrder order);
 
 }  // namespace lgcset::profiles

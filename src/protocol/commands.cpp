@@ -144,7 +144,7 @@ ClockSetting ClockSetting::FromDateTime(int year, int month, int day, int hour, 
 }
 
 Frame BuildLogin(std::string_view password) {
-    Payload payload(4, 0x00);
+    Payload payload(kLoginPasswordLength, 0x00);
     const std::size_t n = std::min<std::size_t>(password.size(), payload.size());
     std::copy_n(password.begin(), n, payload.begin());
     return BuildFrame(code(Command::Login), payload);

@@ -2,6 +2,7 @@
 // check in place); stuffing happens on the send path (EscapeFrame).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -29,6 +30,9 @@ enum RequestType : std::uint8_t {
     kReadTimeRequest = 35,
     kDebugOffRequest = 41,
 };
+
+// The characters of the device password that a login carries.
+inline constexpr std::size_t kLoginPasswordLength = 4;
 
 // Login with the device password: its first four characters, padded with 0x00 to four.
 Frame BuildLogin(std::string_view password);

@@ -60,6 +60,7 @@ void Tfrm_mset::ExportHistory() {
     // refills the store, and the files must hold the transfer that has ended.
     const std::size_t count = HistoryCount;
     const std::uint64_t transfer = historyQuery_->Run();
+    const std::uint32_t repeats = historyQuery_->Repeats();
     const std::vector<data::HistoryRecord> records(History.data(), History.data() + count);
     const exports::ExportResult result = exports::ExportHistory(records.data(), count, options);
 
@@ -91,6 +92,9 @@ void Tfrm_mset::ExportHistory() {
                       "cells hold the logger's fields as text.")
                       .arg(result.invalidTimes)
                       .arg(count);
+    if (repeats > 0)
+        detail +=
+            QStringLiteral("\n%1.").arg(QString::fromStdString(data::RepeatedRecordsText(repeats)));
     Boxes().ShowDetailed(
         QStringLiteral("Historical Data Saved as Excel file and CSV file success."), detail);
 

@@ -224,6 +224,10 @@ TEST(CliCollectParts, PortPatternsPasswordsRangesAndFolders) {
     EXPECT_EQ(CollectPasswords(options).error,
               "--passwords: line 2 of " + options.passwordsFile +
                   ": \"truck 7\" is not a device ID: up to 15 digits and nothing else");
+    WriteText(options.passwordsFile, "1,aaaa\n2,86041234\n");
+    EXPECT_EQ(CollectPasswords(options).error,
+              "--passwords: line 2 of " + options.passwordsFile +
+                  ": the logger holds a password of at most 4 characters, not 8");
     options.passwordsFile = folder.File("missing.csv");
     EXPECT_FALSE(CollectPasswords(options).error.empty());
 

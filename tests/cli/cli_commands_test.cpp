@@ -190,6 +190,15 @@ TEST(CliProfiles, NothingIsWrittenAfterAFailedCheckOrFromAProfileThatCannotBeRea
     EXPECT_EQ(result.status, kExitUsage);
     EXPECT_NE(result.err.find("cannot write the profile"), std::string::npos) << result.err;
     EXPECT_EQ(FilesIn(folder.path), (std::vector<std::string>{"bad.ini", "p.ini"}));
+
+    // Nor is a profile written through a link into the file it leads to.
+    WriteText(folder.File("passwd"), "root:x:0:0\n");
+    std::filesystem::create_symlink(folder.File("passwd"), folder.File("link.ini"));
+    result = logger.Run({"read", folder.File("link.ini")});
+    EXPECT_EQ(result.status, kExitUsage);
+    EXPECT_EQ(result.err, "lgcset-cli: cannot write the profile " + folder.File("link.ini") +
+                              ": it is a symbolic link, which a profile is not written through\n");
+    EXPECT_EQ(ReadText(folder.File("passwd")), "root:x:0:0\n");
 }
 
 TEST(CliProfiles, AValueTheLoggerCannotHoldIsRefusedAndVerifiedMeansHeldAsTyped) {
@@ -268,25 +277,32 @@ TEST(CliProfiles, AFileThatIsNoProfileIsRefusedAndAHalfOneIsNamed) {
     EXPECT_NE(result.out.find("Port\t8000\t9000\n"), std::string::npos) << result.out;
 }
 
+// Each record once, whether a reply carries one record or several.
 TEST(CliHistory, ExportsTheRangeToTheWindowsTwoFiles) {
-    Logger logger(support::ExactLog(50, 10));
-    TempFolder folder;
-    CliResult result =
-        logger.Run({"history", "--from", "24-03-01", "--to", "24-03-31", "--out", folder.path});
-    ASSERT_EQ(result.status, kExitOk) << result.err;
-    const std::vector<std::string> files = FilesIn(folder.path);
-    ASSERT_EQ(files.size(), 2u);
-    EXPECT_TRUE(files[0].starts_with("SAVE2") && files[0].ends_with(".xls")) << files[0];
-    EXPECT_TRUE(files[1].starts_with("SAVE_CSV_") && files[1].ends_with(".csv")) << files[1];
-    EXPECT_EQ(result.out, "50 records\n" + (folder.path / files[0]).string() + "\n" +
-                              (folder.path / files[1]).string() + "\n");
-    const std::string csv = ReadText((folder.path / files[1]).string());
-    EXPECT_EQ(csv.rfind("time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,"
-                        "Direction\r\n",
-                        0),
-              0u);
-    EXPECT_EQ(Lines(csv), 51u);
-    EXPECT_NE(csv.find("\r\n24-03-10 12:00:00,"), std::string::npos);
+    for (const int perReply : {1, 8}) {
+        SCOPED_TRACE(std::to_string(perReply) + " records a reply");
+        sim::Options options = support::ExactLog(144, 10);
+        options.recordsPerReply = perReply;
+        Logger logger(options);
+        TempFolder folder;
+        CliResult result =
+            logger.Run({"history", "--from", "24-03-01", "--to", "24-03-31", "--out", folder.path});
+        ASSERT_EQ(result.status, kExitOk) << result.err;
+        const std::vector<std::string> files = FilesIn(folder.path);
+        ASSERT_EQ(files.size(), 2u);
+        EXPECT_TRUE(files[0].starts_with("SAVE2") && files[0].ends_with(".xls")) << files[0];
+        EXPECT_TRUE(files[1].starts_with("SAVE_CSV_") && files[1].ends_with(".csv")) << files[1];
+        EXPECT_EQ(result.out, "144 records\n" + (folder.path / files[0]).string() + "\n" +
+                                  (folder.path / files[1]).string() + "\n");
+        const std::string csv = ReadText((folder.path / files[1]).string());
+        EXPECT_EQ(csv.rfind("time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,"
+                            "Direction\r\n",
+                            0),
+                  0u);
+        EXPECT_EQ(Lines(csv), 145u);
+        EXPECT_NE(csv.find("\r\n24-03-09 12:10:00,"), std::string::npos);  // the first
+        EXPECT_NE(csv.find("\r\n24-03-10 12:00:00,"), std::string::npos);  // the last
+    }
 }
 
 TEST(CliHistory, TwoRunsInOneSecondKeepBothPairsAndNameTheFilesAsWritten) {

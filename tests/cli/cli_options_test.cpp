@@ -52,6 +52,7 @@ TEST(CliOptions, WrongUsageIsRefusedWithStatusTwoBeforeAnyPortIsOpened) {
         {"report", "a.csv", "--profile"},
         {"--demo", "info", "--profile", "p.ini"},  // --profile belongs to report
         {"--demo", "info", "--model", "R481"},
+        {"--demo", "--password", "86041234", "info"},  // would log in as 8604
     };
     for (const auto& arguments : wrong) {
         std::string line;
@@ -76,6 +77,9 @@ TEST(CliOptions, RefusalsSayWhatIsRefusedAndTheEdgesOfEachRangePass) {
               "2024-03-10)");
     EXPECT_EQ(error({"--demo", "clock", "--set", "1999-12-31 23:59:59"}),
               "--set: the logger keeps two-digit years, 2000 to 2099; 1999 cannot be given to it");
+    EXPECT_EQ(error({"--demo", "--password", "12345", "info"}),
+              "--password: the logger holds a password of at most 4 characters, not 5");
+    EXPECT_EQ(error({"--demo", "--password", "1234", "info"}), "");
     // The example is this system's kind of port name: "COM3" is no help on Linux.
     EXPECT_EQ(error({"info", "--port"}), "--port needs a port (such as /dev/ttyUSB0)");
 

@@ -59,8 +59,8 @@ class RecordingHost : public HistoryRequests, public HistoryObserver {
     Log Take() { return std::exchange(log, {}); }
 };
 
-Bytes Record(std::uint8_t hour, int sensors = 1) {
-    Bytes p{0x7F, 0x7F, 26, 3, 8, hour, 0, 0};
+Bytes Record(std::uint8_t hour, int sensors = 1, std::uint8_t minute = 0) {
+    Bytes p{0x7F, 0x7F, 26, 3, 8, hour, minute, 0};
     for (int ch = 0; ch < sensors; ++ch)
         p.insert(p.end(), {0x01, static_cast<std::uint8_t>(ch), 0, 0, 0xBC, 0x41});
     return p;
@@ -134,7 +134,8 @@ TEST(HistoryQuery, EveryRecordUpToTheTotalIsRequestedOnceInOrder) {
     std::vector<int> requested;
     f.host.Take();
     for (int k = 0; k < 300 && f.query.state() == HistoryQuery::State::Fetching; ++k) {
-        f.query.OnRecordReply(Record(static_cast<std::uint8_t>(k % 24)));
+        f.query.OnRecordReply(
+            Record(static_cast<std::uint8_t>(k % 24), 1, static_cast<std::uint8_t>(k / 24)));
         for (const std::string& line : f.host.Take())
             if (line.rfind("rec ", 0) == 0)
                 requested.push_back(std::stoi(line.substr(4)));
@@ -171,8 +172,9 @@ TEST(HistoryQuery, TheLateTwinOfAReSentRequestsReplyIsDroppedAndNoGenuineRecordI
     EXPECT_EQ((*f.store)[1].hour, 6);
     EXPECT_EQ((*f.store)[2].hour, 7);
 
-    // A genuine record identical to the one before is dropped no more often than the
-    // replies its predecessor's request can bring, and taken when the re-send brings it.
+    // A genuine reply identical to the one before is dropped no more often than the
+    // replies its predecessor's request can bring, and taken when the re-send brings it
+    // (its record, the same as the one stored, is then stored once).
     Fixture g;
     g.Start(2026, 3, 1, 2026, 3, 31);
     g.query.OnCountReply(4);
@@ -186,8 +188,61 @@ TEST(HistoryQuery, TheLateTwinOfAReSentRequestsReplyIsDroppedAndNoGenuineRecordI
     EXPECT_THAT(g.host.Take(), ElementsAre("resume", "resume", "resume"));
     EXPECT_EQ(g.count, 3);
     g.query.OnRecordReply(Record(9));
-    EXPECT_EQ(g.count, 4);
-    EXPECT_EQ((*g.store)[3].hour, 9);
+    EXPECT_EQ(g.query.state(), HistoryQuery::State::Ending);
+    EXPECT_EQ(g.count, 3);
+    EXPECT_EQ(g.query.Repeats(), 1u);
+}
+
+// A logger that sends a record again (replies that overlap, a record twice in one reply or
+// again later) has it stored, counted and exported once, in the order first sent; a record
+// that differs in any value is no repeat.
+TEST(HistoryQuery, ARecordSentAgainInOneTransferIsStoredOnce) {
+    Bytes otherValue = Record(1);
+    otherValue[12] = 0x01;
+    Bytes nan = Record(5);
+    nan[12] = 0x00, nan[13] = 0x00, nan[14] = 0xC0, nan[15] = 0x7F;
+    struct Case {
+        const char* what;
+        std::vector<Bytes> replies;
+        std::vector<int> hours;  // of the records stored, in order
+        std::uint32_t repeats;
+    };
+    for (const Case& c : {
+             Case{"overlapping replies",
+                  {Concat({Record(1), Record(2), Record(3)}),
+                   Concat({Record(2), Record(3), Record(4)}), Concat({Record(3), Record(4)}),
+                   Record(4)},
+                  {1, 2, 3, 4},
+                  5},
+             Case{"twice in one reply", {Concat({Record(1), Record(1)}), Record(2)}, {1, 2}, 1},
+             Case{"again after others", {Record(1), Record(2), Record(1)}, {1, 2}, 1},
+             Case{"a sensor's NaN again", {nan, Record(2), nan}, {5, 2}, 1},
+             Case{"same time, other value or sensors",
+                  {Record(1), otherValue, Record(1, 2)},
+                  {1, 1, 1},
+                  0},
+         }) {
+        Fixture f;
+        f.Start(2026, 3, 1, 2026, 3, 31);
+        f.query.OnCountReply(static_cast<std::uint16_t>(c.replies.size()));
+        for (const Bytes& reply : c.replies) f.query.OnRecordReply(reply);
+        f.host.Take();
+        f.query.OnRecordReply(Bytes{0x01});
+        EXPECT_THAT(f.host.Take(),
+                    ElementsAre("ended", "export " + std::to_string(c.hours.size()), "pb hidden"))
+            << c.what;
+        std::vector<int> hours;
+        for (std::size_t i = 0; i < c.hours.size(); ++i) hours.push_back((*f.store)[i].hour);
+        EXPECT_EQ(hours, c.hours) << c.what;
+        EXPECT_EQ(f.query.Repeats(), c.repeats) << c.what;
+
+        // The next transfer starts afresh.
+        f.Start(2026, 3, 1, 2026, 3, 31);
+        f.query.OnCountReply(1);
+        f.query.OnRecordReply(c.replies.back());
+        EXPECT_EQ(f.query.Repeats(), 0u) << c.what;
+        EXPECT_GE(f.count, 1) << c.what;
+    }
 }
 
 TEST(HistoryQuery, EmptyRangeEndsWithTheMessageAndSendsNothingMore) {
@@ -285,12 +340,28 @@ TEST(HistoryQuery, AFullLogOfSeveralRecordsAReplyFillsTheStoreAndTellsWhatWasLef
     Fixture f;
     f.Start(2026, 3, 1, 2026, 3, 31);
     f.query.OnCountReply(65535);
-    const Bytes three = Concat({Record(1), Record(2), Record(3)});
+    // Three records a reply, each at a time of its own.
+    int at = 0;
+    const auto next = [&at] {
+        const auto field = [&at](int unit, int range) {
+            return static_cast<std::uint8_t>(at / unit % range);
+        };
+        Bytes p{0x7F,
+                0x7F,
+                26,
+                3,
+                static_cast<std::uint8_t>(1 + field(86400, 28)),
+                field(3600, 24),
+                field(60, 60),
+                field(1, 60)};
+        ++at;
+        return p;
+    };
     std::uint32_t lastRequested = 1;
     bool sawZero = false;
     f.host.Take();
     while (f.query.state() == HistoryQuery::State::Fetching) {
-        f.query.OnRecordReply(three);
+        f.query.OnRecordReply(Concat({next(), next(), next()}));
         for (const std::string& line : f.host.Take()) {
             if (line.rfind("rec ", 0) != 0)
                 continue;
@@ -305,6 +376,7 @@ TEST(HistoryQuery, AFullLogOfSeveralRecordsAReplyFillsTheStoreAndTellsWhatWasLef
     EXPECT_TRUE(sawZero);
     EXPECT_EQ(f.count, 65535);
     EXPECT_EQ(f.query.LeftOut(), 3u * 65535 - 65535);
+    EXPECT_EQ(f.query.Repeats(), 0u);
     f.query.OnRecordReply(Bytes{1});
     EXPECT_THAT(
         f.host.Take(),
@@ -323,6 +395,7 @@ TEST(HistoryOutcome, TextsAreTheOnesUsersKnow) {
     EXPECT_EQ(OutcomeMessage({HistoryResult::EndedEarly, 65535, 65535, 12}),
               "The history transfer ended early: 65535 of 65535 records arrived (12 more did not "
               "fit in the history store). Export the records that arrived?");
+    EXPECT_EQ(RepeatedRecordsText(3), "3 records that arrived again were left out");
     EXPECT_EQ(OutcomeMessage({HistoryResult::EndedEarly, 0, 9, 0}),
               "The history transfer ended early: 0 of 9 records arrived. Export the records "
               "that arrived?");

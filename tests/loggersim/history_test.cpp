@@ -138,31 +138,40 @@ TEST(SimulatedHistory, RecordsCarryTheModelsSensorsWithGapsAndSomeGpsFixes) {
     EXPECT_GT(empty, 0);
 }
 
-TEST(SimulatedHistory, SeveralRecordsPerReplyStopAtTheRangeEnd) {
-    Options o = Hourly();
-    o.recordsPerReply = 3;
-    SimLine line(o);
-    ASSERT_EQ(Count(line, {26, 3, 8, 26, 3, 8}), 24);
-    const auto first = Fetch(line, 1);
-    ASSERT_EQ(first.size(), 3u);
-    EXPECT_EQ(first[0].time.hour, 0);
-    EXPECT_EQ(first[1].time.hour, 1);
-    EXPECT_EQ(first[2].time.hour, 2);
-    const auto nearEnd = Fetch(line, 23);
-    ASSERT_EQ(nearEnd.size(), 2u);
-    EXPECT_EQ(nearEnd[1].time, (CivilTime{2026, 3, 8, 23, 0, 0}));
-}
-
-TEST(SimulatedHistory, RepliesNeverExceed256Bytes) {
-    Options o = Hourly();
-    o.model = "R483";
-    o.recordsPerReply = 64;
-    SimLine line(o);
-    ASSERT_EQ(Count(line, {26, 1, 1, 26, 12, 31}), 72);
-    for (std::uint16_t k : {1, 4, 37, 70, 72}) {
-        const auto records = Fetch(line, k);  // checks the size and that records are whole
-        EXPECT_GE(records.size(), 1u);
-        EXPECT_LE(records.size(), 73u - k);
+// With several records a reply, the count is one of replies and each carries the records
+// after the previous one's: every record once, in order, whatever fits in a payload.
+TEST(SimulatedHistory, SeveralRecordsPerReplyCarryEachRecordOnce) {
+    struct Case {
+        const char* model;
+        int perReply;
+        Bytes range;
+        std::uint16_t replies;  // 0: as many as the records' sizes make
+        std::uint32_t records;
+    };
+    for (const Case& c : {Case{"R481", 3, {26, 3, 8, 26, 3, 8}, 8, 24},
+                          Case{"R481", 8, {26, 3, 8, 26, 3, 8}, 0, 24},
+                          Case{"R481", 5, {26, 3, 8, 26, 3, 8}, 5, 24},  // the last one fewer
+                          Case{"R483", 64, {26, 1, 1, 26, 12, 31}, 0, 72}}) {
+        Options o = Hourly();
+        o.model = c.model;
+        o.recordsPerReply = c.perReply;
+        SimLine line(o);
+        const std::uint16_t total = Count(line, c.range);
+        if (c.replies > 0) {
+            EXPECT_EQ(total, c.replies) << c.perReply;
+        }
+        std::vector<CivilTime> times;
+        for (std::uint16_t k = 1; k <= total; ++k) {
+            const auto records = Fetch(line, k);  // checks the size and that records are whole
+            EXPECT_GE(records.size(), 1u);
+            EXPECT_LE(records.size(), static_cast<std::size_t>(c.perReply));
+            for (const Record& r : records) times.push_back(r.time);
+        }
+        ASSERT_EQ(times.size(), c.records) << c.perReply;
+        for (std::size_t i = 1; i < times.size(); ++i)
+            EXPECT_LT(ToSeconds(times[i - 1]), ToSeconds(times[i])) << c.perReply << " at " << i;
+        EXPECT_TRUE(line.Ask(Command::HistoryRecord, {static_cast<std::uint8_t>(total + 1), 0})
+                        ->empty());
     }
 }
 

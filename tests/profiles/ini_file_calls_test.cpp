@@ -43,7 +43,7 @@ TEST(IniFileCalls, OnlyAFreeNameMakesANewFileWhichThenReplacesTheOldOneWhole) {
     EXPECT_FALSE(fs::exists(folder / "site.ini.saving"));
 
     error.clear();
-    EXPECT_FALSE(OpenForReading(folder / "absent.ini", error));
+    EXPECT_EQ(OpenForReading(folder / "absent.ini", file, error), Opened::Failed);
     EXPECT_TRUE(error);
     EXPECT_FALSE(MoveReplacing(folder / "absent.ini", folder / "site.ini", error));
     EXPECT_EQ(Read(folder / "site.ini"), "new");

@@ -4,12 +4,15 @@
 #include <unistd.h>
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <sys/stat.h>
 #endif
 
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +44,30 @@ std::vector<std::string> FolderEntries(const fs::path& folder) {
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// UTF-16 bytes with their byte order mark, and back: nothing unless the bytes are that mark
+// and whole units.
+std::string Utf16Bytes(std::u16string_view text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+        const auto high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+std::optional<std::u16string> Utf16Text(const std::string& bytes, bool bigEndian) {
+    if (bytes.size() % 2 != 0 || !bytes.starts_with(bigEndian ? "\xFE\xFF" : "\xFF\xFE"))
+        return std::nullopt;
+    std::u16string text;
+    for (std::size_t at = 2; at < bytes.size(); at += 2) {
+        const auto first = static_cast<unsigned char>(bytes[at]);
+        const auto second = static_cast<unsigned char>(bytes[at + 1]);
+        text += static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first);
+    }
+    return text;
 }
 
 class ProfileFile : public ::testing::Test {
@@ -270,23 +297,88 @@ TEST_F(ProfileFile, AFileThatCannotBeReadOrHoldsNoSettingsChangesNothing) {
     EXPECT_EQ(model.Text("edt_setpwd"), "8604");
 }
 
-TEST_F(ProfileFile, AReplacedFileKeepsItsPermissionsAndALinkStaysALink) {
+// A save goes to a regular file only: never through a symbolic link into the file it leads
+// to, never into a FIFO (whose read would wait for ever) or a folder; reading follows a link.
+// A new file is its owner's alone (it holds passwords); a replaced one keeps its permissions.
+TEST_F(ProfileFile, OnlyARegularFileIsWrittenAndANewOneIsItsOwnersAlone) {
 #ifdef _WIN32
     GTEST_SKIP() << "GCC 12's library makes no symbolic links on Windows, and reads every "
                     "file's permissions back as 0666";
+#else
+    const fs::path elsewhere = folder / "elsewhere";
+    const std::string elsewhereBytes = "[gprs]\r\nport=9001\r\n";
+    WriteBytes(elsewhere, elsewhereBytes);
+    constexpr auto kOwnerOnly = fs::perms::owner_read | fs::perms::owner_write;
+    constexpr auto kShared = kOwnerOnly | fs::perms::group_read;
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path&)> make;
+        ProfileLoad load;
+        std::optional<fs::perms> savedAs;  // nothing: the save is refused
+    };
+    const Case cases[] = {
+        {"link.ini", [&](const fs::path& p) { fs::create_symlink(elsewhere, p); },
+         ProfileLoad::Loaded, std::nullopt},
+        {"dangling.ini", [&](const fs::path& p) { fs::create_symlink(folder / "nowhere", p); },
+         ProfileLoad::NoSettings, std::nullopt},
+        {"fifo.ini", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
+         ProfileLoad::Unreadable, std::nullopt},
+        {"folder.ini", [](const fs::path& p) { fs::create_directory(p); }, ProfileLoad::Unreadable,
+         std::nullopt},
+        {"plain.ini",
+         [&](const fs::path& p) {
+             WriteBytes(p, elsewhereBytes);
+             fs::permissions(p, kShared);
+         },
+         ProfileLoad::Loaded, kShared},
+        {"new.ini", [](const fs::path&) {}, ProfileLoad::NoSettings, kOwnerOnly},
+    };
+    for (const Case& c : cases) {
+        const fs::path path = folder / c.name;
+        c.make(path);
+        const fs::file_type type = fs::symlink_status(path).type();
+        SettingsModel model;
+        std::string error;
+        EXPECT_EQ(LoadProfileFile(path, model, error), c.load) << c.name;
+        if (c.load == ProfileLoad::Loaded) {
+            EXPECT_EQ(model.Text("edt_port"), "9001") << c.name;
+        }
+        EXPECT_EQ(SaveProfileFile(model, path, error), c.savedAs.has_value()) << c.name;
+        if (c.savedAs) {
+            EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, *c.savedAs) << c.name;
+            EXPECT_EQ(IniFile::FromBytes(ReadBytes(path)).Read("COM", "setPwd"), "8604");
+        } else {
+            EXPECT_FALSE(error.empty()) << c.name;
+            EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+            EXPECT_EQ(fs::symlink_status(path).type(), type) << c.name;
+        }
+    }
+    EXPECT_EQ(ReadBytes(elsewhere), elsewhereBytes);
+    EXPECT_EQ(FolderEntries(folder),
+              (std::vector<std::string>{"dangling.ini", "elsewhere", "fifo.ini", "folder.ini",
+                                        "link.ini", "new.ini", "plain.ini"}));
 #endif
-    const fs::path real = folder / "real.ini";
-    WriteBytes(real, "[Notes]\r\nx=1\r\n");
-    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
-    fs::create_symlink(real, folder / "link.ini");
-    SettingsModel model;
-    std::string error;
-    ASSERT_TRUE(SaveProfileFile(model, folder / "link.ini", error)) << error;
-    EXPECT_TRUE(fs::is_symlink(folder / "link.ini"));
-    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(IniFile::FromBytes(ReadBytes(real)).Read("COM", "setPwd"), "8604");
-    EXPECT_EQ(IniFile::FromBytes(ReadBytes(real)).Read("Notes", "x"), "1");
+}
+
+// A UTF-16 profile, as the Windows profile functions keep a file that starts with a byte
+// order mark, loads, and a save keeps the whole file UTF-16 in its byte order.
+TEST_F(ProfileFile, AUtf16ProfileLoadsAndIsSavedInItsOwnEncoding) {
+    const std::u16string kept = u"; Z\u00FCrich \u2192 \U0001F600\r\n[gprs]\r\nport=";
+    for (const bool bigEndian : {false, true}) {
+        const fs::path path = folder / (bigEndian ? "be.ini" : "le.ini");
+        WriteBytes(path, Utf16Bytes(kept + u"9001\r\n", bigEndian));
+        SettingsModel model;
+        std::string error;
+        ASSERT_EQ(LoadProfileFile(path, model, error), ProfileLoad::Loaded) << path;
+        EXPECT_EQ(model.Text("edt_port"), "9001");
+        model.SetText("edt_port", "9002");
+        ASSERT_TRUE(SaveProfileFile(model, path, error)) << error;
+
+        const std::optional<std::u16string> text = Utf16Text(ReadBytes(path), bigEndian);
+        ASSERT_TRUE(text) << path << " is no longer UTF-16 with its mark";
+        EXPECT_TRUE(text->starts_with(kept + u"9002\r\n")) << path;
+        EXPECT_NE(text->find(u"\r\n[COM]\r\nsetPwd=8604\r\n"), std::u16string::npos) << path;
+    }
 }
 
 TEST_F(ProfileFile, ANameAsLongAsANameCanBeIsNoObstacle) {

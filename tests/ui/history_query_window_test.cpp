@@ -175,6 +175,38 @@ TEST_F(HistoryWindow, AQueryStartedDuringTheExportKeepsTheRecordsItHasReceived) 
     EXPECT_FALSE(w_->pb_write->isHidden()) << "the new transfer's bar";
 }
 
+TEST_F(HistoryWindow, RecordsOfRepliesThatOverlapAreExportedOnceAndTheRepeatsAreSaid) {
+    ExportCapture files(*w_);
+    w_->boxes.SetDefaultAnswer(false);  // the files are not opened
+    const auto record = [](std::uint8_t minute) {
+        return Bytes{0x7F, 0x7F, 26, 3, 1, 0, minute, 0, 0x01, 0x00, 0, 0, 0xBC, 0x41};
+    };
+    const auto reply = [&](std::uint8_t first) {
+        Bytes both = record(first);
+        const Bytes second = record(static_cast<std::uint8_t>(first + 1));
+        both.insert(both.end(), second.begin(), second.end());
+        return OnWire(0x16, both);
+    };
+    Query(QDate(2026, 3, 1), QDate(2026, 3, 31));
+    ASSERT_TRUE(Sent(OnWire(0x15, {26, 3, 1, 26, 3, 31})));
+    pty_.Write(OnWire(0x15, {2, 0}));
+    ASSERT_TRUE(Sent(OnWire(0x16, {1, 0})));
+    pty_.Write(reply(1));
+    ASSERT_TRUE(Sent(OnWire(0x16, {2, 0})));
+    pty_.Write(reply(2));
+    ASSERT_TRUE(Sent(OnWire(0x16, {0, 0})));
+    pty_.Write(OnWire(0x16, {0xFF}));
+    ASSERT_TRUE(WaitFor([&] { return files.Files().size() == 2; }, 3000));
+    Pump(30);
+
+    const std::string csv = ReadFile(files.folder / files.Files()[1]);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 4) << csv;  // the header and 3 records
+    ASSERT_FALSE(w_->boxes.Boxes().empty());
+    EXPECT_TRUE(w_->boxes.Boxes().front().detail.endsWith(
+        QStringLiteral("\n1 records that arrived again were left out.")))
+        << w_->boxes.Boxes().front().detail.toStdString();
+}
+
 TEST_F(HistoryWindow, ARangeOfSevenMonthsIsRefusedAndNothingIsSent) {
     Query(QDate(2023, 1, 1), QDate(2023, 8, 1));
     ASSERT_EQ(w_->boxes.Boxes().size(), 1u);

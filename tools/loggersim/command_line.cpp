@@ -491,7 +491,8 @@ History (a synthetic log, fixed when the simulator starts):
   --history-end="YYYY-MM-DD HH:MM[:SS]"
                          time of the last record (default: the clock at start)
   --records-per-reply=N  records carried by one history reply, as many of them
-                         as fit in 256 bytes (default 1)
+                         as fit in 256 bytes (default 1); the count is then one
+                         of replies, each carrying the records after the last
   --records=N            exactly N records (0..1000000) up to the end, instead
                          of --days: a count of 1, 256 or 65535 for a range
                          that holds the whole log

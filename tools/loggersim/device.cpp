@@ -133,13 +133,36 @@ std::optional<Reply> Device::PageCommand(const Request& r) {
 
 Reply Device::HistoryCount(const Request& r) {
     selection_ = {};
+    replyStarts_.clear();
     if (r.payload.size() >= 6) {
         selection_ = history_.Select(DayFromWire(r.payload, 0), DayFromWire(r.payload, 3));
-        selection_.count = std::min<std::uint32_t>(selection_.count, 0xFFFF);  // a 16-bit count
     }
+    // The count is one of replies, 16 bits wide: each number is asked once, so replies that
+    // carry several records carry the next ones, never those of another reply.
+    std::uint32_t at = 0;
+    while (at < selection_.count && replyStarts_.size() < 0xFFFF) {
+        replyStarts_.push_back(at);
+        at = ReplyEnd(at);
+    }
+    replyStarts_.push_back(at);
+    const auto replies = static_cast<std::uint32_t>(replyStarts_.size() - 1);
     return Reply{code(Command::HistoryCount),
-                 {static_cast<std::uint8_t>(selection_.count & 0xFF),
-                  static_cast<std::uint8_t>(selection_.count >> 8)}};
+                 {static_cast<std::uint8_t>(replies & 0xFF),
+                  static_cast<std::uint8_t>(replies >> 8)}};
+}
+
+std::uint32_t Device::ReplyEnd(std::uint32_t start) const {
+    const auto most = static_cast<std::uint32_t>(options_.recordsPerReply);
+    std::size_t size = history_.RecordSize(selection_.first + start);
+    std::uint32_t end = start + 1;
+    while (end < selection_.count && end - start < most) {
+        size += history_.RecordSize(selection_.first + end);
+        if (size > protocol::kPayloadArea) {
+            break;
+        }
+        ++end;
+    }
+    return end;
 }
 
 Reply Device::HistoryRecord(const Request& r) const {
@@ -152,17 +175,13 @@ Reply Device::HistoryRecord(const Request& r) const {
         reply.payload.push_back(kSuccess);  // end of transfer
         return reply;
     }
-    // Record `number` of the last counted range, and as many of the following ones as the
-    // options ask for and the payload holds. A number outside the range gets an empty body.
-    for (std::uint32_t k = number; k <= selection_.count; ++k) {
-        const std::uint32_t index = selection_.first + k - 1;
-        const bool firstRecord = k == number;
-        if (!firstRecord &&
-            (k - number >= static_cast<std::uint32_t>(options_.recordsPerReply) ||
-             reply.payload.size() + history_.RecordSize(index) > protocol::kPayloadArea)) {
-            break;
-        }
-        history_.AppendRecord(index, reply.payload);
+    // Reply `number` of the last counted range. A number outside the range gets an empty
+    // body.
+    if (number >= replyStarts_.size()) {
+        return reply;
+    }
+    for (std::uint32_t k = replyStarts_[number - 1]; k < replyStarts_[number]; ++k) {
+        history_.AppendRecord(selection_.first + k, reply.payload);
     }
     return reply;
 }

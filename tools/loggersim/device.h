@@ -45,6 +45,8 @@ class Device {
     std::optional<Reply> PageCommand(const Request& r);
     Reply HistoryCount(const Request& r);
     Reply HistoryRecord(const Request& r) const;
+    // One past the last record (in the selection) of the reply that starts at `start`.
+    std::uint32_t ReplyEnd(std::uint32_t start) const;
     Reply CurrentData(std::int64_t hostNow) const;
     Reply RelayControl(const Request& r, std::int64_t hostNow);
     Reply SetTime(const Request& r, std::int64_t hostNow);
@@ -58,6 +60,9 @@ class Device {
     std::int64_t clockOffset_ = 0;
     HistoryLog history_;
     HistoryLog::Range selection_;
+    // Where each reply of the selection starts in it, and one past the last reply's end:
+    // up to recordsPerReply records a reply, as many as fit in its payload.
+    std::vector<std::uint32_t> replyStarts_;
     bool debugOn_ = false;
     DebugTraffic debugTraffic_;
     std::size_t debugScriptStep_ = 0;

@@ -50,7 +50,8 @@ struct Options {
     int days = 7;
     std::optional<CivilTime> historyEnd;
     std::optional<std::uint32_t> historyRecords;  // exactly this many records, not `days`
-    int recordsPerReply = 1;  // records carried by one HistoryRecord reply (as many as fit)
+    // Records carried by one HistoryRecord reply (as many as fit); the count is one of replies.
+    int recordsPerReply = 1;
     // Records (numbered from 1 in the whole log; 0 for none) carrying an item with a tag,
     // or with sub-codes, that no history record has.
     std::uint32_t unknownTagRecord = 0;
