@@ -45,6 +45,7 @@ void HistoryQuery::Start(const QueryRange& range) {
     count_ = 0;
     total_ = 0;
     leftOut_ = 0;
+    endedEarly_ = false;
     twins_ = {};
     state_ = State::Counting;
     observer_.ClearTransferProgress();  // of a transfer this one restarts
@@ -144,6 +145,7 @@ void HistoryQuery::EndEarly() {
     if (state_ == State::Idle)
         return;
     state_ = State::Idle;
+    endedEarly_ = true;
     const std::uint64_t run = ++run_;
     observer_.ClearTransferProgress();
     observer_.SetProgressVisible(false);

@@ -118,6 +118,8 @@ class HistoryQuery {
     std::uint32_t Index() const { return index_; }
     // Records of this transfer that did not fit in the store.
     std::uint32_t LeftOut() const { return leftOut_; }
+    // The last transfer was ended before its last record (timeout, Stop, the line lost).
+    bool EndedEarly() const { return endedEarly_; }
     // Replies of this transfer dropped as the late twin of the reply taken before them.
     std::uint32_t LateTwins() const { return twins_.Dropped(); }
     // Changes whenever a transfer starts or ends. Work that lets events in (the window's
@@ -141,6 +143,7 @@ class HistoryQuery {
     // than the numbers sent: after request 65,535 it holds 65,536, not 0.
     std::uint32_t index_ = 0;
     std::uint32_t leftOut_ = 0;
+    bool endedEarly_ = false;
     protocol::LateTwinFilter twins_;
     // Advances whenever a transfer starts or ends: a step that ran a modal box checks that
     // nothing started or ended the transfer in the meantime.

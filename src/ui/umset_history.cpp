@@ -36,11 +36,15 @@ void Tfrm_mset::BuildHistoryQuery() {
 void Tfrm_mset::Button1Click() {
     const QDate from = DateTimePicker1->date();
     const QDate to = DateTimePicker2->date();
-    historyQuery_->Start(data::MakeQueryRange(from.year(), from.month(), from.day(), to.year(),
-                                              to.month(), to.day()));
+    const data::QueryRange range = data::MakeQueryRange(from.year(), from.month(), from.day(),
+                                                        to.year(), to.month(), to.day());
+    if (DeferQueryForDeviceId(range))
+        return;
+    historyQuery_->Start(range);
 }
 
 void Tfrm_mset::EndHistoryTransfer() {
+    queryAfterId_.reset();  // a query still waiting for the device ID never starts
     historyQuery_->EndEarly();
 }
 
