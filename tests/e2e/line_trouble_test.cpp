@@ -136,6 +136,8 @@ TEST(LineTrouble, AFieldThatDoesNotConvertOrFitIsNamedAndNothingIsSent) {
          QStringLiteral("Log interval timer: 300 does not fit; the logger holds 0 to 255.")},
         {w.edt_port, QStringLiteral("70000"),
          QStringLiteral("Port: 70000 does not fit; the logger holds 0 to 65535.")},
+        {w.edt_gprsname, QStringLiteral("x€"),
+         QStringLiteral("The value of \"User Name\" holds \"€\", which the logger cannot store.")},
     };
     for (const auto& c : cases) {
         const QString good = c.edit->text();
