@@ -74,7 +74,7 @@ class HistoryObserver {
     // records received so far.
     virtual void ShowNextIndex([[maybe_unused]] std::uint16_t index) {}
     virtual void ShowReceived([[maybe_unused]] std::uint16_t count) {}
-    // Status panel 2: "Historical Data Saved...", painted at once.
+    // A record was taken into the store (the window clears a re-send's status text).
     virtual void ShowSaving() {}
     // Where the transfer stands: `answered` of `total` requests answered. The host decides
     // how often it is worth showing.
