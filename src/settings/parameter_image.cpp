@@ -536,10 +536,10 @@ std::vector<InvalidField> ValidateForSave(const SettingsView& view) {
             if (const auto problem = Problem(view, placed)) {
                 const bool text = *problem == InvalidReason::TooLong;
                 const std::string typed = view.Text(placed.widget);
-                invalid.push_back({placed.widget, UserCaption(placed.widget), *problem, typed,
-                                   text ? CharacterCapacity(*placed.field)
-                                        : LargestOfWidth(placed.field->width),
-                                   FirstUnstorable(typed)});
+                invalid.push_back(
+                    {placed.widget, UserCaption(placed.widget), *problem, typed,
+                     text ? CharacterCapacity(*placed.field) : LargestOfWidth(placed.field->width),
+                     FirstUnstorable(typed)});
             }
         }
     }

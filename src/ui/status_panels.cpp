@@ -95,7 +95,7 @@ QString StatusPanels::ToolTipAt(const QPoint& position) const {
         const QString& text = panels_[static_cast<std::size_t>(i)].text;
         const QFontMetrics metrics(font());
         return metrics.elidedText(text, Qt::ElideRight, TextRect(i).width()) == text ? QString()
-                                                                                      : text;
+                                                                                     : text;
     }
     return {};
 }

@@ -193,8 +193,8 @@ TEST(CliCollect, TwoCollectorsOfOneLoggerIntoPostgresAtOnceKeepEachReadingOnce) 
 
 TEST(CliCollectParts, PortPatternsPasswordsRangesAndFolders) {
     TempFolder folder;
-    for (const std::string name : {"logger10", "logger2", "other", "ttyUSB0", "ttyUSB3",
-                                   "ttyUSB4", "ttyUSB12", "ttyACM0", ".ttyUSB1"})
+    for (const std::string name : {"logger10", "logger2", "other", "ttyUSB0", "ttyUSB3", "ttyUSB4",
+                                   "ttyUSB12", "ttyACM0", ".ttyUSB1"})
         WriteText(folder.File(name), "");
     // The shell's rules: bracket expressions, '*' and '?', a leading '.' matched only by one.
     const std::vector<std::pair<std::string, std::vector<std::string>>> patterns{

@@ -216,10 +216,12 @@ TEST(LineTrouble, ALinePulledDuringATransferArchivesWhatArrived) {
     w.DateTimePicker2->setDate(QDate(2024, 3, 31));
     w.Button1->click();  // every box answered Yes: export what arrived
     ASSERT_TRUE(WaitFor(
-        [&] { return w.StatusText().contains(QStringLiteral("archived")) || !w.LinkOpen(); }, 20000));
+        [&] { return w.StatusText().contains(QStringLiteral("archived")) || !w.LinkOpen(); },
+        20000));
     test::Pump(200);
-    EXPECT_EQ(w.StatusText(), QStringLiteral("50 new records archived (0 already there); the "
-                                             "transfer ended early: 50 of 200 records had arrived"));
+    EXPECT_EQ(w.StatusText(),
+              QStringLiteral("50 new records archived (0 already there); the "
+                             "transfer ended early: 50 of 200 records had arrived"));
     for (const auto& box : w.boxes.Boxes())
         EXPECT_FALSE(box.text.contains(QStringLiteral("not archived"))) << box.text.toStdString();
 
