@@ -22,6 +22,7 @@
 #include "data/sha256.h"
 #include "export/history_export.h"
 #include "link/port_list.h"
+#include "link/port_pattern.h"
 
 namespace lgcset::cli {
 
@@ -361,27 +362,6 @@ std::string TwoDecimals(double s) {
 
 }  // namespace
 
-bool WildcardMatch(std::string_view pattern, std::string_view text) {
-    // Greedy with one backtrack point: linear enough for port names.
-    std::size_t p = 0, t = 0, star = std::string_view::npos, mark = 0;
-    while (t < text.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == text[t])) {
-            ++p;
-            ++t;
-        } else if (p < pattern.size() && pattern[p] == '*') {
-            star = p++;
-            mark = t;
-        } else if (star != std::string_view::npos) {
-            p = star + 1;
-            t = ++mark;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
-    return p == pattern.size();
-}
-
 std::vector<std::string> CollectPorts(const CliOptions& options) {
     std::vector<std::string> ports;
     std::set<std::string> seen;
@@ -400,12 +380,12 @@ std::vector<std::string> CollectPorts(const CliOptions& options) {
             std::error_code error;
             for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
                  it.increment(error))
-                if (WildcardMatch(name, it->path().filename().string()))
+                if (link::PortNameMatches(name, it->path().filename().string()))
                     matches.push_back((folder / it->path().filename()).string());
         } else {
             for (const std::string& port : link::ListSerialPorts())
-                if (WildcardMatch(pattern, port) ||
-                    WildcardMatch(pattern, std::filesystem::path(port).filename().string()))
+                if (link::PortNameMatches(pattern, port) ||
+                    link::PortNameMatches(pattern, std::filesystem::path(port).filename().string()))
                     matches.push_back(port);
         }
         std::sort(matches.begin(), matches.end(), link::NaturalLess);
@@ -463,6 +443,8 @@ PasswordList CollectPasswords(const CliOptions& options) {
     }
     if (found == 0 && list.passwords.empty())
         list.error = "--passwords: " + options.passwordsFile + " holds no password";
+    else if (!options.passwordGiven)
+        add(kFactoryPassword);
     return list;
 }
 

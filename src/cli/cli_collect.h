@@ -30,14 +30,12 @@ struct PortCollection {
 
 // The ports of --port and --ports-glob, each once, in the order given (a pattern's matches
 // in natural order). A pattern with a '/' matches the files of its folder, others match
-// the system's port names.
+// the system's port names; either by the system's own pattern rules (link/port_pattern.h).
 std::vector<std::string> CollectPorts(const CliOptions& options);
 
-// "*" any run of characters, "?" one character; everything else itself.
-bool WildcardMatch(std::string_view pattern, std::string_view text);
-
 // The passwords to try in turn: --password when it was given, then the distinct passwords
-// of --passwords FILE ("device ID,password" lines). A logger tells its device ID only after
+// of --passwords FILE ("device ID,password" lines), then, without --password, the factory
+// password (a logger never set up is still on it). A logger tells its device ID only after
 // a login, so each password is tried until one is taken.
 struct PasswordList {
     std::vector<std::string> passwords;

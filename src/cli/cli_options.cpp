@@ -71,11 +71,12 @@ constexpr std::array<CommandEntry, 14> kCommands{{
      "the day of its newest archived reading to today, and one never seen (or last seen\n"
      "more than six months ago) over the last six months. --passwords FILE holds lines of\n"
      "\"device ID,password\"; a logger tells its ID only after a login, so each password is\n"
-     "tried in turn (--password first when given). A line per port shows the progress on\n"
-     "standard error when it is a terminal; a table of every port (port, device ID, new\n"
-     "records, seconds, result) follows on standard output, as JSON with --json. One\n"
-     "port's failure never stops the others, and what it fetched before its line was lost\n"
-     "is archived. Exit status: 0 when every port succeeded, else the worst of the ports.\n"
+     "tried in turn (--password first when given, else the factory password last). A line\n"
+     "per port shows the progress on standard error when it is a terminal; a table of\n"
+     "every port (port, device ID, new records, seconds, result) follows on standard\n"
+     "output, as JSON with --json. One port's failure never stops the others, and what it\n"
+     "fetched before its line was lost is archived. Exit status: 0 when every port\n"
+     "succeeded, else the worst of the ports.\n"
      "Not in the Windows build.",
      Operand::None, true, false},
     {"clock", "clock [--json] [--set now | --set \"YYYY-MM-DD HH:MM:SS\"]",

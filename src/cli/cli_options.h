@@ -19,12 +19,15 @@ inline constexpr int kMaxRelaySeconds = 9999;
 inline constexpr int kFirstClockYear = 2000;
 inline constexpr int kLastClockYear = 2099;
 
+// The password a logger leaves the factory with.
+inline constexpr const char* kFactoryPassword = "8604";
+
 struct CliOptions {
     std::string port;                // the last --port
     std::vector<std::string> ports;  // every --port, in order (collect takes several)
     bool demo = false;
     std::string demoModel = "R481";
-    std::string password = "8604";
+    std::string password = kFactoryPassword;
     bool passwordGiven = false;
     bool json = false;
     bool help = false;

@@ -66,6 +66,18 @@ std::optional<double> RecordTime(const HistoryRecord& r) {
            r.second;
 }
 
+ChartRange WholeValueRange(const ChartRange& readings, std::span<const double> limits,
+                           double minSpan) {
+    ChartRange range = readings;
+    if (readings.empty)
+        return range;
+    const double span = std::max(readings.upper - readings.lower, minSpan);
+    for (const double limit : limits)
+        if (limit >= readings.lower - span && limit <= readings.upper + span)
+            range.Include(limit);
+    return range;
+}
+
 std::string FormatChartTime(double seconds) {
     if (!std::isfinite(seconds) || std::abs(seconds) > 1e14)
         return {};

@@ -77,6 +77,13 @@ struct TimedRecord {
 // The records with a usable time, in time order (those of equal time in the order given).
 std::vector<TimedRecord> RecordsInTimeOrder(std::span<const HistoryRecord> records);
 
+// The values a whole-range view spans: the readings' range, widened to each limit that lies
+// near them, within the readings' span beyond either end ([lower - span, upper + span]; a
+// span below `minSpan` counts as `minSpan`). A limit further out would flatten every curve:
+// it is left out (the chart marks it at the edge). Without readings, no limit is taken.
+ChartRange WholeValueRange(const ChartRange& readings, std::span<const double> limits,
+                           double minSpan);
+
 // "yy-mm-dd hh:mm:ss" of a time in chart seconds (rounded down to the second).
 std::string FormatChartTime(double seconds);
 

@@ -45,6 +45,7 @@ void HistoryQuery::Start(const QueryRange& range) {
     count_ = 0;
     total_ = 0;
     leftOut_ = 0;
+    endedEarly_ = false;
     twins_ = {};
     repeats_.Clear();
     state_ = State::Counting;
@@ -147,6 +148,7 @@ void HistoryQuery::EndEarly() {
     if (state_ == State::Idle)
         return;
     state_ = State::Idle;
+    endedEarly_ = true;
     const std::uint64_t run = ++run_;
     observer_.ClearTransferProgress();
     observer_.SetProgressVisible(false);

@@ -75,7 +75,7 @@ class HistoryObserver {
     // records received so far.
     virtual void ShowNextIndex([[maybe_unused]] std::uint16_t index) {}
     virtual void ShowReceived([[maybe_unused]] std::uint16_t count) {}
-    // Status panel 2: "Historical Data Saved...", painted at once.
+    // A record was taken into the store (the window clears a re-send's status text).
     virtual void ShowSaving() {}
     // Where the transfer stands: `answered` of `total` requests answered. The host decides
     // how often it is worth showing.
@@ -119,6 +119,8 @@ class HistoryQuery {
     std::uint32_t Index() const { return index_; }
     // Records of this transfer that did not fit in the store.
     std::uint32_t LeftOut() const { return leftOut_; }
+    // The last transfer was ended before its last record (timeout, Stop, the line lost).
+    bool EndedEarly() const { return endedEarly_; }
     // Replies of this transfer dropped as the late twin of the reply taken before them.
     std::uint32_t LateTwins() const { return twins_.Dropped(); }
     // Records of this transfer dropped as the same as one it had stored already.
@@ -144,6 +146,7 @@ class HistoryQuery {
     // than the numbers sent: after request 65,535 it holds 65,536, not 0.
     std::uint32_t index_ = 0;
     std::uint32_t leftOut_ = 0;
+    bool endedEarly_ = false;
     protocol::LateTwinFilter twins_;
     RepeatedRecords repeats_;
     // Advances whenever a transfer starts or ends: a step that ran a modal box checks that

@@ -384,13 +384,17 @@ bool DecodeLayout(const PageLayout& layout, SettingsView& view, const ParameterI
     return true;
 }
 
-bool Storable(std::string_view text) {
+// The first character of `text` that no stored byte stands for (a malformed byte reads as
+// U+FFFD), as UTF-8; empty when every character has its byte.
+std::string FirstUnstorable(std::string_view text) {
+    std::string character;
     for (const char32_t c : DecodeUtf8(text)) {
         if (c > CharacterOfByte(0xFF)) {
-            return false;
+            AppendUtf8(character, c);
+            break;
         }
     }
-    return true;
+    return character;
 }
 
 // Where a typed integer stands against the largest number its field holds.
@@ -451,7 +455,7 @@ std::optional<InvalidReason> Problem(const SettingsView& view, const PlacedField
         case E::PasswordText:
         case E::RightAlignedId: {
             const std::string typed = text();
-            if (!Storable(typed)) {
+            if (!FirstUnstorable(typed).empty()) {
                 return InvalidReason::CharacterNotStorable;
             }
             if (DecodeUtf8(typed).size() > CharacterCapacity(f)) {
@@ -531,10 +535,11 @@ std::vector<InvalidField> ValidateForSave(const SettingsView& view) {
         for (const auto& placed : PlaceFields(*layout)) {
             if (const auto problem = Problem(view, placed)) {
                 const bool text = *problem == InvalidReason::TooLong;
-                invalid.push_back({placed.widget, UserCaption(placed.widget), *problem,
-                                   view.Text(placed.widget),
-                                   text ? CharacterCapacity(*placed.field)
-                                        : LargestOfWidth(placed.field->width)});
+                const std::string typed = view.Text(placed.widget);
+                invalid.push_back(
+                    {placed.widget, UserCaption(placed.widget), *problem, typed,
+                     text ? CharacterCapacity(*placed.field) : LargestOfWidth(placed.field->width),
+                     FirstUnstorable(typed)});
             }
         }
     }
@@ -554,10 +559,12 @@ std::string InvalidFieldsMessage(const std::vector<InvalidField>& fields) {
         return first.caption + ": " + first.value + " does not fit; the logger holds 0 to " +
                std::to_string(first.maximum) + ".";
     }
-    const char* what = first.reason == InvalidReason::CharacterNotStorable
-                           ? "\" holds a character that the device cannot store."
-                           : "\" is not a valid number.";
-    return "The value of \"" + first.caption + what + " Nothing was written to the device.";
+    if (first.reason == InvalidReason::CharacterNotStorable) {
+        return "The value of \"" + first.caption + "\" holds \"" + first.character +
+               "\", which the logger cannot store.";
+    }
+    return "The value of \"" + first.caption +
+           "\" is not a valid number. Nothing was written to the device.";
 }
 
 }  // namespace lgcset::settings

@@ -102,6 +102,7 @@ struct InvalidField {
     InvalidReason reason = InvalidReason::NotANumber;
     std::string value;          // the text as typed
     std::uint32_t maximum = 0;  // the largest number the field holds, or its characters
+    std::string character;      // CharacterNotStorable: the first such character, as UTF-8
 };
 
 // Every field that would not convert, in page order (numbers, alarm, GPRS, system).
@@ -110,7 +111,7 @@ std::vector<InvalidField> ValidateForSave(const SettingsView& view);
 
 // The message for a save refused because of invalid fields, naming the first of them:
 // The value of "Port" is not a valid number. Nothing was written to the device.
-// (or: ... holds a character that the device cannot store. ...)
+// The value of "User Name" holds "€", which the logger cannot store.
 // Log interval timer: 300 does not fit; the logger holds 0 to 255.
 // No.1: "+86138001380001234567" does not fit; the logger holds 20 characters.
 std::string InvalidFieldsMessage(const std::vector<InvalidField>& fields);

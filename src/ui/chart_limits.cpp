@@ -66,6 +66,47 @@ class ExcursionShading : public QCPAbstractItem {
     std::vector<std::pair<double, double>> spans_;
 };
 
+QString Arrow(double value, bool above) {
+    return (above ? QStringLiteral("\u25B2 ") : QStringLiteral("\u25BC ")) +
+           QString::number(value, 'g', 7);
+}
+
+// The limits beyond the values on view, as arrows with their values along the top and
+// bottom edges, from the left (the legend takes the top right corner).
+class OffViewLimits : public QCPAbstractItem {
+  public:
+    OffViewLimits(QCustomPlot* plot, const std::vector<ChartLimits::Limit>& limits)
+        : QCPAbstractItem(plot), limits_(limits) {}
+
+    double selectTest(const QPointF&, bool, QVariant*) const override { return -1; }
+
+  protected:
+    void draw(QCPPainter* painter) override {
+        const QCPRange range = mParentPlot->yAxis->range();
+        const QRect area = clipRect();
+        const QFontMetrics metrics(mParentPlot->font());
+        painter->setFont(mParentPlot->font());
+        constexpr int kGap = 6;
+        int left[2] = {area.left() + kGap, area.left() + kGap};  // below, above
+        for (const ChartLimits::Limit& limit : limits_) {
+            const bool above = limit.value > range.upper;
+            if (!limit.shown || (!above && limit.value >= range.lower))
+                continue;
+            const QString text = Arrow(limit.value, above);
+            const int width = metrics.horizontalAdvance(text);
+            const int top = above ? area.top() + 2 : area.bottom() - 2 - metrics.height();
+            int& x = left[above ? 1 : 0];
+            painter->setPen(limit.colour);
+            painter->drawText(QRect(x, top, width, metrics.height()),
+                              Qt::AlignLeft | Qt::AlignVCenter, text);
+            x += width + kGap;
+        }
+    }
+
+  private:
+    const std::vector<ChartLimits::Limit>& limits_;
+};
+
 }  // namespace
 
 namespace {
@@ -96,6 +137,7 @@ std::vector<std::pair<double, double>> ExcursionSpans(const analysis::SensorStat
 void ChartLimits::Clear(QCustomPlot* plot) {
     for (const Drawn& drawn : items_) plot->removeItem(drawn.item);
     items_.clear();
+    limits_.clear();
     shades_ = 0;
 }
 
@@ -115,6 +157,7 @@ void ChartLimits::Draw(QCustomPlot* plot, const analysis::HistoryAnalysis& analy
             line->setSelectable(false);
             line->setAntialiased(false);  // level lines need none, and dashes cost with it
             items_.push_back({s.sensor, line, true});
+            limits_.push_back({s.sensor, static_cast<double>(*limit), colour});
         }
         for (const bool ultraOnly : {false, true}) {
             std::vector<std::pair<double, double>> spans = ExcursionSpans(s, ultraOnly);
@@ -131,12 +174,35 @@ void ChartLimits::Draw(QCustomPlot* plot, const analysis::HistoryAnalysis& analy
             items_.push_back({s.sensor, shading, false});
         }
     }
+    if (!limits_.empty()) {
+        auto* arrows = new OffViewLimits(plot, limits_);
+        arrows->setClipToAxisRect(true);
+        arrows->setSelectable(false);
+        items_.push_back({0, arrows, false});
+    }
 }
 
 void ChartLimits::SetSensorVisible(int sensor, bool visible) {
     for (const Drawn& drawn : items_)
         if (drawn.sensor == sensor)
             drawn.item->setVisible(visible);
+    for (Limit& limit : limits_)
+        if (limit.sensor == sensor)
+            limit.shown = visible;
+}
+
+std::vector<double> ChartLimits::Values() const {
+    std::vector<double> values;
+    for (const Limit& limit : limits_) values.push_back(limit.value);
+    return values;
+}
+
+std::vector<QString> ChartLimits::BeyondView(double lower, double upper) const {
+    std::vector<QString> arrows;
+    for (const Limit& limit : limits_)
+        if (limit.shown && (limit.value > upper || limit.value < lower))
+            arrows.push_back(Arrow(limit.value, limit.value > upper));
+    return arrows;
 }
 
 std::size_t ChartLimits::LineCount() const {

@@ -1,6 +1,7 @@
 // The alarm limits and excursions of an analysis drawn on the sensor plot: each sensor's
 // Low and High limits as dashed lines and its Ultra limits as dotted ones, in its colour,
-// and the times it spent beyond any of them shaded, beyond its Ultra limits darker.
+// and the times it spent beyond any of them shaded, beyond its Ultra limits darker. A limit
+// beyond the values on view is an arrow with its value at that edge of the plot.
 #pragma once
 
 #include <QColor>
@@ -28,6 +29,19 @@ class ChartLimits {
     // The shaded time spans.
     std::size_t ShadeCount() const;
 
+    // Every limit drawn, for the whole-range view.
+    std::vector<double> Values() const;
+    // The limits of the sensors shown that lie beyond the values on view, as the arrows at
+    // the plot's edges show them: "▲ 123456" above, "▼ -40" below.
+    std::vector<QString> BeyondView(double lower, double upper) const;
+
+    struct Limit {
+        int sensor;
+        double value;
+        QColor colour;
+        bool shown = true;
+    };
+
   private:
     struct Drawn {
         int sensor;
@@ -35,6 +49,7 @@ class ChartLimits {
         bool line;
     };
     std::vector<Drawn> items_;
+    std::vector<Limit> limits_;
     std::size_t shades_ = 0;
 };
 

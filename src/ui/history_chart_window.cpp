@@ -109,7 +109,7 @@ HistoryChartWindow::HistoryChartWindow(std::function<MessageBoxes&()> boxes, QWi
     panel_ = new StatisticsPanel(this);
     panel_->excursionPicked = [this](const analysis::SensorExcursion& e) {
         views_->setCurrentIndex(kSensorView);
-        ZoomTo(e.excursion);
+        ZoomTo(e);
     };
     auto* split = new QSplitter(this);
     split->setObjectName(QStringLiteral("spl_chart"));
@@ -170,6 +170,12 @@ void HistoryChartWindow::BuildSensorPlot() {
     sensorPlot_->setSelectionRectMode(QCP::srmZoom);
     sensorPlot_->axisRect()->setRangeZoom(Qt::Horizontal);
     sensorPlot_->setNoAntialiasingOnDrag(true);
+    noReadings_ = new QCPItemText(sensorPlot_);
+    noReadings_->setText(QStringLiteral("No readings"));
+    noReadings_->position->setType(QCPItemPosition::ptAxisRectRatio);
+    noReadings_->position->setCoords(0.5, 0.5);
+    noReadings_->setSelectable(false);
+    MarkEmptyChart();
 
     // A click on a legend entry switches its curve on or off. The plot reports no legend
     // clicks while dragging zooms, so the click is told from a drag here.
@@ -260,7 +266,20 @@ void HistoryChartWindow::Show(std::shared_ptr<const data::HistoryChartData> char
     setWindowTitle(QStringLiteral("History Chart - %1").arg(source));
     summary_->setText(Summary(*chart_));
     FillPlots();
+    MarkEmptyChart();
     Analyze();
+}
+
+bool HistoryChartWindow::SaysNoReadings() const {
+    return noReadings_->visible() && !sensorPlot_->xAxis->tickLabels();
+}
+
+void HistoryChartWindow::MarkEmptyChart() {
+    // Without a reading in time the axis has no dates to show: its labels would read from
+    // 70-01-01.
+    const bool empty = !chart_ || chart_->time.empty;
+    sensorPlot_->xAxis->setTickLabels(!empty);
+    noReadings_->setVisible(empty);
 }
 
 void HistoryChartWindow::SetLogger(const QString& model, const QString& firmware,
@@ -311,11 +330,28 @@ void HistoryChartWindow::Analyze() {
     ShowWholeRange();
 }
 
-void HistoryChartWindow::ZoomTo(const analysis::Excursion& excursion) {
+void HistoryChartWindow::ZoomTo(const analysis::SensorExcursion& picked) {
+    const analysis::Excursion& excursion = picked.excursion;
     // A few log intervals on either side show how it began and ended.
     const double interval = analysis_.log.interval.value_or(60);
     const double margin = std::max(3 * interval, (excursion.to - excursion.from) * 0.25);
-    sensorPlot_->xAxis->setRange(excursion.from - margin, excursion.to + margin);
+    const double from = excursion.from - margin, to = excursion.to + margin;
+    sensorPlot_->xAxis->setRange(from, to);
+    data::ChartRange values;
+    values.Include(excursion.peak);
+    if (chart_ && picked.sensor >= 1 && picked.sensor <= static_cast<int>(data::kSensorCount)) {
+        const auto& series = chart_->sensors[static_cast<std::size_t>(picked.sensor - 1)];
+        auto it = std::lower_bound(series.begin(), series.end(), from,
+                                   [](const data::ChartPoint& p, double t) { return p.time < t; });
+        for (; it != series.end() && it->time <= to; ++it)
+            if (!std::isnan(it->value))
+                values.Include(it->value);
+    }
+    for (const analysis::SensorStatistics& s : analysis_.sensors)
+        if (s.sensor == picked.sensor)
+            if (const auto limit = s.limits[analysis::LimitIndex(excursion.kind)])
+                values.Include(*limit);
+    sensorPlot_->yAxis->setRange(Padded(values, 0.5, 0.1));
     AdaptTimeTicks();
     sensorPlot_->replot();
 }
@@ -369,15 +405,12 @@ void HistoryChartWindow::ShowWholeRange() {
         return;
     constexpr double kHalfHour = 1800;
     sensorPlot_->xAxis->setRange(Padded(chart_->time, kHalfHour, 0.01));
-    // The limits in view as well, so that the whole range shows how close the readings came.
-    data::ChartRange values = chart_->value;
-    for (const analysis::SensorStatistics& s : analysis_.sensors)
-        for (const auto& limit : s.limits)
-            if (limit && !values.empty) {
-                values.lower = std::min(values.lower, static_cast<double>(*limit));
-                values.upper = std::max(values.upper, static_cast<double>(*limit));
-            }
-    sensorPlot_->yAxis->setRange(Padded(values, 1.0, 0.05));
+    // The limits near the readings in view as well, so that the whole range shows how close
+    // the readings came; those far off are arrows at the edge (ChartLimits).
+    constexpr double kMinHalfValue = 1.0;
+    const data::ChartRange values =
+        data::WholeValueRange(chart_->value, limits_.Values(), 2 * kMinHalfValue);
+    sensorPlot_->yAxis->setRange(Padded(values, kMinHalfValue, 0.05));
     AdaptTimeTicks();
     sensorPlot_->replot();
     trackAtWholeRange_ = true;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "analysis/history_analysis.h"
+#include "analysis/statistics_table.h"
 #include "archive/archive_store.h"
 #include "data/history_chart_data.h"
 #include "settings/channel_layout.h"
@@ -24,6 +25,7 @@
 #include "ui/history_report.h"
 
 class QCPCurve;
+class QCPItemText;
 class QCPGraph;
 class QCustomPlot;
 class QLabel;
@@ -66,8 +68,9 @@ class HistoryChartWindow : public QWidget {
     // Takes the limits from a profile file; a file that cannot be read or holds no settings
     // refuses with a box and changes nothing.
     bool LoadLimitsFromProfile(const QString& path);
-    // Zooms the time axis to an excursion with some of the readings around it.
-    void ZoomTo(const analysis::Excursion& excursion);
+    // Fits both axes to an excursion: its time with some of the readings around it, and
+    // the sensor's readings then with the limit it crossed.
+    void ZoomTo(const analysis::SensorExcursion& picked);
     // The PDF report of the records on view; false (with a box) when it cannot be written.
     bool SaveReport(const QString& path);
     const analysis::HistoryAnalysis& Analysis() const { return analysis_; }
@@ -103,6 +106,7 @@ class HistoryChartWindow : public QWidget {
     QCustomPlot* TrackPlot() const { return trackPlot_; }
     QCPGraph* SensorGraph(int sensor) const { return graphs_[static_cast<std::size_t>(sensor)]; }
     QCPCurve* TrackCurve() const { return trackCurve_; }
+    bool SaysNoReadings() const;
     QTabWidget* Views() const { return views_; }
     QLabel* PointerLabel() const { return pointer_; }
     QLabel* SummaryLabel() const { return summary_; }
@@ -125,6 +129,8 @@ class HistoryChartWindow : public QWidget {
     void ShowPointer(QCustomPlot* plot, const QPoint& position);
     void ToggleCurveAt(const QPoint& position);
     void AdaptTimeTicks();
+    // An empty chart says "No readings" in place of dates.
+    void MarkEmptyChart();
     void Analyze();
     void Show(std::shared_ptr<const data::HistoryChartData> chart, const QString& source,
               std::shared_ptr<const std::vector<data::HistoryRecord>> records,
@@ -137,6 +143,7 @@ class HistoryChartWindow : public QWidget {
     QCustomPlot* trackPlot_ = nullptr;
     std::array<QCPGraph*, data::kSensorCount> graphs_{};
     QCPCurve* trackCurve_ = nullptr;
+    QCPItemText* noReadings_ = nullptr;
     QLabel* summary_ = nullptr;
     QLabel* pointer_ = nullptr;
     QPushButton* btn_open_ = nullptr;

@@ -5,9 +5,11 @@
 
 #include <QEvent>
 #include <QFontMetricsF>
+#include <QHelpEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
+#include <QToolTip>
 
 namespace lgcset::ui {
 
@@ -84,6 +86,30 @@ QRect StatusPanels::PanelRect(int index) const {
 
 QRect StatusPanels::TextRect(int index) const {
     return PanelRect(index).adjusted(kTextMargin, 0, -kTextMargin, 0);
+}
+
+QString StatusPanels::ToolTipAt(const QPoint& position) const {
+    for (int i = 0; i < PanelCount(); ++i) {
+        if (!PanelRect(i).contains(position))
+            continue;
+        const QString& text = panels_[static_cast<std::size_t>(i)].text;
+        const QFontMetrics metrics(font());
+        return metrics.elidedText(text, Qt::ElideRight, TextRect(i).width()) == text ? QString()
+                                                                                     : text;
+    }
+    return {};
+}
+
+bool StatusPanels::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QString text = ToolTipAt(help->pos());
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), text, this);
+    return true;
 }
 
 QSize StatusPanels::sizeHint() const {

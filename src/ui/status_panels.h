@@ -1,5 +1,6 @@
 // The window's status bar: panels side by side, each with an optional centred or
-// left-aligned text. Other widgets (lamps, progress bar) are placed inside a panel's
+// left-aligned text; a text longer than its panel is cut at its end and shown whole as the
+// panel's tooltip. Other widgets (lamps, progress bar) are placed inside a panel's
 // rectangle by the window.
 #pragma once
 
@@ -39,6 +40,8 @@ class StatusPanels : public QWidget {
     // The inside of a panel in the bar's own coordinates, and the part of it a text takes.
     QRect PanelRect(int index) const;
     QRect TextRect(int index) const;
+    // The whole text of the panel at `position` when the panel cuts it, else empty.
+    QString ToolTipAt(const QPoint& position) const;
 
     QSize sizeHint() const override;
 
@@ -49,6 +52,7 @@ class StatusPanels : public QWidget {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
 
   private:
     void Refit();

@@ -12,15 +12,12 @@ namespace lgcset::ui {
 inline QString ExportingStatusText() {
     return QStringLiteral("Historical Data");
 }
-inline QString SavingStatusText() {
-    return QStringLiteral("Historical Data Saved...");
-}
 
-// Every text the panel shows: the history's two, the re-send counts, and the counts of the
-// traffic tab's progress bar test (up to 30000).
+// The short texts the panel shows: the export's, the re-send counts, and the counts of the
+// traffic tab's progress bar test (up to 30000). Longer ones (the archive's counts) are
+// shown whole in the panel's tooltip.
 inline QStringList StatusPanelTexts() {
-    QStringList texts{ExportingStatusText(), SavingStatusText(), QStringLiteral("one"),
-                      QStringLiteral("30000")};
+    QStringList texts{ExportingStatusText(), QStringLiteral("one"), QStringLiteral("30000")};
     for (int n = 1; n <= protocol::ResendTracker::kMaxResends; ++n)
         texts << QString::fromStdString(protocol::ResendPanelText(n));
     return texts;

@@ -491,26 +491,42 @@ class Tfrm_mset : public QWidget,
     QString transferCsv_;
     HistoryChartWindow* chartWindow_ = nullptr;
 
-    // The archive's side of a transfer: the records and files of the exports wait here, in
-    // order, while the device ID is read; a Read Settings asked for meanwhile waits for that
-    // page (a page reply does not say which page it is); the ID of the system page when the
-    // settings were read since the login (no read needed); the note on shared IDs, said once.
+    // The archive's side of a transfer. With an archive, the device ID is known before a
+    // transfer starts: from the settings read since the login, or else from its page, read
+    // first while the query waits (a line lost during the transfer leaves no chance to read
+    // it afterwards). The records and files of exports whose ID is not known (a login during
+    // the transfer) wait here, in order, while it is read; a Read Settings asked for
+    // meanwhile waits for that page (a page reply does not say which page it is), and takes
+    // the place of a waiting query as a later request takes the place of an earlier one.
+    // How the last transfer ended, for the archive's message; the note on shared IDs, said
+    // once.
+    struct TransferEnd {
+        bool early = false;
+        std::uint32_t arrived = 0, total = 0;
+    };
     struct PendingArchive {
         std::vector<data::HistoryRecord> records;
         exports::ExportResult exported;
         std::string rangeFrom, rangeTo;
+        TransferEnd end;
     };
     std::vector<PendingArchive> pendingArchives_;
     bool awaitingDeviceId_ = false;
     bool readSettingsAfterId_ = false;
+    std::optional<data::QueryRange> queryAfterId_;
     std::vector<std::uint8_t> idReadFrame_;  // the request, as the session sends it again
     std::optional<std::string> deviceIdSinceLogin_;
+    TransferEnd transferEnd_;
     bool sharedIdSaid_ = false;
     void ArchiveExport(const std::vector<data::HistoryRecord>& records,
                        const exports::ExportResult& exported);
     // true when `frame` was the device ID's page, taken here and not dispatched.
     bool TakeDeviceIdPage(const protocol::ReceivedFrame& frame);
     void ArchivePending(const std::string& deviceId);
+    // true when the query over `range` is to wait for the device ID's page.
+    bool DeferQueryForDeviceId(const data::QueryRange& range);
+    // Sends the ID's request unless it is still the one being sent again.
+    void AwaitDeviceId();
     void SendDeviceIdRead();
     // true when Read Settings is to wait for the device ID's page.
     bool DeferReadSettings();

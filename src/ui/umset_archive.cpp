@@ -1,6 +1,6 @@
 // The window's transfers kept in the archive (the same store and merge as lgcset-cli's
-// `history`): the device ID learned after the export, the records merged, the counts on the
-// status bar.
+// `history`): the device ID learned before the transfer, the records merged, the counts on
+// the status bar.
 #include <QDate>
 #include <QDateTimeEdit>
 #include <QPushButton>
@@ -57,7 +57,7 @@ void Tfrm_mset::ArchiveExport(const std::vector<data::HistoryRecord>& records,
     if (!ArchiveFile)
         return;
     pendingArchives_.push_back(PendingArchive{records, exported, IsoDate(DateTimePicker1->date()),
-                                              IsoDate(DateTimePicker2->date())});
+                                              IsoDate(DateTimePicker2->date()), transferEnd_});
     if (deviceIdSinceLogin_) {
         ArchivePending(*deviceIdSinceLogin_);
         return;
@@ -66,8 +66,27 @@ void Tfrm_mset::ArchiveExport(const std::vector<data::HistoryRecord>& records,
         DropPendingArchive(QStringLiteral("the link is closed"));
         return;
     }
-    // Asked again even while an earlier ask is open: a request sent since then (another
-    // transfer) took its place, and only the last request is sent again.
+    AwaitDeviceId();
+}
+
+bool Tfrm_mset::DeferQueryForDeviceId(const data::QueryRange& range) {
+    // A range the query refuses is refused at once, without asking the logger.
+    if (!ArchiveFile || deviceIdSinceLogin_ || !LinkOpen() ||
+        data::RangeMonths(range) >= data::kTooManyMonths)
+        return false;
+    queryAfterId_ = range;
+    readSettingsAfterId_ = false;
+    AwaitDeviceId();
+    return true;
+}
+
+void Tfrm_mset::AwaitDeviceId() {
+    // Only the last request is sent again: unless the ID's request is still that one, a
+    // request sent since (another transfer) took its place and its reply may never come.
+    const auto resent = session_->ResendCopy();
+    if (awaitingDeviceId_ && session_->Resending() &&
+        std::equal(resent.begin(), resent.end(), idReadFrame_.begin(), idReadFrame_.end()))
+        return;
     SendDeviceIdRead();
 }
 
@@ -83,11 +102,8 @@ bool Tfrm_mset::DeferReadSettings() {
     if (!awaitingDeviceId_)
         return false;
     readSettingsAfterId_ = true;
-    // Unless the ID's request is still the one being sent again, its reply may never come.
-    const auto resent = session_->ResendCopy();
-    if (!session_->Resending() ||
-        !std::equal(resent.begin(), resent.end(), idReadFrame_.begin(), idReadFrame_.end()))
-        SendDeviceIdRead();
+    queryAfterId_.reset();
+    AwaitDeviceId();
     return true;
 }
 
@@ -97,16 +113,21 @@ bool Tfrm_mset::TakeDeviceIdPage(const protocol::ReceivedFrame& frame) {
         return false;
     awaitingDeviceId_ = false;
     Operations().PageTakenElsewhere(frame);
+    // The same logger until the next login.
+    deviceIdSinceLogin_ = session::DeviceIdOfSystemPage(device_->LoginReply(), frame.payload);
     if (!pendingArchives_.empty())
-        ArchivePending(session::DeviceIdOfSystemPage(device_->LoginReply(), frame.payload));
+        ArchivePending(*deviceIdSinceLogin_);
     if (std::exchange(readSettingsAfterId_, false))
         Operations().ReadSettings();
+    else if (const auto range = std::exchange(queryAfterId_, std::nullopt))
+        historyQuery_->Start(*range);
     return true;
 }
 
 void Tfrm_mset::DropPendingArchive(const QString& why) {
     awaitingDeviceId_ = false;
     readSettingsAfterId_ = false;
+    queryAfterId_.reset();
     if (pendingArchives_.empty())
         return;
     const std::size_t dropped = pendingArchives_.size();
@@ -126,6 +147,7 @@ void Tfrm_mset::ArchivePending(const std::string& deviceId) {
     SayMerged(Boxes(), opened);
     archive::ArchiveStatus status = opened.status;
     archive::AddCounts total;
+    std::optional<TransferEnd> early;  // the last transfer archived that had ended early
     std::size_t archived = 0;  // in order; the first failure ends the run
     while (status.ok() && archived < pending.size()) {
         const PendingArchive& transfer = pending[archived];
@@ -145,6 +167,8 @@ void Tfrm_mset::ArchivePending(const std::string& deviceId) {
         if (status.ok()) {
             total.added += added.counts.added;
             total.alreadyThere += added.counts.alreadyThere;
+            if (transfer.end.early)
+                early = transfer.end;
             ++archived;
         }
     }
@@ -157,12 +181,17 @@ void Tfrm_mset::ArchivePending(const std::string& deviceId) {
                          .arg(what, QString::fromStdString(status.message)));
         return;
     }
-    QString counts = QStringLiteral("%1 new records archived (%2 already there)")
-                         .arg(total.added)
-                         .arg(total.alreadyThere);
+    QString text = QStringLiteral("%1 new records archived (%2 already there)")
+                       .arg(total.added)
+                       .arg(total.alreadyThere);
+    // Said as lgcset-cli collect says it of a port whose line was lost.
+    if (early)
+        text += QStringLiteral("; the transfer ended early: %1 of %2 records had arrived")
+                    .arg(early->arrived)
+                    .arg(early->total);
     if (ArchiveThrowaway)
-        counts += QStringLiteral(" ") + QString::fromUtf8(archive::kThrowawayNote);
-    SetStatusText(counts);
+        text += QStringLiteral(" ") + QString::fromUtf8(archive::kThrowawayNote);
+    SetStatusText(text);
     stat1->Repaint();
     if (SharedId(deviceId) && !sharedIdSaid_) {
         sharedIdSaid_ = true;

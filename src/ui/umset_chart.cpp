@@ -9,6 +9,7 @@
 namespace lgcset::ui {
 
 void Tfrm_mset::HistoryTransferEnded() {
+    transferEnd_ = {historyQuery_->EndedEarly(), HistoryCount, historyQuery_->Total()};
     if (HistoryCount == 0)
         return;
     transferRecords_ = std::make_shared<const std::vector<data::HistoryRecord>>(

@@ -9,7 +9,6 @@
 #include "protocol/commands.h"
 #include "ui/message_box.h"
 #include "ui/status_panels.h"
-#include "ui/status_texts.h"
 #include "ui/umset.h"
 #include "ui/window_history_host.h"
 
@@ -36,11 +35,17 @@ void Tfrm_mset::BuildHistoryQuery() {
 void Tfrm_mset::Button1Click() {
     const QDate from = DateTimePicker1->date();
     const QDate to = DateTimePicker2->date();
-    historyQuery_->Start(data::MakeQueryRange(from.year(), from.month(), from.day(), to.year(),
-                                              to.month(), to.day()));
+    const data::QueryRange range = data::MakeQueryRange(from.year(), from.month(), from.day(),
+                                                        to.year(), to.month(), to.day());
+    // The previous transfer's words ("... archived") are not this one's.
+    SetStatusText(QString());
+    if (DeferQueryForDeviceId(range))
+        return;
+    historyQuery_->Start(range);
 }
 
 void Tfrm_mset::EndHistoryTransfer() {
+    queryAfterId_.reset();  // a query still waiting for the device ID never starts
     historyQuery_->EndEarly();
 }
 
@@ -124,12 +129,11 @@ void WindowHistoryHost::ShowReceivedNow() {
 }
 
 void WindowHistoryHost::ShowSaving() {
-    static const QString saving = SavingStatusText();
-    // The same text again would paint the same pixels: once per transfer (or after a
-    // "resend:" text) is enough.
-    if (window_.StatusText() == saving)
+    // A record taken: a "resend:" text of its request is over. The progress panel tells
+    // where the transfer stands; "Saved" beside it would be said before anything is.
+    if (window_.StatusText().isEmpty())
         return;
-    window_.SetStatusText(saving);
+    window_.SetStatusText(QString());
     window_.RepaintStatus();
 }
 

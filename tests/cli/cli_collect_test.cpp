@@ -192,16 +192,29 @@ TEST(CliCollect, TwoCollectorsOfOneLoggerIntoPostgresAtOnceKeepEachReadingOnce) 
 }
 
 TEST(CliCollectParts, PortPatternsPasswordsRangesAndFolders) {
-    EXPECT_TRUE(WildcardMatch("ttyUSB*", "ttyUSB0"));
-    EXPECT_TRUE(WildcardMatch("COM?", "COM3"));
-    EXPECT_FALSE(WildcardMatch("COM?", "COM12"));
-    EXPECT_TRUE(WildcardMatch("*logger*", "a-logger-1"));
-    EXPECT_TRUE(WildcardMatch("*", ""));
-    EXPECT_FALSE(WildcardMatch("ttyUSB*", "ttyACM0"));
-
     TempFolder folder;
-    for (const std::string name : {"logger10", "logger2", "other"})
+    for (const std::string name : {"logger10", "logger2", "other", "ttyUSB0", "ttyUSB3", "ttyUSB4",
+                                   "ttyUSB12", "ttyACM0", ".ttyUSB1"})
         WriteText(folder.File(name), "");
+    // The shell's rules: bracket expressions, '*' and '?', a leading '.' matched only by one.
+    const std::vector<std::pair<std::string, std::vector<std::string>>> patterns{
+        {"ttyUSB[0-3]", {"ttyUSB0", "ttyUSB3"}},
+        {"ttyUSB[!0-3]", {"ttyUSB4"}},
+        {"tty[AU]*0", {"ttyACM0", "ttyUSB0"}},
+        {"ttyUSB?", {"ttyUSB0", "ttyUSB3", "ttyUSB4"}},
+        {"ttyUSB*", {"ttyUSB0", "ttyUSB3", "ttyUSB4", "ttyUSB12"}},
+        {"*USB1*", {"ttyUSB12"}},
+        {".*USB*", {".ttyUSB1"}},
+        {"ttyUSB[", {}},
+    };
+    for (const auto& [pattern, names] : patterns) {
+        CliOptions options;
+        options.portsGlobs = {folder.File(pattern)};
+        std::vector<std::string> expected;
+        for (const std::string& name : names) expected.push_back(folder.File(name));
+        EXPECT_EQ(CollectPorts(options), expected) << pattern;
+    }
+
     CliOptions options;
     options.ports = {folder.File("other")};
     options.portsGlobs = {folder.File("logger*"), folder.File("other")};
@@ -212,7 +225,9 @@ TEST(CliCollectParts, PortPatternsPasswordsRangesAndFolders) {
     options = {};
     options.passwordsFile = folder.File("pw.csv");
     WriteText(options.passwordsFile, "1,aaaa\n2,bbbb\n3,aaaa\n");
-    EXPECT_EQ(CollectPasswords(options).passwords, (std::vector<std::string>{"aaaa", "bbbb"}));
+    // A logger still on the factory password is tried with it after the file's.
+    EXPECT_EQ(CollectPasswords(options).passwords,
+              (std::vector<std::string>{"aaaa", "bbbb", "8604"}));
     options.password = "cccc";
     options.passwordGiven = true;
     EXPECT_EQ(CollectPasswords(options).passwords,

@@ -215,6 +215,8 @@ TEST(CliProfiles, AValueTheLoggerCannotHoldIsRefusedAndVerifiedMeansHeldAsTyped)
         {"port", "70000", "Port: 70000 does not fit; the logger holds 0 to 65535."},
         {"tel1", "+86138001380001234567",
          "No.1: \"+86138001380001234567\" does not fit; the logger holds 20 characters."},
+        {"gprsname", "x\xE2\x82\xAC",
+         "The value of \"User Name\" holds \"\xE2\x82\xAC\", which the logger cannot store."},
     };
     const std::string bad = folder.File("bad.ini");
     for (const auto& [key, value, line] : refused) {

@@ -223,5 +223,37 @@ TEST(HistoryChartData, NoRecordsGiveAnEmptyChart) {
     EXPECT_TRUE(chart.value.empty);
 }
 
+// A limit counts in the whole range only near the readings: within their span beyond
+// either end; one far out (a typing slip of 123456) would flatten every curve.
+TEST(HistoryChartData, TheWholeValueRangeTakesOnlyTheLimitsNearTheReadings) {
+    ChartRange twoToSix;
+    twoToSix.Include(2);
+    twoToSix.Include(6);
+    ChartRange five;
+    five.Include(5);
+    const struct {
+        ChartRange readings;
+        std::vector<double> limits;
+        double lower, upper;
+    } cases[] = {
+        {twoToSix, {}, 2, 6},
+        {twoToSix, {3, 5}, 2, 6},
+        {twoToSix, {8}, 2, 8},
+        {twoToSix, {10, -2}, -2, 10},  // a span beyond either end, just
+        {twoToSix, {10.5, -2.5}, 2, 6},
+        {twoToSix, {123456, 8, -40}, 2, 8},
+        {five, {7}, 5, 7},  // one value: the least span, 2
+        {five, {7.5, 2.9}, 5, 5},
+    };
+    for (const auto& c : cases) {
+        const ChartRange range = WholeValueRange(c.readings, c.limits, 2.0);
+        EXPECT_FALSE(range.empty);
+        EXPECT_EQ(range.lower, c.lower) << "case " << &c - cases;
+        EXPECT_EQ(range.upper, c.upper) << "case " << &c - cases;
+    }
+    const std::vector<double> limit{3};
+    EXPECT_TRUE(WholeValueRange(ChartRange{}, limit, 2.0).empty);
+}
+
 }  // namespace
 }  // namespace lgcset::data

@@ -100,7 +100,7 @@ TEST(WindowArchive, TwoOverlappingTransfersLeaveTheirUnionOnceAndTheChartOpensIt
     EXPECT_EQ(s.Fetch(1, 6), QStringLiteral("115 new records archived (0 already there)"));
     EXPECT_EQ(s.PageReplies(), 1u);  // the settings were not read: the ID's page, once
     EXPECT_EQ(s.Fetch(5, 31), QStringLiteral("85 new records archived (48 already there)"));
-    EXPECT_EQ(s.PageReplies(), 2u);
+    EXPECT_EQ(s.PageReplies(), 1u);  // the same logger since the login
     // The page went into a scratch model, not into the window's settings.
     EXPECT_EQ(s.window->Settings().Text("edt_id"), idBefore);
     EXPECT_EQ(CountBoxes(*s.window, kSharedId), 1);
@@ -276,25 +276,26 @@ TEST(WindowArchive, AReadSettingsAskedWhileTheIdIsOutstandingWaitsForItsPage) {
     const std::filesystem::path file = folder.filePath(QStringLiteral("a.sqlite")).toStdString();
     ArchiveSession s(file);
     ASSERT_TRUE(s.ready);
-    // The line goes dead right after the transfer (its count, 13 records and the closing
-    // request), so the ID's request goes unanswered; the user asks for the settings while it
-    // is sent again. A page reply does not say which page it is: the read's first page must
-    // not be taken for the ID's, nor the ID's for the read's.
+    // The line is dead after the login, so the ID's request, sent before the transfer, goes
+    // unanswered; the user asks for the settings while it is sent again, which takes the
+    // place of the query. A page reply does not say which page it is: the read's first page
+    // must not be taken for the ID's, nor the ID's for the read's.
     // A request sent again has surely met the dead line once.
     auto sentAgain = [&] { return s.window->ResendCount() >= 1; };
-    s.logger.AnswerOnly(15);
-    s.window->boxes.SetWhileOpen([&](const ScriptedMessageBoxes::Box& box) {
-        if (box.text != kExportSaved)
-            return;
-        EXPECT_TRUE(WaitFor(sentAgain)) << "the ID's request";
-        s.window->btn_load->click();
-        s.logger.AnswerAll();
-    });
+    s.logger.AnswerOnly(0);
+    s.window->DateTimePicker1->setDate(QDate(2024, 3, 10));
+    s.window->DateTimePicker2->setDate(QDate(2024, 3, 10));
+    s.window->Button1->click();
+    ASSERT_TRUE(WaitFor(sentAgain)) << "the ID's request";
     const int readsBefore = CountBoxes(*s.window, kReadDone);
-    EXPECT_EQ(s.Fetch(10, 10), QStringLiteral("13 new records archived (0 already there)"));
+    s.window->btn_load->click();
+    s.logger.AnswerAll();
     ASSERT_TRUE(WaitForBox(*s.window, kReadDone, readsBefore + 1));
-    s.window->boxes.SetWhileOpen(nullptr);
     EXPECT_EQ(s.PageReplies(), 5u) << "the ID's page, then the four of the read";
+    EXPECT_EQ(CountBoxes(*s.window, kExportSaved), 0);
+    // The ID is known now: a transfer asks for no page.
+    EXPECT_EQ(s.Fetch(10, 10), QStringLiteral("13 new records archived (0 already there)"));
+    EXPECT_EQ(s.PageReplies(), 5u);
 
     archive::OpenResult opened = archive::OpenSqliteArchive(file, false);
     ASSERT_TRUE(opened.status.ok()) << opened.status.message;
@@ -303,25 +304,23 @@ TEST(WindowArchive, AReadSettingsAskedWhileTheIdIsOutstandingWaitsForItsPage) {
     EXPECT_EQ(loggers[0].logger.deviceId, s.window->Settings().Text("edt_id"));
     EXPECT_EQ(loggers[0].logger.deviceId, "000000000000000");
 
-    // After a new login the ID is asked again. A second transfer started before the first
-    // one's ID came takes the place of its request; both transfers are archived.
+    // After a new login the ID is asked again. A second "Query" while its request is sent
+    // again waits for the same page; the transfer runs once the page is in.
     ASSERT_TRUE(s.Login());
-    s.logger.AnswerOnly(15);
-    const int savedBefore = CountBoxes(*s.window, kExportSaved);
+    s.logger.AnswerOnly(0);
     s.window->SetStatusText(QString());
     s.window->Button1->click();
-    ASSERT_TRUE(WaitForBox(*s.window, kExportSaved, savedBefore + 1));
-    ASSERT_TRUE(WaitFor([&] { return s.window->Button1->isEnabled() && sentAgain(); }));
-    s.window->Button1->click();  // its first request is lost too, and sent again
     ASSERT_TRUE(WaitFor(sentAgain));
+    s.window->Button1->click();
     s.logger.AnswerAll();
     ASSERT_TRUE(WaitFor([&] { return s.window->StatusText().contains(QStringLiteral("archived")); },
                         30000));
-    EXPECT_EQ(s.window->StatusText(), QStringLiteral("0 new records archived (26 already there)"));
-    EXPECT_EQ(CountBoxes(*s.window, kExportSaved), savedBefore + 2);
+    EXPECT_EQ(s.window->StatusText(), QStringLiteral("0 new records archived (13 already there)"));
+    EXPECT_EQ(s.PageReplies(), 6u);
+    EXPECT_EQ(CountBoxes(*s.window, kExportSaved), 2);
     const auto after = opened.store->Loggers().rows;
     ASSERT_EQ(after.size(), 1u);
-    EXPECT_EQ(after[0].downloads, 3u);
+    EXPECT_EQ(after[0].downloads, 2u);
     EXPECT_EQ(after[0].readings, 13u);
 }
 

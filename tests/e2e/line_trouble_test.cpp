@@ -1,11 +1,16 @@
 // Operations on a line that misbehaves or a user who types something the logger cannot
 // take: a save cut off by a dead line and repeated, replies lost or damaged and recovered
 // by the re-send, a wrong password, a field that does not convert; and what the window
-// shows and sends around the end of a save.
+// shows and sends around the end of a save; a line pulled during a transfer.
+#include <QDateTimeEdit>
 #include <QProgressBar>
+#include <QTemporaryDir>
 #include <QTimer>
 
+#include "archive/sqlite_archive.h"
 #include "e2e_support.h"
+#include "export_test_support.h"
+#include "support/exact_log.h"
 #include "ui/status_panels.h"
 
 namespace lgcset::ui::e2e {
@@ -131,6 +136,8 @@ TEST(LineTrouble, AFieldThatDoesNotConvertOrFitIsNamedAndNothingIsSent) {
          QStringLiteral("Log interval timer: 300 does not fit; the logger holds 0 to 255.")},
         {w.edt_port, QStringLiteral("70000"),
          QStringLiteral("Port: 70000 does not fit; the logger holds 0 to 65535.")},
+        {w.edt_gprsname, QStringLiteral("x€"),
+         QStringLiteral("The value of \"User Name\" holds \"€\", which the logger cannot store.")},
     };
     for (const auto& c : cases) {
         const QString good = c.edit->text();
@@ -190,6 +197,40 @@ TEST(LineTrouble, TheBarFollowsReadAndSaveAndTheClosingRequestWaitsForTheMessage
     EXPECT_TRUE(w.StatusText().isEmpty());
     // The closing request's reply shows nothing.
     EXPECT_EQ(w.boxes.Boxes().back().text, kSaved);
+}
+
+// The device ID is read before the transfer, so what arrived before the line was lost is
+// archived, and the status bar says the transfer ended early.
+TEST(LineTrouble, ALinePulledDuringATransferArchivesWhatArrived) {
+    sim::Options options = support::HourlyLog(200, "55");
+    options.faults.hangUpAfterFrames = 1 + 1 + 1 + 50;  // login, the ID's page, count, records
+    Session s(options);
+    ASSERT_TRUE(s.Start());
+    TestWindow& w = *s.window;
+    ASSERT_TRUE(s.Login());
+    QTemporaryDir folder;
+    const std::filesystem::path file = folder.filePath(QStringLiteral("a.sqlite")).toStdString();
+    test::ExportCapture files(w);
+    w.UseArchive(file, false);
+    w.DateTimePicker1->setDate(QDate(2024, 3, 1));
+    w.DateTimePicker2->setDate(QDate(2024, 3, 31));
+    w.Button1->click();  // every box answered Yes: export what arrived
+    ASSERT_TRUE(WaitFor(
+        [&] { return w.StatusText().contains(QStringLiteral("archived")) || !w.LinkOpen(); },
+        20000));
+    test::Pump(200);
+    EXPECT_EQ(w.StatusText(),
+              QStringLiteral("50 new records archived (0 already there); the "
+                             "transfer ended early: 50 of 200 records had arrived"));
+    for (const auto& box : w.boxes.Boxes())
+        EXPECT_FALSE(box.text.contains(QStringLiteral("not archived"))) << box.text.toStdString();
+
+    archive::OpenResult opened = archive::OpenSqliteArchive(file, false);
+    ASSERT_TRUE(opened.status.ok()) << opened.status.message;
+    const auto loggers = opened.store->Loggers().rows;
+    ASSERT_EQ(loggers.size(), 1u);
+    EXPECT_EQ(loggers[0].logger.deviceId, "000000000000055");
+    EXPECT_EQ(loggers[0].readings, 50u);
 }
 
 }  // namespace

@@ -87,9 +87,25 @@ TEST(SaveCheck, TextsWithACharacterBeyondOneByteAreRefusedNotSentAsQuestionMarks
     const auto invalid = ValidateForSave(model);
     EXPECT_EQ(Widgets(invalid), (std::vector<std::string>{"edt_ip1", "edt_gprspassword"}));
     EXPECT_EQ(invalid[0].reason, InvalidReason::CharacterNotStorable);
-    EXPECT_EQ(InvalidFieldsMessage(invalid),
-              "The value of \"Target Server IP(DNS)\" holds a character that the device cannot "
-              "store. Nothing was written to the device.");
+
+    // The message names the field's first character without a byte, whole.
+    const struct {
+        const char* typed;
+        const char* named;
+    } cases[] = {
+        {"\xE2\x82\xAC", "\xE2\x82\xAC"},                      // €
+        {"gr\xC3\xBC\xC3\x9F \xE2\x82\xAC\xE5\x8C\x97", "\xE2\x82\xAC"},  // Latin-1 passes, then €
+        {"ab\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},              // four bytes of UTF-8
+        {"a\xFF" "b", "\xEF\xBF\xBD"},                       // a malformed byte: U+FFFD
+    };
+    SettingsModel named;
+    for (const auto& c : cases) {
+        named.SetText("edt_gprsname", c.typed);
+        EXPECT_EQ(InvalidFieldsMessage(ValidateForSave(named)),
+                  std::string("The value of \"User Name\" holds \"") + c.named +
+                      "\", which the logger cannot store.")
+            << c.typed;
+    }
 }
 
 // The integer fields of the four pages with the largest number each one's bytes hold.

@@ -95,7 +95,7 @@ int main(int argc, char* argv[]) {
     // The longest excursion as a click on it in the list shows it.
     const auto longest = lgcset::analysis::ExcursionsLongestFirst(chart->Analysis());
     if (!longest.empty()) {
-        chart->ZoomTo(longest.front().excursion);
+        chart->ZoomTo(longest.front());
         shoot(QStringLiteral("-excursion.png"));
         chart->ShowWholeRange();
     }

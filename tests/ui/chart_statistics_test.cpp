@@ -104,6 +104,7 @@ TEST_F(ChartStatisticsTest, TheAlarmSettingsLimitsAreDrawnCountedAndAnExcursionC
     SetLimit(1, "High", "6");
     SetLimit(1, "SHigh", "8");
     SetLimit(4, "High", "30");  // above every reading: in view, never crossed
+    SetLimit(2, "High", "123456");  // a slip of the keyboard: an arrow at the top edge
     Transfer();
     HistoryChartWindow* chart = OpenChart();
     ASSERT_NE(chart, nullptr);
@@ -111,23 +112,28 @@ TEST_F(ChartStatisticsTest, TheAlarmSettingsLimitsAreDrawnCountedAndAnExcursionC
     analysis::SensorSetups setups{};
     setups[0].limits = {0.0f, 2.0f, 6.0f, 8.0f};
     setups[3].limits[LimitIndex(LimitKind::High)] = 30.0f;
+    setups[1].limits[LimitIndex(LimitKind::High)] = 123456.0f;
     const std::size_t expected = Excursions(setups);
     ASSERT_GT(expected, 0u);
 
-    EXPECT_EQ(chart->Limits().LineCount(), 5u);
+    EXPECT_EQ(chart->Limits().LineCount(), 6u);
     EXPECT_GT(chart->Limits().ShadeCount(), 0u);
     EXPECT_LE(chart->Limits().ShadeCount(), expected);
-    EXPECT_GE(chart->SensorPlot()->yAxis->range().upper, 30.0);
+    const QCPRange values = chart->SensorPlot()->yAxis->range();
+    EXPECT_GE(values.upper, 30.0);
+    EXPECT_LT(values.upper, 100.0);
+    EXPECT_EQ(chart->Limits().BeyondView(values.lower, values.upper),
+              std::vector<QString>{QStringLiteral("\u25B2 123456")});
     EXPECT_EQ(chart->Statistics()->LimitsLabel()->text(),
               QStringLiteral("Limits: the alarm settings"));
     EXPECT_EQ(StatisticCell(chart, "High limit", 1), QStringLiteral("6"));
     EXPECT_EQ(StatisticCell(chart, "Ultra-low limit", 1), QStringLiteral("0"));
-    EXPECT_EQ(StatisticCell(chart, "High limit", 2), QStringLiteral("-"));
+    EXPECT_EQ(StatisticCell(chart, "Low limit", 2), QStringLiteral("-"));
     EXPECT_EQ(StatisticCell(chart, "Excursions", 4), QStringLiteral("0"));
     EXPECT_EQ(StatisticCell(chart, "Excursions", 1), QString::number(expected));
     EXPECT_EQ(StatisticCell(chart, "Readings", 1), QStringLiteral("1008"));
 
-    // The list holds every excursion by start; a click on the longest zooms time to it.
+    // The list holds every excursion by start; a click on the longest fits both axes to it.
     QTableView* list = chart->Statistics()->ExcursionTable();
     ASSERT_EQ(list->model()->rowCount(), static_cast<int>(expected));
     const analysis::SensorExcursion longest =
@@ -145,10 +151,17 @@ TEST_F(ChartStatisticsTest, TheAlarmSettingsLimitsAreDrawnCountedAndAnExcursionC
     EXPECT_LT(zoomed.lower, longest.excursion.from);
     EXPECT_GT(zoomed.upper, longest.excursion.to);
     EXPECT_LT(zoomed.size(), whole.size() / 10);
+    const QCPRange fitted = chart->SensorPlot()->yAxis->range();
+    const double limit = *setups[static_cast<std::size_t>(longest.sensor - 1)]
+                              .limits[LimitIndex(longest.excursion.kind)];
+    EXPECT_LT(fitted.lower, std::min<double>(limit, longest.excursion.peak));
+    EXPECT_GT(fitted.upper, std::max<double>(limit, longest.excursion.peak));
+    EXPECT_LT(fitted.size(), values.size());
 
     // Limits changed in the window count from the next "Chart" on.
     SetLimit(1, "High", "7");
     SetLimit(4, "High", "");
+    SetLimit(2, "High", "");
     EXPECT_EQ(OpenChart(), chart);
     EXPECT_EQ(StatisticCell(chart, "High limit", 1), QStringLiteral("7"));
     EXPECT_EQ(chart->Limits().LineCount(), 4u);

@@ -329,6 +329,20 @@ TEST_F(HistoryChartTest, OpensAnEarlierExportAndRefusesAFileThatIsNotOne) {
     EXPECT_EQ(Values(chart->SensorGraph(0)), before);
 }
 
+// Without a reading in time there are no dates to show (the axis would read 70-01-01).
+TEST_F(HistoryChartTest, AChartWithoutATimedReadingSaysSoInPlaceOfDates) {
+    HistoryChartWindow empty([this]() -> MessageBoxes& { return window->boxes; });
+    EXPECT_TRUE(empty.SaysNoReadings());
+    Transfer(10);
+    HistoryChartWindow* chart = OpenChart();
+    ASSERT_NE(chart, nullptr);
+    EXPECT_FALSE(chart->SaysNoReadings());
+    auto untimed = std::make_shared<std::vector<data::HistoryRecord>>(records);
+    for (data::HistoryRecord& r : *untimed) r.month = 13;
+    chart->ShowRecords(untimed, QStringLiteral("untimed"), QString());
+    EXPECT_TRUE(chart->SaysNoReadings());
+}
+
 TEST_F(HistoryChartTest, SavesTheViewOnShowAsPng) {
     Transfer();
     HistoryChartWindow* chart = OpenChart();

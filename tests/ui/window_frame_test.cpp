@@ -203,6 +203,13 @@ TEST(WindowFrame, EveryTextOfTheStatusPanelsIsShownWholeInAnyFont) {
         EXPECT_EQ(w->pb_write->geometry(), bar->PanelRect(3));
     }
     EXPECT_LE(bar->sizeHint().width(), w->width());
+    // A longer text is cut at its end, and the panel's tooltip shows it whole.
+    const QString archived = QStringLiteral("266 new records archived (0 already there)");
+    w->SetStatusText(archived);
+    EXPECT_FALSE(fits(2, archived));
+    EXPECT_EQ(bar->ToolTipAt(bar->PanelRect(2).center()), archived);
+    w->SetStatusText(QStringLiteral("resend:3"));
+    EXPECT_EQ(bar->ToolTipAt(bar->PanelRect(2).center()), QString());
 }
 
 }  // namespace
