@@ -184,13 +184,13 @@ void Tfrm_mset::ArchivePending(const std::string& deviceId) {
     QString text = QStringLiteral("%1 new records archived (%2 already there)")
                        .arg(total.added)
                        .arg(total.alreadyThere);
+    if (ArchiveThrowaway)
+        text += QStringLiteral(" ") + QString::fromUtf8(archive::kThrowawayNote);
     // Said as lgcset-cli collect says it of a port whose line was lost.
     if (early)
         text += QStringLiteral("; the transfer ended early: %1 of %2 records had arrived")
                     .arg(early->arrived)
                     .arg(early->total);
-    if (ArchiveThrowaway)
-        text += QStringLiteral(" ") + QString::fromUtf8(archive::kThrowawayNote);
     SetStatusText(text);
     stat1->Repaint();
     if (SharedId(deviceId) && !sharedIdSaid_) {
