@@ -336,40 +336,6 @@ int Current(Connection& c, const CliOptions& options, std::ostream& out, std::os
 
 }  // namespace
 
-std::string JsonString(const std::string& text) {
-    std::string json = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-            case '"':
-                json += "\\\"";
-                break;
-            case '\\':
-                json += "\\\\";
-                break;
-            case '\n':
-                json += "\\n";
-                break;
-            case '\r':
-                json += "\\r";
-                break;
-            case '\t':
-                json += "\\t";
-                break;
-            default:
-                if (byte < 0x20) {
-                    static constexpr char kDigits[] = "0123456789abcdef";
-                    json += "\\u00";
-                    json += kDigits[byte >> 4];
-                    json += kDigits[byte & 0x0F];
-                } else {
-                    json += c;
-                }
-        }
-    }
-    return json + "\"";
-}
-
 int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
            const CliEnvironment& environment) {
     const CliOptions options = ParseCommandLine(arguments);
