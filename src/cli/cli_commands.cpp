@@ -87,12 +87,12 @@ Outcome ReadProfile(const std::string& path, profiles::IniFile& file) {
         case profiles::ReadOutcome::Read:
             return {};
         case profiles::ReadOutcome::Missing:
-            return Outcome::Failed(kExitUsage,
-                                   "cannot read the profile " + path + ": no such file");
+            error = profiles::kNoSuchFile;
+            break;
         case profiles::ReadOutcome::Failed:
             break;
     }
-    return Outcome::Failed(kExitUsage, "cannot read the profile " + path + ": " + error);
+    return Outcome::Failed(kExitUsage, profiles::UnreadableProfileMessage(path, error));
 }
 
 int Ports(const CliEnvironment& environment, std::ostream& out, std::ostream& err) {
@@ -409,7 +409,8 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         std::optional<FetchedHistory> fetched;
         const Outcome done =
             RunHistory(*c.session, options, outFolder, out, err, environment.errorIsTerminal,
-                       environment.exportClock, &fetched);
+                       environment.exportClock, &fetched,
+                       CliExportOrigin(c.settings, "", *options.from, *options.to));
         if (!done.ok())
             return Fail(err, done);
 #ifdef LGCSET_ARCHIVE

@@ -181,8 +181,8 @@ class Tfrm_mset : public QWidget,
     std::uint16_t HistoryCount = 0;
     void Button1Click();  // "Query"
     // A transfer cannot go on (timeout, Stop, link closed): nothing more is sent, and the
-    // records received so far are offered for export.
-    void EndHistoryTransfer();
+    // records received so far are offered for export, their manifest saying `why`.
+    void EndHistoryTransfer(const std::string& why = "the transfer was ended");
     data::HistoryQuery& HistoryQueryState() { return *historyQuery_; }
     // Writes History[0 .. HistoryCount) to the workbook and the CSV file.
     void ExportHistory();
@@ -487,6 +487,10 @@ class Tfrm_mset : public QWidget,
     QString transferChartSource_;
     QString transferCsv_;
     HistoryChartWindow* chartWindow_ = nullptr;
+    // Why the transfer that is being ended ends early, while EndHistoryTransfer runs.
+    std::string historyEndReason_;
+    // What the export's manifest says of the transfer's origin.
+    exports::ExportManifest ExportOrigin();
 
     // The archive's side of a transfer: the records and files of the exports wait here, in
     // order, while the device ID is read; a Read Settings asked for meanwhile waits for that

@@ -7,7 +7,10 @@
 #include <QProgressBar>
 #include <QStandardPaths>
 
+#include "analysis/sensor_setup.h"
 #include "export/history_export.h"
+#include "project_version.h"
+#include "settings/settings_model.h"
 #include "ui/desktop_open.h"
 #include "ui/message_box.h"
 #include "ui/status_texts.h"
@@ -29,6 +32,37 @@ std::vector<std::filesystem::path> DefaultFolders() {
 
 }  // namespace
 
+exports::ExportManifest Tfrm_mset::ExportOrigin() {
+    exports::ExportManifest origin;
+    origin.program = "lgcset";
+    origin.version = kVersion;
+    origin.model = Settings().Text("Edit1");
+    origin.firmware = Settings().Text("edt43");
+    origin.rangeFrom = DateTimePicker1->date().toString(Qt::ISODate).toStdString();
+    origin.rangeTo = DateTimePicker2->date().toString(Qt::ISODate).toStdString();
+    if (!historyEndReason_.empty()) {
+        origin.complete = false;
+        origin.endedEarly = historyEndReason_;
+    } else if (historyQuery_->LeftOut() > 0) {
+        origin.complete = false;
+        origin.endedEarly = std::to_string(historyQuery_->LeftOut()) +
+                            " records did not fit in the program's store";
+    }
+    // The ID and the limits as the logger holds them, not as the boxes may have been
+    // edited since: only when its settings were read since the login.
+    if (deviceIdSinceLogin_) {
+        origin.deviceId = *deviceIdSinceLogin_;
+        settings::SettingsModel read;
+        settings::DecodeAlarmPage(read, Image(), Codes());
+        const analysis::SensorSetups setups =
+            analysis::SetupsFromSettings(read, settings::LayoutForModel(origin.model));
+        origin.limits.emplace();
+        for (std::size_t s = 0; s < setups.size(); ++s)
+            (*origin.limits)[s] = setups[s].limits;
+    }
+    return origin;
+}
+
 void Tfrm_mset::ExportHistory() {
     SetStatusText(ExportingStatusText());
     stat1->Repaint();
@@ -41,6 +75,7 @@ void Tfrm_mset::ExportHistory() {
     options.decimalSeparator = QLocale().decimalPoint().toStdString();  // the system's unless set
     if (ExportClock)
         options.clock = ExportClock;
+    options.origin = ExportOrigin();
     // Pending events are taken before the first record and then every few milliseconds:
     // as alive as after every record, without a full sheet's export spending most of its
     // time looking for events that are not there.

@@ -40,8 +40,10 @@ void Tfrm_mset::Button1Click() {
                                               to.month(), to.day()));
 }
 
-void Tfrm_mset::EndHistoryTransfer() {
+void Tfrm_mset::EndHistoryTransfer(const std::string& why) {
+    historyEndReason_ = why;  // the export of what arrived, if any, runs inside EndEarly
     historyQuery_->EndEarly();
+    historyEndReason_.clear();
 }
 
 void Tfrm_mset::OnHistoryCount(const protocol::ReceivedFrame& frame) {
