@@ -26,7 +26,7 @@ namespace {
 constexpr int kResolution = 72;
 constexpr double kChartHeight = 270;
 // The least a chart keeps so that a short tail of the report need not start a page.
-constexpr double kMinChartHeight = 200;
+constexpr double kMinChartHeight = 180;
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
