@@ -34,7 +34,7 @@ int MakeHeadlessReport(const LaunchOptions& options) {
     if (!options.profile.empty()) {
         const ui::ProfileLimits limits = ui::ReadProfileLimits(options.profile, std::nullopt);
         if (limits.outcome == profiles::ProfileLoad::Unreadable)
-            return Refuse("cannot read the profile " + options.profile + ": " + limits.error);
+            return Refuse(profiles::UnreadableProfileMessage(options.profile, limits.error));
         if (limits.outcome == profiles::ProfileLoad::NoSettings)
             return Refuse(profiles::NoSettingsMessage(options.profile));
         const QString name = QFileInfo(QString::fromStdString(options.profile)).fileName();

@@ -83,10 +83,21 @@ struct Shared {
 class CollectHost final : public data::HistoryObserver {
   public:
     CollectHost(data::HistoryStore& store, std::uint16_t& count,
-                std::optional<std::filesystem::path> folder, Shared& shared, std::size_t index)
-        : store_(store), count_(count), folder_(std::move(folder)), shared_(shared), index_(index) {}
+                std::optional<std::filesystem::path> folder, Shared& shared, std::size_t index,
+                exports::ExportManifest origin)
+        : store_(store),
+          count_(count),
+          folder_(std::move(folder)),
+          shared_(shared),
+          index_(index),
+          origin_(std::move(origin)) {}
 
-    void Report(const data::HistoryOutcome& outcome) override { outcomes.push_back(outcome); }
+    void Report(const data::HistoryOutcome& outcome) override {
+        outcomes.push_back(outcome);
+        if (outcome.result == data::HistoryResult::RecordsLeftOut)
+            NoteEndedEarly(origin_, data::OutcomeMessage(outcome));
+    }
+    void EndingEarly(const std::string& why) { NoteEndedEarly(origin_, why); }
     // A transfer cut short is kept: what arrived is archived.
     bool AskYesNo(const data::HistoryOutcome&) override { return true; }
     void ShowTransferProgress(std::uint16_t answered, std::uint16_t total) override {
@@ -106,6 +117,7 @@ class CollectHost final : public data::HistoryObserver {
             return;
         exports::ExportOptions options;
         options.folders = {*folder_};
+        options.origin = origin_;
         exported = exports::ExportHistory(store_.data(), count_, options);
     }
 
@@ -120,6 +132,7 @@ class CollectHost final : public data::HistoryObserver {
     std::optional<std::filesystem::path> folder_;
     Shared& shared_;
     std::size_t index_;
+    exports::ExportManifest origin_;
 };
 
 void SetStage(Shared& shared, std::size_t index, Stage stage) {
@@ -242,7 +255,8 @@ void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
     SetStage(shared, index, Stage::Fetching);
     auto store = std::make_unique<data::HistoryStore>();
     std::uint16_t count = 0;
-    CollectHost host(*store, count, folder, shared, index);
+    CollectHost host(*store, count, folder, shared, index,
+                     CliExportOrigin(settings, port.deviceId, range.from, range.to));
     data::HistoryQuery query(session.HistoryRequests(), host, *store, count);
     session.onHistoryCount = [&](const protocol::ReceivedFrame& f) { query.OnCountFrame(f); };
     session.onHistoryRecord = [&](const protocol::ReceivedFrame& f) { query.OnRecordFrame(f); };
@@ -259,6 +273,7 @@ void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
     if (!ended) {
         const std::uint16_t total = query.Total();
         const std::uint16_t arrived = count;
+        host.EndingEarly(session.LinkError());
         query.EndEarly();  // hands over what arrived
         Fail(port, Outcome::Failed(kExitLink, session.LinkError() + ": " +
                                                   std::to_string(arrived) + " of " +

@@ -88,12 +88,12 @@ Outcome ReadProfile(const std::string& path, profiles::IniFile& file) {
         case profiles::ReadOutcome::Read:
             return {};
         case profiles::ReadOutcome::Missing:
-            return Outcome::Failed(kExitUsage,
-                                   "cannot read the profile " + path + ": no such file");
+            error = profiles::kNoSuchFile;
+            break;
         case profiles::ReadOutcome::Failed:
             break;
     }
-    return Outcome::Failed(kExitUsage, "cannot read the profile " + path + ": " + error);
+    return Outcome::Failed(kExitUsage, profiles::UnreadableProfileMessage(path, error));
 }
 
 int Ports(const CliEnvironment& environment, std::ostream& out, std::ostream& err) {
@@ -337,40 +337,6 @@ int Current(Connection& c, const CliOptions& options, std::ostream& out, std::os
 
 }  // namespace
 
-std::string JsonString(const std::string& text) {
-    std::string json = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-            case '"':
-                json += "\\\"";
-                break;
-            case '\\':
-                json += "\\\\";
-                break;
-            case '\n':
-                json += "\\n";
-                break;
-            case '\r':
-                json += "\\r";
-                break;
-            case '\t':
-                json += "\\t";
-                break;
-            default:
-                if (byte < 0x20) {
-                    static constexpr char kDigits[] = "0123456789abcdef";
-                    json += "\\u00";
-                    json += kDigits[byte >> 4];
-                    json += kDigits[byte & 0x0F];
-                } else {
-                    json += c;
-                }
-        }
-    }
-    return json + "\"";
-}
-
 int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
            const CliEnvironment& given) {
     const CliOptions options = ParseCommandLine(arguments);
@@ -455,7 +421,8 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         std::optional<FetchedHistory> fetched;
         const Outcome done =
             RunHistory(*c.session, options, outFolder, out, err, environment.errorIsTerminal,
-                       environment.exportClock, &fetched);
+                       environment.exportClock, &fetched,
+                       CliExportOrigin(c.settings, "", *options.from, *options.to));
         if (!done.ok())
             return Fail(err, done);
 #ifdef LGCSET_ARCHIVE

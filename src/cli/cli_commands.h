@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "export/flat_json.h"
 #include "export/history_export.h"
 
 namespace lgcset::cli {
@@ -33,6 +34,6 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
            const CliEnvironment& environment = {});
 
 // A JSON string literal of UTF-8 text.
-std::string JsonString(const std::string& text);
+using exports::JsonString;
 
 }  // namespace lgcset::cli

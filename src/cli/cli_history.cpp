@@ -1,6 +1,7 @@
 #include "cli/cli_history.h"
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -9,7 +10,9 @@
 #include "data/history_record.h"
 #include "export/history_export.h"
 #include "export/no_replace.h"
+#include "project_version.h"
 #include "protocol/commands.h"
+#include "settings/settings_model.h"
 
 namespace lgcset::cli {
 
@@ -24,16 +27,27 @@ class CliHistoryHost final : public data::HistoryObserver {
   public:
     CliHistoryHost(data::HistoryStore& store, std::uint16_t& count,
                    std::filesystem::path folder, bool keepPartial, std::ostream& err, bool terminal,
-                   std::function<exports::LocalTime()> clock)
+                   std::function<exports::LocalTime()> clock,
+                   std::optional<exports::ExportManifest> origin)
         : store_(store),
           count_(count),
           folder_(std::move(folder)),
           keepPartial_(keepPartial),
           err_(err),
           terminal_(terminal),
-          clock_(std::move(clock)) {}
+          clock_(std::move(clock)),
+          origin_(std::move(origin)) {}
 
-    void Report(const data::HistoryOutcome& outcome) override { outcomes.push_back(outcome); }
+    void Report(const data::HistoryOutcome& outcome) override {
+        outcomes.push_back(outcome);
+        if (origin_ && outcome.result == data::HistoryResult::RecordsLeftOut)
+            NoteEndedEarly(*origin_, data::OutcomeMessage(outcome));
+    }
+    // The transfer is ending early for this reason: the export that follows says so.
+    void EndingEarly(const std::string& why) {
+        if (origin_)
+            NoteEndedEarly(*origin_, why);
+    }
     // Asked only when a transfer ended early: a half transfer is exported only when the
     // command line asked for it beforehand.
     bool AskYesNo(const data::HistoryOutcome&) override { return keepPartial_; }
@@ -61,6 +75,7 @@ class CliHistoryHost final : public data::HistoryObserver {
         options.folders = {folder_};
         if (clock_)
             options.clock = clock_;
+        options.origin = origin_;
         result = exports::ExportHistory(store_.data(), count_, options);
         records.assign(store_.data(), store_.data() + count_);
         if (result->outcome == exports::ExportResult::Outcome::Saved)
@@ -83,6 +98,7 @@ class CliHistoryHost final : public data::HistoryObserver {
     std::ostream& err_;
     bool terminal_;
     std::function<exports::LocalTime()> clock_;
+    std::optional<exports::ExportManifest> origin_;
     bool drawn_ = false;
     SteadyClock::time_point started_{};
     SteadyClock::time_point lastDraw_{};
@@ -99,6 +115,29 @@ std::string ProgressLine(std::uint32_t answered, std::uint32_t total, double ela
     line.append(static_cast<std::size_t>(width - std::min(filled, width)), '.');
     line += "] ";
     return line + data::TransferProgressText(answered, total, elapsedSeconds);
+}
+
+exports::ExportManifest CliExportOrigin(const settings::SettingsModel& settings,
+                                        std::string deviceId, const data::CalendarDate& from,
+                                        const data::CalendarDate& to) {
+    exports::ExportManifest origin;
+    origin.program = "lgcset-cli";
+    origin.version = kVersion;
+    origin.deviceId = std::move(deviceId);
+    origin.model = settings.Text("Edit1");
+    origin.firmware = settings.Text("edt43");
+    char day[16];
+    std::snprintf(day, sizeof day, "%04d-%02d-%02d", from.year, from.month, from.day);
+    origin.rangeFrom = day;
+    std::snprintf(day, sizeof day, "%04d-%02d-%02d", to.year, to.month, to.day);
+    origin.rangeTo = day;
+    return origin;
+}
+
+void NoteEndedEarly(exports::ExportManifest& origin, const std::string& why) {
+    origin.complete = false;
+    if (origin.endedEarly.empty())
+        origin.endedEarly = why;
 }
 
 Outcome PrepareOutFolder(const std::string& outDir, std::filesystem::path& folder) {
@@ -140,10 +179,12 @@ Outcome PrepareOutFolder(const std::string& outDir, std::filesystem::path& folde
 Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
                    const std::filesystem::path& folder, std::ostream& out, std::ostream& err,
                    bool terminal, const std::function<exports::LocalTime()>& clock,
-                   std::optional<FetchedHistory>* fetched) {
+                   std::optional<FetchedHistory>* fetched,
+                   std::optional<exports::ExportManifest> origin) {
     data::HistoryStore store;
     std::uint16_t count = 0;
-    CliHistoryHost host(store, count, folder, options.keepPartial, err, terminal, clock);
+    CliHistoryHost host(store, count, folder, options.keepPartial, err, terminal, clock,
+                        std::move(origin));
     data::HistoryQuery query(session.HistoryRequests(), host, store, count);
     session.onHistoryCount = [&](const protocol::ReceivedFrame& frame) {
         query.OnCountFrame(frame);
@@ -167,6 +208,7 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
     if (!ended) {
         const std::uint16_t received = count;
         const std::uint16_t total = query.Total();
+        host.EndingEarly(session.LinkError());
         query.EndEarly();  // exports what arrived when --keep-partial answers the question
         host.ClearTransferProgress();
         cut = session.LinkError() + ": " + std::to_string(received) + " of " +

@@ -30,10 +30,21 @@ struct FetchedHistory {
 // `folder`: as PrepareOutFolder gave it. `terminal`: standard error is a terminal, so a
 // progress bar is worth drawing there. `clock` names the export files (the local clock
 // when empty).
+// `origin`: what the export's manifest says of the logger and the range (none written
+// without it).
 Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
                    const std::filesystem::path& folder, std::ostream& out, std::ostream& err,
                    bool terminal, const std::function<exports::LocalTime()>& clock = {},
-                   std::optional<FetchedHistory>* fetched = nullptr);
+                   std::optional<FetchedHistory>* fetched = nullptr,
+                   std::optional<exports::ExportManifest> origin = std::nullopt);
+
+// The manifest's origin of a transfer lgcset-cli makes: the logger as the login named it
+// (model and firmware in `settings`), its ID when read, and the days asked for.
+exports::ExportManifest CliExportOrigin(const settings::SettingsModel& settings,
+                                        std::string deviceId, const data::CalendarDate& from,
+                                        const data::CalendarDate& to);
+// Marks an origin as a transfer that ended early, and why.
+void NoteEndedEarly(exports::ExportManifest& origin, const std::string& why);
 
 // The progress line: a bar of `width` cells and the query's own text ("record 120 of 5000,
 // 6:12 left").

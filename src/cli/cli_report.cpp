@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/history_chart_data.h"
+#include "cli/cli_commands.h"
 #include "data/history_csv_reader.h"
 #include "profiles/profile.h"
 #include "settings/settings_model.h"
@@ -134,11 +135,22 @@ analysis::SensorSetups ReportSetups(const profiles::IniFile* profile,
     return setups;
 }
 
-std::string ReportJson(const analysis::HistoryAnalysis& a) {
+std::string ReportJson(const analysis::HistoryAnalysis& a, const analysis::ReportOrigin& origin) {
     const auto time = [](const std::optional<double>& t) {
         return t ? Quoted(Time(*t)) : std::string("null");
     };
-    std::string json = "{\"records\": " + std::to_string(a.records) +
+    const exports::ExportManifest& m = origin.manifest;
+    const auto known = [&origin](const std::string& text) {
+        return origin.Known() && !text.empty() ? JsonString(text) : std::string("null");
+    };
+    std::string json =
+        "{\"complete\": " +
+        std::string(origin.Known() ? (m.complete ? "true" : "false") : "null") +
+        ", \"ended_early_because\": " + (origin.EndedEarly() ? JsonString(m.endedEarly) : "null") +
+        ", \"origin\": " + JsonString(OriginLines(origin).back()) +
+        ", \"device_id\": " + known(m.deviceId) + ", \"model\": " + known(m.model) +
+        ", \"firmware\": " + known(m.firmware) + ", \"range_from\": " + known(m.rangeFrom) +
+        ", \"range_to\": " + known(m.rangeTo) + ", \"records\": " + std::to_string(a.records) +
                        ", \"untimed\": " + std::to_string(a.untimed) +
                        ", \"from\": " + time(a.from) + ", \"to\": " + time(a.to) +
                        ", \"interval_s\": " + (a.log.interval ? Seconds(*a.log.interval) : "null") +
@@ -157,8 +169,10 @@ std::string ReportJson(const analysis::HistoryAnalysis& a) {
     return json + "]}\n";
 }
 
-std::string ReportText(const analysis::HistoryAnalysis& a) {
-    std::string text = Table({
+std::string ReportText(const analysis::HistoryAnalysis& a, const analysis::ReportOrigin& origin) {
+    std::string text;
+    for (const std::string& line : OriginLines(origin)) text += line + "\n";
+    text += "\n" + Table({
         {"records", std::to_string(a.records)},
         {"untimed", std::to_string(a.untimed)},
         {"from", a.from ? Time(*a.from) : "-"},
@@ -210,8 +224,10 @@ Outcome RunReport(const std::string& csvPath, const analysis::SensorSetups& setu
     const data::HistoryCsvRead read = data::ReadHistoryCsvFile(csvPath);
     if (!read.ok)
         return Outcome::Failed(kExitUsage, "cannot report on " + csvPath + ": " + read.error);
-    const analysis::HistoryAnalysis analysis = analysis::AnalyzeHistory(read.records, setups);
-    out << (json ? ReportJson(analysis) : ReportText(analysis));
+    const analysis::ReportOrigin origin = analysis::FindReportOrigin(csvPath);
+    analysis::HistoryAnalysis analysis = analysis::AnalyzeHistory(read.records, setups);
+    analysis::AddMissingRange(origin, analysis);
+    out << (json ? ReportJson(analysis, origin) : ReportText(analysis, origin));
     return {};
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "analysis/history_analysis.h"
+#include "analysis/report_origin.h"
 #include "cli/headless_session.h"
 #include "profiles/ini_file.h"
 #include "settings/channel_layout.h"
@@ -19,12 +20,16 @@ analysis::SensorSetups ReportSetups(const profiles::IniFile* profile,
                                     std::optional<settings::ChannelLayout> layout);
 
 // Exactly one JSON object, ending in a line break: numbers as JSON numbers, times
-// "yy-mm-dd hh:mm:ss", null for what does not apply.
-std::string ReportJson(const analysis::HistoryAnalysis& analysis);
-// The same as aligned text tables.
-std::string ReportText(const analysis::HistoryAnalysis& analysis);
+// "yy-mm-dd hh:mm:ss", null for what does not apply ("complete" and the logger's fields
+// when the file's origin is unknown).
+std::string ReportJson(const analysis::HistoryAnalysis& analysis,
+                       const analysis::ReportOrigin& origin = {});
+// The same as aligned text tables, after the lines on the file's origin.
+std::string ReportText(const analysis::HistoryAnalysis& analysis,
+                       const analysis::ReportOrigin& origin = {});
 
-// Reads and analyses `csvPath`; a file that is not one of our exports is a usage error.
+// Reads and analyses `csvPath`, with the manifest beside it when there is one; a file that is
+// not one of our exports is a usage error.
 Outcome RunReport(const std::string& csvPath, const analysis::SensorSetups& setups, bool json,
                   std::ostream& out);
 

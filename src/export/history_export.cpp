@@ -8,6 +8,7 @@
 #include "data/calendar.h"
 #include "data/local_time.h"
 #include "data/number_format.h"
+#include "data/sha256.h"
 #include "export/compound_file.h"
 #include "export/csv_writer.h"
 #include "export/pending_file.h"
@@ -214,34 +215,69 @@ std::string SuffixedName(const std::string& name, int n) {
     return name.substr(0, dot) + "_" + std::to_string(n) + name.substr(dot);
 }
 
-// Gives the two finished files the first suffix that neither name has in the folder. Each
-// name is taken only if no file has it, so an earlier export or another program's is never
-// replaced; the workbook moves on from a suffix whose CSV name turns out to be taken.
-bool TakeNames(PendingFile& workbook, PendingFile& csv, const std::filesystem::path& folder,
-               const std::string& workbookName, const std::string& csvName, std::string& error) {
+// The finished files of one export and the names they are to take.
+struct ExportFiles {
+    PendingFile workbook, csv, manifest;
+    std::string workbookName, csvName;
+    // Given: the manifest, written for the names that the other two have just taken.
+    std::optional<ExportManifest> origin;
+};
+
+// Writes the manifest for the files' names and gives it `name`.
+Claim PlaceManifest(ExportFiles& files, const std::filesystem::path& name, std::string& error) {
+    ExportManifest& m = *files.origin;
+    m.workbook = files.workbook.Current().filename().string();
+    m.csv = files.csv.Current().filename().string();
+    const std::string json = ManifestJson(m);
+    if (!files.manifest.Open(name) || !files.manifest.Write(json) || !files.manifest.Close()) {
+        error = files.manifest.Error();
+        return Claim::Failed;
+    }
+    const Claim claim = files.manifest.MoveTo(name);
+    if (claim == Claim::Failed)
+        error = files.manifest.Error();
+    if (claim != Claim::Taken)
+        files.manifest.Discard();
+    return claim;
+}
+
+// Gives the finished files the first suffix that none of their names has in the folder.
+// Each name is taken only if no file has it, so an earlier export or another program's is
+// never replaced; the files move on from a suffix whose next name turns out to be taken.
+bool TakeNames(ExportFiles& files, const std::filesystem::path& folder, std::string& error) {
+    const std::string manifestName = ManifestNameOfWorkbook(files.workbookName);
     for (int n = 1; n <= kMaxSuffix; ++n) {
-        const std::filesystem::path workbookPath = folder / SuffixedName(workbookName, n);
-        const std::filesystem::path csvPath = folder / SuffixedName(csvName, n);
-        // Only a shortcut past the pairs already there: the moves below decide.
+        const std::filesystem::path workbookPath = folder / SuffixedName(files.workbookName, n);
+        const std::filesystem::path csvPath = folder / SuffixedName(files.csvName, n);
+        const std::filesystem::path manifestPath = folder / SuffixedName(manifestName, n);
+        // Only a shortcut past the sets already there: the moves below decide.
         std::error_code ec;
-        if (std::filesystem::exists(workbookPath, ec) || std::filesystem::exists(csvPath, ec))
+        if (std::filesystem::exists(workbookPath, ec) || std::filesystem::exists(csvPath, ec) ||
+            (files.origin && std::filesystem::exists(manifestPath, ec)))
             continue;
-        const Claim first = workbook.MoveTo(workbookPath);
+        const Claim first = files.workbook.MoveTo(workbookPath);
         if (first == Claim::Exists)
             continue;
         if (first == Claim::Failed) {
-            error = workbook.Error();
+            error = files.workbook.Error();
             return false;
         }
-        const Claim second = csv.MoveTo(csvPath);
-        if (second == Claim::Taken)
-            return true;
+        const Claim second = files.csv.MoveTo(csvPath);
+        if (second == Claim::Exists)
+            continue;
         if (second == Claim::Failed) {
-            error = csv.Error();
+            error = files.csv.Error();
             return false;
         }
+        if (!files.origin)
+            return true;
+        const Claim third = PlaceManifest(files, manifestPath, error);
+        if (third == Claim::Taken)
+            return true;
+        if (third == Claim::Failed)
+            return false;
     }
-    error = "no free name for " + workbookName + " in " + folder.string();
+    error = "no free name for " + files.workbookName + " in " + folder.string();
     return false;
 }
 
@@ -301,7 +337,11 @@ ExportResult ExportHistory(const HistoryRecord* records, std::size_t count,
     const std::vector<std::uint8_t> stream = sheets.Finish();
 
     // Both files are complete under temporary names before either takes its own.
-    PendingFile workbook, csvFile;
+    ExportFiles files;
+    files.workbookName = workbookName;
+    files.csvName = csvName;
+    PendingFile& workbook = files.workbook;
+    PendingFile& csvFile = files.csv;
     std::string error = "no folder to write to";
     std::filesystem::path folder;
     for (const std::filesystem::path& candidate : options.folders) {
@@ -319,13 +359,27 @@ ExportResult ExportHistory(const HistoryRecord* records, std::size_t count,
         return Failed(workbook.Error());
     if (!csvFile.Open(folder / csvName) || !csvFile.Write(csv) || !csvFile.Close())
         return Failed(csvFile.Error());
-    if (!TakeNames(workbook, csvFile, folder, workbookName, csvName, error))
+    if (options.origin) {
+        files.origin = options.origin;
+        DescribeRecords(records, count, *files.origin);
+        const std::optional<std::string> workbookDigest = data::Sha256OfFile(workbook.Current());
+        if (!workbookDigest)
+            return Failed("cannot read back " + workbook.Current().string());
+        files.origin->workbookSha256 = *workbookDigest;
+        files.origin->csvSha256 = data::Sha256Hex(
+            {reinterpret_cast<const unsigned char*>(csv.data()), csv.size()});
+    }
+    if (!TakeNames(files, folder, error))
         return Failed(error);
     result.outcome = ExportResult::Outcome::Saved;
     result.workbook = workbook.Current();
     result.csv = csvFile.Current();
     workbook.Keep();
     csvFile.Keep();
+    if (files.origin) {
+        result.manifest = files.manifest.Current();
+        files.manifest.Keep();
+    }
     return result;
 }
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "data/history_record.h"
+#include "export/export_manifest.h"
 
 namespace lgcset::exports {
 
@@ -71,19 +72,23 @@ struct ExportOptions {
     std::function<LocalTime()> clock = ReadLocalClock;
     // Called before each record with where the progress bar goes; false stops the export.
     std::function<bool(std::size_t record, std::optional<int> progress)> beforeRecord;
+    // Where the records came from; given, the export writes its manifest beside the two
+    // files (the records, their times, the files' names and digests filled in here).
+    std::optional<ExportManifest> origin;
 };
 
 struct ExportResult {
     enum class Outcome { Saved, Stopped, Failed };
     Outcome outcome = Outcome::Failed;
     std::filesystem::path workbook, csv;  // full paths of the files written
+    std::filesystem::path manifest;       // when an origin was given
     std::size_t invalidTimes = 0;         // records whose time is no real date and time
     std::string error;                    // what went wrong, when it failed
 };
 
-// Writes records[0 .. count) to both files. Stopped or failed, neither file exists. No
-// file is ever replaced: when either name of the pair is taken, both take the first free
-// suffix "_2", "_3", ... before their extension.
+// Writes records[0 .. count) to both files, and the manifest when an origin is given.
+// Stopped or failed, none of them exists. No file is ever replaced: when any name of the
+// set is taken, all take the first free suffix "_2", "_3", ... before their extension.
 ExportResult ExportHistory(const data::HistoryRecord* records, std::size_t count,
                            const ExportOptions& options);
 

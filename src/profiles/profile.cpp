@@ -168,6 +168,10 @@ std::string NoSettingsMessage(const std::string& file) {
     return file + " holds no settings of this program.";
 }
 
+std::string UnreadableProfileMessage(const std::string& file, const std::string& why) {
+    return "cannot read the profile " + file + ": " + why;
+}
+
 std::string MissingKeysMessage(const std::string& file, int missing) {
     return file + " lacks " + std::to_string(missing) + " of the " +
            std::to_string(kProfileKeyCount) + " settings; they take their defaults.";
@@ -176,8 +180,14 @@ std::string MissingKeysMessage(const std::string& file, int missing) {
 ProfileLoad LoadProfileFile(const std::filesystem::path& path, SettingsView& view,
                             std::string& error) {
     IniFile file;
-    if (ReadIniFile(path, file, error) == ReadOutcome::Failed) {
-        return ProfileLoad::Unreadable;
+    switch (ReadIniFile(path, file, error)) {
+        case ReadOutcome::Read:
+            break;
+        case ReadOutcome::Missing:
+            error = kNoSuchFile;
+            return ProfileLoad::Unreadable;
+        case ReadOutcome::Failed:
+            return ProfileLoad::Unreadable;
     }
     if (MissingProfileKeys(file) == kProfileKeyCount) {
         return ProfileLoad::NoSettings;

@@ -35,13 +35,18 @@ int MissingProfileKeys(const IniFile& file);
 
 // "<file> holds no settings of this program."
 std::string NoSettingsMessage(const std::string& file);
+// "cannot read the profile <file>: <why>", as a program refuses a profile named on its
+// command line; `why` is kNoSuchFile when there is none.
+std::string UnreadableProfileMessage(const std::string& file, const std::string& why);
+inline constexpr const char* kNoSuchFile = "no such file";
 // "<file> lacks 12 of the 98 settings; they take their defaults."
 std::string MissingKeysMessage(const std::string& file, int missing);
 
 // The two files operations. A save keeps what an existing file holds besides the keys and
 // replaces it whole or not at all. A load applies a file only when it holds at least one
 // of the keys: loading a file that holds none would blank every setting. Nothing is
-// changed when a file could not be written or read (the reason in error) or holds none.
+// changed when a file could not be written or read (the reason in error, kNoSuchFile for a
+// file that is not there) or holds none.
 enum class ProfileLoad { Loaded, Unreadable, NoSettings };
 bool SaveProfileFile(const settings::SettingsView& view, const std::filesystem::path& path,
                      std::string& error);

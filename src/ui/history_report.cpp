@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "analysis/report_origin.h"
 #include "analysis/statistics_table.h"
 #include "data/history_chart_data.h"
 #include "data/sha256.h"
@@ -24,6 +25,8 @@ namespace {
 // Points: the writer runs at 72 dots per inch.
 constexpr int kResolution = 72;
 constexpr double kChartHeight = 270;
+// The least a chart keeps so that a short tail of the report need not start a page.
+constexpr double kMinChartHeight = 180;
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
@@ -46,7 +49,10 @@ QString Known(const QString& text) {
     return text.isEmpty() ? QStringLiteral("unknown") : text;
 }
 
-void Facts(ReportPages& pages, const ReportFacts& facts, const analysis::HistoryAnalysis& a) {
+void Facts(ReportPages& pages, const ReportFacts& facts, const analysis::HistoryAnalysis& a,
+           const analysis::ReportOrigin& origin) {
+    if (!facts.csvPath.isEmpty())
+        for (const std::string& line : analysis::OriginLines(origin)) pages.Line(Text(line));
     pages.Line(QStringLiteral("Logger: model %1, firmware %2, device ID %3")
                    .arg(Known(facts.model), Known(facts.firmware), Known(facts.deviceId)));
     pages.Line(QStringLiteral("Records: %1 from %2").arg(a.records).arg(facts.source));
@@ -125,8 +131,15 @@ void Gaps(ReportPages& pages, const analysis::HistoryAnalysis& a) {
                   lefts);
 }
 
-QByteArray RenderPdf(const ReportFacts& facts, const analysis::HistoryAnalysis& analysis,
-                     QCustomPlot* plot) {
+struct RenderedPdf {
+    QByteArray bytes;
+    int pages = 0;
+    double lastPage = 0;  // how far down the last page the report reaches
+};
+
+RenderedPdf RenderPdf(const ReportFacts& facts, const analysis::HistoryAnalysis& analysis,
+                      const analysis::ReportOrigin& origin, QCustomPlot* plot,
+                      double chartHeight) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -154,15 +167,30 @@ QByteArray RenderPdf(const ReportFacts& facts, const analysis::HistoryAnalysis& 
         writer, painter,
         QStringLiteral("Made by lgcset %1 on %2").arg(QString::fromLatin1(kVersion), made));
     pages.Heading(QStringLiteral("History report"));
-    Facts(pages, facts, analysis);
+    Facts(pages, facts, analysis, origin);
     pages.Line(QStringLiteral("Made: %1 by lgcset %2").arg(made, QString::fromLatin1(kVersion)));
     pages.Heading(QStringLiteral("Chart"));
-    pages.Chart(plot, kChartHeight);
+    pages.Chart(plot, chartHeight);
     Statistics(pages, analysis);
     Excursions(pages, analysis);
     Gaps(pages, analysis);
     painter.end();
-    return bytes;
+    return {bytes, pages.Pages(), pages.Used()};
+}
+
+// The logger as the manifest beside the CSV file names it, where the caller knows nothing
+// of it (a file opened long after its transfer).
+ReportFacts WithOrigin(ReportFacts facts, const analysis::ReportOrigin& origin) {
+    if (!origin.Known())
+        return facts;
+    const auto fill = [](QString& fact, const std::string& known) {
+        if (fact.isEmpty())
+            fact = Text(known);
+    };
+    fill(facts.model, origin.manifest.model);
+    fill(facts.firmware, origin.manifest.firmware);
+    fill(facts.deviceId, origin.manifest.deviceId);
+    return facts;
 }
 
 }  // namespace
@@ -170,7 +198,22 @@ QByteArray RenderPdf(const ReportFacts& facts, const analysis::HistoryAnalysis& 
 bool WriteHistoryReport(const QString& path, const ReportFacts& facts,
                         const analysis::HistoryAnalysis& analysis, QCustomPlot* plot,
                         QString& error) {
-    const QByteArray bytes = RenderPdf(facts, analysis, plot);
+    analysis::ReportOrigin origin;
+    if (!facts.csvPath.isEmpty())
+        origin = analysis::FindReportOrigin(QFile::encodeName(facts.csvPath).toStdString());
+    analysis::HistoryAnalysis withGaps = analysis;
+    analysis::AddMissingRange(origin, withGaps);
+    const ReportFacts known = WithOrigin(facts, origin);
+    RenderedPdf pdf = RenderPdf(known, withGaps, origin, plot, kChartHeight);
+    // A last page that would hold only a short tail (a section with nothing to list): the
+    // chart gives up that much height and the tail stays on the page before.
+    if (pdf.pages > 1 && pdf.lastPage <= kChartHeight - kMinChartHeight) {
+        RenderedPdf shorter =
+            RenderPdf(known, withGaps, origin, plot, kChartHeight - pdf.lastPage);
+        if (shorter.pages < pdf.pages)
+            pdf = std::move(shorter);
+    }
+    const QByteArray& bytes = pdf.bytes;
     const std::filesystem::path target = QFile::encodeName(path).toStdString();
     exports::PendingFile file;
     if (!file.Open(target) ||

@@ -98,6 +98,10 @@ void ReportPages::Chart(QCustomPlot* plot, double height) {
     y_ += height;
 }
 
+double ReportPages::Used() const {
+    return y_ - kMargin;
+}
+
 void ReportPages::Footer() {
     painter_.save();
     QFont font = painter_.font();

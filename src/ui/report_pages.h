@@ -30,6 +30,10 @@ class ReportPages {
     // The plot as vectors, the width of the page and `height` high.
     void Chart(QCustomPlot* plot, double height);
 
+    int Pages() const { return page_; }
+    // How far down the current page the content reaches, from its top margin.
+    double Used() const;
+
   private:
     // Room for `height` more on this page, else a new one.
     void Need(double height);

@@ -181,8 +181,8 @@ class Tfrm_mset : public QWidget,
     std::uint16_t HistoryCount = 0;
     void Button1Click();  // "Query"
     // A transfer cannot go on (timeout, Stop, link closed): nothing more is sent, and the
-    // records received so far are offered for export.
-    void EndHistoryTransfer();
+    // records received so far are offered for export, their manifest saying `why`.
+    void EndHistoryTransfer(const std::string& why = "the transfer was ended");
     data::HistoryQuery& HistoryQueryState() { return *historyQuery_; }
     // Writes History[0 .. HistoryCount) to the workbook and the CSV file.
     void ExportHistory();
@@ -490,6 +490,10 @@ class Tfrm_mset : public QWidget,
     QString transferChartSource_;
     QString transferCsv_;
     HistoryChartWindow* chartWindow_ = nullptr;
+    // Why the transfer that is being ended ends early, while EndHistoryTransfer runs.
+    std::string historyEndReason_;
+    // What the export's manifest says of the transfer's origin.
+    exports::ExportManifest ExportOrigin();
 
     // The archive's side of a transfer. With an archive, the device ID is known before a
     // transfer starts: from the settings read since the login, or else from its page, read
@@ -516,6 +520,8 @@ class Tfrm_mset : public QWidget,
     std::optional<data::QueryRange> queryAfterId_;
     std::vector<std::uint8_t> idReadFrame_;  // the request, as the session sends it again
     std::optional<std::string> deviceIdSinceLogin_;
+    // The alarm limits of the image are the logger's only after a reading of its settings.
+    bool settingsReadSinceLogin_ = false;
     TransferEnd transferEnd_;
     bool sharedIdSaid_ = false;
     void ArchiveExport(const std::vector<data::HistoryRecord>& records,

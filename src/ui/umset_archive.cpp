@@ -47,6 +47,7 @@ void Tfrm_mset::NoteSettingsRead() {
     const auto page = pages.find(protocol::kSystemPage);
     if (page == pages.end())
         return;
+    settingsReadSinceLogin_ = true;
     deviceIdSinceLogin_ = session::DeviceIdOfSystemPage(device_->LoginReply(), page->second);
     if (!pendingArchives_.empty())
         ArchivePending(*deviceIdSinceLogin_);

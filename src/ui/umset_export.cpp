@@ -7,7 +7,10 @@
 #include <QProgressBar>
 #include <QStandardPaths>
 
+#include "analysis/sensor_setup.h"
 #include "export/history_export.h"
+#include "project_version.h"
+#include "settings/settings_model.h"
 #include "ui/desktop_open.h"
 #include "ui/message_box.h"
 #include "ui/status_texts.h"
@@ -29,6 +32,39 @@ std::vector<std::filesystem::path> DefaultFolders() {
 
 }  // namespace
 
+exports::ExportManifest Tfrm_mset::ExportOrigin() {
+    exports::ExportManifest origin;
+    origin.program = "lgcset";
+    origin.version = kVersion;
+    origin.model = Settings().Text("Edit1");
+    origin.firmware = Settings().Text("edt43");
+    origin.rangeFrom = DateTimePicker1->date().toString(Qt::ISODate).toStdString();
+    origin.rangeTo = DateTimePicker2->date().toString(Qt::ISODate).toStdString();
+    if (!historyEndReason_.empty()) {
+        origin.complete = false;
+        origin.endedEarly = historyEndReason_;
+    } else if (historyQuery_->LeftOut() > 0) {
+        origin.complete = false;
+        origin.endedEarly = std::to_string(historyQuery_->LeftOut()) +
+                            " records did not fit in the program's store";
+    }
+    // The ID and the limits as the logger holds them, not as the boxes may have been
+    // edited since. The ID may come from its page alone, read before the transfer; the
+    // limits only from its settings read since the login.
+    if (deviceIdSinceLogin_)
+        origin.deviceId = *deviceIdSinceLogin_;
+    if (settingsReadSinceLogin_) {
+        settings::SettingsModel read;
+        settings::DecodeAlarmPage(read, Image(), Codes());
+        const analysis::SensorSetups setups =
+            analysis::SetupsFromSettings(read, settings::LayoutForModel(origin.model));
+        origin.limits.emplace();
+        for (std::size_t s = 0; s < setups.size(); ++s)
+            (*origin.limits)[s] = setups[s].limits;
+    }
+    return origin;
+}
+
 void Tfrm_mset::ExportHistory() {
     SetStatusText(ExportingStatusText());
     stat1->Repaint();
@@ -41,6 +77,7 @@ void Tfrm_mset::ExportHistory() {
     options.decimalSeparator = QLocale().decimalPoint().toStdString();  // the system's unless set
     if (ExportClock)
         options.clock = ExportClock;
+    options.origin = ExportOrigin();
     // Pending events are taken before the first record and then every few milliseconds:
     // as alive as after every record, without a full sheet's export spending most of its
     // time looking for events that are not there.

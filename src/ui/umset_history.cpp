@@ -44,9 +44,11 @@ void Tfrm_mset::Button1Click() {
     historyQuery_->Start(range);
 }
 
-void Tfrm_mset::EndHistoryTransfer() {
-    queryAfterId_.reset();  // a query still waiting for the device ID never starts
+void Tfrm_mset::EndHistoryTransfer(const std::string& why) {
+    queryAfterId_.reset();     // a query still waiting for the device ID never starts
+    historyEndReason_ = why;  // the export of what arrived, if any, runs inside EndEarly
     historyQuery_->EndEarly();
+    historyEndReason_.clear();
 }
 
 void Tfrm_mset::OnHistoryCount(const protocol::ReceivedFrame& frame) {

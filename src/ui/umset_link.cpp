@@ -111,7 +111,8 @@ void Tfrm_mset::CloseDeviceLink(LinkCloseReason reason) {
     if (reason == LinkCloseReason::LineLost)
         boxes_->Error(PortDisconnectedMessage(port), QString());
     // A history transfer ends with the link; it may offer to keep what had arrived.
-    EndHistoryTransfer();
+    EndHistoryTransfer(reason == LinkCloseReason::LineLost ? "the line was lost"
+                                                          : "the link was closed");
     DropPendingArchive(QStringLiteral("the link closed"));
 }
 
@@ -120,7 +121,7 @@ void Tfrm_mset::btn_stopClick() {
     StopResend();
     btn_closec->click();
     StopRequested = true;
-    EndHistoryTransfer();
+    EndHistoryTransfer("Stop was pressed");
 }
 
 void Tfrm_mset::btn_opencClick() {

@@ -111,7 +111,7 @@ void Tfrm_mset::OnTimeout() {
     boxes_->Information(QStringLiteral("Send command timeout"), QStringLiteral("Information"));
     SetStatusText(QString());
     stat1->Repaint();
-    EndHistoryTransfer();
+    EndHistoryTransfer("the logger stopped answering (Send command timeout)");
 }
 
 void Tfrm_mset::OnLinkLost() {

@@ -97,11 +97,17 @@ TEST(CliCollect, FourLoggersAtOnceEachArchivedOrSaidWhyAndTheWorstStatusWins) {
     EXPECT_EQ(Listed(archive, "000000000000102"), "\"readings\": 50, \"downloads\": 1");
     EXPECT_EQ(Listed(archive, "000000000000103"), "\"readings\": 37, \"downloads\": 1");
     EXPECT_EQ(Listed(archive, "000000000000104"), "not listed");
-    // Each whole transfer's export pair in its logger's folder.
+    // Each whole transfer's export pair in its logger's folder, with a manifest that names
+    // the logger by its ID.
     for (const std::string id : {"000000000000101", "000000000000102"}) {
         const std::filesystem::path dir = std::filesystem::path(folder.File("out")) / id;
         ASSERT_TRUE(std::filesystem::is_directory(dir)) << dir;
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 2) << dir;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 3) << dir;
+        for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+            if (entry.path().extension() == ".json") {
+                EXPECT_EQ(exports::ReadManifestFile(entry.path()).manifest.deviceId, id);
+            }
+        }
     }
 }
 

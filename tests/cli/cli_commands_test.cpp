@@ -291,12 +291,22 @@ TEST(CliHistory, ExportsTheRangeToTheWindowsTwoFiles) {
             logger.Run({"history", "--from", "24-03-01", "--to", "24-03-31", "--out", folder.path});
         ASSERT_EQ(result.status, kExitOk) << result.err;
         const std::vector<std::string> files = FilesIn(folder.path);
-        ASSERT_EQ(files.size(), 2u);
-        EXPECT_TRUE(files[0].starts_with("SAVE2") && files[0].ends_with(".xls")) << files[0];
-        EXPECT_TRUE(files[1].starts_with("SAVE_CSV_") && files[1].ends_with(".csv")) << files[1];
-        EXPECT_EQ(result.out, "144 records\n" + (folder.path / files[0]).string() + "\n" +
-                                  (folder.path / files[1]).string() + "\n");
-        const std::string csv = ReadText((folder.path / files[1]).string());
+        ASSERT_EQ(files.size(), 3u);
+        EXPECT_TRUE(files[1].starts_with("SAVE2") && files[1].ends_with(".xls")) << files[1];
+        EXPECT_TRUE(files[2].starts_with("SAVE_CSV_") && files[2].ends_with(".csv")) << files[2];
+        EXPECT_EQ(result.out, "144 records\n" + (folder.path / files[1]).string() + "\n" +
+                                  (folder.path / files[2]).string() + "\n");
+        // The manifest beside them names the logger and the days asked for.
+        const exports::ManifestRead manifest = exports::ReadManifestFile(folder.path / files[0]);
+        ASSERT_EQ(manifest.outcome, exports::ManifestRead::Outcome::Read) << manifest.error;
+        EXPECT_EQ(manifest.manifest.program, "lgcset-cli");
+        EXPECT_EQ(manifest.manifest.model, logger.Run({"info"}).out.substr(6, 4));
+        EXPECT_EQ(manifest.manifest.rangeFrom + " " + manifest.manifest.rangeTo,
+                  "2024-03-01 2024-03-31");
+        EXPECT_EQ(manifest.manifest.records, 144u);
+        EXPECT_TRUE(manifest.manifest.complete);
+        EXPECT_EQ(manifest.manifest.csv, files[2]);
+        const std::string csv = ReadText((folder.path / files[2]).string());
         EXPECT_EQ(csv.rfind("time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,"
                             "Direction\r\n",
                             0),
@@ -321,7 +331,8 @@ TEST(CliHistory, TwoRunsInOneSecondKeepBothPairsAndNameTheFilesAsWritten) {
     }
     EXPECT_EQ(FilesIn(folder.path),
               (std::vector<std::string>{
-                  "SAVE2026-12-09_05-40-06.xls", "SAVE2026-12-09_05-40-06_2.xls",
+                  "SAVE2026-12-09_05-40-06.json", "SAVE2026-12-09_05-40-06.xls",
+                  "SAVE2026-12-09_05-40-06_2.json", "SAVE2026-12-09_05-40-06_2.xls",
                   "SAVE_CSV_2026-12-09_05-40-06.csv", "SAVE_CSV_2026-12-09_05-40-06_2.csv"}));
     EXPECT_EQ(results[1].out, "12 records\n" + folder.File("SAVE2026-12-09_05-40-06_2.xls") + "\n" +
                                   folder.File("SAVE_CSV_2026-12-09_05-40-06_2.csv") + "\n");
@@ -370,7 +381,7 @@ TEST(CliHistory, TheOutFolderIsMadeWhenMissingAndRefusedBeforeTheLoggerWhenItCan
     CliResult result =
         logger.Run({"history", "--from", "24-03-01", "--to", "24-03-31", "--out", made.string()});
     EXPECT_EQ(result.status, kExitOk) << result.err;
-    EXPECT_EQ(FilesIn(made).size(), 2u);  // the export, and nothing left of the write test
+    EXPECT_EQ(FilesIn(made).size(), 3u);  // the export, and nothing left of the write test
 
     // Tests may run as root, for whom a read-only folder is writable: these fail for all.
     WriteText(folder.File("plain"), "a file, not a folder");
@@ -412,10 +423,15 @@ TEST(CliHistory, KeepPartialExportsWhatArrivedWhenTheLineIsLostOrTheLoggerStopsA
                   std::string::npos)
             << result.err;
         const std::vector<std::string> files = FilesIn(folder.path);
-        ASSERT_EQ(files.size(), 2u);
-        EXPECT_EQ(result.out, "10 records\n" + (folder.path / files[0]).string() + "\n" +
-                                  (folder.path / files[1]).string() + "\n");
-        EXPECT_EQ(Lines(ReadText((folder.path / files[1]).string())), 11u);
+        ASSERT_EQ(files.size(), 3u);
+        EXPECT_EQ(result.out, "10 records\n" + (folder.path / files[1]).string() + "\n" +
+                                  (folder.path / files[2]).string() + "\n");
+        EXPECT_EQ(Lines(ReadText((folder.path / files[2]).string())), 11u);
+        // Its manifest says that the transfer ended early, and why.
+        const exports::ManifestRead manifest = exports::ReadManifestFile(folder.path / files[0]);
+        EXPECT_FALSE(manifest.manifest.complete);
+        EXPECT_EQ(manifest.manifest.endedEarly.rfind(cause, 0), 0u) << manifest.manifest.endedEarly;
+        EXPECT_EQ(manifest.manifest.records, 10u);
     }
 }
 

@@ -92,14 +92,16 @@ TEST(CliReport, JsonOfAnExportedTransferGivesTheLoggersFiguresAndExcursions) {
     // Without a profile: no limits, so nothing beyond them.
     CliResult plain = Cli({"report", "--json", csv});
     ASSERT_EQ(plain.status, kExitOk) << plain.err;
+    EXPECT_TRUE(Has(plain.out, "{\"complete\": true, \"ended_early_because\": null, "));
+    EXPECT_TRUE(Has(plain.out, ", \"model\": \"R480\", ")) << plain.out;
     const std::string head =
-        "{\"records\": 50, \"untimed\": 0, \"from\": \"24-03-10 03:50:00\", \"to\": "
+        "\"records\": 50, \"untimed\": 0, \"from\": \"24-03-10 03:50:00\", \"to\": "
         "\"24-03-10 12:00:00\", \"interval_s\": 600, \"gaps\": [], \"sensors\": [{\"sensor\": 1, "
         "\"kind\": \"C\", \"count\": 49, \"min\": " +
         FloatText(min) + ", \"min_time\": \"" + TimeText(one.Extreme(false)) +
         "\", \"max\": " + FloatText(max) + ", \"max_time\": \"" + TimeText(one.Extreme(true)) +
         "\", \"mean\": ";
-    EXPECT_EQ(plain.out.rfind(head, 0), 0u) << plain.out << "\n" << head;
+    EXPECT_TRUE(Has(plain.out, head)) << plain.out << "\n" << head;
     EXPECT_TRUE(Has(plain.out,
                     "\"limits\": {\"ultra_low\": null, \"low\": null, \"high\": null, "
                     "\"ultra_high\": null}, \"excursions\": [], \"seconds_beyond\": "
@@ -146,6 +148,52 @@ TEST(CliReport, JsonOfAnExportedTransferGivesTheLoggersFiguresAndExcursions) {
     EXPECT_TRUE(Has(text.out, "log interval  600 s\n"));
     EXPECT_TRUE(Has(text.out, "1       high       24-03-10 03:50:00  24-03-10 12:00:00  29400"))
         << text.out;
+}
+
+TEST(CliReport, TheManifestBesideTheFileNamesItsOriginUnlessItDoesNotMatch) {
+    const struct {
+        const char* name;
+        bool partial;       // the line goes dead after ten records, kept with --keep-partial
+        const char* edit;   // "csv": the CSV file changed after; "manifest": the manifest gone
+        const char* first;  // the text report's first line begins so
+        const char* complete;
+    } cases[] = {
+        {"whole", false, "", "Origin: model R481, firmware ", "true"},
+        {"ended early", true, "", "The transfer ended early (no reply from the logger on ",
+         "false"},
+        {"edited", false, "csv",
+         "Origin: unknown: the manifest SAVE", "null"},
+        {"no manifest", false, "manifest", "Origin: unknown (no manifest", "null"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        Logger logger(support::ExactLog(kRecords, 10, kLast));
+        if (c.partial)
+            logger.simulator.AnswerOnly(1 + 1 + 10);
+        logger.Run({"history", "--from", "24-03-10", "--to", "24-03-10", "--out", folder.path,
+                    "--keep-partial"});
+        std::string csv;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path)) {
+            if (entry.path().extension() == ".csv")
+                csv = entry.path().string();
+            if (entry.path().extension() == ".json" && c.edit == std::string("manifest"))
+                std::filesystem::remove(entry.path());
+        }
+        ASSERT_FALSE(csv.empty());
+        if (c.edit == std::string("csv"))
+            WriteText(csv, ReadText(csv) + "24-03-10 12:10:00,5,,,,,,,\r\n");
+
+        const CliResult text = Cli({"report", csv});
+        ASSERT_EQ(text.status, kExitOk) << text.err;
+        EXPECT_EQ(text.out.rfind(c.first, 0), 0u) << text.out;
+        const CliResult json = Cli({"report", "--json", csv});
+        EXPECT_TRUE(Has(json.out, std::string("{\"complete\": ") + c.complete + ",")) << json.out;
+        // What the logger did not send of the day asked for is a gap up to its end.
+        EXPECT_EQ(Has(json.out, "{\"from\": \"24-03-10 05:20:00\", \"to\": \"24-03-11 00:00:00\""),
+                  c.partial)
+            << json.out;
+    }
 }
 
 TEST(CliReport, AFileThatIsNoExportOrAProfileThatCannotBeReadIsStatusTwo) {

@@ -107,19 +107,26 @@ TEST(ReportOption, WritesTheReportOfAnExportWithoutADisplayAndRefusesWrongFiles)
     notOurs.write("date;temp\r\n2024-01-31;3.5\r\n");
     notOurs.close();
     const QString other = folder.filePath(QStringLiteral("other.pdf"));
-    for (const QStringList& wrong :
-         {QStringList{QStringLiteral("--report"), notOurs.fileName(), QStringLiteral("--pdf"),
-                      other},
-          QStringList{QStringLiteral("--report"), csv, QStringLiteral("--profile"),
-                      folder.filePath(QStringLiteral("missing.ini")), QStringLiteral("--pdf"),
-                      other},
-          QStringList{QStringLiteral("--report"), csv, QStringLiteral("--pdf"),
-                      folder.filePath(QStringLiteral("no folder/other.pdf"))},
-          QStringList{QStringLiteral("--report"), csv}}) {
-        SCOPED_TRACE(wrong.join(QLatin1Char(' ')).toStdString());
-        const Finished refused = Lgcset(wrong);
+    const QString missing = folder.filePath(QStringLiteral("missing.ini"));
+    const struct {
+        QStringList arguments;
+        QString says;
+    } wrong[] = {
+        {{QStringLiteral("--report"), notOurs.fileName(), QStringLiteral("--pdf"), other},
+         QStringLiteral("is not the header line")},
+        {{QStringLiteral("--report"), csv, QStringLiteral("--profile"), missing,
+          QStringLiteral("--pdf"), other},
+         QStringLiteral("lgcset: cannot read the profile %1: no such file\n").arg(missing)},
+        {{QStringLiteral("--report"), csv, QStringLiteral("--pdf"),
+          folder.filePath(QStringLiteral("no folder/other.pdf"))},
+         QStringLiteral("cannot write the report")},
+        {{QStringLiteral("--report"), csv}, QStringLiteral("--pdf")},
+    };
+    for (const auto& w : wrong) {
+        SCOPED_TRACE(w.arguments.join(QLatin1Char(' ')).toStdString());
+        const Finished refused = Lgcset(w.arguments);
         EXPECT_EQ(refused.status, 2);
-        EXPECT_FALSE(refused.errors.isEmpty());
+        EXPECT_TRUE(refused.errors.contains(w.says)) << refused.errors.toStdString();
     }
     EXPECT_FALSE(QFile::exists(other));
 }

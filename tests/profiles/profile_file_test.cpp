@@ -276,12 +276,18 @@ TEST_F(ProfileFile, AFileThatCannotBeReadOrHoldsNoSettingsChangesNothing) {
     EXPECT_EQ(LoadProfileFile(folder / "huge.ini", model, error), ProfileLoad::Unreadable);
     EXPECT_EQ(test::FirstDifference(model, before), "");
 
-    // No file, an empty one, a stray binary or another program's INI file hold none of the
+    // No file at all: unreadable, and said so, not taken for a file that holds nothing.
+    EXPECT_EQ(LoadProfileFile(folder / "absent.ini", model, error), ProfileLoad::Unreadable);
+    EXPECT_EQ(UnreadableProfileMessage("absent.ini", error),
+              "cannot read the profile absent.ini: no such file");
+    EXPECT_EQ(test::FirstDifference(model, before), "");
+
+    // An empty file, a stray binary or another program's INI file hold none of the
     // settings: loading them would blank every box, so nothing is changed.
     WriteBytes(folder / "empty.ini", "");
     WriteBytes(folder / "garbage.ini", std::string(1, '\0') + "\xFF\xA5\x01[=]\r\n=\x80\x81 stray bytes");
     WriteBytes(folder / "other.ini", "[Desktop Entry]\r\nName=lgcset\r\nport=8000\r\n");
-    for (const char* name : {"absent.ini", "empty.ini", "garbage.ini", "other.ini"}) {
+    for (const char* name : {"empty.ini", "garbage.ini", "other.ini"}) {
         EXPECT_EQ(LoadProfileFile(folder / name, model, error), ProfileLoad::NoSettings) << name;
         EXPECT_EQ(test::FirstDifference(model, before), "") << name;
     }

@@ -278,5 +278,24 @@ TEST_F(ChartStatisticsTest, TheReportOfAnExportedTransferNamesItsCsvAndListsTheL
     EXPECT_EQ(window->boxes.Boxes()[0].kind, ScriptedMessageBoxes::Kind::Error);
 }
 
+TEST_F(ChartStatisticsTest, AReportWithNothingToListEndsOnThePageOfItsStatistics) {
+    if (!HavePdfText())
+        GTEST_SKIP() << "pdftotext is not installed (scripts/setup installs it)";
+    Transfer();  // no limits: no excursions; a record every ten minutes: no gaps
+    ExportCapture capture(*window);
+    window->ExportHistory();
+    HistoryChartWindow* chart = OpenChart();
+    ASSERT_NE(chart, nullptr);
+    ASSERT_TRUE(chart->Analysis().log.gaps.empty());
+    const QString pdf = folder.filePath(QStringLiteral("short.pdf"));
+    ASSERT_TRUE(chart->SaveReport(pdf));
+    const std::optional<QString> text = PdfText(pdf);
+    ASSERT_TRUE(text);
+    // pdftotext ends every page with a form feed.
+    EXPECT_EQ(text->count(QLatin1Char('\f')), 1) << text->toStdString();
+    EXPECT_TRUE(text->contains(QStringLiteral("Gaps in the log (0)")));
+    EXPECT_TRUE(text->contains(QStringLiteral("Excursions, longest first (0)")));
+}
+
 }  // namespace
 }  // namespace lgcset::ui::test

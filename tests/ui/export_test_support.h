@@ -39,11 +39,13 @@ class ExportCapture {
     ExportCapture(const ExportCapture&) = delete;
     ExportCapture& operator=(const ExportCapture&) = delete;
 
-    // The names in the folder, sorted: the workbook ("SAVE...xls") before the CSV file.
-    std::vector<std::string> Files() const {
+    // The names in the folder, sorted: the workbook ("SAVE...xls") before the CSV file. The
+    // manifests ("SAVE....json") are listed apart.
+    std::vector<std::string> Files(bool manifests = false) const {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(folder))
-            names.push_back(entry.path().filename().string());
+            if ((entry.path().extension() == ".json") == manifests)
+                names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }

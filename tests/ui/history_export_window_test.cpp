@@ -2,6 +2,7 @@
 // and questions, and the opening of the files, with the files in a folder of the test's.
 #include <gtest/gtest.h>
 
+#include <QDateTimeEdit>
 #include <QElapsedTimer>
 #include <QLocale>
 #include <QProgressBar>
@@ -65,6 +66,18 @@ TEST(HistoryExportWindow, SavesBothFilesThenOffersToOpenEach) {
         << names[1];
     const QString xls = QString::fromStdString((files.folder / names[0]).string());
     const QString csv = QString::fromStdString((files.folder / names[1]).string());
+    // The manifest beside them: the window's logger and range, the settings not read.
+    ASSERT_EQ(files.Files(true).size(), 1u);
+    const exports::ManifestRead manifest =
+        exports::ReadManifestFile(files.folder / files.Files(true)[0]);
+    ASSERT_EQ(manifest.outcome, exports::ManifestRead::Outcome::Read) << manifest.error;
+    EXPECT_EQ(manifest.manifest.program, "lgcset");
+    EXPECT_EQ(manifest.manifest.rangeFrom,
+              w->DateTimePicker1->date().toString(Qt::ISODate).toStdString());
+    EXPECT_EQ(manifest.manifest.records, 25u);
+    EXPECT_TRUE(manifest.manifest.complete);
+    EXPECT_FALSE(manifest.manifest.limits);
+    EXPECT_EQ(manifest.manifest.csv, names[1]);
 
     const auto& boxes = w->boxes.Boxes();
     ASSERT_EQ(boxes.size(), 3u);
