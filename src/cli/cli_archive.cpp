@@ -190,13 +190,12 @@ int RunArchive(const CliOptions& options, const CliEnvironment& environment, std
     return Import(*store, options, environment, out, err);
 }
 
-Outcome ArchiveTransfer(HeadlessSession& session, const settings::SettingsModel& settings,
+Outcome ArchiveTransfer(const std::string& deviceId, const settings::SettingsModel& settings,
                         const CliOptions& options, const CliEnvironment& environment,
                         std::span<const data::HistoryRecord> records,
                         const exports::ExportResult& exported, std::ostream& out) {
     archive::DownloadInfo download;
-    if (Outcome read = session.ReadDeviceId(download.logger.deviceId); !read.ok())
-        return read;
+    download.logger.deviceId = deviceId;
     std::unique_ptr<archive::ArchiveStore> store;
     if (Outcome opened = OpenArchive(options, environment, store, out); !opened.ok())
         return opened;

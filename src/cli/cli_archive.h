@@ -25,9 +25,9 @@ int RunArchive(const CliOptions& options, const CliEnvironment& environment, std
                std::ostream& err);
 
 // A whole transfer and its export, kept in the archive under the device ID read from the
-// logger; prints "n new records archived (m already there)", and for demo mode's own
+// logger before the transfer; prints "n new records archived (m already there)", and for demo mode's own
 // archive that it is thrown away.
-Outcome ArchiveTransfer(HeadlessSession& session, const settings::SettingsModel& settings,
+Outcome ArchiveTransfer(const std::string& deviceId, const settings::SettingsModel& settings,
                         const CliOptions& options, const CliEnvironment& environment,
                         std::span<const data::HistoryRecord> records,
                         const exports::ExportResult& exported, std::ostream& out);

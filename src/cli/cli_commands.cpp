@@ -14,6 +14,7 @@
 #include "cli/headless_session.h"
 #include "data/current_data.h"
 #include "data/device_clock.h"
+#include "data/history_query.h"
 #include "link/port_details.h"
 #include "link/port_list.h"
 #include "loggersim/options.h"
@@ -418,18 +419,28 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (command == "diff")
         return Diff(c, options, profile, out, err);
     if (command == "history") {
+        // Read before the transfer, so that the manifest names the logger and what arrived
+        // before a lost line can still be archived under it; not for a range the query
+        // refuses without asking the logger.
+        const data::CalendarDate& from = *options.from;
+        const data::CalendarDate& to = *options.to;
+        std::string deviceId;
+        if (data::RangeMonths(data::MakeQueryRange(from.year, from.month, from.day, to.year,
+                                                   to.month, to.day)) < data::kTooManyMonths)
+            if (Outcome read = c.session->ReadDeviceId(deviceId); !read.ok())
+                return Fail(err, read);
         std::optional<FetchedHistory> fetched;
         const Outcome done =
             RunHistory(*c.session, options, outFolder, out, err, environment.errorIsTerminal,
                        environment.exportClock, &fetched,
-                       CliExportOrigin(c.settings, "", *options.from, *options.to));
+                       CliExportOrigin(c.settings, deviceId, *options.from, *options.to));
         if (!done.ok())
             return Fail(err, done);
 #ifdef LGCSET_ARCHIVE
         const bool archiving =
             !options.noArchive && (!options.archive.empty() || environment.defaultArchive);
         if (fetched && archiving)
-            if (Outcome kept = ArchiveTransfer(*c.session, c.settings, options, environment,
+            if (Outcome kept = ArchiveTransfer(deviceId, c.settings, options, environment,
                                                fetched->records, fetched->exported, out);
                 !kept.ok())
                 return Fail(err, kept);

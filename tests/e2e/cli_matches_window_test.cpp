@@ -134,6 +134,9 @@ TEST(CliHistoryMatchesWindow, HistoryWritesTheFilesOfTheWindowsQuery) {
     ASSERT_TRUE(s.Login());
     TestWindow& w = *s.window;
     w.ExportFolders = {byWindow.path().toStdString()};
+    // With an archive, as lgcset-cli, the window reads the device ID before the transfer.
+    QTemporaryDir archive;
+    w.UseArchive(std::filesystem::path(archive.path().toStdString()) / "archive.sqlite", false);
     w.boxes.QueueAnswer(false);  // do not open the workbook
     w.boxes.QueueAnswer(false);  // nor the CSV file
     w.DateTimePicker1->setDate(QDate(2026, 3, 1));
@@ -170,6 +173,7 @@ TEST(CliHistoryMatchesWindow, HistoryWritesTheFilesOfTheWindowsQuery) {
     }
     EXPECT_EQ(byProgram[0].rangeFrom, "2026-03-01");
     EXPECT_EQ(byProgram[0].records, 120u);
+    EXPECT_EQ(byProgram[0].deviceId.size(), 15u);
     EXPECT_EQ(byProgram[0], byProgram[1]);
 }
 

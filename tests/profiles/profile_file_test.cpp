@@ -326,7 +326,7 @@ TEST_F(ProfileFile, OnlyARegularFileIsWrittenAndANewOneIsItsOwnersAlone) {
         {"link.ini", [&](const fs::path& p) { fs::create_symlink(elsewhere, p); },
          ProfileLoad::Loaded, std::nullopt},
         {"dangling.ini", [&](const fs::path& p) { fs::create_symlink(folder / "nowhere", p); },
-         ProfileLoad::NoSettings, std::nullopt},
+         ProfileLoad::Unreadable, std::nullopt},
         {"fifo.ini", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
          ProfileLoad::Unreadable, std::nullopt},
         {"folder.ini", [](const fs::path& p) { fs::create_directory(p); }, ProfileLoad::Unreadable,
@@ -337,7 +337,7 @@ TEST_F(ProfileFile, OnlyARegularFileIsWrittenAndANewOneIsItsOwnersAlone) {
              fs::permissions(p, kShared);
          },
          ProfileLoad::Loaded, kShared},
-        {"new.ini", [](const fs::path&) {}, ProfileLoad::NoSettings, kOwnerOnly},
+        {"new.ini", [](const fs::path&) {}, ProfileLoad::Unreadable, kOwnerOnly},
     };
     for (const Case& c : cases) {
         const fs::path path = folder / c.name;
