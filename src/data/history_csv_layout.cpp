@@ -40,17 +40,26 @@ std::string DateWords(const CsvDateForm& dates) {
 }  // namespace
 
 bool SplitCsvFields(std::string_view line, char separator, std::vector<std::string>& fields) {
-    fields.clear();
+    // The strings are kept from line to line, so that a long file is not a run of
+    // allocations.
+    std::size_t count = 0;
+    const auto done = [&fields, &count](bool ok) {
+        fields.resize(count);
+        return ok;
+    };
     std::size_t at = 0;
     for (;;) {
-        if (fields.size() == kHistoryCsvMaxFields)
-            return false;
-        std::string& field = fields.emplace_back();
+        if (count == kHistoryCsvMaxFields)
+            return done(false);
+        if (count == fields.size())
+            fields.emplace_back();
+        std::string& field = fields[count++];
+        field.clear();
         if (at < line.size() && line[at] == '"') {
             ++at;
             for (;;) {
                 if (at >= line.size())
-                    return false;  // the quote is never closed
+                    return done(false);  // the quote is never closed
                 if (line[at] == '"') {
                     if (at + 1 < line.size() && line[at + 1] == '"') {
                         field += '"';
@@ -63,16 +72,16 @@ bool SplitCsvFields(std::string_view line, char separator, std::vector<std::stri
                 field += line[at++];
             }
             if (at < line.size() && line[at] != separator)
-                return false;
+                return done(false);
         } else {
             const std::size_t end = std::min(line.find(separator, at), line.size());
             field.assign(line.substr(at, end - at));
             if (field.find('"') != std::string::npos)
-                return false;
+                return done(false);
             at = end;
         }
         if (at >= line.size())
-            return true;
+            return done(true);
         ++at;  // the separator
     }
 }

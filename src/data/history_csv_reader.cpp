@@ -31,10 +31,14 @@ std::string LineText(std::size_t line) {
 // A field's text as a refusal quotes it: short, and without control bytes.
 std::string Quoted(std::string_view text) {
     constexpr std::size_t kMost = 40;
+    std::size_t shown = std::min(text.size(), kMost);
+    // Not within a character of UTF-8.
+    while (shown < text.size() && shown > 0 && (static_cast<unsigned char>(text[shown]) & 0xC0) == 0x80)
+        --shown;
     std::string quoted = "\"";
-    for (std::size_t i = 0; i < text.size() && i < kMost; ++i)
-        quoted += static_cast<unsigned char>(text[i]) < 0x20 ? '?' : text[i];
-    return quoted + (text.size() > kMost ? "...\"" : "\"");
+    for (const char c : text.substr(0, shown))
+        quoted += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
+    return quoted + (shown < text.size() ? "...\"" : "\"");
 }
 
 bool AllDigits(std::string_view text) {
