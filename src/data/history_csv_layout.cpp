@@ -32,8 +32,8 @@ std::string DateWords(const CsvDateForm& dates) {
         words[1] = "day";
         words[2] = "year";
     }
-    std::string text = std::string("dates ") + words[0] + dates.separator + words[1] +
-                       dates.separator + words[2];
+    std::string text =
+        std::string("dates ") + words[0] + dates.separator + words[1] + dates.separator + words[2];
     return dates.twelveHour ? text + " with AM/PM times" : text;
 }
 
@@ -93,8 +93,8 @@ std::optional<HistoryCsvLayout> ReadHistoryCsvHeader(std::string_view line) {
     for (const char separator : {';', ',', '\t'}) {
         if (!SplitCsvFields(line, separator, fields) || fields.size() < kHistoryColumns.size())
             continue;
-        const bool named = std::equal(kHistoryColumns.begin(), kHistoryColumns.end(),
-                                      fields.begin());
+        const bool named =
+            std::equal(kHistoryColumns.begin(), kHistoryColumns.end(), fields.begin());
         const bool restEmpty =
             std::all_of(fields.begin() + static_cast<std::ptrdiff_t>(kHistoryColumns.size()),
                         fields.end(), [](const std::string& f) { return f.empty(); });
@@ -107,7 +107,8 @@ std::optional<HistoryCsvLayout> ReadHistoryCsvHeader(std::string_view line) {
 std::string DescribeSpreadsheetForm(char fieldSeparator, std::string_view decimalSeparator,
                                     std::optional<CsvDateForm> dates) {
     std::string text = "Read as a spreadsheet's CSV: ";
-    text += fieldSeparator == '\t' ? std::string("tabs") : "'" + std::string(1, fieldSeparator) + "'";
+    text +=
+        fieldSeparator == '\t' ? std::string("tabs") : "'" + std::string(1, fieldSeparator) + "'";
     text += " between fields";
     if (!decimalSeparator.empty())
         text += ", '" + std::string(decimalSeparator) + "' before decimals";

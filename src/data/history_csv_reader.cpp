@@ -33,7 +33,8 @@ std::string Quoted(std::string_view text) {
     constexpr std::size_t kMost = 40;
     std::size_t shown = std::min(text.size(), kMost);
     // Not within a character of UTF-8.
-    while (shown < text.size() && shown > 0 && (static_cast<unsigned char>(text[shown]) & 0xC0) == 0x80)
+    while (shown < text.size() && shown > 0 &&
+           (static_cast<unsigned char>(text[shown]) & 0xC0) == 0x80)
         --shown;
     std::string quoted = "\"";
     for (const char c : text.substr(0, shown))
@@ -179,9 +180,9 @@ class LineReader {
     }
 
     std::string NotSent(std::size_t column) const {
-        return Refusal(column, "is not a number as the export writes it.",
-                       "is not a " + std::string(kHistoryColumns[column]) +
-                           " value the logger can send.");
+        return Refusal(
+            column, "is not a number as the export writes it.",
+            "is not a " + std::string(kHistoryColumns[column]) + " value the logger can send.");
     }
 
     std::optional<std::string> ReadSensor(std::size_t column, double& value,
@@ -274,8 +275,8 @@ struct DayMonthDate {
     CsvTime time;
 };
 
-bool Ascending(const std::vector<HistoryRecord>& records,
-               const std::vector<DayMonthDate>& dates, DateOrder order) {
+bool Ascending(const std::vector<HistoryRecord>& records, const std::vector<DayMonthDate>& dates,
+               DateOrder order) {
     std::optional<double> last;
     std::size_t next = 0;
     for (std::size_t i = 0; i < records.size(); ++i) {
@@ -301,8 +302,8 @@ bool Ascending(const std::vector<HistoryRecord>& records,
 class DayMonthOrder {
   public:
     // Notes a line's date; the refusal when it contradicts an earlier one.
-    std::optional<std::string> Note(std::size_t record, std::size_t line,
-                                    std::string_view text, const CsvTime& time) {
+    std::optional<std::string> Note(std::size_t record, std::size_t line, std::string_view text,
+                                    const CsvTime& time) {
         if (time.ours || (time.orders & kDayMonth) != time.orders || time.dateSeparator == '.')
             return std::nullopt;
         const auto orders = static_cast<std::uint8_t>(orders_ & time.orders);
@@ -426,10 +427,10 @@ HistoryCsvRead ReadHistoryCsv(std::string_view text) {
     if (!reader->Ours()) {
         std::optional<CsvDateForm> dates;
         if (shownDate) {
-            const DateOrder order =
-                (shownDate->orders & kDayMonth) == shownDate->orders && shownDate->dateSeparator != '.'
-                    ? dayMonth.Order()
-                    : OnlyOrder(*shownDate);
+            const DateOrder order = (shownDate->orders & kDayMonth) == shownDate->orders &&
+                                            shownDate->dateSeparator != '.'
+                                        ? dayMonth.Order()
+                                        : OnlyOrder(*shownDate);
             dates = CsvDateForm{order, shownDate->dateSeparator, shownDate->twelveHour};
         }
         result.form =

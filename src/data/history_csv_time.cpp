@@ -64,8 +64,8 @@ std::optional<CsvTime> ParseOurs(std::string_view text) {
         return std::nullopt;
     CsvTime time;
     time.ours = true;
-    if (!twoDigits || !IsValidDateTime(2000 + parts[0], parts[1], parts[2], parts[3],
-                                       parts[4], parts[5])) {
+    if (!twoDigits ||
+        !IsValidDateTime(2000 + parts[0], parts[1], parts[2], parts[3], parts[4], parts[5])) {
         time.untimed = true;
         return time;
     }
@@ -106,8 +106,7 @@ std::optional<CsvTime> ParseCsvTime(std::string_view text) {
     if (c == 0 || a == 3 || c == 3 || (a == 4 && c == 4) || !Take(text, ' '))
         return std::nullopt;
     SkipSpaces(text);
-    if (TakeDigits(text, 2, t.hour) == 0 || !Take(text, ':') ||
-        TakeDigits(text, 2, t.minute) != 2)
+    if (TakeDigits(text, 2, t.hour) == 0 || !Take(text, ':') || TakeDigits(text, 2, t.minute) != 2)
         return std::nullopt;
     // A time without seconds is on the minute.
     if (Take(text, ':') && TakeDigits(text, 2, t.seconds) != 2)

@@ -282,7 +282,8 @@ TEST(HistoryCsvReader, ReadsOurFileAsSpreadsheetsSaveItAgainAndSaysTheForm) {
          {"24-05-05 14:07:00", "24-05-05 09:00:00"},
          "Read as a spreadsheet's CSV: ';' between fields, ',' before decimals, dates "
          "day-month-year."},
-        {"our dates left as text", semicolons + "24-03-05 14:07:09;23,46;;;;113,954321;;;\r\n",
+        {"our dates left as text",
+         semicolons + "24-03-05 14:07:09;23,46;;;;113,954321;;;\r\n",
          {"24-03-05 14:07:09"},
          "Read as a spreadsheet's CSV: ';' between fields, ',' before decimals."},
         {"four-digit year and no seconds under our header",
@@ -349,6 +350,9 @@ TEST(HistoryCsvReader, RefusesASpreadsheetsFileAtTheFirstValueItCannotRead) {
         {semicolons + "05.03.2024 14:07;\"1,5\"x;;;;;;;\r\n",
          "Line 2, column 2: the quotes do not enclose the field."},
         {semicolons + ";;;;;;;;\r\n" + good, "Line 2 is empty, yet records follow it."},
+        // A long value is quoted in part, a control byte as '?'.
+        {semicolons + "05.03.2024 14:07;\x01" + std::string(60, 'x') + ";;;;;;;\r\n",
+         "Line 2, column 2: \"?" + std::string(39, 'x') + "...\" is not a number."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
