@@ -27,6 +27,8 @@ int MakeHeadlessReport(const LaunchOptions& options) {
     const data::HistoryCsvRead read = data::ReadHistoryCsvFile(options.report);
     if (!read.ok)
         return Refuse("cannot report on " + options.report + ": " + read.error);
+    if (!read.form.empty())
+        std::fprintf(stderr, "lgcset: %s\n", read.form.c_str());
 
     // The window is never shown; its boxes would only come up for its own buttons.
     ui::ModalMessageBoxes boxes(nullptr);

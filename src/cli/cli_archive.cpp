@@ -119,6 +119,8 @@ int Import(archive::ArchiveStore& store, const CliOptions& options,
     const data::HistoryCsvRead read = data::ReadHistoryCsvFile(options.csvFile);
     if (!read.ok)
         return Fail(err, Outcome::Failed(kExitUsage, options.csvFile + ": " + read.error));
+    if (!read.form.empty())
+        err << read.form << "\n";
     archive::DownloadInfo download;
     download.logger = {options.deviceId, options.model};
     download.at = static_cast<std::int64_t>(std::time(nullptr));

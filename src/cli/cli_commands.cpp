@@ -397,7 +397,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         }
         const auto setups = ReportSetups(options.profile.empty() ? nullptr : &profile,
                                          settings::LayoutForModel(options.model));
-        const Outcome done = RunReport(options.csvFile, setups, options.json, out);
+        const Outcome done = RunReport(options.csvFile, setups, options.json, out, err);
         return done.ok() ? kExitOk : Fail(err, done);
     }
 

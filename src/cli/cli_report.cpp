@@ -220,10 +220,12 @@ std::string ReportText(const analysis::HistoryAnalysis& a, const analysis::Repor
 }
 
 Outcome RunReport(const std::string& csvPath, const analysis::SensorSetups& setups, bool json,
-                  std::ostream& out) {
+                  std::ostream& out, std::ostream& notes) {
     const data::HistoryCsvRead read = data::ReadHistoryCsvFile(csvPath);
     if (!read.ok)
         return Outcome::Failed(kExitUsage, "cannot report on " + csvPath + ": " + read.error);
+    if (!read.form.empty())
+        notes << read.form << "\n";
     const analysis::ReportOrigin origin = analysis::FindReportOrigin(csvPath);
     analysis::HistoryAnalysis analysis = analysis::AnalyzeHistory(read.records, setups);
     analysis::AddMissingRange(origin, analysis);

@@ -29,8 +29,9 @@ std::string ReportText(const analysis::HistoryAnalysis& analysis,
                        const analysis::ReportOrigin& origin = {});
 
 // Reads and analyses `csvPath`, with the manifest beside it when there is one; a file that is
-// not one of our exports is a usage error.
+// not one of our exports is a usage error. A file a spreadsheet saved again is read, and
+// `notes` says in which form.
 Outcome RunReport(const std::string& csvPath, const analysis::SensorSetups& setups, bool json,
-                  std::ostream& out);
+                  std::ostream& out, std::ostream& notes);
 
 }  // namespace lgcset::cli

@@ -504,6 +504,7 @@ bool HistoryChartWindow::OpenCsv(const QString& path) {
     }
     ShowRecords(std::make_shared<const std::vector<data::HistoryRecord>>(read.records), name,
                 QFileInfo(path).absoluteFilePath());
+    pointer_->setText(QString::fromStdString(read.form));  // how a spreadsheet's file was read
     return true;
 }
 

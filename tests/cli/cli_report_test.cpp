@@ -224,5 +224,25 @@ TEST(CliReport, AFileThatIsNoExportOrAProfileThatCannotBeReadIsStatusTwo) {
     EXPECT_EQ(Cli({"report", good}).status, kExitOk);
 }
 
+TEST(CliReport, AFileASpreadsheetSavedAgainIsReadAndItsFormSaid) {
+    TempFolder folder;
+    const std::string header =
+        "time;Sensor1;Sensor2;Sensor3;Sensor4;Longitude;Latitude;Velocity;Direction\r\n";
+    const std::string saved = folder.File("saved.csv");
+    WriteText(saved, header + "10.03.2024 12:00;5,5;;;;;;;\r\n");
+    const std::string wrong = folder.File("wrong.csv");
+    WriteText(wrong, header + "10.03.2024 12:00;5,5;;;;;;;\r\n10.03.2024 12:10;2x,5;;;;;;;\r\n");
+
+    const CliResult read = Cli({"report", saved});
+    EXPECT_EQ(read.status, kExitOk) << read.err;
+    EXPECT_EQ(read.err,
+              "Read as a spreadsheet's CSV: ';' between fields, ',' before decimals, dates "
+              "day.month.year.\n");
+    EXPECT_TRUE(Has(read.out, "5.5")) << read.out;
+    const CliResult refused = Cli({"report", wrong});
+    EXPECT_EQ(refused.status, kExitUsage);
+    EXPECT_TRUE(Has(refused.err, "Line 3, column 2: \"2x,5\" is not a number.")) << refused.err;
+}
+
 }  // namespace
 }  // namespace lgcset::cli::test

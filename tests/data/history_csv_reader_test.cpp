@@ -185,9 +185,6 @@ TEST(HistoryCsvReader, RefusesAnyFileThatIsNotOurs) {
          "Time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,"
          "Direction\r\n" +
              good},
-        {"semicolons",
-         "time;Sensor1;Sensor2;Sensor3;Sensor4;Longitude;Latitude;Velocity;"
-         "Direction\r\n"},
         {"eight fields", kHeader + std::string("24-03-05 14:07:09,1.5,,,,,,\r\n")},
         {"ten fields", kHeader + std::string("24-03-05 14:07:09,1.5,,,,,,,,\r\n")},
         {"comma decimal unquoted", kHeader + std::string("24-03-05 14:07:09,1,5,,,,,,,\r\n")},
@@ -206,8 +203,6 @@ TEST(HistoryCsvReader, RefusesAnyFileThatIsNotOurs) {
         {"absent marker", kHeader + std::string("24-03-05 14:07:09,,,,,4294.967295,,,\r\n")},
         {"velocity two decimals", kHeader + std::string("24-03-05 14:07:09,,,,,,,4.56,\r\n")},
         {"separators mixed", kHeader + good + "24-03-05 14:08:09,\"1,5\",,,,,,,\r\n"},
-        {"four-digit year", kHeader + std::string("2024-03-05 14:07:09,1.5,,,,,,,\r\n")},
-        {"no seconds", kHeader + std::string("24-03-05 14:07,1.5,,,,,,,\r\n")},
         {"time empty", kHeader + std::string(",1.5,,,,,,,\r\n")},
         {"blank line inside", kHeader + std::string("\r\n") + good},
         {"cut short", kHeader + good + "24-03-05 14:08:09,1.5"},
@@ -223,6 +218,149 @@ TEST(HistoryCsvReader, RefusesAnyFileThatIsNotOurs) {
     // The sentence names the line that is wrong.
     EXPECT_EQ(ReadHistoryCsv(kHeader + good + "24-03-05 14:08:09,warm,,,,,,,\r\n").error,
               "Line 3: Sensor1 is not a number as the export writes it.");
+}
+
+constexpr const char* kSemicolonHeader =
+    "time;Sensor1;Sensor2;Sensor3;Sensor4;Longitude;Latitude;Velocity;Direction\r\n";
+
+// The time a record read holds, as the chart writes it; empty for a record without one.
+std::string TimeOf(const HistoryRecord& r) {
+    const auto t = RecordTime(r);
+    return t ? FormatChartTime(*t) : "";
+}
+
+TEST(HistoryCsvReader, ReadsOurFileAsSpreadsheetsSaveItAgainAndSaysTheForm) {
+    const std::string semicolons = kSemicolonHeader;
+    const struct {
+        const char* what;
+        std::string text;
+        std::vector<std::string> times;
+        std::string form;
+    } cases[] = {
+        {"year first; a raw time kept as text stays without a time",
+         semicolons + "2024-03-05 14:07:09;23,46;;;;113,954321;;;\r\n"
+                      "24-00-05 14:07:09;23,46;;;;;;;\r\n"
+                      "2024-03-06 09:00:00;-4,5;;;;;;;\r\n",
+         {"24-03-05 14:07:09", "", "24-03-06 09:00:00"},
+         "Read as a spreadsheet's CSV: ';' between fields, ',' before decimals, dates "
+         "year-month-day."},
+        {"day.month.year without seconds, a byte order mark, line feeds",
+         "\xEF\xBB\xBFtime;Sensor1;Sensor2;Sensor3;Sensor4;Longitude;Latitude;Velocity;"
+         "Direction\n05.03.2024 14:07;23,46;;;;113,954321;;;\n6.3.24 09:00;;;;;;;;\n",
+         {"24-03-05 14:07:00", "24-03-06 09:00:00"},
+         "Read as a spreadsheet's CSV: ';' between fields, ',' before decimals, dates "
+         "day.month.year."},
+        {"quoted, empty fields after the ninth and below the records",
+         "\"time\";\"Sensor1\";\"Sensor2\";\"Sensor3\";\"Sensor4\";\"Longitude\";\"Latitude\";"
+         "\"Velocity\";\"Direction\";\r\n"
+         "\"05.03.2024 14:07:09\";23,46;;;;113,954321;;;;\r\n;;;;;;;;;;\r\n;;;;;;;;;;\r\n",
+         {"24-03-05 14:07:09"},
+         "Read as a spreadsheet's CSV: ';' between fields, ',' before decimals, dates "
+         "day.month.year."},
+        {"month first, told by a day over 12; 12-hour times",
+         std::string(kHeader) + "3/5/2024 2:07:09 PM,23.46,,,,113.954321,,,\r\n"
+                                "3/13/2024 12:00 AM,,,,,,,,\r\n",
+         {"24-03-05 14:07:09", "24-03-13 00:00:00"},
+         "Read as a spreadsheet's CSV: ',' between fields, '.' before decimals, dates "
+         "month/day/year with AM/PM times."},
+        {"a first number over 12 decides, even against the time sequence",
+         "time\tSensor1\tSensor2\tSensor3\tSensor4\tLongitude\tLatitude\tVelocity\t"
+         "Direction\r\n13/03/2024 09:00\t23.46\t\t\t\t113.954321\t\t\t\r\n"
+         "05/03/2024 14:07\t\t\t\t\t\t\t\t\r\n",
+         {"24-03-13 09:00:00", "24-03-05 14:07:00"},
+         "Read as a spreadsheet's CSV: tabs between fields, '.' before decimals, dates "
+         "day/month/year."},
+        {"nothing tells, but only day first gives ascending times",
+         semicolons + "05/03/2024 14:07;23,46;;;;113,954321;;;\r\n"
+                      "01/04/2024 09:00;;;;;;;;\r\n",
+         {"24-03-05 14:07:00", "24-04-01 09:00:00"},
+         "Read as a spreadsheet's CSV: ';' between fields, ',' before decimals, dates "
+         "day/month/year."},
+        {"day and month alike read the same either way",
+         semicolons + "05-05-2024 14:07;23,46;;;;113,954321;;;\r\n"
+                      "05-05-2024 09:00;;;;;;;;\r\n",
+         {"24-05-05 14:07:00", "24-05-05 09:00:00"},
+         "Read as a spreadsheet's CSV: ';' between fields, ',' before decimals, dates "
+         "day-month-year."},
+        {"our dates left as text",
+         semicolons + "24-03-05 14:07:09;23,46;;;;113,954321;;;\r\n",
+         {"24-03-05 14:07:09"},
+         "Read as a spreadsheet's CSV: ';' between fields, ',' before decimals."},
+        {"four-digit year and no seconds under our header",
+         std::string(kHeader) + "2024-03-05 14:07:09,23.46,,,,113.954321,,,\r\n"
+                                "24-03-06 09:00,,,,,,,,\r\n",
+         {"24-03-05 14:07:09", "24-03-06 09:00:00"},
+         "Read as a spreadsheet's CSV: ',' between fields, '.' before decimals, dates "
+         "year-month-day."},
+        {"the header alone", semicolons, {}, "Read as a spreadsheet's CSV: ';' between fields."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const HistoryCsvRead read = ReadHistoryCsv(c.text);
+        ASSERT_TRUE(read.ok) << read.error;
+        EXPECT_EQ(read.form, c.form);
+        std::vector<std::string> times;
+        for (const HistoryRecord& r : read.records) times.push_back(TimeOf(r));
+        EXPECT_EQ(times, c.times);
+        if (read.records.empty())
+            continue;
+        EXPECT_EQ(read.records[0].sensor[0], 23.46);
+        EXPECT_EQ(read.records[0].longitude, 113954321u);
+        EXPECT_EQ(read.records[0].sensorPresent, (std::array<std::uint8_t, 4>{1, 0, 0, 0}));
+    }
+    EXPECT_EQ(ReadHistoryCsv(ExportText(SampleStore(), ",")).form, "");
+}
+
+TEST(HistoryCsvReader, RefusesASpreadsheetsFileAtTheFirstValueItCannotRead) {
+    const std::string semicolons = kSemicolonHeader;
+    const std::string good = "05.03.2024 14:07;1,5;;;;;;;\r\n";
+    const struct {
+        std::string text;
+        std::string error;
+    } cases[] = {
+        {semicolons + good + "05.03.2024 14:08;1,5;2x,5;;;;;;\r\n",
+         "Line 3, column 3: \"2x,5\" is not a number."},
+        {semicolons + "05.03.2024 14:07;1,555;;;;;;;\r\n",
+         "Line 2, column 2: \"1,555\" is not a Sensor1 value the logger can send."},
+        {semicolons + good + "05.03.2024 14:08;1.5;;;;;;;\r\n",
+         "Line 3, column 2: \"1.5\" has another decimal separator than the lines before it."},
+        {semicolons + "31.02.2024 14:07;1,5;;;;;;;\r\n",
+         "Line 2, column 1: \"31.02.2024 14:07\" is not a date and time."},
+        {semicolons + "05.03.1999 14:07;1,5;;;;;;;\r\n",
+         "Line 2, column 1: \"05.03.1999 14:07\" is not a date and time."},
+        {semicolons + "3/5/2024 13:07 PM;1,5;;;;;;;\r\n",
+         "Line 2, column 1: \"3/5/2024 13:07 PM\" is not a date and time."},
+        {semicolons + "13/03/2024 09:00;;;;;;;;\r\n03/14/2024 09:00;;;;;;;;\r\n",
+         "Line 3, column 1: \"03/14/2024 09:00\" has the month first, where line 2 has the "
+         "day first."},
+        // Both orders ascending, then neither.
+        {semicolons + "05/03/2024 14:07;;;;;;;;\r\n06/03/2024 09:00;;;;;;;;\r\n",
+         "The dates are ambiguous: nothing in the file tells whether \"05/03/2024 14:07\" "
+         "(line 2) has the day or the month first. Save the file again with the dates as "
+         "year-month-day."},
+        {semicolons + "06/04/2024 14:07;;;;;;;;\r\n05/03/2024 09:00;;;;;;;;\r\n",
+         "The dates are ambiguous: nothing in the file tells whether \"06/04/2024 14:07\" "
+         "(line 2) has the day or the month first. Save the file again with the dates as "
+         "year-month-day."},
+        {semicolons + "05.03.2024 14:07;1,5;;;;;;\r\n",
+         "Line 2 holds 8 fields, not the 9 of the header line."},
+        {"time;Sensor1;Sensor2;Sensor3;Sensor4;Longitude;Latitude;Velocity;Direction;\r\n"
+         "05.03.2024 14:07;1,5;;;;;;;;note\r\n",
+         "Line 2, column 10: \"note\" lies beyond the columns of a record."},
+        {semicolons + "05.03.2024 14:07;\"1,5\"x;;;;;;;\r\n",
+         "Line 2, column 2: the quotes do not enclose the field."},
+        {semicolons + ";;;;;;;;\r\n" + good, "Line 2 is empty, yet records follow it."},
+        // A long value is quoted in part, a control byte as '?'.
+        {semicolons + "05.03.2024 14:07;\x01" + std::string(60, 'x') + ";;;;;;;\r\n",
+         "Line 2, column 2: \"?" + std::string(39, 'x') + "...\" is not a number."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const HistoryCsvRead read = ReadHistoryCsv(c.text);
+        EXPECT_FALSE(read.ok);
+        EXPECT_EQ(read.error, c.error);
+        EXPECT_TRUE(read.records.empty());
+    }
 }
 
 TEST(HistoryCsvReader, RefusesMoreRecordsThanATransferCanBringAndSurvivesAnyBytes) {

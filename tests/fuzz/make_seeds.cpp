@@ -8,6 +8,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data/history_frame.h"
@@ -229,6 +230,17 @@ void CommandLines() {
     }
 }
 
+// The export's CSV as spreadsheets save it again: other separators, dates and quoting.
+void SpreadsheetCsvs() {
+    const std::pair<const char*, const char*> files[] = {
+        {"spreadsheet-semicolon", "\xEF\xBB\xBF\"time\";\"Sensor1\";\"Sensor2\";\"Sensor3\";\"Sensor4\";\"Longitude\";\"Latitude\";\"Velocity\";\"Direction\";\n05.03.2024 14:07;23,46;-4,5;;;113,954321;22,54;45,6;90;\n\"06.03.2024 09:00:00\";;;;;;;;;\n;;;;;;;;;\n"},
+        {"spreadsheet-month-first", "time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,Direction\r\n3/5/2024 2:07:09 PM,23.46,,,,,,,\r\n3/13/2024 12:00 AM,1,,,,,,,\r\n24-00-05 14:07:09,2,,,,,,,\r\n"},
+        {"spreadsheet-day-month-open", "time\tSensor1\tSensor2\tSensor3\tSensor4\tLongitude\tLatitude\tVelocity\tDirection\r\n05/03/2024 14:07\t1.5\t\t\t\t\t\t\t\r\n01/04/2024 09:00\t2\t\t\t\t\t\t\t\r\n2024-04-02 10:00:00\t\t\t\t\t\t\t\t\r\n"},
+    };
+    for (const auto& [name, text] : files)
+        Write("history_csv", name, Prefixed({0}, Text(text)));
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -242,5 +254,6 @@ int main(int argc, char* argv[]) {
     Frames("R483", 3);
     Profiles();
     CommandLines();
+    SpreadsheetCsvs();
     return 0;
 }
