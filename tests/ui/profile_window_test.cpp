@@ -22,7 +22,6 @@
 #include "profiles/ini_file.h"
 #include "settings/settings_model.h"
 #include "support/ui/test_home.h"
-#include "ui/remembered_folders.h"
 #include "ui_test_support.h"
 
 namespace lgcset::ui::test {
@@ -113,8 +112,7 @@ TEST(ProfileWindow, TheDialogsStartInTheLastFolderUsedElseTheDocumentsFolder) {
     ASSERT_TRUE(QDir().mkpath(documents));
     const QString profiles = QString::fromStdString((home.Root() / "profiles").string());
     ASSERT_TRUE(QDir().mkpath(profiles));
-    const auto file = UserFoldersFile();
-    ASSERT_TRUE(file && file->string().starts_with(home.Root().string()));
+    const auto file = home.Root() / "config" / "lgcset" / "window.ini";
 
     auto w = MakeWindow();
     w->RememberFoldersIn(file);
