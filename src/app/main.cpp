@@ -63,6 +63,9 @@ int main(int argc, char* argv[]) {
     lgcset::ui::Tfrm_mset window;
     if (archive.file)
         window.UseArchive(archive.file, archive.makeFolder, archive.throwaway);
+    // Demo mode leaves the user's settings as they were: its folders last for the run.
+    if (!options.demo)
+        window.RememberFoldersIn(lgcset::ui::UserFoldersFile());
     if (options.demo) {
         lgcset::sim::Options logger;
         logger.model = options.demoModel;

@@ -23,6 +23,7 @@
 #include "analysis/sensor_setup.h"
 #include "data/history_csv_reader.h"
 #include "data/number_format.h"
+#include "ui/file_dialog_folder.h"
 #include "ui/message_box.h"
 #include "ui/profile_limits.h"
 #include "ui/statistics_panel.h"
@@ -519,9 +520,10 @@ bool HistoryChartWindow::SaveImage(const QString& path) {
 }
 
 void HistoryChartWindow::btn_openClick() {
-    const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Open CSV"), QApplication::applicationDirPath(),
-        QStringLiteral("CSV files (*.csv);;All files (*)"));
+    const QString path =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Open CSV"), DialogStartFolder(*folders_),
+                                     QStringLiteral("CSV files (*.csv);;All files (*)"));
+    NoteDialogFile(*folders_, path);
     if (!path.isEmpty())
         OpenCsv(path);
 }
@@ -529,8 +531,9 @@ void HistoryChartWindow::btn_openClick() {
 void HistoryChartWindow::btn_saveClick() {
     QString path = QFileDialog::getSaveFileName(
         this, QStringLiteral("Save Image"),
-        QDir(QApplication::applicationDirPath()).filePath(QStringLiteral("chart.png")),
+        QDir(DialogStartFolder(*folders_)).filePath(QStringLiteral("chart.png")),
         QStringLiteral("PNG images (*.png)"));
+    NoteDialogFile(*folders_, path);
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
@@ -540,8 +543,9 @@ void HistoryChartWindow::btn_saveClick() {
 
 void HistoryChartWindow::btn_limitsClick() {
     const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Limits from profile"), QApplication::applicationDirPath(),
+        this, QStringLiteral("Limits from profile"), DialogStartFolder(*folders_),
         QStringLiteral("Profiles (*.ini);;All files (*)"));
+    NoteDialogFile(*folders_, path);
     if (!path.isEmpty())
         LoadLimitsFromProfile(path);
 }
@@ -549,8 +553,9 @@ void HistoryChartWindow::btn_limitsClick() {
 void HistoryChartWindow::btn_reportClick() {
     QString path = QFileDialog::getSaveFileName(
         this, QStringLiteral("Save Report"),
-        QDir(QApplication::applicationDirPath()).filePath(QStringLiteral("report.pdf")),
+        QDir(DialogStartFolder(*folders_)).filePath(QStringLiteral("report.pdf")),
         QStringLiteral("PDF files (*.pdf)"));
+    NoteDialogFile(*folders_, path);
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())

@@ -23,6 +23,7 @@
 #include "settings/channel_layout.h"
 #include "ui/chart_limits.h"
 #include "ui/history_report.h"
+#include "ui/remembered_folders.h"
 
 class QCPCurve;
 class QCPItemText;
@@ -95,6 +96,10 @@ class HistoryChartWindow : public QWidget {
     // pick themselves).
     std::function<bool(ArchivePickDialog& dialog)> pickRunner;
 
+    // The folders its file dialogs start in and leave (the main window's); its own
+    // otherwise, for as long as it lives.
+    void UseFolders(RememberedFolders& folders) { folders_ = &folders; }
+
     // Button handlers: they ask for the file, then do the above.
     void btn_openClick();
     void btn_saveClick();
@@ -137,6 +142,8 @@ class HistoryChartWindow : public QWidget {
               const QString& csvPath);
 
     std::function<MessageBoxes&()> boxes_;
+    RememberedFolders ownFolders_;
+    RememberedFolders* folders_ = &ownFolders_;
     std::shared_ptr<const data::HistoryChartData> chart_;
     QTabWidget* views_ = nullptr;
     QCustomPlot* sensorPlot_ = nullptr;

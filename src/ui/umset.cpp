@@ -404,6 +404,8 @@ void Tfrm_mset::BuildOthersTab() {
     Button1 = MakeButton("Button1", QStringLiteral("Query"), grp4, false);
     btn_chart = MakeButton("btn_chart", QStringLiteral("Chart"), grp4, false);
     connect(btn_chart, &QPushButton::clicked, this, [this] { btn_chartClick(); });
+    btn_exportfolder = MakeButton("btn_exportfolder", QStringLiteral("Export folder..."), grp4);
+    connect(btn_exportfolder, &QPushButton::clicked, this, [this] { btn_exportfolderClick(); });
     {
         auto* grid = new QGridLayout(grp4);
         grid->setContentsMargins(8, 6, 8, 6);
@@ -413,7 +415,8 @@ void Tfrm_mset::BuildOthersTab() {
         grid->addWidget(DateTimePicker2, 1, 1);
         grid->addWidget(Button1, 2, 1);
         grid->addWidget(btn_chart, 3, 1);
-        grid->setRowStretch(4, 1);
+        grid->addWidget(btn_exportfolder, 4, 1);
+        grid->setRowStretch(5, 1);
         grid->setColumnStretch(2, 1);
     }
 

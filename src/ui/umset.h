@@ -38,6 +38,7 @@
 #include "ui/filtered_line_edit.h"
 #include "ui/qt_comm_event_sink.h"
 #include "ui/qt_resend_timer.h"
+#include "ui/remembered_folders.h"
 #include "ui/status_panels.h"
 
 class QCheckBox;
@@ -186,9 +187,13 @@ class Tfrm_mset : public QWidget,
     data::HistoryQuery& HistoryQueryState() { return *historyQuery_; }
     // Writes History[0 .. HistoryCount) to the workbook and the CSV file.
     void ExportHistory();
-    // Where the export's files go, first writable one first; empty: the program's folder,
-    // then the user's documents folder (tests set their own).
+    // Where the export's files go: the folder chosen with "Export folder...", else (none
+    // chosen, or it cannot be written) the first writable one of these; empty: the program's
+    // folder, then the user's documents folder (tests set their own).
     std::vector<std::string> ExportFolders;
+    // "Export folder...": a folder dialog whose choice takes the exports from then on, and
+    // is remembered with the window's folders.
+    void btn_exportfolderClick();
     // Opens an exported file with the desktop's application: 0, or an error code (tests
     // put their own in; by default DesktopOpener, started on its own and not waited for).
     std::function<int(const QString& path)> OpenExportedFile;
@@ -220,9 +225,13 @@ class Tfrm_mset : public QWidget,
     // unless set (tests answer the dialog themselves).
     using FileDialogRunner = std::function<QString(QFileDialog& dialog)>;
     void SetFileDialogRunner(FileDialogRunner runner);
-    // The folder both dialogs open in: the program's, or the user's documents folder when
-    // the program's cannot be written.
-    static QString ProfileFolder(const QString& programFolder, const QString& documentsFolder);
+
+    // ---- The folders the window remembers (ui/remembered_folders.h): the export folder
+    // and the folder the last file dialog of the window or its chart was left in, where
+    // every one of them starts. Kept in `file` across runs (the program names the user's
+    // own, but not in demo mode); without one, for this run only.
+    void RememberFoldersIn(std::optional<std::filesystem::path> file);
+
     // ---- The current data, clock, relay and debug tools of the "Others" tab
     // (umset_tools.cpp). Reading holds a decoded current-data reply until it is shown.
     data::CurrentReading Reading;
@@ -366,7 +375,8 @@ class Tfrm_mset : public QWidget,
     QDateTimeEdit* DateTimePicker1 = nullptr;  // "From"
     QDateTimeEdit* DateTimePicker2 = nullptr;  // "To"
     QPushButton* Button1 = nullptr;
-    QPushButton* btn_chart = nullptr;  // "Chart"
+    QPushButton* btn_chart = nullptr;         // "Chart"
+    QPushButton* btn_exportfolder = nullptr;  // "Export folder...", the choice its tooltip
     // Relay control test.
     QGroupBox* GroupBox2 = nullptr;
     QComboBox* ComboBox1 = nullptr;
@@ -480,6 +490,10 @@ class Tfrm_mset : public QWidget,
     TrafficLog* receivedLog_ = nullptr;  // owned by mmo2
     std::function<std::vector<std::string>()> portSource_;
     FileDialogRunner fileDialogRunner_;
+    RememberedFolders folders_;
+    // Runs `dialog` from the folder every dialog starts in, and remembers where it was left.
+    QString RunFileDialog(QFileDialog& dialog);
+    void ShowExportFolder();
     bool shown_ = false;
     std::unique_ptr<WindowHistoryHost> historyHost_;
     std::unique_ptr<data::HistoryQuery> historyQuery_;

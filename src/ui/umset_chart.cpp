@@ -28,6 +28,7 @@ void Tfrm_mset::btn_chartClick() {
     if (chartWindow_ == nullptr) {
         chartWindow_ = new HistoryChartWindow([this]() -> MessageBoxes& { return Boxes(); }, this);
         chartWindow_->SetArchive(ArchiveFile, ArchiveMakesFolder);
+        chartWindow_->UseFolders(folders_);
     }
     // The logger and its limits as the window holds them now: read from it or loaded from
     // a profile.

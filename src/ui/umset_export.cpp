@@ -1,10 +1,13 @@
 // The export of a history transfer: the workbook and the CSV file, written by the plain
-// export code while the window stays alive between records and "Stop" can end it.
+// export code while the window stays alive between records and "Stop" can end it; and the
+// folder they go to.
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLocale>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QStandardPaths>
 
 #include "analysis/sensor_setup.h"
@@ -21,16 +24,44 @@ namespace {
 
 constexpr qint64 kEventInterval = 10;  // milliseconds
 
+std::filesystem::path PathOf(const QString& folder) {
+    return std::filesystem::path(folder.toStdU16String());
+}
+
+QString ShownFolder(const std::filesystem::path& folder) {
+    return QDir::toNativeSeparators(QString::fromStdU16String(folder.u16string()));
+}
+
 std::vector<std::filesystem::path> DefaultFolders() {
-    std::vector<std::filesystem::path> folders{
-        QCoreApplication::applicationDirPath().toStdString()};
+    std::vector<std::filesystem::path> folders{PathOf(QCoreApplication::applicationDirPath())};
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!documents.isEmpty() && QDir().mkpath(documents))
-        folders.emplace_back(documents.toStdString());
+        folders.push_back(PathOf(documents));
     return folders;
 }
 
 }  // namespace
+
+void Tfrm_mset::RememberFoldersIn(std::optional<std::filesystem::path> file) {
+    folders_.UseFile(std::move(file));
+    ShowExportFolder();
+}
+
+void Tfrm_mset::ShowExportFolder() {
+    btn_exportfolder->setToolTip(QDir::toNativeSeparators(folders_.ExportFolder()));
+}
+
+void Tfrm_mset::btn_exportfolderClick() {
+    QFileDialog dialog(this, QStringLiteral("Export folder"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    const QString folder = RunFileDialog(dialog);
+    if (folder.isEmpty())
+        return;
+    folders_.SetExportFolder(QDir(folder).absolutePath());
+    ShowExportFolder();
+}
 
 exports::ExportManifest Tfrm_mset::ExportOrigin() {
     exports::ExportManifest origin;
@@ -70,10 +101,15 @@ void Tfrm_mset::ExportHistory() {
     stat1->Repaint();
 
     exports::ExportOptions options;
+    // The chosen folder first; when it cannot be written, where the files went without it.
+    const QString chosen = folders_.ExportFolder();
+    if (!chosen.isEmpty())
+        options.folders.push_back(PathOf(chosen));
     if (ExportFolders.empty())
-        options.folders = DefaultFolders();
+        for (const std::filesystem::path& folder : DefaultFolders())
+            options.folders.push_back(folder);
     else
-        options.folders.assign(ExportFolders.begin(), ExportFolders.end());
+        options.folders.insert(options.folders.end(), ExportFolders.begin(), ExportFolders.end());
     options.decimalSeparator = QLocale().decimalPoint().toStdString();  // the system's unless set
     if (ExportClock)
         options.clock = ExportClock;
@@ -123,6 +159,11 @@ void Tfrm_mset::ExportHistory() {
     const QString workbook = QString::fromStdString(result.workbook.string());
     const QString csv = QString::fromStdString(result.csv.string());
     QString detail = QStringLiteral("Excel file: %1\nCSV file: %2").arg(workbook, csv);
+    if (!chosen.isEmpty() && result.workbook.parent_path() != PathOf(chosen))
+        detail =
+            QStringLiteral("The export folder %1 cannot be written; the files went to %2.\n")
+                .arg(QDir::toNativeSeparators(chosen), ShownFolder(result.workbook.parent_path())) +
+            detail;
     if (result.invalidTimes > 0)
         detail += QStringLiteral(
                       "\n%1 of %2 records had no valid date and time; their time "

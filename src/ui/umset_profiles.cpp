@@ -1,16 +1,15 @@
-// "Save Profile to..." and "Load Profile": the two file dialogs and the messages. What a
-// profile holds and in which order it is loaded is the profile library's (src/profiles).
-#include <QCoreApplication>
+// "Save Profile to..." and "Load Profile": the two file dialogs and the messages, and how
+// every file dialog of the window is run. What a profile holds and in which order it is
+// loaded is the profile library's (src/profiles).
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QStandardPaths>
 #include <exception>
 #include <filesystem>
 
 #include "profiles/profile.h"
+#include "ui/file_dialog_folder.h"
 #include "ui/message_box.h"
 #include "ui/umset.h"
 
@@ -35,27 +34,27 @@ QString ModalRun(QFileDialog& dialog) {
 
 }  // namespace
 
-QString Tfrm_mset::ProfileFolder(const QString& programFolder, const QString& documentsFolder) {
-    const QFileInfo program(programFolder);
-    if (program.isDir() && program.isWritable())
-        return programFolder;
-    return documentsFolder;
-}
-
 void Tfrm_mset::SetFileDialogRunner(FileDialogRunner runner) {
     fileDialogRunner_ = std::move(runner);
+}
+
+QString Tfrm_mset::RunFileDialog(QFileDialog& dialog) {
+    dialog.setDirectory(DialogStartFolder(folders_));
+    const QString chosen = fileDialogRunner_ ? fileDialogRunner_(dialog) : ModalRun(dialog);
+    if (dialog.fileMode() == QFileDialog::Directory)
+        NoteDialogFolder(folders_, chosen);
+    else
+        NoteDialogFile(folders_, chosen);
+    return chosen;
 }
 
 void Tfrm_mset::btn_saveconfigureClick() {
     QString file;
     try {
         QFileDialog& dialog = *dlgSave_configuredocument;
-        dialog.setDirectory(
-            ProfileFolder(QCoreApplication::applicationDirPath(),
-                          QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)));
         dialog.selectFile(QStringLiteral("setini") + QDateTime::currentDateTime().toString(
                                                          QStringLiteral("yyyy-MM-dd_HH-mm-ss")));
-        file = fileDialogRunner_ ? fileDialogRunner_(dialog) : ModalRun(dialog);
+        file = RunFileDialog(dialog);
         if (file.isEmpty())
             return;
         std::string error;
@@ -74,10 +73,7 @@ void Tfrm_mset::btn_loadconfigureClick() {
     QString file;
     try {
         QFileDialog& dialog = *dlgOpen_configuredocument;
-        dialog.setDirectory(
-            ProfileFolder(QCoreApplication::applicationDirPath(),
-                          QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)));
-        file = fileDialogRunner_ ? fileDialogRunner_(dialog) : ModalRun(dialog);
+        file = RunFileDialog(dialog);
         if (file.isEmpty())
             return;
         std::string error;

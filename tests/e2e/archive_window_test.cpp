@@ -18,6 +18,7 @@
 #include "e2e_support.h"
 #include "export_test_support.h"
 #include "support/exact_log.h"
+#include "support/ui/test_home.h"
 #include "ui/archive_pick_dialog.h"
 #include "ui/history_chart_window.h"
 
@@ -170,19 +171,8 @@ TEST(WindowArchive, TwoOverlappingTransfersLeaveTheirUnionOnceAndTheChartOpensIt
 // Demo mode as the program chooses its archive, on a home folder of the test's own: never
 // the user's archive nor the configured one, but one of its own that goes with the program.
 TEST(WindowArchive, DemoModeKeepsItsTransfersInAnArchiveOfItsOwnThatGoesWithTheProgram) {
-    QTemporaryDir home;
-    const std::filesystem::path root = home.path().toStdString();
-    struct Variable {
-        Variable(const char* variable, const std::filesystem::path& value)
-            : name(variable), saved(qgetenv(variable)), was(qEnvironmentVariableIsSet(variable)) {
-            qputenv(variable, QByteArray::fromStdString(value.string()));
-        }
-        ~Variable() { was ? qputenv(name, saved) : qunsetenv(name); }
-        const char* name;
-        QByteArray saved;
-        bool was;
-    } variables[] = {{"HOME", root}, {"XDG_DATA_HOME", root / "data"},
-                     {"XDG_CONFIG_HOME", root / "config"}};
+    support::TestHome home;
+    const std::filesystem::path root = home.Root();
     std::filesystem::create_directories(root / "config" / "lgcset");
     std::ofstream(root / "config" / "lgcset" / "lgcset.ini")
         << "archive=" << (root / "team.sqlite").string() << "\n";

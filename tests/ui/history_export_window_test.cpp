@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QDateTimeEdit>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLocale>
 #include <QProgressBar>
 #include <QRegularExpression>
@@ -13,6 +15,7 @@
 #include <iterator>
 
 #include "export_test_support.h"
+#include "support/ui/test_home.h"
 #include "ui_test_support.h"
 
 namespace lgcset::ui::test {
@@ -223,6 +226,65 @@ TEST(HistoryExportWindow, AFailureToWriteSaysSoAndLeavesNothing) {
     EXPECT_EQ(w->StatusText(), QString());
     EXPECT_TRUE(files.Files().empty());
     EXPECT_TRUE(files.opened.empty());
+}
+
+// "Export folder..." sends the next export there, and a new window on the same settings
+// still does; once the folder cannot be written, the files go where they went before a
+// folder was chosen, and the message says so.
+TEST(HistoryExportWindow, TheChosenExportFolderTakesTheExportsAndIsRemembered) {
+    support::TestHome home;
+    const std::filesystem::path chosen = home.Root() / "exports";
+    std::filesystem::create_directories(chosen);
+    const QString chosenText = QString::fromStdString(chosen.string());
+    const auto settings = home.Root() / "config" / "lgcset" / "window.ini";
+    const auto exportedTo = [](const std::filesystem::path& folder) {
+        std::size_t files = 0;
+        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
+            ++files;
+        return files;
+    };
+
+    auto w = MakeWindow();
+    w->RememberFoldersIn(settings);
+    ExportCapture fallback(*w);
+    w->boxes.SetDefaultAnswer(false);  // open nothing
+    EXPECT_EQ(w->btn_exportfolder->toolTip(), QString());
+    QFileDialog::FileMode mode = QFileDialog::AnyFile;
+    w->SetFileDialogRunner([&](QFileDialog& dialog) {
+        mode = dialog.fileMode();
+        return chosenText;
+    });
+    w->btn_exportfolder->click();
+    EXPECT_EQ(mode, QFileDialog::Directory);
+    EXPECT_EQ(w->btn_exportfolder->toolTip(), QDir::toNativeSeparators(chosenText));
+    Fill(*w, 3);
+    w->ExportHistory();
+    EXPECT_EQ(exportedTo(chosen), 3u) << "workbook, CSV file and manifest";
+    EXPECT_TRUE(fallback.Files().empty());
+    EXPECT_FALSE(w->boxes.Boxes().front().detail.contains("cannot be written"));
+
+    auto next = MakeWindow();
+    next->RememberFoldersIn(settings);
+    EXPECT_EQ(next->btn_exportfolder->toolTip(), QDir::toNativeSeparators(chosenText));
+    ExportCapture nextFallback(*next);
+    next->boxes.SetDefaultAnswer(false);
+    Fill(*next, 2);
+    next->ExportHistory();
+    EXPECT_EQ(exportedTo(chosen), 6u);
+
+    std::filesystem::remove_all(chosen);
+    next->boxes.Clear();
+    Fill(*next, 2);
+    next->ExportHistory();
+    EXPECT_EQ(nextFallback.Files().size(), 2u);
+    ASSERT_FALSE(next->boxes.Boxes().empty());
+    EXPECT_TRUE(next->boxes.Boxes().front().detail.startsWith(
+        QStringLiteral("The export folder %1 cannot be written; the files went to %2.\n")
+            .arg(QDir::toNativeSeparators(chosenText),
+                 QDir::toNativeSeparators(QString::fromStdString(nextFallback.folder.string())))))
+        << next->boxes.Boxes().front().detail.toStdString();
+    w->boxes.SetDefaultAnswer(true);
+    next->boxes.SetDefaultAnswer(true);
 }
 
 TEST(HistoryExportWindow, InvalidTimesAreCountedInTheSuccessBox) {

@@ -12,6 +12,7 @@
 #include <QFileDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimeEdit>
 #include <QTimer>
@@ -20,6 +21,7 @@
 #include "profile_support.h"
 #include "profiles/ini_file.h"
 #include "settings/settings_model.h"
+#include "support/ui/test_home.h"
 #include "ui_test_support.h"
 
 namespace lgcset::ui::test {
@@ -71,7 +73,7 @@ struct DialogAnswer {
     }
 };
 
-TEST(ProfileWindow, TheDialogsOpenInTheProgramFolderWithTheirFiltersAndProposedName) {
+TEST(ProfileWindow, TheDialogsOpenWithTheirFiltersAndProposedName) {
     auto w = MakeWindow();
     EnableProfileButtons(*w);
     DialogAnswer answer;  // Cancel
@@ -81,7 +83,6 @@ TEST(ProfileWindow, TheDialogsOpenInTheProgramFolderWithTheirFiltersAndProposedN
     EXPECT_EQ(answer.runs, 1);
     EXPECT_EQ(answer.mode, QFileDialog::AcceptSave);
     EXPECT_EQ(answer.suffix, QStringLiteral("ini"));
-    EXPECT_EQ(answer.directory, QDir(QCoreApplication::applicationDirPath()).absolutePath());
     ASSERT_EQ(answer.proposed.size(), 1);
     EXPECT_TRUE(QRegularExpression(
                     QStringLiteral("/setini\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d(\\.ini)?$"))
@@ -95,21 +96,48 @@ TEST(ProfileWindow, TheDialogsOpenInTheProgramFolderWithTheirFiltersAndProposedN
     EXPECT_EQ(answer.runs, 2);
     EXPECT_EQ(answer.mode, QFileDialog::AcceptOpen);
     EXPECT_EQ(answer.fileMode, QFileDialog::ExistingFile);
-    EXPECT_EQ(answer.directory, QDir(QCoreApplication::applicationDirPath()).absolutePath());
     EXPECT_EQ(answer.filters,
               (QStringList{QStringLiteral("INI file (*.ini)"), QStringLiteral("(*.*) (*)")}));
     // Cancelled both: nothing shown, nothing changed.
     EXPECT_TRUE(w->boxes.Boxes().empty());
     EXPECT_EQ(w->edt_setpwd->text(), QStringLiteral("8604"));
+}
 
-    // A program folder that cannot be written gives way to the documents folder.
-    QTemporaryDir temp;
-    const QString plain = temp.filePath(QStringLiteral("plain"));
-    WriteFile(plain, "x");
-    EXPECT_EQ(Tfrm_mset::ProfileFolder(plain + QStringLiteral("/bin"), QStringLiteral("/docs")),
-              QStringLiteral("/docs"));
-    EXPECT_EQ(Tfrm_mset::ProfileFolder(plain, QStringLiteral("/docs")), QStringLiteral("/docs"));
-    EXPECT_EQ(Tfrm_mset::ProfileFolder(temp.path(), QStringLiteral("/docs")), temp.path());
+// Every dialog of the window starts where the last one was left, in this window or in the
+// next one: never in the program's folder, and in the documents folder before any was used
+// or once the last folder is gone.
+TEST(ProfileWindow, TheDialogsStartInTheLastFolderUsedElseTheDocumentsFolder) {
+    support::TestHome home;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    ASSERT_TRUE(QDir().mkpath(documents));
+    const QString profiles = QString::fromStdString((home.Root() / "profiles").string());
+    ASSERT_TRUE(QDir().mkpath(profiles));
+    const auto file = home.Root() / "config" / "lgcset" / "window.ini";
+
+    auto w = MakeWindow();
+    w->RememberFoldersIn(file);
+    EnableProfileButtons(*w);
+    DialogAnswer answer;
+    answer.Attach(*w);
+    answer.file = profiles + QStringLiteral("/site.ini");
+    w->btn_saveconfigure->click();
+    EXPECT_EQ(answer.directory, documents);
+    EXPECT_NE(answer.directory, QDir(QCoreApplication::applicationDirPath()).absolutePath());
+    answer.file.clear();
+    w->btn_loadconfigure->click();
+    EXPECT_EQ(answer.directory, profiles);
+    w->btn_exportfolder->click();  // the folder dialog too
+    EXPECT_EQ(answer.directory, profiles);
+
+    auto next = MakeWindow();
+    next->RememberFoldersIn(file);
+    EnableProfileButtons(*next);
+    answer.Attach(*next);
+    next->btn_loadconfigure->click();
+    EXPECT_EQ(answer.directory, profiles);
+    ASSERT_TRUE(QDir(profiles).removeRecursively());
+    next->btn_loadconfigure->click();
+    EXPECT_EQ(answer.directory, documents);
 }
 
 TEST(ProfileWindow, TheRealDialogsGiveTheFileTheUserChose) {
