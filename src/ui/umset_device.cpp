@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "archive/throwaway_archive.h"
 #include "link/port_list.h"
 #include "settings/channel_layout.h"
 #include "settings/parameter_image.h"
@@ -102,8 +103,13 @@ void Tfrm_mset::UseSimulatedLogger(const std::string& portPath, const std::strin
         QStringLiteral("simulated ") + FromUtf8(model) + QStringLiteral(" logger");
     setWindowTitle(windowTitle() + QStringLiteral(" — ") + simulated);
     // The caption is not on view everywhere (full screen, no window manager): the status
-    // bar says it as well, in a panel of its own after the four of the program.
-    stat1->AddPanel(200, Qt::AlignLeft, QStringLiteral("Demo: ") + simulated);
+    // bar says it as well, in a panel of its own after the four of the program, with where
+    // its transfers go when that is not the user's own archive.
+    QString panel = QStringLiteral("Demo: ") + simulated;
+    if (ArchiveThrowaway)
+        panel += QStringLiteral("; transfers kept ") + QString::fromUtf8(archive::kThrowawayNote);
+    stat1->AddPanel(std::max(200, stat1->fontMetrics().horizontalAdvance(panel) + 12),
+                    Qt::AlignLeft, panel);
 }
 
 void Tfrm_mset::UseSimulatedLogger(std::unique_ptr<session::Link> line, const std::string& name,

@@ -2,6 +2,7 @@
 // port list and named on screen, and a login with the password already in the window.
 #include <QComboBox>
 #include <algorithm>
+#include <filesystem>
 #include <string_view>
 
 #include "app/launch_options.h"
@@ -47,6 +48,13 @@ TEST(DemoMode, TheSimulatedLoggerIsFirstSelectedAndNamedAndTakesTheLogin) {
     EXPECT_EQ(w->windowTitle(), title + QStringLiteral(" — simulated R483 logger"));
     EXPECT_EQ(w->stat1->PanelText(w->stat1->PanelCount() - 1),
               QStringLiteral("Demo: simulated R483 logger"));
+    // With demo mode's own archive, the panel says where the transfers go.
+    auto own = test::MakeWindow();
+    own->UseArchive(std::filesystem::temp_directory_path() / "unused.sqlite", false, true);
+    own->UseSimulatedLogger(logger.slavePath(), "R483");
+    EXPECT_EQ(own->stat1->PanelText(own->stat1->PanelCount() - 1),
+              QStringLiteral("Demo: simulated R483 logger; transfers kept in demo mode's own "
+                             "archive, removed when the program ends"));
 
     // Open and Login as the user clicks them, with the password the window starts with.
     w->btn8->click();

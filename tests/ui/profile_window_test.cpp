@@ -110,7 +110,9 @@ TEST(ProfileWindow, TheDialogsStartInTheLastFolderUsedElseTheDocumentsFolder) {
     support::TestHome home;
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     ASSERT_TRUE(QDir().mkpath(documents));
-    const QString profiles = QString::fromStdString((home.Root() / "profiles").string());
+    // Qt's form of the path, '/' between names on every system, as the dialogs are given it.
+    const QString profiles =
+        QDir(QString::fromStdString(home.Root().string())).absoluteFilePath("profiles");
     ASSERT_TRUE(QDir().mkpath(profiles));
     const auto file = home.Root() / "config" / "lgcset" / "window.ini";
 
@@ -135,9 +137,16 @@ TEST(ProfileWindow, TheDialogsStartInTheLastFolderUsedElseTheDocumentsFolder) {
     answer.Attach(*next);
     next->btn_loadconfigure->click();
     EXPECT_EQ(answer.directory, profiles);
-    ASSERT_TRUE(QDir(profiles).removeRecursively());
+    // A folder chosen and then removed. It is one no dialog has shown: on Windows a folder a
+    // dialog watched stays until the watch ends.
+    const QString gone = QDir(profiles).absoluteFilePath("../gone");
+    ASSERT_TRUE(QDir().mkpath(gone));
+    answer.file = gone;
+    next->btn_exportfolder->click();
+    answer.file.clear();
+    ASSERT_TRUE(QDir(gone).removeRecursively());
     next->btn_loadconfigure->click();
-    EXPECT_EQ(answer.directory, documents);
+    EXPECT_EQ(answer.directory.toStdString(), documents.toStdString());
 }
 
 TEST(ProfileWindow, TheRealDialogsGiveTheFileTheUserChose) {
