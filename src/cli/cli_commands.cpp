@@ -434,18 +434,20 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
             RunHistory(*c.session, options, outFolder, out, err, environment.errorIsTerminal,
                        environment.exportClock, &fetched,
                        CliExportOrigin(c.settings, deviceId, *options.from, *options.to));
-        if (!done.ok())
-            return Fail(err, done);
 #ifdef LGCSET_ARCHIVE
+        // Exported records are archived even when the transfer was cut short (the status
+        // still says so): the files hold them, and so does the archive.
         const bool archiving =
             !options.noArchive && (!options.archive.empty() || environment.defaultArchive);
         if (fetched && archiving)
             if (Outcome kept = ArchiveTransfer(deviceId, c.settings, options, environment,
                                                fetched->records, fetched->exported, out);
-                !kept.ok())
-                return Fail(err, kept);
+                !kept.ok()) {
+                const int status = Fail(err, kept);
+                return done.ok() ? status : Fail(err, done);
+            }
 #endif
-        return kExitOk;
+        return done.ok() ? kExitOk : Fail(err, done);
     }
     if (command == "relay")
         return Relay(c, options, out, err);

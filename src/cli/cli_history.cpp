@@ -243,10 +243,11 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
     out << "\n"
         << result.workbook.string() << "\n"
         << result.csv.string() << "\n";
-    if (cut)
-        return Outcome::Failed(kExitLink, *cut + "they were exported");
+    // What was exported is archived too, a transfer cut short as one that ended.
     if (fetched != nullptr)
         *fetched = FetchedHistory{std::move(host.records), result};
+    if (cut)
+        return Outcome::Failed(kExitLink, *cut + "they were exported");
     return {};
 }
 

@@ -411,8 +411,10 @@ TEST(CliHistory, KeepPartialExportsWhatArrivedWhenTheLineIsLostOrTheLoggerStopsA
         if (!hangUp)
             logger.simulator.AnswerOnly(1 + 1 + 1 + 10);
         TempFolder folder;
-        const CliResult result = logger.Run({"history", "--from", "24-03-01", "--to", "24-03-31",
-                                             "--out", folder.path, "--keep-partial"});
+        const std::filesystem::path out = folder.path / "out";
+        const CliResult result =
+            logger.Run({"history", "--from", "24-03-01", "--to", "24-03-31", "--out", out.string(),
+                        "--keep-partial", "--archive", folder.File("a.sqlite")});
         EXPECT_EQ(result.status, kExitLink);
         EXPECT_EQ(Lines(result.err), 1u) << result.err;
         const std::string cause =
@@ -422,13 +424,15 @@ TEST(CliHistory, KeepPartialExportsWhatArrivedWhenTheLineIsLostOrTheLoggerStopsA
         EXPECT_NE(result.err.find(": 10 of 50 records had arrived; they were exported"),
                   std::string::npos)
             << result.err;
-        const std::vector<std::string> files = FilesIn(folder.path);
+        const std::vector<std::string> files = FilesIn(out);
         ASSERT_EQ(files.size(), 3u);
-        EXPECT_EQ(result.out, "10 records\n" + (folder.path / files[1]).string() + "\n" +
-                                  (folder.path / files[2]).string() + "\n");
-        EXPECT_EQ(Lines(ReadText((folder.path / files[2]).string())), 11u);
+        // What was exported is archived as well.
+        EXPECT_EQ(result.out, "10 records\n" + (out / files[1]).string() + "\n" +
+                                  (out / files[2]).string() +
+                                  "\n10 new records archived (0 already there)\n");
+        EXPECT_EQ(Lines(ReadText((out / files[2]).string())), 11u);
         // Its manifest says that the transfer ended early, and why.
-        const exports::ManifestRead manifest = exports::ReadManifestFile(folder.path / files[0]);
+        const exports::ManifestRead manifest = exports::ReadManifestFile(out / files[0]);
         EXPECT_FALSE(manifest.manifest.complete);
         EXPECT_EQ(manifest.manifest.endedEarly.rfind(cause, 0), 0u) << manifest.manifest.endedEarly;
         EXPECT_EQ(manifest.manifest.records, 10u);
