@@ -56,4 +56,10 @@ OpenResult OpenArchive(const std::string& name, bool makeFolder) {
     return OpenSqliteArchive(std::filesystem::path(name), makeFolder);
 }
 
+OpenResult OpenArchiveToRead(const std::string& name) {
+    if (IsDatabaseUrl(name))
+        return OpenPostgresArchiveToRead(name);
+    return OpenSqliteArchiveToRead(std::filesystem::path(name));
+}
+
 }  // namespace lgcset::archive

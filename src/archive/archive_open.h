@@ -18,4 +18,7 @@ std::string ShownArchiveName(std::string_view name);
 // `makeFolder`: for a file, its folder is made when missing (the default place).
 OpenResult OpenArchive(const std::string& name, bool makeFolder);
 
+// For a command that only reads: the archive must exist, and is left exactly as it is.
+OpenResult OpenArchiveToRead(const std::string& name);
+
 }  // namespace lgcset::archive

@@ -49,6 +49,9 @@ enum class ArchiveError {
     CannotOpen,     // the file cannot be opened or made (read-only folder, no permission)
     NotAnArchive,   // the file is something else
     NewerSchema,    // written by a newer program
+    OlderSchema,    // opened to read, but written by an older program: writing upgrades it
+    Missing,        // opened to read, but there is no such file
+    Damaged,        // the file's own check finds it broken: nothing is stored in it
     WriteFailed,    // a transfer could not be stored; the archive is as it was
     ReadFailed,     // a query could not be answered (a lost server, a damaged file)
 };

@@ -24,8 +24,16 @@ OpenResult OpenSqliteArchive(const std::filesystem::path&, bool) {
     return result;
 }
 
+OpenResult OpenSqliteArchiveToRead(const std::filesystem::path& file) {
+    return OpenSqliteArchive(file, false);
+}
+
 OpenResult OpenArchive(const std::string& name, bool makeFolder) {
     return OpenSqliteArchive(name, makeFolder);
+}
+
+OpenResult OpenArchiveToRead(const std::string& name) {
+    return OpenSqliteArchive(name, false);
 }
 
 std::optional<std::string> ArchiveWhenNoneNamed() {

@@ -438,9 +438,9 @@ FROM information_schema.tables WHERE table_schema = current_schema())sql");
     return v;
 }
 
-}  // namespace
-
-OpenResult OpenPostgresArchive(const std::string& url) {
+// `toRead`: every transaction of the connection is read-only, and the tables are neither
+// made nor upgraded.
+OpenResult Open(const std::string& url, bool toRead) {
     OpenResult result;
     const std::string shown = ShownArchiveName(url);
     Conn conn(PQconnectdb(url.c_str()));
@@ -460,7 +460,8 @@ OpenResult OpenPostgresArchive(const std::string& url) {
     };
     // Read and upgraded under one lock, so that two programs opening a new database at
     // once do not both make its tables.
-    if (!Exec(c, "BEGIN") || !Exec(c, kUpgradeLock)) {
+    if ((toRead && !Exec(c, "SET default_transaction_read_only = on")) || !Exec(c, "BEGIN") ||
+        !Exec(c, kUpgradeLock)) {
         result.status = cannot("cannot be opened");
         return result;
     }
@@ -485,6 +486,20 @@ OpenResult OpenPostgresArchive(const std::string& url) {
                    "The archive " + shown + " was written by a newer version of this " +
                        "program (schema " + std::to_string(*version) + ", this one knows up to " +
                        std::to_string(CurrentSchemaVersion()) + "); it is left as it is."};
+        return result;
+    }
+    if (toRead && *version < CurrentSchemaVersion()) {
+        Exec(c, "ROLLBACK");
+        result.status =
+            *version == 0
+                ? ArchiveStatus{ArchiveError::NotAnArchive,
+                                "The database " + shown + " holds no archive of this program."}
+                : ArchiveStatus{ArchiveError::OlderSchema,
+                                "The archive " + shown +
+                                    " was written by an older version of this program (schema " +
+                                    std::to_string(*version) + ", this one knows up to " +
+                                    std::to_string(CurrentSchemaVersion()) +
+                                    "); open it for writing once to upgrade it."};
         return result;
     }
     bool ok = true;
@@ -517,6 +532,16 @@ OpenResult OpenPostgresArchive(const std::string& url) {
     }
     result.store = std::make_unique<PostgresArchive>(std::move(conn), shown);
     return result;
+}
+
+}  // namespace
+
+OpenResult OpenPostgresArchive(const std::string& url) {
+    return Open(url, false);
+}
+
+OpenResult OpenPostgresArchiveToRead(const std::string& url) {
+    return Open(url, true);
 }
 
 }  // namespace lgcset::archive

@@ -13,4 +13,8 @@ namespace lgcset::archive {
 // URL without its password.
 OpenResult OpenPostgresArchive(const std::string& url);
 
+// Connects only to read: no table is made or upgraded; a database without the tables holds
+// no archive, and one of an older schema is refused.
+OpenResult OpenPostgresArchiveToRead(const std::string& url);
+
 }  // namespace lgcset::archive

@@ -142,7 +142,7 @@ void SayMerged(const archive::OpenResult& opened, std::ostream& notes) {
 
 // Both archives named on the line; the target's file folder must exist, as for --archive.
 int Copy(const CliOptions& options, std::ostream& out, std::ostream& err) {
-    archive::OpenResult from = archive::OpenArchive(options.copyFrom, false);
+    archive::OpenResult from = archive::OpenArchiveToRead(options.copyFrom);
     if (!from.status.ok())
         return Fail(err, Outcome::Failed(kExitUsage, from.status.message));
     SayMerged(from, err);
@@ -154,23 +154,29 @@ int Copy(const CliOptions& options, std::ostream& out, std::ostream& err) {
     out << "downloads: " << copied.downloads << " copied, " << copied.downloadsKnown
         << " already there; readings: " << copied.added << " new, " << copied.alreadyThere
         << " already there\n";
+    // Running it again finishes a copy that lost its line, not one from a broken file.
     if (!copied.status.ok())
-        return Fail(err, Outcome::Failed(kExitUsage, copied.status.message +
-                                                         " Run the copy again to finish it."));
+        return Fail(err, Outcome::Failed(kExitUsage,
+                                         copied.status.error == archive::ArchiveError::Damaged
+                                             ? copied.status.message
+                                             : copied.status.message +
+                                                   " Run the copy again to finish it."));
     return kExitOk;
 }
 
 }  // namespace
 
 Outcome OpenArchive(const CliOptions& options, const CliEnvironment& environment,
-                    std::unique_ptr<archive::ArchiveStore>& store, std::ostream& notes) {
+                    std::unique_ptr<archive::ArchiveStore>& store, std::ostream& notes,
+                    ArchiveUse use) {
     const bool named = !options.archive.empty();
     if (!named && !environment.defaultArchive)
         return Outcome::Failed(kExitUsage,
                                "no archive: name one with --archive (neither XDG_DATA_HOME "
                                "nor HOME is set)");
-    archive::OpenResult opened = archive::OpenArchive(
-        named ? options.archive : environment.defaultArchive->string(), !named);
+    const std::string name = named ? options.archive : environment.defaultArchive->string();
+    archive::OpenResult opened = use == ArchiveUse::Read ? archive::OpenArchiveToRead(name)
+                                                         : archive::OpenArchive(name, !named);
     if (!opened.status.ok())
         return Outcome::Failed(kExitUsage, opened.status.message);
     SayMerged(opened, notes);
@@ -183,7 +189,8 @@ int RunArchive(const CliOptions& options, const CliEnvironment& environment, std
     if (options.archiveAction == "copy")
         return Copy(options, out, err);
     std::unique_ptr<archive::ArchiveStore> store;
-    if (Outcome opened = OpenArchive(options, environment, store, err); !opened.ok())
+    const ArchiveUse use = options.archiveAction == "import" ? ArchiveUse::Write : ArchiveUse::Read;
+    if (Outcome opened = OpenArchive(options, environment, store, err, use); !opened.ok())
         return Fail(err, opened);
     if (options.archiveAction == "list")
         return List(*store, options.json, out, err);

@@ -16,10 +16,14 @@
 
 namespace lgcset::cli {
 
+enum class ArchiveUse { Write, Read };
+
 // The file or database of --archive (a file's folder must exist), else the configured or
 // default one (its folder made); what the opening merged is said on `notes`, a line each.
+// To read, it must exist and is neither made nor upgraded.
 Outcome OpenArchive(const CliOptions& options, const CliEnvironment& environment,
-                    std::unique_ptr<archive::ArchiveStore>& store, std::ostream& notes);
+                    std::unique_ptr<archive::ArchiveStore>& store, std::ostream& notes,
+                    ArchiveUse use = ArchiveUse::Write);
 
 int RunArchive(const CliOptions& options, const CliEnvironment& environment, std::ostream& out,
                std::ostream& err);

@@ -191,6 +191,27 @@ TEST_P(ArchiveStoreTest, SchemaVersionsOlderUpgradedNewerRefusedForeignRefused) 
     EXPECT_EQ(OpenArchive(engine_->Archive(), false).status.error, ArchiveError::NotAnArchive);
 }
 
+// A reading opening makes no archive where there is none and upgrades no older one: it
+// says why it cannot read, and a second try finds the same.
+TEST_P(ArchiveStoreTest, AReadingOpeningNeitherMakesNorUpgrades) {
+    for (int time = 0; time < 2; ++time) {
+        const OpenResult none = OpenArchiveToRead(engine_->Archive());
+        EXPECT_EQ(none.store, nullptr);
+        EXPECT_TRUE(none.status.error == ArchiveError::Missing ||
+                    none.status.error == ArchiveError::NotAnArchive)
+            << none.status.message;
+    }
+    EXPECT_NE(engine_->Sql("SELECT 1 FROM meta"), "") << "tables made";
+
+    Open()->Add(Download(), Readings(0, 3));
+    Sql("UPDATE meta SET value = '1' WHERE key = 'schema_version'");
+    for (int time = 0; time < 2; ++time) {
+        const OpenResult older = OpenArchiveToRead(engine_->Archive());
+        EXPECT_EQ(older.status.error, ArchiveError::OlderSchema) << older.status.message;
+        EXPECT_NE(older.status.message.find("open it for writing once"), std::string::npos);
+    }
+}
+
 // An archive of an earlier version that kept a logger under a device ID typed short, beside
 // or without the logger's own form of it: merged once on the next opening.
 TEST_P(ArchiveStoreTest, TwinsUnderAShortDeviceIdMergedIntoThePaddedLoggerOnce) {

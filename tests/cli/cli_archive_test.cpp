@@ -6,6 +6,7 @@
 
 #include "archive/sqlite_archive.h"
 #include "archive_engines.h"
+#include "archive_test_data.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
 #include "cli/headless_session.h"
@@ -112,22 +113,17 @@ TEST(CliArchive, AnExportOfMoreReadingsThanASheetHoldsGoesOnInASecondSheet) {
         archive::OpenResult opened = archive::OpenSqliteArchive(archive, false);
         ASSERT_TRUE(opened.status.ok()) << opened.status.message;
         archive::DownloadInfo download;
-        download.logger = {"42", "R481"};  // as an earlier version kept an ID typed short
+        download.logger = {"000000000000042", "R481"};
         const archive::AddResult added = opened.store->Add(download, records);
         ASSERT_TRUE(added.status.ok()) << added.status.message;
         ASSERT_EQ(added.counts.added, records.size());
     }
-    ASSERT_EQ(archive::testing::SqliteSql(
-                  archive, "UPDATE meta SET value = '1' WHERE key = 'schema_version'"),
-              "");
     const CliResult exported =
         Cli({"archive", "--archive", archive, "export", "--device-id", "42", "--from", "2024-01-01",
              "--to", "2024-02-29", "--out", folder.File("all")});
     ASSERT_EQ(exported.status, kExitOk) << exported.err;
-    EXPECT_EQ(exported.err, "Merged 70000 readings of logger 42 (R481) into 000000000000042.\n");
     EXPECT_TRUE(exported.out.starts_with("70000 records\n")) << exported.out;
     EXPECT_EQ(CsvRecords(folder.File("all")).size(), 70000u);
-    EXPECT_EQ(Cli({"archive", "--archive", archive, "list"}).err, "") << "merged once";
     for (const auto& entry : std::filesystem::directory_iterator(folder.File("all"))) {
         if (entry.path().extension() != ".xls")
             continue;
@@ -215,6 +211,72 @@ TEST(CliArchive, AnArchiveThatCannotBeReadIsAFailureNotAnEmptyList) {
     EXPECT_EQ(exported.status, kExitUsage);
     EXPECT_NE(exported.err.find("could not be read"), std::string::npos) << exported.err;
     EXPECT_TRUE(std::filesystem::is_empty(folder.File("second")));
+}
+
+// list and export only read: a missing archive stays missing, and one an older version
+// wrote is left byte for byte as it was until something is archived in it.
+TEST(CliArchive, ReadingCommandsMakeNoArchiveAndUpgradeNone) {
+    TempFolder folder;
+    const std::string archive = folder.File("archive.sqlite");
+    const std::vector<std::vector<std::string>> readings = {
+        {"archive", "list", "--archive", archive},
+        {"archive", "export", "--device-id", "1", "--from", "24-03-09", "--to", "24-03-10",
+         "--out", folder.File("out"), "--archive", archive},
+    };
+    for (const auto& command : readings) {
+        const CliResult r = Cli(command);
+        EXPECT_EQ(r.status, kExitUsage);
+        EXPECT_EQ(r.err, "lgcset-cli: The archive " + archive + " does not exist.\n");
+    }
+    EXPECT_FALSE(std::filesystem::exists(archive));
+
+    ASSERT_TRUE(archive::OpenSqliteArchive(archive, false).status.ok());
+    ASSERT_EQ(archive::testing::SqliteSql(
+                  archive, "UPDATE meta SET value = '1' WHERE key = 'schema_version'"),
+              "");
+    const std::string bytes = ReadText(archive);
+    const auto written = std::filesystem::last_write_time(archive);
+    for (const auto& command : readings) {
+        const CliResult r = Cli(command);
+        EXPECT_EQ(r.status, kExitUsage);
+        EXPECT_NE(r.err.find("open it for writing once to upgrade it."), std::string::npos)
+            << r.err;
+    }
+    EXPECT_EQ(ReadText(archive), bytes);
+    EXPECT_EQ(std::filesystem::last_write_time(archive), written);
+}
+
+// A transfer into a damaged archive is refused as such, and a copy out of one is not to be
+// run again.
+TEST(CliArchive, ADamagedArchiveStoresNothingAndSaysSo) {
+    TempFolder folder;
+    const std::string archive = folder.File("archive.sqlite");
+    {
+        archive::OpenResult opened = archive::OpenSqliteArchive(archive, false);
+        ASSERT_TRUE(opened.status.ok()) << opened.status.message;
+        ASSERT_TRUE(opened.store->Add(archive::Download(), archive::Readings(0, 2000)).status.ok());
+    }
+    ASSERT_EQ(Cli({"archive", "export", "--device-id", archive::kTruck.deviceId, "--from",
+                   "24-03-01", "--to", "24-03-02", "--out", folder.File("out"), "--archive",
+                   archive})
+                  .status,
+              kExitOk);
+    std::filesystem::resize_file(archive, std::filesystem::file_size(archive) / 2);
+    std::string csv;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.File("out")))
+        if (entry.path().extension() == ".csv")
+            csv = entry.path().string();
+    const CliResult imported = Cli({"archive", "--archive", archive, "import", "--device-id",
+                                    archive::kTruck.deviceId, "--model", "R481", csv});
+    EXPECT_EQ(imported.status, kExitUsage);
+    EXPECT_EQ(imported.out, "");
+    EXPECT_NE(imported.err.find(" is damaged ("), std::string::npos) << imported.err;
+    EXPECT_TRUE(imported.err.ends_with("): nothing was stored.\n")) << imported.err;
+
+    const CliResult copied = Cli({"archive", "copy", "--from", archive, "--to", folder.File("b")});
+    EXPECT_EQ(copied.status, kExitUsage);
+    EXPECT_NE(copied.err.find(" is damaged ("), std::string::npos) << copied.err;
+    EXPECT_EQ(copied.err.find("Run the copy again"), std::string::npos) << copied.err;
 }
 
 TEST(CliArchiveOptions, EachActionTakesWhatItNeedsAndNothingElse) {
