@@ -45,6 +45,8 @@ class SensorAccumulator {
         for (ExcursionTracker& tracker : trackers_) tracker.Add(time, value, stats_.excursions);
     }
 
+    void AddNotANumber() { ++stats_.notNumbers; }
+
     bool HasReadings() const { return stats_.count > 0; }
 
     SensorStatistics Finish() {
@@ -97,8 +99,12 @@ HistoryAnalysis AnalyzeHistory(std::span<const data::HistoryRecord> records,
         const data::HistoryRecord& record = records[t.index];
         for (std::size_t s = 0; s < data::kSensorCount; ++s) {
             const double value = record.sensor[s];
-            if (record.sensorPresent[s] == 1 && std::isfinite(value))
+            if (record.sensorPresent[s] != 1)
+                continue;
+            if (std::isfinite(value))
                 sensors[s].Add(t.time, value);
+            else
+                sensors[s].AddNotANumber();
         }
     }
     analysis.log = FindLogGaps(times);

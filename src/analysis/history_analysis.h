@@ -22,6 +22,9 @@ struct SensorStatistics {
     int sensor = 1;  // 1 to 4
     SensorKind kind = SensorKind::Celsius;
     std::size_t count = 0;  // readings: records that carry a value of the sensor
+    // Values the sensor sent that are no number (NaN, infinite): left out of every figure,
+    // counted so that a report can say so.
+    std::size_t notNumbers = 0;
     double min = 0;
     double minTime = 0;  // the first reading of the minimum
     double max = 0;
@@ -42,7 +45,8 @@ struct HistoryAnalysis {
 };
 
 // Records are taken in time order (equal times in the order given). A sensor value that is
-// not finite counts as not sent.
+// not finite is left out of the figures and counted in notNumbers; a sensor with no other
+// value is not listed.
 HistoryAnalysis AnalyzeHistory(std::span<const data::HistoryRecord> records,
                                const SensorSetups& setups);
 

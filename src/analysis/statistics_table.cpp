@@ -46,6 +46,9 @@ constexpr StatisticRow kRows[] = {
      }},
     {"Readings",
      [](const SensorStatistics& s, std::string_view) { return std::to_string(s.count); }},
+    // Values that are no number are in no figure below; say how many were left out.
+    {"Not numbers",
+     [](const SensorStatistics& s, std::string_view) { return std::to_string(s.notNumbers); }},
     {"Minimum", [](const SensorStatistics& s, std::string_view sep) { return Number(s.min, sep); }},
     {"Minimum at",
      [](const SensorStatistics& s, std::string_view) { return data::FormatChartTime(s.minTime); }},

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "data/history_csv_reader.h"
+#include "data/printable_text.h"
 #include "ui/history_chart_window.h"
 #include "ui/history_report.h"
 #include "ui/message_box.h"
@@ -17,7 +18,7 @@ namespace {
 constexpr int kExitUsage = 2;
 
 int Refuse(const std::string& why) {
-    std::fprintf(stderr, "lgcset: %s\n", why.c_str());
+    std::fprintf(stderr, "lgcset: %s\n", data::PrintableText(why).c_str());
     return kExitUsage;
 }
 
@@ -35,7 +36,8 @@ int MakeHeadlessReport(const LaunchOptions& options) {
     ui::HistoryChartWindow window([&boxes]() -> ui::MessageBoxes& { return boxes; });
     if (!options.profile.empty()) {
         const ui::ProfileLimits limits = ui::ReadProfileLimits(options.profile, std::nullopt);
-        if (limits.outcome == profiles::ProfileLoad::Unreadable)
+        if (limits.outcome == profiles::ProfileLoad::Unreadable ||
+            limits.outcome == profiles::ProfileLoad::Unfit)
             return Refuse(profiles::UnreadableProfileMessage(options.profile, limits.error));
         if (limits.outcome == profiles::ProfileLoad::NoSettings)
             return Refuse(profiles::NoSettingsMessage(options.profile));

@@ -19,6 +19,7 @@
 #include "cli/cli_history.h"
 #include "data/device_id.h"
 #include "data/history_query.h"
+#include "data/printable_text.h"
 #include "data/sha256.h"
 #include "export/history_export.h"
 #include "link/port_list.h"
@@ -535,19 +536,19 @@ int RunCollect(const CliOptions& options, const CliEnvironment& environment, std
     }
     const PasswordList passwords = CollectPasswords(options);
     if (!passwords.error.empty()) {
-        err << "lgcset-cli: " << passwords.error << "\n";
+        err << "lgcset-cli: " << data::PrintableText(passwords.error) << "\n";
         return kExitUsage;
     }
     if (!options.outDir.empty()) {
         std::filesystem::path folder;
         if (Outcome ready = PrepareOutFolder(options.outDir, folder); !ready.ok()) {
-            err << "lgcset-cli: " << ready.error << "\n";
+            err << "lgcset-cli: " << data::PrintableText(ready.error) << "\n";
             return kExitUsage;
         }
     }
     std::unique_ptr<archive::ArchiveStore> store;
     if (Outcome opened = OpenArchive(options, environment, store, err); !opened.ok()) {
-        err << "lgcset-cli: " << opened.error << "\n";
+        err << "lgcset-cli: " << data::PrintableText(opened.error) << "\n";
         return kExitUsage;
     }
 

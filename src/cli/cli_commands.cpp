@@ -15,11 +15,13 @@
 #include "data/current_data.h"
 #include "data/device_clock.h"
 #include "data/history_query.h"
+#include "data/printable_text.h"
 #include "link/port_details.h"
 #include "link/port_list.h"
 #include "loggersim/options.h"
 #include "profiles/ini_storage.h"
 #include "profiles/profile.h"
+#include "profiles/profile_check.h"
 #include "protocol/commands.h"
 #include "protocol/operation_outcome.h"
 #include "settings/channel_layout.h"
@@ -155,14 +157,17 @@ int Read(Connection& c, const CliOptions& options, std::ostream& err) {
 
 // A profile that holds none of the settings is refused before the logger is touched; a
 // half profile loads (the missing keys take their defaults) and is named on stderr, so that
-// a script sees it.
+// a script sees it. A value that does not fit its setting is refused as the logger's own
+// limits are: loaded, it would go out as another value.
 Outcome CheckProfileKeys(const profiles::IniFile& profile, const std::string& path,
                          std::ostream& err) {
     const int missing = profiles::MissingProfileKeys(profile);
     if (missing == profiles::kProfileKeyCount)
         return Outcome::Failed(kExitUsage, profiles::NoSettingsMessage(path));
+    if (std::string unfit = profiles::UnfitProfileValue(profile); !unfit.empty())
+        return Outcome::Failed(kExitRefused, std::move(unfit));
     if (missing > 0)
-        err << kProgram << profiles::MissingKeysMessage(path, missing) << "\n";
+        err << kProgram << data::PrintableText(profiles::MissingKeysMessage(path, missing)) << "\n";
     return {};
 }
 
@@ -343,7 +348,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     const CliOptions options = ParseCommandLine(arguments);
     if (!options.error.empty()) {
         // One line, as every failure: scripts keep the last line of standard error.
-        err << kProgram << options.error << "; see lgcset-cli --help\n";
+        err << kProgram << data::PrintableText(options.error) << "; see lgcset-cli --help\n";
         return kExitUsage;
     }
     CliEnvironment environment = given;

@@ -78,7 +78,8 @@ std::optional<std::string> MktText(const analysis::SensorStatistics& s) {
 void JsonSensor(const analysis::SensorStatistics& s, std::string& json) {
     json += "{\"sensor\": " + std::to_string(s.sensor) +
             ", \"kind\": " + Quoted(std::string(analysis::SensorKindName(s.kind))) +
-            ", \"count\": " + std::to_string(s.count) + ", \"min\": " + Reading(s.min) +
+            ", \"count\": " + std::to_string(s.count) +
+            ", \"not_numbers\": " + std::to_string(s.notNumbers) + ", \"min\": " + Reading(s.min) +
             ", \"min_time\": " + Quoted(Time(s.minTime)) + ", \"max\": " + Reading(s.max) +
             ", \"max_time\": " + Quoted(Time(s.maxTime)) + ", \"mean\": " + Statistic(s.mean) +
             ", \"mkt\": " + OrNull(MktText(s)) + ", \"limits\": {";
@@ -190,7 +191,7 @@ std::string ReportText(const analysis::HistoryAnalysis& a, const analysis::Repor
         return text;
 
     std::vector<std::vector<std::string>> stats{
-        {"sensor", "kind", "count", "min", "min time", "max", "max time", "mean", "MKT"}};
+        {"sensor", "kind", "count", "not numbers", "min", "min time", "max", "max time", "mean", "MKT"}};
     std::vector<std::vector<std::string>> limits{{"sensor"}};
     for (const auto& limit : kLimits) limits[0].push_back(std::string(limit.name));
     for (const LimitKind kind : kBeyondOrder)
@@ -200,7 +201,7 @@ std::string ReportText(const analysis::HistoryAnalysis& a, const analysis::Repor
     for (const analysis::SensorStatistics& s : a.sensors) {
         const std::string sensor = std::to_string(s.sensor);
         stats.push_back({sensor, std::string(analysis::SensorKindName(s.kind)),
-                         std::to_string(s.count), Reading(s.min), Time(s.minTime), Reading(s.max),
+                         std::to_string(s.count), std::to_string(s.notNumbers), Reading(s.min), Time(s.minTime), Reading(s.max),
                          Time(s.maxTime), Statistic(s.mean), MktText(s).value_or("-")});
         std::vector<std::string> row{sensor};
         for (const auto& limit : kLimits)

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <ostream>
 
+#include "data/printable_text.h"
 #include "protocol/commands.h"
 #include "session/device_identity.h"
 #include "settings/channel_layout.h"
@@ -13,7 +14,8 @@
 namespace lgcset::cli {
 
 int Fail(std::ostream& err, const Outcome& outcome) {
-    err << "lgcset-cli: " << outcome.error << "\n";
+    // One line whatever a file name or typed value in it holds.
+    err << "lgcset-cli: " << data::PrintableText(outcome.error) << "\n";
     return outcome.status;
 }
 

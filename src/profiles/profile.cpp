@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "profiles/ini_storage.h"
+#include "profiles/profile_check.h"
 #include "profiles/profile_values.h"
 #include "settings/settings_rules.h"
 
@@ -191,6 +192,9 @@ ProfileLoad LoadProfileFile(const std::filesystem::path& path, SettingsView& vie
     }
     if (MissingProfileKeys(file) == kProfileKeyCount) {
         return ProfileLoad::NoSettings;
+    }
+    if (error = UnfitProfileValue(file); !error.empty()) {
+        return ProfileLoad::Unfit;
     }
     LoadProfile(file, view);
     return ProfileLoad::Loaded;

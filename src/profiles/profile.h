@@ -46,8 +46,9 @@ std::string MissingKeysMessage(const std::string& file, int missing);
 // replaces it whole or not at all. A load applies a file only when it holds at least one
 // of the keys: loading a file that holds none would blank every setting. Nothing is
 // changed when a file could not be written or read (the reason in error, kNoSuchFile for a
-// file that is not there) or holds none.
-enum class ProfileLoad { Loaded, Unreadable, NoSettings };
+// file that is not there), holds none, or holds a value that does not fit its setting (the
+// message of profile_check.h in error).
+enum class ProfileLoad { Loaded, Unreadable, NoSettings, Unfit };
 bool SaveProfileFile(const settings::SettingsView& view, const std::filesystem::path& path,
                      std::string& error);
 ProfileLoad LoadProfileFile(const std::filesystem::path& path, settings::SettingsView& view,

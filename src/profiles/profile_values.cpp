@@ -94,10 +94,14 @@ ValueEncoding EncodingOf(const settings::WidgetSpec& widget) {
 }
 
 int ParseIndex(std::string_view text) {
+    return ReadIndex(text).value_or(0);
+}
+
+std::optional<int> ReadIndex(std::string_view text) {
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         const std::string_view digits = text.substr(2);
         if (digits.size() > 8) {
-            return 0;
+            return std::nullopt;
         }
         std::uint32_t value = 0;
         for (const char c : digits) {
@@ -107,13 +111,13 @@ int ParseIndex(std::string_view text) {
             } else if (Upper(c) >= 'A' && Upper(c) <= 'F') {
                 digit = Upper(c) - 'A' + 10;
             } else {
-                return 0;
+                return std::nullopt;
             }
             value = value * 16 + static_cast<std::uint32_t>(digit);
         }
         return static_cast<std::int32_t>(value);
     }
-    return settings::ToInteger(text).value_or(0);
+    return settings::ToInteger(text);
 }
 
 std::string FormatTime(settings::TimeOfDay time) {

@@ -25,6 +25,8 @@ ValueEncoding EncodingOf(const settings::WidgetSpec& widget);
 // after "0x" or "0X" (up to eight digits, taken as a signed 32-bit pattern). Anything
 // else, an empty text included, gives 0.
 int ParseIndex(std::string_view text);
+// The same number, or nothing for a text that is no such number.
+std::optional<int> ReadIndex(std::string_view text);
 
 // "14:05:00".
 std::string FormatTime(settings::TimeOfDay time);

@@ -394,7 +394,8 @@ std::string UserCaption(const std::string& widget) {
     if (def == nullptr) {
         return widget;
     }
-    std::string caption = def->caption;
+    // A check box without a label beside it is known by its own text.
+    std::string caption = def->caption.empty() ? def->checkText : def->caption;
     if (!caption.empty() && caption.back() == ':') {
         caption.pop_back();
     }

@@ -124,8 +124,9 @@ std::string ScheduleTimeName(int k);   // DateTimePicker5..DateTimePicker8 for k
 std::vector<const WidgetSpec*> WidgetsOfGroup(std::string_view group);
 
 // The caption the user sees for a widget, without a trailing ':'; the widgets of an alarm
-// group name their group as well: "Ultra-low (Alarm parameters setting2)". The name itself
-// for a widget the table does not hold.
+// group name their group as well: "Ultra-low (Alarm parameters setting2)"; a check box
+// without a label beside it is known by its own text. The name itself for a widget the
+// table does not hold.
 std::string UserCaption(const std::string& widget);
 
 }  // namespace lgcset::settings

@@ -307,6 +307,7 @@ bool HistoryChartWindow::LoadLimitsFromProfile(const QString& path) {
         case profiles::ProfileLoad::NoSettings:
             boxes_().Show(QString::fromStdString(profiles::NoSettingsMessage(name.toStdString())));
             return false;
+        case profiles::ProfileLoad::Unfit:
         case profiles::ProfileLoad::Unreadable:
             break;
     }

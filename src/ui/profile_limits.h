@@ -14,7 +14,7 @@ namespace lgcset::ui {
 struct ProfileLimits {
     profiles::ProfileLoad outcome = profiles::ProfileLoad::Unreadable;
     analysis::SensorSetups setups{};  // when Loaded
-    std::string error;                // when Unreadable
+    std::string error;                // when Unreadable or Unfit
 };
 
 ProfileLimits ReadProfileLimits(const std::filesystem::path& path,

@@ -77,8 +77,8 @@ void Tfrm_mset::btn_loadconfigureClick() {
         if (file.isEmpty())
             return;
         std::string error;
-        // A file that cannot be read, or that holds none of the settings, is not taken as an
-        // empty profile: the settings on the window stay as they are.
+        // A file that cannot be read, that holds none of the settings or a value that does not
+        // fit one, is not loaded in part: the settings on the window stay as they are.
         switch (profiles::LoadProfileFile(PathOf(file), Settings(), error)) {
             case profiles::ProfileLoad::Loaded:
                 return;
@@ -86,6 +86,10 @@ void Tfrm_mset::btn_loadconfigureClick() {
                 boxes_->Error(QString::fromStdString(
                                   profiles::NoSettingsMessage(ShownName(file).toStdString())),
                               QString());
+                return;
+            case profiles::ProfileLoad::Unfit:
+                boxes_->Error(QStringLiteral("Unable to load ") + ShownName(file),
+                              QString::fromStdString(error));
                 return;
             case profiles::ProfileLoad::Unreadable:
                 break;

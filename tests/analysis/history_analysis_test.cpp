@@ -183,12 +183,20 @@ TEST(HistoryAnalysis, AnAnalogSensorHasNoMktButItsExcursions) {
     EXPECT_EQ(s.excursions.size(), 1u);
 }
 
-TEST(HistoryAnalysis, NotFiniteValuesCountAsNotSentAndHugeOnesAreBeyondAnyLimit) {
+TEST(HistoryAnalysis, NotFiniteValuesAreCountedApartAndHugeOnesAreBeyondAnyLimit) {
+    std::vector<HistoryRecord> records =
+        Log({4, std::numeric_limits<double>::infinity(), kAbsent, 6, 1e39, -1e39});
+    records[2].sensor[0] = kAbsent;  // a NaN the sensor sent, not a value it lacks
+    records[2].sensorPresent[0] = 1;
+    records.push_back(At(6));
+    records.back().sensor[1] = -std::numeric_limits<double>::infinity();
+    records.back().sensorPresent[1] = 1;  // sensor 2 sent no number at all
     const auto analysis =
-        AnalyzeHistory(Log({4, std::numeric_limits<double>::infinity(), kAbsent, 6, 1e39, -1e39}),
-                       Limits(SensorKind::Celsius, -1e38f, {}, {}, 1e38f));
+        AnalyzeHistory(records, Limits(SensorKind::Celsius, -1e38f, {}, {}, 1e38f));
+    ASSERT_EQ(analysis.sensors.size(), 1u);
     const SensorStatistics& s = First(analysis);
     EXPECT_EQ(s.count, 4u);
+    EXPECT_EQ(s.notNumbers, 2u);
     EXPECT_EQ(s.max, 1e39);
     EXPECT_EQ(Spans(s), (std::vector<Span>{{LimitKind::UltraHigh, T(4), T(5), kStep, 1e39, false},
                                            {LimitKind::UltraLow, T(5), T(5), 0, -1e39, true}}));

@@ -232,6 +232,17 @@ TEST(CliProfiles, AValueTheLoggerCannotHoldIsRefusedAndVerifiedMeansHeldAsTyped)
     }
     EXPECT_EQ(logger.simulator.Memory(), before);
 
+    // A list value outside its list is refused before the logger is even logged in to.
+    WriteText(bad, WithValue(factory, "upmode", "9"));
+    const std::uint32_t frames = logger.simulator.counters().framesReceived;
+    const CliResult unfit = logger.Run({"write", bad});
+    EXPECT_EQ(unfit.status, kExitRefused);
+    EXPECT_EQ(unfit.err,
+              "lgcset-cli: SMS Report type: [OTHER] upmode=9 does not fit; the setting holds 0 "
+              "\"Timer\" or 1 \"Schedule\".\n");
+    EXPECT_EQ(unfit.out, "");
+    EXPECT_EQ(logger.simulator.counters().framesReceived, frames);
+
     // The top of each range, and values typed in another form than the logger shows them,
     // are written and verified.
     std::string typed = WithValue(factory, "rectime", "+255");

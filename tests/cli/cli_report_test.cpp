@@ -97,7 +97,7 @@ TEST(CliReport, JsonOfAnExportedTransferGivesTheLoggersFiguresAndExcursions) {
     const std::string head =
         "\"records\": 50, \"untimed\": 0, \"from\": \"24-03-10 03:50:00\", \"to\": "
         "\"24-03-10 12:00:00\", \"interval_s\": 600, \"gaps\": [], \"sensors\": [{\"sensor\": 1, "
-        "\"kind\": \"C\", \"count\": 49, \"min\": " +
+        "\"kind\": \"C\", \"count\": 49, \"not_numbers\": 0, \"min\": " +
         FloatText(min) + ", \"min_time\": \"" + TimeText(one.Extreme(false)) +
         "\", \"max\": " + FloatText(max) + ", \"max_time\": \"" + TimeText(one.Extreme(true)) +
         "\", \"mean\": ";
@@ -215,13 +215,37 @@ TEST(CliReport, AFileThatIsNoExportOrAProfileThatCannotBeReadIsStatusTwo) {
              {"report", cut},
              {"report", folder.File("missing.csv")},
              {"report", "--profile", noSettings, good},
-             {"report", "--profile", folder.File("no.ini"), good}}) {
+             {"report", "--profile", folder.File("no.ini"), good},
+             {"report", folder.File("two\nlines\x1b.csv")}}) {
         const CliResult result = Cli(arguments);
         EXPECT_EQ(result.status, kExitUsage) << arguments.back() << result.err;
         EXPECT_TRUE(result.out.empty()) << result.out;
         EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
     }
+    // A file name's newline and escape character are shown, not obeyed.
+    EXPECT_TRUE(Has(Cli({"report", folder.File("two\nlines\x1b.csv")}).err,
+                    "two\\nlines\\x1b.csv: "));
     EXPECT_EQ(Cli({"report", good}).status, kExitOk);
+}
+
+TEST(CliReport, ValuesThatAreNoNumberAreCountedForEachSensor) {
+    TempFolder folder;
+    const std::string csv = folder.File("odd.csv");
+    WriteText(csv,
+              "time,Sensor1,Sensor2,Sensor3,Sensor4,Longitude,Latitude,Velocity,Direction\r\n"
+              "24-03-10 12:00:00,5,NAN,,,,,,\r\n"
+              "24-03-10 12:10:00,INF,4,,,,,,\r\n"
+              "24-03-10 12:20:00,7,-INF,,,,,,\r\n");
+    const CliResult json = Cli({"report", "--json", csv});
+    ASSERT_EQ(json.status, kExitOk) << json.err;
+    EXPECT_TRUE(Has(json.out, "{\"sensor\": 1, \"kind\": \"C\", \"count\": 2, "
+                              "\"not_numbers\": 1, \"min\": 5, "))
+        << json.out;
+    EXPECT_TRUE(Has(json.out, "{\"sensor\": 2, \"kind\": \"C\", \"count\": 1, "
+                              "\"not_numbers\": 2, \"min\": 4, "))
+        << json.out;
+    const CliResult text = Cli({"report", csv});
+    EXPECT_TRUE(Has(text.out, "sensor  kind  count  not numbers  min")) << text.out;
 }
 
 TEST(CliReport, AFileASpreadsheetSavedAgainIsReadAndItsFormSaid) {

@@ -8,6 +8,7 @@
 #include "profile_support.h"
 #include "profiles/ini_file.h"
 #include "profiles/profile.h"
+#include "profiles/profile_check.h"
 #include "settings/settings_model.h"
 
 namespace lgcset::profiles {
@@ -169,6 +170,38 @@ TEST(Profile, IndexAndFlagValuesAsOtherProgramsWriteThem) {
     EXPECT_TRUE(model.Checked("CheckBox1"));
     EXPECT_EQ(model.ItemIndex("cbb_timemode"), 0);
     EXPECT_FALSE(model.Checked("chk1"));
+}
+
+TEST(Profile, AValueItsSettingCannotHoldIsNamedWithWhatTheSettingHolds) {
+    const std::string items =
+        "does not fit; the setting holds 0 \"Centigrade\", 1 \"Fahrenheit\" or 2 \"AIN\".";
+    const std::string time = "does not fit; the setting holds a time hh:mm:ss.";
+    const struct {
+        std::string file;
+        std::string refusal;  // empty: the value fits
+    } cases[] = {
+        {"[SENSOR1]\r\nflag=7\r\n", "Sensor1 (Alarm parameters setting1): [SENSOR1] flag=7 " + items},
+        {"[SENSOR2]\r\nflag=3\r\n", "Sensor2 (Alarm parameters setting2): [SENSOR2] flag=3 " + items},
+        {"[SENSOR1]\r\nflag=-2\r\n", "Sensor1 (Alarm parameters setting1): [SENSOR1] flag=-2 " + items},
+        {"[OTHER]\r\ntimemode=yes\r\n",
+         "Time Adjustment method: [OTHER] timemode=yes does not fit; the setting holds 0 "
+         "\"Manual\" or 1 \"Auto\"."},
+        {"[PIN]\r\npinverify=on\r\n",
+         "PIN Verification: [PIN] pinverify=on does not fit; the setting holds 0 or 1."},
+        {"[fixedpointtime]\r\ntime1time=24:00:00\r\n",
+         "[fixedpointtime] time1time=24:00:00 " + time},
+        {"[fixedpointtime]\r\ntime2time=12:60:00\r\n",
+         "[fixedpointtime] time2time=12:60:00 " + time},
+        {"[OTHER]\r\ngprspointup=12-30\r\n",
+         "Data Upload Schedule: [OTHER] gprspointup=12-30 " + time},
+        // What the program writes itself or reads as other programs write it.
+        {"[SENSOR1]\r\nflag=-1\r\n[SENSOR4]\r\nflag=2\r\n", ""},
+        {"[TEL]\r\ntel1_fun1=0x1\r\n[PIN]\r\npinverify=2\r\n", ""},
+        {"[fixedpointtime]\r\ntime1time=7:05 PM\r\ntime2time=23:59:59\r\n", ""},
+        {"[OTHER]\r\nupmode=\r\ngprspointup=\r\n", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(UnfitProfileValue(IniFile::FromBytes(c.file)), c.refusal) << c.file;
 }
 
 TEST(Profile, TheScheduleChainRunsOnlyWhileEachBoxIsSet) {

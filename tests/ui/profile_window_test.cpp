@@ -225,11 +225,11 @@ TEST(ProfileWindow, TheWindowAndTheModelEndInTheSameStateForTheSameFile) {
         // The chain only while each box is set; Schedule mode.
         "[OTHER]\r\nupmode=1\r\ngprsupmode=1\r\n"
         "[fixedpointtime]\r\ntime1open=0\r\ntime2open=1\r\ntime4open=1\r\n",
-        // Timer mode with schedules checked; an index outside its list; a 12-hour time; an
-        // upload timer above a day, cut back by its range check.
-        "[other]\r\nUPMODE=0\r\ngprsupmode=3\r\ngprstimeup=5000\r\ngprspointup=9:15:00 PM\r\n"
-        "[FIXEDPOINTTIME]\r\ntime1open=1\r\ntime2open=yes\r\ntime3open=0x1\r\n"
-        "time1time=7:05 AM\r\n[TEL]\r\ntel1_fun1=0x1\r\ntel2_fun2=9\r\n",
+        // Timer mode with schedules checked; no item selected; a 12-hour time; an upload
+        // timer above a day, cut back by its range check.
+        "[other]\r\nUPMODE=0\r\ngprsupmode=-1\r\ngprstimeup=5000\r\ngprspointup=9:15:00 PM\r\n"
+        "[FIXEDPOINTTIME]\r\ntime1open=1\r\ntime2open=2\r\ntime3open=0x1\r\n"
+        "time1time=7:05 AM\r\n[TEL]\r\ntel1_fun1=0x1\r\ntel2_fun2=-1\r\n",
     };
     QTemporaryDir temp;
     const QString path = temp.filePath(QStringLiteral("p.ini"));
@@ -292,25 +292,40 @@ TEST(ProfileWindow, AFileThatCannotBeReadSaysSoAndChangesNoWidget) {
     EXPECT_EQ(w->edt_setpwd->text(), QStringLiteral("8604"));
 }
 
-TEST(ProfileWindow, AFileThatHoldsNoSettingsIsRefusedAndChangesNoWidget) {
+TEST(ProfileWindow, AFileThatHoldsNoSettingsOrAValueThatDoesNotFitIsRefusedAndChangesNoWidget) {
     QTemporaryDir temp;
     const QString stray = temp.filePath(QStringLiteral("stray.ini"));
-    QFile file(stray);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(1, '\0') + QByteArray("\xFF garbage that is not a profile\r\n"));
-    file.close();
-    auto w = MakeWindow();
-    w->edt_tel1->setText(QStringLiteral("123"));
-    w->edt_port->setText(QStringLiteral("9000"));
-    DialogAnswer answer;
-    answer.file = stray;
-    answer.Attach(*w);
-    w->btn_loadconfigureClick();
-    ASSERT_EQ(w->boxes.Boxes().size(), 1u);
-    EXPECT_EQ(w->boxes.Boxes()[0].text, QDir::toNativeSeparators(stray) +
-                                            QStringLiteral(" holds no settings of this program."));
-    EXPECT_EQ(w->edt_tel1->text(), QStringLiteral("123"));
-    EXPECT_EQ(w->edt_port->text(), QStringLiteral("9000"));
+    const QString unfit = temp.filePath(QStringLiteral("unfit.ini"));
+    WriteFile(stray, std::string(1, '\0') + "\xFF garbage that is not a profile\r\n");
+    WriteFile(unfit, "[GPRS]\r\nport=1234\r\n[SENSOR1]\r\nflag=7\r\n");
+    const struct {
+        QString file;
+        QString text;
+        QString detail;
+    } cases[] = {
+        {stray, QDir::toNativeSeparators(stray) + QStringLiteral(" holds no settings of this program."),
+         QString()},
+        {unfit, QStringLiteral("Unable to load ") + QDir::toNativeSeparators(unfit),
+         QStringLiteral("Sensor1 (Alarm parameters setting1): [SENSOR1] flag=7 does not fit; the "
+                        "setting holds 0 \"Centigrade\", 1 \"Fahrenheit\" or 2 \"AIN\".")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        auto w = MakeWindow();
+        auto untouched = MakeWindow();
+        for (auto* window : {w.get(), untouched.get()}) {
+            window->edt_port->setText(QStringLiteral("9000"));
+            window->Settings().SetItemIndex("cbb_sensor1", 1);
+        }
+        DialogAnswer answer;
+        answer.file = c.file;
+        answer.Attach(*w);
+        w->btn_loadconfigureClick();
+        ASSERT_EQ(w->boxes.Boxes().size(), 1u);
+        EXPECT_EQ(w->boxes.Boxes()[0].text, c.text);
+        EXPECT_EQ(w->boxes.Boxes()[0].detail, c.detail);
+        EXPECT_EQ(profiles::test::FirstDifference(untouched->Settings(), w->Settings()), "");
+    }
 }
 
 }  // namespace
