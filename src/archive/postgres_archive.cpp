@@ -443,11 +443,13 @@ FROM information_schema.tables WHERE table_schema = current_schema())sql");
 OpenResult Open(const std::string& url, bool toRead) {
     OpenResult result;
     const std::string shown = ShownArchiveName(url);
+    // libpq's own words may quote what it read from the URL.
+    auto why = [&url](PGconn* c) { return WithoutPassword(Trimmed(PQerrorMessage(c)), url); };
     Conn conn(PQconnectdb(url.c_str()));
     if (!conn || PQstatus(conn.get()) != CONNECTION_OK) {
         result.status = ArchiveStatus{ArchiveError::CannotOpen,
                                "The archive " + shown + " cannot be opened: " +
-                                   (conn ? Trimmed(PQerrorMessage(conn.get())) : "out of memory") +
+                                   (conn ? why(conn.get()) : "out of memory") +
                                    "."};
         return result;
     }
@@ -456,7 +458,7 @@ OpenResult Open(const std::string& url, bool toRead) {
     PGconn* c = conn.get();
     auto cannot = [&](const std::string& what) {
         return ArchiveStatus{ArchiveError::CannotOpen,
-                      "The archive " + shown + " " + what + ": " + Trimmed(PQerrorMessage(c)) + "."};
+                      "The archive " + shown + " " + what + ": " + why(c) + "."};
     };
     // Read and upgraded under one lock, so that two programs opening a new database at
     // once do not both make its tables.
@@ -468,7 +470,7 @@ OpenResult Open(const std::string& url, bool toRead) {
     bool unreadable = false;
     const std::optional<int> version = DatabaseVersion(c, unreadable);
     if (!version) {
-        const std::string reason = Trimmed(PQerrorMessage(c));
+        const std::string reason = why(c);
         Exec(c, "ROLLBACK");
         result.status = !unreadable ? ArchiveStatus{ArchiveError::NotAnArchive,
                                                 "The database " + shown +
@@ -526,7 +528,7 @@ OpenResult Open(const std::string& url, bool toRead) {
         result.merged.clear();
         result.status = ArchiveStatus{ArchiveError::CannotOpen,
                                "The archive " + shown + " cannot be brought to this version: " +
-                                   Trimmed(PQerrorMessage(c)) + "; it is left as it was."};
+                                   why(c) + "; it is left as it was."};
         Exec(c, "ROLLBACK");
         return result;
     }

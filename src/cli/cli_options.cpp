@@ -104,7 +104,8 @@ constexpr std::array<CommandEntry, 14> kCommands{{
      "file, $XDG_DATA_HOME/lgcset/archive.sqlite or ~/.local/share/lgcset/archive.sqlite,\n"
      "unless the archive= line of ~/.config/lgcset/lgcset.ini or --archive names another\n"
      "file or a PostgreSQL database (postgresql://user@host/db) that a team shares; a\n"
-     "reading already kept is not stored again.\n"
+     "reading already kept is not stored again. Give the database's password in ~/.pgpass\n"
+     "or PGPASSWORD, not in the URL: a command line is visible in the process list.\n"
      "list [--json]: one line per logger: device ID, model, first and last reading,\n"
      "readings, downloads.\n"
      "export --device-id ID --from YYYY-MM-DD --to YYYY-MM-DD [--model MODEL]\n"
@@ -587,7 +588,10 @@ std::string ProgramHelp() {
         "\n"
         "exit status: 0 success, 1 a refusal by the logger, a failed check or a difference,\n"
         "2 wrong usage or a file or folder that cannot be read or written, 3 the port or\n"
-        "the line failed or the logger stopped answering.\n";
+        "the line failed or the logger stopped answering.\n"
+        "\n"
+        "A PostgreSQL archive's password belongs in ~/.pgpass or PGPASSWORD, not in its URL:\n"
+        "a command line is visible to other users in the process list.\n";
     return text;
 }
 
