@@ -214,10 +214,12 @@ Outcome ArchiveTransfer(const std::string& deviceId, const settings::SettingsMod
     download.rangeFrom = DateText(*options.from);
     download.rangeTo = DateText(*options.to);
     download.source = options.demo ? "simulated " + options.demoModel : options.port;
-    download.workbook = exported.workbook.filename().string();
-    download.workbookSha256 = data::Sha256OfFile(exported.workbook).value_or("");
-    download.csv = exported.csv.filename().string();
-    download.csvSha256 = data::Sha256OfFile(exported.csv).value_or("");
+    if (exported.outcome == exports::ExportResult::Outcome::Saved) {
+        download.workbook = exported.workbook.filename().string();
+        download.workbookSha256 = data::Sha256OfFile(exported.workbook).value_or("");
+        download.csv = exported.csv.filename().string();
+        download.csvSha256 = data::Sha256OfFile(exported.csv).value_or("");
+    }
     const archive::AddResult added = store->Add(download, records);
     if (!added.status.ok())
         return Outcome::Failed(kExitUsage, added.status.message);

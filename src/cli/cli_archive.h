@@ -28,9 +28,10 @@ Outcome OpenArchive(const CliOptions& options, const CliEnvironment& environment
 int RunArchive(const CliOptions& options, const CliEnvironment& environment, std::ostream& out,
                std::ostream& err);
 
-// A whole transfer and its export, kept in the archive under the device ID read from the
-// logger before the transfer; prints "n new records archived (m already there)", and for demo mode's own
-// archive that it is thrown away.
+// A whole transfer and its export (the files' names only when it was saved), kept in the
+// archive under the device ID read from the logger before the transfer; prints "n new
+// records archived (m already there)", and for demo mode's own archive that it is thrown
+// away.
 Outcome ArchiveTransfer(const std::string& deviceId, const settings::SettingsModel& settings,
                         const CliOptions& options, const CliEnvironment& environment,
                         std::span<const data::HistoryRecord> records,

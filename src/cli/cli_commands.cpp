@@ -440,8 +440,8 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
                        environment.exportClock, &fetched,
                        CliExportOrigin(c.settings, deviceId, *options.from, *options.to));
 #ifdef LGCSET_ARCHIVE
-        // Exported records are archived even when the transfer was cut short (the status
-        // still says so): the files hold them, and so does the archive.
+        // Records that reached the export are archived even when the transfer was cut short
+        // or the export could not be written (the status still says so).
         const bool archiving =
             !options.noArchive && (!options.archive.empty() || environment.defaultArchive);
         if (fetched && archiving)

@@ -230,9 +230,12 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
     }
     const exports::ExportResult& result = *host.result;
     if (result.outcome != exports::ExportResult::Outcome::Saved) {
+        // What arrived is archived all the same: the logger may not hold it much longer.
+        if (fetched != nullptr)
+            *fetched = FetchedHistory{std::move(host.records), result};
         if (cut)
             return Outcome::Failed(kExitLink, *cut + "they could not be exported: " + result.error);
-        return Outcome::Failed(kExitRefused, "the export could not be written: " + result.error);
+        return Outcome::Failed(kExitUsage, "the export could not be written: " + result.error);
     }
     if (result.invalidTimes > 0)
         err << "lgcset-cli: " << result.invalidTimes

@@ -20,8 +20,8 @@ namespace lgcset::cli {
 // the logger is asked for anything.
 Outcome PrepareOutFolder(const std::string& outDir, std::filesystem::path& folder);
 
-// A whole transfer that was exported: its records as they came, before the export cleared
-// their sensors' sent flags, and the files written.
+// A whole transfer that reached the export: its records as they came, before the export
+// cleared their sensors' sent flags, and the files written (none when the export failed).
 struct FetchedHistory {
     std::vector<data::HistoryRecord> records;
     exports::ExportResult exported;

@@ -1,8 +1,10 @@
 #include "export/history_export.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 #include "data/calendar.h"
@@ -353,8 +355,13 @@ ExportResult ExportHistory(const HistoryRecord* records, std::size_t count,
     }
     if (folder.empty())
         return Failed(error);
-    if (!WriteCompoundFile(workbook.Stream(), kWorkbookStreamName, stream))
-        return Failed("cannot write " + workbook.Target().string());
+    errno = 0;
+    if (!WriteCompoundFile(workbook.Stream(), kWorkbookStreamName, stream)) {
+        // The write that failed says why (a full disk): the stream alone does not.
+        const int code = errno;
+        return Failed("cannot write " + workbook.Target().string() +
+                      (code != 0 ? std::string(": ") + std::strerror(code) : std::string()));
+    }
     if (!workbook.Close())
         return Failed(workbook.Error());
     if (!csvFile.Open(folder / csvName) || !csvFile.Write(csv) || !csvFile.Close())

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 
@@ -11,6 +15,7 @@
 #include "cli/cli_options.h"
 #include "cli/headless_session.h"
 #include "cli_support.h"
+#include "pg_test_database.h"
 #include "support/exact_log.h"
 
 namespace lgcset::cli::test {
@@ -189,6 +194,50 @@ TEST(CliArchive, NoArchiveKeepsNoneAndAnArchiveThatCannotBeOpenedStillLeavesTheE
     EXPECT_EQ(result.err,
               "lgcset-cli: The archive's folder " + folder.File("nowhere") + " does not exist.\n");
     EXPECT_EQ(CsvRecords(folder.File("c")).size(), 37u);
+}
+
+// No file of this process grows beyond `bytes` while it lives, as on a full disk: a root
+// user is held to it too. A database's server is another process.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) : ignored_(std::signal(SIGXFSZ, SIG_IGN)) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit limited = saved_;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, ignored_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    void (*ignored_)(int);
+    rlimit saved_{};
+};
+
+TEST(CliArchive, AnExportThatCannotBeWrittenSaysWhyExitsTwoAndTheTransferIsArchived) {
+    const archive::testing::TestDatabase team;
+    if (!team.SkipReason().empty())
+        GTEST_SKIP() << team.SkipReason();
+    ASSERT_EQ(team.Error(), "");
+    Logger logger(HourlyLog(200));
+    TempFolder folder;
+    CliResult result;
+    {
+        const FileSizeLimit full(256);
+        result = logger.Run({"history", "--from", "24-03-09", "--to", "24-03-10", "--out",
+                             folder.File("out"), "--archive", team.Url()});
+    }
+    EXPECT_EQ(result.status, kExitUsage) << result.err;
+    EXPECT_NE(result.err.find("the export could not be written: cannot write"),
+              std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find(std::strerror(EFBIG)), std::string::npos) << result.err;
+    EXPECT_EQ(LastLine(result.out), "37 new records archived (0 already there)") << result.err;
+    EXPECT_TRUE(std::filesystem::is_empty(folder.File("out")));
 }
 
 TEST(CliArchive, AnArchiveThatCannotBeReadIsAFailureNotAnEmptyList) {
