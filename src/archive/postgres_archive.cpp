@@ -175,7 +175,8 @@ data::HistoryRecord RecordRow(const Result& r, int row) {
 
 class PostgresArchive final : public ArchiveStore {
   public:
-    PostgresArchive(Conn conn, std::string shown) : conn_(std::move(conn)), shown_(std::move(shown)) {}
+    PostgresArchive(Conn conn, std::string shown, bool toRead)
+        : conn_(std::move(conn)), shown_(std::move(shown)), toRead_(toRead) {}
 
     AddResult Add(const DownloadInfo& download,
                   std::span<const data::HistoryRecord> records) override {
@@ -277,28 +278,50 @@ FROM downloads AS d JOIN loggers AS l ON l.id = d.logger_id ORDER BY d.id)sql");
 
     enum class Outcome { Stored, Known, Failed, Retry };
 
+    // A connection the server dropped (a restart between two transfers) is made again, once
+    // for each transfer; false, with why, when it cannot be.
+    bool Reconnect() {
+        PQreset(conn_.get());
+        if (PQstatus(conn_.get()) == CONNECTION_OK &&
+            (!toRead_ || Exec(conn_.get(), "SET default_transaction_read_only = on")))
+            return true;
+        failure_ = "the connection to the database was lost and could not be made again: " +
+                   std::string(PQerrorMessage(conn_.get()));
+        return false;
+    }
+
     AddResult Merge(const DownloadInfo& download, std::span<const data::HistoryRecord> records,
                     std::size_t received, bool skipKnown) {
         AddResult result;
+        bool reconnected = false;
         for (int attempt = 1; attempt <= kTries; ++attempt) {
             result = {};
             result.counts.received = records.size();
+            Outcome outcome = Outcome::Failed;
             if (!Exec(conn_.get(), "BEGIN")) {
                 failure_ = PQerrorMessage(conn_.get());
-                break;
+            } else {
+                outcome = Store(download, records, received, skipKnown, result.counts);
+                if (outcome == Outcome::Stored) {
+                    const Result committed(PQexec(conn_.get(), "COMMIT"));
+                    if (Succeeded(committed))
+                        return result;
+                    outcome = Fail(committed);
+                }
+                Exec(conn_.get(), "ROLLBACK");
             }
-            const Outcome outcome = Store(download, records, received, skipKnown, result.counts);
-            if (outcome == Outcome::Stored) {
-                const Result committed(PQexec(conn_.get(), "COMMIT"));
-                if (Succeeded(committed))
-                    return result;
-                Fail(committed);
-            }
-            Exec(conn_.get(), "ROLLBACK");
             if (outcome == Outcome::Known) {
                 result.known = true;
                 result.counts.alreadyThere = records.size() - result.counts.withoutTime;
                 return result;
+            }
+            // The server rolled back what was begun; the next try starts afresh.
+            if (PQstatus(conn_.get()) == CONNECTION_BAD && !reconnected) {
+                reconnected = true;
+                if (!Reconnect())
+                    break;
+                --attempt;
+                continue;
             }
             if (outcome != Outcome::Retry || attempt == kTries)
                 break;
@@ -410,6 +433,7 @@ VALUES ($1, $2, $3, $4, $5, 0, $6, $7, $8, $9, $10) RETURNING id)sql",
 
     Conn conn_;
     std::string shown_;
+    bool toRead_;
     std::string failure_;
 };
 
@@ -532,7 +556,7 @@ OpenResult Open(const std::string& url, bool toRead) {
         Exec(c, "ROLLBACK");
         return result;
     }
-    result.store = std::make_unique<PostgresArchive>(std::move(conn), shown);
+    result.store = std::make_unique<PostgresArchive>(std::move(conn), shown, toRead);
     return result;
 }
 

@@ -327,5 +327,33 @@ INSTANTIATE_TEST_SUITE_P(Engines, ArchiveStoreTest,
                          ::testing::Values(testing::kSqlite, testing::kPostgres),
                          testing::EngineName);
 
+// Only a server drops a connection: the store's own backend is ended from another
+// connection, as a restart of the server would end it, which leaves other tests alone.
+TEST(PostgresArchive, AConnectionTheServerDroppedIsMadeAgainOnceAndSaysWhenItCannotBe) {
+    const testing::TestDatabase db;
+    if (!db.SkipReason().empty())
+        GTEST_SKIP() << db.SkipReason();
+    ASSERT_EQ(db.Error(), "");
+    const OpenResult opened = OpenArchive(db.Url(), false);
+    ASSERT_TRUE(opened.status.ok()) << opened.status.message;
+    // Returns once the store's backend is gone.
+    const std::string endStore = "SELECT pg_terminate_backend(pid, 30000) FROM pg_stat_activity "
+                                 "WHERE datname = '" + db.Name() + "'";
+    ASSERT_EQ(db.AdminSql(endStore), "");
+    const AddResult first = opened.store->Add(Download(), Readings(0, 10));
+    EXPECT_TRUE(first.status.ok()) << first.status.message;
+    EXPECT_EQ(first.counts.added, 10u);
+
+    ASSERT_EQ(db.AdminSql("ALTER DATABASE " + db.Name() + " ALLOW_CONNECTIONS false"), "");
+    ASSERT_EQ(db.AdminSql(endStore), "");
+    const AddResult second = opened.store->Add(Download(kTruck, 1'700'100'000), Readings(10, 10));
+    EXPECT_EQ(second.status.error, ArchiveError::WriteFailed);
+    EXPECT_NE(second.status.message.find("the connection to the database was lost and could not "
+                                         "be made again: "),
+              std::string::npos)
+        << second.status.message;
+    EXPECT_EQ(second.counts.added, 0u);
+}
+
 }  // namespace
 }  // namespace lgcset::archive

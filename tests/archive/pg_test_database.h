@@ -45,6 +45,9 @@ class TestDatabase {
 
     // SQL run on the database behind the store's back: empty when it worked, else why not.
     std::string Sql(const std::string& sql) const { return Run(url_, sql); }
+    // The same on the server's first database, for what cannot be done from inside this one.
+    std::string AdminSql(const std::string& sql) const { return Run(admin_, sql); }
+    const std::string& Name() const { return name_; }
 
   private:
     static std::string Run(const std::string& url, const std::string& sql) {
