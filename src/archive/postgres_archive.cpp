@@ -462,6 +462,22 @@ FROM information_schema.tables WHERE table_schema = current_schema())sql");
     return v;
 }
 
+// Tables of the archive that another role owns and this one may not even see (which
+// information_schema hides): why, and the grant the owner would give; none when the
+// archive's tables are not there or this role may use them.
+std::optional<std::string> TablesOfAnotherRole(PGconn* c, const std::string& shown) {
+    const Result owner = Run(c, R"sql(
+SELECT tableowner, current_user, quote_ident(current_user::text) FROM pg_tables
+WHERE schemaname = current_schema() AND tablename = 'meta' AND tableowner <> current_user)sql");
+    if (!Succeeded(owner) || PQntuples(owner.get()) != 1)
+        return std::nullopt;
+    return "The archive " + shown + " holds tables of the role \"" + Cell(owner, 0, 0) +
+           "\", on which the role \"" + Cell(owner, 0, 1) +
+           "\" has no rights; their owner gives them with GRANT SELECT, INSERT, UPDATE, DELETE "
+           "ON meta, loggers, downloads, readings TO " +
+           Cell(owner, 0, 2) + ".";
+}
+
 // `toRead`: every transaction of the connection is read-only, and the tables are neither
 // made nor upgraded.
 OpenResult Open(const std::string& url, bool toRead) {
@@ -505,6 +521,12 @@ OpenResult Open(const std::string& url, bool toRead) {
                                                     reason + "."};
         return result;
     }
+    if (*version == 0)
+        if (const std::optional<std::string> foreign = TablesOfAnotherRole(c, shown)) {
+            Exec(c, "ROLLBACK");
+            result.status = ArchiveStatus{ArchiveError::CannotOpen, *foreign};
+            return result;
+        }
     if (*version > CurrentSchemaVersion()) {
         Exec(c, "ROLLBACK");
         result.status =

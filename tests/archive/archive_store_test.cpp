@@ -355,5 +355,45 @@ TEST(PostgresArchive, AConnectionTheServerDroppedIsMadeAgainOnceAndSaysWhenItCan
     EXPECT_EQ(second.counts.added, 0u);
 }
 
+// A role of the test's own, dropped with what it was granted.
+struct TestRole {
+    explicit TestRole(const testing::TestDatabase& database)
+        : db(database), name("lgcset_other_" + database.Name()) {
+        EXPECT_EQ(db.AdminSql("CREATE ROLE " + name + " LOGIN"), "");
+    }
+    ~TestRole() {
+        db.Sql("DROP OWNED BY " + name);
+        db.AdminSql("DROP ROLE " + name);
+    }
+    const testing::TestDatabase& db;
+    const std::string name;
+};
+
+TEST(PostgresArchive, TablesOfAnotherRoleNameTheirOwnerAndTheGrantThatIsMissing) {
+    const testing::TestDatabase db;
+    if (!db.SkipReason().empty())
+        GTEST_SKIP() << db.SkipReason();
+    ASSERT_EQ(db.Error(), "");
+    ASSERT_TRUE(OpenArchive(db.Url(), false).status.ok());  // the tables, as "lgcset"
+    const TestRole other(db);
+    std::string url = db.Url();
+    url.replace(0, url.find('@'), "postgresql://" + other.name);
+
+    const std::string grant = "GRANT SELECT, INSERT, UPDATE, DELETE ON meta, loggers, "
+                              "downloads, readings TO " + other.name;
+    const OpenResult refused = OpenArchive(url, false);
+    EXPECT_EQ(refused.status.error, ArchiveError::CannotOpen);
+    EXPECT_EQ(refused.status.message,
+              "The archive " + url + " holds tables of the role \"lgcset\", on which the role \"" +
+                  other.name + "\" has no rights; their owner gives them with " + grant + ".");
+    EXPECT_EQ(OpenArchiveToRead(url).status.message, refused.status.message);
+
+    // The grant named is the one needed.
+    ASSERT_EQ(db.Sql(grant), "");
+    const OpenResult opened = OpenArchive(url, false);
+    ASSERT_TRUE(opened.status.ok()) << opened.status.message;
+    EXPECT_TRUE(opened.store->Add(Download(), Readings(0, 10)).status.ok());
+}
+
 }  // namespace
 }  // namespace lgcset::archive
