@@ -126,11 +126,8 @@ exports::ExportManifest CliExportOrigin(const settings::SettingsModel& settings,
     origin.deviceId = std::move(deviceId);
     origin.model = settings.Text("Edit1");
     origin.firmware = settings.Text("edt43");
-    char day[16];
-    std::snprintf(day, sizeof day, "%04d-%02d-%02d", from.year, from.month, from.day);
-    origin.rangeFrom = day;
-    std::snprintf(day, sizeof day, "%04d-%02d-%02d", to.year, to.month, to.day);
-    origin.rangeTo = day;
+    origin.rangeFrom = DateText(from);
+    origin.rangeTo = DateText(to);
     return origin;
 }
 

@@ -130,12 +130,13 @@ std::string SecondEarlier(const std::string& stamp) {
                            h * 3600 + mi * 60 + s - 1;
     const data::CalendarDate date = data::CivilFromDays(seconds / 86400);
     seconds %= 86400;
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d_%02d-%02d-%02d", static_cast<int>(date.year),
-                  static_cast<int>(date.month), static_cast<int>(date.day),
-                  static_cast<int>(seconds / 3600), static_cast<int>(seconds % 3600 / 60),
-                  static_cast<int>(seconds % 60));
-    return text + stamp.substr(19);
+    const LocalTime earlier{static_cast<int>(date.year),
+                            static_cast<int>(date.month),
+                            static_cast<int>(date.day),
+                            static_cast<int>(seconds / 3600),
+                            static_cast<int>(seconds % 3600 / 60),
+                            static_cast<int>(seconds % 60)};
+    return FileTimestamp(earlier) + stamp.substr(19);
 }
 
 std::optional<std::filesystem::path> ManifestPathOfCsv(const std::filesystem::path& csv) {

@@ -27,13 +27,6 @@ std::string TwoDigits(int v) {
     return buffer;
 }
 
-std::string FileTimestamp(const LocalTime& t) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d_%02d-%02d-%02d", t.year, t.month, t.day,
-                  t.hour, t.minute, t.second);
-    return buffer;
-}
-
 // "yy-mm-dd hh:nn:ss" from the record's own fields.
 std::string TimeText(const HistoryRecord& r) {
     std::string text = TwoDigits((r.year + 2000) % 100);
@@ -85,6 +78,13 @@ void TenthsCell(ExportCell& cell, std::uint32_t tenths) {
 }
 
 }  // namespace
+
+std::string FileTimestamp(const LocalTime& t) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d_%02d-%02d-%02d", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
+    return buffer;
+}
 
 LocalTime ReadLocalClock() {
     const std::tm tm = data::LocalFields(std::time(nullptr));

@@ -32,6 +32,8 @@ struct LocalTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
 LocalTime ReadLocalClock();
+// "2024-03-05_14-07-09": the stamp both names carry.
+std::string FileTimestamp(const LocalTime& t);
 // "SAVE2024-03-05_14-07-09.xls" and "SAVE_CSV_2024-03-05_14-07-09.csv".
 std::string WorkbookFileName(const LocalTime& t);
 std::string CsvFileName(const LocalTime& t);
