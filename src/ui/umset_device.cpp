@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "archive/throwaway_archive.h"
 #include "link/port_list.h"
 #include "settings/channel_layout.h"
 #include "settings/parameter_image.h"
@@ -104,10 +103,11 @@ void Tfrm_mset::UseSimulatedLogger(const std::string& portPath, const std::strin
     setWindowTitle(windowTitle() + QStringLiteral(" — ") + simulated);
     // The caption is not on view everywhere (full screen, no window manager): the status
     // bar says it as well, in a panel of its own after the four of the program, with where
-    // its transfers go when that is not the user's own archive.
+    // its transfers go when that is not the user's own archive, short enough for the window's
+    // width (each transfer's count line says it whole).
     QString panel = QStringLiteral("Demo: ") + simulated;
     if (ArchiveThrowaway)
-        panel += QStringLiteral("; transfers kept ") + QString::fromUtf8(archive::kThrowawayNote);
+        panel += QStringLiteral("; throw-away archive");
     stat1->AddPanel(std::max(200, stat1->fontMetrics().horizontalAdvance(panel) + 12),
                     Qt::AlignLeft, panel);
 }

@@ -53,8 +53,7 @@ TEST(DemoMode, TheSimulatedLoggerIsFirstSelectedAndNamedAndTakesTheLogin) {
     own->UseArchive(std::filesystem::temp_directory_path() / "unused.sqlite", false, true);
     own->UseSimulatedLogger(logger.slavePath(), "R483");
     EXPECT_EQ(own->stat1->PanelText(own->stat1->PanelCount() - 1),
-              QStringLiteral("Demo: simulated R483 logger; transfers kept in demo mode's own "
-                             "archive, removed when the program ends"));
+              QStringLiteral("Demo: simulated R483 logger; throw-away archive"));
 
     // Open and Login as the user clicks them, with the password the window starts with.
     w->btn8->click();
