@@ -16,6 +16,9 @@
 #include "data/device_clock.h"
 #include "data/history_query.h"
 #include "data/printable_text.h"
+#include "data/relay_test.h"
+#include "jobs/device_tools_jobs.h"
+#include "jobs/settings_jobs.h"
 #include "link/port_details.h"
 #include "link/port_list.h"
 #include "loggersim/options.h"
@@ -38,21 +41,6 @@ std::string DoneMessage(protocol::Operation operation) {
     return protocol::OutcomeMessage({operation, protocol::Result::Done});
 }
 
-// The settings that the pages give, decoded as a read does into a model adapted to the
-// logger that gave the login reply.
-void DecodePages(const std::map<std::uint32_t, Page>& pages,
-                 std::span<const std::uint8_t> loginReply, settings::SettingsModel& model) {
-    settings::CodeTables codes;
-    ApplyIdentity(model, loginReply, codes);
-    settings::ParameterImage image;
-    for (const std::uint32_t address : settings::kSettingsPages) {
-        const auto page = pages.find(address);
-        if (page != pages.end())
-            image.Store(address, page->second);
-        settings::DecodePage(address, model, image, codes);
-    }
-}
-
 std::string Hex(std::uint8_t byte) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     return {'0', 'x', kDigits[byte >> 4], kDigits[byte & 0x0F]};
@@ -61,27 +49,46 @@ std::string Hex(std::uint8_t byte) {
 // "caption: logger VALUE, profile VALUE" lines: each stored setting that the logger holds
 // otherwise than typed, or, where every setting is held, each byte of the pages that differs
 // from what was written (a byte no setting owns).
-std::vector<std::string> WriteDifferences(const std::map<std::uint32_t, Page>& logger,
-                                          const std::map<std::uint32_t, Page>& written,
-                                          std::span<const std::uint8_t> loginReply,
-                                          const settings::SettingsView& typed) {
+std::vector<std::string> WriteDifferences(const jobs::WriteSettingsResult& result) {
     std::vector<std::string> lines;
-    settings::SettingsModel loggerModel;
-    DecodePages(logger, loginReply, loggerModel);
-    for (const auto& d : settings::DiffHeldSettings(loggerModel, typed))
+    for (const auto& d : result.settings)
         lines.push_back(d.caption + ": logger \"" + d.left + "\", profile \"" + d.right + "\"");
-    if (!lines.empty())
-        return lines;
-    for (const auto& [address, page] : written) {
-        const auto found = logger.find(address);
-        for (std::size_t i = 0; i < page.size(); ++i) {
-            const std::uint8_t held = found == logger.end() ? 0xFF : found->second[i];
-            if (held != page[i])
-                lines.push_back("page " + std::to_string(address) + " byte " + std::to_string(i) +
-                                ": logger " + Hex(held) + ", written " + Hex(page[i]));
-        }
-    }
+    for (const auto& d : result.bytes)
+        lines.push_back("page " + std::to_string(d.page) + " byte " + std::to_string(d.offset) +
+                        ": logger " + Hex(d.logger) + ", written " + Hex(d.written));
     return lines;
+}
+
+// A read of the settings that the line ended names the page it waited for.
+Outcome ReadEnded(const HeadlessSession& session, jobs::LineEnd why, std::uint32_t page) {
+    return Outcome::Failed(kExitLink,
+                           session.LinkError(why) + " while reading page " + std::to_string(page));
+}
+
+// The four pages into the settings.
+Outcome ReadSettings(HeadlessSession& session) {
+    jobs::ReadSettingsJob read(session.Device());
+    session.Run(read);
+    const jobs::ReadSettingsResult& result = read.Result();
+    if (result.end == jobs::ReadSettingsResult::End::LineEnded)
+        return ReadEnded(session, result.line, result.page);
+    return {};
+}
+
+// A job of the tools that the logger answers yes or no; the refusal's text is the window's.
+Outcome ToolDone(const HeadlessSession& session, const jobs::ToolResult& result,
+                 protocol::Operation operation) {
+    switch (result.end) {
+        case jobs::ToolResult::End::Done:
+            return {};
+        case jobs::ToolResult::End::Refused:
+            return Outcome::Failed(kExitRefused,
+                                   "the logger refused: " +
+                                       protocol::OutcomeMessage({operation, protocol::Result::Refused}));
+        case jobs::ToolResult::End::LineEnded:
+            break;
+    }
+    return Outcome::Failed(kExitLink, session.LinkError(result.line));
 }
 
 // The profile file named on the command line, read before the logger is touched.
@@ -146,7 +153,7 @@ int Info(Connection& c, const CliOptions& options, std::ostream& out) {
 }
 
 int Read(Connection& c, const CliOptions& options, std::ostream& err) {
-    if (Outcome read = c.session->ReadSettings(); !read.ok())
+    if (Outcome read = ReadSettings(*c.session); !read.ok())
         return Fail(err, read);
     std::string error;
     if (!profiles::SaveProfileFile(c.settings, options.profile, error))
@@ -173,23 +180,38 @@ Outcome CheckProfileKeys(const profiles::IniFile& profile, const std::string& pa
 
 int Write(Connection& c, const CliOptions& options, const profiles::IniFile& profile,
           std::ostream& out, std::ostream& err) {
+    using End = jobs::WriteSettingsResult::End;
     profiles::LoadProfile(profile, c.settings);
-    const settings::SettingsModel typed = c.settings;
-    if (Outcome saved = c.session->SaveSettings(); !saved.ok())
-        return Fail(err, saved);
-    if (options.noVerify) {
-        out << "written\n";
-        return kExitOk;
+    std::optional<settings::SettingsModel> typed;
+    if (!options.noVerify)
+        typed = c.settings;
+    jobs::WriteSettingsJob write(c.session->Device(), std::move(typed));
+    c.session->Run(write);
+    const jobs::WriteSettingsResult& result = write.Result();
+    switch (result.end) {
+        case End::Written:
+            out << "written\n";
+            return kExitOk;
+        case End::Verified:
+            out << "verified\n";
+            return kExitOk;
+        case End::Invalid:
+            return Fail(err, Outcome::Failed(kExitRefused, result.refusal.detail));
+        case End::Refused:
+            return Fail(err, Outcome::Failed(kExitRefused,
+                                             "the logger refused the settings write: " +
+                                                 protocol::OutcomeMessage(result.refusal)));
+        case End::LineEnded:
+            if (result.readingBack)
+                return Fail(err, ReadEnded(*c.session, result.line, result.page));
+            return Fail(err, Outcome::Failed(kExitLink, c.session->LinkError(result.line) +
+                                                            " while writing the settings (" +
+                                                            std::to_string(result.pagesWritten) +
+                                                            " of 4 pages written)"));
+        case End::Differs:
+            break;
     }
-    const std::map<std::uint32_t, Page> written = c.session->WrittenPages();
-    if (Outcome read = c.session->ReadSettings(); !read.ok())
-        return Fail(err, read);
-    const auto lines =
-        WriteDifferences(c.session->ReadPages(), written, c.session->LoginReply(), typed);
-    if (lines.empty()) {
-        out << "verified\n";
-        return kExitOk;
-    }
+    const auto lines = WriteDifferences(result);
     for (const std::string& line : lines) out << line << "\n";
     err << kProgram << "the logger does not hold what was written (" << lines.size()
         << " differences)\n";
@@ -208,10 +230,10 @@ int Diff(Connection& c, const CliOptions& options, const profiles::IniFile& prof
     if (!invalid.empty())
         return Fail(err, Outcome::Failed(kExitRefused, settings::InvalidFieldsMessage(invalid)));
 
-    if (Outcome read = c.session->ReadSettings(); !read.ok())
+    if (Outcome read = ReadSettings(*c.session); !read.ok())
         return Fail(err, read);
     settings::SettingsModel logger;
-    DecodePages(c.session->ReadPages(), c.session->LoginReply(), logger);
+    jobs::DecodePages(c.session->ReadPages(), c.session->LoginReply(), logger);
     const auto differences = settings::DiffHeldSettings(logger, loaded);
     if (options.json) {
         out << "[";
@@ -231,35 +253,44 @@ int Diff(Connection& c, const CliOptions& options, const profiles::IniFile& prof
 }
 
 int Relay(Connection& c, const CliOptions& options, std::ostream& out, std::ostream& err) {
-    protocol::RequestParams& params = c.session->Params();
+    data::RelayTestRequest request{protocol::RelayAction::Stop, c.session->Params().relay};
     switch (options.relay) {
         case RelayMode::NcNo:
-            params.pendingRelayAction = protocol::RelayAction::NcNo;
-            params.relay.workingTime = options.relaySeconds;
+            request.action = protocol::RelayAction::NcNo;
+            request.params.workingTime = options.relaySeconds;
             break;
         case RelayMode::Pulse:
-            params.pendingRelayAction = protocol::RelayAction::Pulse;
-            params.relay.onTime = options.onSeconds;
-            params.relay.offTime = options.offSeconds;
-            params.relay.repeatCount = options.repeat;
+            request.action = protocol::RelayAction::Pulse;
+            request.params.onTime = options.onSeconds;
+            request.params.offTime = options.offSeconds;
+            request.params.repeatCount = options.repeat;
             break;
         case RelayMode::Stop:
         case RelayMode::None:
-            params.pendingRelayAction = protocol::RelayAction::Stop;
             break;
     }
-    const Outcome done =
-        c.session->Ask(protocol::kRelayControlRequest, protocol::Command::RelayControl, nullptr,
-                       protocol::Operation::RelayControl);
-    if (!done.ok())
+    jobs::RelayJob relay(c.session->Device(), request);
+    c.session->Run(relay);
+    if (Outcome done = ToolDone(*c.session, relay.Result(), protocol::Operation::RelayControl);
+        !done.ok())
         return Fail(err, done);
     out << DoneMessage(protocol::Operation::RelayControl) << "\n";
     return kExitOk;
 }
 
 int FactoryReset(Connection& c, std::ostream& out, std::ostream& err) {
-    if (Outcome reset = c.session->FactoryReset(); !reset.ok())
-        return Fail(err, reset);
+    using End = jobs::FactoryResetResult::End;
+    jobs::FactoryResetJob reset(c.session->Device());  // AskYesNo answers yes: confirmed
+    c.session->Run(reset);
+    const jobs::FactoryResetResult& result = reset.Result();
+    if (result.end == End::LineEnded || result.end == End::NotSent)
+        return Fail(err, Outcome::Failed(kExitLink, c.session->LinkError(result.line)));
+    if (result.end == End::Refused)
+        return Fail(err, Outcome::Failed(kExitRefused,
+                                         "the logger refused the factory reset: " +
+                                             protocol::OutcomeMessage(
+                                                 {protocol::Operation::FactoryReset,
+                                                  protocol::Result::Refused})));
     out << DoneMessage(protocol::Operation::FactoryReset) << "\n";
     return kExitOk;
 }
@@ -275,16 +306,17 @@ std::string ClockText(int year, int month, int day, int hour, int minute, int se
 
 int Clock(Connection& c, const CliOptions& options, std::ostream& out, std::ostream& err) {
     if (options.setClock) {
-        protocol::ClockSetting& clock = c.session->Params().clock;
+        protocol::ClockSetting clock = c.session->Params().clock;
         if (options.setClockNow) {
             data::StoreClockFromNow(clock);
         } else {
             data::StoreClockFromPickers(options.clockValue.date, options.clockValue.time, clock);
         }
-        const Outcome set = c.session->Ask(protocol::kSetTimeRequest, protocol::Command::SetTime,
-                                           nullptr, protocol::Operation::SetTime);
-        if (!set.ok())
-            return Fail(err, set);
+        jobs::ClockSetJob set(c.session->Device(), clock);
+        c.session->Run(set);
+        if (Outcome done = ToolDone(*c.session, set.Result(), protocol::Operation::SetTime);
+            !done.ok())
+            return Fail(err, done);
         const std::string text = ClockText(2000 + clock.year, clock.month, clock.day, clock.hour,
                                            clock.minute, clock.second);
         if (options.json)
@@ -293,12 +325,11 @@ int Clock(Connection& c, const CliOptions& options, std::ostream& out, std::ostr
             out << DoneMessage(protocol::Operation::SetTime) << ": " << text << "\n";
         return kExitOk;
     }
-    protocol::ReceivedFrame frame;
-    if (Outcome read =
-            c.session->Ask(protocol::kReadTimeRequest, protocol::Command::ReadTime, &frame);
-        !read.ok())
-        return Fail(err, read);
-    const data::ClockReply reply = data::DecodeClockReply(frame.payload);
+    jobs::ClockReadJob read(c.session->Device());
+    c.session->Run(read);
+    if (read.Result().end == jobs::ClockReadResult::End::LineEnded)
+        return Fail(err, Outcome::Failed(kExitLink, c.session->LinkError(read.Result().line)));
+    const data::ClockReply& reply = read.Result().reply;
     if (reply.kind == data::ClockReplyKind::MonthZero)
         return Fail(err,
                     Outcome::Failed(kExitRefused, "the logger has no time (" +
@@ -316,17 +347,15 @@ int Clock(Connection& c, const CliOptions& options, std::ostream& out, std::ostr
 }
 
 int Current(Connection& c, const CliOptions& options, std::ostream& out, std::ostream& err) {
-    protocol::ReceivedFrame frame;
-    if (Outcome read =
-            c.session->Ask(protocol::kCurrentDataRequest, protocol::Command::CurrentData, &frame);
-        !read.ok())
-        return Fail(err, read);
-    data::CurrentReading reading;
-    if (data::ParseCurrentData(frame.payload, frame.payloadCount, reading) ==
-        data::CurrentDataEnd::UndefinedItem)
+    jobs::CurrentDataJob read(c.session->Device());
+    c.session->Run(read);
+    const jobs::CurrentDataResult& result = read.Result();
+    if (result.end == jobs::CurrentDataResult::End::LineEnded)
+        return Fail(err, Outcome::Failed(kExitLink, c.session->LinkError(result.line)));
+    if (result.undefinedItem)
         err << kProgram << data::kUndefinedDataMessage << "\n";
     // Scripts read one decimal separator whatever the locale.
-    const data::CurrentDataRow row = data::CurrentDataTexts(reading, ".");
+    const data::CurrentDataRow row = data::CurrentDataTexts(result.reading, ".");
     if (options.json) {
         out << "{";
         for (std::size_t k = 0; k < row.size(); ++k)

@@ -55,7 +55,11 @@ bool HeadlessSession::RunUntil(const std::function<bool()>& done) {
 }
 
 std::string HeadlessSession::LinkError() const {
-    if (session_.Lost())
+    return LinkError(session_.Lost() ? jobs::LineEnd::Lost : jobs::LineEnd::Timeout);
+}
+
+std::string HeadlessSession::LinkError(jobs::LineEnd why) const {
+    if (why != jobs::LineEnd::Timeout)
         return "the line to the logger on " + port_ + " was lost";
     return "no reply from the logger on " + port_ + " after " +
            std::to_string(protocol::ResendTracker::kMaxResends) + " resends (Send command timeout)";
@@ -94,55 +98,6 @@ Outcome HeadlessSession::Login() {
                           ")");
 }
 
-Outcome HeadlessSession::ReadSettings() {
-    const std::size_t from = outcomes_.size();
-    device_.ForgetPages();
-    operations().ReadSettings();
-    if (!RunUntil(
-            [&] { return ReportedSince(from, protocol::Operation::ReadSettings) != nullptr; }))
-        return Outcome::Failed(kExitLink, LinkError() + " while reading page " +
-                                              std::to_string(1024 * (ReadPages().size() + 1)));
-    return {};
-}
-
-Outcome HeadlessSession::SaveSettings() {
-    using protocol::Operation;
-    using protocol::Result;
-    const std::size_t from = outcomes_.size();
-    device_.ForgetPages();
-    operations().SaveSettings();
-    if (const auto* refused = ReportedSince(from, Operation::SaveSettings);
-        refused != nullptr && refused->result == Result::Invalid)
-        return Outcome::Failed(kExitRefused, refused->detail);
-    // A save ends refused, or with the reply to its closing request.
-    const auto end = [](const protocol::OperationOutcome& o) {
-        return (o.operation == Operation::SaveSettings && o.result != Result::Done) ||
-               o.operation == Operation::FinishWrite;
-    };
-    if (!RunUntil([&] { return ReportedSince(from, end) != nullptr; }))
-        return Outcome::Failed(kExitLink, LinkError() + " while writing the settings (" +
-                                              std::to_string(WrittenPages().size()) +
-                                              " of 4 pages written)");
-    const protocol::OperationOutcome& ended = *ReportedSince(from, end);
-    if (ended.result != Result::Done)
-        return Outcome::Failed(kExitRefused, "the logger refused the settings write: " +
-                                                 protocol::OutcomeMessage(ended));
-    return {};
-}
-
-Outcome HeadlessSession::FactoryReset() {
-    using protocol::Operation;
-    const std::size_t from = outcomes_.size();
-    operations().FactoryReset();  // AskYesNo answers yes: the command line has confirmed
-    if (!RunUntil([&] { return ReportedSince(from, Operation::FactoryReset) != nullptr; }))
-        return Outcome::Failed(kExitLink, LinkError());
-    const protocol::OperationOutcome& reset = *ReportedSince(from, Operation::FactoryReset);
-    if (reset.result == protocol::Result::Done)
-        return {};
-    return Outcome::Failed(
-        kExitRefused, "the logger refused the factory reset: " + protocol::OutcomeMessage(reset));
-}
-
 Outcome HeadlessSession::ReadDeviceId(std::string& id) {
     const std::size_t before = RepliesOf(protocol::Command::ReadPage);
     device_.SendReadPage(settings::kSystemPageAddress);
@@ -152,25 +107,12 @@ Outcome HeadlessSession::ReadDeviceId(std::string& id) {
     return {};
 }
 
-Outcome HeadlessSession::Ask(std::uint8_t requestType, protocol::Command reply,
-                             protocol::ReceivedFrame* frame,
-                             std::optional<protocol::Operation> awaited) {
-    const std::size_t from = outcomes_.size();
-    const std::size_t before = RepliesOf(reply);
-    device_.SendRequest(requestType);
-    if (!RunUntil([&] { return RepliesOf(reply) > before; }))
-        return Outcome::Failed(kExitLink, LinkError());
-    if (frame != nullptr && lastFrame_)
-        *frame = *lastFrame_;
-    if (!awaited)
-        return {};
-    if (const auto* done = ReportedSince(from, *awaited);
-        done != nullptr && done->result == protocol::Result::Done)
-        return {};
-    std::string shown = outcomes_.size() > from ? protocol::OutcomeMessage(outcomes_.back()) : "";
-    if (shown.empty())
-        shown = "no answer text";
-    return Outcome::Failed(kExitRefused, "the logger refused: " + shown);
+void HeadlessSession::Run(jobs::Job& job) {
+    job_ = &job;
+    job.Start();
+    if (!RunUntil([&] { return job.Ended(); }) && !job.Ended())
+        job.OnLineEnded(session_.Lost() ? jobs::LineEnd::Lost : jobs::LineEnd::Timeout);
+    job_ = nullptr;
 }
 
 void HeadlessSession::OnFrame(const protocol::ReceivedFrame& frame) {
@@ -193,6 +135,8 @@ void HeadlessSession::OnLinkLost() {
 
 void HeadlessSession::Report(const protocol::OperationOutcome& outcome) {
     outcomes_.push_back(outcome);
+    if (job_ != nullptr)
+        job_->OnOutcome(outcome);
 }
 
 void HeadlessSession::ApplyDeviceIdentity() {
@@ -207,6 +151,16 @@ void HeadlessSession::OnHistoryCount(const protocol::ReceivedFrame& frame) {
 void HeadlessSession::OnHistoryRecord(const protocol::ReceivedFrame& frame) {
     if (onHistoryRecord)
         onHistoryRecord(frame);
+}
+
+void HeadlessSession::OnCurrentData(const protocol::ReceivedFrame& frame) {
+    if (job_ != nullptr)
+        job_->OnData(frame);
+}
+
+void HeadlessSession::ShowDeviceTime(const protocol::ReceivedFrame& frame) {
+    if (job_ != nullptr)
+        job_->OnData(frame);
 }
 
 }  // namespace lgcset::cli

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "data/history_query.h"
+#include "jobs/job.h"
 #include "loggersim/options.h"
 #include "protocol/device_host.h"
 #include "protocol/frame_codec.h"
@@ -64,21 +65,14 @@ class HeadlessSession final : public protocol::DeviceObserver, private session::
     Outcome OpenSimulated(const sim::Options& logger, const std::string& name);
     // Logs in with the password in the settings' login box (edt_setpwd).
     Outcome Login();
-    // The four pages into the settings (and into ReadPages()).
-    Outcome ReadSettings();
-    // The settings into the four pages, after the window's check; waits for the closing
-    // request's reply.
-    Outcome SaveSettings();
-    Outcome FactoryReset();
     // The device ID (edt_id) from the system page, read on its own and decoded into a
     // scratch model: the settings do not change.
     Outcome ReadDeviceId(std::string& id);
-    // One request of SendRequest's table, waiting for the reply with `reply`'s code; the
-    // reply frame comes back in `frame`. With `awaited`, the reply is a refusal unless the
-    // dispatcher reported that operation done.
-    Outcome Ask(std::uint8_t requestType, protocol::Command reply,
-                protocol::ReceivedFrame* frame = nullptr,
-                std::optional<protocol::Operation> awaited = std::nullopt);
+    // Starts `job` and runs the session's loop until it has ended; a request that timed out
+    // or a line lost ends it with that.
+    void Run(jobs::Job& job);
+    // The device the jobs run on.
+    session::DeviceSession& Device() { return device_; }
 
     protocol::RequestParams& Params() { return device_.Params(); }
     // What the history query sends through.
@@ -97,6 +91,7 @@ class HeadlessSession final : public protocol::DeviceObserver, private session::
     // The one line for a request that got no reply: the line was lost, or the logger did
     // not answer.
     std::string LinkError() const;
+    std::string LinkError(jobs::LineEnd why) const;
 
     // protocol::DeviceObserver
     void Report(const protocol::OperationOutcome& outcome) override;
@@ -105,6 +100,8 @@ class HeadlessSession final : public protocol::DeviceObserver, private session::
     void ApplyDeviceIdentity() override;
     void OnHistoryCount(const protocol::ReceivedFrame& frame) override;
     void OnHistoryRecord(const protocol::ReceivedFrame& frame) override;
+    void OnCurrentData(const protocol::ReceivedFrame& frame) override;
+    void ShowDeviceTime(const protocol::ReceivedFrame& frame) override;
 
   private:
     // session::SessionObserver
@@ -132,6 +129,7 @@ class HeadlessSession final : public protocol::DeviceObserver, private session::
     std::map<std::uint8_t, std::size_t> replies_;  // frames dispatched, by command code
     std::optional<protocol::ReceivedFrame> lastFrame_;
     std::vector<protocol::OperationOutcome> outcomes_;
+    jobs::Job* job_ = nullptr;  // the one Run runs
     bool timedOut_ = false;
 };
 

@@ -50,13 +50,15 @@ void DeviceOperations::SaveSettings() {
     observer_.RepaintStatus();
 }
 
-void DeviceOperations::FactoryReset() {
+bool DeviceOperations::FactoryReset() {
     // Only a deliberate Yes resets the logger, and only on the link the question was for.
     const std::uint32_t aborts = aborts_;
-    if (observer_.AskYesNo("Yes or No to factory mode", DefaultAnswer::No) &&
-        !AbortedSince(aborts)) {
-        requests_.SendRequest(kFactoryResetRequest);
+    if (!observer_.AskYesNo("Yes or No to factory mode", DefaultAnswer::No) ||
+        AbortedSince(aborts)) {
+        return false;
     }
+    requests_.SendRequest(kFactoryResetRequest);
+    return true;
 }
 
 void DeviceOperations::Abort() {

@@ -23,7 +23,8 @@ class DeviceOperations {
     void Login();         // btn7Click
     void ReadSettings();  // btn_loadClick
     void SaveSettings();  // btn_downClick
-    void FactoryReset();  // btn_industrialClick
+    // True when the request went: the question was answered Yes on the same link.
+    bool FactoryReset();  // btn_industrialClick
 
     void DispatchResponse(const ReceivedFrame& frame);
     // A page reply taken by someone else (the device ID's page after a transfer): its twin
