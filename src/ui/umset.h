@@ -22,6 +22,7 @@
 #include "data/history_query.h"
 #include "data/history_record.h"
 #include "export/history_export.h"
+#include "jobs/job.h"
 #include "link/SerialComm.h"
 #include "link/comm_event_sink.h"
 #include "protocol/device_host.h"
@@ -154,6 +155,10 @@ class Tfrm_mset : public QWidget,
     void btn_downClick();        // "Save Settings"
     void btn_industrialClick();  // "Factory Mode"
     protocol::DeviceOperations& Operations() { return device_->Operations(); }
+    // Starts a job of the settings or the tools; it takes the place of the one before, as
+    // its request takes the place of the one being sent again. The window passes on to it
+    // what the conversation reports.
+    void RunDeviceJob(std::shared_ptr<jobs::Job> job);
     // DebugMode: 1 after "Debug ON", 0 after "Debug OFF"; words the debug mode replies.
     int DebugModeFlag = 0;
 
@@ -478,6 +483,9 @@ class Tfrm_mset : public QWidget,
     std::unique_ptr<session::LoggerSession> session_;
     std::unique_ptr<session::DeviceSession> device_;
     void BuildSession();
+    // The job the buttons started last (shared: a box of its own may start the next one).
+    std::shared_ptr<jobs::Job> deviceJob_;
+    void EndDeviceJob(jobs::LineEnd why);
     // session::SessionObserver
     void OnSent(std::span<const std::uint8_t> stuffed) override;
     void OnRawFrame(std::span<const std::uint8_t> raw) override;

@@ -6,11 +6,13 @@
 #include <QPushButton>
 #include <algorithm>
 #include <ctime>
+#include <memory>
 #include <utility>
 
 #include "archive/archive_open.h"
 #include "archive/throwaway_archive.h"
 #include "data/sha256.h"
+#include "jobs/settings_jobs.h"
 #include "protocol/command_codes.h"
 #include "session/device_identity.h"
 #include "ui/history_chart_window.h"
@@ -119,7 +121,7 @@ bool Tfrm_mset::TakeDeviceIdPage(const protocol::ReceivedFrame& frame) {
     if (!pendingArchives_.empty())
         ArchivePending(*deviceIdSinceLogin_);
     if (std::exchange(readSettingsAfterId_, false))
-        Operations().ReadSettings();
+        RunDeviceJob(std::make_shared<jobs::ReadSettingsJob>(*device_));
     else if (const auto range = std::exchange(queryAfterId_, std::nullopt))
         historyQuery_->Start(*range);
     return true;

@@ -5,7 +5,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <algorithm>
+#include <memory>
+#include <utility>
 
+#include "jobs/settings_jobs.h"
 #include "link/port_list.h"
 #include "settings/channel_layout.h"
 #include "settings/parameter_image.h"
@@ -31,15 +34,26 @@ void Tfrm_mset::btn7Click() {
 void Tfrm_mset::btn_loadClick() {
     if (DeferReadSettings())
         return;
-    Operations().ReadSettings();
+    RunDeviceJob(std::make_shared<jobs::ReadSettingsJob>(*device_));
 }
 
 void Tfrm_mset::btn_downClick() {
-    Operations().SaveSettings();
+    // The window shows the logger's answer; it does not read the pages back.
+    RunDeviceJob(std::make_shared<jobs::WriteSettingsJob>(*device_));
 }
 
 void Tfrm_mset::btn_industrialClick() {
-    Operations().FactoryReset();
+    RunDeviceJob(std::make_shared<jobs::FactoryResetJob>(*device_));
+}
+
+void Tfrm_mset::RunDeviceJob(std::shared_ptr<jobs::Job> job) {
+    deviceJob_ = job;
+    job->Start();
+}
+
+void Tfrm_mset::EndDeviceJob(jobs::LineEnd why) {
+    if (const std::shared_ptr<jobs::Job> job = std::exchange(deviceJob_, nullptr))
+        job->OnLineEnded(why);
 }
 
 void Tfrm_mset::ShowMessage(std::string_view text) {
@@ -47,6 +61,8 @@ void Tfrm_mset::ShowMessage(std::string_view text) {
 }
 
 void Tfrm_mset::Report(const protocol::OperationOutcome& outcome) {
+    if (const std::shared_ptr<jobs::Job> job = deviceJob_)
+        job->OnOutcome(outcome);
     if (outcome.operation == protocol::Operation::ReadSettings &&
         outcome.result == protocol::Result::Done)
         NoteSettingsRead();

@@ -104,6 +104,7 @@ void Tfrm_mset::CloseDeviceLink(LinkCloseReason reason) {
     if (session_->Close())
         SetStatusText(QString());  // the resend count of a request that is gone
     Operations().Abort();
+    EndDeviceJob(reason == LinkCloseReason::LineLost ? jobs::LineEnd::Lost : jobs::LineEnd::Closed);
     DisableDeviceButtons();
     BringLampToFront(false);
     stat1->Repaint();

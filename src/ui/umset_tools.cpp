@@ -7,12 +7,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCursor>
+#include <memory>
 
 #include "data/current_data.h"
 #include "data/debug_monitor.h"
 #include "data/device_clock.h"
 #include "data/hex_text.h"
 #include "data/relay_test.h"
+#include "jobs/device_tools_jobs.h"
 #include "protocol/commands.h"
 #include "ui/current_data_grid.h"
 #include "ui/message_box.h"
@@ -46,12 +48,16 @@ void Tfrm_mset::ConnectTools() {
 // ---- Current data ---------------------------------------------------------------------
 
 void Tfrm_mset::btn_inquire_curdatClick() {
-    SendRequest(protocol::kCurrentDataRequest);
+    RunDeviceJob(std::make_shared<jobs::CurrentDataJob>(*device_));
 }
 
 void Tfrm_mset::OnCurrentData(const protocol::ReceivedFrame& frame) {
-    if (data::ParseCurrentData(frame.payload, frame.payloadCount, Reading) ==
-        data::CurrentDataEnd::UndefinedItem)
+    if (const std::shared_ptr<jobs::Job> job = deviceJob_)
+        job->OnData(frame);
+    // Replies are taken by their code: one that nobody waited for shows as well.
+    const jobs::CurrentDataResult reply = jobs::CurrentDataOfReply(frame);
+    Reading = reply.reading;
+    if (reply.undefinedItem)
         ShowMessage(data::kUndefinedDataMessage);
     ShowCurrentData();
 }
@@ -67,11 +73,13 @@ void Tfrm_mset::ShowCurrentData() {
 // ---- Device clock -----------------------------------------------------------------------
 
 void Tfrm_mset::btn_acquiretimeClick() {
-    SendRequest(protocol::kReadTimeRequest);
+    RunDeviceJob(std::make_shared<jobs::ClockReadJob>(*device_));
 }
 
 void Tfrm_mset::ShowDeviceTime(const protocol::ReceivedFrame& frame) {
-    const data::ClockReply reply = data::DecodeClockReply(frame.payload);
+    if (const std::shared_ptr<jobs::Job> job = deviceJob_)
+        job->OnData(frame);
+    const data::ClockReply reply = jobs::ClockOfReply(frame).reply;
     if (reply.kind == data::ClockReplyKind::MonthZero) {
         ShowMessage(data::kTimeErrorMessage);
         return;
@@ -93,14 +101,16 @@ void Tfrm_mset::ShowDeviceTime(const protocol::ReceivedFrame& frame) {
 void Tfrm_mset::Button4Click() {
     const QDate date = DateTimePicker3->date();
     const QTime time = DateTimePicker4->time();
+    protocol::ClockSetting clock = Params().clock;
     data::StoreClockFromPickers({date.year(), date.month(), date.day()},
-                                {time.hour(), time.minute(), time.second()}, Params().clock);
-    SendRequest(protocol::kSetTimeRequest);
+                                {time.hour(), time.minute(), time.second()}, clock);
+    RunDeviceJob(std::make_shared<jobs::ClockSetJob>(*device_, clock));
 }
 
 void Tfrm_mset::btn_setcurtimeClick() {
-    data::StoreClockFromNow(Params().clock);
-    SendRequest(protocol::kSetTimeRequest);
+    protocol::ClockSetting clock = Params().clock;
+    data::StoreClockFromNow(clock);
+    RunDeviceJob(std::make_shared<jobs::ClockSetJob>(*device_, clock));
 }
 
 // ---- Relay test -------------------------------------------------------------------------
@@ -111,14 +121,12 @@ void Tfrm_mset::Button3Click() {
         ShowMessage(read.refusal);
         return;
     }
-    Params().relay = read.request->params;
-    Params().pendingRelayAction = read.request->action;
-    SendRequest(protocol::kRelayControlRequest);
+    RunDeviceJob(std::make_shared<jobs::RelayJob>(*device_, *read.request));
 }
 
 void Tfrm_mset::Button2Click() {
-    Params().pendingRelayAction = protocol::RelayAction::Stop;
-    SendRequest(protocol::kRelayControlRequest);
+    RunDeviceJob(std::make_shared<jobs::RelayJob>(
+        *device_, data::RelayTestRequest{protocol::RelayAction::Stop, Params().relay}));
 }
 
 // ---- Debug monitor ----------------------------------------------------------------------

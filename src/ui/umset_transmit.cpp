@@ -107,6 +107,7 @@ void Tfrm_mset::OnResendStatus(const std::string& panelText) {
 }
 
 void Tfrm_mset::OnTimeout() {
+    EndDeviceJob(jobs::LineEnd::Timeout);
     btn_closec->click();
     boxes_->Information(QStringLiteral("Send command timeout"), QStringLiteral("Information"));
     SetStatusText(QString());
