@@ -1,6 +1,6 @@
 // A logger inside the test and the session the jobs run on, hosted as lgcset-cli hosts them
 // but in simulated time: when nothing is on its way from the logger, a second passes at once
-// (the resend timer fires). The line can be silenced or lost after so many replies.
+// (the resend timer's interval). The line can be silenced or lost after so many replies.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,28 +16,9 @@
 #include "session/simulated_link.h"
 #include "settings/channel_layout.h"
 #include "settings/settings_model.h"
+#include "support/fake_timer.h"
 
 namespace lgcset::jobs {
-
-class FakeTimer final : public session::ResendTimer {
-  public:
-    Clock::time_point Now() const override { return now_; }
-    void Start(std::chrono::milliseconds interval) override {
-        interval_ = interval;
-        active_ = true;
-    }
-    void Stop() override { active_ = false; }
-    bool Active() const override { return active_; }
-    void Fire(session::LoggerSession& session) {
-        now_ += interval_;
-        session.OnTimerTick();
-    }
-
-  private:
-    Clock::time_point now_{};
-    std::chrono::milliseconds interval_{0};
-    bool active_ = false;
-};
 
 // The simulated logger's line, which can stop passing requests or go away.
 class TroubledLink final : public session::Link, private session::LinkListener {
@@ -112,7 +93,7 @@ class SimulatedLogger final : private session::SessionObserver, private protocol
                 ADD_FAILURE() << "the job waits for nothing";
                 break;
             }
-            timer_.Fire(session_);
+            timer_.Advance(session::LoggerSession::kResendInterval, session_);
         }
         job_ = nullptr;
     }
@@ -156,7 +137,7 @@ class SimulatedLogger final : private session::SessionObserver, private protocol
     }
 
     link::BlockingCommQueue queue_;
-    FakeTimer timer_;
+    support::FakeTimer timer_;
     TroubledLink line_;
     session::LoggerSession session_{timer_, *this};
     session::DeviceSession device_{session_, settings, *this};

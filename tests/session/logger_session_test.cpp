@@ -8,6 +8,7 @@
 
 #include "protocol/commands.h"
 #include "protocol/frame_codec.h"
+#include "support/fake_timer.h"
 
 namespace lgcset::session {
 namespace {
@@ -15,36 +16,7 @@ namespace {
 using std::chrono::milliseconds;
 using Bytes = std::vector<std::uint8_t>;
 
-class FakeTimer final : public ResendTimer {
-  public:
-    Clock::time_point Now() const override { return now_; }
-    void Start(milliseconds interval) override {
-        ++starts;
-        interval_ = interval;
-        due_ = now_ + interval;
-        active_ = true;
-    }
-    void Stop() override { active_ = false; }
-    bool Active() const override { return active_; }
-
-    // Moves simulated time on, firing the timer whenever it is due.
-    void Advance(milliseconds by, LoggerSession& session) {
-        const Clock::time_point end = now_ + by;
-        while (active_ && due_ <= end) {
-            now_ = due_;
-            due_ += interval_;
-            session.OnTimerTick();
-        }
-        now_ = end;
-    }
-    int starts = 0;
-
-  private:
-    Clock::time_point now_{};
-    Clock::time_point due_{};
-    milliseconds interval_{0};
-    bool active_ = false;
-};
+using support::FakeTimer;
 
 class FakeLink final : public Link {
   public:
