@@ -14,7 +14,6 @@
 #include <memory>
 
 #include "data/history_query.h"
-#include "loggersim/options.h"
 #include "protocol/device_host.h"
 #include "protocol/frame_codec.h"
 #include "protocol/operation_outcome.h"
@@ -26,6 +25,7 @@
 #include "session/session_loop.h"
 #include "session/simulated_link.h"
 #include "settings/settings_model.h"
+#include "sim/options.h"
 
 namespace lgcset::cli {
 

@@ -3,10 +3,10 @@
 #include <chrono>
 #include <cstring>
 
-#include "loggersim/civil_time.h"
-#include "loggersim/device.h"
-#include "loggersim/request_frame.h"
 #include "protocol/frame_codec.h"
+#include "sim/civil_time.h"
+#include "sim/device.h"
+#include "sim/request_frame.h"
 
 namespace lgcset::session {
 
