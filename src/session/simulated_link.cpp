@@ -49,7 +49,10 @@ SimulatedLink::~SimulatedLink() {
 std::optional<OpenFailure> SimulatedLink::Open(const std::string& name) {
     name_ = name;
     if (IsOpen())
-        return OpenFailure{"This serial port already opened", {}};
+        return OpenFailure{.why = OpenFailure::Why::AlreadyOpen,
+                           .systemError = 0,
+                           .detail = "This serial port already opened",
+                           .reason = {}};
     ++session_;
     stop_ = false;
     inbox_.clear();

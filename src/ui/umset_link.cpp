@@ -79,7 +79,7 @@ void Tfrm_mset::btn8Click() {
     if (const std::optional<session::OpenFailure> failure =
             session_->Open(LineFor(name), name)) {
         QString detail = QString::fromLocal8Bit(failure->detail);
-        if (!failure->reason.empty())
+        if (failure->HasSystemReason())
             detail += QStringLiteral("\n") + QString::fromLocal8Bit(failure->reason);
         boxes_->Error(kPortErrorMessage, detail);
         btn8->setText(QStringLiteral("Open"));
