@@ -141,11 +141,16 @@ void SetStage(Shared& shared, std::size_t index, Stage stage) {
     shared.progress[index].stage = stage;
 }
 
+bool Failed(const PortCollection& port) {
+    return port.status != kExitOk;
+}
+
+// The worst status decides; the first failure is the one said.
 void Fail(PortCollection& port, const Outcome& outcome) {
-    if (port.status == kExitOk || outcome.status > port.status)
-        port.status = outcome.status;
-    if (port.error.empty())
+    if (!Failed(port))
         port.error = outcome.error;
+    if (!Failed(port) || outcome.status > port.status)
+        port.status = outcome.status;
 }
 
 struct Plan {
@@ -205,7 +210,7 @@ void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
         port.seconds = std::chrono::duration<double>(SteadyClock::now() - started).count();
         std::lock_guard lock(shared.mutex);
         shared.ports[index] = port;
-        shared.progress[index].stage = port.error.empty() ? Stage::Done : Stage::Failed;
+        shared.progress[index].stage = Failed(port) ? Stage::Failed : Stage::Done;
     };
 
     SetStage(shared, index, Stage::LoggingIn);
@@ -311,7 +316,7 @@ void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
         if (added.status.ok()) {
             port.added = added.counts.added;
             port.alreadyThere = added.counts.alreadyThere;
-            if (!port.error.empty())
+            if (Failed(port))
                 port.error += "; they were archived";
         } else {
             Fail(port, Outcome::Failed(kExitUsage, "not archived: " + added.status.message));
@@ -365,7 +370,7 @@ class ProgressBoard {
 
 // "ok", "ok; <note>" or what went wrong.
 std::string ResultText(const PortCollection& port) {
-    if (!port.error.empty())
+    if (Failed(port))
         return port.error;
     return port.note.empty() ? "ok" : "ok; " + port.note;
 }
