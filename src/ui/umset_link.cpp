@@ -102,7 +102,7 @@ void Tfrm_mset::CloseDeviceLink(LinkCloseReason reason) {
     // Everything running on the link ends with it, before any box can run a nested loop:
     // the request being re-sent, a frame half received, a settings read or write.
     if (session_->Close())
-        SetStatusText(QString());  // the resend count of a request that is gone
+        ClearStatusText();  // the resend count of a request that is gone
     Operations().Abort();
     DisableDeviceButtons();
     BringLampToFront(false);
