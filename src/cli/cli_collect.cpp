@@ -21,6 +21,7 @@
 #include "data/history_query.h"
 #include "data/printable_text.h"
 #include "data/sha256.h"
+#include "data/text_trim.h"
 #include "export/history_export.h"
 #include "link/port_list.h"
 #include "link/port_pattern.h"
@@ -40,14 +41,6 @@ data::CalendarDate MonthsBack(const data::CalendarDate& day, int months) {
     data::CalendarDate back{month / 12, month % 12 + 1, day.day};
     back.day = std::min(back.day, data::DaysInMonth(back.year, back.month));
     return back;
-}
-
-std::string Trim(std::string text) {
-    const auto space = [](unsigned char c) { return c == ' ' || c == '\t' || c == '\r'; };
-    while (!text.empty() && space(static_cast<unsigned char>(text.back()))) text.pop_back();
-    std::size_t first = 0;
-    while (first < text.size() && space(static_cast<unsigned char>(text[first]))) ++first;
-    return text.substr(first);
 }
 
 // What every port's worker shares: the archive (one writer at a time) and the lines on view.
@@ -435,7 +428,7 @@ PasswordList CollectPasswords(const CliOptions& options) {
     std::size_t number = 0, found = 0;
     while (std::getline(in, line)) {
         ++number;
-        line = Trim(line);
+        line = data::TrimBlanks(line);
         if (line.empty() || line[0] == '#')
             continue;
         const std::size_t comma = line.find(',');
@@ -444,8 +437,8 @@ PasswordList CollectPasswords(const CliOptions& options) {
                          options.passwordsFile + " is not \"device ID,password\"";
             return list;
         }
-        const std::string password = Trim(line.substr(comma + 1));
-        const std::string id = Trim(line.substr(0, comma));
+        const std::string password = data::TrimBlanks(line.substr(comma + 1));
+        const std::string id = data::TrimBlanks(line.substr(0, comma));
         if (number == 1 && id == "device_id")
             continue;  // a header
         // The IDs are not needed to log in, but one that names no logger is a mistaken file.
