@@ -46,10 +46,10 @@
 #include <benchmark/benchmark.h>
 
 #include "data/history_query.h"
-#include "loggersim/history_log.h"
 #include "loggersim/simulator.h"
-#include "loggersim/synthetic_readings.h"
 #include "protocol/frame_codec.h"
+#include "sim/history_log.h"
+#include "sim/synthetic_readings.h"
 #include "ui/scripted_message_boxes.h"
 #include "ui/umset.h"
 #include "short_run.h"

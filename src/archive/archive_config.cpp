@@ -4,17 +4,11 @@
 #include <fstream>
 
 #include "archive/archive_path.h"
+#include "data/text_trim.h"
 
 namespace lgcset::archive {
 
 namespace {
-
-std::string Trim(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
 
 std::optional<std::string> ProcessEnvironment(const char* name) {
     const char* value = std::getenv(name);
@@ -42,7 +36,7 @@ std::optional<std::string> ConfiguredArchive(const Environment& environment) {
     std::ifstream in(*file);
     bool general = true;
     for (std::string line; std::getline(in, line);) {
-        line = Trim(line);
+        line = data::TrimBlanks(line);
         if (line.empty() || line[0] == ';' || line[0] == '#')
             continue;
         if (line[0] == '[') {
@@ -50,9 +44,10 @@ std::optional<std::string> ConfiguredArchive(const Environment& environment) {
             continue;
         }
         const std::size_t equals = line.find('=');
-        if (!general || equals == std::string::npos || Trim(line.substr(0, equals)) != "archive")
+        if (!general || equals == std::string::npos ||
+            data::TrimBlanks(line.substr(0, equals)) != "archive")
             continue;
-        std::string value = Trim(line.substr(equals + 1));
+        std::string value = data::TrimBlanks(line.substr(equals + 1));
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
             value = value.substr(1, value.size() - 2);
         if (value.empty())

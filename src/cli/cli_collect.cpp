@@ -21,6 +21,7 @@
 #include "data/history_query.h"
 #include "data/printable_text.h"
 #include "data/sha256.h"
+#include "data/text_trim.h"
 #include "export/history_export.h"
 #include "link/port_list.h"
 #include "link/port_pattern.h"
@@ -40,14 +41,6 @@ data::CalendarDate MonthsBack(const data::CalendarDate& day, int months) {
     data::CalendarDate back{month / 12, month % 12 + 1, day.day};
     back.day = std::min(back.day, data::DaysInMonth(back.year, back.month));
     return back;
-}
-
-std::string Trim(std::string text) {
-    const auto space = [](unsigned char c) { return c == ' ' || c == '\t' || c == '\r'; };
-    while (!text.empty() && space(static_cast<unsigned char>(text.back()))) text.pop_back();
-    std::size_t first = 0;
-    while (first < text.size() && space(static_cast<unsigned char>(text[first]))) ++first;
-    return text.substr(first);
 }
 
 // What every port's worker shares: the archive (one writer at a time) and the lines on view.
@@ -141,11 +134,16 @@ void SetStage(Shared& shared, std::size_t index, Stage stage) {
     shared.progress[index].stage = stage;
 }
 
+bool Failed(const PortCollection& port) {
+    return port.status != kExitOk;
+}
+
+// The worst status decides; the first failure is the one said.
 void Fail(PortCollection& port, const Outcome& outcome) {
-    if (port.status == kExitOk || outcome.status > port.status)
-        port.status = outcome.status;
-    if (port.error.empty())
+    if (!Failed(port))
         port.error = outcome.error;
+    if (!Failed(port) || outcome.status > port.status)
+        port.status = outcome.status;
 }
 
 struct Plan {
@@ -205,7 +203,7 @@ void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
         port.seconds = std::chrono::duration<double>(SteadyClock::now() - started).count();
         std::lock_guard lock(shared.mutex);
         shared.ports[index] = port;
-        shared.progress[index].stage = port.error.empty() ? Stage::Done : Stage::Failed;
+        shared.progress[index].stage = Failed(port) ? Stage::Failed : Stage::Done;
     };
 
     SetStage(shared, index, Stage::LoggingIn);
@@ -311,7 +309,7 @@ void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
         if (added.status.ok()) {
             port.added = added.counts.added;
             port.alreadyThere = added.counts.alreadyThere;
-            if (!port.error.empty())
+            if (Failed(port))
                 port.error += "; they were archived";
         } else {
             Fail(port, Outcome::Failed(kExitUsage, "not archived: " + added.status.message));
@@ -365,7 +363,7 @@ class ProgressBoard {
 
 // "ok", "ok; <note>" or what went wrong.
 std::string ResultText(const PortCollection& port) {
-    if (!port.error.empty())
+    if (Failed(port))
         return port.error;
     return port.note.empty() ? "ok" : "ok; " + port.note;
 }
@@ -430,7 +428,7 @@ PasswordList CollectPasswords(const CliOptions& options) {
     std::size_t number = 0, found = 0;
     while (std::getline(in, line)) {
         ++number;
-        line = Trim(line);
+        line = data::TrimBlanks(line);
         if (line.empty() || line[0] == '#')
             continue;
         const std::size_t comma = line.find(',');
@@ -439,8 +437,8 @@ PasswordList CollectPasswords(const CliOptions& options) {
                          options.passwordsFile + " is not \"device ID,password\"";
             return list;
         }
-        const std::string password = Trim(line.substr(comma + 1));
-        const std::string id = Trim(line.substr(0, comma));
+        const std::string password = data::TrimBlanks(line.substr(comma + 1));
+        const std::string id = data::TrimBlanks(line.substr(0, comma));
         if (number == 1 && id == "device_id")
             continue;  // a header
         // The IDs are not needed to log in, but one that names no logger is a mistaken file.

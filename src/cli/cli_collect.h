@@ -23,8 +23,8 @@ struct PortCollection {
     std::size_t received = 0;     // records that arrived
     std::size_t added = 0, alreadyThere = 0;
     double seconds = 0;
-    int status = 0;     // as the other commands' exit statuses
-    std::string error;  // empty when the port succeeded
+    int status = 0;     // as the other commands' exit statuses; 0 (kExitOk): it succeeded
+    std::string error;  // what went wrong, said when the status is not 0
     std::string note;   // what the user should know of a port that succeeded all the same
 };
 

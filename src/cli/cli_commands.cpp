@@ -21,7 +21,6 @@
 #include "jobs/settings_jobs.h"
 #include "link/port_details.h"
 #include "link/port_list.h"
-#include "loggersim/options.h"
 #include "profiles/ini_storage.h"
 #include "profiles/profile.h"
 #include "profiles/profile_check.h"
@@ -29,6 +28,7 @@
 #include "protocol/operation_outcome.h"
 #include "settings/channel_layout.h"
 #include "settings/held_settings.h"
+#include "sim/options.h"
 
 namespace lgcset::cli {
 

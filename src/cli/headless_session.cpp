@@ -44,7 +44,7 @@ Outcome HeadlessSession::Opened(const std::optional<session::OpenFailure>& failu
     if (!failure)
         return {};
     // The reason the system gave says more than the component's own text; one of them.
-    std::string reason = failure->reason.empty() ? failure->detail : failure->reason;
+    std::string reason = failure->HasSystemReason() ? failure->reason : failure->detail;
     while (!reason.empty() && reason.back() == ' ') reason.pop_back();
     return Outcome::Failed(kExitLink, "cannot open the port " + port_ + ": " + reason);
 }

@@ -15,7 +15,6 @@
 
 #include "data/history_query.h"
 #include "jobs/job.h"
-#include "loggersim/options.h"
 #include "protocol/device_host.h"
 #include "protocol/frame_codec.h"
 #include "protocol/operation_outcome.h"
@@ -27,6 +26,7 @@
 #include "session/session_loop.h"
 #include "session/simulated_link.h"
 #include "settings/settings_model.h"
+#include "sim/options.h"
 
 namespace lgcset::cli {
 

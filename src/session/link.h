@@ -10,11 +10,23 @@
 
 namespace lgcset::session {
 
-// Why a line could not be opened: the line's own words, and the system's reason when it
-// gave one (empty otherwise).
+// Why a line could not be opened. Callers decide by `why` and `systemError`; the two texts
+// are only shown.
 struct OpenFailure {
-    std::string detail;
-    std::string reason;
+    enum class Why {
+        AlreadyOpen,      // the line is open already
+        SystemRefused,    // the system would not open the device (systemError says why)
+        NotSerialDevice,  // the device opened but is not a serial line
+        NotStarted,       // the line opened but could not be made ready to carry bytes
+    };
+    Why why = Why::SystemRefused;
+    // The system's error number behind the failure (errno, GetLastError()); 0 when it gave
+    // none.
+    int systemError = 0;
+    std::string detail;  // the line's own words
+    std::string reason;  // the system's reason in words; empty when systemError is 0
+
+    bool HasSystemReason() const { return systemError != 0; }
 };
 
 class LinkListener {

@@ -32,18 +32,29 @@ SerialLink::~SerialLink() {
 
 std::optional<OpenFailure> SerialLink::Open(const std::string& name) {
     comm_.setCommName(name);
+    const bool heldAlready = comm_.PortOpen();
     OpenFailure failure;
     try {
         comm_.OpenPort();
-        if (comm_.PortOpenError().empty())
+        if (!heldAlready && comm_.PortOpen())
             return std::nullopt;
-        // An open that returns with an error text has failed just as one that raised.
+        // An open that returns without a new port has failed just as one that raised. The
+        // component returns with the system's error number only for a device that opened
+        // but is not a serial line; without one, it could not start its signals or threads.
+        if (heldAlready)
+            failure.why = OpenFailure::Why::AlreadyOpen;
+        else if (comm_.PortOpenSystemError() != 0)
+            failure.why = OpenFailure::Why::NotSerialDevice;
+        else
+            failure.why = OpenFailure::Why::NotStarted;
         failure.detail = comm_.PortOpenError();
         comm_.ClosePort();
     } catch (const link::ECommsError& e) {
+        failure.why = OpenFailure::Why::SystemRefused;
         failure.detail = e.what();
     }
-    failure.reason = link::OpenFailureReason(comm_.PortOpenSystemError(), name);
+    failure.systemError = comm_.PortOpenSystemError();
+    failure.reason = link::OpenFailureReason(failure.systemError, name);
     return failure;
 }
 

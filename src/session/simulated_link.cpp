@@ -3,10 +3,10 @@
 #include <chrono>
 #include <cstring>
 
-#include "loggersim/civil_time.h"
-#include "loggersim/device.h"
-#include "loggersim/request_frame.h"
 #include "protocol/frame_codec.h"
+#include "sim/civil_time.h"
+#include "sim/device.h"
+#include "sim/request_frame.h"
 
 namespace lgcset::session {
 
@@ -49,7 +49,10 @@ SimulatedLink::~SimulatedLink() {
 std::optional<OpenFailure> SimulatedLink::Open(const std::string& name) {
     name_ = name;
     if (IsOpen())
-        return OpenFailure{"This serial port already opened", {}};
+        return OpenFailure{.why = OpenFailure::Why::AlreadyOpen,
+                           .systemError = 0,
+                           .detail = "This serial port already opened",
+                           .reason = {}};
     ++session_;
     stop_ = false;
     inbox_.clear();

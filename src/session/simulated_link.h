@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "link/comm_event_sink.h"
-#include "loggersim/factory_pages.h"
-#include "loggersim/options.h"
 #include "session/link.h"
+#include "sim/factory_pages.h"
+#include "sim/options.h"
 
 namespace lgcset::sim {
 class Device;

@@ -731,11 +731,11 @@ void Tfrm_mset::Button6Click() {
     // Progress bar test of the traffic tab.
     pb_write->show();
     pb_write->setValue(0);
-    SetStatusText(QStringLiteral("one"));
+    SetStatusText(StatusShows::ProgressTest, QStringLiteral("one"));
     for (int n = 0; n <= 30000; ++n) {
         pb_write->setValue(n / 100);
         if (n % 2000 == 0) {
-            SetStatusText(QString::number(n));
+            SetStatusText(StatusShows::ProgressTest, QString::number(n));
             stat1->Repaint();
         }
     }
@@ -743,7 +743,8 @@ void Tfrm_mset::Button6Click() {
 
 // ---- Status bar -------------------------------------------------------------------------
 
-void Tfrm_mset::SetStatusText(const QString& text) {
+void Tfrm_mset::SetStatusText(StatusShows what, const QString& text) {
+    statusShows_ = what;
     stat1->SetPanelText(2, text);
 }
 

@@ -260,9 +260,14 @@ class Tfrm_mset : public QWidget,
     void UseSimulatedLogger(std::unique_ptr<session::Link> line, const std::string& name,
                             const std::string& model);
 
-    // ---- Status bar.
-    void SetStatusText(const QString& text);  // panel 2
+    // ---- Status bar. Panel 2 says one thing at a time; the code decides by what it says,
+    // never by its text.
+    enum class StatusShows { Nothing, ResendCount, Exporting, ArchiveCounts, ProgressTest, Other };
+    void SetStatusText(StatusShows what, const QString& text);
+    // Words of no kind the window decides by (a screenshot's caption).
+    void SetStatusText(const QString& text) { SetStatusText(StatusShows::Other, text); }
     QString StatusText() const;
+    StatusShows StatusPanelShows() const { return statusShows_; }
     void BringLampToFront(bool green);
     // The lamps and the progress bar into their panels.
     void PlaceInStatusBar();
@@ -513,7 +518,7 @@ class Tfrm_mset : public QWidget,
     QString transferCsv_;
     HistoryChartWindow* chartWindow_ = nullptr;
     // Why the transfer that is being ended ends early, while EndHistoryTransfer runs.
-    std::string historyEndReason_;
+    std::optional<std::string> historyEndReason_;
     // What the export's manifest says of the transfer's origin.
     exports::ExportManifest ExportOrigin();
 
@@ -546,6 +551,7 @@ class Tfrm_mset : public QWidget,
     bool settingsReadSinceLogin_ = false;
     TransferEnd transferEnd_;
     bool sharedIdSaid_ = false;
+    StatusShows statusShows_ = StatusShows::Nothing;
     void ArchiveExport(const std::vector<data::HistoryRecord>& records,
                        const exports::ExportResult& exported);
     // true when `frame` was the device ID's page, taken here and not dispatched.

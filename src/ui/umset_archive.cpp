@@ -194,7 +194,7 @@ void Tfrm_mset::ArchivePending(const std::string& deviceId) {
         text += QStringLiteral("; the transfer ended early: %1 of %2 records had arrived")
                     .arg(early->arrived)
                     .arg(early->total);
-    SetStatusText(text);
+    SetStatusText(StatusShows::ArchiveCounts, text);
     stat1->Repaint();
     if (SharedId(deviceId) && !sharedIdSaid_) {
         sharedIdSaid_ = true;

@@ -88,7 +88,7 @@ void Tfrm_mset::SetProgressVisible(bool visible) {
 }
 
 void Tfrm_mset::ClearStatusText() {
-    SetStatusText(QString());
+    SetStatusText(StatusShows::Nothing, QString());
 }
 
 void Tfrm_mset::RepaintStatus() {

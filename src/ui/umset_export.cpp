@@ -71,9 +71,9 @@ exports::ExportManifest Tfrm_mset::ExportOrigin() {
     origin.firmware = Settings().Text("edt43");
     origin.rangeFrom = DateTimePicker1->date().toString(Qt::ISODate).toStdString();
     origin.rangeTo = DateTimePicker2->date().toString(Qt::ISODate).toStdString();
-    if (!historyEndReason_.empty()) {
+    if (historyEndReason_) {
         origin.complete = false;
-        origin.endedEarly = historyEndReason_;
+        origin.endedEarly = *historyEndReason_;
     } else if (historyQuery_->LeftOut() > 0) {
         origin.complete = false;
         origin.endedEarly = std::to_string(historyQuery_->LeftOut()) +
@@ -97,7 +97,7 @@ exports::ExportManifest Tfrm_mset::ExportOrigin() {
 }
 
 void Tfrm_mset::ExportHistory() {
-    SetStatusText(ExportingStatusText());
+    SetStatusText(StatusShows::Exporting, ExportingStatusText());
     stat1->Repaint();
 
     exports::ExportOptions options;
@@ -140,7 +140,7 @@ void Tfrm_mset::ExportHistory() {
     using Outcome = exports::ExportResult::Outcome;
     if (result.outcome == Outcome::Stopped)
         return;
-    SetStatusText(QString());
+    ClearStatusText();
     stat1->Repaint();
     if (result.outcome == Outcome::Failed) {
         Boxes().Error(QStringLiteral("no operate Excel file!"),

@@ -38,7 +38,7 @@ void Tfrm_mset::Button1Click() {
     const data::QueryRange range = data::MakeQueryRange(from.year(), from.month(), from.day(),
                                                         to.year(), to.month(), to.day());
     // The previous transfer's words ("... archived") are not this one's.
-    SetStatusText(QString());
+    ClearStatusText();
     if (DeferQueryForDeviceId(range))
         return;
     historyQuery_->Start(range);
@@ -48,7 +48,7 @@ void Tfrm_mset::EndHistoryTransfer(const std::string& why) {
     queryAfterId_.reset();     // a query still waiting for the device ID never starts
     historyEndReason_ = why;  // the export of what arrived, if any, runs inside EndEarly
     historyQuery_->EndEarly();
-    historyEndReason_.clear();
+    historyEndReason_.reset();
 }
 
 void Tfrm_mset::OnHistoryCount(const protocol::ReceivedFrame& frame) {
@@ -133,9 +133,9 @@ void WindowHistoryHost::ShowReceivedNow() {
 void WindowHistoryHost::ShowSaving() {
     // A record taken: a "resend:" text of its request is over. The progress panel tells
     // where the transfer stands; "Saved" beside it would be said before anything is.
-    if (window_.StatusText().isEmpty())
+    if (window_.StatusPanelShows() == Tfrm_mset::StatusShows::Nothing)
         return;
-    window_.SetStatusText(QString());
+    window_.ClearStatusText();
     window_.RepaintStatus();
 }
 

@@ -79,7 +79,7 @@ void Tfrm_mset::btn8Click() {
     if (const std::optional<session::OpenFailure> failure =
             session_->Open(LineFor(name), name)) {
         QString detail = QString::fromLocal8Bit(failure->detail);
-        if (!failure->reason.empty())
+        if (failure->HasSystemReason())
             detail += QStringLiteral("\n") + QString::fromLocal8Bit(failure->reason);
         boxes_->Error(kPortErrorMessage, detail);
         btn8->setText(QStringLiteral("Open"));
@@ -102,7 +102,7 @@ void Tfrm_mset::CloseDeviceLink(LinkCloseReason reason) {
     // Everything running on the link ends with it, before any box can run a nested loop:
     // the request being re-sent, a frame half received, a settings read or write.
     if (session_->Close())
-        SetStatusText(QString());  // the resend count of a request that is gone
+        ClearStatusText();  // the resend count of a request that is gone
     Operations().Abort();
     EndDeviceJob(reason == LinkCloseReason::LineLost ? jobs::LineEnd::Lost : jobs::LineEnd::Closed);
     DisableDeviceButtons();

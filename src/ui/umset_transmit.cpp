@@ -102,7 +102,7 @@ void Tfrm_mset::OnFrame(const protocol::ReceivedFrame& frame) {
 }
 
 void Tfrm_mset::OnResendStatus(const std::string& panelText) {
-    SetStatusText(QString::fromStdString(panelText));
+    SetStatusText(StatusShows::ResendCount, QString::fromStdString(panelText));
     stat1->Repaint();
 }
 
@@ -110,7 +110,7 @@ void Tfrm_mset::OnTimeout() {
     EndDeviceJob(jobs::LineEnd::Timeout);
     btn_closec->click();
     boxes_->Information(QStringLiteral("Send command timeout"), QStringLiteral("Information"));
-    SetStatusText(QString());
+    ClearStatusText();
     stat1->Repaint();
     EndHistoryTransfer("the logger stopped answering (Send command timeout)");
 }

@@ -8,8 +8,8 @@
 
 #include "cli/headless_session.h"
 #include "cli_support.h"
-#include "loggersim/civil_time.h"
-#include "loggersim/synthetic_readings.h"
+#include "sim/civil_time.h"
+#include "sim/synthetic_readings.h"
 #include "support/exact_log.h"
 
 namespace lgcset::cli::test {

@@ -28,8 +28,8 @@
 
 #include "e2e_support.h"
 #include "export_test_support.h"
-#include "loggersim/history_log.h"
-#include "loggersim/synthetic_readings.h"
+#include "sim/history_log.h"
+#include "sim/synthetic_readings.h"
 #include "support/exact_log.h"
 #include "ui/history_chart_window.h"
 #include "ui/status_panels.h"

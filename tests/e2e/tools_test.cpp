@@ -12,7 +12,7 @@
 
 #include "data/number_format.h"
 #include "e2e_support.h"
-#include "loggersim/data_items.h"
+#include "sim/data_items.h"
 
 namespace lgcset::ui::e2e {
 namespace {

@@ -13,12 +13,12 @@
 #include "data/device_clock.h"
 #include "data/history_query.h"
 #include "fuzz_input.h"
-#include "loggersim/request_frame.h"
 #include "protocol/device_host.h"
 #include "session/device_session.h"
 #include "session/logger_session.h"
 #include "settings/channel_layout.h"
 #include "settings/settings_model.h"
+#include "sim/request_frame.h"
 
 namespace {
 

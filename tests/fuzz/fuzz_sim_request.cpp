@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "fuzz_input.h"
-#include "loggersim/device.h"
-#include "loggersim/request_frame.h"
+#include "sim/device.h"
+#include "sim/request_frame.h"
 
 using namespace lgcset;
 

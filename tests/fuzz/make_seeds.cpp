@@ -14,8 +14,6 @@
 #include "data/history_frame.h"
 #include "export/csv_writer.h"
 #include "export/history_export.h"
-#include "loggersim/device.h"
-#include "loggersim/request_frame.h"
 #include "profiles/ini_file.h"
 #include "profiles/profile.h"
 #include "protocol/commands.h"
@@ -23,6 +21,8 @@
 #include "settings/channel_layout.h"
 #include "settings/parameter_image.h"
 #include "settings/settings_model.h"
+#include "sim/device.h"
+#include "sim/request_frame.h"
 
 namespace {
 

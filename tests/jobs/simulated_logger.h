@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "jobs/job.h"
-#include "loggersim/options.h"
+#include "sim/options.h"
 #include "session/device_session.h"
 #include "session/logger_session.h"
 #include "session/simulated_link.h"

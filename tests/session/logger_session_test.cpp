@@ -23,7 +23,10 @@ class FakeLink final : public Link {
     std::optional<OpenFailure> Open(const std::string& name) override {
         name_ = name;
         if (refuseOpen)
-            return OpenFailure{"Error opening serial port", "no such device"};
+            return OpenFailure{.why = OpenFailure::Why::SystemRefused,
+                               .systemError = 2,
+                               .detail = "Error opening serial port",
+                               .reason = "no such device"};
         open_ = true;
         return std::nullopt;
     }

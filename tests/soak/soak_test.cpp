@@ -23,8 +23,6 @@
 #include "data/history_frame.h"
 #include "export/csv_writer.h"
 #include "export/history_export.h"
-#include "loggersim/device.h"
-#include "loggersim/request_frame.h"
 #include "loggersim/simulator.h"
 #include "profiles/ini_file.h"
 #include "profiles/ini_storage.h"
@@ -34,6 +32,8 @@
 #include "session/device_identity.h"
 #include "settings/parameter_image.h"
 #include "settings/settings_model.h"
+#include "sim/device.h"
+#include "sim/request_frame.h"
 #include "ui_test_support.h"
 
 namespace lgcset::soak {

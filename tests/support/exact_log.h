@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "loggersim/options.h"
+#include "sim/options.h"
 
 namespace lgcset::support {
 

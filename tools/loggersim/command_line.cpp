@@ -6,8 +6,8 @@
 #include <functional>
 #include <map>
 
-#include "loggersim/data_items.h"
 #include "protocol/frame_codec.h"
+#include "sim/data_items.h"
 
 namespace lgcset::sim {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "loggersim/options.h"
+#include "sim/options.h"
 
 namespace lgcset::sim {
 

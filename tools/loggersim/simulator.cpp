@@ -12,11 +12,11 @@
 #include <cstring>
 #include <deque>
 
-#include "loggersim/device.h"
-#include "loggersim/fault_injector.h"
-#include "loggersim/request_frame.h"
 #include "loggersim/trace.h"
 #include "protocol/frame_codec.h"
+#include "sim/device.h"
+#include "sim/fault_injector.h"
+#include "sim/request_frame.h"
 
 namespace lgcset::sim {
 

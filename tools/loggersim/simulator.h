@@ -20,9 +20,9 @@
 #include <thread>
 #include <vector>
 
-#include "loggersim/factory_pages.h"
-#include "loggersim/options.h"
 #include "loggersim/pseudo_terminal.h"
+#include "sim/factory_pages.h"
+#include "sim/options.h"
 
 namespace lgcset::sim {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "loggersim/options.h"
+#include "sim/options.h"
 
 namespace lgcset::sim {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "loggersim/synthetic_readings.h"
+#include "sim/synthetic_readings.h"
 
 namespace lgcset::sim {
 

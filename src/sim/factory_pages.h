@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "loggersim/synthetic_readings.h"
+#include "sim/synthetic_readings.h"
 
 namespace lgcset::sim {
 

@@ -1,4 +1,4 @@
-#include "loggersim/synthetic_readings.h"
+#include "sim/synthetic_readings.h"
 
 #include <cmath>
 #include <numbers>

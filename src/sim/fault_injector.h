@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "loggersim/options.h"
+#include "sim/options.h"
 
 namespace lgcset::sim {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "loggersim/civil_time.h"
+#include "sim/civil_time.h"
 
 namespace lgcset::sim {
 

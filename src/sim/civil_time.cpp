@@ -1,4 +1,4 @@
-#include "loggersim/civil_time.h"
+#include "sim/civil_time.h"
 
 #include <chrono>
 #include <ctime>

@@ -1,4 +1,4 @@
-#include "loggersim/factory_pages.h"
+#include "sim/factory_pages.h"
 
 #include <bit>
 #include <cstring>

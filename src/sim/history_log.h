@@ -7,8 +7,8 @@
 #include <optional>
 #include <vector>
 
-#include "loggersim/civil_time.h"
-#include "loggersim/synthetic_readings.h"
+#include "sim/civil_time.h"
+#include "sim/synthetic_readings.h"
 
 namespace lgcset::sim {
 

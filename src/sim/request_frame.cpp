@@ -1,4 +1,4 @@
-#include "loggersim/request_frame.h"
+#include "sim/request_frame.h"
 
 #include "protocol/command_codes.h"
 #include "protocol/frame_codec.h"

@@ -1,9 +1,9 @@
-#include "loggersim/debug_traffic.h"
+#include "sim/debug_traffic.h"
 
 #include <cstdio>
 
-#include "loggersim/civil_time.h"
-#include "loggersim/data_items.h"
+#include "sim/civil_time.h"
+#include "sim/data_items.h"
 
 namespace lgcset::sim {
 

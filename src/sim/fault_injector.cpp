@@ -1,4 +1,4 @@
-#include "loggersim/fault_injector.h"
+#include "sim/fault_injector.h"
 
 #include "protocol/frame_codec.h"
 

@@ -1,11 +1,11 @@
-#include "loggersim/device.h"
+#include "sim/device.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "loggersim/data_items.h"
 #include "protocol/command_codes.h"
 #include "protocol/frame_codec.h"
+#include "sim/data_items.h"
 
 namespace lgcset::sim {
 

@@ -7,11 +7,11 @@
 #include <optional>
 #include <vector>
 
-#include "loggersim/debug_traffic.h"
-#include "loggersim/factory_pages.h"
-#include "loggersim/history_log.h"
-#include "loggersim/options.h"
-#include "loggersim/request_frame.h"
+#include "sim/debug_traffic.h"
+#include "sim/factory_pages.h"
+#include "sim/history_log.h"
+#include "sim/options.h"
+#include "sim/request_frame.h"
 
 namespace lgcset::sim {
 

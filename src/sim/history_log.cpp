@@ -1,8 +1,8 @@
-#include "loggersim/history_log.h"
+#include "sim/history_log.h"
 
 #include <algorithm>
 
-#include "loggersim/data_items.h"
+#include "sim/data_items.h"
 
 namespace lgcset::sim {
 
