@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "jobs/job.h"
-#include "sim/options.h"
 #include "session/device_session.h"
 #include "session/logger_session.h"
 #include "session/simulated_link.h"
 #include "settings/channel_layout.h"
 #include "settings/settings_model.h"
+#include "sim/options.h"
 #include "support/fake_timer.h"
 
 namespace lgcset::jobs {
