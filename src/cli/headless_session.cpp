@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "data/printable_text.h"
+#include "jobs/identify_job.h"
 #include "protocol/commands.h"
 #include "session/device_identity.h"
 #include "settings/channel_layout.h"
@@ -80,18 +81,31 @@ std::size_t HeadlessSession::RepliesOf(protocol::Command command) const {
     return found == replies_.end() ? 0 : found->second;
 }
 
+void HeadlessSession::Run(jobs::Job& job) {
+    job_ = &job;
+    job.Start();
+    if (!RunUntil([&] { return job.Ended(); }))
+        job.OnLineEnded(session_.Lost() ? jobs::LineEnd::Lost : jobs::LineEnd::Timeout);
+    job_ = nullptr;
+}
+
 Outcome HeadlessSession::Login() {
-    using protocol::Operation;
-    const std::size_t from = outcomes_.size();
-    operations().Login();
-    if (!RunUntil([&] { return ReportedSince(from, Operation::Login) != nullptr; }))
-        return Outcome::Failed(kExitLink, LinkError());
-    if (ReportedSince(from, Operation::Login)->result == protocol::Result::Done)
-        return {};
-    return Outcome::Failed(
-        kExitRefused, "wrong password: the logger refused the login (" +
-                          protocol::OutcomeMessage({Operation::Login, protocol::Result::Refused}) +
-                          ")");
+    jobs::LoginJob login(device_);
+    Run(login);
+    switch (login.Result().end) {
+        case jobs::LoginResult::End::Done:
+            return {};
+        case jobs::LoginResult::End::Refused:
+            return Outcome::Failed(kExitRefused,
+                                   "wrong password: the logger refused the login (" +
+                                       protocol::OutcomeMessage({protocol::Operation::Login,
+                                                                 protocol::Result::Refused}) +
+                                       ")");
+        case jobs::LoginResult::End::Running:
+        case jobs::LoginResult::End::LineEnded:
+            break;
+    }
+    return Outcome::Failed(kExitLink, LinkError());
 }
 
 Outcome HeadlessSession::ReadSettings() {
@@ -144,11 +158,11 @@ Outcome HeadlessSession::FactoryReset() {
 }
 
 Outcome HeadlessSession::ReadDeviceId(std::string& id) {
-    const std::size_t before = RepliesOf(protocol::Command::ReadPage);
-    device_.SendReadPage(settings::kSystemPageAddress);
-    if (!RunUntil([&] { return RepliesOf(protocol::Command::ReadPage) > before; }) || !lastFrame_)
+    jobs::DeviceIdJob read(device_);
+    Run(read);
+    if (read.Result().end != jobs::DeviceIdResult::End::Read)
         return Outcome::Failed(kExitLink, LinkError() + " while reading the device ID");
-    id = session::DeviceIdOfSystemPage(LoginReply(), lastFrame_->payload);
+    id = read.Result().deviceId;
     return {};
 }
 
@@ -193,6 +207,8 @@ void HeadlessSession::OnLinkLost() {
 
 void HeadlessSession::Report(const protocol::OperationOutcome& outcome) {
     outcomes_.push_back(outcome);
+    if (job_ != nullptr)
+        job_->OnOutcome(outcome);
 }
 
 void HeadlessSession::ApplyDeviceIdentity() {
@@ -200,13 +216,18 @@ void HeadlessSession::ApplyDeviceIdentity() {
 }
 
 void HeadlessSession::OnHistoryCount(const protocol::ReceivedFrame& frame) {
-    if (onHistoryCount)
-        onHistoryCount(frame);
+    if (job_ != nullptr)
+        job_->OnData(frame);
 }
 
 void HeadlessSession::OnHistoryRecord(const protocol::ReceivedFrame& frame) {
-    if (onHistoryRecord)
-        onHistoryRecord(frame);
+    if (job_ != nullptr)
+        job_->OnData(frame);
+}
+
+void HeadlessSession::OnPage(const protocol::ReceivedFrame& frame) {
+    if (job_ != nullptr)
+        job_->OnData(frame);
 }
 
 }  // namespace lgcset::cli

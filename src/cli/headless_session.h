@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "data/history_query.h"
+#include "jobs/job.h"
 #include "loggersim/options.h"
 #include "protocol/device_host.h"
 #include "protocol/frame_codec.h"
@@ -81,15 +82,15 @@ class HeadlessSession final : public protocol::DeviceObserver, private session::
                 std::optional<protocol::Operation> awaited = std::nullopt);
 
     protocol::RequestParams& Params() { return device_.Params(); }
-    // What the history query sends through.
-    data::HistoryRequests& HistoryRequests() { return device_; }
     const std::vector<std::uint8_t>& LoginReply() const { return device_.LoginReply(); }
     const std::map<std::uint32_t, Page>& ReadPages() const { return device_.ReadPages(); }
     const std::map<std::uint32_t, Page>& WrittenPages() const { return device_.WrittenPages(); }
 
-    // The data replies go to whoever asks for them (the history query).
-    std::function<void(const protocol::ReceivedFrame&)> onHistoryCount;
-    std::function<void(const protocol::ReceivedFrame&)> onHistoryRecord;
+    // Starts the job and runs the session's loop until it has ended, passing on what the
+    // conversation reports; a request that timed out or a lost line ends it.
+    void Run(jobs::Job& job);
+    // The device operations' host, for a job.
+    session::DeviceSession& Device() { return device_; }
 
     // Runs the session's loop until done() holds, a request timed out or the line was
     // lost; false on the timeout or the loss.
@@ -105,6 +106,7 @@ class HeadlessSession final : public protocol::DeviceObserver, private session::
     void ApplyDeviceIdentity() override;
     void OnHistoryCount(const protocol::ReceivedFrame& frame) override;
     void OnHistoryRecord(const protocol::ReceivedFrame& frame) override;
+    void OnPage(const protocol::ReceivedFrame& frame) override;
 
   private:
     // session::SessionObserver
@@ -133,6 +135,7 @@ class HeadlessSession final : public protocol::DeviceObserver, private session::
     std::optional<protocol::ReceivedFrame> lastFrame_;
     std::vector<protocol::OperationOutcome> outcomes_;
     bool timedOut_ = false;
+    jobs::Job* job_ = nullptr;  // the job Run runs
 };
 
 using session::ApplyIdentity;
