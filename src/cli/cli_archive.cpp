@@ -1,7 +1,6 @@
 #include "cli/cli_archive.h"
 
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 
 #include "archive/archive_copy.h"
@@ -10,7 +9,7 @@
 #include "cli/cli_history.h"
 #include "data/calendar.h"
 #include "data/history_csv_reader.h"
-#include "data/sha256.h"
+#include "jobs/download_record.h"
 
 namespace lgcset::cli {
 
@@ -121,13 +120,11 @@ int Import(archive::ArchiveStore& store, const CliOptions& options,
         return Fail(err, Outcome::Failed(kExitUsage, options.csvFile + ": " + read.error));
     if (!read.form.empty())
         err << read.form << "\n";
-    archive::DownloadInfo download;
-    download.logger = {options.deviceId, options.model};
-    download.at = static_cast<std::int64_t>(std::time(nullptr));
-    download.source = std::filesystem::absolute(options.csvFile).string();
-    download.csv = std::filesystem::path(options.csvFile).filename().string();
-    download.csvSha256 = data::Sha256OfFile(options.csvFile).value_or("");
-    const archive::AddResult added = store.Add(download, read.records);
+    jobs::DownloadOrigin origin;
+    origin.logger = {options.deviceId, options.model};
+    origin.source = std::filesystem::absolute(options.csvFile).string();
+    const archive::AddResult added =
+        store.Add(jobs::DownloadRecord(origin, {{}, options.csvFile}), read.records);
     if (!added.status.ok())
         return Fail(err, Outcome::Failed(kExitUsage, added.status.message));
     out << AddedLine(added.counts, options, environment) << "\n";
@@ -203,24 +200,17 @@ Outcome ArchiveTransfer(const std::string& deviceId, const settings::SettingsMod
                         const CliOptions& options, const CliEnvironment& environment,
                         std::span<const data::HistoryRecord> records,
                         const exports::ExportResult& exported, std::ostream& out) {
-    archive::DownloadInfo download;
-    download.logger.deviceId = deviceId;
     std::unique_ptr<archive::ArchiveStore> store;
     if (Outcome opened = OpenArchive(options, environment, store, out); !opened.ok())
         return opened;
-    download.logger.model = settings.Text("Edit1");
-    download.firmware = settings.Text("edt43");
-    download.at = static_cast<std::int64_t>(std::time(nullptr));
-    download.rangeFrom = DateText(*options.from);
-    download.rangeTo = DateText(*options.to);
-    download.source = options.demo ? "simulated " + options.demoModel : options.port;
-    if (exported.outcome == exports::ExportResult::Outcome::Saved) {
-        download.workbook = exported.workbook.filename().string();
-        download.workbookSha256 = data::Sha256OfFile(exported.workbook).value_or("");
-        download.csv = exported.csv.filename().string();
-        download.csvSha256 = data::Sha256OfFile(exported.csv).value_or("");
-    }
-    const archive::AddResult added = store->Add(download, records);
+    const jobs::DownloadOrigin origin{{deviceId, settings.Text("Edit1")},
+                                      settings.Text("edt43"),
+                                      DateText(*options.from),
+                                      DateText(*options.to),
+                                      options.demo ? "simulated " + options.demoModel
+                                                   : options.port};
+    const archive::AddResult added =
+        store->Add(jobs::DownloadRecord(origin, jobs::SavedFilesOf(exported)), records);
     if (!added.status.ok())
         return Outcome::Failed(kExitUsage, added.status.message);
     out << AddedLine(added.counts, options, environment) << "\n";

@@ -5,7 +5,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -20,9 +19,9 @@
 #include "data/device_id.h"
 #include "data/history_query.h"
 #include "data/printable_text.h"
-#include "data/sha256.h"
 #include "data/text_trim.h"
 #include "export/history_export.h"
+#include "jobs/transfer_job.h"
 #include "link/port_list.h"
 #include "link/port_pattern.h"
 
@@ -72,29 +71,16 @@ struct Shared {
     std::vector<Progress> progress;
 };
 
-// The history query's host for one port: the records as they arrive, and the export pair
-// when there is a folder for it.
-class CollectHost final : public data::HistoryObserver {
+// The transfer's host for one port: its progress on the port's line; a transfer cut short
+// is kept, so that what arrived is archived.
+class CollectHost final : public jobs::TransferHost {
   public:
-    CollectHost(data::HistoryStore& store, std::uint16_t& count,
-                std::optional<std::filesystem::path> folder, Shared& shared, std::size_t index,
-                exports::ExportManifest origin)
-        : store_(store),
-          count_(count),
-          folder_(std::move(folder)),
-          shared_(shared),
-          index_(index),
-          origin_(std::move(origin)) {}
+    CollectHost(HeadlessSession& session, Shared& shared, std::size_t index)
+        : session_(session), shared_(shared), index_(index) {}
 
-    void Report(const data::HistoryOutcome& outcome) override {
-        outcomes.push_back(outcome);
-        if (outcome.result == data::HistoryResult::RecordsLeftOut)
-            NoteEndedEarly(origin_, data::OutcomeMessage(outcome));
-    }
-    void EndingEarly(const std::string& why) { NoteEndedEarly(origin_, why); }
-    // A transfer cut short is kept: what arrived is archived.
-    bool AskYesNo(const data::HistoryOutcome&) override { return true; }
-    void ShowTransferProgress(std::uint16_t answered, std::uint16_t total) override {
+    bool ExportWhatArrived(const data::HistoryOutcome&) override { return true; }
+    std::string LineEndText(jobs::LineEnd) override { return session_.LinkError(); }
+    void ShowProgress(std::uint16_t answered, std::uint16_t total) override {
         std::lock_guard lock(shared_.mutex);
         Shared::Progress& p = shared_.progress[index_];
         if (answered == 0)
@@ -103,30 +89,11 @@ class CollectHost final : public data::HistoryObserver {
         p.total = total;
         p.stage = Stage::Fetching;
     }
-    void ClearTransferProgress() override {}
-    void ExportHistory() override {
-        records.assign(store_.data(), store_.data() + count_);
-        finished = true;
-        if (!folder_)
-            return;
-        exports::ExportOptions options;
-        options.folders = {*folder_};
-        options.origin = origin_;
-        exported = exports::ExportHistory(store_.data(), count_, options);
-    }
-
-    std::vector<data::HistoryOutcome> outcomes;
-    std::vector<data::HistoryRecord> records;
-    std::optional<exports::ExportResult> exported;
-    bool finished = false;
 
   private:
-    data::HistoryStore& store_;
-    std::uint16_t& count_;
-    std::optional<std::filesystem::path> folder_;
+    HeadlessSession& session_;
     Shared& shared_;
     std::size_t index_;
-    exports::ExportManifest origin_;
 };
 
 void SetStage(Shared& shared, std::size_t index, Stage stage) {
@@ -249,70 +216,55 @@ void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
         folder = made;
     }
 
-    // The history query, as `history` runs it, with what arrived kept even when the line
-    // is lost on the way.
+    // The transfer, as `history` runs it, with what arrived kept even when the line is lost
+    // on the way.
     SetStage(shared, index, Stage::Fetching);
-    auto store = std::make_unique<data::HistoryStore>();
-    std::uint16_t count = 0;
-    CollectHost host(*store, count, folder, shared, index,
-                     CliExportOrigin(settings, port.deviceId, range.from, range.to));
-    data::HistoryQuery query(session.HistoryRequests(), host, *store, count);
-    session.onHistoryCount = [&](const protocol::ReceivedFrame& f) { query.OnCountFrame(f); };
-    session.onHistoryRecord = [&](const protocol::ReceivedFrame& f) { query.OnRecordFrame(f); };
-    query.Start(data::MakeQueryRange(range.from.year, range.from.month, range.from.day,
-                                     range.to.year, range.to.month, range.to.day));
-    if (query.state() == data::HistoryQuery::State::Idle) {
-        Fail(port, Outcome::Failed(kExitUsage, host.outcomes.empty()
-                                                   ? "the range was refused"
-                                                   : data::OutcomeMessage(host.outcomes.front())));
+    CollectHost host(session, shared, index);
+    jobs::TransferRequest request;
+    request.range = data::MakeQueryRange(range.from.year, range.from.month, range.from.day,
+                                         range.to.year, range.to.month, range.to.day);
+    if (folder) {
+        request.exportTo.emplace();
+        request.exportTo->folders = {*folder};
+        request.exportTo->origin = CliExportOrigin(settings, port.deviceId, range.from, range.to);
+    }
+    jobs::TransferJob job(session.Device(), host, std::move(request));
+    session.Run(job);
+    const jobs::TransferResult& transfer = job.Result();
+    if (transfer.end == jobs::TransferResult::End::RangeRefused) {
+        Fail(port, Outcome::Failed(kExitUsage,
+                                   transfer.reports.empty()
+                                       ? "the range was refused"
+                                       : data::OutcomeMessage(transfer.reports.front())));
         return done();
     }
-    const bool ended = session.RunUntil(
-        [&] { return host.finished || query.state() == data::HistoryQuery::State::Idle; });
-    if (!ended) {
-        const std::uint16_t total = query.Total();
-        const std::uint16_t arrived = count;
-        host.EndingEarly(session.LinkError());
-        query.EndEarly();  // hands over what arrived
+    if (transfer.end == jobs::TransferResult::End::LineEnded)
         Fail(port, Outcome::Failed(kExitLink, session.LinkError() + ": " +
-                                                  std::to_string(arrived) + " of " +
-                                                  std::to_string(total) + " records had arrived"));
-    }
-    port.received = host.records.size();
-    for (const data::HistoryOutcome& outcome : host.outcomes)
+                                                  std::to_string(transfer.arrived) + " of " +
+                                                  std::to_string(transfer.total) +
+                                                  " records had arrived"));
+    port.received = transfer.records.size();
+    for (const data::HistoryOutcome& outcome : transfer.reports)
         if (outcome.result != data::HistoryResult::NoRecords)
             port.note += (port.note.empty() ? "" : "; ") + data::OutcomeMessage(outcome);
-    if (host.exported && host.exported->outcome != exports::ExportResult::Outcome::Saved)
+    if (transfer.exported == jobs::TransferResult::Export::Failed)
         Fail(port, Outcome::Failed(kExitUsage,
-                                   "the export could not be written: " + host.exported->error));
+                                   "the export could not be written: " + transfer.files.error));
 
-    if (!host.records.empty()) {
-        archive::DownloadInfo download;
-        download.logger = logger;
-        download.firmware = settings.Text("edt43");
-        download.at = static_cast<std::int64_t>(std::time(nullptr));
-        download.rangeFrom = port.from;
-        download.rangeTo = port.to;
-        download.source = port.port;
-        if (host.exported && host.exported->outcome == exports::ExportResult::Outcome::Saved) {
-            download.workbook = host.exported->workbook.filename().string();
-            download.workbookSha256 = data::Sha256OfFile(host.exported->workbook).value_or("");
-            download.csv = host.exported->csv.filename().string();
-            download.csvSha256 = data::Sha256OfFile(host.exported->csv).value_or("");
-        }
+    if (!transfer.records.empty()) {
         SetStage(shared, index, Stage::Archiving);
-        archive::AddResult added;
         {
             std::lock_guard lock(shared.mutex);
-            added = shared.store->Add(download, host.records);
+            job.ArchiveInto(*shared.store,
+                            {logger, settings.Text("edt43"), port.from, port.to, port.port});
         }
-        if (added.status.ok()) {
-            port.added = added.counts.added;
-            port.alreadyThere = added.counts.alreadyThere;
+        if (transfer.archived == jobs::TransferResult::Archive::Archived) {
+            port.added = transfer.counts.added;
+            port.alreadyThere = transfer.counts.alreadyThere;
             if (Failed(port))
                 port.error += "; they were archived";
         } else {
-            Fail(port, Outcome::Failed(kExitUsage, "not archived: " + added.status.message));
+            Fail(port, Outcome::Failed(kExitUsage, "not archived: " + transfer.notArchived));
         }
     }
     done();

@@ -10,6 +10,7 @@
 #include "data/history_record.h"
 #include "export/history_export.h"
 #include "export/no_replace.h"
+#include "jobs/transfer_job.h"
 #include "project_version.h"
 #include "protocol/commands.h"
 #include "settings/settings_model.h"
@@ -23,35 +24,16 @@ using SteadyClock = std::chrono::steady_clock;
 // Redrawing the bar costs a write to the terminal: a few times a second is enough.
 constexpr auto kBarRedrawEvery = std::chrono::milliseconds(100);
 
-class CliHistoryHost final : public data::HistoryObserver {
+// `history`'s side of the transfer: the progress bar on a terminal, and a half transfer
+// exported only when the command line asked for it beforehand.
+class CliHistoryHost final : public jobs::TransferHost {
   public:
-    CliHistoryHost(data::HistoryStore& store, std::uint16_t& count,
-                   std::filesystem::path folder, bool keepPartial, std::ostream& err, bool terminal,
-                   std::function<exports::LocalTime()> clock,
-                   std::optional<exports::ExportManifest> origin)
-        : store_(store),
-          count_(count),
-          folder_(std::move(folder)),
-          keepPartial_(keepPartial),
-          err_(err),
-          terminal_(terminal),
-          clock_(std::move(clock)),
-          origin_(std::move(origin)) {}
+    CliHistoryHost(HeadlessSession& session, bool keepPartial, std::ostream& err, bool terminal)
+        : session_(session), keepPartial_(keepPartial), err_(err), terminal_(terminal) {}
 
-    void Report(const data::HistoryOutcome& outcome) override {
-        outcomes.push_back(outcome);
-        if (origin_ && outcome.result == data::HistoryResult::RecordsLeftOut)
-            NoteEndedEarly(*origin_, data::OutcomeMessage(outcome));
-    }
-    // The transfer is ending early for this reason: the export that follows says so.
-    void EndingEarly(const std::string& why) {
-        if (origin_)
-            NoteEndedEarly(*origin_, why);
-    }
-    // Asked only when a transfer ended early: a half transfer is exported only when the
-    // command line asked for it beforehand.
-    bool AskYesNo(const data::HistoryOutcome&) override { return keepPartial_; }
-    void ShowTransferProgress(std::uint16_t answered, std::uint16_t total) override {
+    bool ExportWhatArrived(const data::HistoryOutcome&) override { return keepPartial_; }
+    std::string LineEndText(jobs::LineEnd) override { return session_.LinkError(); }
+    void ShowProgress(std::uint16_t answered, std::uint16_t total) override {
         if (!terminal_)
             return;
         const SteadyClock::time_point now = SteadyClock::now();
@@ -65,40 +47,17 @@ class CliHistoryHost final : public data::HistoryObserver {
         err_ << '\r' << ProgressLine(answered, total, elapsed) << "\x1b[K" << std::flush;
         drawn_ = true;
     }
-    void ClearTransferProgress() override {
+    void ClearProgress() override {
         if (drawn_)
             err_ << "\r\x1b[K" << std::flush;
         drawn_ = false;
     }
-    void ExportHistory() override {
-        exports::ExportOptions options;
-        options.folders = {folder_};
-        if (clock_)
-            options.clock = clock_;
-        options.origin = origin_;
-        result = exports::ExportHistory(store_.data(), count_, options);
-        records.assign(store_.data(), store_.data() + count_);
-        if (result->outcome == exports::ExportResult::Outcome::Saved)
-            exports::ClearSensorPresentFlags(store_.data(), count_);
-        exported = count_;
-        finished = true;
-    }
-
-    std::vector<data::HistoryOutcome> outcomes;
-    std::optional<exports::ExportResult> result;
-    std::vector<data::HistoryRecord> records;  // as exported
-    std::size_t exported = 0;
-    bool finished = false;
 
   private:
-    data::HistoryStore& store_;
-    std::uint16_t& count_;
-    std::filesystem::path folder_;
+    HeadlessSession& session_;
     bool keepPartial_;
     std::ostream& err_;
     bool terminal_;
-    std::function<exports::LocalTime()> clock_;
-    std::optional<exports::ExportManifest> origin_;
     bool drawn_ = false;
     SteadyClock::time_point started_{};
     SteadyClock::time_point lastDraw_{};
@@ -129,12 +88,6 @@ exports::ExportManifest CliExportOrigin(const settings::SettingsModel& settings,
     origin.rangeFrom = DateText(from);
     origin.rangeTo = DateText(to);
     return origin;
-}
-
-void NoteEndedEarly(exports::ExportManifest& origin, const std::string& why) {
-    origin.complete = false;
-    if (origin.endedEarly.empty())
-        origin.endedEarly = why;
 }
 
 Outcome PrepareOutFolder(const std::string& outDir, std::filesystem::path& folder) {
@@ -178,58 +131,50 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
                    bool terminal, const std::function<exports::LocalTime()>& clock,
                    std::optional<FetchedHistory>* fetched,
                    std::optional<exports::ExportManifest> origin) {
-    data::HistoryStore store;
-    std::uint16_t count = 0;
-    CliHistoryHost host(store, count, folder, options.keepPartial, err, terminal, clock,
-                        std::move(origin));
-    data::HistoryQuery query(session.HistoryRequests(), host, store, count);
-    session.onHistoryCount = [&](const protocol::ReceivedFrame& frame) {
-        query.OnCountFrame(frame);
-    };
-    session.onHistoryRecord = [&](const protocol::ReceivedFrame& frame) {
-        query.OnRecordFrame(frame);
-    };
-
+    CliHistoryHost host(session, options.keepPartial, err, terminal);
     const data::CalendarDate& from = *options.from;
     const data::CalendarDate& to = *options.to;
-    query.Start(data::MakeQueryRange(from.year, from.month, from.day, to.year, to.month, to.day));
-    if (query.state() == data::HistoryQuery::State::Idle) {
+    jobs::TransferRequest request;
+    request.range =
+        data::MakeQueryRange(from.year, from.month, from.day, to.year, to.month, to.day);
+    request.exportTo.emplace();
+    request.exportTo->folders = {folder};
+    if (clock)
+        request.exportTo->clock = clock;
+    request.exportTo->origin = std::move(origin);
+    jobs::TransferJob job(session.Device(), host, std::move(request));
+    session.Run(job);
+    jobs::TransferResult transfer = job.Result();
+    using End = jobs::TransferResult::End;
+    if (transfer.end == End::RangeRefused) {
         // The range check refused before anything was sent.
-        return Outcome::Failed(kExitUsage, host.outcomes.empty()
+        return Outcome::Failed(kExitUsage, transfer.reports.empty()
                                                ? "the range was refused"
-                                               : data::OutcomeMessage(host.outcomes.front()));
+                                               : data::OutcomeMessage(transfer.reports.front()));
     }
-    const bool ended = session.RunUntil(
-        [&] { return host.finished || query.state() == data::HistoryQuery::State::Idle; });
     std::optional<std::string> cut;  // the line that says how the transfer was cut short
-    if (!ended) {
-        const std::uint16_t received = count;
-        const std::uint16_t total = query.Total();
-        host.EndingEarly(session.LinkError());
-        query.EndEarly();  // exports what arrived when --keep-partial answers the question
-        host.ClearTransferProgress();
-        cut = session.LinkError() + ": " + std::to_string(received) + " of " +
-              std::to_string(total) + " records had arrived; ";
-    }
-    if (query.LateTwins() > 0)
-        err << "lgcset-cli: " << query.LateTwins()
+    if (transfer.end == End::LineEnded)
+        cut = session.LinkError() + ": " + std::to_string(transfer.arrived) + " of " +
+              std::to_string(transfer.total) + " records had arrived; ";
+    if (transfer.lateTwins > 0)
+        err << "lgcset-cli: " << transfer.lateTwins
             << " repeated replies to a re-sent request were dropped\n";
-    for (const data::HistoryOutcome& outcome : host.outcomes) {
+    for (const data::HistoryOutcome& outcome : transfer.reports) {
         if (outcome.result == data::HistoryResult::NoRecords)
             out << data::OutcomeMessage(outcome) << "\n";
         else
             err << "lgcset-cli: " << data::OutcomeMessage(outcome) << "\n";
     }
-    if (!host.finished) {
+    if (!transfer.handedOver) {
         if (cut)
             return Outcome::Failed(kExitLink, *cut + "nothing was exported");
         return {};  // no records in the range
     }
-    const exports::ExportResult& result = *host.result;
-    if (result.outcome != exports::ExportResult::Outcome::Saved) {
+    const exports::ExportResult& result = transfer.files;
+    if (transfer.exported != jobs::TransferResult::Export::Saved) {
         // What arrived is archived all the same: the logger may not hold it much longer.
         if (fetched != nullptr)
-            *fetched = FetchedHistory{std::move(host.records), result};
+            *fetched = FetchedHistory{std::move(transfer.records), result};
         if (cut)
             return Outcome::Failed(kExitLink, *cut + "they could not be exported: " + result.error);
         return Outcome::Failed(kExitUsage, "the export could not be written: " + result.error);
@@ -237,15 +182,15 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
     if (result.invalidTimes > 0)
         err << "lgcset-cli: " << result.invalidTimes
             << " records carry a time that is no real date and time\n";
-    out << host.exported << " records";
-    if (query.Repeats() > 0)
-        out << " (" << data::RepeatedRecordsText(query.Repeats()) << ")";
+    out << transfer.records.size() << " records";
+    if (transfer.repeats > 0)
+        out << " (" << data::RepeatedRecordsText(transfer.repeats) << ")";
     out << "\n"
         << result.workbook.string() << "\n"
         << result.csv.string() << "\n";
     // What was exported is archived too, a transfer cut short as one that ended.
     if (fetched != nullptr)
-        *fetched = FetchedHistory{std::move(host.records), result};
+        *fetched = FetchedHistory{std::move(transfer.records), result};
     if (cut)
         return Outcome::Failed(kExitLink, *cut + "they were exported");
     return {};

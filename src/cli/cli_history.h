@@ -43,8 +43,6 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
 exports::ExportManifest CliExportOrigin(const settings::SettingsModel& settings,
                                         std::string deviceId, const data::CalendarDate& from,
                                         const data::CalendarDate& to);
-// Marks an origin as a transfer that ended early, and why.
-void NoteEndedEarly(exports::ExportManifest& origin, const std::string& why);
 
 // The progress line: a bar of `width` cells and the query's own text ("record 120 of 5000,
 // 6:12 left").

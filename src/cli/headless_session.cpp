@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "data/printable_text.h"
+#include "jobs/identify_job.h"
 #include "protocol/commands.h"
 #include "session/device_identity.h"
 #include "settings/channel_layout.h"
@@ -65,45 +66,31 @@ std::string HeadlessSession::LinkError(jobs::LineEnd why) const {
            std::to_string(protocol::ResendTracker::kMaxResends) + " resends (Send command timeout)";
 }
 
-const protocol::OperationOutcome* HeadlessSession::ReportedSince(
-    std::size_t from, const std::function<bool(const protocol::OperationOutcome&)>& matches) const {
-    const auto found = std::find_if(outcomes_.begin() + static_cast<std::ptrdiff_t>(from),
-                                    outcomes_.end(), matches);
-    return found == outcomes_.end() ? nullptr : &*found;
-}
-
-const protocol::OperationOutcome* HeadlessSession::ReportedSince(
-    std::size_t from, protocol::Operation operation) const {
-    return ReportedSince(from, [operation](const protocol::OperationOutcome& o) {
-        return o.operation == operation;
-    });
-}
-
-std::size_t HeadlessSession::RepliesOf(protocol::Command command) const {
-    const auto found = replies_.find(protocol::code(command));
-    return found == replies_.end() ? 0 : found->second;
-}
-
 Outcome HeadlessSession::Login() {
-    using protocol::Operation;
-    const std::size_t from = outcomes_.size();
-    operations().Login();
-    if (!RunUntil([&] { return ReportedSince(from, Operation::Login) != nullptr; }))
-        return Outcome::Failed(kExitLink, LinkError());
-    if (ReportedSince(from, Operation::Login)->result == protocol::Result::Done)
-        return {};
-    return Outcome::Failed(
-        kExitRefused, "wrong password: the logger refused the login (" +
-                          protocol::OutcomeMessage({Operation::Login, protocol::Result::Refused}) +
-                          ")");
+    jobs::LoginJob login(device_);
+    Run(login);
+    switch (login.Result().end) {
+        case jobs::LoginResult::End::Done:
+            return {};
+        case jobs::LoginResult::End::Refused:
+            return Outcome::Failed(kExitRefused,
+                                   "wrong password: the logger refused the login (" +
+                                       protocol::OutcomeMessage({protocol::Operation::Login,
+                                                                 protocol::Result::Refused}) +
+                                       ")");
+        case jobs::LoginResult::End::Running:
+        case jobs::LoginResult::End::LineEnded:
+            break;
+    }
+    return Outcome::Failed(kExitLink, LinkError());
 }
 
 Outcome HeadlessSession::ReadDeviceId(std::string& id) {
-    const std::size_t before = RepliesOf(protocol::Command::ReadPage);
-    device_.SendReadPage(settings::kSystemPageAddress);
-    if (!RunUntil([&] { return RepliesOf(protocol::Command::ReadPage) > before; }) || !lastFrame_)
+    jobs::DeviceIdJob read(device_);
+    Run(read);
+    if (read.Result().end != jobs::DeviceIdResult::End::Read)
         return Outcome::Failed(kExitLink, LinkError() + " while reading the device ID");
-    id = session::DeviceIdOfSystemPage(LoginReply(), lastFrame_->payload);
+    id = read.Result().deviceId;
     return {};
 }
 
@@ -116,8 +103,6 @@ void HeadlessSession::Run(jobs::Job& job) {
 }
 
 void HeadlessSession::OnFrame(const protocol::ReceivedFrame& frame) {
-    lastFrame_ = frame;
-    ++replies_[frame.command()];
     device_.Dispatch(frame);
 }
 
@@ -134,7 +119,6 @@ void HeadlessSession::OnLinkLost() {
 // ---- protocol::DeviceObserver -------------------------------------------------------------
 
 void HeadlessSession::Report(const protocol::OperationOutcome& outcome) {
-    outcomes_.push_back(outcome);
     if (job_ != nullptr)
         job_->OnOutcome(outcome);
 }
@@ -144,13 +128,18 @@ void HeadlessSession::ApplyDeviceIdentity() {
 }
 
 void HeadlessSession::OnHistoryCount(const protocol::ReceivedFrame& frame) {
-    if (onHistoryCount)
-        onHistoryCount(frame);
+    if (job_ != nullptr)
+        job_->OnData(frame);
 }
 
 void HeadlessSession::OnHistoryRecord(const protocol::ReceivedFrame& frame) {
-    if (onHistoryRecord)
-        onHistoryRecord(frame);
+    if (job_ != nullptr)
+        job_->OnData(frame);
+}
+
+void HeadlessSession::OnPage(const protocol::ReceivedFrame& frame) {
+    if (job_ != nullptr)
+        job_->OnData(frame);
 }
 
 void HeadlessSession::OnCurrentData(const protocol::ReceivedFrame& frame) {

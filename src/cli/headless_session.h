@@ -75,15 +75,15 @@ class HeadlessSession final : public protocol::DeviceObserver, private session::
     session::DeviceSession& Device() { return device_; }
 
     protocol::RequestParams& Params() { return device_.Params(); }
-    // What the history query sends through.
-    data::HistoryRequests& HistoryRequests() { return device_; }
     const std::vector<std::uint8_t>& LoginReply() const { return device_.LoginReply(); }
     const std::map<std::uint32_t, Page>& ReadPages() const { return device_.ReadPages(); }
     const std::map<std::uint32_t, Page>& WrittenPages() const { return device_.WrittenPages(); }
 
-    // The data replies go to whoever asks for them (the history query).
-    std::function<void(const protocol::ReceivedFrame&)> onHistoryCount;
-    std::function<void(const protocol::ReceivedFrame&)> onHistoryRecord;
+    // Starts the job and runs the session's loop until it has ended, passing on what the
+    // conversation reports; a request that timed out or a lost line ends it.
+    void Run(jobs::Job& job);
+    // The device operations' host, for a job.
+    session::DeviceSession& Device() { return device_; }
 
     // Runs the session's loop until done() holds, a request timed out or the line was
     // lost; false on the timeout or the loss.
@@ -102,6 +102,7 @@ class HeadlessSession final : public protocol::DeviceObserver, private session::
     void OnHistoryRecord(const protocol::ReceivedFrame& frame) override;
     void OnCurrentData(const protocol::ReceivedFrame& frame) override;
     void ShowDeviceTime(const protocol::ReceivedFrame& frame) override;
+    void OnPage(const protocol::ReceivedFrame& frame) override;
 
   private:
     // session::SessionObserver
@@ -111,13 +112,6 @@ class HeadlessSession final : public protocol::DeviceObserver, private session::
 
     Outcome Opened(const std::optional<session::OpenFailure>& failure);
     protocol::DeviceOperations& operations() { return device_.Operations(); }
-    // The first outcome reported since `from` (an index into outcomes_) that `matches`.
-    const protocol::OperationOutcome* ReportedSince(
-        std::size_t from,
-        const std::function<bool(const protocol::OperationOutcome&)>& matches) const;
-    const protocol::OperationOutcome* ReportedSince(std::size_t from,
-                                                    protocol::Operation operation) const;
-    std::size_t RepliesOf(protocol::Command command) const;
 
     settings::SettingsModel& settings_;
     session::SessionLoop loop_;
@@ -126,9 +120,6 @@ class HeadlessSession final : public protocol::DeviceObserver, private session::
     session::LoggerSession session_;
     session::DeviceSession device_;
     std::string port_;
-    std::map<std::uint8_t, std::size_t> replies_;  // frames dispatched, by command code
-    std::optional<protocol::ReceivedFrame> lastFrame_;
-    std::vector<protocol::OperationOutcome> outcomes_;
     jobs::Job* job_ = nullptr;  // the one Run runs
     bool timedOut_ = false;
 };

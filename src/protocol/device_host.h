@@ -74,6 +74,8 @@ class DeviceObserver {
     virtual void OnHistoryCount([[maybe_unused]] const ReceivedFrame& frame) {}
     virtual void OnHistoryRecord([[maybe_unused]] const ReceivedFrame& frame) {}
     virtual void ShowDeviceTime([[maybe_unused]] const ReceivedFrame& frame) {}
+    // The reply to DeviceOperations::ReadPageAlone.
+    virtual void OnPage([[maybe_unused]] const ReceivedFrame& frame) {}
     virtual void ShowDebugData([[maybe_unused]] const ReceivedFrame& frame) {}
     // 1 after "Debug ON", 0 after "Debug OFF": words the debug mode replies.
     virtual int DebugMode() const { return 0; }

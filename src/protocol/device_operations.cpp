@@ -63,6 +63,7 @@ bool DeviceOperations::FactoryReset() {
 
 void DeviceOperations::Abort() {
     ++aborts_;
+    awaitingLonePage_ = false;  // its reply would be the closed line's
     pageTwins_.Forget();  // the next line's replies are no twins of this one's
     writeAckTwins_.Forget();
     const bool running = read_ == Sequence::Running || write_ == Sequence::Running;
@@ -149,8 +150,9 @@ void DeviceOperations::ReadStep(const ReceivedFrame& frame) {
     observer_.SetProgressVisible(false);
 }
 
-void DeviceOperations::PageTakenElsewhere(const ReceivedFrame& frame) {
-    Took(pageTwins_, frame);
+void DeviceOperations::ReadPageAlone(std::uint32_t address) {
+    awaitingLonePage_ = true;
+    requests_.SendReadPage(address);
 }
 
 void DeviceOperations::Took(LateTwinFilter& twins, const ReceivedFrame& frame) {
@@ -216,6 +218,13 @@ void DeviceOperations::DispatchResponse(const ReceivedFrame& frame) {
             }
             break;
         case Command::ReadPage:
+            // The page asked for on its own is the next page reply, whatever else runs.
+            if (awaitingLonePage_) {
+                awaitingLonePage_ = false;
+                Took(pageTwins_, frame);
+                observer_.OnPage(frame);
+                break;
+            }
             // Only a read that runs takes a page: one that came while none did (late, from
             // a read that ended, or sent before this program opened the line) would be
             // decoded as page 1024 and start a read nobody asked for.

@@ -26,10 +26,12 @@ class DeviceOperations {
     // True when the request went: the question was answered Yes on the same link.
     bool FactoryReset();  // btn_industrialClick
 
+    // One page read on its own (the system page, for the device ID): its reply is handed to
+    // DeviceObserver::OnPage, not decoded into the settings, and its twin is not taken for
+    // a settings read's page either.
+    void ReadPageAlone(std::uint32_t address);
+
     void DispatchResponse(const ReceivedFrame& frame);
-    // A page reply taken by someone else (the device ID's page after a transfer): its twin
-    // is not taken for a read's page either.
-    void PageTakenElsewhere(const ReceivedFrame& frame);
 
     // The link has closed: a settings read or write that is running ends where it stands
     // (its stage stays, its bar is hidden), and nothing that was started before goes on to
@@ -78,6 +80,7 @@ class DeviceOperations {
     Sequence read_ = Sequence::Idle;
     Sequence write_ = Sequence::Idle;
     std::uint32_t aborts_ = 0;
+    bool awaitingLonePage_ = false;
     bool awaitingWriteAck_ = false;  // the write's last request was a page write
     LateTwinFilter pageTwins_;
     LateTwinFilter writeAckTwins_;

@@ -29,6 +29,7 @@
 #include "protocol/device_operations.h"
 #include "protocol/frame_codec.h"
 #include "protocol/request_params.h"
+#include "jobs/identify_job.h"
 #include "session/device_session.h"
 #include "session/link.h"
 #include "session/logger_session.h"
@@ -177,6 +178,7 @@ class Tfrm_mset : public QWidget,
     void OnHistoryCount(const protocol::ReceivedFrame& frame) override;
     void OnHistoryRecord(const protocol::ReceivedFrame& frame) override;
     void ShowDeviceTime(const protocol::ReceivedFrame& frame) override;
+    void OnPage(const protocol::ReceivedFrame& frame) override;
     void ShowDebugData(const protocol::ReceivedFrame& frame) override;
     int DebugMode() const override { return DebugModeFlag; }
 
@@ -554,8 +556,9 @@ class Tfrm_mset : public QWidget,
     StatusShows statusShows_ = StatusShows::Nothing;
     void ArchiveExport(const std::vector<data::HistoryRecord>& records,
                        const exports::ExportResult& exported);
-    // true when `frame` was the device ID's page, taken here and not dispatched.
-    bool TakeDeviceIdPage(const protocol::ReceivedFrame& frame);
+    std::unique_ptr<jobs::DeviceIdJob> idJob_;
+    // The device ID's job has ended with the page.
+    void DeviceIdRead();
     void ArchivePending(const std::string& deviceId);
     // true when the query over `range` is to wait for the device ID's page.
     bool DeferQueryForDeviceId(const data::QueryRange& range);

@@ -5,13 +5,12 @@
 #include <QDateTimeEdit>
 #include <QPushButton>
 #include <algorithm>
-#include <ctime>
 #include <memory>
 #include <utility>
 
 #include "archive/archive_open.h"
 #include "archive/throwaway_archive.h"
-#include "data/sha256.h"
+#include "jobs/download_record.h"
 #include "jobs/settings_jobs.h"
 #include "protocol/command_codes.h"
 #include "session/device_identity.h"
@@ -96,7 +95,7 @@ void Tfrm_mset::AwaitDeviceId() {
 void Tfrm_mset::SendDeviceIdRead() {
     // The window's settings stay as they are: the page is decoded into a scratch model.
     awaitingDeviceId_ = true;
-    SendReadPage(protocol::kSystemPage);
+    idJob_->Start();
     const auto sent = session_->ResendCopy();
     idReadFrame_.assign(sent.begin(), sent.end());
 }
@@ -110,21 +109,24 @@ bool Tfrm_mset::DeferReadSettings() {
     return true;
 }
 
-bool Tfrm_mset::TakeDeviceIdPage(const protocol::ReceivedFrame& frame) {
-    if (!awaitingDeviceId_ ||
-        frame.command() != static_cast<std::uint8_t>(protocol::Command::ReadPage))
-        return false;
+void Tfrm_mset::OnPage(const protocol::ReceivedFrame& frame) {
+    if (!awaitingDeviceId_)
+        return;
+    idJob_->OnData(frame);
+    if (idJob_->Ended())
+        DeviceIdRead();
+}
+
+void Tfrm_mset::DeviceIdRead() {
     awaitingDeviceId_ = false;
-    Operations().PageTakenElsewhere(frame);
     // The same logger until the next login.
-    deviceIdSinceLogin_ = session::DeviceIdOfSystemPage(device_->LoginReply(), frame.payload);
+    deviceIdSinceLogin_ = idJob_->Result().deviceId;
     if (!pendingArchives_.empty())
         ArchivePending(*deviceIdSinceLogin_);
     if (std::exchange(readSettingsAfterId_, false))
         RunDeviceJob(std::make_shared<jobs::ReadSettingsJob>(*device_));
     else if (const auto range = std::exchange(queryAfterId_, std::nullopt))
         historyQuery_->Start(*range);
-    return true;
 }
 
 void Tfrm_mset::DropPendingArchive(const QString& why) {
@@ -154,18 +156,11 @@ void Tfrm_mset::ArchivePending(const std::string& deviceId) {
     std::size_t archived = 0;  // in order; the first failure ends the run
     while (status.ok() && archived < pending.size()) {
         const PendingArchive& transfer = pending[archived];
-        archive::DownloadInfo download;
-        download.logger = {deviceId, Settings().Text("Edit1")};
-        download.firmware = Settings().Text("edt43");
-        download.at = static_cast<std::int64_t>(std::time(nullptr));
-        download.rangeFrom = transfer.rangeFrom;
-        download.rangeTo = transfer.rangeTo;
-        download.source = session_->CurrentLink() ? session_->CurrentLink()->Name() : "";
-        download.workbook = transfer.exported.workbook.filename().string();
-        download.workbookSha256 = data::Sha256OfFile(transfer.exported.workbook).value_or("");
-        download.csv = transfer.exported.csv.filename().string();
-        download.csvSha256 = data::Sha256OfFile(transfer.exported.csv).value_or("");
-        const archive::AddResult added = opened.store->Add(download, transfer.records);
+        const jobs::DownloadOrigin origin{
+            {deviceId, Settings().Text("Edit1")}, Settings().Text("edt43"), transfer.rangeFrom,
+            transfer.rangeTo, session_->CurrentLink() ? session_->CurrentLink()->Name() : ""};
+        const archive::AddResult added = opened.store->Add(
+            jobs::DownloadRecord(origin, jobs::SavedFilesOf(transfer.exported)), transfer.records);
         status = added.status;
         if (status.ok()) {
             total.added += added.counts.added;

@@ -18,6 +18,7 @@ void Tfrm_mset::BuildSession() {
     session_ = std::make_unique<session::LoggerSession>(*resendTimer_, observer);
     session_->SetResendInterval(std::chrono::milliseconds(tmr_cf->interval()));
     device_ = std::make_unique<session::DeviceSession>(*session_, Settings(), *this);
+    idJob_ = std::make_unique<jobs::DeviceIdJob>(*device_);
 }
 
 session::Link& Tfrm_mset::LineFor(const std::string& name) {
@@ -69,8 +70,6 @@ void Tfrm_mset::SendWritePage(std::uint32_t address) {
 }
 
 void Tfrm_mset::DispatchResponse(const protocol::ReceivedFrame& frame) {
-    if (TakeDeviceIdPage(frame))
-        return;
     device_->Dispatch(frame);
 }
 

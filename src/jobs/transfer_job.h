@@ -1,0 +1,101 @@
+// A history transfer from first request to archive: the query of a range over the session
+// (the one place its count and record replies reach it), what arrived kept when the line
+// ends, the export with its manifest, and the archive's merge. Its host keeps only what is
+// its own: where progress is shown, and what it answers when asked.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "archive/archive_store.h"
+#include "data/history_query.h"
+#include "export/history_export.h"
+#include "jobs/download_record.h"
+#include "jobs/job.h"
+#include "session/device_session.h"
+
+namespace lgcset::jobs {
+
+// What a transfer asks and tells its host while it runs.
+class TransferHost {
+  public:
+    virtual ~TransferHost() = default;
+    // The line ended the transfer with records that arrived: whether to export them ("Export
+    // the records that arrived?").
+    virtual bool ExportWhatArrived(const data::HistoryOutcome& question) = 0;
+    // Why the line ended it, in the host's words, for the manifest.
+    virtual std::string LineEndText(LineEnd why) = 0;
+    // `answered` of `total` requests answered; the host decides how often it is shown.
+    virtual void ShowProgress([[maybe_unused]] std::uint16_t answered,
+                              [[maybe_unused]] std::uint16_t total) {}
+    virtual void ClearProgress() {}
+};
+
+struct TransferRequest {
+    data::QueryRange range{};
+    // Where the records go; none: they are only kept (for the archive).
+    std::optional<exports::ExportOptions> exportTo;
+};
+
+struct TransferResult {
+    enum class End { Running, Done, NoRecords, RangeRefused, LineEnded };
+    End end = End::Running;
+    LineEnd line = LineEnd::Timeout;  // with LineEnded
+    // With LineEnded: the records that had arrived of the logger's count.
+    std::uint16_t arrived = 0, total = 0;
+    // What the query reported on the way (the range refused, no records, records left out
+    // or of an unknown kind), in order.
+    std::vector<data::HistoryOutcome> reports;
+    // The records handed over (a transfer that ended, or what arrived when its export was
+    // asked for), as they came.
+    bool handedOver = false;
+    std::vector<data::HistoryRecord> records;
+    std::uint32_t repeats = 0;    // records the logger sent again, left out
+    std::uint32_t lateTwins = 0;  // replies to a re-sent request dropped as twins
+
+    enum class Export { NotAsked, Saved, Failed };
+    Export exported = Export::NotAsked;
+    exports::ExportResult files;  // with Saved (paths, invalid times) or Failed (error)
+
+    enum class Archive { NotAsked, Archived, NotArchived };
+    Archive archived = Archive::NotAsked;
+    archive::AddCounts counts;  // with Archived
+    std::string notArchived;    // with NotArchived: why, one sentence
+};
+
+class TransferJob final : public Job, private data::HistoryObserver {
+  public:
+    TransferJob(session::DeviceSession& device, TransferHost& host, TransferRequest request);
+
+    void Start() override;
+    void OnData(const protocol::ReceivedFrame& frame) override;
+    void OnLineEnded(LineEnd why) override;
+    bool Ended() const override { return result_.end != TransferResult::End::Running; }
+    const TransferResult& Result() const { return result_; }
+
+    // Once ended: the records handed over merged into `store`, recorded with `origin` and
+    // the export's files. Nothing is stored when none were handed over.
+    void ArchiveInto(archive::ArchiveStore& store, const DownloadOrigin& origin);
+
+  private:
+    // data::HistoryObserver
+    void Report(const data::HistoryOutcome& outcome) override;
+    bool AskYesNo(const data::HistoryOutcome& question) override;
+    void ShowTransferProgress(std::uint16_t answered, std::uint16_t total) override;
+    void ClearTransferProgress() override;
+    void ExportHistory() override;
+
+    void NoteEndedEarly(const std::string& why);
+    void Finish(TransferResult::End end);
+
+    TransferHost& host_;
+    TransferRequest request_;
+    data::HistoryStore store_;
+    std::uint16_t count_ = 0;
+    data::HistoryQuery query_;
+    TransferResult result_;
+};
+
+}  // namespace lgcset::jobs

@@ -1,0 +1,168 @@
+#include "jobs/transfer_job.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "jobs/identify_job.h"
+#include "job_host.h"
+#include "support/exact_log.h"
+
+namespace lgcset::jobs {
+namespace {
+
+using End = TransferResult::End;
+
+struct Answers final : TransferHost {
+    bool ExportWhatArrived(const data::HistoryOutcome&) override { return exportWhatArrived; }
+    std::string LineEndText(LineEnd) override { return "the logger went quiet"; }
+    bool exportWhatArrived = false;
+};
+
+// Counts what it is handed; refuses every transfer when `refusal` is set.
+struct CountingArchive final : archive::ArchiveStore {
+    archive::AddResult Add(const archive::DownloadInfo& download,
+                           std::span<const data::HistoryRecord> records) override {
+        downloads.push_back(download);
+        if (!refusal.empty())
+            return {{archive::ArchiveError::WriteFailed, refusal}, {}};
+        return {{}, {records.size(), records.size(), 0, 0}};
+    }
+    archive::Rows<archive::LoggerSummary> Loggers() override { return {}; }
+    archive::Rows<data::HistoryRecord> Readings(const archive::LoggerKey&, std::int64_t,
+                                                std::int64_t) override {
+        return {};
+    }
+    archive::Rows<archive::ArchivedDownload> Downloads() override { return {}; }
+    archive::Rows<data::HistoryRecord> ReadingsOf(std::int64_t) override { return {}; }
+    archive::AddResult AddCopy(const archive::ArchivedDownload&,
+                               std::span<const data::HistoryRecord>) override {
+        return {};
+    }
+    std::vector<archive::DownloadInfo> downloads;
+    std::string refusal;
+};
+
+std::string ReadText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class TransferJobTest : public ::testing::Test {
+  protected:
+    TransferJobTest() {
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        LoginJob login(host.Device());
+        host.Run(login);
+        EXPECT_EQ(login.Result().end, LoginResult::End::Done);
+    }
+    ~TransferJobTest() override { std::filesystem::remove_all(folder); }
+
+    TransferRequest March(bool exported = true) {
+        TransferRequest request;
+        request.range = data::MakeQueryRange(2024, 3, 1, 2024, 3, 31);
+        if (exported) {
+            request.exportTo.emplace();
+            request.exportTo->folders = {folder};
+            request.exportTo->origin.emplace();
+        }
+        return request;
+    }
+
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() /
+        ("lgcset-jobs-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    test::JobHost host{support::HourlyLog(200, "101")};
+    Answers answers;
+};
+
+TEST_F(TransferJobTest, ACompleteTransferIsExportedAndArchivedWithItsFiles) {
+    TransferJob job(host.Device(), answers, March());
+    host.Run(job);
+    const TransferResult& result = job.Result();
+    ASSERT_EQ(result.end, End::Done);
+    EXPECT_TRUE(result.handedOver);
+    EXPECT_EQ(result.records.size(), 200u);
+    EXPECT_EQ(result.records.front().day, 2);  // as the logger sent them, oldest first
+    ASSERT_EQ(result.exported, TransferResult::Export::Saved);
+    EXPECT_TRUE(std::filesystem::exists(result.files.workbook));
+    EXPECT_TRUE(std::filesystem::exists(result.files.csv));
+    EXPECT_EQ(ReadText(result.files.manifest).find("went quiet"), std::string::npos);
+
+    CountingArchive archive;
+    job.ArchiveInto(archive, {{"000000000000101", "R481"}, "", "2024-03-01", "2024-03-31", "p"});
+    EXPECT_EQ(job.Result().archived, TransferResult::Archive::Archived);
+    EXPECT_EQ(job.Result().counts.added, 200u);
+    ASSERT_EQ(archive.downloads.size(), 1u);
+    EXPECT_EQ(archive.downloads[0].workbook, result.files.workbook.filename().string());
+    EXPECT_EQ(archive.downloads[0].csvSha256.size(), 64u);
+
+    archive.refusal = "The archive's disk is full.";
+    job.ArchiveInto(archive, {});
+    EXPECT_EQ(job.Result().archived, TransferResult::Archive::NotArchived);
+    EXPECT_EQ(job.Result().notArchived, "The archive's disk is full.");
+}
+
+TEST_F(TransferJobTest, ALineEndedMidwayKeepsWhatArrivedAndExportsItOnlyWhenAsked) {
+    for (const bool exportWhatArrived : {true, false}) {
+        SCOPED_TRACE(exportWhatArrived);
+        answers.exportWhatArrived = exportWhatArrived;
+        host.answerFrames = host.frames + 1 + 50;  // the count and 50 records
+        TransferJob job(host.Device(), answers, March());
+        host.Run(job);
+        const TransferResult& result = job.Result();
+        ASSERT_EQ(result.end, End::LineEnded);
+        EXPECT_EQ(result.line, LineEnd::Timeout);
+        EXPECT_EQ(result.arrived, 50);
+        EXPECT_EQ(result.total, 200);
+        EXPECT_EQ(result.handedOver, exportWhatArrived);
+        EXPECT_EQ(result.records.size(), exportWhatArrived ? 50u : 0u);
+        if (exportWhatArrived) {
+            ASSERT_EQ(result.exported, TransferResult::Export::Saved);
+            EXPECT_NE(ReadText(result.files.manifest).find("went quiet"), std::string::npos);
+        } else {
+            EXPECT_EQ(result.exported, TransferResult::Export::NotAsked);
+        }
+        // A new line for the next round.
+        host.answerFrames = static_cast<std::size_t>(-1);
+        host.ResetTimeout();
+    }
+}
+
+TEST_F(TransferJobTest, ARangeTheQueryRefusesOrThatHoldsNothingEndsWithoutRecords) {
+    struct Case {
+        const char* what;
+        data::QueryRange range;
+        End end;
+        data::HistoryResult report;
+    };
+    const Case cases[] = {
+        {"seven months", data::MakeQueryRange(2023, 9, 1, 2024, 4, 1), End::RangeRefused,
+         data::HistoryResult::RangeTooLong},
+        {"before the log", data::MakeQueryRange(2023, 1, 1, 2023, 1, 31), End::NoRecords,
+         data::HistoryResult::NoRecords},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TransferRequest request = March();
+        request.range = c.range;
+        const std::size_t frames = host.frames;
+        TransferJob job(host.Device(), answers, request);
+        host.Run(job);
+        EXPECT_EQ(job.Result().end, c.end);
+        ASSERT_EQ(job.Result().reports.size(), 1u);
+        EXPECT_EQ(job.Result().reports[0].result, c.report);
+        EXPECT_FALSE(job.Result().handedOver);
+        EXPECT_EQ(host.frames - frames, c.end == End::RangeRefused ? 0u : 1u);
+        CountingArchive archive;
+        job.ArchiveInto(archive, {});
+        EXPECT_TRUE(archive.downloads.empty());
+    }
+}
+
+}  // namespace
+}  // namespace lgcset::jobs
