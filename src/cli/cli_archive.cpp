@@ -208,8 +208,8 @@ Outcome ArchiveTransfer(const std::string& deviceId, const settings::SettingsMod
     std::unique_ptr<archive::ArchiveStore> store;
     if (Outcome opened = OpenArchive(options, environment, store, out); !opened.ok())
         return opened;
-    download.logger.model = settings.Text("Edit1");
-    download.firmware = settings.Text("edt43");
+    download.logger.model = settings.Text(settings::Setting::Model);
+    download.firmware = settings.Text(settings::Setting::Firmware);
     download.at = static_cast<std::int64_t>(std::time(nullptr));
     download.rangeFrom = DateText(*options.from);
     download.rangeTo = DateText(*options.to);

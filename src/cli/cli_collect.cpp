@@ -159,7 +159,7 @@ Outcome LogIn(HeadlessSession& session, settings::SettingsModel& settings,
               const std::vector<std::string>& passwords) {
     Outcome last = Outcome::Failed(kExitUsage, "no password to try");
     for (const std::string& password : passwords) {
-        settings.SetText("edt_setpwd", password);
+        settings.SetText(settings::Setting::LoginPassword, password);
         last = session.Login();
         if (last.status != kExitRefused)
             return last;  // logged in, or the line failed
@@ -217,7 +217,7 @@ void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
         Fail(port, in);
         return done();
     }
-    port.model = settings.Text("Edit1");
+    port.model = settings.Text(settings::Setting::Model);
     SetStage(shared, index, Stage::ReadingId);
     if (Outcome read = session.ReadDeviceId(port.deviceId); !read.ok()) {
         Fail(port, read);
@@ -291,7 +291,7 @@ void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
     if (!host.records.empty()) {
         archive::DownloadInfo download;
         download.logger = logger;
-        download.firmware = settings.Text("edt43");
+        download.firmware = settings.Text(settings::Setting::Firmware);
         download.at = static_cast<std::int64_t>(std::time(nullptr));
         download.rangeFrom = port.from;
         download.rangeTo = port.to;

@@ -37,6 +37,7 @@
 #include "ui/status_panels.h"
 #include "ui/status_texts.h"
 #include "ui/traffic_log.h"
+#include "ui/relay_widgets_view.h"
 #include "ui/widget_settings_view.h"
 #include "ui/window_history_host.h"
 
@@ -120,6 +121,7 @@ Tfrm_mset::Tfrm_mset(QWidget* parent)
     BuildTimers();
     BuildFileDialogs();
     settingsView_ = std::make_unique<WidgetSettingsView>(this);
+    relayWidgets_ = std::make_unique<RelayWidgetsView>(this);
     BuildSession();
     BuildHistoryQuery();
 
@@ -787,11 +789,11 @@ void Tfrm_mset::edt_gprstimeupChange() {
 }
 
 void Tfrm_mset::ComboBox1Change() {
-    data::ComboBox1Change(Settings());
+    data::ComboBox1Change(*relayWidgets_);
 }
 
 void Tfrm_mset::Edit12Change() {
-    data::Edit12Change(Settings());
+    data::Edit12Change(*relayWidgets_);
 }
 
 }  // namespace lgcset::ui

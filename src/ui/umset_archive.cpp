@@ -153,8 +153,8 @@ void Tfrm_mset::ArchivePending(const std::string& deviceId) {
     while (status.ok() && archived < pending.size()) {
         const PendingArchive& transfer = pending[archived];
         archive::DownloadInfo download;
-        download.logger = {deviceId, Settings().Text("Edit1")};
-        download.firmware = Settings().Text("edt43");
+        download.logger = {deviceId, Settings().Text(settings::Setting::Model)};
+        download.firmware = Settings().Text(settings::Setting::Firmware);
         download.at = static_cast<std::int64_t>(std::time(nullptr));
         download.rangeFrom = transfer.rangeFrom;
         download.rangeTo = transfer.rangeTo;
