@@ -122,9 +122,8 @@ std::vector<SettingDifference> DiffHeldSettings(const SettingsView& logger,
 
     std::vector<SettingDifference> differences;
     for (const auto& widget : SettingsTable()) {
-        const auto found =
-            std::find_if(comparisons.begin(), comparisons.end(),
-                         [&](const Comparison& c) { return c.widget == widget.id; });
+        const auto found = std::find_if(comparisons.begin(), comparisons.end(),
+                                        [&](const Comparison& c) { return c.widget == widget.id; });
         if (found != comparisons.end() && found->logger != found->typed)
             differences.push_back(
                 {widget.name, DifferenceCaption(widget), found->logger, found->typed});

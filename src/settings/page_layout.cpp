@@ -17,8 +17,8 @@ PageField Field(std::uint32_t offset, std::uint32_t width, std::optional<Setting
     return f;
 }
 
-PageField Number(std::uint32_t offset, std::uint32_t width, Setting setting,
-                 FieldEncoding encoding, std::uint32_t emptyValue) {
+PageField Number(std::uint32_t offset, std::uint32_t width, Setting setting, FieldEncoding encoding,
+                 std::uint32_t emptyValue) {
     PageField f = Field(offset, width, setting, encoding);
     f.emptyValue = emptyValue;
     return f;
@@ -37,8 +37,8 @@ PageField Coded(std::uint32_t offset, Setting setting, CodeTable table) {
 }
 
 PageField Fixed(std::uint32_t offset, std::vector<std::uint8_t> bytes) {
-    PageField f = Field(offset, static_cast<std::uint32_t>(bytes.size()), std::nullopt,
-                        FieldEncoding::Fixed);
+    PageField f =
+        Field(offset, static_cast<std::uint32_t>(bytes.size()), std::nullopt, FieldEncoding::Fixed);
     f.fixed = std::move(bytes);
     return f;
 }
@@ -164,8 +164,8 @@ std::vector<PlacedField> PlaceFields(const PageLayout& layout) {
             if (field.setting) {
                 spec = &Spec({*field.setting, layout.rows > 1 ? row : 0});
             }
-            placed.push_back({rowStart + field.offset, &field, spec, row,
-                              rowStart + field.modeOffset});
+            placed.push_back(
+                {rowStart + field.offset, &field, spec, row, rowStart + field.modeOffset});
         }
     }
     return placed;

@@ -34,18 +34,18 @@ public:
     void SetTime(SettingId id, TimeOfDay time) override;
     bool Enabled(SettingId id) const override;
     void SetEnabled(SettingId id, bool enabled) override;
-    using SettingsView::Text;
-    using SettingsView::SetText;
-    using SettingsView::ItemIndex;
-    using SettingsView::SetItemIndex;
-    using SettingsView::Items;
-    using SettingsView::SetItems;
     using SettingsView::Checked;
-    using SettingsView::SetChecked;
-    using SettingsView::Time;
-    using SettingsView::SetTime;
     using SettingsView::Enabled;
+    using SettingsView::ItemIndex;
+    using SettingsView::Items;
+    using SettingsView::SetChecked;
     using SettingsView::SetEnabled;
+    using SettingsView::SetItemIndex;
+    using SettingsView::SetItems;
+    using SettingsView::SetText;
+    using SettingsView::SetTime;
+    using SettingsView::Text;
+    using SettingsView::Time;
 
     // What the user does. ChooseItem selects an item and runs the list's change reaction.
     // TypeKey passes one character through the box's key filter and, when accepted,
@@ -62,7 +62,7 @@ public:
     }
     void Click(std::string_view name) { Click(SettingNamed(name)); }
 
-private:
+  private:
     struct State {
         const WidgetSpec* def = nullptr;
         std::string text;

@@ -43,8 +43,8 @@ void AppendRow(std::vector<WidgetSpec>& table, const WidgetSpec& rowTemplate, in
     table.push_back(std::move(def));
 }
 
-WidgetSpec Edit(SettingId id, std::string name, std::string caption, int maxLength, std::string defaultText,
-                KeyFilter filter, std::string section, std::string key) {
+WidgetSpec Edit(SettingId id, std::string name, std::string caption, int maxLength,
+                std::string defaultText, KeyFilter filter, std::string section, std::string key) {
     WidgetSpec def;
     def.id = id;
     def.name = std::move(name);
@@ -72,8 +72,8 @@ WidgetSpec List(SettingId id, std::string name, std::string caption, std::vector
     return def;
 }
 
-WidgetSpec Check(SettingId id, std::string name, std::string caption, std::string checkText, std::string section,
-                 std::string key) {
+WidgetSpec Check(SettingId id, std::string name, std::string caption, std::string checkText,
+                 std::string section, std::string key) {
     WidgetSpec def;
     def.id = id;
     def.name = std::move(name);
@@ -85,7 +85,8 @@ WidgetSpec Check(SettingId id, std::string name, std::string caption, std::strin
     return def;
 }
 
-WidgetSpec Time(SettingId id, std::string name, std::string caption, std::string section, std::string key) {
+WidgetSpec Time(SettingId id, std::string name, std::string caption, std::string section,
+                std::string key) {
     WidgetSpec def;
     def.id = id;
     def.name = std::move(name);
@@ -121,81 +122,97 @@ void Append(std::vector<WidgetSpec>& table, WidgetSpec def, std::string_view gro
 void AppendSystemGroup(std::vector<WidgetSpec>& t) {
     const auto g = kSystemGroup;
     Append(t,
-           Keyed(27, List(Setting::TimeAdjustment, "cbb_timemode", "Time Adjustment method", {"Manual", "Auto"}, 1, "OTHER",
-                          "timemode")),
+           Keyed(27, List(Setting::TimeAdjustment, "cbb_timemode", "Time Adjustment method",
+                          {"Manual", "Auto"}, 1, "OTHER", "timemode")),
            g);
     Append(t,
-           Keyed(28, Edit(Setting::SimNumber, "edt_tel_my", "Device SIM card No.", 20, "", KeyFilter::Tel, "OTHER",
-                          "mytel")),
+           Keyed(28, Edit(Setting::SimNumber, "edt_tel_my", "Device SIM card No.", 20, "",
+                          KeyFilter::Tel, "OTHER", "mytel")),
            g);
     Append(t,
-           Keyed(29, Edit(Setting::DevicePassword, "edt_pwd", "Device Password", 4, "8604", KeyFilter::Adt, "OTHER", "pwd")),
+           Keyed(29, Edit(Setting::DevicePassword, "edt_pwd", "Device Password", 4, "8604",
+                          KeyFilter::Adt, "OTHER", "pwd")),
            g);
-    Append(t, Keyed(30, Edit(Setting::DeviceId, "edt_id", "Device ID:", 15, "", KeyFilter::Adt, "OTHER", "devid")), g);
     Append(t,
-           Keyed(31, WithHint(Edit(Setting::LogInterval, "edt_rec_time", "Log interval timer", 3, "5", KeyFilter::RecTime,
-                                   "OTHER", "rectime"),
+           Keyed(30, Edit(Setting::DeviceId, "edt_id", "Device ID:", 15, "", KeyFilter::Adt,
+                          "OTHER", "devid")),
+           g);
+    Append(t,
+           Keyed(31, WithHint(Edit(Setting::LogInterval, "edt_rec_time", "Log interval timer", 3,
+                                   "5", KeyFilter::RecTime, "OTHER", "rectime"),
                               "(0,5--255)mins")),
-           g);
-    Append(t, Keyed(32, Check(Setting::GpsEnable, "CheckBox1", "", "GPS enable", "OTHER", "GPRSenable")), g);
-    Append(t, Keyed(40, Check(Setting::PinVerification, "chk1", "", "PIN Verification", "PIN", "pinverify")), g);
-    Append(t,
-           Keyed(41, Edit(Setting::PinCode, "edt_PinCode", "PIN code", 6, "8604", KeyFilter::Adt, "PIN", "pincode")),
-           g);
-    Append(t,
-           Keyed(33, Edit(Setting::GprsFailureNumber, "edt_GprsFailTel", "Receiver number when GPRS connection failure", 20, "",
-                          KeyFilter::Tel, "GPRSalarmtel", "failurereport")),
            g);
     Append(
         t,
-        Keyed(35, List(Setting::ReportMode, "cb_pdat", "SMS Report type", {"Timer", "Schedule"}, 0, "OTHER", "upmode")),
+        Keyed(32, Check(Setting::GpsEnable, "CheckBox1", "", "GPS enable", "OTHER", "GPRSenable")),
         g);
-    // Written in section "other": names match without regard to case, so it joins [OTHER].
     Append(t,
-           Keyed(34, Edit(Setting::ReportNumber, "edit9", "SMS Report No.", 20, "", KeyFilter::Tel, "other", "uploadtel")),
+           Keyed(40, Check(Setting::PinVerification, "chk1", "", "PIN Verification", "PIN",
+                           "pinverify")),
            g);
     Append(t,
-           Keyed(42, WithHint(Edit(Setting::ReportInterval, "edt1", "Report interval time", 3, "24", KeyFilter::Adt,
-                                   "uploading", "timealarm"),
+           Keyed(41, Edit(Setting::PinCode, "edt_PinCode", "PIN code", 6, "8604", KeyFilter::Adt,
+                          "PIN", "pincode")),
+           g);
+    Append(t,
+           Keyed(33, Edit(Setting::GprsFailureNumber, "edt_GprsFailTel",
+                          "Receiver number when GPRS connection failure", 20, "", KeyFilter::Tel,
+                          "GPRSalarmtel", "failurereport")),
+           g);
+    Append(t,
+           Keyed(35, List(Setting::ReportMode, "cb_pdat", "SMS Report type", {"Timer", "Schedule"},
+                          0, "OTHER", "upmode")),
+           g);
+    // Written in section "other": names match without regard to case, so it joins [OTHER].
+    Append(t,
+           Keyed(34, Edit(Setting::ReportNumber, "edit9", "SMS Report No.", 20, "", KeyFilter::Tel,
+                          "other", "uploadtel")),
+           g);
+    Append(t,
+           Keyed(42, WithHint(Edit(Setting::ReportInterval, "edt1", "Report interval time", 3, "24",
+                                   KeyFilter::Adt, "uploading", "timealarm"),
                               "(0--999)hours")),
            g);
     for (int k = 1; k <= 4; ++k) {
+        Append(
+            t,
+            Keyed(42 + k, Disabled(Check({Setting::ScheduleEnabled, k}, ScheduleCheckName(k),
+                                         "Schedule " + std::to_string(k) + ":", "enable",
+                                         "fixedpointtime", "time" + std::to_string(k) + "open"))),
+            g);
         Append(t,
-               Keyed(42 + k, Disabled(Check(
-                                 {Setting::ScheduleEnabled, k}, ScheduleCheckName(k), "Schedule " + std::to_string(k) + ":",
-                                 "enable", "fixedpointtime", "time" + std::to_string(k) + "open"))),
-               g);
-        Append(t,
-               Keyed(46 + k, Disabled(Time({Setting::ScheduleTime, k}, ScheduleTimeName(k), "", "fixedpointtime",
-                                           "time" + std::to_string(k) + "time"))),
+               Keyed(46 + k, Disabled(Time({Setting::ScheduleTime, k}, ScheduleTimeName(k), "",
+                                           "fixedpointtime", "time" + std::to_string(k) + "time"))),
                g);
     }
     Append(t,
-           Keyed(36, WithHint(Edit(Setting::DialInRelayTime, "edt_relay_time", "Relay working time when dial-in", 4, "10",
-                                   KeyFilter::Pwd, "OTHER", "relaytime"),
+           Keyed(36, WithHint(Edit(Setting::DialInRelayTime, "edt_relay_time",
+                                   "Relay working time when dial-in", 4, "10", KeyFilter::Pwd,
+                                   "OTHER", "relaytime"),
                               "(1--9999)sec")),
            g);
     Append(t,
-           Keyed(37, List(Setting::UploadMode, "cbb_gprsupmode", "GPRS Data upload", {"Timer", "Schedule"}, 0, "OTHER",
-                          "gprsupmode")),
+           Keyed(37, List(Setting::UploadMode, "cbb_gprsupmode", "GPRS Data upload",
+                          {"Timer", "Schedule"}, 0, "OTHER", "gprsupmode")),
            g);
     Append(t,
-           Keyed(38, WithHint(Edit(Setting::UploadTimer, "edt_gprstimeup", "Data Upload Timer", 4, "", KeyFilter::Adt,
-                                   "OTHER", "gprstimeup"),
+           Keyed(38, WithHint(Edit(Setting::UploadTimer, "edt_gprstimeup", "Data Upload Timer", 4,
+                                   "", KeyFilter::Adt, "OTHER", "gprstimeup"),
                               "(minutes)", "mins")),
            g);
     Append(t,
-           Keyed(39,
-                 Disabled(Time(Setting::UploadTime, "dtp_gprspointup", "Data Upload Schedule", "OTHER", "gprspointup"))),
+           Keyed(39, Disabled(Time(Setting::UploadTime, "dtp_gprspointup", "Data Upload Schedule",
+                                   "OTHER", "gprspointup"))),
            g);
 }
 
 void AppendNumbersGroup(std::vector<WidgetSpec>& t) {
     // A profile holds the six numbers first, then the two codes of each number in turn.
     const std::array rowTemplates{
-        Keyed(2, Edit(Setting::Number, "edt_tel{N}", "No.{N}", 20, "", KeyFilter::Tel, "TEL", "tel{N}")),
-        Keyed(8,
-              List(Setting::NumberCode1, "cbb_tel{N}_f1", "Code1", {"SMS & Call", "SMS only"}, 0, "TEL", "tel{N}_fun1")),
+        Keyed(2, Edit(Setting::Number, "edt_tel{N}", "No.{N}", 20, "", KeyFilter::Tel, "TEL",
+                      "tel{N}")),
+        Keyed(8, List(Setting::NumberCode1, "cbb_tel{N}_f1", "Code1", {"SMS & Call", "SMS only"}, 0,
+                      "TEL", "tel{N}_fun1")),
         Keyed(9, List(Setting::NumberCode2, "cbb_tel{N}_f2", "Code2",
                       {"Return Status SMS", "Switch Relay", "GPRS Connecting", "Reboot Device"}, 0,
                       "TEL", "tel{N}_fun2")),
@@ -211,33 +228,38 @@ void AppendNumbersGroup(std::vector<WidgetSpec>& t) {
 void AppendGprsGroup(std::vector<WidgetSpec>& t) {
     const auto g = kGprsGroup;
     Append(t,
-           Keyed(20, WithHint(Edit(Setting::ServerAddress, "edt_ip1", "Target Server IP(DNS)", 32, "", KeyFilter::None,
-                                   "GPRS", "ip1"),
+           Keyed(20, WithHint(Edit(Setting::ServerAddress, "edt_ip1", "Target Server IP(DNS)", 32,
+                                   "", KeyFilter::None, "GPRS", "ip1"),
                               "(Max. 32)")),
            g);
+    Append(
+        t,
+        Keyed(21, WithHint(Edit(Setting::SubServerAddress, "edt_ip2", "Target Sub-server IP(DNS)",
+                                32, "", KeyFilter::None, "GPRS", "ip2"),
+                           "(Max. 32)")),
+        g);
     Append(t,
-           Keyed(21, WithHint(Edit(Setting::SubServerAddress, "edt_ip2", "Target Sub-server IP(DNS)", 32, "", KeyFilter::None,
-                                   "GPRS", "ip2"),
-                              "(Max. 32)")),
-           g);
-    Append(t,
-           Keyed(22, WithHint(Edit(Setting::ServerPort, "edt_port", "Port:", 0, "8000", KeyFilter::Adt, "GPRS", "port"),
+           Keyed(22, WithHint(Edit(Setting::ServerPort, "edt_port", "Port:", 0, "8000",
+                                   KeyFilter::Adt, "GPRS", "port"),
                               "(1~65535)")),
            g);
-    Append(t, Keyed(23, List(Setting::Protocol, "cbb_mode", "Protocol:", {"TCP", "UDP"}, 0, "GPRS", "mode")), g);
     Append(t,
-           Keyed(24, WithHint(Edit(Setting::AccessPointName, "edt_apn", "Access Point Name", 32, "", KeyFilter::None, "GPRS",
-                                   "apn"),
+           Keyed(23, List(Setting::Protocol, "cbb_mode", "Protocol:", {"TCP", "UDP"}, 0, "GPRS",
+                          "mode")),
+           g);
+    Append(t,
+           Keyed(24, WithHint(Edit(Setting::AccessPointName, "edt_apn", "Access Point Name", 32, "",
+                                   KeyFilter::None, "GPRS", "apn"),
                               "(Max. 32)")),
            g);
     Append(t,
-           Keyed(25, WithHint(Edit(Setting::GprsUser, "edt_gprsname", "User Name", 32, "", KeyFilter::None, "GPRS",
-                                   "gprsname"),
+           Keyed(25, WithHint(Edit(Setting::GprsUser, "edt_gprsname", "User Name", 32, "",
+                                   KeyFilter::None, "GPRS", "gprsname"),
                               "(Max. 32)")),
            g);
     Append(t,
-           Keyed(26, WithHint(Edit(Setting::GprsPassword, "edt_gprspassword", "Password", 32, "", KeyFilter::None, "GPRS",
-                                   "gprspwd"),
+           Keyed(26, WithHint(Edit(Setting::GprsPassword, "edt_gprspassword", "Password", 32, "",
+                                   KeyFilter::None, "GPRS", "gprspwd"),
                               "(Max. 32)")),
            g);
 }
@@ -250,25 +272,28 @@ void AppendSensorGroups(std::vector<WidgetSpec>& t) {
     type.shownText = "Centigrade";
     const std::array rowTemplates{
         type,
-        Keyed(52, Edit(Setting::SensorUltraLow, "edt_Sensor{N}_SLow", "Ultra-low", 8, "", KeyFilter::Pwd, "SENSOR{N}",
-                       "ullimit")),
-        Keyed(53, Edit(Setting::SensorLow, "edt_Sensor{N}_Low", "Low", 8, "", KeyFilter::Pwd, "SENSOR{N}", "llimit")),
-        Keyed(55, Edit(Setting::SensorHigh, "edt_Sensor{N}_High", "High", 8, "", KeyFilter::Pwd, "SENSOR{N}", "hlimit")),
-        Keyed(54, Edit(Setting::SensorUltraHigh, "edt_Sensor{N}_SHigh", "Ultra-high", 8, "", KeyFilter::Pwd, "SENSOR{N}",
-                       "uhlimit")),
-        Keyed(56, Edit(Setting::SensorRelayTime, "edt_Sensor{N}_Relay", "Relay working time", 4, "", KeyFilter::Adt,
-                       "SENSOR{N}", "relaytime")),
-        Keyed(57,
-              Edit(Setting::SensorStep, "edt_Sensor{N}_STP", "Step value", 2, "", KeyFilter::Adt, "SENSOR{N}", "stp")),
-        Keyed(58, Edit(Setting::SensorAlarmInterval, "edt_Sensor{N}_SP", "Alarming interval time", 3, "", KeyFilter::Adt,
-                       "SENSOR{N}", "nalarm")),
-        Keyed(59, Edit(Setting::SensorVerifyTime, "edt_Sensor{N}_ens", "Alarming verify time", 3, "", KeyFilter::Adt,
-                       "SENSOR{N}", "contime")),
-        Keyed(60, List(Setting::SensorAnalog, "cbb_sensor{N}_ain", "Analog sensor", {"NONE", "0～20mA/0～5V", "4～20mA"},
-                       0, "SENSOR{N}", "ainflag")),
-        Keyed(61,
-              Edit(Setting::SensorRangeMin, "edt_Sensor{N}_start", "Min.", 8, "", KeyFilter::Pwd, "SENSOR{N}", "svalue")),
-        Keyed(62, Edit(Setting::SensorRangeMax, "edt_Sensor{N}_end", "Max.", 8, "", KeyFilter::Pwd, "SENSOR{N}", "evalue")),
+        Keyed(52, Edit(Setting::SensorUltraLow, "edt_Sensor{N}_SLow", "Ultra-low", 8, "",
+                       KeyFilter::Pwd, "SENSOR{N}", "ullimit")),
+        Keyed(53, Edit(Setting::SensorLow, "edt_Sensor{N}_Low", "Low", 8, "", KeyFilter::Pwd,
+                       "SENSOR{N}", "llimit")),
+        Keyed(55, Edit(Setting::SensorHigh, "edt_Sensor{N}_High", "High", 8, "", KeyFilter::Pwd,
+                       "SENSOR{N}", "hlimit")),
+        Keyed(54, Edit(Setting::SensorUltraHigh, "edt_Sensor{N}_SHigh", "Ultra-high", 8, "",
+                       KeyFilter::Pwd, "SENSOR{N}", "uhlimit")),
+        Keyed(56, Edit(Setting::SensorRelayTime, "edt_Sensor{N}_Relay", "Relay working time", 4, "",
+                       KeyFilter::Adt, "SENSOR{N}", "relaytime")),
+        Keyed(57, Edit(Setting::SensorStep, "edt_Sensor{N}_STP", "Step value", 2, "",
+                       KeyFilter::Adt, "SENSOR{N}", "stp")),
+        Keyed(58, Edit(Setting::SensorAlarmInterval, "edt_Sensor{N}_SP", "Alarming interval time",
+                       3, "", KeyFilter::Adt, "SENSOR{N}", "nalarm")),
+        Keyed(59, Edit(Setting::SensorVerifyTime, "edt_Sensor{N}_ens", "Alarming verify time", 3,
+                       "", KeyFilter::Adt, "SENSOR{N}", "contime")),
+        Keyed(60, List(Setting::SensorAnalog, "cbb_sensor{N}_ain", "Analog sensor",
+                       {"NONE", "0～20mA/0～5V", "4～20mA"}, 0, "SENSOR{N}", "ainflag")),
+        Keyed(61, Edit(Setting::SensorRangeMin, "edt_Sensor{N}_start", "Min.", 8, "",
+                       KeyFilter::Pwd, "SENSOR{N}", "svalue")),
+        Keyed(62, Edit(Setting::SensorRangeMax, "edt_Sensor{N}_end", "Max.", 8, "", KeyFilter::Pwd,
+                       "SENSOR{N}", "evalue")),
     };
     for (int n = 1; n <= kSensorCount; ++n) {
         for (const auto& rowTemplate : rowTemplates) {
@@ -281,12 +306,13 @@ void AppendLoginGroup(std::vector<WidgetSpec>& t) {
     const auto g = kLoginGroup;
     WidgetSpec model = Edit(Setting::Model, "Edit1", "Model", 0, "", KeyFilter::None, "", "");
     model.kind = WidgetKind::ReadOnlyEdit;
-    WidgetSpec firmware = Edit(Setting::Firmware, "edt43", "Firmware", 0, "", KeyFilter::None, "", "");
+    WidgetSpec firmware =
+        Edit(Setting::Firmware, "edt43", "Firmware", 0, "", KeyFilter::None, "", "");
     firmware.kind = WidgetKind::ReadOnlyEdit;
     Append(t, std::move(model), g);
     Append(t, std::move(firmware), g);
-    WidgetSpec password = Keyed(
-        1, Edit(Setting::LoginPassword, "edt_setpwd", "Device Password", 4, "8604", KeyFilter::NumPoint, "COM", "setPwd"));
+    WidgetSpec password = Keyed(1, Edit(Setting::LoginPassword, "edt_setpwd", "Device Password", 4,
+                                        "8604", KeyFilter::NumPoint, "COM", "setPwd"));
     password.profileDefaultText = "8604";
     Append(t, std::move(password), g);
 }
@@ -399,7 +425,8 @@ const std::vector<LayoutLabel>& LayoutLabels() {
     static const std::vector<LayoutLabel> labels = [] {
         std::vector<LayoutLabel> all;
         for (int n = 1; n <= kSensorCount; ++n) {
-            all.push_back({std::string(SensorGroup(n)), "Threshold:", {Setting::SensorUltraLow, n}});
+            all.push_back(
+                {std::string(SensorGroup(n)), "Threshold:", {Setting::SensorUltraLow, n}});
             all.push_back(
                 {std::string(SensorGroup(n)), "Measurement range:", {Setting::SensorRangeMin, n}});
         }

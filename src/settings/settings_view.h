@@ -69,11 +69,15 @@ public:
         SetItems(SettingNamed(name), items);
     }
     bool Checked(std::string_view name) const { return Checked(SettingNamed(name)); }
-    void SetChecked(std::string_view name, bool checked) { SetChecked(SettingNamed(name), checked); }
+    void SetChecked(std::string_view name, bool checked) {
+        SetChecked(SettingNamed(name), checked);
+    }
     TimeOfDay Time(std::string_view name) const { return Time(SettingNamed(name)); }
     void SetTime(std::string_view name, TimeOfDay time) { SetTime(SettingNamed(name), time); }
     bool Enabled(std::string_view name) const { return Enabled(SettingNamed(name)); }
-    void SetEnabled(std::string_view name, bool enabled) { SetEnabled(SettingNamed(name), enabled); }
+    void SetEnabled(std::string_view name, bool enabled) {
+        SetEnabled(SettingNamed(name), enabled);
+    }
 };
 
 }  // namespace lgcset::settings

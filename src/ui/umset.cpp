@@ -33,11 +33,11 @@
 #include "ui/message_box.h"
 #include "ui/others_tab_fields.h"
 #include "ui/port_combo_box.h"
+#include "ui/relay_widgets_view.h"
 #include "ui/settings_widgets.h"
 #include "ui/status_panels.h"
 #include "ui/status_texts.h"
 #include "ui/traffic_log.h"
-#include "ui/relay_widgets_view.h"
 #include "ui/widget_settings_view.h"
 #include "ui/window_history_host.h"
 

@@ -35,18 +35,18 @@ class WidgetSettingsView final : public settings::SettingsView {
     bool Enabled(settings::SettingId id) const override;
     void SetEnabled(settings::SettingId id, bool enabled) override;
 
-    using SettingsView::Text;
-    using SettingsView::SetText;
-    using SettingsView::ItemIndex;
-    using SettingsView::SetItemIndex;
-    using SettingsView::Items;
-    using SettingsView::SetItems;
     using SettingsView::Checked;
-    using SettingsView::SetChecked;
-    using SettingsView::Time;
-    using SettingsView::SetTime;
     using SettingsView::Enabled;
+    using SettingsView::ItemIndex;
+    using SettingsView::Items;
+    using SettingsView::SetChecked;
     using SettingsView::SetEnabled;
+    using SettingsView::SetItemIndex;
+    using SettingsView::SetItems;
+    using SettingsView::SetText;
+    using SettingsView::SetTime;
+    using SettingsView::Text;
+    using SettingsView::Time;
 
   private:
     template <typename W>

@@ -102,7 +102,8 @@ TEST(Profile, EveryKeyRoundTripsWithValuesOtherThanTheDefaults) {
     EXPECT_TRUE(loaded.Enabled("dtp_gprspointup"));
     EXPECT_FALSE(loaded.Enabled("edt1"));
     for (int k = 1; k <= 4; ++k) {
-        EXPECT_TRUE(loaded.Enabled(settings::SettingId{settings::Setting::ScheduleEnabled, k})) << k;
+        EXPECT_TRUE(loaded.Enabled(settings::SettingId{settings::Setting::ScheduleEnabled, k}))
+            << k;
         EXPECT_TRUE(loaded.Enabled(settings::SettingId{settings::Setting::ScheduleTime, k})) << k;
     }
 }
@@ -226,7 +227,8 @@ TEST(Profile, TheScheduleChainRunsOnlyWhileEachBoxIsSet) {
     EXPECT_TRUE(model.Checked("CheckBox2"));
     EXPECT_TRUE(model.Checked("CheckBox3"));
     for (int k = 1; k <= 4; ++k) {
-        EXPECT_FALSE(model.Enabled(settings::SettingId{settings::Setting::ScheduleEnabled, k})) << k;
+        EXPECT_FALSE(model.Enabled(settings::SettingId{settings::Setting::ScheduleEnabled, k}))
+            << k;
         EXPECT_FALSE(model.Enabled(settings::SettingId{settings::Setting::ScheduleTime, k})) << k;
     }
     EXPECT_TRUE(model.Enabled("edt1"));

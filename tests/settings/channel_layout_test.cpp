@@ -51,7 +51,8 @@ TEST_F(ChannelLayoutTest, TwoAnalogChannelsWithTheWholeModelShown) {
         EXPECT_TRUE(SensorEnabled(n));
     }
     for (int n = 3; n <= 4; ++n) {
-        EXPECT_EQ(model.Items(SettingId{Setting::SensorType, n}), (Items{"Centigrade", "Fahrenheit", "AIN"}));
+        EXPECT_EQ(model.Items(SettingId{Setting::SensorType, n}),
+                  (Items{"Centigrade", "Fahrenheit", "AIN"}));
         EXPECT_EQ(model.ItemIndex(SettingId{Setting::SensorType, n}), -1);
         EXPECT_FALSE(SensorEnabled(n));
     }
@@ -87,7 +88,8 @@ TEST_F(ChannelLayoutTest, FourTemperatureChannelsEnableSensorsThreeAndFourAgain)
                     9));
     ApplyDeviceIdentity(model, image, codes);
     for (int n = 1; n <= 4; ++n) {
-        EXPECT_EQ(model.Items(SettingId{Setting::SensorType, n}), (Items{"Centigrade", "Fahrenheit"}));
+        EXPECT_EQ(model.Items(SettingId{Setting::SensorType, n}),
+                  (Items{"Centigrade", "Fahrenheit"}));
         EXPECT_EQ(model.ItemIndex(SettingId{Setting::SensorType, n}), 0);
         EXPECT_TRUE(SensorEnabled(n));
     }

@@ -35,12 +35,12 @@ TEST(HeldSettings, ValuesTypedInAnotherFormAreHeld) {
     typed.SetText("edt_id", "123");            // read back as 000000000000123
     typed.SetText("edt_port", "");             // 65535
     typed.SetText("edt_rec_time", "+07");      // 7
-    typed.SetText(SettingId{Setting::SensorUltraLow, 1}, "25.1");    // 25.10
-    typed.SetText(SettingId{Setting::SensorHigh, 2}, "");        // 999.00
-    typed.SetText(SettingId{Setting::SensorRangeMax, 3}, "-5");       // -5.00
-    typed.SetText(SettingId{Setting::SensorStep, 4}, "");         // 99
-    typed.SetText(SettingId{Setting::SensorRelayTime, 4}, "0042");   // 42
-    typed.SetItemIndex(SettingId{Setting::SensorType, 2}, -1);           // stored as the first item
+    typed.SetText(SettingId{Setting::SensorUltraLow, 1}, "25.1");   // 25.10
+    typed.SetText(SettingId{Setting::SensorHigh, 2}, "");           // 999.00
+    typed.SetText(SettingId{Setting::SensorRangeMax, 3}, "-5");     // -5.00
+    typed.SetText(SettingId{Setting::SensorStep, 4}, "");           // 99
+    typed.SetText(SettingId{Setting::SensorRelayTime, 4}, "0042");  // 42
+    typed.SetItemIndex(SettingId{Setting::SensorType, 2}, -1);      // stored as the first item
     EXPECT_EQ(Lines(DiffHeldSettings(SavedAndReadBack(typed), typed)), std::vector<std::string>{});
 }
 
@@ -68,9 +68,9 @@ TEST(HeldSettings, AValueItsFieldChangesIsADifference) {
     SettingsModel typed;
     typed.SetText("edt_rec_time", "300");  // the low 8 bits: 44
     typed.SetText("edt_port", "70000");    // 4464
-    typed.SetText(SettingId{Setting::SensorStep, 1}, "1.5");   // its digit sum: 85
+    typed.SetText(SettingId{Setting::SensorStep, 1}, "1.5");  // its digit sum: 85
     typed.SetText("edt_tel2", std::string(21, '1'));  // cut to 20
-    typed.SetText(SettingId{Setting::SensorLow, 2}, "abc");   // no number: not set
+    typed.SetText(SettingId{Setting::SensorLow, 2}, "abc");  // no number: not set
     const SettingsModel logger = SavedAndReadBack(typed);
     EXPECT_EQ(Lines(DiffHeldSettings(logger, typed)),
               (std::vector<std::string>{

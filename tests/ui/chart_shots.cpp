@@ -57,11 +57,10 @@ int main(int argc, char* argv[]) {
         int sensor;
         Setting limit;
         const char* value;
-    } limits[] = {{1, Setting::SensorUltraLow, "0"},  {1, Setting::SensorLow, "2"},
-                  {1, Setting::SensorHigh, "6"},      {1, Setting::SensorUltraHigh, "8"},
-                  {3, Setting::SensorLow, "3"},       {3, Setting::SensorHigh, "5"}};
-    for (const auto& l : limits)
-        window.Settings().SetText({l.limit, l.sensor}, l.value);
+    } limits[] = {{1, Setting::SensorUltraLow, "0"}, {1, Setting::SensorLow, "2"},
+                  {1, Setting::SensorHigh, "6"},     {1, Setting::SensorUltraHigh, "8"},
+                  {3, Setting::SensorLow, "3"},      {3, Setting::SensorHigh, "5"}};
+    for (const auto& l : limits) window.Settings().SetText({l.limit, l.sensor}, l.value);
     // The week kept in an archive too, as it came (the export clears its sent flags).
     const std::filesystem::path archiveFile =
         (prefix + QStringLiteral("-archive.sqlite")).toStdString();

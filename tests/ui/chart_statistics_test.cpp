@@ -103,7 +103,7 @@ TEST_F(ChartStatisticsTest, TheAlarmSettingsLimitsAreDrawnCountedAndAnExcursionC
     SetLimit(1, Setting::SensorLow, "2");
     SetLimit(1, Setting::SensorHigh, "6");
     SetLimit(1, Setting::SensorUltraHigh, "8");
-    SetLimit(4, Setting::SensorHigh, "30");  // above every reading: in view, never crossed
+    SetLimit(4, Setting::SensorHigh, "30");      // above every reading: in view, never crossed
     SetLimit(2, Setting::SensorHigh, "123456");  // a slip of the keyboard: an arrow at the top edge
     Transfer();
     HistoryChartWindow* chart = OpenChart();
@@ -175,8 +175,8 @@ TEST_F(ChartStatisticsTest, AProfilesLimitsReplaceTheWindowsAndAFileWithoutSetti
     EXPECT_EQ(StatisticCell(chart, "Excursions", 1), QStringLiteral("0"));
 
     settings::SettingsModel saved;
-    saved.SetText(SettingId{Setting::SensorHigh, 1}, "6");
-    saved.SetText(SettingId{Setting::SensorLow, 2}, "-7");
+    saved.SetText({Setting::SensorHigh, 1}, "6");
+    saved.SetText({Setting::SensorLow, 2}, "-7");
     const QString profile = folder.filePath(QStringLiteral("cold room.ini"));
     std::string error;
     ASSERT_TRUE(profiles::SaveProfileFile(saved, profile.toStdString(), error)) << error;
