@@ -53,15 +53,15 @@ int main(int argc, char* argv[]) {
     lgcset::ui::test::FillColdRoomHistory(window.History, kRecords, 60);
     window.HistoryCount = kRecords;
     // Limits each sensor crosses now and then: lines, and shading of its excursions.
-    constexpr const char* kFields[] = {"SLow", "Low", "High", "SHigh"};
+    using lgcset::settings::Setting;
+    constexpr Setting kFields[] = {Setting::SensorUltraLow, Setting::SensorLow, Setting::SensorHigh,
+                                   Setting::SensorUltraHigh};
     constexpr const char* kLimits[4][4] = {{"0", "2", "6", "8"},
                                            {"-10", "-8", "0", "5"},
                                            {"1", "2", "5", "6"},
                                            {"0", "5", "25", "30"}};
     for (int s = 0; s < 4; ++s)
-        for (int f = 0; f < 4; ++f)
-            window.Settings().SetText(lgcset::settings::SensorEditName(s + 1, kFields[f]),
-                                      kLimits[s][f]);
+        for (int f = 0; f < 4; ++f) window.Settings().SetText({kFields[f], s + 1}, kLimits[s][f]);
 
     QElapsedTimer clock;
     clock.start();

@@ -54,10 +54,9 @@ SensorSetups SetupsFromSettings(const settings::SettingsView& view,
     SensorSetups setups;
     for (int n = 1; n <= data::kSensorCount; ++n) {
         SensorSetup& setup = setups[static_cast<std::size_t>(n - 1)];
-        setup.kind = SensorKindOfItem(view.ItemIndex(settings::SensorTypeName(n)), layout);
+        setup.kind = SensorKindOfItem(view.ItemIndex({settings::Setting::SensorType, n}), layout);
         for (const LimitDefinition& limit : kLimits) {
-            std::optional<float> value =
-                settings::ToFloat(view.Text(settings::SensorEditName(n, limit.field)));
+            std::optional<float> value = settings::ToFloat(view.Text({limit.setting, n}));
             // An empty threshold box is written to the logger as 999.0 and read back as
             // 999.00: a logger's limit that was never set, not a limit at 999.
             if (value == kThresholdNotSet)

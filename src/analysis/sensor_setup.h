@@ -28,16 +28,16 @@ enum class LimitKind { UltraLow, Low, High, UltraHigh };
 struct LimitDefinition {
     LimitKind kind;
     std::string_view name;   // in reports: "ultra_low"
-    std::string_view field;  // the edit box of sensor N: edt_SensorN_<field>
+    settings::Setting setting;  // the limit's box among the alarm settings of each sensor
     bool above;              // an excursion lies above the limit (else below it)
 };
 
 // The four limits, in the order the alarm settings show them, lowest first.
 inline constexpr std::array<LimitDefinition, 4> kLimits{{
-    {LimitKind::UltraLow, "ultra_low", "SLow", false},
-    {LimitKind::Low, "low", "Low", false},
-    {LimitKind::High, "high", "High", true},
-    {LimitKind::UltraHigh, "ultra_high", "SHigh", true},
+    {LimitKind::UltraLow, "ultra_low", settings::Setting::SensorUltraLow, false},
+    {LimitKind::Low, "low", settings::Setting::SensorLow, false},
+    {LimitKind::High, "high", settings::Setting::SensorHigh, true},
+    {LimitKind::UltraHigh, "ultra_high", settings::Setting::SensorUltraHigh, true},
 }};
 
 inline constexpr std::size_t LimitIndex(LimitKind kind) {

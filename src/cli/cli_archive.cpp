@@ -203,8 +203,8 @@ Outcome ArchiveTransfer(const std::string& deviceId, const settings::SettingsMod
     std::unique_ptr<archive::ArchiveStore> store;
     if (Outcome opened = OpenArchive(options, environment, store, out); !opened.ok())
         return opened;
-    const jobs::DownloadOrigin origin{{deviceId, settings.Text("Edit1")},
-                                      settings.Text("edt43"),
+    const jobs::DownloadOrigin origin{{deviceId, settings.Text(settings::Setting::Model)},
+                                      settings.Text(settings::Setting::Firmware),
                                       DateText(*options.from),
                                       DateText(*options.to),
                                       options.demo ? "simulated " + options.demoModel

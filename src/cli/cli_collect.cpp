@@ -124,7 +124,7 @@ Outcome LogIn(HeadlessSession& session, settings::SettingsModel& settings,
               const std::vector<std::string>& passwords) {
     Outcome last = Outcome::Failed(kExitUsage, "no password to try");
     for (const std::string& password : passwords) {
-        settings.SetText("edt_setpwd", password);
+        settings.SetText(settings::Setting::LoginPassword, password);
         last = session.Login();
         if (last.status != kExitRefused)
             return last;  // logged in, or the line failed
@@ -182,7 +182,7 @@ void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
         Fail(port, in);
         return done();
     }
-    port.model = settings.Text("Edit1");
+    port.model = settings.Text(settings::Setting::Model);
     SetStage(shared, index, Stage::ReadingId);
     if (Outcome read = session.ReadDeviceId(port.deviceId); !read.ok()) {
         Fail(port, read);
@@ -256,7 +256,7 @@ void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
         {
             std::lock_guard lock(shared.mutex);
             job.ArchiveInto(*shared.store,
-                            {logger, settings.Text("edt43"), port.from, port.to, port.port});
+                            {logger, settings.Text(settings::Setting::Firmware), port.from, port.to, port.port});
         }
         if (transfer.archived == jobs::TransferResult::Archive::Archived) {
             port.added = transfer.counts.added;

@@ -126,7 +126,7 @@ struct Connection {
 };
 
 Outcome Connect(const CliOptions& options, const CliEnvironment& environment, Connection& c) {
-    c.settings.SetText("edt_setpwd", options.password);
+    c.settings.SetText(settings::Setting::LoginPassword, options.password);
     c.session.emplace(c.settings, environment.resendIntervalMs);
     Outcome opened;
     if (options.demo) {
@@ -142,8 +142,8 @@ Outcome Connect(const CliOptions& options, const CliEnvironment& environment, Co
 }
 
 int Info(Connection& c, const CliOptions& options, std::ostream& out) {
-    const std::string model = c.settings.Text("Edit1");
-    const std::string firmware = c.settings.Text("edt43");
+    const std::string model = c.settings.Text(settings::Setting::Model);
+    const std::string firmware = c.settings.Text(settings::Setting::Firmware);
     if (options.json)
         out << "{\"model\": " << JsonString(model) << ", \"firmware\": " << JsonString(firmware)
             << "}\n";

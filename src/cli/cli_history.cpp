@@ -83,8 +83,8 @@ exports::ExportManifest CliExportOrigin(const settings::SettingsModel& settings,
     origin.program = "lgcset-cli";
     origin.version = kVersion;
     origin.deviceId = std::move(deviceId);
-    origin.model = settings.Text("Edit1");
-    origin.firmware = settings.Text("edt43");
+    origin.model = settings.Text(settings::Setting::Model);
+    origin.firmware = settings.Text(settings::Setting::Firmware);
     origin.rangeFrom = DateText(from);
     origin.rangeTo = DateText(to);
     return origin;

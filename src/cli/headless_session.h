@@ -63,17 +63,11 @@ class HeadlessSession final : public protocol::DeviceObserver, private session::
     Outcome Open(const std::string& port);
     // The simulated logger inside the program (demo mode), named `name` in messages.
     Outcome OpenSimulated(const sim::Options& logger, const std::string& name);
-    // Logs in with the password in the settings' login box (edt_setpwd).
+    // Logs in with the password in the settings' login box.
     Outcome Login();
-    // The device ID (edt_id) from the system page, read on its own and decoded into a
+    // The device ID from the system page, read on its own and decoded into a
     // scratch model: the settings do not change.
     Outcome ReadDeviceId(std::string& id);
-    // Starts `job` and runs the session's loop until it has ended; a request that timed out
-    // or a line lost ends it with that.
-    void Run(jobs::Job& job);
-    // The device the jobs run on.
-    session::DeviceSession& Device() { return device_; }
-
     protocol::RequestParams& Params() { return device_.Params(); }
     const std::vector<std::uint8_t>& LoginReply() const { return device_.LoginReply(); }
     const std::map<std::uint32_t, Page>& ReadPages() const { return device_.ReadPages(); }

@@ -38,14 +38,14 @@ FieldValue ParseField(const std::string& text, std::uint16_t& value) {
 
 }  // namespace
 
-void ComboBox1Change(settings::SettingsView& view) {
+void ComboBox1Change(RelayWidgets& view) {
     const bool pulse = view.ItemIndex(kControlType) == kPulseControl;
     for (const RelayField& field : kRelayFields) {
         view.SetEnabled(field.name, field.sentByNcNo != pulse);
     }
 }
 
-void Edit12Change(settings::SettingsView& view) {
+void Edit12Change(RelayWidgets& view) {
     if (view.ItemIndex(kControlType) != 0) {
         return;
     }
@@ -56,7 +56,7 @@ void Edit12Change(settings::SettingsView& view) {
     }
 }
 
-RelayFieldsRead ReadRelayTestFields(const settings::SettingsView& view) {
+RelayFieldsRead ReadRelayTestFields(const RelayWidgets& view) {
     const bool pulse = view.ItemIndex(kControlType) == kPulseControl;
     RelayTestRequest request;
     request.action = pulse ? protocol::RelayAction::Pulse : protocol::RelayAction::NcNo;

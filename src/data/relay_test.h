@@ -1,6 +1,6 @@
 // The relay test of the "Others" tab without its widgets: which fields the control type
-// enables, and the request parameters read from the fields. The rules work on any
-// SettingsView that holds the relay widgets (ComboBox1, Edit8, Edit10, Edit11, Edit12).
+// enables, and the request parameters read from the fields. The rules work on a
+// RelayWidgets over the relay widgets (ComboBox1, Edit8, Edit10, Edit11, Edit12).
 #pragma once
 
 #include <optional>
@@ -8,15 +8,24 @@
 #include <string_view>
 
 #include "protocol/request_params.h"
-#include "settings/settings_view.h"
 
 namespace lgcset::data {
 
+// The relay test's widgets, found by their names. They are no settings: neither the logger's
+// pages nor a profile hold them.
+class RelayWidgets {
+  public:
+    virtual ~RelayWidgets() = default;
+    virtual std::string Text(std::string_view name) const = 0;
+    virtual int ItemIndex(std::string_view name) const = 0;
+    virtual void SetEnabled(std::string_view name, bool enabled) = 0;
+};
+
 // Control type changed: "NC/NO" (0) enables the working time only, "Pulse control" (1) the
 // ON time, OFF time and repeat count only.
-void ComboBox1Change(settings::SettingsView& view);
+void ComboBox1Change(RelayWidgets& view);
 // Repeat count changed: under "NC/NO" the three pulse fields are disabled.
-void Edit12Change(settings::SettingsView& view);
+void Edit12Change(RelayWidgets& view);
 
 struct RelayTestRequest {
     protocol::RelayAction action = protocol::RelayAction::NcNo;
@@ -32,6 +41,6 @@ struct RelayFieldsRead {
     std::optional<RelayTestRequest> request;
     std::string refusal;
 };
-RelayFieldsRead ReadRelayTestFields(const settings::SettingsView& view);
+RelayFieldsRead ReadRelayTestFields(const RelayWidgets& view);
 
 }  // namespace lgcset::data

@@ -24,8 +24,8 @@ void LoginJob::OnOutcome(const protocol::OperationOutcome& outcome) {
     settings::SettingsModel scratch;
     settings::CodeTables codes;
     session::ApplyIdentity(scratch, device_.LoginReply(), codes);
-    result_.model = scratch.Text("Edit1");
-    result_.firmware = scratch.Text("edt43");
+    result_.model = scratch.Text(settings::Setting::Model);
+    result_.firmware = scratch.Text(settings::Setting::Firmware);
     settings::ParameterImage image;
     image.Store(protocol::kLoginReplyAddress, device_.LoginReply());
     result_.layout = settings::LayoutForModel(settings::ReadDeviceIdentity(image).model);

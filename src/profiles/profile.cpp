@@ -20,17 +20,18 @@ using settings::WidgetSpec;
 // schedule (their check states stay as loaded); "Schedule" disables the interval and makes
 // schedule 1 available, the others as the chain left them.
 void ApplyReportModeRule(SettingsView& view) {
-    const int mode = view.ItemIndex("cb_pdat");
+    using settings::Setting;
+    const int mode = view.ItemIndex(Setting::ReportMode);
     if (mode == 0) {
-        view.SetEnabled("edt1", true);
+        view.SetEnabled(Setting::ReportInterval, true);
         for (int k = 1; k <= 4; ++k) {
-            view.SetEnabled(settings::ScheduleCheckName(k), false);
-            view.SetEnabled(settings::ScheduleTimeName(k), false);
+            view.SetEnabled({Setting::ScheduleEnabled, k}, false);
+            view.SetEnabled({Setting::ScheduleTime, k}, false);
         }
     } else if (mode == 1) {
-        view.SetEnabled("edt1", false);
-        view.SetEnabled(settings::ScheduleCheckName(1), true);
-        view.SetEnabled(settings::ScheduleTimeName(1), true);
+        view.SetEnabled(Setting::ReportInterval, false);
+        view.SetEnabled({Setting::ScheduleEnabled, 1}, true);
+        view.SetEnabled({Setting::ScheduleTime, 1}, true);
     }
 }
 
@@ -71,13 +72,13 @@ constexpr std::array kLoadSteps{
 std::string EncodeValue(const SettingsView& view, const WidgetSpec& widget) {
     switch (EncodingOf(widget)) {
         case ValueEncoding::Text:
-            return view.Text(widget.name);
+            return view.Text(widget.id);
         case ValueEncoding::Index:
-            return std::to_string(view.ItemIndex(widget.name));
+            return std::to_string(view.ItemIndex(widget.id));
         case ValueEncoding::Flag:
-            return view.Checked(widget.name) ? "1" : "0";
+            return view.Checked(widget.id) ? "1" : "0";
         case ValueEncoding::Time:
-            return FormatTime(view.Time(widget.name));
+            return FormatTime(view.Time(widget.id));
     }
     return {};
 }
@@ -86,17 +87,17 @@ void ApplyValue(const std::optional<std::string>& value, const WidgetSpec& widge
                 SettingsView& view) {
     switch (EncodingOf(widget)) {
         case ValueEncoding::Text:
-            view.SetText(widget.name, value.value_or(widget.profileDefaultText));
+            view.SetText(widget.id, value.value_or(widget.profileDefaultText));
             break;
         case ValueEncoding::Index:
-            view.SetItemIndex(widget.name, value ? ParseIndex(*value) : 0);
+            view.SetItemIndex(widget.id, value ? ParseIndex(*value) : 0);
             break;
         case ValueEncoding::Flag:
-            view.SetChecked(widget.name, value && ParseIndex(*value) != 0);
+            view.SetChecked(widget.id, value && ParseIndex(*value) != 0);
             break;
         case ValueEncoding::Time:
             if (const auto time = value ? ParseTime(*value) : std::nullopt) {
-                view.SetTime(widget.name, *time);
+                view.SetTime(widget.id, *time);
             }
             break;
     }

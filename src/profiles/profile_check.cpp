@@ -56,7 +56,7 @@ std::string UnfitProfileValue(const IniFile& file) {
         if (!holds)
             continue;
         // Some pickers have no label of their own; the key still names them.
-        const std::string caption = settings::UserCaption(widget->name);
+        const std::string caption = settings::UserCaption(*widget);
         return (caption.empty() ? "" : caption + ": ") + "[" + widget->profileSection + "] " +
                widget->profileKey + "=" + *value + " does not fit; the setting holds " + *holds +
                ".";

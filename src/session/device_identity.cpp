@@ -21,7 +21,7 @@ std::string DeviceIdOfSystemPage(std::span<const std::uint8_t> loginReply,
     settings::ParameterImage image;
     image.Store(settings::kSystemPageAddress, systemPage);
     settings::DecodePage(settings::kSystemPageAddress, scratch, image, codes);
-    return scratch.Text("edt_id");
+    return scratch.Text(settings::Setting::DeviceId);
 }
 
 }  // namespace lgcset::session

@@ -16,7 +16,7 @@ namespace lgcset::session {
 void ApplyIdentity(settings::SettingsModel& model, std::span<const std::uint8_t> loginReply,
                    settings::CodeTables& codes);
 
-// The device ID (edt_id) of a system page, decoded into a scratch model after the login
+// The device ID of a system page, decoded into a scratch model after the login
 // reply: whoever asked keeps its own settings as they were.
 std::string DeviceIdOfSystemPage(std::span<const std::uint8_t> loginReply,
                                  std::span<const std::uint8_t> systemPage);

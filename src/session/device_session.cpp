@@ -6,13 +6,6 @@
 
 namespace lgcset::session {
 
-namespace {
-
-// The settings box that holds the password a login sends.
-constexpr const char* kPasswordBox = "edt_setpwd";
-
-}  // namespace
-
 DeviceSession::DeviceSession(LoggerSession& session, settings::SettingsView& settings,
                              protocol::DeviceObserver& observer)
     : session_(session), settings_(settings), operations_(*this, observer) {}
@@ -23,7 +16,7 @@ void DeviceSession::ForgetPages() {
 }
 
 void DeviceSession::SendLogin() {
-    session_.Send(protocol::BuildLogin(settings_.Text(kPasswordBox)));
+    session_.Send(protocol::BuildLogin(settings_.Text(settings::Setting::LoginPassword)));
 }
 
 void DeviceSession::SendReadPage(std::uint32_t address) {

@@ -12,7 +12,7 @@ const std::vector<std::string> kTemperatureItems{"Centigrade", "Fahrenheit"};
 const std::vector<std::string> kAnalogItems{"Ain"};
 
 void Refill(SettingsView& view, int sensor, const std::vector<std::string>& items) {
-    const std::string list = SensorTypeName(sensor);
+    const SettingId list{Setting::SensorType, sensor};
     view.SetItems(list, items);
     view.SetItemIndex(list, 0);
 }
@@ -106,8 +106,8 @@ void ApplyDeviceIdentity(SettingsView& view, const ParameterImage& image, CodeTa
                 break;
         }
     }
-    view.SetText("Edit1", UpToNotSet(identity.model));
-    view.SetText("edt43", UpToNotSet(identity.firmware));
+    view.SetText(Setting::Model, UpToNotSet(identity.model));
+    view.SetText(Setting::Firmware, UpToNotSet(identity.firmware));
 }
 
 void SetTwoTemperatureChannels(SettingsView& view, CodeTables& codes) {
@@ -125,7 +125,7 @@ void SetFourAnalogChannels(SettingsView& view, CodeTables& codes) {
 
 void SetSensorWidgetsEnabled(SettingsView& view, int sensor, bool enabled) {
     for (const WidgetSpec* def : WidgetsOfGroup(SensorGroup(sensor))) {
-        view.SetEnabled(def->name, enabled);
+        view.SetEnabled(def->id, enabled);
     }
 }
 

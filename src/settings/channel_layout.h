@@ -30,8 +30,8 @@ enum class ChannelLayout {
 // The layout that the first four characters of a model string select, if any.
 std::optional<ChannelLayout> LayoutForModel(const std::string& model);
 
-// Called once after every successful login: shows the model in Edit1 and the firmware in
-// edt43 (each up to a 0xFF byte), and applies the model's layout; a model that matches none
+// Called once after every successful login: shows the model and the firmware (each up to a
+// 0xFF byte), and applies the model's layout; a model that matches none
 // leaves the lists, the codes and the enabled states as they were.
 void ApplyDeviceIdentity(SettingsView& view, const ParameterImage& image, CodeTables& codes);
 

@@ -35,35 +35,32 @@ std::string IdShown(const std::string& typed, std::uint32_t width) {
     return EncodeUtf8(characters);
 }
 
-std::string ListShown(const SettingsView& view, const std::string& widget, bool firstWhenNone) {
-    const auto* entry = FindWidget(widget);
-    if (entry == nullptr)
-        return {};
+std::string ListShown(const SettingsView& view, SettingId widget, bool firstWhenNone) {
     // A list with no item selected stores the code of its first item.
     if (firstWhenNone && view.ItemIndex(widget) < 0) {
         const std::vector<std::string> items = view.Items(widget);
         return items.empty() ? std::string() : items.front();
     }
-    return ValueText(view, *entry);
+    return ValueText(view, Spec(widget));
 }
 
 struct Comparison {
-    std::string widget;
+    SettingId widget;
     std::string logger;
     std::string typed;
 };
 
-void CompareShown(const SettingsView& logger, const SettingsView& typed, const std::string& widget,
+void CompareShown(const SettingsView& logger, const SettingsView& typed, SettingId widget,
                   std::vector<Comparison>& out) {
-    if (const auto* entry = FindWidget(widget))
-        out.push_back({widget, ValueText(logger, *entry), ValueText(typed, *entry)});
+    const WidgetSpec& entry = Spec(widget);
+    out.push_back({widget, ValueText(logger, entry), ValueText(typed, entry)});
 }
 
 void CompareField(const SettingsView& logger, const SettingsView& typed, const PlacedField& placed,
                   std::vector<Comparison>& out) {
     const PageField& f = *placed.field;
-    const std::string& w = placed.widget;
-    const int mode = f.modeWidget.empty() ? -1 : typed.ItemIndex(f.modeWidget);
+    const SettingId w = placed.spec != nullptr ? placed.spec->id : SettingId{};
+    const int mode = f.mode ? typed.ItemIndex(*f.mode) : -1;
     using E = FieldEncoding;
     switch (f.encoding) {
         case E::Text:
@@ -103,9 +100,9 @@ void CompareField(const SettingsView& logger, const SettingsView& typed, const P
             return;
         case E::Schedules:
             for (int k = 1; mode == 1 && k <= 4; ++k) {
-                CompareShown(logger, typed, ScheduleCheckName(k), out);
-                if (typed.Checked(ScheduleCheckName(k)))
-                    CompareShown(logger, typed, ScheduleTimeName(k), out);
+                CompareShown(logger, typed, SettingId{Setting::ScheduleEnabled, k}, out);
+                if (typed.Checked(SettingId{Setting::ScheduleEnabled, k}))
+                    CompareShown(logger, typed, SettingId{Setting::ScheduleTime, k}, out);
             }
             return;
         case E::Fixed:
@@ -125,9 +122,8 @@ std::vector<SettingDifference> DiffHeldSettings(const SettingsView& logger,
 
     std::vector<SettingDifference> differences;
     for (const auto& widget : SettingsTable()) {
-        const auto found =
-            std::find_if(comparisons.begin(), comparisons.end(),
-                         [&](const Comparison& c) { return c.widget == widget.name; });
+        const auto found = std::find_if(comparisons.begin(), comparisons.end(),
+                                        [&](const Comparison& c) { return c.widget == widget.id; });
         if (found != comparisons.end() && found->logger != found->typed)
             differences.push_back(
                 {widget.name, DifferenceCaption(widget), found->logger, found->typed});

@@ -3,12 +3,16 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "protocol/command_codes.h"
+#include "settings/setting_id.h"
 
 namespace lgcset::settings {
+
+struct WidgetSpec;
 
 // The page addresses are those of the page read and write commands.
 inline constexpr std::uint32_t kPageBytes = protocol::kPageSize;
@@ -46,13 +50,13 @@ enum class CodeTable { Number, Ain, SensorType };
 struct PageField {
     std::uint32_t offset = 0;  // within the row
     std::uint32_t width = 0;
-    std::string widget;  // rows carry "{N}" for the row number; empty for Fixed
+    std::optional<Setting> setting;  // of the row being placed; none for Fixed and Schedules
     FieldEncoding encoding = FieldEncoding::Text;
     std::uint32_t emptyValue = 0;             // Decimal, DigitSum: value of an empty box
     float emptyNumber = 0.0f;                 // Float32: value of an empty box
     std::vector<std::uint8_t> fixed;          // Fixed: the bytes
     CodeTable codeTable = CodeTable::Number;  // Code
-    std::string modeWidget;                   // mode-dependent fields: the list that picks the mode
+    std::optional<Setting> mode;              // mode-dependent fields: the list that picks the mode
     std::uint32_t modeOffset = 0;  // mode-dependent fields: where the mode byte is stored
 };
 
@@ -68,11 +72,11 @@ const PageLayout& AlarmPageLayout();
 const PageLayout& GprsPageLayout();
 const PageLayout& SystemPageLayout();
 
-// One field of one row, placed in the image, its widget name resolved.
+// One field of one row, placed in the image, its setting resolved.
 struct PlacedField {
     std::uint32_t address = 0;  // first byte in the image
     const PageField* field = nullptr;
-    std::string widget;
+    const WidgetSpec* spec = nullptr;  // the setting's table row; none for Fixed and Schedules
     int row = 0;
     std::uint32_t modeAddress = 0;  // mode-dependent fields: the image byte of the mode
 };

@@ -137,10 +137,15 @@ bool PutDecimal(Bytes out, std::string_view text, std::uint32_t emptyValue) {
     return value.has_value();
 }
 
+// The setting of a field that has one (every field but the fixed bytes and the schedules).
+SettingId SettingOf(const PlacedField& placed) {
+    return placed.spec != nullptr ? placed.spec->id : SettingId{};
+}
+
 int CheckedScheduleCount(const SettingsView& view) {
     int count = 0;
     for (int k = 1; k <= 4; ++k) {
-        count += view.Checked(ScheduleCheckName(k)) ? 1 : 0;
+        count += view.Checked(SettingId{Setting::ScheduleEnabled, k}) ? 1 : 0;
     }
     return count;
 }
@@ -149,7 +154,7 @@ bool EncodeField(const SettingsView& view, const PlacedField& placed, ParameterI
                  const CodeTables& codes) {
     const PageField& f = *placed.field;
     const Bytes out = image.Bytes(placed.address, f.width);
-    const std::string& w = placed.widget;
+    const SettingId w = SettingOf(placed);
     using E = FieldEncoding;
     switch (f.encoding) {
         case E::Text:
@@ -197,7 +202,7 @@ bool EncodeField(const SettingsView& view, const PlacedField& placed, ParameterI
         }
         case E::UploadTimer:
         case E::ReportInterval: {
-            const int mode = view.ItemIndex(f.modeWidget);
+            const int mode = view.ItemIndex(*f.mode);
             if (mode == 0) {
                 return PutDecimal(out, view.Text(w), 0);
             }
@@ -209,7 +214,7 @@ bool EncodeField(const SettingsView& view, const PlacedField& placed, ParameterI
             return true;
         }
         case E::UploadTime: {
-            const int mode = view.ItemIndex(f.modeWidget);
+            const int mode = view.ItemIndex(*f.mode);
             if (mode == 0) {
                 out[0] = kNotSet;
                 out[1] = kNotSet;
@@ -221,14 +226,14 @@ bool EncodeField(const SettingsView& view, const PlacedField& placed, ParameterI
             return true;
         }
         case E::Schedules: {
-            const int mode = view.ItemIndex(f.modeWidget);
+            const int mode = view.ItemIndex(*f.mode);
             if (mode != 0 && mode != 1) {
                 return true;
             }
             std::fill(out.begin(), out.end(), kNotSet);
             for (int k = 1; mode == 1 && k <= 4; ++k) {
-                if (view.Checked(ScheduleCheckName(k))) {
-                    const TimeOfDay t = view.Time(ScheduleTimeName(k));
+                if (view.Checked(SettingId{Setting::ScheduleEnabled, k})) {
+                    const TimeOfDay t = view.Time(SettingId{Setting::ScheduleTime, k});
                     const auto pair = static_cast<std::size_t>(2 * (k - 1));
                     out[pair] = static_cast<std::uint8_t>(t.hour);
                     out[pair + 1] = static_cast<std::uint8_t>(t.minute);
@@ -249,24 +254,24 @@ bool IsTimeOfDay(std::uint8_t hour, std::uint8_t minute) {
 void DecodeUploadTimer(SettingsView& view, const PlacedField& placed, std::uint8_t mode,
                        ConstBytes in) {
     if (mode == kTimerModeCode) {
-        view.SetText(placed.widget, std::to_string(GetInteger(in)));
-        view.SetEnabled(placed.widget, true);
+        view.SetText(SettingOf(placed), std::to_string(GetInteger(in)));
+        view.SetEnabled(SettingOf(placed), true);
     } else if (mode == kScheduleModeCode) {
-        view.SetEnabled(placed.widget, false);
+        view.SetEnabled(SettingOf(placed), false);
     }
 }
 
 void DecodeUploadTime(SettingsView& view, const PlacedField& placed, std::uint8_t mode,
                       ConstBytes in) {
     if (mode == kTimerModeCode) {
-        view.SetEnabled(placed.widget, false);
-        view.SetTime(placed.widget, {0, 0});
+        view.SetEnabled(SettingOf(placed), false);
+        view.SetTime(SettingOf(placed), {0, 0});
     } else if (mode == kScheduleModeCode) {
         // The picker stays usable in Schedule mode even when no time was stored, so that
         // the user can set one.
-        view.SetEnabled(placed.widget, true);
+        view.SetEnabled(SettingOf(placed), true);
         if (in[0] != kNotSet && IsTimeOfDay(in[0], in[1])) {
-            view.SetTime(placed.widget, {in[0], in[1]});
+            view.SetTime(SettingOf(placed), {in[0], in[1]});
         }
     }
 }
@@ -274,39 +279,39 @@ void DecodeUploadTime(SettingsView& view, const PlacedField& placed, std::uint8_
 void DecodeReportInterval(SettingsView& view, const PlacedField& placed, std::uint8_t mode,
                           ConstBytes in) {
     if (mode == kTimerModeCode) {
-        view.SetText(placed.widget, std::to_string(GetInteger(in)));
-        view.SetEnabled(placed.widget, true);
+        view.SetText(SettingOf(placed), std::to_string(GetInteger(in)));
+        view.SetEnabled(SettingOf(placed), true);
     } else if (mode == kScheduleModeCode) {
-        view.SetEnabled(placed.widget, false);  // the stored count is not used
+        view.SetEnabled(SettingOf(placed), false);  // the stored count is not used
     }
 }
 
 void DecodeSchedules(SettingsView& view, std::uint8_t mode, ConstBytes in) {
     if (mode == kTimerModeCode) {
         for (int k = 1; k <= 4; ++k) {
-            view.SetChecked(ScheduleCheckName(k), false);
-            view.SetEnabled(ScheduleCheckName(k), false);
-            view.SetEnabled(ScheduleTimeName(k), false);
-            view.SetTime(ScheduleTimeName(k), {0, 0});
+            view.SetChecked(SettingId{Setting::ScheduleEnabled, k}, false);
+            view.SetEnabled(SettingId{Setting::ScheduleEnabled, k}, false);
+            view.SetEnabled(SettingId{Setting::ScheduleTime, k}, false);
+            view.SetTime(SettingId{Setting::ScheduleTime, k}, {0, 0});
         }
     } else if (mode == kScheduleModeCode) {
         for (int k = 1; k <= 4; ++k) {
             const auto pair = static_cast<std::size_t>(2 * (k - 1));
             if (in[pair] == kNotSet) {
-                view.SetChecked(ScheduleCheckName(k), false);
-                view.SetEnabled(ScheduleTimeName(k), false);
+                view.SetChecked(SettingId{Setting::ScheduleEnabled, k}, false);
+                view.SetEnabled(SettingId{Setting::ScheduleTime, k}, false);
             } else {
-                view.SetEnabled(ScheduleCheckName(k), true);
-                view.SetChecked(ScheduleCheckName(k), true);
-                view.SetEnabled(ScheduleTimeName(k), true);
+                view.SetEnabled(SettingId{Setting::ScheduleEnabled, k}, true);
+                view.SetChecked(SettingId{Setting::ScheduleEnabled, k}, true);
+                view.SetEnabled(SettingId{Setting::ScheduleTime, k}, true);
                 if (IsTimeOfDay(in[pair], in[pair + 1])) {
-                    view.SetTime(ScheduleTimeName(k), {in[pair], in[pair + 1]});
+                    view.SetTime(SettingId{Setting::ScheduleTime, k}, {in[pair], in[pair + 1]});
                 }
             }
         }
         // Schedule 1 follows the mode alone: it stays available even when none was stored.
-        view.SetEnabled(ScheduleCheckName(1), true);
-        view.SetEnabled(ScheduleTimeName(1), true);
+        view.SetEnabled(SettingId{Setting::ScheduleEnabled, 1}, true);
+        view.SetEnabled(SettingId{Setting::ScheduleTime, 1}, true);
     }
 }
 
@@ -314,7 +319,7 @@ void DecodeField(SettingsView& view, const PlacedField& placed, const ParameterI
                  const CodeTables& codes) {
     const PageField& f = *placed.field;
     const ConstBytes in = image.Bytes(placed.address, f.width);
-    const std::string& w = placed.widget;
+    const SettingId w = SettingOf(placed);
     using E = FieldEncoding;
     switch (f.encoding) {
         case E::Text:
@@ -428,11 +433,11 @@ std::uint32_t CharacterCapacity(const PageField& f) {
 std::optional<InvalidReason> Problem(const SettingsView& view, const PlacedField& placed) {
     const PageField& f = *placed.field;
     using E = FieldEncoding;
-    const auto text = [&] { return view.Text(placed.widget); };
+    const auto text = [&] { return view.Text(SettingOf(placed)); };
     switch (f.encoding) {
         case E::UploadTimer:
         case E::ReportInterval:
-            if (view.ItemIndex(f.modeWidget) != 0) {
+            if (view.ItemIndex(*f.mode) != 0) {
                 return std::nullopt;
             }
             [[fallthrough]];
@@ -535,9 +540,9 @@ std::vector<InvalidField> ValidateForSave(const SettingsView& view) {
         for (const auto& placed : PlaceFields(*layout)) {
             if (const auto problem = Problem(view, placed)) {
                 const bool text = *problem == InvalidReason::TooLong;
-                const std::string typed = view.Text(placed.widget);
+                const std::string typed = view.Text(SettingOf(placed));
                 invalid.push_back(
-                    {placed.widget, UserCaption(placed.widget), *problem, typed,
+                    {placed.spec->name, UserCaption(*placed.spec), *problem, typed,
                      text ? CharacterCapacity(*placed.field) : LargestOfWidth(placed.field->width),
                      FirstUnstorable(typed)});
             }

@@ -97,7 +97,7 @@ bool DecodePage(std::uint32_t address, SettingsView& view, const ParameterImage&
 // fine.
 enum class InvalidReason { NotANumber, CharacterNotStorable, OutOfRange, TooLong };
 struct InvalidField {
-    std::string widget;   // "edt_port"
+    std::string widget;   // the widget's name: edt_port
     std::string caption;  // as the user sees it: "Port", "Ultra-low (Alarm parameters setting2)"
     InvalidReason reason = InvalidReason::NotANumber;
     std::string value;          // the text as typed

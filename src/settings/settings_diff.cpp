@@ -9,18 +9,18 @@ std::string ValueText(const SettingsView& view, const WidgetSpec& widget) {
     switch (widget.kind) {
         case WidgetKind::Edit:
         case WidgetKind::ReadOnlyEdit:
-            return view.Text(widget.name);
+            return view.Text(widget.id);
         case WidgetKind::List: {
-            const int index = view.ItemIndex(widget.name);
-            const std::vector<std::string> items = view.Items(widget.name);
+            const int index = view.ItemIndex(widget.id);
+            const std::vector<std::string> items = view.Items(widget.id);
             if (index < 0 || static_cast<std::size_t>(index) >= items.size())
                 return {};
             return items[static_cast<std::size_t>(index)];
         }
         case WidgetKind::CheckBox:
-            return view.Checked(widget.name) ? "checked" : "unchecked";
+            return view.Checked(widget.id) ? "checked" : "unchecked";
         case WidgetKind::TimePicker: {
-            const TimeOfDay time = view.Time(widget.name);
+            const TimeOfDay time = view.Time(widget.id);
             char text[16];
             std::snprintf(text, sizeof text, "%02d:%02d", time.hour, time.minute);
             return text;
@@ -30,12 +30,11 @@ std::string ValueText(const SettingsView& view, const WidgetSpec& widget) {
 }
 
 std::string DifferenceCaption(const WidgetSpec& widget) {
-    std::string caption = UserCaption(widget.name);
+    std::string caption = UserCaption(widget);
     if (caption.empty())
         caption = widget.checkText;  // a check box labelled by its own text
-    for (int k = 1; caption.empty() && k <= 4; ++k)
-        if (widget.name == ScheduleTimeName(k))
-            caption = "Schedule " + std::to_string(k) + " time";
+    if (caption.empty() && widget.id.what == Setting::ScheduleTime)
+        caption = "Schedule " + std::to_string(widget.id.row) + " time";
     if (caption.empty())
         caption = widget.name;
     return caption;

@@ -19,7 +19,7 @@ std::string ValueText(const SettingsView& view, const WidgetSpec& widget);
 std::string DifferenceCaption(const WidgetSpec& widget);
 
 struct SettingDifference {
-    std::string widget;   // "edt_port"
+    std::string widget;   // the widget's name: edt_port
     std::string caption;  // "Port", "Ultra-low (Alarm parameters setting2)"
     std::string left;
     std::string right;

@@ -24,107 +24,103 @@ SettingsModel::SettingsModel(ShowMessageFn showMessage) : showMessage_(std::move
         state.checked = def.defaultChecked;
         state.time = def.defaultTime;
         state.enabled = def.enabled;
-        widgets_.emplace(def.name, std::move(state));
+        widgets_.push_back(std::move(state));
     }
 }
 
-SettingsModel::State& SettingsModel::Any(std::string_view name) {
-    const auto it = widgets_.find(name);
-    if (it == widgets_.end()) {
-        throw std::invalid_argument("no settings widget named " + std::string(name));
-    }
-    return it->second;
+SettingsModel::State& SettingsModel::Any(SettingId id) {
+    return widgets_[static_cast<std::size_t>(&Spec(id) - SettingsTable().data())];
 }
 
-const SettingsModel::State& SettingsModel::Any(std::string_view name) const {
-    return const_cast<SettingsModel*>(this)->Any(name);
+const SettingsModel::State& SettingsModel::Any(SettingId id) const {
+    return const_cast<SettingsModel*>(this)->Any(id);
 }
 
-SettingsModel::State& SettingsModel::At(std::string_view name, WidgetKind kind) {
-    State& state = Any(name);
+SettingsModel::State& SettingsModel::At(SettingId id, WidgetKind kind) {
+    State& state = Any(id);
     const WidgetKind actual = state.def->kind;
     if (actual != kind && !(IsEdit(actual) && IsEdit(kind))) {
-        throw std::invalid_argument("settings widget " + std::string(name) +
+        throw std::invalid_argument("settings widget " + state.def->name +
                                     " is not of the kind asked for");
     }
     return state;
 }
 
-const SettingsModel::State& SettingsModel::At(std::string_view name, WidgetKind kind) const {
-    return const_cast<SettingsModel*>(this)->At(name, kind);
+const SettingsModel::State& SettingsModel::At(SettingId id, WidgetKind kind) const {
+    return const_cast<SettingsModel*>(this)->At(id, kind);
 }
 
-std::string SettingsModel::Text(std::string_view name) const {
-    return At(name, WidgetKind::Edit).text;
+std::string SettingsModel::Text(SettingId id) const {
+    return At(id, WidgetKind::Edit).text;
 }
 
-void SettingsModel::SetText(std::string_view name, const std::string& text) {
-    State& state = At(name, WidgetKind::Edit);
+void SettingsModel::SetText(SettingId id, const std::string& text) {
+    State& state = At(id, WidgetKind::Edit);
     if (state.text == text) {
         return;  // no change, no change reaction
     }
     state.text = text;
-    RunTextChangeReaction(*this, name, showMessage_);
+    RunTextChangeReaction(*this, id, showMessage_);
 }
 
-int SettingsModel::ItemIndex(std::string_view name) const {
-    return At(name, WidgetKind::List).index;
+int SettingsModel::ItemIndex(SettingId id) const {
+    return At(id, WidgetKind::List).index;
 }
 
-void SettingsModel::SetItemIndex(std::string_view name, int index) {
-    State& state = At(name, WidgetKind::List);
+void SettingsModel::SetItemIndex(SettingId id, int index) {
+    State& state = At(id, WidgetKind::List);
     state.index = index >= 0 && static_cast<std::size_t>(index) < state.items.size() ? index : -1;
 }
 
-std::vector<std::string> SettingsModel::Items(std::string_view name) const {
-    return At(name, WidgetKind::List).items;
+std::vector<std::string> SettingsModel::Items(SettingId id) const {
+    return At(id, WidgetKind::List).items;
 }
 
-void SettingsModel::SetItems(std::string_view name, const std::vector<std::string>& items) {
-    State& state = At(name, WidgetKind::List);
+void SettingsModel::SetItems(SettingId id, const std::vector<std::string>& items) {
+    State& state = At(id, WidgetKind::List);
     state.items = items;
     state.index = -1;
 }
 
-bool SettingsModel::Checked(std::string_view name) const {
-    return At(name, WidgetKind::CheckBox).checked;
+bool SettingsModel::Checked(SettingId id) const {
+    return At(id, WidgetKind::CheckBox).checked;
 }
 
-void SettingsModel::SetChecked(std::string_view name, bool checked) {
-    State& state = At(name, WidgetKind::CheckBox);
+void SettingsModel::SetChecked(SettingId id, bool checked) {
+    State& state = At(id, WidgetKind::CheckBox);
     if (state.checked == checked) {
         return;
     }
     state.checked = checked;
-    RunClickReaction(*this, name);
+    RunClickReaction(*this, id);
 }
 
-TimeOfDay SettingsModel::Time(std::string_view name) const {
-    return At(name, WidgetKind::TimePicker).time;
+TimeOfDay SettingsModel::Time(SettingId id) const {
+    return At(id, WidgetKind::TimePicker).time;
 }
 
-void SettingsModel::SetTime(std::string_view name, TimeOfDay time) {
-    At(name, WidgetKind::TimePicker).time = time;
+void SettingsModel::SetTime(SettingId id, TimeOfDay time) {
+    At(id, WidgetKind::TimePicker).time = time;
 }
 
-bool SettingsModel::Enabled(std::string_view name) const {
-    return Any(name).enabled;
+bool SettingsModel::Enabled(SettingId id) const {
+    return Any(id).enabled;
 }
 
-void SettingsModel::SetEnabled(std::string_view name, bool enabled) {
-    Any(name).enabled = enabled;
+void SettingsModel::SetEnabled(SettingId id, bool enabled) {
+    Any(id).enabled = enabled;
 }
 
-void SettingsModel::ChooseItem(std::string_view name, int index) {
-    if (!Enabled(name)) {
+void SettingsModel::ChooseItem(SettingId id, int index) {
+    if (!Enabled(id)) {
         return;
     }
-    SetItemIndex(name, index);
-    RunListChangeReaction(*this, name);
+    SetItemIndex(id, index);
+    RunListChangeReaction(*this, id);
 }
 
-void SettingsModel::TypeKey(std::string_view name, char32_t key) {
-    State& state = At(name, WidgetKind::Edit);
+void SettingsModel::TypeKey(SettingId id, char32_t key) {
+    State& state = At(id, WidgetKind::Edit);
     if (!state.enabled || state.def->kind == WidgetKind::ReadOnlyEdit ||
         !AcceptsKey(state.def->filter, key, state.text)) {
         return;
@@ -142,20 +138,20 @@ void SettingsModel::TypeKey(std::string_view name, char32_t key) {
         }
         characters.push_back(key);
     }
-    SetText(name, EncodeUtf8(characters));
+    SetText(id, EncodeUtf8(characters));
 }
 
-void SettingsModel::TypeText(std::string_view name, std::string_view keys) {
+void SettingsModel::TypeText(SettingId id, std::string_view keys) {
     for (const char32_t key : DecodeUtf8(keys)) {
-        TypeKey(name, key);
+        TypeKey(id, key);
     }
 }
 
-void SettingsModel::Click(std::string_view name) {
-    if (!Enabled(name)) {
+void SettingsModel::Click(SettingId id) {
+    if (!Enabled(id)) {
         return;
     }
-    SetChecked(name, !Checked(name));
+    SetChecked(id, !Checked(id));
 }
 
 }  // namespace lgcset::settings

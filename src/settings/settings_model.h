@@ -4,7 +4,6 @@
 // code runs nothing, choosing it as a user does runs the list's change reaction).
 #pragma once
 
-#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,32 +19,50 @@ public:
     // showMessage receives the messages of the reactions; it may be empty.
     explicit SettingsModel(ShowMessageFn showMessage = {});
 
-    // A name that the settings table does not hold throws std::invalid_argument, and so
-    // does asking an edit box for a check state or the like: that is a programming error.
-    std::string Text(std::string_view name) const override;
-    void SetText(std::string_view name, const std::string& text) override;
-    int ItemIndex(std::string_view name) const override;
+    // An identifier that the settings table does not hold throws std::invalid_argument, and
+    // so does asking an edit box for a check state or the like: that is a programming error.
+    std::string Text(SettingId id) const override;
+    void SetText(SettingId id, const std::string& text) override;
+    int ItemIndex(SettingId id) const override;
     // An index outside the items leaves no item selected.
-    void SetItemIndex(std::string_view name, int index) override;
-    std::vector<std::string> Items(std::string_view name) const override;
-    void SetItems(std::string_view name, const std::vector<std::string>& items) override;
-    bool Checked(std::string_view name) const override;
-    void SetChecked(std::string_view name, bool checked) override;
-    TimeOfDay Time(std::string_view name) const override;
-    void SetTime(std::string_view name, TimeOfDay time) override;
-    bool Enabled(std::string_view name) const override;
-    void SetEnabled(std::string_view name, bool enabled) override;
+    void SetItemIndex(SettingId id, int index) override;
+    std::vector<std::string> Items(SettingId id) const override;
+    void SetItems(SettingId id, const std::vector<std::string>& items) override;
+    bool Checked(SettingId id) const override;
+    void SetChecked(SettingId id, bool checked) override;
+    TimeOfDay Time(SettingId id) const override;
+    void SetTime(SettingId id, TimeOfDay time) override;
+    bool Enabled(SettingId id) const override;
+    void SetEnabled(SettingId id, bool enabled) override;
+    using SettingsView::Checked;
+    using SettingsView::Enabled;
+    using SettingsView::ItemIndex;
+    using SettingsView::Items;
+    using SettingsView::SetChecked;
+    using SettingsView::SetEnabled;
+    using SettingsView::SetItemIndex;
+    using SettingsView::SetItems;
+    using SettingsView::SetText;
+    using SettingsView::SetTime;
+    using SettingsView::Text;
+    using SettingsView::Time;
 
     // What the user does. ChooseItem selects an item and runs the list's change reaction.
     // TypeKey passes one character through the box's key filter and, when accepted,
     // appends it (Backspace removes the last character) within the box's maximum length.
     // Both act on enabled widgets only, like a user can.
-    void ChooseItem(std::string_view name, int index);
-    void TypeKey(std::string_view name, char32_t key);
-    void TypeText(std::string_view name, std::string_view keys);
-    void Click(std::string_view name);
+    void ChooseItem(SettingId id, int index);
+    void TypeKey(SettingId id, char32_t key);
+    void TypeText(SettingId id, std::string_view keys);
+    void Click(SettingId id);
+    void ChooseItem(std::string_view name, int index) { ChooseItem(SettingNamed(name), index); }
+    void TypeKey(std::string_view name, char32_t key) { TypeKey(SettingNamed(name), key); }
+    void TypeText(std::string_view name, std::string_view keys) {
+        TypeText(SettingNamed(name), keys);
+    }
+    void Click(std::string_view name) { Click(SettingNamed(name)); }
 
-private:
+  private:
     struct State {
         const WidgetSpec* def = nullptr;
         std::string text;
@@ -55,12 +72,12 @@ private:
         TimeOfDay time{};
         bool enabled = true;
     };
-    State& At(std::string_view name, WidgetKind kind);
-    const State& At(std::string_view name, WidgetKind kind) const;
-    State& Any(std::string_view name);
-    const State& Any(std::string_view name) const;
+    State& At(SettingId id, WidgetKind kind);
+    const State& At(SettingId id, WidgetKind kind) const;
+    State& Any(SettingId id);
+    const State& Any(SettingId id) const;
 
-    std::map<std::string, State, std::less<>> widgets_;
+    std::vector<State> widgets_;  // in the order of the settings table
     ShowMessageFn showMessage_;
 };
 

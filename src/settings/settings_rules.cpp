@@ -13,9 +13,9 @@ constexpr int kScheduleCount = 4;
 
 // Schedule k (1..3) checked or not decides whether schedule k + 1 is available.
 void ScheduleClick(SettingsView& view, int k) {
-    const std::string next = ScheduleCheckName(k + 1);
-    const std::string nextTime = ScheduleTimeName(k + 1);
-    if (view.Checked(ScheduleCheckName(k))) {
+    const SettingId next{Setting::ScheduleEnabled, k + 1};
+    const SettingId nextTime{Setting::ScheduleTime, k + 1};
+    if (view.Checked({Setting::ScheduleEnabled, k})) {
         view.SetEnabled(next, true);
         view.SetEnabled(nextTime, true);
     } else {
@@ -28,19 +28,19 @@ void ScheduleClick(SettingsView& view, int k) {
 }  // namespace
 
 void cb_pdatChange(SettingsView& view) {
-    const int mode = view.ItemIndex("cb_pdat");
+    const int mode = view.ItemIndex(Setting::ReportMode);
     if (mode == 0) {
-        view.SetEnabled("edt1", true);
+        view.SetEnabled(Setting::ReportInterval, true);
         for (int k = 1; k <= kScheduleCount; ++k) {
-            view.SetEnabled(ScheduleCheckName(k), false);
-            view.SetChecked(ScheduleCheckName(k), false);
-            view.SetEnabled(ScheduleTimeName(k), false);
+            view.SetEnabled({Setting::ScheduleEnabled, k}, false);
+            view.SetChecked({Setting::ScheduleEnabled, k}, false);
+            view.SetEnabled({Setting::ScheduleTime, k}, false);
         }
     } else if (mode == 1) {
-        view.SetEnabled("edt1", false);
+        view.SetEnabled(Setting::ReportInterval, false);
         for (int k = 1; k <= kScheduleCount; ++k) {
-            view.SetEnabled(ScheduleCheckName(k), k == 1);
-            view.SetEnabled(ScheduleTimeName(k), k == 1);
+            view.SetEnabled({Setting::ScheduleEnabled, k}, k == 1);
+            view.SetEnabled({Setting::ScheduleTime, k}, k == 1);
         }
     }
 }
@@ -56,18 +56,18 @@ void CheckBox4Click(SettingsView& view) {
 }
 
 void cbb_gprsupmodeChange(SettingsView& view) {
-    const int mode = view.ItemIndex("cbb_gprsupmode");
+    const int mode = view.ItemIndex(Setting::UploadMode);
     if (mode == 0) {
-        view.SetEnabled("edt_gprstimeup", true);
-        view.SetEnabled("dtp_gprspointup", false);
+        view.SetEnabled(Setting::UploadTimer, true);
+        view.SetEnabled(Setting::UploadTime, false);
     } else if (mode == 1) {
-        view.SetEnabled("edt_gprstimeup", false);
-        view.SetEnabled("dtp_gprspointup", true);
+        view.SetEnabled(Setting::UploadTimer, false);
+        view.SetEnabled(Setting::UploadTime, true);
     }
 }
 
 void edt_gprstimeupChange(SettingsView& view, const ShowMessageFn& showMessage) {
-    const std::string text = view.Text("edt_gprstimeup");
+    const std::string text = view.Text(Setting::UploadTimer);
     const auto minutes = ToInteger(text);
     if (!minutes || *minutes <= kUploadTimerLimit) {
         return;
@@ -80,26 +80,23 @@ void edt_gprstimeupChange(SettingsView& view, const ShowMessageFn& showMessage) 
         return;  // cannot happen for a decimal above 1440, but never loop on it
     }
     characters.erase(characters.begin() + 3);
-    view.SetText("edt_gprstimeup", EncodeUtf8(characters));
+    view.SetText(Setting::UploadTimer, EncodeUtf8(characters));
 }
 
-bool RunClickReaction(SettingsView& view, std::string_view checkBox) {
-    if (checkBox == "CheckBox2") {
-        CheckBox2Click(view);
-    } else if (checkBox == "CheckBox3") {
-        CheckBox3Click(view);
-    } else if (checkBox == "CheckBox4") {
-        CheckBox4Click(view);
-    } else {
+bool RunClickReaction(SettingsView& view, SettingId checkBox) {
+    // The last schedule has no next one to make available.
+    if (checkBox.what != Setting::ScheduleEnabled || checkBox.row < 1 ||
+        checkBox.row >= kScheduleCount) {
         return false;
     }
+    ScheduleClick(view, checkBox.row);
     return true;
 }
 
-bool RunListChangeReaction(SettingsView& view, std::string_view list) {
-    if (list == "cb_pdat") {
+bool RunListChangeReaction(SettingsView& view, SettingId list) {
+    if (list == Setting::ReportMode) {
         cb_pdatChange(view);
-    } else if (list == "cbb_gprsupmode") {
+    } else if (list == Setting::UploadMode) {
         cbb_gprsupmodeChange(view);
     } else {
         return false;
@@ -107,9 +104,8 @@ bool RunListChangeReaction(SettingsView& view, std::string_view list) {
     return true;
 }
 
-bool RunTextChangeReaction(SettingsView& view, std::string_view edit,
-                           const ShowMessageFn& showMessage) {
-    if (edit != "edt_gprstimeup") {
+bool RunTextChangeReaction(SettingsView& view, SettingId edit, const ShowMessageFn& showMessage) {
+    if (edit != Setting::UploadTimer) {
         return false;
     }
     edt_gprstimeupChange(view, showMessage);

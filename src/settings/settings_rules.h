@@ -37,11 +37,10 @@ void cbb_gprsupmodeChange(SettingsView& view);
 // shorter text back through the view runs this check again.
 void edt_gprstimeupChange(SettingsView& view, const ShowMessageFn& showMessage);
 
-// Dispatch by widget name, for views that route their widgets' events here. Each returns
+// Dispatch by setting, for views that route their widgets' events here. Each returns
 // false when the widget has no such reaction.
-bool RunClickReaction(SettingsView& view, std::string_view checkBox);
-bool RunListChangeReaction(SettingsView& view, std::string_view list);
-bool RunTextChangeReaction(SettingsView& view, std::string_view edit,
-                           const ShowMessageFn& showMessage);
+bool RunClickReaction(SettingsView& view, SettingId checkBox);
+bool RunListChangeReaction(SettingsView& view, SettingId list);
+bool RunTextChangeReaction(SettingsView& view, SettingId edit, const ShowMessageFn& showMessage);
 
 }  // namespace lgcset::settings

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <stdexcept>
 #include <string>
+#include <unordered_map>
 
 namespace lgcset::settings {
 namespace {
@@ -18,6 +20,14 @@ std::string WithNumber(std::string text, int n) {
     return text;
 }
 
+// The schedules' widgets are numbered on from the GPS box and the first date pickers.
+std::string ScheduleCheckName(int k) {
+    return "CheckBox" + std::to_string(k + 1);
+}
+std::string ScheduleTimeName(int k) {
+    return "DateTimePicker" + std::to_string(k + 4);
+}
+
 // One entry per row n, generated from a template whose texts carry "{N}". The template's
 // profile position is that of row 1; each further row's key comes profileStride later.
 void AppendRow(std::vector<WidgetSpec>& table, const WidgetSpec& rowTemplate, int n,
@@ -29,13 +39,14 @@ void AppendRow(std::vector<WidgetSpec>& table, const WidgetSpec& rowTemplate, in
     def.profileSection = WithNumber(def.profileSection, n);
     def.profileKey = WithNumber(def.profileKey, n);
     def.group = std::string(group);
-    def.row = n;
+    def.id.row = n;
     table.push_back(std::move(def));
 }
 
-WidgetSpec Edit(std::string name, std::string caption, int maxLength, std::string defaultText,
-                KeyFilter filter, std::string section, std::string key) {
+WidgetSpec Edit(SettingId id, std::string name, std::string caption, int maxLength,
+                std::string defaultText, KeyFilter filter, std::string section, std::string key) {
     WidgetSpec def;
+    def.id = id;
     def.name = std::move(name);
     def.kind = WidgetKind::Edit;
     def.caption = std::move(caption);
@@ -47,9 +58,10 @@ WidgetSpec Edit(std::string name, std::string caption, int maxLength, std::strin
     return def;
 }
 
-WidgetSpec List(std::string name, std::string caption, std::vector<std::string> items,
+WidgetSpec List(SettingId id, std::string name, std::string caption, std::vector<std::string> items,
                 int defaultIndex, std::string section, std::string key) {
     WidgetSpec def;
+    def.id = id;
     def.name = std::move(name);
     def.kind = WidgetKind::List;
     def.caption = std::move(caption);
@@ -60,9 +72,10 @@ WidgetSpec List(std::string name, std::string caption, std::vector<std::string> 
     return def;
 }
 
-WidgetSpec Check(std::string name, std::string caption, std::string checkText, std::string section,
-                 std::string key) {
+WidgetSpec Check(SettingId id, std::string name, std::string caption, std::string checkText,
+                 std::string section, std::string key) {
     WidgetSpec def;
+    def.id = id;
     def.name = std::move(name);
     def.kind = WidgetKind::CheckBox;
     def.caption = std::move(caption);
@@ -72,8 +85,10 @@ WidgetSpec Check(std::string name, std::string caption, std::string checkText, s
     return def;
 }
 
-WidgetSpec Time(std::string name, std::string caption, std::string section, std::string key) {
+WidgetSpec Time(SettingId id, std::string name, std::string caption, std::string section,
+                std::string key) {
     WidgetSpec def;
+    def.id = id;
     def.name = std::move(name);
     def.kind = WidgetKind::TimePicker;
     def.caption = std::move(caption);
@@ -107,82 +122,98 @@ void Append(std::vector<WidgetSpec>& table, WidgetSpec def, std::string_view gro
 void AppendSystemGroup(std::vector<WidgetSpec>& t) {
     const auto g = kSystemGroup;
     Append(t,
-           Keyed(27, List("cbb_timemode", "Time Adjustment method", {"Manual", "Auto"}, 1, "OTHER",
-                          "timemode")),
+           Keyed(27, List(Setting::TimeAdjustment, "cbb_timemode", "Time Adjustment method",
+                          {"Manual", "Auto"}, 1, "OTHER", "timemode")),
            g);
     Append(t,
-           Keyed(28, Edit("edt_tel_my", "Device SIM card No.", 20, "", KeyFilter::Tel, "OTHER",
-                          "mytel")),
+           Keyed(28, Edit(Setting::SimNumber, "edt_tel_my", "Device SIM card No.", 20, "",
+                          KeyFilter::Tel, "OTHER", "mytel")),
            g);
     Append(t,
-           Keyed(29, Edit("edt_pwd", "Device Password", 4, "8604", KeyFilter::Adt, "OTHER", "pwd")),
+           Keyed(29, Edit(Setting::DevicePassword, "edt_pwd", "Device Password", 4, "8604",
+                          KeyFilter::Adt, "OTHER", "pwd")),
            g);
-    Append(t, Keyed(30, Edit("edt_id", "Device ID:", 15, "", KeyFilter::Adt, "OTHER", "devid")), g);
     Append(t,
-           Keyed(31, WithHint(Edit("edt_rec_time", "Log interval timer", 3, "5", KeyFilter::RecTime,
-                                   "OTHER", "rectime"),
+           Keyed(30, Edit(Setting::DeviceId, "edt_id", "Device ID:", 15, "", KeyFilter::Adt,
+                          "OTHER", "devid")),
+           g);
+    Append(t,
+           Keyed(31, WithHint(Edit(Setting::LogInterval, "edt_rec_time", "Log interval timer", 3,
+                                   "5", KeyFilter::RecTime, "OTHER", "rectime"),
                               "(0,5--255)mins")),
-           g);
-    Append(t, Keyed(32, Check("CheckBox1", "", "GPS enable", "OTHER", "GPRSenable")), g);
-    Append(t, Keyed(40, Check("chk1", "", "PIN Verification", "PIN", "pinverify")), g);
-    Append(t,
-           Keyed(41, Edit("edt_PinCode", "PIN code", 6, "8604", KeyFilter::Adt, "PIN", "pincode")),
-           g);
-    Append(t,
-           Keyed(33, Edit("edt_GprsFailTel", "Receiver number when GPRS connection failure", 20, "",
-                          KeyFilter::Tel, "GPRSalarmtel", "failurereport")),
            g);
     Append(
         t,
-        Keyed(35, List("cb_pdat", "SMS Report type", {"Timer", "Schedule"}, 0, "OTHER", "upmode")),
+        Keyed(32, Check(Setting::GpsEnable, "CheckBox1", "", "GPS enable", "OTHER", "GPRSenable")),
         g);
-    // Written in section "other": names match without regard to case, so it joins [OTHER].
     Append(t,
-           Keyed(34, Edit("edit9", "SMS Report No.", 20, "", KeyFilter::Tel, "other", "uploadtel")),
+           Keyed(40, Check(Setting::PinVerification, "chk1", "", "PIN Verification", "PIN",
+                           "pinverify")),
            g);
     Append(t,
-           Keyed(42, WithHint(Edit("edt1", "Report interval time", 3, "24", KeyFilter::Adt,
-                                   "uploading", "timealarm"),
+           Keyed(41, Edit(Setting::PinCode, "edt_PinCode", "PIN code", 6, "8604", KeyFilter::Adt,
+                          "PIN", "pincode")),
+           g);
+    Append(t,
+           Keyed(33, Edit(Setting::GprsFailureNumber, "edt_GprsFailTel",
+                          "Receiver number when GPRS connection failure", 20, "", KeyFilter::Tel,
+                          "GPRSalarmtel", "failurereport")),
+           g);
+    Append(t,
+           Keyed(35, List(Setting::ReportMode, "cb_pdat", "SMS Report type", {"Timer", "Schedule"},
+                          0, "OTHER", "upmode")),
+           g);
+    // Written in section "other": names match without regard to case, so it joins [OTHER].
+    Append(t,
+           Keyed(34, Edit(Setting::ReportNumber, "edit9", "SMS Report No.", 20, "", KeyFilter::Tel,
+                          "other", "uploadtel")),
+           g);
+    Append(t,
+           Keyed(42, WithHint(Edit(Setting::ReportInterval, "edt1", "Report interval time", 3, "24",
+                                   KeyFilter::Adt, "uploading", "timealarm"),
                               "(0--999)hours")),
            g);
     for (int k = 1; k <= 4; ++k) {
+        Append(
+            t,
+            Keyed(42 + k, Disabled(Check({Setting::ScheduleEnabled, k}, ScheduleCheckName(k),
+                                         "Schedule " + std::to_string(k) + ":", "enable",
+                                         "fixedpointtime", "time" + std::to_string(k) + "open"))),
+            g);
         Append(t,
-               Keyed(42 + k, Disabled(Check(
-                                 ScheduleCheckName(k), "Schedule " + std::to_string(k) + ":",
-                                 "enable", "fixedpointtime", "time" + std::to_string(k) + "open"))),
-               g);
-        Append(t,
-               Keyed(46 + k, Disabled(Time(ScheduleTimeName(k), "", "fixedpointtime",
-                                           "time" + std::to_string(k) + "time"))),
+               Keyed(46 + k, Disabled(Time({Setting::ScheduleTime, k}, ScheduleTimeName(k), "",
+                                           "fixedpointtime", "time" + std::to_string(k) + "time"))),
                g);
     }
     Append(t,
-           Keyed(36, WithHint(Edit("edt_relay_time", "Relay working time when dial-in", 4, "10",
-                                   KeyFilter::Pwd, "OTHER", "relaytime"),
+           Keyed(36, WithHint(Edit(Setting::DialInRelayTime, "edt_relay_time",
+                                   "Relay working time when dial-in", 4, "10", KeyFilter::Pwd,
+                                   "OTHER", "relaytime"),
                               "(1--9999)sec")),
            g);
     Append(t,
-           Keyed(37, List("cbb_gprsupmode", "GPRS Data upload", {"Timer", "Schedule"}, 0, "OTHER",
-                          "gprsupmode")),
+           Keyed(37, List(Setting::UploadMode, "cbb_gprsupmode", "GPRS Data upload",
+                          {"Timer", "Schedule"}, 0, "OTHER", "gprsupmode")),
            g);
     Append(t,
-           Keyed(38, WithHint(Edit("edt_gprstimeup", "Data Upload Timer", 4, "", KeyFilter::Adt,
-                                   "OTHER", "gprstimeup"),
+           Keyed(38, WithHint(Edit(Setting::UploadTimer, "edt_gprstimeup", "Data Upload Timer", 4,
+                                   "", KeyFilter::Adt, "OTHER", "gprstimeup"),
                               "(minutes)", "mins")),
            g);
     Append(t,
-           Keyed(39,
-                 Disabled(Time("dtp_gprspointup", "Data Upload Schedule", "OTHER", "gprspointup"))),
+           Keyed(39, Disabled(Time(Setting::UploadTime, "dtp_gprspointup", "Data Upload Schedule",
+                                   "OTHER", "gprspointup"))),
            g);
 }
 
 void AppendNumbersGroup(std::vector<WidgetSpec>& t) {
     // A profile holds the six numbers first, then the two codes of each number in turn.
     const std::array rowTemplates{
-        Keyed(2, Edit("edt_tel{N}", "No.{N}", 20, "", KeyFilter::Tel, "TEL", "tel{N}")),
-        Keyed(8,
-              List("cbb_tel{N}_f1", "Code1", {"SMS & Call", "SMS only"}, 0, "TEL", "tel{N}_fun1")),
-        Keyed(9, List("cbb_tel{N}_f2", "Code2",
+        Keyed(2, Edit(Setting::Number, "edt_tel{N}", "No.{N}", 20, "", KeyFilter::Tel, "TEL",
+                      "tel{N}")),
+        Keyed(8, List(Setting::NumberCode1, "cbb_tel{N}_f1", "Code1", {"SMS & Call", "SMS only"}, 0,
+                      "TEL", "tel{N}_fun1")),
+        Keyed(9, List(Setting::NumberCode2, "cbb_tel{N}_f2", "Code2",
                       {"Return Status SMS", "Switch Relay", "GPRS Connecting", "Reboot Device"}, 0,
                       "TEL", "tel{N}_fun2")),
     };
@@ -197,33 +228,38 @@ void AppendNumbersGroup(std::vector<WidgetSpec>& t) {
 void AppendGprsGroup(std::vector<WidgetSpec>& t) {
     const auto g = kGprsGroup;
     Append(t,
-           Keyed(20, WithHint(Edit("edt_ip1", "Target Server IP(DNS)", 32, "", KeyFilter::None,
-                                   "GPRS", "ip1"),
+           Keyed(20, WithHint(Edit(Setting::ServerAddress, "edt_ip1", "Target Server IP(DNS)", 32,
+                                   "", KeyFilter::None, "GPRS", "ip1"),
                               "(Max. 32)")),
            g);
+    Append(
+        t,
+        Keyed(21, WithHint(Edit(Setting::SubServerAddress, "edt_ip2", "Target Sub-server IP(DNS)",
+                                32, "", KeyFilter::None, "GPRS", "ip2"),
+                           "(Max. 32)")),
+        g);
     Append(t,
-           Keyed(21, WithHint(Edit("edt_ip2", "Target Sub-server IP(DNS)", 32, "", KeyFilter::None,
-                                   "GPRS", "ip2"),
-                              "(Max. 32)")),
-           g);
-    Append(t,
-           Keyed(22, WithHint(Edit("edt_port", "Port:", 0, "8000", KeyFilter::Adt, "GPRS", "port"),
+           Keyed(22, WithHint(Edit(Setting::ServerPort, "edt_port", "Port:", 0, "8000",
+                                   KeyFilter::Adt, "GPRS", "port"),
                               "(1~65535)")),
            g);
-    Append(t, Keyed(23, List("cbb_mode", "Protocol:", {"TCP", "UDP"}, 0, "GPRS", "mode")), g);
     Append(t,
-           Keyed(24, WithHint(Edit("edt_apn", "Access Point Name", 32, "", KeyFilter::None, "GPRS",
-                                   "apn"),
+           Keyed(23, List(Setting::Protocol, "cbb_mode", "Protocol:", {"TCP", "UDP"}, 0, "GPRS",
+                          "mode")),
+           g);
+    Append(t,
+           Keyed(24, WithHint(Edit(Setting::AccessPointName, "edt_apn", "Access Point Name", 32, "",
+                                   KeyFilter::None, "GPRS", "apn"),
                               "(Max. 32)")),
            g);
     Append(t,
-           Keyed(25, WithHint(Edit("edt_gprsname", "User Name", 32, "", KeyFilter::None, "GPRS",
-                                   "gprsname"),
+           Keyed(25, WithHint(Edit(Setting::GprsUser, "edt_gprsname", "User Name", 32, "",
+                                   KeyFilter::None, "GPRS", "gprsname"),
                               "(Max. 32)")),
            g);
     Append(t,
-           Keyed(26, WithHint(Edit("edt_gprspassword", "Password", 32, "", KeyFilter::None, "GPRS",
-                                   "gprspwd"),
+           Keyed(26, WithHint(Edit(Setting::GprsPassword, "edt_gprspassword", "Password", 32, "",
+                                   KeyFilter::None, "GPRS", "gprspwd"),
                               "(Max. 32)")),
            g);
 }
@@ -231,30 +267,33 @@ void AppendGprsGroup(std::vector<WidgetSpec>& t) {
 void AppendSensorGroups(std::vector<WidgetSpec>& t) {
     // A profile holds each sensor's twelve keys in a section of its own, after the system
     // keys and sensor 1 first; the positions below are sensor 1's.
-    WidgetSpec type = Keyed(51, List("cbb_sensor{N}", "Sensor{N}",
+    WidgetSpec type = Keyed(51, List(Setting::SensorType, "cbb_sensor{N}", "Sensor{N}",
                                      {"Centigrade", "Fahrenheit", "AIN"}, -1, "SENSOR{N}", "flag"));
     type.shownText = "Centigrade";
     const std::array rowTemplates{
         type,
-        Keyed(52, Edit("edt_Sensor{N}_SLow", "Ultra-low", 8, "", KeyFilter::Pwd, "SENSOR{N}",
-                       "ullimit")),
-        Keyed(53, Edit("edt_Sensor{N}_Low", "Low", 8, "", KeyFilter::Pwd, "SENSOR{N}", "llimit")),
-        Keyed(55, Edit("edt_Sensor{N}_High", "High", 8, "", KeyFilter::Pwd, "SENSOR{N}", "hlimit")),
-        Keyed(54, Edit("edt_Sensor{N}_SHigh", "Ultra-high", 8, "", KeyFilter::Pwd, "SENSOR{N}",
-                       "uhlimit")),
-        Keyed(56, Edit("edt_Sensor{N}_Relay", "Relay working time", 4, "", KeyFilter::Adt,
-                       "SENSOR{N}", "relaytime")),
-        Keyed(57,
-              Edit("edt_Sensor{N}_STP", "Step value", 2, "", KeyFilter::Adt, "SENSOR{N}", "stp")),
-        Keyed(58, Edit("edt_Sensor{N}_SP", "Alarming interval time", 3, "", KeyFilter::Adt,
-                       "SENSOR{N}", "nalarm")),
-        Keyed(59, Edit("edt_Sensor{N}_ens", "Alarming verify time", 3, "", KeyFilter::Adt,
-                       "SENSOR{N}", "contime")),
-        Keyed(60, List("cbb_sensor{N}_ain", "Analog sensor", {"NONE", "0～20mA/0～5V", "4～20mA"},
-                       0, "SENSOR{N}", "ainflag")),
-        Keyed(61,
-              Edit("edt_Sensor{N}_start", "Min.", 8, "", KeyFilter::Pwd, "SENSOR{N}", "svalue")),
-        Keyed(62, Edit("edt_Sensor{N}_end", "Max.", 8, "", KeyFilter::Pwd, "SENSOR{N}", "evalue")),
+        Keyed(52, Edit(Setting::SensorUltraLow, "edt_Sensor{N}_SLow", "Ultra-low", 8, "",
+                       KeyFilter::Pwd, "SENSOR{N}", "ullimit")),
+        Keyed(53, Edit(Setting::SensorLow, "edt_Sensor{N}_Low", "Low", 8, "", KeyFilter::Pwd,
+                       "SENSOR{N}", "llimit")),
+        Keyed(55, Edit(Setting::SensorHigh, "edt_Sensor{N}_High", "High", 8, "", KeyFilter::Pwd,
+                       "SENSOR{N}", "hlimit")),
+        Keyed(54, Edit(Setting::SensorUltraHigh, "edt_Sensor{N}_SHigh", "Ultra-high", 8, "",
+                       KeyFilter::Pwd, "SENSOR{N}", "uhlimit")),
+        Keyed(56, Edit(Setting::SensorRelayTime, "edt_Sensor{N}_Relay", "Relay working time", 4, "",
+                       KeyFilter::Adt, "SENSOR{N}", "relaytime")),
+        Keyed(57, Edit(Setting::SensorStep, "edt_Sensor{N}_STP", "Step value", 2, "",
+                       KeyFilter::Adt, "SENSOR{N}", "stp")),
+        Keyed(58, Edit(Setting::SensorAlarmInterval, "edt_Sensor{N}_SP", "Alarming interval time",
+                       3, "", KeyFilter::Adt, "SENSOR{N}", "nalarm")),
+        Keyed(59, Edit(Setting::SensorVerifyTime, "edt_Sensor{N}_ens", "Alarming verify time", 3,
+                       "", KeyFilter::Adt, "SENSOR{N}", "contime")),
+        Keyed(60, List(Setting::SensorAnalog, "cbb_sensor{N}_ain", "Analog sensor",
+                       {"NONE", "0～20mA/0～5V", "4～20mA"}, 0, "SENSOR{N}", "ainflag")),
+        Keyed(61, Edit(Setting::SensorRangeMin, "edt_Sensor{N}_start", "Min.", 8, "",
+                       KeyFilter::Pwd, "SENSOR{N}", "svalue")),
+        Keyed(62, Edit(Setting::SensorRangeMax, "edt_Sensor{N}_end", "Max.", 8, "", KeyFilter::Pwd,
+                       "SENSOR{N}", "evalue")),
     };
     for (int n = 1; n <= kSensorCount; ++n) {
         for (const auto& rowTemplate : rowTemplates) {
@@ -265,14 +304,15 @@ void AppendSensorGroups(std::vector<WidgetSpec>& t) {
 
 void AppendLoginGroup(std::vector<WidgetSpec>& t) {
     const auto g = kLoginGroup;
-    WidgetSpec model = Edit("Edit1", "Model", 0, "", KeyFilter::None, "", "");
+    WidgetSpec model = Edit(Setting::Model, "Edit1", "Model", 0, "", KeyFilter::None, "", "");
     model.kind = WidgetKind::ReadOnlyEdit;
-    WidgetSpec firmware = Edit("edt43", "Firmware", 0, "", KeyFilter::None, "", "");
+    WidgetSpec firmware =
+        Edit(Setting::Firmware, "edt43", "Firmware", 0, "", KeyFilter::None, "", "");
     firmware.kind = WidgetKind::ReadOnlyEdit;
     Append(t, std::move(model), g);
     Append(t, std::move(firmware), g);
-    WidgetSpec password = Keyed(
-        1, Edit("edt_setpwd", "Device Password", 4, "8604", KeyFilter::NumPoint, "COM", "setPwd"));
+    WidgetSpec password = Keyed(1, Edit(Setting::LoginPassword, "edt_setpwd", "Device Password", 4,
+                                        "8604", KeyFilter::NumPoint, "COM", "setPwd"));
     password.profileDefaultText = "8604";
     Append(t, std::move(password), g);
 }
@@ -297,11 +337,58 @@ const std::vector<WidgetSpec>& SettingsTable() {
     return table;
 }
 
+namespace {
+
+// Each setting's rows, in row order (one entry, row 0, for a setting that does not repeat).
+using SettingIndex = std::array<std::vector<const WidgetSpec*>, kSettingCount>;
+
+SettingIndex BuildSettingIndex() {
+    SettingIndex index;
+    for (const WidgetSpec& def : SettingsTable()) {
+        index[static_cast<std::size_t>(def.id.what)].push_back(&def);
+    }
+    return index;
+}
+
+}  // namespace
+
+const WidgetSpec& Spec(SettingId id) {
+    static const SettingIndex index = BuildSettingIndex();
+    const auto what = static_cast<std::size_t>(id.what);
+    if (what < index.size() && !index[what].empty()) {
+        const auto& rows = index[what];
+        const int at = id.row - rows.front()->id.row;  // the first row is 0 or 1
+        if (at >= 0 && static_cast<std::size_t>(at) < rows.size() &&
+            rows[static_cast<std::size_t>(at)]->id == id) {
+            return *rows[static_cast<std::size_t>(at)];
+        }
+    }
+    throw std::invalid_argument("no setting " + std::to_string(what) + " row " +
+                                std::to_string(id.row) + " in the settings table");
+}
+
+const std::string& WidgetName(SettingId id) {
+    return Spec(id).name;
+}
+
 const WidgetSpec* FindWidget(std::string_view name) {
-    const auto& table = SettingsTable();
-    const auto it = std::find_if(table.begin(), table.end(),
-                                 [&](const WidgetSpec& s) { return s.name == name; });
-    return it == table.end() ? nullptr : &*it;
+    static const std::unordered_map<std::string_view, const WidgetSpec*> byName = [] {
+        std::unordered_map<std::string_view, const WidgetSpec*> all;
+        for (const WidgetSpec& def : SettingsTable()) {
+            all.emplace(def.name, &def);
+        }
+        return all;
+    }();
+    const auto it = byName.find(name);
+    return it == byName.end() ? nullptr : it->second;
+}
+
+SettingId SettingNamed(std::string_view name) {
+    const WidgetSpec* def = FindWidget(name);
+    if (def == nullptr) {
+        throw std::invalid_argument("no settings widget named " + std::string(name));
+    }
+    return def->id;
 }
 
 const std::vector<GroupSpec>& SettingsGroups() {
@@ -338,9 +425,10 @@ const std::vector<LayoutLabel>& LayoutLabels() {
     static const std::vector<LayoutLabel> labels = [] {
         std::vector<LayoutLabel> all;
         for (int n = 1; n <= kSensorCount; ++n) {
-            all.push_back({std::string(SensorGroup(n)), "Threshold:", SensorEditName(n, "SLow")});
             all.push_back(
-                {std::string(SensorGroup(n)), "Measurement range:", SensorEditName(n, "start")});
+                {std::string(SensorGroup(n)), "Threshold:", {Setting::SensorUltraLow, n}});
+            all.push_back(
+                {std::string(SensorGroup(n)), "Measurement range:", {Setting::SensorRangeMin, n}});
         }
         return all;
     }();
@@ -354,31 +442,6 @@ std::string_view SensorGroup(int sensor) {
     return kSensorGroups[static_cast<std::size_t>(sensor - 1)];
 }
 
-std::string TelName(int n) {
-    return "edt_tel" + std::to_string(n);
-}
-std::string TelCode1Name(int n) {
-    return "cbb_tel" + std::to_string(n) + "_f1";
-}
-std::string TelCode2Name(int n) {
-    return "cbb_tel" + std::to_string(n) + "_f2";
-}
-std::string SensorTypeName(int n) {
-    return "cbb_sensor" + std::to_string(n);
-}
-std::string SensorAinName(int n) {
-    return "cbb_sensor" + std::to_string(n) + "_ain";
-}
-std::string SensorEditName(int n, std::string_view field) {
-    return "edt_Sensor" + std::to_string(n) + "_" + std::string(field);
-}
-std::string ScheduleCheckName(int k) {
-    return "CheckBox" + std::to_string(k + 1);
-}
-std::string ScheduleTimeName(int k) {
-    return "DateTimePicker" + std::to_string(k + 4);
-}
-
 std::vector<const WidgetSpec*> WidgetsOfGroup(std::string_view group) {
     std::vector<const WidgetSpec*> widgets;
     for (const auto& def : SettingsTable()) {
@@ -389,11 +452,8 @@ std::vector<const WidgetSpec*> WidgetsOfGroup(std::string_view group) {
     return widgets;
 }
 
-std::string UserCaption(const std::string& widget) {
-    const WidgetSpec* def = FindWidget(widget);
-    if (def == nullptr) {
-        return widget;
-    }
+std::string UserCaption(const WidgetSpec& widget) {
+    const WidgetSpec* def = &widget;
     // A check box without a label beside it is known by its own text.
     std::string caption = def->caption.empty() ? def->checkText : def->caption;
     if (!caption.empty() && caption.back() == ':') {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/setting_id.h"
 #include "settings/settings_view.h"
 
 namespace lgcset::settings {
@@ -30,6 +31,7 @@ enum class KeyFilter {
 };
 
 struct WidgetSpec {
+    SettingId id;       // what the widget shows
     std::string name;   // objectName of the widget
     std::string group;  // objectName of the group box that holds it
     WidgetKind kind = WidgetKind::Edit;
@@ -50,9 +52,6 @@ struct WidgetSpec {
     std::vector<std::string> items;  // lists: item texts, UTF-8
     KeyFilter filter = KeyFilter::None;
 
-    // Rows that repeat (numbers 1..6, sensors 1..4) carry their number here; 0 otherwise.
-    int row = 0;
-
     // Where the profile file keeps the value (section and key as written). The kind says
     // how the value is written: an edit box's text, a list's item index, a check box's flag,
     // a picker's time of day.
@@ -67,6 +66,11 @@ struct WidgetSpec {
 
 // The whole table, in the order of the groups and of the widgets within each group.
 const std::vector<WidgetSpec>& SettingsTable();
+
+// The entry of one setting. An identifier the table does not hold (a row beyond the
+// setting's rows, a row for a setting that does not repeat) throws std::invalid_argument.
+const WidgetSpec& Spec(SettingId id);
+const std::string& WidgetName(SettingId id);
 
 // The entry of one widget, or nullptr for a name the table does not hold.
 const WidgetSpec* FindWidget(std::string_view name);
@@ -94,7 +98,7 @@ const std::vector<TabSpec>& SettingsTabs();
 struct LayoutLabel {
     std::string group;
     std::string text;
-    std::string before;  // name of the first widget the label heads
+    SettingId before;  // the first setting the label heads
 };
 const std::vector<LayoutLabel>& LayoutLabels();
 
@@ -109,24 +113,12 @@ inline constexpr int kSensorCount = 4;
 // The group box of sensor n (1..4): GroupBox7, grp1, grp2, grp3.
 std::string_view SensorGroup(int sensor);
 
-// Names of the repeated widgets, n counted from 1.
-std::string TelName(int n);         // edt_telN
-std::string TelCode1Name(int n);    // cbb_telN_f1
-std::string TelCode2Name(int n);    // cbb_telN_f2
-std::string SensorTypeName(int n);  // cbb_sensorN
-std::string SensorAinName(int n);   // cbb_sensorN_ain
-// edt_SensorN_<field>, field one of SLow, Low, High, SHigh, Relay, STP, SP, ens, start, end.
-std::string SensorEditName(int n, std::string_view field);
-std::string ScheduleCheckName(int k);  // CheckBox2..CheckBox5 for k = 1..4
-std::string ScheduleTimeName(int k);   // DateTimePicker5..DateTimePicker8 for k = 1..4
-
 // The widgets of one group, in table order.
 std::vector<const WidgetSpec*> WidgetsOfGroup(std::string_view group);
 
 // The caption the user sees for a widget, without a trailing ':'; the widgets of an alarm
 // group name their group as well: "Ultra-low (Alarm parameters setting2)"; a check box
-// without a label beside it is known by its own text. The name itself for a widget the
-// table does not hold.
-std::string UserCaption(const std::string& widget);
+// without a label beside it is known by its own text.
+std::string UserCaption(const WidgetSpec& widget);
 
 }  // namespace lgcset::settings

@@ -7,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QTimeEdit>
-#include <stdexcept>
 #include <vector>
 
 #include "settings/settings_table.h"
@@ -83,9 +82,9 @@ QWidget* CreateTime(const WidgetSpec& def, QWidget* parent) {
 
 // ---- Placement -------------------------------------------------------------------------
 
-// Names on one line of a group: the first one's caption heads the line, the widgets sit
+// Settings on one line of a group: the first one's caption heads the line, the widgets sit
 // side by side, the last one's unit and hint follow.
-using Line = std::vector<std::string>;
+using Line = std::vector<settings::SettingId>;
 using Column = std::vector<Line>;
 
 class GroupPlacer {
@@ -143,19 +142,14 @@ class GroupPlacer {
     }
 
   private:
-    const WidgetSpec& Definition(const std::string& name) const {
-        const WidgetSpec* def = settings::FindWidget(name);
-        if (def == nullptr)
-            throw std::logic_error("settings layout names an unknown widget " + name);
-        return *def;
-    }
-    QWidget* Widget(const std::string& name) const { return widgets_.at(name); }
+    static const WidgetSpec& Definition(settings::SettingId id) { return settings::Spec(id); }
+    QWidget* Widget(settings::SettingId id) const { return widgets_.at(settings::WidgetName(id)); }
 
     // A standalone label of the table ("Threshold:") that heads this widget gets a row
     // of its own above it.
-    void PlaceHeading(const std::string& name, int& row, int column) {
+    void PlaceHeading(settings::SettingId id, int& row, int column) {
         for (const auto& label : settings::LayoutLabels()) {
-            if (label.before == name) {
+            if (label.before == id) {
                 auto* heading = new QLabel(FromUtf8(label.text), box_);
                 QFont font = heading->font();
                 font.setBold(true);
@@ -170,7 +164,7 @@ class GroupPlacer {
             grid_->addWidget(caption, row, column);
         auto* fields = new QHBoxLayout;
         fields->setSpacing(6);
-        for (const std::string& name : line) fields->addWidget(Widget(name));
+        for (const settings::SettingId id : line) fields->addWidget(Widget(id));
         const WidgetSpec& last = Definition(line.back());
         if (!last.unit.empty())
             fields->addWidget(new QLabel(FromUtf8(last.unit), box_));
@@ -199,66 +193,58 @@ class GroupPlacer {
 };
 
 void LayoutSystemGroup(QGroupBox* box, const WidgetsByName& widgets) {
-    using settings::ScheduleCheckName;
-    using settings::ScheduleTimeName;
-    Column schedules{{"cb_pdat"}, {"edit9"}, {"edt1"}};
-    for (int k = 1; k <= 4; ++k) schedules.push_back({ScheduleCheckName(k), ScheduleTimeName(k)});
+    using S = settings::Setting;
+    Column schedules{{S::ReportMode}, {S::ReportNumber}, {S::ReportInterval}};
+    for (int k = 1; k <= 4; ++k)
+        schedules.push_back({{S::ScheduleEnabled, k}, {S::ScheduleTime, k}});
     GroupPlacer(box, widgets)
         .PlaceColumns({
-            {{"cbb_timemode"},
-             {"edt_tel_my"},
-             {"edt_pwd"},
-             {"edt_id"},
-             {"edt_rec_time"},
-             {"CheckBox1"},
-             {"chk1"},
-             {"edt_PinCode"}},
+            {{S::TimeAdjustment},
+             {S::SimNumber},
+             {S::DevicePassword},
+             {S::DeviceId},
+             {S::LogInterval},
+             {S::GpsEnable},
+             {S::PinVerification},
+             {S::PinCode}},
             schedules,
-            {{"edt_GprsFailTel"},
-             {"edt_relay_time"},
-             {"cbb_gprsupmode"},
-             {"edt_gprstimeup"},
-             {"dtp_gprspointup"}},
+            {{S::GprsFailureNumber},
+             {S::DialInRelayTime},
+             {S::UploadMode},
+             {S::UploadTimer},
+             {S::UploadTime}},
         });
 }
 
 void LayoutNumbersGroup(QGroupBox* box, const WidgetsByName& widgets) {
+    using S = settings::Setting;
     std::vector<Line> rows;
     for (int n = 1; n <= settings::kNumberRows; ++n)
-        rows.push_back(
-            {settings::TelName(n), settings::TelCode1Name(n), settings::TelCode2Name(n)});
+        rows.push_back({{S::Number, n}, {S::NumberCode1, n}, {S::NumberCode2, n}});
     GroupPlacer(box, widgets).PlaceTable(rows);
 }
 
 void LayoutGprsGroup(QGroupBox* box, const WidgetsByName& widgets) {
+    using S = settings::Setting;
     GroupPlacer(box, widgets)
-        .PlaceColumns({{{"edt_ip1"},
-                        {"edt_ip2"},
-                        {"edt_port"},
-                        {"cbb_mode"},
-                        {"edt_apn"},
-                        {"edt_gprsname"},
-                        {"edt_gprspassword"}}});
+        .PlaceColumns({{{S::ServerAddress},
+                        {S::SubServerAddress},
+                        {S::ServerPort},
+                        {S::Protocol},
+                        {S::AccessPointName},
+                        {S::GprsUser},
+                        {S::GprsPassword}}});
 }
 
 void LayoutSensorGroup(QGroupBox* box, int n, const WidgetsByName& widgets) {
-    const auto edit = [n](std::string_view field) {
-        return Line{settings::SensorEditName(n, field)};
-    };
+    using S = settings::Setting;
+    const auto at = [n](S setting) { return Line{{setting, n}}; };
     GroupPlacer(box, widgets, kNarrowGroupWrap)
         .PlaceColumns({
-            {{settings::SensorTypeName(n)},
-             edit("SLow"),
-             edit("Low"),
-             edit("High"),
-             edit("SHigh"),
-             edit("SP")},
-            {{settings::SensorAinName(n)},
-             edit("start"),
-             edit("end"),
-             edit("Relay"),
-             edit("STP"),
-             edit("ens")},
+            {at(S::SensorType), at(S::SensorUltraLow), at(S::SensorLow), at(S::SensorHigh),
+             at(S::SensorUltraHigh), at(S::SensorAlarmInterval)},
+            {at(S::SensorAnalog), at(S::SensorRangeMin), at(S::SensorRangeMax),
+             at(S::SensorRelayTime), at(S::SensorStep), at(S::SensorVerifyTime)},
         });
 }
 

@@ -33,6 +33,7 @@
 #include "ui/message_box.h"
 #include "ui/others_tab_fields.h"
 #include "ui/port_combo_box.h"
+#include "ui/relay_widgets_view.h"
 #include "ui/settings_widgets.h"
 #include "ui/status_panels.h"
 #include "ui/status_texts.h"
@@ -120,6 +121,7 @@ Tfrm_mset::Tfrm_mset(QWidget* parent)
     BuildTimers();
     BuildFileDialogs();
     settingsView_ = std::make_unique<WidgetSettingsView>(this);
+    relayWidgets_ = std::make_unique<RelayWidgetsView>(this);
     BuildSession();
     BuildHistoryQuery();
 
@@ -788,11 +790,11 @@ void Tfrm_mset::edt_gprstimeupChange() {
 }
 
 void Tfrm_mset::ComboBox1Change() {
-    data::ComboBox1Change(Settings());
+    data::ComboBox1Change(*relayWidgets_);
 }
 
 void Tfrm_mset::Edit12Change() {
-    data::Edit12Change(Settings());
+    data::Edit12Change(*relayWidgets_);
 }
 
 }  // namespace lgcset::ui

@@ -59,6 +59,7 @@ class QTimer;
 
 namespace lgcset::data {
 struct HistoryChartData;
+class RelayWidgets;
 }
 
 namespace lgcset::ui {
@@ -479,6 +480,7 @@ class Tfrm_mset : public QWidget,
     std::unique_ptr<MessageBoxes> ownBoxes_;
     MessageBoxes* boxes_ = nullptr;
     std::unique_ptr<WidgetSettingsView> settingsView_;
+    std::unique_ptr<data::RelayWidgets> relayWidgets_;
 
     // Demo mode's line (the simulated logger inside the program) and the name it is listed
     // under; the serial port serves every other name.

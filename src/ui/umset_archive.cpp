@@ -157,7 +157,7 @@ void Tfrm_mset::ArchivePending(const std::string& deviceId) {
     while (status.ok() && archived < pending.size()) {
         const PendingArchive& transfer = pending[archived];
         const jobs::DownloadOrigin origin{
-            {deviceId, Settings().Text("Edit1")}, Settings().Text("edt43"), transfer.rangeFrom,
+            {deviceId, Settings().Text(settings::Setting::Model)}, Settings().Text(settings::Setting::Firmware), transfer.rangeFrom,
             transfer.rangeTo, session_->CurrentLink() ? session_->CurrentLink()->Name() : ""};
         const archive::AddResult added = opened.store->Add(
             jobs::DownloadRecord(origin, jobs::SavedFilesOf(transfer.exported)), transfer.records);

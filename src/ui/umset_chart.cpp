@@ -34,10 +34,10 @@ void Tfrm_mset::btn_chartClick() {
     // a profile.
     if (transferRecords_) {
         const settings::SettingsView& view = Settings();
-        const std::string model = view.Text("Edit1");
+        const std::string model = view.Text(settings::Setting::Model);
         chartWindow_->SetLogger(QString::fromStdString(model),
-                                QString::fromStdString(view.Text("edt43")),
-                                QString::fromStdString(view.Text("edt_id")));
+                                QString::fromStdString(view.Text(settings::Setting::Firmware)),
+                                QString::fromStdString(view.Text(settings::Setting::DeviceId)));
         chartWindow_->ShowRecords(
             transferRecords_, transferChartSource_, transferCsv_,
             analysis::SetupsFromSettings(view, settings::LayoutForModel(model)),

@@ -67,8 +67,8 @@ exports::ExportManifest Tfrm_mset::ExportOrigin() {
     exports::ExportManifest origin;
     origin.program = "lgcset";
     origin.version = kVersion;
-    origin.model = Settings().Text("Edit1");
-    origin.firmware = Settings().Text("edt43");
+    origin.model = Settings().Text(settings::Setting::Model);
+    origin.firmware = Settings().Text(settings::Setting::Firmware);
     origin.rangeFrom = DateTimePicker1->date().toString(Qt::ISODate).toStdString();
     origin.rangeTo = DateTimePicker2->date().toString(Qt::ISODate).toStdString();
     if (historyEndReason_) {

@@ -116,7 +116,7 @@ void Tfrm_mset::btn_setcurtimeClick() {
 // ---- Relay test -------------------------------------------------------------------------
 
 void Tfrm_mset::Button3Click() {
-    const data::RelayFieldsRead read = data::ReadRelayTestFields(Settings());
+    const data::RelayFieldsRead read = data::ReadRelayTestFields(*relayWidgets_);
     if (!read.request) {
         ShowMessage(read.refusal);
         return;

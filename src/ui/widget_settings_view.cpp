@@ -6,23 +6,24 @@
 #include <QTimeEdit>
 #include <stdexcept>
 
+#include "settings/settings_table.h"
 #include "ui/filtered_line_edit.h"
 
 namespace lgcset::ui {
 
-// A name that is not a widget of the expected kind is a fault of the caller, not of the
+// A setting whose widget is not of the expected kind is a fault of the caller, not of the
 // user's data: it is reported loudly instead of reading as an empty value.
 //
 // A search of the window's tree per access would cost more than the page codec itself (a
 // page read touches a hundred widgets), so each widget found is remembered by its name.
 template <typename W>
-W* WidgetSettingsView::Find(std::string_view name) const {
-    const std::string key(name);
+W* WidgetSettingsView::Find(settings::SettingId id) const {
+    const std::string& key = settings::WidgetName(id);
     const auto known = found_.find(key);
     if (known != found_.end() && !known->second.isNull())
         if (W* widget = qobject_cast<W*>(known->second.data()))
             return widget;
-    const QString objectName = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    const QString objectName = QString::fromStdString(key);
     W* widget = root_->findChild<W*>(objectName);
     if (widget == nullptr)
         throw std::invalid_argument("no settings widget named " + key);
@@ -30,66 +31,66 @@ W* WidgetSettingsView::Find(std::string_view name) const {
     return widget;
 }
 
-std::string WidgetSettingsView::Text(std::string_view name) const {
-    return Find<QLineEdit>(name)->text().toStdString();
+std::string WidgetSettingsView::Text(settings::SettingId id) const {
+    return Find<QLineEdit>(id)->text().toStdString();
 }
 
-void WidgetSettingsView::SetText(std::string_view name, const std::string& text) {
+void WidgetSettingsView::SetText(settings::SettingId id, const std::string& text) {
     const QString value = QString::fromStdString(text);
-    if (auto* edit = qobject_cast<FilteredLineEdit*>(Find<QLineEdit>(name)))
+    if (auto* edit = qobject_cast<FilteredLineEdit*>(Find<QLineEdit>(id)))
         edit->SetProgramText(value);
     else
-        Find<QLineEdit>(name)->setText(value);
+        Find<QLineEdit>(id)->setText(value);
 }
 
-int WidgetSettingsView::ItemIndex(std::string_view name) const {
-    return Find<QComboBox>(name)->currentIndex();
+int WidgetSettingsView::ItemIndex(settings::SettingId id) const {
+    return Find<QComboBox>(id)->currentIndex();
 }
 
-void WidgetSettingsView::SetItemIndex(std::string_view name, int index) {
-    QComboBox* list = Find<QComboBox>(name);
+void WidgetSettingsView::SetItemIndex(settings::SettingId id, int index) {
+    QComboBox* list = Find<QComboBox>(id);
     list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
 }
 
-std::vector<std::string> WidgetSettingsView::Items(std::string_view name) const {
-    const QComboBox* list = Find<QComboBox>(name);
+std::vector<std::string> WidgetSettingsView::Items(settings::SettingId id) const {
+    const QComboBox* list = Find<QComboBox>(id);
     std::vector<std::string> items;
     items.reserve(static_cast<std::size_t>(list->count()));
     for (int i = 0; i < list->count(); ++i) items.push_back(list->itemText(i).toStdString());
     return items;
 }
 
-void WidgetSettingsView::SetItems(std::string_view name, const std::vector<std::string>& items) {
-    QComboBox* list = Find<QComboBox>(name);
+void WidgetSettingsView::SetItems(settings::SettingId id, const std::vector<std::string>& items) {
+    QComboBox* list = Find<QComboBox>(id);
     list->clear();
     for (const std::string& item : items) list->addItem(QString::fromStdString(item));
     list->setCurrentIndex(-1);
 }
 
-bool WidgetSettingsView::Checked(std::string_view name) const {
-    return Find<QCheckBox>(name)->isChecked();
+bool WidgetSettingsView::Checked(settings::SettingId id) const {
+    return Find<QCheckBox>(id)->isChecked();
 }
 
-void WidgetSettingsView::SetChecked(std::string_view name, bool checked) {
-    Find<QCheckBox>(name)->setChecked(checked);
+void WidgetSettingsView::SetChecked(settings::SettingId id, bool checked) {
+    Find<QCheckBox>(id)->setChecked(checked);
 }
 
-settings::TimeOfDay WidgetSettingsView::Time(std::string_view name) const {
-    const QTime time = Find<QTimeEdit>(name)->time();
+settings::TimeOfDay WidgetSettingsView::Time(settings::SettingId id) const {
+    const QTime time = Find<QTimeEdit>(id)->time();
     return {time.hour(), time.minute()};
 }
 
-void WidgetSettingsView::SetTime(std::string_view name, settings::TimeOfDay time) {
-    Find<QTimeEdit>(name)->setTime(QTime(time.hour, time.minute));
+void WidgetSettingsView::SetTime(settings::SettingId id, settings::TimeOfDay time) {
+    Find<QTimeEdit>(id)->setTime(QTime(time.hour, time.minute));
 }
 
-bool WidgetSettingsView::Enabled(std::string_view name) const {
+bool WidgetSettingsView::Enabled(settings::SettingId id) const {
     // The widget's own state, whatever its group's.
-    return !Find<QWidget>(name)->testAttribute(Qt::WA_ForceDisabled);
+    return !Find<QWidget>(id)->testAttribute(Qt::WA_ForceDisabled);
 }
 
-void WidgetSettingsView::SetEnabled(std::string_view name, bool enabled) {
-    Find<QWidget>(name)->setEnabled(enabled);
+void WidgetSettingsView::SetEnabled(settings::SettingId id, bool enabled) {
+    Find<QWidget>(id)->setEnabled(enabled);
 }
 
 }  // namespace lgcset::ui

@@ -15,10 +15,10 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 // The relay group as the window starts it.
-class RelayGroup final : public settings::SettingsView {
+class RelayGroup final : public RelayWidgets {
   public:
     std::string Text(std::string_view name) const override { return texts_.at(std::string(name)); }
-    void SetText(std::string_view name, const std::string& text) override {
+    void SetText(std::string_view name, const std::string& text) {
         texts_.at(std::string(name)) = text;
     }
     int ItemIndex(std::string_view name) const override {
@@ -26,24 +26,8 @@ class RelayGroup final : public settings::SettingsView {
             throw std::invalid_argument(std::string(name));
         return index_;
     }
-    void SetItemIndex(std::string_view, int index) override { index_ = index; }
-    std::vector<std::string> Items(std::string_view) const override {
-        return {"NC/NO", "Pulse control"};
-    }
-    void SetItems(std::string_view, const std::vector<std::string>&) override {}
-    bool Checked(std::string_view name) const override {
-        throw std::invalid_argument(std::string(name));
-    }
-    void SetChecked(std::string_view name, bool) override {
-        throw std::invalid_argument(std::string(name));
-    }
-    settings::TimeOfDay Time(std::string_view name) const override {
-        throw std::invalid_argument(std::string(name));
-    }
-    void SetTime(std::string_view name, settings::TimeOfDay) override {
-        throw std::invalid_argument(std::string(name));
-    }
-    bool Enabled(std::string_view name) const override { return enabled_.at(std::string(name)); }
+    void SetItemIndex(std::string_view, int index) { index_ = index; }
+    bool Enabled(std::string_view name) const { return enabled_.at(std::string(name)); }
     void SetEnabled(std::string_view name, bool enabled) override {
         enabled_.at(std::string(name)) = enabled;
     }

@@ -77,7 +77,7 @@ TEST(ReportOption, WritesTheReportOfAnExportWithoutADisplayAndRefusesWrongFiles)
     const QString csv = QString::fromStdString(exported.csv.string());
 
     settings::SettingsModel limits;
-    limits.SetText(settings::SensorEditName(1, "High"), "6");
+    limits.SetText(settings::SettingId{settings::Setting::SensorHigh, 1}, "6");
     const QString profile = folder.filePath(QStringLiteral("room.ini"));
     std::string error;
     ASSERT_TRUE(profiles::SaveProfileFile(limits, profile.toStdString(), error)) << error;

@@ -102,8 +102,9 @@ TEST(Profile, EveryKeyRoundTripsWithValuesOtherThanTheDefaults) {
     EXPECT_TRUE(loaded.Enabled("dtp_gprspointup"));
     EXPECT_FALSE(loaded.Enabled("edt1"));
     for (int k = 1; k <= 4; ++k) {
-        EXPECT_TRUE(loaded.Enabled(settings::ScheduleCheckName(k))) << k;
-        EXPECT_TRUE(loaded.Enabled(settings::ScheduleTimeName(k))) << k;
+        EXPECT_TRUE(loaded.Enabled(settings::SettingId{settings::Setting::ScheduleEnabled, k}))
+            << k;
+        EXPECT_TRUE(loaded.Enabled(settings::SettingId{settings::Setting::ScheduleTime, k})) << k;
     }
 }
 
@@ -226,8 +227,9 @@ TEST(Profile, TheScheduleChainRunsOnlyWhileEachBoxIsSet) {
     EXPECT_TRUE(model.Checked("CheckBox2"));
     EXPECT_TRUE(model.Checked("CheckBox3"));
     for (int k = 1; k <= 4; ++k) {
-        EXPECT_FALSE(model.Enabled(settings::ScheduleCheckName(k))) << k;
-        EXPECT_FALSE(model.Enabled(settings::ScheduleTimeName(k))) << k;
+        EXPECT_FALSE(model.Enabled(settings::SettingId{settings::Setting::ScheduleEnabled, k}))
+            << k;
+        EXPECT_FALSE(model.Enabled(settings::SettingId{settings::Setting::ScheduleTime, k})) << k;
     }
     EXPECT_TRUE(model.Enabled("edt1"));
 }

@@ -46,13 +46,14 @@ TEST_F(ChannelLayoutTest, TwoAnalogChannelsWithTheWholeModelShown) {
     EXPECT_EQ(model.Text("Edit1"), "R482-GPS");
     EXPECT_EQ(model.Text("edt43"), "V2.10");
     for (int n = 1; n <= 2; ++n) {
-        EXPECT_EQ(model.Items(SensorTypeName(n)), Items{"Ain"});
-        EXPECT_EQ(model.ItemIndex(SensorTypeName(n)), 0);
+        EXPECT_EQ(model.Items(SettingId{Setting::SensorType, n}), Items{"Ain"});
+        EXPECT_EQ(model.ItemIndex(SettingId{Setting::SensorType, n}), 0);
         EXPECT_TRUE(SensorEnabled(n));
     }
     for (int n = 3; n <= 4; ++n) {
-        EXPECT_EQ(model.Items(SensorTypeName(n)), (Items{"Centigrade", "Fahrenheit", "AIN"}));
-        EXPECT_EQ(model.ItemIndex(SensorTypeName(n)), -1);
+        EXPECT_EQ(model.Items(SettingId{Setting::SensorType, n}),
+                  (Items{"Centigrade", "Fahrenheit", "AIN"}));
+        EXPECT_EQ(model.ItemIndex(SettingId{Setting::SensorType, n}), -1);
         EXPECT_FALSE(SensorEnabled(n));
     }
     EXPECT_EQ(codes.sensorTypeCodes, (std::array<std::uint8_t, 3>{'B', 'F', 'B'}));
@@ -87,8 +88,9 @@ TEST_F(ChannelLayoutTest, FourTemperatureChannelsEnableSensorsThreeAndFourAgain)
                     9));
     ApplyDeviceIdentity(model, image, codes);
     for (int n = 1; n <= 4; ++n) {
-        EXPECT_EQ(model.Items(SensorTypeName(n)), (Items{"Centigrade", "Fahrenheit"}));
-        EXPECT_EQ(model.ItemIndex(SensorTypeName(n)), 0);
+        EXPECT_EQ(model.Items(SettingId{Setting::SensorType, n}),
+                  (Items{"Centigrade", "Fahrenheit"}));
+        EXPECT_EQ(model.ItemIndex(SettingId{Setting::SensorType, n}), 0);
         EXPECT_TRUE(SensorEnabled(n));
     }
 

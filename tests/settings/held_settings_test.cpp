@@ -35,12 +35,12 @@ TEST(HeldSettings, ValuesTypedInAnotherFormAreHeld) {
     typed.SetText("edt_id", "123");            // read back as 000000000000123
     typed.SetText("edt_port", "");             // 65535
     typed.SetText("edt_rec_time", "+07");      // 7
-    typed.SetText(SensorEditName(1, "SLow"), "25.1");    // 25.10
-    typed.SetText(SensorEditName(2, "High"), "");        // 999.00
-    typed.SetText(SensorEditName(3, "end"), "-5");       // -5.00
-    typed.SetText(SensorEditName(4, "STP"), "");         // 99
-    typed.SetText(SensorEditName(4, "Relay"), "0042");   // 42
-    typed.SetItemIndex(SensorTypeName(2), -1);           // stored as the first item
+    typed.SetText(SettingId{Setting::SensorUltraLow, 1}, "25.1");   // 25.10
+    typed.SetText(SettingId{Setting::SensorHigh, 2}, "");           // 999.00
+    typed.SetText(SettingId{Setting::SensorRangeMax, 3}, "-5");     // -5.00
+    typed.SetText(SettingId{Setting::SensorStep, 4}, "");           // 99
+    typed.SetText(SettingId{Setting::SensorRelayTime, 4}, "0042");  // 42
+    typed.SetItemIndex(SettingId{Setting::SensorType, 2}, -1);      // stored as the first item
     EXPECT_EQ(Lines(DiffHeldSettings(SavedAndReadBack(typed), typed)), std::vector<std::string>{});
 }
 
@@ -53,9 +53,9 @@ TEST(HeldSettings, OnlyWhatTheModesStoreIsCompared) {
     typed.SetText("edt_gprstimeup", "77");
     typed.SetText("edt1", "12");
     typed.SetTime("dtp_gprspointup", {23, 45});
-    typed.SetChecked(ScheduleCheckName(1), true);
-    typed.SetTime(ScheduleTimeName(1), {8, 30});
-    typed.SetTime(ScheduleTimeName(3), {9, 15});
+    typed.SetChecked(SettingId{Setting::ScheduleEnabled, 1}, true);
+    typed.SetTime(SettingId{Setting::ScheduleTime, 1}, {8, 30});
+    typed.SetTime(SettingId{Setting::ScheduleTime, 3}, {9, 15});
     EXPECT_EQ(Lines(DiffHeldSettings(SavedAndReadBack(typed), typed)), std::vector<std::string>{});
 
     // Timer modes: the pickers are not stored.
@@ -68,9 +68,9 @@ TEST(HeldSettings, AValueItsFieldChangesIsADifference) {
     SettingsModel typed;
     typed.SetText("edt_rec_time", "300");  // the low 8 bits: 44
     typed.SetText("edt_port", "70000");    // 4464
-    typed.SetText(SensorEditName(1, "STP"), "1.5");   // its digit sum: 85
+    typed.SetText(SettingId{Setting::SensorStep, 1}, "1.5");  // its digit sum: 85
     typed.SetText("edt_tel2", std::string(21, '1'));  // cut to 20
-    typed.SetText(SensorEditName(2, "Low"), "abc");   // no number: not set
+    typed.SetText(SettingId{Setting::SensorLow, 2}, "abc");  // no number: not set
     const SettingsModel logger = SavedAndReadBack(typed);
     EXPECT_EQ(Lines(DiffHeldSettings(logger, typed)),
               (std::vector<std::string>{
@@ -84,13 +84,13 @@ TEST(HeldSettings, AValueItsFieldChangesIsADifference) {
     // A logger that kept a schedule other than typed, or lost one.
     typed = SettingsModel();
     typed.ChooseItem("cb_pdat", 1);
-    typed.SetChecked(ScheduleCheckName(1), true);
-    typed.SetTime(ScheduleTimeName(1), {8, 30});
+    typed.SetChecked(SettingId{Setting::ScheduleEnabled, 1}, true);
+    typed.SetTime(SettingId{Setting::ScheduleTime, 1}, {8, 30});
     SettingsModel changed = SavedAndReadBack(typed);
-    changed.SetTime(ScheduleTimeName(1), {8, 31});
+    changed.SetTime(SettingId{Setting::ScheduleTime, 1}, {8, 31});
     EXPECT_EQ(Lines(DiffHeldSettings(changed, typed)),
               std::vector<std::string>{"Schedule 1 time|08:31|08:30"});
-    changed.SetChecked(ScheduleCheckName(1), false);
+    changed.SetChecked(SettingId{Setting::ScheduleEnabled, 1}, false);
     EXPECT_EQ(DiffHeldSettings(changed, typed).size(), 2u);
 }
 

@@ -161,8 +161,8 @@ TEST_F(PageCodec, DecodingModesSetsTheEnabledStates) {
     EXPECT_EQ(back.Time("dtp_gprspointup"), (TimeOfDay{0, 0}));
     EXPECT_EQ(back.Text("edt1"), "48");
     for (int k = 1; k <= 4; ++k) {
-        EXPECT_FALSE(back.Enabled(ScheduleCheckName(k)));
-        EXPECT_FALSE(back.Enabled(ScheduleTimeName(k)));
+        EXPECT_FALSE(back.Enabled(SettingId{Setting::ScheduleEnabled, k}));
+        EXPECT_FALSE(back.Enabled(SettingId{Setting::ScheduleTime, k}));
     }
 
     // Any other mode byte changes none of them.
@@ -311,23 +311,23 @@ TEST_F(PageCodec, TextsTakeOneBytePerCharacterWithinTheirWidth) {
 // Every widget of the pages set to something other than its default comes back unchanged.
 TEST_F(PageCodec, WholePagesComeBackAsTheyWereSent) {
     for (int n = 1; n <= 6; ++n) {
-        model.SetText(TelName(n), "+86139" + std::to_string(n));
-        model.SetItemIndex(TelCode1Name(n), n % 2);
-        model.SetItemIndex(TelCode2Name(n), n % 4);
+        model.SetText(SettingId{Setting::Number, n}, "+86139" + std::to_string(n));
+        model.SetItemIndex(SettingId{Setting::NumberCode1, n}, n % 2);
+        model.SetItemIndex(SettingId{Setting::NumberCode2, n}, n % 4);
     }
     for (int n = 1; n <= 4; ++n) {
-        model.SetItemIndex(SensorTypeName(n), n % 3);
-        model.SetItemIndex(SensorAinName(n), n % 3);
-        model.SetText(SensorEditName(n, "SLow"), "-40.25");
-        model.SetText(SensorEditName(n, "Low"), "-10.50");
-        model.SetText(SensorEditName(n, "High"), "85.00");
-        model.SetText(SensorEditName(n, "SHigh"), "120.75");
-        model.SetText(SensorEditName(n, "Relay"), std::to_string(100 + n));
-        model.SetText(SensorEditName(n, "STP"), std::to_string(n));
-        model.SetText(SensorEditName(n, "SP"), "30");
-        model.SetText(SensorEditName(n, "ens"), "5");
-        model.SetText(SensorEditName(n, "start"), "4.00");
-        model.SetText(SensorEditName(n, "end"), "20.00");
+        model.SetItemIndex(SettingId{Setting::SensorType, n}, n % 3);
+        model.SetItemIndex(SettingId{Setting::SensorAnalog, n}, n % 3);
+        model.SetText(SettingId{Setting::SensorUltraLow, n}, "-40.25");
+        model.SetText(SettingId{Setting::SensorLow, n}, "-10.50");
+        model.SetText(SettingId{Setting::SensorHigh, n}, "85.00");
+        model.SetText(SettingId{Setting::SensorUltraHigh, n}, "120.75");
+        model.SetText(SettingId{Setting::SensorRelayTime, n}, std::to_string(100 + n));
+        model.SetText(SettingId{Setting::SensorStep, n}, std::to_string(n));
+        model.SetText(SettingId{Setting::SensorAlarmInterval, n}, "30");
+        model.SetText(SettingId{Setting::SensorVerifyTime, n}, "5");
+        model.SetText(SettingId{Setting::SensorRangeMin, n}, "4.00");
+        model.SetText(SettingId{Setting::SensorRangeMax, n}, "20.00");
     }
     model.SetText("edt_ip1", "data.example.net");
     model.SetText("edt_ip2", "10.0.0.2");
@@ -353,7 +353,7 @@ TEST_F(PageCodec, WholePagesComeBackAsTheyWereSent) {
     model.Click("CheckBox4");
     model.Click("CheckBox5");
     for (int k = 1; k <= 4; ++k) {
-        model.SetTime(ScheduleTimeName(k), {6 * k - 1, 15 * (k - 1)});
+        model.SetTime(SettingId{Setting::ScheduleTime, k}, {6 * k - 1, 15 * (k - 1)});
     }
     model.SetText("edit9", "13800138000");
     model.SetText("edt_relay_time", "9999");
@@ -411,7 +411,7 @@ TEST_F(PageCodec, AnyPageBytesDecodeWithoutHarm) {
         DecodeGprsPage(back, image, codes);
         DecodeSystemPage(back, image, codes);
         for (int k = 1; k <= 4; ++k) {
-            const TimeOfDay t = back.Time(ScheduleTimeName(k));
+            const TimeOfDay t = back.Time(SettingId{Setting::ScheduleTime, k});
             EXPECT_LT(t.hour, 24);
             EXPECT_LT(t.minute, 60);
         }
@@ -437,8 +437,8 @@ TEST_F(PageCodec, FourAnalogChannelsStoreAndReadB) {
     back.SetItemIndex("cbb_sensor1", -1);
     DecodeAlarmPage(back, image, codes);
     for (int n = 1; n <= 4; ++n) {
-        EXPECT_EQ(back.ItemIndex(SensorTypeName(n)), 0) << n;
-        EXPECT_EQ(back.Items(SensorTypeName(n)), std::vector<std::string>{"Ain"});
+        EXPECT_EQ(back.ItemIndex(SettingId{Setting::SensorType, n}), 0) << n;
+        EXPECT_EQ(back.Items(SettingId{Setting::SensorType, n}), std::vector<std::string>{"Ain"});
     }
 }
 

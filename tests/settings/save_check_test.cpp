@@ -141,7 +141,7 @@ TEST(SaveCheck, EveryIntegerFieldHoldsTheTopOfItsWidthAndRefusesOnePastIt) {
     ASSERT_EQ(fields.size(), 3u + 4u * 4u + 2u);
     const CodeTables codes;
     for (const IntegerField& f : fields) {
-        const std::string& w = f.placed.widget;
+        const std::string& w = f.placed.spec->name;
         SCOPED_TRACE(w);
         SettingsModel model;
         model.SetText(w, std::to_string(f.top));
@@ -183,7 +183,7 @@ TEST(SaveCheck, NumbersTheLoggerCannotHoldAreNamedWithWhatItHolds) {
 
     // The alarm boxes take their digits one by one: a sign or a point would be stored as
     // another number ("1.5" as 85), so only digits pass.
-    const std::string step = SensorEditName(2, "STP");
+    const SettingId step{Setting::SensorStep, 2};
     for (const auto& [typed, reason] : std::vector<std::pair<std::string, InvalidReason>>{
              {"1.5", InvalidReason::NotANumber},
              {"+5", InvalidReason::NotANumber},
@@ -194,7 +194,7 @@ TEST(SaveCheck, NumbersTheLoggerCannotHoldAreNamedWithWhatItHolds) {
         const auto invalid = ValidateForSave(model);
         ASSERT_EQ(invalid.size(), 1u) << typed;
         EXPECT_EQ(invalid[0].reason, reason) << typed;
-        EXPECT_EQ(invalid[0].widget, step);
+        EXPECT_EQ(invalid[0].widget, WidgetName(step));
     }
 }
 

@@ -19,7 +19,7 @@ TEST(SettingsDiff, NamesEachDifferingSettingByCaptionAndBothValues) {
     profile.SetText("edt_Sensor2_SLow", "-5");
     profile.SetChecked("CheckBox1", true);
     profile.SetTime("dtp_gprspointup", {23, 5});
-    profile.SetTime(ScheduleTimeName(1), {8, 30});
+    profile.SetTime(SettingId{Setting::ScheduleTime, 1}, {8, 30});
     // The login box is not stored in the logger: not a difference.
     profile.SetText("edt_setpwd", "1111");
 

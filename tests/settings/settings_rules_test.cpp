@@ -21,9 +21,9 @@ protected:
     std::string Schedules() const {
         std::string s;
         for (int k = 1; k <= 4; ++k) {
-            s += model.Enabled(ScheduleCheckName(k)) ? 'E' : 'e';
-            s += model.Checked(ScheduleCheckName(k)) ? 'C' : 'c';
-            s += model.Enabled(ScheduleTimeName(k)) ? 'T' : 't';
+            s += model.Enabled(SettingId{Setting::ScheduleEnabled, k}) ? 'E' : 'e';
+            s += model.Checked(SettingId{Setting::ScheduleEnabled, k}) ? 'C' : 'c';
+            s += model.Enabled(SettingId{Setting::ScheduleTime, k}) ? 'T' : 't';
             s += k < 4 ? " " : "";
         }
         return s;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -36,12 +37,35 @@ TEST(SettingsTable, NamesAreUniqueAndRepeatedRowsAreExpanded) {
     }
     ASSERT_NE(FindWidget("edt_tel6"), nullptr);
     EXPECT_EQ(FindWidget("edt_tel6")->caption, "No.6");
-    EXPECT_EQ(FindWidget("edt_tel6")->row, 6);
+    EXPECT_TRUE(FindWidget("edt_tel6")->id == (SettingId{Setting::Number, 6}));
     ASSERT_NE(FindWidget("edt_Sensor4_end"), nullptr);
     EXPECT_EQ(FindWidget("edt_Sensor4_end")->group, "grp3");
     EXPECT_EQ(FindWidget("cbb_sensor3")->caption, "Sensor3");
     EXPECT_EQ(FindWidget("edt_tel7"), nullptr);
     EXPECT_EQ(FindWidget(""), nullptr);
+}
+
+// Each identifier names one row and each row one identifier: a setting of one row has row 0,
+// a repeated one rows 1, 2, ... in table order; any other row is no setting.
+TEST(SettingsTable, EverySettingIsOneRowAndEveryRowOneSetting) {
+    std::vector<std::vector<int>> rowsOf(kSettingCount);
+    for (const auto& def : SettingsTable()) {
+        EXPECT_EQ(&Spec(def.id), &def) << def.name;
+        EXPECT_TRUE(SettingNamed(def.name) == def.id) << def.name;
+        rowsOf[static_cast<std::size_t>(def.id.what)].push_back(def.id.row);
+    }
+    for (int what = 0; what < kSettingCount; ++what) {
+        const auto setting = static_cast<Setting>(what);
+        const std::vector<int>& rows = rowsOf[static_cast<std::size_t>(what)];
+        ASSERT_FALSE(rows.empty()) << "setting " << what << " has no row";
+        const int first = rows.size() == 1 && rows.front() == 0 ? 0 : 1;
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            EXPECT_EQ(rows[i], first + static_cast<int>(i)) << "setting " << what;
+        for (const int beyond : {first - 1, first + static_cast<int>(rows.size())})
+            EXPECT_THROW(Spec({setting, beyond}), std::invalid_argument)
+                << "setting " << what << " row " << beyond;
+    }
+    EXPECT_THROW(SettingNamed("edt_tel7"), std::invalid_argument);
 }
 
 TEST(SettingsTable, ProfileKeysAreTheNinetyEightDistinctKeys) {
@@ -69,24 +93,26 @@ TEST(SettingsTable, EveryPageFieldIsAWidgetThatFitsItsField) {
         for (const auto& placed : PlaceFields(*layout)) {
             const PageField& f = *placed.field;
             // Fields never overlap and stay inside the page.
-            EXPECT_GE(placed.address, previousEnd) << placed.widget;
+            EXPECT_GE(placed.address, previousEnd) << placed.address;
             previousEnd = placed.address + f.width;
-            EXPECT_LE(previousEnd, layout->address + kPageBytes) << placed.widget;
-            if (placed.widget.empty()) {
+            EXPECT_LE(previousEnd, layout->address + kPageBytes) << placed.address;
+            const WidgetSpec* def = placed.spec;
+            if (def == nullptr) {
+                EXPECT_TRUE(f.encoding == FieldEncoding::Fixed ||
+                            f.encoding == FieldEncoding::Schedules)
+                    << placed.address;
                 continue;
             }
-            const WidgetSpec* def = FindWidget(placed.widget);
-            ASSERT_NE(def, nullptr) << placed.widget;
             if (f.encoding == FieldEncoding::Text || f.encoding == FieldEncoding::RightAlignedId) {
-                EXPECT_LE(def->maxLength, static_cast<int>(f.width)) << placed.widget;
-                EXPECT_GT(def->maxLength, 0) << placed.widget;
+                EXPECT_LE(def->maxLength, static_cast<int>(f.width)) << def->name;
+                EXPECT_GT(def->maxLength, 0) << def->name;
             }
             if (f.encoding == FieldEncoding::PasswordText) {
                 EXPECT_EQ(def->maxLength, 4);
             }
             if (f.encoding == FieldEncoding::Code || f.encoding == FieldEncoding::ItemIndex ||
                 f.encoding == FieldEncoding::ModeByte) {
-                EXPECT_EQ(def->kind, WidgetKind::List) << placed.widget;
+                EXPECT_EQ(def->kind, WidgetKind::List) << def->name;
             }
         }
     }
@@ -116,9 +142,7 @@ TEST(SettingsTable, TextsAreUtf8ListsShowATextAndHeadingsHeadTheirGroupsWidgets)
     for (const auto& group : SettingsGroups()) EXPECT_TRUE(wellFormed(group.caption)) << group.name;
     for (const auto& label : LayoutLabels()) {
         EXPECT_TRUE(wellFormed(label.text)) << label.text;
-        const WidgetSpec* headed = FindWidget(label.before);
-        ASSERT_NE(headed, nullptr) << label.text;
-        EXPECT_EQ(headed->group, label.group) << label.text;
+        EXPECT_EQ(Spec(label.before).group, label.group) << label.text;
     }
 }
 

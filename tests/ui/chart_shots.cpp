@@ -52,15 +52,15 @@ int main(int argc, char* argv[]) {
     lgcset::ui::test::FillColdRoomHistory(window.History, kRecords, 600);
     window.HistoryCount = kRecords;
     window.HistoryTransferEnded();
-    using lgcset::settings::SensorEditName;
+    using lgcset::settings::Setting;
     const struct {
         int sensor;
-        const char* field;
-        const char* limit;
-    } limits[] = {{1, "SLow", "0"},  {1, "Low", "2"}, {1, "High", "6"},
-                  {1, "SHigh", "8"}, {3, "Low", "3"}, {3, "High", "5"}};
-    for (const auto& l : limits)
-        window.Settings().SetText(SensorEditName(l.sensor, l.field), l.limit);
+        Setting limit;
+        const char* value;
+    } limits[] = {{1, Setting::SensorUltraLow, "0"}, {1, Setting::SensorLow, "2"},
+                  {1, Setting::SensorHigh, "6"},     {1, Setting::SensorUltraHigh, "8"},
+                  {3, Setting::SensorLow, "3"},      {3, Setting::SensorHigh, "5"}};
+    for (const auto& l : limits) window.Settings().SetText({l.limit, l.sensor}, l.value);
     // The week kept in an archive too, as it came (the export clears its sent flags).
     const std::filesystem::path archiveFile =
         (prefix + QStringLiteral("-archive.sqlite")).toStdString();

@@ -32,7 +32,7 @@ namespace {
 
 using analysis::LimitIndex;
 using analysis::LimitKind;
-using settings::SensorEditName;
+using settings::Setting;
 
 // The statistics panel's cell of a row (by its caption) and a sensor's column.
 QString StatisticCell(HistoryChartWindow* chart, std::string_view caption, int sensor) {
@@ -82,8 +82,8 @@ class ChartStatisticsTest : public ::testing::Test {
         return chart;
     }
 
-    void SetLimit(int sensor, const char* field, const char* value) {
-        window->Settings().SetText(SensorEditName(sensor, field), value);
+    void SetLimit(int sensor, Setting limit, const char* value) {
+        window->Settings().SetText({limit, sensor}, value);
     }
 
     std::size_t Excursions(const analysis::SensorSetups& setups) const {
@@ -99,12 +99,12 @@ class ChartStatisticsTest : public ::testing::Test {
 };
 
 TEST_F(ChartStatisticsTest, TheAlarmSettingsLimitsAreDrawnCountedAndAnExcursionClickZooms) {
-    SetLimit(1, "SLow", "0");
-    SetLimit(1, "Low", "2");
-    SetLimit(1, "High", "6");
-    SetLimit(1, "SHigh", "8");
-    SetLimit(4, "High", "30");  // above every reading: in view, never crossed
-    SetLimit(2, "High", "123456");  // a slip of the keyboard: an arrow at the top edge
+    SetLimit(1, Setting::SensorUltraLow, "0");
+    SetLimit(1, Setting::SensorLow, "2");
+    SetLimit(1, Setting::SensorHigh, "6");
+    SetLimit(1, Setting::SensorUltraHigh, "8");
+    SetLimit(4, Setting::SensorHigh, "30");      // above every reading: in view, never crossed
+    SetLimit(2, Setting::SensorHigh, "123456");  // a slip of the keyboard: an arrow at the top edge
     Transfer();
     HistoryChartWindow* chart = OpenChart();
     ASSERT_NE(chart, nullptr);
@@ -159,9 +159,9 @@ TEST_F(ChartStatisticsTest, TheAlarmSettingsLimitsAreDrawnCountedAndAnExcursionC
     EXPECT_LT(fitted.size(), values.size());
 
     // Limits changed in the window count from the next "Chart" on.
-    SetLimit(1, "High", "7");
-    SetLimit(4, "High", "");
-    SetLimit(2, "High", "");
+    SetLimit(1, Setting::SensorHigh, "7");
+    SetLimit(4, Setting::SensorHigh, "");
+    SetLimit(2, Setting::SensorHigh, "");
     EXPECT_EQ(OpenChart(), chart);
     EXPECT_EQ(StatisticCell(chart, "High limit", 1), QStringLiteral("7"));
     EXPECT_EQ(chart->Limits().LineCount(), 4u);
@@ -175,8 +175,8 @@ TEST_F(ChartStatisticsTest, AProfilesLimitsReplaceTheWindowsAndAFileWithoutSetti
     EXPECT_EQ(StatisticCell(chart, "Excursions", 1), QStringLiteral("0"));
 
     settings::SettingsModel saved;
-    saved.SetText(SensorEditName(1, "High"), "6");
-    saved.SetText(SensorEditName(2, "Low"), "-7");
+    saved.SetText({Setting::SensorHigh, 1}, "6");
+    saved.SetText({Setting::SensorLow, 2}, "-7");
     const QString profile = folder.filePath(QStringLiteral("cold room.ini"));
     std::string error;
     ASSERT_TRUE(profiles::SaveProfileFile(saved, profile.toStdString(), error)) << error;
@@ -210,8 +210,8 @@ TEST_F(ChartStatisticsTest, TheReportOfAnExportedTransferNamesItsCsvAndListsTheL
     window->Settings().SetText("edt43", "V2.07");
     window->Settings().SetText("edt_id", "8610045");
     // The room's air crosses 4 °C hundreds of times: more excursions than the report lists.
-    SetLimit(1, "High", "4");
-    SetLimit(1, "SHigh", "8");
+    SetLimit(1, Setting::SensorHigh, "4");
+    SetLimit(1, Setting::SensorUltraHigh, "8");
     Transfer();
     ExportCapture capture(*window);
     window->ExportHistory();

@@ -12,6 +12,8 @@
 
 #include "settings/key_filters.h"
 #include "settings/parameter_image.h"
+#include "settings/settings_diff.h"
+#include "settings/settings_model.h"
 #include "settings/settings_table.h"
 #include "test_input.h"
 #include "ui/filtered_line_edit.h"
@@ -117,6 +119,53 @@ TEST(SettingsWidgets, TheViewReadsAndWritesTheRealWidgets) {
     EXPECT_FALSE(view.Enabled("edt_id"));
     EXPECT_THROW(view.Text("no_such_widget"), std::invalid_argument);
     EXPECT_THROW(view.Checked("edt_id"), std::invalid_argument);  // not a check box
+}
+
+// A setting reached by its identifier is the widget its table row names, in the window and
+// in the model alike: a value of its own put into each setting is what that widget shows.
+TEST(SettingsWidgets, EverySettingByIdentifierIsTheWidgetOfItsName) {
+    auto w = MakeWindow();
+    settings::SettingsModel model;
+    const auto& table = SettingsTable();
+    const auto valueOf = [&](const WidgetSpec& def) {
+        const int i = static_cast<int>(&def - table.data());
+        return std::pair{i, settings::TimeOfDay{i % 24, i % 60}};
+    };
+    for (settings::SettingsView* view : {&w->Settings(), static_cast<settings::SettingsView*>(&model)})
+        for (const WidgetSpec& def : table) {
+            const auto [i, time] = valueOf(def);
+            switch (def.kind) {
+                case WidgetKind::Edit:
+                case WidgetKind::ReadOnlyEdit:
+                    view->SetText(def.id, std::to_string(i));
+                    break;
+                case WidgetKind::List:
+                    view->SetItemIndex(def.id, i % static_cast<int>(def.items.size()));
+                    break;
+                case WidgetKind::CheckBox:
+                    view->SetChecked(def.id, true);
+                    break;
+                case WidgetKind::TimePicker:
+                    view->SetTime(def.id, time);
+                    break;
+            }
+        }
+    for (const WidgetSpec& def : table) {
+        const auto [i, time] = valueOf(def);
+        QWidget* widget = w->findChild<QWidget*>(Q(def.name));
+        ASSERT_NE(widget, nullptr) << def.name;
+        if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            EXPECT_EQ(edit->text(), QString::number(i)) << def.name;
+        } else if (auto* list = qobject_cast<QComboBox*>(widget)) {
+            EXPECT_EQ(list->currentIndex(), i % list->count()) << def.name;
+        } else if (auto* check = qobject_cast<QCheckBox*>(widget)) {
+            EXPECT_TRUE(check->isChecked()) << def.name;
+        } else if (auto* picker = qobject_cast<QTimeEdit*>(widget)) {
+            EXPECT_EQ(picker->time(), QTime(time.hour, time.minute)) << def.name;
+        }
+        EXPECT_EQ(settings::ValueText(model, def), settings::ValueText(w->Settings(), def))
+            << def.name;
+    }
 }
 
 // Every filtered box of the table: letters never get in, Backspace always works, and what
