@@ -100,8 +100,9 @@ class Words {
             Fail(option_ + " needs " + what);
             return std::nullopt;
         }
-        std::vector<std::string> values(arguments_.begin() + static_cast<long>(at_) + 1,
-                                        arguments_.begin() + static_cast<long>(at_ + count) + 1);
+        std::vector<std::string> values(
+            arguments_.begin() + static_cast<std::ptrdiff_t>(at_) + 1,
+            arguments_.begin() + static_cast<std::ptrdiff_t>(at_ + count) + 1);
         at_ += count;
         return values;
     }
