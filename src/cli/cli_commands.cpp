@@ -8,6 +8,7 @@
 #include "cli/cli_archive.h"
 #include "cli/cli_collect.h"
 #endif
+#include "cli/cli_command_table.h"
 #include "cli/cli_history.h"
 #include "cli/cli_options.h"
 #include "cli/cli_report.h"
@@ -370,89 +371,63 @@ int Current(Connection& c, const CliOptions& options, std::ostream& out, std::os
     return kExitOk;
 }
 
+// The profile named on the command line, read and checked before the logger is touched.
+Outcome ReadCheckedProfile(const std::string& path, profiles::IniFile& profile, std::ostream& err) {
+    if (Outcome read = ReadProfile(path, profile); !read.ok())
+        return read;
+    return CheckProfileKeys(profile, path, err);
+}
+
+// Connects and logs in, then runs the command on the logger.
+template <typename Run>
+int OnLogger(const CommandCall& call, Run run) {
+    Connection c;
+    if (Outcome connected = Connect(call.options, call.environment, c); !connected.ok())
+        return Fail(call.err, connected);
+    return run(c);
+}
+
 }  // namespace
 
-int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-           const CliEnvironment& given) {
-    const CliOptions options = ParseCommandLine(arguments);
-    if (!options.error.empty()) {
-        // One line, as every failure: scripts keep the last line of standard error.
-        err << kProgram << data::PrintableText(options.error) << "; see lgcset-cli --help\n";
-        return kExitUsage;
-    }
-    CliEnvironment environment = given;
-#ifdef LGCSET_ARCHIVE
-    // Demo mode never touches the user's archive (nor the configured one): unless --archive
-    // names one, it keeps an archive of its own, thrown away at the end of the run.
-    std::optional<archive::ThrowawayArchive> demoArchive;
-    if (options.demo && options.archive.empty()) {
-        demoArchive.emplace();
-        environment.defaultArchive = demoArchive->File();
-        environment.throwawayArchive = true;
-    }
-#endif
-    if (options.version) {
-        out << VersionText();
-        return kExitOk;
-    }
-    if (options.help) {
-        out << (options.command.empty() ? ProgramHelp() : CommandHelp(options.command));
-        return kExitOk;
-    }
-    const std::string& command = options.command;
-    if (command == "ports")
-        return Ports(environment, out, err);
+int PortsCommand(const CommandCall& call) {
+    return Ports(call.environment, call.out, call.err);
+}
 
-    // A profile that cannot be read stops the command before the logger is touched.
+int InfoCommand(const CommandCall& call) {
+    return OnLogger(call, [&](Connection& c) { return Info(c, call.options, call.out); });
+}
+
+int ReadCommand(const CommandCall& call) {
+    return OnLogger(call, [&](Connection& c) { return Read(c, call.options, call.err); });
+}
+
+int WriteCommand(const CommandCall& call) {
     profiles::IniFile profile;
-    if (command == "write" || command == "diff") {
-        if (Outcome read = ReadProfile(options.profile, profile); !read.ok())
-            return Fail(err, read);
-        if (Outcome held = CheckProfileKeys(profile, options.profile, err); !held.ok())
-            return Fail(err, held);
-    }
+    if (Outcome read = ReadCheckedProfile(call.options.profile, profile, call.err); !read.ok())
+        return Fail(call.err, read);
+    return OnLogger(
+        call, [&](Connection& c) { return Write(c, call.options, profile, call.out, call.err); });
+}
 
-    if (command == "archive" || command == "collect") {
-#ifdef LGCSET_ARCHIVE
-        if (command == "collect")
-            return RunCollect(options, environment, out, err);
-        return RunArchive(options, environment, out, err);
-#else
-        return Fail(err, Outcome::Failed(kExitUsage, "this build keeps no archive"));
-#endif
-    }
+int DiffCommand(const CommandCall& call) {
+    profiles::IniFile profile;
+    if (Outcome read = ReadCheckedProfile(call.options.profile, profile, call.err); !read.ok())
+        return Fail(call.err, read);
+    return OnLogger(
+        call, [&](Connection& c) { return Diff(c, call.options, profile, call.out, call.err); });
+}
 
-    if (command == "report") {
-        if (!options.profile.empty()) {
-            if (Outcome read = ReadProfile(options.profile, profile); !read.ok())
-                return Fail(err, read);
-            if (Outcome held = CheckProfileKeys(profile, options.profile, err); !held.ok())
-                return Fail(err, held);
-        }
-        const auto setups = ReportSetups(options.profile.empty() ? nullptr : &profile,
-                                         settings::LayoutForModel(options.model));
-        const Outcome done = RunReport(options.csvFile, setups, options.json, out, err);
-        return done.ok() ? kExitOk : Fail(err, done);
-    }
-
-    // So is an export folder that cannot be made or written.
+int HistoryCommand(const CommandCall& call) {
+    const CliOptions& options = call.options;
+    const CliEnvironment& environment = call.environment;
+    std::ostream& out = call.out;
+    std::ostream& err = call.err;
+    // An export folder that cannot be made or written stops the command before the logger
+    // is touched.
     std::filesystem::path outFolder;
-    if (command == "history")
-        if (Outcome ready = PrepareOutFolder(options.outDir, outFolder); !ready.ok())
-            return Fail(err, ready);
-
-    Connection c;
-    if (Outcome connected = Connect(options, environment, c); !connected.ok())
-        return Fail(err, connected);
-    if (command == "info")
-        return Info(c, options, out);
-    if (command == "read")
-        return Read(c, options, err);
-    if (command == "write")
-        return Write(c, options, profile, out, err);
-    if (command == "diff")
-        return Diff(c, options, profile, out, err);
-    if (command == "history") {
+    if (Outcome ready = PrepareOutFolder(options.outDir, outFolder); !ready.ok())
+        return Fail(err, ready);
+    return OnLogger(call, [&](Connection& c) {
         // Read before the transfer, so that the manifest names the logger and what arrived
         // before a lost line can still be archived under it; not for a range the query
         // refuses without asking the logger.
@@ -482,17 +457,88 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
             }
 #endif
         return done.ok() ? kExitOk : Fail(err, done);
+    });
+}
+
+int CollectCommand(const CommandCall& call) {
+#ifdef LGCSET_ARCHIVE
+    return RunCollect(call.options, call.environment, call.out, call.err);
+#else
+    return Fail(call.err, Outcome::Failed(kExitUsage, "this build keeps no archive"));
+#endif
+}
+
+int ArchiveCommand(const CommandCall& call) {
+#ifdef LGCSET_ARCHIVE
+    return RunArchive(call.options, call.environment, call.out, call.err);
+#else
+    return Fail(call.err, Outcome::Failed(kExitUsage, "this build keeps no archive"));
+#endif
+}
+
+int ClockCommand(const CommandCall& call) {
+    return OnLogger(call,
+                    [&](Connection& c) { return Clock(c, call.options, call.out, call.err); });
+}
+
+int CurrentCommand(const CommandCall& call) {
+    return OnLogger(call,
+                    [&](Connection& c) { return Current(c, call.options, call.out, call.err); });
+}
+
+int RelayCommand(const CommandCall& call) {
+    return OnLogger(call,
+                    [&](Connection& c) { return Relay(c, call.options, call.out, call.err); });
+}
+
+int FactoryResetCommand(const CommandCall& call) {
+    return OnLogger(call, [&](Connection& c) { return FactoryReset(c, call.out, call.err); });
+}
+
+int ReportCommand(const CommandCall& call) {
+    const CliOptions& options = call.options;
+    profiles::IniFile profile;
+    if (!options.profile.empty())
+        if (Outcome read = ReadCheckedProfile(options.profile, profile, call.err); !read.ok())
+            return Fail(call.err, read);
+    const auto setups = ReportSetups(options.profile.empty() ? nullptr : &profile,
+                                     settings::LayoutForModel(options.model));
+    const Outcome done = RunReport(options.csvFile, setups, options.json, call.out, call.err);
+    return done.ok() ? kExitOk : Fail(call.err, done);
+}
+
+int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+           const CliEnvironment& given) {
+    const CliOptions options = ParseCommandLine(arguments);
+    if (!options.error.empty()) {
+        // One line, as every failure: scripts keep the last line of standard error.
+        err << kProgram << data::PrintableText(options.error) << "; see lgcset-cli --help\n";
+        return kExitUsage;
     }
-    if (command == "relay")
-        return Relay(c, options, out, err);
-    if (command == "clock")
-        return Clock(c, options, out, err);
-    if (command == "current")
-        return Current(c, options, out, err);
-    if (command == "factory-reset")
-        return FactoryReset(c, out, err);
-    // ParseCommandLine lets through only the commands of its table, each handled above.
-    return Fail(err, Outcome::Failed(kExitUsage, "unknown command \"" + command + "\""));
+    CliEnvironment environment = given;
+#ifdef LGCSET_ARCHIVE
+    // Demo mode never touches the user's archive (nor the configured one): unless --archive
+    // names one, it keeps an archive of its own, thrown away at the end of the run.
+    std::optional<archive::ThrowawayArchive> demoArchive;
+    if (options.demo && options.archive.empty()) {
+        demoArchive.emplace();
+        environment.defaultArchive = demoArchive->File();
+        environment.throwawayArchive = true;
+    }
+#endif
+    if (options.version) {
+        out << VersionText();
+        return kExitOk;
+    }
+    const CommandCall call{options, environment, out, err};
+    if (options.help)
+        return HelpCommand(call);
+    // ParseCommandLine lets through only the commands of the table.
+    const CommandSpec* command = FindCommand(options.command);
+    if (command == nullptr)
+        return Fail(err,
+                    Outcome::Failed(kExitUsage, "unknown command \"" + options.command + "\""));
+    return command->handler(call);
 }
 
 }  // namespace lgcset::cli

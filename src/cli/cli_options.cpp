@@ -7,6 +7,7 @@
 #include <string_view>
 #include <tuple>
 
+#include "cli/cli_command_table.h"
 #include "data/device_id.h"
 #include "link/port_list.h"
 #include "project_version.h"
@@ -15,122 +16,6 @@
 namespace lgcset::cli {
 
 namespace {
-
-enum class Operand { None, Profile, CsvFile, ArchiveAction };
-
-struct CommandEntry {
-    std::string_view name;
-    std::string_view synopsis;
-    std::string_view help;
-    Operand operand;
-    bool json;           // takes --json
-    bool logger = true;  // works on a logger: needs --port or --demo
-};
-
-constexpr std::array<CommandEntry, 14> kCommands{{
-    {"ports", "ports",
-     "List the system's serial ports, one a line, with the driver and, for USB\n"
-     "adapters, the USB id, maker and product names.",
-     Operand::None, false, false},
-    {"info", "info [--json]", "Log in and print the logger's model and firmware.", Operand::None,
-     true},
-    {"read", "read PROFILE.ini",
-     "Read the four settings pages into a profile file: the file that \"Read Settings\"\n"
-     "followed by \"Save Profile to...\" gives in the window.",
-     Operand::Profile, false},
-    {"write", "write [--no-verify] PROFILE.ini",
-     "Write a profile's settings to the logger, as \"Load Profile\" followed by \"Save\n"
-     "Settings\" does in the window, after the same check. Then read the pages back and\n"
-     "print \"verified\" or each field that differs (--no-verify skips the read-back).",
-     Operand::Profile, false},
-    {"diff", "diff [--json] PROFILE.ini",
-     "Print the settings that differ between the profile and the logger, one a line:\n"
-     "caption, logger value, profile value. Exit status 0 when none differ, 1 when some do.",
-     Operand::Profile, true},
-    {"history", "history --from YY-MM-DD --to YY-MM-DD [--out DIR] [--keep-partial] [--no-archive]",
-     "Fetch the log of a date range (at most six months, not ending before it starts) and\n"
-     "export it to the workbook (SAVE<time>.xls) and CSV file (SAVE_CSV_<time>.csv) in DIR\n"
-     "(default: the current folder; made when missing, and refused before the logger is\n"
-     "asked when it cannot be written). Progress and the time left go to standard error\n"
-     "when it is a terminal. When the line is lost or the logger stops answering, nothing\n"
-     "is exported, or with --keep-partial the records that arrived are; the exit status is\n"
-     "3 either way. A whole transfer is also kept in the archive (see archive) after the\n"
-     "logger's device ID is read, and a last line says how many records were new to it;\n"
-     "--archive FILE|URL chooses the archive, --no-archive keeps none. An archive that cannot\n"
-     "be written is one message and exit status 2; the export is written all the same.",
-     Operand::None, false},
-    {"collect",
-     "collect --port PATH... | --ports-glob PATTERN... [--jobs N] [--since-last | --from\n"
-     "    YY-MM-DD --to YY-MM-DD] [--out DIR] [--archive FILE] [--password PW | --passwords\n"
-     "    FILE] [--json]",
-     "Collect the history of many loggers at once into the archive: one session per port,\n"
-     "up to N at once (default: every port at once); each logs in, reads its logger's\n"
-     "device ID, fetches the range and archives it, and with --out also writes the export\n"
-     "pair into DIR/<device ID>/. --ports-glob matches the files of a folder (/dev/ttyUSB*)\n"
-     "or, without a '/', the system's port names (COM*). --since-last asks each logger from\n"
-     "the day of its newest archived reading to today, and one never seen (or last seen\n"
-     "more than six months ago) over the last six months. --passwords FILE holds lines of\n"
-     "\"device ID,password\"; a logger tells its ID only after a login, so each password is\n"
-     "tried in turn (--password first when given, else the factory password last). A line\n"
-     "per port shows the progress on standard error when it is a terminal; a table of\n"
-     "every port (port, device ID, new records, seconds, result) follows on standard\n"
-     "output, as JSON with --json. One port's failure never stops the others, and what it\n"
-     "fetched before its line was lost is archived. Exit status: 0 when every port\n"
-     "succeeded, else the worst of the ports.\n"
-     "Not in the Windows build.",
-     Operand::None, true, false},
-    {"clock", "clock [--json] [--set now | --set \"YYYY-MM-DD HH:MM:SS\"]",
-     "Print the logger's clock, or set it to the computer's time or to the one given. The\n"
-     "logger keeps two-digit years: a year outside 2000 to 2099 is refused.",
-     Operand::None, true},
-    {"current", "current [--json]", "Print the logger's current readings.", Operand::None, true},
-    {"relay", "relay --nc SECONDS | --pulse ON OFF REPEAT | --stop",
-     "Test the relay: on for SECONDS, 0 to 9999 (NC/NO control), pulses of ON and OFF\n"
-     "seconds REPEAT times (pulse control), or stop a running test.",
-     Operand::None, false},
-    {"factory-reset", "factory-reset --yes",
-     "Reset the logger to its factory settings. Refused without --yes.", Operand::None, false},
-    {"report", "report [--json] [--profile PROFILE.ini] [--model MODEL] FILE.csv",
-     "Analyse a CSV file that a history export wrote, without a logger: per sensor the\n"
-     "count, minimum and maximum with their times, mean, Mean Kinetic Temperature (of\n"
-     "temperature sensors, in their unit), the excursions beyond each alarm limit and the\n"
-     "time spent beyond it; and the log interval and the gaps of the log. The sensor types\n"
-     "and the four limits come from the profile's alarm settings (without one every limit\n"
-     "is unset); --model R482 or R483 makes every sensor analog. A file that is not one of\n"
-     "our exports exits with status 2.",
-     Operand::CsvFile, true, false},
-    {"archive", "archive [--archive FILE|URL] list|export|import|copy ...",
-     "The archive keeps every transfer of every logger (by device ID and model) in one\n"
-     "file, $XDG_DATA_HOME/lgcset/archive.sqlite or ~/.local/share/lgcset/archive.sqlite,\n"
-     "unless the archive= line of ~/.config/lgcset/lgcset.ini or --archive names another\n"
-     "file or a PostgreSQL database (postgresql://user@host/db) that a team shares; a\n"
-     "reading already kept is not stored again. Give the database's password in ~/.pgpass\n"
-     "or PGPASSWORD, not in the URL: a command line is visible in the process list.\n"
-     "list [--json]: one line per logger: device ID, model, first and last reading,\n"
-     "readings, downloads.\n"
-     "export --device-id ID --from YYYY-MM-DD --to YYYY-MM-DD [--model MODEL]\n"
-     "[--out DIR]: a logger's readings of the days given as the workbook and CSV file of\n"
-     "a history export, in DIR (default: the current folder); --model is needed only\n"
-     "when loggers of two models share the ID. A sheet holds 65535 readings; a longer\n"
-     "range goes on in further sheets of the same workbook, and the CSV file holds all.\n"
-     "import --device-id ID --model MODEL FILE.csv: a CSV file that a history export wrote,\n"
-     "merged into the archive as a download.\n"
-     "An ID is up to 15 digits, taken as the logger stores it: 101 is 000000000000101.\n"
-     "With --demo and no --archive, an archive of the run's own, removed at its end.\n"
-     "copy --from FILE|URL --to FILE|URL: every logger, download and reading of one\n"
-     "archive merged into another (a laptop's file into the team's database); a download\n"
-     "the target holds already is skipped, so a second copy adds nothing.\n"
-     "Not in the Windows build.",
-     Operand::ArchiveAction, true, false},
-    {"help", "help [COMMAND]", "Print the program's help or a command's.", Operand::None, false},
-}};
-
-const CommandEntry* FindCommand(std::string_view name) {
-    for (const CommandEntry& entry : kCommands)
-        if (entry.name == name)
-            return &entry;
-    return nullptr;
-}
 
 constexpr std::array<std::string_view, 4> kModels{"R480", "R481", "R482", "R483"};
 
@@ -194,8 +79,224 @@ bool Fields(std::string_view text, char separator, std::initializer_list<std::si
     return true;
 }
 
-// The action of `archive` and what it needs; the first failure goes into options.error.
-void CheckArchiveCommand(const std::vector<std::string>& operands, CliOptions& options) {
+// The words after an option on the command line, taken as the option reads them.
+class Words {
+  public:
+    Words(const std::vector<std::string>& arguments, std::size_t& at, std::string option,
+          CliOptions& options)
+        : arguments_(arguments), at_(at), option_(std::move(option)), options_(options) {}
+
+    // The value after the option, or a usage error naming the option and `what` it needs.
+    std::optional<std::string> Value(const std::string& what) {
+        if (at_ + 1 >= arguments_.size()) {
+            Fail(option_ + " needs " + what);
+            return std::nullopt;
+        }
+        return arguments_[++at_];
+    }
+    // The next `count` words, all of them or none and a usage error.
+    std::optional<std::vector<std::string>> Values(std::size_t count, const std::string& what) {
+        if (at_ + count >= arguments_.size()) {
+            Fail(option_ + " needs " + what);
+            return std::nullopt;
+        }
+        std::vector<std::string> values(
+            arguments_.begin() + static_cast<std::ptrdiff_t>(at_) + 1,
+            arguments_.begin() + static_cast<std::ptrdiff_t>(at_ + count) + 1);
+        at_ += count;
+        return values;
+    }
+    // The next word, left on the line; nothing at its end.
+    const std::string* Next() const {
+        return at_ + 1 < arguments_.size() ? &arguments_[at_ + 1] : nullptr;
+    }
+    void Take() { ++at_; }
+    void Fail(std::string text) {
+        if (options_.error.empty())
+            options_.error = std::move(text);
+    }
+    const std::string& Option() const { return option_; }
+
+  private:
+    const std::vector<std::string>& arguments_;
+    std::size_t& at_;
+    std::string option_;
+    CliOptions& options_;
+};
+
+// --nc, --pulse and --stop: one of them, with its words.
+void ApplyRelayOption(OptionId id, Words& words, CliOptions& options) {
+    if (options.relay != RelayMode::None) {
+        words.Fail("relay takes one of --nc, --pulse and --stop");
+        return;
+    }
+    if (id == OptionId::Stop) {
+        options.relay = RelayMode::Stop;
+    } else if (id == OptionId::Nc) {
+        options.relay = RelayMode::NcNo;
+        if (const auto text = words.Value("the relay working time in seconds")) {
+            const auto seconds = ParseUnsigned(*text, kMaxRelaySeconds);
+            if (!seconds)
+                words.Fail("--nc: \"" + *text + "\" is not a number of seconds 0 to " +
+                           std::to_string(kMaxRelaySeconds));
+            options.relaySeconds = seconds.value_or(0);
+        }
+    } else {
+        options.relay = RelayMode::Pulse;
+        const auto values = words.Values(3, "ON and OFF seconds and a REPEAT count");
+        if (!values)
+            return;
+        const auto on = ParseUnsigned((*values)[0], 65535);
+        const auto off = ParseUnsigned((*values)[1], 65535);
+        const auto repeat = ParseUnsigned((*values)[2], 255);
+        if (!on || !off)
+            words.Fail("--pulse: ON and OFF are numbers of seconds 0 to 65535");
+        else if (!repeat)
+            words.Fail("--pulse: REPEAT is a count 0 to 255");
+        options.onSeconds = on.value_or(0);
+        options.offSeconds = off.value_or(0);
+        options.repeat = static_cast<std::uint8_t>(repeat.value_or(0));
+    }
+}
+
+// What an option and its words set; `dateError` keeps a --from or --to that is no date until
+// the line shows whether they name dates.
+void ApplyOption(OptionId id, Words& words, CliOptions& options, std::string& dateError) {
+    const std::string& argument = words.Option();
+    switch (id) {
+        case OptionId::Help:
+            options.help = true;
+            break;
+        case OptionId::Version:
+            options.version = true;
+            break;
+        case OptionId::Port:
+            if (const auto port =
+                    words.Value(std::string("a port (such as ") + link::kExamplePortName + ")")) {
+                options.port = *port;
+                options.ports.push_back(*port);
+            }
+            break;
+        case OptionId::PortsGlob:
+            if (const auto pattern = words.Value("a pattern of port names"))
+                options.portsGlobs.push_back(*pattern);
+            break;
+        case OptionId::Jobs:
+            if (const auto text = words.Value("a number of sessions at once")) {
+                long long jobs = 0;
+                if (!ParseNumber(*text, jobs) || jobs < 1 || jobs > 1000)
+                    words.Fail("--jobs: \"" + *text + "\" is not a number of sessions 1 to 1000");
+                options.jobs = static_cast<int>(jobs);
+            }
+            break;
+        case OptionId::SinceLast:
+            options.sinceLast = true;
+            break;
+        case OptionId::Passwords:
+            if (const auto file = words.Value("a file of device IDs and passwords"))
+                options.passwordsFile = *file;
+            break;
+        case OptionId::Demo:
+            options.demo = true;
+            if (const std::string* next = words.Next(); next != nullptr && IsModel(*next)) {
+                options.demoModel = *next;
+                words.Take();
+            } else if (next != nullptr && LooksLikeModel(*next)) {
+                words.Fail("unknown model " + *next + " (R480 to R483)");
+            }
+            break;
+        case OptionId::Password:
+            if (const auto password = words.Value("the device password")) {
+                options.password = *password;
+                options.passwordGiven = true;
+                if (std::string refused = PasswordRefusal("--password", *password);
+                    !refused.empty())
+                    words.Fail(std::move(refused));
+            }
+            break;
+        case OptionId::Json:
+            options.json = true;
+            break;
+        case OptionId::NoVerify:
+            options.noVerify = true;
+            break;
+        case OptionId::Yes:
+            options.yes = true;
+            break;
+        case OptionId::From:
+        case OptionId::To:
+            // A date, except for archive copy, where they name archives: which is known
+            // once the whole line is read.
+            if (const auto text = words.Value("a date YY-MM-DD")) {
+                (id == OptionId::From ? options.copyFrom : options.copyTo) = *text;
+                const auto date = ParseDate(*text);
+                if (!date && dateError.empty())
+                    dateError = argument + ": \"" + *text + "\" is not a date YY-MM-DD";
+                else if (date && !ClockYear(date->year) && dateError.empty())
+                    dateError = TwoDigitYearsRefusal(argument, date->year);
+                (id == OptionId::From ? options.from : options.to) = date;
+            }
+            break;
+        case OptionId::Profile:
+            if (const auto file = words.Value("a profile file"))
+                options.profile = *file;
+            break;
+        case OptionId::Model:
+            if (const auto model = words.Value("a model, R480 to R483")) {
+                if (!IsModel(*model))
+                    words.Fail("unknown model " + *model + " (R480 to R483)");
+                options.model = *model;
+            }
+            break;
+        case OptionId::Out:
+            if (const auto dir = words.Value("a folder"))
+                options.outDir = *dir;
+            break;
+        case OptionId::Archive:
+            if (const auto file = words.Value("an archive file or URL"))
+                options.archive = *file;
+            break;
+        case OptionId::NoArchive:
+            options.noArchive = true;
+            break;
+        case OptionId::DeviceId:
+            if (const auto text = words.Value("a device ID")) {
+                const data::DeviceIdText normal = data::NormalDeviceId(*text);
+                if (!normal.ok())
+                    words.Fail("--device-id: " + normal.error);
+                options.deviceId = normal.id;
+            }
+            break;
+        case OptionId::KeepPartial:
+            options.keepPartial = true;
+            break;
+        case OptionId::Set:
+            if (const auto text = words.Value("now or \"YYYY-MM-DD HH:MM:SS\"")) {
+                options.setClock = true;
+                if (*text == "now") {
+                    options.setClockNow = true;
+                } else if (const auto at = ParseDateTime(*text)) {
+                    options.clockValue = *at;
+                    if (!ClockYear(at->date.year))
+                        words.Fail(TwoDigitYearsRefusal(argument, at->date.year));
+                } else {
+                    words.Fail("--set: \"" + *text +
+                               "\" is neither now nor a time YYYY-MM-DD HH:MM:SS");
+                }
+            }
+            break;
+        case OptionId::Nc:
+        case OptionId::Pulse:
+        case OptionId::Stop:
+            ApplyRelayOption(id, words, options);
+            break;
+    }
+}
+
+// The action of a command that has them (archive) and what it needs; the first failure goes
+// into options.error.
+void CheckAction(const CommandSpec& command, const std::vector<std::string>& operands,
+                 CliOptions& options) {
     auto fail = [&options](std::string text) {
         if (options.error.empty())
             options.error = std::move(text);
@@ -203,16 +304,18 @@ void CheckArchiveCommand(const std::vector<std::string>& operands, CliOptions& o
     const std::string action = operands.empty() ? std::string() : operands.front();
     options.archiveAction = action;
     const std::size_t files = operands.empty() ? 0 : operands.size() - 1;
-    if (action != "list" && action != "export" && action != "import" && action != "copy") {
-        fail("archive needs list, export, import or copy");
+    const ActionSpec* spec = FindAction(command, action);
+    if (spec == nullptr) {
+        fail(std::string(command.name) + " needs " + ActionNames(command));
         return;
     }
     if (action == "copy") {
         if (files != 0)
             fail("archive copy takes no argument \"" + operands[1] + "\"");
         if (options.copyFrom.empty() || options.copyTo.empty())
-            fail("archive copy needs --from and --to: an archive file or a postgresql:// URL "
-                 "each");
+            fail(
+                "archive copy needs --from and --to: an archive file or a postgresql:// URL "
+                "each");
         if (!options.archive.empty())
             fail("archive copy names its archives with --from and --to, not --archive");
         if (!options.deviceId.empty() || !options.model.empty() || !options.outDir.empty() ||
@@ -220,9 +323,9 @@ void CheckArchiveCommand(const std::vector<std::string>& operands, CliOptions& o
             fail("archive copy takes only --from and --to");
         return;
     }
-    if (action == "import") {
+    if (spec->operand == Operand::CsvFile) {
         if (files != 1)
-            fail("archive import needs one CSV file");
+            fail("archive " + action + " needs one CSV file");
         else
             options.csvFile = operands[1];
     } else if (files != 0) {
@@ -236,11 +339,17 @@ void CheckArchiveCommand(const std::vector<std::string>& operands, CliOptions& o
         fail("archive export needs --from and --to");
     else if (action == "export" && *options.to < *options.from)
         fail("archive export: the range ends before it starts");
-    if (action != "export" && (options.from || options.to || !options.outDir.empty()))
+    const auto refused = [spec](bool given, OptionId id) {
+        return given && !TakesOption(spec->options, id);
+    };
+    if (refused(options.from.has_value(), OptionId::From) ||
+        refused(options.to.has_value(), OptionId::To) ||
+        refused(!options.outDir.empty(), OptionId::Out))
         fail("archive " + action + " takes no --from, --to or --out");
-    if (action == "list" && (!options.deviceId.empty() || !options.model.empty()))
-        fail("archive list takes no --device-id or --model");
-    if (action != "list" && options.json)
+    if (refused(!options.deviceId.empty(), OptionId::DeviceId) ||
+        refused(!options.model.empty(), OptionId::Model))
+        fail("archive " + action + " takes no --device-id or --model");
+    if (refused(options.json, OptionId::Json))
         fail("archive " + action + " does not take --json");
 }
 
@@ -290,168 +399,19 @@ std::string PasswordRefusal(const std::string& origin, const std::string& passwo
 CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     CliOptions options;
     std::vector<std::string> operands;
-    std::vector<std::string> commandOptions;  // those a command must allow
-    std::string dateError;                    // --from or --to that is no date
+    std::vector<const OptionSpec*> commandOptions;  // those a command must take
+    std::string dateError;                          // --from or --to that is no date
     auto fail = [&options](std::string text) {
         if (options.error.empty())
             options.error = std::move(text);
     };
     for (std::size_t i = 0; i < arguments.size() && options.error.empty(); ++i) {
         const std::string& argument = arguments[i];
-        // The value after an option, or a usage error naming the option.
-        auto value = [&](const std::string& what) -> std::optional<std::string> {
-            if (i + 1 >= arguments.size()) {
-                fail(argument + " needs " + what);
-                return std::nullopt;
-            }
-            return arguments[++i];
-        };
-        if (argument == "--help" || argument == "-h") {
-            options.help = true;
-        } else if (argument == "--version") {
-            options.version = true;
-        } else if (argument == "--port") {
-            if (const auto port = value(std::string("a port (such as ") +
-                                        link::kExamplePortName + ")"))
-            {
-                options.port = *port;
-                options.ports.push_back(*port);
-            }
-        } else if (argument == "--ports-glob") {
-            commandOptions.push_back(argument);
-            if (const auto pattern = value("a pattern of port names"))
-                options.portsGlobs.push_back(*pattern);
-        } else if (argument == "--jobs") {
-            commandOptions.push_back(argument);
-            if (const auto text = value("a number of sessions at once")) {
-                long long jobs = 0;
-                if (!ParseNumber(*text, jobs) || jobs < 1 || jobs > 1000)
-                    fail("--jobs: \"" + *text + "\" is not a number of sessions 1 to 1000");
-                options.jobs = static_cast<int>(jobs);
-            }
-        } else if (argument == "--since-last") {
-            commandOptions.push_back(argument);
-            options.sinceLast = true;
-        } else if (argument == "--passwords") {
-            commandOptions.push_back(argument);
-            if (const auto file = value("a file of device IDs and passwords"))
-                options.passwordsFile = *file;
-        } else if (argument == "--demo") {
-            options.demo = true;
-            if (i + 1 < arguments.size() && IsModel(arguments[i + 1]))
-                options.demoModel = arguments[++i];
-            else if (i + 1 < arguments.size() && LooksLikeModel(arguments[i + 1]))
-                fail("unknown model " + arguments[i + 1] + " (R480 to R483)");
-        } else if (argument == "--password") {
-            if (const auto password = value("the device password")) {
-                options.password = *password;
-                options.passwordGiven = true;
-                if (std::string refused = PasswordRefusal("--password", *password);
-                    !refused.empty())
-                    fail(std::move(refused));
-            }
-        } else if (argument == "--json") {
-            options.json = true;
-            commandOptions.push_back(argument);
-        } else if (argument == "--no-verify") {
-            options.noVerify = true;
-            commandOptions.push_back(argument);
-        } else if (argument == "--yes") {
-            options.yes = true;
-            commandOptions.push_back(argument);
-        } else if (argument == "--from" || argument == "--to") {
-            commandOptions.push_back(argument);
-            // A date, except for archive copy, where they name archives: which is known
-            // once the whole line is read.
-            if (const auto text = value("a date YY-MM-DD")) {
-                (argument == "--from" ? options.copyFrom : options.copyTo) = *text;
-                const auto date = ParseDate(*text);
-                if (!date && dateError.empty())
-                    dateError = argument + ": \"" + *text + "\" is not a date YY-MM-DD";
-                else if (date && !ClockYear(date->year) && dateError.empty())
-                    dateError = TwoDigitYearsRefusal(argument, date->year);
-                (argument == "--from" ? options.from : options.to) = date;
-            }
-        } else if (argument == "--profile") {
-            commandOptions.push_back(argument);
-            if (const auto file = value("a profile file"))
-                options.profile = *file;
-        } else if (argument == "--model") {
-            commandOptions.push_back(argument);
-            if (const auto model = value("a model, R480 to R483")) {
-                if (!IsModel(*model))
-                    fail("unknown model " + *model + " (R480 to R483)");
-                options.model = *model;
-            }
-        } else if (argument == "--out") {
-            commandOptions.push_back(argument);
-            if (const auto dir = value("a folder"))
-                options.outDir = *dir;
-        } else if (argument == "--archive") {
-            commandOptions.push_back(argument);
-            if (const auto file = value("an archive file or URL"))
-                options.archive = *file;
-        } else if (argument == "--no-archive") {
-            commandOptions.push_back(argument);
-            options.noArchive = true;
-        } else if (argument == "--device-id") {
-            commandOptions.push_back(argument);
-            if (const auto id = value("a device ID")) {
-                const data::DeviceIdText normal = data::NormalDeviceId(*id);
-                if (!normal.ok())
-                    fail("--device-id: " + normal.error);
-                options.deviceId = normal.id;
-            }
-        } else if (argument == "--keep-partial") {
-            commandOptions.push_back(argument);
-            options.keepPartial = true;
-        } else if (argument == "--set") {
-            commandOptions.push_back(argument);
-            if (const auto text = value("now or \"YYYY-MM-DD HH:MM:SS\"")) {
-                options.setClock = true;
-                if (*text == "now") {
-                    options.setClockNow = true;
-                } else if (const auto at = ParseDateTime(*text)) {
-                    options.clockValue = *at;
-                    if (!ClockYear(at->date.year))
-                        fail(TwoDigitYearsRefusal(argument, at->date.year));
-                } else {
-                    fail("--set: \"" + *text + "\" is neither now nor a time YYYY-MM-DD HH:MM:SS");
-                }
-            }
-        } else if (argument == "--nc" || argument == "--pulse" || argument == "--stop") {
-            commandOptions.push_back(argument);
-            if (options.relay != RelayMode::None) {
-                fail("relay takes one of --nc, --pulse and --stop");
-            } else if (argument == "--stop") {
-                options.relay = RelayMode::Stop;
-            } else if (argument == "--nc") {
-                options.relay = RelayMode::NcNo;
-                if (const auto text = value("the relay working time in seconds")) {
-                    const auto seconds = ParseUnsigned(*text, kMaxRelaySeconds);
-                    if (!seconds)
-                        fail("--nc: \"" + *text + "\" is not a number of seconds 0 to " +
-                             std::to_string(kMaxRelaySeconds));
-                    options.relaySeconds = seconds.value_or(0);
-                }
-            } else {
-                options.relay = RelayMode::Pulse;
-                if (i + 3 >= arguments.size()) {
-                    fail("--pulse needs ON and OFF seconds and a REPEAT count");
-                    break;
-                }
-                const auto on = ParseUnsigned(arguments[i + 1], 65535);
-                const auto off = ParseUnsigned(arguments[i + 2], 65535);
-                const auto repeat = ParseUnsigned(arguments[i + 3], 255);
-                if (!on || !off)
-                    fail("--pulse: ON and OFF are numbers of seconds 0 to 65535");
-                else if (!repeat)
-                    fail("--pulse: REPEAT is a count 0 to 255");
-                options.onSeconds = on.value_or(0);
-                options.offSeconds = off.value_or(0);
-                options.repeat = static_cast<std::uint8_t>(repeat.value_or(0));
-                i += 3;
-            }
+        if (const OptionSpec* option = FindOption(argument)) {
+            if (!IsGlobal(*option))
+                commandOptions.push_back(option);
+            Words words(arguments, i, argument, options);
+            ApplyOption(option->id, words, options, dateError);
         } else if (argument.size() > 1 && argument[0] == '-') {
             fail("unknown option " + argument);
         } else if (options.command.empty()) {
@@ -490,39 +450,19 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         fail("no command given");
         return options;
     }
-    const CommandEntry* entry = FindCommand(options.command);
+    const CommandSpec* entry = FindCommand(options.command);
     if (entry == nullptr) {
         fail("unknown command \"" + options.command + "\"");
         return options;
     }
     if (!options.port.empty() && options.demo)
         fail("--port and --demo exclude each other");
-    if (options.ports.size() > 1 && options.command != "collect")
+    if (options.ports.size() > 1 && !entry->severalPorts)
         fail(options.command + " takes one --port; collect takes several");
 
-    // Options that belong to another command.
-    for (const std::string& option : commandOptions) {
-        const std::string& c = options.command;
-        const bool allowed =
-            (option == "--json" && entry->json) || (option == "--no-verify" && c == "write") ||
-            (option == "--yes" && c == "factory-reset") ||
-            ((option == "--from" || option == "--to" || option == "--out" ||
-              option == "--keep-partial" || option == "--no-archive") &&
-             c == "history") ||
-            ((option == "--from" || option == "--to" || option == "--out" ||
-              option == "--ports-glob" || option == "--jobs" || option == "--since-last" ||
-              option == "--passwords") &&
-             c == "collect") ||
-            (option == "--archive" && (c == "history" || c == "archive" || c == "collect")) ||
-            ((option == "--from" || option == "--to" || option == "--out" ||
-              option == "--device-id" || option == "--model") &&
-             c == "archive") ||
-            (option == "--set" && c == "clock") ||
-            ((option == "--profile" || option == "--model") && c == "report") ||
-            ((option == "--nc" || option == "--pulse" || option == "--stop") && c == "relay");
-        if (!allowed)
-            fail(c + " does not take " + option);
-    }
+    for (const OptionSpec* option : commandOptions)
+        if (!TakesOption(entry->options, option->id))
+            fail(options.command + " does not take " + std::string(option->name));
     if (entry->operand == Operand::Profile) {
         if (operands.size() != 1)
             fail(options.command + " needs one profile file");
@@ -533,8 +473,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             fail(options.command + " needs one CSV file");
         else
             options.csvFile = operands.front();
-    } else if (entry->operand == Operand::ArchiveAction) {
-        CheckArchiveCommand(operands, options);
+    } else if (entry->operand == Operand::Action) {
+        CheckAction(*entry, operands, options);
     } else if (!operands.empty()) {
         fail(options.command + " takes no argument \"" + operands.front() + "\"");
     }
@@ -564,45 +504,6 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     if (entry->logger && options.port.empty() && !options.demo && options.error.empty())
         fail(options.command + " needs --port PATH or --demo");
     return options;
-}
-
-std::string ProgramHelp() {
-    std::string text =
-        "Usage: lgcset-cli [--port PATH | --demo [MODEL]] [--password PW] COMMAND ...\n"
-        "\n"
-        "  --port PATH      the logger's serial port (see: lgcset-cli ports)\n"
-        "  --demo [MODEL]   a simulated logger in the program, R480 to R483 (default R481)\n"
-        "  --password PW    the device password for the login, at most 4 characters\n"
-        "                   (default 8604)\n"
-        "  --json           machine-readable output (info, current, clock, diff, report)\n"
-        "  --help           this text; COMMAND --help for a command's\n"
-        "  --version        the program's version\n"
-        "\n"
-        "commands:\n";
-    for (const CommandEntry& entry : kCommands) {
-        text += "  ";
-        text += entry.synopsis;
-        text += "\n";
-    }
-    text +=
-        "\n"
-        "exit status: 0 success, 1 a refusal by the logger, a failed check or a difference,\n"
-        "2 wrong usage or a file or folder that cannot be read or written, 3 the port or\n"
-        "the line failed or the logger stopped answering.\n"
-        "\n"
-        "A PostgreSQL archive's password belongs in ~/.pgpass or PGPASSWORD, not in its URL:\n"
-        "a command line is visible to other users in the process list.\n";
-    return text;
-}
-
-std::string CommandHelp(const std::string& command) {
-    const CommandEntry* entry = FindCommand(command);
-    if (entry == nullptr)
-        return {};
-    const std::string connection =
-        entry->logger ? "[--port PATH | --demo [MODEL]] [--password PW] " : "";
-    return "Usage: lgcset-cli " + connection + std::string(entry->synopsis) + "\n\n" +
-           std::string(entry->help) + "\n";
 }
 
 std::string VersionText() {

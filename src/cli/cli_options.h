@@ -1,5 +1,5 @@
-// The command line of lgcset-cli: the connection options, one command and its arguments,
-// and the help texts.
+// The command line of lgcset-cli: the connection options, one command and its arguments, as
+// the command table (cli_command_table.h) says which command takes what.
 #pragma once
 
 #include <cstdint>
@@ -74,10 +74,6 @@ std::string PasswordRefusal(const std::string& origin, const std::string& passwo
 
 // The arguments after the program name.
 CliOptions ParseCommandLine(const std::vector<std::string>& arguments);
-
-// The program's help, and a command's (empty for a command that does not exist).
-std::string ProgramHelp();
-std::string CommandHelp(const std::string& command);
 
 // What --version prints: the program's name and the project's version.
 std::string VersionText();

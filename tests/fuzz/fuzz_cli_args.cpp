@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_command_table.h"
 #include "cli/cli_options.h"
 #include "fuzz_input.h"
 

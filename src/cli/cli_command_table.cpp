@@ -1,0 +1,269 @@
+#include "cli/cli_command_table.h"
+
+#include <algorithm>
+#include <array>
+
+#include "cli/headless_session.h"
+
+namespace lgcset::cli {
+
+namespace {
+
+constexpr OptionSpec kHelpOption{OptionId::Help, "--help", Takes::Nothing};
+constexpr OptionSpec kShortHelpOption{OptionId::Help, "-h", Takes::Nothing};
+constexpr OptionSpec kVersionOption{OptionId::Version, "--version", Takes::Nothing};
+constexpr OptionSpec kPortOption{OptionId::Port, "--port", Takes::Value};
+constexpr OptionSpec kDemoOption{OptionId::Demo, "--demo", Takes::MaybeModel};
+constexpr OptionSpec kPasswordOption{OptionId::Password, "--password", Takes::Value};
+
+constexpr OptionSpec kJsonOption{OptionId::Json, "--json", Takes::Nothing};
+constexpr OptionSpec kNoVerifyOption{OptionId::NoVerify, "--no-verify", Takes::Nothing};
+constexpr OptionSpec kYesOption{OptionId::Yes, "--yes", Takes::Nothing};
+constexpr OptionSpec kFromOption{OptionId::From, "--from", Takes::Value};
+constexpr OptionSpec kToOption{OptionId::To, "--to", Takes::Value};
+constexpr OptionSpec kOutOption{OptionId::Out, "--out", Takes::Value};
+constexpr OptionSpec kKeepPartialOption{OptionId::KeepPartial, "--keep-partial", Takes::Nothing};
+constexpr OptionSpec kArchiveOption{OptionId::Archive, "--archive", Takes::Value};
+constexpr OptionSpec kNoArchiveOption{OptionId::NoArchive, "--no-archive", Takes::Nothing};
+constexpr OptionSpec kPortsGlobOption{OptionId::PortsGlob, "--ports-glob", Takes::Value};
+constexpr OptionSpec kJobsOption{OptionId::Jobs, "--jobs", Takes::Value};
+constexpr OptionSpec kSinceLastOption{OptionId::SinceLast, "--since-last", Takes::Nothing};
+constexpr OptionSpec kPasswordsOption{OptionId::Passwords, "--passwords", Takes::Value};
+constexpr OptionSpec kDeviceIdOption{OptionId::DeviceId, "--device-id", Takes::Value};
+constexpr OptionSpec kModelOption{OptionId::Model, "--model", Takes::Value};
+constexpr OptionSpec kProfileOption{OptionId::Profile, "--profile", Takes::Value};
+constexpr OptionSpec kSetOption{OptionId::Set, "--set", Takes::Value};
+constexpr OptionSpec kNcOption{OptionId::Nc, "--nc", Takes::Value};
+constexpr OptionSpec kPulseOption{OptionId::Pulse, "--pulse", Takes::ThreeValues};
+constexpr OptionSpec kStopOption{OptionId::Stop, "--stop", Takes::Nothing};
+
+constexpr std::array kGlobalOptions{kHelpOption, kShortHelpOption, kVersionOption,
+                                    kPortOption, kDemoOption,      kPasswordOption};
+
+constexpr std::array<OptionSpec, 0> kNoOptions{};
+constexpr std::array kJsonOnly{kJsonOption};
+constexpr std::array kWriteOptions{kNoVerifyOption};
+constexpr std::array kHistoryOptions{kFromOption,        kToOption,      kOutOption,
+                                     kKeepPartialOption, kArchiveOption, kNoArchiveOption};
+constexpr std::array kCollectOptions{kPortsGlobOption, kJobsOption,    kSinceLastOption,
+                                     kPasswordsOption, kFromOption,    kToOption,
+                                     kOutOption,       kArchiveOption, kJsonOption};
+constexpr std::array kClockOptions{kJsonOption, kSetOption};
+constexpr std::array kRelayOptions{kNcOption, kPulseOption, kStopOption};
+constexpr std::array kFactoryResetOptions{kYesOption};
+constexpr std::array kReportOptions{kJsonOption, kProfileOption, kModelOption};
+
+constexpr std::array kArchiveListOptions{kArchiveOption, kJsonOption};
+constexpr std::array kArchiveExportOptions{kArchiveOption, kDeviceIdOption, kFromOption,
+                                           kToOption,      kModelOption,    kOutOption};
+constexpr std::array kArchiveImportOptions{kArchiveOption, kDeviceIdOption, kModelOption};
+// Here --from and --to name the archives.
+constexpr std::array kArchiveCopyOptions{kFromOption, kToOption};
+constexpr std::array kArchiveOptions{kArchiveOption, kJsonOption,  kDeviceIdOption, kFromOption,
+                                     kToOption,      kModelOption, kOutOption};
+constexpr std::array<ActionSpec, 4> kArchiveActions{{
+    {"list", kArchiveListOptions, Operand::None},
+    {"export", kArchiveExportOptions, Operand::None},
+    {"import", kArchiveImportOptions, Operand::CsvFile},
+    {"copy", kArchiveCopyOptions, Operand::None},
+}};
+constexpr std::array<ActionSpec, 0> kNoActions{};
+
+constexpr std::array<CommandSpec, 14> kCommands{{
+    {"ports", kNoOptions, Operand::None, kNoActions, false, false, PortsCommand, "ports",
+     "List the system's serial ports, one a line, with the driver and, for USB\n"
+     "adapters, the USB id, maker and product names."},
+    {"info", kJsonOnly, Operand::None, kNoActions, true, false, InfoCommand, "info [--json]",
+     "Log in and print the logger's model and firmware."},
+    {"read", kNoOptions, Operand::Profile, kNoActions, true, false, ReadCommand, "read PROFILE.ini",
+     "Read the four settings pages into a profile file: the file that \"Read Settings\"\n"
+     "followed by \"Save Profile to...\" gives in the window."},
+    {"write", kWriteOptions, Operand::Profile, kNoActions, true, false, WriteCommand,
+     "write [--no-verify] PROFILE.ini",
+     "Write a profile's settings to the logger, as \"Load Profile\" followed by \"Save\n"
+     "Settings\" does in the window, after the same check. Then read the pages back and\n"
+     "print \"verified\" or each field that differs (--no-verify skips the read-back)."},
+    {"diff", kJsonOnly, Operand::Profile, kNoActions, true, false, DiffCommand,
+     "diff [--json] PROFILE.ini",
+     "Print the settings that differ between the profile and the logger, one a line:\n"
+     "caption, logger value, profile value. Exit status 0 when none differ, 1 when some do."},
+    {"history", kHistoryOptions, Operand::None, kNoActions, true, false, HistoryCommand,
+     "history --from YY-MM-DD --to YY-MM-DD [--out DIR] [--keep-partial] [--no-archive]",
+     "Fetch the log of a date range (at most six months, not ending before it starts) and\n"
+     "export it to the workbook (SAVE<time>.xls) and CSV file (SAVE_CSV_<time>.csv) in DIR\n"
+     "(default: the current folder; made when missing, and refused before the logger is\n"
+     "asked when it cannot be written). Progress and the time left go to standard error\n"
+     "when it is a terminal. When the line is lost or the logger stops answering, nothing\n"
+     "is exported, or with --keep-partial the records that arrived are; the exit status is\n"
+     "3 either way. A whole transfer is also kept in the archive (see archive) after the\n"
+     "logger's device ID is read, and a last line says how many records were new to it;\n"
+     "--archive FILE|URL chooses the archive, --no-archive keeps none. An archive that cannot\n"
+     "be written is one message and exit status 2; the export is written all the same."},
+    {"collect", kCollectOptions, Operand::None, kNoActions, false, true, CollectCommand,
+     "collect --port PATH... | --ports-glob PATTERN... [--jobs N] [--since-last | --from\n"
+     "    YY-MM-DD --to YY-MM-DD] [--out DIR] [--archive FILE] [--password PW | --passwords\n"
+     "    FILE] [--json]",
+     "Collect the history of many loggers at once into the archive: one session per port,\n"
+     "up to N at once (default: every port at once); each logs in, reads its logger's\n"
+     "device ID, fetches the range and archives it, and with --out also writes the export\n"
+     "pair into DIR/<device ID>/. --ports-glob matches the files of a folder (/dev/ttyUSB*)\n"
+     "or, without a '/', the system's port names (COM*). --since-last asks each logger from\n"
+     "the day of its newest archived reading to today, and one never seen (or last seen\n"
+     "more than six months ago) over the last six months. --passwords FILE holds lines of\n"
+     "\"device ID,password\"; a logger tells its ID only after a login, so each password is\n"
+     "tried in turn (--password first when given, else the factory password last). A line\n"
+     "per port shows the progress on standard error when it is a terminal; a table of\n"
+     "every port (port, device ID, new records, seconds, result) follows on standard\n"
+     "output, as JSON with --json. One port's failure never stops the others, and what it\n"
+     "fetched before its line was lost is archived. Exit status: 0 when every port\n"
+     "succeeded, else the worst of the ports.\n"
+     "Not in the Windows build."},
+    {"clock", kClockOptions, Operand::None, kNoActions, true, false, ClockCommand,
+     "clock [--json] [--set now | --set \"YYYY-MM-DD HH:MM:SS\"]",
+     "Print the logger's clock, or set it to the computer's time or to the one given. The\n"
+     "logger keeps two-digit years: a year outside 2000 to 2099 is refused."},
+    {"current", kJsonOnly, Operand::None, kNoActions, true, false, CurrentCommand,
+     "current [--json]", "Print the logger's current readings."},
+    {"relay", kRelayOptions, Operand::None, kNoActions, true, false, RelayCommand,
+     "relay --nc SECONDS | --pulse ON OFF REPEAT | --stop",
+     "Test the relay: on for SECONDS, 0 to 9999 (NC/NO control), pulses of ON and OFF\n"
+     "seconds REPEAT times (pulse control), or stop a running test."},
+    {"factory-reset", kFactoryResetOptions, Operand::None, kNoActions, true, false,
+     FactoryResetCommand, "factory-reset --yes",
+     "Reset the logger to its factory settings. Refused without --yes."},
+    {"report", kReportOptions, Operand::CsvFile, kNoActions, false, false, ReportCommand,
+     "report [--json] [--profile PROFILE.ini] [--model MODEL] FILE.csv",
+     "Analyse a CSV file that a history export wrote, without a logger: per sensor the\n"
+     "count, minimum and maximum with their times, mean, Mean Kinetic Temperature (of\n"
+     "temperature sensors, in their unit), the excursions beyond each alarm limit and the\n"
+     "time spent beyond it; and the log interval and the gaps of the log. The sensor types\n"
+     "and the four limits come from the profile's alarm settings (without one every limit\n"
+     "is unset); --model R482 or R483 makes every sensor analog. A file that is not one of\n"
+     "our exports exits with status 2."},
+    {"archive", kArchiveOptions, Operand::Action, kArchiveActions, false, false, ArchiveCommand,
+     "archive [--archive FILE|URL] list|export|import|copy ...",
+     "The archive keeps every transfer of every logger (by device ID and model) in one\n"
+     "file, $XDG_DATA_HOME/lgcset/archive.sqlite or ~/.local/share/lgcset/archive.sqlite,\n"
+     "unless the archive= line of ~/.config/lgcset/lgcset.ini or --archive names another\n"
+     "file or a PostgreSQL database (postgresql://user@host/db) that a team shares; a\n"
+     "reading already kept is not stored again. Give the database's password in ~/.pgpass\n"
+     "or PGPASSWORD, not in the URL: a command line is visible in the process list.\n"
+     "list [--json]: one line per logger: device ID, model, first and last reading,\n"
+     "readings, downloads.\n"
+     "export --device-id ID --from YYYY-MM-DD --to YYYY-MM-DD [--model MODEL]\n"
+     "[--out DIR]: a logger's readings of the days given as the workbook and CSV file of\n"
+     "a history export, in DIR (default: the current folder); --model is needed only\n"
+     "when loggers of two models share the ID. A sheet holds 65535 readings; a longer\n"
+     "range goes on in further sheets of the same workbook, and the CSV file holds all.\n"
+     "import --device-id ID --model MODEL FILE.csv: a CSV file that a history export wrote,\n"
+     "merged into the archive as a download.\n"
+     "An ID is up to 15 digits, taken as the logger stores it: 101 is 000000000000101.\n"
+     "With --demo and no --archive, an archive of the run's own, removed at its end.\n"
+     "copy --from FILE|URL --to FILE|URL: every logger, download and reading of one\n"
+     "archive merged into another (a laptop's file into the team's database); a download\n"
+     "the target holds already is skipped, so a second copy adds nothing.\n"
+     "Not in the Windows build."},
+    {"help", kNoOptions, Operand::None, kNoActions, true, false, HelpCommand, "help [COMMAND]",
+     "Print the program's help or a command's."},
+}};
+
+}  // namespace
+
+std::span<const CommandSpec> Commands() {
+    return kCommands;
+}
+
+const CommandSpec* FindCommand(std::string_view name) {
+    for (const CommandSpec& command : kCommands)
+        if (command.name == name)
+            return &command;
+    return nullptr;
+}
+
+const ActionSpec* FindAction(const CommandSpec& command, std::string_view name) {
+    for (const ActionSpec& action : command.actions)
+        if (action.name == name)
+            return &action;
+    return nullptr;
+}
+
+std::span<const OptionSpec> GlobalOptions() {
+    return kGlobalOptions;
+}
+
+const OptionSpec* FindOption(std::string_view name) {
+    const auto named = [name](const OptionSpec& option) { return option.name == name; };
+    if (const auto* global = std::find_if(kGlobalOptions.begin(), kGlobalOptions.end(), named);
+        global != kGlobalOptions.end())
+        return global;
+    for (const CommandSpec& command : kCommands)
+        if (const auto own = std::find_if(command.options.begin(), command.options.end(), named);
+            own != command.options.end())
+            return &*own;
+    return nullptr;
+}
+
+bool IsGlobal(const OptionSpec& option) {
+    return TakesOption(kGlobalOptions, option.id);
+}
+
+bool TakesOption(std::span<const OptionSpec> options, OptionId id) {
+    return std::any_of(options.begin(), options.end(),
+                       [id](const OptionSpec& option) { return option.id == id; });
+}
+
+std::string ActionNames(const CommandSpec& command) {
+    std::string names;
+    for (std::size_t i = 0; i < command.actions.size(); ++i) {
+        if (i > 0)
+            names += i + 1 == command.actions.size() ? " or " : ", ";
+        names += command.actions[i].name;
+    }
+    return names;
+}
+
+std::string ProgramHelp() {
+    std::string text =
+        "Usage: lgcset-cli [--port PATH | --demo [MODEL]] [--password PW] COMMAND ...\n"
+        "\n"
+        "  --port PATH      the logger's serial port (see: lgcset-cli ports)\n"
+        "  --demo [MODEL]   a simulated logger in the program, R480 to R483 (default R481)\n"
+        "  --password PW    the device password for the login, at most 4 characters\n"
+        "                   (default 8604)\n"
+        "  --json           machine-readable output (info, current, clock, diff, report)\n"
+        "  --help           this text; COMMAND --help for a command's\n"
+        "  --version        the program's version\n"
+        "\n"
+        "commands:\n";
+    for (const CommandSpec& entry : kCommands) {
+        text += "  ";
+        text += entry.synopsis;
+        text += "\n";
+    }
+    text +=
+        "\n"
+        "exit status: 0 success, 1 a refusal by the logger, a failed check or a difference,\n"
+        "2 wrong usage or a file or folder that cannot be read or written, 3 the port or\n"
+        "the line failed or the logger stopped answering.\n"
+        "\n"
+        "A PostgreSQL archive's password belongs in ~/.pgpass or PGPASSWORD, not in its URL:\n"
+        "a command line is visible to other users in the process list.\n";
+    return text;
+}
+
+std::string CommandHelp(const std::string& command) {
+    const CommandSpec* entry = FindCommand(command);
+    if (entry == nullptr)
+        return {};
+    const std::string connection =
+        entry->logger ? "[--port PATH | --demo [MODEL]] [--password PW] " : "";
+    return "Usage: lgcset-cli " + connection + std::string(entry->synopsis) + "\n\n" +
+           std::string(entry->help) + "\n";
+}
+
+int HelpCommand(const CommandCall& call) {
+    call.out << (call.options.command.empty() ? ProgramHelp() : CommandHelp(call.options.command));
+    return kExitOk;
+}
+
+}  // namespace lgcset::cli

@@ -1,0 +1,123 @@
+// lgcset-cli's commands in one table: each command's name, the options it takes, what follows
+// it on the line, the function that runs it and its usage and help. Parsing, the help texts
+// and the dispatch all read this table, so a command is added or changed in one place.
+#pragma once
+
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "cli/cli_commands.h"
+#include "cli/cli_options.h"
+
+namespace lgcset::cli {
+
+enum class OptionId {
+    Help,
+    Version,
+    Port,
+    Demo,
+    Password,
+    Json,
+    NoVerify,
+    Yes,
+    From,
+    To,
+    Out,
+    KeepPartial,
+    Archive,
+    NoArchive,
+    PortsGlob,
+    Jobs,
+    SinceLast,
+    Passwords,
+    DeviceId,
+    Model,
+    Profile,
+    Set,
+    Nc,
+    Pulse,
+    Stop,
+};
+
+// The words an option takes after it.
+enum class Takes {
+    Nothing,
+    Value,
+    MaybeModel,   // --demo [MODEL]
+    ThreeValues,  // --pulse ON OFF REPEAT
+};
+
+struct OptionSpec {
+    OptionId id;
+    std::string_view name;
+    Takes takes;
+};
+
+// What stands on the line after the command's name.
+enum class Operand { None, Profile, CsvFile, Action };
+
+// One of a command's subcommands (archive list, archive import, ...).
+struct ActionSpec {
+    std::string_view name;
+    std::span<const OptionSpec> options;
+    Operand operand;  // None or CsvFile
+};
+
+struct CommandCall {
+    const CliOptions& options;
+    const CliEnvironment& environment;
+    std::ostream& out;
+    std::ostream& err;
+};
+using CommandHandler = int (*)(const CommandCall&);
+
+struct CommandSpec {
+    std::string_view name;
+    std::span<const OptionSpec> options;  // with actions: those any action takes
+    Operand operand;
+    std::span<const ActionSpec> actions;
+    bool logger;        // works on a logger: needs --port or --demo
+    bool severalPorts;  // takes --port more than once
+    CommandHandler handler;
+    std::string_view synopsis;  // the usage line after the program's name and connection
+    std::string_view help;
+};
+
+// Every command, in the order the program's help lists them.
+std::span<const CommandSpec> Commands();
+const CommandSpec* FindCommand(std::string_view name);
+const ActionSpec* FindAction(const CommandSpec& command, std::string_view name);
+
+// The options of the whole line, whichever command it names.
+std::span<const OptionSpec> GlobalOptions();
+// A global option or one that some command takes; nullptr for an unknown one.
+const OptionSpec* FindOption(std::string_view name);
+bool IsGlobal(const OptionSpec& option);
+bool TakesOption(std::span<const OptionSpec> options, OptionId id);
+
+// "list, export, import or copy".
+std::string ActionNames(const CommandSpec& command);
+
+// The program's help, and a command's (empty for a command that does not exist).
+std::string ProgramHelp();
+std::string CommandHelp(const std::string& command);
+
+// The functions that run each command (cli_commands.cpp).
+int PortsCommand(const CommandCall& call);
+int InfoCommand(const CommandCall& call);
+int ReadCommand(const CommandCall& call);
+int WriteCommand(const CommandCall& call);
+int DiffCommand(const CommandCall& call);
+int HistoryCommand(const CommandCall& call);
+int CollectCommand(const CommandCall& call);
+int ClockCommand(const CommandCall& call);
+int CurrentCommand(const CommandCall& call);
+int RelayCommand(const CommandCall& call);
+int FactoryResetCommand(const CommandCall& call);
+int ReportCommand(const CommandCall& call);
+int ArchiveCommand(const CommandCall& call);
+int HelpCommand(const CommandCall& call);
+
+}  // namespace lgcset::cli

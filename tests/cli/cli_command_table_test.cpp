@@ -1,0 +1,131 @@
+// The command table as the command line reads it: which command takes which option, the
+// words each option takes, and each command's help.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "cli/cli_command_table.h"
+#include "cli_support.h"
+
+namespace lgcset::cli {
+namespace {
+
+// Words each option accepts, as many as the table says it takes.
+const std::map<std::string_view, std::vector<std::string>> kGoodWords{
+    {"--from", {"24-03-01"}},
+    {"--to", {"24-03-02"}},
+    {"--out", {"folder"}},
+    {"--archive", {"a.sqlite"}},
+    {"--ports-glob", {"/dev/x*"}},
+    {"--jobs", {"2"}},
+    {"--passwords", {"p.txt"}},
+    {"--device-id", {"101"}},
+    {"--model", {"R481"}},
+    {"--profile", {"p.ini"}},
+    {"--set", {"now"}},
+    {"--nc", {"5"}},
+    {"--pulse", {"1", "2", "3"}},
+};
+
+std::vector<std::string> WithWords(std::vector<std::string> line, const OptionSpec& option) {
+    line.emplace_back(option.name);
+    if (const auto words = kGoodWords.find(option.name); words != kGoodWords.end())
+        line.insert(line.end(), words->second.begin(), words->second.end());
+    return line;
+}
+
+std::size_t WordCount(Takes takes) {
+    return takes == Takes::ThreeValues ? 3 : takes == Takes::Value ? 1 : 0;
+}
+
+TEST(CliCommandTable, EachCommandTakesItsOwnOptionsAndRefusesThoseOfTheOthers) {
+    std::vector<OptionSpec> commandOptions;
+    std::set<std::string_view> seen;
+    for (const CommandSpec& command : Commands())
+        for (const OptionSpec& option : command.options)
+            if (seen.insert(option.name).second)
+                commandOptions.push_back(option);
+
+    for (const OptionSpec& option : commandOptions) {
+        EXPECT_FALSE(IsGlobal(option)) << option.name;
+        // The words the table says the option takes are the ones the line reads.
+        const auto words = kGoodWords.find(option.name);
+        EXPECT_EQ(words == kGoodWords.end() ? 0 : words->second.size(), WordCount(option.takes))
+            << option.name;
+        const std::string bare = ParseCommandLine({"--demo", std::string(option.name)}).error;
+        EXPECT_EQ(bare.starts_with(std::string(option.name) + " needs "),
+                  option.takes != Takes::Nothing)
+            << bare;
+
+        for (const CommandSpec& command : Commands()) {
+            if (command.name == "help")
+                continue;
+            const std::string error =
+                ParseCommandLine(WithWords({"--port", "p", std::string(command.name)}, option))
+                    .error;
+            const std::string refusal =
+                std::string(command.name) + " does not take " + std::string(option.name);
+            if (TakesOption(command.options, option.id))
+                EXPECT_NE(error, refusal);
+            else
+                EXPECT_EQ(error, refusal);
+        }
+    }
+}
+
+TEST(CliCommandTable, EachArchiveActionTakesOnlyItsOwnOptions) {
+    const CommandSpec& archive = *FindCommand("archive");
+    EXPECT_EQ(ParseCommandLine({"archive", "drop"}).error,
+              "archive needs list, export, import or copy");
+    // A whole line of each action, and then each option of the command added to it.
+    const std::map<std::string_view, std::vector<std::string>> whole{
+        {"list", {"archive", "list"}},
+        {"export",
+         {"archive", "export", "--device-id", "1", "--from", "24-03-01", "--to", "24-03-02"}},
+        {"import", {"archive", "import", "--device-id", "1", "--model", "R481", "f.csv"}},
+        {"copy", {"archive", "copy", "--from", "a.sqlite", "--to", "b.sqlite"}},
+    };
+    ASSERT_EQ(archive.actions.size(), whole.size());
+    for (const ActionSpec& action : archive.actions) {
+        const std::vector<std::string>& line = whole.at(action.name);
+        ASSERT_EQ(ParseCommandLine(line).error, "") << action.name;
+        for (const OptionSpec& option : archive.options) {
+            if (std::find(line.begin(), line.end(), option.name) != line.end())
+                continue;
+            const std::string error = ParseCommandLine(WithWords(line, option)).error;
+            EXPECT_EQ(error.empty(), TakesOption(action.options, option.id))
+                << action.name << " " << option.name << ": " << error;
+        }
+    }
+}
+
+TEST(CliCommandTable, HelpListsEveryCommandInTableOrderAndEachCommandsHelpIsItsUsage) {
+    const std::string program = test::Cli({"--help"}).out;
+    std::size_t at = program.find("\ncommands:\n");
+    ASSERT_NE(at, std::string::npos);
+    for (const CommandSpec& command : Commands()) {
+        const std::string line = "\n  " + std::string(command.synopsis) + "\n";
+        const std::size_t found = program.find(line, at);
+        EXPECT_NE(found, std::string::npos) << command.name;
+        at = found == std::string::npos ? at : found + 1;
+
+        // "help --help" is the program's help.
+        std::vector<std::vector<std::string>> asks{{"help", std::string(command.name)}};
+        if (command.name != "help")
+            asks.push_back({std::string(command.name), "--help"});
+        for (const std::vector<std::string>& asked : asks) {
+            const test::CliResult own = test::Cli(asked);
+            EXPECT_EQ(own.status, kExitOk) << command.name;
+            const std::string usage = own.out.substr(0, own.out.find('\n'));
+            EXPECT_TRUE(usage.starts_with("Usage: lgcset-cli ")) << usage;
+            EXPECT_TRUE(usage.ends_with(command.synopsis.substr(0, command.synopsis.find('\n'))))
+                << usage;
+            EXPECT_TRUE(own.out.ends_with("\n\n" + std::string(command.help) + "\n")) << own.out;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace lgcset::cli
