@@ -362,6 +362,11 @@ std::vector<std::string> CollectPorts(const CliOptions& options) {
 
 PasswordList CollectPasswords(const CliOptions& options) {
     PasswordList list;
+    auto refuse = [&list](std::string why) {
+        list.outcome = PasswordList::Outcome::Refused;
+        list.error = std::move(why);
+        return list;
+    };
     auto add = [&](const std::string& password) {
         if (std::find(list.passwords.begin(), list.passwords.end(), password) ==
             list.passwords.end())
@@ -372,10 +377,8 @@ PasswordList CollectPasswords(const CliOptions& options) {
     if (options.passwordsFile.empty())
         return list;
     std::ifstream in(options.passwordsFile, std::ios::binary);
-    if (!in) {
-        list.error = "--passwords: cannot read " + options.passwordsFile;
-        return list;
-    }
+    if (!in)
+        return refuse("--passwords: cannot read " + options.passwordsFile);
     std::string line;
     std::size_t number = 0, found = 0;
     while (std::getline(in, line)) {
@@ -384,32 +387,25 @@ PasswordList CollectPasswords(const CliOptions& options) {
         if (line.empty() || line[0] == '#')
             continue;
         const std::size_t comma = line.find(',');
-        if (comma == std::string::npos) {
-            list.error = "--passwords: line " + std::to_string(number) + " of " +
-                         options.passwordsFile + " is not \"device ID,password\"";
-            return list;
-        }
+        const std::string where =
+            "--passwords: line " + std::to_string(number) + " of " + options.passwordsFile;
+        if (comma == std::string::npos)
+            return refuse(where + " is not \"device ID,password\"");
         const std::string password = data::TrimBlanks(line.substr(comma + 1));
         const std::string id = data::TrimBlanks(line.substr(0, comma));
         if (number == 1 && id == "device_id")
             continue;  // a header
         // The IDs are not needed to log in, but one that names no logger is a mistaken file.
-        if (const data::DeviceIdText normal = data::NormalDeviceId(id); !normal.ok()) {
-            list.error = "--passwords: line " + std::to_string(number) + " of " +
-                         options.passwordsFile + ": " + normal.error;
-            return list;
-        }
-        list.error = PasswordRefusal("--passwords: line " + std::to_string(number) + " of " +
-                                         options.passwordsFile,
-                                     password);
-        if (!list.error.empty())
-            return list;
+        if (const data::DeviceIdText normal = data::NormalDeviceId(id); !normal.ok())
+            return refuse(where + ": " + normal.error);
+        if (std::optional<std::string> refused = PasswordRefusal(where, password))
+            return refuse(std::move(*refused));
         add(password);
         ++found;
     }
     if (found == 0 && list.passwords.empty())
-        list.error = "--passwords: " + options.passwordsFile + " holds no password";
-    else if (!options.passwordGiven)
+        return refuse("--passwords: " + options.passwordsFile + " holds no password");
+    if (!options.passwordGiven)
         add(kFactoryPassword);
     return list;
 }
@@ -485,7 +481,7 @@ int RunCollect(const CliOptions& options, const CliEnvironment& environment, std
         return kExitUsage;
     }
     const PasswordList passwords = CollectPasswords(options);
-    if (!passwords.error.empty()) {
+    if (passwords.outcome == PasswordList::Outcome::Refused) {
         err << "lgcset-cli: " << data::PrintableText(passwords.error) << "\n";
         return kExitUsage;
     }

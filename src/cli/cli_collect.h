@@ -38,8 +38,10 @@ std::vector<std::string> CollectPorts(const CliOptions& options);
 // password (a logger never set up is still on it). A logger tells its device ID only after
 // a login, so each password is tried until one is taken.
 struct PasswordList {
+    enum class Outcome { Read, Refused };
+    Outcome outcome = Outcome::Read;
     std::vector<std::string> passwords;
-    std::string error;  // the file could not be read
+    std::string error;  // when refused: why the file gives no passwords to try
 };
 PasswordList CollectPasswords(const CliOptions& options);
 

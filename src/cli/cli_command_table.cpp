@@ -4,6 +4,7 @@
 #include <array>
 
 #include "cli/headless_session.h"
+#include "link/port_list.h"
 
 namespace lgcset::cli {
 
@@ -12,33 +13,45 @@ namespace {
 constexpr OptionSpec kHelpOption{OptionId::Help, "--help", Takes::Nothing};
 constexpr OptionSpec kShortHelpOption{OptionId::Help, "-h", Takes::Nothing};
 constexpr OptionSpec kVersionOption{OptionId::Version, "--version", Takes::Nothing};
-constexpr OptionSpec kPortOption{OptionId::Port, "--port", Takes::Value};
+// The example is the platform's kind of port name, known when the program starts.
+const std::string kPortNeeds = std::string("a port (such as ") + link::kExamplePortName + ")";
+const OptionSpec kPortOption{OptionId::Port, "--port", Takes::Value, kPortNeeds};
 constexpr OptionSpec kDemoOption{OptionId::Demo, "--demo", Takes::MaybeModel};
-constexpr OptionSpec kPasswordOption{OptionId::Password, "--password", Takes::Value};
+constexpr OptionSpec kPasswordOption{OptionId::Password, "--password", Takes::Value,
+                                     "the device password"};
 
 constexpr OptionSpec kJsonOption{OptionId::Json, "--json", Takes::Nothing};
 constexpr OptionSpec kNoVerifyOption{OptionId::NoVerify, "--no-verify", Takes::Nothing};
 constexpr OptionSpec kYesOption{OptionId::Yes, "--yes", Takes::Nothing};
-constexpr OptionSpec kFromOption{OptionId::From, "--from", Takes::Value};
-constexpr OptionSpec kToOption{OptionId::To, "--to", Takes::Value};
-constexpr OptionSpec kOutOption{OptionId::Out, "--out", Takes::Value};
+constexpr OptionSpec kFromOption{OptionId::From, "--from", Takes::Value, "a date YY-MM-DD"};
+constexpr OptionSpec kToOption{OptionId::To, "--to", Takes::Value, "a date YY-MM-DD"};
+constexpr OptionSpec kOutOption{OptionId::Out, "--out", Takes::Value, "a folder"};
 constexpr OptionSpec kKeepPartialOption{OptionId::KeepPartial, "--keep-partial", Takes::Nothing};
-constexpr OptionSpec kArchiveOption{OptionId::Archive, "--archive", Takes::Value};
+constexpr OptionSpec kArchiveOption{OptionId::Archive, "--archive", Takes::Value,
+                                    "an archive file or URL"};
 constexpr OptionSpec kNoArchiveOption{OptionId::NoArchive, "--no-archive", Takes::Nothing};
-constexpr OptionSpec kPortsGlobOption{OptionId::PortsGlob, "--ports-glob", Takes::Value};
-constexpr OptionSpec kJobsOption{OptionId::Jobs, "--jobs", Takes::Value};
+constexpr OptionSpec kPortsGlobOption{OptionId::PortsGlob, "--ports-glob", Takes::Value,
+                                      "a pattern of port names"};
+constexpr OptionSpec kJobsOption{OptionId::Jobs, "--jobs", Takes::Value,
+                                 "a number of sessions at once"};
 constexpr OptionSpec kSinceLastOption{OptionId::SinceLast, "--since-last", Takes::Nothing};
-constexpr OptionSpec kPasswordsOption{OptionId::Passwords, "--passwords", Takes::Value};
-constexpr OptionSpec kDeviceIdOption{OptionId::DeviceId, "--device-id", Takes::Value};
-constexpr OptionSpec kModelOption{OptionId::Model, "--model", Takes::Value};
-constexpr OptionSpec kProfileOption{OptionId::Profile, "--profile", Takes::Value};
-constexpr OptionSpec kSetOption{OptionId::Set, "--set", Takes::Value};
-constexpr OptionSpec kNcOption{OptionId::Nc, "--nc", Takes::Value};
-constexpr OptionSpec kPulseOption{OptionId::Pulse, "--pulse", Takes::ThreeValues};
+constexpr OptionSpec kPasswordsOption{OptionId::Passwords, "--passwords", Takes::Value,
+                                      "a file of device IDs and passwords"};
+constexpr OptionSpec kDeviceIdOption{OptionId::DeviceId, "--device-id", Takes::Value,
+                                     "a device ID"};
+constexpr OptionSpec kModelOption{OptionId::Model, "--model", Takes::Value,
+                                  "a model, R480 to R483"};
+constexpr OptionSpec kProfileOption{OptionId::Profile, "--profile", Takes::Value, "a profile file"};
+constexpr OptionSpec kSetOption{OptionId::Set, "--set", Takes::Value,
+                                "now or \"YYYY-MM-DD HH:MM:SS\""};
+constexpr OptionSpec kNcOption{OptionId::Nc, "--nc", Takes::Value,
+                               "the relay working time in seconds"};
+constexpr OptionSpec kPulseOption{OptionId::Pulse, "--pulse", Takes::ThreeValues,
+                                  "ON and OFF seconds and a REPEAT count"};
 constexpr OptionSpec kStopOption{OptionId::Stop, "--stop", Takes::Nothing};
 
-constexpr std::array kGlobalOptions{kHelpOption, kShortHelpOption, kVersionOption,
-                                    kPortOption, kDemoOption,      kPasswordOption};
+const std::array kGlobalOptions{kHelpOption, kShortHelpOption, kVersionOption,
+                                kPortOption, kDemoOption,      kPasswordOption};
 
 constexpr std::array<OptionSpec, 0> kNoOptions{};
 constexpr std::array kJsonOnly{kJsonOption};
@@ -62,32 +75,34 @@ constexpr std::array kArchiveCopyOptions{kFromOption, kToOption};
 constexpr std::array kArchiveOptions{kArchiveOption, kJsonOption,  kDeviceIdOption, kFromOption,
                                      kToOption,      kModelOption, kOutOption};
 constexpr std::array<ActionSpec, 4> kArchiveActions{{
-    {"list", kArchiveListOptions, Operand::None},
-    {"export", kArchiveExportOptions, Operand::None},
-    {"import", kArchiveImportOptions, Operand::CsvFile},
-    {"copy", kArchiveCopyOptions, Operand::None},
+    {"list", kArchiveListOptions, Operand::None, nullptr},
+    {"export", kArchiveExportOptions, Operand::None, ArchiveExportNeeds},
+    {"import", kArchiveImportOptions, Operand::CsvFile, ArchiveImportNeeds},
+    {"copy", kArchiveCopyOptions, Operand::None, ArchiveCopyNeeds, RangeWords::Archives},
 }};
 constexpr std::array<ActionSpec, 0> kNoActions{};
 
 constexpr std::array<CommandSpec, 14> kCommands{{
-    {"ports", kNoOptions, Operand::None, kNoActions, false, false, PortsCommand, "ports",
+    {"ports", kNoOptions, Operand::None, kNoActions, false, false, PortsCommand, nullptr, "ports",
      "List the system's serial ports, one a line, with the driver and, for USB\n"
      "adapters, the USB id, maker and product names."},
-    {"info", kJsonOnly, Operand::None, kNoActions, true, false, InfoCommand, "info [--json]",
-     "Log in and print the logger's model and firmware."},
-    {"read", kNoOptions, Operand::Profile, kNoActions, true, false, ReadCommand, "read PROFILE.ini",
+    {"info", kJsonOnly, Operand::None, kNoActions, true, false, InfoCommand, nullptr,
+     "info [--json]", "Log in and print the logger's model and firmware."},
+    {"read", kNoOptions, Operand::Profile, kNoActions, true, false, ReadCommand, nullptr,
+     "read PROFILE.ini",
      "Read the four settings pages into a profile file: the file that \"Read Settings\"\n"
      "followed by \"Save Profile to...\" gives in the window."},
-    {"write", kWriteOptions, Operand::Profile, kNoActions, true, false, WriteCommand,
+    {"write", kWriteOptions, Operand::Profile, kNoActions, true, false, WriteCommand, nullptr,
      "write [--no-verify] PROFILE.ini",
      "Write a profile's settings to the logger, as \"Load Profile\" followed by \"Save\n"
      "Settings\" does in the window, after the same check. Then read the pages back and\n"
      "print \"verified\" or each field that differs (--no-verify skips the read-back)."},
-    {"diff", kJsonOnly, Operand::Profile, kNoActions, true, false, DiffCommand,
+    {"diff", kJsonOnly, Operand::Profile, kNoActions, true, false, DiffCommand, nullptr,
      "diff [--json] PROFILE.ini",
      "Print the settings that differ between the profile and the logger, one a line:\n"
      "caption, logger value, profile value. Exit status 0 when none differ, 1 when some do."},
     {"history", kHistoryOptions, Operand::None, kNoActions, true, false, HistoryCommand,
+     HistoryNeeds,
      "history --from YY-MM-DD --to YY-MM-DD [--out DIR] [--keep-partial] [--no-archive]",
      "Fetch the log of a date range (at most six months, not ending before it starts) and\n"
      "export it to the workbook (SAVE<time>.xls) and CSV file (SAVE_CSV_<time>.csv) in DIR\n"
@@ -100,6 +115,7 @@ constexpr std::array<CommandSpec, 14> kCommands{{
      "--archive FILE|URL chooses the archive, --no-archive keeps none. An archive that cannot\n"
      "be written is one message and exit status 2; the export is written all the same."},
     {"collect", kCollectOptions, Operand::None, kNoActions, false, true, CollectCommand,
+     CollectNeeds,
      "collect --port PATH... | --ports-glob PATTERN... [--jobs N] [--since-last | --from\n"
      "    YY-MM-DD --to YY-MM-DD] [--out DIR] [--archive FILE] [--password PW | --passwords\n"
      "    FILE] [--json]",
@@ -118,20 +134,20 @@ constexpr std::array<CommandSpec, 14> kCommands{{
      "fetched before its line was lost is archived. Exit status: 0 when every port\n"
      "succeeded, else the worst of the ports.\n"
      "Not in the Windows build."},
-    {"clock", kClockOptions, Operand::None, kNoActions, true, false, ClockCommand,
+    {"clock", kClockOptions, Operand::None, kNoActions, true, false, ClockCommand, nullptr,
      "clock [--json] [--set now | --set \"YYYY-MM-DD HH:MM:SS\"]",
      "Print the logger's clock, or set it to the computer's time or to the one given. The\n"
      "logger keeps two-digit years: a year outside 2000 to 2099 is refused."},
-    {"current", kJsonOnly, Operand::None, kNoActions, true, false, CurrentCommand,
+    {"current", kJsonOnly, Operand::None, kNoActions, true, false, CurrentCommand, nullptr,
      "current [--json]", "Print the logger's current readings."},
-    {"relay", kRelayOptions, Operand::None, kNoActions, true, false, RelayCommand,
+    {"relay", kRelayOptions, Operand::None, kNoActions, true, false, RelayCommand, RelayNeeds,
      "relay --nc SECONDS | --pulse ON OFF REPEAT | --stop",
      "Test the relay: on for SECONDS, 0 to 9999 (NC/NO control), pulses of ON and OFF\n"
      "seconds REPEAT times (pulse control), or stop a running test."},
     {"factory-reset", kFactoryResetOptions, Operand::None, kNoActions, true, false,
-     FactoryResetCommand, "factory-reset --yes",
+     FactoryResetCommand, FactoryResetNeeds, "factory-reset --yes",
      "Reset the logger to its factory settings. Refused without --yes."},
-    {"report", kReportOptions, Operand::CsvFile, kNoActions, false, false, ReportCommand,
+    {"report", kReportOptions, Operand::CsvFile, kNoActions, false, false, ReportCommand, nullptr,
      "report [--json] [--profile PROFILE.ini] [--model MODEL] FILE.csv",
      "Analyse a CSV file that a history export wrote, without a logger: per sensor the\n"
      "count, minimum and maximum with their times, mean, Mean Kinetic Temperature (of\n"
@@ -141,7 +157,7 @@ constexpr std::array<CommandSpec, 14> kCommands{{
      "is unset); --model R482 or R483 makes every sensor analog. A file that is not one of\n"
      "our exports exits with status 2."},
     {"archive", kArchiveOptions, Operand::Action, kArchiveActions, false, false, ArchiveCommand,
-     "archive [--archive FILE|URL] list|export|import|copy ...",
+     nullptr, "archive [--archive FILE|URL] list|export|import|copy ...",
      "The archive keeps every transfer of every logger (by device ID and model) in one\n"
      "file, $XDG_DATA_HOME/lgcset/archive.sqlite or ~/.local/share/lgcset/archive.sqlite,\n"
      "unless the archive= line of ~/.config/lgcset/lgcset.ini or --archive names another\n"
@@ -163,8 +179,8 @@ constexpr std::array<CommandSpec, 14> kCommands{{
      "archive merged into another (a laptop's file into the team's database); a download\n"
      "the target holds already is skipped, so a second copy adds nothing.\n"
      "Not in the Windows build."},
-    {"help", kNoOptions, Operand::None, kNoActions, true, false, HelpCommand, "help [COMMAND]",
-     "Print the program's help or a command's."},
+    {"help", kNoOptions, Operand::Command, kNoActions, true, false, HelpCommand, nullptr,
+     "help [COMMAND]", "Print the program's help or a command's."},
 }};
 
 }  // namespace

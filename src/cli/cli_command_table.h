@@ -53,16 +53,26 @@ struct OptionSpec {
     OptionId id;
     std::string_view name;
     Takes takes;
+    std::string_view needs = {};  // what its words are, said when the line ends before them
 };
 
 // What stands on the line after the command's name.
-enum class Operand { None, Profile, CsvFile, Action };
+enum class Operand { None, Profile, CsvFile, Action, Command };
+
+// What --from and --to name.
+enum class RangeWords { Dates, Archives };
+
+// A command's (or action's) own rules for a line read whole: what it needs and what it
+// excludes, refused through CliOptions::Refuse. nullptr: it has none.
+using LineCheck = void (*)(CliOptions& options);
 
 // One of a command's subcommands (archive list, archive import, ...).
 struct ActionSpec {
     std::string_view name;
     std::span<const OptionSpec> options;
     Operand operand;  // None or CsvFile
+    LineCheck check;
+    RangeWords fromTo = RangeWords::Dates;
 };
 
 struct CommandCall {
@@ -81,6 +91,7 @@ struct CommandSpec {
     bool logger;        // works on a logger: needs --port or --demo
     bool severalPorts;  // takes --port more than once
     CommandHandler handler;
+    LineCheck check;
     std::string_view synopsis;  // the usage line after the program's name and connection
     std::string_view help;
 };
@@ -119,5 +130,14 @@ int FactoryResetCommand(const CommandCall& call);
 int ReportCommand(const CommandCall& call);
 int ArchiveCommand(const CommandCall& call);
 int HelpCommand(const CommandCall& call);
+
+// Each command's and action's own rules for its line (cli_line_checks.cpp).
+void HistoryNeeds(CliOptions& options);
+void CollectNeeds(CliOptions& options);
+void RelayNeeds(CliOptions& options);
+void FactoryResetNeeds(CliOptions& options);
+void ArchiveExportNeeds(CliOptions& options);
+void ArchiveImportNeeds(CliOptions& options);
+void ArchiveCopyNeeds(CliOptions& options);
 
 }  // namespace lgcset::cli

@@ -510,7 +510,7 @@ int ReportCommand(const CommandCall& call) {
 int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
            const CliEnvironment& given) {
     const CliOptions options = ParseCommandLine(arguments);
-    if (!options.error.empty()) {
+    if (!options.Understood()) {
         // One line, as every failure: scripts keep the last line of standard error.
         err << kProgram << data::PrintableText(options.error) << "; see lgcset-cli --help\n";
         return kExitUsage;

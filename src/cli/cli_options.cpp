@@ -9,7 +9,6 @@
 
 #include "cli/cli_command_table.h"
 #include "data/device_id.h"
-#include "link/port_list.h"
 #include "project_version.h"
 #include "protocol/commands.h"
 
@@ -79,80 +78,72 @@ bool Fields(std::string_view text, char separator, std::initializer_list<std::si
     return true;
 }
 
-// The words after an option on the command line, taken as the option reads them.
-class Words {
-  public:
-    Words(const std::vector<std::string>& arguments, std::size_t& at, std::string option,
-          CliOptions& options)
-        : arguments_(arguments), at_(at), option_(std::move(option)), options_(options) {}
+// The words an option takes after it, as the table says; nothing, with the line refused, when
+// they are not there.
+std::optional<std::vector<std::string>> TakeWords(const OptionSpec& option,
+                                                  const std::vector<std::string>& arguments,
+                                                  std::size_t& at, CliOptions& options) {
+    const bool more = at + 1 < arguments.size();
+    std::size_t count = 0;
+    switch (option.takes) {
+        case Takes::Nothing:
+            return std::vector<std::string>();
+        case Takes::MaybeModel:
+            // The next word is the model when it is one; else it is left on the line.
+            if (more && IsModel(arguments[at + 1]))
+                return std::vector<std::string>{arguments[++at]};
+            if (more && LooksLikeModel(arguments[at + 1])) {
+                options.Refuse("unknown model " + arguments[at + 1] + " (R480 to R483)");
+                return std::nullopt;
+            }
+            return std::vector<std::string>();
+        case Takes::Value:
+            count = 1;
+            break;
+        case Takes::ThreeValues:
+            count = 3;
+            break;
+    }
+    if (at + count >= arguments.size()) {
+        options.Refuse(std::string(option.name) + " needs " + std::string(option.needs));
+        return std::nullopt;
+    }
+    std::vector<std::string> words(arguments.begin() + static_cast<std::ptrdiff_t>(at) + 1,
+                                   arguments.begin() + static_cast<std::ptrdiff_t>(at + count) + 1);
+    at += count;
+    return words;
+}
 
-    // The value after the option, or a usage error naming the option and `what` it needs.
-    std::optional<std::string> Value(const std::string& what) {
-        if (at_ + 1 >= arguments_.size()) {
-            Fail(option_ + " needs " + what);
-            return std::nullopt;
-        }
-        return arguments_[++at_];
-    }
-    // The next `count` words, all of them or none and a usage error.
-    std::optional<std::vector<std::string>> Values(std::size_t count, const std::string& what) {
-        if (at_ + count >= arguments_.size()) {
-            Fail(option_ + " needs " + what);
-            return std::nullopt;
-        }
-        std::vector<std::string> values(
-            arguments_.begin() + static_cast<std::ptrdiff_t>(at_) + 1,
-            arguments_.begin() + static_cast<std::ptrdiff_t>(at_ + count) + 1);
-        at_ += count;
-        return values;
-    }
-    // The next word, left on the line; nothing at its end.
-    const std::string* Next() const {
-        return at_ + 1 < arguments_.size() ? &arguments_[at_ + 1] : nullptr;
-    }
-    void Take() { ++at_; }
-    void Fail(std::string text) {
-        if (options_.error.empty())
-            options_.error = std::move(text);
-    }
-    const std::string& Option() const { return option_; }
+// --nc, --pulse and --stop exclude each other; a second one is refused before its words are
+// read.
+bool SecondRelayMode(OptionId id, CliOptions& options) {
+    const bool relayMode = id == OptionId::Nc || id == OptionId::Pulse || id == OptionId::Stop;
+    if (!relayMode || options.relay == RelayMode::None)
+        return false;
+    options.Refuse("relay takes one of --nc, --pulse and --stop");
+    return true;
+}
 
-  private:
-    const std::vector<std::string>& arguments_;
-    std::size_t& at_;
-    std::string option_;
-    CliOptions& options_;
-};
-
-// --nc, --pulse and --stop: one of them, with its words.
-void ApplyRelayOption(OptionId id, Words& words, CliOptions& options) {
-    if (options.relay != RelayMode::None) {
-        words.Fail("relay takes one of --nc, --pulse and --stop");
-        return;
-    }
+// --nc SECONDS and --pulse ON OFF REPEAT.
+void ApplyRelayOption(OptionId id, const std::vector<std::string>& words, CliOptions& options) {
     if (id == OptionId::Stop) {
         options.relay = RelayMode::Stop;
     } else if (id == OptionId::Nc) {
         options.relay = RelayMode::NcNo;
-        if (const auto text = words.Value("the relay working time in seconds")) {
-            const auto seconds = ParseUnsigned(*text, kMaxRelaySeconds);
-            if (!seconds)
-                words.Fail("--nc: \"" + *text + "\" is not a number of seconds 0 to " +
+        const auto seconds = ParseUnsigned(words[0], kMaxRelaySeconds);
+        if (!seconds)
+            options.Refuse("--nc: \"" + words[0] + "\" is not a number of seconds 0 to " +
                            std::to_string(kMaxRelaySeconds));
-            options.relaySeconds = seconds.value_or(0);
-        }
+        options.relaySeconds = seconds.value_or(0);
     } else {
         options.relay = RelayMode::Pulse;
-        const auto values = words.Values(3, "ON and OFF seconds and a REPEAT count");
-        if (!values)
-            return;
-        const auto on = ParseUnsigned((*values)[0], 65535);
-        const auto off = ParseUnsigned((*values)[1], 65535);
-        const auto repeat = ParseUnsigned((*values)[2], 255);
+        const auto on = ParseUnsigned(words[0], 65535);
+        const auto off = ParseUnsigned(words[1], 65535);
+        const auto repeat = ParseUnsigned(words[2], 255);
         if (!on || !off)
-            words.Fail("--pulse: ON and OFF are numbers of seconds 0 to 65535");
+            options.Refuse("--pulse: ON and OFF are numbers of seconds 0 to 65535");
         else if (!repeat)
-            words.Fail("--pulse: REPEAT is a count 0 to 255");
+            options.Refuse("--pulse: REPEAT is a count 0 to 255");
         options.onSeconds = on.value_or(0);
         options.offSeconds = off.value_or(0);
         options.repeat = static_cast<std::uint8_t>(repeat.value_or(0));
@@ -161,9 +152,11 @@ void ApplyRelayOption(OptionId id, Words& words, CliOptions& options) {
 
 // What an option and its words set; `dateError` keeps a --from or --to that is no date until
 // the line shows whether they name dates.
-void ApplyOption(OptionId id, Words& words, CliOptions& options, std::string& dateError) {
-    const std::string& argument = words.Option();
-    switch (id) {
+void ApplyOption(const OptionSpec& option, const std::vector<std::string>& words,
+                 CliOptions& options, std::optional<std::string>& dateError) {
+    const std::string name(option.name);
+    const std::string& word = words.empty() ? name : words.front();
+    switch (option.id) {
         case OptionId::Help:
             options.help = true;
             break;
@@ -171,48 +164,35 @@ void ApplyOption(OptionId id, Words& words, CliOptions& options, std::string& da
             options.version = true;
             break;
         case OptionId::Port:
-            if (const auto port =
-                    words.Value(std::string("a port (such as ") + link::kExamplePortName + ")")) {
-                options.port = *port;
-                options.ports.push_back(*port);
-            }
+            options.port = word;
+            options.ports.push_back(word);
             break;
         case OptionId::PortsGlob:
-            if (const auto pattern = words.Value("a pattern of port names"))
-                options.portsGlobs.push_back(*pattern);
+            options.portsGlobs.push_back(word);
             break;
-        case OptionId::Jobs:
-            if (const auto text = words.Value("a number of sessions at once")) {
-                long long jobs = 0;
-                if (!ParseNumber(*text, jobs) || jobs < 1 || jobs > 1000)
-                    words.Fail("--jobs: \"" + *text + "\" is not a number of sessions 1 to 1000");
-                options.jobs = static_cast<int>(jobs);
-            }
+        case OptionId::Jobs: {
+            long long jobs = 0;
+            if (!ParseNumber(word, jobs) || jobs < 1 || jobs > 1000)
+                options.Refuse("--jobs: \"" + word + "\" is not a number of sessions 1 to 1000");
+            options.jobs = static_cast<int>(jobs);
             break;
+        }
         case OptionId::SinceLast:
             options.sinceLast = true;
             break;
         case OptionId::Passwords:
-            if (const auto file = words.Value("a file of device IDs and passwords"))
-                options.passwordsFile = *file;
+            options.passwordsFile = word;
             break;
         case OptionId::Demo:
             options.demo = true;
-            if (const std::string* next = words.Next(); next != nullptr && IsModel(*next)) {
-                options.demoModel = *next;
-                words.Take();
-            } else if (next != nullptr && LooksLikeModel(*next)) {
-                words.Fail("unknown model " + *next + " (R480 to R483)");
-            }
+            if (!words.empty())
+                options.demoModel = word;
             break;
         case OptionId::Password:
-            if (const auto password = words.Value("the device password")) {
-                options.password = *password;
-                options.passwordGiven = true;
-                if (std::string refused = PasswordRefusal("--password", *password);
-                    !refused.empty())
-                    words.Fail(std::move(refused));
-            }
+            options.password = word;
+            options.passwordGiven = true;
+            if (std::optional<std::string> refused = PasswordRefusal(name, word))
+                options.Refuse(std::move(*refused));
             break;
         case OptionId::Json:
             options.json = true;
@@ -224,133 +204,108 @@ void ApplyOption(OptionId id, Words& words, CliOptions& options, std::string& da
             options.yes = true;
             break;
         case OptionId::From:
-        case OptionId::To:
+        case OptionId::To: {
             // A date, except for archive copy, where they name archives: which is known
             // once the whole line is read.
-            if (const auto text = words.Value("a date YY-MM-DD")) {
-                (id == OptionId::From ? options.copyFrom : options.copyTo) = *text;
-                const auto date = ParseDate(*text);
-                if (!date && dateError.empty())
-                    dateError = argument + ": \"" + *text + "\" is not a date YY-MM-DD";
-                else if (date && !ClockYear(date->year) && dateError.empty())
-                    dateError = TwoDigitYearsRefusal(argument, date->year);
-                (id == OptionId::From ? options.from : options.to) = date;
-            }
+            const bool from = option.id == OptionId::From;
+            (from ? options.copyFrom : options.copyTo) = word;
+            const auto date = ParseDate(word);
+            if (!date && !dateError)
+                dateError = name + ": \"" + word + "\" is not a date YY-MM-DD";
+            else if (date && !ClockYear(date->year) && !dateError)
+                dateError = TwoDigitYearsRefusal(name, date->year);
+            (from ? options.from : options.to) = date;
             break;
+        }
         case OptionId::Profile:
-            if (const auto file = words.Value("a profile file"))
-                options.profile = *file;
+            options.profile = word;
             break;
         case OptionId::Model:
-            if (const auto model = words.Value("a model, R480 to R483")) {
-                if (!IsModel(*model))
-                    words.Fail("unknown model " + *model + " (R480 to R483)");
-                options.model = *model;
-            }
+            if (!IsModel(word))
+                options.Refuse("unknown model " + word + " (R480 to R483)");
+            options.model = word;
             break;
         case OptionId::Out:
-            if (const auto dir = words.Value("a folder"))
-                options.outDir = *dir;
+            options.outDir = word;
             break;
         case OptionId::Archive:
-            if (const auto file = words.Value("an archive file or URL"))
-                options.archive = *file;
+            options.archive = word;
             break;
         case OptionId::NoArchive:
             options.noArchive = true;
             break;
-        case OptionId::DeviceId:
-            if (const auto text = words.Value("a device ID")) {
-                const data::DeviceIdText normal = data::NormalDeviceId(*text);
-                if (!normal.ok())
-                    words.Fail("--device-id: " + normal.error);
-                options.deviceId = normal.id;
-            }
+        case OptionId::DeviceId: {
+            const data::DeviceIdText normal = data::NormalDeviceId(word);
+            if (!normal.ok())
+                options.Refuse("--device-id: " + normal.error);
+            options.deviceId = normal.id;
             break;
+        }
         case OptionId::KeepPartial:
             options.keepPartial = true;
             break;
         case OptionId::Set:
-            if (const auto text = words.Value("now or \"YYYY-MM-DD HH:MM:SS\"")) {
-                options.setClock = true;
-                if (*text == "now") {
-                    options.setClockNow = true;
-                } else if (const auto at = ParseDateTime(*text)) {
-                    options.clockValue = *at;
-                    if (!ClockYear(at->date.year))
-                        words.Fail(TwoDigitYearsRefusal(argument, at->date.year));
-                } else {
-                    words.Fail("--set: \"" + *text +
+            options.setClock = true;
+            if (word == "now") {
+                options.setClockNow = true;
+            } else if (const auto at = ParseDateTime(word)) {
+                options.clockValue = *at;
+                if (!ClockYear(at->date.year))
+                    options.Refuse(TwoDigitYearsRefusal(name, at->date.year));
+            } else {
+                options.Refuse("--set: \"" + word +
                                "\" is neither now nor a time YYYY-MM-DD HH:MM:SS");
-                }
             }
             break;
         case OptionId::Nc:
         case OptionId::Pulse:
         case OptionId::Stop:
-            ApplyRelayOption(id, words, options);
+            ApplyRelayOption(option.id, words, options);
             break;
     }
 }
 
-// The action of a command that has them (archive) and what it needs; the first failure goes
-// into options.error.
+// The action of a command that has them (archive): its operand, its own rules and the
+// options it does not take.
 void CheckAction(const CommandSpec& command, const std::vector<std::string>& operands,
                  CliOptions& options) {
-    auto fail = [&options](std::string text) {
-        if (options.error.empty())
-            options.error = std::move(text);
-    };
     const std::string action = operands.empty() ? std::string() : operands.front();
     options.archiveAction = action;
     const std::size_t files = operands.empty() ? 0 : operands.size() - 1;
     const ActionSpec* spec = FindAction(command, action);
     if (spec == nullptr) {
-        fail(std::string(command.name) + " needs " + ActionNames(command));
+        options.Refuse(std::string(command.name) + " needs " + ActionNames(command));
         return;
     }
-    if (action == "copy") {
-        if (files != 0)
-            fail("archive copy takes no argument \"" + operands[1] + "\"");
-        if (options.copyFrom.empty() || options.copyTo.empty())
-            fail(
-                "archive copy needs --from and --to: an archive file or a postgresql:// URL "
-                "each");
-        if (!options.archive.empty())
-            fail("archive copy names its archives with --from and --to, not --archive");
-        if (!options.deviceId.empty() || !options.model.empty() || !options.outDir.empty() ||
-            options.json)
-            fail("archive copy takes only --from and --to");
-        return;
-    }
+    const std::string named = std::string(command.name) + " " + action;
     if (spec->operand == Operand::CsvFile) {
         if (files != 1)
-            fail("archive " + action + " needs one CSV file");
+            options.Refuse(named + " needs one CSV file");
         else
             options.csvFile = operands[1];
     } else if (files != 0) {
-        fail("archive " + action + " takes no argument \"" + operands[1] + "\"");
+        options.Refuse(named + " takes no argument \"" + operands[1] + "\"");
     }
-    if (action != "list" && options.deviceId.empty())
-        fail("archive " + action + " needs --device-id");
-    if (action == "import" && options.model.empty())
-        fail("archive import needs --model");
-    if (action == "export" && (!options.from || !options.to))
-        fail("archive export needs --from and --to");
-    else if (action == "export" && *options.to < *options.from)
-        fail("archive export: the range ends before it starts");
+    if (spec->check != nullptr)
+        spec->check(options);
     const auto refused = [spec](bool given, OptionId id) {
         return given && !TakesOption(spec->options, id);
     };
     if (refused(options.from.has_value(), OptionId::From) ||
         refused(options.to.has_value(), OptionId::To) ||
         refused(!options.outDir.empty(), OptionId::Out))
-        fail("archive " + action + " takes no --from, --to or --out");
+        options.Refuse(named + " takes no --from, --to or --out");
     if (refused(!options.deviceId.empty(), OptionId::DeviceId) ||
         refused(!options.model.empty(), OptionId::Model))
-        fail("archive " + action + " takes no --device-id or --model");
+        options.Refuse(named + " takes no --device-id or --model");
     if (refused(options.json, OptionId::Json))
-        fail("archive " + action + " does not take --json");
+        options.Refuse(named + " does not take --json");
+}
+
+// Refuses a command that is not in the table.
+void RefuseUnknown(CliOptions& options) {
+    if (!options.command.empty() && FindCommand(options.command) == nullptr)
+        options.Refuse("unknown command \"" + options.command + "\"");
 }
 
 }  // namespace
@@ -388,9 +343,16 @@ std::optional<data::DeviceTime> ParseDateTime(const std::string& text) {
     return data::DeviceTime{{date[0], date[1], date[2]}, {time[0], time[1], time[2]}};
 }
 
-std::string PasswordRefusal(const std::string& origin, const std::string& password) {
+void CliOptions::Refuse(std::string why) {
+    if (!Understood())
+        return;
+    outcome = ParseOutcome::Refused;
+    error = std::move(why);
+}
+
+std::optional<std::string> PasswordRefusal(const std::string& origin, const std::string& password) {
     if (password.size() <= protocol::kLoginPasswordLength)
-        return {};
+        return std::nullopt;
     return origin + ": the logger holds a password of at most " +
            std::to_string(protocol::kLoginPasswordLength) + " characters, not " +
            std::to_string(password.size());
@@ -400,109 +362,87 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     CliOptions options;
     std::vector<std::string> operands;
     std::vector<const OptionSpec*> commandOptions;  // those a command must take
-    std::string dateError;                          // --from or --to that is no date
-    auto fail = [&options](std::string text) {
-        if (options.error.empty())
-            options.error = std::move(text);
-    };
-    for (std::size_t i = 0; i < arguments.size() && options.error.empty(); ++i) {
+    std::optional<std::string> dateError;           // --from or --to that is no date
+    for (std::size_t i = 0; i < arguments.size() && options.Understood(); ++i) {
         const std::string& argument = arguments[i];
         if (const OptionSpec* option = FindOption(argument)) {
             if (!IsGlobal(*option))
                 commandOptions.push_back(option);
-            Words words(arguments, i, argument, options);
-            ApplyOption(option->id, words, options, dateError);
+            if (SecondRelayMode(option->id, options))
+                continue;
+            if (const auto words = TakeWords(*option, arguments, i, options))
+                ApplyOption(*option, *words, options, dateError);
         } else if (argument.size() > 1 && argument[0] == '-') {
-            fail("unknown option " + argument);
+            options.Refuse("unknown option " + argument);
         } else if (options.command.empty()) {
             options.command = argument;
         } else {
             operands.push_back(argument);
         }
     }
-    if (options.command == "archive" && !operands.empty() && operands.front() == "copy") {
+    const CommandSpec* entry = FindCommand(options.command);
+    const ActionSpec* action =
+        entry != nullptr && !operands.empty() ? FindAction(*entry, operands.front()) : nullptr;
+    if (action != nullptr && action->fromTo == RangeWords::Archives) {
         options.from.reset();
         options.to.reset();
     } else {
         options.copyFrom.clear();
         options.copyTo.clear();
-        if (!dateError.empty())
-            fail(dateError);
+        if (dateError)
+            options.Refuse(std::move(*dateError));
     }
-    if (!options.error.empty())
+    if (!options.Understood() || options.version)
         return options;
 
-    if (options.version)
-        return options;
-    if (options.command == "help") {
+    if (entry != nullptr && entry->operand == Operand::Command) {
+        // help [COMMAND]: the help of the command named, or the program's.
         options.help = true;
         options.command = operands.empty() ? std::string() : operands.front();
-        if (!options.command.empty() && FindCommand(options.command) == nullptr)
-            fail("unknown command \"" + options.command + "\"");
+        RefuseUnknown(options);
         return options;
     }
     if (options.help) {
-        if (!options.command.empty() && FindCommand(options.command) == nullptr)
-            fail("unknown command \"" + options.command + "\"");
+        RefuseUnknown(options);
         return options;
     }
     if (options.command.empty()) {
-        fail("no command given");
+        options.Refuse("no command given");
         return options;
     }
-    const CommandSpec* entry = FindCommand(options.command);
     if (entry == nullptr) {
-        fail("unknown command \"" + options.command + "\"");
+        RefuseUnknown(options);
         return options;
     }
     if (!options.port.empty() && options.demo)
-        fail("--port and --demo exclude each other");
+        options.Refuse("--port and --demo exclude each other");
     if (options.ports.size() > 1 && !entry->severalPorts)
-        fail(options.command + " takes one --port; collect takes several");
+        options.Refuse(options.command + " takes one --port; collect takes several");
 
     for (const OptionSpec* option : commandOptions)
         if (!TakesOption(entry->options, option->id))
-            fail(options.command + " does not take " + std::string(option->name));
+            options.Refuse(options.command + " does not take " + std::string(option->name));
     if (entry->operand == Operand::Profile) {
         if (operands.size() != 1)
-            fail(options.command + " needs one profile file");
+            options.Refuse(options.command + " needs one profile file");
         else
             options.profile = operands.front();
     } else if (entry->operand == Operand::CsvFile) {
         if (operands.size() != 1)
-            fail(options.command + " needs one CSV file");
+            options.Refuse(options.command + " needs one CSV file");
         else
             options.csvFile = operands.front();
     } else if (entry->operand == Operand::Action) {
         CheckAction(*entry, operands, options);
     } else if (!operands.empty()) {
-        fail(options.command + " takes no argument \"" + operands.front() + "\"");
+        options.Refuse(options.command + " takes no argument \"" + operands.front() + "\"");
     }
     if (options.noArchive && !options.archive.empty())
-        fail("--archive and --no-archive exclude each other");
-    if (options.command == "history" && (!options.from || !options.to))
-        fail("history needs --from and --to");
-    else if (options.command == "history" && *options.to < *options.from)
-        fail("history: the range ends before it starts (--to " + DateText(*options.to) +
-             " is before --from " + DateText(*options.from) + ")");
-    if (options.command == "collect") {
-        if (options.ports.empty() && options.portsGlobs.empty())
-            fail("collect needs --port PATH or --ports-glob PATTERN");
-        if (options.demo)
-            fail("collect does not take --demo");
-        if (options.sinceLast && (options.from || options.to))
-            fail("--since-last and --from/--to exclude each other");
-        else if (!options.sinceLast && (!options.from || !options.to))
-            fail("collect needs --since-last or --from and --to");
-        else if (!options.sinceLast && *options.to < *options.from)
-            fail("collect: the range ends before it starts");
-    }
-    if (options.command == "relay" && options.relay == RelayMode::None)
-        fail("relay needs --nc, --pulse or --stop");
-    if (options.command == "factory-reset" && !options.yes)
-        fail("factory-reset resets every setting of the logger: confirm with --yes");
-    if (entry->logger && options.port.empty() && !options.demo && options.error.empty())
-        fail(options.command + " needs --port PATH or --demo");
+        options.Refuse("--archive and --no-archive exclude each other");
+    if (entry->check != nullptr)
+        entry->check(options);
+    if (entry->logger && options.port.empty() && !options.demo)
+        options.Refuse(options.command + " needs --port PATH or --demo");
     return options;
 }
 

@@ -13,6 +13,9 @@ namespace lgcset::cli {
 
 enum class RelayMode { None, NcNo, Pulse, Stop };
 
+// Whether a command line was understood or refused as wrong usage.
+enum class ParseOutcome { Understood, Refused };
+
 // The window's box for the relay working time holds four digits.
 inline constexpr int kMaxRelaySeconds = 9999;
 // The logger keeps the year of its clock in two digits, counted from 2000.
@@ -51,8 +54,8 @@ struct CliOptions {
     bool sinceLast = false;               // collect: from each logger's newest archived day
     std::string passwordsFile;            // collect: "device ID,password" lines
 
-    std::string archiveAction;  // archive: list, export, import or copy
-    std::string deviceId;       // archive export, import
+    std::string archiveAction;     // archive: list, export, import or copy
+    std::string deviceId;          // archive export, import
     std::string copyFrom, copyTo;  // archive copy: the archives, a file or a URL each
 
     bool setClock = false;  // clock --set
@@ -64,13 +67,18 @@ struct CliOptions {
     std::uint16_t onSeconds = 0, offSeconds = 0;
     std::uint8_t repeat = 0;
 
-    std::string error;  // not empty: the command line is wrong, and this says how
+    ParseOutcome outcome = ParseOutcome::Understood;
+    std::string error;  // when refused: how the command line is wrong
+
+    bool Understood() const { return outcome == ParseOutcome::Understood; }
+    // Refuses the line; the first refusal is the one said.
+    void Refuse(std::string why);
 };
 
-// Empty when the logger holds `password` whole, else the refusal after `origin` (the option
+// Nothing when the logger holds `password` whole, else the refusal after `origin` (the option
 // or the line it came from): a login sends only the first characters the logger holds, so a
 // longer password would log in with a part of it.
-std::string PasswordRefusal(const std::string& origin, const std::string& password);
+std::optional<std::string> PasswordRefusal(const std::string& origin, const std::string& password);
 
 // The arguments after the program name.
 CliOptions ParseCommandLine(const std::vector<std::string>& arguments);

@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             arguments.back() += static_cast<char>(data[i]);
     }
     const cli::CliOptions options = cli::ParseCommandLine(arguments);
-    if (!options.error.empty())
+    if (!options.Understood())
         return 0;
     FUZZ_CHECK(options.relaySeconds <= cli::kMaxRelaySeconds);
     if (options.setClock && !options.setClockNow) {

@@ -1,0 +1,75 @@
+// The rules of each command's line that its options alone do not say: what it needs, what
+// excludes what. The command table names them; ParseCommandLine runs them once the line is
+// read whole, so a refusal names a line as the user wrote it.
+#include "cli/cli_command_table.h"
+
+namespace lgcset::cli {
+
+void HistoryNeeds(CliOptions& options) {
+    if (!options.from || !options.to)
+        options.Refuse("history needs --from and --to");
+    else if (*options.to < *options.from)
+        options.Refuse("history: the range ends before it starts (--to " + DateText(*options.to) +
+                       " is before --from " + DateText(*options.from) + ")");
+}
+
+void CollectNeeds(CliOptions& options) {
+    if (options.ports.empty() && options.portsGlobs.empty())
+        options.Refuse("collect needs --port PATH or --ports-glob PATTERN");
+    if (options.demo)
+        options.Refuse("collect does not take --demo");
+    if (options.sinceLast && (options.from || options.to))
+        options.Refuse("--since-last and --from/--to exclude each other");
+    else if (!options.sinceLast && (!options.from || !options.to))
+        options.Refuse("collect needs --since-last or --from and --to");
+    else if (!options.sinceLast && *options.to < *options.from)
+        options.Refuse("collect: the range ends before it starts");
+}
+
+void RelayNeeds(CliOptions& options) {
+    if (options.relay == RelayMode::None)
+        options.Refuse("relay needs --nc, --pulse or --stop");
+}
+
+void FactoryResetNeeds(CliOptions& options) {
+    if (!options.yes)
+        options.Refuse("factory-reset resets every setting of the logger: confirm with --yes");
+}
+
+namespace {
+
+void NeedsDeviceId(CliOptions& options) {
+    if (options.deviceId.empty())
+        options.Refuse("archive " + options.archiveAction + " needs --device-id");
+}
+
+}  // namespace
+
+void ArchiveExportNeeds(CliOptions& options) {
+    NeedsDeviceId(options);
+    if (!options.from || !options.to)
+        options.Refuse("archive export needs --from and --to");
+    else if (*options.to < *options.from)
+        options.Refuse("archive export: the range ends before it starts");
+}
+
+void ArchiveImportNeeds(CliOptions& options) {
+    NeedsDeviceId(options);
+    if (options.model.empty())
+        options.Refuse("archive import needs --model");
+}
+
+void ArchiveCopyNeeds(CliOptions& options) {
+    if (options.copyFrom.empty() || options.copyTo.empty())
+        options.Refuse(
+            "archive copy needs --from and --to: an archive file or a postgresql:// URL each");
+    if (!options.archive.empty())
+        options.Refuse("archive copy names its archives with --from and --to, not --archive");
+    // Said before the action's own refusal of each option, which would name --from and --to
+    // as refused.
+    if (!options.deviceId.empty() || !options.model.empty() || !options.outDir.empty() ||
+        options.json)
+        options.Refuse("archive copy takes only --from and --to");
+}
+
+}  // namespace lgcset::cli
