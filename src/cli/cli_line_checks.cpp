@@ -65,8 +65,8 @@ void ArchiveCopyNeeds(CliOptions& options) {
             "archive copy needs --from and --to: an archive file or a postgresql:// URL each");
     if (!options.archive.empty())
         options.Refuse("archive copy names its archives with --from and --to, not --archive");
-    // Said before the action's own refusal of each option, which would name --from and --to
-    // as refused.
+    // Said before the refusal of each option an action does not take: these words also tell
+    // what copy does take.
     if (!options.deviceId.empty() || !options.model.empty() || !options.outDir.empty() ||
         options.json)
         options.Refuse("archive copy takes only --from and --to");

@@ -250,7 +250,9 @@ TEST(CliCollectParts, PortPatternsPasswordsRangesAndFolders) {
               "--passwords: line 2 of " + options.passwordsFile +
                   ": the logger holds a password of at most 4 characters, not 8");
     options.passwordsFile = folder.File("missing.csv");
-    EXPECT_FALSE(CollectPasswords(options).error.empty());
+    const PasswordList unread = CollectPasswords(options);
+    EXPECT_EQ(unread.outcome, PasswordList::Outcome::Refused);
+    EXPECT_EQ(unread.error, "--passwords: cannot read " + options.passwordsFile);
 
     const data::CalendarDate today{2024, 8, 31};
     DayRange r = SinceLastRange(std::nullopt, today);

@@ -101,6 +101,74 @@ TEST(CliCommandTable, EachArchiveActionTakesOnlyItsOwnOptions) {
     }
 }
 
+TEST(CliCommandTable, EachCommandAndActionMissingWhatItNeedsIsRefusedInItsOwnWords) {
+    // "": the line is understood. A command's own needs are said before the logger it needs.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> lines{
+        {{"ports"}, ""},
+        {{"info"}, "info needs --port PATH or --demo"},
+        {{"--demo", "info"}, ""},
+        {{"--demo", "read"}, "read needs one profile file"},
+        {{"--demo", "write"}, "write needs one profile file"},
+        {{"--demo", "diff"}, "diff needs one profile file"},
+        {{"history"}, "history needs --from and --to"},
+        {{"history", "--from", "24-03-01", "--to", "24-03-02"},
+         "history needs --port PATH or --demo"},
+        {{"--demo", "history", "--from", "24-03-02", "--to", "24-03-01"},
+         "history: the range ends before it starts (--to 2024-03-01 is before --from "
+         "2024-03-02)"},
+        {{"collect"}, "collect needs --port PATH or --ports-glob PATTERN"},
+        {{"--demo", "clock"}, ""},
+        {{"--demo", "current"}, ""},
+        {{"relay"}, "relay needs --nc, --pulse or --stop"},
+        {{"relay", "--stop", "--nc"}, "relay takes one of --nc, --pulse and --stop"},
+        {{"factory-reset"}, "factory-reset resets every setting of the logger: confirm with --yes"},
+        {{"factory-reset", "--yes"}, "factory-reset needs --port PATH or --demo"},
+        {{"report"}, "report needs one CSV file"},
+        {{"archive"}, "archive needs list, export, import or copy"},
+        {{"archive", "list"}, ""},
+        {{"archive", "export", "--from", "24-03-01", "--to", "24-03-02"},
+         "archive export needs --device-id"},
+        {{"archive", "export", "--device-id", "1", "--from", "24-03-02", "--to", "24-03-01"},
+         "archive export: the range ends before it starts"},
+        // Only copy's --from and --to name archives.
+        {{"archive", "export", "--device-id", "1", "--from", "a.sqlite", "--to", "24-03-01"},
+         "--from: \"a.sqlite\" is not a date YY-MM-DD"},
+        {{"archive", "import", "--device-id", "1", "f.csv"}, "archive import needs --model"},
+        {{"archive", "copy", "--from", "a.sqlite", "--to", "postgresql://db"}, ""},
+        {{"archive", "copy", "--to", "b.sqlite"},
+         "archive copy needs --from and --to: an archive file or a postgresql:// URL each"},
+        {{"archive", "copy", "--from", "a", "--to", "b", "--archive", "c"},
+         "archive copy names its archives with --from and --to, not --archive"},
+        {{"archive", "copy", "--from", "a", "--to", "b", "--out", "d"},
+         "archive copy takes only --from and --to"},
+        {{"help"}, ""},
+        {{"help", "frob"}, "unknown command \"frob\""},
+    };
+    std::set<std::string> named;
+    for (const auto& [line, refusal] : lines) {
+        const CliOptions options = ParseCommandLine(line);
+        EXPECT_EQ(options.error, refusal) << line.back();
+        EXPECT_EQ(options.outcome,
+                  refusal.empty() ? ParseOutcome::Understood : ParseOutcome::Refused)
+            << line.back();
+        const auto command = std::find_if(line.begin(), line.end(),
+                                          [](const std::string& word) { return word[0] != '-'; });
+        named.insert(*command + (command + 1 == line.end() ? "" : " " + *(command + 1)));
+    }
+    // Every command and action of the table has its line here.
+    for (const CommandSpec& command : Commands()) {
+        EXPECT_TRUE(std::any_of(named.begin(), named.end(), [&](const std::string& name) {
+            return name.starts_with(command.name);
+        })) << command.name;
+        for (const ActionSpec& action : command.actions)
+            EXPECT_TRUE(named.contains(std::string(command.name) + " " + std::string(action.name)))
+                << action.name;
+    }
+    const CliOptions copy = ParseCommandLine({"archive", "copy", "--from", "a", "--to", "b"});
+    EXPECT_EQ(copy.copyFrom, "a");
+    EXPECT_FALSE(copy.from.has_value());
+}
+
 TEST(CliCommandTable, HelpListsEveryCommandInTableOrderAndEachCommandsHelpIsItsUsage) {
     const std::string program = test::Cli({"--help"}).out;
     std::size_t at = program.find("\ncommands:\n");
