@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 
 #include "cli/headless_session.h"
 #include "link/port_list.h"
