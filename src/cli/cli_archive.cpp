@@ -196,10 +196,9 @@ int RunArchive(const CliOptions& options, const CliEnvironment& environment, std
     return Import(*store, options, environment, out, err);
 }
 
-Outcome ArchiveTransfer(const std::string& deviceId, const settings::SettingsModel& settings,
-                        const CliOptions& options, const CliEnvironment& environment,
-                        std::span<const data::HistoryRecord> records,
-                        const exports::ExportResult& exported, std::ostream& out) {
+Outcome ArchiveTransfer(jobs::TransferJob& job, const std::string& deviceId,
+                        const settings::SettingsModel& settings, const CliOptions& options,
+                        const CliEnvironment& environment, std::ostream& out) {
     std::unique_ptr<archive::ArchiveStore> store;
     if (Outcome opened = OpenArchive(options, environment, store, out); !opened.ok())
         return opened;
@@ -209,11 +208,12 @@ Outcome ArchiveTransfer(const std::string& deviceId, const settings::SettingsMod
                                       DateText(*options.to),
                                       options.demo ? "simulated " + options.demoModel
                                                    : options.port};
-    const archive::AddResult added =
-        store->Add(jobs::DownloadRecord(origin, jobs::SavedFilesOf(exported)), records);
-    if (!added.status.ok())
-        return Outcome::Failed(kExitUsage, added.status.message);
-    out << AddedLine(added.counts, options, environment) << "\n";
+    job.ArchiveInto(*store, origin);
+    const jobs::TransferResult& kept = job.Result();
+    if (kept.archived == jobs::TransferResult::Archive::NotArchived)
+        return Outcome::Failed(kExitUsage, kept.notArchived);
+    // No records handed over count as none added.
+    out << AddedLine(kept.counts, options, environment) << "\n";
     return {};
 }
 

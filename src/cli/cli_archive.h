@@ -4,15 +4,13 @@
 
 #include <memory>
 #include <ostream>
-#include <span>
 #include <string>
 
 #include "archive/archive_store.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
 #include "cli/headless_session.h"
-#include "data/history_record.h"
-#include "export/history_export.h"
+#include "jobs/transfer_job.h"
 
 namespace lgcset::cli {
 
@@ -28,13 +26,11 @@ Outcome OpenArchive(const CliOptions& options, const CliEnvironment& environment
 int RunArchive(const CliOptions& options, const CliEnvironment& environment, std::ostream& out,
                std::ostream& err);
 
-// A whole transfer and its export (the files' names only when it was saved), kept in the
-// archive under the device ID read from the logger before the transfer; prints "n new
-// records archived (m already there)", and for demo mode's own archive that it is thrown
-// away.
-Outcome ArchiveTransfer(const std::string& deviceId, const settings::SettingsModel& settings,
-                        const CliOptions& options, const CliEnvironment& environment,
-                        std::span<const data::HistoryRecord> records,
-                        const exports::ExportResult& exported, std::ostream& out);
+// The records an ended transfer handed over and its export's files, kept in the archive
+// under the device ID read from the logger before the transfer; prints "n new records
+// archived (m already there)", and for demo mode's own archive that it is thrown away.
+Outcome ArchiveTransfer(jobs::TransferJob& job, const std::string& deviceId,
+                        const settings::SettingsModel& settings, const CliOptions& options,
+                        const CliEnvironment& environment, std::ostream& out);
 
 }  // namespace lgcset::cli

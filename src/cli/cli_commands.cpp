@@ -1,6 +1,7 @@
 #include "cli/cli_commands.h"
 
 #include <ctime>
+#include <functional>
 #include <optional>
 
 #ifdef LGCSET_ARCHIVE
@@ -20,6 +21,7 @@
 #include "data/relay_test.h"
 #include "jobs/device_tools_jobs.h"
 #include "jobs/settings_jobs.h"
+#include "jobs/transfer_job.h"
 #include "link/port_details.h"
 #include "link/port_list.h"
 #include "profiles/ini_storage.h"
@@ -438,24 +440,24 @@ int HistoryCommand(const CommandCall& call) {
                                                    to.month, to.day)) < data::kTooManyMonths)
             if (Outcome read = c.session->ReadDeviceId(deviceId); !read.ok())
                 return Fail(err, read);
-        std::optional<FetchedHistory> fetched;
-        const Outcome done =
-            RunHistory(*c.session, options, outFolder, out, err, environment.errorIsTerminal,
-                       environment.exportClock, &fetched,
-                       CliExportOrigin(c.settings, deviceId, *options.from, *options.to));
-#ifdef LGCSET_ARCHIVE
         // Records that reached the export are archived even when the transfer was cut short
         // or the export could not be written (the status still says so).
-        const bool archiving =
-            !options.noArchive && (!options.archive.empty() || environment.defaultArchive);
-        if (fetched && archiving)
-            if (Outcome kept = ArchiveTransfer(deviceId, c.settings, options, environment,
-                                               fetched->records, fetched->exported, out);
-                !kept.ok()) {
-                const int status = Fail(err, kept);
-                return done.ok() ? status : Fail(err, done);
-            }
+        Outcome kept;
+        std::function<void(jobs::TransferJob&)> keep;
+#ifdef LGCSET_ARCHIVE
+        if (!options.noArchive && (!options.archive.empty() || environment.defaultArchive))
+            keep = [&](jobs::TransferJob& job) {
+                kept = ArchiveTransfer(job, deviceId, c.settings, options, environment, out);
+            };
 #endif
+        const Outcome done =
+            RunHistory(*c.session, options, outFolder, out, err, environment.errorIsTerminal,
+                       environment.exportClock, keep,
+                       CliExportOrigin(c.settings, deviceId, *options.from, *options.to));
+        if (!kept.ok()) {
+            const int status = Fail(err, kept);
+            return done.ok() ? status : Fail(err, done);
+        }
         return done.ok() ? kExitOk : Fail(err, done);
     });
 }

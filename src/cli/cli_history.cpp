@@ -129,7 +129,7 @@ Outcome PrepareOutFolder(const std::string& outDir, std::filesystem::path& folde
 Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
                    const std::filesystem::path& folder, std::ostream& out, std::ostream& err,
                    bool terminal, const std::function<exports::LocalTime()>& clock,
-                   std::optional<FetchedHistory>* fetched,
+                   const std::function<void(jobs::TransferJob&)>& keep,
                    std::optional<exports::ExportManifest> origin) {
     CliHistoryHost host(session, options.keepPartial, err, terminal);
     const data::CalendarDate& from = *options.from;
@@ -144,7 +144,7 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
     request.exportTo->origin = std::move(origin);
     jobs::TransferJob job(session.Device(), host, std::move(request));
     session.Run(job);
-    jobs::TransferResult transfer = job.Result();
+    const jobs::TransferResult& transfer = job.Result();
     using End = jobs::TransferResult::End;
     if (transfer.end == End::RangeRefused) {
         // The range check refused before anything was sent.
@@ -173,8 +173,8 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
     const exports::ExportResult& result = transfer.files;
     if (transfer.exported != jobs::TransferResult::Export::Saved) {
         // What arrived is archived all the same: the logger may not hold it much longer.
-        if (fetched != nullptr)
-            *fetched = FetchedHistory{std::move(transfer.records), result};
+        if (keep)
+            keep(job);
         if (cut)
             return Outcome::Failed(kExitLink, *cut + "they could not be exported: " + result.error);
         return Outcome::Failed(kExitUsage, "the export could not be written: " + result.error);
@@ -189,8 +189,8 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
         << result.workbook.string() << "\n"
         << result.csv.string() << "\n";
     // What was exported is archived too, a transfer cut short as one that ended.
-    if (fetched != nullptr)
-        *fetched = FetchedHistory{std::move(transfer.records), result};
+    if (keep)
+        keep(job);
     if (cut)
         return Outcome::Failed(kExitLink, *cut + "they were exported");
     return {};

@@ -12,6 +12,7 @@
 #include "cli/cli_options.h"
 #include "cli/headless_session.h"
 #include "export/history_export.h"
+#include "jobs/transfer_job.h"
 
 namespace lgcset::cli {
 
@@ -20,22 +21,16 @@ namespace lgcset::cli {
 // the logger is asked for anything.
 Outcome PrepareOutFolder(const std::string& outDir, std::filesystem::path& folder);
 
-// A whole transfer that reached the export: its records as they came, before the export
-// cleared their sensors' sent flags, and the files written (none when the export failed).
-struct FetchedHistory {
-    std::vector<data::HistoryRecord> records;
-    exports::ExportResult exported;
-};
-
 // `folder`: as PrepareOutFolder gave it. `terminal`: standard error is a terminal, so a
 // progress bar is worth drawing there. `clock` names the export files (the local clock
 // when empty).
 // `origin`: what the export's manifest says of the logger and the range (none written
-// without it).
+// without it). `keep` is given the ended job of a transfer whose records reached the export
+// (saved or not), once its lines are written.
 Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
                    const std::filesystem::path& folder, std::ostream& out, std::ostream& err,
                    bool terminal, const std::function<exports::LocalTime()>& clock = {},
-                   std::optional<FetchedHistory>* fetched = nullptr,
+                   const std::function<void(jobs::TransferJob&)>& keep = {},
                    std::optional<exports::ExportManifest> origin = std::nullopt);
 
 // The manifest's origin of a transfer lgcset-cli makes: the logger as the login named it

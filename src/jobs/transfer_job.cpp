@@ -6,13 +6,38 @@ namespace lgcset::jobs {
 
 TransferJob::TransferJob(session::DeviceSession& device, TransferHost& host,
                          TransferRequest request)
-    : host_(host), request_(std::move(request)), query_(device, *this, store_, count_) {}
+    : host_(host),
+      request_(std::move(request)),
+      ownStore_(std::make_unique<data::HistoryStore>()),
+      store_(*ownStore_),
+      count_(ownCount_),
+      query_(device, *this, store_, count_) {}
+
+TransferJob::TransferJob(session::DeviceSession& device, TransferHost& host,
+                         TransferRequest request, data::HistoryStore& store,
+                         std::uint16_t& count)
+    : host_(host),
+      request_(std::move(request)),
+      store_(store),
+      count_(count),
+      query_(device, *this, store_, count_) {}
 
 void TransferJob::Start() {
     result_ = {};
     query_.Start(request_.range);
     if (query_.state() == data::HistoryQuery::State::Idle)
         result_.end = TransferResult::End::RangeRefused;  // nothing was sent
+}
+
+void TransferJob::Restart(TransferRequest request) {
+    request_ = std::move(request);
+    Start();
+}
+
+void TransferJob::HandOverHeld(TransferRequest request) {
+    request_ = std::move(request);
+    result_ = {};
+    ExportHistory();
 }
 
 void TransferJob::OnData(const protocol::ReceivedFrame& frame) {
@@ -54,6 +79,7 @@ void TransferJob::Report(const data::HistoryOutcome& outcome) {
         NoteEndedEarly(data::OutcomeMessage(outcome));
     if (outcome.result == data::HistoryResult::NoRecords)
         Finish(TransferResult::End::NoRecords);
+    host_.Reported(outcome);
 }
 
 bool TransferJob::AskYesNo(const data::HistoryOutcome& question) {
@@ -68,15 +94,52 @@ void TransferJob::ClearTransferProgress() {
     host_.ClearProgress();
 }
 
+void TransferJob::ClearStopRequested() {
+    host_.ClearStop();
+}
+
+void TransferJob::SetProgressVisible(bool visible) {
+    host_.ShowProgressBar(visible);
+}
+
+void TransferJob::ShowNextIndex(std::uint16_t index) {
+    host_.ShowNextIndex(index);
+}
+
+void TransferJob::ShowReceived(std::uint16_t count) {
+    host_.ShowReceived(count);
+}
+
+void TransferJob::ShowSaving() {
+    host_.ShowSaving();
+}
+
 void TransferJob::ExportHistory() {
     result_.handedOver = true;
     result_.records.assign(store_.data(), store_.data() + count_);
+    result_.repeats = query_.Repeats();
+    host_.HandedOver(result_);
     if (request_.exportTo) {
-        result_.files = exports::ExportHistory(store_.data(), count_, *request_.exportTo);
-        const bool saved = result_.files.outcome == exports::ExportResult::Outcome::Saved;
-        result_.exported = saved ? TransferResult::Export::Saved : TransferResult::Export::Failed;
-        if (saved)
-            exports::ClearSensorPresentFlags(store_.data(), count_);
+        // A host that lets events in while the files are written may restart the job
+        // meanwhile: the export and what is told of it work on copies of this transfer.
+        const std::uint64_t run = query_.Run();
+        const exports::ExportOptions options = *request_.exportTo;
+        TransferResult exported = result_;
+        exported.files =
+            exports::ExportHistory(exported.records.data(), exported.records.size(), options);
+        const bool saved = exported.files.outcome == exports::ExportResult::Outcome::Saved;
+        exported.exported = saved ? TransferResult::Export::Saved : TransferResult::Export::Failed;
+        const bool newest = query_.Run() == run;
+        if (newest) {
+            // A failed or stopped export saved nothing: its records keep their flags.
+            if (saved)
+                exports::ClearSensorPresentFlags(store_.data(), count_);
+            result_.files = exported.files;
+            result_.exported = exported.exported;
+        }
+        host_.Exported(exported, newest);
+        if (!newest)
+            return;
     }
     // The closing reply ends the transfer here; what the line ended is ended by OnLineEnded.
     if (query_.state() == data::HistoryQuery::State::Idle && !query_.EndedEarly())

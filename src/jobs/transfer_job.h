@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,21 +18,6 @@
 #include "session/device_session.h"
 
 namespace lgcset::jobs {
-
-// What a transfer asks and tells its host while it runs.
-class TransferHost {
-  public:
-    virtual ~TransferHost() = default;
-    // The line ended the transfer with records that arrived: whether to export them ("Export
-    // the records that arrived?").
-    virtual bool ExportWhatArrived(const data::HistoryOutcome& question) = 0;
-    // Why the line ended it, in the host's words, for the manifest.
-    virtual std::string LineEndText(LineEnd why) = 0;
-    // `answered` of `total` requests answered; the host decides how often it is shown.
-    virtual void ShowProgress([[maybe_unused]] std::uint16_t answered,
-                              [[maybe_unused]] std::uint16_t total) {}
-    virtual void ClearProgress() {}
-};
 
 struct TransferRequest {
     data::QueryRange range{};
@@ -65,15 +51,57 @@ struct TransferResult {
     std::string notArchived;    // with NotArchived: why, one sentence
 };
 
+// What a transfer asks and tells its host while it runs.
+class TransferHost {
+  public:
+    virtual ~TransferHost() = default;
+    // The line ended the transfer with records that arrived: whether to export them ("Export
+    // the records that arrived?").
+    virtual bool ExportWhatArrived(const data::HistoryOutcome& question) = 0;
+    // Why the line ended it, in the host's words, for the manifest.
+    virtual std::string LineEndText(LineEnd why) = 0;
+    // `answered` of `total` requests answered; the host decides how often it is shown.
+    virtual void ShowProgress([[maybe_unused]] std::uint16_t answered,
+                              [[maybe_unused]] std::uint16_t total) {}
+    virtual void ClearProgress() {}
+
+    // What a window shows while the query runs (data::HistoryObserver tells the same).
+    virtual void ClearStop() {}
+    virtual void ShowProgressBar([[maybe_unused]] bool visible) {}
+    virtual void ShowNextIndex([[maybe_unused]] std::uint16_t index) {}
+    virtual void ShowReceived([[maybe_unused]] std::uint16_t count) {}
+    virtual void ShowSaving() {}
+    // What the query reported (Result().reports gets the same), as it happens.
+    virtual void Reported([[maybe_unused]] const data::HistoryOutcome& outcome) {}
+    // The records are handed over (result.records holds them), before their export.
+    virtual void HandedOver([[maybe_unused]] const TransferResult& result) {}
+    // The export asked for has run (Saved, Failed or Stopped in exported.files). `newest`:
+    // no transfer has been restarted in its place while the files were written.
+    virtual void Exported([[maybe_unused]] const TransferResult& exported,
+                          [[maybe_unused]] bool newest) {}
+};
+
 class TransferJob final : public Job, private data::HistoryObserver {
   public:
     TransferJob(session::DeviceSession& device, TransferHost& host, TransferRequest request);
+    // Over a store of the host's, which keeps the records between transfers (the window's
+    // chart and tests read it); `count` is its number of records.
+    TransferJob(session::DeviceSession& device, TransferHost& host, TransferRequest request,
+                data::HistoryStore& store, std::uint16_t& count);
 
     void Start() override;
     void OnData(const protocol::ReceivedFrame& frame) override;
     void OnLineEnded(LineEnd why) override;
     bool Ended() const override { return result_.end != TransferResult::End::Running; }
     const TransferResult& Result() const { return result_; }
+    const data::HistoryQuery& Query() const { return query_; }
+
+    // The next transfer in place of this one, whatever this one is doing (the window's
+    // next "Query"): what this one would still do or send is not done.
+    void Restart(TransferRequest request);
+    // Instead of a transfer: the records the store holds handed over and exported as those
+    // of a transfer that ended (a store the host filled itself).
+    void HandOverHeld(TransferRequest request);
 
     // Once ended: the records handed over merged into `store`, recorded with `origin` and
     // the export's files. Nothing is stored when none were handed over.
@@ -85,6 +113,11 @@ class TransferJob final : public Job, private data::HistoryObserver {
     bool AskYesNo(const data::HistoryOutcome& question) override;
     void ShowTransferProgress(std::uint16_t answered, std::uint16_t total) override;
     void ClearTransferProgress() override;
+    void ClearStopRequested() override;
+    void SetProgressVisible(bool visible) override;
+    void ShowNextIndex(std::uint16_t index) override;
+    void ShowReceived(std::uint16_t count) override;
+    void ShowSaving() override;
     void ExportHistory() override;
 
     void NoteEndedEarly(const std::string& why);
@@ -92,8 +125,10 @@ class TransferJob final : public Job, private data::HistoryObserver {
 
     TransferHost& host_;
     TransferRequest request_;
-    data::HistoryStore store_;
-    std::uint16_t count_ = 0;
+    std::unique_ptr<data::HistoryStore> ownStore_;
+    std::uint16_t ownCount_ = 0;
+    data::HistoryStore& store_;
+    std::uint16_t& count_;
     data::HistoryQuery query_;
     TransferResult result_;
 };

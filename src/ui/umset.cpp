@@ -39,7 +39,7 @@
 #include "ui/status_texts.h"
 #include "ui/traffic_log.h"
 #include "ui/widget_settings_view.h"
-#include "ui/window_history_host.h"
+#include "ui/history_presenter.h"
 
 namespace lgcset::ui {
 

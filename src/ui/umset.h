@@ -66,9 +66,9 @@ namespace lgcset::ui {
 
 class HistoryChartWindow;
 class MessageBoxes;
+class HistoryPresenter;
 class TrafficLog;
 class WidgetSettingsView;
-class WindowHistoryHost;
 
 class Tfrm_mset : public QWidget,
                   public protocol::DeviceObserver,
@@ -183,17 +183,19 @@ class Tfrm_mset : public QWidget,
     void ShowDebugData(const protocol::ReceivedFrame& frame) override;
     int DebugMode() const override { return DebugModeFlag; }
 
-    // ---- History: the store that a transfer fills (umset_history.cpp), its export
-    // (umset_export.cpp) and its chart (umset_chart.cpp). Slots 0 .. HistoryCount - 1 hold
-    // the records of the running or last transfer.
+    // ---- History (ui/history_presenter.h): the store that a transfer fills, its export and
+    // its chart. Slots 0 .. HistoryCount - 1 hold the records of the running or last
+    // transfer.
     data::HistoryStore History;
     std::uint16_t HistoryCount = 0;
     void Button1Click();  // "Query"
     // A transfer cannot go on (timeout, Stop, link closed): nothing more is sent, and the
     // records received so far are offered for export, their manifest saying `why`.
-    void EndHistoryTransfer(const std::string& why = "the transfer was ended");
-    data::HistoryQuery& HistoryQueryState() { return *historyQuery_; }
-    // Writes History[0 .. HistoryCount) to the workbook and the CSV file.
+    void EndHistoryTransfer(const std::string& why = "the transfer was ended",
+                            jobs::LineEnd line = jobs::LineEnd::Closed);
+    const data::HistoryQuery& HistoryQueryState() const;
+    // Writes History[0 .. HistoryCount) to the workbook and the CSV file, as a transfer's
+    // records are.
     void ExportHistory();
     // Where the export's files go: the folder chosen with "Export folder...", else (none
     // chosen, or it cannot be written) the first writable one of these; empty: the program's
@@ -213,9 +215,9 @@ class Tfrm_mset : public QWidget,
     void HistoryTransferEnded();
     // "Chart": the records of the last transfer that ended with records, in the chart window.
     void btn_chartClick();
-    HistoryChartWindow* ChartWindow() const { return chartWindow_; }
+    HistoryChartWindow* ChartWindow() const;
 
-    // ---- The archive (umset_archive.cpp): every transfer exported is kept there too,
+    // ---- The archive: every transfer exported is kept there too,
     // under the logger's device ID, and the chart window opens it ("Chart" is on from the
     // start). No file: nothing is kept (--no-archive, and tests that set none).
     // `makeFolder`: the default place, whose folder is made when missing. `throwaway`: demo
@@ -512,65 +514,17 @@ class Tfrm_mset : public QWidget,
     QString RunFileDialog(QFileDialog& dialog);
     void ShowExportFolder();
     bool shown_ = false;
-    std::unique_ptr<WindowHistoryHost> historyHost_;
-    std::unique_ptr<data::HistoryQuery> historyQuery_;
-    // The records of the last transfer, taken when it ended (the export then clears the
-    // present flags), the CSV file its export wrote, and the window that shows them, made at
-    // the first "Chart".
-    std::shared_ptr<const std::vector<data::HistoryRecord>> transferRecords_;
-    QString transferChartSource_;
-    QString transferCsv_;
-    HistoryChartWindow* chartWindow_ = nullptr;
-    // Why the transfer that is being ended ends early, while EndHistoryTransfer runs.
-    std::optional<std::string> historyEndReason_;
-    // What the export's manifest says of the transfer's origin.
-    exports::ExportManifest ExportOrigin();
-
-    // The archive's side of a transfer. With an archive, the device ID is known before a
-    // transfer starts: from the settings read since the login, or else from its page, read
-    // first while the query waits (a line lost during the transfer leaves no chance to read
-    // it afterwards). The records and files of exports whose ID is not known (a login during
-    // the transfer) wait here, in order, while it is read; a Read Settings asked for
-    // meanwhile waits for that page (a page reply does not say which page it is), and takes
-    // the place of a waiting query as a later request takes the place of an earlier one.
-    // How the last transfer ended, for the archive's message; the note on shared IDs, said
-    // once.
-    struct TransferEnd {
-        bool early = false;
-        std::uint32_t arrived = 0, total = 0;
-    };
-    struct PendingArchive {
-        std::vector<data::HistoryRecord> records;
-        exports::ExportResult exported;
-        std::string rangeFrom, rangeTo;
-        TransferEnd end;
-    };
-    std::vector<PendingArchive> pendingArchives_;
-    bool awaitingDeviceId_ = false;
-    bool readSettingsAfterId_ = false;
-    std::optional<data::QueryRange> queryAfterId_;
-    std::vector<std::uint8_t> idReadFrame_;  // the request, as the session sends it again
-    std::optional<std::string> deviceIdSinceLogin_;
-    // The alarm limits of the image are the logger's only after a reading of its settings.
-    bool settingsReadSinceLogin_ = false;
-    TransferEnd transferEnd_;
-    bool sharedIdSaid_ = false;
+    // The history query, its export, chart and archive.
+    friend class HistoryPresenter;
+    std::unique_ptr<HistoryPresenter> history_;
     StatusShows statusShows_ = StatusShows::Nothing;
-    void ArchiveExport(const std::vector<data::HistoryRecord>& records,
-                       const exports::ExportResult& exported);
     std::unique_ptr<jobs::DeviceIdJob> idJob_;
-    // The device ID's job has ended with the page.
-    void DeviceIdRead();
-    void ArchivePending(const std::string& deviceId);
-    // true when the query over `range` is to wait for the device ID's page.
-    bool DeferQueryForDeviceId(const data::QueryRange& range);
-    // Sends the ID's request unless it is still the one being sent again.
-    void AwaitDeviceId();
-    void SendDeviceIdRead();
     // true when Read Settings is to wait for the device ID's page.
     bool DeferReadSettings();
     void DropPendingArchive(const QString& why);
     void NoteSettingsRead();
+    // A login: the device ID and limits known so far may be another logger's.
+    void ForgetLogger();
 };
 
 }  // namespace lgcset::ui

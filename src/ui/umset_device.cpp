@@ -96,8 +96,7 @@ void Tfrm_mset::RepaintStatus() {
 }
 
 void Tfrm_mset::ApplyDeviceIdentity() {
-    deviceIdSinceLogin_.reset();  // a login: the ID read before may be another logger's
-    settingsReadSinceLogin_ = false;
+    ForgetLogger();
     settings::ApplyDeviceIdentity(Settings(), Image(), Codes());
 }
 

@@ -112,8 +112,10 @@ void Tfrm_mset::CloseDeviceLink(LinkCloseReason reason) {
     if (reason == LinkCloseReason::LineLost)
         boxes_->Error(PortDisconnectedMessage(port), QString());
     // A history transfer ends with the link; it may offer to keep what had arrived.
-    EndHistoryTransfer(reason == LinkCloseReason::LineLost ? "the line was lost"
-                                                          : "the link was closed");
+    if (reason == LinkCloseReason::LineLost)
+        EndHistoryTransfer("the line was lost", jobs::LineEnd::Lost);
+    else
+        EndHistoryTransfer("the link was closed");
     DropPendingArchive(QStringLiteral("the link closed"));
 }
 

@@ -111,7 +111,8 @@ void Tfrm_mset::OnTimeout() {
     boxes_->Information(QStringLiteral("Send command timeout"), QStringLiteral("Information"));
     ClearStatusText();
     stat1->Repaint();
-    EndHistoryTransfer("the logger stopped answering (Send command timeout)");
+    EndHistoryTransfer("the logger stopped answering (Send command timeout)",
+                       jobs::LineEnd::Timeout);
 }
 
 void Tfrm_mset::OnLinkLost() {

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "jobs/identify_job.h"
 #include "job_host.h"
@@ -162,6 +163,46 @@ TEST_F(TransferJobTest, ARangeTheQueryRefusesOrThatHoldsNothingEndsWithoutRecord
         job.ArchiveInto(archive, {});
         EXPECT_TRUE(archive.downloads.empty());
     }
+}
+
+// The window lets events in while the files are written, and a Query among them restarts
+// the job: the export under way still writes and tells the transfer that ended, the
+// restarted one goes on from its own count request.
+TEST_F(TransferJobTest, ARestartWhileTheFilesAreWrittenLeavesTheEndedTransfersExportWhole) {
+    struct Telling final : TransferHost {
+        bool ExportWhatArrived(const data::HistoryOutcome&) override { return false; }
+        std::string LineEndText(LineEnd) override { return {}; }
+        void Exported(const TransferResult& exported, bool newest) override {
+            told.push_back({exported.records.size(), exported.exported, newest});
+        }
+        struct Told {
+            std::size_t records;
+            TransferResult::Export exported;
+            bool newest;
+            bool operator==(const Told&) const = default;
+        };
+        std::vector<Told> told;
+    } telling;
+    data::HistoryStore store;
+    std::uint16_t count = 0;
+    TransferJob job(host.Device(), telling, {}, store, count);
+    TransferRequest first = March();
+    bool restarted = false;
+    first.exportTo->beforeRecord = [&](std::size_t, std::optional<int>) {
+        if (!std::exchange(restarted, true))
+            job.Restart(March());
+        return true;
+    };
+    job.Restart(first);
+    host.Run(job);  // starts the first transfer again, as Query does
+
+    using Told = decltype(telling)::Told;
+    EXPECT_EQ(telling.told, (std::vector<Told>{{200, TransferResult::Export::Saved, false},
+                                               {200, TransferResult::Export::Saved, true}}));
+    const TransferResult& result = job.Result();
+    EXPECT_EQ(result.end, End::Done);
+    EXPECT_EQ(result.records.size(), 200u);
+    EXPECT_EQ(result.records.front().day, 2);
 }
 
 }  // namespace
