@@ -28,7 +28,7 @@ QString FromView(std::string_view text) {
 }  // namespace
 
 void Tfrm_mset::btn7Click() {
-    Operations().Login();
+    RunDeviceJob(std::make_shared<jobs::LoginJob>(*device_));
 }
 
 void Tfrm_mset::btn_loadClick() {
@@ -66,9 +66,8 @@ void Tfrm_mset::Report(const protocol::OperationOutcome& outcome) {
     if (outcome.operation == protocol::Operation::ReadSettings &&
         outcome.result == protocol::Result::Done)
         NoteSettingsRead();
-    const std::string text = protocol::OutcomeMessage(outcome);
-    if (!text.empty())
-        ShowMessage(text);
+    if (protocol::OutcomeShown(outcome))
+        ShowMessage(protocol::OutcomeMessage(outcome));
 }
 
 bool Tfrm_mset::AskYesNo(std::string_view text, protocol::DefaultAnswer defaultAnswer) {
