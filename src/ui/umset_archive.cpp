@@ -44,12 +44,12 @@ void Tfrm_mset::UseArchive(std::optional<std::filesystem::path> file, bool makeF
 }
 
 void Tfrm_mset::NoteSettingsRead() {
-    const auto& pages = device_->ReadPages();
+    const auto& pages = Device().ReadPages();
     const auto page = pages.find(protocol::kSystemPage);
     if (page == pages.end())
         return;
     settingsReadSinceLogin_ = true;
-    deviceIdSinceLogin_ = session::DeviceIdOfSystemPage(device_->LoginReply(), page->second);
+    deviceIdSinceLogin_ = session::DeviceIdOfSystemPage(Device().LoginReply(), page->second);
     if (!pendingArchives_.empty())
         ArchivePending(*deviceIdSinceLogin_);
 }
@@ -85,8 +85,8 @@ bool Tfrm_mset::DeferQueryForDeviceId(const data::QueryRange& range) {
 void Tfrm_mset::AwaitDeviceId() {
     // Only the last request is sent again: unless the ID's request is still that one, a
     // request sent since (another transfer) took its place and its reply may never come.
-    const auto resent = session_->ResendCopy();
-    if (awaitingDeviceId_ && session_->Resending() &&
+    const auto resent = Session().ResendCopy();
+    if (awaitingDeviceId_ && Session().Resending() &&
         std::equal(resent.begin(), resent.end(), idReadFrame_.begin(), idReadFrame_.end()))
         return;
     SendDeviceIdRead();
@@ -96,7 +96,7 @@ void Tfrm_mset::SendDeviceIdRead() {
     // The window's settings stay as they are: the page is decoded into a scratch model.
     awaitingDeviceId_ = true;
     idJob_->Start();
-    const auto sent = session_->ResendCopy();
+    const auto sent = Session().ResendCopy();
     idReadFrame_.assign(sent.begin(), sent.end());
 }
 
@@ -124,7 +124,7 @@ void Tfrm_mset::DeviceIdRead() {
     if (!pendingArchives_.empty())
         ArchivePending(*deviceIdSinceLogin_);
     if (std::exchange(readSettingsAfterId_, false))
-        RunDeviceJob(std::make_shared<jobs::ReadSettingsJob>(*device_));
+        RunDeviceJob(std::make_shared<jobs::ReadSettingsJob>(Device()));
     else if (const auto range = std::exchange(queryAfterId_, std::nullopt))
         historyQuery_->Start(*range);
 }
@@ -158,7 +158,7 @@ void Tfrm_mset::ArchivePending(const std::string& deviceId) {
         const PendingArchive& transfer = pending[archived];
         const jobs::DownloadOrigin origin{
             {deviceId, Settings().Text(settings::Setting::Model)}, Settings().Text(settings::Setting::Firmware), transfer.rangeFrom,
-            transfer.rangeTo, session_->CurrentLink() ? session_->CurrentLink()->Name() : ""};
+            transfer.rangeTo, Session().CurrentLink() ? Session().CurrentLink()->Name() : ""};
         const archive::AddResult added = opened.store->Add(
             jobs::DownloadRecord(origin, jobs::SavedFilesOf(transfer.exported)), transfer.records);
         status = added.status;

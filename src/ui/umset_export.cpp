@@ -2,6 +2,7 @@
 // export code while the window stays alive between records and "Stop" can end it; and the
 // folder they go to.
 #include <QCoreApplication>
+#include <QDateTimeEdit>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
