@@ -40,7 +40,6 @@
 #include "ui/desktop_open.h"
 #include "ui/filtered_line_edit.h"
 #include "ui/qt_comm_event_sink.h"
-#include "ui/qt_resend_timer.h"
 #include "ui/remembered_folders.h"
 #include "ui/status_panels.h"
 
@@ -176,7 +175,7 @@ class Tfrm_mset : public QWidget, public protocol::DeviceObserver {
     void ClearStatusText() override;
     void RepaintStatus() override;
     void ApplyDeviceIdentity() override;
-    // Data replies, handled by the tools that asked for them (umset_tools.cpp, history).
+    // Data replies, handled by the tools that asked for them (the tools presenter, history).
     void OnCurrentData(const protocol::ReceivedFrame& frame) override;
     void OnHistoryCount(const protocol::ReceivedFrame& frame) override;
     void OnHistoryRecord(const protocol::ReceivedFrame& frame) override;
