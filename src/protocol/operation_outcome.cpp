@@ -37,15 +37,24 @@ constexpr std::array<Text, 18> kTexts{{
     {Operation::SetTime, Result::Refused, "time setting failure!"},
 }};
 
+const Text* Find(const OperationOutcome& outcome) {
+    for (const Text& entry : kTexts)
+        if (entry.operation == outcome.operation && entry.result == outcome.result)
+            return &entry;
+    return nullptr;
+}
+
 }  // namespace
+
+bool OutcomeShown(const OperationOutcome& outcome) {
+    return outcome.result == Result::Invalid || Find(outcome) != nullptr;
+}
 
 std::string OutcomeMessage(const OperationOutcome& outcome) {
     if (outcome.result == Result::Invalid)
         return outcome.detail;
-    for (const Text& entry : kTexts)
-        if (entry.operation == outcome.operation && entry.result == outcome.result)
-            return std::string(entry.text);
-    return {};
+    const Text* entry = Find(outcome);
+    return entry != nullptr ? std::string(entry->text) : std::string();
 }
 
 }  // namespace lgcset::protocol

@@ -36,8 +36,11 @@ struct OperationOutcome {
     bool operator==(const OperationOutcome&) const = default;
 };
 
-// The message the user is shown for an outcome. Empty for an outcome that shows nothing
-// (a finished save's closing reply) and for one the operations never report.
+// Whether the user is shown a box for an outcome: not for a finished save's closing reply,
+// nor for one the operations never report.
+bool OutcomeShown(const OperationOutcome& outcome);
+
+// The message the user is shown for an outcome; empty for one that is not shown.
 std::string OutcomeMessage(const OperationOutcome& outcome);
 
 }  // namespace lgcset::protocol

@@ -24,7 +24,6 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
-#include "data/relay_test.h"
 #include "settings/settings_rules.h"
 #include "settings/settings_table.h"
 #include "ui/current_data_grid.h"
@@ -33,11 +32,11 @@
 #include "ui/message_box.h"
 #include "ui/others_tab_fields.h"
 #include "ui/port_combo_box.h"
-#include "ui/relay_widgets_view.h"
+#include "ui/settings_presenter.h"
 #include "ui/settings_widgets.h"
 #include "ui/status_panels.h"
 #include "ui/status_texts.h"
-#include "ui/traffic_log.h"
+#include "ui/tools_presenter.h"
 #include "ui/widget_settings_view.h"
 #include "ui/history_presenter.h"
 
@@ -121,8 +120,7 @@ Tfrm_mset::Tfrm_mset(QWidget* parent)
     BuildTimers();
     BuildFileDialogs();
     settingsView_ = std::make_unique<WidgetSettingsView>(this);
-    relayWidgets_ = std::make_unique<RelayWidgetsView>(this);
-    BuildSession();
+    BuildPresenters();
     BuildHistoryQuery();
 
     auto* first = new QHBoxLayout;
@@ -147,7 +145,7 @@ Tfrm_mset::Tfrm_mset(QWidget* parent)
 Tfrm_mset::~Tfrm_mset() {
     // Neither port may outlive its owner with its threads running.
     tmr_cf->stop();
-    session_->Close();
+    Session().Close();
     mycom.ClosePort();
 }
 
@@ -573,10 +571,6 @@ void Tfrm_mset::BuildHiddenTabs() {
         tests->addWidget(lbl_lasttime);
         grid->addLayout(tests, 2, 0, 1, 2);
     }
-    sentLog_ = new TrafficLog(mmo1, TrafficLog::Layout::Runs);
-    receivedLog_ = new TrafficLog(mmo2, TrafficLog::Layout::Lines);
-    connect(btn_clrmmo1, &QPushButton::clicked, this, [this] { sentLog_->Clear(); });
-    connect(btn_clrmmo2, &QPushButton::clicked, this, [this] { receivedLog_->Clear(); });
     connect(Button6, &QPushButton::clicked, this, [this] { Button6Click(); });
     connect(Button7, &QPushButton::clicked, this, [this] { BringLampToFront(true); });
     connect(Button8, &QPushButton::clicked, this, [this] { BringLampToFront(false); });
@@ -675,7 +669,7 @@ void Tfrm_mset::ConnectSettingsReactions() {
 // ---- Start-up and shutdown --------------------------------------------------------------
 
 void Tfrm_mset::FormCreate() {
-    session_->Assembler().Reset();
+    Assembler().Reset();
     LinkToggleCount = 0;
     FillPortList();
     const QDateTime now = QDateTime::currentDateTime();
@@ -685,7 +679,7 @@ void Tfrm_mset::FormCreate() {
     Codes() = settings::CodeTables{};
     pb_write->setParent(stat1);
     pb_write->hide();
-    sentLog_->Clear();
+    connection_->ClearSentLog();
     WriteGridHeadings();
 }
 
@@ -790,11 +784,11 @@ void Tfrm_mset::edt_gprstimeupChange() {
 }
 
 void Tfrm_mset::ComboBox1Change() {
-    data::ComboBox1Change(*relayWidgets_);
+    tools_->RelayTypeChanged();
 }
 
 void Tfrm_mset::Edit12Change() {
-    data::Edit12Change(*relayWidgets_);
+    tools_->RelayTimeChanged();
 }
 
 }  // namespace lgcset::ui

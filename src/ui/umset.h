@@ -1,8 +1,8 @@
 // The program's one window: the link control, the settings widgets, the tools of the
-// "Others" tab, the hidden traffic log and the status bar. It hosts the conversation with
-// the logger (session::LoggerSession, its resend timer on tmr_cf) and the device operations
-// over it: replies enter through DispatchResponse, and the window shows what the operations
-// tell (umset_device.cpp).
+// "Others" tab, the hidden traffic log and the status bar. The form keeps the widgets; its
+// presenters hold the logic: the connection (the conversation with the logger on tmr_cf, the
+// port list, the running job), the settings and the tools. Replies enter through
+// DispatchResponse, and the window shows what the operations tell (umset_presenters.cpp).
 #pragma once
 
 #include <QString>
@@ -36,10 +36,10 @@
 #include "session/serial_link.h"
 #include "settings/parameter_image.h"
 #include "settings/settings_view.h"
+#include "ui/connection_presenter.h"
 #include "ui/desktop_open.h"
 #include "ui/filtered_line_edit.h"
 #include "ui/qt_comm_event_sink.h"
-#include "ui/qt_resend_timer.h"
 #include "ui/remembered_folders.h"
 #include "ui/status_panels.h"
 
@@ -70,9 +70,10 @@ class HistoryPresenter;
 class TrafficLog;
 class WidgetSettingsView;
 
-class Tfrm_mset : public QWidget,
-                  public protocol::DeviceObserver,
-                  private session::SessionObserver {
+class SettingsPresenter;
+class ToolsPresenter;
+
+class Tfrm_mset : public QWidget, public protocol::DeviceObserver {
     Q_OBJECT
   public:
     explicit Tfrm_mset(QWidget* parent = nullptr);
@@ -88,8 +89,8 @@ class Tfrm_mset : public QWidget,
 
     // ---- The logger's parameter memory as read or to be written, and the code bytes of
     // the list items (the sensor type codes change with the model at login): the session's.
-    settings::ParameterImage& Image() { return device_->Image(); }
-    settings::CodeTables& Codes() { return device_->Codes(); }
+    settings::ParameterImage& Image() { return Device().Image(); }
+    settings::CodeTables& Codes() { return Device().Codes(); }
 
     // ---- Start-up (run by the constructor and the first showing).
     void FormCreate();
@@ -123,8 +124,8 @@ class Tfrm_mset : public QWidget,
     // Stops re-sending the outstanding request (a valid reply arrived, or Stop).
     void StopResend();
     void SetResendInterval(int milliseconds);
-    int ResendCount() const { return session_->ResendCount(); }
-    std::span<const std::uint8_t> ResendCopy() const { return session_->ResendCopy(); }
+    int ResendCount() const { return connection_->Session().ResendCount(); }
+    std::span<const std::uint8_t> ResendCopy() const { return connection_->Session().ResendCopy(); }
 
     void SendRequest(std::uint8_t requestType);
     void SendLogin();
@@ -133,10 +134,10 @@ class Tfrm_mset : public QWidget,
     // Sends image[address .. address + 255]; without an image, the window's own.
     void SendWritePage(std::uint32_t address, std::span<const std::uint8_t> image);
     void SendWritePage(std::uint32_t address);
-    protocol::RequestParams& Params() { return device_->Params(); }
-    session::LoggerSession& Session() { return *session_; }
+    protocol::RequestParams& Params() { return Device().Params(); }
+    session::LoggerSession& Session() { return connection_->Session(); }
     // The device operations over the session, with the parameter image and the page codec.
-    session::DeviceSession& Device() { return *device_; }
+    session::DeviceSession& Device() { return connection_->Device(); }
     // The sink through which lines reach the window's thread (demo mode's line among them).
     link::CommEventSink& LineEvents() { return commEvents_; }
 
@@ -148,15 +149,15 @@ class Tfrm_mset : public QWidget,
     void EchoReceived(std::span<const std::uint8_t> bytes);
     void FlushTrafficLog();
     virtual void DispatchResponse(const protocol::ReceivedFrame& frame);
-    protocol::FrameAssembler& Assembler() { return session_->Assembler(); }
+    protocol::FrameAssembler& Assembler() { return Session().Assembler(); }
 
     // ---- Device operations: the buttons that start them, and the window's side of the
-    // dispatcher (umset_device.cpp).
+    // dispatcher.
     void btn7Click();            // "Login"
     void btn_loadClick();        // "Read Settings"
     void btn_downClick();        // "Save Settings"
     void btn_industrialClick();  // "Factory Mode"
-    protocol::DeviceOperations& Operations() { return device_->Operations(); }
+    protocol::DeviceOperations& Operations() { return Device().Operations(); }
     // Starts a job of the settings or the tools; it takes the place of the one before, as
     // its request takes the place of the one being sent again. The window passes on to it
     // what the conversation reports.
@@ -174,7 +175,7 @@ class Tfrm_mset : public QWidget,
     void ClearStatusText() override;
     void RepaintStatus() override;
     void ApplyDeviceIdentity() override;
-    // Data replies, handled by the tools that asked for them (umset_tools.cpp, history).
+    // Data replies, handled by the tools that asked for them (the tools presenter, history).
     void OnCurrentData(const protocol::ReceivedFrame& frame) override;
     void OnHistoryCount(const protocol::ReceivedFrame& frame) override;
     void OnHistoryRecord(const protocol::ReceivedFrame& frame) override;
@@ -228,7 +229,7 @@ class Tfrm_mset : public QWidget,
     bool ArchiveMakesFolder = false;
     bool ArchiveThrowaway = false;
 
-    // ---- Profile files (umset_profiles.cpp): "Save Profile to..." and "Load Profile".
+    // ---- Profile files: "Save Profile to..." and "Load Profile".
     void btn_saveconfigureClick();
     void btn_loadconfigureClick();
     // Runs a file dialog and gives the chosen file, empty when the user cancels. Modal
@@ -242,8 +243,8 @@ class Tfrm_mset : public QWidget,
     // own, but not in demo mode); without one, for this run only.
     void RememberFoldersIn(std::optional<std::filesystem::path> file);
 
-    // ---- The current data, clock, relay and debug tools of the "Others" tab
-    // (umset_tools.cpp). Reading holds a decoded current-data reply until it is shown.
+    // ---- The current data, clock, relay and debug tools of the "Others" tab (the tools
+    // presenter). Reading holds a decoded current-data reply until it is shown.
     data::CurrentReading Reading;
     void btn_inquire_curdatClick();
     void ShowCurrentData();
@@ -457,6 +458,12 @@ class Tfrm_mset : public QWidget,
     link::TComm& cm1 = serialLink_.Comm();
     link::TComm mycom{commEvents_};
 
+  private:
+    // After the lines: the session ends before them.
+    std::unique_ptr<ConnectionPresenter> connection_;
+    std::unique_ptr<SettingsPresenter> settings_;
+    std::unique_ptr<ToolsPresenter> tools_;
+
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -482,32 +489,8 @@ class Tfrm_mset : public QWidget,
     std::unique_ptr<MessageBoxes> ownBoxes_;
     MessageBoxes* boxes_ = nullptr;
     std::unique_ptr<WidgetSettingsView> settingsView_;
-    std::unique_ptr<data::RelayWidgets> relayWidgets_;
-
-    // Demo mode's line (the simulated logger inside the program) and the name it is listed
-    // under; the serial port serves every other name.
-    std::unique_ptr<session::Link> simulatedLink_;
-    std::string simulatedName_;
-    session::Link& LineFor(const std::string& name);
-    // The conversation with the logger on tmr_cf, and the device operations over it.
-    std::unique_ptr<QtResendTimer> resendTimer_;
-    std::unique_ptr<session::LoggerSession> session_;
-    std::unique_ptr<session::DeviceSession> device_;
-    void BuildSession();
-    // The job the buttons started last (shared: a box of its own may start the next one).
-    std::shared_ptr<jobs::Job> deviceJob_;
-    void EndDeviceJob(jobs::LineEnd why);
-    // session::SessionObserver
-    void OnSent(std::span<const std::uint8_t> stuffed) override;
-    void OnRawFrame(std::span<const std::uint8_t> raw) override;
-    void OnFrame(const protocol::ReceivedFrame& frame) override;
-    void OnResendStatus(const std::string& panelText) override;
-    void OnTimeout() override;
-    void OnLinkLost() override;
-
-    TrafficLog* sentLog_ = nullptr;      // owned by mmo1
-    TrafficLog* receivedLog_ = nullptr;  // owned by mmo2
-    std::function<std::vector<std::string>()> portSource_;
+    // Makes the presenters over the widgets built so far.
+    void BuildPresenters();
     FileDialogRunner fileDialogRunner_;
     RememberedFolders folders_;
     // Runs `dialog` from the folder every dialog starts in, and remembers where it was left.

@@ -12,7 +12,7 @@ using namespace lgcset::protocol;
 
 namespace {
 
-TEST(OperationOutcome, EveryEndTheOperationsReportShowsATextExceptAFinishedSavesClosingReply) {
+TEST(OperationOutcome, EveryEndTheOperationsReportShowsABoxWithATextExceptAFinishedSavesClosingReply) {
     const std::vector<std::pair<Operation, Result>> reported{
         {Operation::Login, Result::Done},
         {Operation::Login, Result::Refused},
@@ -33,10 +33,21 @@ TEST(OperationOutcome, EveryEndTheOperationsReportShowsATextExceptAFinishedSaves
         {Operation::SetTime, Result::Done},
         {Operation::SetTime, Result::Refused},
     };
-    for (const auto& [operation, result] : reported)
+    for (const auto& [operation, result] : reported) {
+        EXPECT_TRUE(OutcomeShown({operation, result}))
+            << static_cast<int>(operation) << "/" << static_cast<int>(result);
         EXPECT_FALSE(OutcomeMessage({operation, result}).empty())
             << static_cast<int>(operation) << "/" << static_cast<int>(result);
-    EXPECT_EQ(OutcomeMessage({Operation::FinishWrite, Result::Done}), "");
+    }
+    // Ends that show no box: a save's closing reply, and ends no operation reports.
+    for (const auto& [operation, result] : std::vector<std::pair<Operation, Result>>{
+             {Operation::FinishWrite, Result::Done},
+             {Operation::ReadSettings, Result::Refused},
+             {Operation::Login, Result::WriteRefused}}) {
+        EXPECT_FALSE(OutcomeShown({operation, result}))
+            << static_cast<int>(operation) << "/" << static_cast<int>(result);
+        EXPECT_EQ(OutcomeMessage({operation, result}), "");
+    }
 
     // A success never reads as its operation's failure.
     for (const Operation operation :
@@ -55,6 +66,7 @@ TEST(OperationOutcome, EveryEndTheOperationsReportShowsATextExceptAFinishedSaves
 
     // A save refused before sending shows the message that names the settings, as it is.
     const std::string named = "The value of \"Port\" is not a valid number.";
+    EXPECT_TRUE(OutcomeShown({Operation::SaveSettings, Result::Invalid, named}));
     EXPECT_EQ(OutcomeMessage({Operation::SaveSettings, Result::Invalid, named}), named);
 }
 

@@ -1,0 +1,109 @@
+#include "ui/settings_presenter.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <utility>
+
+#include "jobs/identify_job.h"
+#include "jobs/settings_jobs.h"
+#include "profiles/profile.h"
+#include "ui/connection_presenter.h"
+#include "ui/message_box.h"
+#include "ui/umset.h"
+
+namespace lgcset::ui {
+
+namespace {
+
+std::filesystem::path PathOf(const QString& file) {
+    return std::filesystem::path(QFile::encodeName(file).toStdString());
+}
+
+QString ShownName(const QString& file) {
+    return QDir::toNativeSeparators(file);
+}
+
+}  // namespace
+
+SettingsPresenter::SettingsPresenter(Tfrm_mset& form, ConnectionPresenter& connection,
+                                     DialogRunner runDialog)
+    : form_(form), connection_(connection), runDialog_(std::move(runDialog)) {}
+
+void SettingsPresenter::Login() {
+    connection_.RunJob(std::make_shared<jobs::LoginJob>(connection_.Device()));
+}
+
+void SettingsPresenter::ReadSettings() {
+    connection_.RunJob(std::make_shared<jobs::ReadSettingsJob>(connection_.Device()));
+}
+
+void SettingsPresenter::SaveSettings() {
+    // The window shows the logger's answer; it does not read the pages back.
+    connection_.RunJob(std::make_shared<jobs::WriteSettingsJob>(connection_.Device()));
+}
+
+void SettingsPresenter::FactoryReset() {
+    connection_.RunJob(std::make_shared<jobs::FactoryResetJob>(connection_.Device()));
+}
+
+void SettingsPresenter::SaveProfile() {
+    QString file;
+    try {
+        QFileDialog& dialog = *form_.dlgSave_configuredocument;
+        dialog.selectFile(QStringLiteral("setini") + QDateTime::currentDateTime().toString(
+                                                         QStringLiteral("yyyy-MM-dd_HH-mm-ss")));
+        file = runDialog_(dialog);
+        if (file.isEmpty())
+            return;
+        std::string error;
+        if (profiles::SaveProfileFile(form_.Settings(), PathOf(file), error))
+            return;
+        form_.Boxes().Error(QStringLiteral("Unable to write to ") + ShownName(file),
+                            QString::fromStdString(error));
+    } catch (const std::exception& e) {
+        if (!file.isEmpty())
+            form_.Boxes().Error(QStringLiteral("Unable to write to ") + ShownName(file),
+                                QString::fromUtf8(e.what()));
+    }
+}
+
+void SettingsPresenter::LoadProfile() {
+    QString file;
+    try {
+        QFileDialog& dialog = *form_.dlgOpen_configuredocument;
+        file = runDialog_(dialog);
+        if (file.isEmpty())
+            return;
+        std::string error;
+        // A file that cannot be read, that holds none of the settings or a value that does not
+        // fit one, is not loaded in part: the settings on the window stay as they are.
+        switch (profiles::LoadProfileFile(PathOf(file), form_.Settings(), error)) {
+            case profiles::ProfileLoad::Loaded:
+                return;
+            case profiles::ProfileLoad::NoSettings:
+                form_.Boxes().Error(QString::fromStdString(profiles::NoSettingsMessage(
+                                        ShownName(file).toStdString())),
+                                    QString());
+                return;
+            case profiles::ProfileLoad::Unfit:
+                form_.Boxes().Error(QStringLiteral("Unable to load ") + ShownName(file),
+                                    QString::fromStdString(error));
+                return;
+            case profiles::ProfileLoad::Unreadable:
+                break;
+        }
+        form_.Boxes().Error(QStringLiteral("Unable to read ") + ShownName(file),
+                            QString::fromStdString(error));
+    } catch (const std::exception& e) {
+        if (!file.isEmpty())
+            form_.Boxes().Error(QStringLiteral("Unable to read ") + ShownName(file),
+                                QString::fromUtf8(e.what()));
+    }
+}
+
+}  // namespace lgcset::ui
