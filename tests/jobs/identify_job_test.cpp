@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "job_host.h"
+#include "simulated_logger.h"
 #include "support/exact_log.h"
 
 namespace lgcset::jobs {
@@ -23,8 +23,7 @@ TEST(LoginJobTest, ALoginNamesTheLoggerOrEndsRefused) {
         SCOPED_TRACE(c.password);
         sim::Options logger;
         logger.model = "R483";
-        test::JobHost host(logger);
-        ASSERT_TRUE(host.opened);
+        SimulatedLogger host(logger);
         host.settings.SetText("edt_setpwd", c.password);
         LoginJob login(host.Device());
         host.Run(login);
@@ -36,7 +35,7 @@ TEST(LoginJobTest, ALoginNamesTheLoggerOrEndsRefused) {
 }
 
 TEST(DeviceIdJobTest, TheSystemPageComesBackAsAnyReplyAndLeavesTheSettingsAlone) {
-    test::JobHost host(support::HourlyLog(10, "101"));
+    SimulatedLogger host(support::HourlyLog(10, "101"));
     LoginJob login(host.Device());
     host.Run(login);
     ASSERT_EQ(login.Result().end, LoginResult::End::Done);
@@ -52,7 +51,7 @@ TEST(DeviceIdJobTest, TheSystemPageComesBackAsAnyReplyAndLeavesTheSettingsAlone)
     EXPECT_TRUE(host.Device().ReadPages().empty());
 
     // A logger that stops answering ends the read with the line.
-    host.answerFrames = host.frames;
+    host.Line().silent = true;
     host.Run(read);
     EXPECT_EQ(read.Result().end, DeviceIdResult::End::LineEnded);
     EXPECT_EQ(read.Result().line, LineEnd::Timeout);

@@ -42,13 +42,17 @@ class TroubledLink final : public session::Link, private session::LinkListener {
     int Awaited() const { return awaited_; }
     sim::ParameterMemory Memory() const { return inner_.Memory(); }
     bool silent = false;
-    int loseAfterReplies = -1;  // from now on; -1: never
+    int loseAfterReplies = -1;    // from now on; -1: never
+    int silentAfterReplies = -1;  // from now on; -1: never
 
   private:
     void OnReceived(std::span<const std::uint8_t> bytes) override {
         --awaited_;  // the logger's line carries one reply a run
         if (lost_)
             return;
+        // Silent before the reply is handled: the request it leads to is not carried.
+        if (silentAfterReplies > 0 && --silentAfterReplies == 0)
+            silent = true;
         listener()->OnReceived(bytes);
         if (loseAfterReplies > 0 && --loseAfterReplies == 0) {
             lost_ = true;
@@ -110,6 +114,7 @@ class SimulatedLogger final : private session::SessionObserver, private protocol
     lgcset::settings::SettingsModel settings;
     bool answerYes = true;        // to the factory reset's question
     std::size_t requestsSent = 0;  // by the session, re-sends included
+    std::size_t reports = 0;       // operation outcomes reported
 
   private:
     static constexpr std::chrono::seconds kReplyWait{5};
@@ -120,6 +125,7 @@ class SimulatedLogger final : private session::SessionObserver, private protocol
     void OnLinkLost() override { session_.Close(); }
 
     void Report(const protocol::OperationOutcome& outcome) override {
+        ++reports;
         if (outcome.operation == protocol::Operation::Login)
             loggedIn_ = outcome.result == protocol::Result::Done ? 1 : -1;
         if (job_ != nullptr)
@@ -130,6 +136,9 @@ class SimulatedLogger final : private session::SessionObserver, private protocol
         lgcset::settings::ApplyDeviceIdentity(settings, device_.Image(), device_.Codes());
     }
     void OnCurrentData(const protocol::ReceivedFrame& frame) override { PassOn(frame); }
+    void OnHistoryCount(const protocol::ReceivedFrame& frame) override { PassOn(frame); }
+    void OnHistoryRecord(const protocol::ReceivedFrame& frame) override { PassOn(frame); }
+    void OnPage(const protocol::ReceivedFrame& frame) override { PassOn(frame); }
     void ShowDeviceTime(const protocol::ReceivedFrame& frame) override { PassOn(frame); }
     void PassOn(const protocol::ReceivedFrame& frame) {
         if (job_ != nullptr)

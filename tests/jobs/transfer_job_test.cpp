@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "jobs/identify_job.h"
-#include "job_host.h"
+#include "simulated_logger.h"
 #include "support/exact_log.h"
 
 namespace lgcset::jobs {
@@ -57,8 +57,11 @@ class TransferJobTest : public ::testing::Test {
     TransferJobTest() {
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
-        LoginJob login(host.Device());
-        host.Run(login);
+        LogIn(host);
+    }
+    static void LogIn(SimulatedLogger& logger) {
+        LoginJob login(logger.Device());
+        logger.Run(login);
         EXPECT_EQ(login.Result().end, LoginResult::End::Done);
     }
     ~TransferJobTest() override { std::filesystem::remove_all(folder); }
@@ -77,7 +80,7 @@ class TransferJobTest : public ::testing::Test {
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() /
         ("lgcset-jobs-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    test::JobHost host{support::HourlyLog(200, "101")};
+    SimulatedLogger host{support::HourlyLog(200, "101")};
     Answers answers;
 };
 
@@ -112,9 +115,11 @@ TEST_F(TransferJobTest, ALineEndedMidwayKeepsWhatArrivedAndExportsItOnlyWhenAske
     for (const bool exportWhatArrived : {true, false}) {
         SCOPED_TRACE(exportWhatArrived);
         answers.exportWhatArrived = exportWhatArrived;
-        host.answerFrames = host.frames + 1 + 50;  // the count and 50 records
-        TransferJob job(host.Device(), answers, March());
-        host.Run(job);
+        SimulatedLogger logger(support::HourlyLog(200, "101"));
+        LogIn(logger);
+        logger.Line().silentAfterReplies = 1 + 50;  // the count and 50 records
+        TransferJob job(logger.Device(), answers, March());
+        logger.Run(job);
         const TransferResult& result = job.Result();
         ASSERT_EQ(result.end, End::LineEnded);
         EXPECT_EQ(result.line, LineEnd::Timeout);
@@ -128,9 +133,6 @@ TEST_F(TransferJobTest, ALineEndedMidwayKeepsWhatArrivedAndExportsItOnlyWhenAske
         } else {
             EXPECT_EQ(result.exported, TransferResult::Export::NotAsked);
         }
-        // A new line for the next round.
-        host.answerFrames = static_cast<std::size_t>(-1);
-        host.ResetTimeout();
     }
 }
 
@@ -151,14 +153,14 @@ TEST_F(TransferJobTest, ARangeTheQueryRefusesOrThatHoldsNothingEndsWithoutRecord
         SCOPED_TRACE(c.what);
         TransferRequest request = March();
         request.range = c.range;
-        const std::size_t frames = host.frames;
+        const std::size_t sent = host.requestsSent;
         TransferJob job(host.Device(), answers, request);
         host.Run(job);
         EXPECT_EQ(job.Result().end, c.end);
         ASSERT_EQ(job.Result().reports.size(), 1u);
         EXPECT_EQ(job.Result().reports[0].result, c.report);
         EXPECT_FALSE(job.Result().handedOver);
-        EXPECT_EQ(host.frames - frames, c.end == End::RangeRefused ? 0u : 1u);
+        EXPECT_EQ(host.requestsSent - sent, c.end == End::RangeRefused ? 0u : 1u);
         CountingArchive archive;
         job.ArchiveInto(archive, {});
         EXPECT_TRUE(archive.downloads.empty());
