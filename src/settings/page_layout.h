@@ -1,5 +1,6 @@
 // Byte layout of the four parameter pages. Each page is one table of fields that the
-// encoder, the decoder and the save check all read.
+// encoder, the decoder and the save check all read, built from the places of the settings
+// table and the bytes between them that no setting holds.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "protocol/command_codes.h"
+#include "settings/page_place.h"
 #include "settings/setting_id.h"
 
 namespace lgcset::settings {
@@ -26,26 +28,6 @@ inline constexpr std::uint8_t kTimerModeCode = 'D';     // upload / report mode 
 inline constexpr std::uint8_t kScheduleModeCode = 'M';  // upload / report mode "Schedule"
 inline constexpr std::uint8_t kNotSet = 0xFF;
 inline constexpr std::uint32_t kPasswordCharacters = 4;  // of the 6 bytes of the device password
-
-enum class FieldEncoding {
-    Text,            // characters then 0xFF up to the width; decoding stops at 0xFF
-    PasswordText,    // text of 4, then two fixed 0xFF; decoding reads all 6 up to 0xFF
-    RightAlignedId,  // text right-aligned, '0' on the left; decoding keeps every byte
-    Decimal,         // u8/u16 of the whole text as a decimal integer (can fail)
-    DigitSum,        // u8/u16 of ParseDecimal (never fails)
-    Float32,         // IEEE single, shown "0.00"
-    Code,            // the code table entry of the selected item
-    ItemIndex,       // the selected item index as one byte
-    Flag,            // 1 checked, 0 not
-    Fixed,           // constant bytes
-    ModeByte,        // 'D' for item 0 ("Timer"), 'M' for item 1 ("Schedule")
-    UploadTimer,     // Timer: decimal of the box (empty 0); Schedule: 0
-    UploadTime,      // Schedule: hour, minute of the picker; Timer: 0xFF 0xFF
-    ReportInterval,  // Timer: decimal of the box (empty 0); Schedule: count of checked schedules
-    Schedules,       // four (hour, minute) pairs of the checked schedules in Schedule mode
-};
-
-enum class CodeTable { Number, Ain, SensorType };
 
 struct PageField {
     std::uint32_t offset = 0;  // within the row

@@ -6,6 +6,8 @@
 #include <string>
 #include <unordered_map>
 
+#include "settings/page_layout.h"
+
 namespace lgcset::settings {
 namespace {
 
@@ -114,64 +116,124 @@ WidgetSpec Disabled(WidgetSpec def) {
     return def;
 }
 
+// Where a setting sits within its page row.
+PagePlace At(std::uint32_t page, std::uint32_t offset, std::uint32_t width,
+             FieldEncoding encoding) {
+    PagePlace place;
+    place.page = page;
+    place.offset = offset;
+    place.width = width;
+    place.encoding = encoding;
+    return place;
+}
+
+PagePlace AtNumber(std::uint32_t page, std::uint32_t offset, std::uint32_t width,
+                   FieldEncoding encoding, std::uint32_t emptyValue) {
+    PagePlace place = At(page, offset, width, encoding);
+    place.emptyValue = emptyValue;
+    return place;
+}
+
+PagePlace AtFloat(std::uint32_t page, std::uint32_t offset, float emptyNumber) {
+    PagePlace place = At(page, offset, 4, FieldEncoding::Float32);
+    place.emptyNumber = emptyNumber;
+    return place;
+}
+
+PagePlace AtCode(std::uint32_t page, std::uint32_t offset, CodeTable table) {
+    PagePlace place = At(page, offset, 1, FieldEncoding::Code);
+    place.codeTable = table;
+    return place;
+}
+
+PagePlace AtModeDependent(std::uint32_t page, std::uint32_t offset, std::uint32_t width,
+                          FieldEncoding encoding, Setting mode) {
+    PagePlace place = At(page, offset, width, encoding);
+    place.mode = mode;
+    return place;
+}
+
+// What an empty threshold or range box writes: the logger takes it as not set.
+constexpr float kThresholdNotSet = 999.0f;
+constexpr float kRangeNotSet = 99999.0f;
+
+WidgetSpec Placed(PagePlace place, WidgetSpec def) {
+    def.place = place;
+    return def;
+}
+
 void Append(std::vector<WidgetSpec>& table, WidgetSpec def, std::string_view group) {
     def.group = std::string(group);
     table.push_back(std::move(def));
 }
 
 void AppendSystemGroup(std::vector<WidgetSpec>& t) {
+    using E = FieldEncoding;
+    constexpr std::uint32_t page = kSystemPageAddress;
     const auto g = kSystemGroup;
     Append(t,
-           Keyed(27, List(Setting::TimeAdjustment, "cbb_timemode", "Time Adjustment method",
-                          {"Manual", "Auto"}, 1, "OTHER", "timemode")),
+           Placed(At(page, 0, 1, E::ItemIndex),
+                  Keyed(27, List(Setting::TimeAdjustment, "cbb_timemode", "Time Adjustment method",
+                                 {"Manual", "Auto"}, 1, "OTHER", "timemode"))),
            g);
     Append(t,
-           Keyed(28, Edit(Setting::SimNumber, "edt_tel_my", "Device SIM card No.", 20, "",
-                          KeyFilter::Tel, "OTHER", "mytel")),
+           Placed(At(page, 1, 20, E::Text),
+                  Keyed(28, Edit(Setting::SimNumber, "edt_tel_my", "Device SIM card No.", 20, "",
+                                 KeyFilter::Tel, "OTHER", "mytel"))),
            g);
     Append(t,
-           Keyed(29, Edit(Setting::DevicePassword, "edt_pwd", "Device Password", 4, "8604",
-                          KeyFilter::Adt, "OTHER", "pwd")),
+           Placed(At(page, 21, 6, E::PasswordText),
+                  Keyed(29, Edit(Setting::DevicePassword, "edt_pwd", "Device Password", 4, "8604",
+                                 KeyFilter::Adt, "OTHER", "pwd"))),
            g);
     Append(t,
-           Keyed(30, Edit(Setting::DeviceId, "edt_id", "Device ID:", 15, "", KeyFilter::Adt,
-                          "OTHER", "devid")),
-           g);
-    Append(t,
-           Keyed(31, WithHint(Edit(Setting::LogInterval, "edt_rec_time", "Log interval timer", 3,
-                                   "5", KeyFilter::RecTime, "OTHER", "rectime"),
-                              "(0,5--255)mins")),
+           Placed(At(page, 27, 15, E::RightAlignedId),
+                  Keyed(30, Edit(Setting::DeviceId, "edt_id", "Device ID:", 15, "", KeyFilter::Adt,
+                                 "OTHER", "devid"))),
            g);
     Append(
         t,
-        Keyed(32, Check(Setting::GpsEnable, "CheckBox1", "", "GPS enable", "OTHER", "GPRSenable")),
+        Placed(AtNumber(page, 42, 1, E::Decimal, 0xFF),
+               Keyed(31, WithHint(Edit(Setting::LogInterval, "edt_rec_time", "Log interval timer",
+                                       3, "5", KeyFilter::RecTime, "OTHER", "rectime"),
+                                  "(0,5--255)mins"))),
         g);
     Append(t,
-           Keyed(40, Check(Setting::PinVerification, "chk1", "", "PIN Verification", "PIN",
-                           "pinverify")),
+           Placed(At(page, 73, 1, E::Flag), Keyed(32, Check(Setting::GpsEnable, "CheckBox1", "",
+                                                            "GPS enable", "OTHER", "GPRSenable"))),
+           g);
+    Append(
+        t,
+        Placed(At(page, 46, 1, E::Flag), Keyed(40, Check(Setting::PinVerification, "chk1", "",
+                                                         "PIN Verification", "PIN", "pinverify"))),
+        g);
+    Append(t,
+           Placed(At(page, 47, 6, E::Text),
+                  Keyed(41, Edit(Setting::PinCode, "edt_PinCode", "PIN code", 6, "8604",
+                                 KeyFilter::Adt, "PIN", "pincode"))),
            g);
     Append(t,
-           Keyed(41, Edit(Setting::PinCode, "edt_PinCode", "PIN code", 6, "8604", KeyFilter::Adt,
-                          "PIN", "pincode")),
+           Placed(At(page, 53, 20, E::Text),
+                  Keyed(33, Edit(Setting::GprsFailureNumber, "edt_GprsFailTel",
+                                 "Receiver number when GPRS connection failure", 20, "",
+                                 KeyFilter::Tel, "GPRSalarmtel", "failurereport"))),
            g);
     Append(t,
-           Keyed(33, Edit(Setting::GprsFailureNumber, "edt_GprsFailTel",
-                          "Receiver number when GPRS connection failure", 20, "", KeyFilter::Tel,
-                          "GPRSalarmtel", "failurereport")),
-           g);
-    Append(t,
-           Keyed(35, List(Setting::ReportMode, "cb_pdat", "SMS Report type", {"Timer", "Schedule"},
-                          0, "OTHER", "upmode")),
+           Placed(At(page, 80, 1, E::ModeByte),
+                  Keyed(35, List(Setting::ReportMode, "cb_pdat", "SMS Report type",
+                                 {"Timer", "Schedule"}, 0, "OTHER", "upmode"))),
            g);
     // Written in section "other": names match without regard to case, so it joins [OTHER].
     Append(t,
-           Keyed(34, Edit(Setting::ReportNumber, "edit9", "SMS Report No.", 20, "", KeyFilter::Tel,
-                          "other", "uploadtel")),
+           Placed(At(page, 92, 20, E::Text),
+                  Keyed(34, Edit(Setting::ReportNumber, "edit9", "SMS Report No.", 20, "",
+                                 KeyFilter::Tel, "other", "uploadtel"))),
            g);
     Append(t,
-           Keyed(42, WithHint(Edit(Setting::ReportInterval, "edt1", "Report interval time", 3, "24",
-                                   KeyFilter::Adt, "uploading", "timealarm"),
-                              "(0--999)hours")),
+           Placed(AtModeDependent(page, 82, 2, E::ReportInterval, Setting::ReportMode),
+                  Keyed(42, WithHint(Edit(Setting::ReportInterval, "edt1", "Report interval time",
+                                          3, "24", KeyFilter::Adt, "uploading", "timealarm"),
+                                     "(0--999)hours"))),
            g);
     for (int k = 1; k <= 4; ++k) {
         Append(
@@ -186,36 +248,46 @@ void AppendSystemGroup(std::vector<WidgetSpec>& t) {
                g);
     }
     Append(t,
-           Keyed(36, WithHint(Edit(Setting::DialInRelayTime, "edt_relay_time",
-                                   "Relay working time when dial-in", 4, "10", KeyFilter::Pwd,
-                                   "OTHER", "relaytime"),
-                              "(1--9999)sec")),
+           Placed(AtNumber(page, 114, 2, E::Decimal, 0),
+                  Keyed(36, WithHint(Edit(Setting::DialInRelayTime, "edt_relay_time",
+                                          "Relay working time when dial-in", 4, "10",
+                                          KeyFilter::Pwd, "OTHER", "relaytime"),
+                                     "(1--9999)sec"))),
            g);
     Append(t,
-           Keyed(37, List(Setting::UploadMode, "cbb_gprsupmode", "GPRS Data upload",
-                          {"Timer", "Schedule"}, 0, "OTHER", "gprsupmode")),
+           Placed(At(page, 74, 1, E::ModeByte),
+                  Keyed(37, List(Setting::UploadMode, "cbb_gprsupmode", "GPRS Data upload",
+                                 {"Timer", "Schedule"}, 0, "OTHER", "gprsupmode"))),
            g);
+    Append(
+        t,
+        Placed(AtModeDependent(page, 76, 2, E::UploadTimer, Setting::UploadMode),
+               Keyed(38, WithHint(Edit(Setting::UploadTimer, "edt_gprstimeup", "Data Upload Timer",
+                                       4, "", KeyFilter::Adt, "OTHER", "gprstimeup"),
+                                  "(minutes)", "mins"))),
+        g);
     Append(t,
-           Keyed(38, WithHint(Edit(Setting::UploadTimer, "edt_gprstimeup", "Data Upload Timer", 4,
-                                   "", KeyFilter::Adt, "OTHER", "gprstimeup"),
-                              "(minutes)", "mins")),
-           g);
-    Append(t,
-           Keyed(39, Disabled(Time(Setting::UploadTime, "dtp_gprspointup", "Data Upload Schedule",
-                                   "OTHER", "gprspointup"))),
+           Placed(AtModeDependent(page, 78, 2, E::UploadTime, Setting::UploadMode),
+                  Keyed(39, Disabled(Time(Setting::UploadTime, "dtp_gprspointup",
+                                          "Data Upload Schedule", "OTHER", "gprspointup")))),
            g);
 }
 
 void AppendNumbersGroup(std::vector<WidgetSpec>& t) {
+    using E = FieldEncoding;
+    constexpr std::uint32_t page = kNumbersPageAddress;
     // A profile holds the six numbers first, then the two codes of each number in turn.
     const std::array rowTemplates{
-        Keyed(2, Edit(Setting::Number, "edt_tel{N}", "No.{N}", 20, "", KeyFilter::Tel, "TEL",
-                      "tel{N}")),
-        Keyed(8, List(Setting::NumberCode1, "cbb_tel{N}_f1", "Code1", {"SMS & Call", "SMS only"}, 0,
-                      "TEL", "tel{N}_fun1")),
-        Keyed(9, List(Setting::NumberCode2, "cbb_tel{N}_f2", "Code2",
-                      {"Return Status SMS", "Switch Relay", "GPRS Connecting", "Reboot Device"}, 0,
-                      "TEL", "tel{N}_fun2")),
+        Placed(At(page, 2, 20, E::Text), Keyed(2, Edit(Setting::Number, "edt_tel{N}", "No.{N}", 20,
+                                                       "", KeyFilter::Tel, "TEL", "tel{N}"))),
+        Placed(AtCode(page, 0, CodeTable::Number),
+               Keyed(8, List(Setting::NumberCode1, "cbb_tel{N}_f1", "Code1",
+                             {"SMS & Call", "SMS only"}, 0, "TEL", "tel{N}_fun1"))),
+        Placed(
+            AtCode(page, 1, CodeTable::Number),
+            Keyed(9, List(Setting::NumberCode2, "cbb_tel{N}_f2", "Code2",
+                          {"Return Status SMS", "Switch Relay", "GPRS Connecting", "Reboot Device"},
+                          0, "TEL", "tel{N}_fun2"))),
     };
     const std::array profileStrides{1, 2, 2};
     for (int n = 1; n <= kNumberRows; ++n) {
@@ -226,74 +298,101 @@ void AppendNumbersGroup(std::vector<WidgetSpec>& t) {
 }
 
 void AppendGprsGroup(std::vector<WidgetSpec>& t) {
+    using E = FieldEncoding;
+    constexpr std::uint32_t page = kGprsPageAddress;
     const auto g = kGprsGroup;
-    Append(t,
-           Keyed(20, WithHint(Edit(Setting::ServerAddress, "edt_ip1", "Target Server IP(DNS)", 32,
-                                   "", KeyFilter::None, "GPRS", "ip1"),
-                              "(Max. 32)")),
-           g);
     Append(
         t,
-        Keyed(21, WithHint(Edit(Setting::SubServerAddress, "edt_ip2", "Target Sub-server IP(DNS)",
-                                32, "", KeyFilter::None, "GPRS", "ip2"),
-                           "(Max. 32)")),
+        Placed(At(page, 0, 32, E::Text),
+               Keyed(20, WithHint(Edit(Setting::ServerAddress, "edt_ip1", "Target Server IP(DNS)",
+                                       32, "", KeyFilter::None, "GPRS", "ip1"),
+                                  "(Max. 32)"))),
         g);
     Append(t,
-           Keyed(22, WithHint(Edit(Setting::ServerPort, "edt_port", "Port:", 0, "8000",
-                                   KeyFilter::Adt, "GPRS", "port"),
-                              "(1~65535)")),
+           Placed(At(page, 32, 32, E::Text),
+                  Keyed(21, WithHint(Edit(Setting::SubServerAddress, "edt_ip2",
+                                          "Target Sub-server IP(DNS)", 32, "", KeyFilter::None,
+                                          "GPRS", "ip2"),
+                                     "(Max. 32)"))),
            g);
     Append(t,
-           Keyed(23, List(Setting::Protocol, "cbb_mode", "Protocol:", {"TCP", "UDP"}, 0, "GPRS",
-                          "mode")),
+           Placed(AtNumber(page, 64, 2, E::Decimal, 0xFFFF),
+                  Keyed(22, WithHint(Edit(Setting::ServerPort, "edt_port", "Port:", 0, "8000",
+                                          KeyFilter::Adt, "GPRS", "port"),
+                                     "(1~65535)"))),
            g);
     Append(t,
-           Keyed(24, WithHint(Edit(Setting::AccessPointName, "edt_apn", "Access Point Name", 32, "",
-                                   KeyFilter::None, "GPRS", "apn"),
-                              "(Max. 32)")),
+           Placed(At(page, 66, 1, E::ItemIndex),
+                  Keyed(23, List(Setting::Protocol, "cbb_mode", "Protocol:", {"TCP", "UDP"}, 0,
+                                 "GPRS", "mode"))),
            g);
     Append(t,
-           Keyed(25, WithHint(Edit(Setting::GprsUser, "edt_gprsname", "User Name", 32, "",
-                                   KeyFilter::None, "GPRS", "gprsname"),
-                              "(Max. 32)")),
+           Placed(At(page, 67, 32, E::Text),
+                  Keyed(24, WithHint(Edit(Setting::AccessPointName, "edt_apn", "Access Point Name",
+                                          32, "", KeyFilter::None, "GPRS", "apn"),
+                                     "(Max. 32)"))),
            g);
     Append(t,
-           Keyed(26, WithHint(Edit(Setting::GprsPassword, "edt_gprspassword", "Password", 32, "",
-                                   KeyFilter::None, "GPRS", "gprspwd"),
-                              "(Max. 32)")),
+           Placed(At(page, 99, 32, E::Text),
+                  Keyed(25, WithHint(Edit(Setting::GprsUser, "edt_gprsname", "User Name", 32, "",
+                                          KeyFilter::None, "GPRS", "gprsname"),
+                                     "(Max. 32)"))),
+           g);
+    Append(t,
+           Placed(At(page, 131, 32, E::Text),
+                  Keyed(26, WithHint(Edit(Setting::GprsPassword, "edt_gprspassword", "Password", 32,
+                                          "", KeyFilter::None, "GPRS", "gprspwd"),
+                                     "(Max. 32)"))),
            g);
 }
 
 void AppendSensorGroups(std::vector<WidgetSpec>& t) {
+    using E = FieldEncoding;
+    constexpr std::uint32_t page = kAlarmPageAddress;
     // A profile holds each sensor's twelve keys in a section of its own, after the system
     // keys and sensor 1 first; the positions below are sensor 1's.
-    WidgetSpec type = Keyed(51, List(Setting::SensorType, "cbb_sensor{N}", "Sensor{N}",
-                                     {"Centigrade", "Fahrenheit", "AIN"}, -1, "SENSOR{N}", "flag"));
+    WidgetSpec type =
+        Placed(AtCode(page, 0, CodeTable::SensorType),
+               Keyed(51, List(Setting::SensorType, "cbb_sensor{N}", "Sensor{N}",
+                              {"Centigrade", "Fahrenheit", "AIN"}, -1, "SENSOR{N}", "flag")));
     type.shownText = "Centigrade";
     const std::array rowTemplates{
         type,
-        Keyed(52, Edit(Setting::SensorUltraLow, "edt_Sensor{N}_SLow", "Ultra-low", 8, "",
-                       KeyFilter::Pwd, "SENSOR{N}", "ullimit")),
-        Keyed(53, Edit(Setting::SensorLow, "edt_Sensor{N}_Low", "Low", 8, "", KeyFilter::Pwd,
-                       "SENSOR{N}", "llimit")),
-        Keyed(55, Edit(Setting::SensorHigh, "edt_Sensor{N}_High", "High", 8, "", KeyFilter::Pwd,
-                       "SENSOR{N}", "hlimit")),
-        Keyed(54, Edit(Setting::SensorUltraHigh, "edt_Sensor{N}_SHigh", "Ultra-high", 8, "",
-                       KeyFilter::Pwd, "SENSOR{N}", "uhlimit")),
-        Keyed(56, Edit(Setting::SensorRelayTime, "edt_Sensor{N}_Relay", "Relay working time", 4, "",
-                       KeyFilter::Adt, "SENSOR{N}", "relaytime")),
-        Keyed(57, Edit(Setting::SensorStep, "edt_Sensor{N}_STP", "Step value", 2, "",
-                       KeyFilter::Adt, "SENSOR{N}", "stp")),
-        Keyed(58, Edit(Setting::SensorAlarmInterval, "edt_Sensor{N}_SP", "Alarming interval time",
-                       3, "", KeyFilter::Adt, "SENSOR{N}", "nalarm")),
-        Keyed(59, Edit(Setting::SensorVerifyTime, "edt_Sensor{N}_ens", "Alarming verify time", 3,
-                       "", KeyFilter::Adt, "SENSOR{N}", "contime")),
-        Keyed(60, List(Setting::SensorAnalog, "cbb_sensor{N}_ain", "Analog sensor",
-                       {"NONE", "0～20mA/0～5V", "4～20mA"}, 0, "SENSOR{N}", "ainflag")),
-        Keyed(61, Edit(Setting::SensorRangeMin, "edt_Sensor{N}_start", "Min.", 8, "",
-                       KeyFilter::Pwd, "SENSOR{N}", "svalue")),
-        Keyed(62, Edit(Setting::SensorRangeMax, "edt_Sensor{N}_end", "Max.", 8, "", KeyFilter::Pwd,
-                       "SENSOR{N}", "evalue")),
+        Placed(AtFloat(page, 4, kThresholdNotSet),
+               Keyed(52, Edit(Setting::SensorUltraLow, "edt_Sensor{N}_SLow", "Ultra-low", 8, "",
+                              KeyFilter::Pwd, "SENSOR{N}", "ullimit"))),
+        Placed(AtFloat(page, 8, kThresholdNotSet),
+               Keyed(53, Edit(Setting::SensorLow, "edt_Sensor{N}_Low", "Low", 8, "", KeyFilter::Pwd,
+                              "SENSOR{N}", "llimit"))),
+        Placed(AtFloat(page, 16, kThresholdNotSet),
+               Keyed(55, Edit(Setting::SensorHigh, "edt_Sensor{N}_High", "High", 8, "",
+                              KeyFilter::Pwd, "SENSOR{N}", "hlimit"))),
+        Placed(AtFloat(page, 12, kThresholdNotSet),
+               Keyed(54, Edit(Setting::SensorUltraHigh, "edt_Sensor{N}_SHigh", "Ultra-high", 8, "",
+                              KeyFilter::Pwd, "SENSOR{N}", "uhlimit"))),
+        Placed(AtNumber(page, 2, 2, E::DigitSum, 9999),
+               Keyed(56, Edit(Setting::SensorRelayTime, "edt_Sensor{N}_Relay", "Relay working time",
+                              4, "", KeyFilter::Adt, "SENSOR{N}", "relaytime"))),
+        Placed(AtNumber(page, 1, 1, E::DigitSum, 99),
+               Keyed(57, Edit(Setting::SensorStep, "edt_Sensor{N}_STP", "Step value", 2, "",
+                              KeyFilter::Adt, "SENSOR{N}", "stp"))),
+        Placed(AtNumber(page, 20, 2, E::DigitSum, 999),
+               Keyed(58,
+                     Edit(Setting::SensorAlarmInterval, "edt_Sensor{N}_SP",
+                          "Alarming interval time", 3, "", KeyFilter::Adt, "SENSOR{N}", "nalarm"))),
+        Placed(
+            AtNumber(page, 22, 2, E::DigitSum, 999),
+            Keyed(59, Edit(Setting::SensorVerifyTime, "edt_Sensor{N}_ens", "Alarming verify time",
+                           3, "", KeyFilter::Adt, "SENSOR{N}", "contime"))),
+        Placed(AtCode(page, 24, CodeTable::Ain),
+               Keyed(60, List(Setting::SensorAnalog, "cbb_sensor{N}_ain", "Analog sensor",
+                              {"NONE", "0～20mA/0～5V", "4～20mA"}, 0, "SENSOR{N}", "ainflag"))),
+        Placed(AtFloat(page, 28, kRangeNotSet),
+               Keyed(61, Edit(Setting::SensorRangeMin, "edt_Sensor{N}_start", "Min.", 8, "",
+                              KeyFilter::Pwd, "SENSOR{N}", "svalue"))),
+        Placed(AtFloat(page, 32, kRangeNotSet),
+               Keyed(62, Edit(Setting::SensorRangeMax, "edt_Sensor{N}_end", "Max.", 8, "",
+                              KeyFilter::Pwd, "SENSOR{N}", "evalue"))),
     };
     for (int n = 1; n <= kSensorCount; ++n) {
         for (const auto& rowTemplate : rowTemplates) {

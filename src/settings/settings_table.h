@@ -1,12 +1,15 @@
 // Every settings widget of the window: its name, group, kind, captions, length limit,
-// default state, item texts and key filter. The window builds its widgets from this table,
-// the in-memory model takes its defaults from it, and the profile file finds its keys here.
+// default state, item texts, key filter and place in the parameter pages. The window builds
+// its widgets from this table, the in-memory model takes its defaults from it, the profile
+// file finds its keys here and the page layouts their fields.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "settings/page_place.h"
 #include "settings/setting_id.h"
 #include "settings/settings_view.h"
 
@@ -62,6 +65,10 @@ struct WidgetSpec {
     int profileOrder = 0;
     // The text an edit box takes when a loaded profile lacks its key.
     std::string profileDefaultText;
+
+    // Where the logger's pages keep the value; none for the login row, whose values come
+    // from the login reply, and for the schedules, which share one field of the system page.
+    std::optional<PagePlace> place;
 };
 
 // The whole table, in the order of the groups and of the widgets within each group.

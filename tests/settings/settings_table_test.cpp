@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -86,14 +87,17 @@ TEST(SettingsTable, ProfileKeysAreTheNinetyEightDistinctKeys) {
     EXPECT_EQ(FindWidget("cbb_tel3_f2")->profileKey, "tel3_fun2");
 }
 
+// Each page is built from the places of the table and the fixed bytes between them: a
+// mistyped offset or page address shows as a gap, an overlap or a setting left unplaced.
 TEST(SettingsTable, EveryPageFieldIsAWidgetThatFitsItsField) {
+    std::map<SettingId, int> timesPlaced;
     for (const PageLayout* layout :
          {&NumbersPageLayout(), &AlarmPageLayout(), &GprsPageLayout(), &SystemPageLayout()}) {
-        std::uint32_t previousEnd = 0;
+        std::uint32_t previousEnd = layout->address;
         for (const auto& placed : PlaceFields(*layout)) {
             const PageField& f = *placed.field;
-            // Fields never overlap and stay inside the page.
-            EXPECT_GE(placed.address, previousEnd) << placed.address;
+            // Fields follow one another without gap or overlap and stay inside the page.
+            EXPECT_EQ(placed.address, previousEnd) << placed.address;
             previousEnd = placed.address + f.width;
             EXPECT_LE(previousEnd, layout->address + kPageBytes) << placed.address;
             const WidgetSpec* def = placed.spec;
@@ -103,6 +107,7 @@ TEST(SettingsTable, EveryPageFieldIsAWidgetThatFitsItsField) {
                     << placed.address;
                 continue;
             }
+            ++timesPlaced[def->id];
             if (f.encoding == FieldEncoding::Text || f.encoding == FieldEncoding::RightAlignedId) {
                 EXPECT_LE(def->maxLength, static_cast<int>(f.width)) << def->name;
                 EXPECT_GT(def->maxLength, 0) << def->name;
@@ -115,6 +120,9 @@ TEST(SettingsTable, EveryPageFieldIsAWidgetThatFitsItsField) {
                 EXPECT_EQ(def->kind, WidgetKind::List) << def->name;
             }
         }
+    }
+    for (const auto& def : SettingsTable()) {
+        EXPECT_EQ(timesPlaced[def.id], def.place ? 1 : 0) << def.name;
     }
 }
 
