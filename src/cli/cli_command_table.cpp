@@ -11,50 +11,50 @@ namespace lgcset::cli {
 
 namespace {
 
-constexpr OptionSpec kHelpOption{OptionId::Help, "--help", Takes::Nothing};
-constexpr OptionSpec kShortHelpOption{OptionId::Help, "-h", Takes::Nothing};
-constexpr OptionSpec kVersionOption{OptionId::Version, "--version", Takes::Nothing};
+constexpr OptionEntry kHelpOption{OptionId::Help, "--help", Takes::Nothing};
+constexpr OptionEntry kShortHelpOption{OptionId::Help, "-h", Takes::Nothing};
+constexpr OptionEntry kVersionOption{OptionId::Version, "--version", Takes::Nothing};
 // The example is the platform's kind of port name, known when the program starts.
 const std::string kPortNeeds = std::string("a port (such as ") + link::kExamplePortName + ")";
-const OptionSpec kPortOption{OptionId::Port, "--port", Takes::Value, kPortNeeds};
-constexpr OptionSpec kDemoOption{OptionId::Demo, "--demo", Takes::MaybeModel};
-constexpr OptionSpec kPasswordOption{OptionId::Password, "--password", Takes::Value,
+const OptionEntry kPortOption{OptionId::Port, "--port", Takes::Value, kPortNeeds};
+constexpr OptionEntry kDemoOption{OptionId::Demo, "--demo", Takes::MaybeModel};
+constexpr OptionEntry kPasswordOption{OptionId::Password, "--password", Takes::Value,
                                      "the device password"};
 
-constexpr OptionSpec kJsonOption{OptionId::Json, "--json", Takes::Nothing};
-constexpr OptionSpec kNoVerifyOption{OptionId::NoVerify, "--no-verify", Takes::Nothing};
-constexpr OptionSpec kYesOption{OptionId::Yes, "--yes", Takes::Nothing};
-constexpr OptionSpec kFromOption{OptionId::From, "--from", Takes::Value, "a date YY-MM-DD"};
-constexpr OptionSpec kToOption{OptionId::To, "--to", Takes::Value, "a date YY-MM-DD"};
-constexpr OptionSpec kOutOption{OptionId::Out, "--out", Takes::Value, "a folder"};
-constexpr OptionSpec kKeepPartialOption{OptionId::KeepPartial, "--keep-partial", Takes::Nothing};
-constexpr OptionSpec kArchiveOption{OptionId::Archive, "--archive", Takes::Value,
+constexpr OptionEntry kJsonOption{OptionId::Json, "--json", Takes::Nothing};
+constexpr OptionEntry kNoVerifyOption{OptionId::NoVerify, "--no-verify", Takes::Nothing};
+constexpr OptionEntry kYesOption{OptionId::Yes, "--yes", Takes::Nothing};
+constexpr OptionEntry kFromOption{OptionId::From, "--from", Takes::Value, "a date YY-MM-DD"};
+constexpr OptionEntry kToOption{OptionId::To, "--to", Takes::Value, "a date YY-MM-DD"};
+constexpr OptionEntry kOutOption{OptionId::Out, "--out", Takes::Value, "a folder"};
+constexpr OptionEntry kKeepPartialOption{OptionId::KeepPartial, "--keep-partial", Takes::Nothing};
+constexpr OptionEntry kArchiveOption{OptionId::Archive, "--archive", Takes::Value,
                                     "an archive file or URL"};
-constexpr OptionSpec kNoArchiveOption{OptionId::NoArchive, "--no-archive", Takes::Nothing};
-constexpr OptionSpec kPortsGlobOption{OptionId::PortsGlob, "--ports-glob", Takes::Value,
+constexpr OptionEntry kNoArchiveOption{OptionId::NoArchive, "--no-archive", Takes::Nothing};
+constexpr OptionEntry kPortsGlobOption{OptionId::PortsGlob, "--ports-glob", Takes::Value,
                                       "a pattern of port names"};
-constexpr OptionSpec kJobsOption{OptionId::Jobs, "--jobs", Takes::Value,
+constexpr OptionEntry kJobsOption{OptionId::Jobs, "--jobs", Takes::Value,
                                  "a number of sessions at once"};
-constexpr OptionSpec kSinceLastOption{OptionId::SinceLast, "--since-last", Takes::Nothing};
-constexpr OptionSpec kPasswordsOption{OptionId::Passwords, "--passwords", Takes::Value,
+constexpr OptionEntry kSinceLastOption{OptionId::SinceLast, "--since-last", Takes::Nothing};
+constexpr OptionEntry kPasswordsOption{OptionId::Passwords, "--passwords", Takes::Value,
                                       "a file of device IDs and passwords"};
-constexpr OptionSpec kDeviceIdOption{OptionId::DeviceId, "--device-id", Takes::Value,
+constexpr OptionEntry kDeviceIdOption{OptionId::DeviceId, "--device-id", Takes::Value,
                                      "a device ID"};
-constexpr OptionSpec kModelOption{OptionId::Model, "--model", Takes::Value,
+constexpr OptionEntry kModelOption{OptionId::Model, "--model", Takes::Value,
                                   "a model, R480 to R483"};
-constexpr OptionSpec kProfileOption{OptionId::Profile, "--profile", Takes::Value, "a profile file"};
-constexpr OptionSpec kSetOption{OptionId::Set, "--set", Takes::Value,
+constexpr OptionEntry kProfileOption{OptionId::Profile, "--profile", Takes::Value, "a profile file"};
+constexpr OptionEntry kSetOption{OptionId::Set, "--set", Takes::Value,
                                 "now or \"YYYY-MM-DD HH:MM:SS\""};
-constexpr OptionSpec kNcOption{OptionId::Nc, "--nc", Takes::Value,
+constexpr OptionEntry kNcOption{OptionId::Nc, "--nc", Takes::Value,
                                "the relay working time in seconds"};
-constexpr OptionSpec kPulseOption{OptionId::Pulse, "--pulse", Takes::ThreeValues,
+constexpr OptionEntry kPulseOption{OptionId::Pulse, "--pulse", Takes::ThreeValues,
                                   "ON and OFF seconds and a REPEAT count"};
-constexpr OptionSpec kStopOption{OptionId::Stop, "--stop", Takes::Nothing};
+constexpr OptionEntry kStopOption{OptionId::Stop, "--stop", Takes::Nothing};
 
 const std::array kGlobalOptions{kHelpOption, kShortHelpOption, kVersionOption,
                                 kPortOption, kDemoOption,      kPasswordOption};
 
-constexpr std::array<OptionSpec, 0> kNoOptions{};
+constexpr std::array<OptionEntry, 0> kNoOptions{};
 constexpr std::array kJsonOnly{kJsonOption};
 constexpr std::array kWriteOptions{kNoVerifyOption};
 constexpr std::array kHistoryOptions{kFromOption,        kToOption,      kOutOption,
@@ -75,15 +75,15 @@ constexpr std::array kArchiveImportOptions{kArchiveOption, kDeviceIdOption, kMod
 constexpr std::array kArchiveCopyOptions{kFromOption, kToOption};
 constexpr std::array kArchiveOptions{kArchiveOption, kJsonOption,  kDeviceIdOption, kFromOption,
                                      kToOption,      kModelOption, kOutOption};
-constexpr std::array<ActionSpec, 4> kArchiveActions{{
+constexpr std::array<ActionEntry, 4> kArchiveActions{{
     {"list", kArchiveListOptions, Operand::None, nullptr},
     {"export", kArchiveExportOptions, Operand::None, ArchiveExportNeeds},
     {"import", kArchiveImportOptions, Operand::CsvFile, ArchiveImportNeeds},
     {"copy", kArchiveCopyOptions, Operand::None, ArchiveCopyNeeds, RangeWords::Archives},
 }};
-constexpr std::array<ActionSpec, 0> kNoActions{};
+constexpr std::array<ActionEntry, 0> kNoActions{};
 
-constexpr std::array<CommandSpec, 14> kCommands{{
+constexpr std::array<CommandEntry, 14> kCommands{{
     {"ports", kNoOptions, Operand::None, kNoActions, false, false, PortsCommand, nullptr, "ports",
      "List the system's serial ports, one a line, with the driver and, for USB\n"
      "adapters, the USB id, maker and product names."},
@@ -186,50 +186,50 @@ constexpr std::array<CommandSpec, 14> kCommands{{
 
 }  // namespace
 
-std::span<const CommandSpec> Commands() {
+std::span<const CommandEntry> Commands() {
     return kCommands;
 }
 
-const CommandSpec* FindCommand(std::string_view name) {
-    for (const CommandSpec& command : kCommands)
+const CommandEntry* FindCommand(std::string_view name) {
+    for (const CommandEntry& command : kCommands)
         if (command.name == name)
             return &command;
     return nullptr;
 }
 
-const ActionSpec* FindAction(const CommandSpec& command, std::string_view name) {
-    for (const ActionSpec& action : command.actions)
+const ActionEntry* FindAction(const CommandEntry& command, std::string_view name) {
+    for (const ActionEntry& action : command.actions)
         if (action.name == name)
             return &action;
     return nullptr;
 }
 
-std::span<const OptionSpec> GlobalOptions() {
+std::span<const OptionEntry> GlobalOptions() {
     return kGlobalOptions;
 }
 
-const OptionSpec* FindOption(std::string_view name) {
-    const auto named = [name](const OptionSpec& option) { return option.name == name; };
+const OptionEntry* FindOption(std::string_view name) {
+    const auto named = [name](const OptionEntry& option) { return option.name == name; };
     if (const auto* global = std::find_if(kGlobalOptions.begin(), kGlobalOptions.end(), named);
         global != kGlobalOptions.end())
         return global;
-    for (const CommandSpec& command : kCommands)
+    for (const CommandEntry& command : kCommands)
         if (const auto own = std::find_if(command.options.begin(), command.options.end(), named);
             own != command.options.end())
             return &*own;
     return nullptr;
 }
 
-bool IsGlobal(const OptionSpec& option) {
+bool IsGlobal(const OptionEntry& option) {
     return TakesOption(kGlobalOptions, option.id);
 }
 
-bool TakesOption(std::span<const OptionSpec> options, OptionId id) {
+bool TakesOption(std::span<const OptionEntry> options, OptionId id) {
     return std::any_of(options.begin(), options.end(),
-                       [id](const OptionSpec& option) { return option.id == id; });
+                       [id](const OptionEntry& option) { return option.id == id; });
 }
 
-std::string ActionNames(const CommandSpec& command) {
+std::string ActionNames(const CommandEntry& command) {
     std::string names;
     for (std::size_t i = 0; i < command.actions.size(); ++i) {
         if (i > 0)
@@ -252,7 +252,7 @@ std::string ProgramHelp() {
         "  --version        the program's version\n"
         "\n"
         "commands:\n";
-    for (const CommandSpec& entry : kCommands) {
+    for (const CommandEntry& entry : kCommands) {
         text += "  ";
         text += entry.synopsis;
         text += "\n";
@@ -269,7 +269,7 @@ std::string ProgramHelp() {
 }
 
 std::string CommandHelp(const std::string& command) {
-    const CommandSpec* entry = FindCommand(command);
+    const CommandEntry* entry = FindCommand(command);
     if (entry == nullptr)
         return {};
     const std::string connection =

@@ -49,7 +49,7 @@ enum class Takes {
     ThreeValues,  // --pulse ON OFF REPEAT
 };
 
-struct OptionSpec {
+struct OptionEntry {
     OptionId id;
     std::string_view name;
     Takes takes;
@@ -67,9 +67,9 @@ enum class RangeWords { Dates, Archives };
 using LineCheck = void (*)(CliOptions& options);
 
 // One of a command's subcommands (archive list, archive import, ...).
-struct ActionSpec {
+struct ActionEntry {
     std::string_view name;
-    std::span<const OptionSpec> options;
+    std::span<const OptionEntry> options;
     Operand operand;  // None or CsvFile
     LineCheck check;
     RangeWords fromTo = RangeWords::Dates;
@@ -83,11 +83,11 @@ struct CommandCall {
 };
 using CommandHandler = int (*)(const CommandCall&);
 
-struct CommandSpec {
+struct CommandEntry {
     std::string_view name;
-    std::span<const OptionSpec> options;  // with actions: those any action takes
+    std::span<const OptionEntry> options;  // with actions: those any action takes
     Operand operand;
-    std::span<const ActionSpec> actions;
+    std::span<const ActionEntry> actions;
     bool logger;        // works on a logger: needs --port or --demo
     bool severalPorts;  // takes --port more than once
     CommandHandler handler;
@@ -97,19 +97,19 @@ struct CommandSpec {
 };
 
 // Every command, in the order the program's help lists them.
-std::span<const CommandSpec> Commands();
-const CommandSpec* FindCommand(std::string_view name);
-const ActionSpec* FindAction(const CommandSpec& command, std::string_view name);
+std::span<const CommandEntry> Commands();
+const CommandEntry* FindCommand(std::string_view name);
+const ActionEntry* FindAction(const CommandEntry& command, std::string_view name);
 
 // The options of the whole line, whichever command it names.
-std::span<const OptionSpec> GlobalOptions();
+std::span<const OptionEntry> GlobalOptions();
 // A global option or one that some command takes; nullptr for an unknown one.
-const OptionSpec* FindOption(std::string_view name);
-bool IsGlobal(const OptionSpec& option);
-bool TakesOption(std::span<const OptionSpec> options, OptionId id);
+const OptionEntry* FindOption(std::string_view name);
+bool IsGlobal(const OptionEntry& option);
+bool TakesOption(std::span<const OptionEntry> options, OptionId id);
 
 // "list, export, import or copy".
-std::string ActionNames(const CommandSpec& command);
+std::string ActionNames(const CommandEntry& command);
 
 // The program's help, and a command's (empty for a command that does not exist).
 std::string ProgramHelp();

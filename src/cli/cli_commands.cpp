@@ -536,7 +536,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (options.help)
         return HelpCommand(call);
     // ParseCommandLine lets through only the commands of the table.
-    const CommandSpec* command = FindCommand(options.command);
+    const CommandEntry* command = FindCommand(options.command);
     if (command == nullptr)
         return Fail(err,
                     Outcome::Failed(kExitUsage, "unknown command \"" + options.command + "\""));

@@ -80,7 +80,7 @@ bool Fields(std::string_view text, char separator, std::initializer_list<std::si
 
 // The words an option takes after it, as the table says; nothing, with the line refused, when
 // they are not there.
-std::optional<std::vector<std::string>> TakeWords(const OptionSpec& option,
+std::optional<std::vector<std::string>> TakeWords(const OptionEntry& option,
                                                   const std::vector<std::string>& arguments,
                                                   std::size_t& at, CliOptions& options) {
     const bool more = at + 1 < arguments.size();
@@ -152,7 +152,7 @@ void ApplyRelayOption(OptionId id, const std::vector<std::string>& words, CliOpt
 
 // What an option and its words set; `dateError` keeps a --from or --to that is no date until
 // the line shows whether they name dates.
-void ApplyOption(const OptionSpec& option, const std::vector<std::string>& words,
+void ApplyOption(const OptionEntry& option, const std::vector<std::string>& words,
                  CliOptions& options, std::optional<std::string>& dateError) {
     const std::string name(option.name);
     const std::string& word = words.empty() ? name : words.front();
@@ -267,18 +267,18 @@ void ApplyOption(const OptionSpec& option, const std::vector<std::string>& words
 
 // The action of a command that has them (archive): its operand, its own rules and the
 // options it does not take.
-void CheckAction(const CommandSpec& command, const std::vector<std::string>& operands,
+void CheckAction(const CommandEntry& command, const std::vector<std::string>& operands,
                  CliOptions& options) {
     const std::string action = operands.empty() ? std::string() : operands.front();
     options.archiveAction = action;
     const std::size_t files = operands.empty() ? 0 : operands.size() - 1;
-    const ActionSpec* spec = FindAction(command, action);
-    if (spec == nullptr) {
+    const ActionEntry* actionEntry = FindAction(command, action);
+    if (actionEntry == nullptr) {
         options.Refuse(std::string(command.name) + " needs " + ActionNames(command));
         return;
     }
     const std::string named = std::string(command.name) + " " + action;
-    if (spec->operand == Operand::CsvFile) {
+    if (actionEntry->operand == Operand::CsvFile) {
         if (files != 1)
             options.Refuse(named + " needs one CSV file");
         else
@@ -286,10 +286,10 @@ void CheckAction(const CommandSpec& command, const std::vector<std::string>& ope
     } else if (files != 0) {
         options.Refuse(named + " takes no argument \"" + operands[1] + "\"");
     }
-    if (spec->check != nullptr)
-        spec->check(options);
-    const auto refused = [spec](bool given, OptionId id) {
-        return given && !TakesOption(spec->options, id);
+    if (actionEntry->check != nullptr)
+        actionEntry->check(options);
+    const auto refused = [actionEntry](bool given, OptionId id) {
+        return given && !TakesOption(actionEntry->options, id);
     };
     if (refused(options.from.has_value(), OptionId::From) ||
         refused(options.to.has_value(), OptionId::To) ||
@@ -361,11 +361,11 @@ std::optional<std::string> PasswordRefusal(const std::string& origin, const std:
 CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     CliOptions options;
     std::vector<std::string> operands;
-    std::vector<const OptionSpec*> commandOptions;  // those a command must take
+    std::vector<const OptionEntry*> commandOptions;  // those a command must take
     std::optional<std::string> dateError;           // --from or --to that is no date
     for (std::size_t i = 0; i < arguments.size() && options.Understood(); ++i) {
         const std::string& argument = arguments[i];
-        if (const OptionSpec* option = FindOption(argument)) {
+        if (const OptionEntry* option = FindOption(argument)) {
             if (!IsGlobal(*option))
                 commandOptions.push_back(option);
             if (SecondRelayMode(option->id, options))
@@ -380,8 +380,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             operands.push_back(argument);
         }
     }
-    const CommandSpec* entry = FindCommand(options.command);
-    const ActionSpec* action =
+    const CommandEntry* entry = FindCommand(options.command);
+    const ActionEntry* action =
         entry != nullptr && !operands.empty() ? FindAction(*entry, operands.front()) : nullptr;
     if (action != nullptr && action->fromTo == RangeWords::Archives) {
         options.from.reset();
@@ -419,7 +419,7 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     if (options.ports.size() > 1 && !entry->severalPorts)
         options.Refuse(options.command + " takes one --port; collect takes several");
 
-    for (const OptionSpec* option : commandOptions)
+    for (const OptionEntry* option : commandOptions)
         if (!TakesOption(entry->options, option->id))
             options.Refuse(options.command + " does not take " + std::string(option->name));
     if (entry->operand == Operand::Profile) {

@@ -14,7 +14,7 @@ namespace lgcset::profiles {
 namespace {
 
 using settings::SettingsView;
-using settings::WidgetSpec;
+using settings::WidgetRow;
 
 // The report mode as a load leaves it: "Timer" enables the interval and disables every
 // schedule (their check states stay as loaded); "Schedule" disables the interval and makes
@@ -69,7 +69,7 @@ constexpr std::array kLoadSteps{
     LoadStep{0, 0, ApplyReportModeRule},
 };
 
-std::string EncodeValue(const SettingsView& view, const WidgetSpec& widget) {
+std::string EncodeValue(const SettingsView& view, const WidgetRow& widget) {
     switch (EncodingOf(widget)) {
         case ValueEncoding::Text:
             return view.Text(widget.id);
@@ -83,7 +83,7 @@ std::string EncodeValue(const SettingsView& view, const WidgetSpec& widget) {
     return {};
 }
 
-void ApplyValue(const std::optional<std::string>& value, const WidgetSpec& widget,
+void ApplyValue(const std::optional<std::string>& value, const WidgetRow& widget,
                 SettingsView& view) {
     switch (EncodingOf(widget)) {
         case ValueEncoding::Text:
@@ -103,9 +103,9 @@ void ApplyValue(const std::optional<std::string>& value, const WidgetSpec& widge
     }
 }
 
-std::vector<const WidgetSpec*> BuildProfileWidgets() {
-    std::vector<const WidgetSpec*> widgets(kProfileKeyCount, nullptr);
-    for (const WidgetSpec& def : settings::SettingsTable()) {
+std::vector<const WidgetRow*> BuildProfileWidgets() {
+    std::vector<const WidgetRow*> widgets(kProfileKeyCount, nullptr);
+    for (const WidgetRow& def : settings::SettingsTable()) {
         if (def.profileOrder == 0) {
             continue;
         }
@@ -124,13 +124,13 @@ std::vector<const WidgetSpec*> BuildProfileWidgets() {
 
 }  // namespace
 
-const std::vector<const WidgetSpec*>& ProfileWidgets() {
-    static const std::vector<const WidgetSpec*> widgets = BuildProfileWidgets();
+const std::vector<const WidgetRow*>& ProfileWidgets() {
+    static const std::vector<const WidgetRow*> widgets = BuildProfileWidgets();
     return widgets;
 }
 
 void SaveProfile(const SettingsView& view, IniFile& file) {
-    for (const WidgetSpec* widget : ProfileWidgets()) {
+    for (const WidgetRow* widget : ProfileWidgets()) {
         file.Write(widget->profileSection, widget->profileKey, EncodeValue(view, *widget));
     }
 }
@@ -143,7 +143,7 @@ void LoadProfile(const IniFile& file, SettingsView& view) {
             continue;
         }
         for (int position = step.first; position <= step.last; ++position) {
-            const WidgetSpec& widget = *widgets[static_cast<std::size_t>(position - 1)];
+            const WidgetRow& widget = *widgets[static_cast<std::size_t>(position - 1)];
             ApplyValue(file.Read(widget.profileSection, widget.profileKey), widget, view);
         }
     }

@@ -17,7 +17,7 @@ inline constexpr int kProfileKeyCount = 98;
 
 // The widgets whose values a profile holds, in the order their keys are written (the
 // settings table's profile positions 1 to 98).
-const std::vector<const settings::WidgetSpec*>& ProfileWidgets();
+const std::vector<const settings::WidgetRow*>& ProfileWidgets();
 
 // Writes every key, in order, into file; other keys and lines of file stay.
 void SaveProfile(const settings::SettingsView& view, IniFile& file);

@@ -8,10 +8,10 @@
 namespace lgcset::profiles {
 namespace {
 
-using settings::WidgetSpec;
+using settings::WidgetRow;
 
 // What a list can hold: 0 "Manual" or 1 "Auto".
-std::string ListItems(const WidgetSpec& widget) {
+std::string ListItems(const WidgetRow& widget) {
     std::string text;
     for (std::size_t i = 0; i < widget.items.size(); ++i) {
         if (i > 0)
@@ -22,7 +22,7 @@ std::string ListItems(const WidgetSpec& widget) {
 }
 
 // What the widget's setting can hold, when value is not one of them; nothing when it is.
-std::optional<std::string> Unfit(const WidgetSpec& widget, const std::string& value) {
+std::optional<std::string> Unfit(const WidgetRow& widget, const std::string& value) {
     switch (EncodingOf(widget)) {
         case ValueEncoding::Text:
             return std::nullopt;
@@ -48,7 +48,7 @@ std::optional<std::string> Unfit(const WidgetSpec& widget, const std::string& va
 }  // namespace
 
 std::string UnfitProfileValue(const IniFile& file) {
-    for (const WidgetSpec* widget : ProfileWidgets()) {
+    for (const WidgetRow* widget : ProfileWidgets()) {
         const auto value = file.Read(widget->profileSection, widget->profileKey);
         if (!value || value->empty())
             continue;

@@ -78,7 +78,7 @@ std::optional<std::vector<int>> Fields(std::string_view text) {
 
 }  // namespace
 
-ValueEncoding EncodingOf(const settings::WidgetSpec& widget) {
+ValueEncoding EncodingOf(const settings::WidgetRow& widget) {
     switch (widget.kind) {
         case settings::WidgetKind::List:
             return ValueEncoding::Index;

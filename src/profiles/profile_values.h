@@ -19,7 +19,7 @@ enum class ValueEncoding {
 };
 
 // The encoding of a widget's value, from its kind.
-ValueEncoding EncodingOf(const settings::WidgetSpec& widget);
+ValueEncoding EncodingOf(const settings::WidgetRow& widget);
 
 // A number as an index or flag is read: decimal with an optional sign, or hexadecimal
 // after "0x" or "0X" (up to eight digits, taken as a signed 32-bit pattern). Anything

@@ -124,7 +124,7 @@ void SetFourAnalogChannels(SettingsView& view, CodeTables& codes) {
 }
 
 void SetSensorWidgetsEnabled(SettingsView& view, int sensor, bool enabled) {
-    for (const WidgetSpec* def : WidgetsOfGroup(SensorGroup(sensor))) {
+    for (const WidgetRow* def : WidgetsOfGroup(SensorGroup(sensor))) {
         view.SetEnabled(def->id, enabled);
     }
 }

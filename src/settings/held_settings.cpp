@@ -41,7 +41,7 @@ std::string ListShown(const SettingsView& view, SettingId widget, bool firstWhen
         const std::vector<std::string> items = view.Items(widget);
         return items.empty() ? std::string() : items.front();
     }
-    return ValueText(view, Spec(widget));
+    return ValueText(view, RowOf(widget));
 }
 
 struct Comparison {
@@ -52,14 +52,14 @@ struct Comparison {
 
 void CompareShown(const SettingsView& logger, const SettingsView& typed, SettingId widget,
                   std::vector<Comparison>& out) {
-    const WidgetSpec& entry = Spec(widget);
+    const WidgetRow& entry = RowOf(widget);
     out.push_back({widget, ValueText(logger, entry), ValueText(typed, entry)});
 }
 
 void CompareField(const SettingsView& logger, const SettingsView& typed, const PlacedField& placed,
                   std::vector<Comparison>& out) {
     const PageField& f = *placed.field;
-    const SettingId w = placed.spec != nullptr ? placed.spec->id : SettingId{};
+    const SettingId w = placed.tableRow != nullptr ? placed.tableRow->id : SettingId{};
     const int mode = f.mode ? typed.ItemIndex(*f.mode) : -1;
     using E = FieldEncoding;
     switch (f.encoding) {

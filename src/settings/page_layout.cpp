@@ -10,7 +10,7 @@ namespace {
 
 // The byte of the page row that holds the mode a field depends on.
 std::uint32_t ModeOffset(Setting mode) {
-    return Spec(mode).place.value().offset;
+    return RowOf(mode).place.value().offset;
 }
 
 PageField FieldOf(Setting setting, const PagePlace& place) {
@@ -54,7 +54,7 @@ PageField ReportSchedules(std::uint32_t offset) {
 PageLayout BuildLayout(std::uint32_t address, int rows, std::uint32_t rowStride,
                        std::vector<PageField> unheld) {
     PageLayout layout{address, rows, rowStride, std::move(unheld)};
-    for (const WidgetSpec& def : SettingsTable()) {
+    for (const WidgetRow& def : SettingsTable()) {
         if (def.place && def.place->page == address && def.id.row <= 1) {
             layout.fields.push_back(FieldOf(def.id.what, *def.place));
         }
@@ -103,12 +103,12 @@ std::vector<PlacedField> PlaceFields(const PageLayout& layout) {
         const std::uint32_t rowStart =
             layout.address + layout.rowStride * static_cast<std::uint32_t>(row - 1);
         for (const auto& field : layout.fields) {
-            const WidgetSpec* spec = nullptr;
+            const WidgetRow* tableRow = nullptr;
             if (field.setting) {
-                spec = &Spec({*field.setting, layout.rows > 1 ? row : 0});
+                tableRow = &RowOf({*field.setting, layout.rows > 1 ? row : 0});
             }
             placed.push_back(
-                {rowStart + field.offset, &field, spec, row, rowStart + field.modeOffset});
+                {rowStart + field.offset, &field, tableRow, row, rowStart + field.modeOffset});
         }
     }
     return placed;

@@ -14,7 +14,7 @@
 
 namespace lgcset::settings {
 
-struct WidgetSpec;
+struct WidgetRow;
 
 // The page addresses are those of the page read and write commands.
 inline constexpr std::uint32_t kPageBytes = protocol::kPageSize;
@@ -58,7 +58,7 @@ const PageLayout& SystemPageLayout();
 struct PlacedField {
     std::uint32_t address = 0;  // first byte in the image
     const PageField* field = nullptr;
-    const WidgetSpec* spec = nullptr;  // the setting's table row; none for Fixed and Schedules
+    const WidgetRow* tableRow = nullptr;  // the setting's table row; none for Fixed and Schedules
     int row = 0;
     std::uint32_t modeAddress = 0;  // mode-dependent fields: the image byte of the mode
 };

@@ -139,7 +139,7 @@ bool PutDecimal(Bytes out, std::string_view text, std::uint32_t emptyValue) {
 
 // The setting of a field that has one (every field but the fixed bytes and the schedules).
 SettingId SettingOf(const PlacedField& placed) {
-    return placed.spec != nullptr ? placed.spec->id : SettingId{};
+    return placed.tableRow != nullptr ? placed.tableRow->id : SettingId{};
 }
 
 int CheckedScheduleCount(const SettingsView& view) {
@@ -542,7 +542,7 @@ std::vector<InvalidField> ValidateForSave(const SettingsView& view) {
                 const bool text = *problem == InvalidReason::TooLong;
                 const std::string typed = view.Text(SettingOf(placed));
                 invalid.push_back(
-                    {placed.spec->name, UserCaption(*placed.spec), *problem, typed,
+                    {placed.tableRow->name, UserCaption(*placed.tableRow), *problem, typed,
                      text ? CharacterCapacity(*placed.field) : LargestOfWidth(placed.field->width),
                      FirstUnstorable(typed)});
             }

@@ -5,7 +5,7 @@
 
 namespace lgcset::settings {
 
-std::string ValueText(const SettingsView& view, const WidgetSpec& widget) {
+std::string ValueText(const SettingsView& view, const WidgetRow& widget) {
     switch (widget.kind) {
         case WidgetKind::Edit:
         case WidgetKind::ReadOnlyEdit:
@@ -29,7 +29,7 @@ std::string ValueText(const SettingsView& view, const WidgetSpec& widget) {
     return {};
 }
 
-std::string DifferenceCaption(const WidgetSpec& widget) {
+std::string DifferenceCaption(const WidgetRow& widget) {
     std::string caption = UserCaption(widget);
     if (caption.empty())
         caption = widget.checkText;  // a check box labelled by its own text
@@ -42,7 +42,7 @@ std::string DifferenceCaption(const WidgetSpec& widget) {
 
 std::vector<SettingDifference> DiffSettings(const SettingsView& left, const SettingsView& right) {
     std::vector<SettingDifference> differences;
-    for (const WidgetSpec& widget : SettingsTable()) {
+    for (const WidgetRow& widget : SettingsTable()) {
         if (widget.group == kLoginGroup)
             continue;
         std::string a = ValueText(left, widget);

@@ -12,11 +12,11 @@ namespace lgcset::settings {
 
 // A widget's value as text: an edit box's text, a list's item text (empty with no item
 // selected), "checked" or "unchecked", a time as "HH:mm".
-std::string ValueText(const SettingsView& view, const WidgetSpec& widget);
+std::string ValueText(const SettingsView& view, const WidgetRow& widget);
 
 // How a difference names a widget: its caption as the user sees it, else a check box's own
 // text, "Schedule k time" for the schedule pickers, else the name.
-std::string DifferenceCaption(const WidgetSpec& widget);
+std::string DifferenceCaption(const WidgetRow& widget);
 
 struct SettingDifference {
     std::string widget;   // the widget's name: edt_port

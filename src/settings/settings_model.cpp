@@ -29,7 +29,7 @@ SettingsModel::SettingsModel(ShowMessageFn showMessage) : showMessage_(std::move
 }
 
 SettingsModel::State& SettingsModel::Any(SettingId id) {
-    return widgets_[static_cast<std::size_t>(&Spec(id) - SettingsTable().data())];
+    return widgets_[static_cast<std::size_t>(&RowOf(id) - SettingsTable().data())];
 }
 
 const SettingsModel::State& SettingsModel::Any(SettingId id) const {

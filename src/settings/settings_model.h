@@ -64,7 +64,7 @@ public:
 
   private:
     struct State {
-        const WidgetSpec* def = nullptr;
+        const WidgetRow* def = nullptr;
         std::string text;
         int index = -1;
         std::vector<std::string> items;

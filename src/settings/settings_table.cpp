@@ -32,9 +32,9 @@ std::string ScheduleTimeName(int k) {
 
 // One entry per row n, generated from a template whose texts carry "{N}". The template's
 // profile position is that of row 1; each further row's key comes profileStride later.
-void AppendRow(std::vector<WidgetSpec>& table, const WidgetSpec& rowTemplate, int n,
+void AppendRow(std::vector<WidgetRow>& table, const WidgetRow& rowTemplate, int n,
                std::string_view group, int profileStride) {
-    WidgetSpec def = rowTemplate;
+    WidgetRow def = rowTemplate;
     def.profileOrder += (n - 1) * profileStride;
     def.name = WithNumber(def.name, n);
     def.caption = WithNumber(def.caption, n);
@@ -45,9 +45,9 @@ void AppendRow(std::vector<WidgetSpec>& table, const WidgetSpec& rowTemplate, in
     table.push_back(std::move(def));
 }
 
-WidgetSpec Edit(SettingId id, std::string name, std::string caption, int maxLength,
+WidgetRow Edit(SettingId id, std::string name, std::string caption, int maxLength,
                 std::string defaultText, KeyFilter filter, std::string section, std::string key) {
-    WidgetSpec def;
+    WidgetRow def;
     def.id = id;
     def.name = std::move(name);
     def.kind = WidgetKind::Edit;
@@ -60,9 +60,9 @@ WidgetSpec Edit(SettingId id, std::string name, std::string caption, int maxLeng
     return def;
 }
 
-WidgetSpec List(SettingId id, std::string name, std::string caption, std::vector<std::string> items,
+WidgetRow List(SettingId id, std::string name, std::string caption, std::vector<std::string> items,
                 int defaultIndex, std::string section, std::string key) {
-    WidgetSpec def;
+    WidgetRow def;
     def.id = id;
     def.name = std::move(name);
     def.kind = WidgetKind::List;
@@ -74,9 +74,9 @@ WidgetSpec List(SettingId id, std::string name, std::string caption, std::vector
     return def;
 }
 
-WidgetSpec Check(SettingId id, std::string name, std::string caption, std::string checkText,
+WidgetRow Check(SettingId id, std::string name, std::string caption, std::string checkText,
                  std::string section, std::string key) {
-    WidgetSpec def;
+    WidgetRow def;
     def.id = id;
     def.name = std::move(name);
     def.kind = WidgetKind::CheckBox;
@@ -87,9 +87,9 @@ WidgetSpec Check(SettingId id, std::string name, std::string caption, std::strin
     return def;
 }
 
-WidgetSpec Time(SettingId id, std::string name, std::string caption, std::string section,
+WidgetRow Time(SettingId id, std::string name, std::string caption, std::string section,
                 std::string key) {
-    WidgetSpec def;
+    WidgetRow def;
     def.id = id;
     def.name = std::move(name);
     def.kind = WidgetKind::TimePicker;
@@ -99,19 +99,19 @@ WidgetSpec Time(SettingId id, std::string name, std::string caption, std::string
     return def;
 }
 
-WidgetSpec WithHint(WidgetSpec def, std::string hint, std::string unit = {}) {
+WidgetRow WithHint(WidgetRow def, std::string hint, std::string unit = {}) {
     def.hint = std::move(hint);
     def.unit = std::move(unit);
     return def;
 }
 
 // The widget's key is the order-th one a profile writes.
-WidgetSpec Keyed(int order, WidgetSpec def) {
+WidgetRow Keyed(int order, WidgetRow def) {
     def.profileOrder = order;
     return def;
 }
 
-WidgetSpec Disabled(WidgetSpec def) {
+WidgetRow Disabled(WidgetRow def) {
     def.enabled = false;
     return def;
 }
@@ -157,17 +157,17 @@ PagePlace AtModeDependent(std::uint32_t page, std::uint32_t offset, std::uint32_
 constexpr float kThresholdNotSet = 999.0f;
 constexpr float kRangeNotSet = 99999.0f;
 
-WidgetSpec Placed(PagePlace place, WidgetSpec def) {
+WidgetRow Placed(PagePlace place, WidgetRow def) {
     def.place = place;
     return def;
 }
 
-void Append(std::vector<WidgetSpec>& table, WidgetSpec def, std::string_view group) {
+void Append(std::vector<WidgetRow>& table, WidgetRow def, std::string_view group) {
     def.group = std::string(group);
     table.push_back(std::move(def));
 }
 
-void AppendSystemGroup(std::vector<WidgetSpec>& t) {
+void AppendSystemGroup(std::vector<WidgetRow>& t) {
     using E = FieldEncoding;
     constexpr std::uint32_t page = kSystemPageAddress;
     const auto g = kSystemGroup;
@@ -273,7 +273,7 @@ void AppendSystemGroup(std::vector<WidgetSpec>& t) {
            g);
 }
 
-void AppendNumbersGroup(std::vector<WidgetSpec>& t) {
+void AppendNumbersGroup(std::vector<WidgetRow>& t) {
     using E = FieldEncoding;
     constexpr std::uint32_t page = kNumbersPageAddress;
     // A profile holds the six numbers first, then the two codes of each number in turn.
@@ -297,7 +297,7 @@ void AppendNumbersGroup(std::vector<WidgetSpec>& t) {
     }
 }
 
-void AppendGprsGroup(std::vector<WidgetSpec>& t) {
+void AppendGprsGroup(std::vector<WidgetRow>& t) {
     using E = FieldEncoding;
     constexpr std::uint32_t page = kGprsPageAddress;
     const auto g = kGprsGroup;
@@ -346,12 +346,12 @@ void AppendGprsGroup(std::vector<WidgetSpec>& t) {
            g);
 }
 
-void AppendSensorGroups(std::vector<WidgetSpec>& t) {
+void AppendSensorGroups(std::vector<WidgetRow>& t) {
     using E = FieldEncoding;
     constexpr std::uint32_t page = kAlarmPageAddress;
     // A profile holds each sensor's twelve keys in a section of its own, after the system
     // keys and sensor 1 first; the positions below are sensor 1's.
-    WidgetSpec type =
+    WidgetRow type =
         Placed(AtCode(page, 0, CodeTable::SensorType),
                Keyed(51, List(Setting::SensorType, "cbb_sensor{N}", "Sensor{N}",
                               {"Centigrade", "Fahrenheit", "AIN"}, -1, "SENSOR{N}", "flag")));
@@ -401,23 +401,23 @@ void AppendSensorGroups(std::vector<WidgetSpec>& t) {
     }
 }
 
-void AppendLoginGroup(std::vector<WidgetSpec>& t) {
+void AppendLoginGroup(std::vector<WidgetRow>& t) {
     const auto g = kLoginGroup;
-    WidgetSpec model = Edit(Setting::Model, "Edit1", "Model", 0, "", KeyFilter::None, "", "");
+    WidgetRow model = Edit(Setting::Model, "Edit1", "Model", 0, "", KeyFilter::None, "", "");
     model.kind = WidgetKind::ReadOnlyEdit;
-    WidgetSpec firmware =
+    WidgetRow firmware =
         Edit(Setting::Firmware, "edt43", "Firmware", 0, "", KeyFilter::None, "", "");
     firmware.kind = WidgetKind::ReadOnlyEdit;
     Append(t, std::move(model), g);
     Append(t, std::move(firmware), g);
-    WidgetSpec password = Keyed(1, Edit(Setting::LoginPassword, "edt_setpwd", "Device Password", 4,
+    WidgetRow password = Keyed(1, Edit(Setting::LoginPassword, "edt_setpwd", "Device Password", 4,
                                         "8604", KeyFilter::NumPoint, "COM", "setPwd"));
     password.profileDefaultText = "8604";
     Append(t, std::move(password), g);
 }
 
-std::vector<WidgetSpec> BuildTable() {
-    std::vector<WidgetSpec> table;
+std::vector<WidgetRow> BuildTable() {
+    std::vector<WidgetRow> table;
     AppendLoginGroup(table);
     AppendSystemGroup(table);
     AppendNumbersGroup(table);
@@ -431,19 +431,19 @@ constexpr std::array<std::string_view, kSensorCount> kSensorGroups{"GroupBox7", 
 
 }  // namespace
 
-const std::vector<WidgetSpec>& SettingsTable() {
-    static const std::vector<WidgetSpec> table = BuildTable();
+const std::vector<WidgetRow>& SettingsTable() {
+    static const std::vector<WidgetRow> table = BuildTable();
     return table;
 }
 
 namespace {
 
 // Each setting's rows, in row order (one entry, row 0, for a setting that does not repeat).
-using SettingIndex = std::array<std::vector<const WidgetSpec*>, kSettingCount>;
+using SettingIndex = std::array<std::vector<const WidgetRow*>, kSettingCount>;
 
 SettingIndex BuildSettingIndex() {
     SettingIndex index;
-    for (const WidgetSpec& def : SettingsTable()) {
+    for (const WidgetRow& def : SettingsTable()) {
         index[static_cast<std::size_t>(def.id.what)].push_back(&def);
     }
     return index;
@@ -451,7 +451,7 @@ SettingIndex BuildSettingIndex() {
 
 }  // namespace
 
-const WidgetSpec& Spec(SettingId id) {
+const WidgetRow& RowOf(SettingId id) {
     static const SettingIndex index = BuildSettingIndex();
     const auto what = static_cast<std::size_t>(id.what);
     if (what < index.size() && !index[what].empty()) {
@@ -467,13 +467,13 @@ const WidgetSpec& Spec(SettingId id) {
 }
 
 const std::string& WidgetName(SettingId id) {
-    return Spec(id).name;
+    return RowOf(id).name;
 }
 
-const WidgetSpec* FindWidget(std::string_view name) {
-    static const std::unordered_map<std::string_view, const WidgetSpec*> byName = [] {
-        std::unordered_map<std::string_view, const WidgetSpec*> all;
-        for (const WidgetSpec& def : SettingsTable()) {
+const WidgetRow* FindWidget(std::string_view name) {
+    static const std::unordered_map<std::string_view, const WidgetRow*> byName = [] {
+        std::unordered_map<std::string_view, const WidgetRow*> all;
+        for (const WidgetRow& def : SettingsTable()) {
             all.emplace(def.name, &def);
         }
         return all;
@@ -483,15 +483,15 @@ const WidgetSpec* FindWidget(std::string_view name) {
 }
 
 SettingId SettingNamed(std::string_view name) {
-    const WidgetSpec* def = FindWidget(name);
+    const WidgetRow* def = FindWidget(name);
     if (def == nullptr) {
         throw std::invalid_argument("no settings widget named " + std::string(name));
     }
     return def->id;
 }
 
-const std::vector<GroupSpec>& SettingsGroups() {
-    static const std::vector<GroupSpec> groups{
+const std::vector<GroupRow>& SettingsGroups() {
+    static const std::vector<GroupRow> groups{
         {std::string(kLoginGroup), "", "", 0},
         {std::string(kSystemGroup), "System Parameters", "TabSheet1", 0},
         // The box's caption carries a trailing blank.
@@ -505,15 +505,15 @@ const std::vector<GroupSpec>& SettingsGroups() {
     return groups;
 }
 
-const GroupSpec* FindGroup(std::string_view name) {
+const GroupRow* FindGroup(std::string_view name) {
     const auto& groups = SettingsGroups();
     const auto it = std::find_if(groups.begin(), groups.end(),
-                                 [&](const GroupSpec& g) { return g.name == name; });
+                                 [&](const GroupRow& g) { return g.name == name; });
     return it == groups.end() ? nullptr : &*it;
 }
 
-const std::vector<TabSpec>& SettingsTabs() {
-    static const std::vector<TabSpec> tabs{
+const std::vector<TabRow>& SettingsTabs() {
+    static const std::vector<TabRow> tabs{
         {"TabSheet1", "Basic Parameters"},
         {"TabSheet2", "Alarm setting"},
     };
@@ -541,8 +541,8 @@ std::string_view SensorGroup(int sensor) {
     return kSensorGroups[static_cast<std::size_t>(sensor - 1)];
 }
 
-std::vector<const WidgetSpec*> WidgetsOfGroup(std::string_view group) {
-    std::vector<const WidgetSpec*> widgets;
+std::vector<const WidgetRow*> WidgetsOfGroup(std::string_view group) {
+    std::vector<const WidgetRow*> widgets;
     for (const auto& def : SettingsTable()) {
         if (def.group == group) {
             widgets.push_back(&def);
@@ -551,14 +551,14 @@ std::vector<const WidgetSpec*> WidgetsOfGroup(std::string_view group) {
     return widgets;
 }
 
-std::string UserCaption(const WidgetSpec& widget) {
-    const WidgetSpec* def = &widget;
+std::string UserCaption(const WidgetRow& widget) {
+    const WidgetRow* def = &widget;
     // A check box without a label beside it is known by its own text.
     std::string caption = def->caption.empty() ? def->checkText : def->caption;
     if (!caption.empty() && caption.back() == ':') {
         caption.pop_back();
     }
-    const GroupSpec* group = FindGroup(def->group);
+    const GroupRow* group = FindGroup(def->group);
     if (group != nullptr && group->row > 0) {
         caption += " (" + group->caption + ")";
     }

@@ -33,7 +33,7 @@ enum class KeyFilter {
     Tel,       // edt_tel1KeyPress: digits, '+' only into an empty box
 };
 
-struct WidgetSpec {
+struct WidgetRow {
     SettingId id;       // what the widget shows
     std::string name;   // objectName of the widget
     std::string group;  // objectName of the group box that holds it
@@ -72,33 +72,33 @@ struct WidgetSpec {
 };
 
 // The whole table, in the order of the groups and of the widgets within each group.
-const std::vector<WidgetSpec>& SettingsTable();
+const std::vector<WidgetRow>& SettingsTable();
 
 // The entry of one setting. An identifier the table does not hold (a row beyond the
 // setting's rows, a row for a setting that does not repeat) throws std::invalid_argument.
-const WidgetSpec& Spec(SettingId id);
+const WidgetRow& RowOf(SettingId id);
 const std::string& WidgetName(SettingId id);
 
 // The entry of one widget, or nullptr for a name the table does not hold.
-const WidgetSpec* FindWidget(std::string_view name);
+const WidgetRow* FindWidget(std::string_view name);
 
 // A group box of the settings and its caption.
-struct GroupSpec {
+struct GroupRow {
     std::string name;     // objectName
     std::string caption;  // shown on the box; empty for the login group
     std::string tab;      // objectName of the tab page, empty for the row above the tabs
     int row = 0;          // sensor number for the alarm groups, 0 otherwise
 };
 
-const std::vector<GroupSpec>& SettingsGroups();
-const GroupSpec* FindGroup(std::string_view name);
+const std::vector<GroupRow>& SettingsGroups();
+const GroupRow* FindGroup(std::string_view name);
 
 // Captions of the two settings tabs.
-struct TabSpec {
+struct TabRow {
     std::string name;
     std::string caption;
 };
-const std::vector<TabSpec>& SettingsTabs();
+const std::vector<TabRow>& SettingsTabs();
 
 // Labels that stand on their own in a group and head the widgets that follow them
 // ("Threshold:" before the four thresholds, "Measurement range:" before Min./Max.).
@@ -121,11 +121,11 @@ inline constexpr int kSensorCount = 4;
 std::string_view SensorGroup(int sensor);
 
 // The widgets of one group, in table order.
-std::vector<const WidgetSpec*> WidgetsOfGroup(std::string_view group);
+std::vector<const WidgetRow*> WidgetsOfGroup(std::string_view group);
 
 // The caption the user sees for a widget, without a trailing ':'; the widgets of an alarm
 // group name their group as well: "Ultra-low (Alarm parameters setting2)"; a check box
 // without a label beside it is known by its own text.
-std::string UserCaption(const WidgetSpec& widget);
+std::string UserCaption(const WidgetRow& widget);
 
 }  // namespace lgcset::settings

@@ -15,7 +15,7 @@
 namespace lgcset::ui {
 
 using settings::WidgetKind;
-using settings::WidgetSpec;
+using settings::WidgetRow;
 
 QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -34,7 +34,7 @@ constexpr CaptionWrap kWideGroupWrap{26, 140};
 constexpr CaptionWrap kNarrowGroupWrap{18, 110};
 
 // Width of an edit box for its length limit: room for the characters it may hold.
-int EditWidth(const WidgetSpec& def) {
+int EditWidth(const WidgetRow& def) {
     if (def.kind == WidgetKind::ReadOnlyEdit)
         return 110;
     if (def.maxLength == 0 || def.maxLength <= 4)
@@ -46,7 +46,7 @@ int EditWidth(const WidgetSpec& def) {
     return 190;
 }
 
-QWidget* CreateEdit(const WidgetSpec& def, QWidget* parent) {
+QWidget* CreateEdit(const WidgetRow& def, QWidget* parent) {
     auto* edit = new FilteredLineEdit(parent);
     if (def.maxLength > 0)
         edit->SetTypingLimit(def.maxLength);
@@ -57,7 +57,7 @@ QWidget* CreateEdit(const WidgetSpec& def, QWidget* parent) {
     return edit;
 }
 
-QWidget* CreateList(const WidgetSpec& def, QWidget* parent) {
+QWidget* CreateList(const WidgetRow& def, QWidget* parent) {
     auto* list = new QComboBox(parent);
     for (const std::string& item : def.items) list->addItem(FromUtf8(item));
     list->setCurrentIndex(def.defaultIndex);
@@ -67,13 +67,13 @@ QWidget* CreateList(const WidgetSpec& def, QWidget* parent) {
     return list;
 }
 
-QWidget* CreateCheck(const WidgetSpec& def, QWidget* parent) {
+QWidget* CreateCheck(const WidgetRow& def, QWidget* parent) {
     auto* check = new QCheckBox(FromUtf8(def.checkText), parent);
     check->setChecked(def.defaultChecked);
     return check;
 }
 
-QWidget* CreateTime(const WidgetSpec& def, QWidget* parent) {
+QWidget* CreateTime(const WidgetRow& def, QWidget* parent) {
     auto* picker = new QTimeEdit(parent);
     picker->setDisplayFormat(QStringLiteral("HH:mm"));
     picker->setTime(QTime(def.defaultTime.hour, def.defaultTime.minute));
@@ -142,7 +142,7 @@ class GroupPlacer {
     }
 
   private:
-    static const WidgetSpec& Definition(settings::SettingId id) { return settings::Spec(id); }
+    static const WidgetRow& Definition(settings::SettingId id) { return settings::RowOf(id); }
     QWidget* Widget(settings::SettingId id) const { return widgets_.at(settings::WidgetName(id)); }
 
     // A standalone label of the table ("Threshold:") that heads this widget gets a row
@@ -165,7 +165,7 @@ class GroupPlacer {
         auto* fields = new QHBoxLayout;
         fields->setSpacing(6);
         for (const settings::SettingId id : line) fields->addWidget(Widget(id));
-        const WidgetSpec& last = Definition(line.back());
+        const WidgetRow& last = Definition(line.back());
         if (!last.unit.empty())
             fields->addWidget(new QLabel(FromUtf8(last.unit), box_));
         if (!last.hint.empty()) {
@@ -177,7 +177,7 @@ class GroupPlacer {
         grid_->addLayout(fields, row, column + 1);
     }
 
-    QLabel* Caption(const WidgetSpec& def) const {
+    QLabel* Caption(const WidgetRow& def) const {
         QLabel* label = CaptionLabel(def, box_);
         if (label != nullptr && def.caption.size() > wrap_.longerThan) {
             label->setWordWrap(true);
@@ -250,14 +250,14 @@ void LayoutSensorGroup(QGroupBox* box, int n, const WidgetsByName& widgets) {
 
 }  // namespace
 
-QLabel* CaptionLabel(const WidgetSpec& def, QWidget* parent) {
+QLabel* CaptionLabel(const WidgetRow& def, QWidget* parent) {
     if (def.caption.empty())
         return nullptr;
     auto* label = new QLabel(FromUtf8(def.caption), parent);
     return label;
 }
 
-QWidget* CreateSettingsWidget(const WidgetSpec& def, QWidget* parent) {
+QWidget* CreateSettingsWidget(const WidgetRow& def, QWidget* parent) {
     QWidget* widget = nullptr;
     switch (def.kind) {
         case WidgetKind::Edit:
@@ -281,7 +281,7 @@ QWidget* CreateSettingsWidget(const WidgetSpec& def, QWidget* parent) {
 
 WidgetsByName BuildSettingsGroups(const std::map<std::string, QGroupBox*>& groups) {
     WidgetsByName widgets;
-    for (const WidgetSpec& def : settings::SettingsTable())
+    for (const WidgetRow& def : settings::SettingsTable())
         widgets[def.name] = CreateSettingsWidget(def, groups.at(def.group));
 
     LayoutSystemGroup(groups.at(std::string(settings::kSystemGroup)), widgets);

@@ -12,7 +12,7 @@ class QLabel;
 class QWidget;
 
 namespace lgcset::settings {
-struct WidgetSpec;
+struct WidgetRow;
 }
 
 namespace lgcset::ui {
@@ -21,7 +21,7 @@ using WidgetsByName = std::map<std::string, QWidget*>;
 
 // One widget of the table, configured with its limits, items, defaults, enabled state and
 // key filter, its objectName set to the table's name.
-QWidget* CreateSettingsWidget(const settings::WidgetSpec& def, QWidget* parent);
+QWidget* CreateSettingsWidget(const settings::WidgetRow& def, QWidget* parent);
 
 // Creates the widgets of every group of the table inside the group boxes given by
 // objectName, and lays out the groups of the tabs. The login group, which shares its box
@@ -29,7 +29,7 @@ QWidget* CreateSettingsWidget(const settings::WidgetSpec& def, QWidget* parent);
 WidgetsByName BuildSettingsGroups(const std::map<std::string, QGroupBox*>& groups);
 
 // The caption label of a widget of the table (nullptr when it has none).
-QLabel* CaptionLabel(const settings::WidgetSpec& def, QWidget* parent);
+QLabel* CaptionLabel(const settings::WidgetRow& def, QWidget* parent);
 
 QString FromUtf8(const std::string& text);
 

@@ -247,7 +247,7 @@ void Tfrm_mset::BuildTabs() {
     TabSheet1 = makeSheet("TabSheet1");
     TabSheet2 = makeSheet("TabSheet2");
     TabSheet3 = makeSheet("TabSheet3");
-    for (const settings::TabSpec& tab : settings::SettingsTabs()) {
+    for (const settings::TabRow& tab : settings::SettingsTabs()) {
         QWidget* sheet = tab.name == "TabSheet1" ? TabSheet1 : TabSheet2;
         PageControl1->addTab(sheet, FromUtf8(tab.caption));
     }
@@ -262,7 +262,7 @@ void Tfrm_mset::BuildTabs() {
 void Tfrm_mset::BuildSettingsWidgets() {
     // The group boxes of the table, each on its tab (or in the row above the tabs).
     std::map<std::string, QGroupBox*> groups;
-    for (const settings::GroupSpec& def : settings::SettingsGroups()) {
+    for (const settings::GroupRow& def : settings::SettingsGroups()) {
         if (def.name == settings::kLoginGroup) {
             groups[def.name] = grp8;
             continue;
@@ -279,7 +279,7 @@ void Tfrm_mset::BuildSettingsWidgets() {
     auto* login = new QHBoxLayout(grp8);
     login->setContentsMargins(8, 4, 8, 6);
     login->setSpacing(6);
-    for (const settings::WidgetSpec* def : settings::WidgetsOfGroup(settings::kLoginGroup)) {
+    for (const settings::WidgetRow* def : settings::WidgetsOfGroup(settings::kLoginGroup)) {
         if (QLabel* caption = CaptionLabel(*def, grp8))
             login->addWidget(caption);
         login->addWidget(widgets.at(def->name));

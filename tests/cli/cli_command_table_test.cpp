@@ -29,7 +29,7 @@ const std::map<std::string_view, std::vector<std::string>> kGoodWords{
     {"--pulse", {"1", "2", "3"}},
 };
 
-std::vector<std::string> WithWords(std::vector<std::string> line, const OptionSpec& option) {
+std::vector<std::string> WithWords(std::vector<std::string> line, const OptionEntry& option) {
     line.emplace_back(option.name);
     if (const auto words = kGoodWords.find(option.name); words != kGoodWords.end())
         line.insert(line.end(), words->second.begin(), words->second.end());
@@ -41,14 +41,14 @@ std::size_t WordCount(Takes takes) {
 }
 
 TEST(CliCommandTable, EachCommandTakesItsOwnOptionsAndRefusesThoseOfTheOthers) {
-    std::vector<OptionSpec> commandOptions;
+    std::vector<OptionEntry> commandOptions;
     std::set<std::string_view> seen;
-    for (const CommandSpec& command : Commands())
-        for (const OptionSpec& option : command.options)
+    for (const CommandEntry& command : Commands())
+        for (const OptionEntry& option : command.options)
             if (seen.insert(option.name).second)
                 commandOptions.push_back(option);
 
-    for (const OptionSpec& option : commandOptions) {
+    for (const OptionEntry& option : commandOptions) {
         EXPECT_FALSE(IsGlobal(option)) << option.name;
         // The words the table says the option takes are the ones the line reads.
         const auto words = kGoodWords.find(option.name);
@@ -61,7 +61,7 @@ TEST(CliCommandTable, EachCommandTakesItsOwnOptionsAndRefusesThoseOfTheOthers) {
                   option.takes != Takes::Nothing)
             << bare;
 
-        for (const CommandSpec& command : Commands()) {
+        for (const CommandEntry& command : Commands()) {
             if (command.name == "help")
                 continue;
             const std::string error =
@@ -78,7 +78,7 @@ TEST(CliCommandTable, EachCommandTakesItsOwnOptionsAndRefusesThoseOfTheOthers) {
 }
 
 TEST(CliCommandTable, EachArchiveActionTakesOnlyItsOwnOptions) {
-    const CommandSpec& archive = *FindCommand("archive");
+    const CommandEntry& archive = *FindCommand("archive");
     EXPECT_EQ(ParseCommandLine({"archive", "drop"}).error,
               "archive needs list, export, import or copy");
     // A whole line of each action, and then each option of the command added to it.
@@ -90,10 +90,10 @@ TEST(CliCommandTable, EachArchiveActionTakesOnlyItsOwnOptions) {
         {"copy", {"archive", "copy", "--from", "a.sqlite", "--to", "b.sqlite"}},
     };
     ASSERT_EQ(archive.actions.size(), whole.size());
-    for (const ActionSpec& action : archive.actions) {
+    for (const ActionEntry& action : archive.actions) {
         const std::vector<std::string>& line = whole.at(action.name);
         ASSERT_EQ(ParseCommandLine(line).error, "") << action.name;
-        for (const OptionSpec& option : archive.options) {
+        for (const OptionEntry& option : archive.options) {
             if (std::find(line.begin(), line.end(), option.name) != line.end())
                 continue;
             const std::string error = ParseCommandLine(WithWords(line, option)).error;
@@ -158,11 +158,11 @@ TEST(CliCommandTable, EachCommandAndActionMissingWhatItNeedsIsRefusedInItsOwnWor
         named.insert(*command + (command + 1 == line.end() ? "" : " " + *(command + 1)));
     }
     // Every command and action of the table has its line here.
-    for (const CommandSpec& command : Commands()) {
+    for (const CommandEntry& command : Commands()) {
         EXPECT_TRUE(std::any_of(named.begin(), named.end(), [&](const std::string& name) {
             return name.starts_with(command.name);
         })) << command.name;
-        for (const ActionSpec& action : command.actions)
+        for (const ActionEntry& action : command.actions)
             EXPECT_TRUE(named.contains(std::string(command.name) + " " + std::string(action.name)))
                 << action.name;
     }
@@ -175,7 +175,7 @@ TEST(CliCommandTable, HelpListsEveryCommandInTableOrderAndEachCommandsHelpIsItsU
     const std::string program = test::Cli({"--help"}).out;
     std::size_t at = program.find("\ncommands:\n");
     ASSERT_NE(at, std::string::npos);
-    for (const CommandSpec& command : Commands()) {
+    for (const CommandEntry& command : Commands()) {
         const std::string line = "\n  " + std::string(command.synopsis) + "\n";
         const std::size_t found = program.find(line, at);
         EXPECT_NE(found, std::string::npos) << command.name;

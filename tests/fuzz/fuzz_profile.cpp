@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Input in(data, size);
     const profiles::IniFile file = profiles::IniFile::FromBytes(in.RestText());
     const profiles::IniFile stored = profiles::IniFile::FromBytes(file.ToBytes());
-    for (const settings::WidgetSpec* widget : profiles::ProfileWidgets()) {
+    for (const settings::WidgetRow* widget : profiles::ProfileWidgets()) {
         const std::optional<std::string> value =
             file.Read(widget->profileSection, widget->profileKey);
         FUZZ_CHECK(value == stored.Read(widget->profileSection, widget->profileKey));

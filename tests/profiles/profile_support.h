@@ -16,7 +16,7 @@ namespace lgcset::profiles::test {
 // every check box checked, and a different time on each picker. Both modes are "Schedule",
 // so the chain lets every schedule be checked.
 inline void SetEveryWidget(settings::SettingsView& view) {
-    for (const settings::WidgetSpec* widget : ProfileWidgets()) {
+    for (const settings::WidgetRow* widget : ProfileWidgets()) {
         const std::string& name = widget->name;
         const int position = widget->profileOrder;
         switch (widget->kind) {
@@ -46,7 +46,7 @@ inline void SetEveryWidget(settings::SettingsView& view) {
 // The first widget of the settings table whose state differs, as "name: what", or empty.
 inline std::string FirstDifference(const settings::SettingsView& a,
                                    const settings::SettingsView& b) {
-    for (const settings::WidgetSpec& def : settings::SettingsTable()) {
+    for (const settings::WidgetRow& def : settings::SettingsTable()) {
         const std::string& n = def.name;
         if (a.Enabled(n) != b.Enabled(n)) {
             return n + ": enabled";

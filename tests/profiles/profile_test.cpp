@@ -79,7 +79,7 @@ TEST(Profile, EveryKeyRoundTripsWithValuesOtherThanTheDefaults) {
 
     SettingsModel loaded;
     LoadProfile(IniFile::FromBytes(file.ToBytes()), loaded);
-    for (const settings::WidgetSpec* widget : ProfileWidgets()) {
+    for (const settings::WidgetRow* widget : ProfileWidgets()) {
         const std::string& n = widget->name;
         switch (widget->kind) {
             case settings::WidgetKind::List:
@@ -127,7 +127,7 @@ TEST(Profile, MissingKeysTakeTheLoadDefaults) {
     test::SetEveryWidget(model);
     const SettingsModel before = model;
     LoadProfile(IniFile::FromBytes("[COM]\r\nunrelated=1\r\n"), model);
-    for (const settings::WidgetSpec* widget : ProfileWidgets()) {
+    for (const settings::WidgetRow* widget : ProfileWidgets()) {
         const std::string& n = widget->name;
         switch (widget->kind) {
             case settings::WidgetKind::List:

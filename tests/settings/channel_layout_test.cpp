@@ -31,7 +31,7 @@ protected:
     bool SensorEnabled(int n) const {
         bool all = true;
         bool any = false;
-        for (const WidgetSpec* def : WidgetsOfGroup(SensorGroup(n))) {
+        for (const WidgetRow* def : WidgetsOfGroup(SensorGroup(n))) {
             all = all && model.Enabled(def->name);
             any = any || model.Enabled(def->name);
         }

@@ -141,7 +141,7 @@ TEST(SaveCheck, EveryIntegerFieldHoldsTheTopOfItsWidthAndRefusesOnePastIt) {
     ASSERT_EQ(fields.size(), 3u + 4u * 4u + 2u);
     const CodeTables codes;
     for (const IntegerField& f : fields) {
-        const std::string& w = f.placed.spec->name;
+        const std::string& w = f.placed.tableRow->name;
         SCOPED_TRACE(w);
         SettingsModel model;
         model.SetText(w, std::to_string(f.top));

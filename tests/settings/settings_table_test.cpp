@@ -51,7 +51,7 @@ TEST(SettingsTable, NamesAreUniqueAndRepeatedRowsAreExpanded) {
 TEST(SettingsTable, EverySettingIsOneRowAndEveryRowOneSetting) {
     std::vector<std::vector<int>> rowsOf(kSettingCount);
     for (const auto& def : SettingsTable()) {
-        EXPECT_EQ(&Spec(def.id), &def) << def.name;
+        EXPECT_EQ(&RowOf(def.id), &def) << def.name;
         EXPECT_TRUE(SettingNamed(def.name) == def.id) << def.name;
         rowsOf[static_cast<std::size_t>(def.id.what)].push_back(def.id.row);
     }
@@ -63,7 +63,7 @@ TEST(SettingsTable, EverySettingIsOneRowAndEveryRowOneSetting) {
         for (std::size_t i = 0; i < rows.size(); ++i)
             EXPECT_EQ(rows[i], first + static_cast<int>(i)) << "setting " << what;
         for (const int beyond : {first - 1, first + static_cast<int>(rows.size())})
-            EXPECT_THROW(Spec({setting, beyond}), std::invalid_argument)
+            EXPECT_THROW(RowOf({setting, beyond}), std::invalid_argument)
                 << "setting " << what << " row " << beyond;
     }
     EXPECT_THROW(SettingNamed("edt_tel7"), std::invalid_argument);
@@ -100,7 +100,7 @@ TEST(SettingsTable, EveryPageFieldIsAWidgetThatFitsItsField) {
             EXPECT_EQ(placed.address, previousEnd) << placed.address;
             previousEnd = placed.address + f.width;
             EXPECT_LE(previousEnd, layout->address + kPageBytes) << placed.address;
-            const WidgetSpec* def = placed.spec;
+            const WidgetRow* def = placed.tableRow;
             if (def == nullptr) {
                 EXPECT_TRUE(f.encoding == FieldEncoding::Fixed ||
                             f.encoding == FieldEncoding::Schedules)
@@ -150,7 +150,7 @@ TEST(SettingsTable, TextsAreUtf8ListsShowATextAndHeadingsHeadTheirGroupsWidgets)
     for (const auto& group : SettingsGroups()) EXPECT_TRUE(wellFormed(group.caption)) << group.name;
     for (const auto& label : LayoutLabels()) {
         EXPECT_TRUE(wellFormed(label.text)) << label.text;
-        EXPECT_EQ(Spec(label.before).group, label.group) << label.text;
+        EXPECT_EQ(RowOf(label.before).group, label.group) << label.text;
     }
 }
 

@@ -14,7 +14,7 @@ namespace {
 
 using settings::KeyFilter;
 using settings::WidgetKind;
-using settings::WidgetSpec;
+using settings::WidgetRow;
 
 int Below(std::mt19937_64& rng, int n) {
     return static_cast<int>(rng() % static_cast<std::uint64_t>(n));
@@ -54,7 +54,7 @@ std::string Text(std::mt19937_64& rng, int width) {
     return text;
 }
 
-std::string EditText(std::mt19937_64& rng, const WidgetSpec& w) {
+std::string EditText(std::mt19937_64& rng, const WidgetRow& w) {
     const int width = w.maxLength;
     switch (w.filter) {
         case KeyFilter::Adt:
@@ -75,7 +75,7 @@ std::string EditText(std::mt19937_64& rng, const WidgetSpec& w) {
     return Text(rng, width);
 }
 
-void SetRandom(std::mt19937_64& rng, settings::SettingsModel& model, const WidgetSpec& w) {
+void SetRandom(std::mt19937_64& rng, settings::SettingsModel& model, const WidgetRow& w) {
     switch (w.kind) {
         case WidgetKind::Edit:
             model.SetText(w.name, EditText(rng, w));
@@ -100,7 +100,7 @@ void SetRandom(std::mt19937_64& rng, settings::SettingsModel& model, const Widge
 }  // namespace
 
 void FillRandomSettings(std::mt19937_64& rng, settings::SettingsModel& model) {
-    for (const WidgetSpec* w : profiles::ProfileWidgets()) SetRandom(rng, model, *w);
+    for (const WidgetRow* w : profiles::ProfileWidgets()) SetRandom(rng, model, *w);
     // A value the save refuses (a number past its field, a digit string the field cannot
     // hold) is drawn again, and left empty after a few tries: empty boxes are fine.
     for (int round = 0; round < 20; ++round) {

@@ -208,7 +208,7 @@ TEST(ProfileWindow, SavedFromOneWindowAndLoadedIntoAnotherAsIntoTheModel) {
     settings::SettingsModel model;
     profiles::LoadProfile(profiles::IniFile::FromBytes(bytes), model);
     EXPECT_EQ(profiles::test::FirstDifference(model, loader->Settings()), "");
-    for (const settings::WidgetSpec* widget : profiles::ProfileWidgets()) {
+    for (const settings::WidgetRow* widget : profiles::ProfileWidgets()) {
         const std::string& n = widget->name;
         if (widget->kind == settings::WidgetKind::Edit) {
             EXPECT_EQ(loader->Settings().Text(n), saver->Settings().Text(n)) << n;

@@ -25,7 +25,7 @@ namespace {
 using settings::KeyFilter;
 using settings::SettingsTable;
 using settings::WidgetKind;
-using settings::WidgetSpec;
+using settings::WidgetRow;
 
 QString Q(const std::string& text) {
     return QString::fromUtf8(text.c_str());
@@ -50,7 +50,7 @@ void Choose(QComboBox* list, int index) {
 
 TEST(SettingsWidgets, EveryWidgetOfTheTableWithItsDefaultsLimitsAndItems) {
     auto w = MakeWindow();
-    for (const WidgetSpec& def : SettingsTable()) {
+    for (const WidgetRow& def : SettingsTable()) {
         SCOPED_TRACE(def.name);
         QWidget* widget = w->findChild<QWidget*>(Q(def.name));
         ASSERT_NE(widget, nullptr);
@@ -96,7 +96,7 @@ TEST(SettingsWidgets, EveryWidgetOfTheTableWithItsDefaultsLimitsAndItems) {
             }
         }
     }
-    for (const settings::GroupSpec& group : settings::SettingsGroups()) {
+    for (const settings::GroupRow& group : settings::SettingsGroups()) {
         auto* box = w->findChild<QGroupBox*>(Q(group.name));
         ASSERT_NE(box, nullptr) << group.name;
         if (!group.caption.empty()) {
@@ -127,12 +127,12 @@ TEST(SettingsWidgets, EverySettingByIdentifierIsTheWidgetOfItsName) {
     auto w = MakeWindow();
     settings::SettingsModel model;
     const auto& table = SettingsTable();
-    const auto valueOf = [&](const WidgetSpec& def) {
+    const auto valueOf = [&](const WidgetRow& def) {
         const int i = static_cast<int>(&def - table.data());
         return std::pair{i, settings::TimeOfDay{i % 24, i % 60}};
     };
     for (settings::SettingsView* view : {&w->Settings(), static_cast<settings::SettingsView*>(&model)})
-        for (const WidgetSpec& def : table) {
+        for (const WidgetRow& def : table) {
             const auto [i, time] = valueOf(def);
             switch (def.kind) {
                 case WidgetKind::Edit:
@@ -150,7 +150,7 @@ TEST(SettingsWidgets, EverySettingByIdentifierIsTheWidgetOfItsName) {
                     break;
             }
         }
-    for (const WidgetSpec& def : table) {
+    for (const WidgetRow& def : table) {
         const auto [i, time] = valueOf(def);
         QWidget* widget = w->findChild<QWidget*>(Q(def.name));
         ASSERT_NE(widget, nullptr) << def.name;
@@ -173,7 +173,7 @@ TEST(SettingsWidgets, EverySettingByIdentifierIsTheWidgetOfItsName) {
 TEST(SettingsWidgets, KeyFiltersOfEveryFilteredBoxAsTyped) {
     auto w = MakeWindow();
     w->show();
-    for (const WidgetSpec& def : SettingsTable()) {
+    for (const WidgetRow& def : SettingsTable()) {
         if (def.kind != WidgetKind::Edit || def.filter == KeyFilter::None)
             continue;
         SCOPED_TRACE(def.name);

@@ -186,14 +186,14 @@ bool ParseDebugFrames(const std::string& text, std::vector<ScriptedDebugFrame>& 
     return true;
 }
 
-struct OptionSpec {
+struct OptionEntry {
     bool takesValue;
     std::function<bool(CommandLine&, const std::string&)> apply;
     const char* rule;  // said when the value is refused
 };
 
-const std::map<std::string, OptionSpec>& OptionTable() {
-    static const std::map<std::string, OptionSpec> table = {
+const std::map<std::string, OptionEntry>& OptionTable() {
+    static const std::map<std::string, OptionEntry> table = {
         {"password",
          {true,
           [](CommandLine& c, const std::string& v) {
