@@ -58,14 +58,22 @@ TEST(Sha256, PiecesOfAnySizeGiveTheSameDigest) {
     }
 }
 
+// The file is read in buffers of 64 KiB: a million bytes end in a part of one.
 TEST(Sha256, OfAFileAndOfNoFile) {
     const auto path = std::filesystem::temp_directory_path() / "lgcset-sha256-test.csv";
-    {
-        std::ofstream out(path, std::ios::binary);
-        out << "abc";
+    const struct {
+        std::string bytes;
+        const char* digest;
+    } cases[] = {
+        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {std::string(1'000'000, 'a'),
+         "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes.size());
+        std::ofstream(path, std::ios::binary) << c.bytes;
+        EXPECT_EQ(Sha256OfFile(path), c.digest);
     }
-    EXPECT_EQ(Sha256OfFile(path),
-              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
     std::filesystem::remove(path);
     EXPECT_EQ(Sha256OfFile(path), std::nullopt);
 }
