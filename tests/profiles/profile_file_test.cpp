@@ -213,6 +213,41 @@ TEST_F(ProfileFile, ATextBeyondWindows1252MakesAUtf8FileThatLoadsBack) {
     EXPECT_EQ(loaded.Text("edt_gprsname"), "Jos\xC3\xA9");
 }
 
+// The origin is a section of its own: a reader that knows nothing of it loads the same
+// settings, and a load for another logger asks before it changes any of them.
+TEST_F(ProfileFile, AProfileWithItsOriginLoadsAsBeforeAndAsksForAnotherLogger) {
+    const fs::path path = folder / "origin.ini";
+    SettingsModel model;
+    test::SetEveryWidget(model);
+    std::string error;
+    const ProfileOrigin origin{"R483", "V3.05", "0123456789", "2026-03-01T10:15:00Z", "lgcset 1"};
+    ASSERT_TRUE(SaveProfileFile(model, origin, path, error)) << error;
+    EXPECT_EQ(ReadOrigin(IniFile::FromBytes(ReadBytes(path)))->deviceId, "0123456789");
+
+    ASSERT_TRUE(SaveProfileFile(model, folder / "before.ini", error)) << error;
+    SettingsModel before, plain;
+    ASSERT_EQ(LoadProfileFile(folder / "before.ini", before, error), ProfileLoad::Loaded);
+    ASSERT_EQ(LoadProfileFile(path, plain, error), ProfileLoad::Loaded) << error;
+    EXPECT_EQ(test::FirstDifference(before, plain), "");
+
+    std::string asked;
+    const auto answer = [&](bool yes) {
+        return [&asked, yes](const std::string& mismatch) {
+            asked = mismatch;
+            return yes;
+        };
+    };
+    SettingsModel untouched, declined;
+    EXPECT_EQ(LoadProfileFile(path, declined, {"R481", ""}, answer(false), error),
+              ProfileLoad::Declined);
+    EXPECT_EQ(asked, "saved from R483 (device 0123456789); the logger is R481");
+    EXPECT_EQ(test::FirstDifference(untouched, declined), "");
+    SettingsModel accepted;
+    EXPECT_EQ(LoadProfileFile(path, accepted, {"R481", ""}, answer(true), error),
+              ProfileLoad::Loaded);
+    EXPECT_EQ(test::FirstDifference(before, accepted), "");
+}
+
 // Windows names files in UTF-16: a name taken as narrow text would not be found again.
 TEST_F(ProfileFile, ANameBeyondAsciiIsSavedLoadedAndReplaced) {
     const fs::path path = folder / fs::path(u8"Station S\u00FCd \u6771\u4EAC.ini");
