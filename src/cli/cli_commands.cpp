@@ -213,9 +213,12 @@ Outcome CheckOrigin(Connection& c, const CliOptions& options, const profiles::In
 int Write(Connection& c, const CliOptions& options, const profiles::IniFile& profile,
           std::ostream& out, std::ostream& err) {
     using End = jobs::WriteSettingsResult::End;
-    if (Outcome checked = CheckOrigin(c, options, profile, "write"); !checked.ok())
-        return Fail(err, checked);
     profiles::LoadProfile(profile, c.settings);
+    // Settings that the write refuses without sending anything are refused for themselves,
+    // before the logger is asked for its ID.
+    if (settings::ValidateForSave(c.settings).empty())
+        if (Outcome checked = CheckOrigin(c, options, profile, "write"); !checked.ok())
+            return Fail(err, checked);
     std::optional<settings::SettingsModel> typed;
     if (!options.noVerify)
         typed = c.settings;
@@ -254,8 +257,6 @@ int Write(Connection& c, const CliOptions& options, const profiles::IniFile& pro
 
 int Diff(Connection& c, const CliOptions& options, const profiles::IniFile& profile,
          std::ostream& out, std::ostream& err) {
-    if (Outcome checked = CheckOrigin(c, options, profile, "compare"); !checked.ok())
-        return Fail(err, checked);
     // The profile loaded as "Load Profile" does and checked as "Save Settings" does, then
     // compared with what the logger holds as a write would be verified.
     settings::SettingsModel loaded;
@@ -265,6 +266,8 @@ int Diff(Connection& c, const CliOptions& options, const profiles::IniFile& prof
     const auto invalid = settings::ValidateForSave(loaded);
     if (!invalid.empty())
         return Fail(err, Outcome::Failed(kExitRefused, settings::InvalidFieldsMessage(invalid)));
+    if (Outcome checked = CheckOrigin(c, options, profile, "compare"); !checked.ok())
+        return Fail(err, checked);
 
     if (Outcome read = ReadSettings(*c.session); !read.ok())
         return Fail(err, read);
