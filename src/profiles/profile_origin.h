@@ -17,6 +17,8 @@ struct ProfileOrigin {
     std::string model, firmware, deviceId;  // empty: not known
     std::string savedAt;                    // UTC, "2026-03-01T10:15:00Z"
     std::string program;                    // "lgcset 1.4.0"
+
+    bool operator==(const ProfileOrigin&) const = default;
 };
 
 // The logger on the line as far as it is known; an empty model: not logged in.

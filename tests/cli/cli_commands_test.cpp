@@ -171,11 +171,10 @@ TEST(CliProfiles, AProfileOfAnotherLoggerIsRefusedWithoutForce) {
         ASSERT_EQ(logger.Run({"read", profile}).status, kExitOk);
     }
     const std::string text = ReadText(profile);
-    EXPECT_NE(text.find("[Origin]\r\nmodel=R483\r\nfirmware=V3.05-R48x\r\ndevice_id=000000123456789\r\n"
-                        "saved_at=20"),
+    EXPECT_NE(text.find("[Origin]\r\nmodel=R483\r\nfirmware=V3.05-R48x\r\n"
+                        "device_id=000000123456789\r\nsaved_at=20"),
               std::string::npos)
         << text;
-    EXPECT_NE(text.find("\r\nprogram=lgcset-cli "), std::string::npos);
 
     sim::Options otherModel;
     otherModel.deviceId = "123456789";
@@ -204,7 +203,6 @@ TEST(CliProfiles, AProfileOfAnotherLoggerIsRefusedWithoutForce) {
         result = logger.Run({"diff", profile});
         EXPECT_EQ(result.status, kExitRefused);
         EXPECT_EQ(Lines(result.err), 1u) << result.err;
-        EXPECT_EQ(result.out, "");
 
         result = logger.Run({"write", "--force", profile});
         EXPECT_EQ(result.status, kExitOk) << result.err;
