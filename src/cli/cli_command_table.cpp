@@ -23,6 +23,7 @@ constexpr OptionEntry kPasswordOption{OptionId::Password, "--password", Takes::V
 
 constexpr OptionEntry kJsonOption{OptionId::Json, "--json", Takes::Nothing};
 constexpr OptionEntry kNoVerifyOption{OptionId::NoVerify, "--no-verify", Takes::Nothing};
+constexpr OptionEntry kForceOption{OptionId::Force, "--force", Takes::Nothing};
 constexpr OptionEntry kYesOption{OptionId::Yes, "--yes", Takes::Nothing};
 constexpr OptionEntry kFromOption{OptionId::From, "--from", Takes::Value, "a date YY-MM-DD"};
 constexpr OptionEntry kToOption{OptionId::To, "--to", Takes::Value, "a date YY-MM-DD"};
@@ -56,7 +57,8 @@ const std::array kGlobalOptions{kHelpOption, kShortHelpOption, kVersionOption,
 
 constexpr std::array<OptionEntry, 0> kNoOptions{};
 constexpr std::array kJsonOnly{kJsonOption};
-constexpr std::array kWriteOptions{kNoVerifyOption};
+constexpr std::array kWriteOptions{kNoVerifyOption, kForceOption};
+constexpr std::array kDiffOptions{kJsonOption, kForceOption};
 constexpr std::array kHistoryOptions{kFromOption,        kToOption,      kOutOption,
                                      kKeepPartialOption, kArchiveOption, kNoArchiveOption};
 constexpr std::array kCollectOptions{kPortsGlobOption, kJobsOption,    kSinceLastOption,
@@ -94,14 +96,18 @@ constexpr std::array<CommandEntry, 14> kCommands{{
      "Read the four settings pages into a profile file: the file that \"Read Settings\"\n"
      "followed by \"Save Profile to...\" gives in the window."},
     {"write", kWriteOptions, Operand::Profile, kNoActions, true, false, WriteCommand, nullptr,
-     "write [--no-verify] PROFILE.ini",
+     "write [--no-verify] [--force] PROFILE.ini",
      "Write a profile's settings to the logger, as \"Load Profile\" followed by \"Save\n"
      "Settings\" does in the window, after the same check. Then read the pages back and\n"
-     "print \"verified\" or each field that differs (--no-verify skips the read-back)."},
-    {"diff", kJsonOnly, Operand::Profile, kNoActions, true, false, DiffCommand, nullptr,
-     "diff [--json] PROFILE.ini",
+     "print \"verified\" or each field that differs (--no-verify skips the read-back).\n"
+     "A profile saved from another model or another logger (its device ID) is refused\n"
+     "with exit status 1 unless --force is given."},
+    {"diff", kDiffOptions, Operand::Profile, kNoActions, true, false, DiffCommand, nullptr,
+     "diff [--json] [--force] PROFILE.ini",
      "Print the settings that differ between the profile and the logger, one a line:\n"
-     "caption, logger value, profile value. Exit status 0 when none differ, 1 when some do."},
+     "caption, logger value, profile value. Exit status 0 when none differ, 1 when some do.\n"
+     "A profile saved from another model or another logger is refused, with exit status 1,\n"
+     "unless --force is given."},
     {"history", kHistoryOptions, Operand::None, kNoActions, true, false, HistoryCommand,
      HistoryNeeds,
      "history --from YY-MM-DD --to YY-MM-DD [--out DIR] [--keep-partial] [--no-archive]",

@@ -21,6 +21,7 @@ enum class OptionId {
     Password,
     Json,
     NoVerify,
+    Force,
     Yes,
     From,
     To,

@@ -1,5 +1,6 @@
 #include "cli/cli_commands.h"
 
+#include <chrono>
 #include <ctime>
 #include <functional>
 #include <optional>
@@ -27,6 +28,8 @@
 #include "profiles/ini_storage.h"
 #include "profiles/profile.h"
 #include "profiles/profile_check.h"
+#include "profiles/profile_origin.h"
+#include "project_version.h"
 #include "protocol/commands.h"
 #include "protocol/operation_outcome.h"
 #include "settings/channel_layout.h"
@@ -158,8 +161,14 @@ int Info(Connection& c, const CliOptions& options, std::ostream& out) {
 int Read(Connection& c, const CliOptions& options, std::ostream& err) {
     if (Outcome read = ReadSettings(*c.session); !read.ok())
         return Fail(err, read);
+    // The settings just read hold the logger's own device ID.
+    const profiles::ProfileOrigin origin{
+        c.settings.Text(settings::Setting::Model), c.settings.Text(settings::Setting::Firmware),
+        c.settings.Text(settings::Setting::DeviceId),
+        profiles::UtcTimestamp(std::chrono::system_clock::now()),
+        std::string("lgcset-cli ") + kVersion};
     std::string error;
-    if (!profiles::SaveProfileFile(c.settings, options.profile, error))
+    if (!profiles::SaveProfileFile(c.settings, origin, options.profile, error))
         return Fail(err, Outcome::Failed(kExitUsage, "cannot write the profile " + options.profile +
                                                          ": " + error));
     return kExitOk;
@@ -181,10 +190,35 @@ Outcome CheckProfileKeys(const profiles::IniFile& profile, const std::string& pa
     return {};
 }
 
+// A profile saved from another model or another logger is refused unless --force: written,
+// it would make this logger a copy of that one, its device ID among the settings. `use`
+// says what --force does ("write", "compare").
+Outcome CheckOrigin(Connection& c, const CliOptions& options, const profiles::IniFile& profile,
+                    const std::string& use) {
+    const auto origin = profiles::ReadOrigin(profile);
+    if (options.force || !origin)
+        return {};
+    profiles::LoggerIdentity logger{c.settings.Text(settings::Setting::Model), {}};
+    // The ID costs a page read: asked only when the model alone does not refuse.
+    if (!origin->deviceId.empty() && !profiles::OriginMismatch(profile, logger))
+        if (Outcome read = c.session->ReadDeviceId(logger.deviceId); !read.ok())
+            return read;
+    if (const auto mismatch = profiles::OriginMismatch(profile, logger))
+        return Outcome::Failed(kExitRefused, data::PrintableText(options.profile + " was " +
+                                                                 *mismatch + "; --force " + use +
+                                                                 "s it anyway"));
+    return {};
+}
+
 int Write(Connection& c, const CliOptions& options, const profiles::IniFile& profile,
           std::ostream& out, std::ostream& err) {
     using End = jobs::WriteSettingsResult::End;
     profiles::LoadProfile(profile, c.settings);
+    // Settings that the write refuses without sending anything are refused for themselves,
+    // before the logger is asked for its ID.
+    if (settings::ValidateForSave(c.settings).empty())
+        if (Outcome checked = CheckOrigin(c, options, profile, "write"); !checked.ok())
+            return Fail(err, checked);
     std::optional<settings::SettingsModel> typed;
     if (!options.noVerify)
         typed = c.settings;
@@ -232,6 +266,8 @@ int Diff(Connection& c, const CliOptions& options, const profiles::IniFile& prof
     const auto invalid = settings::ValidateForSave(loaded);
     if (!invalid.empty())
         return Fail(err, Outcome::Failed(kExitRefused, settings::InvalidFieldsMessage(invalid)));
+    if (Outcome checked = CheckOrigin(c, options, profile, "compare"); !checked.ok())
+        return Fail(err, checked);
 
     if (Outcome read = ReadSettings(*c.session); !read.ok())
         return Fail(err, read);

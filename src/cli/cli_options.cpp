@@ -200,6 +200,9 @@ void ApplyOption(const OptionEntry& option, const std::vector<std::string>& word
         case OptionId::NoVerify:
             options.noVerify = true;
             break;
+        case OptionId::Force:
+            options.force = true;
+            break;
         case OptionId::Yes:
             options.yes = true;
             break;

@@ -41,6 +41,7 @@ struct CliOptions {
     std::string csvFile;  // report
     std::string model;    // report --model (empty: not known)
     bool noVerify = false;
+    bool force = false;  // write, diff: a profile saved from another logger too
     bool yes = false;
 
     std::optional<data::CalendarDate> from, to;  // history

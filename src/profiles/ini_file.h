@@ -44,6 +44,7 @@ class IniFile {
 
     // The value, or nothing when the section or the key is missing. UTF-8.
     std::optional<std::string> Read(std::string_view section, std::string_view key) const;
+    bool HasSection(std::string_view section) const { return FindSection(section).has_value(); }
 
     // Sets a value (UTF-8, plain text). A line break in it would end the line and start
     // another, so each CR and LF in the value is written as a space.

@@ -103,6 +103,19 @@ void ApplyValue(const std::optional<std::string>& value, const WidgetRow& widget
     }
 }
 
+bool SaveInto(const SettingsView& view, const ProfileOrigin* origin,
+              const std::filesystem::path& path, std::string& error) {
+    IniFile file;
+    if (ReadIniFile(path, file, error) == ReadOutcome::Failed) {
+        return false;  // what the file holds besides the keys would be lost
+    }
+    SaveProfile(view, file);
+    if (origin != nullptr) {
+        WriteOrigin(file, *origin);
+    }
+    return WriteIniFile(path, file, error);
+}
+
 std::vector<const WidgetRow*> BuildProfileWidgets() {
     std::vector<const WidgetRow*> widgets(kProfileKeyCount, nullptr);
     for (const WidgetRow& def : settings::SettingsTable()) {
@@ -151,12 +164,12 @@ void LoadProfile(const IniFile& file, SettingsView& view) {
 
 bool SaveProfileFile(const SettingsView& view, const std::filesystem::path& path,
                      std::string& error) {
-    IniFile file;
-    if (ReadIniFile(path, file, error) == ReadOutcome::Failed) {
-        return false;  // what the file holds besides the keys would be lost
-    }
-    SaveProfile(view, file);
-    return WriteIniFile(path, file, error);
+    return SaveInto(view, nullptr, path, error);
+}
+
+bool SaveProfileFile(const SettingsView& view, const ProfileOrigin& origin,
+                     const std::filesystem::path& path, std::string& error) {
+    return SaveInto(view, &origin, path, error);
 }
 
 int MissingProfileKeys(const IniFile& file) {
@@ -181,6 +194,12 @@ std::string MissingKeysMessage(const std::string& file, int missing) {
 
 ProfileLoad LoadProfileFile(const std::filesystem::path& path, SettingsView& view,
                             std::string& error) {
+    return LoadProfileFile(path, view, LoggerIdentity{}, LoadAnyway{}, error);
+}
+
+ProfileLoad LoadProfileFile(const std::filesystem::path& path, SettingsView& view,
+                            const LoggerIdentity& logger, const LoadAnyway& loadAnyway,
+                            std::string& error) {
     IniFile file;
     switch (ReadIniFile(path, file, error)) {
         case ReadOutcome::Read:
@@ -196,6 +215,10 @@ ProfileLoad LoadProfileFile(const std::filesystem::path& path, SettingsView& vie
     }
     if (error = UnfitProfileValue(file); !error.empty()) {
         return ProfileLoad::Unfit;
+    }
+    if (const auto mismatch = OriginMismatch(file, logger);
+        mismatch && (!loadAnyway || !loadAnyway(*mismatch))) {
+        return ProfileLoad::Declined;
     }
     LoadProfile(file, view);
     return ProfileLoad::Loaded;

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "profiles/ini_file.h"
+#include "profiles/profile_origin.h"
 #include "settings/settings_table.h"
 #include "settings/settings_view.h"
 
@@ -48,10 +50,21 @@ std::string MissingKeysMessage(const std::string& file, int missing);
 // changed when a file could not be written or read (the reason in error, kNoSuchFile for a
 // file that is not there), holds none, or holds a value that does not fit its setting (the
 // message of profile_check.h in error).
-enum class ProfileLoad { Loaded, Unreadable, NoSettings, Unfit };
+enum class ProfileLoad { Loaded, Unreadable, NoSettings, Unfit, Declined };
 bool SaveProfileFile(const settings::SettingsView& view, const std::filesystem::path& path,
                      std::string& error);
 ProfileLoad LoadProfileFile(const std::filesystem::path& path, settings::SettingsView& view,
+                            std::string& error);
+
+// A save that says where the settings came from, in the file's [Origin] section.
+bool SaveProfileFile(const settings::SettingsView& view, const ProfileOrigin& origin,
+                     const std::filesystem::path& path, std::string& error);
+// A load into the settings of `logger`: a file saved from another model or another logger
+// (profile_origin.h) is applied only when `loadAnyway`, asked with why, says so; else
+// Declined and nothing changed. It is asked after the file passed every check above.
+using LoadAnyway = std::function<bool(const std::string& mismatch)>;
+ProfileLoad LoadProfileFile(const std::filesystem::path& path, settings::SettingsView& view,
+                            const LoggerIdentity& logger, const LoadAnyway& loadAnyway,
                             std::string& error);
 
 }  // namespace lgcset::profiles

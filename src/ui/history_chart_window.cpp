@@ -309,6 +309,7 @@ bool HistoryChartWindow::LoadLimitsFromProfile(const QString& path) {
             return false;
         case profiles::ProfileLoad::Unfit:
         case profiles::ProfileLoad::Unreadable:
+        case profiles::ProfileLoad::Declined:  // no logger is asked about here
             break;
     }
     boxes_().Error(QStringLiteral("The profile \"%1\" cannot be read.").arg(name),

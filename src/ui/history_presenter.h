@@ -50,6 +50,8 @@ class HistoryPresenter {
     void ArchiveChanged();
     void NoteSettingsRead();
     void ForgetLogger();
+    // The logger's device ID as read since the login; empty when not read.
+    std::string DeviceIdSinceLogin() const { return deviceIdSinceLogin_.value_or(""); }
     void DropPendingArchive(const QString& why);
     // A page reply: the device ID's, while it is awaited.
     void OnPage(const protocol::ReceivedFrame& frame);

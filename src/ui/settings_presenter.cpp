@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <chrono>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "jobs/identify_job.h"
 #include "jobs/settings_jobs.h"
 #include "profiles/profile.h"
+#include "project_version.h"
 #include "ui/connection_presenter.h"
 #include "ui/message_box.h"
 #include "ui/umset.h"
@@ -29,6 +31,10 @@ QString ShownName(const QString& file) {
 }
 
 }  // namespace
+
+profiles::LoggerIdentity SettingsPresenter::Logger() const {
+    return {form_.Settings().Text(settings::Setting::Model), form_.LoggerDeviceId()};
+}
 
 SettingsPresenter::SettingsPresenter(Tfrm_mset& form, ConnectionPresenter& connection,
                                      DialogRunner runDialog)
@@ -61,7 +67,12 @@ void SettingsPresenter::SaveProfile() {
         if (file.isEmpty())
             return;
         std::string error;
-        if (profiles::SaveProfileFile(form_.Settings(), PathOf(file), error))
+        const profiles::LoggerIdentity logger = Logger();
+        const profiles::ProfileOrigin origin{
+            logger.model, form_.Settings().Text(settings::Setting::Firmware), logger.deviceId,
+            profiles::UtcTimestamp(std::chrono::system_clock::now()),
+            std::string("lgcset ") + kVersion};
+        if (profiles::SaveProfileFile(form_.Settings(), origin, PathOf(file), error))
             return;
         form_.Boxes().Error(QStringLiteral("Unable to write to ") + ShownName(file),
                             QString::fromStdString(error));
@@ -82,8 +93,17 @@ void SettingsPresenter::LoadProfile() {
         std::string error;
         // A file that cannot be read, that holds none of the settings or a value that does not
         // fit one, is not loaded in part: the settings on the window stay as they are.
-        switch (profiles::LoadProfileFile(PathOf(file), form_.Settings(), error)) {
+        // A profile of another model or another logger is asked about before any widget
+        // changes.
+        const auto loadAnyway = [this](const std::string& mismatch) {
+            return form_.Boxes().Ask(
+                QString::fromStdString(profiles::LoadAnywayQuestion(mismatch)),
+                QStringLiteral("Information"), DefaultButton::No);
+        };
+        switch (profiles::LoadProfileFile(PathOf(file), form_.Settings(), Logger(), loadAnyway,
+                                          error)) {
             case profiles::ProfileLoad::Loaded:
+            case profiles::ProfileLoad::Declined:
                 return;
             case profiles::ProfileLoad::NoSettings:
                 form_.Boxes().Error(QString::fromStdString(profiles::NoSettingsMessage(

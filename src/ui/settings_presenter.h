@@ -6,6 +6,8 @@
 #include <QString>
 #include <functional>
 
+#include "profiles/profile_origin.h"
+
 class QFileDialog;
 
 namespace lgcset::ui {
@@ -27,6 +29,9 @@ class SettingsPresenter final {
     void LoadProfile();
 
   private:
+    // The logger logged in to, as far as the window knows it.
+    profiles::LoggerIdentity Logger() const;
+
     Tfrm_mset& form_;
     ConnectionPresenter& connection_;
     DialogRunner runDialog_;

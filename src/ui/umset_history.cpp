@@ -81,6 +81,10 @@ void Tfrm_mset::DropPendingArchive(const QString& why) {
     history_->DropPendingArchive(why);
 }
 
+std::string Tfrm_mset::LoggerDeviceId() const {
+    return history_->DeviceIdSinceLogin();
+}
+
 void Tfrm_mset::ForgetLogger() {
     history_->ForgetLogger();
 }

@@ -10,6 +10,7 @@
 #include "cli/headless_session.h"
 #include "cli_support.h"
 #include "support/exact_log.h"
+#include "support/profile_stamp.h"
 
 namespace lgcset::cli::test {
 namespace {
@@ -119,7 +120,8 @@ TEST(CliProfiles, ReadWriteAndDiffAgreeWithWhatTheLoggerHolds) {
     // Read again, the file is the one that was written.
     const std::string again = folder.File("again.ini");
     ASSERT_EQ(logger.Run({"read", again}).status, kExitOk);
-    EXPECT_EQ(ReadText(again), ReadText(changed));
+    EXPECT_EQ(support::WithoutSaveStamp(ReadText(again)),
+              support::WithoutSaveStamp(ReadText(changed)));
 
     EXPECT_EQ(logger.Run({"write", "--no-verify", profile}).out, "written\n");
     EXPECT_EQ(MemoryU16(logger.simulator.Memory(), 3072 + 64), 8000);
@@ -147,11 +149,64 @@ TEST(CliProfiles, RepliesDoubledOrLateAreTakenOnceByReadAndWrite) {
         for (int i = 0; i < 2; ++i) {
             const std::string read = folder.File("read.ini");
             ASSERT_EQ(logger.Run({"read", read}).status, kExitOk);
-            EXPECT_EQ(ReadText(read), ReadText(factory));
+            EXPECT_EQ(support::WithoutSaveStamp(ReadText(read)),
+                      support::WithoutSaveStamp(ReadText(factory)));
         }
         const CliResult written = logger.Run({"write", "--no-verify", changed});
         EXPECT_EQ(written.status, kExitOk) << written.err;
         EXPECT_EQ(logger.simulator.Memory(), clean.simulator.Memory());
+    }
+}
+
+// A profile read from one logger goes to another model or another device ID only with
+// --force; diff refuses it alike.
+TEST(CliProfiles, AProfileOfAnotherLoggerIsRefusedWithoutForce) {
+    TempFolder folder;
+    sim::Options source;
+    source.model = "R483";
+    source.deviceId = "123456789";
+    const std::string profile = folder.File("r483.ini");
+    {
+        Logger logger(source);
+        ASSERT_EQ(logger.Run({"read", profile}).status, kExitOk);
+    }
+    const std::string text = ReadText(profile);
+    EXPECT_NE(text.find("[Origin]\r\nmodel=R483\r\nfirmware=V3.05-R48x\r\n"
+                        "device_id=000000123456789\r\nsaved_at=20"),
+              std::string::npos)
+        << text;
+
+    sim::Options otherModel;
+    otherModel.deviceId = "123456789";
+    sim::Options otherDevice = source;
+    otherDevice.deviceId = "101";
+    const struct {
+        const char* name;
+        sim::Options target;
+        std::string refusal;
+    } cases[] = {
+        {"another model", otherModel,
+         "was saved from R483 (device 000000123456789); the logger is R481"},
+        {"another device ID", otherDevice,
+         "was saved from R483 (device 000000123456789); the logger is R483 (device "
+         "000000000000101)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Logger logger(c.target);
+        const sim::ParameterMemory before = logger.simulator.Memory();
+        CliResult result = logger.Run({"write", profile});
+        EXPECT_EQ(result.status, kExitRefused);
+        EXPECT_EQ(result.err, "lgcset-cli: " + profile + " " + c.refusal +
+                                  "; --force writes it anyway\n");
+        EXPECT_EQ(logger.simulator.Memory(), before);
+        result = logger.Run({"diff", profile});
+        EXPECT_EQ(result.status, kExitRefused);
+        EXPECT_EQ(Lines(result.err), 1u) << result.err;
+
+        result = logger.Run({"write", "--force", profile});
+        EXPECT_EQ(result.status, kExitOk) << result.err;
+        EXPECT_EQ(logger.Run({"diff", "--force", profile}).status, kExitOk);
     }
 }
 

@@ -213,6 +213,21 @@ TEST_F(ProfileFile, ATextBeyondWindows1252MakesAUtf8FileThatLoadsBack) {
     EXPECT_EQ(loaded.Text("edt_gprsname"), "Jos\xC3\xA9");
 }
 
+// The origin is a section of its own: a reader that knows nothing of it loads the same
+// settings as from the file without it.
+TEST_F(ProfileFile, AProfileWithItsOriginLoadsAsOneWithout) {
+    SettingsModel model;
+    test::SetEveryWidget(model);
+    std::string error;
+    const ProfileOrigin origin{"R483", "V3.05", "0123456789", "2026-03-01T10:15:00Z", "lgcset 1"};
+    ASSERT_TRUE(SaveProfileFile(model, origin, folder / "origin.ini", error)) << error;
+    ASSERT_TRUE(SaveProfileFile(model, folder / "before.ini", error)) << error;
+    SettingsModel before, withOrigin;
+    ASSERT_EQ(LoadProfileFile(folder / "before.ini", before, error), ProfileLoad::Loaded);
+    ASSERT_EQ(LoadProfileFile(folder / "origin.ini", withOrigin, error), ProfileLoad::Loaded);
+    EXPECT_EQ(test::FirstDifference(before, withOrigin), "");
+}
+
 // Windows names files in UTF-16: a name taken as narrow text would not be found again.
 TEST_F(ProfileFile, ANameBeyondAsciiIsSavedLoadedAndReplaced) {
     const fs::path path = folder / fs::path(u8"Station S\u00FCd \u6771\u4EAC.ini");

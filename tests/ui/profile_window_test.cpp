@@ -328,5 +328,41 @@ TEST(ProfileWindow, AFileThatHoldsNoSettingsOrAValueThatDoesNotFitIsRefusedAndCh
     }
 }
 
+// A profile saved from another model is asked about while every widget still shows what it
+// did; No leaves them so, Yes loads it.
+TEST(ProfileWindow, AProfileOfAnotherModelIsAskedAboutBeforeAnyWidgetChanges) {
+    QTemporaryDir temp;
+    const QString path = temp.filePath(QStringLiteral("r483.ini"));
+    DialogAnswer answer;
+    answer.file = path;
+    auto saver = MakeWindow();
+    answer.Attach(*saver);
+    saver->Edit1->setText(QStringLiteral("R483"));
+    saver->edt_tel1->setText(QStringLiteral("555"));
+    saver->btn_saveconfigureClick();
+
+    for (const bool yes : {false, true}) {
+        auto w = MakeWindow();
+        auto untouched = MakeWindow();
+        for (auto* window : {w.get(), untouched.get()})
+            window->Edit1->setText(QStringLiteral("R481"));
+        answer.Attach(*w);
+        std::string changed = "not asked";
+        w->boxes.SetWhileOpen([&](const ScriptedMessageBoxes::Box&) {
+            changed = profiles::test::FirstDifference(untouched->Settings(), w->Settings());
+        });
+        w->boxes.QueueAnswer(yes);
+        w->btn_loadconfigureClick();
+        EXPECT_EQ(changed, "");
+        ASSERT_EQ(w->boxes.Boxes().size(), 1u);
+        EXPECT_EQ(w->boxes.Boxes()[0].kind, Kind::Ask);
+        EXPECT_EQ(w->boxes.Boxes()[0].defaultButton, DefaultButton::No);
+        EXPECT_EQ(w->boxes.Boxes()[0].text,
+                  QStringLiteral("This profile was saved from R483; the logger is R481. Load it "
+                                 "anyway?"));
+        EXPECT_EQ(w->edt_tel1->text(), yes ? QStringLiteral("555") : QString());
+    }
+}
+
 }  // namespace
 }  // namespace lgcset::ui::test
