@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/change_record.h"
 #include "data/history_record.h"
 
 namespace lgcset::archive {
@@ -125,6 +126,23 @@ class ArchiveStore {
     // source, files and count) is here already: copying twice adds nothing.
     virtual AddResult AddCopy(const ArchivedDownload& download,
                               std::span<const data::HistoryRecord> records) = 0;
+    // ---- Changes and their record ----
+
+    // Keeps a snapshot of a logger's settings; the result's rows hold it with its id.
+    virtual Rows<SettingsSnapshot> AddSnapshot(const SettingsSnapshot& snapshot) = 0;
+
+    // A logger's snapshots (every logger's when deviceId is empty), oldest first.
+    virtual Rows<SettingsSnapshot> Snapshots(const std::string& deviceId) = 0;
+
+    // One snapshot by its id; no row when there is none.
+    virtual Rows<SettingsSnapshot> Snapshot(std::int64_t id) = 0;
+
+    // Appends one row to the audit trail, chained to the last one: rows appended at once by
+    // several programs are put in one order. The result's rows hold the row as stored.
+    virtual Rows<AuditRow> AppendAudit(const AuditEntry& entry) = 0;
+
+    // The audit trail's rows that the filter lets through, in the order appended.
+    virtual Rows<AuditRow> AuditTrail(const AuditFilter& filter) = 0;
 };
 
 // A logger archived under a device ID typed short ("101") beside the logger's own form of

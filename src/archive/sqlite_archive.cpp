@@ -81,6 +81,14 @@ ArchiveStatus DamagedStatus(const std::string& name, const std::string& why, boo
 
 class SqliteArchive final : public ArchiveStore {
   public:
+    // Kept from the next schema step on.
+    Rows<SettingsSnapshot> AddSnapshot(const SettingsSnapshot&) override { return NotYet<SettingsSnapshot>(); }
+    Rows<SettingsSnapshot> Snapshots(const std::string&) override { return NotYet<SettingsSnapshot>(); }
+    Rows<SettingsSnapshot> Snapshot(std::int64_t) override { return NotYet<SettingsSnapshot>(); }
+    Rows<AuditRow> AppendAudit(const AuditEntry&) override { return NotYet<AuditRow>(); }
+    Rows<AuditRow> AuditTrail(const AuditFilter&) override { return NotYet<AuditRow>(); }
+    template <class Row>
+    static Rows<Row> NotYet() { return {{}, {ArchiveError::ReadFailed, "not kept yet."}}; }
     SqliteArchive(Db db, std::filesystem::path file) : db_(std::move(db)), file_(std::move(file)) {}
 
     AddResult Add(const DownloadInfo& download,

@@ -41,6 +41,13 @@ struct CountingArchive final : archive::ArchiveStore {
                                std::span<const data::HistoryRecord>) override {
         return {};
     }
+    archive::Rows<archive::SettingsSnapshot> AddSnapshot(const archive::SettingsSnapshot&) override {
+        return {};
+    }
+    archive::Rows<archive::SettingsSnapshot> Snapshots(const std::string&) override { return {}; }
+    archive::Rows<archive::SettingsSnapshot> Snapshot(std::int64_t) override { return {}; }
+    archive::Rows<archive::AuditRow> AppendAudit(const archive::AuditEntry&) override { return {}; }
+    archive::Rows<archive::AuditRow> AuditTrail(const archive::AuditFilter&) override { return {}; }
     std::vector<archive::DownloadInfo> downloads;
     std::string refusal;
 };
