@@ -57,16 +57,17 @@ const std::array kGlobalOptions{kHelpOption, kShortHelpOption, kVersionOption,
 
 constexpr std::array<OptionEntry, 0> kNoOptions{};
 constexpr std::array kJsonOnly{kJsonOption};
-constexpr std::array kWriteOptions{kNoVerifyOption, kForceOption};
+constexpr std::array kWriteOptions{kNoVerifyOption, kForceOption, kArchiveOption, kNoArchiveOption};
 constexpr std::array kDiffOptions{kJsonOption, kForceOption};
 constexpr std::array kHistoryOptions{kFromOption,        kToOption,      kOutOption,
                                      kKeepPartialOption, kArchiveOption, kNoArchiveOption};
 constexpr std::array kCollectOptions{kPortsGlobOption, kJobsOption,    kSinceLastOption,
                                      kPasswordsOption, kFromOption,    kToOption,
                                      kOutOption,       kArchiveOption, kJsonOption};
-constexpr std::array kClockOptions{kJsonOption, kSetOption};
-constexpr std::array kRelayOptions{kNcOption, kPulseOption, kStopOption};
-constexpr std::array kFactoryResetOptions{kYesOption};
+constexpr std::array kClockOptions{kJsonOption, kSetOption, kArchiveOption, kNoArchiveOption};
+constexpr std::array kRelayOptions{kNcOption, kPulseOption, kStopOption, kArchiveOption,
+                                   kNoArchiveOption};
+constexpr std::array kFactoryResetOptions{kYesOption, kArchiveOption, kNoArchiveOption};
 constexpr std::array kReportOptions{kJsonOption, kProfileOption, kModelOption};
 
 constexpr std::array kArchiveListOptions{kArchiveOption, kJsonOption};

@@ -47,8 +47,8 @@ struct CliOptions {
     std::optional<data::CalendarDate> from, to;  // history
     std::string outDir;                          // history; empty: the current folder
     bool keepPartial = false;                    // history: export what arrived before a loss
-    std::string archive;     // history, archive: the archive file or URL (empty: the default)
-    bool noArchive = false;  // history: archive nothing
+    std::string archive;     // the archive file or URL (empty: the default)
+    bool noArchive = false;  // archive and record nothing
 
     std::vector<std::string> portsGlobs;  // collect --ports-glob
     int jobs = 0;                         // collect: sessions at once; 0: every port at once

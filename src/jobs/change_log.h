@@ -3,6 +3,7 @@
 // which every host says in one line rather than letting a change pass unrecorded unseen.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -26,9 +27,15 @@ inline constexpr std::string_view kNoRecordKept = "No record was kept: this run 
 class ChangeLog {
   public:
     ChangeLog() = default;  // keeps nothing
+    // Over a store someone else keeps open.
     ChangeLog(archive::ArchiveStore& store, Operator who) : store_(&store), who_(std::move(who)) {}
+    // Over the archive of that name (archive::OpenArchive), opened on first use and then
+    // kept open; `makesFolder`: the default place, whose folder is made when missing.
+    ChangeLog(std::string archiveName, bool makesFolder, Operator who)
+        : name_(std::move(archiveName)), makesFolder_(makesFolder), who_(std::move(who)) {}
 
-    bool Keeps() const { return store_ != nullptr; }
+    // Whether changes are recorded at all: false for a run without an archive.
+    bool Keeps() const { return store_ != nullptr || !name_.empty(); }
 
     // Appends the entry to the audit trail, with who made it and, when `at` is 0, now.
     // Without an archive: nothing is kept and the status is ok; ask Keeps() to tell.
@@ -37,8 +44,17 @@ class ChangeLog {
     // Keeps the snapshot, at now when its `at` is 0.
     archive::ArchiveStatus Keep(archive::SettingsSnapshot snapshot);
 
+    // The store, opened when needed, to read what was recorded; null when there is none
+    // (`why` says why when one is named but cannot be opened).
+    archive::ArchiveStore* Store(archive::ArchiveStatus& why);
+
+    const Operator& Who() const { return who_; }
+
   private:
     archive::ArchiveStore* store_ = nullptr;
+    std::unique_ptr<archive::ArchiveStore> owned_;
+    std::string name_;
+    bool makesFolder_ = false;
     Operator who_;
 };
 

@@ -22,6 +22,7 @@
 #include "data/history_query.h"
 #include "data/history_record.h"
 #include "export/history_export.h"
+#include "jobs/change_log.h"
 #include "jobs/job.h"
 #include "link/SerialComm.h"
 #include "link/comm_event_sink.h"
@@ -230,6 +231,9 @@ class Tfrm_mset : public QWidget, public protocol::DeviceObserver {
     std::optional<std::filesystem::path> ArchiveFile;
     bool ArchiveMakesFolder = false;
     bool ArchiveThrowaway = false;
+    // Where the window records what it changes: the archive above, opened on first use;
+    // one that keeps nothing without an archive.
+    jobs::ChangeLog& Changes();
 
     // ---- Profile files: "Save Profile to..." and "Load Profile".
     void btn_saveconfigureClick();
@@ -502,6 +506,7 @@ class Tfrm_mset : public QWidget, public protocol::DeviceObserver {
     // The history query, its export, chart and archive.
     friend class HistoryPresenter;
     std::unique_ptr<HistoryPresenter> history_;
+    std::unique_ptr<jobs::ChangeLog> changes_;
     StatusShows statusShows_ = StatusShows::Nothing;
     std::unique_ptr<jobs::DeviceIdJob> idJob_;
     // true when Read Settings is to wait for the device ID's page.

@@ -66,7 +66,16 @@ void Tfrm_mset::UseArchive(std::optional<std::filesystem::path> file, bool makeF
     ArchiveFile = std::move(file);
     ArchiveMakesFolder = makeFolder;
     ArchiveThrowaway = throwaway;
+    changes_.reset();
     history_->ArchiveChanged();
+}
+
+jobs::ChangeLog& Tfrm_mset::Changes() {
+    if (!changes_)
+        changes_ = ArchiveFile ? std::make_unique<jobs::ChangeLog>(
+                                     ArchiveFile->string(), ArchiveMakesFolder, jobs::CurrentOperator())
+                               : std::make_unique<jobs::ChangeLog>();
+    return *changes_;
 }
 
 void Tfrm_mset::NoteSettingsRead() {
