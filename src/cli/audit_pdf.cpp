@@ -21,6 +21,11 @@ constexpr float kFooter = 24;  // the page number's baseline
 constexpr float kTextSize = 8;
 constexpr float kLeading = 10;
 constexpr float kCellPad = 3;
+constexpr float kRowGap = 3;                 // above and below a row's text
+constexpr float kBottom = kFooter + 14;      // the lowest a line of the table goes
+constexpr float kHeaderHeight = kLeading + 4;
+// The height a table has on a page of its own.
+constexpr float kTableRoom = kPageHeight - kMargin - kHeaderHeight - kBottom;
 
 struct Column {
     std::string_view title;
@@ -42,20 +47,23 @@ void OnError(HPDF_STATUS error, HPDF_STATUS, void* data) {
         *first = error;
 }
 
-// Text broken into lines that fit `width`: at spaces, or inside a word longer than a line.
-std::vector<std::string> Wrap(HPDF_Font font, const std::string& text, float width) {
+// UTF-8 text broken into lines that fit `width`: at its own line breaks, at spaces, and
+// inside a word longer than a line.
+std::vector<std::string> Wrap(HPDF_Font font, const std::string& text, float width,
+                              float size = kTextSize) {
     std::vector<std::string> lines;
     for (const std::string& paragraph : DetailLines(text)) {
-        std::string_view rest = paragraph;
+        const std::string shown = PdfLatin1(paragraph);
+        std::string_view rest = shown;
         if (rest.empty())
             lines.emplace_back();
         while (!rest.empty()) {
             const auto* bytes = reinterpret_cast<const HPDF_BYTE*>(rest.data());
-            const auto size = static_cast<HPDF_UINT>(rest.size());
+            const auto length = static_cast<HPDF_UINT>(rest.size());
             HPDF_UINT fits =
-                HPDF_Font_MeasureText(font, bytes, size, width, kTextSize, 0, 0, HPDF_TRUE, nullptr);
+                HPDF_Font_MeasureText(font, bytes, length, width, size, 0, 0, HPDF_TRUE, nullptr);
             if (fits == 0)
-                fits = HPDF_Font_MeasureText(font, bytes, size, width, kTextSize, 0, 0, HPDF_FALSE,
+                fits = HPDF_Font_MeasureText(font, bytes, length, width, size, 0, 0, HPDF_FALSE,
                                              nullptr);
             fits = std::max<HPDF_UINT>(fits, 1);
             std::string_view line = rest.substr(0, fits);
@@ -82,11 +90,12 @@ class Writer {
         y_ -= 18;
         Text(bold_, 16, kMargin, y_, "Audit trail");
         y_ -= 8;
-        for (const std::string& line : {"Archive: " + heading.archive,
-                                        "Rows: " + heading.filter, "Made: " + heading.made}) {
-            y_ -= 13;
-            Text(regular_, 10, kMargin, y_, PdfLatin1(line));
-        }
+        for (const std::string& text : {"Archive: " + heading.archive,
+                                        "Rows: " + heading.filter, "Made: " + heading.made})
+            for (const std::string& line : Wrap(regular_, text, TableWidth(), 10)) {
+                y_ -= 13;
+                Text(regular_, 10, kMargin, y_, line);
+            }
         y_ -= 10;
         TableHeader();
     }
@@ -106,15 +115,17 @@ class Writer {
         std::array<std::vector<std::string>, kColumns.size()> cells;
         std::size_t height = 1;
         for (std::size_t c = 0; c < kColumns.size(); ++c) {
-            cells[c] = Wrap(regular_, PdfLatin1(texts[c]), kColumns[c].width - 2 * kCellPad);
+            cells[c] = Wrap(regular_, texts[c], kColumns[c].width - 2 * kCellPad);
             height = std::max(height, cells[c].size());
         }
-        // A row that fits on a page is never split; a longer one goes on page after page.
-        if (!Fits(height) && !fresh_)
+        // A row that fits on a page is never split; a longer one starts where it is and goes
+        // on page after page.
+        const float total = kRowGap + static_cast<float>(height) * kLeading + kRowGap;
+        if (!Fits(total) && total <= kTableRoom)
             NewPage(true);
-        y_ -= 2;
+        y_ -= kRowGap;
         for (std::size_t line = 0; line < height; ++line) {
-            if (!Fits(1))
+            if (!Fits(kLeading + kRowGap))
                 NewPage(true);
             y_ -= kLeading;
             float x = kMargin;
@@ -124,9 +135,8 @@ class Writer {
                 x += kColumns[c].width;
             }
         }
-        y_ -= 4;
+        y_ -= kRowGap;
         Rule(0.3f);
-        fresh_ = false;
     }
 
     void Ending(std::size_t shown, const ChainVerdict& chain) {
@@ -136,7 +146,7 @@ class Writer {
             "Final hash: " + (chain.finalHash.empty() ? std::string("none") : chain.finalHash),
             chain.verifies ? "The chain verifies: no row was changed, removed or put in."
                            : "The chain does not verify. " + chain.line};
-        if (!Fits(6))
+        if (!Fits(8 + 13 * static_cast<float>(lines.size())))
             NewPage(false);
         y_ -= 8;
         for (const std::string& line : lines) {
@@ -164,9 +174,8 @@ class Writer {
         return static_cast<float>(measured.width) * size / 1000;
     }
 
-    bool Fits(std::size_t lines) const {
-        return y_ - static_cast<float>(lines) * kLeading - 6 >= kFooter + 14;
-    }
+    // Whether `height` points more stay above the page number.
+    bool Fits(float height) const { return y_ - height >= kBottom; }
 
     void NewPage(bool tableHeader) {
         page_ = HPDF_AddPage(doc_);
@@ -174,13 +183,12 @@ class Writer {
         HPDF_Page_SetHeight(page_, kPageHeight);
         pages_.push_back(page_);
         y_ = kPageHeight - kMargin;
-        fresh_ = true;
         if (tableHeader)
             TableHeader();
     }
 
     void TableHeader() {
-        y_ -= kLeading;
+        y_ -= kHeaderHeight - 4;
         float x = kMargin;
         for (const Column& column : kColumns) {
             Text(bold_, kTextSize, x + kCellPad, y_, std::string(column.title));
@@ -190,13 +198,17 @@ class Writer {
         Rule(0.8f);
     }
 
-    void Rule(float width) {
-        float right = kMargin;
+    static float TableWidth() {
+        float width = 0;
         for (const Column& column : kColumns)
-            right += column.width;
+            width += column.width;
+        return width;
+    }
+
+    void Rule(float width) {
         HPDF_Page_SetLineWidth(page_, width);
         HPDF_Page_MoveTo(page_, kMargin, y_);
-        HPDF_Page_LineTo(page_, right, y_);
+        HPDF_Page_LineTo(page_, kMargin + TableWidth(), y_);
         HPDF_Page_Stroke(page_);
     }
 
@@ -212,7 +224,6 @@ class Writer {
     HPDF_Page page_ = nullptr;
     std::vector<HPDF_Page> pages_;
     float y_ = 0;
-    bool fresh_ = true;  // nothing on the page below its table header yet
 };
 
 std::vector<char> Saved(HPDF_Doc doc) {

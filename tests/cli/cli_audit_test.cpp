@@ -3,6 +3,7 @@
 // after the trail was changed with the database's own tools.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -200,6 +201,37 @@ TEST_P(CliAudit, ExportsTheFilteredRowsAsCsvReadBackWholeAndAsAPrintablePdf) {
           archive::ShownArchiveName(engine->Archive())})
         EXPECT_NE(text->find(shown), std::string::npos) << shown << "\n" << *text;
     EXPECT_EQ(text->find("Winter time"), std::string::npos);
+    // Only the character beyond Latin-1 is replaced: a line break is no '?'.
+    EXPECT_EQ(std::count(text->begin(), text->end(), '?'), 1) << *text;
+}
+
+// A row taller than a page goes on over the next ones; no row or line of it is lost.
+TEST(CliAuditPdf, ALongTrailRunsOverNumberedPagesWithEveryRowAndLine) {
+    TempFolder folder;
+    archive::testing::SqliteEngine engine("long");
+    archive::OpenResult opened = archive::OpenArchive(engine.Archive(), false);
+    ASSERT_TRUE(opened.status.ok());
+    jobs::ChangeLog log(*opened.store, {"anna", "lab-pc", "LGCSET 1.4.0"});
+    std::string detail;
+    for (int line = 1; line <= 120; ++line)
+        detail += "Setting " + std::to_string(line) + ": old -> new\n";
+    for (int row = 1; row <= 60; ++row)
+        ASSERT_TRUE(log.Record(Entry(kMarch1 + row, kCold, AuditAction::SettingsWritten,
+                                     AuditResult::Verified, "", row == 30 ? detail : ""))
+                        .ok());
+    const std::string pdf = folder.File("long.pdf");
+    ASSERT_EQ(Cli({"audit", "--archive", engine.Archive(), "export", "--pdf", pdf}).status,
+              kExitOk);
+    const std::optional<std::string> text = PdfText(pdf);
+    ASSERT_TRUE(text);
+    const std::size_t pages = std::count(text->begin(), text->end(), '\f');
+    ASSERT_GE(pages, 3u);
+    for (std::size_t page = 1; page <= pages; ++page)
+        EXPECT_NE(text->find("Page " + std::to_string(page) + " of " + std::to_string(pages)),
+                  std::string::npos);
+    for (const std::string shown : {"Setting 1:", "Setting 120:", "Rows shown: 60"})
+        EXPECT_NE(text->find(shown), std::string::npos) << shown;
+    EXPECT_NE(text->find("2024-03-01 10:01:00"), std::string::npos);  // the last row
 }
 
 // How a row is changed, removed or put in behind the archive's back, and what verify says.
