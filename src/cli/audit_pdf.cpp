@@ -21,8 +21,8 @@ constexpr float kFooter = 24;  // the page number's baseline
 constexpr float kTextSize = 8;
 constexpr float kLeading = 10;
 constexpr float kCellPad = 3;
-constexpr float kRowGap = 3;                 // above and below a row's text
-constexpr float kBottom = kFooter + 14;      // the lowest a line of the table goes
+constexpr float kRowGap = 3;             // above and below a row's text
+constexpr float kBottom = kFooter + 14;  // the lowest a line of the table goes
 constexpr float kHeaderHeight = kLeading + 4;
 // The height a table has on a page of its own.
 constexpr float kTableRoom = kPageHeight - kMargin - kHeaderHeight - kBottom;
@@ -67,12 +67,10 @@ std::vector<std::string> Wrap(HPDF_Font font, const std::string& text, float wid
                                              nullptr);
             fits = std::max<HPDF_UINT>(fits, 1);
             std::string_view line = rest.substr(0, fits);
-            while (line.ends_with(' '))
-                line.remove_suffix(1);
+            while (line.ends_with(' ')) line.remove_suffix(1);
             lines.emplace_back(line);
             rest.remove_prefix(fits);
-            while (rest.starts_with(' '))
-                rest.remove_prefix(1);
+            while (rest.starts_with(' ')) rest.remove_prefix(1);
         }
     }
     return lines;
@@ -90,8 +88,8 @@ class Writer {
         y_ -= 18;
         Text(bold_, 16, kMargin, y_, "Audit trail");
         y_ -= 8;
-        for (const std::string& text : {"Archive: " + heading.archive,
-                                        "Rows: " + heading.filter, "Made: " + heading.made})
+        for (const std::string& text :
+             {"Archive: " + heading.archive, "Rows: " + heading.filter, "Made: " + heading.made})
             for (const std::string& line : Wrap(regular_, text, TableWidth(), 10)) {
                 y_ -= 13;
                 Text(regular_, 10, kMargin, y_, line);
@@ -200,8 +198,7 @@ class Writer {
 
     static float TableWidth() {
         float width = 0;
-        for (const Column& column : kColumns)
-            width += column.width;
+        for (const Column& column : kColumns) width += column.width;
         return width;
     }
 
@@ -245,8 +242,11 @@ std::string PdfLatin1(std::string_view utf8) {
     std::string text;
     for (std::size_t i = 0; i < utf8.size();) {
         const auto lead = static_cast<unsigned char>(utf8[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead >> 5 == 0x6 ? 2 : lead >> 4 == 0xE ? 3
-                                                     : lead >> 3 == 0x1E ? 4 : 0;
+        const std::size_t length = lead < 0x80         ? 1
+                                   : lead >> 5 == 0x6  ? 2
+                                   : lead >> 4 == 0xE  ? 3
+                                   : lead >> 3 == 0x1E ? 4
+                                                       : 0;
         bool whole = length > 0 && i + length <= utf8.size();
         std::uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
         for (std::size_t k = 1; whole && k < length; ++k) {
@@ -257,17 +257,16 @@ std::string PdfLatin1(std::string_view utf8) {
         // An overlong form is no character either.
         constexpr std::array<std::uint32_t, 5> kLeast{0, 0, 0x80, 0x800, 0x10000};
         whole = whole && code >= kLeast[length];
-        const bool shown = whole && code >= 0x20 && code != 0x7F && !(code >= 0x80 && code < 0xA0) &&
-                           code <= 0xFF;
+        const bool shown =
+            whole && code >= 0x20 && code != 0x7F && !(code >= 0x80 && code < 0xA0) && code <= 0xFF;
         text += shown ? static_cast<char>(code) : '?';
         i += whole ? length : 1;
     }
     return text;
 }
 
-std::vector<char> AuditPdf(std::span<const archive::AuditRow> rows,
-                           const AuditPdfHeading& heading, const ChainVerdict& chain,
-                           std::string& error) {
+std::vector<char> AuditPdf(std::span<const archive::AuditRow> rows, const AuditPdfHeading& heading,
+                           const ChainVerdict& chain, std::string& error) {
     HPDF_STATUS failed = HPDF_OK;
     HPDF_Doc doc = HPDF_New(OnError, &failed);
     if (doc == nullptr) {
@@ -278,8 +277,7 @@ std::vector<char> AuditPdf(std::span<const archive::AuditRow> rows,
     HPDF_SetInfoAttr(doc, HPDF_INFO_TITLE, "Audit trail");
     Writer writer(doc);
     writer.Heading(heading);
-    for (const archive::AuditRow& row : rows)
-        writer.Row(row);
+    for (const archive::AuditRow& row : rows) writer.Row(row);
     writer.Ending(rows.size(), chain);
     writer.PageNumbers();
     std::vector<char> bytes = failed == HPDF_OK ? Saved(doc) : std::vector<char>();

@@ -20,9 +20,8 @@ struct AuditPdfHeading {
 };
 
 // The bytes of the PDF file, or none and `error` says why.
-std::vector<char> AuditPdf(std::span<const archive::AuditRow> rows,
-                           const AuditPdfHeading& heading, const ChainVerdict& chain,
-                           std::string& error);
+std::vector<char> AuditPdf(std::span<const archive::AuditRow> rows, const AuditPdfHeading& heading,
+                           const ChainVerdict& chain, std::string& error);
 
 // UTF-8 text as the pages' font can show it (Latin-1): every other character, a control
 // character and a byte that is no UTF-8 become '?'.

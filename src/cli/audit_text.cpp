@@ -74,8 +74,7 @@ std::string FilterText(const CliOptions& options) {
     if (parts.empty())
         return "every row";
     std::string text = parts.front();
-    for (std::size_t i = 1; i < parts.size(); ++i)
-        text += ", " + parts[i];
+    for (std::size_t i = 1; i < parts.size(); ++i) text += ", " + parts[i];
     return text;
 }
 

@@ -41,8 +41,8 @@ ChainVerdict CheckChain(std::span<const archive::AuditRow> rows) {
     } else if (rows.empty()) {
         verdict.line = "The audit trail holds no rows.";
     } else {
-        verdict.line = std::to_string(rows.size()) + " rows verified; final hash " +
-                       verdict.finalHash;
+        verdict.line =
+            std::to_string(rows.size()) + " rows verified; final hash " + verdict.finalHash;
     }
     return verdict;
 }

@@ -32,8 +32,7 @@ void ListText(std::span<const AuditRow> rows, std::ostream& out) {
             << shown(e.host) << "\t" << shown(e.program) << "\t" << shown(e.deviceId) << "\t"
             << shown(e.model) << "\t" << archive::AuditActionText(e.action) << "\t"
             << shown(OutcomeText(e)) << "\t" << shown(e.reason) << "\n";
-        for (const std::string& line : DetailLines(e.detail))
-            out << "    " << shown(line) << "\n";
+        for (const std::string& line : DetailLines(e.detail)) out << "    " << shown(line) << "\n";
     }
 }
 
@@ -84,13 +83,13 @@ bool IsTheArchive(const std::filesystem::path& target, const std::string& archiv
            std::filesystem::equivalent(target, archiveName, ec);
 }
 
-int Export(archive::ArchiveStore& store, const CliOptions& options,
-           const std::string& archiveName, std::ostream& out, std::ostream& err) {
+int Export(archive::ArchiveStore& store, const CliOptions& options, const std::string& archiveName,
+           std::ostream& out, std::ostream& err) {
     const bool pdf = !options.pdfOut.empty();
     const std::filesystem::path target = pdf ? options.pdfOut : options.csvOut;
     if (IsTheArchive(target, archiveName))
-        return Fail(err, Outcome::Failed(kExitUsage, target.string() +
-                                                         " is the archive: nothing was written"));
+        return Fail(err, Outcome::Failed(kExitUsage,
+                                         target.string() + " is the archive: nothing was written"));
     const archive::AuditFilter filter = AuditFilterOf(options);
     const archive::Rows<AuditRow> rows = store.AuditTrail(filter);
     if (!rows.status.ok())
@@ -105,8 +104,8 @@ int Export(archive::ArchiveStore& store, const CliOptions& options,
     std::vector<char> bytes;
     if (pdf) {
         std::string error;
-        bytes = AuditPdf(rows.rows, {archive::ShownArchiveName(archiveName), FilterText(options),
-                                     MadeText()},
+        bytes = AuditPdf(rows.rows,
+                         {archive::ShownArchiveName(archiveName), FilterText(options), MadeText()},
                          chain, error);
         if (bytes.empty())
             return Fail(err, Outcome::Failed(kExitUsage, error));
@@ -116,8 +115,7 @@ int Export(archive::ArchiveStore& store, const CliOptions& options,
     }
     if (Outcome saved = Save(target, bytes); !saved.ok())
         return Fail(err, saved);
-    out << rows.rows.size() << " rows written to " << data::PrintableText(target.string())
-        << "\n"
+    out << rows.rows.size() << " rows written to " << data::PrintableText(target.string()) << "\n"
         << chain.line << "\n";
     return chain.verifies ? kExitOk : kExitRefused;
 }

@@ -63,8 +63,7 @@ std::optional<std::string> PdfText(const std::string& path) {
         return std::nullopt;
     std::string text;
     char buffer[4096];
-    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-        text.append(buffer, n);
+    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) text.append(buffer, n);
     return ::pclose(pipe) == 0 ? std::optional(text) : std::nullopt;
 }
 
@@ -100,8 +99,7 @@ class CliAudit : public ::testing::TestWithParam<EngineKind> {
         ASSERT_TRUE(opened.status.ok()) << opened.status.message;
         store = std::move(opened.store);
         jobs::ChangeLog log(*store, {"anna", "lab-pc", "LGCSET 1.4.0"});
-        for (const AuditEntry& entry : kScript)
-            ASSERT_TRUE(log.Record(entry).ok());
+        for (const AuditEntry& entry : kScript) ASSERT_TRUE(log.Record(entry).ok());
         const archive::Rows<archive::AuditRow> read = store->AuditTrail({});
         ASSERT_EQ(read.rows.size(), kScript.size()) << read.status.message;
         rows = read.rows;
@@ -128,7 +126,8 @@ std::vector<std::int64_t> ListedRows(const std::string& out) {
 }
 
 TEST_P(CliAudit, ListsTheRowsInOrderAndFiltersThemByLoggerAndUtcDay) {
-    const std::string who = rows[0].entry.role.empty() ? "anna" : "anna (" + rows[0].entry.role + ")";
+    const std::string who =
+        rows[0].entry.role.empty() ? "anna" : "anna (" + rows[0].entry.role + ")";
     const CliResult all = Audit({"list"});
     ASSERT_EQ(all.status, kExitOk) << all.err;
     EXPECT_EQ(all.out.substr(0, all.out.find("\n3\t")),
@@ -136,7 +135,8 @@ TEST_P(CliAudit, ListsTheRowsInOrderAndFiltersThemByLoggerAndUtcDay) {
                   "\tlab-pc\tLGCSET 1.4.0\t000000000000101\tR481\tsettings written\tverified\t"
                   "Cold room \"B\", review 12\n"
                   "    Alarm high: 8.0 -> 6.0\n    SMS number: +4917 -> +4918\n"
-                  "2\t2024-03-02 10:00:00\t" + who +
+                  "2\t2024-03-02 10:00:00\t" +
+                  who +
                   "\tlab-pc\tLGCSET 1.4.0\t000000000000202\tR481\tclock set\tdone\tWinter time");
     EXPECT_NE(all.out.find("\tfailed: The line was lost: the logger holds its factory settings\t"),
               std::string::npos);
@@ -180,11 +180,11 @@ TEST_P(CliAudit, ExportsTheFilteredRowsAsCsvReadBackWholeAndAsAPrintablePdf) {
     for (std::size_t r = 1; r < records.size(); ++r)
         ASSERT_EQ(records[r].size(), records[0].size()) << r;
     const archive::AuditRow& third = rows[2];
-    EXPECT_EQ(records[2], (std::vector<std::string>{
-                              "3", "2024-03-15 10:00:00", "anna", third.entry.role, "lab-pc",
-                              "LGCSET 1.4.0", kCold, "R481", "factory reset", "failed",
-                              third.entry.why, "", third.entry.detail, third.previousHash,
-                              third.hash}));
+    EXPECT_EQ(records[2],
+              (std::vector<std::string>{"3", "2024-03-15 10:00:00", "anna", third.entry.role,
+                                        "lab-pc", "LGCSET 1.4.0", kCold, "R481", "factory reset",
+                                        "failed", third.entry.why, "", third.entry.detail,
+                                        third.previousHash, third.hash}));
     EXPECT_EQ(records[1][11], "Cold room \"B\", review 12");
     EXPECT_EQ(records[1][12], "Alarm high: 8.0 -> 6.0\nSMS number: +4917 -> +4918");
 
@@ -196,9 +196,9 @@ TEST_P(CliAudit, ExportsTheFilteredRowsAsCsvReadBackWholeAndAsAPrintablePdf) {
     ASSERT_TRUE(text) << "pdftotext could not read " << pdf;
     for (const std::string& shown : std::vector<std::string>{
              "Audit trail", "Rows: from 2024-03-15", "factory reset",
-          "Site: ?saka -> Z\xC3\xBCrich", "Rows shown: 4", "Rows in the audit trail: 6",
-          "Final hash: " + rows.back().hash, "The chain verifies", "Page 1 of 1",
-          archive::ShownArchiveName(engine->Archive())})
+             "Site: ?saka -> Z\xC3\xBCrich", "Rows shown: 4", "Rows in the audit trail: 6",
+             "Final hash: " + rows.back().hash, "The chain verifies", "Page 1 of 1",
+             archive::ShownArchiveName(engine->Archive())})
         EXPECT_NE(text->find(shown), std::string::npos) << shown << "\n" << *text;
     EXPECT_EQ(text->find("Winter time"), std::string::npos);
     // Only the character beyond Latin-1 is replaced: a line break is no '?'.
@@ -246,10 +246,15 @@ std::string Quoted(const std::string& text) {
 }
 
 const Tampering kTamperings[] = {
-    {"changed", [](const auto&) { return std::string("UPDATE audit_trail SET reason = 'none' "
-                                                     "WHERE sequence = 3;"); },
+    {"changed",
+     [](const auto&) {
+         return std::string(
+             "UPDATE audit_trail SET reason = 'none' "
+             "WHERE sequence = 3;");
+     },
      "Row 3 was changed: its hash does not match its content."},
-    {"removed", [](const auto&) { return std::string("DELETE FROM audit_trail WHERE sequence = 4;"); },
+    {"removed",
+     [](const auto&) { return std::string("DELETE FROM audit_trail WHERE sequence = 4;"); },
      "Row 5 does not follow row 3: a row is missing."},
     // A row chained to row 2 as the archive would, the rows after it moved up by one.
     {"put in",
@@ -257,10 +262,11 @@ const Tampering kTamperings[] = {
          AuditEntry e = rows[1].entry;
          e.reason = "backdated";
          const std::string hash = archive::ChainHash(rows[1].hash, 3, e);
-         return std::string("UPDATE audit_trail SET sequence = sequence + 1000 WHERE sequence >= 3; "
-                            "UPDATE audit_trail SET sequence = sequence - 999 WHERE sequence > 1000; "
-                            "INSERT INTO audit_trail SELECT 3, at, user_name, role, host, program, "
-                            "device_id, model, action, detail, result, why, ") +
+         return std::string(
+                    "UPDATE audit_trail SET sequence = sequence + 1000 WHERE sequence >= 3; "
+                    "UPDATE audit_trail SET sequence = sequence - 999 WHERE sequence > 1000; "
+                    "INSERT INTO audit_trail SELECT 3, at, user_name, role, host, program, "
+                    "device_id, model, action, detail, result, why, ") +
                 Quoted(e.reason) + ", " + Quoted(rows[1].hash) + ", " + Quoted(hash) +
                 " FROM audit_trail WHERE sequence = 2;";
      },
@@ -278,8 +284,7 @@ TEST_P(CliAudit, VerifyPassesAnIntactTrailAndNamesTheFirstRowThatBreaksIt) {
         archive::OpenResult opened = archive::OpenArchive(tampered->Archive(), false);
         ASSERT_TRUE(opened.status.ok()) << opened.status.message;
         jobs::ChangeLog log(*opened.store, {"anna", "lab-pc", "LGCSET 1.4.0"});
-        for (const AuditEntry& entry : kScript)
-            ASSERT_TRUE(log.Record(entry).ok());
+        for (const AuditEntry& entry : kScript) ASSERT_TRUE(log.Record(entry).ok());
         const auto stored = opened.store->AuditTrail({}).rows;
         opened.store.reset();
         ASSERT_EQ(tampered->Sql(tampered->AllowAuditChanges() + tampering.sql(stored)), "");

@@ -53,12 +53,6 @@ TEST(CliOptions, WrongUsageIsRefusedWithStatusTwoBeforeAnyPortIsOpened) {
         {"--demo", "info", "--profile", "p.ini"},  // --profile belongs to report
         {"--demo", "info", "--model", "R481"},
         {"--demo", "--password", "86041234", "info"},  // would log in as 8604
-        {"audit"},
-        {"audit", "export"},  // no file to write
-        {"audit", "export", "--csv", "a.csv", "--pdf", "a.pdf"},
-        {"audit", "list", "--csv", "a.csv"},
-        {"audit", "verify", "--device-id", "101"},  // the chain is the whole trail's
-        {"audit", "list", "--from", "2024-03-10", "--to", "2024-03-09"},
     };
     for (const auto& arguments : wrong) {
         std::string line;
