@@ -51,6 +51,8 @@ constexpr OptionEntry kNcOption{OptionId::Nc, "--nc", Takes::Value,
 constexpr OptionEntry kPulseOption{OptionId::Pulse, "--pulse", Takes::ThreeValues,
                                   "ON and OFF seconds and a REPEAT count"};
 constexpr OptionEntry kStopOption{OptionId::Stop, "--stop", Takes::Nothing};
+constexpr OptionEntry kCsvOutOption{OptionId::CsvOut, "--csv", Takes::Value, "a CSV file to write"};
+constexpr OptionEntry kPdfOutOption{OptionId::PdfOut, "--pdf", Takes::Value, "a PDF file to write"};
 
 const std::array kGlobalOptions{kHelpOption, kShortHelpOption, kVersionOption,
                                 kPortOption, kDemoOption,      kPasswordOption};
@@ -84,9 +86,22 @@ constexpr std::array<ActionEntry, 4> kArchiveActions{{
     {"import", kArchiveImportOptions, Operand::CsvFile, ArchiveImportNeeds},
     {"copy", kArchiveCopyOptions, Operand::None, ArchiveCopyNeeds, RangeWords::Archives},
 }};
+
+constexpr std::array kAuditListOptions{kArchiveOption, kDeviceIdOption, kFromOption, kToOption,
+                                       kJsonOption};
+constexpr std::array kAuditVerifyOptions{kArchiveOption};
+constexpr std::array kAuditExportOptions{kArchiveOption, kDeviceIdOption, kFromOption,
+                                         kToOption,      kCsvOutOption,   kPdfOutOption};
+constexpr std::array kAuditOptions{kArchiveOption, kDeviceIdOption, kFromOption, kToOption,
+                                   kJsonOption,    kCsvOutOption,   kPdfOutOption};
+constexpr std::array<ActionEntry, 3> kAuditActions{{
+    {"list", kAuditListOptions, Operand::None, AuditRangeNeeds},
+    {"verify", kAuditVerifyOptions, Operand::None, nullptr},
+    {"export", kAuditExportOptions, Operand::None, AuditExportNeeds},
+}};
 constexpr std::array<ActionEntry, 0> kNoActions{};
 
-constexpr std::array<CommandEntry, 14> kCommands{{
+constexpr std::array<CommandEntry, 15> kCommands{{
     {"ports", kNoOptions, Operand::None, kNoActions, false, false, PortsCommand, nullptr, "ports",
      "List the system's serial ports, one a line, with the driver and, for USB\n"
      "adapters, the USB id, maker and product names."},
@@ -186,6 +201,20 @@ constexpr std::array<CommandEntry, 14> kCommands{{
      "copy --from FILE|URL --to FILE|URL: every logger, download and reading of one\n"
      "archive merged into another (a laptop's file into the team's database); a download\n"
      "the target holds already is skipped, so a second copy adds nothing.\n"
+     "Not in the Windows build."},
+    {"audit", kAuditOptions, Operand::Action, kAuditActions, false, false, AuditCommand, nullptr,
+     "audit [--archive FILE|URL] list|verify|export ...",
+     "The archive's audit trail: one row per action that changed a logger or a record\n"
+     "(who, when, on which logger, what changed, the result and the reason), each row\n"
+     "chained to the one before by its SHA-256 hash.\n"
+     "list [--device-id ID] [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--json]: the rows in\n"
+     "order, a line each (sequence, time in UTC, user and role, host, program, device ID,\n"
+     "model, action, result, reason) with the changed settings indented below.\n"
+     "verify: checks the chain; exit status 0 and the row count and final hash, or 1 and\n"
+     "the first row that was changed, put in or follows a missing one.\n"
+     "export --csv FILE | --pdf FILE [--device-id ID] [--from ...] [--to ...]: the rows\n"
+     "as a CSV file or a printable A4 PDF ending with the chain's final hash and whether\n"
+     "it verifies; exit status 1 when it does not. An existing file is not replaced.\n"
      "Not in the Windows build."},
     {"help", kNoOptions, Operand::Command, kNoActions, true, false, HelpCommand, nullptr,
      "help [COMMAND]", "Print the program's help or a command's."},

@@ -40,6 +40,8 @@ enum class OptionId {
     Nc,
     Pulse,
     Stop,
+    CsvOut,
+    PdfOut,
 };
 
 // The words an option takes after it.
@@ -130,6 +132,7 @@ int RelayCommand(const CommandCall& call);
 int FactoryResetCommand(const CommandCall& call);
 int ReportCommand(const CommandCall& call);
 int ArchiveCommand(const CommandCall& call);
+int AuditCommand(const CommandCall& call);
 int HelpCommand(const CommandCall& call);
 
 // Each command's and action's own rules for its line (cli_line_checks.cpp).
@@ -140,5 +143,7 @@ void FactoryResetNeeds(CliOptions& options);
 void ArchiveExportNeeds(CliOptions& options);
 void ArchiveImportNeeds(CliOptions& options);
 void ArchiveCopyNeeds(CliOptions& options);
+void AuditRangeNeeds(CliOptions& options);
+void AuditExportNeeds(CliOptions& options);
 
 }  // namespace lgcset::cli

@@ -8,6 +8,7 @@
 #ifdef LGCSET_ARCHIVE
 #include "archive/throwaway_archive.h"
 #include "cli/cli_archive.h"
+#include "cli/cli_audit.h"
 #include "cli/cli_collect.h"
 #endif
 #include "cli/cli_command_table.h"
@@ -509,6 +510,14 @@ int CollectCommand(const CommandCall& call) {
 int ArchiveCommand(const CommandCall& call) {
 #ifdef LGCSET_ARCHIVE
     return RunArchive(call.options, call.environment, call.out, call.err);
+#else
+    return Fail(call.err, Outcome::Failed(kExitUsage, "this build keeps no archive"));
+#endif
+}
+
+int AuditCommand(const CommandCall& call) {
+#ifdef LGCSET_ARCHIVE
+    return RunAudit(call.options, call.environment, call.out, call.err);
 #else
     return Fail(call.err, Outcome::Failed(kExitUsage, "this build keeps no archive"));
 #endif

@@ -72,4 +72,17 @@ void ArchiveCopyNeeds(CliOptions& options) {
         options.Refuse("archive copy takes only --from and --to");
 }
 
+// The days are optional, each alone too; a range that ends before it starts lists nothing by
+// a typing slip, so it is refused.
+void AuditRangeNeeds(CliOptions& options) {
+    if (options.from && options.to && *options.to < *options.from)
+        options.Refuse("audit " + options.archiveAction + ": the range ends before it starts");
+}
+
+void AuditExportNeeds(CliOptions& options) {
+    AuditRangeNeeds(options);
+    if (options.csvOut.empty() == options.pdfOut.empty())
+        options.Refuse("audit export needs one of --csv FILE and --pdf FILE");
+}
+
 }  // namespace lgcset::cli

@@ -234,6 +234,12 @@ void ApplyOption(const OptionEntry& option, const std::vector<std::string>& word
         case OptionId::Archive:
             options.archive = word;
             break;
+        case OptionId::CsvOut:
+            options.csvOut = word;
+            break;
+        case OptionId::PdfOut:
+            options.pdfOut = word;
+            break;
         case OptionId::NoArchive:
             options.noArchive = true;
             break;
@@ -303,6 +309,9 @@ void CheckAction(const CommandEntry& command, const std::vector<std::string>& op
         options.Refuse(named + " takes no --device-id or --model");
     if (refused(options.json, OptionId::Json))
         options.Refuse(named + " does not take --json");
+    if (refused(!options.csvOut.empty(), OptionId::CsvOut) ||
+        refused(!options.pdfOut.empty(), OptionId::PdfOut))
+        options.Refuse(named + " takes no --csv or --pdf");
 }
 
 // Refuses a command that is not in the table.

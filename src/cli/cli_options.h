@@ -55,9 +55,11 @@ struct CliOptions {
     bool sinceLast = false;               // collect: from each logger's newest archived day
     std::string passwordsFile;            // collect: "device ID,password" lines
 
-    std::string archiveAction;     // archive: list, export, import or copy
+    std::string archiveAction;     // archive: list, export, import or copy; audit: list,
+                                   // verify or export
     std::string deviceId;          // archive export, import
     std::string copyFrom, copyTo;  // archive copy: the archives, a file or a URL each
+    std::string csvOut, pdfOut;    // audit export: the files to write
 
     bool setClock = false;  // clock --set
     bool setClockNow = false;

@@ -12,4 +12,8 @@ namespace lgcset::exports {
 void AppendCsvField(std::string& line, std::string_view field);
 void AppendCsvLine(std::string& out, std::span<const std::string_view> fields);
 
+// A record of free text: a field that holds a line break is quoted too, so that text of
+// several lines stays in its one record (RFC 4180).
+void AppendCsvRecord(std::string& out, std::span<const std::string_view> fields);
+
 }  // namespace lgcset::exports

@@ -27,6 +27,8 @@ const std::map<std::string_view, std::vector<std::string>> kGoodWords{
     {"--set", {"now"}},
     {"--nc", {"5"}},
     {"--pulse", {"1", "2", "3"}},
+    {"--csv", {"a.csv"}},
+    {"--pdf", {"a.pdf"}},
 };
 
 std::vector<std::string> WithWords(std::vector<std::string> line, const OptionEntry& option) {
@@ -77,30 +79,37 @@ TEST(CliCommandTable, EachCommandTakesItsOwnOptionsAndRefusesThoseOfTheOthers) {
     }
 }
 
-TEST(CliCommandTable, EachArchiveActionTakesOnlyItsOwnOptions) {
-    const CommandEntry& archive = *FindCommand("archive");
+TEST(CliCommandTable, EachArchiveAndAuditActionTakesOnlyItsOwnOptions) {
     EXPECT_EQ(ParseCommandLine({"archive", "drop"}).error,
               "archive needs list, export, import or copy");
+    EXPECT_EQ(ParseCommandLine({"audit", "drop"}).error, "audit needs list, verify or export");
     // A whole line of each action, and then each option of the command added to it.
-    const std::map<std::string_view, std::vector<std::string>> whole{
-        {"list", {"archive", "list"}},
-        {"export",
+    const std::map<std::string, std::vector<std::string>> whole{
+        {"archive list", {"archive", "list"}},
+        {"archive export",
          {"archive", "export", "--device-id", "1", "--from", "24-03-01", "--to", "24-03-02"}},
-        {"import", {"archive", "import", "--device-id", "1", "--model", "R481", "f.csv"}},
-        {"copy", {"archive", "copy", "--from", "a.sqlite", "--to", "b.sqlite"}},
+        {"archive import", {"archive", "import", "--device-id", "1", "--model", "R481", "f.csv"}},
+        {"archive copy", {"archive", "copy", "--from", "a.sqlite", "--to", "b.sqlite"}},
+        {"audit list", {"audit", "list"}},
+        {"audit verify", {"audit", "verify"}},
+        {"audit export", {"audit", "export", "--csv", "a.csv"}},
     };
-    ASSERT_EQ(archive.actions.size(), whole.size());
-    for (const ActionEntry& action : archive.actions) {
-        const std::vector<std::string>& line = whole.at(action.name);
-        ASSERT_EQ(ParseCommandLine(line).error, "") << action.name;
-        for (const OptionEntry& option : archive.options) {
-            if (std::find(line.begin(), line.end(), option.name) != line.end())
-                continue;
-            const std::string error = ParseCommandLine(WithWords(line, option)).error;
-            EXPECT_EQ(error.empty(), TakesOption(action.options, option.id))
-                << action.name << " " << option.name << ": " << error;
+    for (const CommandEntry& command : Commands())
+        for (const ActionEntry& action : command.actions) {
+            const std::vector<std::string>& line =
+                whole.at(std::string(command.name) + " " + std::string(action.name));
+            ASSERT_EQ(ParseCommandLine(line).error, "") << action.name;
+            for (const OptionEntry& option : command.options) {
+                // audit export takes one of --csv and --pdf.
+                if (option.id == OptionId::PdfOut && line[1] == "export" && line[0] == "audit")
+                    continue;
+                if (std::find(line.begin(), line.end(), option.name) != line.end())
+                    continue;
+                const std::string error = ParseCommandLine(WithWords(line, option)).error;
+                EXPECT_EQ(error.empty(), TakesOption(action.options, option.id))
+                    << action.name << " " << option.name << ": " << error;
+            }
         }
-    }
 }
 
 TEST(CliCommandTable, EachCommandAndActionMissingWhatItNeedsIsRefusedInItsOwnWords) {
@@ -143,6 +152,16 @@ TEST(CliCommandTable, EachCommandAndActionMissingWhatItNeedsIsRefusedInItsOwnWor
          "archive copy names its archives with --from and --to, not --archive"},
         {{"archive", "copy", "--from", "a", "--to", "b", "--out", "d"},
          "archive copy takes only --from and --to"},
+        {{"audit"}, "audit needs list, verify or export"},
+        {{"audit", "list", "--device-id", "1", "--from", "2024-03-01"}, ""},
+        {{"audit", "list", "--from", "2024-03-02", "--to", "2024-03-01"},
+         "audit list: the range ends before it starts"},
+        {{"audit", "list", "--csv", "a.csv"}, "audit list takes no --csv or --pdf"},
+        // The chain is the whole trail's.
+        {{"audit", "verify", "--device-id", "1"}, "audit verify takes no --device-id or --model"},
+        {{"audit", "export"}, "audit export needs one of --csv FILE and --pdf FILE"},
+        {{"audit", "export", "--csv", "a.csv", "--pdf", "a.pdf"},
+         "audit export needs one of --csv FILE and --pdf FILE"},
         {{"help"}, ""},
         {{"help", "frob"}, "unknown command \"frob\""},
     };

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -54,9 +55,12 @@ struct Logger {
 // A folder of its own for each test, removed afterwards.
 struct TempFolder {
     TempFolder() {
+        // A test of a parameterised suite is named "Test/Param": one folder all the same.
+        std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(test.begin(), test.end(), '/', '-');
         path = std::filesystem::temp_directory_path() /
                ("lgcset-cli-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                "-" + test);
         std::filesystem::remove_all(path);
         std::filesystem::create_directories(path);
     }
