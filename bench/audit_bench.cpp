@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -69,9 +70,8 @@ void BM_AppendAuditAndSnapshot(benchmark::State& state) {
         snapshot.pages[address] = std::vector<std::uint8_t>(256, 0x5a);
     int i = 0;
     for (auto _ : state) {
-        const auto row = opened.store->AppendAudit(Entry(i++));
-        const auto kept = opened.store->AddSnapshot(snapshot);
-        if (!row.status.ok() || !kept.status.ok())
+        const std::span<const SettingsSnapshot> with(&snapshot, 1);
+        if (!opened.store->AppendAuditWith(Entry(i++), with).status.ok())
             state.SkipWithError("not kept");
     }
     opened.store.reset();

@@ -141,6 +141,17 @@ class ArchiveStore {
     // several programs are put in one order. The result's rows hold the row as stored.
     virtual Rows<AuditRow> AppendAudit(const AuditEntry& entry) = 0;
 
+    // The same with the snapshots the action leaves (a write's pages read back), kept in the
+    // same transaction: both or neither, for one flush of the file rather than two. A store
+    // without transactions keeps them one after the other.
+    virtual Rows<AuditRow> AppendAuditWith(const AuditEntry& entry,
+                                           std::span<const SettingsSnapshot> keptWith) {
+        for (const SettingsSnapshot& snapshot : keptWith)
+            if (Rows<SettingsSnapshot> kept = AddSnapshot(snapshot); !kept.status.ok())
+                return {{}, kept.status};
+        return AppendAudit(entry);
+    }
+
     // The audit trail's rows that the filter lets through, in the order appended.
     virtual Rows<AuditRow> AuditTrail(const AuditFilter& filter) = 0;
 };

@@ -105,7 +105,12 @@ class PostgresArchive final : public ArchiveStore {
         return postgres::Snapshot(conn_.get(), shown_, id);
     }
     Rows<AuditRow> AppendAudit(const AuditEntry& entry) override {
-        return Written([&] { return postgres::AppendAudit(conn_.get(), shown_, entry); });
+        return Written([&] { return postgres::AppendAudit(conn_.get(), shown_, entry, {}); });
+    }
+    Rows<AuditRow> AppendAuditWith(const AuditEntry& entry,
+                                   std::span<const SettingsSnapshot> keptWith) override {
+        return Written(
+            [&] { return postgres::AppendAudit(conn_.get(), shown_, entry, keptWith); });
     }
     Rows<AuditRow> AuditTrail(const AuditFilter& filter) override {
         return postgres::AuditTrail(conn_.get(), shown_, filter);

@@ -1,6 +1,7 @@
 #include "archive/postgres_change_records.h"
 
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <utility>
 
@@ -121,11 +122,11 @@ std::optional<AuditRow> AuditRowAt(const Result& r, int index, std::string& why)
 
 }  // namespace
 
-Rows<SettingsSnapshot> AddSnapshot(PGconn* c, const std::string& shown,
-                                   const SettingsSnapshot& snapshot) {
-    constexpr std::string_view kWhat = "settings snapshot";
-    if (!Exec(c, "BEGIN"))
-        return WriteFailed<SettingsSnapshot>(c, shown, kWhat, Trimmed(PQerrorMessage(c)));
+namespace {
+
+// The snapshot's rows, in the transaction open; its id, or the failed statement's words.
+std::optional<std::int64_t> InsertSnapshot(PGconn* c, const SettingsSnapshot& snapshot,
+                                           std::string& why) {
     Params p;
     p.Text(snapshot.deviceId);
     p.Text(snapshot.model);
@@ -137,12 +138,11 @@ Rows<SettingsSnapshot> AddSnapshot(PGconn* c, const std::string& shown,
                             "reason) VALUES ($1, $2, $3, $4, $5) RETURNING id",
                             p);
     if (!Succeeded(made) || PQntuples(made.get()) != 1)
-        return WriteFailed<SettingsSnapshot>(c, shown, kWhat, Why(c, made));
-    SettingsSnapshot kept = snapshot;
-    kept.id = IntCell(made, 0, 0);
+        return why = Why(c, made), std::nullopt;
+    const std::int64_t id = IntCell(made, 0, 0);
     for (const auto& [address, bytes] : snapshot.pages) {
         Params page;
-        page.Int(kept.id);
+        page.Int(id);
         page.Int(address);
         page.Text(Hex(bytes));
         const Result stored = Run(c,
@@ -150,11 +150,27 @@ Rows<SettingsSnapshot> AddSnapshot(PGconn* c, const std::string& shown,
                                   "VALUES ($1, $2, decode($3, 'hex'))",
                                   page);
         if (!Succeeded(stored))
-            return WriteFailed<SettingsSnapshot>(c, shown, kWhat, Why(c, stored));
+            return why = Why(c, stored), std::nullopt;
     }
+    return id;
+}
+
+}  // namespace
+
+Rows<SettingsSnapshot> AddSnapshot(PGconn* c, const std::string& shown,
+                                   const SettingsSnapshot& snapshot) {
+    constexpr std::string_view kWhat = "settings snapshot";
+    if (!Exec(c, "BEGIN"))
+        return WriteFailed<SettingsSnapshot>(c, shown, kWhat, Trimmed(PQerrorMessage(c)));
+    std::string why;
+    const std::optional<std::int64_t> id = InsertSnapshot(c, snapshot, why);
+    if (!id)
+        return WriteFailed<SettingsSnapshot>(c, shown, kWhat, why);
     const Result committed(PQexec(c, "COMMIT"));
     if (!Succeeded(committed))
         return WriteFailed<SettingsSnapshot>(c, shown, kWhat, Why(c, committed));
+    SettingsSnapshot kept = snapshot;
+    kept.id = *id;
     return {{std::move(kept)}, {}};
 }
 
@@ -170,7 +186,8 @@ Rows<SettingsSnapshot> Snapshot(PGconn* c, const std::string& shown, std::int64_
     return ReadSnapshots(c, shown, "WHERE s.id = $1", p);
 }
 
-Rows<AuditRow> AppendAudit(PGconn* c, const std::string& shown, const AuditEntry& entry) {
+Rows<AuditRow> AppendAudit(PGconn* c, const std::string& shown, const AuditEntry& entry,
+                           std::span<const SettingsSnapshot> keptWith) {
     constexpr std::string_view kWhat = "audit row";
     if (!Exec(c, "BEGIN"))
         return WriteFailed<AuditRow>(c, shown, kWhat, Trimmed(PQerrorMessage(c)));
@@ -184,6 +201,10 @@ FROM (SELECT 1) AS one
 LEFT JOIN (SELECT sequence, hash FROM audit_trail ORDER BY sequence DESC LIMIT 1) AS a ON true)sql");
     if (!Succeeded(last) || PQntuples(last.get()) != 1)
         return WriteFailed<AuditRow>(c, shown, kWhat, Why(c, last));
+    std::string why;
+    for (const SettingsSnapshot& snapshot : keptWith)
+        if (!InsertSnapshot(c, snapshot, why))
+            return WriteFailed<AuditRow>(c, shown, kWhat, why);
     AuditRow row;
     row.entry = entry;
     row.entry.role = Cell(last, 0, 0);

@@ -5,6 +5,7 @@
 #include <libpq-fe.h>
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "archive/archive_store.h"
@@ -19,7 +20,8 @@ Rows<SettingsSnapshot> Snapshot(PGconn* c, const std::string& shown, std::int64_
 // Sequence and hash from the last row under an advisory lock held to the end of the
 // transaction: programs appending at once wait on each other and make one chain (a lock on
 // the table would need rights a collecting role must not have). The role is current_user.
-Rows<AuditRow> AppendAudit(PGconn* c, const std::string& shown, const AuditEntry& entry);
+Rows<AuditRow> AppendAudit(PGconn* c, const std::string& shown, const AuditEntry& entry,
+                           std::span<const SettingsSnapshot> keptWith);
 Rows<AuditRow> AuditTrail(PGconn* c, const std::string& shown, const AuditFilter& filter);
 
 }  // namespace lgcset::archive::postgres

@@ -68,7 +68,11 @@ class SqliteArchive final : public ArchiveStore {
         return sqlite::Snapshot(db_.get(), file_.string(), id);
     }
     Rows<AuditRow> AppendAudit(const AuditEntry& entry) override {
-        return sqlite::AppendAudit(db_.get(), file_.string(), entry);
+        return sqlite::AppendAudit(db_.get(), file_.string(), entry, {});
+    }
+    Rows<AuditRow> AppendAuditWith(const AuditEntry& entry,
+                                   std::span<const SettingsSnapshot> keptWith) override {
+        return sqlite::AppendAudit(db_.get(), file_.string(), entry, keptWith);
     }
     Rows<AuditRow> AuditTrail(const AuditFilter& filter) override {
         return sqlite::AuditTrail(db_.get(), file_.string(), filter);

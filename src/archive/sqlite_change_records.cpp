@@ -1,6 +1,7 @@
 #include "archive/sqlite_change_records.h"
 
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <utility>
 
@@ -142,35 +143,31 @@ std::string InsertAudit(sqlite3* db, const AuditRow& row) {
     return sqlite3_step(s.get()) == SQLITE_DONE ? std::string() : sqlite3_errmsg(db);
 }
 
-}  // namespace
-
-Rows<SettingsSnapshot> AddSnapshot(sqlite3* db, const std::string& name,
-                                   const SettingsSnapshot& snapshot) {
-    constexpr std::string_view kWhat = "settings snapshot";
-    if (!Exec(db, "BEGIN IMMEDIATE"))
-        return WriteFailed<SettingsSnapshot>(db, name, kWhat, sqlite3_errmsg(db));
-    SettingsSnapshot kept = snapshot;
+// The snapshot's rows, in the transaction open; its id, or the database's words.
+std::optional<std::int64_t> InsertSnapshot(sqlite3* db, const SettingsSnapshot& snapshot,
+                                           std::string& why) {
+    std::int64_t id = 0;
     {
         const Stmt s = Prepare(db, "INSERT INTO settings_snapshots (device_id, model, firmware, "
                                    "at, reason) VALUES (?1, ?2, ?3, ?4, ?5)");
         if (!s)
-            return WriteFailed<SettingsSnapshot>(db, name, kWhat, sqlite3_errmsg(db));
+            return why = sqlite3_errmsg(db), std::nullopt;
         BindText(s.get(), 1, snapshot.deviceId);
         BindText(s.get(), 2, snapshot.model);
         BindText(s.get(), 3, snapshot.firmware);
         sqlite3_bind_int64(s.get(), 4, snapshot.at);
         BindText(s.get(), 5, SnapshotReasonText(snapshot.reason));
         if (sqlite3_step(s.get()) != SQLITE_DONE)
-            return WriteFailed<SettingsSnapshot>(db, name, kWhat, sqlite3_errmsg(db));
-        kept.id = sqlite3_last_insert_rowid(db);
+            return why = sqlite3_errmsg(db), std::nullopt;
+        id = sqlite3_last_insert_rowid(db);
     }
     const Stmt page = Prepare(
         db, "INSERT INTO snapshot_pages (snapshot_id, address, bytes) VALUES (?1, ?2, ?3)");
     if (!page)
-        return WriteFailed<SettingsSnapshot>(db, name, kWhat, sqlite3_errmsg(db));
+        return why = sqlite3_errmsg(db), std::nullopt;
     for (const auto& [address, bytes] : snapshot.pages) {
         sqlite3_reset(page.get());
-        sqlite3_bind_int64(page.get(), 1, kept.id);
+        sqlite3_bind_int64(page.get(), 1, id);
         sqlite3_bind_int64(page.get(), 2, address);
         // A null pointer would bind NULL, not an empty page.
         if (bytes.empty())
@@ -179,10 +176,26 @@ Rows<SettingsSnapshot> AddSnapshot(sqlite3* db, const std::string& name,
             sqlite3_bind_blob(page.get(), 3, bytes.data(), static_cast<int>(bytes.size()),
                               SQLITE_TRANSIENT);
         if (sqlite3_step(page.get()) != SQLITE_DONE)
-            return WriteFailed<SettingsSnapshot>(db, name, kWhat, sqlite3_errmsg(db));
+            return why = sqlite3_errmsg(db), std::nullopt;
     }
+    return id;
+}
+
+}  // namespace
+
+Rows<SettingsSnapshot> AddSnapshot(sqlite3* db, const std::string& name,
+                                   const SettingsSnapshot& snapshot) {
+    constexpr std::string_view kWhat = "settings snapshot";
+    if (!Exec(db, "BEGIN IMMEDIATE"))
+        return WriteFailed<SettingsSnapshot>(db, name, kWhat, sqlite3_errmsg(db));
+    std::string why;
+    const std::optional<std::int64_t> id = InsertSnapshot(db, snapshot, why);
+    if (!id)
+        return WriteFailed<SettingsSnapshot>(db, name, kWhat, why);
     if (!Exec(db, "COMMIT"))
         return WriteFailed<SettingsSnapshot>(db, name, kWhat, sqlite3_errmsg(db));
+    SettingsSnapshot kept = snapshot;
+    kept.id = *id;
     return {{std::move(kept)}, {}};
 }
 
@@ -197,11 +210,15 @@ Rows<SettingsSnapshot> Snapshot(sqlite3* db, const std::string& name, std::int64
                          [&](sqlite3_stmt* s) { sqlite3_bind_int64(s, 1, id); });
 }
 
-Rows<AuditRow> AppendAudit(sqlite3* db, const std::string& name, const AuditEntry& entry) {
+Rows<AuditRow> AppendAudit(sqlite3* db, const std::string& name, const AuditEntry& entry,
+                           std::span<const SettingsSnapshot> keptWith) {
     constexpr std::string_view kWhat = "audit row";
     if (!Exec(db, "BEGIN IMMEDIATE"))
         return WriteFailed<AuditRow>(db, name, kWhat, sqlite3_errmsg(db));
     std::string why;
+    for (const SettingsSnapshot& snapshot : keptWith)
+        if (!InsertSnapshot(db, snapshot, why))
+            return WriteFailed<AuditRow>(db, name, kWhat, why);
     const auto last = LastLink(db, why);
     if (!last)
         return WriteFailed<AuditRow>(db, name, kWhat, why);

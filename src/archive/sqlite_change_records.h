@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "archive/archive_store.h"
@@ -19,7 +20,9 @@ Rows<SettingsSnapshot> Snapshot(sqlite3* db, const std::string& name, std::int64
 
 // Sequence and hash from the last row, under the file's write lock (BEGIN IMMEDIATE): two
 // programs appending at once wait on each other and make one chain. The role stays empty.
-Rows<AuditRow> AppendAudit(sqlite3* db, const std::string& name, const AuditEntry& entry);
+// The snapshots kept with it are in the same transaction.
+Rows<AuditRow> AppendAudit(sqlite3* db, const std::string& name, const AuditEntry& entry,
+                           std::span<const SettingsSnapshot> keptWith);
 Rows<AuditRow> AuditTrail(sqlite3* db, const std::string& name, const AuditFilter& filter);
 
 }  // namespace lgcset::archive::sqlite

@@ -17,7 +17,8 @@ archive::ArchiveStore* ChangeLog::Store(archive::ArchiveStatus& why) {
     return store_;
 }
 
-archive::ArchiveStatus ChangeLog::Record(archive::AuditEntry entry) {
+archive::ArchiveStatus ChangeLog::Record(archive::AuditEntry entry,
+                                         std::vector<archive::SettingsSnapshot> keptWith) {
     if (!Keeps())
         return {};
     archive::ArchiveStatus status;
@@ -29,7 +30,10 @@ archive::ArchiveStatus ChangeLog::Record(archive::AuditEntry entry) {
     entry.user = who_.user;
     entry.host = who_.host;
     entry.program = who_.program;
-    return store->AppendAudit(entry).status;
+    for (archive::SettingsSnapshot& snapshot : keptWith)
+        if (snapshot.at == 0)
+            snapshot.at = entry.at;
+    return store->AppendAuditWith(entry, keptWith).status;
 }
 
 archive::ArchiveStatus ChangeLog::Keep(archive::SettingsSnapshot snapshot) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "archive/archive_store.h"
 
@@ -39,7 +40,10 @@ class ChangeLog {
 
     // Appends the entry to the audit trail, with who made it and, when `at` is 0, now.
     // Without an archive: nothing is kept and the status is ok; ask Keeps() to tell.
-    archive::ArchiveStatus Record(archive::AuditEntry entry);
+    // With the snapshots the action leaves, kept in the same transaction (at now when their
+    // `at` is 0): a write's row and the pages read back after it.
+    archive::ArchiveStatus Record(archive::AuditEntry entry,
+                                  std::vector<archive::SettingsSnapshot> keptWith = {});
 
     // Keeps the snapshot, at now when its `at` is 0.
     archive::ArchiveStatus Keep(archive::SettingsSnapshot snapshot);

@@ -1,7 +1,9 @@
 // Settings snapshots and the audit trail, the same against each engine.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <latch>
+#include <set>
 #include <thread>
 
 #include "archive/audit_chain.h"
@@ -164,16 +166,28 @@ TEST_P(ChangeRecordStoreTest, AuditRowsRefuseChangeAndRemovalAndAChangeMadeAnywa
 TEST_P(ChangeRecordStoreTest, AFailedAppendOrSnapshotLeavesNoHalfRow) {
     auto store = Open();
     ASSERT_TRUE(store->AppendAudit(Entry("000000000000001", 1)).status.ok());
-    for (const char* table : {"audit_trail", "snapshot_pages"}) {
-        SCOPED_TRACE(table);
-        Sql(engine_->DiskFullOn(table));
-        const ArchiveStatus status = std::string(table) == "audit_trail"
-                                         ? store->AppendAudit(Entry("000000000000001", 2)).status
-                                         : store->AddSnapshot(Snapshot("1", 2, SnapshotReason::Read)).status;
+    const SettingsSnapshot readBack = Snapshot("1", 2, SnapshotReason::AfterWrite);
+    const struct {
+        const char* table;
+        std::function<ArchiveStatus()> keep;
+    } kCases[] = {
+        {"audit_trail", [&] { return store->AppendAudit(Entry("000000000000001", 2)).status; }},
+        {"snapshot_pages", [&] { return store->AddSnapshot(readBack).status; }},
+        // A row and the snapshot kept with it: neither without the other.
+        {"snapshot_pages",
+         [&] { return store->AppendAuditWith(Entry("000000000000001", 2), {&readBack, 1}).status; }},
+    };
+    std::set<std::string> full;
+    for (const auto& each : kCases) {
+        SCOPED_TRACE(each.table);
+        if (full.insert(each.table).second)
+            Sql(engine_->DiskFullOn(each.table));
+        const ArchiveStatus status = each.keep();
         EXPECT_EQ(status.error, ArchiveError::WriteFailed);
         EXPECT_NE(status.message.find("disk full"), std::string::npos) << status.message;
         EXPECT_TRUE(status.message.ends_with("; the archive is as it was before it."))
             << status.message;
+        EXPECT_EQ(store->AuditTrail({}).rows.size(), 1u);
     }
     EXPECT_TRUE(store->Snapshots("").rows.empty()) << "a snapshot without its pages";
     Sql(GetParam().name == std::string("Postgres") ? "DROP TRIGGER cut_audit_trail ON audit_trail"
