@@ -84,9 +84,20 @@ constexpr std::array<ActionEntry, 4> kArchiveActions{{
     {"import", kArchiveImportOptions, Operand::CsvFile, ArchiveImportNeeds},
     {"copy", kArchiveCopyOptions, Operand::None, ArchiveCopyNeeds, RangeWords::Archives},
 }};
+constexpr std::array kSnapshotListOptions{kArchiveOption, kDeviceIdOption, kJsonOption};
+constexpr std::array kSnapshotReadOptions{kArchiveOption, kJsonOption};
+constexpr std::array kRestoreOptions{kArchiveOption, kYesOption};
+constexpr std::array kSettingsHistoryOptions{kArchiveOption, kDeviceIdOption, kJsonOption,
+                                             kYesOption};
+constexpr std::array<ActionEntry, 4> kSettingsHistoryActions{{
+    {"list", kSnapshotListOptions, Operand::None, nullptr},
+    {"show", kSnapshotReadOptions, Operand::OneSnapshot, nullptr},
+    {"diff", kSnapshotReadOptions, Operand::TwoSnapshots, nullptr},
+    {"restore", kRestoreOptions, Operand::OneSnapshot, RestoreNeeds},
+}};
 constexpr std::array<ActionEntry, 0> kNoActions{};
 
-constexpr std::array<CommandEntry, 14> kCommands{{
+constexpr std::array<CommandEntry, 15> kCommands{{
     {"ports", kNoOptions, Operand::None, kNoActions, false, false, PortsCommand, nullptr, "ports",
      "List the system's serial ports, one a line, with the driver and, for USB\n"
      "adapters, the USB id, maker and product names."},
@@ -186,6 +197,21 @@ constexpr std::array<CommandEntry, 14> kCommands{{
      "copy --from FILE|URL --to FILE|URL: every logger, download and reading of one\n"
      "archive merged into another (a laptop's file into the team's database); a download\n"
      "the target holds already is skipped, so a second copy adds nothing.\n"
+     "Not in the Windows build."},
+    {"settings-history", kSettingsHistoryOptions, Operand::Action, kSettingsHistoryActions, false,
+     false, SettingsHistoryCommand, nullptr,
+     "settings-history [--archive FILE|URL] list|show|diff|restore ...",
+     "The settings the archive keeps of each logger: those read after a login, and the\n"
+     "pages before and after every write.\n"
+     "list [--device-id ID] [--json]: one line per snapshot: its number, the time (UTC),\n"
+     "device ID, model, firmware and why it was kept (read, before write, after write).\n"
+     "show ID [--json]: every setting of the snapshot as a profile holds it: group,\n"
+     "setting, value, unit.\n"
+     "diff ID1 ID2 [--json]: the settings that differ (setting, first, second) and the bytes\n"
+     "no setting owns; exit status 0 when none differ, 1 when some do.\n"
+     "restore ID --port PATH | --demo [MODEL] [--yes]: the snapshot written back to the\n"
+     "logger it was taken from, reviewed as write reviews a profile; a snapshot of another\n"
+     "model is refused with exit status 1.\n"
      "Not in the Windows build."},
     {"help", kNoOptions, Operand::Command, kNoActions, true, false, HelpCommand, nullptr,
      "help [COMMAND]", "Print the program's help or a command's."},

@@ -58,7 +58,7 @@ struct OptionEntry {
 };
 
 // What stands on the line after the command's name.
-enum class Operand { None, Profile, CsvFile, Action, Command };
+enum class Operand { None, Profile, CsvFile, Action, Command, OneSnapshot, TwoSnapshots };
 
 // What --from and --to name.
 enum class RangeWords { Dates, Archives };
@@ -71,7 +71,7 @@ using LineCheck = void (*)(CliOptions& options);
 struct ActionEntry {
     std::string_view name;
     std::span<const OptionEntry> options;
-    Operand operand;  // None or CsvFile
+    Operand operand;  // None, CsvFile or the snapshot IDs it names
     LineCheck check;
     RangeWords fromTo = RangeWords::Dates;
 };
@@ -130,6 +130,7 @@ int RelayCommand(const CommandCall& call);
 int FactoryResetCommand(const CommandCall& call);
 int ReportCommand(const CommandCall& call);
 int ArchiveCommand(const CommandCall& call);
+int SettingsHistoryCommand(const CommandCall& call);
 int HelpCommand(const CommandCall& call);
 
 // Each command's and action's own rules for its line (cli_line_checks.cpp).
@@ -140,5 +141,6 @@ void FactoryResetNeeds(CliOptions& options);
 void ArchiveExportNeeds(CliOptions& options);
 void ArchiveImportNeeds(CliOptions& options);
 void ArchiveCopyNeeds(CliOptions& options);
+void RestoreNeeds(CliOptions& options);
 
 }  // namespace lgcset::cli

@@ -9,6 +9,7 @@
 #include "archive/throwaway_archive.h"
 #include "cli/cli_archive.h"
 #include "cli/cli_collect.h"
+#include "cli/cli_settings_history.h"
 #endif
 #include "cli/cli_command_table.h"
 #include "cli/cli_history.h"
@@ -509,6 +510,14 @@ int CollectCommand(const CommandCall& call) {
 int ArchiveCommand(const CommandCall& call) {
 #ifdef LGCSET_ARCHIVE
     return RunArchive(call.options, call.environment, call.out, call.err);
+#else
+    return Fail(call.err, Outcome::Failed(kExitUsage, "this build keeps no archive"));
+#endif
+}
+
+int SettingsHistoryCommand(const CommandCall& call) {
+#ifdef LGCSET_ARCHIVE
+    return RunSettingsHistory(call.options, call.environment, call.out, call.err);
 #else
     return Fail(call.err, Outcome::Failed(kExitUsage, "this build keeps no archive"));
 #endif

@@ -72,4 +72,9 @@ void ArchiveCopyNeeds(CliOptions& options) {
         options.Refuse("archive copy takes only --from and --to");
 }
 
+void RestoreNeeds(CliOptions& options) {
+    if (options.port.empty() && !options.demo)
+        options.Refuse("settings-history restore needs --port PATH or --demo");
+}
+
 }  // namespace lgcset::cli

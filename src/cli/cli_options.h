@@ -55,9 +55,10 @@ struct CliOptions {
     bool sinceLast = false;               // collect: from each logger's newest archived day
     std::string passwordsFile;            // collect: "device ID,password" lines
 
-    std::string archiveAction;     // archive: list, export, import or copy
+    std::string archiveAction;     // archive, settings-history: the action named
     std::string deviceId;          // archive export, import
     std::string copyFrom, copyTo;  // archive copy: the archives, a file or a URL each
+    std::vector<std::int64_t> snapshots;  // settings-history show, diff, restore
 
     bool setClock = false;  // clock --set
     bool setClockNow = false;
