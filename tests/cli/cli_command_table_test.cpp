@@ -143,6 +143,13 @@ TEST(CliCommandTable, EachCommandAndActionMissingWhatItNeedsIsRefusedInItsOwnWor
          "archive copy names its archives with --from and --to, not --archive"},
         {{"archive", "copy", "--from", "a", "--to", "b", "--out", "d"},
          "archive copy takes only --from and --to"},
+        {{"settings-history"}, "settings-history needs list, show, diff or restore"},
+        {{"settings-history", "list", "--yes"}, "settings-history list does not take --yes"},
+        {{"settings-history", "show"}, "settings-history show needs one snapshot ID"},
+        {{"settings-history", "diff", "1", "0"},
+         "settings-history diff: \"0\" is not a snapshot ID"},
+        {{"settings-history", "restore", "3"},
+         "settings-history restore needs --port PATH or --demo"},
         {{"help"}, ""},
         {{"help", "frob"}, "unknown command \"frob\""},
     };

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "archive/archive_open.h"
-#include "cli_support.h"
 #include "cli/headless_session.h"
+#include "cli_support.h"
 #include "support/settings_snapshot.h"
 
 namespace lgcset::cli::test {
