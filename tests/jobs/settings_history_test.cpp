@@ -4,6 +4,8 @@
 
 #include <functional>
 
+#include "jobs/settings_review.h"
+#include "session/device_identity.h"
 #include "support/settings_snapshot.h"
 
 namespace lgcset::jobs {
@@ -84,6 +86,24 @@ TEST(SettingsHistory, OnlyASnapshotOfTheLoggersOwnModelCanBeRestored) {
         RestoreRefusal(CustomerSnapshot("R483"), "R481"),
         "This snapshot was taken from an R483; the logger is an R481: it cannot be restored.");
     EXPECT_EQ(RestoreRefusal(CustomerSnapshot("R481"), "R481"), std::nullopt);
+}
+
+// What a restore writes: the snapshot's settings chosen whole over its own pages.
+TEST(SettingsHistory, ARestorePlansTheSnapshotsPagesByteForByteOverAnErasedLogger) {
+    SettingsSnapshot snapshot = CustomerSnapshot();
+    PageOf(snapshot, protocol::kGprsPage)[250] = 0x00;  // owned by no setting
+    settings::SettingsModel logger;
+    DecodePages({}, LoginReplyOf("R481", "V3.05-R48x"), logger);
+    settings::SettingsModel kept;
+    DecodeSnapshot(snapshot, kept);
+    settings::CodeTables codes;
+    settings::SettingsModel scratch;
+    session::ApplyIdentity(scratch, LoginReplyOf("R481", "V3.05-R48x"), codes);
+    const std::vector<ReviewRow> rows = ReviewChanges(logger, kept);
+    const WritePlan plan = PlanWrite(SnapshotPages(snapshot), logger, kept, rows,
+                                     std::vector<bool>(rows.size(), true), codes);
+    ASSERT_EQ(plan.invalid, "");
+    EXPECT_EQ(plan.pages, SnapshotPages(snapshot));
 }
 
 }  // namespace
