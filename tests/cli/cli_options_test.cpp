@@ -53,11 +53,6 @@ TEST(CliOptions, WrongUsageIsRefusedWithStatusTwoBeforeAnyPortIsOpened) {
         {"--demo", "info", "--profile", "p.ini"},  // --profile belongs to report
         {"--demo", "info", "--model", "R481"},
         {"--demo", "--password", "86041234", "info"},  // would log in as 8604
-        {"settings-history", "show"},                  // which snapshot
-        {"settings-history", "diff", "1"},
-        {"settings-history", "show", "0"},
-        {"settings-history", "list", "--yes"},  // --yes belongs to restore
-        {"settings-history", "restore", "3"},   // no logger
     };
     for (const auto& arguments : wrong) {
         std::string line;
