@@ -99,9 +99,21 @@ constexpr std::array<ActionEntry, 3> kAuditActions{{
     {"verify", kAuditVerifyOptions, Operand::None, nullptr},
     {"export", kAuditExportOptions, Operand::None, AuditExportNeeds},
 }};
+
+constexpr std::array kSnapshotListOptions{kArchiveOption, kDeviceIdOption, kJsonOption};
+constexpr std::array kSnapshotReadOptions{kArchiveOption, kJsonOption};
+constexpr std::array kRestoreOptions{kArchiveOption, kYesOption};
+constexpr std::array kSettingsHistoryOptions{kArchiveOption, kDeviceIdOption, kJsonOption,
+                                             kYesOption};
+constexpr std::array<ActionEntry, 4> kSettingsHistoryActions{{
+    {"list", kSnapshotListOptions, Operand::None, nullptr},
+    {"show", kSnapshotReadOptions, Operand::OneSnapshot, nullptr},
+    {"diff", kSnapshotReadOptions, Operand::TwoSnapshots, nullptr},
+    {"restore", kRestoreOptions, Operand::OneSnapshot, RestoreNeeds},
+}};
 constexpr std::array<ActionEntry, 0> kNoActions{};
 
-constexpr std::array<CommandEntry, 15> kCommands{{
+constexpr std::array<CommandEntry, 16> kCommands{{
     {"ports", kNoOptions, Operand::None, kNoActions, false, false, PortsCommand, nullptr, "ports",
      "List the system's serial ports, one a line, with the driver and, for USB\n"
      "adapters, the USB id, maker and product names."},
@@ -215,6 +227,21 @@ constexpr std::array<CommandEntry, 15> kCommands{{
      "export --csv FILE | --pdf FILE [--device-id ID] [--from ...] [--to ...]: the rows\n"
      "as a CSV file or a printable A4 PDF ending with the chain's final hash and whether\n"
      "it verifies; exit status 1 when it does not. An existing file is not replaced.\n"
+     "Not in the Windows build."},
+    {"settings-history", kSettingsHistoryOptions, Operand::Action, kSettingsHistoryActions, false,
+     false, SettingsHistoryCommand, nullptr,
+     "settings-history [--archive FILE|URL] list|show|diff|restore ...",
+     "The settings the archive keeps of each logger: those read after a login, and the\n"
+     "pages before and after every write.\n"
+     "list [--device-id ID] [--json]: one line per snapshot: its number, the time (UTC),\n"
+     "device ID, model, firmware and why it was kept (read, before write, after write).\n"
+     "show ID [--json]: every setting of the snapshot as a profile holds it: group,\n"
+     "setting, value, unit.\n"
+     "diff ID1 ID2 [--json]: the settings that differ (setting, first, second) and the bytes\n"
+     "no setting owns; exit status 0 when none differ, 1 when some do.\n"
+     "restore ID --port PATH | --demo [MODEL] [--yes]: the snapshot written back to the\n"
+     "logger it was taken from, reviewed as write reviews a profile; a snapshot of another\n"
+     "model is refused with exit status 1.\n"
      "Not in the Windows build."},
     {"help", kNoOptions, Operand::Command, kNoActions, true, false, HelpCommand, nullptr,
      "help [COMMAND]", "Print the program's help or a command's."},

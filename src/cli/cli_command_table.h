@@ -60,7 +60,7 @@ struct OptionEntry {
 };
 
 // What stands on the line after the command's name.
-enum class Operand { None, Profile, CsvFile, Action, Command };
+enum class Operand { None, Profile, CsvFile, Action, Command, OneSnapshot, TwoSnapshots };
 
 // What --from and --to name.
 enum class RangeWords { Dates, Archives };
@@ -73,7 +73,7 @@ using LineCheck = void (*)(CliOptions& options);
 struct ActionEntry {
     std::string_view name;
     std::span<const OptionEntry> options;
-    Operand operand;  // None or CsvFile
+    Operand operand;  // None, CsvFile or the snapshot IDs it names
     LineCheck check;
     RangeWords fromTo = RangeWords::Dates;
 };
@@ -133,6 +133,7 @@ int FactoryResetCommand(const CommandCall& call);
 int ReportCommand(const CommandCall& call);
 int ArchiveCommand(const CommandCall& call);
 int AuditCommand(const CommandCall& call);
+int SettingsHistoryCommand(const CommandCall& call);
 int HelpCommand(const CommandCall& call);
 
 // Each command's and action's own rules for its line (cli_line_checks.cpp).
@@ -145,5 +146,6 @@ void ArchiveImportNeeds(CliOptions& options);
 void ArchiveCopyNeeds(CliOptions& options);
 void AuditRangeNeeds(CliOptions& options);
 void AuditExportNeeds(CliOptions& options);
+void RestoreNeeds(CliOptions& options);
 
 }  // namespace lgcset::cli

@@ -10,6 +10,7 @@
 #include "cli/cli_archive.h"
 #include "cli/cli_audit.h"
 #include "cli/cli_collect.h"
+#include "cli/cli_settings_history.h"
 #endif
 #include "cli/cli_command_table.h"
 #include "cli/cli_history.h"
@@ -518,6 +519,14 @@ int ArchiveCommand(const CommandCall& call) {
 int AuditCommand(const CommandCall& call) {
 #ifdef LGCSET_ARCHIVE
     return RunAudit(call.options, call.environment, call.out, call.err);
+#else
+    return Fail(call.err, Outcome::Failed(kExitUsage, "this build keeps no archive"));
+#endif
+}
+
+int SettingsHistoryCommand(const CommandCall& call) {
+#ifdef LGCSET_ARCHIVE
+    return RunSettingsHistory(call.options, call.environment, call.out, call.err);
 #else
     return Fail(call.err, Outcome::Failed(kExitUsage, "this build keeps no archive"));
 #endif

@@ -85,4 +85,9 @@ void AuditExportNeeds(CliOptions& options) {
         options.Refuse("audit export needs one of --csv FILE and --pdf FILE");
 }
 
+void RestoreNeeds(CliOptions& options) {
+    if (options.port.empty() && !options.demo)
+        options.Refuse("settings-history restore needs --port PATH or --demo");
+}
+
 }  // namespace lgcset::cli

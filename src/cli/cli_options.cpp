@@ -274,10 +274,10 @@ void ApplyOption(const OptionEntry& option, const std::vector<std::string>& word
     }
 }
 
-// The action of a command that has them (archive): its operand, its own rules and the
-// options it does not take.
+// The action of a command that has them (archive, settings-history): its operand, its own
+// rules and the options it does not take.
 void CheckAction(const CommandEntry& command, const std::vector<std::string>& operands,
-                 CliOptions& options) {
+                 const std::vector<const OptionEntry*>& optionsGiven, CliOptions& options) {
     const std::string action = operands.empty() ? std::string() : operands.front();
     options.archiveAction = action;
     const std::size_t files = operands.empty() ? 0 : operands.size() - 1;
@@ -292,6 +292,20 @@ void CheckAction(const CommandEntry& command, const std::vector<std::string>& op
             options.Refuse(named + " needs one CSV file");
         else
             options.csvFile = operands[1];
+    } else if (actionEntry->operand == Operand::OneSnapshot ||
+               actionEntry->operand == Operand::TwoSnapshots) {
+        const std::size_t wanted = actionEntry->operand == Operand::OneSnapshot ? 1 : 2;
+        if (files != wanted)
+            options.Refuse(named +
+                           (wanted == 1 ? " needs one snapshot ID" : " needs two snapshot IDs"));
+        for (std::size_t i = 1; i < operands.size(); ++i) {
+            std::int64_t id = 0;
+            const std::string& word = operands[i];
+            const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), id);
+            if (error != std::errc() || end != word.data() + word.size() || id <= 0)
+                options.Refuse(named + ": \"" + word + "\" is not a snapshot ID");
+            options.snapshots.push_back(id);
+        }
     } else if (files != 0) {
         options.Refuse(named + " takes no argument \"" + operands[1] + "\"");
     }
@@ -312,6 +326,9 @@ void CheckAction(const CommandEntry& command, const std::vector<std::string>& op
     if (refused(!options.csvOut.empty(), OptionId::CsvOut) ||
         refused(!options.pdfOut.empty(), OptionId::PdfOut))
         options.Refuse(named + " takes no --csv or --pdf");
+    for (const OptionEntry* option : optionsGiven)
+        if (!TakesOption(actionEntry->options, option->id))
+            options.Refuse(named + " does not take " + std::string(option->name));
 }
 
 // Refuses a command that is not in the table.
@@ -445,7 +462,7 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         else
             options.csvFile = operands.front();
     } else if (entry->operand == Operand::Action) {
-        CheckAction(*entry, operands, options);
+        CheckAction(*entry, operands, commandOptions, options);
     } else if (!operands.empty()) {
         options.Refuse(options.command + " takes no argument \"" + operands.front() + "\"");
     }

@@ -60,6 +60,7 @@ struct CliOptions {
     std::string deviceId;          // archive export, import
     std::string copyFrom, copyTo;  // archive copy: the archives, a file or a URL each
     std::string csvOut, pdfOut;    // audit export: the files to write
+    std::vector<std::int64_t> snapshots;  // settings-history show, diff, restore
 
     bool setClock = false;  // clock --set
     bool setClockNow = false;

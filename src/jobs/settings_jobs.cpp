@@ -57,13 +57,17 @@ void ReadSettingsJob::OnLineEnded(LineEnd why) {
 
 void WriteSettingsJob::Start() {
     device_.ForgetPages();
+    device_.WriteTheseNext(pages_);
     device_.Operations().SaveSettings();
 }
 
 void WriteSettingsJob::EndWith(WriteSettingsResult::End end) {
+    device_.WriteTheseNext({});  // a later save encodes its own settings
     result_.emplace();
     result_->end = end;
     result_->readingBack = readingBack_;
+    result_->pagesHeld = allPagesWent_ ? settings::kSettingsPages.size()
+                                       : device_.Operations().PagesAcknowledged();
 }
 
 void WriteSettingsJob::OnOutcome(const protocol::OperationOutcome& outcome) {
@@ -76,6 +80,8 @@ void WriteSettingsJob::OnOutcome(const protocol::OperationOutcome& outcome) {
         return;
     }
     // A save ends refused, or with the reply to its closing request.
+    if (outcome.operation == Operation::SaveSettings && outcome.result == Result::Done)
+        allPagesWent_ = true;
     if (outcome.operation == Operation::SaveSettings && outcome.result != Result::Done) {
         EndWith(outcome.result == Result::Invalid ? End::Invalid : End::Refused);
         result_->refusal = outcome;

@@ -66,7 +66,10 @@ struct WriteSettingsResult {
     protocol::OperationOutcome refusal{protocol::Operation::SaveSettings, protocol::Result::Done};
     LineEnd line = LineEnd::Closed;
     bool readingBack = false;
-    std::size_t pagesWritten = 0;
+    std::size_t pagesWritten = 0;  // LineEnded while writing: pages sent
+    // Refused or LineEnded while writing: the pages the logger acknowledged, in the order
+    // of the write; the others of the four it may lack (erased, or written but unanswered).
+    std::size_t pagesHeld = 0;
     std::uint32_t page = 0;
     std::vector<settings::SettingDifference> settings;  // left: the logger's, right: typed
     std::vector<ByteDifference> bytes;
@@ -77,9 +80,14 @@ struct WriteSettingsResult {
 // with them as the logger decodes them.
 class WriteSettingsJob final : public Job {
   public:
+    // The session's settings, encoded into a cleared image.
     explicit WriteSettingsJob(session::DeviceSession& device,
                               std::optional<settings::SettingsModel> verifyAgainst = {})
         : device_(device), typed_(std::move(verifyAgainst)) {}
+    // These four pages as they are (a WritePlan's, or pages of a write to be made again).
+    WriteSettingsJob(session::DeviceSession& device, std::map<std::uint32_t, Page> pages,
+                     std::optional<settings::SettingsModel> verifyAgainst)
+        : device_(device), typed_(std::move(verifyAgainst)), pages_(std::move(pages)) {}
 
     void Start() override;
     void OnOutcome(const protocol::OperationOutcome& outcome) override;
@@ -93,7 +101,9 @@ class WriteSettingsJob final : public Job {
 
     session::DeviceSession& device_;
     std::optional<settings::SettingsModel> typed_;
+    std::map<std::uint32_t, Page> pages_;
     std::map<std::uint32_t, Page> written_;
+    bool allPagesWent_ = false;
     bool readingBack_ = false;
     std::optional<WriteSettingsResult> result_;
 };

@@ -44,6 +44,11 @@ class DeviceOperations {
     std::uint8_t ReadStage() const { return readStage_; }
     bool ReadRunning() const { return read_ == Sequence::Running; }
     bool WriteRunning() const { return write_ == Sequence::Running; }
+    // Pages of the write that stands (or ended or was refused) whose write the logger
+    // acknowledged: a page whose write went unanswered may not hold what was sent.
+    std::uint8_t PagesAcknowledged() const {
+        return awaitingWriteAck_ && writeStage_ > 0 ? writeStage_ - 1 : writeStage_;
+    }
     // Replies of page requests dropped as late, doubled or unasked (since this object was
     // made).
     std::uint32_t StaleReplies() const {

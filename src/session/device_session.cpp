@@ -59,6 +59,10 @@ void DeviceSession::StoreReplyPage(std::uint32_t address, const protocol::Receiv
 }
 
 void DeviceSession::EncodePage(std::uint32_t address) {
+    if (const auto given = pagesToWrite_.find(address); given != pagesToWrite_.end()) {
+        image_.Store(address, given->second);
+        return;
+    }
     settings::EncodePage(address, settings_, image_, codes_);
 }
 
@@ -67,6 +71,8 @@ void DeviceSession::DecodePage(std::uint32_t address) {
 }
 
 std::optional<std::string> DeviceSession::InvalidSettingsMessage() {
+    if (!pagesToWrite_.empty())
+        return std::nullopt;
     const std::vector<settings::InvalidField> invalid = settings::ValidateForSave(settings_);
     if (invalid.empty())
         return std::nullopt;

@@ -46,6 +46,11 @@ class DeviceSession final : public protocol::DeviceRequests, public data::Histor
     const std::map<std::uint32_t, Page>& WrittenPages() const { return writtenPages_; }
     void ForgetPages();
 
+    // Pages the next saves write as they are, instead of the settings encoded into a cleared
+    // image; they were built from settings already checked, so the save checks none. Empty:
+    // encode the settings again.
+    void WriteTheseNext(std::map<std::uint32_t, Page> pages) { pagesToWrite_ = std::move(pages); }
+
     // Sends image[address .. address + 255] of the given image.
     void SendWritePage(std::uint32_t address, std::span<const std::uint8_t> image);
 
@@ -81,6 +86,7 @@ class DeviceSession final : public protocol::DeviceRequests, public data::Histor
     std::vector<std::uint8_t> loginReply_;
     std::map<std::uint32_t, Page> readPages_;
     std::map<std::uint32_t, Page> writtenPages_;
+    std::map<std::uint32_t, Page> pagesToWrite_;
 };
 
 }  // namespace lgcset::session

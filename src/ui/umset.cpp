@@ -204,6 +204,8 @@ void Tfrm_mset::BuildSecondRow() {
     btn_loadconfigure =
         MakeButton("btn_loadconfigure", QStringLiteral("Load Profile"), grp9, false);
     btn_industrial = MakeButton("btn_industrial", QStringLiteral("Factory Mode"), grp9, false);
+    btn_settings_history = MakeButton("btn_settings_history",
+                                      QStringLiteral("Settings History..."), grp9, true);
     btn9 = MakeHiddenButton("btn9", QStringLiteral("Open"), grp9);
     btn10 = MakeHiddenButton("btn10", QStringLiteral("Close"), grp9);
     connect(btn_down, &QPushButton::clicked, this, [this] { btn_downClick(); });
@@ -211,6 +213,8 @@ void Tfrm_mset::BuildSecondRow() {
     connect(btn_industrial, &QPushButton::clicked, this, [this] { btn_industrialClick(); });
     connect(btn_saveconfigure, &QPushButton::clicked, this, [this] { btn_saveconfigureClick(); });
     connect(btn_loadconfigure, &QPushButton::clicked, this, [this] { btn_loadconfigureClick(); });
+    connect(btn_settings_history, &QPushButton::clicked, this,
+            [this] { btn_settings_historyClick(); });
     connect(btn9, &QPushButton::clicked, this, [this] { btn_opencClick(); });
     connect(btn10, &QPushButton::clicked, this, [this] { btn_closecClick(); });
 
@@ -227,7 +231,8 @@ void Tfrm_mset::BuildSecondRow() {
     auto* buttons = new QHBoxLayout(grp9);
     buttons->setContentsMargins(8, 4, 8, 6);
     for (QPushButton* b :
-         {btn_down, btn_load, btn_saveconfigure, btn_loadconfigure, btn_industrial}) {
+         {btn_down, btn_load, btn_saveconfigure, btn_loadconfigure, btn_settings_history,
+          btn_industrial}) {
         b->setMinimumWidth(120);
         buttons->addWidget(b);
     }

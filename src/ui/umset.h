@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -67,6 +68,7 @@ namespace lgcset::ui {
 
 class HistoryChartWindow;
 class MessageBoxes;
+class SettingsHistoryDialog;
 class HistoryPresenter;
 class TrafficLog;
 class WidgetSettingsView;
@@ -243,6 +245,19 @@ class Tfrm_mset : public QWidget, public protocol::DeviceObserver {
     using FileDialogRunner = std::function<QString(QFileDialog& dialog)>;
     void SetFileDialogRunner(FileDialogRunner runner);
 
+    // ---- "Settings History...": the archive's snapshots of the logger (of every logger
+    // before its device ID is known), compared two at a time; "Restore" loads one into the
+    // widgets, its pages kept as those the next "Save Settings" writes over. Modal unless
+    // the runner is set (tests answer the dialog themselves).
+    void btn_settings_historyClick();
+    std::function<bool(SettingsHistoryDialog& dialog)> settingsHistoryRunner;
+    // The snapshot's settings into the widgets; refused (false, and said) for another model.
+    bool RestoreSnapshot(const archive::SettingsSnapshot& snapshot);
+    // The restored snapshot's pages, until a login or a read replaces what the logger holds.
+    const std::optional<std::map<std::uint32_t, session::Page>>& RestoredPages() const {
+        return restoredPages_;
+    }
+
     // ---- The folders the window remembers (ui/remembered_folders.h): the export folder
     // and the folder the last file dialog of the window or its chart was left in, where
     // every one of them starts. Kept in `file` across runs (the program names the user's
@@ -318,6 +333,7 @@ class Tfrm_mset : public QWidget, public protocol::DeviceObserver {
     QPushButton* btn_saveconfigure = nullptr;
     QPushButton* btn_loadconfigure = nullptr;
     QPushButton* btn_industrial = nullptr;
+    QPushButton* btn_settings_history = nullptr;
     QPushButton* btn9 = nullptr;
     QPushButton* btn10 = nullptr;
     QLabel* lbl4 = nullptr;
@@ -507,6 +523,7 @@ class Tfrm_mset : public QWidget, public protocol::DeviceObserver {
     friend class HistoryPresenter;
     std::unique_ptr<HistoryPresenter> history_;
     std::unique_ptr<jobs::ChangeLog> changes_;
+    std::optional<std::map<std::uint32_t, session::Page>> restoredPages_;
     StatusShows statusShows_ = StatusShows::Nothing;
     std::unique_ptr<jobs::DeviceIdJob> idJob_;
     // true when Read Settings is to wait for the device ID's page.

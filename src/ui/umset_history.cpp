@@ -79,6 +79,7 @@ jobs::ChangeLog& Tfrm_mset::Changes() {
 }
 
 void Tfrm_mset::NoteSettingsRead() {
+    restoredPages_.reset();
     history_->NoteSettingsRead();
 }
 
@@ -95,6 +96,7 @@ std::string Tfrm_mset::LoggerDeviceId() const {
 }
 
 void Tfrm_mset::ForgetLogger() {
+    restoredPages_.reset();
     history_->ForgetLogger();
 }
 

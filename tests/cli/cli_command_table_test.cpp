@@ -79,7 +79,7 @@ TEST(CliCommandTable, EachCommandTakesItsOwnOptionsAndRefusesThoseOfTheOthers) {
     }
 }
 
-TEST(CliCommandTable, EachArchiveAndAuditActionTakesOnlyItsOwnOptions) {
+TEST(CliCommandTable, EachActionTakesOnlyItsOwnOptions) {
     EXPECT_EQ(ParseCommandLine({"archive", "drop"}).error,
               "archive needs list, export, import or copy");
     EXPECT_EQ(ParseCommandLine({"audit", "drop"}).error, "audit needs list, verify or export");
@@ -93,6 +93,10 @@ TEST(CliCommandTable, EachArchiveAndAuditActionTakesOnlyItsOwnOptions) {
         {"audit list", {"audit", "list"}},
         {"audit verify", {"audit", "verify"}},
         {"audit export", {"audit", "export", "--csv", "a.csv"}},
+        {"settings-history list", {"settings-history", "list"}},
+        {"settings-history show", {"settings-history", "show", "1"}},
+        {"settings-history diff", {"settings-history", "diff", "1", "2"}},
+        {"settings-history restore", {"--demo", "settings-history", "restore", "1"}},
     };
     for (const CommandEntry& command : Commands())
         for (const ActionEntry& action : command.actions) {
@@ -162,6 +166,13 @@ TEST(CliCommandTable, EachCommandAndActionMissingWhatItNeedsIsRefusedInItsOwnWor
         {{"audit", "export"}, "audit export needs one of --csv FILE and --pdf FILE"},
         {{"audit", "export", "--csv", "a.csv", "--pdf", "a.pdf"},
          "audit export needs one of --csv FILE and --pdf FILE"},
+        {{"settings-history"}, "settings-history needs list, show, diff or restore"},
+        {{"settings-history", "list", "--yes"}, "settings-history list does not take --yes"},
+        {{"settings-history", "show"}, "settings-history show needs one snapshot ID"},
+        {{"settings-history", "diff", "1", "0"},
+         "settings-history diff: \"0\" is not a snapshot ID"},
+        {{"settings-history", "restore", "3"},
+         "settings-history restore needs --port PATH or --demo"},
         {{"help"}, ""},
         {{"help", "frob"}, "unknown command \"frob\""},
     };

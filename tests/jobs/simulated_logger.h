@@ -102,6 +102,12 @@ class SimulatedLogger final : private session::SessionObserver, private protocol
         job_ = nullptr;
     }
 
+    // The line carries again after it fell silent, as when a cable is put back.
+    void LineBack() {
+        line_.silent = false;
+        timedOut_ = false;
+    }
+
     // Logs in with the logger's password, as a host does before any job.
     void LogIn() {
         device_.Operations().Login();

@@ -1,0 +1,51 @@
+// The review before a write: every stored setting that the write would change, as the user
+// checks it (group, setting, the logger's value, the new one, the unit), and the settings
+// and pages a write of the chosen rows sends. Built once for the window and lgcset-cli, and
+// for a restore of kept pages.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "session/device_session.h"
+#include "settings/parameter_image.h"
+#include "settings/settings_model.h"
+
+namespace lgcset::jobs {
+
+using Pages = std::map<std::uint32_t, session::Page>;
+
+struct ReviewRow {
+    std::string widget;   // edt_port
+    std::string group;    // the group box's caption: "GPRS Connection setting"
+    std::string caption;  // "Port"
+    std::string logger;   // the logger's value in its own form: "8000", "not set (65535)"
+    std::string typed;    // the new value in the same form
+    std::string unit;     // as shown after the box: "mins"; may be empty
+};
+
+// Every setting the pages store whose value in `logger` (its pages decoded) differs from
+// `typed` as the logger would hold it, in the order of the settings table.
+std::vector<ReviewRow> ReviewChanges(const settings::SettingsView& logger,
+                                     const settings::SettingsView& typed);
+
+// "Group / Caption: old -> new", as the record and lgcset-cli show a row.
+std::string ChangeLine(const ReviewRow& row);
+
+struct WritePlan {
+    Pages pages;                       // the four pages to write
+    settings::SettingsModel settings;  // what they hold
+    std::vector<ReviewRow> changes;    // the rows chosen
+    std::string invalid;  // not empty: a chosen value cannot be stored, and nothing may go
+};
+
+// The logger's settings with only the chosen rows' new values (chosen[i] for rows[i]; a row
+// beyond `chosen` is not chosen), encoded over `base`: the logger's pages as read, or pages
+// kept earlier, so that the bytes no setting owns keep what they hold (a page missing from
+// `base` starts erased).
+WritePlan PlanWrite(const Pages& base, const settings::SettingsModel& logger,
+                    const settings::SettingsView& typed, const std::vector<ReviewRow>& rows,
+                    const std::vector<bool>& chosen, const settings::CodeTables& codes);
+
+}  // namespace lgcset::jobs
