@@ -107,7 +107,8 @@ void BM_ArchiveFullTransferPostgres(benchmark::State& state) {
         state.PauseTiming();
         PGconn* c = PQconnectdb(url);
         PQsetNoticeProcessor(c, [](void*, const char*) {}, nullptr);
-        PQclear(PQexec(c, "DROP TABLE IF EXISTS readings, downloads, loggers, meta"));
+        PQclear(PQexec(c, "DROP TABLE IF EXISTS readings, downloads, loggers, meta, snapshot_pages, "
+                        "settings_snapshots, audit_trail"));
         PQfinish(c);
         auto opened = lgcset::archive::OpenArchive(url, false);
         if (!opened.store) {

@@ -89,7 +89,48 @@ DELETE FROM loggers WHERE id IN (SELECT twin FROM twin_moves);
 DROP TABLE twin_moves;
 )sql";
 
-constexpr std::array<std::string_view, 2> kSteps = {kVersion1, kVersion2};
+// What was done to loggers and records and by whom, and the settings each logger held. A
+// snapshot's pages are rows of their own, by address. The audit trail's sequence is given
+// by the archive (the last one plus one), never by the table, and its rows are never
+// changed or removed: the triggers refuse it, so that only someone who drops them first can.
+// Made only when missing, so that a file marked older than it is runs the step again unharmed.
+constexpr std::string_view kVersion3 = R"sql(
+CREATE TABLE IF NOT EXISTS settings_snapshots (
+  id INTEGER PRIMARY KEY,
+  device_id TEXT NOT NULL,
+  model TEXT NOT NULL,
+  firmware TEXT NOT NULL,
+  at INTEGER NOT NULL,
+  reason TEXT NOT NULL);
+CREATE INDEX IF NOT EXISTS settings_snapshots_by_device ON settings_snapshots (device_id, at);
+CREATE TABLE IF NOT EXISTS snapshot_pages (
+  snapshot_id INTEGER NOT NULL REFERENCES settings_snapshots (id),
+  address INTEGER NOT NULL,
+  bytes BLOB NOT NULL,
+  PRIMARY KEY (snapshot_id, address));
+CREATE TABLE IF NOT EXISTS audit_trail (
+  sequence INTEGER PRIMARY KEY,
+  at INTEGER NOT NULL,
+  user_name TEXT NOT NULL,
+  role TEXT NOT NULL,
+  host TEXT NOT NULL,
+  program TEXT NOT NULL,
+  device_id TEXT NOT NULL,
+  model TEXT NOT NULL,
+  action TEXT NOT NULL,
+  detail TEXT NOT NULL,
+  result TEXT NOT NULL,
+  why TEXT NOT NULL,
+  reason TEXT NOT NULL,
+  previous_hash TEXT NOT NULL,
+  hash TEXT NOT NULL);
+CREATE TRIGGER IF NOT EXISTS audit_trail_not_changed BEFORE UPDATE ON audit_trail
+BEGIN SELECT RAISE(ABORT, 'audit rows are never changed'); END;
+CREATE TRIGGER IF NOT EXISTS audit_trail_not_removed BEFORE DELETE ON audit_trail
+BEGIN SELECT RAISE(ABORT, 'audit rows are never removed'); END;
+)sql";
+
+constexpr std::array<std::string_view, 3> kSteps = {kVersion1, kVersion2, kVersion3};
 
 // The same tables in PostgreSQL. Concurrent writers are the point here, so a reading is
 // kept once by a unique constraint (NULLs equal: an absent value matches only an absent
@@ -174,7 +215,48 @@ DELETE FROM loggers WHERE id IN (SELECT twin FROM twin_moves);
 DROP TABLE twin_moves;
 )sql";
 
-constexpr std::array<std::string_view, 2> kPostgresSteps = {kPostgresVersion1, kPostgresVersion2};
+// The same tables. A collecting role is granted only INSERT and SELECT on the audit trail
+// (docs/archive-grants.sql); the triggers refuse a change or removal by its owner too.
+constexpr std::string_view kPostgresVersion3 = R"sql(
+CREATE TABLE IF NOT EXISTS settings_snapshots (
+  id BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
+  device_id TEXT NOT NULL,
+  model TEXT NOT NULL,
+  firmware TEXT NOT NULL,
+  at BIGINT NOT NULL,
+  reason TEXT NOT NULL);
+CREATE INDEX IF NOT EXISTS settings_snapshots_by_device ON settings_snapshots (device_id, at);
+CREATE TABLE IF NOT EXISTS snapshot_pages (
+  snapshot_id BIGINT NOT NULL REFERENCES settings_snapshots (id),
+  address BIGINT NOT NULL,
+  bytes BYTEA NOT NULL,
+  PRIMARY KEY (snapshot_id, address));
+CREATE TABLE IF NOT EXISTS audit_trail (
+  sequence BIGINT PRIMARY KEY,
+  at BIGINT NOT NULL,
+  user_name TEXT NOT NULL,
+  role TEXT NOT NULL,
+  host TEXT NOT NULL,
+  program TEXT NOT NULL,
+  device_id TEXT NOT NULL,
+  model TEXT NOT NULL,
+  action TEXT NOT NULL,
+  detail TEXT NOT NULL,
+  result TEXT NOT NULL,
+  why TEXT NOT NULL,
+  reason TEXT NOT NULL,
+  previous_hash TEXT NOT NULL,
+  hash TEXT NOT NULL);
+CREATE OR REPLACE FUNCTION audit_trail_kept() RETURNS trigger LANGUAGE plpgsql AS $$
+BEGIN RAISE EXCEPTION 'audit rows are never changed or removed'; END $$;
+CREATE OR REPLACE TRIGGER audit_trail_not_changed BEFORE UPDATE OR DELETE ON audit_trail
+  FOR EACH ROW EXECUTE FUNCTION audit_trail_kept();
+CREATE OR REPLACE TRIGGER audit_trail_not_truncated BEFORE TRUNCATE ON audit_trail
+  FOR EACH STATEMENT EXECUTE FUNCTION audit_trail_kept();
+)sql";
+
+constexpr std::array<std::string_view, 3> kPostgresSteps = {kPostgresVersion1, kPostgresVersion2,
+                                                            kPostgresVersion3};
 static_assert(kPostgresSteps.size() == kSteps.size(), "both engines are at one version");
 
 }  // namespace

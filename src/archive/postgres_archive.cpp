@@ -7,25 +7,28 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "archive/archive_open.h"
 #include "archive/archive_schema.h"
 #include "archive/archive_values.h"
+#include "archive/postgres_change_records.h"
+#include "archive/postgres_statement.h"
 
 namespace lgcset::archive {
 
 namespace {
 
-struct ConnClose {
-    void operator()(PGconn* c) const { PQfinish(c); }
-};
-using Conn = std::unique_ptr<PGconn, ConnClose>;
-
-struct ResultClear {
-    void operator()(PGresult* r) const { PQclear(r); }
-};
-using Result = std::unique_ptr<PGresult, ResultClear>;
+using postgres::Cell;
+using postgres::Conn;
+using postgres::Exec;
+using postgres::IntCell;
+using postgres::Params;
+using postgres::Result;
+using postgres::Run;
+using postgres::Succeeded;
+using postgres::Trimmed;
 
 // Readings go in as multi-row statements: one round trip per batch instead of per reading.
 constexpr std::size_t kBatch = 1000;
@@ -34,89 +37,6 @@ constexpr int kColumns = 11;
 constexpr std::string_view kUpgradeLock = "SELECT pg_advisory_xact_lock(4807351)";
 // A transfer that lost a deadlock to another collector is tried again.
 constexpr int kTries = 3;
-
-// Parameters as text (NULL: absent), kept alive for the length of one statement.
-class Params {
-  public:
-    void Text(std::string text) {
-        values_.push_back(std::move(text));
-        null_.push_back(false);
-    }
-    void Int(std::int64_t v) { Text(std::to_string(v)); }
-    void Double(double v) {
-        char text[32];
-        const auto end = std::to_chars(text, text + sizeof text, v).ptr;
-        Text(std::string(text, end));
-    }
-    void Null() {
-        values_.emplace_back();
-        null_.push_back(true);
-    }
-    int Count() const { return static_cast<int>(values_.size()); }
-    std::vector<const char*> Pointers() const {
-        std::vector<const char*> p;
-        for (std::size_t i = 0; i < values_.size(); ++i)
-            p.push_back(null_[i] ? nullptr : values_[i].c_str());
-        return p;
-    }
-
-  private:
-    std::vector<std::string> values_;
-    std::vector<bool> null_;
-};
-
-Result Run(PGconn* c, const std::string& sql, const Params& params = {}) {
-    const std::vector<const char*> values = params.Pointers();
-    return Result(PQexecParams(c, sql.c_str(), params.Count(), nullptr, values.data(), nullptr,
-                               nullptr, 0));
-}
-
-bool Succeeded(const Result& r) {
-    const ExecStatusType s = r ? PQresultStatus(r.get()) : PGRES_FATAL_ERROR;
-    return s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK;
-}
-
-bool Exec(PGconn* c, std::string_view sql) {
-    return Succeeded(Result(PQexec(c, std::string(sql).c_str())));
-}
-
-std::string Cell(const Result& r, int row, int column) {
-    return PQgetvalue(r.get(), row, column);
-}
-
-std::int64_t IntCell(const Result& r, int row, int column) {
-    std::int64_t v = 0;
-    const char* text = PQgetvalue(r.get(), row, column);
-    std::from_chars(text, text + PQgetlength(r.get(), row, column), v);
-    return v;
-}
-
-// libpq's messages run over lines (a hint indented on its own line, one failure per
-// address tried) and end in a newline; here they become part of one sentence, each line
-// ended as a sentence so that none runs into the next, without the last full stop (or a
-// question's mark doubled).
-std::string Trimmed(const std::string& text) {
-    std::string joined;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
-        std::replace(line.begin(), line.end(), '\t', ' ');
-        const std::size_t first = line.find_first_not_of(" \r");
-        if (first == std::string::npos)
-            continue;
-        line = line.substr(first, line.find_last_not_of(" \r") - first + 1);
-        if (!joined.empty())
-            joined += std::string_view(".?!:;").find(joined.back()) == std::string_view::npos
-                          ? ". "
-                          : " ";
-        joined += line;
-    }
-    while (!joined.empty() && (joined.back() == '.' || joined.back() == '?'))
-        joined.pop_back();
-    return joined;
-}
 
 void AddValues(Params& p, const data::HistoryRecord& r) {
     for (std::size_t i = 0; i < data::kSensorCount; ++i) {
@@ -175,14 +95,22 @@ data::HistoryRecord RecordRow(const Result& r, int row) {
 
 class PostgresArchive final : public ArchiveStore {
   public:
-    // Kept from the next schema step on.
-    Rows<SettingsSnapshot> AddSnapshot(const SettingsSnapshot&) override { return NotYet<SettingsSnapshot>(); }
-    Rows<SettingsSnapshot> Snapshots(const std::string&) override { return NotYet<SettingsSnapshot>(); }
-    Rows<SettingsSnapshot> Snapshot(std::int64_t) override { return NotYet<SettingsSnapshot>(); }
-    Rows<AuditRow> AppendAudit(const AuditEntry&) override { return NotYet<AuditRow>(); }
-    Rows<AuditRow> AuditTrail(const AuditFilter&) override { return NotYet<AuditRow>(); }
-    template <class Row>
-    static Rows<Row> NotYet() { return {{}, {ArchiveError::ReadFailed, "not kept yet."}}; }
+    Rows<SettingsSnapshot> AddSnapshot(const SettingsSnapshot& snapshot) override {
+        return Written([&] { return postgres::AddSnapshot(conn_.get(), shown_, snapshot); });
+    }
+    Rows<SettingsSnapshot> Snapshots(const std::string& deviceId) override {
+        return postgres::Snapshots(conn_.get(), shown_, deviceId);
+    }
+    Rows<SettingsSnapshot> Snapshot(std::int64_t id) override {
+        return postgres::Snapshot(conn_.get(), shown_, id);
+    }
+    Rows<AuditRow> AppendAudit(const AuditEntry& entry) override {
+        return Written([&] { return postgres::AppendAudit(conn_.get(), shown_, entry); });
+    }
+    Rows<AuditRow> AuditTrail(const AuditFilter& filter) override {
+        return postgres::AuditTrail(conn_.get(), shown_, filter);
+    }
+
     PostgresArchive(Conn conn, std::string shown, bool toRead)
         : conn_(std::move(conn)), shown_(std::move(shown)), toRead_(toRead) {}
 
@@ -282,6 +210,22 @@ FROM downloads AS d JOIN loggers AS l ON l.id = d.logger_id ORDER BY d.id)sql");
         result.rows.reserve(static_cast<std::size_t>(rows));
         for (int row = 0; row < rows; ++row) result.rows.push_back(make(r, row));
         return result;
+    }
+
+    // A write on a connection the server dropped meanwhile is tried once more on a new one;
+    // the server rolled back what was begun.
+    template <class Write>
+    std::invoke_result_t<Write> Written(Write write) {
+        auto result = write();
+        if (result.status.ok() || PQstatus(conn_.get()) != CONNECTION_BAD)
+            return result;
+        if (!Reconnect()) {
+            result.status.message = "The archive " + shown_ + " could not be written: " +
+                                    Trimmed(failure_) + "; the archive is as it was before it.";
+            failure_.clear();
+            return result;
+        }
+        return write();
     }
 
     enum class Outcome { Stored, Known, Failed, Retry };

@@ -1,7 +1,5 @@
 #include "archive/sqlite_archive.h"
 
-#include <sqlite3.h>
-
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -12,40 +10,19 @@
 
 #include "archive/archive_schema.h"
 #include "archive/archive_values.h"
+#include "archive/sqlite_change_records.h"
+#include "archive/sqlite_statement.h"
 
 namespace lgcset::archive {
 
 namespace {
 
-struct DbClose {
-    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
-};
-using Db = std::unique_ptr<sqlite3, DbClose>;
-
-struct StmtFinalize {
-    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
-using Stmt = std::unique_ptr<sqlite3_stmt, StmtFinalize>;
-
-Stmt Prepare(sqlite3* db, std::string_view sql) {
-    sqlite3_stmt* s = nullptr;
-    sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &s,
-                       nullptr);
-    return Stmt(s);
-}
-
-bool Exec(sqlite3* db, std::string_view sql) {
-    return sqlite3_exec(db, std::string(sql).c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
-}
-
-void BindText(sqlite3_stmt* s, int index, const std::string& text) {
-    sqlite3_bind_text(s, index, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-}
-
-std::string ColumnText(sqlite3_stmt* s, int column) {
-    const unsigned char* text = sqlite3_column_text(s, column);
-    return text == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(text));
-}
+using sqlite::BindText;
+using sqlite::ColumnText;
+using sqlite::Db;
+using sqlite::Exec;
+using sqlite::Prepare;
+using sqlite::Stmt;
 
 // SQLite keeps no NaN: bound as a number it becomes NULL, which is an absent sensor. A
 // logger's NaN is kept as this text instead, which a REAL column leaves as it is.
@@ -81,14 +58,22 @@ ArchiveStatus DamagedStatus(const std::string& name, const std::string& why, boo
 
 class SqliteArchive final : public ArchiveStore {
   public:
-    // Kept from the next schema step on.
-    Rows<SettingsSnapshot> AddSnapshot(const SettingsSnapshot&) override { return NotYet<SettingsSnapshot>(); }
-    Rows<SettingsSnapshot> Snapshots(const std::string&) override { return NotYet<SettingsSnapshot>(); }
-    Rows<SettingsSnapshot> Snapshot(std::int64_t) override { return NotYet<SettingsSnapshot>(); }
-    Rows<AuditRow> AppendAudit(const AuditEntry&) override { return NotYet<AuditRow>(); }
-    Rows<AuditRow> AuditTrail(const AuditFilter&) override { return NotYet<AuditRow>(); }
-    template <class Row>
-    static Rows<Row> NotYet() { return {{}, {ArchiveError::ReadFailed, "not kept yet."}}; }
+    Rows<SettingsSnapshot> AddSnapshot(const SettingsSnapshot& snapshot) override {
+        return sqlite::AddSnapshot(db_.get(), file_.string(), snapshot);
+    }
+    Rows<SettingsSnapshot> Snapshots(const std::string& deviceId) override {
+        return sqlite::Snapshots(db_.get(), file_.string(), deviceId);
+    }
+    Rows<SettingsSnapshot> Snapshot(std::int64_t id) override {
+        return sqlite::Snapshot(db_.get(), file_.string(), id);
+    }
+    Rows<AuditRow> AppendAudit(const AuditEntry& entry) override {
+        return sqlite::AppendAudit(db_.get(), file_.string(), entry);
+    }
+    Rows<AuditRow> AuditTrail(const AuditFilter& filter) override {
+        return sqlite::AuditTrail(db_.get(), file_.string(), filter);
+    }
+
     SqliteArchive(Db db, std::filesystem::path file) : db_(std::move(db)), file_(std::move(file)) {}
 
     AddResult Add(const DownloadInfo& download,

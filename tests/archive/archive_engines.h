@@ -9,9 +9,11 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "archive/archive_open.h"
+#include "archive/archive_schema.h"
 #include "pg_test_database.h"
 
 namespace lgcset::archive::testing {
@@ -40,6 +42,13 @@ class Engine {
     virtual std::string Sql(const std::string& sql) const = 0;
     // A trigger that fails an insert into readings once 15 are kept, with "disk full".
     virtual std::string DiskFullAfter15() const = 0;
+    // A trigger that fails every insert into `table` with "disk full".
+    virtual std::string DiskFullOn(const std::string& table) const = 0;
+    // Drops the triggers that refuse a change to an audit row: what someone changing rows
+    // with the database's own tools does first.
+    virtual std::string AllowAuditChanges() const = 0;
+    // The steps that make this engine's schema, version by version.
+    virtual std::span<const std::string_view> Steps() const = 0;
 };
 
 class SqliteEngine final : public Engine {
@@ -58,6 +67,14 @@ class SqliteEngine final : public Engine {
         return "CREATE TRIGGER cut BEFORE INSERT ON readings WHEN (SELECT count(*) FROM "
                "readings) >= 15 BEGIN SELECT RAISE(ABORT, 'disk full'); END;";
     }
+    std::string DiskFullOn(const std::string& table) const override {
+        return "CREATE TRIGGER cut_" + table + " BEFORE INSERT ON " + table +
+               " BEGIN SELECT RAISE(ABORT, 'disk full'); END;";
+    }
+    std::string AllowAuditChanges() const override {
+        return "DROP TRIGGER audit_trail_not_changed; DROP TRIGGER audit_trail_not_removed;";
+    }
+    std::span<const std::string_view> Steps() const override { return SchemaSteps(); }
 
   private:
     std::filesystem::path dir_;
@@ -75,6 +92,16 @@ class PostgresEngine final : public Engine {
                "END IF; RETURN NEW; END $$; "
                "CREATE TRIGGER cut BEFORE INSERT ON readings FOR EACH ROW EXECUTE FUNCTION cut();";
     }
+    std::string DiskFullOn(const std::string& table) const override {
+        return "CREATE OR REPLACE FUNCTION full() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+               "RAISE EXCEPTION 'disk full'; END $$; CREATE TRIGGER cut_" + table +
+               " BEFORE INSERT ON " + table + " FOR EACH ROW EXECUTE FUNCTION full();";
+    }
+    std::string AllowAuditChanges() const override {
+        return "DROP TRIGGER audit_trail_not_changed ON audit_trail; "
+               "DROP TRIGGER audit_trail_not_truncated ON audit_trail;";
+    }
+    std::span<const std::string_view> Steps() const override { return PostgresSchemaSteps(); }
     const TestDatabase& Database() const { return db_; }
 
   private:

@@ -180,7 +180,8 @@ TEST_P(ArchiveStoreTest, SchemaVersionsOlderUpgradedNewerRefusedForeignRefused) 
 
     // An archive at version 0 (made, nothing in it yet) is brought to the current one.
     const std::string dropAll =
-        "DROP TABLE readings; DROP TABLE downloads; DROP TABLE loggers; DROP TABLE meta;";
+        "DROP TABLE readings; DROP TABLE downloads; DROP TABLE loggers; DROP TABLE meta; "
+        "DROP TABLE snapshot_pages; DROP TABLE settings_snapshots; DROP TABLE audit_trail;";
     Sql(dropAll);
     auto upgraded = Open();
     ASSERT_NE(upgraded, nullptr);
