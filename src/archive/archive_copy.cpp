@@ -1,6 +1,41 @@
 #include "archive/archive_copy.h"
 
+#include <algorithm>
+
 namespace lgcset::archive {
+
+namespace {
+
+bool SameSnapshot(const SettingsSnapshot& a, const SettingsSnapshot& b) {
+    return a.deviceId == b.deviceId && a.model == b.model && a.firmware == b.firmware &&
+           a.at == b.at && a.reason == b.reason && a.pages == b.pages;
+}
+
+// The snapshots of `from` that `to` lacks, each kept on its own.
+ArchiveStatus CopySnapshots(ArchiveStore& from, ArchiveStore& to, CopyResult& result) {
+    const Rows<SettingsSnapshot> source = from.Snapshots("");
+    if (!source.status.ok())
+        return source.status;
+    Rows<SettingsSnapshot> target = to.Snapshots("");
+    if (!target.status.ok())
+        return target.status;
+    for (const SettingsSnapshot& snapshot : source.rows) {
+        const bool known = std::any_of(target.rows.begin(), target.rows.end(),
+                                       [&](const auto& held) { return SameSnapshot(held, snapshot); });
+        if (known) {
+            ++result.snapshotsKnown;
+            continue;
+        }
+        const Rows<SettingsSnapshot> kept = to.AddSnapshot(snapshot);
+        if (!kept.status.ok())
+            return kept.status;
+        target.rows.push_back(snapshot);
+        ++result.snapshots;
+    }
+    return {};
+}
+
+}  // namespace
 
 CopyResult CopyArchive(ArchiveStore& from, ArchiveStore& to) {
     CopyResult result;
@@ -25,6 +60,7 @@ CopyResult CopyArchive(ArchiveStore& from, ArchiveStore& to) {
         result.added += added.counts.added;
         result.alreadyThere += added.counts.alreadyThere;
     }
+    result.status = CopySnapshots(from, to, result);
     return result;
 }
 

@@ -427,6 +427,8 @@ WHERE schemaname = current_schema() AND tablename = 'meta' AND tableowner <> cur
            "\", on which the role \"" + Cell(owner, 0, 1) +
            "\" has no rights; their owner gives them with GRANT SELECT, INSERT, UPDATE, DELETE "
            "ON meta, loggers, downloads, readings TO " +
+           Cell(owner, 0, 2) +
+           " and GRANT SELECT, INSERT ON settings_snapshots, snapshot_pages, audit_trail TO " +
            Cell(owner, 0, 2) + ".";
 }
 

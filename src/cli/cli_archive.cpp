@@ -159,6 +159,9 @@ int Copy(const CliOptions& options, std::ostream& out, std::ostream& err) {
     out << "downloads: " << copied.downloads << " copied, " << copied.downloadsKnown
         << " already there; readings: " << copied.added << " new, " << copied.alreadyThere
         << " already there\n";
+    if (copied.snapshots + copied.snapshotsKnown > 0)
+        out << "settings snapshots: " << copied.snapshots << " copied, " << copied.snapshotsKnown
+            << " already there\n";
     // Running it again finishes a copy that lost its line, not one from a broken file.
     if (!copied.status.ok())
         return Fail(err, Outcome::Failed(kExitUsage,

@@ -87,6 +87,32 @@ TEST_P(ArchiveCopyTest, EveryDownloadMergedOnceAndASecondCopyAddsNothing) {
     EXPECT_EQ(back.added, 0u);
 }
 
+// Snapshots the target lacks are copied once; audit rows stay in the chain they were
+// written into.
+TEST_P(ArchiveCopyTest, SnapshotsCopiedOnceAuditRowsNotAtAll) {
+    SettingsSnapshot snapshot;
+    snapshot.deviceId = kTruck.deviceId;
+    snapshot.reason = SnapshotReason::AfterWrite;
+    snapshot.pages[0x1000] = std::vector<std::uint8_t>(256, 0);
+    ASSERT_TRUE(team_->AddSnapshot(snapshot).status.ok());
+    SettingsSnapshot later = snapshot;
+    later.at = 60;
+    for (const SettingsSnapshot& s : {snapshot, later}) ASSERT_TRUE(laptop_->AddSnapshot(s).status.ok());
+    ASSERT_TRUE(laptop_->AppendAudit({}).status.ok());
+    ASSERT_TRUE(team_->AppendAudit({}).status.ok());
+
+    for (const std::size_t copied : {1u, 0u}) {
+        const CopyResult result = CopyArchive(*laptop_, *team_);
+        ASSERT_TRUE(result.status.ok()) << result.status.message;
+        EXPECT_EQ(result.snapshots, copied);
+        EXPECT_EQ(result.snapshotsKnown, 2u - copied);
+    }
+    const auto kept = team_->Snapshots(kTruck.deviceId).rows;
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[1].pages, later.pages);
+    EXPECT_EQ(team_->AuditTrail({}).rows.size(), 1u);
+}
+
 TEST_P(ArchiveCopyTest, ACopyStoppedByAFailureKeepsWhatItStoredAndFinishesWhenRunAgain) {
     laptop_->Add(Download(kTruck, 1), Readings(0, 10));
     laptop_->Add(Download(kTruck, 2), Readings(10, 10));

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <latch>
 #include <limits>
 #include <thread>
@@ -381,7 +383,9 @@ TEST(PostgresArchive, TablesOfAnotherRoleNameTheirOwnerAndTheGrantThatIsMissing)
     url.replace(0, url.find('@'), "postgresql://" + other.name);
 
     const std::string grant = "GRANT SELECT, INSERT, UPDATE, DELETE ON meta, loggers, "
-                              "downloads, readings TO " + other.name;
+                              "downloads, readings TO " + other.name +
+                              " and GRANT SELECT, INSERT ON settings_snapshots, snapshot_pages, "
+                              "audit_trail TO " + other.name;
     const OpenResult refused = OpenArchive(url, false);
     EXPECT_EQ(refused.status.error, ArchiveError::CannotOpen);
     EXPECT_EQ(refused.status.message,
@@ -389,11 +393,53 @@ TEST(PostgresArchive, TablesOfAnotherRoleNameTheirOwnerAndTheGrantThatIsMissing)
                   other.name + "\" has no rights; their owner gives them with " + grant + ".");
     EXPECT_EQ(OpenArchiveToRead(url).status.message, refused.status.message);
 
-    // The grant named is the one needed.
-    ASSERT_EQ(db.Sql(grant), "");
+    // The grants named are the ones needed.
+    std::string grants = grant;
+    grants.replace(grants.find(" and "), 5, "; ");
+    ASSERT_EQ(db.Sql(grants), "");
     const OpenResult opened = OpenArchive(url, false);
     ASSERT_TRUE(opened.status.ok()) << opened.status.message;
     EXPECT_TRUE(opened.store->Add(Download(), Readings(0, 10)).status.ok());
+    EXPECT_TRUE(opened.store->AppendAudit({}).status.ok());
+}
+
+// The grants docs/archive-grants.sql gives a collecting role: it stores and reads
+// everything, each audit row as itself, and the server refuses it a change to the trail.
+TEST(PostgresArchive, ACollectingRoleAppendsAndReadsButMayNotChangeTheTrail) {
+    const testing::TestDatabase db;
+    if (!db.SkipReason().empty())
+        GTEST_SKIP() << db.SkipReason();
+    ASSERT_EQ(db.Error(), "");
+    ASSERT_TRUE(OpenArchive(db.Url(), false).store->AppendAudit({}).status.ok());
+    const TestRole collector(db);
+    std::ifstream file(LGCSET_GRANTS_SQL);
+    std::string grants((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    for (std::size_t at; (at = grants.find("lgcset_collector")) != std::string::npos;)
+        grants.replace(at, 16, collector.name);
+    ASSERT_EQ(db.Sql(grants), "");
+    std::string url = db.Url();
+    url.replace(0, url.find('@'), "postgresql://" + collector.name);
+
+    const OpenResult opened = OpenArchive(url, false);
+    ASSERT_TRUE(opened.status.ok()) << opened.status.message;
+    EXPECT_TRUE(opened.store->Add(Download(), Readings(0, 10)).status.ok());
+    SettingsSnapshot snapshot;
+    snapshot.pages[0] = std::vector<std::uint8_t>(256, 7);
+    EXPECT_TRUE(opened.store->AddSnapshot(snapshot).status.ok());
+    const Rows<AuditRow> appended = opened.store->AppendAudit({});
+    ASSERT_TRUE(appended.status.ok()) << appended.status.message;
+    EXPECT_EQ(appended.rows.at(0).entry.role, collector.name);
+    EXPECT_EQ(opened.store->AuditTrail({}).rows.size(), 2u);
+    EXPECT_EQ(opened.store->Snapshots("").rows.size(), 1u);
+
+    for (const char* change : {"UPDATE audit_trail SET detail = 'x'", "DELETE FROM audit_trail",
+                               "TRUNCATE audit_trail", "DELETE FROM snapshot_pages"}) {
+        PGconn* c = PQconnectdb(url.c_str());
+        PGresult* r = PQexec(c, change);
+        EXPECT_STREQ(PQresultErrorField(r, PG_DIAG_SQLSTATE), "42501") << change;  // no right
+        PQclear(r);
+        PQfinish(c);
+    }
 }
 
 }  // namespace
