@@ -7,8 +7,10 @@
 #include "archive/archive_open.h"
 #include "archive/throwaway_archive.h"
 #include "cli/cli_history.h"
+#include "cli/cli_recording.h"
 #include "data/calendar.h"
 #include "data/history_csv_reader.h"
+#include "jobs/audit_entries.h"
 #include "jobs/download_record.h"
 
 namespace lgcset::cli {
@@ -128,6 +130,8 @@ int Import(archive::ArchiveStore& store, const CliOptions& options,
     if (!added.status.ok())
         return Fail(err, Outcome::Failed(kExitUsage, added.status.message));
     out << AddedLine(added.counts, options, environment) << "\n";
+    CommandRecord(jobs::ChangeLog(store, jobs::CurrentOperator()), err)
+        .Record(jobs::ArchiveImportedEntry(origin.logger, origin.source, added));
     return kExitOk;
 }
 
@@ -148,6 +152,10 @@ int Copy(const CliOptions& options, std::ostream& out, std::ostream& err) {
         return Fail(err, Outcome::Failed(kExitUsage, to.status.message));
     SayMerged(to, err);
     const archive::CopyResult copied = archive::CopyArchive(*from.store, *to.store);
+    // Recorded in the archive it changed.
+    CommandRecord(jobs::ChangeLog(*to.store, jobs::CurrentOperator()), err)
+        .Record(jobs::ArchiveCopiedEntry(archive::ShownArchiveName(options.copyFrom),
+                                         archive::ShownArchiveName(options.copyTo), copied));
     out << "downloads: " << copied.downloads << " copied, " << copied.downloadsKnown
         << " already there; readings: " << copied.added << " new, " << copied.alreadyThere
         << " already there\n";

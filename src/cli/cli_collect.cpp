@@ -21,6 +21,8 @@
 #include "data/printable_text.h"
 #include "data/text_trim.h"
 #include "export/history_export.h"
+#include "jobs/audit_entries.h"
+#include "jobs/change_log.h"
 #include "jobs/transfer_job.h"
 #include "link/port_list.h"
 #include "link/port_pattern.h"
@@ -62,6 +64,7 @@ const char* StageText(Stage stage) {
 struct Shared {
     std::mutex mutex;
     archive::ArchiveStore* store = nullptr;
+    jobs::ChangeLog* changes = nullptr;  // over `store`
     std::vector<PortCollection> ports;
     struct Progress {
         std::uint32_t answered = 0, total = 0;
@@ -157,6 +160,25 @@ Outcome RangeFor(const Plan& plan, Shared& shared, const archive::LoggerKey& log
     return {};
 }
 
+// The port's download and its export, each a row of the archive's audit trail; a row that
+// could not be kept is said in the port's note.
+void RecordTransfer(Shared& shared, const jobs::DownloadOrigin& origin,
+                    const jobs::TransferResult& transfer, const std::string& lineText,
+                    PortCollection& port) {
+    const std::optional<archive::AuditEntry> rows[] = {
+        jobs::HistoryDownloadedEntry(origin, transfer, lineText),
+        jobs::ExportWrittenEntry(origin, transfer)};
+    for (const std::optional<archive::AuditEntry>& row : rows) {
+        if (!row)
+            continue;
+        std::lock_guard lock(shared.mutex);
+        if (const archive::ArchiveStatus kept = shared.changes->Record(*row); !kept.ok()) {
+            port.note += (port.note.empty() ? "" : "; ") + jobs::NotRecordedLine(kept);
+            return;
+        }
+    }
+}
+
 void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
     PortCollection port;
     {
@@ -238,6 +260,8 @@ void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
                                        : data::OutcomeMessage(transfer.reports.front())));
         return done();
     }
+    const jobs::DownloadOrigin origin{logger, settings.Text(settings::Setting::Firmware), port.from,
+                                      port.to, port.port};
     if (transfer.end == jobs::TransferResult::End::LineEnded)
         Fail(port, Outcome::Failed(kExitLink, session.LinkError() + ": " +
                                                   std::to_string(transfer.arrived) + " of " +
@@ -255,8 +279,7 @@ void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
         SetStage(shared, index, Stage::Archiving);
         {
             std::lock_guard lock(shared.mutex);
-            job.ArchiveInto(*shared.store,
-                            {logger, settings.Text(settings::Setting::Firmware), port.from, port.to, port.port});
+            job.ArchiveInto(*shared.store, origin);
         }
         if (transfer.archived == jobs::TransferResult::Archive::Archived) {
             port.added = transfer.counts.added;
@@ -267,6 +290,7 @@ void CollectOne(const Plan& plan, Shared& shared, std::size_t index) {
             Fail(port, Outcome::Failed(kExitUsage, "not archived: " + transfer.notArchived));
         }
     }
+    RecordTransfer(shared, origin, transfer, session.LinkError(), port);
     done();
 }
 
@@ -503,6 +527,8 @@ int RunCollect(const CliOptions& options, const CliEnvironment& environment, std
     const Plan plan{options, environment, passwords.passwords, {now.year, now.month, now.day}};
     Shared shared;
     shared.store = store.get();
+    jobs::ChangeLog changes(*store, jobs::CurrentOperator());
+    shared.changes = &changes;
     for (const std::string& port : ports) {
         PortCollection collection;
         collection.port = port;

@@ -60,7 +60,8 @@ const std::array kGlobalOptions{kHelpOption, kShortHelpOption, kVersionOption,
 constexpr std::array<OptionEntry, 0> kNoOptions{};
 constexpr std::array kJsonOnly{kJsonOption};
 constexpr std::array kWriteOptions{kNoVerifyOption, kForceOption, kArchiveOption, kNoArchiveOption};
-constexpr std::array kDiffOptions{kJsonOption, kForceOption};
+constexpr std::array kDiffOptions{kJsonOption, kForceOption, kArchiveOption, kNoArchiveOption};
+constexpr std::array kReadOptions{kArchiveOption, kNoArchiveOption};
 constexpr std::array kHistoryOptions{kFromOption,        kToOption,      kOutOption,
                                      kKeepPartialOption, kArchiveOption, kNoArchiveOption};
 constexpr std::array kCollectOptions{kPortsGlobOption, kJobsOption,    kSinceLastOption,
@@ -119,10 +120,11 @@ constexpr std::array<CommandEntry, 16> kCommands{{
      "adapters, the USB id, maker and product names."},
     {"info", kJsonOnly, Operand::None, kNoActions, true, false, InfoCommand, nullptr,
      "info [--json]", "Log in and print the logger's model and firmware."},
-    {"read", kNoOptions, Operand::Profile, kNoActions, true, false, ReadCommand, nullptr,
-     "read PROFILE.ini",
+    {"read", kReadOptions, Operand::Profile, kNoActions, true, false, ReadCommand, nullptr,
+     "read [--archive FILE|URL | --no-archive] PROFILE.ini",
      "Read the four settings pages into a profile file: the file that \"Read Settings\"\n"
-     "followed by \"Save Profile to...\" gives in the window."},
+     "followed by \"Save Profile to...\" gives in the window. The pages as read are kept\n"
+     "in the archive's settings history (--no-archive: not kept)."},
     {"write", kWriteOptions, Operand::Profile, kNoActions, true, false, WriteCommand, nullptr,
      "write [--no-verify] [--force] PROFILE.ini",
      "Write a profile's settings to the logger, as \"Load Profile\" followed by \"Save\n"
@@ -131,11 +133,12 @@ constexpr std::array<CommandEntry, 16> kCommands{{
      "A profile saved from another model or another logger (its device ID) is refused\n"
      "with exit status 1 unless --force is given."},
     {"diff", kDiffOptions, Operand::Profile, kNoActions, true, false, DiffCommand, nullptr,
-     "diff [--json] [--force] PROFILE.ini",
+     "diff [--json] [--force] [--archive FILE|URL | --no-archive] PROFILE.ini",
      "Print the settings that differ between the profile and the logger, one a line:\n"
      "caption, logger value, profile value. Exit status 0 when none differ, 1 when some do.\n"
      "A profile saved from another model or another logger is refused, with exit status 1,\n"
-     "unless --force is given."},
+     "unless --force is given. The pages as read are kept in the archive's settings\n"
+     "history (--no-archive: not kept)."},
     {"history", kHistoryOptions, Operand::None, kNoActions, true, false, HistoryCommand,
      HistoryNeeds,
      "history --from YY-MM-DD --to YY-MM-DD [--out DIR] [--keep-partial] [--no-archive]",
@@ -170,18 +173,25 @@ constexpr std::array<CommandEntry, 16> kCommands{{
      "succeeded, else the worst of the ports.\n"
      "Not in the Windows build."},
     {"clock", kClockOptions, Operand::None, kNoActions, true, false, ClockCommand, nullptr,
-     "clock [--json] [--set now | --set \"YYYY-MM-DD HH:MM:SS\"]",
+     "clock [--json] [--set now | --set \"YYYY-MM-DD HH:MM:SS\"] [--archive FILE|URL |\n"
+     "    --no-archive]",
      "Print the logger's clock, or set it to the computer's time or to the one given. The\n"
-     "logger keeps two-digit years: a year outside 2000 to 2099 is refused."},
+     "logger keeps two-digit years: a year outside 2000 to 2099 is refused. A set is\n"
+     "recorded in the archive's audit trail with the time before and after it."},
     {"current", kJsonOnly, Operand::None, kNoActions, true, false, CurrentCommand, nullptr,
      "current [--json]", "Print the logger's current readings."},
     {"relay", kRelayOptions, Operand::None, kNoActions, true, false, RelayCommand, RelayNeeds,
-     "relay --nc SECONDS | --pulse ON OFF REPEAT | --stop",
+     "relay --nc SECONDS | --pulse ON OFF REPEAT | --stop [--archive FILE|URL |\n"
+     "    --no-archive]",
      "Test the relay: on for SECONDS, 0 to 9999 (NC/NO control), pulses of ON and OFF\n"
-     "seconds REPEAT times (pulse control), or stop a running test."},
+     "seconds REPEAT times (pulse control), or stop a running test. Recorded in the\n"
+     "archive's audit trail."},
     {"factory-reset", kFactoryResetOptions, Operand::None, kNoActions, true, false,
-     FactoryResetCommand, FactoryResetNeeds, "factory-reset --yes",
-     "Reset the logger to its factory settings. Refused without --yes."},
+     FactoryResetCommand, FactoryResetNeeds,
+     "factory-reset --yes [--archive FILE|URL | --no-archive]",
+     "Reset the logger to its factory settings. Refused without --yes. Recorded in the\n"
+     "archive's audit trail, also when the reply was lost and the logger may have been\n"
+     "reset."},
     {"report", kReportOptions, Operand::CsvFile, kNoActions, false, false, ReportCommand, nullptr,
      "report [--json] [--profile PROFILE.ini] [--model MODEL] FILE.csv",
      "Analyse a CSV file that a history export wrote, without a logger: per sensor the\n"

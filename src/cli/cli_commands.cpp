@@ -12,9 +12,11 @@
 #include "cli/cli_collect.h"
 #include "cli/cli_settings_history.h"
 #endif
+#include "cli/cli_change_log.h"
 #include "cli/cli_command_table.h"
 #include "cli/cli_history.h"
 #include "cli/cli_options.h"
+#include "cli/cli_recording.h"
 #include "cli/cli_report.h"
 #include "cli/headless_session.h"
 #include "data/current_data.h"
@@ -22,6 +24,7 @@
 #include "data/history_query.h"
 #include "data/printable_text.h"
 #include "data/relay_test.h"
+#include "jobs/audit_entries.h"
 #include "jobs/device_tools_jobs.h"
 #include "jobs/settings_jobs.h"
 #include "jobs/transfer_job.h"
@@ -160,9 +163,28 @@ int Info(Connection& c, const CliOptions& options, std::ostream& out) {
     return kExitOk;
 }
 
-int Read(Connection& c, const CliOptions& options, std::ostream& err) {
+// The settings as the logger holds them, kept in the settings history: the device ID is the
+// one the pages just read hold.
+void KeepRead(const Connection& c, CommandRecord& record) {
+    record.Keep(jobs::ReadSnapshot({c.settings.Text(settings::Setting::DeviceId),
+                                    c.settings.Text(settings::Setting::Model)},
+                                   c.settings.Text(settings::Setting::Firmware),
+                                   c.session->ReadPages()));
+}
+
+// The logger an action is recorded under: its device ID costs a page read, made only when
+// there is an archive to record it in, and before the action (a reset changes the ID).
+Outcome LoggerOf(Connection& c, const CommandRecord& record, archive::LoggerKey& logger) {
+    logger.model = c.settings.Text(settings::Setting::Model);
+    if (!record.Keeps())
+        return {};
+    return c.session->ReadDeviceId(logger.deviceId);
+}
+
+int Read(Connection& c, const CliOptions& options, CommandRecord& record, std::ostream& err) {
     if (Outcome read = ReadSettings(*c.session); !read.ok())
         return Fail(err, read);
+    KeepRead(c, record);
     // The settings just read hold the logger's own device ID.
     const profiles::ProfileOrigin origin{
         c.settings.Text(settings::Setting::Model), c.settings.Text(settings::Setting::Firmware),
@@ -258,7 +280,7 @@ int Write(Connection& c, const CliOptions& options, const profiles::IniFile& pro
 }
 
 int Diff(Connection& c, const CliOptions& options, const profiles::IniFile& profile,
-         std::ostream& out, std::ostream& err) {
+         CommandRecord& record, std::ostream& out, std::ostream& err) {
     // The profile loaded as "Load Profile" does and checked as "Save Settings" does, then
     // compared with what the logger holds as a write would be verified.
     settings::SettingsModel loaded;
@@ -273,6 +295,7 @@ int Diff(Connection& c, const CliOptions& options, const profiles::IniFile& prof
 
     if (Outcome read = ReadSettings(*c.session); !read.ok())
         return Fail(err, read);
+    KeepRead(c, record);
     settings::SettingsModel logger;
     jobs::DecodePages(c.session->ReadPages(), c.session->LoginReply(), logger);
     const auto differences = settings::DiffHeldSettings(logger, loaded);
@@ -293,7 +316,8 @@ int Diff(Connection& c, const CliOptions& options, const profiles::IniFile& prof
     return differences.empty() ? kExitOk : kExitRefused;
 }
 
-int Relay(Connection& c, const CliOptions& options, std::ostream& out, std::ostream& err) {
+int Relay(Connection& c, const CliOptions& options, CommandRecord& record, std::ostream& out,
+          std::ostream& err) {
     data::RelayTestRequest request{protocol::RelayAction::Stop, c.session->Params().relay};
     switch (options.relay) {
         case RelayMode::NcNo:
@@ -310,8 +334,13 @@ int Relay(Connection& c, const CliOptions& options, std::ostream& out, std::ostr
         case RelayMode::None:
             break;
     }
+    archive::LoggerKey logger;
+    if (Outcome known = LoggerOf(c, record, logger); !known.ok())
+        return Fail(err, known);
     jobs::RelayJob relay(c.session->Device(), request);
     c.session->Run(relay);
+    record.Record(jobs::RelayTestedEntry(logger, relay.Result(), request,
+                                         c.session->LinkError(relay.Result().line)));
     if (Outcome done = ToolDone(*c.session, relay.Result(), protocol::Operation::RelayControl);
         !done.ok())
         return Fail(err, done);
@@ -319,11 +348,15 @@ int Relay(Connection& c, const CliOptions& options, std::ostream& out, std::ostr
     return kExitOk;
 }
 
-int FactoryReset(Connection& c, std::ostream& out, std::ostream& err) {
+int FactoryReset(Connection& c, CommandRecord& record, std::ostream& out, std::ostream& err) {
     using End = jobs::FactoryResetResult::End;
+    archive::LoggerKey logger;
+    if (Outcome known = LoggerOf(c, record, logger); !known.ok())
+        return Fail(err, known);
     jobs::FactoryResetJob reset(c.session->Device());  // AskYesNo answers yes: confirmed
     c.session->Run(reset);
     const jobs::FactoryResetResult& result = reset.Result();
+    record.Record(jobs::FactoryResetEntry(logger, result, c.session->LinkError(result.line)));
     if (result.end == End::LineEnded || result.end == End::NotSent)
         return Fail(err, Outcome::Failed(kExitLink, c.session->LinkError(result.line)));
     if (result.end == End::Refused)
@@ -345,7 +378,19 @@ std::string ClockText(int year, int month, int day, int hour, int minute, int se
            TwoDigits(hour) + ":" + TwoDigits(minute) + ":" + TwoDigits(second);
 }
 
-int Clock(Connection& c, const CliOptions& options, std::ostream& out, std::ostream& err) {
+// The logger's time before a set, for its record: none when it holds no time.
+Outcome ClockBefore(Connection& c, std::optional<data::DeviceTime>& before) {
+    jobs::ClockReadJob read(c.session->Device());
+    c.session->Run(read);
+    if (read.Result().end == jobs::ClockReadResult::End::LineEnded)
+        return Outcome::Failed(kExitLink, c.session->LinkError(read.Result().line));
+    if (read.Result().reply.kind == data::ClockReplyKind::Valid)
+        before = read.Result().reply.time;
+    return {};
+}
+
+int Clock(Connection& c, const CliOptions& options, CommandRecord& record, std::ostream& out,
+          std::ostream& err) {
     if (options.setClock) {
         protocol::ClockSetting clock = c.session->Params().clock;
         if (options.setClockNow) {
@@ -353,8 +398,17 @@ int Clock(Connection& c, const CliOptions& options, std::ostream& out, std::ostr
         } else {
             data::StoreClockFromPickers(options.clockValue.date, options.clockValue.time, clock);
         }
+        archive::LoggerKey logger;
+        std::optional<data::DeviceTime> before;
+        if (Outcome known = LoggerOf(c, record, logger); !known.ok())
+            return Fail(err, known);
+        if (record.Keeps())
+            if (Outcome read = ClockBefore(c, before); !read.ok())
+                return Fail(err, read);
         jobs::ClockSetJob set(c.session->Device(), clock);
         c.session->Run(set);
+        record.Record(jobs::ClockSetEntry(logger, set.Result(), before, clock,
+                                          c.session->LinkError(set.Result().line)));
         if (Outcome done = ToolDone(*c.session, set.Result(), protocol::Operation::SetTime);
             !done.ok())
             return Fail(err, done);
@@ -438,7 +492,8 @@ int InfoCommand(const CommandCall& call) {
 }
 
 int ReadCommand(const CommandCall& call) {
-    return OnLogger(call, [&](Connection& c) { return Read(c, call.options, call.err); });
+    CommandRecord record(ChangesFor(call.options, call.environment), call.err);
+    return OnLogger(call, [&](Connection& c) { return Read(c, call.options, record, call.err); });
 }
 
 int WriteCommand(const CommandCall& call) {
@@ -453,8 +508,10 @@ int DiffCommand(const CommandCall& call) {
     profiles::IniFile profile;
     if (Outcome read = ReadCheckedProfile(call.options.profile, profile, call.err); !read.ok())
         return Fail(call.err, read);
-    return OnLogger(
-        call, [&](Connection& c) { return Diff(c, call.options, profile, call.out, call.err); });
+    CommandRecord record(ChangesFor(call.options, call.environment), call.err);
+    return OnLogger(call, [&](Connection& c) {
+        return Diff(c, call.options, profile, record, call.out, call.err);
+    });
 }
 
 int HistoryCommand(const CommandCall& call) {
@@ -467,6 +524,7 @@ int HistoryCommand(const CommandCall& call) {
     std::filesystem::path outFolder;
     if (Outcome ready = PrepareOutFolder(options.outDir, outFolder); !ready.ok())
         return Fail(err, ready);
+    CommandRecord record(ChangesFor(options, environment), err);
     return OnLogger(call, [&](Connection& c) {
         // Read before the transfer, so that the manifest names the logger and what arrived
         // before a lost line can still be archived under it; not for a range the query
@@ -488,10 +546,22 @@ int HistoryCommand(const CommandCall& call) {
                 kept = ArchiveTransfer(job, deviceId, c.settings, options, environment, out);
             };
 #endif
+        // The transfer and its export are recorded once the archive has what it keeps.
+        const auto recordTransfer = [&](const jobs::TransferResult& transfer) {
+            const jobs::DownloadOrigin origin{
+                {deviceId, c.settings.Text(settings::Setting::Model)},
+                c.settings.Text(settings::Setting::Firmware),
+                DateText(from),
+                DateText(to),
+                options.demo ? "simulated " + options.demoModel : options.port};
+            record.Record(jobs::HistoryDownloadedEntry(origin, transfer, c.session->LinkError()));
+            record.Record(jobs::ExportWrittenEntry(origin, transfer));
+        };
         const Outcome done =
             RunHistory(*c.session, options, outFolder, out, err, environment.errorIsTerminal,
                        environment.exportClock, keep,
-                       CliExportOrigin(c.settings, deviceId, *options.from, *options.to));
+                       CliExportOrigin(c.settings, deviceId, *options.from, *options.to),
+                       recordTransfer);
         if (!kept.ok()) {
             const int status = Fail(err, kept);
             return done.ok() ? status : Fail(err, done);
@@ -533,8 +603,9 @@ int SettingsHistoryCommand(const CommandCall& call) {
 }
 
 int ClockCommand(const CommandCall& call) {
-    return OnLogger(call,
-                    [&](Connection& c) { return Clock(c, call.options, call.out, call.err); });
+    CommandRecord record(ChangesFor(call.options, call.environment), call.err);
+    return OnLogger(
+        call, [&](Connection& c) { return Clock(c, call.options, record, call.out, call.err); });
 }
 
 int CurrentCommand(const CommandCall& call) {
@@ -543,12 +614,15 @@ int CurrentCommand(const CommandCall& call) {
 }
 
 int RelayCommand(const CommandCall& call) {
-    return OnLogger(call,
-                    [&](Connection& c) { return Relay(c, call.options, call.out, call.err); });
+    CommandRecord record(ChangesFor(call.options, call.environment), call.err);
+    return OnLogger(
+        call, [&](Connection& c) { return Relay(c, call.options, record, call.out, call.err); });
 }
 
 int FactoryResetCommand(const CommandCall& call) {
-    return OnLogger(call, [&](Connection& c) { return FactoryReset(c, call.out, call.err); });
+    CommandRecord record(ChangesFor(call.options, call.environment), call.err);
+    return OnLogger(call,
+                    [&](Connection& c) { return FactoryReset(c, record, call.out, call.err); });
 }
 
 int ReportCommand(const CommandCall& call) {

@@ -130,7 +130,8 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
                    const std::filesystem::path& folder, std::ostream& out, std::ostream& err,
                    bool terminal, const std::function<exports::LocalTime()>& clock,
                    const std::function<void(jobs::TransferJob&)>& keep,
-                   std::optional<exports::ExportManifest> origin) {
+                   std::optional<exports::ExportManifest> origin,
+                   const std::function<void(const jobs::TransferResult&)>& ended) {
     CliHistoryHost host(session, options.keepPartial, err, terminal);
     const data::CalendarDate& from = *options.from;
     const data::CalendarDate& to = *options.to;
@@ -144,56 +145,61 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
     request.exportTo->origin = std::move(origin);
     jobs::TransferJob job(session.Device(), host, std::move(request));
     session.Run(job);
-    const jobs::TransferResult& transfer = job.Result();
-    using End = jobs::TransferResult::End;
-    if (transfer.end == End::RangeRefused) {
-        // The range check refused before anything was sent.
-        return Outcome::Failed(kExitUsage, transfer.reports.empty()
-                                               ? "the range was refused"
-                                               : data::OutcomeMessage(transfer.reports.front()));
-    }
-    std::optional<std::string> cut;  // the line that says how the transfer was cut short
-    if (transfer.end == End::LineEnded)
-        cut = session.LinkError() + ": " + std::to_string(transfer.arrived) + " of " +
-              std::to_string(transfer.total) + " records had arrived; ";
-    if (transfer.lateTwins > 0)
-        err << "lgcset-cli: " << transfer.lateTwins
-            << " repeated replies to a re-sent request were dropped\n";
-    for (const data::HistoryOutcome& outcome : transfer.reports) {
-        if (outcome.result == data::HistoryResult::NoRecords)
-            out << data::OutcomeMessage(outcome) << "\n";
-        else
-            err << "lgcset-cli: " << data::OutcomeMessage(outcome) << "\n";
-    }
-    if (!transfer.handedOver) {
-        if (cut)
-            return Outcome::Failed(kExitLink, *cut + "nothing was exported");
-        return {};  // no records in the range
-    }
-    const exports::ExportResult& result = transfer.files;
-    if (transfer.exported != jobs::TransferResult::Export::Saved) {
-        // What arrived is archived all the same: the logger may not hold it much longer.
+    const Outcome ran = [&]() -> Outcome {
+        const jobs::TransferResult& transfer = job.Result();
+        using End = jobs::TransferResult::End;
+        if (transfer.end == End::RangeRefused) {
+            // The range check refused before anything was sent.
+            return Outcome::Failed(kExitUsage, transfer.reports.empty()
+                                                   ? "the range was refused"
+                                                   : data::OutcomeMessage(transfer.reports.front()));
+        }
+        std::optional<std::string> cut;  // the line that says how the transfer was cut short
+        if (transfer.end == End::LineEnded)
+            cut = session.LinkError() + ": " + std::to_string(transfer.arrived) + " of " +
+                  std::to_string(transfer.total) + " records had arrived; ";
+        if (transfer.lateTwins > 0)
+            err << "lgcset-cli: " << transfer.lateTwins
+                << " repeated replies to a re-sent request were dropped\n";
+        for (const data::HistoryOutcome& outcome : transfer.reports) {
+            if (outcome.result == data::HistoryResult::NoRecords)
+                out << data::OutcomeMessage(outcome) << "\n";
+            else
+                err << "lgcset-cli: " << data::OutcomeMessage(outcome) << "\n";
+        }
+        if (!transfer.handedOver) {
+            if (cut)
+                return Outcome::Failed(kExitLink, *cut + "nothing was exported");
+            return {};  // no records in the range
+        }
+        const exports::ExportResult& result = transfer.files;
+        if (transfer.exported != jobs::TransferResult::Export::Saved) {
+            // What arrived is archived all the same: the logger may not hold it much longer.
+            if (keep)
+                keep(job);
+            if (cut)
+                return Outcome::Failed(kExitLink, *cut + "they could not be exported: " + result.error);
+            return Outcome::Failed(kExitUsage, "the export could not be written: " + result.error);
+        }
+        if (result.invalidTimes > 0)
+            err << "lgcset-cli: " << result.invalidTimes
+                << " records carry a time that is no real date and time\n";
+        out << transfer.records.size() << " records";
+        if (transfer.repeats > 0)
+            out << " (" << data::RepeatedRecordsText(transfer.repeats) << ")";
+        out << "\n"
+            << result.workbook.string() << "\n"
+            << result.csv.string() << "\n";
+        // What was exported is archived too, a transfer cut short as one that ended.
         if (keep)
             keep(job);
         if (cut)
-            return Outcome::Failed(kExitLink, *cut + "they could not be exported: " + result.error);
-        return Outcome::Failed(kExitUsage, "the export could not be written: " + result.error);
-    }
-    if (result.invalidTimes > 0)
-        err << "lgcset-cli: " << result.invalidTimes
-            << " records carry a time that is no real date and time\n";
-    out << transfer.records.size() << " records";
-    if (transfer.repeats > 0)
-        out << " (" << data::RepeatedRecordsText(transfer.repeats) << ")";
-    out << "\n"
-        << result.workbook.string() << "\n"
-        << result.csv.string() << "\n";
-    // What was exported is archived too, a transfer cut short as one that ended.
-    if (keep)
-        keep(job);
-    if (cut)
-        return Outcome::Failed(kExitLink, *cut + "they were exported");
-    return {};
+            return Outcome::Failed(kExitLink, *cut + "they were exported");
+        return {};
+    }();
+    if (ended)
+        ended(job.Result());
+    return ran;
 }
 
 }  // namespace lgcset::cli

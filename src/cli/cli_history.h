@@ -26,12 +26,14 @@ Outcome PrepareOutFolder(const std::string& outDir, std::filesystem::path& folde
 // when empty).
 // `origin`: what the export's manifest says of the logger and the range (none written
 // without it). `keep` is given the ended job of a transfer whose records reached the export
-// (saved or not), once its lines are written.
+// (saved or not), once its lines are written; `ended` every transfer's result, once it has
+// been kept.
 Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
                    const std::filesystem::path& folder, std::ostream& out, std::ostream& err,
                    bool terminal, const std::function<exports::LocalTime()>& clock = {},
                    const std::function<void(jobs::TransferJob&)>& keep = {},
-                   std::optional<exports::ExportManifest> origin = std::nullopt);
+                   std::optional<exports::ExportManifest> origin = std::nullopt,
+                   const std::function<void(const jobs::TransferResult&)>& ended = {});
 
 // The manifest's origin of a transfer lgcset-cli makes: the logger as the login named it
 // (model and firmware in `settings`), its ID when read, and the days asked for.

@@ -253,24 +253,40 @@ void ConnectionPresenter::ClearSentLog() {
 
 // ---- The running job --------------------------------------------------------------------
 
-void ConnectionPresenter::RunJob(std::shared_ptr<jobs::Job> job) {
+void ConnectionPresenter::RunJob(std::shared_ptr<jobs::Job> job, std::function<void()> ended) {
     job_ = job;
+    ended_ = std::move(ended);
     job->Start();
+    CallIfEnded(job);
 }
 
 void ConnectionPresenter::EndJob(jobs::LineEnd why) {
-    if (const std::shared_ptr<jobs::Job> job = std::exchange(job_, nullptr))
+    if (const std::shared_ptr<jobs::Job> job = std::exchange(job_, nullptr)) {
+        std::function<void()> ended = std::exchange(ended_, {});
         job->OnLineEnded(why);
+        if (ended)
+            ended();
+    }
 }
 
 void ConnectionPresenter::PassOutcome(const protocol::OperationOutcome& outcome) {
-    if (const std::shared_ptr<jobs::Job> job = job_)
+    if (const std::shared_ptr<jobs::Job> job = job_) {
         job->OnOutcome(outcome);
+        CallIfEnded(job);
+    }
 }
 
 void ConnectionPresenter::PassData(const protocol::ReceivedFrame& frame) {
-    if (const std::shared_ptr<jobs::Job> job = job_)
+    if (const std::shared_ptr<jobs::Job> job = job_) {
         job->OnData(frame);
+        CallIfEnded(job);
+    }
+}
+
+void ConnectionPresenter::CallIfEnded(const std::shared_ptr<jobs::Job>& job) {
+    // The callback may start the next job, which brings its own.
+    if (job == job_ && job->Ended() && ended_)
+        std::exchange(ended_, {})();
 }
 
 // ---- session::SessionObserver -----------------------------------------------------------

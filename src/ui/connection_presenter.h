@@ -58,14 +58,16 @@ class ConnectionPresenter final : private session::SessionObserver {
     void ClearSentLog();
 
     // ---- The running job: it takes the place of the one before; what the conversation
-    // reports is passed on to it.
-    void RunJob(std::shared_ptr<jobs::Job> job);
+    // reports is passed on to it. `ended` is called once when it ends (not when another
+    // takes its place first).
+    void RunJob(std::shared_ptr<jobs::Job> job, std::function<void()> ended = {});
     void EndJob(jobs::LineEnd why);
     void PassOutcome(const protocol::OperationOutcome& outcome);
     void PassData(const protocol::ReceivedFrame& frame);
 
   private:
     session::Link& LineFor(const std::string& name);
+    void CallIfEnded(const std::shared_ptr<jobs::Job>& job);
     // session::SessionObserver
     void OnSent(std::span<const std::uint8_t> stuffed) override;
     void OnRawFrame(std::span<const std::uint8_t> raw) override;
@@ -86,6 +88,7 @@ class ConnectionPresenter final : private session::SessionObserver {
     std::unique_ptr<session::DeviceSession> device_;
     // Shared: a box of its own may start the next one.
     std::shared_ptr<jobs::Job> job_;
+    std::function<void()> ended_;
     TrafficLog* sentLog_ = nullptr;      // owned by mmo1
     TrafficLog* receivedLog_ = nullptr;  // owned by mmo2
 };

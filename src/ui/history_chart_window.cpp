@@ -23,6 +23,8 @@
 #include "analysis/sensor_setup.h"
 #include "data/history_csv_reader.h"
 #include "data/number_format.h"
+#include "jobs/audit_entries.h"
+#include "jobs/change_log.h"
 #include "ui/file_dialog_folder.h"
 #include "ui/message_box.h"
 #include "ui/profile_limits.h"
@@ -368,6 +370,17 @@ bool HistoryChartWindow::SaveReport(const QString& path) {
     if (!WriteHistoryReport(path, Facts(), analysis_, sensorPlot_, error)) {
         boxes_().Error(QStringLiteral("The report cannot be saved."), error);
         return false;
+    }
+    // The report is recorded in the archive the window keeps; one it cannot record in is
+    // said, the report being saved all the same.
+    if (archiveFile_) {
+        jobs::ChangeLog changes(archiveFile_->string(), archiveMakesFolder_,
+                                jobs::CurrentOperator());
+        const archive::ArchiveStatus kept = changes.Record(jobs::ReportMadeEntry(
+            {deviceId_.toStdString(), model_.toStdString()}, std::filesystem::path(path.toStdU16String()),
+            (csvPath_.isEmpty() ? source_ : csvPath_).toStdString()));
+        if (!kept.ok())
+            boxes_().Show(QString::fromStdString(jobs::NotRecordedLine(kept)));
     }
     return true;
 }

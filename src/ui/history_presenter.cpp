@@ -17,6 +17,7 @@
 #include "analysis/sensor_setup.h"
 #include "archive/archive_open.h"
 #include "archive/throwaway_archive.h"
+#include "jobs/audit_entries.h"
 #include "jobs/download_record.h"
 #include "jobs/settings_jobs.h"
 #include "project_version.h"
@@ -26,6 +27,7 @@
 #include "ui/desktop_open.h"
 #include "ui/history_chart_window.h"
 #include "ui/message_box.h"
+#include "ui/settings_presenter.h"
 #include "ui/status_panels.h"
 #include "ui/status_texts.h"
 #include "ui/umset.h"
@@ -459,8 +461,14 @@ void HistoryPresenter::NoteSettingsRead() {
 
 void HistoryPresenter::ArchiveExport(const std::vector<data::HistoryRecord>& records,
                                      const exports::ExportResult& exported) {
-    if (!window_.ArchiveFile)
+    if (!window_.ArchiveFile) {
+        // Nothing keeps the transfer's record: the status says so.
+        jobs::DownloadOrigin origin;
+        origin.logger = window_.LoggerOnLine();
+        window_.RecordChange(
+            jobs::ExportWrittenEntry(jobs::DownloadRecord(origin, jobs::SavedFilesOf(exported))));
         return;
+    }
     pendingArchives_.push_back(PendingArchive{records, exported,
                                               IsoDate(window_.DateTimePicker1->date()),
                                               IsoDate(window_.DateTimePicker2->date()),
@@ -529,7 +537,7 @@ void HistoryPresenter::DeviceIdRead() {
     if (!pendingArchives_.empty())
         ArchivePending(*deviceIdSinceLogin_);
     if (std::exchange(readSettingsAfterId_, false))
-        window_.RunDeviceJob(std::make_shared<jobs::ReadSettingsJob>(window_.Device()));
+        window_.settings_->ReadSettings();
     else if (const auto range = std::exchange(queryAfterId_, std::nullopt))
         Start(*range);
 }
@@ -548,6 +556,31 @@ void HistoryPresenter::DropPendingArchive(const QString& why) {
             .arg(NotArchived(dropped), why));
 }
 
+void HistoryPresenter::RecordTransfer(std::optional<jobs::ChangeLog>& changes,
+                                      const jobs::DownloadOrigin& origin,
+                                      const archive::DownloadInfo& record,
+                                      const PendingArchive& transfer,
+                                      const archive::AddCounts& counts) {
+    // The transfer as it ended, without its records: the row counts them.
+    jobs::TransferResult ended;
+    ended.end = transfer.end.early ? jobs::TransferResult::End::LineEnded
+                                   : jobs::TransferResult::End::Done;
+    ended.arrived = static_cast<std::uint16_t>(transfer.records.size());
+    ended.total = static_cast<std::uint16_t>(transfer.end.total);
+    ended.archived = jobs::TransferResult::Archive::Archived;
+    ended.counts = counts;
+    for (const auto& row : {jobs::HistoryDownloadedEntry(origin, ended, "the transfer ended early"),
+                            jobs::ExportWrittenEntry(record)}) {
+        if (!row)
+            continue;
+        if (const archive::ArchiveStatus kept = changes->Record(*row); !kept.ok()) {
+            window_.SetStatusText(Tfrm_mset::StatusShows::Other,
+                                  QString::fromStdString(jobs::NotRecordedLine(kept)));
+            return;
+        }
+    }
+}
+
 void HistoryPresenter::ArchivePending(const std::string& deviceId) {
     std::vector<PendingArchive> pending = std::move(pendingArchives_);
     pendingArchives_.clear();
@@ -558,6 +591,10 @@ void HistoryPresenter::ArchivePending(const std::string& deviceId) {
     archive::AddCounts total;
     std::optional<TransferEnd> early;  // the last transfer archived that had ended early
     std::size_t archived = 0;          // in order; the first failure ends the run
+    // The transfers' rows go into the archive just opened.
+    std::optional<jobs::ChangeLog> changes;
+    if (opened.store)
+        changes.emplace(*opened.store, jobs::CurrentOperator());
     const settings::SettingsView& view = window_.Settings();
     const session::Link* line = window_.Session().CurrentLink();
     while (status.ok() && archived < pending.size()) {
@@ -567,10 +604,12 @@ void HistoryPresenter::ArchivePending(const std::string& deviceId) {
                                           transfer.rangeFrom,
                                           transfer.rangeTo,
                                           line ? line->Name() : ""};
-        const archive::AddResult added = opened.store->Add(
-            jobs::DownloadRecord(origin, jobs::SavedFilesOf(transfer.exported)), transfer.records);
+        const archive::DownloadInfo record =
+            jobs::DownloadRecord(origin, jobs::SavedFilesOf(transfer.exported));
+        const archive::AddResult added = opened.store->Add(record, transfer.records);
         status = added.status;
         if (status.ok()) {
+            RecordTransfer(changes, origin, record, transfer, added.counts);
             total.added += added.counts.added;
             total.alreadyThere += added.counts.alreadyThere;
             if (transfer.end.early)

@@ -15,6 +15,7 @@
 
 #include "data/history_query.h"
 #include "export/history_export.h"
+#include "jobs/change_log.h"
 #include "jobs/transfer_job.h"
 
 namespace lgcset::ui {
@@ -133,6 +134,10 @@ class HistoryPresenter {
         TransferEnd end;
     };
     std::vector<PendingArchive> pendingArchives_;
+    // A transfer's download and export rows, into the archive it was just stored in.
+    void RecordTransfer(std::optional<jobs::ChangeLog>& changes, const jobs::DownloadOrigin& origin,
+                        const archive::DownloadInfo& record, const PendingArchive& transfer,
+                        const archive::AddCounts& counts);
     bool awaitingDeviceId_ = false;
     bool readSettingsAfterId_ = false;
     std::optional<data::QueryRange> queryAfterId_;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <utility>
 
+#include "jobs/audit_entries.h"
 #include "jobs/identify_job.h"
 #include "jobs/settings_jobs.h"
 #include "profiles/profile.h"
@@ -45,7 +46,11 @@ void SettingsPresenter::Login() {
 }
 
 void SettingsPresenter::ReadSettings() {
-    connection_.RunJob(std::make_shared<jobs::ReadSettingsJob>(connection_.Device()));
+    auto read = std::make_shared<jobs::ReadSettingsJob>(connection_.Device());
+    connection_.RunJob(read, [this, read] {
+        if (read->Result().end == jobs::ReadSettingsResult::End::Done)
+            form_.KeepReadSettings();
+    });
 }
 
 void SettingsPresenter::SaveSettings() {
@@ -54,7 +59,14 @@ void SettingsPresenter::SaveSettings() {
 }
 
 void SettingsPresenter::FactoryReset() {
-    connection_.RunJob(std::make_shared<jobs::FactoryResetJob>(connection_.Device()));
+    // Known before the reset, which the logger may follow with other settings.
+    const archive::LoggerKey logger = form_.LoggerOnLine();
+    auto reset = std::make_shared<jobs::FactoryResetJob>(connection_.Device());
+    connection_.RunJob(reset, [this, reset, logger] {
+        const jobs::FactoryResetResult& result = reset->Result();
+        form_.RecordChange(
+            jobs::FactoryResetEntry(logger, result, Tfrm_mset::LineEndText(result.line)));
+    });
 }
 
 void SettingsPresenter::SaveProfile() {

@@ -12,6 +12,7 @@
 #include "data/device_clock.h"
 #include "data/hex_text.h"
 #include "data/relay_test.h"
+#include "jobs/audit_entries.h"
 #include "jobs/device_tools_jobs.h"
 #include "protocol/commands.h"
 #include "ui/connection_presenter.h"
@@ -94,13 +95,36 @@ void ToolsPresenter::SetClockFromPickers() {
     protocol::ClockSetting clock = form_.Params().clock;
     data::StoreClockFromPickers({date.year(), date.month(), date.day()},
                                 {time.hour(), time.minute(), time.second()}, clock);
-    connection_.RunJob(std::make_shared<jobs::ClockSetJob>(connection_.Device(), clock));
+    SetClock(clock);
 }
 
 void ToolsPresenter::SetClockFromNow() {
     protocol::ClockSetting clock = form_.Params().clock;
     data::StoreClockFromNow(clock);
-    connection_.RunJob(std::make_shared<jobs::ClockSetJob>(connection_.Device(), clock));
+    SetClock(clock);
+}
+
+void ToolsPresenter::SetClock(const protocol::ClockSetting& clock) {
+    const archive::LoggerKey logger = form_.LoggerOnLine();
+    const auto set = [this, clock, logger](std::optional<data::DeviceTime> before) {
+        auto job = std::make_shared<jobs::ClockSetJob>(connection_.Device(), clock);
+        connection_.RunJob(job, [this, job, logger, before, clock] {
+            form_.RecordChange(jobs::ClockSetEntry(logger, job->Result(), before, clock,
+                                                   Tfrm_mset::LineEndText(job->Result().line)));
+        });
+    };
+    if (!form_.Changes().Keeps())
+        return set(std::nullopt);
+    // The time the logger held is read first, for the record of the set.
+    auto read = std::make_shared<jobs::ClockReadJob>(connection_.Device());
+    connection_.RunJob(read, [read, set] {
+        const jobs::ClockReadResult& result = read->Result();
+        if (result.end == jobs::ClockReadResult::End::LineEnded)
+            return;
+        set(result.reply.kind == data::ClockReplyKind::Valid
+                ? std::optional<data::DeviceTime>(result.reply.time)
+                : std::nullopt);
+    });
 }
 
 // ---- Relay test -------------------------------------------------------------------------
@@ -111,13 +135,20 @@ void ToolsPresenter::StartRelay() {
         form_.ShowMessage(read.refusal);
         return;
     }
-    connection_.RunJob(std::make_shared<jobs::RelayJob>(connection_.Device(), *read.request));
+    RunRelay(*read.request);
 }
 
 void ToolsPresenter::StopRelay() {
-    connection_.RunJob(std::make_shared<jobs::RelayJob>(
-        connection_.Device(),
-        data::RelayTestRequest{protocol::RelayAction::Stop, form_.Params().relay}));
+    RunRelay({protocol::RelayAction::Stop, form_.Params().relay});
+}
+
+void ToolsPresenter::RunRelay(const data::RelayTestRequest& request) {
+    const archive::LoggerKey logger = form_.LoggerOnLine();
+    auto job = std::make_shared<jobs::RelayJob>(connection_.Device(), request);
+    connection_.RunJob(job, [this, job, logger, request] {
+        form_.RecordChange(jobs::RelayTestedEntry(logger, job->Result(), request,
+                                                  Tfrm_mset::LineEndText(job->Result().line)));
+    });
 }
 
 void ToolsPresenter::RelayTypeChanged() {
@@ -133,11 +164,13 @@ void ToolsPresenter::RelayTimeChanged() {
 void ToolsPresenter::DebugOn() {
     form_.SendRequest(protocol::kDebugOnRequest);
     form_.DebugModeFlag = 1;
+    form_.RecordChange(jobs::DebugEchoEntry(form_.LoggerOnLine(), true));
 }
 
 void ToolsPresenter::DebugOff() {
     form_.SendRequest(protocol::kDebugOffRequest);
     form_.DebugModeFlag = 0;
+    form_.RecordChange(jobs::DebugEchoEntry(form_.LoggerOnLine(), false));
 }
 
 void ToolsPresenter::ShowDebugData(const protocol::ReceivedFrame& frame) {

@@ -7,7 +7,9 @@
 #include <memory>
 #include <span>
 
+#include "data/relay_test.h"
 #include "protocol/frame_codec.h"
+#include "protocol/request_params.h"
 
 class QPlainTextEdit;
 
@@ -49,6 +51,10 @@ class ToolsPresenter final {
     static void AppendHexToMemo(QPlainTextEdit* memo, std::span<const std::uint8_t> bytes);
 
   private:
+    // Each recorded in the audit trail once the logger has answered.
+    void SetClock(const protocol::ClockSetting& clock);
+    void RunRelay(const data::RelayTestRequest& request);
+
     Tfrm_mset& form_;
     ConnectionPresenter& connection_;
     std::unique_ptr<data::RelayWidgets> relayWidgets_;

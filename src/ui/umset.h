@@ -236,6 +236,16 @@ class Tfrm_mset : public QWidget, public protocol::DeviceObserver {
     // Where the window records what it changes: the archive above, opened on first use;
     // one that keeps nothing without an archive.
     jobs::ChangeLog& Changes();
+    // Records an action's row (none: it changed nothing); the status says when nothing
+    // keeps it or it could not be kept.
+    void RecordChange(const std::optional<archive::AuditEntry>& entry);
+    // The settings pages just read, into the settings history.
+    void KeepReadSettings();
+    // The logger on the line as the window knows it: its device ID when read since the
+    // login (else empty) and its model.
+    archive::LoggerKey LoggerOnLine();
+    // The window's words for why the line ended a job.
+    static std::string LineEndText(jobs::LineEnd why);
 
     // ---- Profile files: "Save Profile to..." and "Load Profile".
     void btn_saveconfigureClick();

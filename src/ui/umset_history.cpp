@@ -2,6 +2,9 @@
 #include <QPushButton>
 #include <utility>
 
+#include "jobs/audit_entries.h"
+#include "protocol/command_codes.h"
+#include "session/device_identity.h"
 #include "ui/history_presenter.h"
 #include "ui/umset.h"
 
@@ -76,6 +79,51 @@ jobs::ChangeLog& Tfrm_mset::Changes() {
                                      ArchiveFile->string(), ArchiveMakesFolder, jobs::CurrentOperator())
                                : std::make_unique<jobs::ChangeLog>();
     return *changes_;
+}
+
+void Tfrm_mset::RecordChange(const std::optional<archive::AuditEntry>& entry) {
+    if (!entry)
+        return;
+    if (!Changes().Keeps()) {
+        SetStatusText(StatusShows::Other, QString::fromUtf8(jobs::kNoRecordKept.data(),
+                                                            jobs::kNoRecordKept.size()));
+        return;
+    }
+    if (const archive::ArchiveStatus kept = Changes().Record(*entry); !kept.ok())
+        SetStatusText(StatusShows::Other, QString::fromStdString(jobs::NotRecordedLine(kept)));
+}
+
+void Tfrm_mset::KeepReadSettings() {
+    if (!Changes().Keeps())
+        return;
+    session::DeviceSession& device = Device();
+    const auto& pages = device.ReadPages();
+    const auto system = pages.find(protocol::kSystemPage);
+    const std::string id = system == pages.end()
+                               ? std::string()
+                               : session::DeviceIdOfSystemPage(device.LoginReply(), system->second);
+    const archive::ArchiveStatus kept = Changes().Keep(jobs::ReadSnapshot(
+        {id, Settings().Text(settings::Setting::Model)},
+        Settings().Text(settings::Setting::Firmware), pages));
+    if (!kept.ok())
+        SetStatusText(StatusShows::Other,
+                      QString::fromStdString(kept.message + " The settings read were not kept."));
+}
+
+archive::LoggerKey Tfrm_mset::LoggerOnLine() {
+    return {LoggerDeviceId(), Settings().Text(settings::Setting::Model)};
+}
+
+std::string Tfrm_mset::LineEndText(jobs::LineEnd why) {
+    switch (why) {
+        case jobs::LineEnd::Timeout:
+            return "the logger stopped answering (Send command timeout)";
+        case jobs::LineEnd::Lost:
+            return "the line to the logger was lost";
+        case jobs::LineEnd::Closed:
+            break;
+    }
+    return "the link was closed";
 }
 
 void Tfrm_mset::NoteSettingsRead() {

@@ -191,8 +191,10 @@ TEST(CliArchive, NoArchiveKeepsNoneAndAnArchiveThatCannotBeOpenedStillLeavesTheE
     result = logger.Run({"history", "--from", "24-03-09", "--to", "24-03-10", "--out",
                          folder.File("c"), "--archive", missing});
     EXPECT_EQ(result.status, kExitUsage);
-    EXPECT_EQ(result.err,
-              "lgcset-cli: The archive's folder " + folder.File("nowhere") + " does not exist.\n");
+    const std::string why = "The archive's folder " + folder.File("nowhere") + " does not exist.";
+    EXPECT_EQ(result.err, "lgcset-cli: " + why +
+                              " The change was made but has no record in the audit trail.\n"
+                              "lgcset-cli: " + why + "\n");
     EXPECT_EQ(CsvRecords(folder.File("c")).size(), 37u);
 }
 

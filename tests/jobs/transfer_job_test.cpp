@@ -9,6 +9,7 @@
 #include "jobs/identify_job.h"
 #include "simulated_logger.h"
 #include "support/exact_log.h"
+#include "support/recording_archive.h"
 
 namespace lgcset::jobs {
 namespace {
@@ -19,37 +20,6 @@ struct Answers final : TransferHost {
     bool ExportWhatArrived(const data::HistoryOutcome&) override { return exportWhatArrived; }
     std::string LineEndText(LineEnd) override { return "the logger went quiet"; }
     bool exportWhatArrived = false;
-};
-
-// Counts what it is handed; refuses every transfer when `refusal` is set.
-struct CountingArchive final : archive::ArchiveStore {
-    archive::AddResult Add(const archive::DownloadInfo& download,
-                           std::span<const data::HistoryRecord> records) override {
-        downloads.push_back(download);
-        if (!refusal.empty())
-            return {{archive::ArchiveError::WriteFailed, refusal}, {}};
-        return {{}, {records.size(), records.size(), 0, 0}};
-    }
-    archive::Rows<archive::LoggerSummary> Loggers() override { return {}; }
-    archive::Rows<data::HistoryRecord> Readings(const archive::LoggerKey&, std::int64_t,
-                                                std::int64_t) override {
-        return {};
-    }
-    archive::Rows<archive::ArchivedDownload> Downloads() override { return {}; }
-    archive::Rows<data::HistoryRecord> ReadingsOf(std::int64_t) override { return {}; }
-    archive::AddResult AddCopy(const archive::ArchivedDownload&,
-                               std::span<const data::HistoryRecord>) override {
-        return {};
-    }
-    archive::Rows<archive::SettingsSnapshot> AddSnapshot(const archive::SettingsSnapshot&) override {
-        return {};
-    }
-    archive::Rows<archive::SettingsSnapshot> Snapshots(const std::string&) override { return {}; }
-    archive::Rows<archive::SettingsSnapshot> Snapshot(std::int64_t) override { return {}; }
-    archive::Rows<archive::AuditRow> AppendAudit(const archive::AuditEntry&) override { return {}; }
-    archive::Rows<archive::AuditRow> AuditTrail(const archive::AuditFilter&) override { return {}; }
-    std::vector<archive::DownloadInfo> downloads;
-    std::string refusal;
 };
 
 std::string ReadText(const std::filesystem::path& path) {
@@ -104,7 +74,7 @@ TEST_F(TransferJobTest, ACompleteTransferIsExportedAndArchivedWithItsFiles) {
     EXPECT_TRUE(std::filesystem::exists(result.files.csv));
     EXPECT_EQ(ReadText(result.files.manifest).find("went quiet"), std::string::npos);
 
-    CountingArchive archive;
+    support::RecordingArchive archive;
     job.ArchiveInto(archive, {{"000000000000101", "R481"}, "", "2024-03-01", "2024-03-31", "p"});
     EXPECT_EQ(job.Result().archived, TransferResult::Archive::Archived);
     EXPECT_EQ(job.Result().counts.added, 200u);
@@ -168,7 +138,7 @@ TEST_F(TransferJobTest, ARangeTheQueryRefusesOrThatHoldsNothingEndsWithoutRecord
         EXPECT_EQ(job.Result().reports[0].result, c.report);
         EXPECT_FALSE(job.Result().handedOver);
         EXPECT_EQ(host.requestsSent - sent, c.end == End::RangeRefused ? 0u : 1u);
-        CountingArchive archive;
+        support::RecordingArchive archive;
         job.ArchiveInto(archive, {});
         EXPECT_TRUE(archive.downloads.empty());
     }

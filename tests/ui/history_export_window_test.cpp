@@ -15,6 +15,7 @@
 #include <iterator>
 
 #include "export_test_support.h"
+#include "jobs/change_log.h"
 #include "support/ui/test_home.h"
 #include "ui_test_support.h"
 
@@ -98,7 +99,8 @@ TEST(HistoryExportWindow, SavesBothFilesThenOffersToOpenEach) {
     EXPECT_EQ(files.opened, (std::vector<QString>{xls, csv}));
 
     EXPECT_EQ(bar, (std::vector<int>{8, 16, 24, 32, 40, 48, 56, 64, 72, 80}));
-    EXPECT_EQ(w->StatusText(), QString());
+    // No archive to record the export in: said in the status.
+    EXPECT_EQ(w->StatusText().toStdString(), jobs::kNoRecordKept);
     for (int i = 0; i < 25; ++i) {
         EXPECT_EQ(w->History[static_cast<std::size_t>(i)].sensorPresent,
                   (std::array<std::uint8_t, 4>{}));
