@@ -67,6 +67,7 @@ namespace lgcset::ui {
 
 class HistoryChartWindow;
 class MessageBoxes;
+class ReviewDialog;
 class HistoryPresenter;
 class TrafficLog;
 class WidgetSettingsView;
@@ -242,6 +243,11 @@ class Tfrm_mset : public QWidget, public protocol::DeviceObserver {
     // unless set (tests answer the dialog themselves).
     using FileDialogRunner = std::function<QString(QFileDialog& dialog)>;
     void SetFileDialogRunner(FileDialogRunner runner);
+    // Runs the review shown before a write; true when the user chose to write. Modal unless
+    // set (tests answer the dialog themselves).
+    using ReviewDialogRunner = std::function<bool(ReviewDialog& dialog)>;
+    void SetReviewDialogRunner(ReviewDialogRunner runner);
+    bool RunReviewDialog(ReviewDialog& dialog);
 
     // ---- The folders the window remembers (ui/remembered_folders.h): the export folder
     // and the folder the last file dialog of the window or its chart was left in, where
@@ -314,6 +320,7 @@ class Tfrm_mset : public QWidget, public protocol::DeviceObserver {
     // Second row.
     QGroupBox* grp9 = nullptr;
     QPushButton* btn_down = nullptr;
+    QCheckBox* chk_review = nullptr;  // "Review changes before writing", remembered
     QPushButton* btn_load = nullptr;
     QPushButton* btn_saveconfigure = nullptr;
     QPushButton* btn_loadconfigure = nullptr;
@@ -498,6 +505,7 @@ class Tfrm_mset : public QWidget, public protocol::DeviceObserver {
     // Makes the presenters over the widgets built so far.
     void BuildPresenters();
     FileDialogRunner fileDialogRunner_;
+    ReviewDialogRunner reviewDialogRunner_;
     RememberedFolders folders_;
     // Runs `dialog` from the folder every dialog starts in, and remembers where it was left.
     QString RunFileDialog(QFileDialog& dialog);
