@@ -1,5 +1,6 @@
 #include "ui/settings_presenter.h"
 
+#include <QComboBox>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -122,6 +123,10 @@ void SettingsPresenter::NoteRead() {
 
 void SettingsPresenter::LoggedIn() {
     loggerPages_.reset();
+    // Another logger must never receive this one's pages.
+    if (rewrite_ && (rewrite_->port != form_.cbox_com->currentText() ||
+                     rewrite_->loginReply != connection_.Device().LoginReply()))
+        rewrite_.reset();
     if (!rewrite_)
         return;
     QTimer::singleShot(0, &form_, [this] {
@@ -149,7 +154,10 @@ void SettingsPresenter::Review() {
         return;
     const std::vector<bool> chosen = dialog.Chosen();
     HeldWrite held{jobs::PlanWrite(*loggerPages_, logger, typed, rows, chosen, form_.Codes()),
-                   logger, dialog.Reason().toStdString()};
+                   logger,
+                   dialog.Reason().toStdString(),
+                   {},
+                   {}};
     if (!held.plan.invalid.empty()) {
         form_.ShowMessage(held.plan.invalid);
         return;
@@ -164,7 +172,11 @@ void SettingsPresenter::Review() {
 void SettingsPresenter::WriteUnreviewed() {
     // Over the logger's own pages when they were read; else over an erased image.
     settings::SettingsView& typed = form_.Settings();
-    HeldWrite held{jobs::WritePlan{{}, settings::SettingsModel(), {}, {}}, settings::SettingsModel(), {}};
+    HeldWrite held{jobs::WritePlan{{}, settings::SettingsModel(), {}, {}},
+                   settings::SettingsModel(),
+                   {},
+                   {},
+                   {}};
     if (loggerPages_) {
         held.logger = LoggerSettings();
         held.plan.changes = jobs::ReviewChanges(held.logger, typed);
@@ -178,6 +190,8 @@ void SettingsPresenter::WriteUnreviewed() {
 }
 
 void SettingsPresenter::Write(HeldWrite held) {
+    held.port = form_.cbox_com->currentText();
+    held.loginReply = connection_.Device().LoginReply();
     // Kept before the first erase: a write that stops half way can be made again from it.
     const archive::ArchiveStatus kept = form_.Changes().Keep(
         jobs::WriteSnapshot(held.plan.pages, held.logger, archive::SnapshotReason::BeforeWrite));
@@ -198,8 +212,8 @@ void SettingsPresenter::Written(const jobs::WriteSettingsResult& result, const H
         loggerPages_ = held.plan.pages;
     else
         loggerPages_.reset();  // it holds part of the write: read it again before a review
-    SayRecord(form_.Changes().Record(jobs::WriteEntry(held.plan.changes, result, held.logger,
-                                                      held.reason)),
+    SayRecord(form_.Changes().Record(
+                  jobs::WriteEntry(held.plan.changes, result, held.logger, held.reason)),
               written);
     if (!jobs::HalfWritten(result))
         return;
@@ -269,9 +283,8 @@ void SettingsPresenter::LoadProfile() {
         // A profile of another model or another logger is asked about before any widget
         // changes.
         const auto loadAnyway = [this](const std::string& mismatch) {
-            return form_.Boxes().Ask(
-                QString::fromStdString(profiles::LoadAnywayQuestion(mismatch)),
-                QStringLiteral("Information"), DefaultButton::No);
+            return form_.Boxes().Ask(QString::fromStdString(profiles::LoadAnywayQuestion(mismatch)),
+                                     QStringLiteral("Information"), DefaultButton::No);
         };
         switch (profiles::LoadProfileFile(PathOf(file), form_.Settings(), Logger(), loadAnyway,
                                           error)) {
@@ -279,8 +292,8 @@ void SettingsPresenter::LoadProfile() {
             case profiles::ProfileLoad::Declined:
                 return;
             case profiles::ProfileLoad::NoSettings:
-                form_.Boxes().Error(QString::fromStdString(profiles::NoSettingsMessage(
-                                        ShownName(file).toStdString())),
+                form_.Boxes().Error(QString::fromStdString(
+                                        profiles::NoSettingsMessage(ShownName(file).toStdString())),
                                     QString());
                 return;
             case profiles::ProfileLoad::Unfit:

@@ -46,6 +46,9 @@ class SettingsPresenter final {
         jobs::WritePlan plan;
         settings::SettingsModel logger;  // its device ID, model and firmware name the record
         std::string reason;
+        // Where it went: it is made again only on the same line and the same logger model.
+        QString port;
+        std::vector<std::uint8_t> loginReply;
     };
 
     // The logger logged in to, as far as the window knows it.
