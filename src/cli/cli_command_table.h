@@ -40,6 +40,8 @@ enum class OptionId {
     Nc,
     Pulse,
     Stop,
+    DryRun,
+    Reason,
 };
 
 // The words an option takes after it.

@@ -27,6 +27,7 @@ const std::map<std::string_view, std::vector<std::string>> kGoodWords{
     {"--set", {"now"}},
     {"--nc", {"5"}},
     {"--pulse", {"1", "2", "3"}},
+    {"--reason", {"why"}},
 };
 
 std::vector<std::string> WithWords(std::vector<std::string> line, const OptionEntry& option) {
