@@ -59,9 +59,12 @@ const std::array kGlobalOptions{kHelpOption, kShortHelpOption, kVersionOption,
 
 constexpr std::array<OptionEntry, 0> kNoOptions{};
 constexpr std::array kJsonOnly{kJsonOption};
-constexpr std::array kWriteOptions{kNoVerifyOption, kForceOption, kArchiveOption, kNoArchiveOption};
 constexpr std::array kDiffOptions{kJsonOption, kForceOption, kArchiveOption, kNoArchiveOption};
 constexpr std::array kReadOptions{kArchiveOption, kNoArchiveOption};
+constexpr OptionEntry kDryRunOption{OptionId::DryRun, "--dry-run", Takes::Nothing};
+constexpr OptionEntry kReasonOption{OptionId::Reason, "--reason", Takes::Value, "a text"};
+constexpr std::array kWriteOptions{kNoVerifyOption, kForceOption,  kYesOption,       kDryRunOption,
+                                   kReasonOption,   kArchiveOption, kNoArchiveOption};
 constexpr std::array kHistoryOptions{kFromOption,        kToOption,      kOutOption,
                                      kKeepPartialOption, kArchiveOption, kNoArchiveOption};
 constexpr std::array kCollectOptions{kPortsGlobOption, kJobsOption,    kSinceLastOption,
@@ -126,12 +129,17 @@ constexpr std::array<CommandEntry, 16> kCommands{{
      "followed by \"Save Profile to...\" gives in the window. The pages as read are kept\n"
      "in the archive's settings history (--no-archive: not kept)."},
     {"write", kWriteOptions, Operand::Profile, kNoActions, true, false, WriteCommand, nullptr,
-     "write [--no-verify] [--force] PROFILE.ini",
+     "write [--no-verify] [--force] [--yes] [--dry-run] [--reason TEXT]\n"
+     "      [--archive NAME | --no-archive] PROFILE.ini",
      "Write a profile's settings to the logger, as \"Load Profile\" followed by \"Save\n"
-     "Settings\" does in the window, after the same check. Then read the pages back and\n"
-     "print \"verified\" or each field that differs (--no-verify skips the read-back).\n"
-     "A profile saved from another model or another logger (its device ID) is refused\n"
-     "with exit status 1 unless --force is given."},
+     "Settings\" does in the window, after the same check. The logger's settings are read\n"
+     "first and each one the write changes is listed (group, setting, logger's value ->\n"
+     "new value, unit); then \"Write N changes? [y/N]\" is asked on a terminal, and\n"
+     "without one --yes must be given. --dry-run stops after the list. The pages are\n"
+     "written over the logger's own, read back, and \"verified\" or each field that\n"
+     "differs is printed (--no-verify skips the read-back). The write is recorded in the\n"
+     "archive with --reason's text. A profile saved from another model or another logger\n"
+     "(its device ID) is refused with exit status 1 unless --force is given."},
     {"diff", kDiffOptions, Operand::Profile, kNoActions, true, false, DiffCommand, nullptr,
      "diff [--json] [--force] [--archive FILE|URL | --no-archive] PROFILE.ini",
      "Print the settings that differ between the profile and the logger, one a line:\n"

@@ -42,6 +42,8 @@ enum class OptionId {
     Stop,
     CsvOut,
     PdfOut,
+    DryRun,
+    Reason,
 };
 
 // The words an option takes after it.

@@ -27,7 +27,9 @@
 #include "jobs/audit_entries.h"
 #include "jobs/device_tools_jobs.h"
 #include "jobs/settings_jobs.h"
+#include "jobs/settings_review.h"
 #include "jobs/transfer_job.h"
+#include "jobs/write_record.h"
 #include "link/port_details.h"
 #include "link/port_list.h"
 #include "profiles/ini_storage.h"
@@ -93,9 +95,9 @@ Outcome ToolDone(const HeadlessSession& session, const jobs::ToolResult& result,
         case jobs::ToolResult::End::Done:
             return {};
         case jobs::ToolResult::End::Refused:
-            return Outcome::Failed(kExitRefused,
-                                   "the logger refused: " +
-                                       protocol::OutcomeMessage({operation, protocol::Result::Refused}));
+            return Outcome::Failed(
+                kExitRefused, "the logger refused: " +
+                                  protocol::OutcomeMessage({operation, protocol::Result::Refused}));
         case jobs::ToolResult::End::LineEnded:
             break;
     }
@@ -186,11 +188,11 @@ int Read(Connection& c, const CliOptions& options, CommandRecord& record, std::o
         return Fail(err, read);
     KeepRead(c, record);
     // The settings just read hold the logger's own device ID.
-    const profiles::ProfileOrigin origin{
-        c.settings.Text(settings::Setting::Model), c.settings.Text(settings::Setting::Firmware),
-        c.settings.Text(settings::Setting::DeviceId),
-        profiles::UtcTimestamp(std::chrono::system_clock::now()),
-        std::string("lgcset-cli ") + kVersion};
+    const profiles::ProfileOrigin origin{c.settings.Text(settings::Setting::Model),
+                                         c.settings.Text(settings::Setting::Firmware),
+                                         c.settings.Text(settings::Setting::DeviceId),
+                                         profiles::UtcTimestamp(std::chrono::system_clock::now()),
+                                         std::string("lgcset-cli ") + kVersion};
     std::string error;
     if (!profiles::SaveProfileFile(c.settings, origin, options.profile, error))
         return Fail(err, Outcome::Failed(kExitUsage, "cannot write the profile " + options.profile +
@@ -228,27 +230,93 @@ Outcome CheckOrigin(Connection& c, const CliOptions& options, const profiles::In
         if (Outcome read = c.session->ReadDeviceId(logger.deviceId); !read.ok())
             return read;
     if (const auto mismatch = profiles::OriginMismatch(profile, logger))
-        return Outcome::Failed(kExitRefused, data::PrintableText(options.profile + " was " +
-                                                                 *mismatch + "; --force " + use +
-                                                                 "s it anyway"));
+        return Outcome::Failed(
+            kExitRefused, data::PrintableText(options.profile + " was " + *mismatch + "; --force " +
+                                              use + "s it anyway"));
     return {};
 }
 
-int Write(Connection& c, const CliOptions& options, const profiles::IniFile& profile,
-          std::ostream& out, std::ostream& err) {
+// "Write N changes? [y/N]" on a terminal; without one, only --yes writes.
+Outcome Confirmed(const CliOptions& options, const CliEnvironment& environment, std::size_t count,
+                  std::ostream& err) {
+    if (options.yes)
+        return {};
+    if (environment.terminalInput == nullptr)
+        return Outcome::Failed(
+            kExitRefused, "standard input is not a terminal: add --yes to write these changes");
+    err << "Write " << count << " changes? [y/N] " << std::flush;
+    std::string answer;
+    std::getline(*environment.terminalInput, answer);
+    if (answer == "y" || answer == "Y" || answer == "yes")
+        return {};
+    return Outcome::Failed(kExitRefused, "nothing was written");
+}
+
+// What the record of a write could not keep, and that the write itself was made.
+void SayRecord(const jobs::ChangeLog& changes, const archive::ArchiveStatus& status,
+               std::ostream& err) {
+    if (!changes.Keeps())
+        err << kProgram << jobs::kNoRecordKept << "\n";
+    else if (!status.ok())
+        err << kProgram << status.message << " The write itself was made.\n";
+}
+
+int Write(Connection& c, const CliOptions& options, const CliEnvironment& environment,
+          const profiles::IniFile& profile, std::ostream& out, std::ostream& err) {
     using End = jobs::WriteSettingsResult::End;
     profiles::LoadProfile(profile, c.settings);
     // Settings that the write refuses without sending anything are refused for themselves,
-    // before the logger is asked for its ID.
-    if (settings::ValidateForSave(c.settings).empty())
-        if (Outcome checked = CheckOrigin(c, options, profile, "write"); !checked.ok())
-            return Fail(err, checked);
-    std::optional<settings::SettingsModel> typed;
+    // before the logger is asked for anything.
+    if (const auto invalid = settings::ValidateForSave(c.settings); !invalid.empty())
+        return Fail(err, Outcome::Failed(kExitRefused, settings::InvalidFieldsMessage(invalid)));
+    if (Outcome checked = CheckOrigin(c, options, profile, "write"); !checked.ok())
+        return Fail(err, checked);
+    // The review: what the logger holds against the profile. The read overwrites the
+    // session's settings; the profile's stay in `typed`.
+    const settings::SettingsModel typed = c.settings;
+    if (Outcome read = ReadSettings(*c.session); !read.ok())
+        return Fail(err, read);
+    const jobs::Pages base = c.session->ReadPages();
+    settings::SettingsModel logger;
+    jobs::DecodePages(base, c.session->LoginReply(), logger);
+    const std::vector<jobs::ReviewRow> rows = jobs::ReviewChanges(logger, typed);
+    for (const jobs::ReviewRow& row : rows) out << jobs::ChangeLine(row) << "\n";
+    if (rows.empty()) {
+        out << "The logger holds these settings already: nothing to write.\n";
+        return kExitOk;
+    }
+    if (options.dryRun)
+        return kExitOk;
+    if (Outcome confirmed = Confirmed(options, environment, rows.size(), err); !confirmed.ok())
+        return Fail(err, confirmed);
+    const jobs::WritePlan plan =
+        jobs::PlanWrite(base, logger, typed, rows, std::vector<bool>(rows.size(), true),
+                        c.session->Device().Codes());
+    if (!plan.invalid.empty())
+        return Fail(err, Outcome::Failed(kExitRefused, plan.invalid));
+
+    jobs::ChangeLog changes = ChangesFor(options, environment);
+    // Kept before the first erase: a write that stops half way can be made again from it.
+    archive::ArchiveStatus recorded =
+        changes.Keep(jobs::WriteSnapshot(plan.pages, logger, archive::SnapshotReason::BeforeWrite));
+    std::optional<settings::SettingsModel> verify;
     if (!options.noVerify)
-        typed = c.settings;
-    jobs::WriteSettingsJob write(c.session->Device(), std::move(typed));
+        verify = plan.settings;
+    jobs::WriteSettingsJob write(c.session->Device(), plan.pages, std::move(verify));
     c.session->Run(write);
     const jobs::WriteSettingsResult& result = write.Result();
+    if (result.end == End::Verified && recorded.ok())
+        recorded = changes.Keep(jobs::WriteSnapshot(c.session->ReadPages(), logger,
+                                                    archive::SnapshotReason::AfterWrite));
+    if (result.end != End::Invalid) {
+        const archive::ArchiveStatus entry =
+            changes.Record(jobs::WriteEntry(plan.changes, result, logger, options.reason));
+        SayRecord(changes, recorded.ok() ? entry : recorded, err);
+    }
+    if (jobs::HalfWritten(result)) {
+        err << kProgram << jobs::HalfWriteMessage(result) << "\n";
+        return result.end == End::LineEnded ? kExitLink : kExitRefused;
+    }
     switch (result.end) {
         case End::Written:
             out << "written\n";
@@ -259,16 +327,11 @@ int Write(Connection& c, const CliOptions& options, const profiles::IniFile& pro
         case End::Invalid:
             return Fail(err, Outcome::Failed(kExitRefused, result.refusal.detail));
         case End::Refused:
-            return Fail(err, Outcome::Failed(kExitRefused,
-                                             "the logger refused the settings write: " +
-                                                 protocol::OutcomeMessage(result.refusal)));
+            return Fail(
+                err, Outcome::Failed(kExitRefused, "the logger refused the settings write: " +
+                                                       protocol::OutcomeMessage(result.refusal)));
         case End::LineEnded:
-            if (result.readingBack)
-                return Fail(err, ReadEnded(*c.session, result.line, result.page));
-            return Fail(err, Outcome::Failed(kExitLink, c.session->LinkError(result.line) +
-                                                            " while writing the settings (" +
-                                                            std::to_string(result.pagesWritten) +
-                                                            " of 4 pages written)"));
+            return Fail(err, ReadEnded(*c.session, result.line, result.page));
         case End::Differs:
             break;
     }
@@ -360,11 +423,10 @@ int FactoryReset(Connection& c, CommandRecord& record, std::ostream& out, std::o
     if (result.end == End::LineEnded || result.end == End::NotSent)
         return Fail(err, Outcome::Failed(kExitLink, c.session->LinkError(result.line)));
     if (result.end == End::Refused)
-        return Fail(err, Outcome::Failed(kExitRefused,
-                                         "the logger refused the factory reset: " +
-                                             protocol::OutcomeMessage(
-                                                 {protocol::Operation::FactoryReset,
-                                                  protocol::Result::Refused})));
+        return Fail(err, Outcome::Failed(kExitRefused, "the logger refused the factory reset: " +
+                                                           protocol::OutcomeMessage(
+                                                               {protocol::Operation::FactoryReset,
+                                                                protocol::Result::Refused})));
     out << DoneMessage(protocol::Operation::FactoryReset) << "\n";
     return kExitOk;
 }
@@ -500,8 +562,9 @@ int WriteCommand(const CommandCall& call) {
     profiles::IniFile profile;
     if (Outcome read = ReadCheckedProfile(call.options.profile, profile, call.err); !read.ok())
         return Fail(call.err, read);
-    return OnLogger(
-        call, [&](Connection& c) { return Write(c, call.options, profile, call.out, call.err); });
+    return OnLogger(call, [&](Connection& c) {
+        return Write(c, call.options, call.environment, profile, call.out, call.err);
+    });
 }
 
 int DiffCommand(const CommandCall& call) {

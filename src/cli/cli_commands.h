@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <istream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -17,6 +18,8 @@ namespace lgcset::cli {
 struct CliEnvironment {
     int resendIntervalMs = 1000;  // the window's resend timer
     bool errorIsTerminal = false;
+    // Where `write` asks its question when standard input is a terminal; none: it is not.
+    std::istream* terminalInput = nullptr;
     std::filesystem::path ttyClassRoot = "/sys/class/tty";
     std::filesystem::path devRoot = "/dev";
     // The clock that names the export files; the local clock when empty.

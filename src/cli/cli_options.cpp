@@ -206,6 +206,12 @@ void ApplyOption(const OptionEntry& option, const std::vector<std::string>& word
         case OptionId::Yes:
             options.yes = true;
             break;
+        case OptionId::DryRun:
+            options.dryRun = true;
+            break;
+        case OptionId::Reason:
+            options.reason = word;
+            break;
         case OptionId::From:
         case OptionId::To: {
             // A date, except for archive copy, where they name archives: which is known

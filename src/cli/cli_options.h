@@ -43,6 +43,8 @@ struct CliOptions {
     bool noVerify = false;
     bool force = false;  // write, diff: a profile saved from another logger too
     bool yes = false;
+    bool dryRun = false;  // write: the list of changes only
+    std::string reason;   // write: the user's reason, into the record
 
     std::optional<data::CalendarDate> from, to;  // history
     std::string outDir;                          // history; empty: the current folder

@@ -15,6 +15,8 @@ int main(int argc, char* argv[]) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
     lgcset::cli::CliEnvironment environment;
     environment.errorIsTerminal = ::isatty(STDERR_FILENO) == 1;
+    if (::isatty(STDIN_FILENO) == 1)
+        environment.terminalInput = &std::cin;
 #ifdef LGCSET_ARCHIVE
     if (const auto archive = lgcset::archive::ArchiveWhenNoneNamed())
         environment.defaultArchive = std::filesystem::path(*archive);

@@ -82,6 +82,32 @@ std::vector<ReviewRow> ReviewChanges(const settings::SettingsView& logger,
     return rows;
 }
 
+void CopyRowValue(const settings::SettingsView& from, settings::SettingsView& to,
+                  const ReviewRow& row) {
+    CopyValue(from, to, *settings::FindWidget(row.widget));
+}
+
+void CopySettings(const settings::SettingsView& from, settings::SettingsView& to) {
+    for (const WidgetRow& widget : settings::SettingsTable())
+        if (widget.group != settings::kLoginGroup &&
+            widget.kind != settings::WidgetKind::ReadOnlyEdit)
+            CopyValue(from, to, widget);
+}
+
+Pages EncodePages(const Pages& base, const settings::SettingsView& settings,
+                  const settings::CodeTables& codes) {
+    Pages pages;
+    settings::ParameterImage image;
+    for (const std::uint32_t address : settings::kSettingsPages) {
+        if (const auto page = base.find(address); page != base.end())
+            image.Store(address, page->second);
+        settings::EncodePage(address, settings, image, codes);
+        const auto bytes = image.Bytes(address, session::Page{}.size());
+        std::copy(bytes.begin(), bytes.end(), pages[address].begin());
+    }
+    return pages;
+}
+
 std::string ChangeLine(const ReviewRow& row) {
     std::string line = row.group + " / " + row.caption + ": " + row.logger + " -> " + row.typed;
     if (!row.unit.empty())
@@ -103,15 +129,7 @@ WritePlan PlanWrite(const Pages& base, const settings::SettingsModel& logger,
         plan.invalid = settings::InvalidFieldsMessage(invalid);
         return plan;
     }
-    settings::ParameterImage image;
-    for (const std::uint32_t address : settings::kSettingsPages) {
-        if (const auto page = base.find(address); page != base.end())
-            image.Store(address, page->second);
-        settings::EncodePage(address, plan.settings, image, codes);
-        session::Page& out = plan.pages[address];
-        const auto bytes = image.Bytes(address, out.size());
-        std::copy(bytes.begin(), bytes.end(), out.begin());
-    }
+    plan.pages = EncodePages(base, plan.settings, codes);
     return plan;
 }
 

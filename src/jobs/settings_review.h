@@ -30,6 +30,17 @@ struct ReviewRow {
 std::vector<ReviewRow> ReviewChanges(const settings::SettingsView& logger,
                                      const settings::SettingsView& typed);
 
+// The row's setting as `from` holds it, into `to`.
+void CopyRowValue(const settings::SettingsView& from, settings::SettingsView& to,
+                  const ReviewRow& row);
+
+// Every setting of the pages as `from` holds it, into `to` (the login row stays).
+void CopySettings(const settings::SettingsView& from, settings::SettingsView& to);
+
+// The four pages of `settings` encoded over `base` (a page missing from it starts erased).
+Pages EncodePages(const Pages& base, const settings::SettingsView& settings,
+                  const settings::CodeTables& codes);
+
 // "Group / Caption: old -> new", as the record and lgcset-cli show a row.
 std::string ChangeLine(const ReviewRow& row);
 

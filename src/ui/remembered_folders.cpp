@@ -9,6 +9,7 @@ namespace {
 
 const QString kExportKey = QStringLiteral("folders/export");
 const QString kDialogKey = QStringLiteral("folders/lastDialog");
+const QString kReviewKey = QStringLiteral("write/review");
 
 QString FileName(const std::filesystem::path& file) {
     return QString::fromStdU16String(file.u16string());
@@ -23,6 +24,18 @@ void RememberedFolders::UseFile(std::optional<std::filesystem::path> file) {
     const QSettings stored(FileName(*file_), QSettings::IniFormat);
     exportFolder_ = stored.value(kExportKey).toString();
     lastDialogFolder_ = stored.value(kDialogKey).toString();
+    reviewBeforeWriting_ = stored.value(kReviewKey, true).toBool();
+}
+
+void RememberedFolders::SetReviewBeforeWriting(bool review) {
+    if (review == reviewBeforeWriting_)
+        return;
+    reviewBeforeWriting_ = review;
+    if (!file_)
+        return;
+    QSettings stored(FileName(*file_), QSettings::IniFormat);
+    stored.setValue(kReviewKey, review);
+    stored.sync();
 }
 
 void RememberedFolders::SetExportFolder(const QString& folder) {

@@ -1,5 +1,5 @@
-// The folders the window remembers across runs: where "Export folder..." sends the exports,
-// and where the last file dialog was left. They are kept in a small INI file of the user's
+// The folders and choices the window remembers across runs: where "Export folder..." sends
+// the exports, where the last file dialog was left, and whether a write is reviewed first. They are kept in a small INI file of the user's
 // own, apart from lgcset.ini, which the user writes by hand and the program only reads.
 // Without a file (demo mode, and tests that name none) they last for the run only.
 #pragma once
@@ -20,6 +20,9 @@ class RememberedFolders {
     void SetExportFolder(const QString& folder);
     QString LastDialogFolder() const { return lastDialogFolder_; }
     void SetLastDialogFolder(const QString& folder);
+    // "Review changes before writing": on unless turned off.
+    bool ReviewBeforeWriting() const { return reviewBeforeWriting_; }
+    void SetReviewBeforeWriting(bool review);
 
   private:
     void Store(const QString& key, const QString& value) const;
@@ -27,6 +30,7 @@ class RememberedFolders {
     std::optional<std::filesystem::path> file_;
     QString exportFolder_;
     QString lastDialogFolder_;
+    bool reviewBeforeWriting_ = true;
 };
 
 // The user's file of remembered folders: lgcset/window.ini in the user's configuration

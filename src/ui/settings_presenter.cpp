@@ -1,9 +1,11 @@
 #include "ui/settings_presenter.h"
 
+#include <QComboBox>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QTimer>
 #include <chrono>
 #include <exception>
 #include <filesystem>
@@ -13,10 +15,13 @@
 #include "jobs/audit_entries.h"
 #include "jobs/identify_job.h"
 #include "jobs/settings_jobs.h"
+#include "jobs/write_record.h"
 #include "profiles/profile.h"
 #include "project_version.h"
+#include "settings/parameter_image.h"
 #include "ui/connection_presenter.h"
 #include "ui/message_box.h"
+#include "ui/review_dialog.h"
 #include "ui/umset.h"
 
 namespace lgcset::ui {
@@ -30,6 +35,44 @@ std::filesystem::path PathOf(const QString& file) {
 QString ShownName(const QString& file) {
     return QDir::toNativeSeparators(file);
 }
+
+// A job, and what the window does once it has ended: after the boxes the ending shows.
+class ThenJob final : public jobs::Job {
+  public:
+    ThenJob(std::shared_ptr<jobs::Job> job, QObject* context, std::function<void()> then)
+        : job_(std::move(job)), context_(context), then_(std::move(then)) {}
+
+    void Start() override {
+        job_->Start();
+        Check();
+    }
+    void OnOutcome(const protocol::OperationOutcome& outcome) override {
+        job_->OnOutcome(outcome);
+        Check();
+    }
+    void OnData(const protocol::ReceivedFrame& frame) override {
+        job_->OnData(frame);
+        Check();
+    }
+    void OnLineEnded(jobs::LineEnd why) override {
+        job_->OnLineEnded(why);
+        Check();
+    }
+    bool Ended() const override { return job_->Ended(); }
+
+  private:
+    void Check() {
+        if (job_->Ended() && then_)
+            QTimer::singleShot(0, context_, std::exchange(then_, nullptr));
+    }
+
+    std::shared_ptr<jobs::Job> job_;
+    QObject* context_;
+    std::function<void()> then_;
+};
+
+constexpr const char* kNothingToWrite =
+    "The logger holds these settings already: nothing to write.";
 
 }  // namespace
 
@@ -54,8 +97,152 @@ void SettingsPresenter::ReadSettings() {
 }
 
 void SettingsPresenter::SaveSettings() {
-    // The window shows the logger's answer; it does not read the pages back.
-    connection_.RunJob(std::make_shared<jobs::WriteSettingsJob>(connection_.Device()));
+    // Refused by the operation's own check, in its own box, before anything goes.
+    if (!settings::ValidateForSave(form_.Settings()).empty()) {
+        connection_.RunJob(std::make_shared<jobs::WriteSettingsJob>(connection_.Device()));
+        return;
+    }
+    if (!form_.chk_review->isChecked()) {
+        WriteUnreviewed();
+        return;
+    }
+    if (loggerPages_) {
+        Review();
+        return;
+    }
+    // The review compares with what the logger holds: read it first, and then put back
+    // what was typed over what the read showed.
+    auto typed = std::make_shared<settings::SettingsModel>();
+    jobs::CopySettings(form_.Settings(), *typed);
+    auto read = std::make_shared<jobs::ReadSettingsJob>(connection_.Device());
+    connection_.RunJob(std::make_shared<ThenJob>(read, &form_, [this, read, typed] {
+        jobs::CopySettings(*typed, form_.Settings());
+        if (read->Result().end == jobs::ReadSettingsResult::End::Done && loggerPages_)
+            Review();
+    }));
+}
+
+void SettingsPresenter::NoteRead() {
+    loggerPages_ = connection_.Device().ReadPages();
+}
+
+void SettingsPresenter::LoggedIn() {
+    loggerPages_.reset();
+    // Another logger must never receive this one's pages.
+    if (rewrite_ && (rewrite_->port != form_.cbox_com->currentText() ||
+                     rewrite_->loginReply != connection_.Device().LoginReply()))
+        rewrite_.reset();
+    if (!rewrite_)
+        return;
+    QTimer::singleShot(0, &form_, [this] {
+        if (auto held = std::exchange(rewrite_, std::nullopt))
+            Write(std::move(*held));
+    });
+}
+
+settings::SettingsModel SettingsPresenter::LoggerSettings() const {
+    settings::SettingsModel logger;
+    jobs::DecodePages(*loggerPages_, connection_.Device().LoginReply(), logger);
+    return logger;
+}
+
+void SettingsPresenter::Review() {
+    settings::SettingsView& typed = form_.Settings();
+    const settings::SettingsModel logger = LoggerSettings();
+    const std::vector<jobs::ReviewRow> rows = jobs::ReviewChanges(logger, typed);
+    if (rows.empty()) {
+        form_.ShowMessage(kNothingToWrite);
+        return;
+    }
+    ReviewDialog dialog(rows, &form_);
+    if (!form_.RunReviewDialog(dialog))
+        return;
+    const std::vector<bool> chosen = dialog.Chosen();
+    HeldWrite held{jobs::PlanWrite(*loggerPages_, logger, typed, rows, chosen, form_.Codes()),
+                   logger,
+                   dialog.Reason().toStdString(),
+                   {},
+                   {}};
+    if (!held.plan.invalid.empty()) {
+        form_.ShowMessage(held.plan.invalid);
+        return;
+    }
+    // The window shows what is written: a row left out shows the logger's value again.
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (!chosen[i])
+            jobs::CopyRowValue(logger, typed, rows[i]);
+    Write(std::move(held));
+}
+
+void SettingsPresenter::WriteUnreviewed() {
+    // Over the logger's own pages when they were read; else over an erased image.
+    settings::SettingsView& typed = form_.Settings();
+    HeldWrite held{jobs::WritePlan{{}, settings::SettingsModel(), {}, {}},
+                   settings::SettingsModel(),
+                   {},
+                   {},
+                   {}};
+    if (loggerPages_) {
+        held.logger = LoggerSettings();
+        held.plan.changes = jobs::ReviewChanges(held.logger, typed);
+    } else {
+        for (const settings::Setting name :
+             {settings::Setting::DeviceId, settings::Setting::Model, settings::Setting::Firmware})
+            held.logger.SetText(name, typed.Text(name));
+    }
+    held.plan.pages = jobs::EncodePages(loggerPages_.value_or(jobs::Pages{}), typed, form_.Codes());
+    Write(std::move(held));
+}
+
+void SettingsPresenter::Write(HeldWrite held) {
+    held.port = form_.cbox_com->currentText();
+    held.loginReply = connection_.Device().LoginReply();
+    // Kept before the first erase: a write that stops half way can be made again from it.
+    const archive::ArchiveStatus kept = form_.Changes().Keep(
+        jobs::WriteSnapshot(held.plan.pages, held.logger, archive::SnapshotReason::BeforeWrite));
+    if (!kept.ok())
+        form_.SetStatusText(QString::fromStdString(kept.message));
+    auto write = std::make_shared<jobs::WriteSettingsJob>(connection_.Device(), held.plan.pages,
+                                                          std::nullopt);
+    connection_.RunJob(std::make_shared<ThenJob>(
+        write, &form_, [this, write, held = std::move(held)] { Written(write->Result(), held); }));
+}
+
+void SettingsPresenter::Written(const jobs::WriteSettingsResult& result, const HeldWrite& held) {
+    using End = jobs::WriteSettingsResult::End;
+    if (result.end == End::Invalid)
+        return;  // nothing went
+    const bool written = result.end == End::Written || result.end == End::Verified;
+    if (written)
+        loggerPages_ = held.plan.pages;
+    else
+        loggerPages_.reset();  // it holds part of the write: read it again before a review
+    SayRecord(form_.Changes().Record(
+                  jobs::WriteEntry(held.plan.changes, result, held.logger, held.reason)),
+              written);
+    if (!jobs::HalfWritten(result))
+        return;
+    const bool again = form_.Boxes().Ask(
+        QString::fromStdString(jobs::HalfWriteMessage(result)) +
+            QStringLiteral("\n\nWrite the same settings again once the line is back?"),
+        QStringLiteral("Write again"), DefaultButton::Yes);
+    if (!again)
+        return;
+    // A refusal leaves the line up: at once; a lost line: after the next login.
+    if (result.end == End::Refused && form_.LinkOpen())
+        Write(held);
+    else
+        rewrite_ = held;
+}
+
+void SettingsPresenter::SayRecord(const archive::ArchiveStatus& status, bool written) {
+    if (!form_.Changes().Keeps())
+        form_.SetStatusText(QString::fromUtf8(jobs::kNoRecordKept.data(),
+                                              static_cast<qsizetype>(jobs::kNoRecordKept.size())));
+    else if (!status.ok())
+        form_.SetStatusText(QString::fromStdString(status.message) +
+                            (written ? QStringLiteral(" The settings were written all the same.")
+                                     : QStringLiteral(" The write itself was made as told.")));
 }
 
 void SettingsPresenter::FactoryReset() {
@@ -108,9 +295,8 @@ void SettingsPresenter::LoadProfile() {
         // A profile of another model or another logger is asked about before any widget
         // changes.
         const auto loadAnyway = [this](const std::string& mismatch) {
-            return form_.Boxes().Ask(
-                QString::fromStdString(profiles::LoadAnywayQuestion(mismatch)),
-                QStringLiteral("Information"), DefaultButton::No);
+            return form_.Boxes().Ask(QString::fromStdString(profiles::LoadAnywayQuestion(mismatch)),
+                                     QStringLiteral("Information"), DefaultButton::No);
         };
         switch (profiles::LoadProfileFile(PathOf(file), form_.Settings(), Logger(), loadAnyway,
                                           error)) {
@@ -118,8 +304,8 @@ void SettingsPresenter::LoadProfile() {
             case profiles::ProfileLoad::Declined:
                 return;
             case profiles::ProfileLoad::NoSettings:
-                form_.Boxes().Error(QString::fromStdString(profiles::NoSettingsMessage(
-                                        ShownName(file).toStdString())),
+                form_.Boxes().Error(QString::fromStdString(
+                                        profiles::NoSettingsMessage(ShownName(file).toStdString())),
                                     QString());
                 return;
             case profiles::ProfileLoad::Unfit:

@@ -5,7 +5,12 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
+#include <string>
 
+#include "archive/archive_store.h"
+#include "jobs/settings_jobs.h"
+#include "jobs/settings_review.h"
 #include "profiles/profile_origin.h"
 
 class QFileDialog;
@@ -23,18 +28,44 @@ class SettingsPresenter final {
 
     void Login();
     void ReadSettings();
+    // Reviewed first unless the window's check box says otherwise; a setting the logger
+    // cannot store is refused with nothing sent.
     void SaveSettings();
+    // The settings were read: what the logger holds, which the next write goes over.
+    void NoteRead();
+    // A new login: what was read belongs to the logger before; a write that stopped half way
+    // and was asked to be made again goes now.
+    void LoggedIn();
     void FactoryReset();
     void SaveProfile();
     void LoadProfile();
 
   private:
+    // A write on its way: its pages, the logger it was built for and the user's reason.
+    struct HeldWrite {
+        jobs::WritePlan plan;
+        settings::SettingsModel logger;  // its device ID, model and firmware name the record
+        std::string reason;
+        // Where it went: it is made again only on the same line and the same logger model.
+        QString port;
+        std::vector<std::uint8_t> loginReply;
+    };
+
     // The logger logged in to, as far as the window knows it.
     profiles::LoggerIdentity Logger() const;
+    settings::SettingsModel LoggerSettings() const;
+    void Review();
+    void WriteUnreviewed();
+    void Write(HeldWrite held);
+    void Written(const jobs::WriteSettingsResult& result, const HeldWrite& held);
+    void SayRecord(const archive::ArchiveStatus& status, bool written);
 
     Tfrm_mset& form_;
     ConnectionPresenter& connection_;
     DialogRunner runDialog_;
+    // The logger's pages as read or written since the login; none: not known.
+    std::optional<jobs::Pages> loggerPages_;
+    std::optional<HeldWrite> rewrite_;  // made again at the next login
 };
 
 }  // namespace lgcset::ui

@@ -198,6 +198,11 @@ void Tfrm_mset::BuildFirstRow() {
 void Tfrm_mset::BuildSecondRow() {
     grp9 = MakeGroup("grp9", QString(), this);
     btn_down = MakeButton("btn_down", QStringLiteral("Save Settings"), grp9, false);
+    chk_review = new QCheckBox(QStringLiteral("Review changes before writing"), grp9);
+    chk_review->setObjectName(QStringLiteral("chk_review"));
+    chk_review->setChecked(folders_.ReviewBeforeWriting());
+    connect(chk_review, &QCheckBox::toggled, this,
+            [this](bool review) { folders_.SetReviewBeforeWriting(review); });
     btn_load = MakeButton("btn_load", QStringLiteral("Read Settings"), grp9, false);
     btn_saveconfigure =
         MakeButton("btn_saveconfigure", QStringLiteral("Save Profile to..."), grp9, false);
@@ -235,6 +240,8 @@ void Tfrm_mset::BuildSecondRow() {
           btn_industrial}) {
         b->setMinimumWidth(120);
         buttons->addWidget(b);
+        if (b == btn_down)
+            buttons->addWidget(chk_review);
     }
     buttons->addStretch(1);
     buttons->addWidget(lbl16);

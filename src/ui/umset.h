@@ -69,6 +69,7 @@ namespace lgcset::ui {
 class HistoryChartWindow;
 class MessageBoxes;
 class SettingsHistoryDialog;
+class ReviewDialog;
 class HistoryPresenter;
 class TrafficLog;
 class WidgetSettingsView;
@@ -254,6 +255,11 @@ class Tfrm_mset : public QWidget, public protocol::DeviceObserver {
     // unless set (tests answer the dialog themselves).
     using FileDialogRunner = std::function<QString(QFileDialog& dialog)>;
     void SetFileDialogRunner(FileDialogRunner runner);
+    // Runs the review shown before a write; true when the user chose to write. Modal unless
+    // set (tests answer the dialog themselves).
+    using ReviewDialogRunner = std::function<bool(ReviewDialog& dialog)>;
+    void SetReviewDialogRunner(ReviewDialogRunner runner);
+    bool RunReviewDialog(ReviewDialog& dialog);
 
     // ---- "Settings History...": the archive's snapshots of the logger (of every logger
     // before its device ID is known), compared two at a time; "Restore" loads one into the
@@ -339,6 +345,7 @@ class Tfrm_mset : public QWidget, public protocol::DeviceObserver {
     // Second row.
     QGroupBox* grp9 = nullptr;
     QPushButton* btn_down = nullptr;
+    QCheckBox* chk_review = nullptr;  // "Review changes before writing", remembered
     QPushButton* btn_load = nullptr;
     QPushButton* btn_saveconfigure = nullptr;
     QPushButton* btn_loadconfigure = nullptr;
@@ -524,6 +531,7 @@ class Tfrm_mset : public QWidget, public protocol::DeviceObserver {
     // Makes the presenters over the widgets built so far.
     void BuildPresenters();
     FileDialogRunner fileDialogRunner_;
+    ReviewDialogRunner reviewDialogRunner_;
     RememberedFolders folders_;
     // Runs `dialog` from the folder every dialog starts in, and remembers where it was left.
     QString RunFileDialog(QFileDialog& dialog);

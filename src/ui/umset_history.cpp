@@ -53,6 +53,7 @@ HistoryChartWindow* Tfrm_mset::ChartWindow() const {
 
 void Tfrm_mset::RememberFoldersIn(std::optional<std::filesystem::path> file) {
     folders_.UseFile(std::move(file));
+    chk_review->setChecked(folders_.ReviewBeforeWriting());
     ShowExportFolder();
 }
 

@@ -11,6 +11,7 @@
 #include "settings/parameter_image.h"
 #include "ui/file_dialog_folder.h"
 #include "ui/message_box.h"
+#include "ui/review_dialog.h"
 #include "ui/settings_presenter.h"
 #include "ui/settings_widgets.h"
 #include "ui/status_panels.h"
@@ -196,6 +197,14 @@ void Tfrm_mset::SetFileDialogRunner(FileDialogRunner runner) {
     fileDialogRunner_ = std::move(runner);
 }
 
+void Tfrm_mset::SetReviewDialogRunner(ReviewDialogRunner runner) {
+    reviewDialogRunner_ = std::move(runner);
+}
+
+bool Tfrm_mset::RunReviewDialog(ReviewDialog& dialog) {
+    return reviewDialogRunner_ ? reviewDialogRunner_(dialog) : dialog.exec() == QDialog::Accepted;
+}
+
 QString Tfrm_mset::RunFileDialog(QFileDialog& dialog) {
     dialog.setDirectory(DialogStartFolder(folders_));
     const QString chosen = fileDialogRunner_ ? fileDialogRunner_(dialog) : ModalRun(dialog);
@@ -283,8 +292,12 @@ void Tfrm_mset::ShowMessage(std::string_view text) {
 void Tfrm_mset::Report(const protocol::OperationOutcome& outcome) {
     connection_->PassOutcome(outcome);
     if (outcome.operation == protocol::Operation::ReadSettings &&
-        outcome.result == protocol::Result::Done)
+        outcome.result == protocol::Result::Done) {
         NoteSettingsRead();
+        settings_->NoteRead();
+    }
+    if (outcome.operation == protocol::Operation::Login && outcome.result == protocol::Result::Done)
+        settings_->LoggedIn();
     if (protocol::OutcomeShown(outcome))
         ShowMessage(protocol::OutcomeMessage(outcome));
 }

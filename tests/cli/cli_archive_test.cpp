@@ -146,7 +146,7 @@ TEST(CliArchive, TheLoggerIsKnownByTheDeviceIdOfItsSystemPage) {
     const std::string profile = folder.File("p.ini");
     ASSERT_EQ(logger.Run({"read", profile}).status, kExitOk);
     WriteText(profile, WithValue(ReadText(profile), "devid", "12345"));
-    ASSERT_EQ(logger.Run({"write", profile}).status, kExitOk);
+    ASSERT_EQ(logger.Run({"write", "--yes", profile}).status, kExitOk);
 
     const std::string archive = folder.File("archive.sqlite");
     const CliResult history = logger.Run({"history", "--from", "24-03-10", "--to", "24-03-10",

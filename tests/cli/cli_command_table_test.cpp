@@ -29,6 +29,7 @@ const std::map<std::string_view, std::vector<std::string>> kGoodWords{
     {"--pulse", {"1", "2", "3"}},
     {"--csv", {"a.csv"}},
     {"--pdf", {"a.pdf"}},
+    {"--reason", {"why"}},
 };
 
 std::vector<std::string> WithWords(std::vector<std::string> line, const OptionEntry& option) {

@@ -83,6 +83,53 @@ TEST(CliFailures, EachSaysWhatHappenedInOneLineWithItsStatus) {
                               " after 3 resends (Send command timeout)\n");
 }
 
+// The list comes before anything is written; only a Yes, typed or given as --yes, writes.
+TEST(CliProfiles, AWriteListsItsChangesAndGoesOnlyWhenConfirmed) {
+    Logger logger;
+    TempFolder folder;
+    const std::string profile = folder.File("logger.ini");
+    ASSERT_EQ(logger.Run({"read", profile}).status, kExitOk);
+    const std::string changed = folder.File("changed.ini");
+    WriteText(changed, WithValue(ReadText(profile), "port", "9000"));
+    struct Case {
+        std::vector<std::string> options;
+        const char* typed;  // on a terminal; null: standard input is none
+        int status;
+        bool written;
+        const char* says;  // on standard error
+    };
+    const Case cases[] = {
+        {{"--dry-run"}, nullptr, kExitOk, false, ""},
+        {{}, nullptr, kExitRefused, false, "add --yes"},
+        {{}, "n\n", kExitRefused, false, "Write 1 changes? [y/N]"},
+        {{"--no-verify", "--reason", "new server"}, "y\n", kExitOk, true, ""},
+    };
+    std::uint32_t readOnly = 0;  // what a dry run sends: the login and the read
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed == nullptr ? "no terminal" : c.typed);
+        std::istringstream terminal(c.typed == nullptr ? "" : c.typed);
+        CliEnvironment environment;
+        environment.terminalInput = c.typed == nullptr ? nullptr : &terminal;
+        std::vector<std::string> line{"--port", logger.simulator.slavePath(), "write"};
+        line.insert(line.end(), c.options.begin(), c.options.end());
+        line.push_back(changed);
+        const std::uint32_t frames = logger.simulator.counters().framesReceived;
+        const CliResult result = Cli(line, environment);
+        EXPECT_EQ(result.status, c.status) << result.err;
+        EXPECT_TRUE(result.out.starts_with("GPRS Connection setting / Port: 8000 -> 9000\n"))
+            << result.out;
+        EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
+        const std::uint32_t sent = logger.simulator.counters().framesReceived - frames;
+        if (readOnly == 0)
+            readOnly = sent;
+        if (c.written)
+            EXPECT_GT(sent, readOnly);
+        else
+            EXPECT_EQ(sent, readOnly);
+        EXPECT_EQ(MemoryU16(logger.simulator.Memory(), 3072 + 64), c.written ? 9000 : 8000);
+    }
+}
+
 TEST(CliProfiles, ReadWriteAndDiffAgreeWithWhatTheLoggerHolds) {
     Logger logger;
     TempFolder folder;
@@ -109,9 +156,10 @@ TEST(CliProfiles, ReadWriteAndDiffAgreeWithWhatTheLoggerHolds) {
               std::string::npos)
         << result.out;
 
-    result = logger.Run({"write", changed});
+    result = logger.Run({"write", "--yes", changed});
     EXPECT_EQ(result.status, kExitOk) << result.err;
-    EXPECT_EQ(result.out, "verified\n");
+    EXPECT_EQ(result.out, "Authorized numbers / No.1:  -> +8613800138000\n"
+                          "GPRS Connection setting / Port: 8000 -> 9000\nverified\n");
     const sim::ParameterMemory memory = logger.simulator.Memory();
     EXPECT_EQ(MemoryU16(memory, 3072 + 64), 9000);
     EXPECT_EQ(memory[1024 + 2], '+');
@@ -123,7 +171,7 @@ TEST(CliProfiles, ReadWriteAndDiffAgreeWithWhatTheLoggerHolds) {
     EXPECT_EQ(support::WithoutSaveStamp(ReadText(again)),
               support::WithoutSaveStamp(ReadText(changed)));
 
-    EXPECT_EQ(logger.Run({"write", "--no-verify", profile}).out, "written\n");
+    EXPECT_TRUE(logger.Run({"write", "--yes", "--no-verify", profile}).out.ends_with("\nwritten\n"));
     EXPECT_EQ(MemoryU16(logger.simulator.Memory(), 3072 + 64), 8000);
 }
 
@@ -136,7 +184,7 @@ TEST(CliProfiles, RepliesDoubledOrLateAreTakenOnceByReadAndWrite) {
     ASSERT_EQ(clean.Run({"read", factory}).status, kExitOk);
     const std::string changed = folder.File("changed.ini");
     WriteText(changed, WithValue(ReadText(factory), "port", "9000"));
-    ASSERT_EQ(clean.Run({"write", "--no-verify", changed}).status, kExitOk);
+    ASSERT_EQ(clean.Run({"write", "--yes", "--no-verify", changed}).status, kExitOk);
 
     sim::Options doubled;
     doubled.faults.seed = 3;
@@ -152,7 +200,7 @@ TEST(CliProfiles, RepliesDoubledOrLateAreTakenOnceByReadAndWrite) {
             EXPECT_EQ(support::WithoutSaveStamp(ReadText(read)),
                       support::WithoutSaveStamp(ReadText(factory)));
         }
-        const CliResult written = logger.Run({"write", "--no-verify", changed});
+        const CliResult written = logger.Run({"write", "--yes", "--no-verify", changed});
         EXPECT_EQ(written.status, kExitOk) << written.err;
         EXPECT_EQ(logger.simulator.Memory(), clean.simulator.Memory());
     }
@@ -195,7 +243,7 @@ TEST(CliProfiles, AProfileOfAnotherLoggerIsRefusedWithoutForce) {
         SCOPED_TRACE(c.name);
         Logger logger(c.target);
         const sim::ParameterMemory before = logger.simulator.Memory();
-        CliResult result = logger.Run({"write", profile});
+        CliResult result = logger.Run({"write", "--yes", profile});
         EXPECT_EQ(result.status, kExitRefused);
         EXPECT_EQ(result.err, "lgcset-cli: " + profile + " " + c.refusal +
                                   "; --force writes it anyway\n");
@@ -204,7 +252,7 @@ TEST(CliProfiles, AProfileOfAnotherLoggerIsRefusedWithoutForce) {
         EXPECT_EQ(result.status, kExitRefused);
         EXPECT_EQ(Lines(result.err), 1u) << result.err;
 
-        result = logger.Run({"write", "--force", profile});
+        result = logger.Run({"write", "--yes", "--force", profile});
         EXPECT_EQ(result.status, kExitOk) << result.err;
         EXPECT_EQ(logger.Run({"diff", "--force", profile}).status, kExitOk);
     }
@@ -220,7 +268,7 @@ TEST(CliProfiles, NothingIsWrittenAfterAFailedCheckOrFromAProfileThatCannotBeRea
     const std::string bad = folder.File("bad.ini");
     WriteText(bad, WithValue(ReadText(profile), "port", "80a0"));
     std::uint32_t frames = logger.simulator.counters().framesReceived;
-    CliResult result = logger.Run({"write", bad});
+    CliResult result = logger.Run({"write", "--yes", bad});
     EXPECT_EQ(result.status, kExitRefused);
     EXPECT_EQ(result.err,
               "lgcset-cli: The value of \"Port\" is not a valid number. Nothing was written to "
@@ -290,7 +338,7 @@ TEST(CliProfiles, AValueTheLoggerCannotHoldIsRefusedAndVerifiedMeansHeldAsTyped)
     // A list value outside its list is refused before the logger is even logged in to.
     WriteText(bad, WithValue(factory, "upmode", "9"));
     const std::uint32_t frames = logger.simulator.counters().framesReceived;
-    const CliResult unfit = logger.Run({"write", bad});
+    const CliResult unfit = logger.Run({"write", "--yes", bad});
     EXPECT_EQ(unfit.status, kExitRefused);
     EXPECT_EQ(unfit.err,
               "lgcset-cli: SMS Report type: [OTHER] upmode=9 does not fit; the setting holds 0 "
@@ -306,9 +354,14 @@ TEST(CliProfiles, AValueTheLoggerCannotHoldIsRefusedAndVerifiedMeansHeldAsTyped)
     typed = WithValue(typed, "ullimit", "25.1");
     typed = WithValue(typed, "stp", "");
     WriteText(bad, typed);
-    const CliResult result = logger.Run({"write", bad});
+    const CliResult result = logger.Run({"write", "--yes", bad});
     EXPECT_EQ(result.status, kExitOk) << result.err << result.out;
-    EXPECT_EQ(result.out, "verified\n");
+    // An empty number box is what the logger stores as "not set", and is listed so.
+    EXPECT_EQ(result.out,
+              "System Parameters / Device ID: 000000000000000 -> 000000000000123\n"
+              "System Parameters / Log interval timer: 5 -> not set (255)\n"
+              "GPRS Connection setting / Port: 8000 -> not set (65535)\n"
+              "Alarm parameters setting1 / Ultra-low: not set (999.00) -> 25.10\nverified\n");
     const sim::ParameterMemory memory = logger.simulator.Memory();
     EXPECT_EQ(memory[4096 + 42], 255);
     EXPECT_EQ(MemoryU16(memory, 3072 + 64), 65535);
@@ -588,7 +641,7 @@ TEST(CliFactoryReset, BringsBackTheFactorySettingsOnlyWhenConfirmed) {
     const std::string profile = folder.File("p.ini");
     ASSERT_EQ(logger.Run({"read", profile}).status, kExitOk);
     WriteText(profile, WithValue(ReadText(profile), "port", "1234"));
-    ASSERT_EQ(logger.Run({"write", "--no-verify", profile}).status, kExitOk);
+    ASSERT_EQ(logger.Run({"write", "--yes", "--no-verify", profile}).status, kExitOk);
     ASSERT_NE(logger.simulator.Memory(), factory);
 
     EXPECT_EQ(logger.Run({"factory-reset"}).status, kExitUsage);

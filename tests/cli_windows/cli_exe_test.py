@@ -100,7 +100,7 @@ class Profiles(ExeCase):
         changed = read.replace("tel1=\n", "tel1=13800138000\n").replace("port=8000", "port=9001")
         self.assertNotEqual(changed, read)
         (self.dir / "changed.ini").write_text(changed)
-        self.assertEqual(self.exe("write", "changed.ini").strip(), "verified")
+        self.assertEqual(self.exe("write", "--yes", "changed.ini").strip().splitlines()[-1], "verified")
         try:
             self.assertEqual(self.exe("diff", "changed.ini"), "")
             differences = self.exe("diff", "--json", "read.ini", status=1)
@@ -108,7 +108,7 @@ class Profiles(ExeCase):
             self.exe("read", "again.ini")
             self.assertEqual((self.dir / "again.ini").read_text(), changed)
         finally:
-            self.exe("write", "read.ini")
+            self.exe("write", "--yes", "read.ini")
 
 
 def exported(folder):

@@ -74,7 +74,7 @@ TEST_P(CliMatchesWindow, WriteLeavesTheBytesOfLoadProfileAndSaveSettings) {
     sim::Simulator logger(Options());
     ASSERT_TRUE(logger.StartOnPseudoTerminal());
     std::string err;
-    ASSERT_EQ(Cli({"--port", logger.slavePath(), "write", profile}, &err), 0) << err;
+    ASSERT_EQ(Cli({"--port", logger.slavePath(), "write", "--yes", profile}, &err), 0) << err;
 
     const SettingsPages byCli = MemoryPages(logger.Memory());
     ExpectPages(byCli, MemoryPages(window.logger.Memory()));
@@ -93,7 +93,7 @@ TEST_P(CliMatchesWindow, ReadGivesTheFileOfReadSettingsAndSaveProfile) {
     // The logger holds the customer's settings; the window reads them and saves a profile.
     s.window.reset();  // one program on the line at a time
     std::string err;
-    ASSERT_EQ(Cli({"--port", s.logger.slavePath(), "write", "--no-verify", profile}, &err), 0)
+    ASSERT_EQ(Cli({"--port", s.logger.slavePath(), "write", "--yes", "--no-verify", profile}, &err), 0)
         << err;
     ASSERT_TRUE(s.Connect());
     ASSERT_TRUE(s.Login());

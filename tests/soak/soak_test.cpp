@@ -240,7 +240,7 @@ void CliWrite(std::mt19937_64& rng, Tally& t, int delay) {
         profiles::LoadProfile(profile, model);
         ASSERT_TRUE(profiles::SaveProfileFile(model, file, error)) << error;
     }
-    const CliRun run = Cli({"--port", logger.slavePath(), "write", file});
+    const CliRun run = Cli({"--port", logger.slavePath(), "write", "--yes", file});
     t.longestSeconds = std::max(t.longestSeconds, run.seconds);
     const bool claimed = run.status == 0 && run.out.find("verified\n") != std::string::npos;
     const std::string what = " (seed " + std::to_string(options.faults.seed) + ")";

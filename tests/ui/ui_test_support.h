@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QThread>
@@ -61,6 +62,8 @@ inline std::unique_ptr<TestWindow> MakeWindow() {
     App();
     auto window = std::make_unique<TestWindow>();
     window->boxes.SetDefaultAnswer(true);  // "Exit?" at teardown
+    // "Save Settings" writes at once unless a test reviews the write.
+    window->chk_review->setChecked(false);
     return window;
 }
 
