@@ -6,6 +6,7 @@
 // counter `ratio` is the time of the operation over the pure line time of the bytes
 // exchanged both ways (1.0 would be a line that never idles). Unpaced, the time is what the
 // program and the pseudo-terminal cost by themselves.
+#include <QCheckBox>
 #include <chrono>
 #include <cstdint>
 
@@ -21,7 +22,10 @@ using Clock = std::chrono::steady_clock;
 // A save waits for the reply to its closing request, which goes out after its last box.
 class Bench : public lgcset::bench::LoggedInWindow {
   public:
-    explicit Bench(std::uint32_t baud) : LoggedInWindow(Options(baud)) {}
+    // The write itself is measured: the review's read and dialog are not part of it.
+    explicit Bench(std::uint32_t baud) : LoggedInWindow(Options(baud)) {
+        chk_review->setChecked(false);
+    }
 
     void DispatchResponse(const lgcset::protocol::ReceivedFrame& frame) override {
         LoggedInWindow::DispatchResponse(frame);
