@@ -72,4 +72,18 @@ std::optional<AuditResult> AuditResultFromText(std::string_view text) {
     return FromText(kResults, text);
 }
 
+bool TakeStoredTexts(AuditRow& row, std::string_view action, std::string_view result,
+                     std::string& why) {
+    const std::optional<AuditAction> knownAction = AuditActionFromText(action);
+    const std::optional<AuditResult> knownResult = AuditResultFromText(result);
+    if (!knownAction || !knownResult) {
+        why = "audit row " + std::to_string(row.sequence) + " holds \"" +
+              std::string(knownAction ? result : action) + "\", which this program does not know";
+        return false;
+    }
+    row.entry.action = *knownAction;
+    row.entry.result = *knownResult;
+    return true;
+}
+
 }  // namespace lgcset::archive

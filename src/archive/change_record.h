@@ -85,6 +85,11 @@ struct AuditRow {
     std::string hash;          // hex SHA-256 of previousHash and the row's canonical form
 };
 
+// The action and result a row holds as stored texts, into its entry; false and the sentence
+// in `why` when either is one this program does not know (a row changed by hand).
+bool TakeStoredTexts(AuditRow& row, std::string_view action, std::string_view result,
+                     std::string& why);
+
 // Which rows `audit list` and the export read; every row when nothing is set.
 struct AuditFilter {
     std::optional<std::string> deviceId;

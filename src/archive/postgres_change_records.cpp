@@ -108,15 +108,8 @@ std::optional<AuditRow> AuditRowAt(const Result& r, int index, std::string& why)
     e.reason = Cell(r, index, 12);
     row.previousHash = Cell(r, index, 13);
     row.hash = Cell(r, index, 14);
-    const std::optional<AuditAction> knownAction = AuditActionFromText(action);
-    const std::optional<AuditResult> knownResult = AuditResultFromText(result);
-    if (!knownAction || !knownResult) {
-        why = "audit row " + std::to_string(row.sequence) + " holds \"" +
-              (knownAction ? result : action) + "\", which this program does not know";
+    if (!TakeStoredTexts(row, action, result, why))
         return std::nullopt;
-    }
-    e.action = *knownAction;
-    e.result = *knownResult;
     return row;
 }
 

@@ -93,15 +93,8 @@ std::optional<AuditRow> AuditRowAt(sqlite3_stmt* s, std::string& why) {
     e.reason = ColumnText(s, 12);
     row.previousHash = ColumnText(s, 13);
     row.hash = ColumnText(s, 14);
-    const std::optional<AuditAction> knownAction = AuditActionFromText(action);
-    const std::optional<AuditResult> knownResult = AuditResultFromText(result);
-    if (!knownAction || !knownResult) {
-        why = "audit row " + std::to_string(row.sequence) + " holds \"" +
-              (knownAction ? result : action) + "\", which this program does not know";
+    if (!TakeStoredTexts(row, action, result, why))
         return std::nullopt;
-    }
-    e.action = *knownAction;
-    e.result = *knownResult;
     return row;
 }
 

@@ -120,6 +120,33 @@ inline const EngineKind kPostgres{"Postgres", [](const std::string&) {
                                       return std::make_unique<PostgresEngine>();
                                   }};
 
+// A test run on each engine, on an archive made fresh for it; skipped where the engine is not
+// there (no PostgreSQL server).
+class EngineTest : public ::testing::TestWithParam<EngineKind> {
+  protected:
+    explicit EngineTest(std::string tag) : tag_(std::move(tag)) {}
+
+    void SetUp() override {
+        engine_ = GetParam().make(tag_);
+        if (!engine_->SkipReason().empty())
+            GTEST_SKIP() << engine_->SkipReason();
+        ASSERT_EQ(engine_->SetupError(), "");
+    }
+
+    std::unique_ptr<ArchiveStore> Open() {
+        OpenResult opened = OpenArchive(engine_->Archive(), false);
+        EXPECT_TRUE(opened.status.ok()) << opened.status.message;
+        return std::move(opened.store);
+    }
+
+    void Sql(const std::string& sql) { EXPECT_EQ(engine_->Sql(sql), "") << sql; }
+
+    std::unique_ptr<Engine> engine_;
+
+  private:
+    std::string tag_;
+};
+
 inline void PrintTo(const EngineKind& kind, std::ostream* out) {
     *out << kind.name;
 }

@@ -18,24 +18,9 @@ namespace {
 using testing::Engine;
 using testing::EngineKind;
 
-class ArchiveStoreTest : public ::testing::TestWithParam<EngineKind> {
+class ArchiveStoreTest : public testing::EngineTest {
   protected:
-    void SetUp() override {
-        engine_ = GetParam().make("store");
-        if (!engine_->SkipReason().empty())
-            GTEST_SKIP() << engine_->SkipReason();
-        ASSERT_EQ(engine_->SetupError(), "");
-    }
-
-    std::unique_ptr<ArchiveStore> Open() {
-        OpenResult opened = OpenArchive(engine_->Archive(), false);
-        EXPECT_TRUE(opened.status.ok()) << opened.status.message;
-        return std::move(opened.store);
-    }
-
-    void Sql(const std::string& sql) { EXPECT_EQ(engine_->Sql(sql), "") << sql; }
-
-    std::unique_ptr<Engine> engine_;
+    ArchiveStoreTest() : EngineTest("store") {}
 };
 
 TEST_P(ArchiveStoreTest, OverlappingDownloadsKeepTheirUnionOnceAndSayWhatWasNew) {

@@ -46,27 +46,12 @@ AuditEntry Entry(const std::string& deviceId, std::int64_t at, std::string detai
     return e;
 }
 
-class ChangeRecordStoreTest : public ::testing::TestWithParam<EngineKind> {
+class ChangeRecordStoreTest : public testing::EngineTest {
   protected:
-    void SetUp() override {
-        engine_ = GetParam().make("records");
-        if (!engine_->SkipReason().empty())
-            GTEST_SKIP() << engine_->SkipReason();
-        ASSERT_EQ(engine_->SetupError(), "");
-    }
-
-    std::unique_ptr<ArchiveStore> Open() {
-        OpenResult opened = OpenArchive(engine_->Archive(), false);
-        EXPECT_TRUE(opened.status.ok()) << opened.status.message;
-        return std::move(opened.store);
-    }
-
-    void Sql(const std::string& sql) { EXPECT_EQ(engine_->Sql(sql), "") << sql; }
+    ChangeRecordStoreTest() : EngineTest("records") {}
 
     // The role a row is written as: the connection's on PostgreSQL, none on SQLite.
     std::string Role() const { return GetParam().name == std::string("Postgres") ? "lgcset" : ""; }
-
-    std::unique_ptr<Engine> engine_;
 };
 
 TEST_P(ChangeRecordStoreTest, SnapshotsKeptByteForByteAndListedPerLoggerOldestFirst) {
