@@ -37,10 +37,9 @@ Outcome ReadSettings(HeadlessSession& session) {
 }
 
 void KeepRead(const Connection& c, CommandRecord& record) {
-    record.Keep(jobs::ReadSnapshot({c.settings.Text(settings::Setting::DeviceId),
-                                    c.settings.Text(settings::Setting::Model)},
-                                   c.settings.Text(settings::Setting::Firmware),
-                                   c.session->ReadPages()));
+    record.Keep(jobs::ReadSnapshot(
+        {c.settings.Text(settings::Setting::DeviceId), c.settings.Text(settings::Setting::Model)},
+        c.settings.Text(settings::Setting::Firmware), c.session->ReadPages()));
 }
 
 }  // namespace lgcset::cli

@@ -109,9 +109,15 @@ TEST(CliSettingsHistory, RestoreWritesTheSnapshotsPagesBackOnlyToItsOwnModel) {
          "lgcset-cli: This snapshot was taken from an R483; the logger is an R481: it cannot be "
          "restored.\n",
          factory},
-        {{"2", "--dry-run"}, kExitOk, "GPRS Connection setting / Port: 8000 -> 9001\n", "",
+        {{"2", "--dry-run"},
+         kExitOk,
+         "GPRS Connection setting / Port: 8000 -> 9001\n",
+         "",
          factory},
-        {{"2", "--yes", "--reason", "back to the kept settings"}, kExitOk, "\nverified\n", "",
+        {{"2", "--yes", "--reason", "back to the kept settings"},
+         kExitOk,
+         "\nverified\n",
+         "",
          restored},
     };
     for (const Case& c : cases) {
@@ -134,8 +140,9 @@ TEST(CliSettingsHistory, RestoreWritesTheSnapshotsPagesBackOnlyToItsOwnModel) {
     EXPECT_EQ(rows[rows.size() - 3].second, "read");
     EXPECT_EQ(rows[rows.size() - 2].second, "before write");
     EXPECT_EQ(rows.back().second, "after write");
-    EXPECT_EQ(Cli({"settings-history", "--archive", archive, "diff", "2", rows.back().first}).status,
-              kExitOk);
+    EXPECT_EQ(
+        Cli({"settings-history", "--archive", archive, "diff", "2", rows.back().first}).status,
+        kExitOk);
 }
 
 }  // namespace
