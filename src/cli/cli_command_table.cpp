@@ -106,9 +106,9 @@ constexpr std::array<ActionEntry, 3> kAuditActions{{
 
 constexpr std::array kSnapshotListOptions{kArchiveOption, kDeviceIdOption, kJsonOption};
 constexpr std::array kSnapshotReadOptions{kArchiveOption, kJsonOption};
-constexpr std::array kRestoreOptions{kArchiveOption, kYesOption};
+constexpr std::array kRestoreOptions{kArchiveOption, kYesOption, kDryRunOption, kReasonOption};
 constexpr std::array kSettingsHistoryOptions{kArchiveOption, kDeviceIdOption, kJsonOption,
-                                             kYesOption};
+                                             kYesOption,     kDryRunOption,   kReasonOption};
 constexpr std::array<ActionEntry, 4> kSettingsHistoryActions{{
     {"list", kSnapshotListOptions, Operand::None, nullptr},
     {"show", kSnapshotReadOptions, Operand::OneSnapshot, nullptr},
@@ -257,9 +257,11 @@ constexpr std::array<CommandEntry, 16> kCommands{{
      "setting, value, unit.\n"
      "diff ID1 ID2 [--json]: the settings that differ (setting, first, second) and the bytes\n"
      "no setting owns; exit status 0 when none differ, 1 when some do.\n"
-     "restore ID --port PATH | --demo [MODEL] [--yes]: the snapshot written back to the\n"
-     "logger it was taken from, reviewed as write reviews a profile; a snapshot of another\n"
-     "model is refused with exit status 1.\n"
+     "restore ID --port PATH | --demo [MODEL] [--yes] [--dry-run] [--reason TEXT]: the\n"
+     "snapshot written back to the logger it was taken from, reviewed as write reviews a\n"
+     "profile (--dry-run: the list only) and written over the snapshot's own pages; the\n"
+     "write is recorded in the same archive. A snapshot of another model is refused with\n"
+     "exit status 1.\n"
      "Not in the Windows build."},
     {"help", kNoOptions, Operand::Command, kNoActions, true, false, HelpCommand, nullptr,
      "help [COMMAND]", "Print the program's help or a command's."},

@@ -14,10 +14,12 @@
 #endif
 #include "cli/cli_change_log.h"
 #include "cli/cli_command_table.h"
+#include "cli/cli_connection.h"
 #include "cli/cli_history.h"
 #include "cli/cli_options.h"
 #include "cli/cli_recording.h"
 #include "cli/cli_report.h"
+#include "cli/cli_reviewed_write.h"
 #include "cli/headless_session.h"
 #include "data/current_data.h"
 #include "data/device_clock.h"
@@ -52,40 +54,6 @@ constexpr const char* kProgram = "lgcset-cli: ";
 // What the window says when the operation succeeds; the command line says it too.
 std::string DoneMessage(protocol::Operation operation) {
     return protocol::OutcomeMessage({operation, protocol::Result::Done});
-}
-
-std::string Hex(std::uint8_t byte) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    return {'0', 'x', kDigits[byte >> 4], kDigits[byte & 0x0F]};
-}
-
-// "caption: logger VALUE, profile VALUE" lines: each stored setting that the logger holds
-// otherwise than typed, or, where every setting is held, each byte of the pages that differs
-// from what was written (a byte no setting owns).
-std::vector<std::string> WriteDifferences(const jobs::WriteSettingsResult& result) {
-    std::vector<std::string> lines;
-    for (const auto& d : result.settings)
-        lines.push_back(d.caption + ": logger \"" + d.left + "\", profile \"" + d.right + "\"");
-    for (const auto& d : result.bytes)
-        lines.push_back("page " + std::to_string(d.page) + " byte " + std::to_string(d.offset) +
-                        ": logger " + Hex(d.logger) + ", written " + Hex(d.written));
-    return lines;
-}
-
-// A read of the settings that the line ended names the page it waited for.
-Outcome ReadEnded(const HeadlessSession& session, jobs::LineEnd why, std::uint32_t page) {
-    return Outcome::Failed(kExitLink,
-                           session.LinkError(why) + " while reading page " + std::to_string(page));
-}
-
-// The four pages into the settings.
-Outcome ReadSettings(HeadlessSession& session) {
-    jobs::ReadSettingsJob read(session.Device());
-    session.Run(read);
-    const jobs::ReadSettingsResult& result = read.Result();
-    if (result.end == jobs::ReadSettingsResult::End::LineEnded)
-        return ReadEnded(session, result.line, result.page);
-    return {};
 }
 
 // A job of the tools that the logger answers yes or no; the refusal's text is the window's.
@@ -133,27 +101,6 @@ int Ports(const CliEnvironment& environment, std::ostream& out, std::ostream& er
     return kExitOk;
 }
 
-struct Connection {
-    settings::SettingsModel settings;
-    std::optional<HeadlessSession> session;
-};
-
-Outcome Connect(const CliOptions& options, const CliEnvironment& environment, Connection& c) {
-    c.settings.SetText(settings::Setting::LoginPassword, options.password);
-    c.session.emplace(c.settings, environment.resendIntervalMs);
-    Outcome opened;
-    if (options.demo) {
-        sim::Options logger;
-        logger.model = options.demoModel;
-        opened = c.session->OpenSimulated(logger, "simulated " + options.demoModel);
-    } else {
-        opened = c.session->Open(options.port);
-    }
-    if (!opened.ok())
-        return opened;
-    return c.session->Login();
-}
-
 int Info(Connection& c, const CliOptions& options, std::ostream& out) {
     const std::string model = c.settings.Text(settings::Setting::Model);
     const std::string firmware = c.settings.Text(settings::Setting::Firmware);
@@ -163,15 +110,6 @@ int Info(Connection& c, const CliOptions& options, std::ostream& out) {
     else
         out << "model " << model << "\nfirmware " << firmware << "\n";
     return kExitOk;
-}
-
-// The settings as the logger holds them, kept in the settings history: the device ID is the
-// one the pages just read hold.
-void KeepRead(const Connection& c, CommandRecord& record) {
-    record.Keep(jobs::ReadSnapshot({c.settings.Text(settings::Setting::DeviceId),
-                                    c.settings.Text(settings::Setting::Model)},
-                                   c.settings.Text(settings::Setting::Firmware),
-                                   c.session->ReadPages()));
 }
 
 // The logger an action is recorded under: its device ID costs a page read, made only when
@@ -236,34 +174,9 @@ Outcome CheckOrigin(Connection& c, const CliOptions& options, const profiles::In
     return {};
 }
 
-// "Write N changes? [y/N]" on a terminal; without one, only --yes writes.
-Outcome Confirmed(const CliOptions& options, const CliEnvironment& environment, std::size_t count,
-                  std::ostream& err) {
-    if (options.yes)
-        return {};
-    if (environment.terminalInput == nullptr)
-        return Outcome::Failed(
-            kExitRefused, "standard input is not a terminal: add --yes to write these changes");
-    err << "Write " << count << " changes? [y/N] " << std::flush;
-    std::string answer;
-    std::getline(*environment.terminalInput, answer);
-    if (answer == "y" || answer == "Y" || answer == "yes")
-        return {};
-    return Outcome::Failed(kExitRefused, "nothing was written");
-}
-
-// What the record of a write could not keep, and that the write itself was made.
-void SayRecord(const jobs::ChangeLog& changes, const archive::ArchiveStatus& status,
-               std::ostream& err) {
-    if (!changes.Keeps())
-        err << kProgram << jobs::kNoRecordKept << "\n";
-    else if (!status.ok())
-        err << kProgram << status.message << " The write itself was made.\n";
-}
-
 int Write(Connection& c, const CliOptions& options, const CliEnvironment& environment,
-          const profiles::IniFile& profile, std::ostream& out, std::ostream& err) {
-    using End = jobs::WriteSettingsResult::End;
+          const profiles::IniFile& profile, CommandRecord& record, std::ostream& out,
+          std::ostream& err) {
     profiles::LoadProfile(profile, c.settings);
     // Settings that the write refuses without sending anything are refused for themselves,
     // before the logger is asked for anything.
@@ -271,75 +184,9 @@ int Write(Connection& c, const CliOptions& options, const CliEnvironment& enviro
         return Fail(err, Outcome::Failed(kExitRefused, settings::InvalidFieldsMessage(invalid)));
     if (Outcome checked = CheckOrigin(c, options, profile, "write"); !checked.ok())
         return Fail(err, checked);
-    // The review: what the logger holds against the profile. The read overwrites the
-    // session's settings; the profile's stay in `typed`.
+    // The review's read overwrites the session's settings; the profile's stay in `typed`.
     const settings::SettingsModel typed = c.settings;
-    if (Outcome read = ReadSettings(*c.session); !read.ok())
-        return Fail(err, read);
-    const jobs::Pages base = c.session->ReadPages();
-    settings::SettingsModel logger;
-    jobs::DecodePages(base, c.session->LoginReply(), logger);
-    const std::vector<jobs::ReviewRow> rows = jobs::ReviewChanges(logger, typed);
-    for (const jobs::ReviewRow& row : rows) out << jobs::ChangeLine(row) << "\n";
-    if (rows.empty()) {
-        out << "The logger holds these settings already: nothing to write.\n";
-        return kExitOk;
-    }
-    if (options.dryRun)
-        return kExitOk;
-    if (Outcome confirmed = Confirmed(options, environment, rows.size(), err); !confirmed.ok())
-        return Fail(err, confirmed);
-    const jobs::WritePlan plan =
-        jobs::PlanWrite(base, logger, typed, rows, std::vector<bool>(rows.size(), true),
-                        c.session->Device().Codes());
-    if (!plan.invalid.empty())
-        return Fail(err, Outcome::Failed(kExitRefused, plan.invalid));
-
-    jobs::ChangeLog changes = ChangesFor(options, environment);
-    // Kept before the first erase: a write that stops half way can be made again from it.
-    archive::ArchiveStatus recorded =
-        changes.Keep(jobs::WriteSnapshot(plan.pages, logger, archive::SnapshotReason::BeforeWrite));
-    std::optional<settings::SettingsModel> verify;
-    if (!options.noVerify)
-        verify = plan.settings;
-    jobs::WriteSettingsJob write(c.session->Device(), plan.pages, std::move(verify));
-    c.session->Run(write);
-    const jobs::WriteSettingsResult& result = write.Result();
-    if (result.end == End::Verified && recorded.ok())
-        recorded = changes.Keep(jobs::WriteSnapshot(c.session->ReadPages(), logger,
-                                                    archive::SnapshotReason::AfterWrite));
-    if (result.end != End::Invalid) {
-        const archive::ArchiveStatus entry =
-            changes.Record(jobs::WriteEntry(plan.changes, result, logger, options.reason));
-        SayRecord(changes, recorded.ok() ? entry : recorded, err);
-    }
-    if (jobs::HalfWritten(result)) {
-        err << kProgram << jobs::HalfWriteMessage(result) << "\n";
-        return result.end == End::LineEnded ? kExitLink : kExitRefused;
-    }
-    switch (result.end) {
-        case End::Written:
-            out << "written\n";
-            return kExitOk;
-        case End::Verified:
-            out << "verified\n";
-            return kExitOk;
-        case End::Invalid:
-            return Fail(err, Outcome::Failed(kExitRefused, result.refusal.detail));
-        case End::Refused:
-            return Fail(
-                err, Outcome::Failed(kExitRefused, "the logger refused the settings write: " +
-                                                       protocol::OutcomeMessage(result.refusal)));
-        case End::LineEnded:
-            return Fail(err, ReadEnded(*c.session, result.line, result.page));
-        case End::Differs:
-            break;
-    }
-    const auto lines = WriteDifferences(result);
-    for (const std::string& line : lines) out << line << "\n";
-    err << kProgram << "the logger does not hold what was written (" << lines.size()
-        << " differences)\n";
-    return kExitRefused;
+    return ReviewedWrite(c, typed, std::nullopt, record, options, environment, out, err);
 }
 
 int Diff(Connection& c, const CliOptions& options, const profiles::IniFile& profile,
@@ -562,8 +409,9 @@ int WriteCommand(const CommandCall& call) {
     profiles::IniFile profile;
     if (Outcome read = ReadCheckedProfile(call.options.profile, profile, call.err); !read.ok())
         return Fail(call.err, read);
+    CommandRecord record(ChangesFor(call.options, call.environment), call.err);
     return OnLogger(call, [&](Connection& c) {
-        return Write(c, call.options, call.environment, profile, call.out, call.err);
+        return Write(c, call.options, call.environment, profile, record, call.out, call.err);
     });
 }
 

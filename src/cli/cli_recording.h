@@ -22,6 +22,8 @@ class CommandRecord {
     void Record(const std::optional<archive::AuditEntry>& entry);
     // The settings as read; a read changes nothing, so no archive says nothing.
     void Keep(archive::SettingsSnapshot snapshot);
+    // For a write, which says itself what its record could not keep.
+    jobs::ChangeLog& Changes() { return changes_; }
 
   private:
     jobs::ChangeLog changes_;

@@ -4,6 +4,8 @@
 
 #include "archive/archive_store.h"
 #include "cli/cli_archive.h"
+#include "cli/cli_change_log.h"
+#include "cli/cli_reviewed_write.h"
 #include "cli/headless_session.h"
 #include "jobs/settings_history.h"
 
@@ -117,6 +119,23 @@ int Diff(const SettingsSnapshot& first, const SettingsSnapshot& second, bool jso
     return difference.None() ? kExitOk : kExitRefused;
 }
 
+// The snapshot written back as `write` writes a profile, over the snapshot's own pages so that
+// the bytes no setting owns come back too; recorded in the archive it was read from.
+int Restore(const SettingsSnapshot& snapshot, const CliOptions& options,
+            const CliEnvironment& environment, std::ostream& out, std::ostream& err) {
+    CommandRecord record(ChangesFor(options, environment), err);
+    Connection c;
+    if (Outcome connected = Connect(options, environment, c); !connected.ok())
+        return Fail(err, connected);
+    if (const auto refusal =
+            jobs::RestoreRefusal(snapshot, c.settings.Text(settings::Setting::Model)))
+        return Fail(err, Outcome::Failed(kExitRefused, *refusal));
+    settings::SettingsModel typed;
+    jobs::DecodeSnapshot(snapshot, typed);
+    return ReviewedWrite(c, typed, jobs::SnapshotPages(snapshot), record, options, environment,
+                         out, err);
+}
+
 }  // namespace
 
 int RunSettingsHistory(const CliOptions& options, const CliEnvironment& environment,
@@ -135,7 +154,9 @@ int RunSettingsHistory(const CliOptions& options, const CliEnvironment& environm
         return Show(named.front(), options.json, out);
     if (options.archiveAction == "diff")
         return Diff(named[0], named[1], options.json, out);
-    return Fail(err, Outcome::Failed(kExitUsage, "restore is not built yet"));
+    // Opened again to record the restore: upgraded then if it has to be, never made.
+    store.reset();
+    return Restore(named.front(), options, environment, out, err);
 }
 
 }  // namespace lgcset::cli

@@ -102,12 +102,15 @@ void SettingsPresenter::SaveSettings() {
         connection_.RunJob(std::make_shared<jobs::WriteSettingsJob>(connection_.Device()));
         return;
     }
+    // A restored snapshot is written over its own pages; taken now, as the read below
+    // forgets them.
+    const std::optional<jobs::Pages> restored = form_.RestoredPages();
     if (!form_.chk_review->isChecked()) {
-        WriteUnreviewed();
+        WriteUnreviewed(restored);
         return;
     }
     if (loggerPages_) {
-        Review();
+        Review(restored);
         return;
     }
     // The review compares with what the logger holds: read it first, and then put back
@@ -115,10 +118,10 @@ void SettingsPresenter::SaveSettings() {
     auto typed = std::make_shared<settings::SettingsModel>();
     jobs::CopySettings(form_.Settings(), *typed);
     auto read = std::make_shared<jobs::ReadSettingsJob>(connection_.Device());
-    connection_.RunJob(std::make_shared<ThenJob>(read, &form_, [this, read, typed] {
+    connection_.RunJob(std::make_shared<ThenJob>(read, &form_, [this, read, typed, restored] {
         jobs::CopySettings(*typed, form_.Settings());
         if (read->Result().end == jobs::ReadSettingsResult::End::Done && loggerPages_)
-            Review();
+            Review(restored);
     }));
 }
 
@@ -146,7 +149,7 @@ settings::SettingsModel SettingsPresenter::LoggerSettings() const {
     return logger;
 }
 
-void SettingsPresenter::Review() {
+void SettingsPresenter::Review(const std::optional<jobs::Pages>& restored) {
     settings::SettingsView& typed = form_.Settings();
     const settings::SettingsModel logger = LoggerSettings();
     const std::vector<jobs::ReviewRow> rows = jobs::ReviewChanges(logger, typed);
@@ -158,7 +161,8 @@ void SettingsPresenter::Review() {
     if (!form_.RunReviewDialog(dialog))
         return;
     const std::vector<bool> chosen = dialog.Chosen();
-    HeldWrite held{jobs::PlanWrite(*loggerPages_, logger, typed, rows, chosen, form_.Codes()),
+    HeldWrite held{jobs::PlanWrite(restored.value_or(*loggerPages_), logger, typed, rows, chosen,
+                                   form_.Codes()),
                    logger,
                    dialog.Reason().toStdString(),
                    {},
@@ -174,8 +178,9 @@ void SettingsPresenter::Review() {
     Write(std::move(held));
 }
 
-void SettingsPresenter::WriteUnreviewed() {
-    // Over the logger's own pages when they were read; else over an erased image.
+void SettingsPresenter::WriteUnreviewed(const std::optional<jobs::Pages>& restored) {
+    // Over the restored snapshot's pages, else the logger's own when they were read; else
+    // over an erased image.
     settings::SettingsView& typed = form_.Settings();
     HeldWrite held{jobs::WritePlan{{}, settings::SettingsModel(), {}, {}},
                    settings::SettingsModel(),
@@ -190,7 +195,8 @@ void SettingsPresenter::WriteUnreviewed() {
              {settings::Setting::DeviceId, settings::Setting::Model, settings::Setting::Firmware})
             held.logger.SetText(name, typed.Text(name));
     }
-    held.plan.pages = jobs::EncodePages(loggerPages_.value_or(jobs::Pages{}), typed, form_.Codes());
+    held.plan.pages = jobs::EncodePages(
+        restored ? *restored : loggerPages_.value_or(jobs::Pages{}), typed, form_.Codes());
     Write(std::move(held));
 }
 

@@ -29,7 +29,8 @@ class SettingsPresenter final {
     void Login();
     void ReadSettings();
     // Reviewed first unless the window's check box says otherwise; a setting the logger
-    // cannot store is refused with nothing sent.
+    // cannot store is refused with nothing sent. After a restore, written over the restored
+    // snapshot's pages.
     void SaveSettings();
     // The settings were read: what the logger holds, which the next write goes over.
     void NoteRead();
@@ -54,8 +55,9 @@ class SettingsPresenter final {
     // The logger logged in to, as far as the window knows it.
     profiles::LoggerIdentity Logger() const;
     settings::SettingsModel LoggerSettings() const;
-    void Review();
-    void WriteUnreviewed();
+    // Both write over `restored` when a snapshot was restored, else over the logger's pages.
+    void Review(const std::optional<jobs::Pages>& restored);
+    void WriteUnreviewed(const std::optional<jobs::Pages>& restored);
     void Write(HeldWrite held);
     void Written(const jobs::WriteSettingsResult& result, const HeldWrite& held);
     void SayRecord(const archive::ArchiveStatus& status, bool written);

@@ -80,5 +80,70 @@ TEST(CliSettingsHistory, ListsShowsAndComparesTheArchivedSnapshots) {
     EXPECT_EQ(run({"show", "9"}).err, "lgcset-cli: the archive holds no settings snapshot 9\n");
 }
 
+// A restore writes every byte of the snapshot's pages, those no setting owns among them, and
+// records itself in the archive it was read from; a snapshot of another model never reaches
+// the logger.
+TEST(CliSettingsHistory, RestoreWritesTheSnapshotsPagesBackOnlyToItsOwnModel) {
+    TempFolder folder;
+    Logger logger;
+    SettingsSnapshot kept = CustomerSnapshot();
+    kept.pages.at(protocol::kGprsPage)[250] = 0x00;
+    const std::string archive = ArchiveOf(folder, {CustomerSnapshot("R483"), kept});
+    const sim::ParameterMemory factory = logger.simulator.Memory();
+    sim::ParameterMemory restored = factory;
+    for (const auto& [address, page] : kept.pages)
+        std::copy(page.begin(), page.end(), restored.begin() + address);
+    ASSERT_NE(restored, factory);
+
+    struct Case {
+        std::vector<std::string> options;
+        int status;
+        std::string out;  // a part of it
+        std::string err;
+        const sim::ParameterMemory& memory;
+    };
+    const std::vector<Case> cases{
+        {{"1", "--yes"},
+         kExitRefused,
+         "",
+         "lgcset-cli: This snapshot was taken from an R483; the logger is an R481: it cannot be "
+         "restored.\n",
+         factory},
+        {{"2", "--dry-run"},
+         kExitOk,
+         "GPRS Connection setting / Port: 8000 -> 9001\n",
+         "",
+         factory},
+        {{"2", "--yes", "--reason", "back to the kept settings"},
+         kExitOk,
+         "\nverified\n",
+         "",
+         restored},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options.back());
+        std::vector<std::string> line{"settings-history", "--archive", archive, "restore"};
+        line.insert(line.end(), c.options.begin(), c.options.end());
+        const CliResult result = logger.Run(line);
+        EXPECT_EQ(result.status, c.status) << result.err;
+        EXPECT_NE(result.out.find(c.out), std::string::npos) << result.out;
+        EXPECT_EQ(result.err, c.err);
+        EXPECT_EQ(logger.simulator.Memory(), c.memory);
+    }
+    // The restore keeps what it read, the pages it was about to write and those read back
+    // after it, which are the snapshot's.
+    std::istringstream list(Cli({"settings-history", "--archive", archive, "list"}).out);
+    std::vector<std::pair<std::string, std::string>> rows;  // number, why
+    for (std::string row; std::getline(list, row);)
+        rows.emplace_back(row.substr(0, row.find('\t')), row.substr(row.rfind('\t') + 1));
+    ASSERT_GE(rows.size(), 3u);
+    EXPECT_EQ(rows[rows.size() - 3].second, "read");
+    EXPECT_EQ(rows[rows.size() - 2].second, "before write");
+    EXPECT_EQ(rows.back().second, "after write");
+    EXPECT_EQ(
+        Cli({"settings-history", "--archive", archive, "diff", "2", rows.back().first}).status,
+        kExitOk);
+}
+
 }  // namespace
 }  // namespace lgcset::cli::test

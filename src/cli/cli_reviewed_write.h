@@ -1,0 +1,23 @@
+// The write of settings as lgcset-cli makes it, for a profile (`write`) and for a kept
+// snapshot (`settings-history restore`): the logger read first, every change listed, asked
+// or --yes, the pages kept before the first erase, written, and recorded.
+#pragma once
+
+#include <optional>
+#include <ostream>
+
+#include "cli/cli_connection.h"
+#include "jobs/settings_review.h"
+
+namespace lgcset::cli {
+
+// Reads the logger's settings (kept as a read snapshot), lists every change `typed` makes to
+// them and, unless --dry-run, writes them once confirmed over `base`: pages kept earlier, or
+// the logger's pages as read when none, so that the bytes no setting owns keep what they
+// hold there. The exit status.
+int ReviewedWrite(Connection& c, const settings::SettingsModel& typed,
+                  const std::optional<jobs::Pages>& base, CommandRecord& record,
+                  const CliOptions& options, const CliEnvironment& environment, std::ostream& out,
+                  std::ostream& err);
+
+}  // namespace lgcset::cli
