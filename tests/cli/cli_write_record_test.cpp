@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/archive_open.h"
+#include "cli/headless_session.h"
 #include "cli_support.h"
 
 namespace lgcset::cli::test {
