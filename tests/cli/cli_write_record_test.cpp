@@ -24,9 +24,15 @@ TEST(CliWriteRecord, TheRowSaysWhatChangedAndHowTheWriteEnded) {
         AuditResult result;
         std::vector<SnapshotReason> kept;
     } cases[] = {
-        {"verified", {}, kExitOk, AuditResult::Verified,
+        {"verified",
+         {},
+         kExitOk,
+         AuditResult::Verified,
          {SnapshotReason::Read, SnapshotReason::BeforeWrite, SnapshotReason::AfterWrite}},
-        {"refused half way", refusing, kExitRefused, AuditResult::Failed,
+        {"refused half way",
+         refusing,
+         kExitRefused,
+         AuditResult::Failed,
          {SnapshotReason::Read, SnapshotReason::BeforeWrite}},
     };
     for (const auto& c : cases) {
@@ -38,8 +44,8 @@ TEST(CliWriteRecord, TheRowSaysWhatChangedAndHowTheWriteEnded) {
         ASSERT_EQ(logger.Run({"read", profile, "--archive", archive}).status, kExitOk);
         const std::string changed = folder.File("changed.ini");
         WriteText(changed, WithValue(ReadText(profile), "port", "9000"));
-        const CliResult result = logger.Run(
-            {"write", "--yes", "--reason", "new server", "--archive", archive, changed});
+        const CliResult result =
+            logger.Run({"write", "--yes", "--reason", "new server", "--archive", archive, changed});
         EXPECT_EQ(result.status, c.status) << result.err;
 
         archive::OpenResult opened = archive::OpenArchive(archive, false);
@@ -61,8 +67,10 @@ TEST(CliWriteRecord, TheRowSaysWhatChangedAndHowTheWriteEnded) {
         EXPECT_TRUE(row.why.ends_with("; written: the numbers page; " + lacks)) << row.why;
         // The same refusal, in the form the window shows it.
         const std::string refusal = row.why.substr(0, row.why.find(';'));
-        EXPECT_EQ(result.err, "lgcset-cli: The logger now lacks the alarm, GPRS and system "
-                              "pages: " + refusal + " after writing the numbers page.\n");
+        EXPECT_EQ(result.err,
+                  "lgcset-cli: The logger now lacks the alarm, GPRS and system "
+                  "pages: " +
+                      refusal + " after writing the numbers page.\n");
         EXPECT_EQ(logger.simulator.Memory()[3072 + 64], 8000 & 0xFF);  // the GPRS page never went
     }
 }

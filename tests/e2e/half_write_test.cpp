@@ -13,8 +13,7 @@ const QString kWriteAgain = QStringLiteral("Write again");
 
 int WriteAgainAsked(const TestWindow& w) {
     int asked = 0;
-    for (const auto& box : w.boxes.Boxes())
-        asked += box.caption == kWriteAgain ? 1 : 0;
+    for (const auto& box : w.boxes.Boxes()) asked += box.caption == kWriteAgain ? 1 : 0;
     return asked;
 }
 

@@ -90,8 +90,8 @@ TEST(ReviewRecord, TheBoxOffWritesUnreviewedAndIsRememberedAcrossWindows) {
     w.Settings().SetText("edt_port", "9001");
     ASSERT_TRUE(s.Save());
     EXPECT_FALSE(reviewed);
-    EXPECT_EQ(MemoryPage(s.logger.Memory(), 3072)[64] | MemoryPage(s.logger.Memory(), 3072)[65] << 8,
-              9001);
+    const Page gprs = MemoryPage(s.logger.Memory(), 3072);
+    EXPECT_EQ(gprs[64] | gprs[65] << 8, 9001);
     EXPECT_TRUE(WaitFor([&] { return w.StatusText() == NoRecordKept(); }))
         << w.StatusText().toStdString();
 }

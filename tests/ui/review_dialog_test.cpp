@@ -26,8 +26,10 @@ TEST(ReviewDialog, TheWriteButtonFollowsTheCheckBoxes) {
         bool enabled;
     };
     const Step steps[] = {
-        {0, false, "Write 2 changes", true}, {2, false, "Write 1 change", true},
-        {1, false, "Write 0 changes", false}, {2, true, "Write 1 change", true},
+        {0, false, "Write 2 changes", true},
+        {2, false, "Write 1 change", true},
+        {1, false, "Write 0 changes", false},
+        {2, true, "Write 1 change", true},
     };
     for (const Step& step : steps) {
         dialog.SetChosen(step.row, step.chosen);
