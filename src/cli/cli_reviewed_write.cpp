@@ -39,7 +39,7 @@ Outcome Confirmed(const CliOptions& options, const CliEnvironment& environment, 
     if (environment.terminalInput == nullptr)
         return Outcome::Failed(
             kExitRefused, "standard input is not a terminal: add --yes to write these changes");
-    err << "Write " << count << " changes? [y/N] " << std::flush;
+    err << "Write " << count << (count == 1 ? " change" : " changes") << "? [y/N] " << std::flush;
     std::string answer;
     std::getline(*environment.terminalInput, answer);
     if (answer == "y" || answer == "Y" || answer == "yes")

@@ -120,6 +120,10 @@ std::optional<Reply> Device::PageCommand(const Request& r) {
             if (!addressed) {
                 return Result(command, kFailure);
             }
+            if (address == options_.refuseEraseOf && erasesRefused_ < options_.refusedErases) {
+                ++erasesRefused_;
+                return Result(command, kFailure);
+            }
             std::fill_n(memory_.begin() + address, 256, std::uint8_t{0xFF});
             return Result(command, kSuccess);
         default:  // WritePage: the address and exactly one page of bytes

@@ -67,6 +67,7 @@ class Device {
     DebugTraffic debugTraffic_;
     std::size_t debugScriptStep_ = 0;
     std::vector<std::vector<std::uint8_t>> relayRequests_;
+    std::uint32_t erasesRefused_ = 0;
 
     // Relay test: on from relayStart_; 'C' for relayOnFor_ seconds, 'P' in relayCycles_ cycles
     // of relayOnFor_ on and relayOffFor_ off.

@@ -70,6 +70,10 @@ struct Options {
     bool refuseSetTime = false;
     bool refuseRelay = false;
     bool refuseDebugMode = false;
+    // The erase of this settings page is refused (result 0, the page left as it is) the
+    // first `refusedErases` times it is asked for; 0: no page.
+    std::uint32_t refuseEraseOf = 0;
+    std::uint32_t refusedErases = 1;
 
     FaultOptions faults;
 

@@ -80,7 +80,8 @@ QString ReviewDialog::Reason() const {
 void ReviewDialog::CountChosen() {
     const std::vector<bool> chosen = Chosen();
     const auto count = std::count(chosen.begin(), chosen.end(), true);
-    write->setText(QStringLiteral("Write %1 changes").arg(count));
+    write->setText(count == 1 ? QStringLiteral("Write 1 change")
+                              : QStringLiteral("Write %1 changes").arg(count));
     write->setEnabled(count > 0);
 }
 

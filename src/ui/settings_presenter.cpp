@@ -201,6 +201,7 @@ void SettingsPresenter::WriteUnreviewed(const std::optional<jobs::Pages>& restor
 }
 
 void SettingsPresenter::Write(HeldWrite held) {
+    rewrite_.reset();  // this write is newer than one held for the next login
     held.port = form_.cbox_com->currentText();
     held.loginReply = connection_.Device().LoginReply();
     // Kept before the first erase: a write that stops half way can be made again from it.

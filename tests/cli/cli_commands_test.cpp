@@ -101,7 +101,7 @@ TEST(CliProfiles, AWriteListsItsChangesAndGoesOnlyWhenConfirmed) {
     const Case cases[] = {
         {{"--dry-run"}, nullptr, kExitOk, false, ""},
         {{}, nullptr, kExitRefused, false, "add --yes"},
-        {{}, "n\n", kExitRefused, false, "Write 1 changes? [y/N]"},
+        {{}, "n\n", kExitRefused, false, "Write 1 change? [y/N]"},
         {{"--no-verify", "--reason", "new server"}, "y\n", kExitOk, true, ""},
     };
     std::uint32_t readOnly = 0;  // what a dry run sends: the login and the read

@@ -6,11 +6,15 @@
 
 #include <QPushButton>
 #include <QString>
+#include <QTemporaryDir>
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "archive/archive_open.h"
 #include "loggersim/simulator.h"
 #include "support/settings_pages.h"
 #include "ui_test_support.h"
@@ -45,6 +49,28 @@ struct Session {
 
     sim::Simulator logger;
     std::unique_ptr<TestWindow> window;
+};
+
+// An SQLite archive of the test's own, for the window's UseArchive.
+struct TestArchive {
+    QTemporaryDir folder;
+    std::filesystem::path file =
+        std::filesystem::path(folder.path().toStdString()) / "archive.sqlite";
+
+    // Its audit trail, once it holds at least `count` rows (the window records after the
+    // boxes of an action's end).
+    std::vector<archive::AuditRow> Trail(std::size_t count) const {
+        archive::OpenResult opened = archive::OpenArchive(file.string(), false);
+        EXPECT_TRUE(opened.status.ok()) << opened.status.message;
+        if (!opened.status.ok())
+            return {};
+        archive::Rows<archive::AuditRow> trail;
+        WaitFor([&] {
+            trail = opened.store->AuditTrail({});
+            return trail.rows.size() >= count;
+        });
+        return trail.rows;
+    }
 };
 
 // ---- Pages as the logger should hold them (support/settings_pages.h) and as it holds them.

@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QLocale>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
 #include <algorithm>
