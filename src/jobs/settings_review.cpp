@@ -1,5 +1,6 @@
 #include "jobs/settings_review.h"
 
+#include "jobs/settings_jobs.h"
 #include "settings/held_settings.h"
 #include "settings/number_text.h"
 #include "settings/settings_table.h"
@@ -79,6 +80,15 @@ std::vector<ReviewRow> ReviewChanges(const settings::SettingsView& logger,
         rows.push_back({d.widget, GroupCaption(widget), Caption(widget), Shown(d.left, notSet),
                         Shown(d.right, notSet), widget.unit});
     }
+    return rows;
+}
+
+std::vector<ReviewRow> UnreadChanges(std::span<const std::uint8_t> loginReply,
+                                     const settings::SettingsView& typed) {
+    settings::SettingsModel erased;
+    DecodePages({}, loginReply, erased);
+    std::vector<ReviewRow> rows = ReviewChanges(erased, typed);
+    for (ReviewRow& row : rows) row.logger = "not read";
     return rows;
 }
 

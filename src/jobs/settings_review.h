@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,11 @@ struct ReviewRow {
 // Every setting the pages store whose value in `logger` (its pages decoded) differs from
 // `typed` as the logger would hold it, in the order of the settings table.
 std::vector<ReviewRow> ReviewChanges(const settings::SettingsView& logger,
+                                     const settings::SettingsView& typed);
+
+// A write made without reading the logger first: every setting the pages store as `typed`
+// has it (those an erased page would not hold already), its earlier value "not read".
+std::vector<ReviewRow> UnreadChanges(std::span<const std::uint8_t> loginReply,
                                      const settings::SettingsView& typed);
 
 // The row's setting as `from` holds it, into `to`.

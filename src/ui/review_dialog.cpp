@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -40,6 +41,7 @@ ReviewDialog::ReviewDialog(const std::vector<jobs::ReviewRow>& rows, QWidget* pa
         table->setItem(r, 4, ReviewCell(row.unit));
     }
     table->resizeColumnsToContents();
+    table->horizontalHeader()->setStretchLastSection(true);
 
     reason = new QLineEdit(this);
     reason->setObjectName(QStringLiteral("edt_change_reason"));
@@ -55,6 +57,9 @@ ReviewDialog::ReviewDialog(const std::vector<jobs::ReviewRow>& rows, QWidget* pa
     connect(table, &QTableWidget::itemChanged, this, [this] { CountChosen(); });
 
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("The logger holds these settings otherwise. "
+                                                "An unchecked row keeps the logger's value."),
+                                 this));
     layout->addWidget(table);
     layout->addWidget(reason);
     layout->addWidget(buttons);

@@ -194,6 +194,8 @@ void SettingsPresenter::WriteUnreviewed(const std::optional<jobs::Pages>& restor
         for (const settings::Setting name :
              {settings::Setting::DeviceId, settings::Setting::Model, settings::Setting::Firmware})
             held.logger.SetText(name, typed.Text(name));
+        // The record still says what went, though not what it replaced.
+        held.plan.changes = jobs::UnreadChanges(connection_.Device().LoginReply(), typed);
     }
     held.plan.pages = jobs::EncodePages(
         restored ? *restored : loggerPages_.value_or(jobs::Pages{}), typed, form_.Codes());

@@ -22,18 +22,19 @@ TEST(CliWriteRecord, TheRowSaysWhatChangedAndHowTheWriteEnded) {
         sim::Options logger;
         int status;
         AuditResult result;
-        std::vector<SnapshotReason> kept;
+        std::vector<SnapshotReason> kept;  // after the profile's own read, the write's
     } cases[] = {
         {"verified",
          {},
          kExitOk,
          AuditResult::Verified,
-         {SnapshotReason::Read, SnapshotReason::BeforeWrite, SnapshotReason::AfterWrite}},
+         {SnapshotReason::Read, SnapshotReason::Read, SnapshotReason::BeforeWrite,
+          SnapshotReason::AfterWrite}},
         {"refused half way",
          refusing,
          kExitRefused,
          AuditResult::Failed,
-         {SnapshotReason::Read, SnapshotReason::BeforeWrite}},
+         {SnapshotReason::Read, SnapshotReason::Read, SnapshotReason::BeforeWrite}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

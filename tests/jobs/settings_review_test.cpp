@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "jobs/simulated_logger.h"
 #include "jobs/write_record.h"
 #include "settings/page_layout.h"
@@ -52,6 +54,14 @@ TEST(SettingsReview, RowsCompareInTheLoggersFormAndNameNotSetWithItsValue) {
         typed.SetText(c.widget, c.typed);
         EXPECT_EQ(Lines(ReviewChanges(held, typed)), c.lines);
     }
+    // Unread, the logger's earlier values are not known: the record says so, not "not set".
+    settings::SettingsModel typed = held;
+    typed.SetText("edt_port", "9001");
+    const std::vector<std::string> unread = Lines(UnreadChanges(logger.Device().LoginReply(), typed));
+    EXPECT_NE(std::find(unread.begin(), unread.end(),
+                        "GPRS Connection setting / Port: not read -> 9001"),
+              unread.end());
+    for (const std::string& line : unread) EXPECT_NE(line.find(": not read -> "), std::string::npos) << line;
 }
 
 TEST(SettingsReview, OnlyTheChosenRowsAreWrittenAndUnownedBytesKeepTheLoggers) {
