@@ -27,6 +27,7 @@
 #include "profiles/ini_file.h"
 #include "profiles/ini_storage.h"
 #include "profiles/profile.h"
+#include "profiles/profile_origin.h"
 #include "protocol/commands.h"
 #include "random_settings.h"
 #include "session/device_identity.h"
@@ -188,7 +189,10 @@ void Judge(Tally& t, bool claimed, bool failureSaid, const Pages& held, const Pa
 // The profile of the pages the logger holds, as the program decodes them: what a read that
 // took each page for itself saves. (A profile read back need not encode to the same bytes:
 // a threshold typed as "-0.00" is held as -0, which reads as "0.00".)
-std::string HeldProfile(const sim::Simulator& logger, const std::vector<std::uint8_t>& login) {
+// With the read's own origin (its time and program), when it names the logger's model and
+// device ID: a read that named another logger is wrong too.
+std::string HeldProfile(const sim::Simulator& logger, const std::vector<std::uint8_t>& login,
+                        const std::optional<profiles::ProfileOrigin>& origin) {
     settings::SettingsModel model;
     settings::CodeTables codes;
     session::ApplyIdentity(model, login, codes);
@@ -200,6 +204,9 @@ std::string HeldProfile(const sim::Simulator& logger, const std::vector<std::uin
     }
     profiles::IniFile profile;
     profiles::SaveProfile(model, profile);
+    if (origin && origin->model == model.Text(settings::Setting::Model) &&
+        origin->deviceId == model.Text(settings::Setting::DeviceId))
+        profiles::WriteOrigin(profile, *origin);
     return profile.ToBytes();
 }
 
@@ -218,7 +225,7 @@ void CliRead(Tally& t, const sim::Simulator& logger, const std::vector<std::uint
     profiles::IniFile profile;
     std::string error;
     if (profiles::ReadIniFile(file, profile, error) == profiles::ReadOutcome::Read &&
-        profile.ToBytes() == HeldProfile(logger, login)) {
+        profile.ToBytes() == HeldProfile(logger, login, profiles::ReadOrigin(profile))) {
         ++t.readsRight;
     } else {
         ++t.readLies;
