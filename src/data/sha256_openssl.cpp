@@ -16,7 +16,7 @@ namespace {
 
 struct Sha256::State {
     struct Free {
-        void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
+        void operator()(EVP_MD_CTX* held) const { EVP_MD_CTX_free(held); }
     };
     std::unique_ptr<EVP_MD_CTX, Free> context{EVP_MD_CTX_new()};
 };
