@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "jobs/change_log.h"
 #include "project_version.h"
@@ -13,8 +14,13 @@ namespace lgcset::jobs {
 
 Operator CurrentOperator() {
     Operator who;
-    if (const passwd* entry = getpwuid(geteuid()); entry != nullptr && entry->pw_name != nullptr)
-        who.user = entry->pw_name;
+    // The reentrant call: collect asks from a thread per logger at once.
+    passwd entry{};
+    passwd* found = nullptr;
+    std::vector<char> buffer(16384);
+    if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+        found != nullptr && found->pw_name != nullptr)
+        who.user = found->pw_name;
     else
         who.user = "uid " + std::to_string(geteuid());
     std::array<char, 256> host{};
