@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "jobs/settings_jobs.h"
+#include "jobs/settings_review.h"
 #include "jobs/write_record.h"
 #include "protocol/operation_outcome.h"
 
@@ -12,11 +13,6 @@ namespace lgcset::cli {
 namespace {
 
 constexpr const char* kProgram = "lgcset-cli: ";
-
-std::string Hex(std::uint8_t byte) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    return {'0', 'x', kDigits[byte >> 4], kDigits[byte & 0x0F]};
-}
 
 // "caption: logger VALUE, profile VALUE" lines: each stored setting that the logger holds
 // otherwise than typed, or, where every setting is held, each byte of the pages that differs
@@ -27,7 +23,7 @@ std::vector<std::string> WriteDifferences(const jobs::WriteSettingsResult& resul
         lines.push_back(d.caption + ": logger \"" + d.left + "\", profile \"" + d.right + "\"");
     for (const auto& d : result.bytes)
         lines.push_back("page " + std::to_string(d.page) + " byte " + std::to_string(d.offset) +
-                        ": logger " + Hex(d.logger) + ", written " + Hex(d.written));
+                        ": logger " + jobs::HexByte(d.logger) + ", written " + jobs::HexByte(d.written));
     return lines;
 }
 
@@ -59,7 +55,7 @@ void SayRecord(const jobs::ChangeLog& changes, const archive::ArchiveStatus& sta
 }  // namespace
 
 int ReviewedWrite(Connection& c, const settings::SettingsModel& typed,
-                  const std::optional<jobs::Pages>& base, CommandRecord& record,
+                  const std::optional<jobs::Pages>& kept, CommandRecord& record,
                   const CliOptions& options, const CliEnvironment& environment, std::ostream& out,
                   std::ostream& err) {
     using End = jobs::WriteSettingsResult::End;
@@ -70,7 +66,11 @@ int ReviewedWrite(Connection& c, const settings::SettingsModel& typed,
     const jobs::Pages read = c.session->ReadPages();
     settings::SettingsModel logger;
     jobs::DecodePages(read, c.session->LoginReply(), logger);
-    const std::vector<jobs::ReviewRow> rows = jobs::ReviewChanges(logger, typed);
+    std::vector<jobs::ReviewRow> rows = jobs::ReviewChanges(logger, typed);
+    if (kept) {
+        auto raw = jobs::RawByteChanges(read, *kept, typed, c.session->Device().Codes());
+        rows.insert(rows.end(), raw.begin(), raw.end());
+    }
     for (const jobs::ReviewRow& row : rows) out << jobs::ChangeLine(row) << "\n";
     if (rows.empty()) {
         out << "The logger holds these settings already: nothing to write.\n";
@@ -81,7 +81,7 @@ int ReviewedWrite(Connection& c, const settings::SettingsModel& typed,
     if (Outcome confirmed = Confirmed(options, environment, rows.size(), err); !confirmed.ok())
         return Fail(err, confirmed);
     const jobs::WritePlan plan =
-        jobs::PlanWrite(base.value_or(read), logger, typed, rows,
+        jobs::PlanWrite(read, logger, typed, rows,
                         std::vector<bool>(rows.size(), true), c.session->Device().Codes());
     if (!plan.invalid.empty())
         return Fail(err, Outcome::Failed(kExitRefused, plan.invalid));

@@ -12,11 +12,11 @@
 namespace lgcset::cli {
 
 // Reads the logger's settings (kept as a read snapshot), lists every change `typed` makes to
-// them and, unless --dry-run, writes them once confirmed over `base`: pages kept earlier, or
-// the logger's pages as read when none, so that the bytes no setting owns keep what they
-// hold there. The exit status.
+// them and, unless --dry-run, writes them once confirmed. With `kept` (a snapshot's pages),
+// every byte no setting owns that differs from them is a change too; without, such bytes keep
+// what the logger holds. The exit status.
 int ReviewedWrite(Connection& c, const settings::SettingsModel& typed,
-                  const std::optional<jobs::Pages>& base, CommandRecord& record,
+                  const std::optional<jobs::Pages>& kept, CommandRecord& record,
                   const CliOptions& options, const CliEnvironment& environment, std::ostream& out,
                   std::ostream& err);
 

@@ -8,17 +8,13 @@
 #include "cli/cli_reviewed_write.h"
 #include "cli/headless_session.h"
 #include "jobs/settings_history.h"
+#include "jobs/settings_review.h"
 
 namespace lgcset::cli {
 
 namespace {
 
 using archive::SettingsSnapshot;
-
-std::string Hex(std::uint8_t byte) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    return {'0', 'x', kDigits[byte >> 4], kDigits[byte & 0x0F]};
-}
 
 // "[" and "]" around rows written one a line, as the other commands' JSON lists are.
 class JsonList {
@@ -113,8 +109,8 @@ int Diff(const SettingsSnapshot& first, const SettingsSnapshot& second, bool jso
         for (const auto& d : difference.settings)
             out << d.caption << "\t" << d.left << "\t" << d.right << "\n";
         for (const auto& b : difference.bytes)
-            out << "page " << b.page << " byte " << b.offset << "\t" << Hex(b.first) << "\t"
-                << Hex(b.second) << "\n";
+            out << "page " << b.page << " byte " << b.offset << "\t" << jobs::HexByte(b.first) << "\t"
+                << jobs::HexByte(b.second) << "\n";
     }
     return difference.None() ? kExitOk : kExitRefused;
 }

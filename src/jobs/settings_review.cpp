@@ -78,7 +78,7 @@ std::vector<ReviewRow> ReviewChanges(const settings::SettingsView& logger,
         const WidgetRow& widget = *settings::FindWidget(d.widget);
         const std::string notSet = NotSetValue(widget);
         rows.push_back({d.widget, GroupCaption(widget), Caption(widget), Shown(d.left, notSet),
-                        Shown(d.right, notSet), widget.unit});
+                        Shown(d.right, notSet), widget.unit, std::nullopt});
     }
     return rows;
 }
@@ -92,9 +92,54 @@ std::vector<ReviewRow> UnreadChanges(std::span<const std::uint8_t> loginReply,
     return rows;
 }
 
+std::string HexByte(std::uint8_t byte) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    return {'0', 'x', kDigits[byte >> 4], kDigits[byte & 0x0F]};
+}
+
+std::string PageName(std::uint32_t address) {
+    switch (address) {
+        case settings::kNumbersPageAddress:
+            return "numbers";
+        case settings::kAlarmPageAddress:
+            return "alarm";
+        case settings::kGprsPageAddress:
+            return "GPRS";
+        default:
+            return "system";
+    }
+}
+
+std::vector<ReviewRow> RawByteChanges(const Pages& held, const Pages& kept,
+                                      const settings::SettingsView& typed,
+                                      const settings::CodeTables& codes) {
+    // Encoded alike over both, the pages differ only where no setting writes.
+    const Pages overHeld = EncodePages(held, typed, codes);
+    const Pages overKept = EncodePages(kept, typed, codes);
+    std::vector<ReviewRow> rows;
+    for (const auto& [address, page] : overKept) {
+        const session::Page& logger = overHeld.at(address);
+        for (std::size_t offset = 0; offset < page.size(); ++offset) {
+            if (page[offset] == logger[offset])
+                continue;
+            const std::uint8_t value = kept.count(address) != 0 ? kept.at(address)[offset]
+                                                                 : page[offset];
+            rows.push_back({{},
+                            PageName(address) + " page",
+                            "byte " + std::to_string(offset) + " (no setting)",
+                            HexByte(logger[offset]),
+                            HexByte(value),
+                            {},
+                            RawByte{address, offset, value}});
+        }
+    }
+    return rows;
+}
+
 void CopyRowValue(const settings::SettingsView& from, settings::SettingsView& to,
                   const ReviewRow& row) {
-    CopyValue(from, to, *settings::FindWidget(row.widget));
+    if (!row.raw)
+        CopyValue(from, to, *settings::FindWidget(row.widget));
 }
 
 void CopySettings(const settings::SettingsView& from, settings::SettingsView& to) {
@@ -125,14 +170,18 @@ std::string ChangeLine(const ReviewRow& row) {
     return line;
 }
 
-WritePlan PlanWrite(const Pages& base, const settings::SettingsModel& logger,
+WritePlan PlanWrite(const Pages& held, const settings::SettingsModel& logger,
                     const settings::SettingsView& typed, const std::vector<ReviewRow>& rows,
                     const std::vector<bool>& chosen, const settings::CodeTables& codes) {
     WritePlan plan{{}, logger, {}, {}};
+    Pages base = EncodePages(held, logger, codes);  // all four pages, a missing one erased
     for (std::size_t i = 0; i < rows.size() && i < chosen.size(); ++i) {
         if (!chosen[i])
             continue;
-        CopyValue(typed, plan.settings, *settings::FindWidget(rows[i].widget));
+        if (const auto& raw = rows[i].raw)
+            base[raw->page][raw->offset] = raw->value;
+        else
+            CopyValue(typed, plan.settings, *settings::FindWidget(rows[i].widget));
         plan.changes.push_back(rows[i]);
     }
     if (const auto invalid = settings::ValidateForSave(plan.settings); !invalid.empty()) {

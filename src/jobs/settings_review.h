@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -17,13 +18,22 @@ namespace lgcset::jobs {
 
 using Pages = std::map<std::uint32_t, session::Page>;
 
+// A byte of the pages that no setting owns, as a kept snapshot holds it.
+struct RawByte {
+    std::uint32_t page = 0;
+    std::size_t offset = 0;
+    std::uint8_t value = 0;
+};
+
 struct ReviewRow {
-    std::string widget;   // edt_port
+    std::string widget;   // edt_port; empty for a byte no setting owns
+
     std::string group;    // the group box's caption: "GPRS Connection setting"
     std::string caption;  // "Port"
     std::string logger;   // the logger's value in its own form: "8000", "not set (65535)"
     std::string typed;    // the new value in the same form
     std::string unit;     // as shown after the box: "mins"; may be empty
+    std::optional<RawByte> raw;  // the byte to write, where the row is one no setting owns
 };
 
 // Every setting the pages store whose value in `logger` (its pages decoded) differs from
@@ -36,7 +46,20 @@ std::vector<ReviewRow> ReviewChanges(const settings::SettingsView& logger,
 std::vector<ReviewRow> UnreadChanges(std::span<const std::uint8_t> loginReply,
                                      const settings::SettingsView& typed);
 
-// The row's setting as `from` holds it, into `to`.
+// The bytes no setting owns where `kept` (a snapshot's pages) differs from `held` (the
+// logger's), one row each ("GPRS page / byte 250 (no setting): 0x77 -> 0x00"): a restore
+// brings the logger back byte for byte, and shows every byte it changes.
+std::vector<ReviewRow> RawByteChanges(const Pages& held, const Pages& kept,
+                                      const settings::SettingsView& typed,
+                                      const settings::CodeTables& codes);
+
+// "0x7F"
+std::string HexByte(std::uint8_t byte);
+
+// "numbers", "alarm", "GPRS", "system": the page's name in what the hosts say.
+std::string PageName(std::uint32_t address);
+
+// The row's setting as `from` holds it, into `to` (nothing for a byte no setting owns).
 void CopyRowValue(const settings::SettingsView& from, settings::SettingsView& to,
                   const ReviewRow& row);
 
@@ -58,10 +81,10 @@ struct WritePlan {
 };
 
 // The logger's settings with only the chosen rows' new values (chosen[i] for rows[i]; a row
-// beyond `chosen` is not chosen), encoded over `base`: the logger's pages as read, or pages
-// kept earlier, so that the bytes no setting owns keep what they hold (a page missing from
-// `base` starts erased).
-WritePlan PlanWrite(const Pages& base, const settings::SettingsModel& logger,
+// beyond `chosen` is not chosen), encoded over `held`, the logger's pages as read, with the
+// chosen bytes no setting owns: every other byte keeps what the logger holds (a page
+// missing from `held` starts erased).
+WritePlan PlanWrite(const Pages& held, const settings::SettingsModel& logger,
                     const settings::SettingsView& typed, const std::vector<ReviewRow>& rows,
                     const std::vector<bool>& chosen, const settings::CodeTables& codes);
 

@@ -9,19 +9,6 @@ namespace {
 
 using End = WriteSettingsResult::End;
 
-std::string PageName(std::uint32_t address) {
-    switch (address) {
-        case settings::kNumbersPageAddress:
-            return "numbers";
-        case settings::kAlarmPageAddress:
-            return "alarm";
-        case settings::kGprsPageAddress:
-            return "GPRS";
-        default:
-            return "system";
-    }
-}
-
 // "the numbers page", "the alarm, GPRS and system pages" (of the four, from..to); "no page".
 std::string PagesText(std::size_t from, std::size_t to) {
     if (from >= to)

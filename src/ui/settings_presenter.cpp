@@ -152,7 +152,11 @@ settings::SettingsModel SettingsPresenter::LoggerSettings() const {
 void SettingsPresenter::Review(const std::optional<jobs::Pages>& restored) {
     settings::SettingsView& typed = form_.Settings();
     const settings::SettingsModel logger = LoggerSettings();
-    const std::vector<jobs::ReviewRow> rows = jobs::ReviewChanges(logger, typed);
+    std::vector<jobs::ReviewRow> rows = jobs::ReviewChanges(logger, typed);
+    if (restored) {
+        auto raw = jobs::RawByteChanges(*loggerPages_, *restored, typed, form_.Codes());
+        rows.insert(rows.end(), raw.begin(), raw.end());
+    }
     if (rows.empty()) {
         form_.ShowMessage(kNothingToWrite);
         return;
@@ -161,7 +165,7 @@ void SettingsPresenter::Review(const std::optional<jobs::Pages>& restored) {
     if (!form_.RunReviewDialog(dialog))
         return;
     const std::vector<bool> chosen = dialog.Chosen();
-    HeldWrite held{jobs::PlanWrite(restored.value_or(*loggerPages_), logger, typed, rows, chosen,
+    HeldWrite held{jobs::PlanWrite(*loggerPages_, logger, typed, rows, chosen,
                                    form_.Codes()),
                    logger,
                    dialog.Reason().toStdString(),

@@ -81,19 +81,23 @@ TEST(CliSettingsHistory, ListsShowsAndComparesTheArchivedSnapshots) {
 }
 
 // A restore writes every byte of the snapshot's pages, those no setting owns among them, and
-// records itself in the archive it was read from; a snapshot of another model never reaches
-// the logger.
+// records itself in the archive it was read from; a snapshot that differs from the logger
+// only in such a byte is a change too; a snapshot of another model never reaches the logger.
 TEST(CliSettingsHistory, RestoreWritesTheSnapshotsPagesBackOnlyToItsOwnModel) {
     TempFolder folder;
     Logger logger;
     SettingsSnapshot kept = CustomerSnapshot();
     kept.pages.at(protocol::kGprsPage)[250] = 0x00;
-    const std::string archive = ArchiveOf(folder, {CustomerSnapshot("R483"), kept});
+    SettingsSnapshot byteApart = kept;
+    byteApart.pages.at(protocol::kGprsPage)[250] = 0x77;
+    const std::string archive = ArchiveOf(folder, {CustomerSnapshot("R483"), kept, byteApart});
     const sim::ParameterMemory factory = logger.simulator.Memory();
     sim::ParameterMemory restored = factory;
     for (const auto& [address, page] : kept.pages)
         std::copy(page.begin(), page.end(), restored.begin() + address);
     ASSERT_NE(restored, factory);
+    sim::ParameterMemory restoredApart = restored;
+    restoredApart[protocol::kGprsPage + 250] = 0x77;
 
     struct Case {
         std::vector<std::string> options;
@@ -119,6 +123,11 @@ TEST(CliSettingsHistory, RestoreWritesTheSnapshotsPagesBackOnlyToItsOwnModel) {
          "\nverified\n",
          "",
          restored},
+        {{"3", "--yes"},
+         kExitOk,
+         "GPRS page / byte 250 (no setting): 0x00 -> 0x77\nverified\n",
+         "",
+         restoredApart},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options.back());
@@ -141,7 +150,7 @@ TEST(CliSettingsHistory, RestoreWritesTheSnapshotsPagesBackOnlyToItsOwnModel) {
     EXPECT_EQ(rows[rows.size() - 2].second, "before write");
     EXPECT_EQ(rows.back().second, "after write");
     EXPECT_EQ(
-        Cli({"settings-history", "--archive", archive, "diff", "2", rows.back().first}).status,
+        Cli({"settings-history", "--archive", archive, "diff", "3", rows.back().first}).status,
         kExitOk);
 }
 

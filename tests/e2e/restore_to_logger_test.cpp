@@ -1,5 +1,6 @@
 // "Save Settings" after a snapshot was restored writes the snapshot's own pages: the bytes no
-// setting owns come back with the settings, reviewed or not, read before or not.
+// setting owns come back with the settings, reviewed or not, read before or not, and alone
+// where only they differ.
 #include <QCheckBox>
 #include <QPushButton>
 
@@ -48,6 +49,24 @@ TEST(RestoreToLogger, SaveSettingsWritesTheRestoredSnapshotsPagesByteForByte) {
         ASSERT_TRUE(s.Save());
         EXPECT_EQ(reviews, c.reviewed ? 1 : 0);
         ExpectPages(MemoryPages(s.logger.Memory()), expected);
+        if (!c.reviewed)
+            continue;
+        // Now holding the snapshot, the logger is restored to one a byte apart: that byte
+        // alone is reviewed and written, never "nothing to write".
+        archive::SettingsSnapshot apart = kept;
+        apart.pages.at(protocol::kGprsPage)[250] = 0x77;
+        expected[2][250] = 0x77;
+        ASSERT_TRUE(w.RestoreSnapshot(apart));
+        std::size_t rows = 0;
+        w.SetReviewDialogRunner([&](ReviewDialog& dialog) {
+            rows = dialog.Chosen().size();
+            dialog.write->click();
+            return dialog.result() == QDialog::Accepted;
+        });
+        ASSERT_TRUE(s.Save());
+        EXPECT_EQ(rows, 1u);
+        ExpectPages(MemoryPages(s.logger.Memory()), expected);
+        expected[2][250] = 0x00;
     }
 }
 

@@ -88,22 +88,56 @@ TEST(SettingsHistory, OnlyASnapshotOfTheLoggersOwnModelCanBeRestored) {
     EXPECT_EQ(RestoreRefusal(CustomerSnapshot("R481"), "R481"), std::nullopt);
 }
 
-// What a restore writes: the snapshot's settings chosen whole over its own pages.
-TEST(SettingsHistory, ARestorePlansTheSnapshotsPagesByteForByteOverAnErasedLogger) {
+// What a restore writes: the snapshot's settings and the bytes no setting owns, each a row of
+// the review, over an erased logger or one that differs from the snapshot in one such byte.
+TEST(SettingsHistory, ARestoreReviewsAndPlansTheSnapshotsPagesByteForByte) {
     SettingsSnapshot snapshot = CustomerSnapshot();
     PageOf(snapshot, protocol::kGprsPage)[250] = 0x00;  // owned by no setting
-    settings::SettingsModel logger;
-    DecodePages({}, LoginReplyOf("R481", "V3.05-R48x"), logger);
-    settings::SettingsModel kept;
-    DecodeSnapshot(snapshot, kept);
+    const Pages kept = SnapshotPages(snapshot);
+    Pages almost = kept;
+    almost.at(protocol::kGprsPage)[250] = 0x77;
+    settings::SettingsModel typed;
+    DecodeSnapshot(snapshot, typed);
     settings::CodeTables codes;
     settings::SettingsModel scratch;
     session::ApplyIdentity(scratch, LoginReplyOf("R481", "V3.05-R48x"), codes);
-    const std::vector<ReviewRow> rows = ReviewChanges(logger, kept);
-    const WritePlan plan = PlanWrite(SnapshotPages(snapshot), logger, kept, rows,
-                                     std::vector<bool>(rows.size(), true), codes);
-    ASSERT_EQ(plan.invalid, "");
-    EXPECT_EQ(plan.pages, SnapshotPages(snapshot));
+
+    struct Case {
+        const char* name;
+        Pages held;
+        bool choose;
+        std::size_t settingRows;
+        std::vector<std::string> byteLines;  // a part of them
+    };
+    const std::vector<Case> cases{
+        {"erased logger", {}, true, 0, {}},
+        {"one byte apart", almost, true, 0,
+         {"GPRS page / byte 250 (no setting): 0x77 -> 0x00"}},
+        {"one byte apart, left out", almost, false, 0,
+         {"GPRS page / byte 250 (no setting): 0x77 -> 0x00"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        settings::SettingsModel logger;
+        DecodePages(c.held, LoginReplyOf("R481", "V3.05-R48x"), logger);
+        std::vector<ReviewRow> rows = ReviewChanges(logger, typed);
+        const std::size_t settingRows = rows.size();
+        const std::vector<ReviewRow> raw = RawByteChanges(c.held, kept, typed, codes);
+        rows.insert(rows.end(), raw.begin(), raw.end());
+        if (!c.byteLines.empty()) {
+            EXPECT_EQ(settingRows, c.settingRows);
+            ASSERT_EQ(raw.size(), c.byteLines.size());
+            for (std::size_t i = 0; i < raw.size(); ++i)
+                EXPECT_EQ(ChangeLine(raw[i]), c.byteLines[i]);
+        } else {
+            EXPECT_GT(settingRows, 0u);
+        }
+        const WritePlan plan =
+            PlanWrite(c.held, logger, typed, rows, std::vector<bool>(rows.size(), c.choose), codes);
+        ASSERT_EQ(plan.invalid, "");
+        EXPECT_EQ(plan.pages, c.choose ? kept : c.held);
+        EXPECT_EQ(plan.changes.size(), c.choose ? rows.size() : 0u);
+    }
 }
 
 }  // namespace

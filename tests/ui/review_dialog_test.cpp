@@ -13,9 +13,9 @@ namespace {
 TEST(ReviewDialog, TheWriteButtonFollowsTheCheckBoxes) {
     test::App();
     const std::vector<jobs::ReviewRow> rows = {
-        {"edt_port", "GPRS Connection setting", "Port", "8000", "9001", ""},
-        {"edt_apn", "GPRS Connection setting", "Access Point Name", "", "cmnet", ""},
-        {"edt_rec_time", "System", "Log interval timer", "5", "10", "mins"},
+        {"edt_port", "GPRS Connection setting", "Port", "8000", "9001", "", {}},
+        {"edt_apn", "GPRS Connection setting", "Access Point Name", "", "cmnet", "", {}},
+        {"edt_rec_time", "System", "Log interval timer", "5", "10", "mins", {}},
     };
     ReviewDialog dialog(rows, nullptr);
     EXPECT_EQ(dialog.write->text(), QStringLiteral("Write 3 changes"));
