@@ -23,7 +23,8 @@ std::vector<std::string> WriteDifferences(const jobs::WriteSettingsResult& resul
         lines.push_back(d.caption + ": logger \"" + d.left + "\", profile \"" + d.right + "\"");
     for (const auto& d : result.bytes)
         lines.push_back("page " + std::to_string(d.page) + " byte " + std::to_string(d.offset) +
-                        ": logger " + jobs::HexByte(d.logger) + ", written " + jobs::HexByte(d.written));
+                        ": logger " + jobs::HexByte(d.logger) + ", written " +
+                        jobs::HexByte(d.written));
     return lines;
 }
 
@@ -81,8 +82,8 @@ int ReviewedWrite(Connection& c, const settings::SettingsModel& typed,
     if (Outcome confirmed = Confirmed(options, environment, rows.size(), err); !confirmed.ok())
         return Fail(err, confirmed);
     const jobs::WritePlan plan =
-        jobs::PlanWrite(read, logger, typed, rows,
-                        std::vector<bool>(rows.size(), true), c.session->Device().Codes());
+        jobs::PlanWrite(read, logger, typed, rows, std::vector<bool>(rows.size(), true),
+                        c.session->Device().Codes());
     if (!plan.invalid.empty())
         return Fail(err, Outcome::Failed(kExitRefused, plan.invalid));
 

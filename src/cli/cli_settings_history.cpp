@@ -109,8 +109,8 @@ int Diff(const SettingsSnapshot& first, const SettingsSnapshot& second, bool jso
         for (const auto& d : difference.settings)
             out << d.caption << "\t" << d.left << "\t" << d.right << "\n";
         for (const auto& b : difference.bytes)
-            out << "page " << b.page << " byte " << b.offset << "\t" << jobs::HexByte(b.first) << "\t"
-                << jobs::HexByte(b.second) << "\n";
+            out << "page " << b.page << " byte " << b.offset << "\t" << jobs::HexByte(b.first)
+                << "\t" << jobs::HexByte(b.second) << "\n";
     }
     return difference.None() ? kExitOk : kExitRefused;
 }
@@ -128,8 +128,8 @@ int Restore(const SettingsSnapshot& snapshot, const CliOptions& options,
         return Fail(err, Outcome::Failed(kExitRefused, *refusal));
     settings::SettingsModel typed;
     jobs::DecodeSnapshot(snapshot, typed);
-    return ReviewedWrite(c, typed, jobs::SnapshotPages(snapshot), record, options, environment,
-                         out, err);
+    return ReviewedWrite(c, typed, jobs::SnapshotPages(snapshot), record, options, environment, out,
+                         err);
 }
 
 }  // namespace

@@ -122,8 +122,8 @@ std::vector<ReviewRow> RawByteChanges(const Pages& held, const Pages& kept,
         for (std::size_t offset = 0; offset < page.size(); ++offset) {
             if (page[offset] == logger[offset])
                 continue;
-            const std::uint8_t value = kept.count(address) != 0 ? kept.at(address)[offset]
-                                                                 : page[offset];
+            const std::uint8_t value =
+                kept.count(address) != 0 ? kept.at(address)[offset] : page[offset];
             rows.push_back({{},
                             PageName(address) + " page",
                             "byte " + std::to_string(offset) + " (no setting)",

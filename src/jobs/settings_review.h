@@ -26,13 +26,13 @@ struct RawByte {
 };
 
 struct ReviewRow {
-    std::string widget;   // edt_port; empty for a byte no setting owns
+    std::string widget;  // edt_port; empty for a byte no setting owns
 
-    std::string group;    // the group box's caption: "GPRS Connection setting"
-    std::string caption;  // "Port"
-    std::string logger;   // the logger's value in its own form: "8000", "not set (65535)"
-    std::string typed;    // the new value in the same form
-    std::string unit;     // as shown after the box: "mins"; may be empty
+    std::string group;           // the group box's caption: "GPRS Connection setting"
+    std::string caption;         // "Port"
+    std::string logger;          // the logger's value in its own form: "8000", "not set (65535)"
+    std::string typed;           // the new value in the same form
+    std::string unit;            // as shown after the box: "mins"; may be empty
     std::optional<RawByte> raw;  // the byte to write, where the row is one no setting owns
 };
 

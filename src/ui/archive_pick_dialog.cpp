@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "data/device_id.h"
+#include "ui/table_cells.h"
 
 namespace lgcset::ui {
 
@@ -19,12 +20,6 @@ namespace {
 
 const QDate kEpoch(1970, 1, 1);
 constexpr std::int64_t kDay = 86400;
-
-QTableWidgetItem* Cell(const QString& text) {
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    return item;
-}
 
 }  // namespace
 
@@ -57,10 +52,10 @@ ArchivePickDialog::ArchivePickDialog(std::vector<archive::LoggerSummary> loggers
     for (int row = 0; row < table_->rowCount(); ++row) {
         const archive::LoggerSummary& logger = loggers_[static_cast<std::size_t>(row)];
         const QDateTime seen = QDateTime::fromSecsSinceEpoch(logger.lastSeen).toLocalTime();
-        table_->setItem(row, 0, Cell(QString::fromStdString(logger.logger.deviceId)));
-        table_->setItem(row, 1, Cell(QString::fromStdString(logger.logger.model)));
-        table_->setItem(row, 2, Cell(seen.toString(QStringLiteral("yyyy-MM-dd hh:mm"))));
-        table_->setItem(row, 3, Cell(QString::number(logger.readings)));
+        table_->setItem(row, 0, ReadOnlyCell(logger.logger.deviceId));
+        table_->setItem(row, 1, ReadOnlyCell(logger.logger.model));
+        table_->setItem(row, 2, ReadOnlyCell(seen.toString(QStringLiteral("yyyy-MM-dd hh:mm"))));
+        table_->setItem(row, 3, ReadOnlyCell(QString::number(logger.readings)));
     }
     table_->resizeColumnsToContents();
     from_ = new QDateEdit(this);

@@ -8,17 +8,9 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "ui/table_cells.h"
+
 namespace lgcset::ui {
-
-namespace {
-
-QTableWidgetItem* ReviewCell(const std::string& text) {
-    auto* item = new QTableWidgetItem(QString::fromStdString(text));
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    return item;
-}
-
-}  // namespace
 
 ReviewDialog::ReviewDialog(const std::vector<jobs::ReviewRow>& rows, QWidget* parent)
     : QDialog(parent) {
@@ -31,14 +23,14 @@ ReviewDialog::ReviewDialog(const std::vector<jobs::ReviewRow>& rows, QWidget* pa
     table->verticalHeader()->hide();
     for (int r = 0; r < table->rowCount(); ++r) {
         const jobs::ReviewRow& row = rows[static_cast<std::size_t>(r)];
-        QTableWidgetItem* group = ReviewCell(row.group);
+        QTableWidgetItem* group = ReadOnlyCell(row.group);
         group->setFlags(group->flags() | Qt::ItemIsUserCheckable);
         group->setCheckState(Qt::Checked);
         table->setItem(r, 0, group);
-        table->setItem(r, 1, ReviewCell(row.caption));
-        table->setItem(r, 2, ReviewCell(row.logger));
-        table->setItem(r, 3, ReviewCell(row.typed));
-        table->setItem(r, 4, ReviewCell(row.unit));
+        table->setItem(r, 1, ReadOnlyCell(row.caption));
+        table->setItem(r, 2, ReadOnlyCell(row.logger));
+        table->setItem(r, 3, ReadOnlyCell(row.typed));
+        table->setItem(r, 4, ReadOnlyCell(row.unit));
     }
     table->resizeColumnsToContents();
     table->horizontalHeader()->setStretchLastSection(true);

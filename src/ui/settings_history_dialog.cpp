@@ -9,27 +9,14 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cstdio>
 
 #include "jobs/settings_history.h"
+#include "jobs/settings_review.h"
+#include "ui/table_cells.h"
 
 namespace lgcset::ui {
 
-namespace {
-
-QTableWidgetItem* SnapshotCell(const std::string& text) {
-    auto* item = new QTableWidgetItem(QString::fromStdString(text));
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    return item;
-}
-
-std::string ByteText(std::uint8_t byte) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%02X", byte);
-    return text;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 SettingsHistoryDialog::SettingsHistoryDialog(std::vector<archive::SettingsSnapshot> snapshots,
                                              QWidget* parent)
@@ -46,10 +33,10 @@ SettingsHistoryDialog::SettingsHistoryDialog(std::vector<archive::SettingsSnapsh
         const archive::SettingsSnapshot& s = snapshots_[static_cast<std::size_t>(row)];
         const QDateTime local = QDateTime::fromSecsSinceEpoch(s.at).toLocalTime();
         table_->setItem(row, 0,
-                        SnapshotCell(local.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")).toStdString()));
-        table_->setItem(row, 1, SnapshotCell(jobs::UtcText(s.at)));
-        table_->setItem(row, 2, SnapshotCell(std::string(archive::SnapshotReasonText(s.reason))));
-        table_->setItem(row, 3, SnapshotCell(s.firmware));
+                        ReadOnlyCell(local.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
+        table_->setItem(row, 1, ReadOnlyCell(jobs::UtcText(s.at)));
+        table_->setItem(row, 2, ReadOnlyCell(std::string(archive::SnapshotReasonText(s.reason))));
+        table_->setItem(row, 3, ReadOnlyCell(s.firmware));
     }
     table_->resizeColumnsToContents();
     differences_ = new QTableWidget(0, 3, this);
@@ -109,17 +96,18 @@ void SettingsHistoryDialog::ShowSelection() {
     for (const auto& d : difference.settings) {
         const int row = differences_->rowCount();
         differences_->insertRow(row);
-        differences_->setItem(row, 0, SnapshotCell(d.caption));
-        differences_->setItem(row, 1, SnapshotCell(d.left));
-        differences_->setItem(row, 2, SnapshotCell(d.right));
+        differences_->setItem(row, 0, ReadOnlyCell(d.caption));
+        differences_->setItem(row, 1, ReadOnlyCell(d.left));
+        differences_->setItem(row, 2, ReadOnlyCell(d.right));
     }
     for (const jobs::UnownedByte& b : difference.bytes) {
         const int row = differences_->rowCount();
         differences_->insertRow(row);
         differences_->setItem(
-            row, 0, SnapshotCell("page " + std::to_string(b.page) + " byte " + std::to_string(b.offset)));
-        differences_->setItem(row, 1, SnapshotCell(ByteText(b.first)));
-        differences_->setItem(row, 2, SnapshotCell(ByteText(b.second)));
+            row, 0,
+            ReadOnlyCell("page " + std::to_string(b.page) + " byte " + std::to_string(b.offset)));
+        differences_->setItem(row, 1, ReadOnlyCell(jobs::HexByte(b.first)));
+        differences_->setItem(row, 2, ReadOnlyCell(jobs::HexByte(b.second)));
     }
     differences_->resizeColumnsToContents();
 }

@@ -111,9 +111,11 @@ TEST(SettingsHistory, ARestoreReviewsAndPlansTheSnapshotsPagesByteForByte) {
     };
     const std::vector<Case> cases{
         {"erased logger", {}, true, 0, {}},
-        {"one byte apart", almost, true, 0,
-         {"GPRS page / byte 250 (no setting): 0x77 -> 0x00"}},
-        {"one byte apart, left out", almost, false, 0,
+        {"one byte apart", almost, true, 0, {"GPRS page / byte 250 (no setting): 0x77 -> 0x00"}},
+        {"one byte apart, left out",
+         almost,
+         false,
+         0,
          {"GPRS page / byte 250 (no setting): 0x77 -> 0x00"}},
     };
     for (const Case& c : cases) {
