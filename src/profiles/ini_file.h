@@ -26,6 +26,9 @@ inline constexpr std::size_t kMaxValueCharacters = 2047;
 // The text without the spaces and tabs at either end, as names and values are read.
 std::string_view TrimBlanks(std::string_view text);
 
+// Whether two section or key names are the same without regard to ASCII case.
+bool SameName(std::string_view a, std::string_view b);
+
 class IniFile {
   public:
     // A new, empty file.
