@@ -112,17 +112,23 @@ std::optional<ValuesFile> ReadValuesFile(std::string_view bytes, std::string& er
     if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark)
         bytes.remove_prefix(kUtf8Mark.size());
     const std::string text = IsValidUtf8(bytes) ? std::string(bytes) : Windows1252ToUtf8(bytes);
-    std::vector<std::string_view> lines = Lines(text);
-    std::erase_if(lines, [](std::string_view line) { return TrimBlanks(line).empty(); });
+    // Each line that is not blank, with its number in the file as an editor shows it.
+    std::vector<std::pair<std::size_t, std::string_view>> lines;
+    std::size_t number = 0;
+    for (const std::string_view line : Lines(text)) {
+        ++number;
+        if (!TrimBlanks(line).empty())
+            lines.emplace_back(number, line);
+    }
     if (lines.empty()) {
         error = "it holds no header line";
         return std::nullopt;
     }
-    const char separator = SeparatorOf(lines.front());
+    const char separator = SeparatorOf(lines.front().second);
     ValuesFile values;
     std::vector<std::string> fields;
-    if (!data::SplitCsvFields(lines.front(), separator, fields)) {
-        error = "line 1 has a misplaced quote";
+    if (!data::SplitCsvFields(lines.front().second, separator, fields)) {
+        error = "line " + std::to_string(lines.front().first) + " has a misplaced quote";
         return std::nullopt;
     }
     for (const std::string& field : fields) values.columns.push_back(Trimmed(field));
@@ -135,8 +141,8 @@ std::optional<ValuesFile> ReadValuesFile(std::string_view bytes, std::string& er
     }
     const auto id = static_cast<std::size_t>(idColumn - values.columns.begin());
     for (std::size_t n = 1; n < lines.size(); ++n) {
-        const std::string where = "line " + std::to_string(n + 1);
-        if (!data::SplitCsvFields(lines[n], separator, fields)) {
+        const std::string where = "line " + std::to_string(lines[n].first);
+        if (!data::SplitCsvFields(lines[n].second, separator, fields)) {
             error = where + " has a misplaced quote or too many fields";
             return std::nullopt;
         }
