@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <sstream>
+#include <utility>
 
 #include "cli/cli_change_log.h"
 #include "cli/cli_connection.h"
