@@ -71,16 +71,16 @@ constexpr std::array kCollectOptions{kPortsGlobOption, kJobsOption,    kSinceLas
                                      kPasswordsOption, kFromOption,    kToOption,
                                      kOutOption,       kArchiveOption, kJsonOption};
 constexpr OptionEntry kTemplateOption{OptionId::Template, "--template", Takes::Value,
-                                     "a profile file"};
+                                      "a profile file"};
 constexpr OptionEntry kValuesOption{OptionId::Values, "--values", Takes::Value,
-                                   "a CSV file of values per device ID"};
+                                    "a CSV file of values per device ID"};
 constexpr OptionEntry kOnlyChangedOption{OptionId::OnlyChanged, "--only-changed", Takes::Nothing};
 constexpr OptionEntry kDefaultRowOption{OptionId::DefaultRow, "--default-row", Takes::Value,
-                                       "a device ID of the values file"};
+                                        "a device ID of the values file"};
 constexpr std::array kConfigureOptions{
-    kTemplateOption, kValuesOption,  kDefaultRowOption, kPortsGlobOption,  kJobsOption,
-    kPasswordsOption, kDryRunOption, kNoVerifyOption,   kOnlyChangedOption, kReasonOption,
-    kArchiveOption,  kNoArchiveOption, kJsonOption};
+    kTemplateOption,  kValuesOption,    kDefaultRowOption, kPortsGlobOption,   kJobsOption,
+    kPasswordsOption, kDryRunOption,    kNoVerifyOption,   kOnlyChangedOption, kReasonOption,
+    kArchiveOption,   kNoArchiveOption, kJsonOption};
 constexpr std::array kClockOptions{kJsonOption, kSetOption, kArchiveOption, kNoArchiveOption};
 constexpr std::array kRelayOptions{kNcOption, kPulseOption, kStopOption, kArchiveOption,
                                    kNoArchiveOption};

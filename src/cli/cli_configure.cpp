@@ -32,11 +32,16 @@ enum class ConfigureStage { Waiting, LoggingIn, Reading, Writing, Done };
 
 const char* ConfigureStageText(ConfigureStage stage) {
     switch (stage) {
-        case ConfigureStage::Waiting: return "waiting";
-        case ConfigureStage::LoggingIn: return "logging in";
-        case ConfigureStage::Reading: return "reading";
-        case ConfigureStage::Writing: return "writing";
-        case ConfigureStage::Done: return "done";
+        case ConfigureStage::Waiting:
+            return "waiting";
+        case ConfigureStage::LoggingIn:
+            return "logging in";
+        case ConfigureStage::Reading:
+            return "reading";
+        case ConfigureStage::Writing:
+            return "writing";
+        case ConfigureStage::Done:
+            return "done";
     }
     return "";
 }
@@ -90,7 +95,8 @@ void WriteResult(const SentWrite& sent, LoggerConfiguration& logger) {
 
 // The logger's own settings with the template and its row over them; nothing, with the
 // logger refused, when a value does not fit or cannot be stored.
-std::optional<settings::SettingsModel> TargetOf(const ConfigurePlan& plan, std::optional<std::size_t> row,
+std::optional<settings::SettingsModel> TargetOf(const ConfigurePlan& plan,
+                                                std::optional<std::size_t> row,
                                                 const settings::SettingsModel& held,
                                                 LoggerConfiguration& logger) {
     const profiles::ValuesFile* values = plan.values ? &*plan.values : nullptr;
@@ -221,8 +227,8 @@ bool ListedLogger(const LoggerConfiguration& logger, bool onlyChanged) {
 
 // The files and the ports, checked before any port is opened; the plan's files read.
 Outcome PrepareConfigure(const CliOptions& options, ConfigurePlan& plan, std::ostream& err) {
-    if (Outcome read = ReadCheckedProfile(options.templateFile, plan.templateFile, err,
-                                          ValuesFit::PerLogger);
+    if (Outcome read =
+            ReadCheckedProfile(options.templateFile, plan.templateFile, err, ValuesFit::PerLogger);
         !read.ok())
         return {kExitUsage, read.error};
     if (!options.valuesFile.empty()) {
@@ -234,18 +240,17 @@ Outcome PrepareConfigure(const CliOptions& options, ConfigurePlan& plan, std::os
             plan.values = profiles::ReadValuesFile(bytes.str(), why);
         if (!plan.values)
             return {kExitUsage, options.valuesFile + ": " + why};
-        if (std::string mismatch = profiles::TemplateMismatch(plan.templateFile, *plan.values,
-                                                              options.templateFile,
-                                                              options.valuesFile);
+        if (std::string mismatch = profiles::TemplateMismatch(
+                plan.templateFile, *plan.values, options.templateFile, options.valuesFile);
             !mismatch.empty())
             return {kExitUsage, std::move(mismatch)};
-        if (!options.defaultRow.empty() &&
-            !profiles::RowFor(*plan.values, {}, options.defaultRow))
+        if (!options.defaultRow.empty() && !profiles::RowFor(*plan.values, {}, options.defaultRow))
             return {kExitUsage, "--default-row: " + options.valuesFile + " has no row of " +
                                     options.defaultRow};
     } else if (const auto names = profiles::TemplateNames(plan.templateFile); !names.empty()) {
         std::string listed;
-        for (const std::string& name : names) listed += (listed.empty() ? "${" : ", ${") + name + "}";
+        for (const std::string& name : names)
+            listed += (listed.empty() ? "${" : ", ${") + name + "}";
         return {kExitUsage, "the template " + options.templateFile + " uses " + listed +
                                 ", which only --values can give"};
     }
@@ -282,9 +287,9 @@ std::string ConfigureJson(const std::vector<LoggerConfiguration>& loggers, bool 
         if (!ListedLogger(l, onlyChanged))
             continue;
         text += std::exchange(first, false) ? "\n" : ",\n";
-        text += "  {\"port\": " + JsonString(l.port) + ", \"device_id\": " +
-                JsonString(l.deviceId) + ", \"model\": " + JsonString(l.model) +
-                ", \"result\": " + JsonString(l.result) +
+        text += "  {\"port\": " + JsonString(l.port) +
+                ", \"device_id\": " + JsonString(l.deviceId) +
+                ", \"model\": " + JsonString(l.model) + ", \"result\": " + JsonString(l.result) +
                 ", \"status\": " + std::to_string(l.status) + ", \"why\": " + JsonString(l.why) +
                 ", \"changes\": [";
         for (std::size_t i = 0; i < l.changes.size(); ++i)

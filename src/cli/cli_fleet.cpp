@@ -54,7 +54,8 @@ std::vector<std::string> CollectPorts(const CliOptions& options) {
         const std::size_t slash = pattern.rfind('/');
         if (slash != std::string::npos) {
             const std::filesystem::path folder =
-                slash == 0 ? std::filesystem::path("/") : std::filesystem::path(pattern.substr(0, slash));
+                slash == 0 ? std::filesystem::path("/")
+                           : std::filesystem::path(pattern.substr(0, slash));
             const std::string name = pattern.substr(slash + 1);
             std::error_code error;
             for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;

@@ -30,7 +30,7 @@ struct SentWrite {
     bool halfWritten = false;  // stopped after its first erase (jobs::HalfWritten)
     Outcome outcome;           // the exit status and why; a half write's says what the logger lacks
     std::vector<std::string> differences;  // read back otherwise: "caption: logger .., profile .."
-    std::string recordNote;  // not empty: what the record of the write could not keep
+    std::string recordNote;                // not empty: what the record of the write could not keep
 };
 
 // The write of the chosen `rows` (every one of them) once reviewed: planned over `read`, the

@@ -71,8 +71,8 @@ TEST(CliConfigure, EachLoggerGetsTheTemplateWithItsRowAndASecondRunMendsOnlyWhat
     ASSERT_EQ(fleet[0].logger->Run({"read", "--no-archive", folder.File("read.ini")}).status,
               kExitOk);
     std::string text = ReadText(folder.File("read.ini"));
-    for (const auto& [key, value] : {std::pair{"tel1", "${alarm_sms}"},
-                                     {"ip1", "lgc.example.com"}, {"port", "9001"}})
+    for (const auto& [key, value] :
+         {std::pair{"tel1", "${alarm_sms}"}, {"ip1", "lgc.example.com"}, {"port", "9001"}})
         text = WithValue(text, key, value);
     const std::string templateFile = folder.File("fleet.ini"), values = folder.File("loggers.csv");
     WriteText(templateFile, text);
@@ -82,8 +82,8 @@ TEST(CliConfigure, EachLoggerGetsTheTemplateWithItsRowAndASecondRunMendsOnlyWhat
         "103,+4915100000003,15\r\n";
     WriteText(values, rows);
     const std::string archive = folder.File("archive.sqlite");
-    std::vector<std::string> line{"configure", "--template", templateFile, "--values", values,
-                                  "--archive", archive,      "--json"};
+    std::vector<std::string> line{"configure", "--template", templateFile, "--values",
+                                  values,      "--archive",  archive,      "--json"};
     for (const CountedLogger& l : fleet)
         line.insert(line.end(), {"--port", l.logger->simulator.slavePath()});
 
@@ -167,6 +167,66 @@ TEST(CliConfigure, EachLoggerGetsTheTemplateWithItsRowAndASecondRunMendsOnlyWhat
                          {"000000000000101", archive::AuditResult::Verified},
                          {"000000000000103", archive::AuditResult::Verified},
                          {"000000000000103", archive::AuditResult::Failed}}));
+}
+
+TEST(CliConfigure, EachEndOfAWriteHasItsResultStatusAndRecord) {
+    TempFolder folder;
+    sim::Options refusing;
+    refusing.deviceId = "101";
+    refusing.refuseEraseOf = 2048;  // after the numbers page went
+    sim::Options own;
+    own.deviceId = "104";
+    const struct {
+        const char* name;
+        sim::Options logger;
+        std::vector<std::string> options;
+        int status;
+        std::string row;  // a part of the table's row of the logger
+        std::string err;
+    } cases[] = {
+        {"another logger's row, its own ID kept",
+         own,
+         {"--default-row", "101", "--no-archive"},
+         kExitOk,
+         "000000000000104  R481   verified  1",
+         "lgcset-cli: No record was kept: this run has no archive.\n"},
+        {"refused half way",
+         refusing,
+         {"--no-archive"},
+         kExitRefused,
+         "refused  1        The logger now lacks the alarm, GPRS and system pages",
+         "lgcset-cli: No record was kept: this run has no archive.\n"},
+        {"not read back", own, {"--default-row", "101", "--no-verify"}, kExitOk, "written  1", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Logger logger(c.logger);
+        const std::string templateFile = folder.File("t.ini"), values = folder.File("v.csv");
+        ASSERT_EQ(logger.Run({"read", "--no-archive", templateFile}).status, kExitOk);
+        const std::string text = WithValue(ReadText(templateFile), "tel1", "${alarm_sms}");
+        WriteText(templateFile, text);
+        WriteText(values, "device_id,alarm_sms\n101,+49151\n");
+        settings::SettingsModel target = HeldBy(logger.simulator);
+        std::string error;
+        const auto parsed = profiles::ReadValuesFile(ReadText(values), error);
+        profiles::ApplyLoggerProfile(
+            profiles::ProfileForLogger(profiles::IniFile::FromBytes(text), &*parsed, 0), target);
+
+        std::vector<std::string> line{"configure", "--template", templateFile,           "--values",
+                                      values,      "--archive",  folder.File("a.sqlite")};
+        if (c.options.back() == "--no-archive")
+            line.resize(line.size() - 2);
+        line.insert(line.end(), c.options.begin(), c.options.end());
+        const CliResult result = logger.Run(line);
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_NE(result.out.find(c.row), std::string::npos) << result.out;
+        EXPECT_EQ(result.err, c.err);
+        if (c.status == kExitOk) {
+            EXPECT_EQ(jobs::ReviewChanges(HeldBy(logger.simulator), target).size(), 0u);
+            EXPECT_EQ(HeldBy(logger.simulator).Text(settings::Setting::DeviceId),
+                      "000000000000" + c.logger.deviceId);
+        }
+    }
 }
 
 TEST(CliConfigure, FilesThatDoNotGoTogetherAreRefusedBeforeAnyPortIsOpened) {
