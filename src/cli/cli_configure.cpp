@@ -5,7 +5,6 @@
 #include <fstream>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <sstream>
 #include <utility>
 
