@@ -2,30 +2,22 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <mutex>
-#include <set>
-#include <thread>
 #include <tuple>
 
 #include "archive/archive_store.h"
 #include "cli/cli_archive.h"
 #include "cli/cli_history.h"
-#include "data/device_id.h"
 #include "data/history_query.h"
 #include "data/printable_text.h"
-#include "data/text_trim.h"
 #include "export/history_export.h"
 #include "jobs/audit_entries.h"
 #include "jobs/change_log.h"
 #include "jobs/transfer_job.h"
-#include "link/port_list.h"
-#include "link/port_pattern.h"
 
 namespace lgcset::cli {
 
@@ -34,8 +26,6 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 
 constexpr int kQueryMonths = data::kTooManyMonths - 1;
-// The lines redrawn in place a few times a second.
-constexpr auto kLinesRedrawEvery = std::chrono::milliseconds(200);
 
 data::CalendarDate MonthsBack(const data::CalendarDate& day, int months) {
     int month = day.year * 12 + (day.month - 1) - months;
@@ -122,21 +112,6 @@ struct Plan {
     std::vector<std::string> passwords;
     data::CalendarDate today;
 };
-
-Outcome LogIn(HeadlessSession& session, settings::SettingsModel& settings,
-              const std::vector<std::string>& passwords) {
-    Outcome last = Outcome::Failed(kExitUsage, "no password to try");
-    for (const std::string& password : passwords) {
-        settings.SetText(settings::Setting::LoginPassword, password);
-        last = session.Login();
-        if (last.status != kExitRefused)
-            return last;  // logged in, or the line failed
-    }
-    if (passwords.size() > 1)
-        last.error = "none of the " + std::to_string(passwords.size()) +
-                     " passwords was taken: the logger refused every login";
-    return last;
-}
 
 // The range this port's logger is asked for. With --since-last, an archive that cannot say
 // what it holds is a failure: guessing would fetch six months or miss days.
@@ -313,29 +288,15 @@ std::string ProgressText(const PortCollection& port, const Shared::Progress& pro
     return line;
 }
 
-// One line per port, written over the previous ones.
-class ProgressBoard {
-  public:
-    explicit ProgressBoard(std::ostream& err) : err_(err) {}
-    void Draw(Shared& shared) {
-        std::vector<std::string> lines;
-        {
-            std::lock_guard lock(shared.mutex);
-            const SteadyClock::time_point now = SteadyClock::now();
-            for (std::size_t i = 0; i < shared.ports.size(); ++i)
-                lines.push_back(ProgressText(shared.ports[i], shared.progress[i], now));
-        }
-        if (drawn_ > 0)
-            err_ << "\x1b[" << drawn_ << "A";
-        for (const std::string& line : lines) err_ << '\r' << line << "\x1b[K\n";
-        err_ << std::flush;
-        drawn_ = lines.size();
-    }
-
-  private:
-    std::ostream& err_;
-    std::size_t drawn_ = 0;
-};
+// The line of each port on the terminal.
+std::vector<std::string> ProgressLines(Shared& shared) {
+    std::vector<std::string> lines;
+    std::lock_guard lock(shared.mutex);
+    const SteadyClock::time_point now = SteadyClock::now();
+    for (std::size_t i = 0; i < shared.ports.size(); ++i)
+        lines.push_back(ProgressText(shared.ports[i], shared.progress[i], now));
+    return lines;
+}
 
 // "ok", "ok; <note>" or what went wrong.
 std::string ResultText(const PortCollection& port) {
@@ -351,88 +312,6 @@ std::string TwoDecimals(double s) {
 }
 
 }  // namespace
-
-std::vector<std::string> CollectPorts(const CliOptions& options) {
-    std::vector<std::string> ports;
-    std::set<std::string> seen;
-    auto add = [&](const std::string& port) {
-        if (seen.insert(port).second)
-            ports.push_back(port);
-    };
-    for (const std::string& port : options.ports) add(port);
-    for (const std::string& pattern : options.portsGlobs) {
-        std::vector<std::string> matches;
-        const std::size_t slash = pattern.rfind('/');
-        if (slash != std::string::npos) {
-            const std::filesystem::path folder =
-                slash == 0 ? std::filesystem::path("/") : std::filesystem::path(pattern.substr(0, slash));
-            const std::string name = pattern.substr(slash + 1);
-            std::error_code error;
-            for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
-                 it.increment(error))
-                if (link::PortNameMatches(name, it->path().filename().string()))
-                    matches.push_back((folder / it->path().filename()).string());
-        } else {
-            for (const std::string& port : link::ListSerialPorts())
-                if (link::PortNameMatches(pattern, port) ||
-                    link::PortNameMatches(pattern, std::filesystem::path(port).filename().string()))
-                    matches.push_back(port);
-        }
-        std::sort(matches.begin(), matches.end(), link::NaturalLess);
-        for (const std::string& port : matches) add(port);
-    }
-    return ports;
-}
-
-PasswordList CollectPasswords(const CliOptions& options) {
-    PasswordList list;
-    auto refuse = [&list](std::string why) {
-        list.outcome = PasswordList::Outcome::Refused;
-        list.error = std::move(why);
-        return list;
-    };
-    auto add = [&](const std::string& password) {
-        if (std::find(list.passwords.begin(), list.passwords.end(), password) ==
-            list.passwords.end())
-            list.passwords.push_back(password);
-    };
-    if (options.passwordsFile.empty() || options.passwordGiven)
-        add(options.password);
-    if (options.passwordsFile.empty())
-        return list;
-    std::ifstream in(options.passwordsFile, std::ios::binary);
-    if (!in)
-        return refuse("--passwords: cannot read " + options.passwordsFile);
-    std::string line;
-    std::size_t number = 0, found = 0;
-    while (std::getline(in, line)) {
-        ++number;
-        line = data::TrimBlanks(line);
-        if (line.empty() || line[0] == '#')
-            continue;
-        const std::size_t comma = line.find(',');
-        const std::string where =
-            "--passwords: line " + std::to_string(number) + " of " + options.passwordsFile;
-        if (comma == std::string::npos)
-            return refuse(where + " is not \"device ID,password\"");
-        const std::string password = data::TrimBlanks(line.substr(comma + 1));
-        const std::string id = data::TrimBlanks(line.substr(0, comma));
-        if (number == 1 && id == "device_id")
-            continue;  // a header
-        // The IDs are not needed to log in, but one that names no logger is a mistaken file.
-        if (const data::DeviceIdText normal = data::NormalDeviceId(id); !normal.ok())
-            return refuse(where + ": " + normal.error);
-        if (std::optional<std::string> refused = PasswordRefusal(where, password))
-            return refuse(std::move(*refused));
-        add(password);
-        ++found;
-    }
-    if (found == 0 && list.passwords.empty())
-        return refuse("--passwords: " + options.passwordsFile + " holds no password");
-    if (!options.passwordGiven)
-        add(kFactoryPassword);
-    return list;
-}
 
 DayRange SinceLastRange(std::optional<data::CalendarDate> newest, const data::CalendarDate& today) {
     const data::CalendarDate earliest = MonthsBack(today, kQueryMonths);
@@ -465,19 +344,7 @@ std::string CollectTable(const std::vector<PortCollection>& ports) {
     for (const PortCollection& p : ports)
         rows.push_back({p.port, p.deviceId.empty() ? "-" : p.deviceId, std::to_string(p.added),
                         TwoDecimals(p.seconds), ResultText(p)});
-    std::array<std::size_t, 5> widths{};
-    for (const auto& row : rows)
-        for (std::size_t c = 0; c < 4; ++c) widths[c] = std::max(widths[c], row[c].size());
-    std::string text;
-    for (const auto& row : rows) {
-        for (std::size_t c = 0; c < 5; ++c) {
-            text += row[c];
-            if (c < 4)
-                text += std::string(widths[c] - row[c].size() + 2, ' ');
-        }
-        text += "\n";
-    }
-    return text;
+    return TableText(rows);
 }
 
 std::string CollectJson(const std::vector<PortCollection>& ports) {
@@ -536,26 +403,9 @@ int RunCollect(const CliOptions& options, const CliEnvironment& environment, std
     }
     shared.progress.resize(ports.size());
 
-    const std::size_t jobs =
-        options.jobs > 0 ? std::min<std::size_t>(static_cast<std::size_t>(options.jobs), ports.size())
-                         : ports.size();
-    std::atomic<std::size_t> next{0};
-    std::atomic<std::size_t> running{jobs};
-    std::vector<std::thread> workers;
-    for (std::size_t w = 0; w < jobs; ++w)
-        workers.emplace_back([&] {
-            for (std::size_t i = next++; i < ports.size(); i = next++) CollectOne(plan, shared, i);
-            --running;
-        });
-    ProgressBoard board(err);
-    while (running.load() > 0) {
-        if (environment.errorIsTerminal)
-            board.Draw(shared);
-        std::this_thread::sleep_for(kLinesRedrawEvery);
-    }
-    for (std::thread& worker : workers) worker.join();
-    if (environment.errorIsTerminal)
-        board.Draw(shared);
+    RunEachPort(
+        ports.size(), options, environment, [&](std::size_t i) { CollectOne(plan, shared, i); },
+        [&] { return ProgressLines(shared); }, err);
 
     int status = kExitOk;
     for (const PortCollection& port : shared.ports) status = std::max(status, port.status);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/cli_commands.h"
+#include "cli/cli_fleet.h"
 #include "cli/cli_options.h"
 #include "data/calendar.h"
 
@@ -27,23 +28,6 @@ struct PortCollection {
     std::string error;  // what went wrong, said when the status is not 0
     std::string note;   // what the user should know of a port that succeeded all the same
 };
-
-// The ports of --port and --ports-glob, each once, in the order given (a pattern's matches
-// in natural order). A pattern with a '/' matches the files of its folder, others match
-// the system's port names; either by the system's own pattern rules (link/port_pattern.h).
-std::vector<std::string> CollectPorts(const CliOptions& options);
-
-// The passwords to try in turn: --password when it was given, then the distinct passwords
-// of --passwords FILE ("device ID,password" lines), then, without --password, the factory
-// password (a logger never set up is still on it). A logger tells its device ID only after
-// a login, so each password is tried until one is taken.
-struct PasswordList {
-    enum class Outcome { Read, Refused };
-    Outcome outcome = Outcome::Read;
-    std::vector<std::string> passwords;
-    std::string error;  // when refused: why the file gives no passwords to try
-};
-PasswordList CollectPasswords(const CliOptions& options);
 
 // --since-last: from the day of the newest archived reading (nothing: never seen) to
 // `today`; a logger never seen, or last seen more than six months ago, over six months.

@@ -70,6 +70,17 @@ constexpr std::array kHistoryOptions{kFromOption,        kToOption,      kOutOpt
 constexpr std::array kCollectOptions{kPortsGlobOption, kJobsOption,    kSinceLastOption,
                                      kPasswordsOption, kFromOption,    kToOption,
                                      kOutOption,       kArchiveOption, kJsonOption};
+constexpr OptionEntry kTemplateOption{OptionId::Template, "--template", Takes::Value,
+                                      "a profile file"};
+constexpr OptionEntry kValuesOption{OptionId::Values, "--values", Takes::Value,
+                                    "a CSV file of values per device ID"};
+constexpr OptionEntry kOnlyChangedOption{OptionId::OnlyChanged, "--only-changed", Takes::Nothing};
+constexpr OptionEntry kDefaultRowOption{OptionId::DefaultRow, "--default-row", Takes::Value,
+                                        "a device ID of the values file"};
+constexpr std::array kConfigureOptions{
+    kTemplateOption,  kValuesOption,    kDefaultRowOption, kPortsGlobOption,   kJobsOption,
+    kPasswordsOption, kDryRunOption,    kNoVerifyOption,   kOnlyChangedOption, kReasonOption,
+    kArchiveOption,   kNoArchiveOption, kJsonOption};
 constexpr std::array kClockOptions{kJsonOption, kSetOption, kArchiveOption, kNoArchiveOption};
 constexpr std::array kRelayOptions{kNcOption, kPulseOption, kStopOption, kArchiveOption,
                                    kNoArchiveOption};
@@ -117,7 +128,7 @@ constexpr std::array<ActionEntry, 4> kSettingsHistoryActions{{
 }};
 constexpr std::array<ActionEntry, 0> kNoActions{};
 
-constexpr std::array<CommandEntry, 16> kCommands{{
+constexpr std::array<CommandEntry, 17> kCommands{{
     {"ports", kNoOptions, Operand::None, kNoActions, false, false, PortsCommand, nullptr, "ports",
      "List the system's serial ports, one a line, with the driver and, for USB\n"
      "adapters, the USB id, maker and product names."},
@@ -180,6 +191,30 @@ constexpr std::array<CommandEntry, 16> kCommands{{
      "fetched before its line was lost is archived. Exit status: 0 when every port\n"
      "succeeded, else the worst of the ports.\n"
      "Not in the Windows build."},
+    {"configure", kConfigureOptions, Operand::None, kNoActions, false, true, ConfigureCommand,
+     ConfigureNeeds,
+     "configure --template PROFILE.ini [--values LOGGERS.csv] [--default-row ID]\n"
+     "    --port PATH... | --ports-glob PATTERN... [--jobs N] [--password PW | --passwords\n"
+     "    FILE] [--dry-run] [--no-verify] [--reason TEXT] [--archive FILE|URL |\n"
+     "    --no-archive] [--only-changed] [--json]",
+     "Write one template to many loggers at once, each with its own values. The template\n"
+     "is a profile whose values may name a column of the values file as ${name}\n"
+     "(tel1=${alarm_sms}); the values file is a CSV table with a device_id column and a\n"
+     "row per logger, its other columns either such names or profile keys (tel1 or\n"
+     "Alarm.tel1) that replace the template's value. Both files are checked before any\n"
+     "port is opened: a ${name} without a column, a column that is neither, or a\n"
+     "--default-row that names no row is exit status 2. Each port (up to N at once) logs\n"
+     "in as collect does, reads its logger's device ID and settings, and writes only the\n"
+     "settings that differ, as write does: the pages kept before the first erase, read\n"
+     "back (--no-verify: not), and recorded in the archive with --reason's text. A logger\n"
+     "whose ID has no row is left untouched, unless --default-row gives the row of any\n"
+     "such logger. --dry-run lists the changes and sends nothing. A table follows (port,\n"
+     "device ID, model, result, changes, why); with --json every change of every logger.\n"
+     "Results: verified, written (--no-verify), unchanged, would change (--dry-run),\n"
+     "refused, differs, line lost, not in the values file, failed; --only-changed leaves\n"
+     "the unchanged out. Exit status: the worst of the ports: 0 each verified, written,\n"
+     "unchanged or would change; 1 a logger refused or not in the values file, or a write\n"
+     "refused or read back otherwise; 2 a file or the line is wrong; 3 a line lost."},
     {"clock", kClockOptions, Operand::None, kNoActions, true, false, ClockCommand, nullptr,
      "clock [--json] [--set now | --set \"YYYY-MM-DD HH:MM:SS\"] [--archive FILE|URL |\n"
      "    --no-archive]",

@@ -44,6 +44,10 @@ enum class OptionId {
     PdfOut,
     DryRun,
     Reason,
+    Template,
+    Values,
+    OnlyChanged,
+    DefaultRow,
 };
 
 // The words an option takes after it.
@@ -128,6 +132,7 @@ int WriteCommand(const CommandCall& call);
 int DiffCommand(const CommandCall& call);
 int HistoryCommand(const CommandCall& call);
 int CollectCommand(const CommandCall& call);
+int ConfigureCommand(const CommandCall& call);
 int ClockCommand(const CommandCall& call);
 int CurrentCommand(const CommandCall& call);
 int RelayCommand(const CommandCall& call);
@@ -141,6 +146,7 @@ int HelpCommand(const CommandCall& call);
 // Each command's and action's own rules for its line (cli_line_checks.cpp).
 void HistoryNeeds(CliOptions& options);
 void CollectNeeds(CliOptions& options);
+void ConfigureNeeds(CliOptions& options);
 void RelayNeeds(CliOptions& options);
 void FactoryResetNeeds(CliOptions& options);
 void ArchiveExportNeeds(CliOptions& options);

@@ -14,9 +14,11 @@
 #endif
 #include "cli/cli_change_log.h"
 #include "cli/cli_command_table.h"
+#include "cli/cli_configure.h"
 #include "cli/cli_connection.h"
 #include "cli/cli_history.h"
 #include "cli/cli_options.h"
+#include "cli/cli_profile_file.h"
 #include "cli/cli_recording.h"
 #include "cli/cli_report.h"
 #include "cli/cli_reviewed_write.h"
@@ -72,21 +74,6 @@ Outcome ToolDone(const HeadlessSession& session, const jobs::ToolResult& result,
     return Outcome::Failed(kExitLink, session.LinkError(result.line));
 }
 
-// The profile file named on the command line, read before the logger is touched.
-Outcome ReadProfile(const std::string& path, profiles::IniFile& file) {
-    std::string error;
-    switch (profiles::ReadIniFile(path, file, error)) {
-        case profiles::ReadOutcome::Read:
-            return {};
-        case profiles::ReadOutcome::Missing:
-            error = profiles::kNoSuchFile;
-            break;
-        case profiles::ReadOutcome::Failed:
-            break;
-    }
-    return Outcome::Failed(kExitUsage, profiles::UnreadableProfileMessage(path, error));
-}
-
 int Ports(const CliEnvironment& environment, std::ostream& out, std::ostream& err) {
     std::vector<std::string> ports;
     try {
@@ -136,22 +123,6 @@ int Read(Connection& c, const CliOptions& options, CommandRecord& record, std::o
         return Fail(err, Outcome::Failed(kExitUsage, "cannot write the profile " + options.profile +
                                                          ": " + error));
     return kExitOk;
-}
-
-// A profile that holds none of the settings is refused before the logger is touched; a
-// half profile loads (the missing keys take their defaults) and is named on stderr, so that
-// a script sees it. A value that does not fit its setting is refused as the logger's own
-// limits are: loaded, it would go out as another value.
-Outcome CheckProfileKeys(const profiles::IniFile& profile, const std::string& path,
-                         std::ostream& err) {
-    const int missing = profiles::MissingProfileKeys(profile);
-    if (missing == profiles::kProfileKeyCount)
-        return Outcome::Failed(kExitUsage, profiles::NoSettingsMessage(path));
-    if (std::string unfit = profiles::UnfitProfileValue(profile); !unfit.empty())
-        return Outcome::Failed(kExitRefused, std::move(unfit));
-    if (missing > 0)
-        err << kProgram << data::PrintableText(profiles::MissingKeysMessage(path, missing)) << "\n";
-    return {};
 }
 
 // A profile saved from another model or another logger is refused unless --force: written,
@@ -374,13 +345,6 @@ int Current(Connection& c, const CliOptions& options, std::ostream& out, std::os
     return kExitOk;
 }
 
-// The profile named on the command line, read and checked before the logger is touched.
-Outcome ReadCheckedProfile(const std::string& path, profiles::IniFile& profile, std::ostream& err) {
-    if (Outcome read = ReadProfile(path, profile); !read.ok())
-        return read;
-    return CheckProfileKeys(profile, path, err);
-}
-
 // Connects and logs in, then runs the command on the logger.
 template <typename Run>
 int OnLogger(const CommandCall& call, Run run) {
@@ -487,6 +451,10 @@ int CollectCommand(const CommandCall& call) {
 #else
     return Fail(call.err, Outcome::Failed(kExitUsage, "this build keeps no archive"));
 #endif
+}
+
+int ConfigureCommand(const CommandCall& call) {
+    return RunConfigure(call.options, call.environment, call.out, call.err);
 }
 
 int ArchiveCommand(const CommandCall& call) {

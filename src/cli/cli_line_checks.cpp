@@ -26,6 +26,17 @@ void CollectNeeds(CliOptions& options) {
         options.Refuse("collect: the range ends before it starts");
 }
 
+void ConfigureNeeds(CliOptions& options) {
+    if (options.templateFile.empty())
+        options.Refuse("configure needs --template PROFILE.ini");
+    if (options.ports.empty() && options.portsGlobs.empty())
+        options.Refuse("configure needs --port PATH or --ports-glob PATTERN");
+    if (options.demo)
+        options.Refuse("configure does not take --demo");
+    if (!options.defaultRow.empty() && options.valuesFile.empty())
+        options.Refuse("--default-row names a row of --values, which is not given");
+}
+
 void RelayNeeds(CliOptions& options) {
     if (options.relay == RelayMode::None)
         options.Refuse("relay needs --nc, --pulse or --stop");

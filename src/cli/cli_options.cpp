@@ -229,6 +229,22 @@ void ApplyOption(const OptionEntry& option, const std::vector<std::string>& word
         case OptionId::Profile:
             options.profile = word;
             break;
+        case OptionId::Template:
+            options.templateFile = word;
+            break;
+        case OptionId::Values:
+            options.valuesFile = word;
+            break;
+        case OptionId::OnlyChanged:
+            options.onlyChanged = true;
+            break;
+        case OptionId::DefaultRow: {
+            const data::DeviceIdText normal = data::NormalDeviceId(word);
+            if (!normal.ok())
+                options.Refuse("--default-row: " + normal.error);
+            options.defaultRow = normal.id;
+            break;
+        }
         case OptionId::Model:
             if (!IsModel(word))
                 options.Refuse("unknown model " + word + " (R480 to R483)");
@@ -452,7 +468,7 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     if (!options.port.empty() && options.demo)
         options.Refuse("--port and --demo exclude each other");
     if (options.ports.size() > 1 && !entry->severalPorts)
-        options.Refuse(options.command + " takes one --port; collect takes several");
+        options.Refuse(options.command + " takes one --port; collect and configure take several");
 
     for (const OptionEntry* option : commandOptions)
         if (!TakesOption(entry->options, option->id))

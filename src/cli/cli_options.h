@@ -27,7 +27,7 @@ inline constexpr const char* kFactoryPassword = "8604";
 
 struct CliOptions {
     std::string port;                // the last --port
-    std::vector<std::string> ports;  // every --port, in order (collect takes several)
+    std::vector<std::string> ports;  // every --port, in order (collect, configure)
     bool demo = false;
     std::string demoModel = "R481";
     std::string password = kFactoryPassword;
@@ -55,7 +55,12 @@ struct CliOptions {
     std::vector<std::string> portsGlobs;  // collect --ports-glob
     int jobs = 0;                         // collect: sessions at once; 0: every port at once
     bool sinceLast = false;               // collect: from each logger's newest archived day
-    std::string passwordsFile;            // collect: "device ID,password" lines
+    std::string passwordsFile;            // collect, configure: "device ID,password" lines
+
+    std::string templateFile;  // configure: the profile with ${name} values
+    std::string valuesFile;    // configure: a row of values per device ID
+    std::string defaultRow;    // configure: the row of a logger that has none (a device ID)
+    bool onlyChanged = false;  // configure: the loggers left unchanged are not listed
 
     std::string archiveAction;     // archive: list, export, import or copy; audit: list,
                                    // verify or export

@@ -45,12 +45,12 @@ Outcome Confirmed(const CliOptions& options, const CliEnvironment& environment, 
 }
 
 // What the record of a write could not keep, and that the write itself was made.
-void SayRecord(const jobs::ChangeLog& changes, const archive::ArchiveStatus& status,
-               std::ostream& err) {
+std::string RecordNote(const jobs::ChangeLog& changes, const archive::ArchiveStatus& status) {
     if (!changes.Keeps())
-        err << kProgram << jobs::kNoRecordKept << "\n";
-    else if (!status.ok())
-        err << kProgram << status.message << " The write itself was made.\n";
+        return std::string(jobs::kNoRecordKept);
+    if (!status.ok())
+        return status.message + " The write itself was made.";
+    return {};
 }
 
 }  // namespace
@@ -81,59 +81,94 @@ int ReviewedWrite(Connection& c, const settings::SettingsModel& typed,
         return kExitOk;
     if (Outcome confirmed = Confirmed(options, environment, rows.size(), err); !confirmed.ok())
         return Fail(err, confirmed);
-    const jobs::WritePlan plan =
-        jobs::PlanWrite(read, logger, typed, rows, std::vector<bool>(rows.size(), true),
-                        c.session->Device().Codes());
-    if (!plan.invalid.empty())
-        return Fail(err, Outcome::Failed(kExitRefused, plan.invalid));
+    std::mutex alone;
+    const SentWrite sent = SendWrite(*c.session, read, logger, typed, rows,
+                                     {record.Changes(), alone}, options.reason, !options.noVerify);
+    if (!sent.recordNote.empty())
+        err << kProgram << sent.recordNote << "\n";
+    if (sent.halfWritten) {
+        err << kProgram << sent.outcome.error << "\n";
+        return sent.outcome.status;
+    }
+    for (const std::string& line : sent.differences) out << line << "\n";
+    if (sent.end == End::Differs) {
+        err << kProgram << sent.outcome.error << "\n";
+        return sent.outcome.status;
+    }
+    if (!sent.outcome.ok())
+        return Fail(err, sent.outcome);
+    out << (sent.end == End::Verified ? "verified" : "written") << "\n";
+    return kExitOk;
+}
 
-    jobs::ChangeLog& changes = record.Changes();
-    // Kept before the first erase: a write that stops half way can be made again from it.
-    const archive::ArchiveStatus before =
-        changes.Keep(jobs::WriteSnapshot(plan.pages, logger, archive::SnapshotReason::BeforeWrite));
-    std::optional<settings::SettingsModel> verify;
-    if (!options.noVerify)
-        verify = plan.settings;
-    jobs::WriteSettingsJob write(c.session->Device(), plan.pages, std::move(verify));
-    c.session->Run(write);
+SentWrite SendWrite(HeadlessSession& session, const jobs::Pages& read,
+                    const settings::SettingsModel& logger, const settings::SettingsView& typed,
+                    const std::vector<jobs::ReviewRow>& rows, SharedChangeLog record,
+                    const std::string& reason, bool verify) {
+    using End = jobs::WriteSettingsResult::End;
+    SentWrite sent;
+    const jobs::WritePlan plan = jobs::PlanWrite(
+        read, logger, typed, rows, std::vector<bool>(rows.size(), true), session.Device().Codes());
+    if (!plan.invalid.empty()) {
+        sent.planRefused = true;
+        sent.outcome = Outcome::Failed(kExitRefused, plan.invalid);
+        return sent;
+    }
+
+    archive::ArchiveStatus before;
+    {
+        // Kept before the first erase: a write that stops half way can be made again from it.
+        std::lock_guard lock(record.mutex);
+        before = record.changes.Keep(
+            jobs::WriteSnapshot(plan.pages, logger, archive::SnapshotReason::BeforeWrite));
+    }
+    std::optional<settings::SettingsModel> readBack;
+    if (verify)
+        readBack = plan.settings;
+    jobs::WriteSettingsJob write(session.Device(), plan.pages, std::move(readBack));
+    session.Run(write);
     const jobs::WriteSettingsResult& result = write.Result();
+    sent.end = result.end;
     if (result.end != End::Invalid) {
         // The pages read back are kept with the row, in one transaction: both or neither.
         std::vector<archive::SettingsSnapshot> after;
         if (result.end == End::Verified)
-            after.push_back(jobs::WriteSnapshot(c.session->ReadPages(), logger,
+            after.push_back(jobs::WriteSnapshot(session.ReadPages(), logger,
                                                 archive::SnapshotReason::AfterWrite));
-        const archive::ArchiveStatus entry = changes.Record(
-            jobs::WriteEntry(plan.changes, result, logger, options.reason), std::move(after));
-        SayRecord(changes, before.ok() ? entry : before, err);
+        std::lock_guard lock(record.mutex);
+        const archive::ArchiveStatus entry = record.changes.Record(
+            jobs::WriteEntry(plan.changes, result, logger, reason), std::move(after));
+        sent.recordNote = RecordNote(record.changes, before.ok() ? entry : before);
     }
     if (jobs::HalfWritten(result)) {
-        err << kProgram << jobs::HalfWriteMessage(result) << "\n";
-        return result.end == End::LineEnded ? kExitLink : kExitRefused;
+        sent.halfWritten = true;
+        sent.outcome = Outcome::Failed(result.end == End::LineEnded ? kExitLink : kExitRefused,
+                                       jobs::HalfWriteMessage(result));
+        return sent;
     }
     switch (result.end) {
         case End::Written:
-            out << "written\n";
-            return kExitOk;
         case End::Verified:
-            out << "verified\n";
-            return kExitOk;
+            break;
         case End::Invalid:
-            return Fail(err, Outcome::Failed(kExitRefused, result.refusal.detail));
+            sent.outcome = Outcome::Failed(kExitRefused, result.refusal.detail);
+            break;
         case End::Refused:
-            return Fail(
-                err, Outcome::Failed(kExitRefused, "the logger refused the settings write: " +
-                                                       protocol::OutcomeMessage(result.refusal)));
+            sent.outcome =
+                Outcome::Failed(kExitRefused, "the logger refused the settings write: " +
+                                                  protocol::OutcomeMessage(result.refusal));
+            break;
         case End::LineEnded:
-            return Fail(err, ReadEnded(*c.session, result.line, result.page));
+            sent.outcome = ReadEnded(session, result.line, result.page);
+            break;
         case End::Differs:
+            sent.differences = WriteDifferences(result);
+            sent.outcome = Outcome::Failed(
+                kExitRefused, "the logger does not hold what was written (" +
+                                  std::to_string(sent.differences.size()) + " differences)");
             break;
     }
-    const auto lines = WriteDifferences(result);
-    for (const std::string& line : lines) out << line << "\n";
-    err << kProgram << "the logger does not hold what was written (" << lines.size()
-        << " differences)\n";
-    return kExitRefused;
+    return sent;
 }
 
 }  // namespace lgcset::cli

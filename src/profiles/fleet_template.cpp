@@ -147,7 +147,8 @@ std::optional<ValuesFile> ReadValuesFile(std::string_view bytes, std::string& er
             return std::nullopt;
         }
         if (fields.size() != values.columns.size()) {
-            error = where + " has " + std::to_string(fields.size()) + " fields; the header names " +
+            error = where + " has " + std::to_string(fields.size()) +
+                    (fields.size() == 1 ? " field" : " fields") + "; the header names " +
                     std::to_string(values.columns.size());
             return std::nullopt;
         }

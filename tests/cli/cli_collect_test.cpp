@@ -285,7 +285,7 @@ TEST(CliCollectOptions, WhatCollectNeedsAndWhatOthersRefuse) {
          "--jobs: \"0\" is not a number of sessions 1 to 1000"},
         {{"collect", "--demo", "--since-last"},
          "collect needs --port PATH or --ports-glob PATTERN"},
-        {{"info", "--port", "a", "--port", "b"}, "info takes one --port; collect takes several"},
+        {{"info", "--port", "a", "--port", "b"}, "info takes one --port; collect and configure take several"},
         {{"history", "--port", "a", "--since-last"}, "history does not take --since-last"},
     };
     for (const auto& [arguments, error] : wrong)

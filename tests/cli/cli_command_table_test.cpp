@@ -30,6 +30,9 @@ const std::map<std::string_view, std::vector<std::string>> kGoodWords{
     {"--csv", {"a.csv"}},
     {"--pdf", {"a.pdf"}},
     {"--reason", {"why"}},
+    {"--template", {"t.ini"}},
+    {"--values", {"v.csv"}},
+    {"--default-row", {"101"}},
 };
 
 std::vector<std::string> WithWords(std::vector<std::string> line, const OptionEntry& option) {
@@ -133,6 +136,11 @@ TEST(CliCommandTable, EachCommandAndActionMissingWhatItNeedsIsRefusedInItsOwnWor
          "history: the range ends before it starts (--to 2024-03-01 is before --from "
          "2024-03-02)"},
         {{"collect"}, "collect needs --port PATH or --ports-glob PATTERN"},
+        {{"configure", "--port", "a"}, "configure needs --template PROFILE.ini"},
+        {{"configure", "--template", "t.ini"},
+         "configure needs --port PATH or --ports-glob PATTERN"},
+        {{"configure", "--template", "t.ini", "--port", "a", "--default-row", "1"},
+         "--default-row names a row of --values, which is not given"},
         {{"--demo", "clock"}, ""},
         {{"--demo", "current"}, ""},
         {{"relay"}, "relay needs --nc, --pulse or --stop"},
