@@ -34,7 +34,7 @@ std::optional<ValuesFile> ReadValuesFile(std::string_view bytes, std::string& er
 std::vector<std::string> TemplateNames(const IniFile& templateFile);
 
 // Empty when the template and the values file go together: each ${name} is a column, and each
-// column besides device_id is a name the template uses or a profile key ("Alarm.tel1", or a
+// column besides device_id is a name the template uses or a profile key ("TEL.tel1", or a
 // key that only one section has, "tel1"; either in any case). Else why, naming the names and
 // the columns that do not fit, the files as `templateName` and `valuesName` say:
 // "the template t.ini uses ${alarm_sms}, which loggers.csv has no column for; loggers.csv has
