@@ -8,11 +8,11 @@
 
 namespace lgcset::ui {
 
-inline std::filesystem::path PathOf(const QString& file) {
+inline std::filesystem::path ChosenPath(const QString& file) {
     return std::filesystem::path(QFile::encodeName(file).toStdString());
 }
 
-inline QString ShownName(const QString& file) {
+inline QString ShownPath(const QString& file) {
     return QDir::toNativeSeparators(file);
 }
 

@@ -1,5 +1,6 @@
 #include "ui/settings_presenter.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
@@ -282,13 +283,13 @@ void SettingsPresenter::SaveProfile() {
             logger.model, form_.Settings().Text(settings::Setting::Firmware), logger.deviceId,
             profiles::UtcTimestamp(std::chrono::system_clock::now()),
             std::string("lgcset ") + kVersion};
-        if (profiles::SaveProfileFile(form_.Settings(), origin, PathOf(file), error))
+        if (profiles::SaveProfileFile(form_.Settings(), origin, ChosenPath(file), error))
             return;
-        form_.Boxes().Error(QStringLiteral("Unable to write to ") + ShownName(file),
+        form_.Boxes().Error(QStringLiteral("Unable to write to ") + ShownPath(file),
                             QString::fromStdString(error));
     } catch (const std::exception& e) {
         if (!file.isEmpty())
-            form_.Boxes().Error(QStringLiteral("Unable to write to ") + ShownName(file),
+            form_.Boxes().Error(QStringLiteral("Unable to write to ") + ShownPath(file),
                                 QString::fromUtf8(e.what()));
     }
 }
@@ -309,12 +310,12 @@ void SettingsPresenter::LoadProfile() {
             return form_.Boxes().Ask(QString::fromStdString(profiles::LoadAnywayQuestion(mismatch)),
                                      QStringLiteral("Information"), DefaultButton::No);
         };
-        RefuseProfile(profiles::LoadProfileFile(PathOf(file), form_.Settings(), Logger(),
+        RefuseProfile(profiles::LoadProfileFile(ChosenPath(file), form_.Settings(), Logger(),
                                                 loadAnyway, error),
                       file, error);
     } catch (const std::exception& e) {
         if (!file.isEmpty())
-            form_.Boxes().Error(QStringLiteral("Unable to read ") + ShownName(file),
+            form_.Boxes().Error(QStringLiteral("Unable to read ") + ShownPath(file),
                                 QString::fromUtf8(e.what()));
     }
 }
@@ -327,17 +328,17 @@ void SettingsPresenter::RefuseProfile(profiles::ProfileLoad load, const QString&
             return;
         case profiles::ProfileLoad::NoSettings:
             form_.Boxes().Error(
-                QString::fromStdString(profiles::NoSettingsMessage(ShownName(file).toStdString())),
+                QString::fromStdString(profiles::NoSettingsMessage(ShownPath(file).toStdString())),
                 QString());
             return;
         case profiles::ProfileLoad::Unfit:
-            form_.Boxes().Error(QStringLiteral("Unable to load ") + ShownName(file),
+            form_.Boxes().Error(QStringLiteral("Unable to load ") + ShownPath(file),
                                 QString::fromStdString(error));
             return;
         case profiles::ProfileLoad::Unreadable:
             break;
     }
-    form_.Boxes().Error(QStringLiteral("Unable to read ") + ShownName(file),
+    form_.Boxes().Error(QStringLiteral("Unable to read ") + ShownPath(file),
                         QString::fromStdString(error));
 }
 

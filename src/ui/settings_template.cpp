@@ -77,7 +77,7 @@ std::optional<profiles::LoggerProfile> SettingsPresenter::ChooseTemplate(
             return std::nullopt;
         std::string error;
         profiles::IniFile templ;
-        switch (profiles::ReadIniFile(PathOf(templateFile), templ, error)) {
+        switch (profiles::ReadIniFile(ChosenPath(templateFile), templ, error)) {
             case profiles::ReadOutcome::Read:
                 break;
             case profiles::ReadOutcome::Missing:
@@ -100,7 +100,7 @@ std::optional<profiles::LoggerProfile> SettingsPresenter::ChooseTemplate(
                 values = profiles::ReadValuesFile(bytes, error);
             if (!values) {
                 form_.Boxes().Error(
-                    ShownName(valuesFile) + QStringLiteral(": ") + QString::fromStdString(error),
+                    ShownPath(valuesFile) + QStringLiteral(": ") + QString::fromStdString(error),
                     QString());
                 return std::nullopt;
             }
@@ -110,7 +110,7 @@ std::optional<profiles::LoggerProfile> SettingsPresenter::ChooseTemplate(
             templ, values.value_or(profiles::ValuesFile{}), FileName(templateFile),
             values ? FileName(valuesFile) : kNoValuesFile);
         if (!mismatch.empty()) {
-            form_.Boxes().Error(QStringLiteral("Unable to apply ") + ShownName(templateFile),
+            form_.Boxes().Error(QStringLiteral("Unable to apply ") + ShownPath(templateFile),
                                 QString::fromStdString(mismatch));
             return std::nullopt;
         }
@@ -120,7 +120,7 @@ std::optional<profiles::LoggerProfile> SettingsPresenter::ChooseTemplate(
             if (!row) {
                 form_.Boxes().Error(QStringLiteral("The logger %1 is not in %2.")
                                         .arg(QString::fromStdString(deviceId),
-                                             ShownName(valuesFile)),
+                                             ShownPath(valuesFile)),
                                     QString());
                 return std::nullopt;
             }
@@ -134,7 +134,7 @@ std::optional<profiles::LoggerProfile> SettingsPresenter::ChooseTemplate(
         return logger;
     } catch (const std::exception& e) {
         if (!file.isEmpty())
-            form_.Boxes().Error(QStringLiteral("Unable to read ") + ShownName(file),
+            form_.Boxes().Error(QStringLiteral("Unable to read ") + ShownPath(file),
                                 QString::fromUtf8(e.what()));
     }
     return std::nullopt;

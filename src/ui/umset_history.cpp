@@ -1,4 +1,5 @@
 // The window's forwards to its history presenter (ui/history_presenter.h).
+#include <QCheckBox>
 #include <QPushButton>
 #include <utility>
 
