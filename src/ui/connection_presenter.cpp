@@ -215,6 +215,7 @@ void ConnectionPresenter::DisableDeviceButtons() {
           f.btn_acquiretime, f.Button5, f.btn_padlockregulation, f.Button3, f.Button2,
           f.btn_inquire_curdat, f.btn_loadconfigure, f.btn_saveconfigure, f.btn_setcurtime})
         button->setEnabled(false);
+    f.UpdateApplyTemplateButton();
 }
 
 void ConnectionPresenter::EnableDeviceButtons() {
@@ -224,6 +225,7 @@ void ConnectionPresenter::EnableDeviceButtons() {
           f.btn_acquiretime, f.Button5, f.btn_padlockregulation, f.Button3, f.Button2,
           f.btn_inquire_curdat, f.btn_loadconfigure, f.btn_saveconfigure, f.btn_setcurtime})
         button->setEnabled(true);
+    f.UpdateApplyTemplateButton();
 }
 
 // ---- Send path and traffic log ----------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "ui/settings_presenter.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
@@ -21,20 +22,13 @@
 #include "settings/parameter_image.h"
 #include "ui/connection_presenter.h"
 #include "ui/message_box.h"
+#include "ui/profile_file_names.h"
 #include "ui/review_dialog.h"
 #include "ui/umset.h"
 
 namespace lgcset::ui {
 
 namespace {
-
-std::filesystem::path PathOf(const QString& file) {
-    return std::filesystem::path(QFile::encodeName(file).toStdString());
-}
-
-QString ShownName(const QString& file) {
-    return QDir::toNativeSeparators(file);
-}
 
 // A job, and what the window does once it has ended: after the boxes the ending shows.
 class ThenJob final : public jobs::Job {
@@ -109,20 +103,25 @@ void SettingsPresenter::SaveSettings() {
         WriteUnreviewed(restored);
         return;
     }
+    WithLoggerPages([this, restored] { Review(restored); });
+}
+
+void SettingsPresenter::WithLoggerPages(std::function<void()> then) {
     if (loggerPages_) {
-        Review(restored);
+        then();
         return;
     }
     // The review compares with what the logger holds: read it first, and then put back
-    // what was typed over what the read showed.
+    // what was in the widgets over what the read showed.
     auto typed = std::make_shared<settings::SettingsModel>();
     jobs::CopySettings(form_.Settings(), *typed);
     auto read = std::make_shared<jobs::ReadSettingsJob>(connection_.Device());
-    connection_.RunJob(std::make_shared<ThenJob>(read, &form_, [this, read, typed, restored] {
-        jobs::CopySettings(*typed, form_.Settings());
-        if (read->Result().end == jobs::ReadSettingsResult::End::Done && loggerPages_)
-            Review(restored);
-    }));
+    connection_.RunJob(std::make_shared<ThenJob>(
+        read, &form_, [this, read, typed, then = std::move(then)] {
+            jobs::CopySettings(*typed, form_.Settings());
+            if (read->Result().end == jobs::ReadSettingsResult::End::Done && loggerPages_)
+                then();
+        }));
 }
 
 void SettingsPresenter::NoteRead() {
@@ -284,13 +283,13 @@ void SettingsPresenter::SaveProfile() {
             logger.model, form_.Settings().Text(settings::Setting::Firmware), logger.deviceId,
             profiles::UtcTimestamp(std::chrono::system_clock::now()),
             std::string("lgcset ") + kVersion};
-        if (profiles::SaveProfileFile(form_.Settings(), origin, PathOf(file), error))
+        if (profiles::SaveProfileFile(form_.Settings(), origin, ChosenPath(file), error))
             return;
-        form_.Boxes().Error(QStringLiteral("Unable to write to ") + ShownName(file),
+        form_.Boxes().Error(QStringLiteral("Unable to write to ") + ShownPath(file),
                             QString::fromStdString(error));
     } catch (const std::exception& e) {
         if (!file.isEmpty())
-            form_.Boxes().Error(QStringLiteral("Unable to write to ") + ShownName(file),
+            form_.Boxes().Error(QStringLiteral("Unable to write to ") + ShownPath(file),
                                 QString::fromUtf8(e.what()));
     }
 }
@@ -311,30 +310,36 @@ void SettingsPresenter::LoadProfile() {
             return form_.Boxes().Ask(QString::fromStdString(profiles::LoadAnywayQuestion(mismatch)),
                                      QStringLiteral("Information"), DefaultButton::No);
         };
-        switch (profiles::LoadProfileFile(PathOf(file), form_.Settings(), Logger(), loadAnyway,
-                                          error)) {
-            case profiles::ProfileLoad::Loaded:
-            case profiles::ProfileLoad::Declined:
-                return;
-            case profiles::ProfileLoad::NoSettings:
-                form_.Boxes().Error(QString::fromStdString(
-                                        profiles::NoSettingsMessage(ShownName(file).toStdString())),
-                                    QString());
-                return;
-            case profiles::ProfileLoad::Unfit:
-                form_.Boxes().Error(QStringLiteral("Unable to load ") + ShownName(file),
-                                    QString::fromStdString(error));
-                return;
-            case profiles::ProfileLoad::Unreadable:
-                break;
-        }
-        form_.Boxes().Error(QStringLiteral("Unable to read ") + ShownName(file),
-                            QString::fromStdString(error));
+        RefuseProfile(profiles::LoadProfileFile(ChosenPath(file), form_.Settings(), Logger(),
+                                                loadAnyway, error),
+                      file, error);
     } catch (const std::exception& e) {
         if (!file.isEmpty())
-            form_.Boxes().Error(QStringLiteral("Unable to read ") + ShownName(file),
+            form_.Boxes().Error(QStringLiteral("Unable to read ") + ShownPath(file),
                                 QString::fromUtf8(e.what()));
     }
+}
+
+void SettingsPresenter::RefuseProfile(profiles::ProfileLoad load, const QString& file,
+                                      const std::string& error) {
+    switch (load) {
+        case profiles::ProfileLoad::Loaded:
+        case profiles::ProfileLoad::Declined:
+            return;
+        case profiles::ProfileLoad::NoSettings:
+            form_.Boxes().Error(
+                QString::fromStdString(profiles::NoSettingsMessage(ShownPath(file).toStdString())),
+                QString());
+            return;
+        case profiles::ProfileLoad::Unfit:
+            form_.Boxes().Error(QStringLiteral("Unable to load ") + ShownPath(file),
+                                QString::fromStdString(error));
+            return;
+        case profiles::ProfileLoad::Unreadable:
+            break;
+    }
+    form_.Boxes().Error(QStringLiteral("Unable to read ") + ShownPath(file),
+                        QString::fromStdString(error));
 }
 
 }  // namespace lgcset::ui

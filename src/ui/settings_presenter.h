@@ -11,6 +11,8 @@
 #include "archive/archive_store.h"
 #include "jobs/settings_jobs.h"
 #include "jobs/settings_review.h"
+#include "profiles/fleet_template.h"
+#include "profiles/profile.h"
 #include "profiles/profile_origin.h"
 
 class QFileDialog;
@@ -40,6 +42,10 @@ class SettingsPresenter final {
     void FactoryReset();
     void SaveProfile();
     void LoadProfile();
+    // "Apply Template...": a template and its values file (none: Cancel in its dialog) give
+    // the logger on the line its own profile, loaded over the settings it holds and always
+    // reviewed before the write. A refusal is said in a box with the window unchanged.
+    void ApplyTemplate();
 
   private:
     // A write on its way: its pages, the logger it was built for and the user's reason.
@@ -57,6 +63,15 @@ class SettingsPresenter final {
     settings::SettingsModel LoggerSettings() const;
     // Both write over `restored` when a snapshot was restored, else over the logger's pages.
     void Review(const std::optional<jobs::Pages>& restored);
+    // Runs `then` once the logger's pages since the login are known: at once, else after a
+    // read with its progress, which leaves the widgets as they were; not after a read that
+    // ended without them.
+    void WithLoggerPages(std::function<void()> then);
+    // The template and values file the user chooses, made into the profile of the logger
+    // whose device ID is `deviceId`; nothing when cancelled or refused (and said).
+    std::optional<profiles::LoggerProfile> ChooseTemplate(const std::string& deviceId);
+    // The box of a profile file that was not loaded (none for Loaded or Declined).
+    void RefuseProfile(profiles::ProfileLoad load, const QString& file, const std::string& error);
     void WriteUnreviewed(const std::optional<jobs::Pages>& restored);
     void Write(HeldWrite held);
     void Written(const jobs::WriteSettingsResult& result, const HeldWrite& held);

@@ -208,6 +208,8 @@ void Tfrm_mset::BuildSecondRow() {
         MakeButton("btn_saveconfigure", QStringLiteral("Save Profile to..."), grp9, false);
     btn_loadconfigure =
         MakeButton("btn_loadconfigure", QStringLiteral("Load Profile"), grp9, false);
+    btn_apply_template =
+        MakeButton("btn_apply_template", QStringLiteral("Apply Template..."), grp9, false);
     btn_industrial = MakeButton("btn_industrial", QStringLiteral("Factory Mode"), grp9, false);
     btn_settings_history = MakeButton("btn_settings_history",
                                       QStringLiteral("Settings History..."), grp9, true);
@@ -218,6 +220,8 @@ void Tfrm_mset::BuildSecondRow() {
     connect(btn_industrial, &QPushButton::clicked, this, [this] { btn_industrialClick(); });
     connect(btn_saveconfigure, &QPushButton::clicked, this, [this] { btn_saveconfigureClick(); });
     connect(btn_loadconfigure, &QPushButton::clicked, this, [this] { btn_loadconfigureClick(); });
+    connect(btn_apply_template, &QPushButton::clicked, this,
+            [this] { btn_apply_templateClick(); });
     connect(btn_settings_history, &QPushButton::clicked, this,
             [this] { btn_settings_historyClick(); });
     connect(btn9, &QPushButton::clicked, this, [this] { btn_opencClick(); });
@@ -229,16 +233,20 @@ void Tfrm_mset::BuildSecondRow() {
     lbl4 = MakeLabel(QStringLiteral("0"), grp9);
     lbl4->setObjectName(QStringLiteral("lbl4"));
     for (QLabel* counter : {lbl16, lbl4}) {
-        counter->setMinimumWidth(48);
+        counter->setMinimumWidth(counter->fontMetrics().horizontalAdvance(QStringLiteral("00000")));
         counter->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
 
     auto* buttons = new QHBoxLayout(grp9);
     buttons->setContentsMargins(8, 4, 8, 6);
+    buttons->setSpacing(4);
+    // Seven buttons, the check box and the counters share the row: each button as wide as
+    // its caption needs, the check box's caption never cut.
+    chk_review->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     for (QPushButton* b :
-         {btn_down, btn_load, btn_saveconfigure, btn_loadconfigure, btn_settings_history,
-          btn_industrial}) {
-        b->setMinimumWidth(120);
+         {btn_down, btn_load, btn_saveconfigure, btn_loadconfigure, btn_apply_template,
+          btn_settings_history, btn_industrial}) {
+        b->setMinimumWidth(b->sizeHint().width());
         buttons->addWidget(b);
         if (b == btn_down)
             buttons->addWidget(chk_review);
@@ -648,6 +656,20 @@ void Tfrm_mset::BuildFileDialogs() {
     dlgOpen_configuredocument->setFileMode(QFileDialog::ExistingFile);
     dlgOpen_configuredocument->setNameFilters(
         {QStringLiteral("INI file (*.ini)"), QStringLiteral("(*.*) (*)")});
+
+    dlgOpen_template = new QFileDialog(this, QStringLiteral("Apply Template: the template"));
+    dlgOpen_template->setObjectName(QStringLiteral("dlgOpen_template"));
+    dlgOpen_values = new QFileDialog(
+        this, QStringLiteral("Apply Template: the values file (Cancel: none)"));
+    dlgOpen_values->setObjectName(QStringLiteral("dlgOpen_values"));
+    for (QFileDialog* dialog : {dlgOpen_template, dlgOpen_values}) {
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setFileMode(QFileDialog::ExistingFile);
+    }
+    dlgOpen_template->setNameFilters(
+        {QStringLiteral("INI file (*.ini)"), QStringLiteral("(*.*) (*)")});
+    dlgOpen_values->setNameFilters(
+        {QStringLiteral("CSV file (*.csv)"), QStringLiteral("(*.*) (*)")});
 }
 
 void Tfrm_mset::ConfigurePorts() {

@@ -248,9 +248,13 @@ class Tfrm_mset : public QWidget, public protocol::DeviceObserver {
     // The window's words for why the line ended a job.
     static std::string LineEndText(jobs::LineEnd why);
 
-    // ---- Profile files: "Save Profile to..." and "Load Profile".
+    // ---- Profile files: "Save Profile to...", "Load Profile" and "Apply Template...".
     void btn_saveconfigureClick();
     void btn_loadconfigureClick();
+    void btn_apply_templateClick();
+    // "Apply Template..." goes to the logger logged in to: on while "Load Profile" is and
+    // the logger's device ID is known. Run wherever either changes.
+    void UpdateApplyTemplateButton();
     // Runs a file dialog and gives the chosen file, empty when the user cancels. Modal
     // unless set (tests answer the dialog themselves).
     using FileDialogRunner = std::function<QString(QFileDialog& dialog)>;
@@ -273,6 +277,8 @@ class Tfrm_mset : public QWidget, public protocol::DeviceObserver {
     const std::optional<std::map<std::uint32_t, session::Page>>& RestoredPages() const {
         return restoredPages_;
     }
+    // The widgets show something else now (a template applied over the logger's settings).
+    void DropRestoredPages() { restoredPages_.reset(); }
 
     // ---- The folders the window remembers (ui/remembered_folders.h): the export folder
     // and the folder the last file dialog of the window or its chart was left in, where
@@ -349,6 +355,7 @@ class Tfrm_mset : public QWidget, public protocol::DeviceObserver {
     QPushButton* btn_load = nullptr;
     QPushButton* btn_saveconfigure = nullptr;
     QPushButton* btn_loadconfigure = nullptr;
+    QPushButton* btn_apply_template = nullptr;
     QPushButton* btn_industrial = nullptr;
     QPushButton* btn_settings_history = nullptr;
     QPushButton* btn9 = nullptr;
@@ -480,6 +487,9 @@ class Tfrm_mset : public QWidget, public protocol::DeviceObserver {
     // Profile file dialogs; folder and proposed name are set when they are used.
     QFileDialog* dlgSave_configuredocument = nullptr;  // default suffix "ini"
     QFileDialog* dlgOpen_configuredocument = nullptr;
+    // "Apply Template...": the template, then its values file.
+    QFileDialog* dlgOpen_template = nullptr;
+    QFileDialog* dlgOpen_values = nullptr;
 
     // Timers.
     QTimer* tmr_cf = nullptr;    // resend, 1000 ms

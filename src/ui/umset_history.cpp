@@ -1,4 +1,5 @@
 // The window's forwards to its history presenter (ui/history_presenter.h).
+#include <QCheckBox>
 #include <QPushButton>
 #include <utility>
 
@@ -130,6 +131,7 @@ std::string Tfrm_mset::LineEndText(jobs::LineEnd why) {
 void Tfrm_mset::NoteSettingsRead() {
     restoredPages_.reset();
     history_->NoteSettingsRead();
+    UpdateApplyTemplateButton();
 }
 
 bool Tfrm_mset::DeferReadSettings() {
@@ -147,6 +149,7 @@ std::string Tfrm_mset::LoggerDeviceId() const {
 void Tfrm_mset::ForgetLogger() {
     restoredPages_.reset();
     history_->ForgetLogger();
+    UpdateApplyTemplateButton();
 }
 
 void Tfrm_mset::OnPage(const protocol::ReceivedFrame& frame) {

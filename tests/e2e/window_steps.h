@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QString>
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "ui_test_support.h"
@@ -68,11 +69,12 @@ inline bool ReadSettings(TestWindow& w) {
     return WaitForBox(w, kReadDone, before + 1);
 }
 
-// Saves and waits until the logger has answered the closing request as well.
-inline bool SaveSettings(TestWindow& w) {
+// Runs `start`, which ends in a write, and waits until the logger has answered the closing
+// request as well.
+inline bool WaitForWrite(TestWindow& w, const std::function<void()>& start) {
     const int before = CountBoxes(w, kSaved);
     const std::size_t replies = w.dispatched.size();
-    w.btn_down->click();
+    start();
     if (!WaitForBox(w, kSaved, before + 1))
         return false;
     return WaitFor([&] {
@@ -81,6 +83,10 @@ inline bool SaveSettings(TestWindow& w) {
                 return true;
         return false;
     });
+}
+
+inline bool SaveSettings(TestWindow& w) {
+    return WaitForWrite(w, [&] { w.btn_down->click(); });
 }
 
 }  // namespace lgcset::ui::e2e

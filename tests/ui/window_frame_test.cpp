@@ -8,6 +8,7 @@
 #include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -15,6 +16,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
+#include <initializer_list>
 
 #include "ui/current_data_grid.h"
 #include "ui/others_tab_fields.h"
@@ -82,7 +84,7 @@ TEST(WindowFrame, OnlyOpenIsEnabledAmongTheDeviceButtonsAtStart) {
     EXPECT_EQ(w->btn8->text(), QStringLiteral("Open"));
     for (QPushButton* b :
          {w->btn7, w->btn_stop, w->btn_down, w->btn_load, w->btn_industrial, w->btn_saveconfigure,
-          w->btn_loadconfigure, w->Button1, w->btn_inquire_curdat, w->Button3, w->Button2,
+          w->btn_loadconfigure, w->btn_apply_template, w->Button1, w->btn_inquire_curdat, w->Button3, w->Button2,
           w->btn_acquiretime, w->Button4, w->btn_setcurtime, w->Button5, w->btn_padlockregulation})
         EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
 }
@@ -178,6 +180,18 @@ TEST(WindowFrame, StatusBarPanelsLampsAndProgressBarAfterFirstShowing) {
     EXPECT_EQ(w->pb_write->maximum(), 80);
     EXPECT_EQ(w->pb_write->value(), 0);
     EXPECT_FALSE(w->pb_write->isVisible());
+}
+
+TEST(WindowFrame, EveryCaptionOfTheSecondRowIsShownWhole) {
+    auto w = MakeWindow();
+    w->show();
+    ASSERT_TRUE(WaitFor([&] { return w->isVisible(); }));
+    for (QWidget* widget : std::initializer_list<QWidget*>{
+             w->btn_down, w->chk_review, w->btn_load, w->btn_saveconfigure, w->btn_loadconfigure,
+             w->btn_apply_template, w->btn_settings_history, w->btn_industrial, w->lbl16, w->lbl4})
+        EXPECT_GE(widget->width(), widget->sizeHint().width()) << widget->objectName().toStdString();
+    EXPECT_EQ(w->btn_apply_template->geometry().left(),
+              w->btn_loadconfigure->geometry().right() + 1 + w->grp9->layout()->spacing());
 }
 
 TEST(WindowFrame, EveryTextOfTheStatusPanelsIsShownWholeInAnyFont) {
