@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <fstream>
 #include <mutex>
 #include <optional>
-#include <sstream>
 #include <utility>
 
 #include "cli/cli_change_log.h"
@@ -92,26 +90,17 @@ void WriteResult(const SentWrite& sent, LoggerConfiguration& logger) {
         logger.why += ": " + sent.differences.front();
 }
 
-// The logger's own settings with the template and its row over them; nothing, with the
-// logger refused, when a value does not fit or cannot be stored.
-std::optional<settings::SettingsModel> TargetOf(const ConfigurePlan& plan,
-                                                std::optional<std::size_t> row,
+// The logger's own settings with its part of the template over them; nothing, with the
+// logger refused, when a value cannot be stored.
+std::optional<settings::SettingsModel> TargetOf(const profiles::LoggerProfile& profile,
                                                 const settings::SettingsModel& held,
                                                 LoggerConfiguration& logger) {
-    const profiles::ValuesFile* values = plan.values ? &*plan.values : nullptr;
-    const profiles::LoggerProfile profile =
-        profiles::ProfileForLogger(plan.templateFile, values, row);
     settings::SettingsModel target = held;
-    std::string refusal = profiles::UnfitProfileValue(profile.profile);
-    if (refusal.empty()) {
-        profiles::ApplyLoggerProfile(profile, target);
-        if (const auto invalid = settings::ValidateForSave(target); !invalid.empty())
-            refusal = settings::InvalidFieldsMessage(invalid);
-    }
-    if (!refusal.empty()) {
+    profiles::ApplyLoggerProfile(profile, target);
+    if (const auto invalid = settings::ValidateForSave(target); !invalid.empty()) {
         logger.result = kResultRefused;
         logger.status = kExitRefused;
-        logger.why = std::move(refusal);
+        logger.why = settings::InvalidFieldsMessage(invalid);
         return std::nullopt;
     }
     return target;
@@ -149,15 +138,22 @@ void ConfigureOne(const ConfigurePlan& plan, ConfigureShared& shared, std::size_
         std::lock_guard lock(shared.mutex);
         shared.loggers[index].deviceId = logger.deviceId;
     }
-    std::optional<std::size_t> row;
-    if (plan.values) {
-        row = profiles::RowFor(*plan.values, logger.deviceId, plan.options.defaultRow);
-        if (!row) {
+    const profiles::LoggerTemplate part =
+        profiles::TemplateForLogger(plan.templateFile, plan.values ? &*plan.values : nullptr,
+                                    logger.deviceId, plan.options.defaultRow);
+    switch (part.end) {
+        case profiles::LoggerTemplate::End::Ready:
+            break;
+        case profiles::LoggerTemplate::End::NotInValues:
             // Found, and left as it is: its result says so, and the exit status too.
             logger.result = kResultNotInValues;
             logger.status = kExitRefused;
             return done();
-        }
+        case profiles::LoggerTemplate::End::Unfit:
+            logger.result = kResultRefused;
+            logger.status = kExitRefused;
+            logger.why = part.why;
+            return done();
     }
 
     SetConfigureStage(shared, index, ConfigureStage::Reading);
@@ -173,7 +169,7 @@ void ConfigureOne(const ConfigurePlan& plan, ConfigureShared& shared, std::size_
     }
     settings::SettingsModel held;
     jobs::DecodePages(read, session.LoginReply(), held);
-    const std::optional<settings::SettingsModel> target = TargetOf(plan, row, held, logger);
+    const std::optional<settings::SettingsModel> target = TargetOf(part.logger, held, logger);
     if (!target)
         return done();
     logger.changes = jobs::ReviewChanges(held, *target);
@@ -231,28 +227,19 @@ Outcome PrepareConfigure(const CliOptions& options, ConfigurePlan& plan, std::os
         !read.ok())
         return {kExitUsage, read.error};
     if (!options.valuesFile.empty()) {
-        std::ifstream in(options.valuesFile, std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        std::string why = in ? std::string() : "cannot be read";
-        if (in)
-            plan.values = profiles::ReadValuesFile(bytes.str(), why);
+        std::string why;
+        plan.values = profiles::ReadValuesFileAt(options.valuesFile, why);
         if (!plan.values)
             return {kExitUsage, options.valuesFile + ": " + why};
-        if (std::string mismatch = profiles::TemplateMismatch(
-                plan.templateFile, *plan.values, options.templateFile, options.valuesFile);
-            !mismatch.empty())
-            return {kExitUsage, std::move(mismatch)};
         if (!options.defaultRow.empty() && !profiles::RowFor(*plan.values, {}, options.defaultRow))
             return {kExitUsage, "--default-row: " + options.valuesFile + " has no row of " +
                                     options.defaultRow};
-    } else if (const auto names = profiles::TemplateNames(plan.templateFile); !names.empty()) {
-        std::string listed;
-        for (const std::string& name : names)
-            listed += (listed.empty() ? "${" : ", ${") + name + "}";
-        return {kExitUsage, "the template " + options.templateFile + " uses " + listed +
-                                ", which only --values can give"};
     }
+    if (std::string mismatch =
+            profiles::TemplateMismatch(plan.templateFile, plan.values ? &*plan.values : nullptr,
+                                       options.templateFile, options.valuesFile);
+        !mismatch.empty())
+        return {kExitUsage, std::move(mismatch)};
     const PasswordList passwords = CollectPasswords(options);
     if (passwords.outcome == PasswordList::Outcome::Refused)
         return {kExitUsage, passwords.error};

@@ -35,7 +35,7 @@ Outcome ReadCheckedProfile(const std::string& path, profiles::IniFile& profile, 
     if (fit == ValuesFit::Checked)
         if (std::string unfit = profiles::UnfitProfileValue(profile); !unfit.empty())
             return Outcome::Failed(kExitRefused, std::move(unfit));
-    if (missing > 0)
+    if (missing > 0 && fit == ValuesFit::Checked)
         err << "lgcset-cli: " << data::PrintableText(profiles::MissingKeysMessage(path, missing))
             << "\n";
     return {};

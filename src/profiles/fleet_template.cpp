@@ -5,7 +5,9 @@
 
 #include "data/device_id.h"
 #include "data/history_csv_layout.h"
+#include "profiles/ini_storage.h"
 #include "profiles/profile.h"
+#include "profiles/profile_check.h"
 #include "profiles/text_encoding.h"
 
 namespace lgcset::profiles {
@@ -168,6 +170,21 @@ std::optional<ValuesFile> ReadValuesFile(std::string_view bytes, std::string& er
     return values;
 }
 
+std::optional<ValuesFile> ReadValuesFileAt(const std::filesystem::path& path, std::string& error) {
+    std::string bytes;
+    switch (ReadFileBytes(path, kMaxIniFileBytes, "the file is larger than a values file can be",
+                          bytes, error)) {
+        case ReadOutcome::Read:
+            return ReadValuesFile(bytes, error);
+        case ReadOutcome::Missing:
+            error = kNoSuchFile;
+            break;
+        case ReadOutcome::Failed:
+            break;
+    }
+    return std::nullopt;
+}
+
 std::vector<std::string> TemplateNames(const IniFile& templateFile) {
     std::vector<std::string> names;
     for (const settings::WidgetRow* widget : ProfileWidgets()) {
@@ -185,14 +202,18 @@ std::vector<std::string> TemplateNames(const IniFile& templateFile) {
     return names;
 }
 
-std::string TemplateMismatch(const IniFile& templateFile, const ValuesFile& values,
+std::string TemplateMismatch(const IniFile& templateFile, const ValuesFile* values,
                              const std::string& templateName, const std::string& valuesName) {
     const std::vector<std::string> names = TemplateNames(templateFile);
+    if (values == nullptr)
+        return names.empty() ? std::string()
+                             : "the template " + templateName + " uses " +
+                                   Listed(names, "${", "}") + ", which only a values file can give";
     std::vector<std::string> missing, unused;
     for (const std::string& name : names)
-        if (!UsesName(values.columns, name))
+        if (!UsesName(values->columns, name))
             missing.push_back(name);
-    for (const std::string& column : values.columns)
+    for (const std::string& column : values->columns)
         if (!SameName(column, kDeviceIdColumn) && !UsesName(names, column) &&
             ProfileKeyOf(column) == nullptr)
             unused.push_back(column);
@@ -269,10 +290,35 @@ LoggerProfile ProfileForLogger(const IniFile& templateFile, const ValuesFile* va
 void ApplyLoggerProfile(const LoggerProfile& logger, settings::SettingsView& target) {
     const std::string deviceId = target.Text(settings::Setting::DeviceId);
     const std::string password = target.Text(settings::Setting::LoginPassword);
-    LoadProfile(logger.profile, target);
+    // The logger's own settings as a profile, with the template's keys over them: a key the
+    // template lacks keeps the logger's value instead of a profile's default.
+    IniFile merged;
+    SaveProfile(target, merged);
+    for (const settings::WidgetRow* widget : ProfileWidgets())
+        if (const auto value = logger.profile.Read(widget->profileSection, widget->profileKey))
+            merged.Write(widget->profileSection, widget->profileKey, *value);
+    LoadProfile(merged, target);
     if (!logger.setsDeviceId)
         target.SetText(settings::Setting::DeviceId, deviceId);
     target.SetText(settings::Setting::LoginPassword, password);
+}
+
+LoggerTemplate TemplateForLogger(const IniFile& templateFile, const ValuesFile* values,
+                                 const std::string& deviceId, const std::string& defaultRow) {
+    LoggerTemplate result;
+    std::optional<std::size_t> row;
+    if (values != nullptr) {
+        row = RowFor(*values, deviceId, defaultRow);
+        if (!row) {
+            result.end = LoggerTemplate::End::NotInValues;
+            return result;
+        }
+    }
+    result.logger = ProfileForLogger(templateFile, values, row);
+    result.why = UnfitProfileValue(result.logger.profile);
+    if (!result.why.empty())
+        result.end = LoggerTemplate::End::Unfit;
+    return result;
 }
 
 }  // namespace lgcset::profiles

@@ -3,6 +3,7 @@
 // keyed by its device ID. Together they give each logger its own profile.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +30,10 @@ struct ValuesFile {
 // misplaced, a device ID that is none, or a device ID given twice.
 std::optional<ValuesFile> ReadValuesFile(std::string_view bytes, std::string& error);
 
+// A values file read from disk as ReadValuesFile reads its bytes; a file that is not there,
+// no regular file, or larger than any values file, is refused with why ("no such file").
+std::optional<ValuesFile> ReadValuesFileAt(const std::filesystem::path& path, std::string& error);
+
 // The ${name} placeholders the profile settings of `templateFile` use, each once, in the
 // order of the profile's keys.
 std::vector<std::string> TemplateNames(const IniFile& templateFile);
@@ -39,7 +44,9 @@ std::vector<std::string> TemplateNames(const IniFile& templateFile);
 // the columns that do not fit, the files as `templateName` and `valuesName` say:
 // "the template t.ini uses ${alarm_sms}, which loggers.csv has no column for; loggers.csv has
 // the column alarm_sm, which is neither a name the template uses nor a profile key".
-std::string TemplateMismatch(const IniFile& templateFile, const ValuesFile& values,
+// Without a values file (`values` null) every ${name} is one nothing fills:
+// "the template t.ini uses ${alarm_sms}, which only a values file can give".
+std::string TemplateMismatch(const IniFile& templateFile, const ValuesFile* values,
                              const std::string& templateName, const std::string& valuesName);
 
 // The row of the logger whose device ID is `deviceId`, else the row of `defaultRow` (a device
@@ -59,9 +66,22 @@ LoggerProfile ProfileForLogger(const IniFile& templateFile, const ValuesFile* va
                                std::optional<std::size_t> row);
 
 // `target`, holding the logger's settings as read, with every setting of `logger` loaded over
-// it as a profile is loaded; the logger keeps its own device ID unless the row named one, and
-// the login password stays as it is (it is no setting of the logger). The caller first refuses
-// a profile whose values do not fit (profile_check.h).
+// it as a profile is loaded; a setting the template does not hold keeps the logger's value
+// (a template of a few keys changes only those), the logger keeps its own device ID unless
+// the row named one, and the login password stays as it is (it is no setting of the logger).
 void ApplyLoggerProfile(const LoggerProfile& logger, settings::SettingsView& target);
+
+// One logger's part of a template: its profile, or why it gets none. The hosts say why in
+// their own words from `end`; `why` holds the value that does not fit.
+struct LoggerTemplate {
+    enum class End { Ready, NotInValues, Unfit };
+    End end = End::Ready;
+    LoggerProfile logger;
+    std::string why;  // Unfit: the message of profile_check.h
+};
+// For the logger whose device ID is `deviceId`: its row (or `defaultRow`'s) of `values`, or
+// none without a values file; the template with it; refused when a value does not fit.
+LoggerTemplate TemplateForLogger(const IniFile& templateFile, const ValuesFile* values,
+                                 const std::string& deviceId, const std::string& defaultRow);
 
 }  // namespace lgcset::profiles

@@ -50,8 +50,9 @@ FilePtr CreateTemporary(const fs::path& target, fs::path& name, std::error_code&
 
 }  // namespace
 
-ReadOutcome ReadIniFile(const fs::path& path, IniFile& file, std::string& error) {
-    file = IniFile();
+ReadOutcome ReadFileBytes(const fs::path& path, std::uintmax_t maxBytes,
+                          const std::string& tooLarge, std::string& bytes, std::string& error) {
+    bytes.clear();
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
     if (status.type() == fs::file_type::not_found) {
@@ -76,13 +77,13 @@ ReadOutcome ReadIniFile(const fs::path& path, IniFile& file, std::string& error)
             error = ec.message();
             return ReadOutcome::Failed;
     }
-    std::string bytes;
     char buffer[8192];
     for (;;) {
         const std::size_t n = std::fread(buffer, 1, sizeof buffer, in.get());
         bytes.append(buffer, n);
-        if (bytes.size() > kMaxIniFileBytes) {
-            error = "the file is larger than a profile can be";
+        if (bytes.size() > maxBytes) {
+            error = tooLarge;
+            bytes.clear();
             return ReadOutcome::Failed;
         }
         if (n < sizeof buffer) {
@@ -91,10 +92,20 @@ ReadOutcome ReadIniFile(const fs::path& path, IniFile& file, std::string& error)
     }
     if (std::ferror(in.get())) {
         error = "the file could not be read";
+        bytes.clear();
         return ReadOutcome::Failed;
     }
-    file = IniFile::FromBytes(bytes);
     return ReadOutcome::Read;
+}
+
+ReadOutcome ReadIniFile(const fs::path& path, IniFile& file, std::string& error) {
+    file = IniFile();
+    std::string bytes;
+    const ReadOutcome read = ReadFileBytes(
+        path, kMaxIniFileBytes, "the file is larger than a profile can be", bytes, error);
+    if (read == ReadOutcome::Read)
+        file = IniFile::FromBytes(bytes);
+    return read;
 }
 
 bool WriteIniFile(const fs::path& path, const IniFile& file, std::string& error) {

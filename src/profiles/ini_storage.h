@@ -22,6 +22,11 @@ enum class ReadOutcome {
 
 ReadOutcome ReadIniFile(const std::filesystem::path& path, IniFile& file, std::string& error);
 
+// The bytes of a file as ReadIniFile reads them, for other small files a user names; a file
+// of more than `maxBytes` fails with `tooLarge` as its error.
+ReadOutcome ReadFileBytes(const std::filesystem::path& path, std::uintmax_t maxBytes,
+                          const std::string& tooLarge, std::string& bytes, std::string& error);
+
 // Writes the whole file. A path that is a symbolic link or no regular file is refused; a
 // new file is readable by its owner only. On failure the file at path is as it was, no
 // temporary file is left, and `error` says why.

@@ -147,8 +147,7 @@ void ConnectionPresenter::OpenOrClose() {
         return;
     }
     const std::string name = form_.cbox_com->currentText().trimmed().toStdString();
-    if (const std::optional<session::OpenFailure> failure =
-            session_->Open(LineFor(name), name)) {
+    if (const std::optional<session::OpenFailure> failure = session_->Open(LineFor(name), name)) {
         QString detail = QString::fromLocal8Bit(failure->detail);
         if (failure->HasSystemReason())
             detail += QStringLiteral("\n") + QString::fromLocal8Bit(failure->reason);
@@ -213,19 +212,18 @@ void ConnectionPresenter::DisableDeviceButtons() {
     for (QPushButton* button :
          {f.btn7, f.btn_down, f.btn_load, f.btn_industrial, f.btn_stop, f.Button1, f.Button4,
           f.btn_acquiretime, f.Button5, f.btn_padlockregulation, f.Button3, f.Button2,
-          f.btn_inquire_curdat, f.btn_loadconfigure, f.btn_saveconfigure, f.btn_setcurtime})
+          f.btn_inquire_curdat, f.btn_loadconfigure, f.btn_apply_template, f.btn_saveconfigure,
+          f.btn_setcurtime})
         button->setEnabled(false);
-    f.UpdateApplyTemplateButton();
 }
 
 void ConnectionPresenter::EnableDeviceButtons() {
     Tfrm_mset& f = form_;
-    for (QPushButton* button :
-         {f.btn_down, f.btn_load, f.btn_industrial, f.btn_stop, f.Button1, f.Button4,
-          f.btn_acquiretime, f.Button5, f.btn_padlockregulation, f.Button3, f.Button2,
-          f.btn_inquire_curdat, f.btn_loadconfigure, f.btn_saveconfigure, f.btn_setcurtime})
+    for (QPushButton* button : {f.btn_down, f.btn_load, f.btn_industrial, f.btn_stop, f.Button1,
+                                f.Button4, f.btn_acquiretime, f.Button5, f.btn_padlockregulation,
+                                f.Button3, f.Button2, f.btn_inquire_curdat, f.btn_loadconfigure,
+                                f.btn_apply_template, f.btn_saveconfigure, f.btn_setcurtime})
         button->setEnabled(true);
-    f.UpdateApplyTemplateButton();
 }
 
 // ---- Send path and traffic log ----------------------------------------------------------

@@ -534,7 +534,6 @@ void HistoryPresenter::DeviceIdRead() {
     awaitingDeviceId_ = false;
     // The same logger until the next login.
     deviceIdSinceLogin_ = window_.idJob_->Result().deviceId;
-    window_.UpdateApplyTemplateButton();
     if (!pendingArchives_.empty())
         ArchivePending(*deviceIdSinceLogin_);
     if (std::exchange(readSettingsAfterId_, false))

@@ -67,9 +67,17 @@ class SettingsPresenter final {
     // read with its progress, which leaves the widgets as they were; not after a read that
     // ended without them.
     void WithLoggerPages(std::function<void()> then);
-    // The template and values file the user chooses, made into the profile of the logger
-    // whose device ID is `deviceId`; nothing when cancelled or refused (and said).
-    std::optional<profiles::LoggerProfile> ChooseTemplate(const std::string& deviceId);
+    // A template and its values file as the user chose them, read and checked together.
+    struct ChosenTemplate {
+        QString templateFile, valuesFile;  // valuesFile empty: none
+        profiles::IniFile templateIni;
+        std::optional<profiles::ValuesFile> values;
+    };
+    // Nothing when cancelled or refused (and said).
+    std::optional<ChosenTemplate> ChooseTemplate();
+    // The chosen template made into the profile of the logger on the line, whose pages are
+    // known; nothing when the logger has no row or a value does not fit (and said).
+    std::optional<profiles::LoggerProfile> TemplateForLogger(const ChosenTemplate& chosen);
     // The box of a profile file that was not loaded (none for Loaded or Declined).
     void RefuseProfile(profiles::ProfileLoad load, const QString& file, const std::string& error);
     void WriteUnreviewed(const std::optional<jobs::Pages>& restored);

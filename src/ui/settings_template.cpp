@@ -1,6 +1,5 @@
 // "Apply Template...": a fleet template and its values file made into the profile of the
 // logger on the line, loaded over what that logger holds and written through the review.
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <exception>
@@ -17,34 +16,6 @@ namespace lgcset::ui {
 
 namespace {
 
-// What a mismatch calls the values file when none was chosen.
-constexpr const char* kNoValuesFile = "the values file (none was chosen)";
-
-bool ReadWholeFile(const QString& file, std::string& bytes, std::string& error) {
-    const QFileInfo info(file);
-    if (!info.exists()) {
-        error = profiles::kNoSuchFile;
-        return false;
-    }
-    // A FIFO or a device would never end.
-    if (!info.isFile()) {
-        error = info.isDir() ? "it is a folder" : "it is no regular file";
-        return false;
-    }
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly)) {
-        error = in.errorString().toStdString();
-        return false;
-    }
-    const QByteArray read = in.readAll();
-    if (in.error() != QFileDevice::NoError) {
-        error = in.errorString().toStdString();
-        return false;
-    }
-    bytes.assign(read.constData(), static_cast<std::size_t>(read.size()));
-    return true;
-}
-
 std::string FileName(const QString& file) {
     return QFileInfo(file).fileName().toStdString();
 }
@@ -52,90 +23,90 @@ std::string FileName(const QString& file) {
 }  // namespace
 
 void SettingsPresenter::ApplyTemplate() {
-    const std::string deviceId = form_.LoggerDeviceId();
-    if (deviceId.empty())
-        return;  // the button is off: no logger to apply it to
-    std::optional<profiles::LoggerProfile> logger = ChooseTemplate(deviceId);
-    if (!logger)
+    std::optional<ChosenTemplate> chosen = ChooseTemplate();
+    if (!chosen)
         return;
     // Over what the logger holds rather than what the widgets show, and always reviewed:
-    // the template was written for many loggers, not with this one's settings in view.
-    WithLoggerPages([this, logger = std::move(*logger)] {
+    // the template was written for many loggers, not with this one's settings in view. The
+    // logger's pages are read first when they are not known, and with them its device ID.
+    WithLoggerPages([this, chosen = std::move(*chosen)] {
+        std::optional<profiles::LoggerProfile> logger = TemplateForLogger(chosen);
+        if (!logger)
+            return;
         form_.DropRestoredPages();
         jobs::CopySettings(LoggerSettings(), form_.Settings());
-        profiles::ApplyLoggerProfile(logger, form_.Settings());
+        profiles::ApplyLoggerProfile(*logger, form_.Settings());
         Review(std::nullopt);
     });
 }
 
-std::optional<profiles::LoggerProfile> SettingsPresenter::ChooseTemplate(
-    const std::string& deviceId) {
+std::optional<SettingsPresenter::ChosenTemplate> SettingsPresenter::ChooseTemplate() {
+    ChosenTemplate chosen;
     QString file;  // the file being read
     try {
-        const QString templateFile = file = runDialog_(*form_.dlgOpen_template);
-        if (templateFile.isEmpty())
+        chosen.templateFile = file = runDialog_(*form_.dlgOpen_template);
+        if (chosen.templateFile.isEmpty())
             return std::nullopt;
         std::string error;
-        profiles::IniFile templ;
-        switch (profiles::ReadIniFile(ChosenPath(templateFile), templ, error)) {
+        switch (profiles::ReadIniFile(ChosenPath(chosen.templateFile), chosen.templateIni, error)) {
             case profiles::ReadOutcome::Read:
                 break;
             case profiles::ReadOutcome::Missing:
                 error = profiles::kNoSuchFile;
                 [[fallthrough]];
             case profiles::ReadOutcome::Failed:
-                RefuseProfile(profiles::ProfileLoad::Unreadable, templateFile, error);
+                RefuseProfile(profiles::ProfileLoad::Unreadable, chosen.templateFile, error);
                 return std::nullopt;
         }
-        if (profiles::MissingProfileKeys(templ) == profiles::kProfileKeyCount) {
-            RefuseProfile(profiles::ProfileLoad::NoSettings, templateFile, error);
+        if (profiles::MissingProfileKeys(chosen.templateIni) == profiles::kProfileKeyCount) {
+            RefuseProfile(profiles::ProfileLoad::NoSettings, chosen.templateFile, error);
             return std::nullopt;
         }
 
-        const QString valuesFile = file = runDialog_(*form_.dlgOpen_values);
-        std::optional<profiles::ValuesFile> values;
-        if (!valuesFile.isEmpty()) {
-            std::string bytes;
-            if (ReadWholeFile(valuesFile, bytes, error))
-                values = profiles::ReadValuesFile(bytes, error);
-            if (!values) {
-                form_.Boxes().Error(
-                    ShownPath(valuesFile) + QStringLiteral(": ") + QString::fromStdString(error),
-                    QString());
-                return std::nullopt;
-            }
-        }
-        // Without a values file every ${name} of the template is one nothing fills.
-        const std::string mismatch = profiles::TemplateMismatch(
-            templ, values.value_or(profiles::ValuesFile{}), FileName(templateFile),
-            values ? FileName(valuesFile) : kNoValuesFile);
-        if (!mismatch.empty()) {
-            form_.Boxes().Error(QStringLiteral("Unable to apply ") + ShownPath(templateFile),
-                                QString::fromStdString(mismatch));
-            return std::nullopt;
-        }
-        std::optional<std::size_t> row;
-        if (values) {
-            row = profiles::RowFor(*values, deviceId, {});
-            if (!row) {
-                form_.Boxes().Error(QStringLiteral("The logger %1 is not in %2.")
-                                        .arg(QString::fromStdString(deviceId),
-                                             ShownPath(valuesFile)),
+        chosen.valuesFile = file = runDialog_(*form_.dlgOpen_values);
+        if (!chosen.valuesFile.isEmpty()) {
+            chosen.values = profiles::ReadValuesFileAt(ChosenPath(chosen.valuesFile), error);
+            if (!chosen.values) {
+                form_.Boxes().Error(ShownPath(chosen.valuesFile) + QStringLiteral(": ") +
+                                        QString::fromStdString(error),
                                     QString());
                 return std::nullopt;
             }
         }
-        profiles::LoggerProfile logger =
-            profiles::ProfileForLogger(templ, values ? &*values : nullptr, row);
-        if (error = profiles::UnfitProfileValue(logger.profile); !error.empty()) {
-            RefuseProfile(profiles::ProfileLoad::Unfit, templateFile, error);
+        const std::string mismatch = profiles::TemplateMismatch(
+            chosen.templateIni, chosen.values ? &*chosen.values : nullptr,
+            FileName(chosen.templateFile), FileName(chosen.valuesFile));
+        if (!mismatch.empty()) {
+            form_.Boxes().Error(QStringLiteral("Unable to apply ") + ShownPath(chosen.templateFile),
+                                QString::fromStdString(mismatch));
             return std::nullopt;
         }
-        return logger;
+        return chosen;
     } catch (const std::exception& e) {
         if (!file.isEmpty())
             form_.Boxes().Error(QStringLiteral("Unable to read ") + ShownPath(file),
                                 QString::fromUtf8(e.what()));
+    }
+    return std::nullopt;
+}
+
+std::optional<profiles::LoggerProfile> SettingsPresenter::TemplateForLogger(
+    const ChosenTemplate& chosen) {
+    const std::string deviceId = form_.LoggerDeviceId();
+    profiles::LoggerTemplate part = profiles::TemplateForLogger(
+        chosen.templateIni, chosen.values ? &*chosen.values : nullptr, deviceId, {});
+    switch (part.end) {
+        case profiles::LoggerTemplate::End::Ready:
+            return std::move(part.logger);
+        case profiles::LoggerTemplate::End::NotInValues:
+            form_.Boxes().Error(
+                QStringLiteral("The logger %1 is not in %2.")
+                    .arg(QString::fromStdString(deviceId), ShownPath(chosen.valuesFile)),
+                QString());
+            break;
+        case profiles::LoggerTemplate::End::Unfit:
+            RefuseProfile(profiles::ProfileLoad::Unfit, chosen.templateFile, part.why);
+            break;
     }
     return std::nullopt;
 }

@@ -252,9 +252,6 @@ class Tfrm_mset : public QWidget, public protocol::DeviceObserver {
     void btn_saveconfigureClick();
     void btn_loadconfigureClick();
     void btn_apply_templateClick();
-    // "Apply Template..." goes to the logger logged in to: on while "Load Profile" is and
-    // the logger's device ID is known. Run wherever either changes.
-    void UpdateApplyTemplateButton();
     // Runs a file dialog and gives the chosen file, empty when the user cancels. Modal
     // unless set (tests answer the dialog themselves).
     using FileDialogRunner = std::function<QString(QFileDialog& dialog)>;

@@ -131,7 +131,6 @@ std::string Tfrm_mset::LineEndText(jobs::LineEnd why) {
 void Tfrm_mset::NoteSettingsRead() {
     restoredPages_.reset();
     history_->NoteSettingsRead();
-    UpdateApplyTemplateButton();
 }
 
 bool Tfrm_mset::DeferReadSettings() {
@@ -149,7 +148,6 @@ std::string Tfrm_mset::LoggerDeviceId() const {
 void Tfrm_mset::ForgetLogger() {
     restoredPages_.reset();
     history_->ForgetLogger();
-    UpdateApplyTemplateButton();
 }
 
 void Tfrm_mset::OnPage(const protocol::ReceivedFrame& frame) {

@@ -197,10 +197,6 @@ void Tfrm_mset::btn_apply_templateClick() {
     settings_->ApplyTemplate();
 }
 
-void Tfrm_mset::UpdateApplyTemplateButton() {
-    btn_apply_template->setEnabled(btn_loadconfigure->isEnabled() && !LoggerDeviceId().empty());
-}
-
 void Tfrm_mset::SetFileDialogRunner(FileDialogRunner runner) {
     fileDialogRunner_ = std::move(runner);
 }

@@ -11,8 +11,8 @@
 
 #include "e2e_support.h"
 #include "jobs/settings_jobs.h"
-#include "profiles/profile_origin.h"
 #include "profiles/profile.h"
+#include "profiles/profile_origin.h"
 #include "settings/settings_model.h"
 #include "ui/review_dialog.h"
 
@@ -59,16 +59,16 @@ TEST(ApplyTemplate, TheLoggersRowIsReviewedAndWrittenAndItKeepsItsOwnDeviceId) {
     Session s(options);
     ASSERT_TRUE(s.Start() && s.Login());
     TestWindow& w = *s.window;
-    ASSERT_TRUE(s.Read());
 
     Files files;
-    files.WriteTemplate("fleet.ini", w.Settings(),
-                        {{"GPRS", "ip1", "${server}"}, {"TEL", "tel1", "${tel}"},
-                         {"OTHER", "devid", "999"}});
+    files.WriteTemplate(
+        "fleet.ini", w.Settings(),
+        {{"GPRS", "ip1", "${server}"}, {"TEL", "tel1", "${tel}"}, {"OTHER", "devid", "999"}});
     files.Write("loggers.csv",
                 "device_id;server;tel\r\n999;other.example.com;1\r\n"
                 "4711;lgc.example.com;+8613800138000\r\n");
-    // Typed and never sent: the template goes over what the logger holds. The box is off,
+    // Typed and never sent: the template goes over what the logger holds, read first (and
+    // with it the logger's device ID) as nothing was read since the login. The box is off,
     // and the template is reviewed all the same.
     w.edt_port->setText(QStringLiteral("9001"));
     files.Answer(w, "fleet.ini", "loggers.csv");
@@ -98,8 +98,8 @@ TEST(ApplyTemplate, TheLoggersRowIsReviewedAndWrittenAndItKeepsItsOwnDeviceId) {
 }
 
 // Each refusal is one error box, with no review and every widget as it was.
-// The button is on only while "Load Profile" is and the logger's device ID is known.
-TEST(ApplyTemplate, ARefusalChangesNothingAndTheButtonNeedsTheLoggersDeviceId) {
+// The button is on while "Load Profile" is: while logged in.
+TEST(ApplyTemplate, ARefusalChangesNothingAndTheButtonNeedsALogin) {
     sim::Options options;
     options.deviceId = "4711";
     Session s(options);
@@ -107,10 +107,8 @@ TEST(ApplyTemplate, ARefusalChangesNothingAndTheButtonNeedsTheLoggersDeviceId) {
     TestWindow& w = *s.window;
     EXPECT_FALSE(w.btn_apply_template->isEnabled());
     ASSERT_TRUE(s.Login());
-    EXPECT_TRUE(w.btn_loadconfigure->isEnabled());
-    EXPECT_FALSE(w.btn_apply_template->isEnabled());  // the device ID is not read yet
-    ASSERT_TRUE(s.Read());
     EXPECT_TRUE(w.btn_apply_template->isEnabled());
+    ASSERT_TRUE(s.Read());
 
     Files files;
     files.WriteTemplate("fleet.ini", w.Settings(), {{"GPRS", "ip1", "${server}"}});
@@ -128,9 +126,12 @@ TEST(ApplyTemplate, ARefusalChangesNothingAndTheButtonNeedsTheLoggersDeviceId) {
     } cases[] = {
         {"missing.ini", "", QStringLiteral("Unable to read ") + files.Shown("missing.ini"),
          QStringLiteral("no such file")},
-        {"stray.ini", "",
-         files.Shown("stray.ini") + QStringLiteral(" holds no settings of this program."), {}},
-        {"fleet.ini", "short.csv",
+        {"stray.ini",
+         "",
+         files.Shown("stray.ini") + QStringLiteral(" holds no settings of this program."),
+         {}},
+        {"fleet.ini",
+         "short.csv",
          files.Shown("short.csv") + QStringLiteral(": line 2 has 2 fields; the header names 3"),
          {}},
         {"fleet.ini", "noserver.csv", QStringLiteral("Unable to apply ") + files.Shown("fleet.ini"),
@@ -138,9 +139,10 @@ TEST(ApplyTemplate, ARefusalChangesNothingAndTheButtonNeedsTheLoggersDeviceId) {
                         "for; noserver.csv has the column sever, which is neither a name the "
                         "template uses nor a profile key")},
         {"fleet.ini", "", QStringLiteral("Unable to apply ") + files.Shown("fleet.ini"),
-         QStringLiteral("the template fleet.ini uses ${server}, which the values file (none was "
-                        "chosen) has no column for")},
-        {"fleet.ini", "others.csv",
+         QStringLiteral("the template fleet.ini uses ${server}, which only a values file can "
+                        "give")},
+        {"fleet.ini",
+         "others.csv",
          QStringLiteral("The logger 000000000004711 is not in %1.").arg(files.Shown("others.csv")),
          {}},
         {"flag.ini", "flag.csv", QStringLiteral("Unable to load ") + files.Shown("flag.ini"),

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!values)
         return 0;
     FUZZ_CHECK(values->rows.size() == values->deviceIds.size());
-    profiles::TemplateMismatch(templateFile, *values, "t.ini", "v.csv");
+    profiles::TemplateMismatch(templateFile, &*values, "t.ini", "v.csv");
     for (std::size_t row = 0; row < values->rows.size(); ++row) {
         FUZZ_CHECK(values->rows[row].size() == values->columns.size());
         FUZZ_CHECK(profiles::RowFor(*values, values->deviceIds[row], "") == row);

@@ -96,25 +96,33 @@ TEST(FleetTemplate, TheTemplateAndTheValuesFileMustNameTheSameColumns) {
          "the template t.ini uses ${area} and ${local}, which v.csv has no column for; v.csv has "
          "the column alarm_sm, which is neither a name the template uses nor a profile key"},
     };
+    EXPECT_EQ(TemplateMismatch(tmpl, nullptr, "t.ini", ""),
+              "the template t.ini uses ${alarm_sms}, ${area} and ${local}, which only a values "
+              "file can give");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.header);
-        EXPECT_EQ(TemplateMismatch(tmpl, Values(std::string(c.header) + "\n"), "t.ini", "v.csv"),
-                  c.why);
+        const ValuesFile values = Values(std::string(c.header) + "\n");
+        EXPECT_EQ(TemplateMismatch(tmpl, &values, "t.ini", "v.csv"), c.why);
     }
 }
 
-TEST(FleetTemplate, EachLoggerGetsTheTemplateWithItsRowAndKeepsItsIdentity) {
+// A template holds only the settings it sets: the logger keeps every other value it holds,
+// its device ID unless its row names one, and its login password.
+TEST(FleetTemplate, EachLoggerGetsTheTemplateWithItsRowAndKeepsTheRest) {
     const IniFile tmpl = Template(
         "[COM]\nsetPwd=1234\n[TEL]\ntel1=${alarm_sms}\ntel2=+49 ${area}\ntel3=${x\n"
         "[GPRS]\nport=8000\napn=cmnet\n[OTHER]\ndevid=999999999999999\nrectime=10\n");
     const ValuesFile values = Values(
-        "device_id,alarm_sms,area,GPRS.port,OTHER.devid\n"
-        "4711,+4915100,30,9001,\n"
-        "4712,,40,,000000000000042\n");
+        "device_id,alarm_sms,area,GPRS.port,OTHER.devid,SENSOR1.flag\n"
+        "4711,+4915100,30,9001,,\n"
+        "4712,,40,,000000000000042,\n"
+        "4713,,50,,,7\n");
+    using End = LoggerTemplate::End;
     struct Case {
         const char* name;
         const ValuesFile* values;
         std::string deviceId, defaultRow;
+        End end;
         std::map<std::string, std::string> texts;  // widget: text after the load
     };
     const std::vector<Case> cases{
@@ -122,6 +130,7 @@ TEST(FleetTemplate, EachLoggerGetsTheTemplateWithItsRowAndKeepsItsIdentity) {
          &values,
          "4711",
          "",
+         End::Ready,
          {{"edt_tel1", "+4915100"},
           {"edt_tel2", "+49 30"},
           {"edt_tel3", "${x"},
@@ -129,11 +138,14 @@ TEST(FleetTemplate, EachLoggerGetsTheTemplateWithItsRowAndKeepsItsIdentity) {
           {"edt_apn", "cmnet"},
           {"edt_rec_time", "10"},
           {"edt_id", "000000000004711"},
-          {"edt_setpwd", "8604"}}},
+          {"edt_setpwd", "4321"},
+          {"edt_ip2", "kept.example.com"},
+          {"edt_tel4", "+1 555"}}},
         {"a row that names a device ID, chosen as the default row",
          &values,
          "5000",
          "4712",
+         End::Ready,
          {{"edt_tel1", ""},
           {"edt_tel2", "+49 40"},
           {"edt_port", "8000"},
@@ -142,19 +154,24 @@ TEST(FleetTemplate, EachLoggerGetsTheTemplateWithItsRowAndKeepsItsIdentity) {
          nullptr,
          "4711",
          "",
+         End::Ready,
          {{"edt_tel1", "${alarm_sms}"}, {"edt_id", "000000000004711"}}},
+        {"no row", &values, "5000", "", End::NotInValues, {}},
+        {"a value that does not fit", &values, "4713", "", End::Unfit, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::optional<std::size_t> row =
-            c.values != nullptr ? RowFor(*c.values, c.deviceId, c.defaultRow) : std::nullopt;
-        EXPECT_EQ(row.has_value(), c.values != nullptr);
+        const LoggerTemplate part = TemplateForLogger(tmpl, c.values, c.deviceId, c.defaultRow);
+        ASSERT_EQ(part.end, c.end);
+        EXPECT_EQ(part.why.substr(0, 7), c.end == End::Unfit ? "Sensor1" : "");
         settings::SettingsModel logger;
         logger.SetText(settings::Setting::DeviceId, "000000000004711");
-        ApplyLoggerProfile(ProfileForLogger(tmpl, c.values, row), logger);
+        logger.SetText(settings::Setting::LoginPassword, "4321");
+        logger.SetText("edt_ip2", "kept.example.com");
+        logger.SetText("edt_tel4", "+1 555");
+        ApplyLoggerProfile(part.logger, logger);
         for (const auto& [widget, text] : c.texts) EXPECT_EQ(logger.Text(widget), text) << widget;
     }
-    EXPECT_EQ(RowFor(values, "5000", ""), std::nullopt);
 }
 
 }  // namespace
