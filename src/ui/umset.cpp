@@ -237,23 +237,30 @@ void Tfrm_mset::BuildSecondRow() {
         counter->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
 
-    auto* buttons = new QHBoxLayout(grp9);
-    buttons->setContentsMargins(8, 4, 8, 6);
+    // Seven buttons take the row, each as wide as its caption needs; the check box that goes
+    // with "Save Settings" and the counters take a line of their own below, so that no
+    // caption is cut where the system's font is wider.
+    auto* lines = new QVBoxLayout(grp9);
+    lines->setContentsMargins(8, 4, 8, 4);
+    lines->setSpacing(2);
+    auto* buttons = new QHBoxLayout;
     buttons->setSpacing(4);
-    // Seven buttons, the check box and the counters share the row: each button as wide as
-    // its caption needs, the check box's caption never cut.
-    chk_review->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     for (QPushButton* b :
          {btn_down, btn_load, btn_saveconfigure, btn_loadconfigure, btn_apply_template,
           btn_settings_history, btn_industrial}) {
         b->setMinimumWidth(b->sizeHint().width());
         buttons->addWidget(b);
-        if (b == btn_down)
-            buttons->addWidget(chk_review);
     }
     buttons->addStretch(1);
-    buttons->addWidget(lbl16);
-    buttons->addWidget(lbl4);
+    lines->addLayout(buttons);
+    auto* below = new QHBoxLayout;
+    below->setSpacing(4);
+    chk_review->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    below->addWidget(chk_review);
+    below->addStretch(1);
+    below->addWidget(lbl16);
+    below->addWidget(lbl4);
+    lines->addLayout(below);
 }
 
 void Tfrm_mset::BuildTabs() {

@@ -190,8 +190,12 @@ TEST(WindowFrame, EveryCaptionOfTheSecondRowIsShownWhole) {
              w->btn_down, w->chk_review, w->btn_load, w->btn_saveconfigure, w->btn_loadconfigure,
              w->btn_apply_template, w->btn_settings_history, w->btn_industrial, w->lbl16, w->lbl4})
         EXPECT_GE(widget->width(), widget->sizeHint().width()) << widget->objectName().toStdString();
-    EXPECT_EQ(w->btn_apply_template->geometry().left(),
-              w->btn_loadconfigure->geometry().right() + 1 + w->grp9->layout()->spacing());
+    // "Apply Template..." right beside "Load Profile", as any two neighbours of the row.
+    const auto gap = [](const QWidget* left, const QWidget* right) {
+        return right->geometry().left() - left->geometry().right();
+    };
+    EXPECT_EQ(w->btn_apply_template->y(), w->btn_loadconfigure->y());
+    EXPECT_EQ(gap(w->btn_loadconfigure, w->btn_apply_template), gap(w->btn_down, w->btn_load));
 }
 
 TEST(WindowFrame, EveryTextOfTheStatusPanelsIsShownWholeInAnyFont) {
