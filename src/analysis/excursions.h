@@ -31,6 +31,7 @@ class ExcursionTracker {
     // Readings are compared in single precision, as the logger holds both them and the
     // limits, so that a reading shown as the limit's own number is not beyond it.
     bool Beyond(double value) const;
+    LimitKind Kind() const { return kind_; }
 
   private:
     LimitKind kind_;

@@ -1,6 +1,5 @@
 #include "analysis/history_analysis.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "analysis/mean_kinetic_temperature.h"
@@ -12,13 +11,10 @@ namespace {
 // One sensor's statistics as its readings arrive in time order.
 class SensorAccumulator {
   public:
-    SensorAccumulator(int sensor, const SensorSetup& setup) {
+    SensorAccumulator(int sensor, const SensorSetup& setup) : excursions_(sensor, setup) {
         stats_.sensor = sensor;
         stats_.kind = setup.kind;
         stats_.limits = setup.limits;
-        for (const LimitDefinition& limit : kLimits)
-            if (const auto value = setup.limits[LimitIndex(limit.kind)])
-                trackers_.emplace_back(limit.kind, *value);
     }
 
     void Add(double time, double value) {
@@ -34,15 +30,15 @@ class SensorAccumulator {
         sum_ += value;
         switch (stats_.kind) {
             case SensorKind::Celsius:
-                mkt_.Add(value);
+                AddCelsius(time, value);
                 break;
             case SensorKind::Fahrenheit:
-                mkt_.Add(CelsiusFromFahrenheit(value));
+                AddCelsius(time, CelsiusFromFahrenheit(value));
                 break;
             case SensorKind::Analog:
                 break;
         }
-        for (ExcursionTracker& tracker : trackers_) tracker.Add(time, value, stats_.excursions);
+        excursions_.Add(time, value);
     }
 
     void AddNotANumber() { ++stats_.notNumbers; }
@@ -50,12 +46,7 @@ class SensorAccumulator {
     bool HasReadings() const { return stats_.count > 0; }
 
     SensorStatistics Finish() {
-        for (ExcursionTracker& tracker : trackers_) tracker.Finish(stats_.excursions);
-        std::stable_sort(stats_.excursions.begin(), stats_.excursions.end(),
-                         [](const Excursion& a, const Excursion& b) {
-                             return a.from < b.from ||
-                                    (a.from == b.from && LimitIndex(a.kind) < LimitIndex(b.kind));
-                         });
+        excursions_.Finish(stats_.excursions, stats_.excursionSummaries);
         for (const Excursion& e : stats_.excursions)
             stats_.secondsBeyond[LimitIndex(e.kind)] += e.seconds;
         stats_.mean = sum_ / static_cast<double>(stats_.count);
@@ -64,14 +55,26 @@ class SensorAccumulator {
             stats_.mkt = mkt;
         else if (stats_.kind == SensorKind::Fahrenheit && mkt)
             stats_.mkt = FahrenheitFromCelsius(*mkt);
+        if (stats_.kind != SensorKind::Analog) {
+            stats_.rollingMkt =
+                HighestRollingMkt(celsius_, DefaultMktWindow(stats_.limits, stats_.kind));
+            if (stats_.rollingMkt && stats_.kind == SensorKind::Fahrenheit)
+                stats_.rollingMkt->mkt = FahrenheitFromCelsius(stats_.rollingMkt->mkt);
+        }
         return std::move(stats_);
     }
 
   private:
+    void AddCelsius(double time, double celsius) {
+        mkt_.Add(celsius);
+        celsius_.push_back({time, celsius});
+    }
+
     SensorStatistics stats_;
     double sum_ = 0;
     MeanKineticTemperature mkt_;
-    std::vector<ExcursionTracker> trackers_;
+    std::vector<TimedReading> celsius_;  // for the rolling MKT
+    SensorExcursions excursions_;
 };
 
 }  // namespace

@@ -11,8 +11,10 @@
 #include <span>
 #include <vector>
 
+#include "analysis/excursion_summary.h"
 #include "analysis/excursions.h"
 #include "analysis/log_gaps.h"
+#include "analysis/rolling_mkt.h"
 #include "analysis/sensor_setup.h"
 #include "data/history_record.h"
 
@@ -34,6 +36,10 @@ struct SensorStatistics {
     SensorLimits limits{};
     std::vector<Excursion> excursions;                   // by start time
     std::array<double, kLimits.size()> secondsBeyond{};  // by LimitIndex
+    std::vector<ExcursionSummary> excursionSummaries;    // beside excursions
+    // The highest MKT over a window of DefaultMktWindow, in the sensor's unit; nothing for
+    // an analog sensor.
+    std::optional<RollingMkt> rollingMkt;
 };
 
 struct HistoryAnalysis {
