@@ -83,8 +83,8 @@ std::optional<RollingMkt> HighestRollingMkt(std::span<const TimedReading> celsiu
         if (!std::isfinite(r.value) || !std::isfinite(r.time))
             continue;
         const double kelvin = r.value + kZeroCelsius;
-        terms.push_back({r.time, kelvin > 0 ? std::exp(-activationOverGas / kelvin) : 0,
-                         !(kelvin > 0)});
+        terms.push_back(
+            {r.time, kelvin > 0 ? std::exp(-activationOverGas / kelvin) : 0, !(kelvin > 0)});
     }
     if (terms.empty())
         return std::nullopt;

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <vector>
 
 #include "analysis/mean_kinetic_temperature.h"
@@ -200,6 +202,86 @@ TEST(HistoryAnalysis, NotFiniteValuesAreCountedApartAndHugeOnesAreBeyondAnyLimit
     EXPECT_EQ(s.max, 1e39);
     EXPECT_EQ(Spans(s), (std::vector<Span>{{LimitKind::UltraHigh, T(4), T(5), kStep, 1e39, false},
                                            {LimitKind::UltraLow, T(5), T(5), 0, -1e39, true}}));
+}
+
+TEST(HistoryAnalysis, EachExcursionHasItsRangeItsTimeBeyondEachLimitAndThe40DegreeMark) {
+    const auto analysis = AnalyzeHistory(Log({5, 9, 12, 41, 9, kAbsent, 11, 5, 1, 3}),
+                                         Limits(SensorKind::Celsius, {}, 2, 8, 10));
+    const SensorStatistics& s = First(analysis);
+    struct Expected {
+        LimitKind kind;
+        double start, min, max, low, high, ultraHigh;
+        bool above40;
+    };
+    // High from T(1) to T(7) holds Ultra-high from T(2) to T(4) and from T(6) to T(7).
+    const Expected expected[] = {
+        {LimitKind::High, T(1), 9, 41, 0, 6 * kStep, 3 * kStep, true},
+        {LimitKind::UltraHigh, T(2), 12, 41, 0, 2 * kStep, 2 * kStep, true},
+        {LimitKind::UltraHigh, T(6), 11, 11, 0, kStep, kStep, false},
+        {LimitKind::Low, T(8), 1, 1, kStep, 0, 0, false}};
+    ASSERT_EQ(s.excursionSummaries.size(), std::size(expected));
+    ASSERT_EQ(s.excursions.size(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        const ExcursionSummary& got = s.excursionSummaries[i];
+        const Expected& e = expected[i];
+        SCOPED_TRACE(i);
+        EXPECT_EQ(got.key, (ExcursionKey{1, e.kind, e.start}));
+        EXPECT_EQ(s.excursions[i].kind, e.kind);  // beside its excursion
+        EXPECT_EQ(s.excursions[i].from, e.start);
+        EXPECT_EQ(got.min, e.min);
+        EXPECT_EQ(got.max, e.max);
+        EXPECT_EQ(got.secondsBeyond, (std::array<double, 4>{0, e.low, e.high, e.ultraHigh}));
+        EXPECT_EQ(got.above40, e.above40);
+    }
+
+    // Above 40 °C is above 104 °F, and never on an analog sensor.
+    const struct {
+        SensorKind kind;
+        double reading;
+        bool above40;
+    } marks[] = {{SensorKind::Celsius, 40, false},     {SensorKind::Celsius, 40.1, true},
+                 {SensorKind::Fahrenheit, 104, false}, {SensorKind::Fahrenheit, 104.5, true},
+                 {SensorKind::Fahrenheit, 41, false},  {SensorKind::Analog, 120, false}};
+    for (const auto& m : marks) {
+        const auto one = AnalyzeHistory(Log({0, m.reading, 0}), Limits(m.kind, {}, {}, 1, {}));
+        ASSERT_EQ(First(one).excursionSummaries.size(), 1u);
+        EXPECT_EQ(First(one).excursionSummaries[0].above40, m.above40)
+            << SensorKindName(m.kind) << " " << m.reading;
+    }
+}
+
+TEST(HistoryAnalysis, AnExcursionKeepsItsKeyInALongerHistoryAndAnOpenOneIsExtended) {
+    const std::vector<double> values{3, 9, 4, 12, 9, 13, 11, 5, 9, 3};
+    const SensorSetups setups = Limits(SensorKind::Celsius, {}, {}, 8, 10);
+    auto keys = [&](std::size_t count) {
+        std::vector<HistoryRecord> records;
+        for (std::size_t i = 0; i < count; ++i) {
+            records.push_back(At(static_cast<int>(i)));
+            records.back().sensor[0] = values[i];
+            records.back().sensorPresent[0] = 1;
+        }
+        std::reverse(records.begin(), records.end());  // taken in time order all the same
+        const SensorStatistics s = First(AnalyzeHistory(records, setups));
+        std::map<ExcursionKey, Excursion> byKey;
+        for (std::size_t i = 0; i < s.excursions.size(); ++i)
+            byKey[s.excursionSummaries[i].key] = s.excursions[i];
+        return byKey;
+    };
+    // Cut while High (from T(3)) and Ultra-high (from T(5)) are open.
+    const auto shorter = keys(6);
+    const auto longer = keys(values.size());
+    ASSERT_EQ(shorter.size(), 4u);
+    for (const auto& [key, excursion] : shorter) {
+        ASSERT_TRUE(longer.contains(key)) << DefinitionOf(key.kind).name << " " << key.start;
+        EXPECT_EQ(longer.at(key).from, excursion.from);
+        EXPECT_EQ(excursion.open, excursion.to == T(5));
+        if (excursion.open) {
+            EXPECT_GT(longer.at(key).to, excursion.to);
+        }
+    }
+    EXPECT_TRUE(longer.contains(ExcursionKey{1, LimitKind::High, T(3)}));
+    EXPECT_TRUE(longer.contains(ExcursionKey{1, LimitKind::High, T(8)}));
+    EXPECT_EQ(longer.size(), 5u);
 }
 
 TEST(LogGaps, TheMostCommonIntervalIsTheLogIntervalAndLongerThanTwiceItIsAGap) {
