@@ -43,6 +43,11 @@ class SensorAccumulator {
 
     void AddNotANumber() { ++stats_.notNumbers; }
 
+    void Reserve(std::size_t readings) {
+        if (stats_.kind != SensorKind::Analog)
+            celsius_.reserve(readings);
+    }
+
     bool HasReadings() const { return stats_.count > 0; }
 
     SensorStatistics Finish() {
@@ -97,6 +102,7 @@ HistoryAnalysis AnalyzeHistory(std::span<const data::HistoryRecord> records,
     sensors.reserve(data::kSensorCount);
     for (int s = 0; s < data::kSensorCount; ++s)
         sensors.emplace_back(s + 1, setups[static_cast<std::size_t>(s)]);
+    for (SensorAccumulator& sensor : sensors) sensor.Reserve(order.size());
     for (const data::TimedRecord& t : order) {
         times.push_back(t.time);
         const data::HistoryRecord& record = records[t.index];

@@ -38,11 +38,19 @@ struct Term {
     bool unphysical;
 };
 
-std::optional<double> MktOf(const Window& w, double activationOverGas) {
+// The mean of the window's terms, by which windows compare as their MKTs do; nothing where
+// the window has no MKT (a term of 1 is a reading so hot that it outweighs every other).
+std::optional<double> MeanTerm(const Window& w) {
     if (w.count == 0 || w.unphysical > 0)
         return std::nullopt;
     const double mean = w.sum.Value() / static_cast<double>(w.count);
-    const double celsius = activationOverGas / -std::log(mean) - kZeroCelsius;
+    if (!(mean < 1))
+        return std::nullopt;
+    return mean;
+}
+
+std::optional<double> MktOf(double meanTerm, double activationOverGas) {
+    const double celsius = activationOverGas / -std::log(meanTerm) - kZeroCelsius;
     if (!std::isfinite(celsius))
         return std::nullopt;
     return celsius;
@@ -94,13 +102,15 @@ std::optional<RollingMkt> HighestRollingMkt(std::span<const TimedReading> celsiu
     if (last - first < window) {
         Window all;
         for (const Term& t : terms) Enter(all, t);
-        const auto mkt = MktOf(all, activationOverGas);
+        const auto mean = MeanTerm(all);
+        const auto mkt = mean ? MktOf(*mean, activationOverGas) : std::nullopt;
         if (!mkt)
             return std::nullopt;
         return RollingMkt{*mkt, window, first, last, true};
     }
 
-    std::optional<RollingMkt> best;
+    std::optional<double> bestMean;
+    double bestFrom = 0;
     Window w;
     std::size_t end = 0;
     for (std::size_t start = 0; start < terms.size() && terms[start].time + window <= last;
@@ -112,11 +122,16 @@ std::optional<RollingMkt> HighestRollingMkt(std::span<const TimedReading> celsiu
             continue;
         const double to = terms[start].time + window;
         for (; end < terms.size() && terms[end].time < to; ++end) Enter(w, terms[end]);
-        const auto mkt = MktOf(w, activationOverGas);
-        if (mkt && (!best || *mkt > best->mkt))
-            best = RollingMkt{*mkt, window, terms[start].time, to, false};
+        const auto mean = MeanTerm(w);
+        if (mean && (!bestMean || *mean > *bestMean)) {
+            bestMean = mean;
+            bestFrom = terms[start].time;
+        }
     }
-    return best;
+    const auto mkt = bestMean ? MktOf(*bestMean, activationOverGas) : std::nullopt;
+    if (!mkt)
+        return std::nullopt;
+    return RollingMkt{*mkt, window, bestFrom, bestFrom + window, false};
 }
 
 }  // namespace lgcset::analysis
