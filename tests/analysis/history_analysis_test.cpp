@@ -284,6 +284,20 @@ TEST(HistoryAnalysis, AnExcursionKeepsItsKeyInALongerHistoryAndAnOpenOneIsExtend
     EXPECT_EQ(longer.size(), 5u);
 }
 
+TEST(HistoryAnalysis, TheRollingMktTakesTheSensorsWindowAndUnit) {
+    // High at 46.4 °F is a cold chain's: a day's window, longer than these readings.
+    const auto f =
+        AnalyzeHistory(Log({35.6, 53.6, 35.6}), Limits(SensorKind::Fahrenheit, {}, {}, 46.4f, {}));
+    const std::optional<RollingMkt>& rolling = First(f).rollingMkt;
+    ASSERT_TRUE(rolling);
+    EXPECT_EQ(rolling->window, kDaySeconds);
+    EXPECT_TRUE(rolling->wholeHistory);
+    EXPECT_NEAR(rolling->mkt, *First(f).mkt, 1e-9);
+    EXPECT_FALSE(
+        First(AnalyzeHistory(Log({12, 21, 12}), Limits(SensorKind::Analog, {}, {}, 20, {})))
+            .rollingMkt);
+}
+
 TEST(LogGaps, TheMostCommonIntervalIsTheLogIntervalAndLongerThanTwiceItIsAGap) {
     //                  step:  600 600 1200 600 1201 600 0   600 3600
     const std::vector<double> times{0, 600, 1200, 2400, 3000, 4201, 4801, 4801, 5401, 9001};
