@@ -5,4 +5,5 @@
 GRANT SELECT ON meta TO lgcset_collector;
 GRANT SELECT, INSERT, UPDATE ON loggers, downloads TO lgcset_collector;
 GRANT SELECT, INSERT ON readings TO lgcset_collector;
-GRANT SELECT, INSERT ON settings_snapshots, snapshot_pages, audit_trail TO lgcset_collector;
+GRANT SELECT, INSERT ON settings_snapshots, snapshot_pages, audit_trail, calibrations
+  TO lgcset_collector;

@@ -130,7 +130,35 @@ CREATE TRIGGER IF NOT EXISTS audit_trail_not_removed BEFORE DELETE ON audit_trai
 BEGIN SELECT RAISE(ABORT, 'audit rows are never removed'); END;
 )sql";
 
-constexpr std::array<std::string_view, 3> kSteps = {kVersion1, kVersion2, kVersion3};
+// The calibration register: entries are appended, never changed; a later entry for the same
+// logger and sensor stands for it. The two clock columns of downloads (SqliteAddedColumns)
+// come with this step.
+constexpr std::string_view kVersion4 = R"sql(
+CREATE TABLE IF NOT EXISTS calibrations (
+  id INTEGER PRIMARY KEY,
+  device_id TEXT NOT NULL,
+  sensor INTEGER NOT NULL,
+  certificate TEXT NOT NULL,
+  calibrated TEXT NOT NULL,
+  due TEXT NOT NULL,
+  note TEXT NOT NULL,
+  entered_by TEXT NOT NULL,
+  entered_at INTEGER NOT NULL);
+CREATE INDEX IF NOT EXISTS calibrations_by_device ON calibrations (device_id, sensor, id);
+CREATE TRIGGER IF NOT EXISTS calibrations_not_changed BEFORE UPDATE ON calibrations
+BEGIN SELECT RAISE(ABORT, 'calibration entries are never changed'); END;
+CREATE TRIGGER IF NOT EXISTS calibrations_not_removed BEFORE DELETE ON calibrations
+BEGIN SELECT RAISE(ABORT, 'calibration entries are never removed'); END;
+)sql";
+
+constexpr std::array<std::string_view, 4> kSteps = {kVersion1, kVersion2, kVersion3, kVersion4};
+
+// The logger's clock against the computer's at each download, unknown (NULL) for those
+// archived before and for a clock that could not be read.
+constexpr std::array<AddedColumn, 2> kSqliteAddedColumns = {{
+    {4, "downloads", "clock_offset", "INTEGER"},
+    {4, "downloads", "utc_offset", "INTEGER"},
+}};
 
 // The same tables in PostgreSQL. Concurrent writers are the point here, so a reading is
 // kept once by a unique constraint (NULLs equal: an absent value matches only an absent
@@ -255,8 +283,28 @@ CREATE OR REPLACE TRIGGER audit_trail_not_truncated BEFORE TRUNCATE ON audit_tra
   FOR EACH STATEMENT EXECUTE FUNCTION audit_trail_kept();
 )sql";
 
-constexpr std::array<std::string_view, 3> kPostgresSteps = {kPostgresVersion1, kPostgresVersion2,
-                                                            kPostgresVersion3};
+constexpr std::string_view kPostgresVersion4 = R"sql(
+ALTER TABLE downloads ADD COLUMN IF NOT EXISTS clock_offset BIGINT,
+                      ADD COLUMN IF NOT EXISTS utc_offset BIGINT;
+CREATE TABLE IF NOT EXISTS calibrations (
+  id BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
+  device_id TEXT NOT NULL,
+  sensor BIGINT NOT NULL,
+  certificate TEXT NOT NULL,
+  calibrated TEXT NOT NULL,
+  due TEXT NOT NULL,
+  note TEXT NOT NULL,
+  entered_by TEXT NOT NULL,
+  entered_at BIGINT NOT NULL);
+CREATE INDEX IF NOT EXISTS calibrations_by_device ON calibrations (device_id, sensor, id);
+CREATE OR REPLACE FUNCTION calibrations_kept() RETURNS trigger LANGUAGE plpgsql AS $$
+BEGIN RAISE EXCEPTION 'calibration entries are never changed or removed'; END $$;
+CREATE OR REPLACE TRIGGER calibrations_not_changed BEFORE UPDATE OR DELETE ON calibrations
+  FOR EACH ROW EXECUTE FUNCTION calibrations_kept();
+)sql";
+
+constexpr std::array<std::string_view, 4> kPostgresSteps = {
+    kPostgresVersion1, kPostgresVersion2, kPostgresVersion3, kPostgresVersion4};
 static_assert(kPostgresSteps.size() == kSteps.size(), "both engines are at one version");
 
 }  // namespace
@@ -266,6 +314,9 @@ std::span<const std::string_view> SchemaSteps() {
 }
 std::span<const std::string_view> PostgresSchemaSteps() {
     return kPostgresSteps;
+}
+std::span<const AddedColumn> SqliteAddedColumns() {
+    return kSqliteAddedColumns;
 }
 int CurrentSchemaVersion() {
     return static_cast<int>(kSteps.size());

@@ -13,6 +13,15 @@ std::span<const std::string_view> SchemaSteps();
 std::span<const std::string_view> PostgresSchemaSteps();
 int CurrentSchemaVersion();
 
+// A column that the step to `version` adds to a table made before it. SQLite has no "ADD
+// COLUMN IF NOT EXISTS": its upgrade adds each one the table lacks before the step runs, so
+// that a file marked older than it is runs the step again unharmed.
+struct AddedColumn {
+    int version;
+    std::string_view table, column, type;
+};
+std::span<const AddedColumn> SqliteAddedColumns();
+
 // The step to this version merges the loggers archived under a device ID typed short into
 // the logger's own form of it, and leaves a temporary table of what it merged: read it with
 // MergedTwinsQuery (device ID, model, the ID merged into, readings) in the upgrade's

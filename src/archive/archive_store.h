@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -35,6 +36,10 @@ struct DownloadInfo {
     std::string workbookSha256;
     std::string csv;
     std::string csvSha256;
+    // The logger's clock less this computer's local time at the download, and this
+    // computer's offset from UTC then (seconds east); unknown when the clock was not read.
+    std::optional<std::int64_t> clockOffset;
+    std::optional<std::int64_t> utcOffset;
 };
 
 struct AddCounts {

@@ -93,6 +93,12 @@ data::HistoryRecord RecordRow(const Result& r, int row) {
     return rec;
 }
 
+std::optional<std::int64_t> OptionalInt(const Result& r, int row, int column) {
+    if (PQgetisnull(r.get(), row, column))
+        return std::nullopt;
+    return IntCell(r, row, column);
+}
+
 class PostgresArchive final : public ArchiveStore {
   public:
     Rows<SettingsSnapshot> AddSnapshot(const SettingsSnapshot& snapshot) override {
@@ -169,7 +175,8 @@ FROM loggers AS l ORDER BY l.device_id, l.model)sql");
     Rows<ArchivedDownload> Downloads() override {
         const Result r = Run(conn_.get(), R"sql(
 SELECT d.id, l.device_id, l.model, l.firmware, d.at, d.range_from, d.range_to, d.source,
-       d.workbook, d.workbook_sha256, d.csv, d.csv_sha256, d.received, d.added
+       d.workbook, d.workbook_sha256, d.csv, d.csv_sha256, d.received, d.added,
+       d.clock_offset, d.utc_offset
 FROM downloads AS d JOIN loggers AS l ON l.id = d.logger_id ORDER BY d.id)sql");
         return ReadAll<ArchivedDownload>(r, [](const Result& answer, int row) {
             ArchivedDownload d;
@@ -186,6 +193,8 @@ FROM downloads AS d JOIN loggers AS l ON l.id = d.logger_id ORDER BY d.id)sql");
             d.info.csvSha256 = Cell(answer, row, 11);
             d.received = static_cast<std::size_t>(IntCell(answer, row, 12));
             d.added = static_cast<std::size_t>(IntCell(answer, row, 13));
+            d.info.clockOffset = OptionalInt(answer, row, 14);
+            d.info.utcOffset = OptionalInt(answer, row, 15);
             return d;
         });
     }
@@ -345,10 +354,16 @@ LIMIT 1)sql",
                 return Outcome::Known;
             }
         }
+        for (const std::optional<std::int64_t>& clock : {d.clockOffset, d.utcOffset}) {
+            if (clock)
+                download.Int(*clock);
+            else
+                download.Null();
+        }
         const Result made = Run(conn_.get(), R"sql(
 INSERT INTO downloads (logger_id, at, range_from, range_to, received, added, source,
-                       workbook, workbook_sha256, csv, csv_sha256)
-VALUES ($1, $2, $3, $4, $5, 0, $6, $7, $8, $9, $10) RETURNING id)sql",
+                       workbook, workbook_sha256, csv, csv_sha256, clock_offset, utc_offset)
+VALUES ($1, $2, $3, $4, $5, 0, $6, $7, $8, $9, $10, $11, $12) RETURNING id)sql",
                                  download);
         if (!Succeeded(made) || PQntuples(made.get()) != 1)
             return Fail(made);
@@ -433,7 +448,8 @@ WHERE schemaname = current_schema() AND tablename = 'meta' AND tableowner <> cur
            "\" has no rights; their owner gives them with GRANT SELECT, INSERT, UPDATE, DELETE "
            "ON meta, loggers, downloads, readings TO " +
            Cell(owner, 0, 2) +
-           " and GRANT SELECT, INSERT ON settings_snapshots, snapshot_pages, audit_trail TO " +
+           " and GRANT SELECT, INSERT ON settings_snapshots, snapshot_pages, audit_trail, "
+           "calibrations TO " +
            Cell(owner, 0, 2) + ".";
 }
 

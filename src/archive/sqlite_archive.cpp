@@ -50,6 +50,19 @@ void BindValues(sqlite3_stmt* s, int first, const data::HistoryRecord& r) {
     }
 }
 
+void BindOptionalInt(sqlite3_stmt* s, int index, const std::optional<std::int64_t>& value) {
+    if (value)
+        sqlite3_bind_int64(s, index, *value);
+    else
+        sqlite3_bind_null(s, index);
+}
+
+std::optional<std::int64_t> OptionalInt(sqlite3_stmt* row, int column) {
+    if (sqlite3_column_type(row, column) == SQLITE_NULL)
+        return std::nullopt;
+    return sqlite3_column_int64(row, column);
+}
+
 // A file SQLite finds broken: `writing`, a transfer that was to be stored in it.
 ArchiveStatus DamagedStatus(const std::string& name, const std::string& why, bool writing) {
     return {ArchiveError::Damaged, "The archive " + name + " is damaged (" + why + ")" +
@@ -93,7 +106,8 @@ class SqliteArchive final : public ArchiveStore {
     Rows<ArchivedDownload> Downloads() override {
         const Stmt s = Prepare(db_.get(), R"sql(
 SELECT d.id, l.device_id, l.model, l.firmware, d.at, d.range_from, d.range_to, d.source,
-       d.workbook, d.workbook_sha256, d.csv, d.csv_sha256, d.received, d.added
+       d.workbook, d.workbook_sha256, d.csv, d.csv_sha256, d.received, d.added,
+       d.clock_offset, d.utc_offset
 FROM downloads AS d JOIN loggers AS l ON l.id = d.logger_id ORDER BY d.id)sql");
         return ReadAll<ArchivedDownload>(s, [](sqlite3_stmt* row) {
             ArchivedDownload d;
@@ -110,6 +124,8 @@ FROM downloads AS d JOIN loggers AS l ON l.id = d.logger_id ORDER BY d.id)sql");
             d.info.csvSha256 = ColumnText(row, 11);
             d.received = static_cast<std::size_t>(sqlite3_column_int64(row, 12));
             d.added = static_cast<std::size_t>(sqlite3_column_int64(row, 13));
+            d.info.clockOffset = OptionalInt(row, 14);
+            d.info.utcOffset = OptionalInt(row, 15);
             return d;
         });
     }
@@ -311,8 +327,8 @@ WHERE id = ?1)sql");
                                            std::size_t received) {
         const Stmt add = Prepare(db_.get(), R"sql(
 INSERT INTO downloads (logger_id, at, range_from, range_to, received, added, source,
-                       workbook, workbook_sha256, csv, csv_sha256)
-VALUES (?1, ?2, ?3, ?4, ?5, 0, ?6, ?7, ?8, ?9, ?10))sql");
+                       workbook, workbook_sha256, csv, csv_sha256, clock_offset, utc_offset)
+VALUES (?1, ?2, ?3, ?4, ?5, 0, ?6, ?7, ?8, ?9, ?10, ?11, ?12))sql");
         if (!add)
             return FailedId();
         sqlite3_bind_int64(add.get(), 1, logger);
@@ -325,6 +341,8 @@ VALUES (?1, ?2, ?3, ?4, ?5, 0, ?6, ?7, ?8, ?9, ?10))sql");
         BindText(add.get(), 8, d.workbookSha256);
         BindText(add.get(), 9, d.csv);
         BindText(add.get(), 10, d.csvSha256);
+        BindOptionalInt(add.get(), 11, d.clockOffset);
+        BindOptionalInt(add.get(), 12, d.utcOffset);
         if (sqlite3_step(add.get()) != SQLITE_DONE)
             return FailedId();
         return sqlite3_last_insert_rowid(db_.get());
@@ -461,6 +479,22 @@ bool UseWal(sqlite3* db) {
     }
 }
 
+bool HasColumn(sqlite3* db, std::string_view table, std::string_view column) {
+    const Stmt s = Prepare(db, "SELECT 1 FROM pragma_table_info('" + std::string(table) +
+                                   "') WHERE name = '" + std::string(column) + "'");
+    return s && sqlite3_step(s.get()) == SQLITE_ROW;
+}
+
+// The step to `version`, after the columns it adds that are not there yet.
+bool RunStep(sqlite3* db, int version, std::string_view step) {
+    for (const AddedColumn& added : SqliteAddedColumns())
+        if (added.version == version && !HasColumn(db, added.table, added.column) &&
+            !Exec(db, "ALTER TABLE " + std::string(added.table) + " ADD COLUMN " +
+                          std::string(added.column) + " " + std::string(added.type)))
+            return false;
+    return Exec(db, step);
+}
+
 // Made or upgraded under the file's own write lock, waited for: two programs opening a
 // new file at once would otherwise both make its tables. The version is read again inside,
 // as the other may have upgraded it meanwhile.
@@ -471,7 +505,7 @@ bool Upgrade(sqlite3* db, std::vector<TwinMerge>& merged) {
     const auto steps = SchemaSteps();
     bool ok = from && *from <= CurrentSchemaVersion();
     for (std::size_t i = static_cast<std::size_t>(from.value_or(0)); ok && i < steps.size(); ++i)
-        ok = Exec(db, steps[i]);
+        ok = RunStep(db, static_cast<int>(i) + 1, steps[i]);
     ok = ok && (*from >= kTwinMergeVersion || ReadMergedTwins(db, merged));
     ok = ok && (*from == CurrentSchemaVersion() ||
                 Exec(db, "INSERT OR REPLACE INTO meta (key, value) VALUES ('schema_version', '" +

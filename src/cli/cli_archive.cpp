@@ -12,6 +12,7 @@
 #include "data/history_csv_reader.h"
 #include "jobs/audit_entries.h"
 #include "jobs/download_record.h"
+#include "jobs/logger_clock.h"
 
 namespace lgcset::cli {
 
@@ -39,30 +40,57 @@ std::string AddedLine(const archive::AddCounts& counts, const CliOptions& option
     return line;
 }
 
+// The downloads at which a logger's clock was off, in the order archived.
+std::vector<std::string> ClockWarnings(const std::vector<archive::ArchivedDownload>& downloads,
+                                       const archive::LoggerKey& logger) {
+    std::vector<std::string> warnings;
+    for (const archive::ArchivedDownload& d : downloads)
+        if (d.info.logger.deviceId == logger.deviceId && d.info.logger.model == logger.model)
+            if (std::optional<std::string> warning = jobs::ClockWarning(d.info))
+                warnings.push_back(std::move(*warning));
+    return warnings;
+}
+
 int List(archive::ArchiveStore& store, bool json, std::ostream& out, std::ostream& err) {
     const archive::Rows<archive::LoggerSummary> read = store.Loggers();
     if (!read.status.ok())
         return Fail(err, Outcome::Failed(kExitUsage, read.status.message));
+    const archive::Rows<archive::ArchivedDownload> downloads = store.Downloads();
+    if (!downloads.status.ok())
+        return Fail(err, Outcome::Failed(kExitUsage, downloads.status.message));
     const std::vector<archive::LoggerSummary>& loggers = read.rows;
+    std::vector<std::string> offLines;
     if (json)
         out << "[";
     for (std::size_t i = 0; i < loggers.size(); ++i) {
         const archive::LoggerSummary& l = loggers[i];
+        const std::vector<std::string> warnings = ClockWarnings(downloads.rows, l.logger);
         if (json) {
             out << (i == 0 ? "\n  " : ",\n  ")
                 << "{\"device_id\": " << JsonString(l.logger.deviceId)
                 << ", \"model\": " << JsonString(l.logger.model)
                 << ", \"first_reading\": " << JsonString(ReadingText(l.firstReading))
                 << ", \"last_reading\": " << JsonString(ReadingText(l.lastReading))
-                << ", \"readings\": " << l.readings << ", \"downloads\": " << l.downloads << "}";
+                << ", \"readings\": " << l.readings << ", \"downloads\": " << l.downloads;
+            if (!warnings.empty()) {
+                out << ", \"clock_warnings\": [";
+                for (std::size_t w = 0; w < warnings.size(); ++w)
+                    out << (w == 0 ? "" : ", ") << JsonString(warnings[w]);
+                out << "]";
+            }
+            out << "}";
         } else {
             out << l.logger.deviceId << "\t" << l.logger.model << "\t"
                 << ReadingText(l.firstReading) << "\t" << ReadingText(l.lastReading) << "\t"
                 << l.readings << "\t" << l.downloads << "\n";
+            for (const std::string& warning : warnings)
+                offLines.push_back(l.logger.deviceId + " (" + l.logger.model + "): " + warning);
         }
     }
     if (json)
         out << (loggers.empty() ? "]\n" : "\n]\n");
+    // Beside the table rather than in it: a script reading its columns is not misled.
+    for (const std::string& line : offLines) err << "lgcset-cli: " << line << "\n";
     return kExitOk;
 }
 

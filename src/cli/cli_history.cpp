@@ -158,6 +158,8 @@ Outcome RunHistory(HeadlessSession& session, const CliOptions& options,
         if (transfer.end == End::LineEnded)
             cut = session.LinkError() + ": " + std::to_string(transfer.arrived) + " of " +
                   std::to_string(transfer.total) + " records had arrived; ";
+        if (!transfer.clock.unknown.empty())
+            err << "lgcset-cli: " << transfer.clock.unknown << "\n";
         if (transfer.lateTwins > 0)
             err << "lgcset-cli: " << transfer.lateTwins
                 << " repeated replies to a re-sent request were dropped\n";

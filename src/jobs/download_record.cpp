@@ -42,4 +42,12 @@ archive::DownloadInfo DownloadRecord(const DownloadOrigin& origin, const Downloa
     return DownloadRecord(origin, files, static_cast<std::int64_t>(std::time(nullptr)));
 }
 
+archive::DownloadInfo DownloadRecord(const DownloadOrigin& origin, const DownloadFiles& files,
+                                     const ClockComparison& clock) {
+    archive::DownloadInfo download = DownloadRecord(origin, files);
+    download.clockOffset = clock.offset;
+    download.utcOffset = clock.utcOffset;
+    return download;
+}
+
 }  // namespace lgcset::jobs

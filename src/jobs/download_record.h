@@ -8,6 +8,7 @@
 
 #include "archive/archive_store.h"
 #include "export/history_export.h"
+#include "jobs/logger_clock.h"
 
 namespace lgcset::jobs {
 
@@ -35,5 +36,8 @@ archive::DownloadInfo DownloadRecord(const DownloadOrigin& origin, const Downloa
                                      std::int64_t at);
 // The same, ended now.
 archive::DownloadInfo DownloadRecord(const DownloadOrigin& origin, const DownloadFiles& files);
+// The same with the logger's clock as it was read before the transfer.
+archive::DownloadInfo DownloadRecord(const DownloadOrigin& origin, const DownloadFiles& files,
+                                     const ClockComparison& clock);
 
 }  // namespace lgcset::jobs

@@ -1,12 +1,14 @@
 #include "jobs/transfer_job.h"
 
 #include "protocol/command_codes.h"
+#include "protocol/commands.h"
 
 namespace lgcset::jobs {
 
 TransferJob::TransferJob(session::DeviceSession& device, TransferHost& host,
                          TransferRequest request)
-    : host_(host),
+    : device_(device),
+      host_(host),
       request_(std::move(request)),
       ownStore_(std::make_unique<data::HistoryStore>()),
       store_(*ownStore_),
@@ -16,7 +18,8 @@ TransferJob::TransferJob(session::DeviceSession& device, TransferHost& host,
 TransferJob::TransferJob(session::DeviceSession& device, TransferHost& host,
                          TransferRequest request, data::HistoryStore& store,
                          std::uint16_t& count)
-    : host_(host),
+    : device_(device),
+      host_(host),
       request_(std::move(request)),
       store_(store),
       count_(count),
@@ -24,6 +27,19 @@ TransferJob::TransferJob(session::DeviceSession& device, TransferHost& host,
 
 void TransferJob::Start() {
     result_ = {};
+    readingClock_ = false;
+    ++starts_;
+    // A range the query refuses sends nothing, the clock's request neither.
+    if (data::RangeMonths(request_.range) < data::kTooManyMonths) {
+        readingClock_ = true;
+        device_.SendRequest(protocol::kReadTimeRequest);
+        return;
+    }
+    StartQuery();
+}
+
+void TransferJob::StartQuery() {
+    readingClock_ = false;
     query_.Start(request_.range);
     if (query_.state() == data::HistoryQuery::State::Idle)
         result_.end = TransferResult::End::RangeRefused;  // nothing was sent
@@ -37,10 +53,18 @@ void TransferJob::Restart(TransferRequest request) {
 void TransferJob::HandOverHeld(TransferRequest request) {
     request_ = std::move(request);
     result_ = {};
+    readingClock_ = false;
     ExportHistory();
 }
 
 void TransferJob::OnData(const protocol::ReceivedFrame& frame) {
+    if (readingClock_) {
+        if (frame.command() == protocol::code(protocol::Command::ReadTime)) {
+            result_.clock = CompareClock(data::DecodeClockReply(frame.payload), request_.now());
+            StartQuery();
+        }
+        return;
+    }
     if (frame.command() == protocol::code(protocol::Command::HistoryCount))
         query_.OnCountFrame(frame);
     else if (frame.command() == protocol::code(protocol::Command::HistoryRecord))
@@ -50,6 +74,10 @@ void TransferJob::OnData(const protocol::ReceivedFrame& frame) {
 void TransferJob::OnLineEnded(LineEnd why) {
     if (Ended())
         return;
+    if (readingClock_) {
+        readingClock_ = false;
+        result_.clock.unknown = kClockNotAnswered;
+    }
     result_.line = why;
     result_.arrived = count_;
     result_.total = query_.Total();
@@ -123,13 +151,14 @@ void TransferJob::ExportHistory() {
         // A host that lets events in while the files are written may restart the job
         // meanwhile: the export and what is told of it work on copies of this transfer.
         const std::uint64_t run = query_.Run();
+        const std::uint64_t started = starts_;
         const exports::ExportOptions options = *request_.exportTo;
         TransferResult exported = result_;
         exported.files =
             exports::ExportHistory(exported.records.data(), exported.records.size(), options);
         const bool saved = exported.files.outcome == exports::ExportResult::Outcome::Saved;
         exported.exported = saved ? TransferResult::Export::Saved : TransferResult::Export::Failed;
-        const bool newest = query_.Run() == run;
+        const bool newest = query_.Run() == run && starts_ == started;
         if (newest) {
             // A failed or stopped export saved nothing: its records keep their flags.
             if (saved)
@@ -152,7 +181,8 @@ void TransferJob::ArchiveInto(archive::ArchiveStore& store, const DownloadOrigin
     const DownloadFiles files =
         result_.exported == TransferResult::Export::Saved ? SavedFilesOf(result_.files)
                                                           : DownloadFiles{};
-    const archive::AddResult added = store.Add(DownloadRecord(origin, files), result_.records);
+    const archive::AddResult added =
+        store.Add(DownloadRecord(origin, files, result_.clock), result_.records);
     if (added.status.ok()) {
         result_.archived = TransferResult::Archive::Archived;
         result_.counts = added.counts;

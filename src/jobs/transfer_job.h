@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +17,7 @@
 #include "export/history_export.h"
 #include "jobs/download_record.h"
 #include "jobs/job.h"
+#include "jobs/logger_clock.h"
 #include "session/device_session.h"
 
 namespace lgcset::jobs {
@@ -23,11 +26,16 @@ struct TransferRequest {
     data::QueryRange range{};
     // Where the records go; none: they are only kept (for the archive).
     std::optional<exports::ExportOptions> exportTo;
+    // This computer's clock, read when the logger's clock is.
+    std::function<std::time_t()> now = [] { return std::time(nullptr); };
 };
 
 struct TransferResult {
     enum class End { Running, Done, NoRecords, RangeRefused, LineEnded };
     End end = End::Running;
+    // The logger's clock, read before the query; a clock that gave no real time is not
+    // known and the transfer goes on without it (clock.unknown says so).
+    ClockComparison clock;
     LineEnd line = LineEnd::Timeout;  // with LineEnded
     // With LineEnded: the records that had arrived of the logger's count.
     std::uint16_t arrived = 0, total = 0;
@@ -93,6 +101,8 @@ class TransferJob final : public Job, private data::HistoryObserver {
     void OnData(const protocol::ReceivedFrame& frame) override;
     void OnLineEnded(LineEnd why) override;
     bool Ended() const override { return result_.end != TransferResult::End::Running; }
+    // Waiting for the logger's clock, before the query starts.
+    bool ReadingClock() const { return readingClock_; }
     const TransferResult& Result() const { return result_; }
     const data::HistoryQuery& Query() const { return query_; }
 
@@ -120,11 +130,17 @@ class TransferJob final : public Job, private data::HistoryObserver {
     void ShowSaving() override;
     void ExportHistory() override;
 
+    void StartQuery();
     void NoteEndedEarly(const std::string& why);
     void Finish(TransferResult::End end);
 
+    session::DeviceSession& device_;
     TransferHost& host_;
     TransferRequest request_;
+    bool readingClock_ = false;
+    // Counts the starts: a restart that still reads the clock has not yet restarted the
+    // query, and an export under way must find it all the same.
+    std::uint64_t starts_ = 0;
     std::unique_ptr<data::HistoryStore> ownStore_;
     std::uint16_t ownCount_ = 0;
     data::HistoryStore& store_;

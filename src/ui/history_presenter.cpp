@@ -167,13 +167,18 @@ void HistoryPresenter::EndTransfer(jobs::LineEnd line, const std::string& why) {
     queryAfterId_.reset();  // a query still waiting for the device ID never starts
     endReason_ = why;       // the export of what arrived, if any, runs inside it
     OnRunning([&](Transfer& transfer) {
-        if (transfer.job.Query().state() != data::HistoryQuery::State::Idle)
+        if (transfer.job.ReadingClock() ||
+            transfer.job.Query().state() != data::HistoryQuery::State::Idle)
             transfer.job.OnLineEnded(line);
     });
 }
 
 void HistoryPresenter::OnHistoryFrame(const protocol::ReceivedFrame& frame) {
     OnRunning([&](Transfer& transfer) { transfer.job.OnData(frame); });
+}
+
+bool HistoryPresenter::ReadingClock() const {
+    return transfer_->job.ReadingClock();
 }
 
 const data::HistoryQuery& HistoryPresenter::QueryState() const {

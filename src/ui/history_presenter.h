@@ -36,6 +36,8 @@ class HistoryPresenter {
     void EndTransfer(jobs::LineEnd line, const std::string& why);
     void OnHistoryFrame(const protocol::ReceivedFrame& frame);
     const data::HistoryQuery& QueryState() const;
+    // The transfer waits for the logger's clock before its query.
+    bool ReadingClock() const;
 
     // The records the window's store holds, exported as a transfer's are.
     void ExportHeld();

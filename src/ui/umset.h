@@ -199,6 +199,8 @@ class Tfrm_mset : public QWidget, public protocol::DeviceObserver {
     void EndHistoryTransfer(const std::string& why = "the transfer was ended",
                             jobs::LineEnd line = jobs::LineEnd::Closed);
     const data::HistoryQuery& HistoryQueryState() const;
+    // The transfer waits for the logger's clock before its query starts.
+    bool HistoryReadingClock() const;
     // The logger's device ID as read since the login; empty when not read.
     std::string LoggerDeviceId() const;
     // Writes History[0 .. HistoryCount) to the workbook and the CSV file, as a transfer's

@@ -24,6 +24,10 @@ void Tfrm_mset::EndHistoryTransfer(const std::string& why, jobs::LineEnd line) {
     history_->EndTransfer(line, why);
 }
 
+bool Tfrm_mset::HistoryReadingClock() const {
+    return history_->ReadingClock();
+}
+
 const data::HistoryQuery& Tfrm_mset::HistoryQueryState() const {
     return history_->QueryState();
 }

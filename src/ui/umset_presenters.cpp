@@ -10,6 +10,7 @@
 
 #include "settings/parameter_image.h"
 #include "ui/file_dialog_folder.h"
+#include "ui/history_presenter.h"
 #include "ui/message_box.h"
 #include "ui/review_dialog.h"
 #include "ui/settings_presenter.h"
@@ -282,6 +283,11 @@ void Tfrm_mset::OnCurrentData(const protocol::ReceivedFrame& frame) {
 }
 
 void Tfrm_mset::ShowDeviceTime(const protocol::ReceivedFrame& frame) {
+    // The clock read before a transfer's query is the transfer's, not the tools' to show.
+    if (history_->ReadingClock()) {
+        history_->OnHistoryFrame(frame);
+        return;
+    }
     tools_->ShowDeviceTime(frame);
 }
 

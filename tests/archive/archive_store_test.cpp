@@ -168,7 +168,8 @@ TEST_P(ArchiveStoreTest, SchemaVersionsOlderUpgradedNewerRefusedForeignRefused) 
     // An archive at version 0 (made, nothing in it yet) is brought to the current one.
     const std::string dropAll =
         "DROP TABLE readings; DROP TABLE downloads; DROP TABLE loggers; DROP TABLE meta; "
-        "DROP TABLE snapshot_pages; DROP TABLE settings_snapshots; DROP TABLE audit_trail;";
+        "DROP TABLE snapshot_pages; DROP TABLE settings_snapshots; DROP TABLE audit_trail; "
+        "DROP TABLE calibrations;";
     Sql(dropAll);
     auto upgraded = Open();
     ASSERT_NE(upgraded, nullptr);
@@ -370,7 +371,7 @@ TEST(PostgresArchive, TablesOfAnotherRoleNameTheirOwnerAndTheGrantThatIsMissing)
     const std::string grant = "GRANT SELECT, INSERT, UPDATE, DELETE ON meta, loggers, "
                               "downloads, readings TO " + other.name +
                               " and GRANT SELECT, INSERT ON settings_snapshots, snapshot_pages, "
-                              "audit_trail TO " + other.name;
+                              "audit_trail, calibrations TO " + other.name;
     const OpenResult refused = OpenArchive(url, false);
     EXPECT_EQ(refused.status.error, ArchiveError::CannotOpen);
     EXPECT_EQ(refused.status.message,

@@ -15,6 +15,7 @@
 #include "cli/cli_options.h"
 #include "cli/headless_session.h"
 #include "cli_support.h"
+#include "data/local_time.h"
 #include "pg_test_database.h"
 #include "support/exact_log.h"
 
@@ -95,6 +96,44 @@ TEST(CliArchive, TwoOverlappingHistoriesKeptOnceListedExportedAsTheirUnionAndImp
     imported = Cli({"archive", "--archive", folder.File("other.sqlite"), "import", "--device-id",
                     "7", "--model", "R483", csv});
     EXPECT_EQ(imported.out, "200 new records archived (0 already there)\n") << imported.err;
+}
+
+// A logger whose clock is off is said to be where its downloads are listed; one whose clock
+// gives no real time is downloaded whole, its offset unknown.
+TEST(CliArchive, ALoggersClockOffByMinutesIsListedAndOneWithoutTimeLeavesItUnknown) {
+    const std::tm ahead = data::LocalFields(std::time(nullptr) + 312);
+    struct Case {
+        const char* what;
+        std::array<std::uint8_t, 6> clock;
+        const char* err;  // of the listing; of the download for no real time
+    };
+    const Case cases[] = {
+        {"5 min 12 s ahead",
+         {static_cast<std::uint8_t>(ahead.tm_year - 100), static_cast<std::uint8_t>(ahead.tm_mon + 1),
+          static_cast<std::uint8_t>(ahead.tm_mday), static_cast<std::uint8_t>(ahead.tm_hour),
+          static_cast<std::uint8_t>(ahead.tm_min), static_cast<std::uint8_t>(ahead.tm_sec)},
+         "lgcset-cli: 000000000000000 (R481): the logger's clock was 5 min 1"},
+        {"no real time", {24, 0, 1, 0, 0, 0}, "lgcset-cli: The logger's clock gave no real time"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::Options options = HourlyLog(50);
+        options.clockReply = c.clock;
+        Logger logger(options);
+        TempFolder folder;
+        const std::string archive = folder.File("archive.sqlite");
+        const CliResult history = logger.Run({"history", "--from", "24-03-01", "--to", "24-03-31",
+                                              "--out", folder.File("out"), "--archive", archive});
+        ASSERT_EQ(history.status, kExitOk) << history.err;
+        EXPECT_EQ(LastLine(history.out), "50 new records archived (0 already there)");
+        const CliResult list = Cli({"archive", "--archive", archive, "list"});
+        ASSERT_EQ(list.status, kExitOk) << list.err;
+        const std::string said = history.err + list.err;
+        EXPECT_NE(said.find(c.err), std::string::npos) << said;
+        EXPECT_EQ(said.find("ahead of this computer at the download of ") != std::string::npos,
+                  c.clock[1] != 0)
+            << said;
+    }
 }
 
 TEST(CliArchive, AnExportOfMoreReadingsThanASheetHoldsGoesOnInASecondSheet) {

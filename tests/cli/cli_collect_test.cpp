@@ -49,10 +49,10 @@ TEST(CliCollect, FourLoggersAtOnceEachArchivedOrSaidWhyAndTheWorstStatusWins) {
     sim::Options secondPassword = HourlyLog(50, "102");
     secondPassword.password = "2222";
     start(secondPassword);
-    // Forty frames into the conversation (the login, the ID page, the count, then the
-    // records) the line is gone: 37 records have arrived.
+    // Forty-one frames into the conversation (the login, the ID page, the clock, the count,
+    // then the records) the line is gone: 37 records have arrived.
     sim::Options hangsUp = HourlyLog(120, "103");
-    hangsUp.faults.hangUpAfterFrames = 40;
+    hangsUp.faults.hangUpAfterFrames = 41;
     start(hangsUp);
     sim::Options wrongPassword = HourlyLog(10, "104");
     wrongPassword.password = "1111";

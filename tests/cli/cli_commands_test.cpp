@@ -482,8 +482,9 @@ TEST(CliHistory, RefusedRangesEmptyRangesAndCutTransfersWriteNoFile) {
     EXPECT_NE(result.err.find("the range ends before it starts"), std::string::npos) << result.err;
     EXPECT_EQ(logger.simulator.counters().framesReceived, before);
 
-    // The line goes dead after the login, the device ID's page, the count and ten records.
-    logger.simulator.AnswerOnly(1 + 1 + 1 + 10);
+    // The line goes dead after the login, the device ID's page, the clock, the count and ten
+    // records.
+    logger.simulator.AnswerOnly(1 + 1 + 1 + 1 + 10);
     result =
         logger.Run({"history", "--from", "24-03-01", "--to", "24-03-31", "--out", folder.path});
     EXPECT_EQ(result.status, kExitLink);
@@ -523,12 +524,12 @@ TEST(CliHistory, KeepPartialExportsWhatArrivedWhenTheLineIsLostOrTheLoggerStopsA
     for (const bool hangUp : {true, false}) {
         SCOPED_TRACE(hangUp ? "line lost" : "no answer");
         sim::Options options = support::ExactLog(50, 10);
-        // After the login, the device ID's page, the count and ten records.
+        // After the login, the device ID's page, the clock, the count and ten records.
         if (hangUp)
-            options.faults.hangUpAfterFrames = 1 + 1 + 1 + 10;
+            options.faults.hangUpAfterFrames = 1 + 1 + 1 + 1 + 10;
         Logger logger(options);
         if (!hangUp)
-            logger.simulator.AnswerOnly(1 + 1 + 1 + 10);
+            logger.simulator.AnswerOnly(1 + 1 + 1 + 1 + 10);
         TempFolder folder;
         const std::filesystem::path out = folder.path / "out";
         const CliResult result =

@@ -170,7 +170,7 @@ TEST(CliReport, TheManifestBesideTheFileNamesItsOriginUnlessItDoesNotMatch) {
         TempFolder folder;
         Logger logger(support::ExactLog(kRecords, 10, kLast));
         if (c.partial)
-            logger.simulator.AnswerOnly(1 + 1 + 1 + 10);  // login, ID, count, ten records
+            logger.simulator.AnswerOnly(1 + 1 + 1 + 1 + 10);  // login, ID, clock, count, ten records
         logger.Run({"history", "--from", "24-03-10", "--to", "24-03-10", "--out", folder.path,
                     "--keep-partial"});
         std::string csv;

@@ -104,7 +104,11 @@ TEST_F(ComPort, AHistoryTransferIsExportedAndCharted) {
     w->DateTimePicker2->setDate(QDate(2026, 11, 30));
     w->Button1->click();
     ASSERT_TRUE(WaitFor(
-        [&] { return w->HistoryQueryState().state() == data::HistoryQuery::State::Idle; }, 60000));
+        [&] {
+            return !w->HistoryReadingClock() &&
+                   w->HistoryQueryState().state() == data::HistoryQuery::State::Idle;
+        },
+        60000));
     w->boxes.SetDefaultAnswer(true);  // "Exit?" at teardown
     ASSERT_EQ(w->lbl4->text().toInt(), kComLoggerRecords);
     EXPECT_EQ(CountBoxes(*w, kExportSaved), 1);

@@ -254,7 +254,8 @@ struct HistorySession : Session {
         return true;
     }
     bool Idle() const {
-        return window->HistoryQueryState().state() == data::HistoryQuery::State::Idle;
+        return !window->HistoryReadingClock() &&
+               window->HistoryQueryState().state() == data::HistoryQuery::State::Idle;
     }
     // Clicks "Query" and waits until the transfer has ended.
     bool Fetch(int milliseconds = 30000) {
@@ -334,8 +335,8 @@ TEST(HistoryFetch, AFetchOfThousandsOfRecordsHoldsTheLogRecordByRecord) {
     EXPECT_TRUE(w.pb_write->isHidden());
     EXPECT_EQ(w.HistoryCount, 0);  // handed to the export and released
     ExpectSavedAndNotOpened(s.BoxesAfterLogin(), s);
-    // Count, 2000 records, the closing request, the login: each sent once.
-    EXPECT_EQ(s.RequestsSeen(), 1u + 1u + 2000u + 1u);
+    // The clock, count, 2000 records, the closing request, the login: each sent once.
+    EXPECT_EQ(s.RequestsSeen(), 1u + 1u + 1u + 2000u + 1u);
 
     const sim::HistoryLog log = SameLog(options);
     for (std::uint32_t i = 0; i < 2000; ++i) {
@@ -449,7 +450,7 @@ TEST(HistoryFetch, ClosingTheLinkEndsTheTransferAndOffersTheRecords) {
 
 TEST(HistoryFetch, ALoggerThatHangsUpMidwayLosesTheLineAndOffersWhatArrived) {
     sim::Options options = LogOf(300);
-    options.faults.hangUpAfterFrames = 1 + 1 + 50;  // login, count, 50 records
+    options.faults.hangUpAfterFrames = 1 + 1 + 1 + 50;  // login, clock, count, 50 records
     HistorySession s(options);
     ASSERT_TRUE(s.Begin());
     TestWindow& w = *s.window;

@@ -204,7 +204,7 @@ TEST(LineTrouble, TheBarFollowsReadAndSaveAndTheClosingRequestWaitsForTheMessage
 // archived, and the status bar says the transfer ended early.
 TEST(LineTrouble, ALinePulledDuringATransferArchivesWhatArrived) {
     sim::Options options = support::HourlyLog(200, "55");
-    options.faults.hangUpAfterFrames = 1 + 1 + 1 + 50;  // login, the ID's page, count, records
+    options.faults.hangUpAfterFrames = 1 + 1 + 1 + 1 + 50;  // login, ID, clock, count, records
     Session s(options);
     ASSERT_TRUE(s.Start());
     TestWindow& w = *s.window;

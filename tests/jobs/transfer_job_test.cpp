@@ -6,6 +6,8 @@
 #include <sstream>
 #include <utility>
 
+#include "data/calendar.h"
+#include "data/local_time.h"
 #include "jobs/identify_job.h"
 #include "simulated_logger.h"
 #include "support/exact_log.h"
@@ -94,7 +96,7 @@ TEST_F(TransferJobTest, ALineEndedMidwayKeepsWhatArrivedAndExportsItOnlyWhenAske
         answers.exportWhatArrived = exportWhatArrived;
         SimulatedLogger logger(support::HourlyLog(200, "101"));
         LogIn(logger);
-        logger.Line().silentAfterReplies = 1 + 50;  // the count and 50 records
+        logger.Line().silentAfterReplies = 1 + 1 + 50;  // the clock, the count and 50 records
         TransferJob job(logger.Device(), answers, March());
         logger.Run(job);
         const TransferResult& result = job.Result();
@@ -137,10 +139,59 @@ TEST_F(TransferJobTest, ARangeTheQueryRefusesOrThatHoldsNothingEndsWithoutRecord
         ASSERT_EQ(job.Result().reports.size(), 1u);
         EXPECT_EQ(job.Result().reports[0].result, c.report);
         EXPECT_FALSE(job.Result().handedOver);
-        EXPECT_EQ(host.requestsSent - sent, c.end == End::RangeRefused ? 0u : 1u);
+        EXPECT_EQ(host.requestsSent - sent, c.end == End::RangeRefused ? 0u : 2u);
         support::RecordingArchive archive;
         job.ArchiveInto(archive, {});
         EXPECT_TRUE(archive.downloads.empty());
+    }
+}
+
+// The logger's clock is read before the query and kept with the download; a clock that gives
+// no real time leaves it unknown and the transfer whole.
+TEST_F(TransferJobTest, TheLoggersClockIsKeptWithTheDownloadAndOneWithoutTimeIsNotAKnownOffset) {
+    constexpr std::time_t kNow = 1'709'290'000;  // 2024-03-01, UTC
+    auto civil = [](const std::tm& t) {
+        return data::DaysFromCivil(t.tm_year + 1900, static_cast<unsigned>(t.tm_mon + 1),
+                                   static_cast<unsigned>(t.tm_mday)) * 86400 +
+               t.tm_hour * 3600 + t.tm_min * 60 + t.tm_sec;
+    };
+    const std::tm ahead = data::LocalFields(kNow + 312);
+    const std::time_t now = kNow;
+    const std::tm utc = *std::gmtime(&now);
+    const std::int64_t utcOffset = civil(data::LocalFields(kNow)) - civil(utc);
+    struct Case {
+        const char* what;
+        std::array<std::uint8_t, 6> clock;
+        std::optional<std::int64_t> offset, utcOffset;
+    };
+    const Case cases[] = {
+        {"5 min 12 s ahead",
+         {static_cast<std::uint8_t>(ahead.tm_year - 100), static_cast<std::uint8_t>(ahead.tm_mon + 1),
+          static_cast<std::uint8_t>(ahead.tm_mday), static_cast<std::uint8_t>(ahead.tm_hour),
+          static_cast<std::uint8_t>(ahead.tm_min), static_cast<std::uint8_t>(ahead.tm_sec)},
+         312, utcOffset},
+        {"month zero", {24, 0, 1, 10, 0, 0}, std::nullopt, std::nullopt},
+        {"30 February", {24, 2, 30, 10, 0, 0}, std::nullopt, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::Options options = support::HourlyLog(200, "101");
+        options.clockReply = c.clock;
+        SimulatedLogger logger(options);
+        LogIn(logger);
+        TransferRequest request = March();
+        request.now = [] { return kNow; };
+        TransferJob job(logger.Device(), answers, request);
+        logger.Run(job);
+        ASSERT_EQ(job.Result().end, End::Done);
+        EXPECT_EQ(job.Result().records.size(), 200u);
+        EXPECT_EQ(job.Result().clock.offset, c.offset);
+        EXPECT_EQ(job.Result().clock.unknown.empty(), c.offset.has_value());
+        support::RecordingArchive archive;
+        job.ArchiveInto(archive, {{"000000000000101", "R481"}, "", "2024-03-01", "2024-03-31", "p"});
+        ASSERT_EQ(archive.downloads.size(), 1u);
+        EXPECT_EQ(archive.downloads[0].clockOffset, c.offset);
+        EXPECT_EQ(archive.downloads[0].utcOffset, c.utcOffset);
     }
 }
 
