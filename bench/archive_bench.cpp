@@ -108,7 +108,7 @@ void BM_ArchiveFullTransferPostgres(benchmark::State& state) {
         PGconn* c = PQconnectdb(url);
         PQsetNoticeProcessor(c, [](void*, const char*) {}, nullptr);
         PQclear(PQexec(c, "DROP TABLE IF EXISTS readings, downloads, loggers, meta, snapshot_pages, "
-                        "settings_snapshots, audit_trail"));
+                        "settings_snapshots, audit_trail, calibrations"));
         PQfinish(c);
         auto opened = lgcset::archive::OpenArchive(url, false);
         if (!opened.store) {
